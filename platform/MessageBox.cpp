@@ -1,0 +1,73 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <cstdio>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+std::mutex g_mutex;
+MessageBoxSink g_sink;
+
+int ShowQtMessageBox(const QString& text, const QString& caption, unsigned flags) {
+    QMessageBox box;
+    box.setText(text);
+    box.setWindowTitle(caption.isEmpty() ? QApplication::applicationName() : caption);
+    switch (flags & 0xF0) {
+    case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    switch (flags & 0x0F) {
+    case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MB_YESNOCANCEL: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+    case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    default: box.setStandardButtons(QMessageBox::Ok); break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Cancel: return IDCANCEL;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    default: return IDOK;
+    }
+}
+
+int DefaultSink(const QString& text, const QString& caption, unsigned flags) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (app == nullptr) {
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+        return IDOK;
+    }
+    if (QThread::currentThread() == app->thread())
+        return ShowQtMessageBox(text, caption, flags);
+    // Widgets live on the user-interface thread: a worker waits there for the answer.
+    int result = IDOK;
+    QMetaObject::invokeMethod(
+        app, [&] { result = ShowQtMessageBox(text, caption, flags); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+} // namespace
+
+int MessageBox(const QString& text, unsigned flags, const QString& caption) {
+    MessageBoxSink sink;
+    {
+        std::lock_guard lock(g_mutex);
+        sink = g_sink;
+    }
+    return sink ? sink(text, caption, flags) : DefaultSink(text, caption, flags);
+}
+
+MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {
+    std::lock_guard lock(g_mutex);
+    MessageBoxSink previous = std::move(g_sink);
+    g_sink = std::move(sink);
+    return previous;
+}
+
+} // namespace platform

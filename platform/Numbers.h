@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// Number texts in the C locale, whatever the process locale, with the 32-bit results the stored
+// files were written for.
+namespace platform {
+
+// Leading white space, an optional sign and decimal digits; stops at the first other character.
+// Out of range saturates at INT32_MIN / INT32_MAX; no digits give 0.
+std::int32_t WToI(const QString& text);
+
+// A C-locale strtod of the text's prefix; no number gives 0.0.
+double WToF(const QString& text);
+
+// wcstoul with a 32-bit unsigned long: an optional '-' negates modulo 2^32, out of range gives
+// UINT32_MAX, no digits give 0. Base 0 chooses 8, 10 or 16 from the prefix.
+std::uint32_t WcsToUL(const QString& text, int base = 10);
+
+// printf-style formatting in the C locale ("%.6f", "%d", "%.3e", ...).
+QString CFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string CFormatA(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+} // namespace platform

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the outside peers need, when they are missing.
+# Idempotent; runs as root or through sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev
+  libtinyxml-dev libgsf-1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  python3 python3-xlrd python3-olefile python3-pyvisa-py
+  libreoffice-calc-nogui
+  nodejs npm
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "deps: installing ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# A decimal-comma locale, so that tests prove number texts do not follow the process locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  if ! dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q 'install ok installed'; then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq locales >/dev/null
+  fi
+  $sudo sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  $sudo locale-gen >/dev/null
+fi
+
+# Node peers of the workbook tests (the xlsx package) live beside those tests.
+top="$(cd "$(dirname "$0")/.." && pwd)"
+if [ -f "$top/tests/peer/package.json" ] && [ ! -d "$top/tests/peer/node_modules" ]; then
+  (cd "$top/tests/peer" && npm install --no-audit --no-fund --silent)
+fi

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The whole test suite: a plain build, then the same suite with AddressSanitizer and
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and each fuzz target for a
+# bounded time. Exits non-zero on any failure.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$top"
+jobs="$(nproc)"
+
+bash scripts/deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+export LC_ALL=C.UTF-8
+
+stage() { printf '\n=== %s ===\n' "$*"; }
+
+stage "build"
+bash scripts/build.sh build -DLUMORA_WERROR=ON
+stage "tests"
+ctest --test-dir build --output-on-failure --parallel "$jobs" --timeout 300
+
+stage "build with address and undefined-behaviour sanitizers"
+bash scripts/build.sh build-asan -DLUMORA_WERROR=ON -DLUMORA_SANITIZE=address,undefined -DLUMORA_BENCH=OFF
+stage "tests with address and undefined-behaviour sanitizers"
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  ctest --test-dir build-asan --output-on-failure --parallel "$jobs" --timeout 600
+
+if [ -f scripts/tsan.supp ]; then
+  stage "build with thread sanitizer"
+  bash scripts/build.sh build-tsan -DLUMORA_WERROR=ON -DLUMORA_SANITIZE=thread -DLUMORA_BENCH=OFF
+  stage "threaded tests with thread sanitizer"
+  TSAN_OPTIONS="suppressions=$top/scripts/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
+    ctest --test-dir build-tsan --output-on-failure --parallel "$jobs" --timeout 600 -L 'sim|threads'
+fi
+
+if [ -f fuzz/CMakeLists.txt ]; then
+  stage "fuzz targets"
+  CC=clang CXX=clang++ bash scripts/build.sh build-fuzz -DLUMORA_FUZZ=ON -DLUMORA_TESTS=OFF -DLUMORA_BENCH=OFF
+  for target in build-fuzz/bin/fuzz_*; do
+    name="$(basename "$target")"
+    corpus="build-fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    seeds="fuzz/seeds/${name#fuzz_}"
+    [ -d "$seeds" ] || seeds=""
+    echo "fuzzing $name for 30 s"
+    ASAN_OPTIONS="detect_leaks=1" "$target" -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 3
+  done
+fi
+
+stage "all stages passed"
