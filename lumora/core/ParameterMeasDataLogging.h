@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+// Acquisition time and sample count of a data-logging run. Its seven integers are a layout contract
+// with the driver libraries, which compile this same declaration.
+class CParameterMeasDataLogging {
+public:
+    CParameterMeasDataLogging() = default;
+    CParameterMeasDataLogging(const CParameterMeasDataLogging&) = default;
+    CParameterMeasDataLogging& operator=(const CParameterMeasDataLogging&) = default;
+    virtual ~CParameterMeasDataLogging() = default;
+
+    int AcqTimeHour = 0;
+    int AcqTimeMinute = 0;
+    int AcqTimeSecond = 30;
+    int AutoNPLC = 0;
+    int DataLoggingMeas = 0;
+    unsigned DataAcqNumber = 0;
+    unsigned FileSize = 0;
+};
+static_assert(sizeof(int) == 4 && sizeof(unsigned) == 4 && sizeof(double) == 8);
+static_assert(sizeof(CParameterMeasDataLogging) == sizeof(void*) + 7 * 4 + (sizeof(void*) == 8 ? 4 : 0));
+
+// The most samples a run may hold: the limit of the measurement settings dialogs.
+constexpr int kMaxDataAcqNumber = 6000000;
+
+// Samples of a run of hours:minutes:seconds at nplc power-line cycles per sample. A period that is
+// not positive counts as 1 s, a time that is not positive as 10 s. The count is capped at
+// kMaxDataAcqNumber so that no caller sizes arrays beyond what a run may hold.
+inline int CalcDataAcqNumber(float hours, float minutes, float seconds, double nplc, double lineFrequency) {
+    double period = nplc / lineFrequency;
+    if (!(period > 0.0))
+        period = 1.0;
+    double total = static_cast<double>(hours) * 3600.0 + static_cast<double>(minutes) * 60.0 + seconds;
+    if (!(total > 0.0))
+        total = 10.0;
+    const double count = std::ceil(total / period);
+    if (!(count < kMaxDataAcqNumber))
+        return std::isnan(count) ? 0 : kMaxDataAcqNumber;
+    return static_cast<int>(count);
+}
+
+// Whole seconds that 'count' samples last at a cycles per sample and b Hz: floor(count / (b / a)).
+// A result beyond int saturates; an undefined one is 0.
+inline int CalcCountPerPeriod(unsigned count, double a, double b) {
+    const double seconds = std::floor(static_cast<double>(count) / (b / a));
+    if (std::isnan(seconds))
+        return 0;
+    if (seconds >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (seconds <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(seconds);
+}
