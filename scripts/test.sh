@@ -35,7 +35,7 @@ if [ -f scripts/tsan.supp ]; then
     ctest --test-dir build-tsan --output-on-failure --parallel "$jobs" --timeout 600 -L 'sim|threads'
 fi
 
-if [ -f fuzz/CMakeLists.txt ]; then
+if compgen -G "fuzz/*/CMakeLists.txt" >/dev/null; then
   stage "fuzz targets"
   CC=clang CXX=clang++ bash scripts/build.sh build-fuzz -DLUMORA_FUZZ=ON -DLUMORA_TESTS=OFF -DLUMORA_BENCH=OFF
   for target in build-fuzz/bin/fuzz_*; do
