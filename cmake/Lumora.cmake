@@ -13,10 +13,14 @@ function(lumora_test)
 endfunction()
 
 # lumora_fuzzer(NAME <exe> SOURCES ... LIBS ...): a libFuzzer target, built only with LUMORA_FUZZ.
+# The target lumora_fuzzers builds every fuzzer and only what they need.
+if(NOT TARGET lumora_fuzzers)
+  add_custom_target(lumora_fuzzers)
+endif()
 function(lumora_fuzzer)
   cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${F_NAME} ${F_SOURCES})
   target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
   target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
-  set_property(GLOBAL APPEND PROPERTY LUMORA_FUZZERS ${F_NAME})
+  add_dependencies(lumora_fuzzers ${F_NAME})
 endfunction()

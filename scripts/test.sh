@@ -37,7 +37,7 @@ fi
 
 if compgen -G "fuzz/*/CMakeLists.txt" >/dev/null; then
   stage "fuzz targets"
-  CC=clang CXX=clang++ bash scripts/build.sh build-fuzz -DLUMORA_FUZZ=ON -DLUMORA_TESTS=OFF -DLUMORA_BENCH=OFF
+  CC=clang CXX=clang++ BUILD_TARGET=lumora_fuzzers bash scripts/build.sh build-fuzz -DLUMORA_FUZZ=ON -DLUMORA_TESTS=OFF -DLUMORA_BENCH=OFF
   for target in build-fuzz/bin/fuzz_*; do
     name="$(basename "$target")"
     corpus="build-fuzz/corpus/$name"
@@ -45,8 +45,14 @@ if compgen -G "fuzz/*/CMakeLists.txt" >/dev/null; then
     seeds="fuzz/seeds/${name#fuzz_}"
     [ -d "$seeds" ] || seeds=""
     echo "fuzzing $name for 30 s"
-    ASAN_OPTIONS="detect_leaks=1" "$target" -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
-      -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 3
+    log="build-fuzz/$name.log"
+    if ! ASAN_OPTIONS="detect_leaks=1" "$target" -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=0 "$corpus" $seeds >"$log" 2>&1; then
+      tail -n 60 "$log"
+      echo "fuzz target $name failed" >&2
+      exit 1
+    fi
+    tail -n 1 "$log"
   done
 fi
 
