@@ -1,0 +1,166 @@
+#include "lumora/core/StdioFileEx.h"
+
+#include "platform/CodePage.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void StripLineEnd(QString& line) {
+    if (line.endsWith(QStringLiteral("\r\n")))
+        line.chop(2);
+    else if (line.endsWith(u'\r') || line.endsWith(u'\n'))
+        line.chop(1);
+}
+
+} // namespace
+
+CStdioFileEx::~CStdioFileEx() = default;
+
+bool CStdioFileEx::IsFileUnicode(const QString& path) {
+    QFile file(platform::NormalizePath(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    char mark[2];
+    return file.read(mark, 2) == 2 && static_cast<unsigned char>(mark[0]) == 0xFF &&
+           static_cast<unsigned char>(mark[1]) == 0xFE;
+}
+
+void CStdioFileEx::SetFilePath(const QString& path) {
+    m_path = path;
+    m_file.setFileName(platform::NormalizePath(path));
+}
+
+bool CStdioFileEx::Open(const QString& path, unsigned flags, SOpenError* error) {
+    Close();
+    m_isUnicodeText = false;
+    m_error = false;
+    if ((flags & typeText) != 0 && (flags & (modeCreate | modeWrite)) == 0 && IsFileUnicode(path)) {
+        flags = (flags & ~static_cast<unsigned>(typeText)) | typeBinary;
+        m_isUnicodeText = true;
+    }
+    SetFilePath(path);
+    QIODevice::OpenMode mode = QIODevice::ReadOnly;
+    if ((flags & modeReadWrite) != 0)
+        mode = QIODevice::ReadWrite;
+    else if ((flags & modeWrite) != 0)
+        mode = QIODevice::WriteOnly;
+    if ((flags & modeCreate) != 0 && (flags & modeNoTruncate) == 0)
+        mode |= QIODevice::Truncate;
+    else if ((flags & modeCreate) == 0 && mode != QIODevice::ReadOnly)
+        mode |= QIODevice::ExistingOnly;
+    // Reads go through this class's own buffer.
+    if (m_file.open(mode | QIODevice::Unbuffered))
+        return true;
+    if (error != nullptr)
+        *error = SOpenError{m_path, m_file.errorString()};
+    m_isUnicodeText = false;
+    return false;
+}
+
+void CStdioFileEx::Close() {
+    DropReadBuffer();
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+bool CStdioFileEx::WriteString(const QString& text) {
+    if (m_bufferPos < m_buffer.size())
+        m_file.seek(LogicalPosition());
+    DropReadBuffer();
+    const std::string bytes = platform::ToAnsi(text);
+    if (bytes.empty())
+        return true;
+    if (m_file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+        m_error = true;
+        return false;
+    }
+    return true;
+}
+
+bool CStdioFileEx::ReadString(QString& line) {
+    line.clear();
+    if (!m_file.isOpen())
+        return false;
+    if (m_isUnicodeText && LogicalPosition() == 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (!FillBuffer())
+                return false;
+            ++m_bufferPos;
+        }
+    }
+    const bool read = m_isUnicodeText ? ReadUnicodeLine(line) : ReadAnsiLine(line);
+    if (read)
+        StripLineEnd(line);
+    return read;
+}
+
+bool CStdioFileEx::FillBuffer() {
+    if (m_bufferPos < m_buffer.size())
+        return true;
+    static constexpr qint64 kChunk = 64 * 1024;
+    m_buffer = m_file.read(kChunk);
+    m_bufferPos = 0;
+    if (m_buffer.isEmpty() && m_file.error() != QFileDevice::NoError)
+        m_error = true;
+    return !m_buffer.isEmpty();
+}
+
+qint64 CStdioFileEx::LogicalPosition() const {
+    return m_file.pos() - (m_buffer.size() - m_bufferPos);
+}
+
+void CStdioFileEx::DropReadBuffer() {
+    m_buffer.clear();
+    m_bufferPos = 0;
+}
+
+bool CStdioFileEx::ReadUnicodeLine(QString& line) {
+    std::u16string units;
+    unsigned char pair[2];
+    int have = 0;
+    while (FillBuffer()) {
+        pair[have++] = static_cast<unsigned char>(m_buffer[m_bufferPos++]);
+        if (have < 2)
+            continue;
+        have = 0;
+        const auto unit = static_cast<char16_t>(pair[0] | (pair[1] << 8));
+        units.push_back(unit);
+        if (unit == u'\n')
+            break;
+    }
+    line = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+    return !units.empty();
+}
+
+bool CStdioFileEx::ReadAnsiLine(QString& line) {
+    std::string bytes;
+    bool newline = false;
+    while (!newline && bytes.size() < static_cast<size_t>(kAnsiPieceBytes) && FillBuffer()) {
+        const char* start = m_buffer.constData() + m_bufferPos;
+        const size_t want = std::min(static_cast<size_t>(m_buffer.size() - m_bufferPos),
+                                     static_cast<size_t>(kAnsiPieceBytes) - bytes.size());
+        size_t take = want;
+        if (const void* lf = std::memchr(start, '\n', want)) {
+            take = static_cast<size_t>(static_cast<const char*>(lf) - start) + 1;
+            newline = true;
+        }
+        bytes.append(start, take);
+        m_bufferPos += static_cast<qsizetype>(take);
+    }
+    if (bytes.empty())
+        return false;
+    // A full piece may end inside a double-byte character: that character starts the next piece. The
+    // byte given back is always from the current buffer, the last one taken.
+    if (!newline && bytes.size() == static_cast<size_t>(kAnsiPieceBytes)) {
+        const size_t whole = platform::AnsiWholeCharPrefix(bytes);
+        if (whole > 0 && whole < bytes.size()) {
+            m_bufferPos -= static_cast<qsizetype>(bytes.size() - whole);
+            bytes.resize(whole);
+        }
+    }
+    line = platform::FromAnsi(bytes);
+    return true;
+}
