@@ -89,7 +89,8 @@ QString FromAnsi(std::string_view ansi) {
     out.clear();
     size_t i = 0;
     while (i < ansi.size()) {
-        const size_t len = std::min<size_t>(AnsiCharLength(static_cast<unsigned char>(ansi[i])), ansi.size() - i);
+        const size_t len =
+            std::min<size_t>(AnsiCharLength(static_cast<unsigned char>(ansi[i])), ansi.size() - i);
         QString piece;
         if (AnsiToText(ansi.substr(i, len), piece))
             out += piece;
@@ -106,7 +107,9 @@ std::string ToAnsi(const QString& text) {
     return out;
 }
 
-int AnsiCharLength(unsigned char lead) { return (lead >= 0x81 && lead <= 0xFE) ? 2 : 1; }
+int AnsiCharLength(unsigned char lead) {
+    return (lead >= 0x81 && lead <= 0xFE) ? 2 : 1;
+}
 
 size_t AnsiWholeCharPrefix(std::string_view bytes) {
     size_t i = 0;

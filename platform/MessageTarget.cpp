@@ -10,7 +10,9 @@ CMessageTarget::CMessageTarget() : m_context(std::make_unique<QObject>()) {}
 
 CMessageTarget::~CMessageTarget() = default;
 
-QThread* CMessageTarget::TargetThread() const { return m_context->thread(); }
+QThread* CMessageTarget::TargetThread() const {
+    return m_context->thread();
+}
 
 LRESULT SendMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam) {
     if (target == nullptr)

@@ -11,9 +11,13 @@ QString NormalizePath(const QString& path) {
     return out;
 }
 
-bool IsAbsolutePath(const QString& path) { return path.startsWith(u'/') || path.startsWith(u'\\'); }
+bool IsAbsolutePath(const QString& path) {
+    return path.startsWith(u'/') || path.startsWith(u'\\');
+}
 
-bool IsDirectory(const QString& path) { return !path.isEmpty() && QFileInfo(NormalizePath(path)).isDir(); }
+bool IsDirectory(const QString& path) {
+    return !path.isEmpty() && QFileInfo(NormalizePath(path)).isDir();
+}
 
 bool CreateFolderLevels(const QString& path) {
     const QString normal = NormalizePath(path);

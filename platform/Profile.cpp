@@ -16,7 +16,9 @@ std::unique_ptr<QSettings> OpenProfile() {
     return std::make_unique<QSettings>(QStringLiteral("TORVANE TECHNOLOGIES"), QStringLiteral("Lumora"));
 }
 
-QString Key(const QString& section, const QString& entry) { return section + u'/' + entry; }
+QString Key(const QString& section, const QString& entry) {
+    return section + u'/' + entry;
+}
 
 } // namespace
 

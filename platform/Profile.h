@@ -7,7 +7,8 @@ namespace platform {
 
 int GetProfileInt(const QString& section, const QString& entry, int defaultValue);
 bool WriteProfileInt(const QString& section, const QString& entry, int value);
-QString GetProfileString(const QString& section, const QString& entry, const QString& defaultValue = QString());
+QString GetProfileString(const QString& section, const QString& entry,
+                         const QString& defaultValue = QString());
 bool WriteProfileString(const QString& section, const QString& entry, const QString& value);
 
 // Tests keep their profile in a file of their own; an empty path returns to the user's profile.

@@ -20,8 +20,12 @@ static QString MapAscii(const QString& text, char16_t from, char16_t to, int shi
     return out;
 }
 
-QString AsciiUpper(const QString& text) { return MapAscii(text, u'a', u'z', 'A' - 'a'); }
-QString AsciiLower(const QString& text) { return MapAscii(text, u'A', u'Z', 'a' - 'A'); }
+QString AsciiUpper(const QString& text) {
+    return MapAscii(text, u'a', u'z', 'A' - 'a');
+}
+QString AsciiLower(const QString& text) {
+    return MapAscii(text, u'A', u'Z', 'a' - 'A');
+}
 
 bool EqualsAsciiNoCase(const QString& a, const QString& b) {
     return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);

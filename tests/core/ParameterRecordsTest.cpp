@@ -63,7 +63,8 @@ TEST(ParameterRecords, DataAcqNumberFollowsTimeOverPeriodAndIsCapped) {
         {"infinite period", 0, 0, 30, 1e308 * 10, 50.0, 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CalcDataAcqNumber(c.hours, c.minutes, c.seconds, c.nplc, c.lineFrequency), c.expected) << c.name;
+        EXPECT_EQ(CalcDataAcqNumber(c.hours, c.minutes, c.seconds, c.nplc, c.lineFrequency), c.expected)
+            << c.name;
 }
 
 TEST(ParameterRecords, CountPerPeriodGivesWholeSeconds) {

@@ -40,7 +40,8 @@ TEST(CodePage, WholeCharPrefixNeverSplitsADoubleByteCharacter) {
 
 TEST(Utf16, AsciiCaseMappingLeavesOtherLettersAlone) {
     EXPECT_EQ(platform::AsciiUpper(QStringLiteral("10 μa range")), QStringLiteral("10 μA RANGE"));
-    EXPECT_TRUE(platform::EqualsAsciiNoCase(QStringLiteral("tcpip0::Host::INSTR"), QStringLiteral("TCPIP0::HOST::instr")));
+    EXPECT_TRUE(platform::EqualsAsciiNoCase(QStringLiteral("tcpip0::Host::INSTR"),
+                                            QStringLiteral("TCPIP0::HOST::instr")));
     EXPECT_EQ(platform::FromU16(platform::ToU16(QStringLiteral("电流"))), QStringLiteral("电流"));
 }
 

@@ -11,9 +11,14 @@ struct SIntCase {
 };
 
 TEST(Numbers, WToIFollowsTheCRuntime) {
-    const SIntCase cases[] = {{"42", 42},           {"  -17xyz", -17},           {"+8", 8},
-                              {"", 0},              {"abc", 0},                  {"3.9", 3},
-                              {"99999999999", INT32_MAX}, {"-99999999999", INT32_MIN}};
+    const SIntCase cases[] = {{"42", 42},
+                              {"  -17xyz", -17},
+                              {"+8", 8},
+                              {"", 0},
+                              {"abc", 0},
+                              {"3.9", 3},
+                              {"99999999999", INT32_MAX},
+                              {"-99999999999", INT32_MIN}};
     for (const auto& c : cases)
         EXPECT_EQ(platform::WToI(QString::fromLatin1(c.text)), c.expected) << c.text;
 }

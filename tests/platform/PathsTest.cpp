@@ -1,5 +1,5 @@
-#include "platform/Library.h"
 #include "platform/Paths.h"
+#include "platform/Library.h"
 #include "platform/ProgramFolder.h"
 
 #include <QDir>
@@ -9,7 +9,8 @@
 namespace {
 
 TEST(Paths, StoredBackslashesBecomeSeparators) {
-    EXPECT_EQ(platform::NormalizePath(QStringLiteral("Data\\Current\\a.csv")), QStringLiteral("Data/Current/a.csv"));
+    EXPECT_EQ(platform::NormalizePath(QStringLiteral("Data\\Current\\a.csv")),
+              QStringLiteral("Data/Current/a.csv"));
     EXPECT_TRUE(platform::IsAbsolutePath(QStringLiteral("/tmp")));
     EXPECT_FALSE(platform::IsAbsolutePath(QStringLiteral("Config/MainApp.xml")));
 }
@@ -40,7 +41,8 @@ TEST(ProgramFolder, IsTheExecutablesFolderWithTrailingSeparator) {
 }
 
 TEST(Library, LoadsByWindowsStyleNameFromTheProgramFolder) {
-    EXPECT_EQ(platform::CLibrary::FileNameFor(QStringLiteral("supplydrv.dll")), QStringLiteral("libsupplydrv.so"));
+    EXPECT_EQ(platform::CLibrary::FileNameFor(QStringLiteral("supplydrv.dll")),
+              QStringLiteral("libsupplydrv.so"));
     platform::CLibrary library;
     ASSERT_TRUE(library.Load(QStringLiteral("platform.dll")));
     EXPECT_NE(library.Resolve("_ZN8platform13ProgramFolderEv"), nullptr);
