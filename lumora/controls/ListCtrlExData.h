@@ -19,6 +19,8 @@ using LPARAM = std::intptr_t;
 using PFNLVCOMPARE = int (*)(LPARAM, LPARAM, LPARAM);
 
 // An in-place editor: a window of the caller (edit, combo box, date picker) with its callbacks.
+// While it edits, the window is a child of the list's viewport: destroy it before the list or let
+// the list own it.
 struct CCellEditor {
     QWidget* window = nullptr;
     // Fills the editor before it is shown: row, column, cell text, caller row value, the list.

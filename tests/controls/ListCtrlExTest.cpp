@@ -294,9 +294,10 @@ TEST_F(CEditFixture, ColumnsWithoutEditorOrReadOnlyDoNotEdit) {
 
 TEST_F(CEditFixture, EndCallbackDecidesAndMayResort) {
     list.SetColumnSorting(1, LCEX_SORT_ASCENDING, eSortInteger);
-    editor.prepare = [](int, int, const QString& text, LPARAM, CListCtrlEx* owner) {
-        auto* edit = static_cast<QLineEdit*>(owner->viewport()->findChild<QLineEdit*>());
-        edit->setText(text + QStringLiteral("0"));
+    CListCtrlEx* seen = nullptr;
+    editor.prepare = [&](int, int, const QString& text, LPARAM, CListCtrlEx* owner) {
+        seen = owner;
+        line.setText(text + QStringLiteral("0"));
     };
     editor.end = [](int, int, QString& text, LPARAM) {
         text = QString::number(text.toInt() * 10);
@@ -304,6 +305,7 @@ TEST_F(CEditFixture, EndCallbackDecidesAndMayResort) {
     };
     ASSERT_TRUE(list.EditCell(0, 1));
     EXPECT_EQ(line.text(), QStringLiteral("10"));
+    EXPECT_EQ(seen, &list);
     list.EndEdit(true);
     EXPECT_EQ(Column(1), (QStringList{"2", "100"}));
     EXPECT_EQ(Column(0), (QStringList{"b", "a"}));
