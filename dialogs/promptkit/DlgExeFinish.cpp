@@ -1,8 +1,8 @@
 #include "DlgExeFinish.h"
 
 #include "lumora/controls/ColorRef.h"
-#include "lumora/controls/ControlId.h"
 #include "lumora/controls/DialogUnits.h"
+#include "platform/ControlId.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -36,7 +36,7 @@ CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(par
     group->setGeometry(pixels(kGroup));
 
     auto* picture = new QLabel(this);
-    controls::SetControlId(picture, IDC_PICTURE);
+    platform::SetControlId(picture, IDC_PICTURE);
     const QRect pictureRect = pixels(kPicture);
     picture->setGeometry(pictureRect);
     picture->setAlignment(Qt::AlignCenter);
@@ -44,7 +44,7 @@ CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(par
     picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(side, side));
 
     auto* edit = new QPlainTextEdit(this);
-    controls::SetControlId(edit, IDC_TEXT);
+    platform::SetControlId(edit, IDC_TEXT);
     edit->setGeometry(pixels(kText));
     edit->setReadOnly(true);
     QPalette colours = edit->palette();
@@ -56,7 +56,7 @@ CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(par
     edit->setPlainText(shown);
 
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    controls::SetControlId(ok, IDOK);
+    platform::SetControlId(ok, IDOK);
     ok->setGeometry(pixels(kOk));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,7 +1,7 @@
 #include "lumora/controls/DialogResize.h"
 #include "GuiApp.h"
-#include "lumora/controls/ControlId.h"
 #include "lumora/controls/DialogUnits.h"
+#include "platform/ControlId.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ public:
     const DlgResizeMapEntry* GetDlgResizeMap() const override { return m_map.data(); }
     QWidget* AddControl(int id, const QRect& rect) {
         auto* control = new QLabel(this);
-        controls::SetControlId(control, id);
+        platform::SetControlId(control, id);
         control->setGeometry(rect);
         return control;
     }
@@ -223,20 +223,6 @@ TEST(DialogUnits, ConvertFromTheFontsBaseUnits) {
     EXPECT_EQ(pixels.top(), controls::MulDiv(25, base.height(), 8));
     EXPECT_EQ(pixels.left() + pixels.width(), controls::MulDiv(496, base.width(), 4));
     EXPECT_EQ(pixels.top() + pixels.height(), controls::MulDiv(242, base.height(), 8));
-}
-
-TEST(ControlId, FindsControlsByIdAtAnyDepth) {
-    controls_test::App();
-    QWidget dialog;
-    auto* group = new QWidget(&dialog);
-    auto* label = new QLabel(group);
-    controls::SetControlId(label, 1006);
-    EXPECT_EQ(controls::FindControl(&dialog, 1006), label);
-    EXPECT_EQ(controls::FindControl<QLabel>(&dialog, 1006), label);
-    EXPECT_EQ(controls::ControlId(label), 1006);
-    EXPECT_EQ(controls::ControlId(group), -1);
-    EXPECT_EQ(controls::FindControl(&dialog, 1007), nullptr);
-    EXPECT_EQ(controls::FindControl(nullptr, 1006), nullptr);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "dialogs/promptkit/PromptKit.h"
 #include "lumora/controls/ColorRef.h"
-#include "lumora/controls/ControlId.h"
+#include "platform/ControlId.h"
 #include "platform/Library.h"
 
 #include <QApplication>
@@ -53,14 +53,14 @@ Seen Look(QDialog* dialog) {
     seen.title = dialog->windowTitle();
     if (auto* group = dialog->findChild<QGroupBox*>())
         seen.group = group->title();
-    if (auto* edit = controls::FindControl<QPlainTextEdit>(dialog, 8018)) {
+    if (auto* edit = platform::FindControl<QPlainTextEdit>(dialog, 8018)) {
         seen.text = edit->toPlainText();
         seen.base = edit->palette().color(QPalette::Base);
         seen.textColor = edit->palette().color(QPalette::Text);
     }
-    if (auto* picture = controls::FindControl<QLabel>(dialog, 8017))
+    if (auto* picture = platform::FindControl<QLabel>(dialog, 8017))
         seen.hasPicture = !picture->pixmap().isNull();
-    if (auto* ok = controls::FindControl<QPushButton>(dialog, 1))
+    if (auto* ok = platform::FindControl<QPushButton>(dialog, 1))
         seen.button = ok->text();
     seen.centre = dialog->pos() + QPoint(dialog->width() / 2, dialog->height() / 2);
     return seen;
@@ -87,7 +87,7 @@ TEST(DlgExeFinished, ShowsTheTextAndReturnsOneOnOk) {
     Seen seen;
     WhenModalShows(poll, [&](QDialog* dialog) {
         seen = Look(dialog);
-        controls::FindControl<QPushButton>(dialog, 1)->click();
+        platform::FindControl<QPushButton>(dialog, 1)->click();
     });
     const int result = run(&frame, 0, text);
     EXPECT_EQ(result, 1);
