@@ -2,6 +2,7 @@
 #include "lumora/controls/ColorRef.h"
 #include "platform/ControlId.h"
 #include "platform/Library.h"
+#include "platform/PumpingWait.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -9,9 +10,11 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -115,6 +118,31 @@ TEST(DlgExeFinished, ClosingWithoutOkReturnsZero) {
     });
     EXPECT_EQ(DlgExeFinished(nullptr, 7, QStringLiteral("单行")), 0);
     EXPECT_EQ(seen.text, QStringLiteral("单行"));
+}
+
+TEST(DlgExeFinished, AWorkersNoticeIsShownOnTheUserInterfaceThread) {
+    App();
+    QTimer poll;
+    Seen seen;
+    QThread* shownOn = nullptr;
+    WhenModalShows(poll, [&](QDialog* dialog) {
+        seen = Look(dialog);
+        shownOn = QThread::currentThread();
+        platform::FindControl<QPushButton>(dialog, 1)->click();
+    });
+    std::atomic<bool> finished{false};
+    int result = -1;
+    std::thread worker([&] {
+        result = DlgExeFinished(nullptr, 0, QStringLiteral("测量结束"));
+        finished.store(true, std::memory_order_release);
+    });
+    const bool joined = platform::JoinPumping(worker, finished, 20000);
+    if (!joined)
+        worker.detach();
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(seen.text, QStringLiteral("测量结束"));
+    EXPECT_EQ(shownOn, QApplication::instance()->thread());
 }
 
 } // namespace
