@@ -225,4 +225,26 @@ TEST(DialogUnits, ConvertFromTheFontsBaseUnits) {
     EXPECT_EQ(pixels.top() + pixels.height(), controls::MulDiv(242, base.height(), 8));
 }
 
+// The measurement pages' map: plot place holder, statistics table and the settings button.
+TEST(DialogResize, PageMapFromDialogUnits) {
+    controls_test::App();
+    CMapDialog page({{1016, CDialogResize::SizeX | CDialogResize::SizeY},
+                     {1006, CDialogResize::SizeX | CDialogResize::MoveY},
+                     {1083, CDialogResize::MoveX},
+                     {-1, 0}});
+    const QFont font = page.font();
+    page.resize(controls::DialogUnitsToPixels(font, QRect(0, 0, 503, 323)).size());
+    QWidget* plot = page.AddControl(1016, controls::DialogUnitsToPixels(font, QRect(7, 25, 489, 217)));
+    QWidget* table = page.AddControl(1006, controls::DialogUnitsToPixels(font, QRect(7, 246, 489, 70)));
+    QWidget* settings = page.AddControl(1083, controls::DialogUnitsToPixels(font, QRect(150, 5, 16, 16)));
+    const QRect plotBefore = plot->geometry(), tableBefore = table->geometry(),
+                settingsBefore = settings->geometry();
+    page.DlgResize_Init();
+
+    page.resize(page.size() + QSize(120, 60));
+    EXPECT_EQ(plot->geometry(), plotBefore.adjusted(0, 0, 120, 60));
+    EXPECT_EQ(table->geometry(), tableBefore.adjusted(0, 60, 120, 60));
+    EXPECT_EQ(settings->geometry(), settingsBefore.translated(120, 0));
+}
+
 } // namespace
