@@ -92,6 +92,18 @@ void ExcelDocument::MapBoundSheets() {
             m_boundToWorksheet[i] = static_cast<int>(w);
         }
     }
+    // A worksheet's bound sheet whose position matches no substream takes the next worksheet left.
+    size_t next = 0;
+    for (size_t i = 0; i < bound.size(); ++i) {
+        if (m_boundToWorksheet[i] >= 0 || bound[i].type != 0)
+            continue;
+        while (next < taken.size() && taken[next])
+            ++next;
+        if (next == taken.size())
+            break;
+        taken[next] = true;
+        m_boundToWorksheet[i] = static_cast<int>(next);
+    }
 }
 
 void ExcelDocument::AlignBoundSheets() {
