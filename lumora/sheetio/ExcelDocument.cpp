@@ -130,10 +130,8 @@ void ExcelDocument::AlignBoundSheets() {
         }
         named[w] = true;
     }
-    for (Workbook::BoundSheet& sheet : aligned) {
-        sheet.visibility = sheet.visibility > 2 ? 0 : sheet.visibility;
+    for (Workbook::BoundSheet& sheet : aligned)
         sheet.type = 0;
-    }
     m_workbook.m_boundSheets = std::move(aligned);
     m_boundToWorksheet.resize(m_worksheets.size());
     for (size_t w = 0; w < m_worksheets.size(); ++w)

@@ -159,6 +159,19 @@ TEST(Document, ShorterSecondSaveEndsTheStream) {
     EXPECT_STREQ(back.GetSheet(0)->Cell(0, 0)->GetString(), "short");
 }
 
+TEST(Document, TextLongerThanARecordCanCountIsNotSaved) {
+    TempFolder dir;
+    ExcelDocument doc;
+    doc.New();
+    doc.GetSheet(0)->Cell(0, 0)->SetString(std::string(70000, 'x').c_str());
+    EXPECT_FALSE(doc.SaveAs(dir.File("long.xls")));
+    doc.GetSheet(0)->Cell(0, 0)->SetString(std::string(65535, 'x').c_str());
+    ASSERT_TRUE(doc.SaveAs(dir.File("long.xls")));
+    ExcelDocument back;
+    ASSERT_TRUE(back.Load(dir.File("long.xls")));
+    EXPECT_EQ(std::string(back.GetSheet(0)->Cell(0, 0)->GetString()).size(), 65535u);
+}
+
 TEST(Document, SaveWithoutStorageFails) {
     ExcelDocument doc;
     doc.New();

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 
 #include <gtest/gtest.h>
@@ -155,7 +156,23 @@ TEST(PeerWrite, OutsideReadersOpenOurWorkbooksWithEveryValueExact) {
         [](int i) { return 2.5e-6 * (1 + 0.3 * std::sin(i * 0.01)) - 1e-12 * i; });
     const QString texts = dir.File("texts.xls");
     WriteTexts(texts);
-    ExpectAllPeersSee(dir, {current, datalog, texts}, true);
+    // A stream below 4,096 bytes lives in the compound document's small blocks.
+    const QString small = dir.File("small.xls");
+    {
+        ExcelDocument doc;
+        doc.New();
+        ASSERT_TRUE(doc.RenameSheet("Sheet1", "Current"));
+        ExcelSheet* s = doc.GetSheetByName("Current");
+        s->Cell(0, 0)->SetString("Time");
+        s->Cell(0, 1)->SetString("Current");
+        for (int i = 0; i < 5; ++i) {
+            SetNumber(*s, i + 1, 0, i * 1e-3);
+            SetNumber(*s, i + 1, 1, readings[static_cast<size_t>(i)]);
+        }
+        ASSERT_TRUE(doc.SaveAs(small));
+        ASSERT_LT(QFileInfo(small).size(), 8192);
+    }
+    ExpectAllPeersSee(dir, {current, datalog, texts, small}, true);
 }
 
 // Flat OpenDocument text of a cell.
