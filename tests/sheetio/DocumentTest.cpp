@@ -81,7 +81,7 @@ ExcelFormula::Record FormulaResult(const Bytes& result, const std::string& text)
     std::copy(result.begin(), result.end(), f.result);
     if (!text.empty()) {
         f.hasString = true;
-        f.string.string = SheetIO::XLString(text);
+        f.string.string = SheetIO::CXLString(text);
     }
     return f;
 }
