@@ -26,6 +26,8 @@ struct CVxi11Server::SLinkState {
     bool linked = false;
     std::string input;
     std::string output;
+    // The previous response's memory, reused for the next reply (no fresh pages for big blocks).
+    std::string scratch;
     bool hasOutput = false;
     size_t outputAt = 0;
 
@@ -79,7 +81,7 @@ void CVxi11Server::Serve(CServerConnection& connection) {
 void CVxi11Server::ExecuteMessage(SLinkState& state) {
     // A new message discards output that was never read, as an instrument does.
     state.DropOutput();
-    std::string reply;
+    std::string& reply = state.scratch;
     size_t start = 0;
     while (start < state.input.size()) {
         size_t end = state.input.find('\n', start);
