@@ -68,6 +68,15 @@ TEST_F(DataStreamServerTest, RefusedStartAnswersNonZeroAndCloses) {
     EXPECT_TRUE(client.Read(1).empty());
 }
 
+TEST(DataStreamServer, BindsLoopbackOnly) {
+    CSim2280S model;
+    CDataStreamServer server(model);
+    std::string error;
+    EXPECT_FALSE(server.Start("0.0.0.0", 0, error));
+    EXPECT_FALSE(server.Start("192.168.1.10", 0, error));
+    EXPECT_TRUE(server.Start("127.0.0.5", 0, error)) << error;
+}
+
 TEST(DataStreamFrame, EncodesSecondsAndTenThousandths) {
     unsigned char frame[CDataStreamServer::FRAME_SIZE];
     CDataStreamServer::EncodeFrame(1.5f, 1234.56789, frame);

@@ -105,6 +105,11 @@ bool CDataStreamServer::Start(const std::string& address, std::uint16_t port, st
         error = "not an IPv4 address: " + address;
         return false;
     }
+    // A simulated instrument never appears on a real network.
+    if ((ntohl(sa.sin_addr.s_addr) >> 24) != 127) {
+        error = "not a loopback address: " + address;
+        return false;
+    }
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_listener < 0) {
         error = std::strerror(errno);
