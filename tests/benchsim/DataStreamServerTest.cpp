@@ -68,6 +68,18 @@ TEST_F(DataStreamServerTest, RefusedStartAnswersNonZeroAndCloses) {
     EXPECT_TRUE(client.Read(1).empty());
 }
 
+TEST_F(DataStreamServerTest, EachNewLinkIsServedAfterEarlierOnesClosed) {
+    for (int run = 0; run < 3; ++run) {
+        CClient client(m_server.Port());
+        ASSERT_TRUE(client.Connected());
+        client.Send({0xA5, 0x5A, 0x00, 0x00});
+        EXPECT_EQ(client.Read(4), (std::vector<unsigned char>{0, 0, 0, 0})) << run;
+        client.Send({0x2E, 0xB1, 0x00, 0x00});
+        EXPECT_EQ(client.Read(CDataStreamServer::FRAME_SIZE).size(), CDataStreamServer::FRAME_SIZE) << run;
+    }
+    EXPECT_EQ(m_server.Connections(), 3u);
+}
+
 TEST(DataStreamServer, BindsLoopbackOnly) {
     CSim2280S model;
     CDataStreamServer server(model);
