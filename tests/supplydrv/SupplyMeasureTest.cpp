@@ -120,6 +120,11 @@ TEST_P(SupplyMeasure, DataLoggingReadingsArriveOnTheStream) {
 
 TEST_P(SupplyMeasure, FetchedReadingsStartAtZeroAndRise) {
     ASSERT_EQ(m_driver.InitialMeasure_DataLogging_FetchData(), 1);
+    Lines expected = COMMON_OUTPUT_OFF;
+    expected.insert(expected.end(), {":FORM:ELEM \"READ,REL\"", ":TRACe:FEED:CONTrol ALWays",
+                                     ":SYSTem:ERRor:COUNt?", ":INIT:CONT ON", ":TRACe:POINts 100"});
+    expected.insert(expected.end(), 11, ":FETC?");
+    EXPECT_EQ(Sent(), expected);
     double previous = -1.0;
     int taken = 0;
     for (int i = 0; i < 200 && taken < 5; ++i) {
@@ -142,6 +147,11 @@ TEST_P(SupplyMeasure, FetchedReadingsStartAtZeroAndRise) {
 
 TEST_P(SupplyMeasure, TraceDataVariantReadsTheBuffer) {
     ASSERT_EQ(m_driver.InitialMeasure_DataLogging_TraceData(), 1);
+    Lines expected = COMMON_OUTPUT_OFF;
+    expected.insert(expected.end(),
+                    {":FORM:ELEM \"READ,REL\"", ":TRACe:FEED:CONTrol ALWays", ":SYSTem:ERRor:COUNt?", ":INIT",
+                     ":INIT:CONT ON", "TRAC:DATA? \"READ,REL\"", ":TRACe:POINts 100"});
+    EXPECT_EQ(Sent(), expected);
     std::this_thread::sleep_for(5ms);
     ASSERT_EQ(m_driver.TraceData_DataLogging(), 1);
     EXPECT_EQ(m_driver.GetDataString().split(',').size() % 2, 0);
