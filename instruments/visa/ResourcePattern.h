@@ -1,7 +1,10 @@
 #pragma once
 
-#include <regex>
+#include <cstddef>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace visa {
 
@@ -14,8 +17,36 @@ public:
     bool Matches(const std::string& name) const;
 
 private:
-    std::regex m_regex;
+    struct SItem;
+    using Sequence = std::vector<SItem>;
+    using Continuation = std::function<bool(size_t)>;
+    struct SNode {
+        enum eKind { eChar, eAny, eSet, eGroup } kind = eChar;
+        char c = 0;
+        bool negate = false;
+        std::vector<std::pair<char, char>> ranges;
+        std::vector<Sequence> alternatives;
+    };
+    struct SItem {
+        SNode node;
+        bool repeat = false;   // '*' or '+'
+        bool optional = false; // '*'
+    };
+
+    bool ParseAlternatives(std::vector<Sequence>& alternatives, bool inGroup);
+    bool ParseSet(SNode& node);
+    bool MatchAlternatives(const std::vector<Sequence>& alternatives, size_t at,
+                           const Continuation& next) const;
+    bool MatchSequence(const Sequence& sequence, size_t index, size_t at, const Continuation& next) const;
+    bool MatchRepeat(const Sequence& sequence, size_t index, size_t at, size_t count,
+                     const Continuation& next) const;
+    bool MatchNode(const SNode& node, size_t at, const Continuation& next) const;
+
+    std::string m_expression;
+    size_t m_at = 0;
+    std::vector<Sequence> m_root;
     bool m_valid = false;
+    mutable const std::string* m_name = nullptr;
 };
 
 } // namespace visa
