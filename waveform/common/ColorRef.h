@@ -17,6 +17,8 @@ inline QColor ToQColor(COLORREF colour) {
                   static_cast<int>((colour >> 16) & 0xFF));
 }
 
-inline COLORREF FromQColor(const QColor& colour) { return Rgb(colour.red(), colour.green(), colour.blue()); }
+inline COLORREF FromQColor(const QColor& colour) {
+    return Rgb(colour.red(), colour.green(), colour.blue());
+}
 
 } // namespace waveform

@@ -15,7 +15,9 @@ struct CPointF {
     double x, y;
 };
 
-bool Inside(const CPointF& p) { return std::fabs(p.x) <= kPixelLimit && std::fabs(p.y) <= kPixelLimit; }
+bool Inside(const CPointF& p) {
+    return std::fabs(p.x) <= kPixelLimit && std::fabs(p.y) <= kPixelLimit;
+}
 
 // Clips the segment to the square of kPixelLimit (Liang-Barsky) so that its direction is kept.
 bool ClipToLimit(CPointF& a, CPointF& b) {
@@ -43,7 +45,9 @@ bool ClipToLimit(CPointF& a, CPointF& b) {
     return true;
 }
 
-QPoint ToPoint(const CPointF& p) { return QPoint(ToPixel(p.x), ToPixel(p.y)); }
+QPoint ToPoint(const CPointF& p) {
+    return QPoint(ToPixel(p.x), ToPixel(p.y));
+}
 
 // Collects the joined line as polylines of int points; a segment that reaches beyond the pixel limit
 // is clipped on its own.
@@ -114,11 +118,12 @@ bool HasExcluded(const std::vector<unsigned>& excluded, std::size_t begin, std::
 
 } // namespace
 
-CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMapping& mapping, const CLineStyle& style,
-                     int lineStyle) {
+CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMapping& mapping,
+                     const CLineStyle& style, int lineStyle) {
     CDrawnRange drawn;
     const std::size_t count = line.Count();
-    if (count < 2 || mapping.area.IsEmpty() || !(mapping.hMax > mapping.hMin) || !(mapping.vMax > mapping.vMin))
+    if (count < 2 || mapping.area.IsEmpty() || !(mapping.hMax > mapping.hMin) ||
+        !(mapping.vMax > mapping.vMin))
         return drawn;
     const double* x = line.X.data();
     const double* y = line.Y.data();

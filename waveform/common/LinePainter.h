@@ -20,7 +20,7 @@ struct CDrawnRange {
 // same pixels as joining every sample. lineStyle: 0 joined, 1 diamond, 2 cross, 3 square per sample
 // (per column extreme when the range holds more samples than the plot has pixel columns).
 // Excluded samples set a red tick at the top edge of the plot.
-CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMapping& mapping, const CLineStyle& style,
-                     int lineStyle);
+CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMapping& mapping,
+                     const CLineStyle& style, int lineStyle);
 
 } // namespace waveform

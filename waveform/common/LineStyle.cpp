@@ -2,7 +2,9 @@
 
 CLineStyle::CLineStyle() : Pen(Qt::black, 1, Qt::SolidLine), Brush(Qt::black, Qt::SolidPattern) {}
 
-CLineStyle::CLineStyle(const CLineStyle& other) : CLineStyle() { *this = other; }
+CLineStyle::CLineStyle(const CLineStyle& other) : CLineStyle() {
+    *this = other;
+}
 
 CLineStyle& CLineStyle::operator=(const CLineStyle& other) {
     if (this == &other)
@@ -35,4 +37,6 @@ QPen CLineStyle::DrawPen() const {
     return pen;
 }
 
-QBrush CLineStyle::DrawBrush() const { return QBrush(waveform::ToQColor(LineColor), Qt::SolidPattern); }
+QBrush CLineStyle::DrawBrush() const {
+    return QBrush(waveform::ToQColor(LineColor), Qt::SolidPattern);
+}

@@ -65,7 +65,8 @@ struct CStatAcc {
 
 // Visits the nodes that exactly cover level-0 nodes [begin, end), coarsest possible.
 template <typename Node, typename Visit>
-void VisitCover(const std::vector<std::vector<Node>>& levels, std::size_t begin, std::size_t end, Visit visit) {
+void VisitCover(const std::vector<std::vector<Node>>& levels, std::size_t begin, std::size_t end,
+                Visit visit) {
     std::size_t level = 0;
     while (begin < end) {
         if (level + 1 >= levels.size() || end - begin < B) {
@@ -97,7 +98,8 @@ void CLineSummary::Rebuild(const double* y, std::size_t count, const std::vector
     Append(y, count, excluded);
 }
 
-double CLineSummary::HeldBefore(const double* y, const std::vector<unsigned>& excluded, std::size_t index) const {
+double CLineSummary::HeldBefore(const double* y, const std::vector<unsigned>& excluded,
+                                std::size_t index) const {
     // Drawn value of sample index - 1, from the entry of its block.
     if (index == 0)
         return kNoValue;
@@ -131,7 +133,8 @@ void CLineSummary::Append(const double* y, std::size_t count, const std::vector<
     UpdateLevels(firstBlock);
 }
 
-void CLineSummary::SummariseFrom(const double* y, const std::vector<unsigned>& excluded, std::size_t firstBlock) {
+void CLineSummary::SummariseFrom(const double* y, const std::vector<unsigned>& excluded,
+                                 std::size_t firstBlock) {
     double held = HeldBefore(y, excluded, firstBlock * B);
     CExcludedCursor cursor(excluded, firstBlock * B);
     for (std::size_t block = firstBlock; block < m_entry.size(); ++block) {

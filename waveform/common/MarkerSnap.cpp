@@ -5,7 +5,8 @@
 
 namespace waveform {
 
-CSnapResult SnapToSample(const CLineData& line, const CDrawnRange& drawn, const CPlotMapping& mapping, int pointerX) {
+CSnapResult SnapToSample(const CLineData& line, const CDrawnRange& drawn, const CPlotMapping& mapping,
+                         int pointerX) {
     CSnapResult result;
     const std::size_t count = line.Count();
     if (!drawn.Drawn || count < 2 || drawn.EndIndex < drawn.FirstIndex)
@@ -17,7 +18,8 @@ CSnapResult SnapToSample(const CLineData& line, const CDrawnRange& drawn, const 
     if (std::ceil(samples / pixels) >= 3) {
         const int x = std::clamp(pointerX, drawn.FirstX, std::max(drawn.FirstX, drawn.LastX));
         const double at = first + static_cast<double>(x - drawn.FirstX) / pixels * samples;
-        result.Index = static_cast<std::size_t>(std::clamp(at, static_cast<double>(first), static_cast<double>(end)));
+        result.Index =
+            static_cast<std::size_t>(std::clamp(at, static_cast<double>(first), static_cast<double>(end)));
         result.Found = true;
         return result;
     }

@@ -16,7 +16,8 @@ struct CSnapResult {
 // The sample of the line that a marker at pointer x snaps to, within the range drawn last. Dense ranges
 // (3 or more samples per pixel) take the sample at the same fraction of the drawn pixels; sparse ones the
 // sample nearest in time (the later one on a tie), found by binary search on the ascending time.
-CSnapResult SnapToSample(const CLineData& line, const CDrawnRange& drawn, const CPlotMapping& mapping, int pointerX);
+CSnapResult SnapToSample(const CLineData& line, const CDrawnRange& drawn, const CPlotMapping& mapping,
+                         int pointerX);
 
 struct CMarkerStatistics {
     int Valid = 0;

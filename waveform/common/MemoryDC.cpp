@@ -28,6 +28,6 @@ void CMemoryDC::CopyFrom(const CMemoryDC& source, const QRect& rect) {
     // Same pixel format on both sides: rows are copied as they are.
     const std::size_t bytes = static_cast<std::size_t>(area.width()) * 4;
     for (int row = area.top(); row <= area.bottom(); ++row)
-        std::memcpy(m_image.scanLine(row) + area.left() * 4, source.m_image.constScanLine(row) + area.left() * 4,
-                    bytes);
+        std::memcpy(m_image.scanLine(row) + area.left() * 4,
+                    source.m_image.constScanLine(row) + area.left() * 4, bytes);
 }

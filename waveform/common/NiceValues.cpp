@@ -21,9 +21,13 @@ double Mantissa(double x, int& decade) {
     return m;
 }
 
-bool Scalable(double x) { return std::isfinite(x) && x != 0.0; }
+bool Scalable(double x) {
+    return std::isfinite(x) && x != 0.0;
+}
 
-double WithSign(double magnitude, double x) { return x < 0 ? -magnitude : magnitude; }
+double WithSign(double magnitude, double x) {
+    return x < 0 ? -magnitude : magnitude;
+}
 
 } // namespace
 

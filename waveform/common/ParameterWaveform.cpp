@@ -2,7 +2,8 @@
 
 namespace {
 
-constexpr COLORREF kDefaultLineColors[CParameterWaveform::kLineCount] = {0xFF0000, 0xCBC0FF, 0x800080, 0x008000};
+constexpr COLORREF kDefaultLineColors[CParameterWaveform::kLineCount] = {0xFF0000, 0xCBC0FF, 0x800080,
+                                                                         0x008000};
 
 } // namespace
 
@@ -11,7 +12,9 @@ CParameterWaveform::CParameterWaveform() : Styles(kLineCount) {
     SetDefaultColors();
 }
 
-CParameterWaveform::CParameterWaveform(const CParameterWaveform& other) : Styles() { *this = other; }
+CParameterWaveform::CParameterWaveform(const CParameterWaveform& other) : Styles() {
+    *this = other;
+}
 
 CParameterWaveform& CParameterWaveform::operator=(const CParameterWaveform& other) {
     if (this == &other)

@@ -14,8 +14,12 @@ QString TrimDecimalZeros(QString text) {
     return text;
 }
 
-QString FormatFloatText(double value) { return TrimDecimalZeros(platform::CFormat("%-g", value)); }
+QString FormatFloatText(double value) {
+    return TrimDecimalZeros(platform::CFormat("%-g", value));
+}
 
-QString FormatDoubleText(double value) { return TrimDecimalZeros(platform::CFormat("%lf", value)); }
+QString FormatDoubleText(double value) {
+    return TrimDecimalZeros(platform::CFormat("%lf", value));
+}
 
 } // namespace waveform

@@ -16,7 +16,9 @@ inline double ClampPixel(double pixel) {
     return pixel < -kPixelLimit ? -kPixelLimit : pixel > kPixelLimit ? kPixelLimit : pixel;
 }
 
-inline int ToPixel(double pixel) { return static_cast<int>(ClampPixel(pixel)); }
+inline int ToPixel(double pixel) {
+    return static_cast<int>(ClampPixel(pixel));
+}
 
 // The area inside the axes, edges as stored: right and bottom are the far edge lines.
 struct CPlotArea {

@@ -12,7 +12,9 @@ namespace {
 constexpr COLORREF kFace = 0xDBD3C3;
 constexpr COLORREF kShadow = 0x9B9383;
 
-QColor C(COLORREF c) { return waveform::ToQColor(c); }
+QColor C(COLORREF c) {
+    return waveform::ToQColor(c);
+}
 
 // A one-pixel frame: top and left in one colour, bottom and right in the other.
 void Draw3dRect(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
@@ -145,7 +147,9 @@ void CScrollBarCtrl::paintEvent(QPaintEvent*) {
     DrawDoubleFrame(p, ThumbRect());
 }
 
-void CScrollBarCtrl::resizeEvent(QResizeEvent*) { Layout(); }
+void CScrollBarCtrl::resizeEvent(QResizeEvent*) {
+    Layout();
+}
 
 void CScrollBarCtrl::Notify(platform::LPARAM code) {
     platform::SendMessage(m_target, kNotifyMessage, static_cast<platform::WPARAM>(m_vertical), code);
@@ -255,6 +259,10 @@ void CScrollBarCtrl::mouseMoveEvent(QMouseEvent* event) {
     m_lastY = pt.y();
 }
 
-void CScrollBarCtrl::OnRepeatDelay() { m_timer2.start(); }
+void CScrollBarCtrl::OnRepeatDelay() {
+    m_timer2.start();
+}
 
-void CScrollBarCtrl::OnRepeat() { Step(0.01, m_pressed == ePartFirstArrow); }
+void CScrollBarCtrl::OnRepeat() {
+    Step(0.01, m_pressed == ePartFirstArrow);
+}

@@ -17,7 +17,13 @@ public:
     static constexpr platform::LPARAM kCodeResetPressed = 513;
     static constexpr platform::LPARAM kCodeResetDoubleClicked = 515;
 
-    enum ePart { ePartNone = 0, ePartFirstArrow = 1, ePartSecondArrow = 2, ePartResetPressed = 4, ePartResetDouble = 5 };
+    enum ePart {
+        ePartNone = 0,
+        ePartFirstArrow = 1,
+        ePartSecondArrow = 2,
+        ePartResetPressed = 4,
+        ePartResetDouble = 5
+    };
 
     explicit CScrollBarCtrl(QWidget* parent = nullptr);
     ~CScrollBarCtrl() override;

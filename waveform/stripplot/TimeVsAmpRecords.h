@@ -56,7 +56,8 @@ struct CWaveformStatisticRecord {
 };
 
 static_assert(sizeof(CWaveformMarkerRecord) == 56 && offsetof(CWaveformMarkerRecord, Index1) == 4 &&
-                  offsetof(CWaveformMarkerRecord, Pixel1) == 12 && offsetof(CWaveformMarkerRecord, Value1) == 24 &&
+                  offsetof(CWaveformMarkerRecord, Pixel1) == 12 &&
+                  offsetof(CWaveformMarkerRecord, Value1) == 24 &&
                   offsetof(CWaveformMarkerRecord, Value4) == 48,
               "marker record layout read by the host pages");
 static_assert(sizeof(CWaveformStatisticRecord) == 40 && offsetof(CWaveformStatisticRecord, Maximum) == 8 &&
