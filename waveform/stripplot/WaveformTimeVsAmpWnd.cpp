@@ -20,8 +20,6 @@ namespace {
 
 using namespace waveform;
 
-constexpr COLORREF kAxisPenDefault = 0x808080;
-constexpr COLORREF kGridPenDefault = 0xD3D3D3;
 constexpr COLORREF kMarkerPen = 0xFF00FF;
 constexpr double kMinHoriSpan = 0.0001;
 constexpr double kMinVertSpan = 1e-14;
@@ -329,7 +327,6 @@ void CWaveformTimeVsAmpWnd::SetGDI(const CParameterWaveform& parameter) {
     SetAxisScaleHoriOrg(m_parameter.HoriMinZoom, m_parameter.HoriMaxZoom, 0);
     SetAxisScaleVertOrg(m_parameter.VertMinZoom, m_parameter.VertMaxZoom, 0);
     SetAxisRestore();
-    m_parametersApplied = true;
     ReDrawWaveformWnd(1, 1, 1);
     SaveParameters();
 }
@@ -409,9 +406,9 @@ void CWaveformTimeVsAmpWnd::DrawAxes(QPainter& p, const QRect& client, const CPl
     if (!AxesDrawable(m))
         return;
     const CPlotArea& a = m.area;
-    const QColor gridColour = ToQColor(m_parametersApplied ? m_parameter.ColorAxis : kGridPenDefault);
-    const QPen axisPen(ToQColor(m_parametersApplied ? m_parameter.ColorAxis : kAxisPenDefault),
-                       m_parametersApplied ? 2 : 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    // Pens come from the record at every drawing, so no pen outlives the colours it was made from.
+    const QColor gridColour = ToQColor(m_parameter.ColorAxis);
+    const QPen axisPen(ToQColor(m_parameter.ColorAxis), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     p.save();
     p.setFont(m_fontArial);
     const QFontMetrics metrics(m_fontArial, p.device());

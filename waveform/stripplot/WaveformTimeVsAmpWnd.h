@@ -137,7 +137,6 @@ private:
 
     CParameterWaveform m_parameter;
     QString m_configFileName = QStringLiteral("Waveform.xml");
-    bool m_parametersApplied = false;
     QFont m_fontSong, m_fontArial, m_fontMarker;
 
     std::array<CLoopLinkItem, CParameterWaveform::kLineCount> m_items;
