@@ -170,16 +170,43 @@ CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMappin
     CSegmentBuilder polyline(painter);
 
     std::size_t i = drawFirst;
+    std::size_t lastCount = 1;
     while (i <= drawEnd) {
         const int column = mapping.XPixel(x[i]);
-        // The first sample of the next column: gallop, then halve.
-        std::size_t lo = i, step = 1, hi = i + 1;
-        while (hi <= drawEnd && mapping.XPixel(x[hi]) <= column) {
-            lo = hi;
-            step *= 2;
-            hi = i + step;
+        // Columns a few ahead are requested now; evenly spaced times make the guess exact.
+        const std::size_t ahead = i + 4 * lastCount;
+        if (ahead + lastCount <= drawEnd) {
+            __builtin_prefetch(x + ahead);
+            __builtin_prefetch(x + ahead + lastCount);
+            line.Summary.Prefetch(y, ahead, ahead + lastCount);
         }
-        hi = std::min(hi, drawEnd + 1);
+        // The first sample of the next column, searched from where the last column's sample count
+        // predicts it: on evenly spaced times the guess is right and costs two reads.
+        const std::size_t limit = drawEnd + 1;
+        const std::size_t guess = std::min(limit, i + std::max<std::size_t>(1, lastCount));
+        std::size_t lo = i, hi = guess;
+        if (guess < limit && mapping.XPixel(x[guess]) <= column) {
+            lo = guess;
+            std::size_t step = 1;
+            hi = std::min(limit, guess + step);
+            while (hi < limit && mapping.XPixel(x[hi]) <= column) {
+                lo = hi;
+                step *= 2;
+                hi = std::min(limit, guess + step);
+            }
+        } else {
+            // hi is the end or a sample of a later column; walk back until a sample of this column.
+            std::size_t step = 1;
+            for (;;) {
+                const std::size_t probe = hi - i > step ? hi - step : i;
+                if (probe == i || mapping.XPixel(x[probe]) <= column) {
+                    lo = probe;
+                    break;
+                }
+                hi = probe;
+                step *= 2;
+            }
+        }
         while (hi - lo > 1) {
             const std::size_t mid = lo + (hi - lo) / 2;
             if (mapping.XPixel(x[mid]) <= column)
@@ -211,6 +238,7 @@ CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMappin
                     DrawSymbol(painter, lineStyle, mapping.XPixel(x[k]), mapping.YPixel(one.First));
             }
         }
+        lastCount = next - i;
         i = next;
     }
     polyline.Flush();

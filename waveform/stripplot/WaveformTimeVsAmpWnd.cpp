@@ -2,6 +2,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "waveform/common/BitmapFile.h"
+#include "waveform/common/HugePages.h"
 #include "waveform/common/MarkerSnap.h"
 #include "waveform/common/NiceValues.h"
 #include "waveform/common/PlotFormat.h"
@@ -135,6 +136,8 @@ void CWaveformTimeVsAmpWnd::SetDataMultiLine(int line, const double* x, const do
     data.Y.shrink_to_fit();
     const bool has = x != nullptr && y != nullptr && n > 0;
     if (has) {
+        waveform::ReserveLarge(data.X, n);
+        waveform::ReserveLarge(data.Y, n);
         data.X.assign(x, x + n);
         data.Y.assign(y, y + n);
         const auto [lo, hi] = std::minmax_element(x, x + n);
