@@ -391,6 +391,7 @@ TEST_F(PlotWindowTest, TheBitmapIsA24BitImageOfTheClientArea) {
     EXPECT_EQ(u16(28), 24u);
     EXPECT_EQ(u32(30), 0u);
     EXPECT_EQ(u32(34), rowBytes * 300);
+    EXPECT_EQ(m_frame.SaveAsBitmapTVA(m_folder.Path("missing/plot.bmp")), 0);
     QImage image;
     ASSERT_TRUE(image.load(path, "BMP"));
     EXPECT_EQ(image.size(), QSize(400, 300));
@@ -424,6 +425,92 @@ TEST_F(PlotWindowTest, PrintingGivesOnePage) {
     const QString pdf = QString::fromLatin1(file.readAll());
     EXPECT_EQ(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
     EXPECT_EQ(m_plot->GetPlotArea().right, Mapping().area.right);
+}
+
+TEST_F(PlotWindowTest, ExcludedSamplesShowATickAndSymbolsMarkEachSample) {
+    CParameterWaveform record;
+    record.LineStyle = 3;
+    record.Styles[0].LineColor = 0x00A000;
+    Create(&record);
+    const double x[] = {1, 3, 5, 7}, y[] = {2, 2e38, 6, 4};
+    m_frame.SetDataMultiLine(0, x, y, 4, 1);
+    View(0, 8, 0, 8);
+    const QImage image = Shown();
+    const waveform::CPlotMapping m = Mapping();
+    EXPECT_EQ(At(image, m.XPixel(3) + 1, m.area.top + 2), QColor(255, 0, 0)) << "tick of the excluded sample";
+    EXPECT_EQ(At(image, m.XPixel(5) + 4, m.YPixel(6) - 4), waveform::ToQColor(0x00A000))
+        << "square of a sample";
+    EXPECT_NE(At(image, m.XPixel(4), m.YPixel(5)), waveform::ToQColor(0x00A000)) << "symbols are not joined";
+}
+
+TEST_F(PlotWindowTest, MarkersOnOneSampleGiveNoStatisticsAndPairANeedsTwoSamples) {
+    Create();
+    const double one[] = {1}, oneY[] = {1};
+    m_frame.SetDataMultiLine(0, one, oneY, 1, 0);
+    m_frame.SetMarkerVisible(1, 1);
+    EXPECT_EQ(m_frame.GetMarkerVisible(1), 0);
+    EXPECT_TRUE(m_host.pairA.empty());
+
+    const double x[] = {0, 1, 2, 3}, y[] = {1, 2, 3, 4};
+    m_frame.SetDataMultiLine(0, x, y, 4, 0);
+    View(0, 3, 0, 5);
+    m_frame.SetMarkerVisible(1, 1);
+    const waveform::CPlotMapping m = Mapping();
+    const QPoint on(m.XPixel(0), (m.area.top + m.area.bottom) / 2);
+    QTest::mouseMove(m_plot, on);
+    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, on);
+    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, on);
+    ASSERT_EQ(m_host.statistics.size(), 1u);
+    EXPECT_EQ(m_host.statistics[0].Valid, 0);
+}
+
+TEST_F(PlotWindowTest, ResetEmptiesLineZeroOnlyAndRestoresTheRanges) {
+    Create();
+    const double x[] = {0, 1, 2}, y[] = {1, 2, 3};
+    m_frame.SetDataMultiLine(0, x, y, 3, 0);
+    m_frame.SetDataMultiLine(1, x, y, 3, 0);
+    View(5, 6, 7, 8);
+    m_frame.ResetWaveformWnd();
+    EXPECT_EQ(m_frame.IsMultiLineHasData(0), 0);
+    EXPECT_EQ(m_frame.IsMultiLineHasData(1), 1);
+    double h0, h1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_EQ(h0, 0.0);
+    EXPECT_EQ(h1, 1.0);
+    EXPECT_EQ(m_horiBar->VisibleMax(), 1.0);
+}
+
+TEST_F(PlotWindowTest, AnEmptyFullRangeDoesNotBreakTheScrollBar) {
+    Create();
+    m_plot->SetAxisScaleHoriOrg(3, 3, 1);
+    m_plot->SetAxisScaleHoriZoom(3, 3, 1);
+    EXPECT_EQ(m_horiBar->ThumbRect().width(), m_horiBar->TrackRect().width());
+    const QImage bar = m_horiBar->grab().toImage();
+    EXPECT_EQ(bar.size(), m_horiBar->size());
+}
+
+TEST_F(PlotWindowTest, TheHostsConfigurationFileIsReadAndWritten) {
+    CParameterWaveform record;
+    record.ColorAxisBkGnd = 0x202020;
+    record.HoriMinZoom = 2;
+    record.HoriMaxZoom = 4;
+    ASSERT_EQ(DLL_SaveParameterToFile(m_folder.Path("Config/WaveformCurrent.xml"), &record), 1);
+    m_frame.SetConfigFileName(QStringLiteral("WaveformCurrent.xml"));
+    Create();
+    EXPECT_EQ(At(Shown(), 1, 1), waveform::ToQColor(0x202020));
+    double h0, h1;
+    m_plot->GetAxisScaleHoriOrg(h0, h1);
+    EXPECT_EQ(h0, 2.0);
+    EXPECT_EQ(h1, 4.0);
+    EXPECT_EQ(m_horiBar->FullMax(), 4.0);
+
+    CParameterWaveform changed = m_plot->GetGDI();
+    changed.ChartName = QStringLiteral("changed");
+    m_plot->SetGDI(changed);
+    CParameterWaveform reread;
+    ASSERT_EQ(DLL_LoadParameterFromFile(m_folder.Path("Config/WaveformCurrent.xml"), &reread), 1);
+    EXPECT_EQ(reread.ChartName, QStringLiteral("changed"));
+    EXPECT_FALSE(QFile::exists(m_folder.Path("Config/Waveform.xml")));
 }
 
 TEST_F(PlotWindowTest, NothingHappensBeforeCreation) {
