@@ -272,6 +272,37 @@ TEST_F(PlotWindowTest, ZoomToolsTakeTheRangeOfTheDraggedRectangle) {
     }
 }
 
+TEST_F(PlotWindowTest, ATooNarrowZoomRectangleLeavesTheRange) {
+    Create();
+    View(0, 10, -1, 1);
+    m_frame.SetWaveformOperateTool(eWaveformToolZoomBox);
+    const waveform::CPlotMapping m = Mapping();
+    const QPoint from(m.area.left + 64, m.area.top + 48);
+    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(m_plot, from);
+    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, from);
+    double h0, h1, v0, v1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 0.0);
+    EXPECT_EQ(h1, 10.0);
+    EXPECT_EQ(v0, -1.0);
+    EXPECT_EQ(v1, 1.0);
+}
+
+TEST_F(PlotWindowTest, ASizeOf3000PixelsOrMoreKeepsTheDrawArea) {
+    Create();
+    const waveform::CPlotArea before = m_plot->GetPlotArea();
+    m_frame.resize(3100, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_plot->width(), 3100 - 15);
+    EXPECT_EQ(m_plot->GetPlotArea().right, before.right);
+    EXPECT_EQ(m_plot->GetPlotArea().bottom, before.bottom);
+    m_frame.resize(500, 400);
+    QCoreApplication::processEvents();
+    EXPECT_LT(m_plot->GetPlotArea().right, 500);
+}
+
 TEST_F(PlotWindowTest, PanMovesTheDataWithThePointer) {
     Create();
     View(0, 10, -1, 1);
