@@ -59,6 +59,7 @@ TEST(ReplyReaderTest, FramesRepliesOfEveryKind) {
         {"text without terminator but END", {"1.5"}, true, true, "1.5"},
         {"text never ended", {"1.5"}, false, false, ""},
         {"hex numeric", {"#H1F\n"}, false, true, "#H1F"},
+        {"CR LF where LF terminates", {"OK\r\n"}, false, true, "OK"},
         {"definite in pieces", {"#", "18", data, "\n"}, false, true, "#18" + data},
         {"definite with END", {"#18" + data + "\n"}, true, true, "#18" + data},
         {"definite, END on its last byte", {"#18" + data}, true, true, "#18" + data},
