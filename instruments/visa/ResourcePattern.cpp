@@ -14,7 +14,13 @@ bool CResourcePattern::Compile(const std::string& expression) {
     m_expression = expression;
     m_at = 0;
     m_root.clear();
+    m_states.clear();
     m_valid = !expression.empty() && ParseAlternatives(m_root, false) && m_at == expression.size();
+    if (m_valid) {
+        const SFragment whole = CompileAlternatives(m_root);
+        Connect(whole, AddState(SState::eMatch));
+        m_start = whole.start;
+    }
     return m_valid;
 }
 
@@ -88,66 +94,123 @@ bool CResourcePattern::ParseAlternatives(std::vector<Sequence>& alternatives, bo
     return true;
 }
 
-bool CResourcePattern::MatchNode(const SNode& node, size_t at, const Continuation& next) const {
-    const std::string& name = *m_name;
+int CResourcePattern::AddState(SState::eKind kind, const SNode* node) {
+    SState state;
+    state.kind = kind;
+    state.node = node;
+    m_states.push_back(state);
+    return static_cast<int>(m_states.size()) - 1;
+}
+
+void CResourcePattern::Connect(const SFragment& fragment, int target) {
+    for (const auto& [state, which] : fragment.exits)
+        (which == 0 ? m_states[state].out : m_states[state].out2) = target;
+}
+
+CResourcePattern::SFragment CResourcePattern::CompileNode(const SNode& node) {
+    if (node.kind == SNode::eGroup)
+        return CompileAlternatives(node.alternatives);
+    const int state = AddState(node.kind == SNode::eChar  ? SState::eChar
+                               : node.kind == SNode::eAny ? SState::eAny
+                                                          : SState::eSet,
+                               &node);
+    return {state, {{state, 0}}};
+}
+
+CResourcePattern::SFragment CResourcePattern::CompileItem(const SItem& item) {
+    SFragment body = CompileNode(item.node);
+    if (!item.repeat)
+        return body;
+    // '*': split -> body -> split; '+': body -> split -> body.
+    const int split = AddState(SState::eSplit);
+    m_states[split].out = body.start;
+    Connect(body, split);
+    return {item.optional ? split : body.start, {{split, 1}}};
+}
+
+CResourcePattern::SFragment CResourcePattern::CompileSequence(const Sequence& sequence) {
+    if (sequence.empty()) {
+        const int pass = AddState(SState::eSplit);
+        return {pass, {{pass, 0}, {pass, 1}}};
+    }
+    SFragment whole = CompileItem(sequence[0]);
+    for (size_t i = 1; i < sequence.size(); ++i) {
+        SFragment next = CompileItem(sequence[i]);
+        Connect(whole, next.start);
+        whole.exits = std::move(next.exits);
+    }
+    return whole;
+}
+
+CResourcePattern::SFragment CResourcePattern::CompileAlternatives(const std::vector<Sequence>& alternatives) {
+    SFragment whole = CompileSequence(alternatives[0]);
+    for (size_t i = 1; i < alternatives.size(); ++i) {
+        SFragment other = CompileSequence(alternatives[i]);
+        const int split = AddState(SState::eSplit);
+        m_states[split].out = whole.start;
+        m_states[split].out2 = other.start;
+        whole.start = split;
+        whole.exits.insert(whole.exits.end(), other.exits.begin(), other.exits.end());
+    }
+    return whole;
+}
+
+bool CResourcePattern::Accepts(const SNode& node, char c) {
     switch (node.kind) {
     case SNode::eChar:
-        return at < name.size() && Lower(name[at]) == Lower(node.c) && next(at + 1);
+        return Lower(c) == Lower(node.c);
     case SNode::eAny:
-        return at < name.size() && next(at + 1);
+        return true;
     case SNode::eSet: {
-        if (at >= name.size())
-            return false;
-        const char c = name[at];
+        const char lower = Lower(c);
+        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         bool inSet = false;
-        for (const auto& [first, last] : node.ranges) {
-            const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            inSet = inSet || (c >= first && c <= last) || (Lower(c) >= first && Lower(c) <= last) ||
+        for (const auto& [first, last] : node.ranges)
+            inSet = inSet || (c >= first && c <= last) || (lower >= first && lower <= last) ||
                     (upper >= first && upper <= last);
-        }
-        return inSet != node.negate && next(at + 1);
+        return inSet != node.negate;
     }
     case SNode::eGroup:
-        return MatchAlternatives(node.alternatives, at, next);
+        break;
     }
     return false;
 }
 
-bool CResourcePattern::MatchRepeat(const Sequence& sequence, size_t index, size_t at, size_t count,
-                                   const Continuation& next) const {
-    const SItem& item = sequence[index];
-    // Greedy: one more occurrence first (never an empty one, which would loop), then the rest.
-    if (MatchNode(item.node, at, [&](size_t after) {
-            return after > at && MatchRepeat(sequence, index, after, count + 1, next);
-        }))
-        return true;
-    return (count > 0 || item.optional) && MatchSequence(sequence, index + 1, at, next);
-}
-
-bool CResourcePattern::MatchSequence(const Sequence& sequence, size_t index, size_t at,
-                                     const Continuation& next) const {
-    if (index == sequence.size())
-        return next(at);
-    const SItem& item = sequence[index];
-    if (item.repeat)
-        return MatchRepeat(sequence, index, at, 0, next);
-    return MatchNode(item.node, at,
-                     [&](size_t after) { return MatchSequence(sequence, index + 1, after, next); });
-}
-
-bool CResourcePattern::MatchAlternatives(const std::vector<Sequence>& alternatives, size_t at,
-                                         const Continuation& next) const {
-    for (const Sequence& sequence : alternatives)
-        if (MatchSequence(sequence, 0, at, next))
-            return true;
-    return false;
+void CResourcePattern::AddClosure(std::vector<int>& set, std::vector<char>& seen, int state) const {
+    if (state < 0 || seen[static_cast<size_t>(state)])
+        return;
+    seen[static_cast<size_t>(state)] = 1;
+    const SState& s = m_states[static_cast<size_t>(state)];
+    if (s.kind == SState::eSplit) {
+        AddClosure(set, seen, s.out);
+        AddClosure(set, seen, s.out2);
+        return;
+    }
+    set.push_back(state);
 }
 
 bool CResourcePattern::Matches(const std::string& name) const {
     if (!m_valid)
         return false;
-    m_name = &name;
-    return MatchAlternatives(m_root, 0, [&](size_t at) { return at == name.size(); });
+    std::vector<int> current, next;
+    std::vector<char> seen(m_states.size(), 0);
+    AddClosure(current, seen, m_start);
+    for (const char c : name) {
+        next.clear();
+        std::fill(seen.begin(), seen.end(), 0);
+        for (const int state : current) {
+            const SState& s = m_states[static_cast<size_t>(state)];
+            if (s.kind != SState::eMatch && Accepts(*s.node, c))
+                AddClosure(next, seen, s.out);
+        }
+        current.swap(next);
+        if (current.empty())
+            return false;
+    }
+    for (const int state : current)
+        if (m_states[static_cast<size_t>(state)].kind == SState::eMatch)
+            return true;
+    return false;
 }
 
 } // namespace visa
