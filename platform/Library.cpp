@@ -1,12 +1,14 @@
 #include "Library.h"
 
-#include "ProgramFolder.h"
+#include "LibraryFolder.h"
 
 #include <dlfcn.h>
 
 namespace platform {
 
-CLibrary::~CLibrary() { Free(); }
+CLibrary::~CLibrary() {
+    Free();
+}
 
 QString CLibrary::FileNameFor(const QString& name) {
     QString base = name;
@@ -21,7 +23,7 @@ QString CLibrary::FileNameFor(const QString& name) {
 
 bool CLibrary::Load(const QString& name) {
     Free();
-    const QString path = ProgramFolder() + FileNameFor(name);
+    const QString path = LibraryFolder() + FileNameFor(name);
     m_handle = dlopen(path.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
     if (m_handle == nullptr) {
         const char* why = dlerror();
@@ -39,6 +41,8 @@ void CLibrary::Free() {
     }
 }
 
-void* CLibrary::Resolve(const char* symbol) const { return m_handle ? dlsym(m_handle, symbol) : nullptr; }
+void* CLibrary::Resolve(const char* symbol) const {
+    return m_handle ? dlsym(m_handle, symbol) : nullptr;
+}
 
 } // namespace platform
