@@ -6,9 +6,7 @@
 
 namespace platform {
 
-CLibrary::~CLibrary() {
-    Free();
-}
+CLibrary::~CLibrary() { Free(); }
 
 QString CLibrary::FileNameFor(const QString& name) {
     QString base = name;
@@ -41,8 +39,6 @@ void CLibrary::Free() {
     }
 }
 
-void* CLibrary::Resolve(const char* symbol) const {
-    return m_handle ? dlsym(m_handle, symbol) : nullptr;
-}
+void* CLibrary::Resolve(const char* symbol) const { return m_handle ? dlsym(m_handle, symbol) : nullptr; }
 
 } // namespace platform

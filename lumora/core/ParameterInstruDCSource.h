@@ -8,9 +8,7 @@ class CParameterInstruDCSource : public CParameterInstru {
 public:
     CParameterInstruDCSource() = default;
     // A copy starts with its own current range: the range is read from the instrument, not copied.
-    CParameterInstruDCSource(const CParameterInstruDCSource& other) : CParameterInstru(other) {
-        CopyOwnFields(other);
-    }
+    CParameterInstruDCSource(const CParameterInstruDCSource& other) : CParameterInstru(other) { CopyOwnFields(other); }
     CParameterInstruDCSource& operator=(const CParameterInstruDCSource& other) {
         if (this != &other) {
             CParameterInstru::operator=(other);
