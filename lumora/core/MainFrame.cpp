@@ -358,7 +358,8 @@ void CMainFrame::OnUpdateMeasurePage(SCommandUI& ui) {
     switch (ui.id) {
     case ID_MEASURE_CURRENT:
     case ID_MEASURE_DATALOGGING:
-        ui.enabled = !IsRunning();
+        // The measure thread reads the selected page from its start on, before its running flag is set.
+        ui.enabled = !IsRunning() && !MeasureThreadExists();
         ui.checked = ui.id == m_selectedPage;
         break;
     case ID_PANE_DVM:
@@ -463,7 +464,7 @@ int CMainFrame::LoadMultimeterFile() {
     if (!QFileInfo::exists(path))
         return 0;
     CParserParaInstruMultiMeter parser;
-    return parser.Load(path, m_paraDvm) != 0 ? 1 : 0;
+    return parser.Load(path, &m_paraDvm) != 0 ? 1 : 0;
 }
 
 int CMainFrame::LoadSupplyFile() {
@@ -471,21 +472,21 @@ int CMainFrame::LoadSupplyFile() {
     if (!QFileInfo::exists(path))
         return 0;
     CParserParaInstruDCSource parser;
-    return parser.Load(path, m_paraDcs) != 0 ? 1 : 0;
+    return parser.Load(path, &m_paraDcs) != 0 ? 1 : 0;
 }
 
 int CMainFrame::SaveMultimeterFile() {
     const QString path = InstrumentFilePath(false);
     platform::CreateFolderLevels(QFileInfo(path).path());
     CParserParaInstruMultiMeter parser;
-    return parser.Save(path, m_paraDvm) != 0 ? 1 : 0;
+    return parser.Save(path, &m_paraDvm) != 0 ? 1 : 0;
 }
 
 int CMainFrame::SaveSupplyFile() {
     const QString path = InstrumentFilePath(true);
     platform::CreateFolderLevels(QFileInfo(path).path());
     CParserParaInstruDCSource parser;
-    return parser.Save(path, m_paraDcs) != 0 ? 1 : 0;
+    return parser.Save(path, &m_paraDcs) != 0 ? 1 : 0;
 }
 
 // ---- drivers ------------------------------------------------------------------------------------

@@ -170,6 +170,7 @@ private:
     // The measure thread and what it runs.
     void StartMeasureThread();
     void JoinFinishedThread();
+    bool AnyInstrumentConnected() const;
     void MeasureThreadProc();
     int MeasureCurrentDVM();
     int MeasureCurrentDCPS();
@@ -202,6 +203,7 @@ private:
     std::atomic<int> m_invalidFrames{0};
 
     CQXAppDialogMeasCurrent* m_pageCurrent = nullptr;
+    bool m_connectedAtStart = false;
     bool m_multimeterFileLoaded = false;
     bool m_supplyFileLoaded = false;
     bool m_destroyed = false;

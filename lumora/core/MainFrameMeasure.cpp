@@ -95,8 +95,8 @@ void CMainFrame::OnMeasureControl(unsigned id) {
 void CMainFrame::OnUpdateMeasureControl(SCommandUI& ui) {
     switch (ui.id) {
     case ID_MEASURE_RESET:
-        ui.enabled = (m_dcps != nullptr && m_dcps->IsInstruConnected()) ||
-                     (m_dvm != nullptr && m_dvm->IsInstruConnected());
+        // During a run the drivers belong to the measure thread: the state at its start serves.
+        ui.enabled = MeasureThreadExists() ? m_connectedAtStart : AnyInstrumentConnected();
         break;
     // A new run waits until the previous thread has ended, not only until its running flag drops.
     case ID_MEASURE_START:
@@ -114,11 +114,16 @@ void CMainFrame::StartMeasureThread() {
     if (MeasureThreadExists())
         return;
     JoinFinishedThread();
+    m_connectedAtStart = AnyInstrumentConnected();
     m_invalidFrames.store(0, std::memory_order_relaxed);
     // A stop pressed while nothing waited must not end the new run at once.
     m_stopEvent.Reset();
     m_threadExists.store(true, std::memory_order_release);
     m_measureThread = std::thread([this] { MeasureThreadProc(); });
+}
+
+bool CMainFrame::AnyInstrumentConnected() const {
+    return (m_dcps != nullptr && m_dcps->IsInstruConnected()) || (m_dvm != nullptr && m_dvm->IsInstruConnected());
 }
 
 void CMainFrame::JoinFinishedThread() {

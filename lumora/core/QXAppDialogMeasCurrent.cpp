@@ -1,5 +1,7 @@
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 
+#include "lumora/controls/ControlId.h"
+#include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/MainFrame.h"
@@ -18,11 +20,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QResizeEvent>
 #include <charconv>
 
 namespace {
 
+using controls::CListCtrlEx;
+using controls::CXPStyleButtonST;
 using platform::LoadString;
 
 constexpr int kButtonIds[] = {1079, 1080, 1081, 1082, 1083, 1084, 1085,
@@ -77,28 +80,37 @@ CQXAppDialogMeasCurrent::CQXAppDialogMeasCurrent(QWidget* parent) : CDialogResiz
 
 CQXAppDialogMeasCurrent::~CQXAppDialogMeasCurrent() = default;
 
-const SDlgResizeEntry* CQXAppDialogMeasCurrent::GetDlgResizeMap() const {
-    static const SDlgResizeEntry map[] = {
-        {IDC_PLACE_HOLDER, DLSZ_SIZE_X | DLSZ_SIZE_Y},
-        {IDC_LIST_STATISTIC, DLSZ_SIZE_X | DLSZ_MOVE_Y},
-        {IDC_SETTINGS, DLSZ_MOVE_X},
+const controls::DlgResizeMapEntry* CQXAppDialogMeasCurrent::GetDlgResizeMap() const {
+    static const controls::DlgResizeMapEntry map[] = {
+        {IDC_PLACE_HOLDER, SizeX | SizeY},
+        {IDC_LIST_STATISTIC, SizeX | MoveY},
+        {IDC_SETTINGS, MoveX},
         {-1, 0},
     };
     return map;
 }
 
+QRect CQXAppDialogMeasCurrent::DialogRect(int x, int y, int width, int height) const {
+    return controls::DialogUnitsToPixels(font(), QRect(x, y, width, height));
+}
+
+CXPStyleButtonST* CQXAppDialogMeasCurrent::Button(int id) const {
+    return controls::FindControl<CXPStyleButtonST>(this, id);
+}
+
 bool CQXAppDialogMeasCurrent::OnInitDialog() {
+    resize(DialogRect(0, 0, 503, 323).size());
     m_placeHolder = new QFrame(this);
-    m_placeHolder->setObjectName(QString::number(IDC_PLACE_HOLDER));
-    m_placeHolder->setGeometry(DialogUnitsToPixels(QRect(7, 25, 489, 217)));
+    controls::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
+    m_placeHolder->setGeometry(DialogRect(7, 25, 489, 217));
     m_placeHolder->hide();
     m_list = new CListCtrlEx(this);
-    m_list->setObjectName(QString::number(IDC_LIST_STATISTIC));
-    m_list->setGeometry(DialogUnitsToPixels(QRect(7, 246, 489, 70)));
+    controls::SetControlId(m_list, IDC_LIST_STATISTIC);
+    m_list->setGeometry(DialogRect(7, 246, 489, 70));
     m_comboHori = new QComboBox(this);
     m_comboVert = new QComboBox(this);
-    m_comboHori->setObjectName(QString::number(IDC_COMBO_HORI));
-    m_comboVert->setObjectName(QString::number(IDC_COMBO_VERT));
+    controls::SetControlId(m_comboHori, IDC_COMBO_HORI);
+    controls::SetControlId(m_comboVert, IDC_COMBO_VERT);
     m_comboHori->hide();
     m_comboVert->hide();
     SetupToolButtons();
@@ -127,7 +139,7 @@ void CQXAppDialogMeasCurrent::SetupToolButtons() {
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {
         auto* button = new CXPStyleButtonST(this);
         const int id = kButtonIds[i];
-        button->setObjectName(QString::number(id));
+        controls::SetControlId(button, id);
         button->SetIcons(CXPStyleButtonST::ToolbarIcon(id));
         button->BrightenBackColor();
         button->SetTooltipText(QString::fromUtf16(kButtonTips[i]));
@@ -137,7 +149,7 @@ void CQXAppDialogMeasCurrent::SetupToolButtons() {
         m_buttons[i] = button;
     }
     if (auto* settings = m_buttons[4]) {
-        const QRect place = DialogUnitsToPixels(QRect(480, 5, 16, 16));
+        const QRect place = DialogRect(480, 5, 16, 16);
         settings->move(place.topLeft());
     }
 }
@@ -195,14 +207,14 @@ void CQXAppDialogMeasCurrent::UpdateToolButtons() {
     const int tool = static_cast<int>(m_waveform->GetWaveformOperateTool());
     const int toolIds[] = {IDC_TOOL_NONE, IDC_TOOL_PAN, IDC_TOOL_ZOOM, IDC_TOOL_HORI, IDC_TOOL_VERT};
     for (int i = 0; i < 5; ++i)
-        findChild<CXPStyleButtonST*>(QString::number(toolIds[i]))->SetCheck(tool == i);
+        Button(toolIds[i])->SetCheck(tool == i);
 }
 
 void CQXAppDialogMeasCurrent::UpdateMarkerButtons() {
     // Index 1 is the pair moved along the time axis, shown under "水平标记".
-    findChild<CXPStyleButtonST*>(QString::number(IDC_MARKER_HORI))
+    Button(IDC_MARKER_HORI)
         ->SetCheck(m_waveform->GetMarkerVisible(1) != 0);
-    findChild<CXPStyleButtonST*>(QString::number(IDC_MARKER_VERT))
+    Button(IDC_MARKER_VERT)
         ->SetCheck(m_waveform->GetMarkerVisible(0) != 0);
 }
 
@@ -420,8 +432,8 @@ platform::LRESULT CQXAppDialogMeasCurrent::OnWaveformMarker(platform::WPARAM rec
     return 0;
 }
 
-void CQXAppDialogMeasCurrent::resizeEvent(QResizeEvent* event) {
-    CDialogResize::resizeEvent(event);
-    if (m_waveform != nullptr && m_placeHolder != nullptr)
+void CQXAppDialogMeasCurrent::OnSize(unsigned type, int cx, int cy) {
+    CDialogResize::OnSize(type, cx, cy);
+    if (type != SIZE_MINIMIZED && m_waveform != nullptr && m_placeHolder != nullptr)
         m_waveform->setGeometry(m_placeHolder->geometry());
 }

@@ -6,9 +6,11 @@
 #include <QString>
 #include <array>
 
+namespace controls {
 class CListCtrlEx;
-class CWaveformTimeVsAmpMainWnd;
 class CXPStyleButtonST;
+} // namespace controls
+class CWaveformTimeVsAmpMainWnd;
 class QComboBox;
 class QFrame;
 struct MainPreferences;
@@ -16,7 +18,7 @@ struct MainPreferences;
 // The current test page: the measured current of a run in a time-versus-amplitude plot, marker and
 // statistics values in a table beneath it, up to three comparison lines from files, and the export of
 // the measured line as CSV, text or workbook.
-class CQXAppDialogMeasCurrent : public CDialogResize, public platform::CMessageTarget {
+class CQXAppDialogMeasCurrent : public controls::CDialogResize, public platform::CMessageTarget {
 public:
     enum : int {
         IDD = 108,
@@ -57,11 +59,11 @@ public:
     void OnCommand(int id);
 
     CWaveformTimeVsAmpMainWnd* Waveform() const { return m_waveform; }
-    CListCtrlEx* StatisticList() const { return m_list; }
+    controls::CListCtrlEx* StatisticList() const { return m_list; }
 
 protected:
-    const SDlgResizeEntry* GetDlgResizeMap() const override;
-    void resizeEvent(QResizeEvent* event) override;
+    const controls::DlgResizeMapEntry* GetDlgResizeMap() const override;
+    void OnSize(unsigned type, int cx, int cy) override;
 
 private:
     void BuildStatisticList();
@@ -73,11 +75,13 @@ private:
     void OnLineButton(int line);
     platform::LRESULT OnWaveformMarker(platform::WPARAM record, platform::LPARAM code);
     QString ValueText(double value) const;
+    QRect DialogRect(int x, int y, int width, int height) const;
+    controls::CXPStyleButtonST* Button(int id) const;
 
-    CListCtrlEx* m_list = nullptr;
+    controls::CListCtrlEx* m_list = nullptr;
     CWaveformTimeVsAmpMainWnd* m_waveform = nullptr;
     QFrame* m_placeHolder = nullptr;
-    std::array<CXPStyleButtonST*, 14> m_buttons{};
+    std::array<controls::CXPStyleButtonST*, 14> m_buttons{};
     QComboBox* m_comboHori = nullptr;
     QComboBox* m_comboVert = nullptr;
     MainPreferences* m_preferences = nullptr;
