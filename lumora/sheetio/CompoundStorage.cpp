@@ -1,0 +1,180 @@
+#include "lumora/sheetio/CompoundStorage.h"
+
+#include <QFile>
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
+
+#include <mutex>
+
+namespace SheetIO {
+
+namespace {
+
+void InitGsf() {
+    static std::once_flag once;
+    std::call_once(once, [] { gsf_init(); });
+}
+
+bool SameName(const std::string& a, const char* b) {
+    return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+CCompoundStorage::~CCompoundStorage() {
+    if (m_infile)
+        g_object_unref(m_infile);
+}
+
+std::unique_ptr<CCompoundStorage> CCompoundStorage::OpenForReading(const QString& path) {
+    InitGsf();
+    const QByteArray file = QFile::encodeName(path);
+    GError* error = nullptr;
+    GsfInput* input = gsf_input_stdio_new(file.constData(), &error);
+    if (!input) {
+        g_clear_error(&error);
+        return nullptr;
+    }
+    GsfInfile* ole = gsf_infile_msole_new(input, &error);
+    g_object_unref(input);
+    if (!ole) {
+        g_clear_error(&error);
+        return nullptr;
+    }
+    std::unique_ptr<CCompoundStorage> storage(new CCompoundStorage);
+    storage->m_infile = ole;
+    storage->m_path = path;
+    return storage;
+}
+
+std::unique_ptr<CCompoundStorage> CCompoundStorage::Create(const QString& path) {
+    InitGsf();
+    std::unique_ptr<CCompoundStorage> storage(new CCompoundStorage);
+    storage->m_path = path;
+    if (!storage->Flush())
+        return nullptr;
+    return storage;
+}
+
+int CCompoundStorage::FindChild(const std::string& name) const {
+    const int count = gsf_infile_num_children(m_infile);
+    for (int i = 0; i < count; ++i) {
+        const char* childName = gsf_infile_name_by_index(m_infile, i);
+        if (childName && SameName(name, childName))
+            return i;
+    }
+    return -1;
+}
+
+std::vector<std::pair<std::string, std::vector<uint8_t>>>::iterator
+CCompoundStorage::FindStream(const std::string& name) {
+    for (auto it = m_streams.begin(); it != m_streams.end(); ++it)
+        if (SameName(name, it->first.c_str()))
+            return it;
+    return m_streams.end();
+}
+
+int CCompoundStorage::CreateStream(const std::string& name) {
+    if (!IsWritable())
+        return -1;
+    auto it = FindStream(name);
+    if (it == m_streams.end())
+        m_streams.emplace_back(name, std::vector<uint8_t>());
+    else
+        it->second.clear();
+    return Flush() ? 1 : -1;
+}
+
+int CCompoundStorage::StreamSize(const std::string& name, uint64_t& size) {
+    if (IsWritable()) {
+        auto it = FindStream(name);
+        if (it == m_streams.end())
+            return -1;
+        size = it->second.size();
+        return 1;
+    }
+    const int index = FindChild(name);
+    if (index < 0)
+        return -1;
+    GsfInput* child = gsf_infile_child_by_index(m_infile, index);
+    if (!child)
+        return -1;
+    size = static_cast<uint64_t>(gsf_input_size(child));
+    g_object_unref(child);
+    return 1;
+}
+
+int CCompoundStorage::ReadStream(const std::string& name, std::vector<uint8_t>& buffer) {
+    buffer.clear();
+    uint64_t size = 0;
+    if (StreamSize(name, size) != 1)
+        return -1;
+    if (size == 0)
+        return 1;
+    if (size > 0xFFFFFFFFull)
+        return -6;
+    if (IsWritable()) {
+        buffer = FindStream(name)->second;
+        return 1;
+    }
+    GsfInput* child = gsf_infile_child_by_index(m_infile, FindChild(name));
+    if (!child)
+        return -1;
+    buffer.resize(size);
+    const bool read = gsf_input_read(child, size, buffer.data()) != nullptr;
+    g_object_unref(child);
+    if (!read) {
+        buffer.clear();
+        return -1;
+    }
+    return 1;
+}
+
+int CCompoundStorage::WriteStream(const std::string& name, const uint8_t* bytes, size_t size) {
+    if (!IsWritable())
+        return -1;
+    auto it = FindStream(name);
+    if (it == m_streams.end())
+        return -1;
+    it->second.assign(bytes, bytes + size);
+    return Flush() ? 1 : -1;
+}
+
+bool CCompoundStorage::Flush() {
+    const QByteArray file = QFile::encodeName(m_path);
+    GError* error = nullptr;
+    GsfOutput* output = gsf_output_stdio_new(file.constData(), &error);
+    if (!output) {
+        g_clear_error(&error);
+        return false;
+    }
+    GsfOutfile* ole = gsf_outfile_msole_new(output);
+    bool ok = ole != nullptr;
+    for (auto& [name, bytes] : m_streams) {
+        if (!ok)
+            break;
+        GsfOutput* child = gsf_outfile_new_child(ole, name.c_str(), FALSE);
+        ok = child != nullptr;
+        if (ok) {
+            ok = bytes.empty() || gsf_output_write(child, bytes.size(), bytes.data());
+            ok = gsf_output_close(child) && ok;
+            g_object_unref(child);
+        }
+    }
+    if (ole) {
+        ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
+        g_object_unref(ole);
+    }
+    if (!gsf_output_is_closed(output))
+        ok = gsf_output_close(output) && ok;
+    g_object_unref(output);
+    return ok;
+}
+
+} // namespace SheetIO

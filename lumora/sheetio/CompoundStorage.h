@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+typedef struct _GsfInfile GsfInfile;
+
+namespace SheetIO {
+
+// A compound document (OLE2 structured storage) over libgsf, opened either for reading or for
+// writing. A storage for writing keeps its streams in memory and rewrites the whole file on every
+// change, so the file on disk is complete whenever a call returns.
+class CCompoundStorage {
+public:
+    ~CCompoundStorage();
+    CCompoundStorage(const CCompoundStorage&) = delete;
+    CCompoundStorage& operator=(const CCompoundStorage&) = delete;
+
+    // Null when the file is missing or is no compound document.
+    static std::unique_ptr<CCompoundStorage> OpenForReading(const QString& path);
+    // Creates (or replaces) the file at once as an empty compound document; null on failure.
+    static std::unique_ptr<CCompoundStorage> Create(const QString& path);
+
+    // Stream names match without regard to case. Results: 1 success, -1 failure, -6 (ReadStream)
+    // for a stream larger than 32 bits can count.
+    int CreateStream(const std::string& name);
+    int StreamSize(const std::string& name, uint64_t& size);
+    int ReadStream(const std::string& name, std::vector<uint8_t>& buffer);
+    // Replaces the stream's contents, so the stream ends where 'bytes' end.
+    int WriteStream(const std::string& name, const uint8_t* bytes, size_t size);
+
+    bool IsWritable() const { return m_infile == nullptr; }
+
+private:
+    CCompoundStorage() = default;
+    bool Flush();
+    int FindChild(const std::string& name) const;
+    std::vector<std::pair<std::string, std::vector<uint8_t>>>::iterator FindStream(const std::string& name);
+
+    GsfInfile* m_infile = nullptr;
+    QString m_path;
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> m_streams;
+};
+
+} // namespace SheetIO

@@ -1,0 +1,131 @@
+#include "lumora/sheetio/ExcelCell.h"
+
+#include "lumora/sheetio/Rk.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+int TruncateToInt(double v) {
+    if (std::isnan(v))
+        return 0;
+    if (v >= 2147483647.0)
+        return std::numeric_limits<int>::max();
+    if (v <= -2147483648.0)
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
+}
+
+const std::shared_ptr<const ExcelFormula> NO_FORMULA;
+
+} // namespace
+
+ExcelCell::ExcelCell(const ExcelCell& other)
+    : type(other.type), ival(other.ival), dval(other.dval), mergedRows(other.mergedRows),
+      mergedColumns(other.mergedColumns), XFRecordIndex(other.XFRecordIndex),
+      m_payload(other.m_payload ? std::make_unique<Payload>(*other.m_payload) : nullptr) {}
+
+ExcelCell& ExcelCell::operator=(const ExcelCell& other) {
+    if (this != &other)
+        *this = ExcelCell(other);
+    return *this;
+}
+
+ExcelCell::Payload& ExcelCell::Content() {
+    if (!m_payload)
+        m_payload = std::make_unique<Payload>();
+    return *m_payload;
+}
+
+const std::shared_ptr<const ExcelFormula>& ExcelCell::GetFormula() const {
+    return type == eFormula && m_payload ? m_payload->formula : NO_FORMULA;
+}
+
+int ExcelCell::GetInteger() const {
+    switch (type) {
+    case eInt:
+        return ival;
+    case eDouble:
+        return TruncateToInt(dval);
+    case eFormula:
+        return GetFormula() && GetFormula()->HasNumericResult() ? TruncateToInt(GetFormula()->NumericResult())
+                                                                : 0;
+    default:
+        return 0;
+    }
+}
+
+double ExcelCell::GetDouble() const {
+    switch (type) {
+    case eDouble:
+        return dval;
+    case eInt:
+        return ival;
+    case eFormula:
+        return GetFormula() ? GetFormula()->NumericResult() : 0.0;
+    default:
+        return 0.0;
+    }
+}
+
+const char* ExcelCell::GetString() const {
+    if (type == eString && m_payload && !m_payload->text.empty())
+        return m_payload->text.c_str();
+    if (type == eFormula && GetFormula())
+        return GetFormula()->Text().c_str();
+    return nullptr;
+}
+
+const char16_t* ExcelCell::GetWString() const {
+    if (type == eWString && m_payload && !m_payload->wtext.empty())
+        return m_payload->wtext.c_str();
+    if (type == eFormula && GetFormula())
+        return GetFormula()->WText().c_str();
+    return nullptr;
+}
+
+void ExcelCell::SetString(const char* text) {
+    if (!text || !*text) {
+        type = eUndefined;
+        m_payload.reset();
+        return;
+    }
+    type = eString;
+    Payload& content = Content();
+    content.text = text;
+    content.wtext.clear();
+    content.formula.reset();
+}
+
+void ExcelCell::SetWString(const char16_t* text) {
+    if (!text || !*text) {
+        type = eUndefined;
+        m_payload.reset();
+        return;
+    }
+    type = eWString;
+    Payload& content = Content();
+    content.wtext = text;
+    content.text.clear();
+    content.formula.reset();
+}
+
+void ExcelCell::SetFormula(const ExcelFormula::Record& formula) {
+    type = eFormula;
+    Payload& content = Content();
+    content.text.clear();
+    content.wtext.clear();
+    content.formula = std::make_shared<const ExcelFormula>(formula);
+}
+
+void ExcelCell::SetRkValue(uint32_t rk) {
+    const SheetIO::RkNumber number = SheetIO::DecodeRk(rk);
+    if (number.isInteger) {
+        type = eInt;
+        ival = number.integer;
+    } else {
+        type = eDouble;
+        dval = number.value;
+    }
+}

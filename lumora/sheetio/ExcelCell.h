@@ -1,0 +1,52 @@
+#pragma once
+
+#include "lumora/sheetio/ExcelFormula.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One cell of a sheet. 8-bit texts are Latin-1 (BIFF8's compressed characters); wide texts are UTF-16.
+class ExcelCell {
+public:
+    enum eType { eUndefined = 0, eInt = 1, eDouble = 2, eString = 3, eWString = 4, eFormula = 5 };
+
+    ExcelCell() = default;
+    ExcelCell(const ExcelCell& other);
+    ExcelCell(ExcelCell&&) noexcept = default;
+    ExcelCell& operator=(const ExcelCell& other);
+    ExcelCell& operator=(ExcelCell&&) noexcept = default;
+    ~ExcelCell() = default;
+
+    int GetInteger() const;
+    double GetDouble() const;
+    // Null unless the cell holds such a text (a formula gives its string result, possibly empty).
+    const char* GetString() const;
+    const char16_t* GetWString() const;
+
+    void SetString(const char* text);
+    void SetWString(const char16_t* text);
+    void SetFormula(const ExcelFormula::Record& formula);
+    void SetRkValue(uint32_t rk);
+
+    // The formula holder of a type 5 cell, else null.
+    const std::shared_ptr<const ExcelFormula>& GetFormula() const;
+
+    int type = eUndefined;
+    int32_t ival = 0;
+    double dval = 0.0;
+    uint16_t mergedRows = 1;
+    uint16_t mergedColumns = 1;
+    uint16_t XFRecordIndex = 0;
+
+private:
+    // Texts and formulas live apart, so a grid of numbers stays small.
+    struct Payload {
+        std::string text;
+        std::u16string wtext;
+        std::shared_ptr<const ExcelFormula> formula;
+    };
+    Payload& Content();
+
+    std::unique_ptr<Payload> m_payload;
+};

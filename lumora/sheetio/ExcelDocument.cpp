@@ -1,0 +1,312 @@
+#include "lumora/sheetio/ExcelDocument.h"
+
+#include "lumora/sheetio/WritingLayout.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace SheetIO;
+
+namespace {
+
+using CellBlock = Worksheet::CellTable::RowBlock::CellBlock;
+
+bool NarrowNameIs(const Workbook::BoundSheet& sheet, const char* name) {
+    return !sheet.name.wide && name && sheet.name.narrow == name;
+}
+
+} // namespace
+
+ExcelDocument::ExcelDocument() = default;
+ExcelDocument::~ExcelDocument() = default;
+
+void ExcelDocument::Reset() {
+    m_workbook = Workbook();
+    m_worksheets.clear();
+    m_worksheetPositions.clear();
+    m_boundToWorksheet.clear();
+}
+
+void ExcelDocument::New() {
+    Reset();
+    m_workbook.m_fonts.resize(1);
+    m_workbook.m_XFs.resize(21);
+    m_workbook.m_styles.resize(6);
+    m_workbook.m_boundSheets.resize(1);
+    m_worksheets.push_back(std::make_unique<Worksheet>());
+    m_boundToWorksheet.assign(1, 0);
+    BuildSheets();
+}
+
+bool ExcelDocument::Load(const QString& path) {
+    m_storage.reset();
+    m_storage = CCompoundStorage::OpenForReading(path);
+    if (!m_storage)
+        return false;
+    Reset();
+    std::vector<uint8_t> stream;
+    if (m_storage->ReadStream(STREAM_NAME, stream) == 1)
+        ParseStream(stream);
+    MapBoundSheets();
+    BuildSheets();
+    return true;
+}
+
+void ExcelDocument::ParseStream(const std::vector<uint8_t>& stream) {
+    const uint8_t* bytes = stream.data();
+    const uint32_t size = static_cast<uint32_t>(stream.size());
+    uint32_t pos = 0;
+    bool haveGlobals = false;
+    try {
+        while (PeekCode(bytes + pos, size - pos) == CODE_BOF) {
+            BOF bof;
+            bof.Read(bytes + pos, size - pos);
+            if (bof.type == SUBSTREAM_GLOBALS && !haveGlobals) {
+                haveGlobals = true;
+                pos += m_workbook.Read(bytes + pos, size - pos);
+            } else if (bof.type == SUBSTREAM_WORKSHEET) {
+                m_worksheets.push_back(std::make_unique<Worksheet>());
+                m_worksheetPositions.push_back(pos);
+                pos += m_worksheets.back()->Read(bytes + pos, size - pos);
+            } else {
+                // Chart, macro and other substreams are not kept.
+                pos += SkipSubstream(bytes + pos, size - pos);
+            }
+        }
+    } catch (const EXCEPTION_DAMAGED&) {
+        // A record runs past the stream's end: keep what was read before it.
+    }
+}
+
+void ExcelDocument::MapBoundSheets() {
+    const auto& bound = m_workbook.m_boundSheets;
+    m_boundToWorksheet.assign(bound.size(), -1);
+    std::vector<bool> taken(m_worksheets.size(), false);
+    for (size_t i = 0; i < bound.size(); ++i) {
+        auto it = std::find(m_worksheetPositions.begin(), m_worksheetPositions.end(), bound[i].BOFpos);
+        if (it == m_worksheetPositions.end())
+            continue;
+        const size_t w = static_cast<size_t>(it - m_worksheetPositions.begin());
+        if (!taken[w]) {
+            taken[w] = true;
+            m_boundToWorksheet[i] = static_cast<int>(w);
+        }
+    }
+    // A worksheet's bound sheet whose position matches no substream takes the next worksheet left.
+    size_t next = 0;
+    for (size_t i = 0; i < bound.size(); ++i) {
+        if (m_boundToWorksheet[i] >= 0 || bound[i].type != 0)
+            continue;
+        while (next < taken.size() && taken[next])
+            ++next;
+        if (next == taken.size())
+            break;
+        taken[next] = true;
+        m_boundToWorksheet[i] = static_cast<int>(next);
+    }
+}
+
+void ExcelDocument::AlignBoundSheets() {
+    std::vector<Workbook::BoundSheet> aligned(m_worksheets.size());
+    std::vector<bool> named(m_worksheets.size(), false);
+    for (size_t i = 0; i < m_boundToWorksheet.size() && i < m_workbook.m_boundSheets.size(); ++i) {
+        const int w = m_boundToWorksheet[i];
+        if (w >= 0 && static_cast<size_t>(w) < aligned.size()) {
+            aligned[static_cast<size_t>(w)] = m_workbook.m_boundSheets[i];
+            named[static_cast<size_t>(w)] = true;
+        }
+    }
+    // A worksheet no bound sheet pointed at gets a name of its own that no other sheet has.
+    for (size_t w = 0; w < aligned.size(); ++w) {
+        if (named[w])
+            continue;
+        for (int n = static_cast<int>(w) + 1;; ++n) {
+            const std::string name = "Sheet" + std::to_string(n);
+            if (std::none_of(aligned.begin(), aligned.end(),
+                             [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, name.c_str()); })) {
+                aligned[w].name = XLString(name);
+                break;
+            }
+        }
+        named[w] = true;
+    }
+    for (Workbook::BoundSheet& sheet : aligned) {
+        sheet.visibility = sheet.visibility > 2 ? 0 : sheet.visibility;
+        sheet.type = 0;
+    }
+    m_workbook.m_boundSheets = std::move(aligned);
+    m_boundToWorksheet.resize(m_worksheets.size());
+    for (size_t w = 0; w < m_worksheets.size(); ++w)
+        m_boundToWorksheet[w] = static_cast<int>(w);
+}
+
+bool ExcelDocument::Save() {
+    if (!m_storage || !m_storage->IsWritable())
+        return false;
+    if (!CellsToRecords(m_workbook, m_worksheets, m_sheets))
+        return false;
+    AlignBoundSheets();
+    FixStreamPositions(m_workbook, m_worksheets);
+
+    uint64_t total = m_workbook.RecordSize();
+    for (auto& ws : m_worksheets)
+        total += ws->RecordSize();
+    if (total > 0xFFFFFFFFull)
+        return false;
+    std::vector<uint8_t> buffer(static_cast<size_t>(total), 0);
+    uint64_t written = m_workbook.Write(buffer.data());
+    for (auto& ws : m_worksheets)
+        written += ws->Write(buffer.data() + written);
+    if (written != total)
+        return false;
+    return m_storage->WriteStream(STREAM_NAME, buffer.data(), buffer.size()) == 1;
+}
+
+bool ExcelDocument::SaveAs(const QString& path) {
+    m_storage.reset();
+    m_storage = CCompoundStorage::Create(path);
+    if (!m_storage)
+        return false;
+    if (m_storage->CreateStream(STREAM_NAME) != 1)
+        return false;
+    return Save();
+}
+
+ExcelSheet* ExcelDocument::GetSheet(size_t index) {
+    return index < m_sheets.size() ? m_sheets[index].get() : nullptr;
+}
+
+ExcelSheet* ExcelDocument::GetSheetByName(const char* name) {
+    const auto& bound = m_workbook.m_boundSheets;
+    for (size_t i = 0; i < bound.size() && i < m_boundToWorksheet.size(); ++i) {
+        if (!NarrowNameIs(bound[i], name))
+            continue;
+        const int w = m_boundToWorksheet[i];
+        return w >= 0 && static_cast<size_t>(w) < m_sheets.size() ? m_sheets[static_cast<size_t>(w)].get()
+                                                                  : nullptr;
+    }
+    return nullptr;
+}
+
+bool ExcelDocument::RenameSheet(const char* oldName, const char* newName) {
+    if (m_sheets.empty() || !oldName || !newName || std::strlen(newName) > 255)
+        return false;
+    auto& bound = m_workbook.m_boundSheets;
+    auto match = std::find_if(bound.begin(), bound.end(),
+                              [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, oldName); });
+    if (match == bound.end())
+        return false;
+    if (std::any_of(bound.begin(), bound.end(),
+                    [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, newName); }))
+        return false;
+    match->name = XLString(std::string(newName));
+    return true;
+}
+
+void ExcelDocument::BuildSheets() {
+    m_sheets.clear();
+    for (size_t i = 0; i < m_worksheets.size(); ++i) {
+        auto sheet = std::make_unique<ExcelSheet>(this, static_cast<int>(i));
+        BuildSheet(*sheet, *m_worksheets[i]);
+        m_sheets.push_back(std::move(sheet));
+    }
+}
+
+void ExcelDocument::BuildSheet(ExcelSheet& sheet, Worksheet& ws) {
+    sheet.ColumnInfo() = ws.m_colinfos;
+    constexpr int maxColumn = ExcelSheet::MAX_COLUMN;
+    // Columns beyond the grid's 256 are dropped.
+    auto lastColumn = [](const CellBlock& cell) -> int {
+        switch (cell.Type()) {
+        case 0x00BD:
+            return cell.As<CellBlock::MulRK>().lastColIndex;
+        case 0x00BE:
+            return cell.As<CellBlock::MulBlank>().lastColIndex;
+        default:
+            return cell.Get().colIndex;
+        }
+    };
+    int rows = 0, cols = 0;
+    bool any = false;
+    for (auto& block : ws.m_cellTable.rowBlocks)
+        for (const CellBlock& cell : block.cellBlocks) {
+            if (cell.Get().colIndex > maxColumn)
+                continue;
+            any = true;
+            rows = std::max(rows, cell.Get().rowIndex + 1);
+            cols = std::max(cols, std::min(lastColumn(cell), maxColumn) + 1);
+        }
+    if (!any)
+        rows = cols = 1;
+    sheet.Resize(rows, cols);
+
+    const auto& strings = m_workbook.m_sst.strings;
+    for (auto& block : ws.m_cellTable.rowBlocks)
+        for (const CellBlock& block_cell : block.cellBlocks) {
+            const CellBlock::Cell& record = block_cell.Get();
+            if (record.colIndex > maxColumn)
+                continue;
+            ExcelCell* cell = sheet.Cell(record.rowIndex, record.colIndex);
+            cell->XFRecordIndex = record.XFRecordIndex;
+            switch (block_cell.Type()) {
+            case 0x0203:
+                cell->type = ExcelCell::eDouble;
+                cell->dval = block_cell.As<CellBlock::Number>().value;
+                break;
+            case 0x027E:
+                cell->SetRkValue(block_cell.As<CellBlock::RK>().value);
+                break;
+            case 0x00BD: {
+                const auto& mulrk = block_cell.As<CellBlock::MulRK>();
+                for (size_t k = 0; k < mulrk.XFRKs.size() && record.colIndex + k <= maxColumn; ++k) {
+                    ExcelCell* each = sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k));
+                    each->SetRkValue(mulrk.XFRKs[k].RKValue);
+                    each->XFRecordIndex = mulrk.XFRKs[k].XFRecordIndex;
+                }
+                break;
+            }
+            case 0x00BE: {
+                const auto& mulblank = block_cell.As<CellBlock::MulBlank>();
+                for (size_t k = 0; k < mulblank.XFRecordIndices.size() && record.colIndex + k <= maxColumn;
+                     ++k)
+                    sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k))->XFRecordIndex =
+                        mulblank.XFRecordIndices[k];
+                break;
+            }
+            case 0x00FD: {
+                const uint32_t index = block_cell.As<CellBlock::LabelSST>().SSTRecordIndex;
+                if (index >= strings.size())
+                    break;
+                const XLString& s = strings[index];
+                if (s.wide)
+                    cell->SetWString(s.wideChars.c_str());
+                else
+                    cell->SetString(s.narrow.c_str());
+                break;
+            }
+            case 0x0006:
+                cell->SetFormula(block_cell.As<CellBlock::Formula>());
+                break;
+            case 0x0205: {
+                const auto& boolerr = block_cell.As<CellBlock::BoolErr>();
+                if (boolerr.error == 0) {
+                    cell->type = ExcelCell::eInt;
+                    cell->ival = boolerr.value;
+                }
+                break;
+            }
+            default:
+                break;
+            }
+        }
+
+    for (const auto& range : ws.m_mergedCells.mergedCellsVector) {
+        if (range.lastRow < range.firstRow || range.lastColumn < range.firstColumn)
+            continue;
+        if (range.firstRow >= rows || range.firstColumn >= cols)
+            continue;
+        ExcelCell* cell = sheet.Cell(range.firstRow, range.firstColumn);
+        cell->mergedRows = static_cast<uint16_t>(range.lastRow - range.firstRow + 1);
+        cell->mergedColumns = static_cast<uint16_t>(range.lastColumn - range.firstColumn + 1);
+    }
+}

@@ -1,0 +1,385 @@
+#pragma once
+
+#include "lumora/sheetio/Bof.h"
+#include "lumora/sheetio/Text.h"
+
+#include <memory>
+#include <vector>
+
+namespace SheetIO {
+
+// The records of one worksheet substream: BOF, INDEX, COLINFO list, DIMENSIONS, the cell table of
+// row blocks, WINDOW2, merged ranges and EOF.
+class Worksheet {
+public:
+    class Index : public Record {
+    public:
+        Index();
+        uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+        uint32_t Write(uint8_t* bytes) override;
+        uint32_t DataSize() override;
+        uint32_t RecordSize() override;
+
+        uint32_t unused1 = 0;
+        uint32_t firstUsedRowIndex = 0;
+        uint32_t firstUnusedRowIndex = 0;
+        uint32_t unused2 = 0;
+        std::vector<uint32_t> DBCellPos;
+    };
+
+    class ColInfos {
+    public:
+        class ColInfo : public Record {
+        public:
+            ColInfo();
+            uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+            uint32_t Write(uint8_t* bytes) override;
+            uint32_t DataSize() override;
+            uint32_t RecordSize() override;
+
+            uint16_t firstColumnIndex = 0;
+            uint16_t lastColumnIndex = 0;
+            uint16_t columnWidth = 0;
+            uint16_t XFRecordIndex = 0;
+            uint16_t options = 0;
+            uint16_t unused = 0;
+        };
+
+        uint32_t Read(const uint8_t* bytes, uint32_t available);
+        uint32_t Write(uint8_t* bytes);
+        uint32_t RecordSize();
+
+        std::vector<ColInfo> colinfo;
+    };
+
+    class Dimensions : public Record {
+    public:
+        Dimensions();
+        uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+        uint32_t Write(uint8_t* bytes) override;
+        uint32_t DataSize() override;
+        uint32_t RecordSize() override;
+
+        uint32_t firstUsedRowIndex = 0;
+        uint32_t lastUsedRowIndexPlusOne = 0;
+        uint16_t firstUsedColIndex = 0;
+        uint16_t lastUsedColIndexPlusOne = 0;
+        uint16_t unused = 0;
+    };
+
+    class CellTable {
+    public:
+        class RowBlock {
+        public:
+            class Row : public Record {
+            public:
+                Row();
+                uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                uint32_t Write(uint8_t* bytes) override;
+                uint32_t DataSize() override;
+                uint32_t RecordSize() override;
+
+                uint16_t rowIndex = 0;
+                uint16_t firstCellColIndex = 0;
+                uint16_t lastCellColIndexPlusOne = 0;
+                uint16_t height = 0x00FF;
+                uint16_t unused1 = 0;
+                uint16_t unused2 = 0;
+                uint32_t options = 0x100;
+            };
+
+            class CellBlock {
+            public:
+                // Row, column and XF index lead every cell record.
+                class Cell : public Record {
+                public:
+                    explicit Cell(uint16_t recordCode) : Record(recordCode) {}
+                    uint16_t rowIndex = 0;
+                    uint16_t colIndex = 0;
+                    uint16_t XFRecordIndex = 0;
+                };
+
+                class Blank : public Cell {
+                public:
+                    Blank();
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+                };
+
+                class BoolErr : public Cell {
+                public:
+                    BoolErr();
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    uint8_t value = 0;
+                    uint8_t error = 0;
+                };
+
+                class LabelSST : public Cell {
+                public:
+                    LabelSST();
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    uint32_t SSTRecordIndex = 0;
+                };
+
+                class RK : public Cell {
+                public:
+                    RK();
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    uint32_t value = 0;
+                };
+
+                class Number : public Cell {
+                public:
+                    Number();
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    double value = 0.0;
+                };
+
+                // colIndex is the first column.
+                class MulBlank : public Cell {
+                public:
+                    MulBlank();
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    std::vector<uint16_t> XFRecordIndices;
+                    uint16_t lastColIndex = 0;
+                };
+
+                // colIndex is the first column.
+                class MulRK : public Cell {
+                public:
+                    struct XFRK {
+                        uint16_t XFRecordIndex = 0;
+                        uint32_t RKValue = 0;
+                    };
+                    MulRK();
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    std::vector<XFRK> XFRKs;
+                    uint16_t lastColIndex = 0;
+                };
+
+                class Formula : public Cell {
+                public:
+                    class Array : public Record {
+                    public:
+                        Array();
+                        uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                        uint32_t Write(uint8_t* bytes) override;
+                        uint32_t DataSize() override;
+                        uint32_t RecordSize() override;
+
+                        uint16_t firstRowIndex = 0;
+                        uint16_t lastRowIndex = 0;
+                        uint8_t firstColumnIndex = 0;
+                        uint8_t lastColumnIndex = 0;
+                        uint16_t options = 0;
+                        uint32_t unused = 0;
+                        std::vector<uint8_t> formula;
+                    };
+
+                    // SHRFMLA under either of its two codes.
+                    class ShrFmla : public Record {
+                    public:
+                        explicit ShrFmla(uint16_t recordCode = 0x00BC);
+                        uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                        uint32_t Write(uint8_t* bytes) override;
+                        uint32_t DataSize() override;
+                        uint32_t RecordSize() override;
+
+                        uint16_t firstRowIndex = 0;
+                        uint16_t lastRowIndex = 0;
+                        uint8_t firstColumnIndex = 0;
+                        uint8_t lastColumnIndex = 0;
+                        uint16_t unused = 0;
+                        std::vector<uint8_t> formula;
+                    };
+
+                    class ShrFmla1 : public ShrFmla {
+                    public:
+                        ShrFmla1() : ShrFmla(0x04BC) {}
+                    };
+
+                    class Table : public Record {
+                    public:
+                        Table();
+                        uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                        uint32_t Write(uint8_t* bytes) override;
+                        uint32_t DataSize() override;
+                        uint32_t RecordSize() override;
+
+                        uint16_t firstRowIndex = 0;
+                        uint16_t lastRowIndex = 0;
+                        uint8_t firstColumnIndex = 0;
+                        uint8_t lastColumnIndex = 0;
+                        uint16_t options = 0;
+                        uint16_t inputCellRowIndex = 0;
+                        uint16_t inputCellColumnIndex = 0;
+                        uint16_t inputCellRowIndex2 = 0;
+                        uint16_t inputCellColumnIndex2 = 0;
+                    };
+
+                    class String : public Record {
+                    public:
+                        String();
+                        uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                        uint32_t Write(uint8_t* bytes) override;
+                        uint32_t DataSize() override;
+                        uint32_t RecordSize() override;
+
+                        XLString string;
+                    };
+
+                    Formula();
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    uint8_t result[8] = {};
+                    uint16_t options = 0;
+                    uint32_t unused = 0;
+                    std::vector<uint8_t> RPNtoken;
+                    uint16_t type = 0xFFFF; // code of the sub-record that follows, 0xFFFF for none
+                    bool hasString = false;
+                    Array array;
+                    ShrFmla shrfmla;
+                    ShrFmla1 shrfmla1;
+                    Table table;
+                    String string;
+                };
+
+                CellBlock() = default;
+                explicit CellBlock(std::unique_ptr<Cell> cell) : m_cell(std::move(cell)) {}
+
+                // Reads the cell record at 'bytes' by its code; false when the code is no cell code.
+                uint32_t Read(const uint8_t* bytes, uint32_t available);
+                uint32_t Write(uint8_t* bytes) { return m_cell->Write(bytes); }
+                uint32_t RecordSize() { return m_cell->RecordSize(); }
+
+                uint16_t Type() const { return m_cell->code; }
+                Cell& Get() { return *m_cell; }
+                const Cell& Get() const { return *m_cell; }
+                template <class T> T& As() { return static_cast<T&>(*m_cell); }
+                template <class T> const T& As() const { return static_cast<const T&>(*m_cell); }
+
+                static bool IsCellCode(uint16_t recordCode);
+
+            private:
+                std::unique_ptr<Cell> m_cell;
+            };
+
+            class DBCell : public Record {
+            public:
+                DBCell();
+                uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                uint32_t Write(uint8_t* bytes) override;
+                uint32_t DataSize() override;
+                uint32_t RecordSize() override;
+
+                uint32_t firstRowOffset = 0;
+                std::vector<uint16_t> offsets;
+            };
+
+            RowBlock();
+            // Reads ROW and cell records up to and including the DBCELL. Throws EXCEPTION_YEOF at an
+            // EOF met before the DBCELL; stops before any record that belongs to the sheet outside the
+            // cell table, so a block without DBCELL ends there.
+            uint32_t Read(const uint8_t* bytes, uint32_t available);
+            uint32_t Write(uint8_t* bytes);
+            uint32_t RecordSize();
+
+            std::vector<Row> rows;
+            std::vector<CellBlock> cellBlocks;
+            DBCell dbcell;
+            bool hasDBCell = true;
+        };
+
+        uint32_t Read(const uint8_t* bytes, uint32_t available);
+        uint32_t Write(uint8_t* bytes);
+        uint32_t RecordSize();
+
+        std::vector<RowBlock> rowBlocks;
+    };
+
+    class Window2 : public Record {
+    public:
+        Window2();
+        uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+        uint32_t Write(uint8_t* bytes) override;
+        uint32_t DataSize() override;
+        uint32_t RecordSize() override;
+
+        uint16_t options = 0x06B6;
+        uint16_t firstVisibleRowIndex = 0;
+        uint16_t firstVisibleColumnIndex = 0;
+        uint16_t gridLineColourIndex = 64;
+        uint16_t unused1 = 0;
+        uint16_t magnificationFactorPageBreakPreview = 0;
+        uint16_t magnificationFactorNormalView = 0;
+        uint32_t unused2 = 0;
+    };
+
+    class MergedCells {
+    public:
+        class MergedCell {
+        public:
+            uint16_t firstRow = 0;
+            uint16_t lastRow = 0;
+            uint16_t firstColumn = 0;
+            uint16_t lastColumn = 0;
+        };
+
+        uint32_t Read(const uint8_t* bytes, uint32_t available);
+        uint32_t Write(uint8_t* bytes);
+        uint32_t RecordSize();
+
+        std::vector<MergedCell> mergedCellsVector;
+        static constexpr uint32_t MAX_RANGES_PER_RECORD = 1027;
+    };
+
+    Worksheet();
+
+    // Reads from the worksheet BOF through its EOF; returns the bytes consumed.
+    uint32_t Read(const uint8_t* bytes, uint32_t available);
+    uint32_t Write(uint8_t* bytes);
+    uint32_t RecordSize();
+
+    BOF m_bof;
+    Index m_index;
+    ColInfos m_colinfos;
+    Dimensions m_dimensions;
+    CellTable m_cellTable;
+    Window2 m_window2;
+    MergedCells m_mergedCells;
+    YEOF m_eof;
+};
+
+// Skips a substream from its BOF through the matching EOF (nested substreams included).
+uint32_t SkipSubstream(const uint8_t* bytes, uint32_t available);
+
+} // namespace SheetIO

@@ -1,0 +1,210 @@
+#include "lumora/sheetio/Worksheet.h"
+#include "StreamBuilder.h"
+#include "TempFolder.h"
+#include "lumora/sheetio/ExcelDocument.h"
+
+#include <gtest/gtest.h>
+
+using namespace sheetiotest;
+using SheetIO::Worksheet;
+using CellBlock = Worksheet::CellTable::RowBlock::CellBlock;
+
+namespace {
+
+Bytes FormulaWithString(uint16_t row, uint16_t col, const std::string& result) {
+    Bytes d = CellHeader(row, col);
+    Bytes r = {0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+    Add(d, r);
+    Put16(d, 0);
+    Put32(d, 0);
+    Add(d, {3, 0, 0x17, 1, 'x'}); // token bytes, kept as they are
+    Bytes s;
+    Put16(s, static_cast<uint16_t>(result.size()));
+    s.push_back(0);
+    PutText(s, result);
+    Bytes out = Rec(0x0006, d);
+    Add(out, Rec(0x0207, s));
+    return out;
+}
+
+Bytes WrittenSheet(Worksheet& ws) {
+    Bytes out(ws.RecordSize(), 0);
+    EXPECT_EQ(ws.Write(out.data()), out.size());
+    return out;
+}
+
+TEST(Worksheet, DropsRecordsItDoesNotHold) {
+    Bytes s = Bof(0x0010);
+    Add(s, Rec(0x0055, {8, 0})); // DEFCOLWIDTH
+    Add(s, RowRec(0, 1));
+    Add(s, NumberRec(0, 0, 1.5));
+    Add(s, Rec(0x00D7, Bytes(6, 0)));
+    Add(s, Rec(0x023E, Bytes(18, 0)));
+    Add(s, Rec(0x0041, Bytes(10, 0))); // PANE
+    Add(s, Rec(0x001D, Bytes(15, 0))); // SELECTION
+    Add(s, Eof());
+    Worksheet ws;
+    ASSERT_EQ(ws.Read(s.data(), static_cast<uint32_t>(s.size())), s.size());
+    ASSERT_EQ(ws.m_cellTable.rowBlocks.size(), 1u);
+    EXPECT_EQ(ws.m_cellTable.rowBlocks[0].cellBlocks.size(), 1u);
+    for (const RecordAt& r : ListRecords(WrittenSheet(ws)))
+        EXPECT_TRUE(r.code != 0x0055 && r.code != 0x0041 && r.code != 0x001D) << std::hex << r.code;
+}
+
+TEST(Worksheet, WritesMergedRangesInRecordsOfAtMost1027) {
+    Worksheet ws;
+    for (uint16_t i = 0; i < 2000; ++i)
+        ws.m_mergedCells.mergedCellsVector.push_back({i, i, 0, 1});
+    const Bytes out = WrittenSheet(ws);
+    std::vector<uint16_t> counts;
+    for (const RecordAt& r : ListRecords(out))
+        if (r.code == 0x00E5) {
+            counts.push_back(static_cast<uint16_t>(out[r.pos + 4] | (out[r.pos + 5] << 8)));
+            EXPECT_EQ(r.length, 2 + 8 * counts.back());
+        }
+    EXPECT_EQ(counts, (std::vector<uint16_t>{1027, 973}));
+    Worksheet back;
+    back.Read(out.data(), static_cast<uint32_t>(out.size()));
+    ASSERT_EQ(back.m_mergedCells.mergedCellsVector.size(), 2000u);
+    EXPECT_EQ(back.m_mergedCells.mergedCellsVector[1999].firstRow, 1999);
+}
+
+TEST(Worksheet, FormulaKeepsItsStringResult) {
+    Bytes s = Bof(0x0010);
+    Add(s, RowRec(0, 1));
+    const Bytes formula = FormulaWithString(0, 0, "text result");
+    Add(s, formula);
+    Add(s, Rec(0x00D7, Bytes(6, 0)));
+    Add(s, Eof());
+    Worksheet ws;
+    ws.Read(s.data(), static_cast<uint32_t>(s.size()));
+    auto& cell = ws.m_cellTable.rowBlocks.at(0).cellBlocks.at(0);
+    ASSERT_EQ(cell.Type(), 0x0006);
+    auto& f = cell.As<CellBlock::Formula>();
+    EXPECT_TRUE(f.hasString);
+    EXPECT_EQ(f.string.string.narrow, "text result");
+    EXPECT_EQ(f.RecordSize(), formula.size());
+    Bytes out(f.RecordSize(), 0);
+    ASSERT_EQ(f.Write(out.data()), out.size());
+    EXPECT_EQ(out, formula);
+}
+
+TEST(Worksheet, BoundsDamagedCountsByTheBytes) {
+    Bytes mulrk = CellHeader(0, 0);
+    mulrk.resize(4);
+    for (int i = 0; i < 2; ++i) {
+        Put16(mulrk, 0);
+        Put32(mulrk, 0x3FF00000);
+    }
+    Put16(mulrk, 200); // claims 201 columns, holds 2
+    Bytes mulblank = CellHeader(1, 5);
+    mulblank.resize(4);
+    Put16(mulblank, 0);
+    Put16(mulblank, 3); // last column before the first
+    Bytes merged;
+    Put16(merged, 60000); // claims 60000 ranges, holds 1
+    Put16(merged, 0);
+    Put16(merged, 0);
+    Put16(merged, 0);
+    Put16(merged, 1);
+    Bytes s = Bof(0x0010);
+    Add(s, Rec(0x020B, Bytes(18, 0))); // INDEX with half an entry
+    Add(s, RowRec(0, 2));
+    Add(s, Rec(0x00BD, mulrk));
+    Add(s, Rec(0x00BE, mulblank));
+    Add(s, Rec(0x00D7, Bytes(5, 0))); // DBCELL with half an offset
+    Add(s, Rec(0x00E5, merged));
+    Add(s, Eof());
+    Worksheet ws;
+    ASSERT_EQ(ws.Read(s.data(), static_cast<uint32_t>(s.size())), s.size());
+    EXPECT_TRUE(ws.m_index.DBCellPos.empty());
+    auto& block = ws.m_cellTable.rowBlocks.at(0);
+    EXPECT_TRUE(block.dbcell.offsets.empty());
+    ASSERT_EQ(block.cellBlocks.size(), 2u);
+    EXPECT_EQ(block.cellBlocks[0].As<CellBlock::MulRK>().XFRKs.size(), 2u);
+    EXPECT_EQ(block.cellBlocks[0].As<CellBlock::MulRK>().lastColIndex, 1);
+    EXPECT_TRUE(block.cellBlocks[1].As<CellBlock::MulBlank>().XFRecordIndices.empty());
+    EXPECT_EQ(ws.m_mergedCells.mergedCellsVector.size(), 1u);
+}
+
+// Loads a stream written into a file and returns the document.
+void LoadStream(ExcelDocument& doc, const TempFolder& dir, const Bytes& stream) {
+    const QString path = dir.File("in.xls");
+    ASSERT_TRUE(WriteWorkbookFile(path, stream));
+    ASSERT_TRUE(doc.Load(path));
+}
+
+TEST(WorksheetLoad, SheetsWithoutDbcellCellsBeforeRowsAndChartsAllLoad) {
+    TempFolder dir;
+    // Sheet 1: cells before any ROW, no DBCELL at all.
+    Bytes first;
+    Add(first, NumberRec(0, 0, 1.25));
+    Add(first, RowRec(1, 2));
+    Add(first, LabelSstRec(1, 1, 0));
+    Add(first, Rec(0x023E, Bytes(18, 0)));
+    // Sheet 2: an embedded chart substream inside the worksheet, then a row block without DBCELL up to EOF.
+    Bytes second;
+    Add(second, Bof(0x0020));
+    Add(second, Rec(0x1002, Bytes(16, 0)));
+    Add(second, Eof());
+    Add(second, RowRec(0, 1));
+    Add(second, NumberRec(0, 0, 2.5));
+    Bytes stream =
+        BuildStream({{"One", first}, {"Two", second}, {"Three", NumberRec(2, 3, 3.75)}}, {"label"});
+    // A chart sheet's substream before the third sheet.
+    Bytes chart = Bof(0x0020);
+    Add(chart, Rec(0x1002, Bytes(16, 0)));
+    Add(chart, Eof());
+    const size_t third = stream.size() - (20 + 18 + 4);
+    stream.insert(stream.begin() + static_cast<long>(third), chart.begin(), chart.end());
+
+    ExcelDocument doc;
+    LoadStream(doc, dir, stream);
+    ASSERT_EQ(doc.GetTotalSheets(), 3u);
+    ExcelSheet* one = doc.GetSheetByName("One");
+    ASSERT_NE(one, nullptr);
+    EXPECT_EQ(one->Cell(0, 0)->GetDouble(), 1.25);
+    EXPECT_STREQ(one->Cell(1, 1)->GetString(), "label");
+    ExcelSheet* two = doc.GetSheetByName("Two");
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(two->Cell(0, 0)->GetDouble(), 2.5);
+    // The third sheet's position is off by the chart inserted before it, so it is found by order.
+    ExcelSheet* three = doc.GetSheetByName("Three");
+    ASSERT_NE(three, nullptr);
+    EXPECT_EQ(three->GetIndex(), 2);
+    EXPECT_EQ(three->Cell(2, 3)->GetDouble(), 3.75);
+}
+
+TEST(WorksheetLoad, OutOfRangeStringIndexLeavesTheCellEmpty) {
+    TempFolder dir;
+    Bytes body;
+    Add(body, LabelSstRec(0, 0, 0));
+    Add(body, LabelSstRec(0, 1, 7));
+    Add(body, LabelSstRec(0, 2, 0xFFFFFFFF));
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"S", body}}, {"only"}));
+    ExcelSheet* s = doc.GetSheetByName("S");
+    ASSERT_NE(s, nullptr);
+    EXPECT_STREQ(s->Cell(0, 0)->GetString(), "only");
+    EXPECT_EQ(s->Cell(0, 1)->type, ExcelCell::eUndefined);
+    EXPECT_EQ(s->Cell(0, 2)->type, ExcelCell::eUndefined);
+}
+
+TEST(WorksheetLoad, TruncatedStreamKeepsWhatWasRead) {
+    TempFolder dir;
+    Bytes body;
+    for (uint16_t r = 0; r < 50; ++r)
+        Add(body, NumberRec(r, 0, r + 0.5));
+    Bytes stream = BuildStream({{"S", body}, {"T", NumberRec(0, 0, 1)}}, {});
+    const size_t cut = stream.size() - 18 - 24 - 18 * 20 - 7;
+    stream.resize(cut);
+    ExcelDocument doc;
+    LoadStream(doc, dir, stream);
+    ASSERT_GE(doc.GetTotalSheets(), 1u);
+    ExcelSheet* s = doc.GetSheetByName("S");
+    ASSERT_NE(s, nullptr);
+    EXPECT_GE(s->GetTotalRows(), 29);
+    EXPECT_EQ(s->Cell(28, 0)->GetDouble(), 28.5);
+}
+
+} // namespace
