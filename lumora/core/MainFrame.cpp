@@ -1,11 +1,11 @@
 #include "lumora/core/MainFrame.h"
 
 #include "instruments/meterdrv/EntityInstruDVM.h"
-#include "lumora/core/LogFiles.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/ParserParaInstruDCSource.h"
 #include "lumora/core/ParserParaInstruMultiMeter.h"
 #include "lumora/core/ParserParameters.h"
+#include "lumora/core/RunLog.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
 #include "platform/Library.h"
@@ -187,8 +187,7 @@ void CMainFrame::OnDestroy() {
         delete m_dcps;
         m_dcps = nullptr;
     }
-    std::lock_guard lock(m_logMutex);
-    m_log.reset();
+    m_runLog.reset();
 }
 
 platform::LRESULT CMainFrame::OnMessage(platform::UINT message, platform::WPARAM wParam,
@@ -421,8 +420,14 @@ platform::LRESULT CMainFrame::OnInstrumentConnected(platform::WPARAM id, platfor
 
 // ---- configuration and instrument files ---------------------------------------------------------
 
+// The one preferences record of the process, made at first use.
+static MainPreferences* ProcessPreferences() {
+    static MainPreferences preferences;
+    return &preferences;
+}
+
 int CMainFrame::LoadMainConfiguration() {
-    m_preferences = GetMainPreferences();
+    m_preferences = ProcessPreferences();
     if (m_preferences == nullptr) {
         StopBox(51530);
         return 0;

@@ -21,7 +21,7 @@ class QTimer;
 class CEntityInstruDCPS;
 class CEntityInstruDVM;
 class CHighResElapsedTimer;
-class CLogFiles;
+class CRunLog;
 class CQXAppDialogMeasCurrent;
 class CDockingPaneViewDCSource;
 class CDockingPaneViewDVM;
@@ -186,8 +186,7 @@ private:
 
     CDockingPaneViewDVM* m_paneDvm = nullptr;
     CDockingPaneViewDCSource* m_paneDcs = nullptr;
-    std::unique_ptr<CLogFiles> m_log;
-    std::mutex m_logMutex;
+    std::unique_ptr<CRunLog> m_runLog;
     CEntityInstruDVM* m_dvm = nullptr;
     CParameterInstruMultiMeter m_paraDvm;
     CEntityInstruDCPS* m_dcps = nullptr;

@@ -4,9 +4,9 @@
 #include "dialogs/promptkit/DlgExeFinished.h"
 #include "instruments/meterdrv/EntityInstruDVM.h"
 #include "lumora/core/HighResElapsedTimer.h"
-#include "lumora/core/LogFiles.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/RunLog.h"
 #include "platform/LocalTime.h"
 #include "platform/MessageBox.h"
 #include "platform/Numbers.h"
@@ -20,8 +20,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr std::uint64_t kLogRotateSize = 20480000;
 
 void StopBox(int id) {
     platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
@@ -45,25 +43,16 @@ QString FillStrings(QString format, std::initializer_list<QString> values) {
 // ---- log ----------------------------------------------------------------------------------------
 
 void CMainFrame::OpenLogFile() {
-    if (m_preferences == nullptr || m_preferences->SaveLog == 0)
+    if (m_preferences == nullptr)
         return;
-    if (!platform::IsDirectory(m_preferences->LogPath) &&
-        !platform::CreateFolderLevels(m_preferences->LogPath))
-        return;
-    m_log = std::make_unique<CLogFiles>(m_preferences->LogPath, m_preferences->LogFileName);
+    if (!m_runLog)
+        m_runLog = std::make_unique<CRunLog>(*m_preferences);
+    m_runLog->OpenLogFile();
 }
 
-// Both the user-interface thread and the measure thread log: the lock keeps lines and rotation whole.
 void CMainFrame::WriteLogLine(const QString& text) {
-    std::lock_guard lock(m_logMutex);
-    if (!m_log)
-        return;
-    m_log->WriteLine(text);
-    if (m_log->IsOpen() && m_log->GetLength() > kLogRotateSize) {
-        m_preferences->LogFileName =
-            platform::FormatTime(std::time(nullptr), QStringLiteral("QX_Log_%Y-%m-%d_%H-%M-%S.txt"));
-        OpenLogFile();
-    }
+    if (m_runLog)
+        m_runLog->WriteLogLine(text);
 }
 
 // ---- run control --------------------------------------------------------------------------------
@@ -123,7 +112,8 @@ void CMainFrame::StartMeasureThread() {
 }
 
 bool CMainFrame::AnyInstrumentConnected() const {
-    return (m_dcps != nullptr && m_dcps->IsInstruConnected()) || (m_dvm != nullptr && m_dvm->IsInstruConnected());
+    return (m_dcps != nullptr && m_dcps->IsInstruConnected()) ||
+           (m_dvm != nullptr && m_dvm->IsInstruConnected());
 }
 
 void CMainFrame::JoinFinishedThread() {

@@ -3,11 +3,15 @@
 #include "lumora/controls/ControlId.h"
 #include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
+#include "lumora/controls/ListCtrlExData.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/StdioFileEx.h"
+#include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
+#include "lumora/sheetio/ExcelSheet.h"
+#include "lumora/shell/ToolIcon.h"
 #include "platform/MessageBox.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
@@ -137,20 +141,21 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
 
 void CQXAppDialogMeasCurrent::SetupToolButtons() {
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {
-        auto* button = new CXPStyleButtonST(this);
         const int id = kButtonIds[i];
+        const bool push = id == IDC_SETTINGS || id == IDC_ADAPTIVE || id == IDC_RESTORE;
+        auto* button = new CXPStyleButtonST(this, push ? CXPStyleButtonST::BS_PUSHBUTTON
+                                                       : CXPStyleButtonST::BS_CHECKBOX);
         controls::SetControlId(button, id);
-        button->SetIcons(CXPStyleButtonST::ToolbarIcon(id));
+        button->SetThemeHelper(&m_theme);
+        button->SetIcons(shell::ToolIcon(id));
         button->BrightenBackColor();
         button->SetTooltipText(QString::fromUtf16(kButtonTips[i]));
-        button->SetToolbarFlag(true);
-        button->setGeometry(DialogUnitsToPixels(QRect(7 + 18 * int(i), 5, 16, 16)));
-        connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+        button->setText(QString());
+        button->DrawAsToolbar(true);
+        const int x = id == IDC_SETTINGS ? 480 : 7 + 18 * int(i < 4 ? i : i - 1);
+        button->setGeometry(DialogRect(x, 5, 16, 16));
+        connect(button, &CXPStyleButtonST::Clicked, this, [this](int controlId) { OnCommand(controlId); });
         m_buttons[i] = button;
-    }
-    if (auto* settings = m_buttons[4]) {
-        const QRect place = DialogRect(480, 5, 16, 16);
-        settings->move(place.topLeft());
     }
 }
 
@@ -169,14 +174,15 @@ void CQXAppDialogMeasCurrent::BuildStatisticList() {
     const QString headers[kColumns] = {LoadString(33002), QString(), LoadString(33003), QString(),
                                        LoadString(33004), QString(), QString()};
     for (int column = 0; column < kColumns; ++column)
-        m_list->InsertColumn(column, headers[column], 100);
+        m_list->InsertColumn(column, headers[column], CListCtrlEx::LVCFMT_LEFT, 100);
     for (int row = 0; row < kRows; ++row) {
         m_list->InsertItem(row, LoadString(33005 + row));
         m_list->GetRowData(row);
         for (int column = 0; column < kColumns; ++column) {
             m_list->SetCellData(row, column);
-            m_list->SetCellColors(row, column, row % 2 == 0 ? 0xE1E1E1u : 0xFFFFFFu,
-                                  column % 2 == 1 || column == 6 ? 0xFF0000u : 0x000000u);
+            controls::CellInfo* cell = m_list->GetCellData(row, column);
+            cell->crBack = row % 2 == 0 ? 0xE1E1E1u : 0xFFFFFFu;
+            cell->crText = column % 2 == 1 || column == 6 ? 0xFF0000u : 0x000000u;
         }
         if (row < 3) {
             m_list->SetItemText(row, 2, LoadString(33009 + row));
@@ -212,10 +218,8 @@ void CQXAppDialogMeasCurrent::UpdateToolButtons() {
 
 void CQXAppDialogMeasCurrent::UpdateMarkerButtons() {
     // Index 1 is the pair moved along the time axis, shown under "水平标记".
-    Button(IDC_MARKER_HORI)
-        ->SetCheck(m_waveform->GetMarkerVisible(1) != 0);
-    Button(IDC_MARKER_VERT)
-        ->SetCheck(m_waveform->GetMarkerVisible(0) != 0);
+    Button(IDC_MARKER_HORI)->SetCheck(m_waveform->GetMarkerVisible(1) != 0);
+    Button(IDC_MARKER_VERT)->SetCheck(m_waveform->GetMarkerVisible(0) != 0);
 }
 
 void CQXAppDialogMeasCurrent::OnCommand(int id) {
@@ -350,16 +354,21 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
         }
         ExcelDocument document;
         document.New();
-        if (!document.RenameSheet(QStringLiteral("Sheet1"), QStringLiteral("Current")))
+        if (!document.RenameSheet("Sheet1", "Current"))
             return 0;
-        ExcelSheet* sheet = document.GetSheetByName(QStringLiteral("Current"));
+        ExcelSheet* sheet = document.GetSheetByName("Current");
         if (sheet == nullptr)
             return 0;
         sheet->Cell(0, 0)->SetString("Time");
         sheet->Cell(0, 1)->SetString("Current");
+        auto setDouble = [sheet](int row, int column, double value) {
+            ExcelCell* cell = sheet->Cell(row, column);
+            cell->type = ExcelCell::eDouble;
+            cell->dval = value;
+        };
         for (std::size_t i = 0; i < x.size(); ++i) {
-            sheet->Cell(unsigned(i + 1), 0)->SetDouble(x[i]);
-            sheet->Cell(unsigned(i + 1), 1)->SetDouble(y[i]);
+            setDouble(int(i + 1), 0, x[i]);
+            setDouble(int(i + 1), 1, y[i]);
         }
         if (!document.SaveAs(path)) {
             StopBox(51504);
@@ -378,7 +387,7 @@ int CQXAppDialogMeasCurrent::SaveListData(const QString& path) {
     }
     QString text;
     for (int column = 0; column < m_list->GetColumnCount(); ++column)
-        text += m_list->GetColumnText(column) + u'\t';
+        text += m_list->GetColumnHeading(column) + u'\t';
     text += QStringLiteral("\r\n");
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         for (int column = 0; column < m_list->GetColumnCount(); ++column)

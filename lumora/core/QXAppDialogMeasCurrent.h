@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lumora/controls/DialogResize.h"
+#include "lumora/controls/ThemeHelperST.h"
 #include "platform/MessageTarget.h"
 
 #include <QString>
@@ -78,6 +79,7 @@ private:
     QRect DialogRect(int x, int y, int width, int height) const;
     controls::CXPStyleButtonST* Button(int id) const;
 
+    controls::CThemeHelperST m_theme;
     controls::CListCtrlEx* m_list = nullptr;
     CWaveformTimeVsAmpMainWnd* m_waveform = nullptr;
     QFrame* m_placeHolder = nullptr;

@@ -42,14 +42,18 @@ CMessageRecorder::CMessageRecorder() {
     });
 }
 
-CMessageRecorder::~CMessageRecorder() { platform::SetMessageBoxSink({}); }
+CMessageRecorder::~CMessageRecorder() {
+    platform::SetMessageBoxSink({});
+}
 
 QStringList CMessageRecorder::Texts() const {
     std::lock_guard lock(m_mutex);
     return m_texts;
 }
 
-bool CMessageRecorder::Contains(const QString& text) const { return Texts().contains(text); }
+bool CMessageRecorder::Contains(const QString& text) const {
+    return Texts().contains(text);
+}
 
 CDialogRecorder::CDialogRecorder() {
     m_timer = new QTimer;
@@ -72,7 +76,9 @@ CDialogRecorder::CDialogRecorder() {
     m_timer->start(10);
 }
 
-CDialogRecorder::~CDialogRecorder() { delete m_timer; }
+CDialogRecorder::~CDialogRecorder() {
+    delete m_timer;
+}
 
 namespace {
 
@@ -84,12 +90,13 @@ void WriteFile(const QString& path, const QString& text) {
 }
 
 QString InstrumentXml(const QString& name, const SInstrumentFile& file) {
-    return QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
-                          "<QXInstrument><Instrument>"
-                          "<Property Name=\"%1\" Type=\"\" Model=\"\" />"
-                          "<VISA Resource=\"%2\" Timeout=\"5000\" EndOfLine=\"\" AddressIP=\"\" AddressUSB=\"\" />"
-                          "<DigitMultimeter>%3</DigitMultimeter>"
-                          "</Instrument></QXInstrument>\n")
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
+               "<QXInstrument><Instrument>"
+               "<Property Name=\"%1\" Type=\"\" Model=\"\" />"
+               "<VISA Resource=\"%2\" Timeout=\"5000\" EndOfLine=\"\" AddressIP=\"\" AddressUSB=\"\" />"
+               "<DigitMultimeter>%3</DigitMultimeter>"
+               "</Instrument></QXInstrument>\n")
         .arg(name, file.resource, file.settings);
 }
 

@@ -22,14 +22,16 @@ using namespace frametest;
 
 // Short captures keep the suite fast: 0.05 s at NPLC 0.001 and 50 Hz is 2,500 multimeter samples;
 // 0.1 s at NPLC 0.1 is 50 trigger samples of the DC source.
-const QString kMeterSettings = QStringLiteral("<FunctionType Value=\"2\" /><CaptCurr Value=\"0.050000\" />"
-                                              "<NplcCurr Value=\"0.001000\" /><NplcDLog Value=\"0.010000\" />");
+const QString kMeterSettings =
+    QStringLiteral("<FunctionType Value=\"2\" /><CaptCurr Value=\"0.050000\" />"
+                   "<NplcCurr Value=\"0.001000\" /><NplcDLog Value=\"0.010000\" />");
 QString SupplySettings(double triggerTimeout) {
-    return QStringLiteral("<FunctionType Value=\"2\" /><OutputState Value=\"1\" /><VoltageLevel Value=\"3.3\" />"
-                          "<VoltageLimit Value=\"5\" /><VoltageProtection Value=\"5\" />"
-                          "<CurrentLimit Value=\"0.5\" /><CurrentProtection Value=\"0.5\" />"
-                          "<TriggerTimeout Value=\"%1\" /><DcsNplcCurr Value=\"0.100000\" />"
-                          "<DcsNplcDLOG Value=\"0.010000\" /><BufferCapacity Value=\"2\" />")
+    return QStringLiteral(
+               "<FunctionType Value=\"2\" /><OutputState Value=\"1\" /><VoltageLevel Value=\"3.3\" />"
+               "<VoltageLimit Value=\"5\" /><VoltageProtection Value=\"5\" />"
+               "<CurrentLimit Value=\"0.5\" /><CurrentProtection Value=\"0.5\" />"
+               "<TriggerTimeout Value=\"%1\" /><DcsNplcCurr Value=\"0.100000\" />"
+               "<DcsNplcDLOG Value=\"0.010000\" /><BufferCapacity Value=\"2\" />")
         .arg(triggerTimeout, 0, 'f', 6);
 }
 
@@ -77,7 +79,8 @@ std::vector<std::pair<double, double>> ReadCsv(const QString& path) {
     std::vector<std::pair<double, double>> rows;
     if (!file.open(QIODevice::ReadOnly))
         return rows;
-    const QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     EXPECT_EQ(lines.value(0), QStringLiteral("Time,Current"));
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringList fields = lines[i].split(u',');
@@ -111,7 +114,8 @@ TEST_P(CurrentTest, SamplesReachPlotTableNoticeLogAndFile) {
     ASSERT_EQ(notices.Texts().size(), 1);
     const QRegularExpression notice(QStringLiteral(
         "^成功：操作执行完毕！\\r?\\n测试启动时间: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\r?\\n"
-        "测试终止时间: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\r?\\n用时：\\d\\d\\.\\d\\d\\.\\d\\d\\.\\d{3} "
+        "测试终止时间: \\d{4}-\\d\\d-\\d\\d "
+        "\\d\\d:\\d\\d:\\d\\d\\r?\\n用时：\\d\\d\\.\\d\\d\\.\\d\\d\\.\\d{3} "
         "\\(时.分.秒.毫秒\\)$"));
     EXPECT_TRUE(notice.match(notices.Texts().front()).hasMatch()) << notices.Texts().front().toStdString();
 
@@ -123,9 +127,10 @@ TEST_P(CurrentTest, SamplesReachPlotTableNoticeLogAndFile) {
 
     const QStringList files = m_folder->DataFiles();
     ASSERT_EQ(files.size(), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("/\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_AutoSave\\.csv$"))
-                    .match(files.front())
-                    .hasMatch());
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("/\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_AutoSave\\.csv$"))
+            .match(files.front())
+            .hasMatch());
     const auto rows = ReadCsv(files.front());
     ASSERT_EQ(rows.size(), x.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
