@@ -1,0 +1,165 @@
+#include "lumora/core/BinDataFile.h"
+
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+
+#include <QFile>
+#include <bit>
+#include <cstring>
+#include <utility>
+
+static_assert(std::endian::native == std::endian::little,
+              "the file's numbers are copied as they lie in memory");
+static_assert(sizeof(float) == 4 && sizeof(double) == 8);
+
+namespace {
+
+// Serialises the header field by field, with no padding.
+class CHeaderWriter {
+public:
+    explicit CHeaderWriter(char* bytes) : m_bytes(bytes) {}
+    template <typename T> void Put(const T& value) {
+        std::memcpy(m_bytes + m_offset, &value, sizeof(T));
+        m_offset += sizeof(T);
+    }
+    size_t Offset() const { return m_offset; }
+
+private:
+    char* m_bytes;
+    size_t m_offset = 0;
+};
+
+class CHeaderReader {
+public:
+    explicit CHeaderReader(const char* bytes) : m_bytes(bytes) {}
+    template <typename T> void Get(T& value) {
+        std::memcpy(&value, m_bytes + m_offset, sizeof(T));
+        m_offset += sizeof(T);
+    }
+    size_t Offset() const { return m_offset; }
+
+private:
+    const char* m_bytes;
+    size_t m_offset = 0;
+};
+
+template <typename Stream, typename Header> void VisitHeader(Stream& s, Header& h) {
+    s.Get(h.Magic);
+    s.Get(h.Identifier);
+    s.Get(h.Maker);
+    s.Get(h.SampleCount);
+    s.Get(h.Reserved1);
+    s.Get(h.Reserved2);
+    s.Get(h.ReservedFloat1);
+    s.Get(h.ColumnPresent);
+    s.Get(h.ReservedInt);
+    s.Get(h.ReservedFloat2);
+    s.Get(h.ReservedDouble);
+}
+
+// Adapts the writer to the same visiting order as the reader.
+struct SPutAsGet {
+    CHeaderWriter& writer;
+    template <typename T> void Get(const T& value) { writer.Put(value); }
+};
+
+void ReportFileError(const QFile& file) {
+    platform::MessageBox(file.fileName() + QStringLiteral(": ") + file.errorString(), platform::MB_ICONSTOP);
+}
+
+} // namespace
+
+CBinDataFile::CBinDataFile() {
+    std::memcpy(m_header.Identifier, kIdentifier, std::strlen(kIdentifier));
+    std::memcpy(m_header.Maker, kMaker, std::strlen(kMaker));
+}
+
+int CBinDataFile::Write(const double* times, const double* values, unsigned n, const QString& path) {
+    if (n > 0 && (times == nullptr || values == nullptr))
+        return 0;
+    m_header.SampleCount = n;
+    m_header.ColumnPresent[0] = 0;
+    m_header.ColumnPresent[1] = 1;
+    m_header.ColumnPresent[2] = 0;
+    m_header.ColumnPresent[3] = 0;
+
+    QFile file(platform::NormalizePath(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 0;
+    char head[kDataOffset] = {};
+    CHeaderWriter writer(head);
+    SPutAsGet put{writer};
+    VisitHeader(put, std::as_const(m_header));
+    const qint64 arrayBytes = static_cast<qint64>(n) * static_cast<qint64>(sizeof(double));
+    const bool ok = writer.Offset() == kHeaderSize && file.write(head, kDataOffset) == kDataOffset &&
+                    file.write(reinterpret_cast<const char*>(times), arrayBytes) == arrayBytes &&
+                    file.write(reinterpret_cast<const char*>(values), arrayBytes) == arrayBytes &&
+                    file.flush();
+    if (!ok) {
+        ReportFileError(file);
+        return 0;
+    }
+    file.close();
+    return 1;
+}
+
+int CBinDataFile::Read(const QString& path) {
+    Clear();
+    QFile file(platform::NormalizePath(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const qint64 size = file.size();
+    if (size < kDataOffset)
+        return 0;
+    char head[kDataOffset];
+    if (file.read(head, kDataOffset) != kDataOffset) {
+        ReportFileError(file);
+        return 0;
+    }
+    CHeaderReader reader(head);
+    VisitHeader(reader, m_header);
+
+    // Every array is sized from the file's own length, never from the header alone.
+    const std::uint64_t dataArea = static_cast<std::uint64_t>(size - kDataOffset);
+    if (dataArea >= (std::uint64_t{1} << 32))
+        return 0;
+    std::uint64_t arrays = 1;
+    for (std::uint32_t present : m_header.ColumnPresent)
+        arrays += present != 0 ? 1 : 0;
+    const std::uint64_t n = m_header.SampleCount;
+    const std::uint64_t needed = arrays * n * sizeof(double);
+    if (dataArea < needed)
+        return 0;
+
+    const auto readArray = [&file, n](std::vector<double>& array) {
+        array.resize(static_cast<size_t>(n));
+        const qint64 bytes = static_cast<qint64>(n * sizeof(double));
+        return file.read(reinterpret_cast<char*>(array.data()), bytes) == bytes;
+    };
+    if (!readArray(m_times)) {
+        ReportFileError(file);
+        return 0;
+    }
+    for (int c = 0; c < kColumns; ++c) {
+        if (m_header.ColumnPresent[c] != 0 && !readArray(m_columns[c])) {
+            ReportFileError(file);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+void CBinDataFile::Clear() {
+    std::vector<double>().swap(m_times);
+    for (auto& column : m_columns)
+        std::vector<double>().swap(column);
+}
+
+const std::vector<double>& CBinDataFile::GetColumn(int column) const {
+    static const std::vector<double> kEmpty;
+    return (column >= 1 && column <= kColumns) ? m_columns[column - 1] : kEmpty;
+}
+
+bool CBinDataFile::IsColumnPresent(int column) const {
+    return column >= 1 && column <= kColumns && m_header.ColumnPresent[column - 1] != 0;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+// The program's binary measurement file: a 171-byte little-endian header, a 5-byte zero gap, then
+// from offset 176 the time array and the present value columns, each of SampleCount doubles.
+class CBinDataFile {
+public:
+    static constexpr std::uint16_t kMagic = 0x0F0F;
+    static constexpr const char* kIdentifier = "QXT#20151108#001";
+    static constexpr const char* kMaker = "TORVANE TECHNOLOGIES";
+    static constexpr int kHeaderSize = 171;
+    static constexpr int kDataOffset = 176;
+    static constexpr int kColumns = 4; // voltage, DC current, minimum, maximum
+
+    // The header fields in file order.
+    struct SHeader {
+        std::uint16_t Magic = kMagic;
+        char Identifier[20] = {};
+        char Maker[25] = {};
+        std::uint32_t SampleCount = 0;
+        std::uint32_t Reserved1 = 0;
+        std::uint32_t Reserved2 = 0;
+        float ReservedFloat1[4] = {};
+        std::uint32_t ColumnPresent[kColumns] = {}; // nonzero: value column 1..4 is in the file
+        std::uint32_t ReservedInt[5] = {};
+        float ReservedFloat2[5] = {};
+        double ReservedDouble[5] = {};
+    };
+
+    CBinDataFile();
+    virtual ~CBinDataFile() = default;
+
+    // Writes n times and n DC current values (column 2 only); 1 on success. The arrays are not kept.
+    int Write(const double* times, const double* values, unsigned n, const QString& path);
+
+    // Reads the header and the arrays; 1 on success, 0 when the file cannot be opened, is shorter than
+    // its header or than its sample count and columns claim.
+    int Read(const QString& path);
+
+    // Frees all five arrays.
+    void Clear();
+
+    const SHeader& GetHeader() const { return m_header; }
+    const std::vector<double>& GetTimes() const { return m_times; }
+    // Value column 1..4; empty when the column is not present.
+    const std::vector<double>& GetColumn(int column) const;
+    bool IsColumnPresent(int column) const;
+
+private:
+    SHeader m_header;
+    std::vector<double> m_times;
+    std::vector<double> m_columns[kColumns];
+};

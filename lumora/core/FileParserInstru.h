@@ -1,0 +1,29 @@
+#pragma once
+
+#include "common/xmlfile/XmlDocument.h"
+#include "common/xmlfile/XmlWriter.h"
+#include "lumora/core/ParameterInstru.h"
+#include "lumora/core/ParameterMeasDataLogging.h"
+
+class TiXmlElement;
+
+// Base of the instrument file parsers (root QXInstrument). Holds no state; the connection block and
+// the data-logging block are the same in both instrument files.
+class CFileParserInstru {
+public:
+    virtual ~CFileParserInstru() = default;
+
+    static constexpr const char* kRoot = "QXInstrument";
+
+protected:
+    // Property (Name, Type, Model) and VISA (the five connection texts) under 'instrument'; each block
+    // is read when present. False only when an attribute read fails.
+    static bool ReadConnection(const XmlReadDocument& document, const TiXmlElement* instrument,
+                               CParameterInstru& record);
+    static void ReadDataLogging(const XmlReadDocument& document, const TiXmlElement* block,
+                                CParameterMeasDataLogging& record);
+
+    static void WriteConnection(CXmlWriter& writer, TiXmlElement* instrument, const CParameterInstru& record);
+    static void WriteDataLogging(CXmlWriter& writer, TiXmlElement* root,
+                                 const CParameterMeasDataLogging& record);
+};

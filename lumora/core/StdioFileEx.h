@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+// A line-oriented text file: reads UTF-16LE text with a byte-order mark or 8-bit text in the ANSI
+// code page (CP936), and writes 8-bit ANSI text.
+class CStdioFileEx {
+public:
+    // File flags with the values the program's calls are written with.
+    enum : unsigned {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareDenyNone = 0x0040,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+    };
+
+    // Why Open failed: the path and the system's error text.
+    struct SOpenError {
+        QString fileName;
+        QString text;
+    };
+
+    static constexpr int kAnsiPieceBytes = 4095;
+
+    CStdioFileEx() = default;
+    CStdioFileEx(const CStdioFileEx&) = delete;
+    CStdioFileEx& operator=(const CStdioFileEx&) = delete;
+    virtual ~CStdioFileEx();
+
+    // True when the file's first two bytes are FF FE.
+    static bool IsFileUnicode(const QString& path);
+
+    virtual void SetFilePath(const QString& path);
+    QString GetFilePath() const { return m_path; }
+
+    // Text mode reading of a file that starts with FF FE switches to binary UTF-16 reading.
+    virtual bool Open(const QString& path, unsigned flags, SOpenError* error = nullptr);
+    void Close();
+    bool IsOpen() const { return m_file.isOpen(); }
+    bool IsUnicodeText() const { return m_isUnicodeText; }
+
+    // Writes the text in the ANSI code page ('#' for what it lacks), without newline translation.
+    // False on a write error.
+    virtual bool WriteString(const QString& text);
+
+    // Reads one line without its "\r\n" (or single trailing '\r' or '\n'). 8-bit lines longer than
+    // 4095 bytes come back in pieces that end on whole characters. False at the end or on an error.
+    virtual bool ReadString(QString& line);
+
+    // True after a read or write error.
+    bool HasError() const { return m_error; }
+
+private:
+    bool ReadUnicodeLine(QString& line);
+    bool ReadAnsiLine(QString& line);
+
+    QFile m_file;
+    QString m_path;
+    bool m_isUnicodeText = false;
+    bool m_error = false;
+};

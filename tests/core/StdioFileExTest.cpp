@@ -1,0 +1,114 @@
+#include "lumora/core/StdioFileEx.h"
+#include "CoreTestFiles.h"
+
+#include <gtest/gtest.h>
+
+using coretest::ReadAll;
+using coretest::WriteAll;
+
+namespace {
+
+QByteArray Utf16WithMark(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (QChar c : text) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+QStringList ReadLines(const QString& path, bool* unicode = nullptr) {
+    CStdioFileEx file;
+    QStringList lines;
+    if (!file.Open(path, CStdioFileEx::typeText | CStdioFileEx::shareDenyNone))
+        return {QStringLiteral("<open failed>")};
+    if (unicode != nullptr)
+        *unicode = file.IsUnicodeText();
+    QString line;
+    while (file.ReadString(line))
+        lines.append(line);
+    return lines;
+}
+
+class StdioFileEx : public ::testing::Test {
+protected:
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(StdioFileEx, Utf16AndCodePageFilesReadToTheSameText) {
+    const QString text = QString::fromUtf8("Time,Current DC\r\n0.0002,1.5e-06\r\n\r\n电流(μA),电压\nlast");
+    const QStringList expected{QStringLiteral("Time,Current DC"), QStringLiteral("0.0002,1.5e-06"), QString(),
+                               QString::fromUtf8("电流(μA),电压"), QStringLiteral("last")};
+    ASSERT_TRUE(WriteAll(Path("u.csv"), Utf16WithMark(text)));
+    {
+        CStdioFileEx writer;
+        ASSERT_TRUE(writer.Open(Path("a.csv"), 0x5001));
+        ASSERT_TRUE(writer.WriteString(text));
+    }
+    bool unicode = false;
+    EXPECT_EQ(ReadLines(Path("u.csv"), &unicode), expected);
+    EXPECT_TRUE(unicode);
+    EXPECT_EQ(ReadLines(Path("a.csv"), &unicode), expected);
+    EXPECT_FALSE(unicode);
+    EXPECT_TRUE(CStdioFileEx::IsFileUnicode(Path("u.csv")));
+    EXPECT_FALSE(CStdioFileEx::IsFileUnicode(Path("a.csv")));
+}
+
+TEST_F(StdioFileEx, WriteStringGivesCodePageBytesWithoutTranslation) {
+    CStdioFileEx writer;
+    ASSERT_TRUE(writer.Open(Path("w.txt"),
+                            CStdioFileEx::modeCreate | CStdioFileEx::typeText | CStdioFileEx::modeWrite));
+    writer.WriteString(QString::fromUtf8("电\n"));
+    writer.WriteString(QString::fromUtf8("a\U0001F600b\r\n"));
+    writer.Close();
+    EXPECT_EQ(ReadAll(Path("w.txt")), QByteArray::fromHex("b5e70a") + "a#b\r\n");
+    // Creating again truncates.
+    ASSERT_TRUE(writer.Open(Path("w.txt"), 0x5001));
+    writer.WriteString(QStringLiteral("x"));
+    writer.Close();
+    EXPECT_EQ(ReadAll(Path("w.txt")), QByteArray("x"));
+}
+
+TEST_F(StdioFileEx, LongLinesComeBackInWholeCharacterPieces) {
+    ASSERT_TRUE(WriteAll(Path("long.txt"), QByteArray(5000, 'a') + "\r\nz"));
+    const QStringList lines = ReadLines(Path("long.txt"));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0].size(), 4095);
+    EXPECT_EQ(lines[1].size(), 905);
+    EXPECT_EQ(lines[2], QStringLiteral("z"));
+
+    // A double-byte character across the 4095-byte boundary is not split.
+    const QByteArray zhong = QByteArray::fromHex("d6d0"); // 中
+    ASSERT_TRUE(WriteAll(Path("cut.txt"), QByteArray(4094, 'a') + zhong + zhong + "\n"));
+    const QStringList cut = ReadLines(Path("cut.txt"));
+    ASSERT_EQ(cut.size(), 2);
+    EXPECT_EQ(cut[0], QString(4094, u'a'));
+    EXPECT_EQ(cut[1], QString::fromUtf8("中中"));
+}
+
+TEST_F(StdioFileEx, EdgesAndFailures) {
+    ASSERT_TRUE(WriteAll(Path("e.txt"), "\n\r\nend\r"));
+    EXPECT_EQ(ReadLines(Path("e.txt")), (QStringList{QString(), QString(), QStringLiteral("end")}));
+    ASSERT_TRUE(WriteAll(Path("empty.txt"), ""));
+    EXPECT_TRUE(ReadLines(Path("empty.txt")).isEmpty());
+    ASSERT_TRUE(WriteAll(Path("mark.txt"), "\xFF\xFE"));
+    EXPECT_TRUE(ReadLines(Path("mark.txt")).isEmpty());
+    ASSERT_TRUE(WriteAll(Path("one.txt"), "\xFF"));
+    EXPECT_FALSE(CStdioFileEx::IsFileUnicode(Path("one.txt")));
+    EXPECT_FALSE(CStdioFileEx::IsFileUnicode(Path("missing.txt")));
+    ASSERT_TRUE(WriteAll(Path("bad.txt"), QByteArray::fromHex("41ff0a") + "B"));
+    EXPECT_EQ(ReadLines(Path("bad.txt")).size(), 2);
+
+    CStdioFileEx file;
+    CStdioFileEx::SOpenError error;
+    EXPECT_FALSE(file.Open(Path("missing.txt"), 0x4040, &error));
+    EXPECT_EQ(error.fileName, Path("missing.txt"));
+    EXPECT_FALSE(error.text.isEmpty());
+    EXPECT_FALSE(file.Open(Path("missing.txt"), CStdioFileEx::modeWrite));
+    QString line = QStringLiteral("stale");
+    EXPECT_FALSE(file.ReadString(line));
+    EXPECT_TRUE(line.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,141 @@
+#include "common/xmlfile/TextConversion.h"
+#include "common/xmlfile/XmlDocument.h"
+#include "common/xmlfile/XmlWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+namespace {
+
+const QString kChinese = QString::fromUtf8("启动软件");
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class XmlFile : public ::testing::Test {
+protected:
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(XmlFile, WriterGivesTheDeclarationOrderAndCodePageBytes) {
+    std::string chinese;
+    ASSERT_EQ(UnicodeToAnsi(kChinese, chinese), S_OK);
+    CXmlWriter writer(Path("a.xml"), "Root");
+    ASSERT_TRUE(writer.CreateRoot());
+    ASSERT_TRUE(writer.CreateRoot());
+    TiXmlElement* general = writer.AddElement(writer.Root(), "General");
+    writer.AddElementWithAttribute(general, "B", "Value", "2");
+    writer.AddElementWithAttribute(general, "A", "Value", chinese);
+    ASSERT_EQ(writer.Save(), 1);
+
+    const QByteArray bytes = ReadAll(Path("a.xml"));
+    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>"));
+    EXPECT_LT(bytes.indexOf("<B Value=\"2\" />"), bytes.indexOf("<A Value=\""));
+    // The text goes out as CP936 bytes, not UTF-8 and not as character references.
+    EXPECT_TRUE(bytes.contains(QByteArray("<A Value=\"") + QByteArray::fromStdString(chinese) + "\" />"));
+    EXPECT_EQ(QByteArray::fromStdString(chinese), QByteArray::fromHex("c6f4b6afc8edbcfe"));
+}
+
+TEST_F(XmlFile, LibXmlDecodesTheWrittenFile) {
+    std::string chinese;
+    ASSERT_EQ(UnicodeToAnsi(kChinese, chinese), S_OK);
+    CXmlWriter writer(Path("peer.xml"), "Root");
+    ASSERT_TRUE(writer.CreateRoot());
+    writer.AddElementWithAttribute(writer.Root(), "Text", "Value", chinese);
+    ASSERT_EQ(writer.Save(), 1);
+    // libxml2 decodes the GB2312 declaration itself and answers in UTF-8.
+    QProcess xmllint;
+    xmllint.start(QStringLiteral("xmllint"),
+                  {QStringLiteral("--xpath"), QStringLiteral("string(/Root/Text/@Value)"), Path("peer.xml")});
+    ASSERT_TRUE(xmllint.waitForFinished(20000));
+    EXPECT_EQ(xmllint.exitCode(), 0) << xmllint.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(xmllint.readAllStandardOutput()).trimmed(), kChinese);
+}
+
+TEST_F(XmlFile, WrittenFileReadsBack) {
+    std::string chinese;
+    UnicodeToAnsi(kChinese, chinese);
+    {
+        CXmlWriter writer(Path("b.xml"), "Root");
+        ASSERT_TRUE(writer.CreateRoot());
+        writer.AddElementWithAttribute(writer.Root(), "Item", "Value", chinese);
+        writer.AddElement(writer.Root(), "Empty");
+        ASSERT_EQ(writer.Save(), 1);
+    }
+    XmlReadDocument doc = OpenXmlDocument(Path("b.xml"), "Root");
+    ASSERT_NE(doc.Root, nullptr);
+    std::string value = "stale";
+    EXPECT_EQ(ReadXmlAttribute(doc, doc.Root->FirstChildElement("Item"), "Value", value), 1);
+    QString text;
+    EXPECT_EQ(AnsiToUnicode(value, text), S_OK);
+    EXPECT_EQ(text, kChinese);
+    value = "stale";
+    EXPECT_EQ(ReadXmlAttribute(doc, doc.Root->FirstChildElement("Empty"), "Value", value), 1);
+    EXPECT_TRUE(value.empty());
+    value = "stale";
+    EXPECT_EQ(ReadXmlAttribute(doc, doc.Root->FirstChildElement("Missing"), "Value", value), 0);
+    EXPECT_TRUE(value.empty());
+    CloseXmlDocument(doc);
+    CloseXmlDocument(doc);
+    EXPECT_EQ(doc.Root, nullptr);
+    EXPECT_EQ(ReadXmlAttribute(doc, nullptr, "Value", value), 0);
+}
+
+TEST_F(XmlFile, BadFilesGiveNoRoot) {
+    struct SCase {
+        const char* name;
+        QByteArray content;
+    };
+    const SCase cases[] = {
+        {"wrong-case-root", "<?xml version=\"1.0\" ?><root><Item Value=\"1\"/></root>"},
+        {"other-root", "<Other/>"},
+        {"not-xml", "this is no xml at all"},
+        {"truncated", "<?xml version=\"1.0\" encoding=\"GB2312\" ?><Root><Item Val"},
+        {"empty", ""},
+        {"binary", QByteArray::fromHex("00ff10fe7f80")},
+    };
+    for (const auto& c : cases) {
+        const QString path = Path(c.name);
+        WriteAll(path, c.content);
+        const XmlReadDocument doc = OpenXmlDocument(path, "Root");
+        EXPECT_EQ(doc.Root, nullptr) << c.name;
+    }
+    EXPECT_EQ(OpenXmlDocument(Path("missing.xml"), "Root").Root, nullptr);
+    EXPECT_EQ(OpenXmlDocument(m_dir.path(), "Root").Root, nullptr);
+}
+
+TEST_F(XmlFile, SaveIntoAMissingFolderFails) {
+    CXmlWriter writer(Path("no/such/folder/c.xml"), "Root");
+    ASSERT_TRUE(writer.CreateRoot());
+    EXPECT_EQ(writer.Save(), 0);
+}
+
+TEST(TextConversion, NullAndRoundTrip) {
+    QString out = QStringLiteral("x");
+    EXPECT_EQ(AnsiToUnicode(static_cast<const char*>(nullptr), out), S_OK);
+    EXPECT_TRUE(out.isNull());
+    std::string ansi;
+    EXPECT_EQ(UnicodeToAnsi(QString::fromUtf8("电流 μA 1.5"), ansi), S_OK);
+    EXPECT_EQ(AnsiToUnicode(ansi.c_str(), out), S_OK);
+    EXPECT_EQ(out, QString::fromUtf8("电流 μA 1.5"));
+    // A character outside the code page is replaced, not lost silently.
+    EXPECT_EQ(UnicodeToAnsi(QString::fromUtf8("b\U0001F600c"), ansi), S_OK);
+    EXPECT_EQ(ansi, "b?c");
+    EXPECT_EQ(HResultFromError(2), static_cast<int>(0x80070002u));
+    EXPECT_EQ(HResultFromError(-5), -5);
+}
+
+} // namespace
