@@ -41,6 +41,9 @@ public:
     int ResetInstrument();
     int ShutDownRemoteControl();
     void CopyFrom(const CEntityInstrument& other);
+    // Holds the session for a sequence of calls (a query and the look at its reply) against other
+    // threads; every call takes the same lock on its own as well.
+    std::unique_lock<std::recursive_mutex> LockSession() const { return std::unique_lock(m_mutex); }
 
     // Slots the system reserves; nothing calls them.
     virtual void SetProperty(int property);

@@ -1,0 +1,186 @@
+#include "instruments/drvcore/EntityInstrument.h"
+
+#include "instruments/drvcore/ReplyReader.h"
+#include "instruments/drvcore/Session.h"
+#include "instruments/drvcore/SessionFactory.h"
+
+#include <QStringDecoder>
+#include <QtGlobal>
+#include <algorithm>
+#include <cstring>
+
+const int CEntityInstrument::BUFFER_SIZE = 102400;
+const unsigned CEntityInstrument::MAX_REPLY_SIZE = 6000000u * 16u + 1024u;
+
+CEntityInstrument::CEntityInstrument() = default;
+
+CEntityInstrument::~CEntityInstrument() {
+    std::lock_guard lock(m_mutex);
+    CloseLocked();
+}
+
+void CEntityInstrument::SetInstrumentID(unsigned id) {
+    std::lock_guard lock(m_mutex);
+    m_instrumentId = id;
+}
+
+unsigned CEntityInstrument::GetInstrumentID() const {
+    std::lock_guard lock(m_mutex);
+    return m_instrumentId;
+}
+
+void CEntityInstrument::SetParameterInstru(CParameterInstru& parameters) {
+    std::lock_guard lock(m_mutex);
+    // The open session was made for the old values: close it, so the next check opens the new one.
+    if (parameters.Resource != m_parameters.Resource || parameters.Timeout != m_parameters.Timeout ||
+        parameters.EndOfLine != m_parameters.EndOfLine)
+        CloseLocked();
+    m_parameters = parameters;
+}
+
+int CEntityInstrument::IsInstruConnected() const {
+    std::lock_guard lock(m_mutex);
+    return m_session && m_session->IsOpen() ? 1 : 0;
+}
+
+int CEntityInstrument::SetInstrumentControl() {
+    std::lock_guard lock(m_mutex);
+    CloseLocked();
+    return EnsureSessionLocked() ? 1 : 0;
+}
+
+bool CEntityInstrument::EnsureSessionLocked() {
+    if (m_session && m_session->IsOpen())
+        return true;
+    m_session.reset();
+    std::string error;
+    const std::string resource = m_parameters.Resource.trimmed().toStdString();
+    auto session =
+        drvcore::CreateSession(resource, drvcore::SSessionOptions::FromRecord(m_parameters), error);
+    if (!session) {
+        qWarning("drvcore: %s", error.c_str());
+        return false;
+    }
+    if (!session->Open()) {
+        qWarning("drvcore: cannot open %s: %s", resource.c_str(), session->LastError().c_str());
+        return false;
+    }
+    m_session = std::move(session);
+    return true;
+}
+
+void CEntityInstrument::CloseLocked() {
+    if (m_session)
+        m_session->Close();
+    m_session.reset();
+}
+
+int CEntityInstrument::WriteCommandHelper(const QString& command) {
+    std::lock_guard lock(m_mutex);
+    if (!EnsureSessionLocked())
+        return 0;
+    std::string message = command.toStdString();
+    message += m_session->Options().termination;
+    if (!m_session->Write(message)) {
+        qWarning("drvcore: sending \"%s\" failed: %s", qPrintable(command), m_session->LastError().c_str());
+        CloseLocked();
+        return 0;
+    }
+    return 1;
+}
+
+int CEntityInstrument::WriteAndReadHelper(const QString& query) {
+    std::lock_guard lock(m_mutex);
+    m_dataSize = 0;
+    if (!WriteCommandHelper(query))
+        return 0;
+    return ReadHelper();
+}
+
+int CEntityInstrument::ReadHelper() {
+    std::lock_guard lock(m_mutex);
+    m_dataSize = 0;
+    if (!EnsureSessionLocked())
+        return 0;
+    drvcore::CReplyReader reader(*m_session, static_cast<size_t>(BUFFER_SIZE), MAX_REPLY_SIZE);
+    unsigned size = 0;
+    if (!reader.Read(m_dataBuffer, size)) {
+        qWarning("drvcore: reading a reply failed: %s", reader.Error().c_str());
+        // The link's state is unknown after a failed read: the next call starts a new session.
+        CloseLocked();
+        return 0;
+    }
+    m_dataSize = size;
+    return 1;
+}
+
+int CEntityInstrument::ClearHelper() {
+    std::lock_guard lock(m_mutex);
+    if (!EnsureSessionLocked())
+        return 0;
+    if (!m_session->Clear()) {
+        qWarning("drvcore: device clear failed: %s", m_session->LastError().c_str());
+        CloseLocked();
+        return 0;
+    }
+    return 1;
+}
+
+QString CEntityInstrument::GetDataString() const {
+    std::lock_guard lock(m_mutex);
+    const QByteArrayView bytes(m_dataBuffer.data(), static_cast<qsizetype>(m_dataSize));
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    // Instruments that do not speak UTF-8 send Latin-1 (a micro sign as 0xB5).
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    return text;
+}
+
+char* CEntityInstrument::GetDataBuffer() {
+    std::lock_guard lock(m_mutex);
+    return m_dataBuffer.data();
+}
+
+unsigned CEntityInstrument::GetDataSize() const {
+    std::lock_guard lock(m_mutex);
+    return m_dataSize;
+}
+
+int CEntityInstrument::ResetInstrument() {
+    return WriteCommandHelper(QStringLiteral("*RST"));
+}
+
+int CEntityInstrument::ShutDownRemoteControl() {
+    std::lock_guard lock(m_mutex);
+    if (!m_session)
+        return 1;
+    const bool local = m_session->GoToLocal();
+    CloseLocked();
+    return local ? 1 : 0;
+}
+
+void CEntityInstrument::CopyFrom(const CEntityInstrument& other) {
+    if (&other == this)
+        return;
+    std::scoped_lock lock(m_mutex, other.m_mutex);
+    m_instrumentId = other.m_instrumentId;
+    CParameterInstru parameters = other.m_parameters;
+    SetParameterInstru(parameters);
+    m_dataSize = other.m_dataSize;
+    if (m_dataBuffer.size() < other.m_dataSize)
+        m_dataBuffer.resize(other.m_dataSize);
+    std::copy_n(other.m_dataBuffer.begin(), other.m_dataSize, m_dataBuffer.begin());
+}
+
+void CEntityInstrument::SetProperty(int) {}
+
+QString CEntityInstrument::SelfTest(const QString&) {
+    return QString();
+}
+
+void CEntityInstrument::SetParameterViaFlag(int, void*) {}
+
+void* CEntityInstrument::GetParameterViaFlag(int) {
+    return nullptr;
+}

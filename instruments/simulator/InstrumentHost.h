@@ -1,0 +1,34 @@
+#pragma once
+
+#include "instruments/simulator/CommandLog.h"
+#include "instruments/simulator/FaultSwitches.h"
+#include "instruments/simulator/InstrumentModel.h"
+
+#include <mutex>
+#include <string>
+
+namespace benchsim {
+
+// One instrument as its protocol servers see it: the model (one command at a time, whichever
+// server it came from), its command log and its fault switches.
+class CInstrumentHost {
+public:
+    explicit CInstrumentHost(IInstrumentModel& model) : m_model(model) {}
+    CInstrumentHost(const CInstrumentHost&) = delete;
+    CInstrumentHost& operator=(const CInstrumentHost&) = delete;
+
+    // Logs the line, then executes it; true with 'reply' set when the instrument answers.
+    bool Execute(const std::string& line, std::string& reply);
+    void DeviceClear();
+
+    CCommandLog& Log() { return m_log; }
+    CFaultSwitches& Faults() { return m_faults; }
+
+private:
+    IInstrumentModel& m_model;
+    std::mutex m_modelMutex;
+    CCommandLog m_log;
+    CFaultSwitches m_faults;
+};
+
+} // namespace benchsim

@@ -1,0 +1,101 @@
+#include "instruments/simulator/ServerConnection.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace benchsim {
+
+int CServerConnection::Wait(short events, int timeoutMs) {
+    pollfd p[2] = {{m_fd, events, 0}, {m_stopFd, POLLIN, 0}};
+    for (;;) {
+        const int ready = ::poll(p, 2, timeoutMs);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0 || p[1].revents != 0)
+            return -1;
+        if (ready == 0)
+            return 0;
+        return 1;
+    }
+}
+
+long long CServerConnection::ReadSome(char* data, size_t size) {
+    for (;;) {
+        const ssize_t got = ::recv(m_fd, data, size, MSG_DONTWAIT);
+        if (got > 0)
+            return got;
+        if (got == 0)
+            return -1;
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return -1;
+        if (Wait(POLLIN, -1) != 1)
+            return -1;
+    }
+}
+
+bool CServerConnection::ReadExact(char* data, size_t size) {
+    while (size > 0) {
+        const long long got = ReadSome(data, size);
+        if (got < 0)
+            return false;
+        data += got;
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool CServerConnection::SendAll(const char* data, size_t size) {
+    iovec part{const_cast<char*>(data), size};
+    return SendAllV(&part, 1);
+}
+
+bool CServerConnection::SendAllV(iovec* parts, int count) {
+    while (count > 0) {
+        msghdr message{};
+        message.msg_iov = parts;
+        message.msg_iovlen = static_cast<size_t>(count);
+        const ssize_t sent = ::sendmsg(m_fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0) {
+            if (errno == EINTR)
+                continue;
+            if ((errno != EAGAIN && errno != EWOULDBLOCK) || Wait(POLLOUT, -1) != 1)
+                return false;
+            continue;
+        }
+        auto left = static_cast<size_t>(sent);
+        while (count > 0 && left >= parts->iov_len) {
+            left -= parts->iov_len;
+            ++parts;
+            --count;
+        }
+        if (count > 0) {
+            parts->iov_base = static_cast<char*>(parts->iov_base) + left;
+            parts->iov_len -= left;
+        }
+    }
+    return true;
+}
+
+bool CServerConnection::Sleep(int ms) {
+    pollfd p{m_stopFd, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&p, 1, ms);
+    } while (ready < 0 && errno == EINTR);
+    return ready == 0;
+}
+
+void CServerConnection::HoldUntilClosed() {
+    char scrap[4096];
+    while (ReadSome(scrap, sizeof scrap) >= 0) {
+    }
+}
+
+void CServerConnection::Drop() {
+    ::shutdown(m_fd, SHUT_RDWR);
+}
+
+} // namespace benchsim

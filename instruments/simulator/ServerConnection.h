@@ -1,0 +1,35 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <sys/uio.h>
+
+namespace benchsim {
+
+// One accepted connection. Every wait also watches the server's stop signal, so a server can stop
+// while a client idles or a fault holds the connection.
+class CServerConnection {
+public:
+    CServerConnection(int fd, int stopFd) : m_fd(fd), m_stopFd(stopFd) {}
+
+    // At least one byte, or -1 when the peer closed, an error occurred or the server stops.
+    long long ReadSome(char* data, size_t size);
+    bool ReadExact(char* data, size_t size);
+    bool SendAll(const char* data, size_t size);
+    bool SendAllV(iovec* parts, int count);
+    // Sleeps up to 'ms'; false when the server stops meanwhile.
+    bool Sleep(int ms);
+    // Holds the connection, ignoring input, until the peer closes or the server stops.
+    void HoldUntilClosed();
+    // Ends the connection at once (the peer sees it closed).
+    void Drop();
+
+private:
+    // 1: ready, 0: time-out, -1: stop or error.
+    int Wait(short events, int timeoutMs);
+
+    int m_fd;
+    int m_stopFd;
+};
+
+} // namespace benchsim
