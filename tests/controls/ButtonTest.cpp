@@ -1,0 +1,251 @@
+#include "GuiApp.h"
+#include "lumora/controls/ThemeHelperST.h"
+#include "lumora/controls/XPStyleButtonST.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolTip>
+#include <gtest/gtest.h>
+
+namespace {
+
+using controls::CButtonST;
+using controls::COLORREF;
+using controls::CThemeHelperST;
+using controls::CXPStyleButtonST;
+
+QPixmap Icon(QColor color) {
+    QImage image(24, 24, QImage::Format_ARGB32);
+    image.fill(color);
+    return QPixmap::fromImage(image);
+}
+
+void Hover(CButtonST& button) {
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&button, &enter);
+}
+
+void Leave(CButtonST& button) {
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&button, &leave);
+}
+
+QImage Render(QWidget& widget) {
+    return widget.grab().toImage();
+}
+
+TEST(ButtonST, TooltipShowsTheGivenText) {
+    controls_test::App();
+    CXPStyleButtonST button;
+    button.setText(QStringLiteral("曲线1"));
+    button.resize(30, 30);
+    button.SetTooltipText(button.text());
+    button.setText(QString());
+    button.SetTooltipText(QString());
+    EXPECT_EQ(button.toolTip(), QStringLiteral("曲线1"));
+    button.show();
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), button.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&button, &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("曲线1"));
+    QToolTip::hideText();
+}
+
+TEST(ButtonST, ClicksReachTheOwnerAndDoubleClicksCountTwice) {
+    controls_test::App();
+    CXPStyleButtonST button;
+    button.resize(30, 30);
+    button.show();
+    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+    // The window system's order for a double click: down, up, double click, up.
+    const QPointF at(5, 5);
+    const QPointF global = button.mapToGlobal(at);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, global, Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&button, &event);
+    }
+    EXPECT_EQ(clicks.count(), 3);
+}
+
+TEST(ButtonST, CheckLikeButtonsToggleOnClick) {
+    controls_test::App();
+    CXPStyleButtonST check(nullptr, CButtonST::BS_AUTOCHECKBOX);
+    CXPStyleButtonST push;
+    check.resize(30, 30);
+    check.show();
+    EXPECT_TRUE(check.IsCheckBox());
+    EXPECT_FALSE(push.IsCheckBox());
+    EXPECT_EQ(check.GetCheck(), 0);
+    QTest::mouseClick(&check, Qt::LeftButton);
+    EXPECT_EQ(check.GetCheck(), 1);
+    QTest::mouseClick(&check, Qt::LeftButton);
+    EXPECT_EQ(check.GetCheck(), 0);
+    check.SetCheck(2);
+    EXPECT_EQ(check.GetCheck(), 1);
+    check.SetCheck(0);
+    EXPECT_EQ(check.GetCheck(), 0);
+    push.SetCheck(1);
+    EXPECT_EQ(push.GetCheck(), 0);
+}
+
+TEST(ButtonST, DefaultPushStyleMakesADefaultButton) {
+    controls_test::App();
+    CButtonST button(nullptr, CButtonST::BS_DEFPUSHBUTTON);
+    EXPECT_TRUE(button.IsDefaultButton());
+    button.SetButtonStyle(CButtonST::BS_PUSHBUTTON);
+    EXPECT_FALSE(button.IsDefaultButton());
+}
+
+TEST(ButtonST, BrightenBackColorStopsAtTheSmallestHeadroom) {
+    controls_test::App();
+    struct Row {
+        COLORREF in, out;
+    };
+    const Row rows[] = {{controls::RGB(240, 100, 100), controls::RGB(255, 115, 115)},
+                        {controls::RGB(100, 120, 140), controls::RGB(130, 150, 170)},
+                        {controls::RGB(255, 0, 0), controls::RGB(255, 0, 0)},
+                        {controls::RGB(0, 0, 226), controls::RGB(29, 29, 255)}};
+    for (const Row& r : rows) {
+        CButtonST button;
+        button.SetColor(CButtonST::BTNST_COLOR_BK_IN, r.in);
+        button.BrightenBackColor();
+        EXPECT_EQ(button.GetColor(CButtonST::BTNST_COLOR_BK_IN), r.out) << std::hex << r.in;
+    }
+}
+
+TEST(ButtonST, OutIconBuilders) {
+    controls_test::App();
+    QImage image(2, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgba(200, 100, 40, 255));
+    image.setPixel(1, 0, qRgba(0, 0, 0, 128));
+    const QImage gray = controls::GrayscaleImage(image);
+    EXPECT_EQ(gray.pixel(0, 0), qRgba(123, 123, 123, 255)); // 59.8 + 58.7 + 4.56
+    EXPECT_EQ(gray.pixel(1, 0), qRgba(0, 0, 0, 128));
+    const QImage darker = controls::DarkerImage(image);
+    EXPECT_EQ(darker.pixel(0, 0), qRgba(150, 75, 30, 255));
+    EXPECT_EQ(controls::DarkerImage(image, 1.0).pixel(0, 0), image.pixel(0, 0));
+
+    CButtonST button;
+    EXPECT_EQ(button.SetIcons(QPixmap()), 1);
+    EXPECT_TRUE(button.IconIn().isNull());
+    EXPECT_EQ(button.SetIcons(Icon(QColor(200, 0, 0)), CButtonST::eOutIcon::Grayscale), 0);
+    EXPECT_EQ(button.IconOut().toImage().pixel(3, 3), qRgb(60, 60, 60));
+    EXPECT_EQ(button.SetIcons(Icon(QColor(200, 0, 0)), CButtonST::eOutIcon::Same), 0);
+    EXPECT_TRUE(button.IconOut().isNull());
+}
+
+TEST(ButtonST, NormalStateShowsTheOutIconAndHoverTheInIcon) {
+    controls_test::App();
+    CButtonST button;
+    button.SetAlwaysTrack();
+    button.resize(40, 40);
+    button.SetIcons(Icon(QColor(200, 0, 0)), CButtonST::eOutIcon::Grayscale);
+    const QPoint centre(20, 20);
+    EXPECT_EQ(Render(button).pixel(centre), qRgb(60, 60, 60));
+    Hover(button);
+    EXPECT_TRUE(button.IsHovered());
+    EXPECT_EQ(Render(button).pixel(centre), qRgb(200, 0, 0));
+    Leave(button);
+    EXPECT_EQ(Render(button).pixel(centre), qRgb(60, 60, 60));
+
+    button.SetIcons(Icon(QColor(0, 0, 200)));
+    EXPECT_EQ(Render(button).pixel(centre), qRgb(0, 0, 200));
+    Hover(button);
+    EXPECT_EQ(Render(button).pixel(centre), qRgb(0, 0, 200));
+}
+
+TEST(XPStyleButtonST, WithoutThemeTheFlatFrameShowsOnlyWhileHovered) {
+    controls_test::App();
+    CThemeHelperST noTheme(nullptr);
+    CXPStyleButtonST button;
+    button.SetThemeHelper(&noTheme);
+    button.DrawAsToolbar(true);
+    button.SetAlwaysTrack();
+    button.resize(30, 30);
+    button.SetColor(CButtonST::BTNST_COLOR_BK_OUT, controls::RGB(10, 20, 30));
+    button.SetColor(CButtonST::BTNST_COLOR_BK_IN, controls::RGB(40, 50, 60));
+    const QRgb light = button.palette().color(QPalette::Light).rgb();
+    const QRgb dark = button.palette().color(QPalette::Dark).rgb();
+
+    QImage normal = Render(button);
+    EXPECT_EQ(normal.pixel(0, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(normal.pixel(29, 29), qRgb(10, 20, 30));
+    EXPECT_EQ(normal.pixel(15, 15), qRgb(10, 20, 30));
+
+    Hover(button);
+    QImage hovered = Render(button);
+    EXPECT_EQ(hovered.pixel(0, 0), light);
+    EXPECT_EQ(hovered.pixel(29, 29), dark);
+    EXPECT_EQ(hovered.pixel(15, 15), qRgb(40, 50, 60));
+
+    button.SetCheck(1); // not check-like: stays unpressed
+    Leave(button);
+    EXPECT_EQ(Render(button).pixel(0, 0), qRgb(10, 20, 30));
+}
+
+TEST(XPStyleButtonST, CheckedToolButtonsLookPressedWithoutTheme) {
+    controls_test::App();
+    CThemeHelperST noTheme(nullptr);
+    CXPStyleButtonST button(nullptr, CButtonST::BS_AUTOCHECKBOX);
+    button.SetThemeHelper(&noTheme);
+    button.resize(30, 30);
+    button.SetColor(CButtonST::BTNST_COLOR_BK_IN, controls::RGB(40, 50, 60));
+    button.SetCheck(1);
+    const QImage pressed = Render(button);
+    EXPECT_EQ(pressed.pixel(0, 0), button.palette().color(QPalette::Dark).rgb());
+    EXPECT_EQ(pressed.pixel(15, 15), qRgb(40, 50, 60));
+}
+
+TEST(XPStyleButtonST, ThemedButtonsLeaveTheFrameToTheStyle) {
+    controls_test::App();
+    CThemeHelperST theme;
+    ASSERT_TRUE(theme.IsAppThemed());
+    CXPStyleButtonST themed;
+    themed.SetThemeHelper(&theme);
+    themed.DrawAsToolbar(true);
+    themed.SetAlwaysTrack();
+    themed.resize(30, 30);
+    themed.SetColor(CButtonST::BTNST_COLOR_BK_OUT, controls::RGB(10, 20, 30));
+    // A tool button in its normal state shows the parent through: none of the plain fill.
+    EXPECT_NE(Render(themed).pixel(15, 15), qRgb(10, 20, 30));
+}
+
+TEST(ThemeHelperST, FallsBackWithoutAStyle) {
+    controls_test::App();
+    CThemeHelperST none(nullptr);
+    EXPECT_FALSE(none.IsAppThemed());
+    CThemeHelperST::HTHEME theme = none.OpenThemeData(nullptr, QStringLiteral("BUTTON"));
+    EXPECT_FALSE(theme.IsValid());
+    QImage image(10, 10, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    EXPECT_EQ(none.DrawThemeBackground(theme, painter, 1, 1, image.rect(), nullptr), CThemeHelperST::E_FAIL);
+    EXPECT_EQ(none.CloseThemeData(theme), CThemeHelperST::E_FAIL);
+
+    CThemeHelperST styled;
+    EXPECT_TRUE(styled.OpenThemeData(nullptr, QStringLiteral("TOOLBAR")).IsValid());
+    EXPECT_TRUE(styled.OpenThemeData(nullptr, QStringLiteral("button")).IsValid());
+    EXPECT_FALSE(styled.OpenThemeData(nullptr, QStringLiteral("PROGRESS")).IsValid());
+}
+
+TEST(ButtonST, DisablingTheFocusedButtonMovesTheFocusOn) {
+    controls_test::App();
+    QWidget dialog;
+    auto* first = new CXPStyleButtonST(&dialog);
+    auto* second = new CXPStyleButtonST(&dialog);
+    first->setGeometry(0, 0, 30, 30);
+    second->setGeometry(40, 0, 30, 30);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    first->setFocus();
+    ASSERT_TRUE(first->hasFocus());
+    first->setEnabled(false);
+    EXPECT_TRUE(second->hasFocus());
+}
+
+} // namespace
