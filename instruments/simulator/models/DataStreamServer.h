@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Sim2280S.h"
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace benchsim {
+
+// The power supply's binary reading stream: a client sends the start request A5 5A 00 00 and gets
+// four bytes (all 0 when accepted), then sends 2E B1 00 00; from then on every reading of the
+// running continuous measurement goes out as a 20-byte frame ('V','A' marker, an unused word, the
+// reading as a float, whole seconds and 1/10,000 s of the instrument's clock), little-endian.
+class CDataStreamServer {
+public:
+    static constexpr std::uint16_t DEFAULT_PORT = 13842;
+    static constexpr std::size_t FRAME_SIZE = 20;
+
+    explicit CDataStreamServer(CSim2280S& model);
+    ~CDataStreamServer();
+    CDataStreamServer(const CDataStreamServer&) = delete;
+    CDataStreamServer& operator=(const CDataStreamServer&) = delete;
+
+    // Listens on the IPv4 address and port (0: an ephemeral port); false with 'error' set when not.
+    bool Start(const std::string& address, std::uint16_t port, std::string& error);
+    void Stop();
+    std::uint16_t Port() const { return m_port; }
+
+    // Fault switch: answer the start request with 00 00 00 01 and close the link.
+    void SetRefuseStart(bool refuse) { m_refuse = refuse; }
+    std::uint64_t FramesSent() const { return m_framesSent; }
+    unsigned Connections() const { return m_connections; }
+
+    // The frame of one reading, as sent on the wire.
+    static void EncodeFrame(float value, double time, unsigned char frame[FRAME_SIZE]);
+
+private:
+    void AcceptLoop();
+    void Serve(int socket);
+
+    CSim2280S& m_model;
+    int m_listener = -1;
+    std::uint16_t m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_refuse{false};
+    std::atomic<std::uint64_t> m_framesSent{0};
+    std::atomic<unsigned> m_connections{0};
+    std::thread m_acceptThread;
+    std::mutex m_clientsMutex;
+    std::list<std::thread> m_clients;
+    std::list<int> m_clientSockets;
+};
+
+} // namespace benchsim

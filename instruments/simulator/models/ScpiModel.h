@@ -1,0 +1,56 @@
+#pragma once
+
+#include "DeviceUnderTest.h"
+#include "ErrorQueue.h"
+#include "ScpiCommand.h"
+#include "SimClock.h"
+#include "instruments/simulator/InstrumentModel.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+namespace benchsim {
+
+// What both simulated instruments share: message splitting, the common commands, the error
+// queue and the SYSTem:ERRor subsystem, the clock and the device under test. A derived model
+// handles its own subsystems under the model's lock.
+class CScpiModel : public IInstrumentModel {
+public:
+    CScpiModel();
+
+    bool Execute(const std::string& command, std::string& reply) override;
+    void DeviceClear() override;
+
+    // Simulated seconds per wall-clock second; tests speed the instrument up.
+    void SetTimeScale(double scale) { m_clock.SetScale(scale); }
+    double Now() const { return m_clock.Now(); }
+    std::size_t ErrorCount() const;
+    // Fault switch: a started measurement never completes (a stalled trigger).
+    void SetHoldMeasurement(bool hold) { m_hold = hold; }
+
+protected:
+    enum class eResult { Done, Reply, Unknown, OutOfRange, BadParameter, NoData };
+
+    virtual std::string Identity() const = 0;
+    virtual void ResetState() = 0;
+    // *CLS: status registers; the error queue is cleared by the base.
+    virtual void ClearStatus() {}
+    virtual void AbortMeasurement() {}
+    // Adjusts the canonical header for the instrument's optional nodes before dispatch.
+    virtual void Normalise(CScpiCommand& command) const { (void)command; }
+    virtual eResult Handle(const CScpiCommand& command, std::string& reply) = 0;
+
+    bool Held() const { return m_hold; }
+
+    CErrorQueue m_errors;
+    CSimClock m_clock;
+    CDeviceUnderTest m_dut;
+    mutable std::mutex m_mutex;
+
+private:
+    eResult HandleCommon(const CScpiCommand& command, std::string& reply);
+    std::atomic<bool> m_hold{false};
+};
+
+} // namespace benchsim

@@ -1,0 +1,459 @@
+#include "Sim2280S.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace benchsim {
+namespace {
+
+// The instrument's clock has been running for a while before the bench starts.
+constexpr double UPTIME = 1000.0;
+const double RANGES[] = {0.01, 0.1, 1.0, 10.0};
+
+std::string OnOff(bool on) { return on ? "1" : "0"; }
+
+} // namespace
+
+CSim2280S::CSim2280S() { ResetState(); }
+
+std::string CSim2280S::Identity() const { return "KEITHLEY INSTRUMENTS,MODEL 2280S-32-6,4411283,02.02.13b"; }
+
+void CSim2280S::ResetState() {
+    m_function = "CURR:DC";
+    m_output = false;
+    m_voltage = 0.0;
+    m_voltageLimit = 5.0;
+    m_voltageProtection = 5.0;
+    m_current = 0.5;
+    m_currentProtection = 0.5;
+    m_autozero = true;
+    m_nplc = 1.0;
+    m_range = 1.0;
+    m_autoRange = true;
+    m_triggerCount = m_sampleCount = 1;
+    m_points = MAX_COUNT;
+    m_triggerSource = "IMM";
+    m_elements = "READ";
+    m_feedControl = "NEV";
+    m_isumEnable = 0;
+    m_continuous = false;
+    m_buffer.clear();
+    m_haveLast = false;
+}
+
+void CSim2280S::ClearStatus() { m_isumEvent = 0; }
+
+void CSim2280S::AbortMeasurement() {
+    Advance();
+    m_running = false;
+}
+
+void CSim2280S::Normalise(CScpiCommand& command) const {
+    command.DropNode("DC");
+    command.DropNode("IMM");
+}
+
+bool CSim2280S::IsContinuous() const {
+    std::lock_guard lock(m_mutex);
+    return m_continuous;
+}
+
+bool CSim2280S::IsOutputOn() const {
+    std::lock_guard lock(m_mutex);
+    return m_output;
+}
+
+void CSim2280S::SetProtectionTrip(const std::string& trip) {
+    std::lock_guard lock(m_mutex);
+    m_trip = trip;
+}
+
+double CSim2280S::Period() const { return m_nplc / m_lineFrequency; }
+
+double CSim2280S::Reading(double t) const {
+    if (m_function == "VOLT:DC")
+        return m_output ? m_voltage : 0.0;
+    const double current = m_output ? m_dut.Current(t) : 0.0;
+    if (!m_autoRange && std::fabs(current) > m_range * 1.2)
+        return 9.91e37;
+    return current;
+}
+
+void CSim2280S::Advance() {
+    const double now = m_clock.Now();
+    const double period = Period();
+    if (m_running && !Held()) {
+        const auto made = std::min<std::uint64_t>(m_runCount, static_cast<std::uint64_t>((now - m_runStart) / period));
+        for (; m_runTaken < made; ++m_runTaken) {
+            const double rel = static_cast<double>(m_runTaken) * period;
+            m_last = {Reading(m_runStart + rel), rel};
+            m_haveLast = true;
+            m_buffer.push_back(m_last);
+            if (m_buffer.size() > m_points)
+                m_buffer.pop_front();
+        }
+        if (m_runTaken >= m_runCount) {
+            m_running = false;
+            m_isumEvent |= MEASUREMENT_DONE;
+        }
+    }
+    if (m_continuous) {
+        const auto made = static_cast<std::uint64_t>((now - m_continuousStart) / period) + 1;
+        // Only the newest readings can still be in the buffer.
+        const std::uint64_t first = std::max(m_continuousTaken, made > m_points ? made - m_points : 0);
+        for (std::uint64_t i = first; i < made; ++i) {
+            const double rel = static_cast<double>(i) * period;
+            m_last = {Reading(m_continuousStart + rel), rel};
+            m_haveLast = true;
+            if (m_feedControl == "ALW") {
+                m_buffer.push_back(m_last);
+                if (m_buffer.size() > m_points)
+                    m_buffer.pop_front();
+            }
+        }
+        m_continuousTaken = std::max(m_continuousTaken, made);
+    }
+}
+
+std::vector<CSim2280S::SStreamReading> CSim2280S::TakeStreamReadings(std::uint64_t& run, std::uint64_t& next,
+                                                                      std::size_t max) {
+    std::lock_guard lock(m_mutex);
+    std::vector<SStreamReading> readings;
+    if (!m_continuous)
+        return readings;
+    if (run != m_continuousRun) {
+        run = m_continuousRun;
+        next = 0;
+    }
+    const double period = Period();
+    const auto made = static_cast<std::uint64_t>((m_clock.Now() - m_continuousStart) / period) + 1;
+    readings.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(max, made > next ? made - next : 0)));
+    for (; next < made && readings.size() < max; ++next) {
+        const double t = m_continuousStart + static_cast<double>(next) * period;
+        readings.push_back({static_cast<float>(Reading(t)), UPTIME + t});
+    }
+    return readings;
+}
+
+std::string CSim2280S::FormatPairs(std::size_t first, std::size_t count) const {
+    std::string text;
+    text.reserve(count * 28);
+    for (std::size_t i = first; i < first + count; ++i) {
+        if (!text.empty())
+            text += ',';
+        text += FormatExp(m_buffer[i].first);
+        text += ',';
+        text += FormatExp(m_buffer[i].second);
+    }
+    return text;
+}
+
+CSim2280S::eResult CSim2280S::Handle(const CScpiCommand& command, std::string& reply) {
+    Advance();
+    const std::string& h = command.Header();
+    const std::string root = h.substr(0, h.find(':'));
+    if (root == "SENS")
+        return HandleSense(command, reply);
+    if (root == "TRIG" || root == "INIT" || root == "ABOR" || root == "STAT" || root == "FETC")
+        return HandleTrigger(command, reply);
+    if (root == "TRAC" || root == "FORM")
+        return HandleTrace(command, reply);
+    return HandleSource(command, reply);
+}
+
+CSim2280S::eResult CSim2280S::HandleSource(const CScpiCommand& command, std::string& reply) {
+    const std::string& h = command.Header();
+    const bool q = command.IsQuery();
+    struct SLevel {
+        const char* header;
+        double* value;
+        double maximum;
+    };
+    const SLevel levels[] = {{"VOLT", &m_voltage, 32.0},
+                             {"VOLT:LIM", &m_voltageLimit, 33.0},
+                             {"VOLT:PROT", &m_voltageProtection, 33.0},
+                             {"CURR", &m_current, 6.1},
+                             {"CURR:PROT", &m_currentProtection, 6.1}};
+    for (const SLevel& level : levels) {
+        if (h != level.header)
+            continue;
+        if (q) {
+            reply = FormatFixed(*level.value);
+            return eResult::Reply;
+        }
+        const auto value = command.Number(0);
+        if (!value)
+            return eResult::BadParameter;
+        if (*value < 0.0 || *value > level.maximum)
+            return eResult::OutOfRange;
+        *level.value = *value;
+        return eResult::Done;
+    }
+    if (h == "OUTP" || h == "OUTP:STAT") {
+        if (q) {
+            reply = OnOff(m_output);
+            return eResult::Reply;
+        }
+        const auto on = command.Switch(0);
+        if (!on)
+            return eResult::BadParameter;
+        if (*on && m_trip != "NONE")
+            return eResult::Done; // a tripped output stays off until the trip is cleared
+        m_output = *on;
+        return eResult::Done;
+    }
+    if (h == "OUTP:PROT:TRIP" && q) {
+        reply = m_trip;
+        return eResult::Reply;
+    }
+    if (h == "OUTP:PROT:CLE" && !q) {
+        m_trip = "NONE";
+        return eResult::Done;
+    }
+    if (h == "SYST:AZER" || h == "SYST:AZER:STAT") {
+        if (q) {
+            reply = OnOff(m_autozero);
+            return eResult::Reply;
+        }
+        const auto on = command.Switch(0);
+        if (!on)
+            return eResult::BadParameter;
+        m_autozero = *on;
+        return eResult::Done;
+    }
+    if (h == "SYST:LFR" && q) {
+        reply = FormatFixed(m_lineFrequency);
+        return eResult::Reply;
+    }
+    return eResult::Unknown;
+}
+
+CSim2280S::eResult CSim2280S::HandleSense(const CScpiCommand& command, std::string& reply) {
+    const std::string& h = command.Header();
+    const bool q = command.IsQuery();
+    if (h == "SENS:FUNC") {
+        if (q) {
+            reply = "\"" + m_function + "\"";
+            return eResult::Reply;
+        }
+        std::string function = command.Word(0);
+        if (function == "CURR" || function == "CURRENT" || function == "CURRENT:DC")
+            function = "CURR:DC";
+        if (function == "VOLT" || function == "VOLTAGE" || function == "VOLTAGE:DC")
+            function = "VOLT:DC";
+        if (function == "CONC" || function == "CONCURRENT" || function == "CONCURRENT:DC")
+            function = "CONC:DC";
+        if (function != "CURR:DC" && function != "VOLT:DC" && function != "CONC:DC")
+            return eResult::BadParameter;
+        m_function = function;
+        return eResult::Done;
+    }
+    if (h == "SENS:CURR:NPLC") {
+        if (q) {
+            reply = FormatFixed(m_nplc);
+            return eResult::Reply;
+        }
+        const auto value = command.Number(0);
+        if (!value)
+            return eResult::BadParameter;
+        if (*value < 0.002 || *value > 15.0)
+            return eResult::OutOfRange;
+        m_nplc = *value;
+        return eResult::Done;
+    }
+    if (h == "SENS:CURR:RANG") {
+        if (q) {
+            reply = FormatExp(m_range);
+            return eResult::Reply;
+        }
+        const auto value = command.Number(0);
+        if (!value)
+            return eResult::BadParameter;
+        // The range that holds the value, as the instrument chooses it.
+        for (double range : RANGES) {
+            if (*value <= range * 1.0000001) {
+                m_range = range;
+                m_autoRange = false;
+                return eResult::Done;
+            }
+        }
+        return eResult::OutOfRange;
+    }
+    if (h == "SENS:CURR:RANG:AUTO") {
+        if (q) {
+            reply = OnOff(m_autoRange);
+            return eResult::Reply;
+        }
+        const auto on = command.Switch(0);
+        if (!on)
+            return eResult::BadParameter;
+        m_autoRange = *on;
+        return eResult::Done;
+    }
+    return eResult::Unknown;
+}
+
+CSim2280S::eResult CSim2280S::HandleTrigger(const CScpiCommand& command, std::string& reply) {
+    const std::string& h = command.Header();
+    const bool q = command.IsQuery();
+    auto count = [&](unsigned& target) {
+        if (q) {
+            reply = std::to_string(target);
+            return eResult::Reply;
+        }
+        const auto value = command.Number(0);
+        if (!value || *value != std::floor(*value))
+            return eResult::BadParameter;
+        if (*value < 1 || *value > MAX_COUNT)
+            return eResult::OutOfRange;
+        target = static_cast<unsigned>(*value);
+        return eResult::Done;
+    };
+    if (h == "TRIG:COUN")
+        return count(m_triggerCount);
+    if (h == "TRIG:SAMP:COUN")
+        return count(m_sampleCount);
+    if (h == "TRIG:SOUR") {
+        if (q) {
+            reply = m_triggerSource;
+            return eResult::Reply;
+        }
+        const std::string source = command.Word(0);
+        if (source != "IMM" && source != "IMMEDIATE" && source != "BUS" && source != "EXT")
+            return eResult::BadParameter;
+        m_triggerSource = source.substr(0, 3);
+        return eResult::Done;
+    }
+    if (h == "INIT" && !q) {
+        if (m_running || m_continuous)
+            return eResult::Done;
+        m_running = true;
+        m_runStart = m_clock.Now();
+        m_runTaken = 0;
+        m_runCount = static_cast<std::uint64_t>(m_triggerCount) * m_sampleCount;
+        return eResult::Done;
+    }
+    if (h == "INIT:CONT") {
+        if (q) {
+            reply = OnOff(m_continuous);
+            return eResult::Reply;
+        }
+        const auto on = command.Switch(0);
+        if (!on)
+            return eResult::BadParameter;
+        if (*on && !m_continuous) {
+            m_continuous = true;
+            m_continuousStart = m_clock.Now();
+            m_continuousTaken = 0;
+            ++m_continuousRun;
+        }
+        if (!*on)
+            m_continuous = false;
+        return eResult::Done;
+    }
+    if (h == "ABOR" && !q) {
+        m_running = false;
+        return eResult::Done;
+    }
+    if (h == "STAT:OPER:INST:ISUM:EVEN" && q) {
+        reply = std::to_string(m_isumEvent);
+        m_isumEvent = 0;
+        return eResult::Reply;
+    }
+    if (h == "STAT:OPER:INST:ISUM:ENAB") {
+        if (q) {
+            reply = std::to_string(m_isumEnable);
+            return eResult::Reply;
+        }
+        const auto value = command.Number(0);
+        if (!value || *value < 0 || *value > 65535)
+            return eResult::BadParameter;
+        m_isumEnable = static_cast<unsigned>(*value);
+        return eResult::Done;
+    }
+    if (h == "FETC" && q) {
+        if (!m_haveLast)
+            return eResult::NoData;
+        reply = FormatExp(m_last.first);
+        if (m_elements.find("REL") != std::string::npos)
+            reply += "," + FormatExp(m_last.second);
+        return eResult::Reply;
+    }
+    return eResult::Unknown;
+}
+
+CSim2280S::eResult CSim2280S::HandleTrace(const CScpiCommand& command, std::string& reply) {
+    const std::string& h = command.Header();
+    const bool q = command.IsQuery();
+    if (h == "TRAC:POIN") {
+        if (q) {
+            reply = std::to_string(m_points);
+            return eResult::Reply;
+        }
+        const auto value = command.Number(0);
+        if (!value || *value != std::floor(*value))
+            return eResult::BadParameter;
+        if (*value < 1 || *value > MAX_COUNT)
+            return eResult::OutOfRange;
+        m_points = static_cast<unsigned>(*value);
+        while (m_buffer.size() > m_points)
+            m_buffer.pop_front();
+        return eResult::Done;
+    }
+    if (h == "TRAC:CLE" && !q) {
+        m_buffer.clear();
+        return eResult::Done;
+    }
+    if (h == "TRAC:FEED:CONT") {
+        if (q) {
+            reply = m_feedControl;
+            return eResult::Reply;
+        }
+        const std::string control = command.Word(0);
+        if (control.rfind("ALW", 0) == 0)
+            m_feedControl = "ALW";
+        else if (control.rfind("NEV", 0) == 0)
+            m_feedControl = "NEV";
+        else if (control == "NEXT")
+            m_feedControl = "NEXT";
+        else
+            return eResult::BadParameter;
+        return eResult::Done;
+    }
+    if (h == "TRAC:ACT" && q) {
+        reply = std::to_string(m_buffer.size());
+        return eResult::Reply;
+    }
+    if (h == "TRAC:DATA" && q) {
+        const std::string elements = command.Count() ? command.Word(0) : m_elements;
+        if (elements != "READ,REL" && elements != "READ")
+            return eResult::BadParameter;
+        if (m_buffer.empty())
+            return eResult::NoData;
+        if (elements == "READ") {
+            for (const auto& [value, rel] : m_buffer) {
+                (void)rel;
+                if (!reply.empty())
+                    reply += ',';
+                reply += FormatExp(value);
+            }
+        } else {
+            reply = FormatPairs(0, m_buffer.size());
+        }
+        return eResult::Reply;
+    }
+    if (h == "FORM:ELEM") {
+        if (q) {
+            reply = "\"" + m_elements + "\"";
+            return eResult::Reply;
+        }
+        const std::string elements = command.Word(0);
+        if (elements != "READ,REL" && elements != "READ")
+            return eResult::BadParameter;
+        m_elements = elements;
+        return eResult::Done;
+    }
+    return eResult::Unknown;
+}
+
+} // namespace benchsim

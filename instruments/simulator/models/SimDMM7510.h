@@ -1,0 +1,71 @@
+#pragma once
+
+#include "ScpiModel.h"
+
+#include <cstdint>
+#include <string>
+
+namespace benchsim {
+
+// A simulated graphical sampling multimeter (DMM7510) measuring DC current: function, range,
+// integration time, autozero, analog edge trigger, the trigger-model templates "SimpleLoop" and
+// "LoopUntilEvent", and the reading buffer "defbuffer1" read back as ASCII or binary blocks.
+// Readings are a function of their instant, so the buffer costs no memory per reading.
+class CSimDMM7510 : public CScpiModel {
+public:
+    static constexpr std::uint64_t MAX_POINTS = 7000000;
+
+    CSimDMM7510();
+
+    // Readings now in the buffer.
+    std::uint64_t BufferCount();
+
+protected:
+    std::string Identity() const override;
+    void ResetState() override;
+    void AbortMeasurement() override;
+    void Normalise(CScpiCommand& command) const override;
+    eResult Handle(const CScpiCommand& command, std::string& reply) override;
+
+private:
+    enum class eTemplate { None, SimpleLoop, LoopUntilEvent };
+    enum class eState { Idle, Running, Aborted };
+
+    eResult HandleSense(const CScpiCommand& command, std::string& reply);
+    eResult HandleTrigger(const CScpiCommand& command, std::string& reply);
+    eResult HandleTrace(const CScpiCommand& command, std::string& reply);
+    eResult LoadTemplate(const CScpiCommand& command);
+    eResult Start();
+    void Advance();
+    bool FindEdge(double now);
+    double Period() const { return m_nplc / m_lineFrequency; }
+    double Reading(std::uint64_t index) const;
+    std::string Block(std::uint64_t first, std::uint64_t last, bool withTime) const;
+
+    std::string m_function;
+    double m_range = 1e-5;
+    bool m_autoRange = true;
+    double m_nplc = 1.0;
+    const double m_lineFrequency = 50.0;
+    bool m_autozero = true;
+    std::string m_atrMode = "OFF", m_atrSlope = "RIS";
+    double m_atrLevel = 0.0;
+    std::uint64_t m_points = 100000;
+    std::string m_format = "ASC", m_byteOrder = "NORM";
+
+    eTemplate m_template = eTemplate::None;
+    std::uint64_t m_loopCount = 0;
+    std::string m_event;
+    double m_position = 100.0;
+
+    eState m_state = eState::Idle;
+    bool m_waitingForEvent = false;
+    double m_runStart = 0.0;
+    std::uint64_t m_scanned = 0;
+    double m_previous = 0.0;
+    // The buffer: reading i was taken at m_bufferStart + i * period.
+    double m_bufferStart = 0.0;
+    std::uint64_t m_count = 0, m_target = 0;
+};
+
+} // namespace benchsim

@@ -1,0 +1,144 @@
+#include "instruments/simulator/models/Sim2280S.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using benchsim::CSim2280S;
+
+std::string Ask(CSim2280S& model, const std::string& command) {
+    std::string reply;
+    EXPECT_TRUE(model.Execute(command, reply)) << command;
+    return reply;
+}
+
+void Send(CSim2280S& model, const std::string& command) {
+    std::string reply;
+    EXPECT_FALSE(model.Execute(command, reply)) << command;
+    EXPECT_EQ(model.ErrorCount(), 0u) << command;
+}
+
+std::vector<double> Fields(const std::string& text) {
+    std::vector<double> fields;
+    std::stringstream in(text);
+    std::string field;
+    while (std::getline(in, field, ','))
+        fields.push_back(std::stod(field));
+    return fields;
+}
+
+TEST(Sim2280S, SettingsAreKeptAndAnswered) {
+    struct SCase {
+        const char* set;
+        const char* query;
+        const char* reply;
+    };
+    const SCase cases[] = {
+        {":VOLT 3.3", ":VOLT?", "3.300000"},
+        {":VOLT:LIM 4.5", ":VOLT:LIM?", "4.500000"},
+        {":VOLT:PROT 6", ":VOLT:PROT?", "6.000000"},
+        {":CURR 0.25", ":CURR?", "0.250000"},
+        {":CURR:PROT 0.3", ":CURR:PROT?", "0.300000"},
+        {":OUTP ON", ":OUTP?", "1"},
+        {":SYST:AZER OFF", ":SYST:AZER?", "0"},
+        {":SENS:FUNC \"VOLT:DC\"", ":SENS:FUNC?", "\"VOLT:DC\""},
+        {":SENS:CURR:NPLC 0.100000", ":SENS:CURR:NPLC?", "0.100000"},
+        {":SENS:CURR:DC:RANG 0.1", ":SENS:CURR:DC:RANG?", "1.000000E-01"},
+        {":TRIG:SAMP:COUN 500", ":TRIG:SAMP:COUN?", "500"},
+        {":TRACe:POINts 500", ":TRACe:POINts?", "500"},
+    };
+    CSim2280S model;
+    for (const SCase& c : cases) {
+        Send(model, c.set);
+        EXPECT_EQ(Ask(model, c.query), c.reply) << c.set;
+    }
+    EXPECT_EQ(Ask(model, ":SYST:LFR?"), "50.000000");
+    EXPECT_EQ(Ask(model, ":OUTP:PROT:TRIP?"), "NONE");
+    EXPECT_EQ(Ask(model, ":SYST:ERR?"), "0,\"No error\"");
+}
+
+TEST(Sim2280S, UnknownOrBadCommandsGoToTheErrorQueueWithoutReply) {
+    CSim2280S model;
+    std::string reply;
+    EXPECT_FALSE(model.Execute(":BOGUS:THING?", reply));
+    EXPECT_FALSE(model.Execute(":TRIG:SAMP:COUN 3000", reply));
+    EXPECT_FALSE(model.Execute(":VOLT abc", reply));
+    EXPECT_EQ(Ask(model, ":SYSTem:ERRor:COUNt?"), "3");
+    EXPECT_EQ(Ask(model, ":SYST:ERR?"), "-113,\"Undefined header\"");
+    EXPECT_EQ(Ask(model, ":SYST:ERR?"), "-222,\"Data out of range\"");
+    Send(model, ":SYSTem:ERRor:CLEar");
+    EXPECT_EQ(Ask(model, ":SYST:ERR?"), "0,\"No error\"");
+}
+
+TEST(Sim2280S, TriggeredMeasurementCompletesAndFillsTheBuffer) {
+    CSim2280S model;
+    model.SetTimeScale(1000.0);
+    for (const char* command : {":OUTP ON", ":SENS:FUNC \"CURR:DC\"", ":SENS:CURR:NPLC 0.100000", ":TRIG:COUN 1",
+                                ":TRIG:SAMP:COUN 200", ":TRACe:POINts 200", ":TRACe:CLEar", ":INIT:CONT OFF",
+                                ":STAT:OPER:INST:ISUM:ENAB 1024", ":INIT"})
+        Send(model, command);
+    unsigned event = 0;
+    for (int i = 0; i < 500 && !(event & CSim2280S::MEASUREMENT_DONE); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        event = static_cast<unsigned>(std::stoul(Ask(model, ":STAT:OPER:INST:ISUM:EVEN?")));
+    }
+    ASSERT_TRUE(event & CSim2280S::MEASUREMENT_DONE);
+    EXPECT_EQ(Ask(model, ":STAT:OPER:INST:ISUM:EVEN?"), "0") << "reading the event register clears it";
+    const auto fields = Fields(Ask(model, "TRAC:DATA? \"READ,REL\""));
+    ASSERT_EQ(fields.size(), 400u);
+    bool sleeping = false, burst = false;
+    for (std::size_t i = 0; i < 200; ++i) {
+        EXPECT_NEAR(fields[2 * i + 1], 0.002 * static_cast<double>(i), 1e-9);
+        sleeping |= fields[2 * i] > 1e-6 && fields[2 * i] < 1e-5;
+        burst |= fields[2 * i] > 5e-3;
+    }
+    EXPECT_TRUE(sleeping);
+    EXPECT_TRUE(burst) << "0.4 s holds at least one burst";
+}
+
+TEST(Sim2280S, HeldMeasurementNeverCompletes) {
+    CSim2280S model;
+    model.SetTimeScale(1000.0);
+    model.SetHoldMeasurement(true);
+    Send(model, ":TRIG:SAMP:COUN 10");
+    Send(model, ":INIT");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(Ask(model, ":STAT:OPER:INST:ISUM:EVEN?"), "0");
+}
+
+TEST(Sim2280S, ContinuousMeasurementFeedsStreamAndFetch) {
+    CSim2280S model;
+    model.SetTimeScale(100.0);
+    Send(model, ":OUTP ON");
+    Send(model, ":SENS:CURR:NPLC 0.010000");
+    std::uint64_t run = 0, next = 0;
+    EXPECT_TRUE(model.TakeStreamReadings(run, next, 100).empty());
+    Send(model, ":FORM:ELEM \"READ,REL\"");
+    Send(model, ":TRACe:FEED:CONTrol ALWays");
+    Send(model, ":INIT:CONT ON");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto readings = model.TakeStreamReadings(run, next, 1000);
+    ASSERT_GE(readings.size(), 100u);
+    for (std::size_t i = 1; i < readings.size(); ++i)
+        EXPECT_NEAR(readings[i].time - readings[i - 1].time, 0.0002, 1e-9);
+    EXPECT_EQ(Fields(Ask(model, ":FETC?")).size(), 2u);
+    Send(model, ":INIT:CONT OFF");
+    EXPECT_TRUE(model.TakeStreamReadings(run, next, 100).empty());
+}
+
+TEST(Sim2280S, ProtectionTripKeepsTheOutputOffUntilCleared) {
+    CSim2280S model;
+    model.SetProtectionTrip("OCP");
+    EXPECT_EQ(Ask(model, ":OUTP:PROT:TRIP?"), "OCP");
+    Send(model, ":OUTP ON");
+    EXPECT_EQ(Ask(model, ":OUTP?"), "0");
+    Send(model, ":OUTPut:PROTection:CLEar");
+    Send(model, ":OUTP ON");
+    EXPECT_EQ(Ask(model, ":OUTP?"), "1");
+}
+
+} // namespace

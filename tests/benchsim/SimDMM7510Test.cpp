@@ -1,0 +1,148 @@
+#include "instruments/simulator/models/SimDMM7510.h"
+
+#include <chrono>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+using benchsim::CSimDMM7510;
+
+std::string Ask(CSimDMM7510& model, const std::string& command) {
+    std::string reply;
+    EXPECT_TRUE(model.Execute(command, reply)) << command;
+    return reply;
+}
+
+void Send(CSimDMM7510& model, const std::string& command) {
+    std::string reply;
+    EXPECT_FALSE(model.Execute(command, reply)) << command;
+    EXPECT_EQ(model.ErrorCount(), 0u) << command << " " << (model.Execute(":SYST:ERR?", reply), reply);
+}
+
+void WaitIdle(CSimDMM7510& model) {
+    for (int i = 0; i < 1000; ++i) {
+        if (Ask(model, ":TRIG:STAT?").rfind("IDLE", 0) == 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    FAIL() << "trigger model did not finish";
+}
+
+// Decodes a definite-length block of little-endian (reading, time) doubles.
+std::vector<std::pair<double, double>> Samples(const std::string& block) {
+    EXPECT_EQ(block[0], '#');
+    const std::size_t digits = static_cast<std::size_t>(block[1] - '0');
+    const std::size_t length = std::stoul(block.substr(2, digits));
+    EXPECT_EQ(block.size(), 2 + digits + length);
+    std::vector<std::pair<double, double>> samples(length / 16);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        std::memcpy(&samples[i].first, block.data() + 2 + digits + 16 * i, 8);
+        std::memcpy(&samples[i].second, block.data() + 2 + digits + 16 * i + 8, 8);
+    }
+    return samples;
+}
+
+void SetUpCurrent(CSimDMM7510& model) {
+    model.SetTimeScale(1000.0);
+    for (const char* command : {":SENS:FUNC \"CURR:DC\"", ":SENS:CURR:RANG:AUTO OFF", ":SENS:CURR:RANG 0.1",
+                                ":SENS:CURR:AZER OFF", ":SENS:CURR:NPLC 0.001", ":FORM:DATA REAL", ":FORM:BORD SWAP"})
+        Send(model, command);
+}
+
+TEST(SimDMM7510, SettingsAreKeptAndAnswered) {
+    struct SCase {
+        const char* set;
+        const char* query;
+        const char* reply;
+    };
+    const SCase cases[] = {
+        {":SENS:FUNC \"CURR:DC\"", ":SENS:FUNC?", "\"CURR:DC\""},
+        {":SENS:CURR:RANG 1e-05", ":SENS:CURR:RANG?", "1.000000E-05"},
+        {"CURR:RANGE 3", "CURR:RANG?", "3.000000E+00"},
+        {":SENS:CURR:NPLC 0.001", ":SENS:CURR:NPLC?", "1.000000E-03"},
+        {":SENS:CURR:AZER OFF", ":SENS:CURR:AZER?", "0"},
+        {":SENS:CURR:ATR:MODE EDGE", ":SENS:CURR:ATR:MODE?", "EDGE"},
+        {":SENS:CURR:ATR:EDGE:SLOP FALL", ":SENS:CURR:ATR:EDGE:SLOP?", "FALL"},
+        {":SENS:CURR:ATR:EDGE:LEV 0.002", ":SENS:CURR:ATR:EDGE:LEV?", "2.000000E-03"},
+        {":TRAC:POIN 25000, \"defbuffer1\"", ":TRAC:POIN? \"defbuffer1\"", "25000"},
+    };
+    CSimDMM7510 model;
+    for (const SCase& c : cases) {
+        Send(model, c.set);
+        EXPECT_EQ(Ask(model, c.query), c.reply) << c.set;
+    }
+    EXPECT_NE(Ask(model, "*IDN?").find("DMM7510"), std::string::npos);
+}
+
+TEST(SimDMM7510, UnknownCommandsGoToTheErrorQueueWithoutReply) {
+    CSimDMM7510 model;
+    std::string reply;
+    EXPECT_FALSE(model.Execute(":NOT:A:COMMAND?", reply));
+    EXPECT_FALSE(model.Execute(":SENS:CURR:RANG 5", reply));
+    EXPECT_EQ(Ask(model, ":SYST:ERR?"), "-113,\"Undefined header\"");
+    EXPECT_EQ(Ask(model, ":SYST:ERR?"), "-222,\"Data out of range\"");
+    EXPECT_EQ(Ask(model, ":SYST:ERR?"), "0,\"No error\"");
+}
+
+TEST(SimDMM7510, SimpleLoopCapturesAtTheIntegrationSpacing) {
+    CSimDMM7510 model;
+    SetUpCurrent(model);
+    Send(model, ":TRAC:POIN 5000, \"defbuffer1\"");
+    Send(model, ":TRIG:LOAD \"SimpleLoop\", 5000, 0, \"defbuffer1\"");
+    Send(model, ":TRAC:CLE \"defbuffer1\"");
+    Send(model, ":INIT");
+    WaitIdle(model);
+    EXPECT_EQ(Ask(model, ":TRAC:ACT? \"defbuffer1\""), "5000");
+    const auto samples = Samples(Ask(model, ":TRAC:DATA? 1, 5000, \"defbuffer1\", READ, REL"));
+    ASSERT_EQ(samples.size(), 5000u);
+    bool burst = false;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        EXPECT_NEAR(samples[i].second, 20e-6 * static_cast<double>(i), 1e-12);
+        burst |= samples[i].first > 5e-3;
+    }
+    EXPECT_TRUE(burst);
+}
+
+TEST(SimDMM7510, EdgeTriggerStartsTheCaptureAtTheCrossing) {
+    CSimDMM7510 model;
+    SetUpCurrent(model);
+    for (const char* command : {":SENS:CURR:ATR:MODE EDGE", ":SENS:CURR:ATR:EDGE:SLOP RIS",
+                                ":SENS:CURR:ATR:EDGE:LEV 0.001", ":TRAC:POIN 1000, \"defbuffer1\"",
+                                ":TRIG:LOAD \"LoopUntilEvent\", ATR, 100, ENT, 0, \"defbuffer1\"", ":INIT"})
+        Send(model, command);
+    WaitIdle(model);
+    const auto samples = Samples(Ask(model, ":TRAC:DATA? 1, 1000, \"defbuffer1\", READ, REL"));
+    ASSERT_EQ(samples.size(), 1000u);
+    EXPECT_GE(samples.front().first, 1e-3);
+}
+
+TEST(SimDMM7510, EdgeTriggerNeedsAFixedRangeAndAutozeroOff) {
+    CSimDMM7510 model;
+    Send(model, ":SENS:FUNC \"CURR:DC\"");
+    Send(model, ":SENS:CURR:ATR:MODE EDGE");
+    Send(model, ":TRIG:LOAD \"LoopUntilEvent\", ATR, 100, ENT, 0, \"defbuffer1\"");
+    std::string reply;
+    model.Execute(":INIT", reply);
+    EXPECT_EQ(model.ErrorCount(), 1u);
+    EXPECT_EQ(Ask(model, ":TRIG:STAT?").substr(0, 4), "IDLE");
+}
+
+TEST(SimDMM7510, AbortEndsAContinuousLoopAndKeepsItsReadings) {
+    CSimDMM7510 model;
+    SetUpCurrent(model);
+    Send(model, ":TRAC:POIN 6000000, \"defbuffer1\"");
+    Send(model, ":TRIG:LOAD \"LoopUntilEvent\", COMM, 100, ENT, 0, \"defbuffer1\"");
+    Send(model, ":INIT");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Ask(model, ":TRIG:STAT?").substr(0, 7), "WAITING");
+    Send(model, ":ABOR");
+    const std::uint64_t count = model.BufferCount();
+    EXPECT_GT(count, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(model.BufferCount(), count);
+    EXPECT_EQ(Ask(model, ":TRIG:STAT?").substr(0, 7), "ABORTED");
+}
+
+} // namespace
