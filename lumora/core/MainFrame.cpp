@@ -125,10 +125,7 @@ int CMainFrame::OnCreate() {
     BindAndProgramInstruments();
     ApplyMeasureModeToPanes();
 
-    m_updateTimer = new QTimer(this);
-    connect(m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
-    m_updateTimer->start(100);
-    UpdateCommandStates();
+    m_router->UpdateCommandUI();
     return 0;
 }
 
@@ -169,8 +166,9 @@ void CMainFrame::OnDestroy() {
     if (m_destroyed)
         return;
     m_destroyed = true;
-    if (m_updateTimer != nullptr)
-        m_updateTimer->stop();
+    if (m_router != nullptr)
+        m_router->deleteLater();
+    m_router = nullptr;
     // Only files that were read are written back: an unread file keeps what the user had in it.
     if (m_multimeterFileLoaded)
         SaveMultimeterFile();
@@ -212,16 +210,20 @@ platform::LRESULT CMainFrame::OnMessage(platform::UINT message, platform::WPARAM
 // ---- commands --------------------------------------------------------------------------------------
 
 void CMainFrame::AddCommand(unsigned id, const QString& text, std::function<void()> run,
-                            std::function<void(SCommandUI&)> update, bool checkable) {
+                            platform::CCommandRouter::UpdateHandler update) {
     auto* action = new QAction(text, this);
-    action->setData(id);
     action->setObjectName(QString::number(id));
-    action->setCheckable(checkable);
-    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    m_commands[id] = SCommand{std::move(run), std::move(update), action};
+    m_router->OnCommand(id, std::move(run));
+    if (update) {
+        m_router->OnUpdateCommand(id, update);
+        m_updates[id] = std::move(update);
+    }
+    m_router->AddAction(action, id);
+    m_actions[id] = action;
 }
 
 void CMainFrame::CreateCommands() {
+    m_router = new platform::CCommandRouter(this);
     menuBar()->setObjectName(QString::number(kMenuBarId));
     QMenu* view = menuBar()->addMenu(QStringLiteral("视图"));
     QMenu* measure = menuBar()->addMenu(QStringLiteral("测量控制"));
@@ -229,24 +231,24 @@ void CMainFrame::CreateCommands() {
     toolbar->setObjectName(QString::number(kToolBarId));
 
     auto page = [this](unsigned id) { return [this, id] { OnMeasurePage(id); }; };
-    auto pageUi = [this](SCommandUI& ui) { OnUpdateMeasurePage(ui); };
-    AddCommand(ID_MEASURE_CURRENT, QStringLiteral("电流测试"), page(ID_MEASURE_CURRENT), pageUi, true);
-    AddCommand(ID_MEASURE_VOLTAGE, QStringLiteral("电压波形"), page(ID_MEASURE_VOLTAGE), pageUi, true);
-    AddCommand(ID_MEASURE_CCDF, QStringLiteral("CCDF"), page(ID_MEASURE_CCDF), pageUi, true);
+    auto pageUi = [this](platform::CCmdUI& ui) { OnUpdateMeasurePage(ui); };
+    AddCommand(ID_MEASURE_CURRENT, QStringLiteral("电流测试"), page(ID_MEASURE_CURRENT), pageUi);
+    AddCommand(ID_MEASURE_VOLTAGE, QStringLiteral("电压波形"), page(ID_MEASURE_VOLTAGE), pageUi);
+    AddCommand(ID_MEASURE_CCDF, QStringLiteral("CCDF"), page(ID_MEASURE_CCDF), pageUi);
     AddCommand(ID_MEASURE_DATALOGGING, QStringLiteral("数据记录"), page(ID_MEASURE_DATALOGGING), pageUi,
                true);
-    AddCommand(ID_PANE_DVM, LoadString(255), page(ID_PANE_DVM), pageUi, true);
-    AddCommand(ID_PANE_DCSOURCE, LoadString(256), page(ID_PANE_DCSOURCE), pageUi, true);
+    AddCommand(ID_PANE_DVM, LoadString(255), page(ID_PANE_DVM), pageUi);
+    AddCommand(ID_PANE_DCSOURCE, LoadString(256), page(ID_PANE_DCSOURCE), pageUi);
 
     auto control = [this](unsigned id) { return [this, id] { OnMeasureControl(id); }; };
-    auto controlUi = [this](SCommandUI& ui) { OnUpdateMeasureControl(ui); };
+    auto controlUi = [this](platform::CCmdUI& ui) { OnUpdateMeasureControl(ui); };
     AddCommand(ID_MEASURE_RESET, QStringLiteral("复位仪器"), control(ID_MEASURE_RESET), controlUi);
     AddCommand(ID_MEASURE_START, QStringLiteral("启动"), control(ID_MEASURE_START), controlUi);
     AddCommand(ID_MEASURE_STOP, QStringLiteral("终止"), control(ID_MEASURE_STOP), controlUi);
     AddCommand(ID_MEASURE_SETTINGS, QStringLiteral("测量设置"), [this] { OnMeasureSettings(); });
     AddCommand(
         ID_PROTECTION_SETTINGS, QStringLiteral("保护设置"), [this] { OnProtectionSettings(); },
-        [this](SCommandUI& ui) { OnUpdateProtectionSettings(ui); });
+        [this](platform::CCmdUI& ui) { OnUpdateProtectionSettings(ui); });
 
     const QString looks[] = {QStringLiteral("Windows 2000"),
                              QStringLiteral("Office XP"),
@@ -270,58 +272,43 @@ void CMainFrame::CreateCommands() {
             continue;
         AddCommand(
             id, text, [this, id] { OnApplicationLook(id); },
-            [this](SCommandUI& ui) { OnUpdateApplicationLook(ui); }, true);
-        lookMenu->addAction(m_commands[id].action);
+            [this](platform::CCmdUI& ui) { OnUpdateApplicationLook(ui); }, true);
+        lookMenu->addAction(m_actions[id].action);
     }
 
-    view->addAction(m_commands[ID_PANE_DVM].action);
-    view->addAction(m_commands[ID_PANE_DCSOURCE].action);
+    view->addAction(m_actions[ID_PANE_DVM].action);
+    view->addAction(m_actions[ID_PANE_DCSOURCE].action);
     for (unsigned id : {ID_MEASURE_CURRENT, ID_MEASURE_DATALOGGING})
-        measure->addAction(m_commands[id].action);
+        measure->addAction(m_actions[id].action);
     measure->addSeparator();
     for (unsigned id : {ID_MEASURE_RESET, ID_MEASURE_START, ID_MEASURE_STOP}) {
-        measure->addAction(m_commands[id].action);
-        toolbar->addAction(m_commands[id].action);
+        measure->addAction(m_actions[id].action);
+        toolbar->addAction(m_actions[id].action);
     }
     measure->addSeparator();
-    measure->addAction(m_commands[ID_MEASURE_SETTINGS].action);
-    measure->addAction(m_commands[ID_PROTECTION_SETTINGS].action);
+    measure->addAction(m_actions[ID_MEASURE_SETTINGS].action);
+    measure->addAction(m_actions[ID_PROTECTION_SETTINGS].action);
 }
 
 QAction* CMainFrame::CommandAction(unsigned id) const {
-    auto it = m_commands.find(id);
-    return it == m_commands.end() ? nullptr : it->second.action;
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
 }
 
-SCommandUI CMainFrame::QueryCommand(unsigned id) {
-    SCommandUI ui;
-    ui.id = id;
-    auto it = m_commands.find(id);
-    if (it == m_commands.end()) {
-        ui.enabled = false;
-        return ui;
-    }
-    if (it->second.update)
-        it->second.update(ui);
+platform::CCmdUI CMainFrame::QueryCommand(unsigned id) {
+    platform::CCmdUI ui(id);
+    auto it = m_updates.find(id);
+    if (it != m_updates.end())
+        it->second(ui);
     return ui;
 }
 
 bool CMainFrame::OnCommand(unsigned id) {
-    auto it = m_commands.find(id);
-    if (it == m_commands.end() || !QueryCommand(id).enabled)
+    if (m_router == nullptr || !m_router->HasHandler(id) || !QueryCommand(id).m_enabled)
         return false;
-    it->second.run();
-    UpdateCommandStates();
+    m_router->Execute(id);
+    m_router->UpdateCommandUI();
     return true;
-}
-
-void CMainFrame::UpdateCommandStates() {
-    for (auto& [id, command] : m_commands) {
-        const SCommandUI ui = QueryCommand(id);
-        command.action->setEnabled(ui.enabled);
-        if (command.action->isCheckable())
-            command.action->setChecked(ui.checked);
-    }
 }
 
 void CMainFrame::OnApplicationLook(unsigned id) {
@@ -337,8 +324,8 @@ void CMainFrame::OnApplicationLook(unsigned id) {
     update();
 }
 
-void CMainFrame::OnUpdateApplicationLook(SCommandUI& ui) {
-    ui.checked = ui.id == m_applicationLook;
+void CMainFrame::OnUpdateApplicationLook(platform::CCmdUI& ui) {
+    ui.SetCheck((ui.m_nID == m_applicationLook) ? 1 : 0);
 }
 
 void CMainFrame::OnMeasurePage(unsigned id) {
@@ -353,22 +340,22 @@ void CMainFrame::OnMeasurePage(unsigned id) {
     m_selectedPage = id;
 }
 
-void CMainFrame::OnUpdateMeasurePage(SCommandUI& ui) {
-    switch (ui.id) {
+void CMainFrame::OnUpdateMeasurePage(platform::CCmdUI& ui) {
+    switch (ui.m_nID) {
     case ID_MEASURE_CURRENT:
     case ID_MEASURE_DATALOGGING:
         // The measure thread reads the selected page from its start on, before its running flag is set.
-        ui.enabled = !IsRunning() && !MeasureThreadExists();
-        ui.checked = ui.id == m_selectedPage;
+        ui.Enable(!IsRunning() && !MeasureThreadExists());
+        ui.SetCheck((ui.m_nID == m_selectedPage) ? 1 : 0);
         break;
     case ID_PANE_DVM:
-        ui.checked = m_paneDvm != nullptr && m_paneDvm->isVisible();
+        ui.SetCheck((m_paneDvm != nullptr && m_paneDvm->isVisible()) ? 1 : 0);
         break;
     case ID_PANE_DCSOURCE:
-        ui.checked = m_paneDcs != nullptr && m_paneDcs->isVisible();
+        ui.SetCheck((m_paneDcs != nullptr && m_paneDcs->isVisible()) ? 1 : 0);
         break;
     default:
-        ui.enabled = false;
+        ui.Enable(false);
         break;
     }
 }
@@ -382,8 +369,8 @@ void CMainFrame::OnProtectionSettings() {
     SendMessage(this, WM_INSTRUMENT_DIALOG, 3, 1);
 }
 
-void CMainFrame::OnUpdateProtectionSettings(SCommandUI& ui) {
-    ui.enabled = m_preferences != nullptr && m_preferences->MeasureMode != 2;
+void CMainFrame::OnUpdateProtectionSettings(platform::CCmdUI& ui) {
+    ui.Enable(m_preferences != nullptr && m_preferences->MeasureMode != 2);
 }
 
 platform::LRESULT CMainFrame::OnProgramInstrument(platform::WPARAM which) {
@@ -497,26 +484,32 @@ int CMainFrame::SaveSupplyFile() {
 // ---- drivers ------------------------------------------------------------------------------------
 
 int CMainFrame::BindMultimeterDriver() {
-    using Factory = CEntityInstruDVM* (*)();
-    auto factory = reinterpret_cast<Factory>(LoadDriverFactory(QStringLiteral("meterdrv.dll")));
+    auto factory =
+        reinterpret_cast<CEntityInstrument* (*)()>(LoadDriverFactory(QStringLiteral("meterdrv.dll")));
     if (factory == nullptr)
         return 0;
-    m_dvm = factory();
-    if (m_dvm == nullptr)
+    CEntityInstrument* created = factory();
+    m_dvm = dynamic_cast<CEntityInstruDVM*>(created);
+    if (m_dvm == nullptr) {
+        delete created;
         return 0;
+    }
     m_dvm->SetInstrumentID(kDvmInstrumentId);
     m_dvm->SetParentWndPtr(this, &m_stopEvent);
     return 1;
 }
 
 int CMainFrame::BindSupplyDriver() {
-    using Factory = CEntityInstruDCPS* (*)();
-    auto factory = reinterpret_cast<Factory>(LoadDriverFactory(QStringLiteral("supplydrv.dll")));
+    auto factory =
+        reinterpret_cast<CEntityInstrument* (*)()>(LoadDriverFactory(QStringLiteral("supplydrv.dll")));
     if (factory == nullptr)
         return 0;
-    m_dcps = factory();
-    if (m_dcps == nullptr)
+    CEntityInstrument* created = factory();
+    m_dcps = dynamic_cast<CEntityInstruDCPS*>(created);
+    if (m_dcps == nullptr) {
+        delete created;
         return 0;
+    }
     m_dcps->SetInstrumentID(kDcsInstrumentId);
     m_dcps->SetParentWndPtr(this, &m_stopEvent);
     return 1;

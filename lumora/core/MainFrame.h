@@ -2,6 +2,7 @@
 
 #include "lumora/core/ParameterInstruDCSource.h"
 #include "lumora/core/ParameterInstruMultiMeter.h"
+#include "platform/CommandRouter.h"
 #include "platform/Event.h"
 #include "platform/MessageTarget.h"
 
@@ -17,7 +18,6 @@
 #include <vector>
 
 class QAction;
-class QTimer;
 class CEntityInstruDCPS;
 class CEntityInstruDVM;
 class CHighResElapsedTimer;
@@ -26,13 +26,6 @@ class CQXAppDialogMeasCurrent;
 class CDockingPaneViewDCSource;
 class CDockingPaneViewDVM;
 struct MainPreferences;
-
-// Enabled and checked state of one command, filled by the update handlers.
-struct SCommandUI {
-    unsigned id = 0;
-    bool enabled = true;
-    bool checked = false;
-};
 
 // The main window and measurement controller: owns the instrument drivers and their records, the log,
 // the stop event and the measure thread, and routes the commands of the menus and panes.
@@ -80,7 +73,7 @@ public:
     // Runs a command as the menus, toolbars and panes do; false when the command is disabled.
     bool OnCommand(unsigned id);
     // The state of a command as its update handler gives it.
-    SCommandUI QueryCommand(unsigned id);
+    platform::CCmdUI QueryCommand(unsigned id);
     QAction* CommandAction(unsigned id) const;
 
     // The page of the current test; the view hands it over once it exists.
@@ -121,7 +114,7 @@ public:
 
     // Run control.
     void OnMeasureControl(unsigned id);
-    void OnUpdateMeasureControl(SCommandUI& ui);
+    void OnUpdateMeasureControl(platform::CCmdUI& ui);
     void StopMeasureAndWait();
 
     // Splits "value,time,value,time,..." into the two arrays; the pair count, 0 for an odd field count.
@@ -143,26 +136,19 @@ protected:
 private:
     static constexpr platform::UINT kRunOnUiMessage = platform::WM_APP + 0x3F0;
 
-    struct SCommand {
-        std::function<void()> run;
-        std::function<void(SCommandUI&)> update;
-        QAction* action = nullptr;
-    };
-
     void CreateCommands();
     void AddCommand(unsigned id, const QString& text, std::function<void()> run,
-                    std::function<void(SCommandUI&)> update = {}, bool checkable = false);
-    void UpdateCommandStates();
+                    platform::CCommandRouter::UpdateHandler update = {});
     bool CreatePanes();
     void BindAndProgramInstruments();
 
     void OnApplicationLook(unsigned id);
-    void OnUpdateApplicationLook(SCommandUI& ui);
+    void OnUpdateApplicationLook(platform::CCmdUI& ui);
     void OnMeasurePage(unsigned id);
-    void OnUpdateMeasurePage(SCommandUI& ui);
+    void OnUpdateMeasurePage(platform::CCmdUI& ui);
     void OnMeasureSettings();
     void OnProtectionSettings();
-    void OnUpdateProtectionSettings(SCommandUI& ui);
+    void OnUpdateProtectionSettings(platform::CCmdUI& ui);
     platform::LRESULT OnProgramInstrument(platform::WPARAM which);
     platform::LRESULT OnInstrumentDialogMessage(platform::WPARAM which, platform::LPARAM program);
     platform::LRESULT OnInstrumentConnected(platform::WPARAM id, platform::LPARAM state);
@@ -180,8 +166,9 @@ private:
 
     QString InstrumentFilePath(bool supply) const;
 
-    std::map<unsigned, SCommand> m_commands;
-    QTimer* m_updateTimer = nullptr;
+    platform::CCommandRouter* m_router = nullptr;
+    std::map<unsigned, QAction*> m_actions;
+    std::map<unsigned, platform::CCommandRouter::UpdateHandler> m_updates;
     unsigned m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
 
     CDockingPaneViewDVM* m_paneDvm = nullptr;

@@ -11,12 +11,11 @@
 #include "platform/MessageBox.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/PumpingWait.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <chrono>
 #include <cstring>
 
 namespace {
@@ -82,17 +81,17 @@ void CMainFrame::OnMeasureControl(unsigned id) {
 }
 
 void CMainFrame::OnUpdateMeasureControl(SCommandUI& ui) {
-    switch (ui.id) {
+    switch (ui.m_nID) {
     case ID_MEASURE_RESET:
         // During a run the drivers belong to the measure thread: the state at its start serves.
-        ui.enabled = MeasureThreadExists() ? m_connectedAtStart : AnyInstrumentConnected();
+        ui.Enable(MeasureThreadExists() ? m_connectedAtStart : AnyInstrumentConnected());
         break;
     // A new run waits until the previous thread has ended, not only until its running flag drops.
     case ID_MEASURE_START:
-        ui.enabled = !IsRunning() && !MeasureThreadExists();
+        ui.Enable(!IsRunning() && !MeasureThreadExists());
         break;
     case ID_MEASURE_STOP:
-        ui.enabled = IsRunning();
+        ui.Enable(IsRunning());
         break;
     default:
         break;
@@ -125,10 +124,7 @@ void CMainFrame::StopMeasureAndWait() {
     if (MeasureThreadExists()) {
         m_stopEvent.Set();
         // The worker's calls into the windows run here while it is waited for.
-        while (MeasureThreadExists()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+        platform::PumpUntil([this] { return !MeasureThreadExists(); });
     }
     JoinFinishedThread();
 }

@@ -17,6 +17,7 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/StringTable.h"
+#include "waveform/stripplot/TimeVsAmpRecords.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QApplication>
@@ -122,7 +123,7 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
 
     m_waveform = new CWaveformTimeVsAmpMainWnd();
     m_waveform->SetConfigFileName(QStringLiteral("WaveformCurrent.xml"));
-    if (!m_waveform->Create(m_placeHolder->geometry(), this, this, IDC_WAVEFORM)) {
+    if (m_waveform->Create(this, this, m_placeHolder->geometry(), IDC_WAVEFORM) != 0) {
         delete m_waveform;
         m_waveform = nullptr;
         return false;
@@ -414,21 +415,21 @@ platform::LRESULT CQXAppDialogMeasCurrent::OnWaveformMarker(platform::WPARAM rec
     if (record == 0)
         return 0;
     auto plain = [](double v) { return platform::CFormat("%lf", v); };
-    if (code == 0) {
-        const auto& marker = *reinterpret_cast<const SWaveformMarker*>(record);
+    if (code == kMarkerCodePairA) {
+        const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
         m_list->SetItemText(0, 5, plain(marker.Value1));
         m_list->SetItemText(1, 5, plain(marker.Value2));
         m_list->SetItemText(2, 5, plain(marker.Value1 - marker.Value2));
         m_list->SetItemText(0, 6, ValueText(marker.Value3));
         m_list->SetItemText(1, 6, ValueText(marker.Value4));
         m_list->SetItemText(2, 6, ValueText(marker.Value3 - marker.Value4));
-    } else if (code == 3) {
-        const auto& marker = *reinterpret_cast<const SWaveformMarker*>(record);
+    } else if (code == kMarkerCodePairB) {
+        const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
         m_list->SetItemText(0, 3, ValueText(marker.Value1));
         m_list->SetItemText(1, 3, ValueText(marker.Value2));
         m_list->SetItemText(2, 3, ValueText(marker.Value1 - marker.Value2));
-    } else if (code == 6) {
-        const auto& statistic = *reinterpret_cast<const SWaveformStatistic*>(record);
+    } else if (code == kMarkerCodeStatistics) {
+        const auto& statistic = *reinterpret_cast<const CWaveformStatisticRecord*>(record);
         if (statistic.Valid == 0) {
             SetValueCells(1, 0, 3, kEmptyCell);
         } else {

@@ -41,7 +41,6 @@ public:
         IDC_MARKER_HORI = 1091,
         IDC_TOOL_NONE = 1092,
     };
-    static constexpr platform::UINT WM_WAVEFORM_MARKER = platform::WM_APP + 0xC6;
 
     explicit CQXAppDialogMeasCurrent(QWidget* parent = nullptr);
     ~CQXAppDialogMeasCurrent() override;

@@ -150,8 +150,8 @@ TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
     CDialogRecorder notices;
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
-    ASSERT_TRUE(PumpUntil([&] { return Frame().QueryCommand(CMainFrame::ID_MEASURE_STOP).enabled; }));
-    EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_START).enabled);
+    ASSERT_TRUE(PumpUntil([&] { return Frame().QueryCommand(CMainFrame::ID_MEASURE_STOP).m_enabled; }));
+    EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_START).m_enabled);
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_STOP));
     // Far below the ten minutes the instrument would wait for its trigger count.
     EXPECT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 10000));
@@ -170,7 +170,7 @@ TEST_F(FrameOnTheBench, ResetDuringARunStopsItAndResetsBothInstruments) {
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
     m_bench.ClearCommandLogs();
-    ASSERT_TRUE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).enabled);
+    ASSERT_TRUE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_RESET));
     EXPECT_FALSE(Frame().MeasureThreadExists());
     EXPECT_TRUE(m_bench.SupplyReceived(QStringLiteral("*RST")));
@@ -209,7 +209,7 @@ TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
     EXPECT_EQ(m_messages.Texts(), (QStringList{platform::LoadString(51513), platform::LoadString(51514)}));
     EXPECT_EQ(Frame().MultimeterPane()->OnlineState(), 0);
     EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 0);
-    EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).enabled);
+    EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
 }
 
 TEST_F(FrameOnTheBench, ALinkDroppedMidTestEndsTheRunAndTheProgramStaysResponsive) {
@@ -221,7 +221,7 @@ TEST_F(FrameOnTheBench, ALinkDroppedMidTestEndsTheRunAndTheProgramStaysResponsiv
     EXPECT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 20000));
     EXPECT_TRUE(notices.Texts().isEmpty());
     // The user-interface thread still answers: the commands refresh and a page can be chosen.
-    EXPECT_TRUE(Frame().QueryCommand(CMainFrame::ID_MEASURE_START).enabled);
+    EXPECT_TRUE(Frame().QueryCommand(CMainFrame::ID_MEASURE_START).m_enabled);
     EXPECT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_DATALOGGING));
     EXPECT_EQ(Frame().SelectedPage(), CMainFrame::ID_MEASURE_DATALOGGING);
 }
