@@ -24,14 +24,18 @@ CEntityInstruDCPS::CEntityInstruDCPS() = default;
 
 CEntityInstruDCPS::~CEntityInstruDCPS() = default;
 
-void CEntityInstruDCPS::CopyFrom(const CEntityInstruDCPS& other) { CEntityInstrument::CopyFrom(other); }
+void CEntityInstruDCPS::CopyFrom(const CEntityInstruDCPS& other) {
+    CEntityInstrument::CopyFrom(other);
+}
 
 void CEntityInstruDCPS::SetParentWndPtr(platform::CMessageTarget* parent, platform::CEvent* abortEvent) {
     m_parent = parent;
     m_abortEvent = abortEvent;
 }
 
-QString CEntityInstruDCPS::Reply() const { return GetDataString().trimmed(); }
+QString CEntityInstruDCPS::Reply() const {
+    return GetDataString().trimmed();
+}
 
 void CEntityInstruDCPS::TakeTimeout(const CParameterInstru& parameters) {
     const auto timeout = platform::WToI(parameters.Timeout);
@@ -48,9 +52,12 @@ int CEntityInstruDCPS::CheckConnection() {
     return 1;
 }
 
-int CEntityInstruDCPS::SetInstrumentControlDCPS() { return CheckConnection(); }
+int CEntityInstruDCPS::SetInstrumentControlDCPS() {
+    return CheckConnection();
+}
 
 int CEntityInstruDCPS::QueryText(const QString& query, QString& reply) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(query))
         return 0;
     reply = Reply();
@@ -62,6 +69,7 @@ int CEntityInstruDCPS::SendValue(const char* header, const QString& value) {
 }
 
 int CEntityInstruDCPS::QueryOnOff(const QString& query, int& on) {
+    const auto session = LockSession();
     on = 0;
     if (!WriteAndReadHelper(query))
         return 0;
@@ -86,6 +94,7 @@ int CEntityInstruDCPS::SetFunctionType(int type) {
 }
 
 int CEntityInstruDCPS::GetFunctionType(int& type) {
+    const auto session = LockSession();
     type = 0;
     if (!WriteAndReadHelper(QStringLiteral(":SENS:FUNC?")))
         return 0;
@@ -109,24 +118,43 @@ int CEntityInstruDCPS::SetOutputState(int on) {
     return WriteCommandHelper(on ? QStringLiteral(":OUTP ON") : QStringLiteral(":OUTP OFF"));
 }
 
-int CEntityInstruDCPS::GetOutputState(int& on) { return QueryOnOff(QStringLiteral(":OUTP?"), on); }
+int CEntityInstruDCPS::GetOutputState(int& on) {
+    return QueryOnOff(QStringLiteral(":OUTP?"), on);
+}
 
-int CEntityInstruDCPS::SetVoltageLevel(const QString& value) { return SendValue(":VOLT", value); }
-int CEntityInstruDCPS::GetVoltageLevel(QString& value) { return QueryText(QStringLiteral(":VOLT?"), value); }
-int CEntityInstruDCPS::SetVoltageLimit(const QString& value) { return SendValue(":VOLT:LIM", value); }
-int CEntityInstruDCPS::GetVoltageLimit(QString& value) { return QueryText(QStringLiteral(":VOLT:LIM?"), value); }
-int CEntityInstruDCPS::SetVoltageProtection(const QString& value) { return SendValue(":VOLT:PROT", value); }
+int CEntityInstruDCPS::SetVoltageLevel(const QString& value) {
+    return SendValue(":VOLT", value);
+}
+int CEntityInstruDCPS::GetVoltageLevel(QString& value) {
+    return QueryText(QStringLiteral(":VOLT?"), value);
+}
+int CEntityInstruDCPS::SetVoltageLimit(const QString& value) {
+    return SendValue(":VOLT:LIM", value);
+}
+int CEntityInstruDCPS::GetVoltageLimit(QString& value) {
+    return QueryText(QStringLiteral(":VOLT:LIM?"), value);
+}
+int CEntityInstruDCPS::SetVoltageProtection(const QString& value) {
+    return SendValue(":VOLT:PROT", value);
+}
 int CEntityInstruDCPS::GetVoltageProtection(QString& value) {
     return QueryText(QStringLiteral(":VOLT:PROT?"), value);
 }
-int CEntityInstruDCPS::SetCurrentLimit(const QString& value) { return SendValue(":CURR", value); }
-int CEntityInstruDCPS::GetCurrentLimit(QString& value) { return QueryText(QStringLiteral(":CURR?"), value); }
-int CEntityInstruDCPS::SetCurrentProtection(const QString& value) { return SendValue(":CURR:PROT", value); }
+int CEntityInstruDCPS::SetCurrentLimit(const QString& value) {
+    return SendValue(":CURR", value);
+}
+int CEntityInstruDCPS::GetCurrentLimit(QString& value) {
+    return QueryText(QStringLiteral(":CURR?"), value);
+}
+int CEntityInstruDCPS::SetCurrentProtection(const QString& value) {
+    return SendValue(":CURR:PROT", value);
+}
 int CEntityInstruDCPS::GetCurrentProtection(QString& value) {
     return QueryText(QStringLiteral(":CURR:PROT?"), value);
 }
 
 int CEntityInstruDCPS::IsSystemErrorOccured(int& occurred) {
+    const auto session = LockSession();
     occurred = 1;
     if (!WriteAndReadHelper(QStringLiteral(":SYST:ERR?")))
         return 0;
@@ -135,6 +163,7 @@ int CEntityInstruDCPS::IsSystemErrorOccured(int& occurred) {
 }
 
 unsigned CEntityInstruDCPS::CheckProtectionTripped() {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":OUTP:PROT:TRIP?")))
         return 6;
     const QString reply = platform::AsciiUpper(Reply());
@@ -145,7 +174,9 @@ unsigned CEntityInstruDCPS::CheckProtectionTripped() {
     return reply.contains(QLatin1String("NONE")) ? 0 : 6;
 }
 
-int CEntityInstruDCPS::GetSystemAutozero(int& on) { return QueryOnOff(QStringLiteral(":SYST:AZER?"), on); }
+int CEntityInstruDCPS::GetSystemAutozero(int& on) {
+    return QueryOnOff(QStringLiteral(":SYST:AZER?"), on);
+}
 
 int CEntityInstruDCPS::SetSystemAutozero(int on) {
     return WriteCommandHelper(on ? QStringLiteral(":SYST:AZER ON") : QStringLiteral(":SYST:AZER OFF"));
@@ -156,6 +187,7 @@ int CEntityInstruDCPS::SetCurrentNPLC(double nplc) {
 }
 
 int CEntityInstruDCPS::GetCurrentNPLC(double& nplc) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":SENS:CURR:NPLC?")))
         return 0;
     nplc = platform::WToF(Reply());
@@ -163,6 +195,7 @@ int CEntityInstruDCPS::GetCurrentNPLC(double& nplc) {
 }
 
 int CEntityInstruDCPS::GetPowerLineFrequency(double& frequency) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":SYST:LFR?")))
         return 0;
     frequency = platform::WToF(Reply());
@@ -178,6 +211,7 @@ int CEntityInstruDCPS::SetCurrentRange(int index) {
 }
 
 int CEntityInstruDCPS::GetCurrentRange(int& index) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":SENS:CURR:DC:RANG?")))
         return 0;
     // Only ASCII letters are upper-cased, so a micro sign keeps its meaning.
@@ -219,10 +253,12 @@ int CEntityInstruDCPS::SetTriggerTimeout(CParameterInstruDCSource& parameters) {
 int CEntityInstruDCPS::SetTriggerCount(unsigned count) {
     if (!WriteCommandHelper(QStringLiteral(":TRIG:COUN 1")))
         return 0;
-    return WriteCommandHelper(platform::CFormat(":TRIG:SAMP:COUN %d", static_cast<int>(std::min(count, MAX_COUNT))));
+    return WriteCommandHelper(
+        platform::CFormat(":TRIG:SAMP:COUN %d", static_cast<int>(std::min(count, MAX_COUNT))));
 }
 
 int CEntityInstruDCPS::GetTriggerCount(unsigned& count) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":TRIG:SAMP:COUN?")))
         return 0;
     count = platform::WcsToUL(Reply(), 10);
@@ -230,10 +266,12 @@ int CEntityInstruDCPS::GetTriggerCount(unsigned& count) {
 }
 
 int CEntityInstruDCPS::SetBufferCapacity(unsigned count) {
-    return WriteCommandHelper(platform::CFormat(":TRACe:POINts %d", static_cast<int>(std::min(count, MAX_COUNT))));
+    return WriteCommandHelper(
+        platform::CFormat(":TRACe:POINts %d", static_cast<int>(std::min(count, MAX_COUNT))));
 }
 
 int CEntityInstruDCPS::GetBufferCapacity(unsigned& count) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":TRACe:POINts?")))
         return 0;
     count = platform::WcsToUL(Reply(), 10);
@@ -241,6 +279,7 @@ int CEntityInstruDCPS::GetBufferCapacity(unsigned& count) {
 }
 
 int CEntityInstruDCPS::GetSystemErrorCounts() {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":SYSTem:ERRor:COUNt?")))
         return -1;
     return platform::WToI(Reply());

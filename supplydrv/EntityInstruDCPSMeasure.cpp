@@ -29,7 +29,8 @@ int CEntityInstruDCPS::InitialMeasure_Common() {
         return 0;
     if (CheckProtectionTripped() != 0 && !WriteCommandHelper(QStringLiteral(":OUTPut:PROTection:CLEar")))
         return 0;
-    return WriteCommandHelper(QStringLiteral(":TRACe:CLEar")) && WriteCommandHelper(QStringLiteral(":TRIG:SOUR IMM")) &&
+    return WriteCommandHelper(QStringLiteral(":TRACe:CLEar")) &&
+                   WriteCommandHelper(QStringLiteral(":TRIG:SOUR IMM")) &&
                    WriteCommandHelper(QStringLiteral("*CLS")) && SetSystemAutozero(0)
                ? 1
                : 0;
@@ -111,6 +112,7 @@ int CEntityInstruDCPS::InitialMeasure_DataLogging_FetchData() {
 }
 
 int CEntityInstruDCPS::FetchData_TimeStamp_First(double& stamp) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":FETC?")))
         return -1;
     if (m_dataSize <= 2)
@@ -140,6 +142,7 @@ bool CEntityInstruDCPS::IsNewFetchReply() {
 }
 
 int CEntityInstruDCPS::FetchData_DataLogging(double& time, double& value) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":FETC?")))
         return -1;
     m_sameReply = IsNewFetchReply() ? 0 : 1;
@@ -168,10 +171,13 @@ int CEntityInstruDCPS::InitialMeasure_DataLogging_TraceData() {
         return 0;
     if (GetSystemErrorCounts() > 0)
         return 0;
-    if (!WriteCommandHelper(QStringLiteral(":INIT")) || !WriteCommandHelper(QStringLiteral(":INIT:CONT ON")) ||
+    if (!WriteCommandHelper(QStringLiteral(":INIT")) ||
+        !WriteCommandHelper(QStringLiteral(":INIT:CONT ON")) ||
         !WriteAndReadHelper(QString::fromLatin1(TRACE_QUERY)))
         return 0;
     return SetBufferCapacity(100);
 }
 
-int CEntityInstruDCPS::TraceData_DataLogging() { return WriteAndReadHelper(QString::fromLatin1(TRACE_QUERY)); }
+int CEntityInstruDCPS::TraceData_DataLogging() {
+    return WriteAndReadHelper(QString::fromLatin1(TRACE_QUERY));
+}

@@ -26,14 +26,18 @@ void CEntityInstruDVM::SetParentWndPtr(platform::CMessageTarget* parent, platfor
     m_abortEvent = abortEvent;
 }
 
-QString CEntityInstruDVM::Reply() const { return GetDataString().trimmed(); }
+QString CEntityInstruDVM::Reply() const {
+    return GetDataString().trimmed();
+}
 
 void CEntityInstruDVM::TakeTimeout(const CParameterInstru& parameters) {
     const auto timeout = platform::WToI(parameters.Timeout);
     m_timeoutMs = timeout > 0 ? static_cast<unsigned>(timeout) : 30000;
 }
 
-bool CEntityInstruDVM::StopRequested() const { return m_abortEvent && m_abortEvent->IsSet(); }
+bool CEntityInstruDVM::StopRequested() const {
+    return m_abortEvent && m_abortEvent->IsSet();
+}
 
 int CEntityInstruDVM::CheckConnection() {
     if (IsInstruConnected())
@@ -45,7 +49,9 @@ int CEntityInstruDVM::CheckConnection() {
     return 1;
 }
 
-int CEntityInstruDVM::SetInstrumentControlDVM() { return CheckConnection(); }
+int CEntityInstruDVM::SetInstrumentControlDVM() {
+    return CheckConnection();
+}
 
 int CEntityInstruDVM::SetFunctionType(int type) {
     if (!CheckConnection())
@@ -58,6 +64,7 @@ int CEntityInstruDVM::SetFunctionType(int type) {
 }
 
 int CEntityInstruDVM::GetFunctionType(int& type) {
+    const auto session = LockSession();
     type = 0;
     if (!WriteAndReadHelper(QStringLiteral(":SENS:FUNC?")))
         return 0;
@@ -70,6 +77,7 @@ int CEntityInstruDVM::GetFunctionType(int& type) {
 }
 
 QString CEntityInstruDVM::GetInstrumentIDN() {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral("*IDN?")))
         return {};
     return Reply();
@@ -79,12 +87,14 @@ int CEntityInstruDVM::SetCurrentRange(int index) {
     if (index < 0 || index > 6)
         return 0;
     return WriteCommandHelper(QStringLiteral(":SENS:CURR:RANG:AUTO OFF")) &&
-                   WriteCommandHelper(QStringLiteral(":SENS:CURR:RANG ") + QString::fromLatin1(RANGE_TEXTS[index]))
+                   WriteCommandHelper(QStringLiteral(":SENS:CURR:RANG ") +
+                                      QString::fromLatin1(RANGE_TEXTS[index]))
                ? 1
                : 0;
 }
 
 int CEntityInstruDVM::GetCurrentRange(int& index) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":SENS:CURR:RANG?")))
         return 0;
     const double value = platform::WToF(Reply());
@@ -97,7 +107,9 @@ int CEntityInstruDVM::GetCurrentRange(int& index) {
     return 0;
 }
 
-int CEntityInstruDVM::SetCurrentDisableAutozero() { return WriteCommandHelper(QStringLiteral(":SENS:CURR:AZER OFF")); }
+int CEntityInstruDVM::SetCurrentDisableAutozero() {
+    return WriteCommandHelper(QStringLiteral(":SENS:CURR:AZER OFF"));
+}
 
 int CEntityInstruDVM::SetCurrentNPLC(double nplc) {
     return WriteCommandHelper(platform::CFormat(":SENS:CURR:NPLC %.6g", nplc));
@@ -119,6 +131,7 @@ int CEntityInstruDVM::SetTriggerMode(int mode) {
 }
 
 int CEntityInstruDVM::GetTriggerMode(int& mode) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":SENS:CURR:ATR:MODE?")))
         return 0;
     const QString reply = platform::AsciiUpper(Reply());
@@ -126,7 +139,8 @@ int CEntityInstruDVM::GetTriggerMode(int& mode) {
         mode = m_triggerMode = 0;
         return 1;
     }
-    if (!reply.startsWith(QLatin1String("EDGE")) || !WriteAndReadHelper(QStringLiteral(":SENS:CURR:ATR:EDGE:SLOP?")))
+    if (!reply.startsWith(QLatin1String("EDGE")) ||
+        !WriteAndReadHelper(QStringLiteral(":SENS:CURR:ATR:EDGE:SLOP?")))
         return 0;
     const QString slope = platform::AsciiUpper(Reply());
     if (slope.startsWith(QLatin1String("RIS")))
@@ -143,6 +157,7 @@ int CEntityInstruDVM::SetTriggerLevel(const QString& amperes) {
 }
 
 int CEntityInstruDVM::GetTriggerLevel(QString& amperes) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":SENS:CURR:ATR:EDGE:LEV?")))
         return 0;
     amperes = Reply();
@@ -207,4 +222,6 @@ int CEntityInstruDVM::GetParameterInstruMultiMeter(CParameterInstruMultiMeter& p
     return 1;
 }
 
-extern "C" CEntityInstrument* DLL_DriverCreateObject() { return new (std::nothrow) CEntityInstruDVM(); }
+extern "C" CEntityInstrument* DLL_DriverCreateObject() {
+    return new (std::nothrow) CEntityInstruDVM();
+}

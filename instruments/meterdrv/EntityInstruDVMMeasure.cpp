@@ -22,7 +22,8 @@ constexpr std::uint64_t MIN_POINTS = 10;
 constexpr std::uint64_t SAMPLE_BYTES = 16;
 
 std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -71,6 +72,7 @@ bool CEntityInstruDVM::TakeBlock(std::uint64_t count) {
 }
 
 int CEntityInstruDVM::QueryCount(std::uint64_t& count) {
+    const auto session = LockSession();
     if (!WriteAndReadHelper(QStringLiteral(":TRAC:ACT? \"defbuffer1\"")))
         return 0;
     const QString reply = Reply();
@@ -84,7 +86,9 @@ int CEntityInstruDVM::ReadSamples(std::uint64_t first, std::uint64_t last) {
         SetEmptyBlock();
         return 1;
     }
-    const QString query = QStringLiteral(":TRAC:DATA? %1, %2, \"defbuffer1\", READ, REL").arg(first).arg(last);
+    const QString query =
+        QStringLiteral(":TRAC:DATA? %1, %2, \"defbuffer1\", READ, REL").arg(first).arg(last);
+    const auto session = LockSession();
     if (!WriteAndReadHelper(query) || !TakeBlock(last - first + 1)) {
         SetEmptyBlock();
         return 0;
@@ -109,7 +113,8 @@ int CEntityInstruDVM::SetMeasureCurrentTime(const CParameterInstruMultiMeter& pa
     const std::uint64_t points = std::max(m_captureCount, MIN_POINTS);
     if (!SetCurrentNPLC(parameters.NplcCurr) || !SetCurrentDisableAutozero() ||
         !WriteCommandHelper(QStringLiteral(":TRAC:POIN %1, \"defbuffer1\"").arg(points)) ||
-        !WriteCommandHelper(QStringLiteral(":FORM:DATA REAL")) || !WriteCommandHelper(QStringLiteral(":FORM:BORD SWAP")))
+        !WriteCommandHelper(QStringLiteral(":FORM:DATA REAL")) ||
+        !WriteCommandHelper(QStringLiteral(":FORM:BORD SWAP")))
         return 0;
     const QString load =
         m_triggerMode == 0
@@ -128,7 +133,8 @@ int CEntityInstruDVM::InitMeasAndWaitForResult() {
         SetEmptyBlock();
         return 1;
     }
-    if (!WriteCommandHelper(QStringLiteral(":TRAC:CLE \"defbuffer1\"")) || !WriteCommandHelper(QStringLiteral(":INIT")))
+    if (!WriteCommandHelper(QStringLiteral(":TRAC:CLE \"defbuffer1\"")) ||
+        !WriteCommandHelper(QStringLiteral(":INIT")))
         return 0;
     // A free-running capture ends by itself; one waiting for an edge ends when the edge comes.
     const std::int64_t limitMs =
@@ -167,7 +173,8 @@ int CEntityInstruDVM::InitialDataLogging() {
                    WriteCommandHelper(QStringLiteral(":TRAC:POIN %1, \"defbuffer1\"").arg(MAX_SAMPLES)) &&
                    WriteCommandHelper(QStringLiteral(":FORM:DATA REAL")) &&
                    WriteCommandHelper(QStringLiteral(":FORM:BORD SWAP")) &&
-                   WriteCommandHelper(QStringLiteral(":TRIG:LOAD \"LoopUntilEvent\", COMM, 100, ENT, 0, \"defbuffer1\"")) &&
+                   WriteCommandHelper(
+                       QStringLiteral(":TRIG:LOAD \"LoopUntilEvent\", COMM, 100, ENT, 0, \"defbuffer1\"")) &&
                    WriteCommandHelper(QStringLiteral(":TRAC:CLE \"defbuffer1\""))
                ? 1
                : 0;
@@ -213,4 +220,6 @@ int CEntityInstruDVM::ReadDataLoggingBuffer() {
     }
 }
 
-int CEntityInstruDVM::AbortMeasureDataLogging() { return WriteCommandHelper(QStringLiteral(":ABOR")); }
+int CEntityInstruDVM::AbortMeasureDataLogging() {
+    return WriteCommandHelper(QStringLiteral(":ABOR"));
+}

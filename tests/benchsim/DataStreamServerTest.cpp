@@ -28,7 +28,9 @@ public:
     }
     ~CClient() { ::close(m_socket); }
     bool Connected() const { return m_connected; }
-    void Send(std::vector<unsigned char> bytes) { ASSERT_EQ(::send(m_socket, bytes.data(), bytes.size(), 0), 4); }
+    void Send(std::vector<unsigned char> bytes) {
+        ASSERT_EQ(::send(m_socket, bytes.data(), bytes.size(), 0), 4);
+    }
     std::vector<unsigned char> Read(std::size_t n) {
         std::vector<unsigned char> data(n);
         std::size_t got = 0;

@@ -77,9 +77,9 @@ TEST(Sim2280S, UnknownOrBadCommandsGoToTheErrorQueueWithoutReply) {
 TEST(Sim2280S, TriggeredMeasurementCompletesAndFillsTheBuffer) {
     CSim2280S model;
     model.SetTimeScale(1000.0);
-    for (const char* command : {":OUTP ON", ":SENS:FUNC \"CURR:DC\"", ":SENS:CURR:NPLC 0.100000", ":TRIG:COUN 1",
-                                ":TRIG:SAMP:COUN 200", ":TRACe:POINts 200", ":TRACe:CLEar", ":INIT:CONT OFF",
-                                ":STAT:OPER:INST:ISUM:ENAB 1024", ":INIT"})
+    for (const char* command : {":OUTP ON", ":SENS:FUNC \"CURR:DC\"", ":SENS:CURR:NPLC 0.100000",
+                                ":TRIG:COUN 1", ":TRIG:SAMP:COUN 200", ":TRACe:POINts 200", ":TRACe:CLEar",
+                                ":INIT:CONT OFF", ":STAT:OPER:INST:ISUM:ENAB 1024", ":INIT"})
         Send(model, command);
     unsigned event = 0;
     for (int i = 0; i < 500 && !(event & CSim2280S::MEASUREMENT_DONE); ++i) {

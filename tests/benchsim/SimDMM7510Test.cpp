@@ -46,8 +46,9 @@ std::vector<std::pair<double, double>> Samples(const std::string& block) {
 
 void SetUpCurrent(CSimDMM7510& model) {
     model.SetTimeScale(1000.0);
-    for (const char* command : {":SENS:FUNC \"CURR:DC\"", ":SENS:CURR:RANG:AUTO OFF", ":SENS:CURR:RANG 0.1",
-                                ":SENS:CURR:AZER OFF", ":SENS:CURR:NPLC 0.001", ":FORM:DATA REAL", ":FORM:BORD SWAP"})
+    for (const char* command :
+         {":SENS:FUNC \"CURR:DC\"", ":SENS:CURR:RANG:AUTO OFF", ":SENS:CURR:RANG 0.1", ":SENS:CURR:AZER OFF",
+          ":SENS:CURR:NPLC 0.001", ":FORM:DATA REAL", ":FORM:BORD SWAP"})
         Send(model, command);
 }
 

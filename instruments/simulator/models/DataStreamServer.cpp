@@ -73,7 +73,9 @@ bool PeerGone(int socket) {
 
 CDataStreamServer::CDataStreamServer(CSim2280S& model) : m_model(model) {}
 
-CDataStreamServer::~CDataStreamServer() { Stop(); }
+CDataStreamServer::~CDataStreamServer() {
+    Stop();
+}
 
 void CDataStreamServer::EncodeFrame(float value, double time, unsigned char frame[FRAME_SIZE]) {
     std::memset(frame, 0, FRAME_SIZE);
@@ -110,7 +112,8 @@ bool CDataStreamServer::Start(const std::string& address, std::uint16_t port, st
     }
     const int yes = 1;
     ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&sa), sizeof(sa)) != 0 || ::listen(m_listener, 8) != 0) {
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&sa), sizeof(sa)) != 0 ||
+        ::listen(m_listener, 8) != 0) {
         error = "data stream on " + address + ":" + std::to_string(port) + ": " + std::strerror(errno);
         ::close(m_listener);
         m_listener = -1;

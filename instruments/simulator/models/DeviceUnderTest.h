@@ -8,13 +8,13 @@ namespace benchsim {
 class CDeviceUnderTest {
 public:
     struct SProfile {
-        double sleepCurrent = 4.5e-6;   // amperes while asleep
-        double sleepNoise = 0.15e-6;    // peak noise while asleep
-        double burstCurrent = 12.0e-3;  // amperes during a burst
-        double burstNoise = 0.4e-3;     // peak noise during a burst
-        double burstPeriod = 0.1;       // seconds between bursts
-        double burstWidth = 0.002;      // seconds of each burst
-        double burstOffset = 0.013;     // first burst after this time
+        double sleepCurrent = 4.5e-6;  // amperes while asleep
+        double sleepNoise = 0.15e-6;   // peak noise while asleep
+        double burstCurrent = 12.0e-3; // amperes during a burst
+        double burstNoise = 0.4e-3;    // peak noise during a burst
+        double burstPeriod = 0.1;      // seconds between bursts
+        double burstWidth = 0.002;     // seconds of each burst
+        double burstOffset = 0.013;    // first burst after this time
     };
 
     CDeviceUnderTest() = default;

@@ -13,18 +13,18 @@ namespace {
 // Long forms of the mnemonics the two models know; every other mnemonic is kept as written.
 const std::map<std::string, std::string>& LongForms() {
     static const std::map<std::string, std::string> forms = {
-        {"ABORT", "ABOR"},       {"ACTUAL", "ACT"},         {"ATRIGGER", "ATR"},    {"AZERO", "AZER"},
-        {"BORDER", "BORD"},      {"CLEAR", "CLE"},          {"CONCURRENT", "CONC"}, {"CONTINUOUS", "CONT"},
-        {"CONTROL", "CONT"},     {"COUNT", "COUN"},         {"CURRENT", "CURR"},    {"ELEMENTS", "ELEM"},
-        {"ENABLE", "ENAB"},      {"ERROR", "ERR"},          {"EVENT", "EVEN"},      {"FETCH", "FETC"},
-        {"FORMAT", "FORM"},      {"FUNCTION", "FUNC"},      {"IMMEDIATE", "IMM"},   {"INITIATE", "INIT"},
-        {"INSTRUMENT", "INST"},  {"LEVEL", "LEV"},          {"LFREQUENCY", "LFR"},  {"LIMIT", "LIM"},
-        {"NPLCYCLES", "NPLC"},   {"OPERATION", "OPER"},     {"OUTPUT", "OUTP"},     {"POINTS", "POIN"},
-        {"PROTECTION", "PROT"},  {"RANGE", "RANG"},         {"SAMPLE", "SAMP"},     {"SENSE", "SENS"},
-        {"SLOPE", "SLOP"},       {"SOURCE", "SOUR"},        {"STATE", "STAT"},      {"STATUS", "STAT"},
-        {"SYSTEM", "SYST"},      {"TRACE", "TRAC"},         {"TRIGGER", "TRIG"},    {"TRIPPED", "TRIP"},
-        {"VOLTAGE", "VOLT"},     {"SWAPPED", "SWAP"},       {"NORMAL", "NORM"},     {"ALWAYS", "ALW"},
-        {"RISING", "RIS"},       {"FALLING", "FALL"},       {"ISUMMARY", "ISUM"},   {"DIGITIZE", "DIG"}};
+        {"ABORT", "ABOR"},      {"ACTUAL", "ACT"},     {"ATRIGGER", "ATR"},    {"AZERO", "AZER"},
+        {"BORDER", "BORD"},     {"CLEAR", "CLE"},      {"CONCURRENT", "CONC"}, {"CONTINUOUS", "CONT"},
+        {"CONTROL", "CONT"},    {"COUNT", "COUN"},     {"CURRENT", "CURR"},    {"ELEMENTS", "ELEM"},
+        {"ENABLE", "ENAB"},     {"ERROR", "ERR"},      {"EVENT", "EVEN"},      {"FETCH", "FETC"},
+        {"FORMAT", "FORM"},     {"FUNCTION", "FUNC"},  {"IMMEDIATE", "IMM"},   {"INITIATE", "INIT"},
+        {"INSTRUMENT", "INST"}, {"LEVEL", "LEV"},      {"LFREQUENCY", "LFR"},  {"LIMIT", "LIM"},
+        {"NPLCYCLES", "NPLC"},  {"OPERATION", "OPER"}, {"OUTPUT", "OUTP"},     {"POINTS", "POIN"},
+        {"PROTECTION", "PROT"}, {"RANGE", "RANG"},     {"SAMPLE", "SAMP"},     {"SENSE", "SENS"},
+        {"SLOPE", "SLOP"},      {"SOURCE", "SOUR"},    {"STATE", "STAT"},      {"STATUS", "STAT"},
+        {"SYSTEM", "SYST"},     {"TRACE", "TRAC"},     {"TRIGGER", "TRIG"},    {"TRIPPED", "TRIP"},
+        {"VOLTAGE", "VOLT"},    {"SWAPPED", "SWAP"},   {"NORMAL", "NORM"},     {"ALWAYS", "ALW"},
+        {"RISING", "RIS"},      {"FALLING", "FALL"},   {"ISUMMARY", "ISUM"},   {"DIGITIZE", "DIG"}};
     return forms;
 }
 
@@ -98,7 +98,8 @@ CScpiCommand::CScpiCommand(const std::string& text) {
     std::size_t start = 0;
     while (start <= header.size()) {
         const auto colon = header.find(':', start);
-        const std::string node = header.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        const std::string node =
+            header.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
         if (!canonical.empty())
             canonical += ':';
         canonical += ShortMnemonic(node);
@@ -118,7 +119,9 @@ std::string CScpiCommand::Text(std::size_t index) const {
     return value;
 }
 
-std::string CScpiCommand::Word(std::size_t index) const { return Upper(Text(index)); }
+std::string CScpiCommand::Word(std::size_t index) const {
+    return Upper(Text(index));
+}
 
 std::optional<double> CScpiCommand::Number(std::size_t index) const {
     const std::string text = Text(index);
@@ -148,7 +151,8 @@ void CScpiCommand::DropNode(const std::string& node) {
     for (auto at = m_header.find(inner); at != std::string::npos; at = m_header.find(inner))
         m_header.erase(at, node.size() + 1);
     const std::string tail = ":" + node;
-    if (m_header.size() > tail.size() && m_header.compare(m_header.size() - tail.size(), tail.size(), tail) == 0)
+    if (m_header.size() > tail.size() &&
+        m_header.compare(m_header.size() - tail.size(), tail.size(), tail) == 0)
         m_header.erase(m_header.size() - tail.size());
 }
 
@@ -166,7 +170,11 @@ std::vector<std::string> CScpiCommand::SplitUnits(const std::string& message) {
     return units;
 }
 
-std::string FormatExp(double value) { return platform::CFormatA("%.6E", value); }
-std::string FormatFixed(double value) { return platform::CFormatA("%.6f", value); }
+std::string FormatExp(double value) {
+    return platform::CFormatA("%.6E", value);
+}
+std::string FormatFixed(double value) {
+    return platform::CFormatA("%.6f", value);
+}
 
 } // namespace benchsim

@@ -10,13 +10,19 @@ namespace {
 constexpr double UPTIME = 1000.0;
 const double RANGES[] = {0.01, 0.1, 1.0, 10.0};
 
-std::string OnOff(bool on) { return on ? "1" : "0"; }
+std::string OnOff(bool on) {
+    return on ? "1" : "0";
+}
 
 } // namespace
 
-CSim2280S::CSim2280S() { ResetState(); }
+CSim2280S::CSim2280S() {
+    ResetState();
+}
 
-std::string CSim2280S::Identity() const { return "KEITHLEY INSTRUMENTS,MODEL 2280S-32-6,4411283,02.02.13b"; }
+std::string CSim2280S::Identity() const {
+    return "KEITHLEY INSTRUMENTS,MODEL 2280S-32-6,4411283,02.02.13b";
+}
 
 void CSim2280S::ResetState() {
     m_function = "CURR:DC";
@@ -41,7 +47,9 @@ void CSim2280S::ResetState() {
     m_haveLast = false;
 }
 
-void CSim2280S::ClearStatus() { m_isumEvent = 0; }
+void CSim2280S::ClearStatus() {
+    m_isumEvent = 0;
+}
 
 void CSim2280S::AbortMeasurement() {
     Advance();
@@ -68,7 +76,9 @@ void CSim2280S::SetProtectionTrip(const std::string& trip) {
     m_trip = trip;
 }
 
-double CSim2280S::Period() const { return m_nplc / m_lineFrequency; }
+double CSim2280S::Period() const {
+    return m_nplc / m_lineFrequency;
+}
 
 double CSim2280S::Reading(double t) const {
     if (m_function == "VOLT:DC")
@@ -83,7 +93,8 @@ void CSim2280S::Advance() {
     const double now = m_clock.Now();
     const double period = Period();
     if (m_running && !Held()) {
-        const auto made = std::min<std::uint64_t>(m_runCount, static_cast<std::uint64_t>((now - m_runStart) / period));
+        const auto made =
+            std::min<std::uint64_t>(m_runCount, static_cast<std::uint64_t>((now - m_runStart) / period));
         for (; m_runTaken < made; ++m_runTaken) {
             const double rel = static_cast<double>(m_runTaken) * period;
             m_last = {Reading(m_runStart + rel), rel};
@@ -116,7 +127,7 @@ void CSim2280S::Advance() {
 }
 
 std::vector<CSim2280S::SStreamReading> CSim2280S::TakeStreamReadings(std::uint64_t& run, std::uint64_t& next,
-                                                                      std::size_t max) {
+                                                                     std::size_t max) {
     std::lock_guard lock(m_mutex);
     std::vector<SStreamReading> readings;
     if (!m_continuous)

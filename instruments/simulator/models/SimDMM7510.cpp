@@ -13,7 +13,9 @@ const double RANGES[] = {10e-6, 100e-6, 1e-3, 10e-3, 100e-3, 1.0, 3.0};
 constexpr std::uint64_t SCAN_LIMIT = 4000000;
 constexpr double BATTERY_VOLTAGE = 3.3;
 
-std::string OnOff(bool on) { return on ? "1" : "0"; }
+std::string OnOff(bool on) {
+    return on ? "1" : "0";
+}
 
 template <typename T> void Append(std::string& out, T value, bool littleEndian) {
     char bytes[sizeof(T)];
@@ -26,9 +28,13 @@ template <typename T> void Append(std::string& out, T value, bool littleEndian) 
 
 } // namespace
 
-CSimDMM7510::CSimDMM7510() { ResetState(); }
+CSimDMM7510::CSimDMM7510() {
+    ResetState();
+}
 
-std::string CSimDMM7510::Identity() const { return "KEITHLEY INSTRUMENTS,MODEL DMM7510,04512873,1.7.7b"; }
+std::string CSimDMM7510::Identity() const {
+    return "KEITHLEY INSTRUMENTS,MODEL DMM7510,04512873,1.7.7b";
+}
 
 void CSimDMM7510::ResetState() {
     m_function = "VOLT:DC";
@@ -86,12 +92,12 @@ bool CSimDMM7510::FindEdge(double now) {
     const bool rising = m_atrSlope == "RIS";
     for (; m_scanned < end; ++m_scanned) {
         const double value = m_dut.Current(m_runStart + static_cast<double>(m_scanned) * period);
-        const bool crossed =
-            m_scanned > 0 && (rising ? (m_previous < m_atrLevel && value >= m_atrLevel)
-                                     : (m_previous > m_atrLevel && value <= m_atrLevel));
+        const bool crossed = m_scanned > 0 && (rising ? (m_previous < m_atrLevel && value >= m_atrLevel)
+                                                      : (m_previous > m_atrLevel && value <= m_atrLevel));
         m_previous = value;
         if (crossed) {
-            const auto post = static_cast<std::uint64_t>(std::llround(static_cast<double>(m_points) * m_position / 100.0));
+            const auto post =
+                static_cast<std::uint64_t>(std::llround(static_cast<double>(m_points) * m_position / 100.0));
             const std::uint64_t pre = std::min(m_scanned, m_points - post);
             m_bufferStart = m_runStart + static_cast<double>(m_scanned - pre) * period;
             m_target = pre + post;
@@ -198,7 +204,8 @@ CSimDMM7510::eResult CSimDMM7510::HandleSense(const CScpiCommand& command, std::
         const std::string function = command.Word(0);
         if (function == "CURR:DC" || function == "CURR" || function == "CURRENT" || function == "CURRENT:DC")
             m_function = "CURR:DC";
-        else if (function == "VOLT:DC" || function == "VOLT" || function == "VOLTAGE" || function == "VOLTAGE:DC")
+        else if (function == "VOLT:DC" || function == "VOLT" || function == "VOLTAGE" ||
+                 function == "VOLTAGE:DC")
             m_function = "VOLT:DC";
         else
             return eResult::BadParameter;
@@ -307,14 +314,15 @@ CSimDMM7510::eResult CSimDMM7510::HandleTrigger(const CScpiCommand& command, std
     }
     if (h == "*TRG" && !q) {
         if (m_state == eState::Running && m_waitingForEvent && m_event == "COMM") {
-            const auto post = static_cast<std::uint64_t>(std::llround(static_cast<double>(m_points) * m_position / 100.0));
+            const auto post =
+                static_cast<std::uint64_t>(std::llround(static_cast<double>(m_points) * m_position / 100.0));
             m_waitingForEvent = false;
             m_target = std::min(m_points, m_count + post);
         }
         return eResult::Done;
     }
     if (h == "TRIG:STAT" && q) {
-        const char* state = m_state == eState::Running ? (m_waitingForEvent ? "WAITING" : "RUNNING")
+        const char* state = m_state == eState::Running   ? (m_waitingForEvent ? "WAITING" : "RUNNING")
                             : m_state == eState::Aborted ? "ABORTED"
                                                          : "IDLE";
         reply = std::string(state) + ";" + state + ";" + (m_state == eState::Idle ? "3" : "2");

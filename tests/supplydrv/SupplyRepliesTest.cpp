@@ -1,0 +1,152 @@
+#include "instruments/simulator/bench/SimulatedInstrument.h"
+#include "platform/Event.h"
+#include "supplydrv/EntityInstruDCPS.h"
+#include "tests/drivertest/ScriptedModel.h"
+#include "tests/supplydrv/SupplyFixture.h"
+
+#include <chrono>
+#include <future>
+
+namespace {
+
+using namespace std::chrono_literals;
+using benchsim::CFaultSwitches;
+
+// Reply forms of a real instrument that the simulator does not produce, over a real socket.
+class SupplyReplies : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(m_instrument.Start("127.0.0.1", -1, 0, 0, error)) << error;
+        CParameterInstruDCSource record;
+        record.Resource = QString::fromStdString(m_instrument.SocketResource());
+        record.Timeout = "300";
+        m_driver.SetParameterInstru(record);
+        ASSERT_EQ(m_driver.SetInstrumentControlDCPS(), 1);
+    }
+    drivertest::CScriptedModel m_model;
+    benchsim::CSimulatedInstrument m_instrument{m_model};
+    CEntityInstruDCPS m_driver;
+};
+
+TEST_F(SupplyReplies, RangeReplies) {
+    struct SCase {
+        const char* reply;
+        int result, index;
+    };
+    const SCase cases[] = {{"100mA", 1, 1}, {"10 MA", 1, 0}, {"0.1", 1, 1},    {"1.000000E+01", 1, 3},
+                           {"1", 1, 2},     {"100", 0, -1},  {"10 μA", 0, -1}, {"junk", 0, -1}};
+    for (const SCase& c : cases) {
+        m_model.SetReply(":SENS:CURR:DC:RANG?", c.reply);
+        int index = -1;
+        EXPECT_EQ(m_driver.GetCurrentRange(index), c.result) << c.reply;
+        EXPECT_EQ(index, c.index) << c.reply;
+    }
+}
+
+TEST_F(SupplyReplies, ProtectionTripReplies) {
+    struct SCase {
+        const char* reply;
+        unsigned trip;
+    };
+    const SCase cases[] = {{"OVP,OCP", 1}, {"ovp", 2},  {"OTP", 3}, {"RVS", 4},
+                           {"OPS", 5},     {"NONE", 0}, {"huh", 6}};
+    for (const SCase& c : cases) {
+        m_model.SetReply(":OUTP:PROT:TRIP?", c.reply);
+        EXPECT_EQ(m_driver.CheckProtectionTripped(), c.trip) << c.reply;
+    }
+}
+
+TEST_F(SupplyReplies, SwitchAndFunctionReplies) {
+    struct SCase {
+        const char* reply;
+        int on;
+    };
+    for (const SCase& c : {SCase{"ON", 1}, SCase{"on", 1}, SCase{"1", 1}, SCase{"0", 0}, SCase{"OFF", 0}}) {
+        m_model.SetReply(":OUTP?", c.reply);
+        int on = -1;
+        EXPECT_EQ(m_driver.GetOutputState(on), 1);
+        EXPECT_EQ(on, c.on) << c.reply;
+    }
+    struct SFunction {
+        const char* reply;
+        int result, type;
+    };
+    for (const SFunction& c : {SFunction{"\"volt:dc\"", 1, 1}, SFunction{"CURR", 1, 2},
+                               SFunction{"CONC:DC", 1, 3}, SFunction{"RES", 0, 0}}) {
+        m_model.SetReply(":SENS:FUNC?", c.reply);
+        int type = -1;
+        EXPECT_EQ(m_driver.GetFunctionType(type), c.result) << c.reply;
+        EXPECT_EQ(type, c.type) << c.reply;
+    }
+}
+
+TEST_F(SupplyReplies, MissingRepliesFail) {
+    int on = 0;
+    EXPECT_EQ(m_driver.GetOutputState(on), 0);
+    EXPECT_EQ(m_driver.CheckProtectionTripped(), 6u);
+}
+
+TEST_F(SupplyReplies, DrainEndsOnTheStopEvent) {
+    // An event register that never drains.
+    for (const char* query : {":OUTP?", ":STAT:OPER:INST:ISUM:EVEN?"})
+        m_model.SetReply(query, "1");
+    m_model.SetReply(":OUTP:PROT:TRIP?", "NONE");
+    m_model.SetReply(":SYSTem:ERRor:COUNt?", "0");
+    platform::CEvent stop(false, false);
+    m_driver.SetParentWndPtr(nullptr, &stop);
+    auto result = std::async(std::launch::async, [&] { return m_driver.InitMeasAndWaitForResult_CurrDC(); });
+    std::this_thread::sleep_for(250ms);
+    stop.Set();
+    ASSERT_EQ(result.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(result.get(), 0);
+}
+
+TEST_F(SupplyReplies, DrainEndsAfterTheTimeout) {
+    for (const char* query : {":OUTP?", ":STAT:OPER:INST:ISUM:EVEN?"})
+        m_model.SetReply(query, "1");
+    m_model.SetReply(":OUTP:PROT:TRIP?", "NONE");
+    m_model.SetReply(":SYSTem:ERRor:COUNt?", "0");
+    CParameterInstruDCSource record;
+    record.Resource = QString::fromStdString(m_instrument.SocketResource());
+    record.Timeout = "300";
+    m_driver.SetTriggerTimeout(record); // the driver takes the record's time-out
+    auto result = std::async(std::launch::async, [&] { return m_driver.InitMeasAndWaitForResult_CurrDC(); });
+    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(result.get(), 0);
+}
+
+// Faults of the link, on the simulated supply.
+class SupplyFaults : public supplytest::CSupplyFixture {};
+
+TEST_P(SupplyFaults, DroppedLinkFailsAndTheNextCheckReconnects) {
+    int on = -1;
+    m_bench.SupplyHost().Faults().Set(CFaultSwitches::eDropMidReply, true);
+    EXPECT_EQ(m_driver.GetOutputState(on), 0);
+    m_bench.SupplyHost().Faults().ClearAll();
+    EXPECT_EQ(m_driver.SetInstrumentControlDCPS(), 1);
+    EXPECT_EQ(m_driver.GetOutputState(on), 1);
+}
+
+TEST_P(SupplyFaults, GarbageAndStalledRepliesFailWithoutHanging) {
+    m_record.Timeout = "400";
+    m_driver.SetParameterInstru(m_record);
+    for (const auto fault : {CFaultSwitches::eGarbage, CFaultSwitches::eStall}) {
+        m_bench.SupplyHost().Faults().ClearAll();
+        m_bench.SupplyHost().Faults().Set(fault, true);
+        auto result = std::async(std::launch::async, [&] {
+            int range = -1;
+            return std::make_pair(m_driver.GetCurrentRange(range), m_driver.CheckProtectionTripped());
+        });
+        ASSERT_EQ(result.wait_for(10s), std::future_status::ready);
+        const auto [range, trip] = result.get();
+        EXPECT_EQ(range, 0);
+        EXPECT_EQ(trip, 6u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, SupplyFaults,
+                         ::testing::Values(supplytest::eTransport::Vxi11, supplytest::eTransport::Socket),
+                         supplytest::TransportName);
+
+} // namespace
