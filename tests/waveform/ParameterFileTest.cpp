@@ -1,0 +1,167 @@
+#include "waveform/traceprefs/ParameterFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ParameterFileTest : public ::testing::Test {
+protected:
+    QString PathOf(const QString& name) const { return m_dir.filePath(name); }
+    void WriteFile(const QString& name, const QByteArray& bytes) const {
+        QFile file(PathOf(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QTemporaryDir m_dir;
+};
+
+CParameterWaveform EditedRecord() {
+    CParameterWaveform r;
+    r.ScaleTextHori = QStringLiteral("时间 (ms)");
+    r.ScaleTextVert = QStringLiteral("Current");
+    r.HoriMaxZoom = 12.5;
+    r.HoriMinZoom = -1.25;
+    r.VertMaxZoom = 0.003;
+    r.VertMinZoom = -0.002;
+    r.AxisWidth = 3;
+    r.AxisStyle = 4;
+    r.ColorAxis = 0x123456;
+    r.ColorAxisBkGnd = 0xFFFFFF;
+    r.ColorAxisText = 0x00FF00;
+    r.LineStyle = 2;
+    r.HoriUnitFixed = 0;
+    r.ChartName = QStringLiteral("电压波形曲线");
+    for (int n = 0; n < 4; ++n) {
+        r.Styles[n].LineWidth = n + 2;
+        r.Styles[n].LineColor = 0x102030u * static_cast<unsigned>(n + 1);
+    }
+    return r;
+}
+
+TEST_F(ParameterFileTest, EveryStoredFieldRoundTripsAndUnstoredFieldsStay) {
+    CParameterWaveform saved = EditedRecord();
+    ASSERT_EQ(DLL_SaveParameterToFile(PathOf("Waveform.xml"), &saved), 1);
+
+    CParameterWaveform loaded;
+    loaded.ScaleTextVertLeft = QStringLiteral("left");
+    loaded.VertLeftMaxZoom = 7.0;
+    loaded.VertLeftMinZoom = 2.0;
+    loaded.Styles[2].Visible = 1;
+    ASSERT_EQ(DLL_LoadParameterFromFile(PathOf("Waveform.xml"), &loaded), 1);
+    EXPECT_EQ(loaded.ScaleTextHori, saved.ScaleTextHori);
+    EXPECT_EQ(loaded.ScaleTextVert, saved.ScaleTextVert);
+    EXPECT_DOUBLE_EQ(loaded.HoriMaxZoom, 12.5);
+    EXPECT_DOUBLE_EQ(loaded.HoriMinZoom, -1.25);
+    EXPECT_DOUBLE_EQ(loaded.VertMaxZoom, 0.003);
+    EXPECT_DOUBLE_EQ(loaded.VertMinZoom, -0.002);
+    EXPECT_EQ(loaded.AxisWidth, 3);
+    EXPECT_EQ(loaded.AxisStyle, 4);
+    EXPECT_EQ(loaded.ColorAxis, 0x123456u);
+    EXPECT_EQ(loaded.ColorAxisBkGnd, 0xFFFFFFu);
+    EXPECT_EQ(loaded.ColorAxisText, 0x00FF00u);
+    EXPECT_EQ(loaded.LineStyle, 2);
+    EXPECT_EQ(loaded.HoriUnitFixed, 0);
+    EXPECT_EQ(loaded.ChartName, saved.ChartName);
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_EQ(loaded.Styles[n].LineWidth, n + 2) << "line " << n;
+        EXPECT_EQ(loaded.Styles[n].LineColor, 0x102030u * static_cast<unsigned>(n + 1)) << "line " << n;
+    }
+    EXPECT_EQ(loaded.ScaleTextVertLeft, QStringLiteral("left"));
+    EXPECT_DOUBLE_EQ(loaded.VertLeftMaxZoom, 7.0);
+    EXPECT_DOUBLE_EQ(loaded.VertLeftMinZoom, 2.0);
+    EXPECT_EQ(loaded.Styles[0].Visible, 1);
+    EXPECT_EQ(loaded.Styles[2].Visible, 1);
+    EXPECT_EQ(loaded.Styles[1].Visible, 0);
+}
+
+TEST_F(ParameterFileTest, TheFileHoldsTheStoredTexts) {
+    CParameterWaveform record;
+    ASSERT_EQ(DLL_SaveParameterToFile(PathOf("w.xml"), &record), 1);
+    QFile file(PathOf("w.xml"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("encoding=\"GB2312\""));
+    EXPECT_TRUE(text.contains("<ColorAxis Value=\"13882323\""));
+    EXPECT_TRUE(text.contains("<HoriMaxZoom Value=\"10.000000\""));
+    EXPECT_TRUE(text.contains("<LineIndex_0 LineWidth=\"1\" LineColor=\"0xFF0000\""));
+    EXPECT_TRUE(text.contains("<LineIndex_1 LineWidth=\"1\" LineColor=\"0xCBC0FF\""));
+    EXPECT_FALSE(text.contains("VertLeft"));
+    EXPECT_FALSE(text.contains("Visible"));
+    EXPECT_LT(text.indexOf("<ScaleTextHori"), text.indexOf("<ChartName"));
+    EXPECT_LT(text.indexOf("<ChartName"), text.indexOf("<Styles"));
+}
+
+struct CReadCase {
+    const char* name;
+    const char* body;
+    int result;
+    bool changed;
+};
+
+TEST_F(ParameterFileTest, ReadingRules) {
+    const CReadCase cases[] = {
+        {"wrong root", "<Other><ParametersWaveform><AxisWidth Value=\"5\"/></ParametersWaveform></Other>", 0,
+         false},
+        {"root in other case",
+         "<lumorasuite><ParametersWaveform><AxisWidth Value=\"5\"/></ParametersWaveform></lumorasuite>", 0,
+         false},
+        {"no parameters", "<LumoraSuite><Other/></LumoraSuite>", 1, false},
+        {"not XML", "<LumoraSuite><ParametersWaveform>", 0, false},
+    };
+    for (const CReadCase& c : cases) {
+        WriteFile("case.xml",
+                  QByteArray("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n") + c.body);
+        CParameterWaveform record = EditedRecord();
+        const CParameterWaveform before = record;
+        EXPECT_EQ(DLL_LoadParameterFromFile(PathOf("case.xml"), &record), c.result) << c.name;
+        EXPECT_EQ(record.AxisWidth, before.AxisWidth) << c.name;
+        EXPECT_EQ(record.ChartName, before.ChartName) << c.name;
+        EXPECT_EQ(record.Styles[1].LineColor, before.Styles[1].LineColor) << c.name;
+    }
+    CParameterWaveform record;
+    EXPECT_EQ(DLL_LoadParameterFromFile(PathOf("missing.xml"), &record), 0);
+    EXPECT_EQ(DLL_LoadParameterFromFile(PathOf("case.xml"), nullptr), 0);
+    EXPECT_EQ(DLL_SaveParameterToFile(PathOf("x.xml"), nullptr), 0);
+}
+
+TEST_F(ParameterFileTest, ValuesAreParsedAsTheFileWritesThem) {
+    WriteFile(
+        "v.xml",
+        "<?xml version=\"1.0\" ?>\n<LumoraSuite><ParametersWaveform>"
+        "<ColorAxisBkGnd Value=\"16777215\"/><AxisWidth Value=\"abc\"/><HoriMaxZoom Value=\"x\"/>"
+        "<LineStyle/>"
+        "<Styles><LineIndex_0 LineColor=\"0xCBC0FF\"/><LineIndex_1 LineColor=\"CBC0FF\" LineWidth=\"4\"/>"
+        "<LineIndex_3 LineWidth=\"2\"/></Styles>"
+        "</ParametersWaveform></LumoraSuite>");
+    CParameterWaveform record;
+    record.ColorAxisBkGnd = 0;
+    record.LineStyle = 3;
+    ASSERT_EQ(DLL_LoadParameterFromFile(PathOf("v.xml"), &record), 1);
+    EXPECT_EQ(record.ColorAxisBkGnd, 0xFFFFFFu);
+    EXPECT_EQ(record.AxisWidth, 0);
+    EXPECT_DOUBLE_EQ(record.HoriMaxZoom, 0.0);
+    EXPECT_EQ(record.LineStyle, 3);
+    EXPECT_EQ(record.Styles[0].LineColor, 0xCBC0FFu);
+    EXPECT_EQ(record.Styles[1].LineColor, 0xCBC0FFu);
+    EXPECT_EQ(record.Styles[1].LineWidth, 4);
+    EXPECT_EQ(record.Styles[2].LineColor, 0x800080u);
+    EXPECT_EQ(record.Styles[3].LineWidth, 2);
+    EXPECT_EQ(record.Styles[3].LineColor, 0x008000u);
+    EXPECT_EQ(record.ScaleTextHori, QStringLiteral("时间 (s)"));
+}
+
+TEST_F(ParameterFileTest, AValueThatIsNotCodePageTextEndsTheRead) {
+    WriteFile("bad.xml",
+              QByteArray("<?xml version=\"1.0\" ?>\n<LumoraSuite><ParametersWaveform>"
+                         "<AxisWidth Value=\"6\"/><ChartName Value=\"\x81\"/><LineStyle Value=\"2\"/>"
+                         "</ParametersWaveform></LumoraSuite>"));
+    CParameterWaveform record;
+    EXPECT_EQ(DLL_LoadParameterFromFile(PathOf("bad.xml"), &record), 0);
+    EXPECT_EQ(record.AxisWidth, 6);
+    EXPECT_EQ(record.ChartName, QStringLiteral("电流波形曲线"));
+}
+
+} // namespace

@@ -1,0 +1,177 @@
+#include "waveform/common/LineSummary.h"
+#include "waveform/common/MarkerSnap.h"
+#include "waveform/common/NiceValues.h"
+#include "waveform/common/PlotFormat.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+
+namespace {
+
+using namespace waveform;
+
+TEST(PlotHelpers, NiceValues) {
+    struct {
+        double x, upper, lower, center;
+    } rows[] = {
+        {3.7, 5, 2.5, 3}, {0.0123, 0.02, 0.01, 0.01}, {10, 10, 5, 10}, {-420, -500, -250, -400},
+        {1.0, 1, 1, 1},   {2.2, 2.5, 2, 2},            {3.94, 5, 2.5, 3}, {3.96, 5, 2.5, 4},
+    };
+    for (const auto& r : rows) {
+        EXPECT_NEAR(GetAdjacentScaleVertUpper(r.x), r.upper, 1e-12 * std::fabs(r.upper)) << r.x;
+        EXPECT_NEAR(GetAdjacentScaleVertLower(r.x), r.lower, 1e-12 * std::fabs(r.lower)) << r.x;
+        EXPECT_NEAR(GetAdjacentScaleVertCenter(r.x), r.center, 1e-12 * std::fabs(r.center)) << r.x;
+    }
+    EXPECT_EQ(GetAdjacentScaleVertUpper(1e-21), 1e-21);
+}
+
+TEST(PlotHelpers, AlignAxisYStepsAndRefusesSpansWithoutAStep) {
+    double value = 7.3;
+    EXPECT_DOUBLE_EQ(AlignAxisY(0.3, value), 0.5);
+    EXPECT_DOUBLE_EQ(value, 7.0);
+    value = 1.0;
+    EXPECT_DOUBLE_EQ(AlignAxisY(1.5e-6, value), 2e-6);
+    const double noStep[] = {0.0, -1.0, std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+    for (double span : noStep) {
+        value = 3.0;
+        EXPECT_EQ(AlignAxisY(span, value), 0.0) << span;
+        EXPECT_EQ(value, 3.0) << span;
+    }
+}
+
+TEST(PlotHelpers, Formatters) {
+    EXPECT_EQ(FormatFloatText(0.1), QStringLiteral("0.1"));
+    EXPECT_EQ(FormatFloatText(12.0), QStringLiteral("12"));
+    EXPECT_EQ(FormatFloatText(1.5e-7), QStringLiteral("1.5e-07"));
+    EXPECT_EQ(FormatFloatText(0.0), QStringLiteral("0"));
+    EXPECT_EQ(FormatDoubleText(2.5), QStringLiteral("2.5"));
+    EXPECT_EQ(FormatDoubleText(3.0), QStringLiteral("3"));
+}
+
+// Drawn values as the line shows them: an excluded sample keeps the previous value.
+std::vector<double> HeldValues(const std::vector<double>& y, const std::vector<unsigned>& excluded) {
+    std::vector<double> held(y.size(), std::numeric_limits<double>::quiet_NaN());
+    double last = std::numeric_limits<double>::quiet_NaN();
+    std::size_t e = 0;
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        if (e < excluded.size() && excluded[e] == i)
+            ++e;
+        else
+            last = y[i];
+        held[i] = last;
+    }
+    return held;
+}
+
+TEST(LineSummary, RangesAgreeWithEverySampleAndAppendsMatchARebuild) {
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    const std::size_t n = 70000;
+    std::vector<double> y(n);
+    std::vector<unsigned> excluded;
+    for (std::size_t i = 0; i < n; ++i) {
+        y[i] = noise(rng);
+        if (i < 40 || rng() % 50 == 0 || (i > 30000 && i < 30500))
+            excluded.push_back(static_cast<unsigned>(i));
+    }
+    CLineSummary built, appended;
+    built.Rebuild(y.data(), n, excluded);
+    for (std::size_t at = 0; at < n;) {
+        at = std::min(n, at + 1 + rng() % 5000);
+        appended.Append(y.data(), at, excluded);
+    }
+    const std::vector<double> held = HeldValues(y, excluded);
+    for (int trial = 0; trial < 400; ++trial) {
+        std::size_t a = rng() % n, b = rng() % n;
+        if (a > b)
+            std::swap(a, b);
+        b = std::min(n, b + 1 + (trial % 3 == 0 ? 0 : rng() % 40));
+        double mn = NAN, mx = NAN, sum = 0, smin = 0, smax = 0;
+        std::size_t count = 0;
+        for (std::size_t i = a; i < b; ++i) {
+            if (!std::isnan(held[i])) {
+                mn = std::isnan(mn) ? held[i] : std::min(mn, held[i]);
+                mx = std::isnan(mx) ? held[i] : std::max(mx, held[i]);
+            }
+            if (!std::binary_search(excluded.begin(), excluded.end(), static_cast<unsigned>(i))) {
+                smin = count ? std::min(smin, y[i]) : y[i];
+                smax = count ? std::max(smax, y[i]) : y[i];
+                sum += y[i];
+                ++count;
+            }
+        }
+        for (const CLineSummary* s : {&built, &appended}) {
+            const CDrawnSpan span = s->DrawnRange(y.data(), excluded, a, b);
+            ASSERT_EQ(span.Valid, !std::isnan(mx)) << a << ".." << b;
+            if (span.Valid) {
+                EXPECT_EQ(span.Min, mn) << a << ".." << b;
+                EXPECT_EQ(span.Max, mx) << a << ".." << b;
+                if (!std::isnan(held[a])) {
+                    EXPECT_EQ(span.First, held[a]) << a;
+                }
+                EXPECT_EQ(span.Last, held[b - 1]) << b;
+            }
+            const CSampleStatistics st = s->Statistics(y.data(), excluded, a, b);
+            ASSERT_EQ(st.Count, count) << a << ".." << b;
+            if (count) {
+                EXPECT_EQ(st.Min, smin);
+                EXPECT_EQ(st.Max, smax);
+                EXPECT_NEAR(st.Sum, sum, 1e-9 * static_cast<double>(count));
+            }
+        }
+    }
+    EXPECT_LT(built.MemoryBytes(), n * 4);
+}
+
+CLineData MakeLine(std::vector<double> x, std::vector<double> y, std::vector<unsigned> excluded) {
+    CLineData line;
+    line.X = std::move(x);
+    line.Y = std::move(y);
+    line.Excluded = std::move(excluded);
+    line.Summary.Rebuild(line.Y.data(), line.Y.size(), line.Excluded);
+    return line;
+}
+
+TEST(MarkerStatistics, SkipsExcludedSamplesAndIsNotValidWhenNoneRemain) {
+    const CLineData line = MakeLine({0, 1, 2, 3, 4}, {5, 2e38, 1, 3, 2e38}, {1, 4});
+    const CMarkerStatistics s = MarkerStatistics(line, 3, 0);
+    EXPECT_EQ(s.Valid, 1);
+    EXPECT_EQ(s.Maximum, 5);
+    EXPECT_EQ(s.Minimum, 1);
+    EXPECT_DOUBLE_EQ(s.Mean, 3);
+    EXPECT_DOUBLE_EQ(s.Product, 3.0 * 3 / 1000);
+
+    const CLineData allExcluded = MakeLine({0, 1, 2}, {2e38, 2e38, 2e38}, {0, 1, 2});
+    EXPECT_EQ(MarkerStatistics(allExcluded, 0, 2).Valid, 0);
+    EXPECT_EQ(MarkerStatistics(line, 2, 2).Valid, 0);
+    EXPECT_EQ(MarkerStatistics(line, 0, 5).Valid, 0);
+}
+
+TEST(MarkerSnap, SparseSamplesTakeTheNearerSampleAndDenseOnesTheirFraction) {
+    CLineData line = MakeLine({0, 1, 2, 3, 4}, {0, 1, 2, 3, 4}, {});
+    CPlotMapping m;
+    m.area = {0, 0, 400, 100};
+    m.hMin = 0;
+    m.hMax = 4;
+    const CDrawnRange drawn{true, 0, 4, 0, 400};
+    EXPECT_EQ(SnapToSample(line, drawn, m, 140).Index, 1u);
+    EXPECT_EQ(SnapToSample(line, drawn, m, 160).Index, 2u);
+    EXPECT_EQ(SnapToSample(line, drawn, m, 150).Index, 2u) << "a tie takes the later sample";
+    EXPECT_EQ(SnapToSample(line, drawn, m, 900).Index, 4u);
+    EXPECT_FALSE(SnapToSample(line, CDrawnRange{}, m, 100).Found);
+
+    std::vector<double> x(4000), y(4000);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        x[i] = y[i] = static_cast<double>(i);
+    CLineData dense = MakeLine(x, y, {});
+    m.hMax = 3999;
+    const CDrawnRange denseDrawn{true, 0, 3999, 0, 400};
+    EXPECT_EQ(SnapToSample(dense, denseDrawn, m, 100).Index, 1000u);
+    EXPECT_EQ(SnapToSample(dense, denseDrawn, m, -5).Index, 0u);
+    EXPECT_EQ(SnapToSample(dense, denseDrawn, m, 500).Index, 3999u);
+}
+
+} // namespace

@@ -1,0 +1,214 @@
+#include "waveform/common/LinePainter.h"
+
+#include <QPolygon>
+#include <QVarLengthArray>
+#include <algorithm>
+#include <cmath>
+
+namespace waveform {
+
+namespace {
+
+constexpr COLORREF kExcludedTickColor = 0x0000FF;
+
+struct CPointF {
+    double x, y;
+};
+
+bool Inside(const CPointF& p) {
+    return std::fabs(p.x) <= kPixelLimit && std::fabs(p.y) <= kPixelLimit;
+}
+
+// Clips the segment to the square of kPixelLimit (Liang-Barsky) so that its direction is kept.
+bool ClipToLimit(CPointF& a, CPointF& b) {
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x + kPixelLimit, kPixelLimit - a.x, a.y + kPixelLimit, kPixelLimit - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const CPointF start{a.x + t0 * dx, a.y + t0 * dy}, end{a.x + t1 * dx, a.y + t1 * dy};
+    a = start;
+    b = end;
+    return true;
+}
+
+QPoint ToPoint(const CPointF& p) {
+    return QPoint(ToPixel(p.x), ToPixel(p.y));
+}
+
+// Collects the joined line as polylines of int points; a segment that reaches beyond the pixel limit
+// is clipped on its own.
+class CPolylineBuilder {
+public:
+    explicit CPolylineBuilder(QPainter& painter) : m_painter(painter) {}
+
+    void Add(CPointF p) {
+        if (std::isnan(p.x) || std::isnan(p.y))
+            return;
+        if (m_hasLast && Inside(p) && Inside(m_last)) {
+            Push(ToPoint(p));
+        } else if (m_hasLast) {
+            CPointF a = m_last, b = p;
+            Flush();
+            if (ClipToLimit(a, b))
+                m_painter.drawLine(ToPoint(a), ToPoint(b));
+            if (Inside(p))
+                Push(ToPoint(p));
+        } else if (Inside(p)) {
+            Push(ToPoint(p));
+        }
+        m_last = p;
+        m_hasLast = true;
+    }
+
+    void Flush() {
+        if (m_points.size() == 1)
+            m_painter.drawPoint(m_points[0]);
+        else if (m_points.size() > 1)
+            m_painter.drawPolyline(m_points);
+        m_points.clear();
+    }
+
+private:
+    void Push(QPoint p) {
+        if (m_points.isEmpty() || m_points.back() != p)
+            m_points.append(p);
+    }
+
+    QPainter& m_painter;
+    QPolygon m_points;
+    CPointF m_last{0, 0};
+    bool m_hasLast = false;
+};
+
+void DrawSymbol(QPainter& painter, int lineStyle, int x, int y) {
+    switch (lineStyle) {
+    case 1: {
+        const QPoint diamond[4] = {{x - 5, y - 5}, {x, y - 10}, {x + 5, y - 5}, {x, y}};
+        painter.drawPolygon(diamond, 4);
+        break;
+    }
+    case 2:
+        painter.drawLine(x - 5, y - 5, x + 5, y + 5);
+        painter.drawLine(x - 5, y + 5, x + 5, y - 5);
+        break;
+    default:
+        painter.drawRect(x - 5, y - 5, 10, 10);
+        break;
+    }
+}
+
+bool HasExcluded(const std::vector<unsigned>& excluded, std::size_t begin, std::size_t end) {
+    auto it = std::lower_bound(excluded.begin(), excluded.end(), begin);
+    return it != excluded.end() && *it < end;
+}
+
+} // namespace
+
+CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMapping& mapping,
+                     const CLineStyle& style, int lineStyle) {
+    CDrawnRange drawn;
+    const std::size_t count = line.Count();
+    if (count < 2 || mapping.area.IsEmpty() || !(mapping.hMax > mapping.hMin) ||
+        !(mapping.vMax > mapping.vMin))
+        return drawn;
+    const double* x = line.X.data();
+    const double* y = line.Y.data();
+
+    // One sample before the first inside the view and one after the last, found on the ascending time.
+    std::size_t first = static_cast<std::size_t>(std::upper_bound(x, x + count, mapping.hMin) - x);
+    first = first > 0 ? first - 1 : 0;
+    std::size_t end = static_cast<std::size_t>(std::lower_bound(x, x + count, mapping.hMax) - x);
+    end = std::min(end, count - 1);
+    if (end < first)
+        end = first;
+    drawn.Drawn = true;
+    drawn.FirstIndex = static_cast<int>(first);
+    drawn.EndIndex = static_cast<int>(end);
+    drawn.FirstX = mapping.XPixel(x[first]);
+    drawn.LastX = mapping.XPixel(x[end]);
+
+    painter.save();
+    painter.setClipRect(mapping.area.WithEdges());
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen = style.DrawPen();
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter.setPen(pen);
+    painter.setBrush(style.DrawBrush());
+
+    const std::size_t samples = end - first + 1;
+    const bool everySymbol = samples < static_cast<std::size_t>(mapping.area.Width());
+    const bool ticks = !line.Excluded.empty();
+    QVarLengthArray<int, 256> tickColumns;
+    CPolylineBuilder polyline(painter);
+
+    std::size_t i = first;
+    while (i <= end) {
+        const int column = mapping.XPixel(x[i]);
+        // The first sample of the next column: gallop, then halve.
+        std::size_t lo = i, step = 1, hi = i + 1;
+        while (hi <= end && mapping.XPixel(x[hi]) <= column) {
+            lo = hi;
+            step *= 2;
+            hi = i + step;
+        }
+        hi = std::min(hi, end + 1);
+        while (hi - lo > 1) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (mapping.XPixel(x[mid]) <= column)
+                lo = mid;
+            else
+                hi = mid;
+        }
+        const std::size_t next = hi;
+        if (ticks && HasExcluded(line.Excluded, i, next))
+            tickColumns.append(column);
+        if (lineStyle == 0 || !everySymbol) {
+            const CDrawnSpan span = line.Summary.DrawnRange(y, line.Excluded, i, next);
+            if (span.Valid) {
+                const double cx = mapping.XRaw(x[i]);
+                if (lineStyle == 0) {
+                    polyline.Add({cx, mapping.YRaw(span.First)});
+                    polyline.Add({cx, mapping.YRaw(span.Min)});
+                    polyline.Add({cx, mapping.YRaw(span.Max)});
+                    polyline.Add({cx, mapping.YRaw(span.Last)});
+                } else {
+                    DrawSymbol(painter, lineStyle, column, mapping.YPixel(span.Min));
+                    DrawSymbol(painter, lineStyle, column, mapping.YPixel(span.Max));
+                }
+            }
+        } else {
+            for (std::size_t k = i; k < next; ++k) {
+                const CDrawnSpan one = line.Summary.DrawnRange(y, line.Excluded, k, k + 1);
+                if (one.Valid)
+                    DrawSymbol(painter, lineStyle, mapping.XPixel(x[k]), mapping.YPixel(one.First));
+            }
+        }
+        i = next;
+    }
+    polyline.Flush();
+
+    if (!tickColumns.isEmpty()) {
+        const QColor red = ToQColor(kExcludedTickColor);
+        for (int column : tickColumns)
+            painter.fillRect(QRect(column, mapping.area.top, 2, 4), red);
+    }
+    painter.restore();
+    return drawn;
+}
+
+} // namespace waveform

@@ -1,0 +1,264 @@
+#include "waveform/common/LineSummary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace waveform {
+
+namespace {
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+constexpr std::size_t B = CLineSummary::kFanOut;
+
+// Walks the excluded indices (ascending) alongside the samples.
+class CExcludedCursor {
+public:
+    CExcludedCursor(const std::vector<unsigned>& excluded, std::size_t from)
+        : m_excluded(excluded),
+          m_at(static_cast<std::size_t>(std::lower_bound(excluded.begin(), excluded.end(), from) -
+                                        excluded.begin())) {}
+
+    bool IsExcluded(std::size_t index) {
+        while (m_at < m_excluded.size() && m_excluded[m_at] < index)
+            ++m_at;
+        return m_at < m_excluded.size() && m_excluded[m_at] == index;
+    }
+
+private:
+    const std::vector<unsigned>& m_excluded;
+    std::size_t m_at;
+};
+
+struct CDrawAcc {
+    double Min = kNoValue, Max = kNoValue;
+    void Add(double lo, double hi) {
+        if (!std::isnan(lo) && (std::isnan(Min) || lo < Min))
+            Min = lo;
+        if (!std::isnan(hi) && (std::isnan(Max) || hi > Max))
+            Max = hi;
+    }
+};
+
+struct CStatAcc {
+    double Min = 0, Max = 0, Sum = 0;
+    std::uint64_t Count = 0;
+    void Add(double v) {
+        if (Count == 0 || v < Min)
+            Min = v;
+        if (Count == 0 || v > Max)
+            Max = v;
+        Sum += v;
+        ++Count;
+    }
+    void Merge(double mn, double mx, double sum, std::uint64_t count) {
+        if (count == 0)
+            return;
+        if (Count == 0 || mn < Min)
+            Min = mn;
+        if (Count == 0 || mx > Max)
+            Max = mx;
+        Sum += sum;
+        Count += count;
+    }
+};
+
+// Visits the nodes that exactly cover level-0 nodes [begin, end), coarsest possible.
+template <typename Node, typename Visit>
+void VisitCover(const std::vector<std::vector<Node>>& levels, std::size_t begin, std::size_t end,
+                Visit visit) {
+    std::size_t level = 0;
+    while (begin < end) {
+        if (level + 1 >= levels.size() || end - begin < B) {
+            for (std::size_t i = begin; i < end; ++i)
+                visit(levels[level][i]);
+            return;
+        }
+        while (begin % B != 0 && begin < end)
+            visit(levels[level][begin++]);
+        while (end % B != 0 && end > begin)
+            visit(levels[level][--end]);
+        begin /= B;
+        end /= B;
+        ++level;
+    }
+}
+
+} // namespace
+
+void CLineSummary::Clear() {
+    m_count = 0;
+    m_entry.clear();
+    m_draw.clear();
+    m_stat.clear();
+}
+
+void CLineSummary::Rebuild(const double* y, std::size_t count, const std::vector<unsigned>& excluded) {
+    Clear();
+    Append(y, count, excluded);
+}
+
+double CLineSummary::HeldBefore(const double* y, const std::vector<unsigned>& excluded,
+                                std::size_t index) const {
+    // Drawn value of sample index - 1, from the entry of its block.
+    if (index == 0)
+        return kNoValue;
+    const std::size_t last = index - 1;
+    const std::size_t block = last / B;
+    double held = m_entry[block];
+    CExcludedCursor cursor(excluded, block * B);
+    for (std::size_t i = block * B; i <= last; ++i)
+        if (!cursor.IsExcluded(i))
+            held = y[i];
+    return held;
+}
+
+void CLineSummary::Append(const double* y, std::size_t count, const std::vector<unsigned>& excluded) {
+    if (count <= m_count) {
+        if (count < m_count)
+            Rebuild(y, count, excluded);
+        return;
+    }
+    const std::size_t firstBlock = m_count / B;
+    const std::size_t blocks = (count + B - 1) / B;
+    if (m_draw.empty()) {
+        m_draw.emplace_back();
+        m_stat.emplace_back();
+    }
+    m_entry.resize(blocks);
+    m_draw[0].resize(blocks);
+    m_stat[0].resize(blocks);
+    m_count = count;
+    SummariseFrom(y, excluded, firstBlock);
+    UpdateLevels(firstBlock);
+}
+
+void CLineSummary::SummariseFrom(const double* y, const std::vector<unsigned>& excluded,
+                                 std::size_t firstBlock) {
+    double held = HeldBefore(y, excluded, firstBlock * B);
+    CExcludedCursor cursor(excluded, firstBlock * B);
+    for (std::size_t block = firstBlock; block < m_entry.size(); ++block) {
+        m_entry[block] = held;
+        CDrawAcc draw;
+        CStatAcc stat;
+        const std::size_t end = std::min(m_count, (block + 1) * B);
+        for (std::size_t i = block * B; i < end; ++i) {
+            if (!cursor.IsExcluded(i)) {
+                held = y[i];
+                stat.Add(held);
+            }
+            draw.Add(held, held);
+        }
+        m_draw[0][block] = {draw.Min, draw.Max};
+        m_stat[0][block] = {stat.Min, stat.Max, stat.Sum, stat.Count};
+    }
+}
+
+void CLineSummary::UpdateLevels(std::size_t firstBlock) {
+    std::size_t changed = firstBlock;
+    for (std::size_t level = 1; m_draw[level - 1].size() > 1; ++level) {
+        const std::size_t below = m_draw[level - 1].size();
+        const std::size_t size = (below + B - 1) / B;
+        if (m_draw.size() <= level) {
+            m_draw.emplace_back();
+            m_stat.emplace_back();
+        }
+        m_draw[level].resize(size);
+        m_stat[level].resize(size);
+        changed /= B;
+        for (std::size_t p = changed; p < size; ++p) {
+            CDrawAcc draw;
+            CStatAcc stat;
+            for (std::size_t c = p * B; c < std::min(below, (p + 1) * B); ++c) {
+                draw.Add(m_draw[level - 1][c].Min, m_draw[level - 1][c].Max);
+                const CStatNode& s = m_stat[level - 1][c];
+                stat.Merge(s.Min, s.Max, s.Sum, s.Count);
+            }
+            m_draw[level][p] = {draw.Min, draw.Max};
+            m_stat[level][p] = {stat.Min, stat.Max, stat.Sum, stat.Count};
+        }
+    }
+}
+
+CDrawnSpan CLineSummary::DrawnRange(const double* y, const std::vector<unsigned>& excluded, std::size_t begin,
+                                    std::size_t end) const {
+    CDrawnSpan span;
+    end = std::min(end, m_count);
+    if (begin >= end)
+        return span;
+    CDrawAcc acc;
+    double first = kNoValue, last = kNoValue;
+    // Scans samples [from, to) of one block, starting from the block's entry value.
+    auto scan = [&](std::size_t from, std::size_t to) {
+        const std::size_t block = from / B;
+        double held = m_entry[block];
+        CExcludedCursor cursor(excluded, block * B);
+        for (std::size_t i = block * B; i < to; ++i) {
+            if (!cursor.IsExcluded(i))
+                held = y[i];
+            if (i >= from) {
+                if (i == begin)
+                    first = held;
+                acc.Add(held, held);
+            }
+        }
+        if (to == end)
+            last = held;
+    };
+    const std::size_t headBlock = begin / B, tailBlock = (end - 1) / B;
+    if (headBlock == tailBlock) {
+        scan(begin, end);
+    } else {
+        scan(begin, (headBlock + 1) * B);
+        VisitCover(m_draw, headBlock + 1, tailBlock, [&](const CDrawNode& n) { acc.Add(n.Min, n.Max); });
+        scan(tailBlock * B, end);
+    }
+    if (std::isnan(acc.Min))
+        return span;
+    span.Valid = true;
+    span.Min = acc.Min;
+    span.Max = acc.Max;
+    span.First = std::isnan(first) ? acc.Min : first;
+    span.Last = std::isnan(last) ? acc.Max : last;
+    return span;
+}
+
+CSampleStatistics CLineSummary::Statistics(const double* y, const std::vector<unsigned>& excluded,
+                                           std::size_t begin, std::size_t end) const {
+    end = std::min(end, m_count);
+    CStatAcc acc;
+    if (begin < end) {
+        auto scan = [&](std::size_t from, std::size_t to) {
+            CExcludedCursor cursor(excluded, from);
+            for (std::size_t i = from; i < to; ++i)
+                if (!cursor.IsExcluded(i))
+                    acc.Add(y[i]);
+        };
+        const std::size_t headBlock = begin / B, tailBlock = (end - 1) / B;
+        if (headBlock == tailBlock) {
+            scan(begin, end);
+        } else {
+            scan(begin, (headBlock + 1) * B);
+            VisitCover(m_stat, headBlock + 1, tailBlock,
+                       [&](const CStatNode& n) { acc.Merge(n.Min, n.Max, n.Sum, n.Count); });
+            scan(tailBlock * B, end);
+        }
+    }
+    CSampleStatistics result;
+    result.Count = acc.Count;
+    result.Min = acc.Min;
+    result.Max = acc.Max;
+    result.Sum = acc.Sum;
+    return result;
+}
+
+std::size_t CLineSummary::MemoryBytes() const {
+    std::size_t bytes = m_entry.capacity() * sizeof(double);
+    for (const auto& level : m_draw)
+        bytes += level.capacity() * sizeof(CDrawNode);
+    for (const auto& level : m_stat)
+        bytes += level.capacity() * sizeof(CStatNode);
+    return bytes;
+}
+
+} // namespace waveform

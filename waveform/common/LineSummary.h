@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Multi-resolution min/max summary of a line's samples, kept in step as samples arrive, so that a
+// plot column, an auto-fit or the statistics between two markers cost the same whatever the number of
+// samples.
+//
+// Two views of the samples are summarised:
+// - drawn values: an excluded sample keeps the value of the last sample before it that is not excluded
+//   (the line is drawn level through a gap); excluded samples before any such sample have no value;
+// - statistics: excluded samples are skipped.
+namespace waveform {
+
+struct CDrawnSpan {
+    bool Valid = false; // false when no sample of the range has a drawn value
+    double First = 0.0, Last = 0.0, Min = 0.0, Max = 0.0;
+};
+
+struct CSampleStatistics {
+    std::size_t Count = 0; // samples that are not excluded
+    double Min = 0.0, Max = 0.0, Sum = 0.0;
+};
+
+class CLineSummary {
+public:
+    static constexpr std::size_t kFanOut = 16;
+
+    // Forgets everything and summarises samples [0, count).
+    void Rebuild(const double* y, std::size_t count, const std::vector<unsigned>& excluded);
+
+    // Samples [Count(), count) were added (and their excluded indices appended): summarises them,
+    // touching only the tail of each level.
+    void Append(const double* y, std::size_t count, const std::vector<unsigned>& excluded);
+
+    void Clear();
+    std::size_t Count() const { return m_count; }
+
+    // Drawn values of samples [begin, end).
+    CDrawnSpan DrawnRange(const double* y, const std::vector<unsigned>& excluded, std::size_t begin,
+                          std::size_t end) const;
+
+    // Statistics of samples [begin, end).
+    CSampleStatistics Statistics(const double* y, const std::vector<unsigned>& excluded, std::size_t begin,
+                                 std::size_t end) const;
+
+    // Bytes held by the summary.
+    std::size_t MemoryBytes() const;
+
+private:
+    struct CDrawNode {
+        double Min, Max; // NaN when no sample below has a drawn value
+    };
+    struct CStatNode {
+        double Min, Max, Sum;
+        std::uint64_t Count;
+    };
+
+    void SummariseFrom(const double* y, const std::vector<unsigned>& excluded, std::size_t firstBlock);
+    void UpdateLevels(std::size_t firstBlock);
+    double HeldBefore(const double* y, const std::vector<unsigned>& excluded, std::size_t index) const;
+
+    std::size_t m_count = 0;
+    // Drawn value entering each level-0 block (the drawn value of the sample before it).
+    std::vector<double> m_entry;
+    std::vector<std::vector<CDrawNode>> m_draw;
+    std::vector<std::vector<CStatNode>> m_stat;
+};
+
+} // namespace waveform

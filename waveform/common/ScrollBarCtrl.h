@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/MessageTarget.h"
+
+#include <QPolygon>
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+
+// Scroll bar of a plot axis: shows which part of the axis' full range is visible and moves that part.
+// It works on real ranges and lets the visible part leave the full range. Every change is reported to
+// the owner with WM_USER+0x6D (wParam: 1 vertical bar, 0 horizontal; lParam: the code).
+class CScrollBarCtrl : public QWidget {
+public:
+    static constexpr platform::UINT kNotifyMessage = platform::WM_USER + 0x6D;
+    static constexpr platform::LPARAM kCodeMoved = 224;
+    static constexpr platform::LPARAM kCodeResetPressed = 513;
+    static constexpr platform::LPARAM kCodeResetDoubleClicked = 515;
+
+    enum ePart {
+        ePartNone = 0,
+        ePartFirstArrow = 1,
+        ePartSecondArrow = 2,
+        ePartResetPressed = 4,
+        ePartResetDouble = 5
+    };
+
+    explicit CScrollBarCtrl(QWidget* parent = nullptr);
+    ~CScrollBarCtrl() override;
+
+    void SetNotifyTarget(platform::CMessageTarget* target) { m_target = target; }
+    void SetVertical(int vertical);
+    int IsVertical() const { return m_vertical; }
+
+    void SetFullRange(double min, double max);
+    void SetVisibleRange(double min, double max);
+    double FullMin() const { return m_fullMin; }
+    double FullMax() const { return m_fullMax; }
+    double VisibleMin() const { return m_visibleMin; }
+    double VisibleMax() const { return m_visibleMax; }
+
+    // Layout parts, for the owner's tests of what the user sees and presses.
+    QRect FirstArrowRect() const { return m_firstArrow; }
+    QRect SecondArrowRect() const { return m_secondArrow; }
+    QRect ResetRect() const { return m_reset; }
+    QRect TrackRect() const { return m_track; }
+    // The thumb's extent along the track for the present ranges.
+    QRect ThumbRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void Layout();
+    void Step(double fraction, bool up);
+    void Notify(platform::LPARAM code);
+    void OnRepeatDelay();
+    void OnRepeat();
+
+    platform::CMessageTarget* m_target = nullptr;
+    int m_vertical = 0;
+    QRect m_client, m_firstArrow, m_secondArrow, m_reset, m_track;
+    QPolygon m_firstTriangle, m_secondTriangle;
+    int m_pressed = ePartNone;
+    int m_capture = 0;
+    int m_lastX = 0, m_lastY = 0;
+    double m_fullMax = 1.0, m_fullMin = 0.0, m_visibleMax = 1.0, m_visibleMin = 0.0;
+    double m_fullSpan = 1.0, m_visibleSpan = 1.0;
+    QTimer m_timer1, m_timer2;
+};

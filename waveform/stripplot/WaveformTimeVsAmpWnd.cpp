@@ -1,0 +1,807 @@
+#include "waveform/stripplot/WaveformTimeVsAmpWnd.h"
+
+#include "platform/ProgramFolder.h"
+#include "waveform/common/BitmapFile.h"
+#include "waveform/common/MarkerSnap.h"
+#include "waveform/common/NiceValues.h"
+#include "waveform/common/PlotFormat.h"
+#include "waveform/traceprefs/ParameterFile.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+using namespace waveform;
+
+constexpr COLORREF kMarkerPen = 0xFF00FF;
+constexpr double kMinHoriSpan = 0.0001;
+constexpr double kMinVertSpan = 1e-14;
+constexpr int kMaxGridLines = 200;
+
+const std::vector<double> kNoValues;
+
+// Indices i >= 1 whose time is bitwise equal to the one before.
+void AddRepeatedTimes(const double* x, unsigned n, std::vector<unsigned>& excluded) {
+    for (unsigned i = 1; i < n; ++i)
+        if (std::memcmp(&x[i], &x[i - 1], sizeof(double)) == 0)
+            excluded.push_back(i);
+}
+
+void AddOverRange(const double* y, unsigned n, std::vector<unsigned>& excluded) {
+    for (unsigned i = 0; i < n; ++i)
+        if (y[i] > 1e37)
+            excluded.push_back(i);
+}
+
+// Grid values k x step inside [min, max], walked from the first multiple rather than from zero so a
+// range far from zero costs no more than one near it.
+template <typename Visit>
+void ForEachGridValue(double min, double max, double step, Visit visit) {
+    if (!(step > 0.0))
+        return;
+    const double first = std::ceil(min / step), last = std::floor(max / step);
+    if (!std::isfinite(first) || !std::isfinite(last) || last - first > kMaxGridLines)
+        return;
+    for (double k = first; k <= last; k += 1.0)
+        visit(k * step);
+}
+
+} // namespace
+
+CWaveformTimeVsAmpWnd::CWaveformTimeVsAmpWnd() {
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        m_items[i].Next = &m_items[(i + 1) % m_items.size()];
+        m_items[i].Prev = &m_items[(i + m_items.size() - 1) % m_items.size()];
+    }
+    m_head = &m_items[0];
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CWaveformTimeVsAmpWnd::~CWaveformTimeVsAmpWnd() = default;
+
+CLoopLinkItem* CWaveformTimeVsAmpWnd::Line(int line) const {
+    if (line < 0 || line >= static_cast<int>(m_items.size()))
+        return nullptr;
+    CLoopLinkItem* item = m_head;
+    for (int i = 0; i < line; ++i)
+        item = item->Next;
+    return item;
+}
+
+int CWaveformTimeVsAmpWnd::Create(QWidget* parent, platform::CMessageTarget* frame, platform::CMessageTarget* host) {
+    setParent(parent);
+    m_frame = frame;
+    m_host = host;
+    for (CMemoryDC* dc : {&m_dcComposed, &m_dcStatic, &m_dcRealTime, &m_dcScratch})
+        if (!dc->Create(100, 100, m_parameter.ColorAxisBkGnd))
+            return -2;
+    InitGDIObjects();
+    m_created = true;
+    show();
+    return 0;
+}
+
+QString CWaveformTimeVsAmpWnd::ConfigFilePath() const {
+    return platform::ProgramFolder() + QStringLiteral("Config/") + m_configFileName;
+}
+
+void CWaveformTimeVsAmpWnd::InitGDIObjects() {
+    m_parameter.AxisWidth = 1;
+    m_parameter.AxisStyle = 0;
+    m_parameter.ColorAxis = 0xD3D3D3;
+    m_parameter.ColorAxisBkGnd = 0xFFFFFF;
+    m_parameter.ColorAxisText = 0;
+    m_fontSong = QFont(QStringLiteral("宋体"));
+    m_fontSong.setPixelSize(13);
+    m_fontArial = QFont(QStringLiteral("Arial"));
+    m_fontArial.setPixelSize(16);
+    m_fontMarker = m_fontArial;
+    if (DLL_LoadParameterFromFile(ConfigFilePath(), &m_parameter) == 1) {
+        for (CLineStyle& style : m_parameter.Styles)
+            style.ReCreateObjects();
+        m_vertOrgMin = m_vertZoomMin = m_parameter.VertMinZoom;
+        m_vertOrgMax = m_vertZoomMax = m_parameter.VertMaxZoom;
+        m_horiOrgMin = m_horiZoomMin = m_parameter.HoriMinZoom;
+        m_horiOrgMax = m_horiZoomMax = m_parameter.HoriMaxZoom;
+    }
+}
+
+void CWaveformTimeVsAmpWnd::Notify(int flag) {
+    platform::SendMessage(m_frame, WM_WAVEFORM_AXIS_CHANGED, static_cast<platform::WPARAM>(flag), 0);
+}
+
+void CWaveformTimeVsAmpWnd::SendMarker(platform::LPARAM code, const void* record) {
+    platform::SendMessage(m_host, WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(record), code);
+}
+
+// ---- data ----
+
+void CWaveformTimeVsAmpWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int exclusion) {
+    CLoopLinkItem* item = Line(line);
+    if (item == nullptr)
+        return;
+    CLineData& data = item->Data;
+    data.Clear();
+    data.X.shrink_to_fit();
+    data.Y.shrink_to_fit();
+    const bool has = x != nullptr && y != nullptr && n > 0;
+    if (has) {
+        data.X.assign(x, x + n);
+        data.Y.assign(y, y + n);
+        const auto [lo, hi] = std::minmax_element(x, x + n);
+        item->XMin = *lo;
+        item->XMax = *hi;
+        switch (exclusion) {
+        case 1:
+            AddOverRange(y, n, data.Excluded);
+            break;
+        case 2:
+            AddRepeatedTimes(x, n, data.Excluded);
+            break;
+        case 3:
+            AddOverRange(y, n, data.Excluded);
+            if (data.Excluded.empty())
+                AddRepeatedTimes(x, n, data.Excluded);
+            break;
+        default:
+            break;
+        }
+        data.Excluded.shrink_to_fit();
+        data.Summary.Rebuild(data.Y.data(), n, data.Excluded);
+    }
+    m_parameter.Styles[static_cast<std::size_t>(line)].Visible = has ? 1 : 0;
+    m_drawn[static_cast<std::size_t>(line)] = {};
+    m_markerA.Value1 = m_markerA.Value2 = 0.0;
+    ResetMarkerA();
+}
+
+const std::vector<double>& CWaveformTimeVsAmpWnd::GetDataMultiLineX(int line) const {
+    const CLoopLinkItem* item = Line(line);
+    return (item ? item : m_head)->Data.X;
+}
+
+const std::vector<double>& CWaveformTimeVsAmpWnd::GetDataMultiLineY(int line) const {
+    const CLoopLinkItem* item = Line(line);
+    return (item ? item : m_head)->Data.Y;
+}
+
+int CWaveformTimeVsAmpWnd::GetMultiLineVisible(int line) const {
+    if (line < 0 || line > 3)
+        return 0;
+    return m_parameter.Styles[static_cast<std::size_t>(line)].Visible;
+}
+
+void CWaveformTimeVsAmpWnd::SetMultiLineVisible(int line, int visible) {
+    if (line < 0 || line > 3)
+        return;
+    m_parameter.Styles[static_cast<std::size_t>(line)].Visible = visible;
+}
+
+int CWaveformTimeVsAmpWnd::IsMultiLineHasData(int line) const {
+    const CLoopLinkItem* item = Line(line);
+    return item && !item->Data.X.empty() && !item->Data.Y.empty() ? 1 : 0;
+}
+
+int CWaveformTimeVsAmpWnd::GetMultiLineStatistic(int line, double& min, double& max, double& mean) const {
+    const CLoopLinkItem* item = Line(line);
+    if (item == nullptr)
+        return 0;
+    const CLineData& d = item->Data;
+    const CSampleStatistics s = d.Summary.Statistics(d.Y.data(), d.Excluded, 0, d.Summary.Count());
+    if (s.Count == 0)
+        return 0;
+    min = s.Min;
+    max = s.Max;
+    mean = s.Sum / static_cast<double>(s.Count);
+    return 1;
+}
+
+void CWaveformTimeVsAmpWnd::SetMultiLineStyle(int line, const CLineStyle& style) {
+    if (line < 0 || line > 3)
+        return;
+    m_parameter.Styles[static_cast<std::size_t>(line)] = style;
+}
+
+void CWaveformTimeVsAmpWnd::SetMultiLineStyle(int line, COLORREF colour, int, int width) {
+    if (line < 0 || line > 3)
+        return;
+    CLineStyle& s = m_parameter.Styles[static_cast<std::size_t>(line)];
+    if (s.LineColor != colour || s.LineWidth != width) {
+        s.LineColor = colour;
+        s.LineWidth = width;
+        s.ReCreateObjects();
+    }
+}
+
+CLineStyle CWaveformTimeVsAmpWnd::GetMultiLineStyle(int line) const {
+    if (line < 0 || line > 3)
+        return CLineStyle();
+    return m_parameter.Styles[static_cast<std::size_t>(line)];
+}
+
+void CWaveformTimeVsAmpWnd::ResetWaveformWnd() {
+    SetAxisScaleVertOrg(0.0, 1.0, 1);
+    SetAxisScaleVertZoom(0.0, 1.0, 1);
+    SetAxisScaleHoriOrg(0.0, 1.0, 1);
+    SetAxisScaleHoriZoom(0.0, 1.0, 1);
+    m_head->Data.Clear();
+    m_drawn[0] = {};
+    ReDrawWaveformWnd(1, 1, 1);
+}
+
+// ---- ranges ----
+
+void CWaveformTimeVsAmpWnd::SetAxisScaleHoriOrg(double min, double max, int notify) {
+    m_horiOrgMin = min;
+    m_horiOrgMax = max;
+    if (notify)
+        Notify(eAxisHoriOrg);
+}
+
+void CWaveformTimeVsAmpWnd::SetAxisScaleVertOrg(double min, double max, int notify) {
+    m_vertOrgMin = min;
+    m_vertOrgMax = max;
+    if (notify)
+        Notify(eAxisVertOrg);
+}
+
+void CWaveformTimeVsAmpWnd::SetAxisScaleHoriZoom(double min, double max, int notify) {
+    m_horiZoomMin = min;
+    m_horiZoomMax = max;
+    if (notify)
+        Notify(eAxisHoriZoom);
+}
+
+void CWaveformTimeVsAmpWnd::SetAxisScaleVertZoom(double min, double max, int notify) {
+    m_vertZoomMin = min;
+    m_vertZoomMax = max;
+    if (notify)
+        Notify(eAxisVertZoom);
+}
+
+void CWaveformTimeVsAmpWnd::GetAxisScaleHoriOrg(double& min, double& max) const {
+    min = m_horiOrgMin;
+    max = m_horiOrgMax;
+}
+
+void CWaveformTimeVsAmpWnd::GetAxisScaleVertOrg(double& min, double& max) const {
+    min = m_vertOrgMin;
+    max = m_vertOrgMax;
+}
+
+void CWaveformTimeVsAmpWnd::GetAxisScaleHoriZoom(double& min, double& max) const {
+    min = m_horiZoomMin;
+    max = m_horiZoomMax;
+}
+
+void CWaveformTimeVsAmpWnd::GetAxisScaleVertZoom(double& min, double& max) const {
+    min = m_vertZoomMin;
+    max = m_vertZoomMax;
+}
+
+void CWaveformTimeVsAmpWnd::SetAxisRestore() {
+    SetAxisScaleVertZoom(m_vertOrgMin, m_vertOrgMax, 1);
+    SetAxisScaleHoriZoom(m_horiOrgMin, m_horiOrgMax, 1);
+}
+
+void CWaveformTimeVsAmpWnd::SetAxisAdaptive() {
+    bool any = false, anyY = false;
+    double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    for (int line = 0; line < 4; ++line) {
+        const CLoopLinkItem* item = Line(line);
+        const CLineData& d = item->Data;
+        if (!GetMultiLineVisible(line) || d.X.empty())
+            continue;
+        xMin = any ? std::min(xMin, item->XMin) : item->XMin;
+        xMax = any ? std::max(xMax, item->XMax) : item->XMax;
+        any = true;
+        const CSampleStatistics s = d.Summary.Statistics(d.Y.data(), d.Excluded, 0, d.Summary.Count());
+        if (s.Count == 0)
+            continue;
+        yMin = anyY ? std::min(yMin, s.Min) : s.Min;
+        yMax = anyY ? std::max(yMax, s.Max) : s.Max;
+        anyY = true;
+    }
+    if (!any)
+        return;
+    if (anyY) {
+        SetAxisScaleVertOrg(yMin, yMax, 1);
+        SetAxisScaleVertZoom(yMin, yMax, 1);
+    }
+    SetAxisScaleHoriOrg(xMin, xMax, 1);
+    SetAxisScaleHoriZoom(xMin, xMax, 1);
+}
+
+// ---- parameters ----
+
+void CWaveformTimeVsAmpWnd::SetGDI(const CParameterWaveform& parameter) {
+    m_parameter = parameter;
+    SetAxisScaleHoriOrg(m_parameter.HoriMinZoom, m_parameter.HoriMaxZoom, 0);
+    SetAxisScaleVertOrg(m_parameter.VertMinZoom, m_parameter.VertMaxZoom, 0);
+    SetAxisRestore();
+    ReDrawWaveformWnd(1, 1, 1);
+    SaveParameters();
+}
+
+void CWaveformTimeVsAmpWnd::UpdateParameterWaveform() {
+    m_parameter.HoriMaxZoom = m_horiZoomMax;
+    m_parameter.HoriMinZoom = m_horiZoomMin;
+    m_parameter.VertMaxZoom = m_vertZoomMax;
+    m_parameter.VertMinZoom = m_vertZoomMin;
+}
+
+int CWaveformTimeVsAmpWnd::SaveParameters() { return DLL_SaveParameterToFile(ConfigFilePath(), &m_parameter); }
+
+// ---- geometry ----
+
+CPlotArea CWaveformTimeVsAmpWnd::CalcAxisRect(const QRect& client) const {
+    const QFontMetrics metrics(m_fontArial);
+    const int c = metrics.horizontalAdvance(QStringLiteral("中"));
+    const int h = metrics.height();
+    CPlotArea a;
+    a.left = client.left() + 5 * c;
+    a.top = client.top() + 2 * h;
+    a.right = a.left + ((client.width() - 7 * c) / 10) * 10;
+    a.bottom = a.top + ((client.height() - 5 * h) / 10) * 10;
+    return a;
+}
+
+void CWaveformTimeVsAmpWnd::RecalDrawArea(int cx, int cy) {
+    m_client = QRect(0, 0, cx, cy);
+    if (!m_client.isEmpty()) {
+        const COLORREF bk = m_parameter.ColorAxisBkGnd;
+        m_dcStatic.Create(cx, cy, bk);
+        m_dcRealTime.Create(cx, cy, bk);
+        m_dcScratch.Create(cx, cy, bk);
+        // The shown layer only grows, so that shrinking and growing back costs no reallocation.
+        if (!m_dcComposed.Exists() || m_dcComposed.Width() < cx || m_dcComposed.Height() < cy)
+            m_dcComposed.Create(std::max(cx, m_dcComposed.Width()), std::max(cy, m_dcComposed.Height()), bk);
+        m_composedNeedsStatic = true;
+    }
+    m_plot = CalcAxisRect(m_client);
+}
+
+void CWaveformTimeVsAmpWnd::OnSize(int cx, int cy) {
+    if (cx > 0 && cx < 3000 && cy > 0 && cy < 3000)
+        RecalDrawArea(cx, cy);
+    ReDrawWaveformWnd(1, 1, 1);
+}
+
+void CWaveformTimeVsAmpWnd::resizeEvent(QResizeEvent*) {
+    if (m_created)
+        OnSize(width(), height());
+}
+
+CPlotMapping CWaveformTimeVsAmpWnd::DrawMapping(const CPlotArea& area) const {
+    CPlotMapping m;
+    m.area = area;
+    m.hMin = m_horiZoomMin;
+    m.hMax = m_horiZoomMax;
+    // A zero or tiny time span (one sample, equal limits) is widened so that the axis can be stepped.
+    if (!(m.hMax - m.hMin >= kMinHoriSpan))
+        m.hMax = m.hMin + kMinHoriSpan;
+    m.vMin = m_vertZoomMin;
+    m.vMax = m_vertZoomMax;
+    return m;
+}
+
+bool CWaveformTimeVsAmpWnd::AxesDrawable(const CPlotMapping& m) const {
+    const double vspan = m.vMax - m.vMin, hspan = m.hMax - m.hMin;
+    return vspan >= kMinVertSpan && std::isfinite(vspan) && std::isfinite(hspan) && hspan > 0.0 &&
+           !m.area.IsEmpty();
+}
+
+// ---- drawing ----
+
+void CWaveformTimeVsAmpWnd::DrawAxes(QPainter& p, const QRect& client, const CPlotMapping& m) const {
+    p.fillRect(client, ToQColor(m_parameter.ColorAxisBkGnd));
+    if (!AxesDrawable(m))
+        return;
+    const CPlotArea& a = m.area;
+    // Pens come from the record at every drawing, so no pen outlives the colours it was made from.
+    const QColor gridColour = ToQColor(m_parameter.ColorAxis);
+    const QPen axisPen(ToQColor(m_parameter.ColorAxis), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    p.save();
+    p.setFont(m_fontArial);
+    const QFontMetrics metrics(m_fontArial, p.device());
+    const int th = metrics.height();
+    const QColor textColour = ToQColor(m_parameter.ColorAxisText);
+
+    double unusedV = 0.0, unusedH = 0.0;
+    const double vstep = AlignAxisY((m.vMax - m.vMin) / 6.0, unusedV);
+    const double hstep = AlignAxisY((m.hMax - m.hMin) / 10.0, unusedH);
+
+    ForEachGridValue(m.vMin, m.vMax, vstep, [&](double v) {
+        const int y = m.YPixel(v);
+        p.setPen(QPen(gridColour, 1));
+        p.drawLine(a.left, y, a.right, y);
+        p.setPen(textColour);
+        p.drawText(QRect(client.left(), y - th / 2, a.left - 3 - client.left(), th), Qt::AlignRight | Qt::AlignVCenter,
+                   FormatFloatText(v));
+    });
+    ForEachGridValue(m.hMin, m.hMax, hstep, [&](double v) {
+        const int x = m.XPixel(v);
+        p.setPen(QPen(gridColour, 1));
+        p.drawLine(x, a.top, x, a.bottom);
+        p.setPen(textColour);
+        p.drawText(QRect(x - 100, a.bottom + th / 2, 200, th), Qt::AlignHCenter | Qt::AlignTop, FormatFloatText(v));
+    });
+    p.setPen(textColour);
+    p.drawText(QRect(a.left, a.top - 3 - th, a.Width(), th), Qt::AlignHCenter | Qt::AlignBottom, m_parameter.ChartName);
+    p.drawText(QRect(a.left, client.bottom() + 1 - th - 5, a.Width(), th), Qt::AlignHCenter | Qt::AlignTop,
+               m_parameter.ScaleTextHori);
+    p.drawText(QRect(a.left - 200, a.top - 10 - th, 400, th), Qt::AlignHCenter | Qt::AlignTop,
+               m_parameter.ScaleTextVert);
+    p.setPen(axisPen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(a.left, a.top, a.Width(), a.Height()));
+    p.restore();
+}
+
+void CWaveformTimeVsAmpWnd::DrawOneLine(QPainter& p, int line, const CPlotMapping& m, bool keepDrawnRange) {
+    const CLoopLinkItem* item = Line(line);
+    CLineStyle& style = m_parameter.Styles[static_cast<std::size_t>(line)];
+    if (!style.Visible || !AxesDrawable(m))
+        return;
+    const CDrawnRange drawn = waveform::DrawLine(p, item->Data, m, style, m_parameter.LineStyle);
+    if (!keepDrawnRange)
+        return;
+    m_drawn[static_cast<std::size_t>(line)] = drawn;
+    style.DrawnFirstIndex = drawn.FirstIndex;
+    style.DrawnEndIndex = drawn.EndIndex;
+    style.DrawnFirstX = drawn.FirstX;
+    style.DrawnLastX = drawn.LastX;
+}
+
+void CWaveformTimeVsAmpWnd::DrawStaticLines(QPainter& p, const CPlotMapping& m, bool keepDrawnRange) {
+    for (int line = 1; line < 4; ++line)
+        DrawOneLine(p, line, m, keepDrawnRange);
+}
+
+void CWaveformTimeVsAmpWnd::DrawRealTimeLine(QPainter& p, const CPlotMapping& m, bool keepDrawnRange) {
+    DrawOneLine(p, 0, m, keepDrawnRange);
+}
+
+void CWaveformTimeVsAmpWnd::DrawMarkers(QPainter& p, const CPlotMapping& m) const {
+    const CPlotArea& a = m.area;
+    const QPen pen1(ToQColor(kMarkerPen), 1, Qt::SolidLine, Qt::FlatCap);
+    const QPen pen2(ToQColor(kMarkerPen), 1, Qt::DotLine, Qt::FlatCap);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    // A line off the plot is drawn on its nearer edge.
+    if (m_markerA.Shown) {
+        const int x1 = std::clamp(m_markerA.Pixel1, a.left, a.right), x2 = std::clamp(m_markerA.Pixel2, a.left, a.right);
+        p.setPen(pen1);
+        p.drawLine(x1, a.top, x1, a.bottom);
+        p.setPen(pen2);
+        p.drawLine(x2, a.top, x2, a.bottom);
+    }
+    if (m_markerB.Shown) {
+        const int y1 = std::clamp(m_markerB.Pixel1, a.top, a.bottom), y2 = std::clamp(m_markerB.Pixel2, a.top, a.bottom);
+        p.setPen(pen1);
+        p.drawLine(a.left, y1, a.right, y1);
+        p.setPen(pen2);
+        p.drawLine(a.left, y2, a.right, y2);
+    }
+    p.restore();
+}
+
+void CWaveformTimeVsAmpWnd::ReDrawWaveformWnd(int axis, int realtime, int markers) {
+    if (m_client.isEmpty() || m_plot.IsEmpty() || !m_dcStatic.Exists())
+        return;
+    const CPlotMapping m = DrawMapping(m_plot);
+    const QRect plotRect = m_plot.WithEdges();
+    if (axis) {
+        QPainter p(&m_dcStatic.Image());
+        DrawAxes(p, m_client, m);
+        DrawStaticLines(p, m, true);
+        m_composedNeedsStatic = true;
+    }
+    if (!m_dcRealTime.Exists())
+        return;
+    if (realtime) {
+        m_dcRealTime.CopyFrom(m_dcStatic, plotRect);
+        QPainter p(&m_dcRealTime.Image());
+        DrawRealTimeLine(p, m, true);
+    }
+    // Only the plot area of the upper layers differs from the static layer.
+    m_dcScratch.CopyFrom(m_dcRealTime, plotRect);
+    if (axis)
+        PlaceMarkerPixels(m);
+    if (markers) {
+        QPainter p(&m_dcScratch.Image());
+        DrawMarkers(p, m);
+    }
+    if (m_dcComposed.Exists()) {
+        if (m_composedNeedsStatic) {
+            m_dcComposed.CopyFrom(m_dcStatic, m_client);
+            m_composedNeedsStatic = false;
+        }
+        m_dcComposed.CopyFrom(m_dcScratch, plotRect);
+    }
+    update();
+}
+
+void CWaveformTimeVsAmpWnd::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (m_dcComposed.Exists())
+        p.drawImage(QPoint(0, 0), m_dcComposed.Image(), m_client);
+    else
+        p.fillRect(rect(), ToQColor(m_parameter.ColorAxisBkGnd));
+}
+
+// ---- markers ----
+
+void CWaveformTimeVsAmpWnd::PlaceMarkerPixels(const CPlotMapping& m) {
+    if (m.area.IsEmpty())
+        return;
+    if (m_markerA.Shown) {
+        m_markerA.Pixel1 = std::clamp(m.XPixel(m_markerA.Value1), m.area.left, m.area.right);
+        m_markerA.Pixel2 = std::clamp(m.XPixel(m_markerA.Value2), m.area.left, m.area.right);
+    }
+    if (m_markerB.Shown) {
+        m_markerB.Pixel1 = std::clamp(m.YPixel(m_markerB.Value1), m.area.top, m.area.bottom);
+        m_markerB.Pixel2 = std::clamp(m.YPixel(m_markerB.Value2), m.area.top, m.area.bottom);
+    }
+}
+
+void CWaveformTimeVsAmpWnd::ResetMarkerA() {
+    const CLineData& d = m_head->Data;
+    if (!m_markerA.Shown || d.Count() < 1)
+        return;
+    if (std::fabs(m_markerA.Value1) < 1e-20) {
+        m_markerA.Index1 = 0;
+        m_markerA.Value1 = d.X[0];
+        m_markerA.Value3 = d.Y[0];
+    }
+    if (std::fabs(m_markerA.Value2) < 1e-20) {
+        m_markerA.Index2 = 0;
+        m_markerA.Value2 = d.X[0];
+        m_markerA.Value4 = d.Y[0];
+    }
+    PlaceMarkerPixels(DrawMapping(m_plot));
+    SendMarker(kMarkerCodePairA, &m_markerA);
+}
+
+void CWaveformTimeVsAmpWnd::SetMarkerVisible(int pairA, int show) {
+    if (!pairA) {
+        m_markerB.Shown = show;
+        if (show)
+            PlaceMarkerPixels(DrawMapping(m_plot));
+        return;
+    }
+    if (m_head->Data.X.size() < 2)
+        return;
+    m_markerA.Shown = show;
+    ResetMarkerA();
+}
+
+int CWaveformTimeVsAmpWnd::GetMarkerVisible(int pairA) const { return pairA ? m_markerA.Shown : m_markerB.Shown; }
+
+CWaveformTimeVsAmpWnd::eMarkerLine CWaveformTimeVsAmpWnd::HitTest(const QPoint& pt) const {
+    const CPlotArea& a = m_plot;
+    if (m_markerA.Shown && pt.y() >= a.top && pt.y() <= a.bottom) {
+        if (std::abs(pt.x() - m_markerA.Pixel1) <= 2)
+            return eMarkerA1;
+        if (std::abs(pt.x() - m_markerA.Pixel2) <= 2)
+            return eMarkerA2;
+    }
+    if (m_markerB.Shown && pt.x() >= a.left && pt.x() <= a.right) {
+        if (std::abs(pt.y() - m_markerB.Pixel1) <= 2)
+            return eMarkerB1;
+        if (std::abs(pt.y() - m_markerB.Pixel2) <= 2)
+            return eMarkerB2;
+    }
+    return eMarkerNone;
+}
+
+void CWaveformTimeVsAmpWnd::DragMarker(const QPoint& pt) {
+    const CPlotMapping m = DrawMapping(m_plot);
+    if (m_dragging == eMarkerA1 || m_dragging == eMarkerA2) {
+        const bool first = m_dragging == eMarkerA1;
+        const CLineData& d = m_head->Data;
+        const CSnapResult snap = SnapToSample(d, m_drawn[0], m, pt.x());
+        int& pixel = first ? m_markerA.Pixel1 : m_markerA.Pixel2;
+        if (snap.Found) {
+            (first ? m_markerA.Index1 : m_markerA.Index2) = static_cast<std::uint32_t>(snap.Index);
+            (first ? m_markerA.Value1 : m_markerA.Value2) = d.X[snap.Index];
+            (first ? m_markerA.Value3 : m_markerA.Value4) = d.Y[snap.Index];
+            pixel = m.XPixel(d.X[snap.Index]);
+        } else {
+            pixel = -1;
+        }
+        ReDrawWaveformWnd(0, 0, 1);
+        SendMarker(kMarkerCodePairA, &m_markerA);
+    } else if (m_dragging == eMarkerB1 || m_dragging == eMarkerB2) {
+        const int y = std::clamp(pt.y(), m_plot.top, m_plot.bottom);
+        const double value = m.vMax - (y - m_plot.top) * (m.vMax - m.vMin) / m_plot.Height();
+        if (m_dragging == eMarkerB1) {
+            m_markerB.Pixel1 = y;
+            m_markerB.Value1 = value;
+        } else {
+            m_markerB.Pixel2 = y;
+            m_markerB.Value2 = value;
+        }
+        ReDrawWaveformWnd(0, 0, 1);
+        SendMarker(kMarkerCodePairB, &m_markerB);
+    }
+}
+
+void CWaveformTimeVsAmpWnd::SendStatistics() {
+    const CMarkerStatistics s = MarkerStatistics(m_head->Data, m_markerA.Index1, m_markerA.Index2);
+    m_statistic.Valid = s.Valid;
+    m_statistic.Maximum = s.Maximum;
+    m_statistic.Minimum = s.Minimum;
+    m_statistic.Mean = s.Mean;
+    m_statistic.Product = s.Product;
+    SendMarker(kMarkerCodeStatistics, &m_statistic);
+}
+
+// ---- mouse ----
+
+void CWaveformTimeVsAmpWnd::SetWaveformOperateTool(eWaveformOperateTools tool) {
+    m_tool = tool;
+    UpdateCursor();
+}
+
+void CWaveformTimeVsAmpWnd::UpdateCursor() {
+    if (m_over == eMarkerA1 || m_over == eMarkerA2)
+        setCursor(Qt::SizeHorCursor);
+    else if (m_over == eMarkerB1 || m_over == eMarkerB2)
+        setCursor(Qt::SizeVerCursor);
+    else if (m_tool == eWaveformToolPan)
+        setCursor(Qt::SizeAllCursor);
+    else if (m_tool >= eWaveformToolZoomBox && m_tool <= eWaveformToolZoomVert)
+        setCursor(Qt::CrossCursor);
+    else
+        setCursor(Qt::ArrowCursor);
+}
+
+void CWaveformTimeVsAmpWnd::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint pt = event->position().toPoint();
+    m_buttonDown = true;
+    m_pressPoint = m_currentPoint = pt;
+    if (m_over != eMarkerNone) {
+        m_dragging = m_over;
+        return;
+    }
+    m_pressHoriMin = m_horiZoomMin;
+    m_pressHoriMax = m_horiZoomMax;
+    m_pressVertMin = m_vertZoomMin;
+    m_pressVertMax = m_vertZoomMax;
+}
+
+void CWaveformTimeVsAmpWnd::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pt = event->position().toPoint();
+    if (!m_buttonDown) {
+        m_over = HitTest(pt);
+        UpdateCursor();
+        return;
+    }
+    if (m_dragging != eMarkerNone) {
+        DragMarker(pt);
+        return;
+    }
+    if (m_plot.IsEmpty())
+        return;
+    if (m_tool == eWaveformToolPan) {
+        const double hspan = m_pressHoriMax - m_pressHoriMin, vspan = m_pressVertMax - m_pressVertMin;
+        const double dx = (pt.x() - m_pressPoint.x()) * hspan / m_plot.Width();
+        const double dy = (pt.y() - m_pressPoint.y()) * vspan / m_plot.Height();
+        SetAxisScaleHoriZoom(m_pressHoriMin - dx, m_pressHoriMax - dx, 0);
+        SetAxisScaleVertZoom(m_pressVertMin + dy, m_pressVertMax + dy, 0);
+        ReDrawWaveformWnd(1, 1, 1);
+        Notify(eAxisVertZoom);
+        Notify(eAxisHoriZoom);
+    } else if (m_tool >= eWaveformToolZoomBox && m_tool <= eWaveformToolZoomVert) {
+        m_currentPoint = QPoint(std::clamp(pt.x(), m_plot.left, m_plot.right), std::clamp(pt.y(), m_plot.top, m_plot.bottom));
+        QRect box = QRect(m_pressPoint, m_currentPoint).normalized();
+        if (m_tool == eWaveformToolZoomHori)
+            box = QRect(QPoint(box.left(), m_plot.top), QPoint(box.right(), m_plot.bottom));
+        else if (m_tool == eWaveformToolZoomVert)
+            box = QRect(QPoint(m_plot.left, box.top()), QPoint(m_plot.right, box.bottom()));
+        if (m_dcComposed.Exists()) {
+            m_dcComposed.CopyFrom(m_dcScratch, m_plot.WithEdges());
+            QPainter p(&m_dcComposed.Image());
+            p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(box);
+        }
+        update();
+    }
+}
+
+void CWaveformTimeVsAmpWnd::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !m_buttonDown)
+        return;
+    m_buttonDown = false;
+    if (m_dragging != eMarkerNone) {
+        const bool pairA = m_dragging == eMarkerA1 || m_dragging == eMarkerA2;
+        m_dragging = eMarkerNone;
+        if (pairA)
+            SendStatistics();
+        return;
+    }
+    if (m_tool >= eWaveformToolZoomBox && m_tool <= eWaveformToolZoomVert && !m_plot.IsEmpty()) {
+        const QPoint pt = event->position().toPoint();
+        const QPoint end(std::clamp(pt.x(), m_plot.left, m_plot.right), std::clamp(pt.y(), m_plot.top, m_plot.bottom));
+        const CPlotMapping m = DrawMapping(m_plot);
+        if (m_tool == eWaveformToolZoomBox || m_tool == eWaveformToolZoomHori) {
+            double a = m.XValue(m_pressPoint.x()), b = m.XValue(end.x());
+            if (a > b)
+                std::swap(a, b);
+            if (b - a > kMinHoriSpan)
+                SetAxisScaleHoriZoom(a, b, 1);
+        }
+        if (m_tool == eWaveformToolZoomBox || m_tool == eWaveformToolZoomVert) {
+            double a = m.YValue(m_pressPoint.y()), b = m.YValue(end.y());
+            if (a > b)
+                std::swap(a, b);
+            if (b - a > 0.00001)
+                SetAxisScaleVertZoom(a, b, 1);
+        }
+        ReDrawWaveformWnd(1, 1, 1);
+        return;
+    }
+    update();
+}
+
+// ---- bitmap and printing ----
+
+int CWaveformTimeVsAmpWnd::SaveAsBitmap(const QString& path) const {
+    if (!m_dcComposed.Exists())
+        return 0;
+    // Only the client area: the shown layer never shrinks, so beyond it lie stale pixels.
+    return SaveBitmapFile(path, m_dcComposed.Image(), m_client);
+}
+
+void CWaveformTimeVsAmpWnd::OnBeginPrinting(QPrinter* printer) {
+    if (printer)
+        printer->setFromTo(1, 1);
+}
+
+void CWaveformTimeVsAmpWnd::OnPrepareDC(QPainter* painter, QPaintDevice* printer) {
+    if (painter == nullptr || printer == nullptr)
+        return;
+    const double scale = static_cast<double>(printer->logicalDpiX()) / logicalDpiX();
+    painter->scale(scale, scale);
+}
+
+void CWaveformTimeVsAmpWnd::OnPrint(QPainter* painter, const QRect* drawRect, int width, int height) {
+    if (painter == nullptr)
+        return;
+    QRect client(0, 0, width, height);
+    if (drawRect)
+        client = *drawRect;
+    CPlotArea area = CalcAxisRect(client);
+    area.left += 10;
+    area.right -= 10;
+    area.top += 20;
+    area.bottom -= 20;
+    const CPlotMapping m = DrawMapping(area);
+    DrawAxes(*painter, client, m);
+    DrawStaticLines(*painter, m, false);
+    if (IsMultiLineHasData(0))
+        DrawRealTimeLine(*painter, m, false);
+    // The markers' pixels belong to the screen; the printed ones are placed from their values.
+    const CWaveformMarkerRecord a = m_markerA, b = m_markerB;
+    PlaceMarkerPixels(m);
+    DrawMarkers(*painter, m);
+    m_markerA = a;
+    m_markerB = b;
+}
+
+void CWaveformTimeVsAmpWnd::OnEndPrinting() {
+    RecalDrawArea(width(), height());
+    ReDrawWaveformWnd(1, 1, 1);
+}
