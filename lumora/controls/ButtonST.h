@@ -108,7 +108,6 @@ private:
     void FreeIcons();
 
     int m_marginX = 3;
-    int m_marginY = 3;
     int m_pressedOffsetX = 1;
     int m_pressedOffsetY = 1;
     bool m_flat = true;

@@ -1,7 +1,7 @@
 #include "DialogResize.h"
 
-#include "ControlId.h"
 #include "DialogUnits.h"
+#include "platform/ControlId.h"
 
 #include <QResizeEvent>
 #include <stdexcept>
@@ -64,7 +64,7 @@ void CDialogResize::DlgResize_Init() {
             }
             continue;
         }
-        const QWidget* control = FindControl(this, entry->id);
+        const QWidget* control = platform::FindControl(this, entry->id);
         if (control == nullptr)
             continue;
         const QRect rect = ClientRect(control);
@@ -105,8 +105,8 @@ void CDialogResize::DlgResize_UpdateLayout(int cx, int cy) {
             if (j + 1 < i + members) {
                 const AfxResizeData& next = m_resizeData[j + 1];
                 if ((member.flags & SizeX) && (next.flags & SizeX)) {
-                    const QWidget* thisControl = FindControl(this, member.id);
-                    const QWidget* nextControl = FindControl(this, next.id);
+                    const QWidget* thisControl = platform::FindControl(this, member.id);
+                    const QWidget* nextControl = platform::FindControl(this, next.id);
                     if (thisControl && nextControl) {
                         const QRect a = ClientRect(thisControl);
                         const QRect b = ClientRect(nextControl);
@@ -114,8 +114,8 @@ void CDialogResize::DlgResize_UpdateLayout(int cx, int cy) {
                             startOfNext = next.left;
                     }
                 } else if ((member.flags & SizeY) && (next.flags & SizeY)) {
-                    const QWidget* thisControl = FindControl(this, member.id);
-                    const QWidget* nextControl = FindControl(this, next.id);
+                    const QWidget* thisControl = platform::FindControl(this, member.id);
+                    const QWidget* nextControl = platform::FindControl(this, next.id);
                     if (thisControl && nextControl) {
                         const QRect a = ClientRect(thisControl);
                         const QRect b = ClientRect(nextControl);
@@ -133,7 +133,7 @@ void CDialogResize::DlgResize_UpdateLayout(int cx, int cy) {
 
 void CDialogResize::DlgResize_PositionControl(int cx, int cy, const QRect& group, const AfxResizeData& data,
                                               bool inGroup, int startOfNext) {
-    QWidget* control = FindControl(this, data.id);
+    QWidget* control = platform::FindControl(this, data.id);
     if (control == nullptr)
         return;
     const QRect current = ClientRect(control);

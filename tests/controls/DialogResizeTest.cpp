@@ -1,7 +1,7 @@
 #include "lumora/controls/DialogResize.h"
 #include "GuiApp.h"
-#include "lumora/controls/ControlId.h"
 #include "lumora/controls/DialogUnits.h"
+#include "platform/ControlId.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ public:
     const DlgResizeMapEntry* GetDlgResizeMap() const override { return m_map.data(); }
     QWidget* AddControl(int id, const QRect& rect) {
         auto* control = new QLabel(this);
-        controls::SetControlId(control, id);
+        platform::SetControlId(control, id);
         control->setGeometry(rect);
         return control;
     }
@@ -225,18 +225,26 @@ TEST(DialogUnits, ConvertFromTheFontsBaseUnits) {
     EXPECT_EQ(pixels.top() + pixels.height(), controls::MulDiv(242, base.height(), 8));
 }
 
-TEST(ControlId, FindsControlsByIdAtAnyDepth) {
+// The measurement pages' map: plot place holder, statistics table and the settings button.
+TEST(DialogResize, PageMapFromDialogUnits) {
     controls_test::App();
-    QWidget dialog;
-    auto* group = new QWidget(&dialog);
-    auto* label = new QLabel(group);
-    controls::SetControlId(label, 1006);
-    EXPECT_EQ(controls::FindControl(&dialog, 1006), label);
-    EXPECT_EQ(controls::FindControl<QLabel>(&dialog, 1006), label);
-    EXPECT_EQ(controls::ControlId(label), 1006);
-    EXPECT_EQ(controls::ControlId(group), -1);
-    EXPECT_EQ(controls::FindControl(&dialog, 1007), nullptr);
-    EXPECT_EQ(controls::FindControl(nullptr, 1006), nullptr);
+    CMapDialog page({{1016, CDialogResize::SizeX | CDialogResize::SizeY},
+                     {1006, CDialogResize::SizeX | CDialogResize::MoveY},
+                     {1083, CDialogResize::MoveX},
+                     {-1, 0}});
+    const QFont font = page.font();
+    page.resize(controls::DialogUnitsToPixels(font, QRect(0, 0, 503, 323)).size());
+    QWidget* plot = page.AddControl(1016, controls::DialogUnitsToPixels(font, QRect(7, 25, 489, 217)));
+    QWidget* table = page.AddControl(1006, controls::DialogUnitsToPixels(font, QRect(7, 246, 489, 70)));
+    QWidget* settings = page.AddControl(1083, controls::DialogUnitsToPixels(font, QRect(150, 5, 16, 16)));
+    const QRect plotBefore = plot->geometry(), tableBefore = table->geometry(),
+                settingsBefore = settings->geometry();
+    page.DlgResize_Init();
+
+    page.resize(page.size() + QSize(120, 60));
+    EXPECT_EQ(plot->geometry(), plotBefore.adjusted(0, 0, 120, 60));
+    EXPECT_EQ(table->geometry(), tableBefore.adjusted(0, 60, 120, 60));
+    EXPECT_EQ(settings->geometry(), settingsBefore.translated(120, 0));
 }
 
 } // namespace

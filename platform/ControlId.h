@@ -3,7 +3,7 @@
 #include <QWidget>
 
 // Every control of a dialog keeps its numeric id, so enable rules, layouts and tests find it by id.
-namespace controls {
+namespace platform {
 
 void SetControlId(QWidget* control, int id);
 // The control's id, -1 when it has none.
@@ -15,4 +15,4 @@ template <typename T> T* FindControl(const QWidget* parent, int id) {
     return dynamic_cast<T*>(FindControl(parent, id));
 }
 
-} // namespace controls
+} // namespace platform

@@ -1,6 +1,6 @@
 #include "ControlId.h"
 
-namespace controls {
+namespace platform {
 namespace {
 constexpr char kIdProperty[] = "controlId";
 }
@@ -26,4 +26,4 @@ QWidget* FindControl(const QWidget* parent, int id) {
     return nullptr;
 }
 
-} // namespace controls
+} // namespace platform
