@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QStatusBar>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QToolBar>
@@ -235,8 +236,7 @@ void CMainFrame::CreateCommands() {
     AddCommand(ID_MEASURE_CURRENT, QStringLiteral("电流测试"), page(ID_MEASURE_CURRENT), pageUi);
     AddCommand(ID_MEASURE_VOLTAGE, QStringLiteral("电压波形"), page(ID_MEASURE_VOLTAGE), pageUi);
     AddCommand(ID_MEASURE_CCDF, QStringLiteral("CCDF"), page(ID_MEASURE_CCDF), pageUi);
-    AddCommand(ID_MEASURE_DATALOGGING, QStringLiteral("数据记录"), page(ID_MEASURE_DATALOGGING), pageUi,
-               true);
+    AddCommand(ID_MEASURE_DATALOGGING, QStringLiteral("数据记录"), page(ID_MEASURE_DATALOGGING), pageUi);
     AddCommand(ID_PANE_DVM, LoadString(255), page(ID_PANE_DVM), pageUi);
     AddCommand(ID_PANE_DCSOURCE, LoadString(256), page(ID_PANE_DCSOURCE), pageUi);
 
@@ -272,22 +272,22 @@ void CMainFrame::CreateCommands() {
             continue;
         AddCommand(
             id, text, [this, id] { OnApplicationLook(id); },
-            [this](platform::CCmdUI& ui) { OnUpdateApplicationLook(ui); }, true);
-        lookMenu->addAction(m_actions[id].action);
+            [this](platform::CCmdUI& ui) { OnUpdateApplicationLook(ui); });
+        lookMenu->addAction(m_actions[id]);
     }
 
-    view->addAction(m_actions[ID_PANE_DVM].action);
-    view->addAction(m_actions[ID_PANE_DCSOURCE].action);
+    view->addAction(m_actions[ID_PANE_DVM]);
+    view->addAction(m_actions[ID_PANE_DCSOURCE]);
     for (unsigned id : {ID_MEASURE_CURRENT, ID_MEASURE_DATALOGGING})
-        measure->addAction(m_actions[id].action);
+        measure->addAction(m_actions[id]);
     measure->addSeparator();
     for (unsigned id : {ID_MEASURE_RESET, ID_MEASURE_START, ID_MEASURE_STOP}) {
-        measure->addAction(m_actions[id].action);
-        toolbar->addAction(m_actions[id].action);
+        measure->addAction(m_actions[id]);
+        toolbar->addAction(m_actions[id]);
     }
     measure->addSeparator();
-    measure->addAction(m_actions[ID_MEASURE_SETTINGS].action);
-    measure->addAction(m_actions[ID_PROTECTION_SETTINGS].action);
+    measure->addAction(m_actions[ID_MEASURE_SETTINGS]);
+    measure->addAction(m_actions[ID_PROTECTION_SETTINGS]);
 }
 
 QAction* CMainFrame::CommandAction(unsigned id) const {

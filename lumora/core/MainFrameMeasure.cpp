@@ -1,7 +1,7 @@
 // Run control and the measure thread of the main frame.
 #include "lumora/core/MainFrame.h"
 
-#include "dialogs/promptkit/DlgExeFinished.h"
+#include "dialogs/promptkit/PromptKit.h"
 #include "instruments/meterdrv/EntityInstruDVM.h"
 #include "lumora/core/HighResElapsedTimer.h"
 #include "lumora/core/MainPreferences.h"
@@ -80,7 +80,7 @@ void CMainFrame::OnMeasureControl(unsigned id) {
     }
 }
 
-void CMainFrame::OnUpdateMeasureControl(SCommandUI& ui) {
+void CMainFrame::OnUpdateMeasureControl(platform::CCmdUI& ui) {
     switch (ui.m_nID) {
     case ID_MEASURE_RESET:
         // During a run the drivers belong to the measure thread: the state at its start serves.

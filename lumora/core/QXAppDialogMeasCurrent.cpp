@@ -1,6 +1,5 @@
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 
-#include "lumora/controls/ControlId.h"
 #include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/ListCtrlExData.h"
@@ -12,6 +11,7 @@
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
 #include "lumora/shell/ToolIcon.h"
+#include "platform/ControlId.h"
 #include "platform/MessageBox.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
@@ -100,22 +100,22 @@ QRect CQXAppDialogMeasCurrent::DialogRect(int x, int y, int width, int height) c
 }
 
 CXPStyleButtonST* CQXAppDialogMeasCurrent::Button(int id) const {
-    return controls::FindControl<CXPStyleButtonST>(this, id);
+    return platform::FindControl<CXPStyleButtonST>(this, id);
 }
 
 bool CQXAppDialogMeasCurrent::OnInitDialog() {
     resize(DialogRect(0, 0, 503, 323).size());
     m_placeHolder = new QFrame(this);
-    controls::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
+    platform::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
     m_placeHolder->setGeometry(DialogRect(7, 25, 489, 217));
     m_placeHolder->hide();
     m_list = new CListCtrlEx(this);
-    controls::SetControlId(m_list, IDC_LIST_STATISTIC);
+    platform::SetControlId(m_list, IDC_LIST_STATISTIC);
     m_list->setGeometry(DialogRect(7, 246, 489, 70));
     m_comboHori = new QComboBox(this);
     m_comboVert = new QComboBox(this);
-    controls::SetControlId(m_comboHori, IDC_COMBO_HORI);
-    controls::SetControlId(m_comboVert, IDC_COMBO_VERT);
+    platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
+    platform::SetControlId(m_comboVert, IDC_COMBO_VERT);
     m_comboHori->hide();
     m_comboVert->hide();
     SetupToolButtons();
@@ -146,7 +146,7 @@ void CQXAppDialogMeasCurrent::SetupToolButtons() {
         const bool push = id == IDC_SETTINGS || id == IDC_ADAPTIVE || id == IDC_RESTORE;
         auto* button = new CXPStyleButtonST(this, push ? CXPStyleButtonST::BS_PUSHBUTTON
                                                        : CXPStyleButtonST::BS_CHECKBOX);
-        controls::SetControlId(button, id);
+        platform::SetControlId(button, id);
         button->SetThemeHelper(&m_theme);
         button->SetIcons(shell::ToolIcon(id));
         button->BrightenBackColor();
@@ -155,7 +155,7 @@ void CQXAppDialogMeasCurrent::SetupToolButtons() {
         button->DrawAsToolbar(true);
         const int x = id == IDC_SETTINGS ? 480 : 7 + 18 * int(i < 4 ? i : i - 1);
         button->setGeometry(DialogRect(x, 5, 16, 16));
-        connect(button, &CXPStyleButtonST::Clicked, this, [this](int controlId) { OnCommand(controlId); });
+        connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
         m_buttons[i] = button;
     }
 }
@@ -227,8 +227,7 @@ void CQXAppDialogMeasCurrent::OnCommand(int id) {
     if (m_waveform == nullptr)
         return;
     switch (id) {
-    case IDC_SETTINGS:
-        m_waveform->SetPropertyWaveform();
+    case IDC_SETTINGS: // the plot window has no preferences dialog yet
         return;
     case IDC_ADAPTIVE:
         m_waveform->SetAxisAdaptive();
