@@ -39,17 +39,21 @@ write_instrument_file() { # <folder> <file> <name> <model> <address> <settings>
 <QXInstrument>
     <Instrument>
         <Property Name="$3" Type="" Model="$4" />
-        <VISA Resource="TCPIP0::$5::inst0::INSTR" Timeout="30000" EndOfLine="" AddressIP="$5" AddressUSB="" />
+        <VISA Resource="TCPIP0::$5::5025::SOCKET" Timeout="30000" EndOfLine="" AddressIP="$5" AddressUSB="" />
         <DigitMultimeter>$6</DigitMultimeter>
     </Instrument>
 </QXInstrument>
 XML
   echo "run: wrote $file (the simulated instrument at $5)"
 }
-write_instrument_file "DC Power Supply" "DC Power Supply.xml" "DC Power Supply" "2280S" "$supply_address" ""
-write_instrument_file "Digit Multimeter" "Digit Multimeter.xml" "Digit Multimeter" "DMM7510" "$meter_address" ""
+write_instrument_file "DC Power Supply" "DC Power Supply.xml" "DC Power Supply" "2280S" "$supply_address" \
+  '<FunctionType Value="2" /><VoltageLevel Value="3.3" /><CurrentLimit Value="0.5" /><TriggerTimeout Value="1.000000" />'
+write_instrument_file "Digit Multimeter" "Digit Multimeter.xml" "Digit Multimeter" "DMM7510" "$meter_address" \
+  '<FunctionType Value="2" /><CaptCurr Value="0.500000" /><NplcCurr Value="0.001000" />'
 
-"$bin/lumora-benchsim" --supply-address "$supply_address" --meter-address "$meter_address" &
+
+# Raw SCPI sockets on port 5025 need no portmapper, so the bench runs without root.
+"$bin/lumora-benchsim" --supply-address "$supply_address" --meter-address "$meter_address" --portmapper-port -1 &
 bench=$!
 stop_bench() { kill "$bench" 2>/dev/null || true; wait "$bench" 2>/dev/null || true; }
 trap stop_bench EXIT
