@@ -146,6 +146,7 @@ void CMainFrame::MeasureThreadProc() {
             MeasureCurrentDCPS();
         if (m_preferences != nullptr && m_preferences->AutoSaveCurr != 0 && m_pageCurrent != nullptr) {
             const QString path = AutoSavePath(m_preferences->FilePathCurr, std::time(nullptr));
+            platform::CreateFolderLevels(QFileInfo(path).path());
             RunOnUiThread([&] { m_pageCurrent->SaveWaveformData(path); });
         }
     }
