@@ -213,6 +213,34 @@ TEST_F(FrameOnTheBench, WithoutTheMultimeterLibraryTheFrameOpensWithTheSupplyBou
     EXPECT_EQ(notices.Texts().size(), 1);
 }
 
+TEST_F(FrameOnTheBench, EachInstrumentLoadsOnItsOwnAndAnUnreadFileIsNotWrittenBack) {
+    m_folder = std::make_unique<CProgramFolder>();
+    m_folder->WriteConfiguration(1, false);
+    m_folder->WriteSupplyFile({m_bench.SupplyResource(), SupplySettings(0.1)});
+    const QString meterFile = m_folder->Path() + QStringLiteral("Instruments/Digit Multimeter/Digit Multimeter.xml");
+    const QString supplyFile = m_folder->Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml");
+    m_lumora = std::make_unique<SLumora>();
+    ASSERT_EQ(m_lumora->created, 0);
+    EXPECT_EQ(Frame().MultimeterDriver(), nullptr);
+    EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
+    m_lumora.reset();
+    EXPECT_FALSE(QFile::exists(meterFile));
+    EXPECT_TRUE(QFile::exists(supplyFile));
+
+    // A file that does not parse keeps what the user had in it.
+    QFile broken(supplyFile);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("<QXInstrument><Instrument>");
+    broken.close();
+    m_lumora = std::make_unique<SLumora>();
+    EXPECT_EQ(Frame().SupplyDriver(), nullptr);
+    m_lumora.reset();
+    QFile kept(supplyFile);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("<QXInstrument><Instrument>"));
+}
+
 TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
     m_folder = std::make_unique<CProgramFolder>();
     m_folder->WriteConfiguration(1, false);
