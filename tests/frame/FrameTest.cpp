@@ -191,6 +191,20 @@ TEST_F(FrameOnTheBench, ResetDuringARunStopsItAndResetsBothInstruments) {
     EXPECT_TRUE(m_bench.MeterReceived("*RST"));
 }
 
+TEST_F(FrameOnTheBench, ProgrammingIsRefusedWhileAMeasureThreadExists) {
+    Prepare(1, false, 600.0);
+    EXPECT_EQ(platform::SendMessage(&Frame(), CMainFrame::WM_PROGRAM_INSTRUMENT, 2, 0), 0);
+    EXPECT_EQ(platform::SendMessage(&Frame(), CMainFrame::WM_PROGRAM_INSTRUMENT, 1, 0), 1);
+    EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    EXPECT_EQ(platform::SendMessage(&Frame(), CMainFrame::WM_PROGRAM_INSTRUMENT, 1, 0), 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51509)});
+    EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_CURRENT).m_enabled);
+    Frame().OnCommand(CMainFrame::ID_MEASURE_STOP);
+    Frame().StopMeasureAndWait();
+    EXPECT_FALSE(Frame().MeasureThreadExists());
+}
+
 TEST_F(FrameOnTheBench, StartTwiceQuicklyRunsOneThread) {
     Prepare(1, false);
     CDialogRecorder notices;
@@ -217,8 +231,10 @@ TEST_F(FrameOnTheBench, EachInstrumentLoadsOnItsOwnAndAnUnreadFileIsNotWrittenBa
     m_folder = std::make_unique<CProgramFolder>();
     m_folder->WriteConfiguration(1, false);
     m_folder->WriteSupplyFile({m_bench.SupplyResource(), SupplySettings(0.1)});
-    const QString meterFile = m_folder->Path() + QStringLiteral("Instruments/Digit Multimeter/Digit Multimeter.xml");
-    const QString supplyFile = m_folder->Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml");
+    const QString meterFile =
+        m_folder->Path() + QStringLiteral("Instruments/Digit Multimeter/Digit Multimeter.xml");
+    const QString supplyFile =
+        m_folder->Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml");
     m_lumora = std::make_unique<SLumora>();
     ASSERT_EQ(m_lumora->created, 0);
     EXPECT_EQ(Frame().MultimeterDriver(), nullptr);
