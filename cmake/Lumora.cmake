@@ -8,8 +8,14 @@ function(lumora_test)
     set(T_LABELS unit)
   endif()
   gtest_discover_tests(${T_NAME}
-    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
+  # Discovery flattens its PROPERTIES list, so a second label would be lost there: the labels are set
+  # on the discovered tests by a script that CTest reads after the discovered list.
+  set(labels_script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_labels.cmake)
+  file(WRITE ${labels_script}
+    "if(DEFINED ${T_NAME}_TESTS)\n  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_script})
 endfunction()
 
 # lumora_fuzzer(NAME <exe> SOURCES ... LIBS ...): a libFuzzer target, built only with LUMORA_FUZZ.

@@ -14,20 +14,20 @@ int HResultFromError(int error) {
 int AnsiToUnicode(const char* ansi, QString& out) {
     if (ansi == nullptr) {
         out = QString();
-        return S_OK;
+        return xmlfile::S_OK;
     }
     return AnsiToUnicode(std::string(ansi, std::strlen(ansi)), out);
 }
 
 int AnsiToUnicode(const std::string& ansi, QString& out) {
     out = platform::FromAnsi(ansi);
-    return S_OK;
+    return xmlfile::S_OK;
 }
 
 int UnicodeToAnsi(const QString& text, std::string& out) {
     errno = 0;
     if (platform::TextToAnsi(text, out, '?'))
-        return S_OK;
+        return xmlfile::S_OK;
     const int error = errno;
     out.clear();
     return HResultFromError(error != 0 ? error : EILSEQ);

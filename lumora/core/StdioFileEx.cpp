@@ -3,7 +3,8 @@
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 
-#include <QtEndian>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -50,7 +51,8 @@ bool CStdioFileEx::Open(const QString& path, unsigned flags, SOpenError* error) 
         mode |= QIODevice::Truncate;
     else if ((flags & modeCreate) == 0 && mode != QIODevice::ReadOnly)
         mode |= QIODevice::ExistingOnly;
-    if (m_file.open(mode))
+    // Reads go through this class's own buffer.
+    if (m_file.open(mode | QIODevice::Unbuffered))
         return true;
     if (error != nullptr)
         *error = SOpenError{m_path, m_file.errorString()};
@@ -59,11 +61,15 @@ bool CStdioFileEx::Open(const QString& path, unsigned flags, SOpenError* error) 
 }
 
 void CStdioFileEx::Close() {
+    DropReadBuffer();
     if (m_file.isOpen())
         m_file.close();
 }
 
 bool CStdioFileEx::WriteString(const QString& text) {
+    if (m_bufferPos < m_buffer.size())
+        m_file.seek(LogicalPosition());
+    DropReadBuffer();
     const std::string bytes = platform::ToAnsi(text);
     if (bytes.empty())
         return true;
@@ -78,10 +84,12 @@ bool CStdioFileEx::ReadString(QString& line) {
     line.clear();
     if (!m_file.isOpen())
         return false;
-    if (m_isUnicodeText && m_file.pos() == 0) {
-        char mark[2];
-        if (m_file.read(mark, 2) != 2)
-            return false;
+    if (m_isUnicodeText && LogicalPosition() == 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (!FillBuffer())
+                return false;
+            ++m_bufferPos;
+        }
     }
     const bool read = m_isUnicodeText ? ReadUnicodeLine(line) : ReadAnsiLine(line);
     if (read)
@@ -89,53 +97,70 @@ bool CStdioFileEx::ReadString(QString& line) {
     return read;
 }
 
+bool CStdioFileEx::FillBuffer() {
+    if (m_bufferPos < m_buffer.size())
+        return true;
+    static constexpr qint64 kChunk = 64 * 1024;
+    m_buffer = m_file.read(kChunk);
+    m_bufferPos = 0;
+    if (m_buffer.isEmpty() && m_file.error() != QFileDevice::NoError)
+        m_error = true;
+    return !m_buffer.isEmpty();
+}
+
+qint64 CStdioFileEx::LogicalPosition() const {
+    return m_file.pos() - (m_buffer.size() - m_bufferPos);
+}
+
+void CStdioFileEx::DropReadBuffer() {
+    m_buffer.clear();
+    m_bufferPos = 0;
+}
+
 bool CStdioFileEx::ReadUnicodeLine(QString& line) {
-    bool any = false;
-    for (;;) {
-        const QByteArray chunk = m_file.peek(8192);
-        if (chunk.size() < 2)
-            break;
-        qsizetype take = chunk.size() & ~qsizetype{1};
-        bool done = false;
-        for (qsizetype i = 0; i + 1 < take; i += 2) {
-            if (qFromLittleEndian<char16_t>(chunk.constData() + i) == u'\n') {
-                take = i + 2;
-                done = true;
-                break;
-            }
-        }
-        for (qsizetype i = 0; i < take; i += 2)
-            line.append(QChar(qFromLittleEndian<char16_t>(chunk.constData() + i)));
-        m_file.skip(take);
-        any = true;
-        if (done)
+    std::u16string units;
+    unsigned char pair[2];
+    int have = 0;
+    while (FillBuffer()) {
+        pair[have++] = static_cast<unsigned char>(m_buffer[m_bufferPos++]);
+        if (have < 2)
+            continue;
+        have = 0;
+        const auto unit = static_cast<char16_t>(pair[0] | (pair[1] << 8));
+        units.push_back(unit);
+        if (unit == u'\n')
             break;
     }
-    if (!any && m_file.error() != QFileDevice::NoError)
-        m_error = true;
-    return any;
+    line = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+    return !units.empty();
 }
 
 bool CStdioFileEx::ReadAnsiLine(QString& line) {
-    const QByteArray chunk = m_file.peek(kAnsiPieceBytes);
-    if (chunk.isEmpty()) {
-        if (m_file.error() != QFileDevice::NoError)
-            m_error = true;
-        return false;
+    std::string bytes;
+    bool newline = false;
+    while (!newline && bytes.size() < static_cast<size_t>(kAnsiPieceBytes) && FillBuffer()) {
+        const char* start = m_buffer.constData() + m_bufferPos;
+        const size_t want = std::min(static_cast<size_t>(m_buffer.size() - m_bufferPos),
+                                     static_cast<size_t>(kAnsiPieceBytes) - bytes.size());
+        size_t take = want;
+        if (const void* lf = std::memchr(start, '\n', want)) {
+            take = static_cast<size_t>(static_cast<const char*>(lf) - start) + 1;
+            newline = true;
+        }
+        bytes.append(start, take);
+        m_bufferPos += static_cast<qsizetype>(take);
     }
-    qsizetype take = chunk.indexOf('\n');
-    if (take >= 0) {
-        ++take;
-    } else {
-        take = chunk.size();
-        // A full piece may end inside a double-byte character: that character starts the next piece.
-        if (take == kAnsiPieceBytes) {
-            const size_t whole = platform::AnsiWholeCharPrefix(std::string_view(chunk.constData(), take));
-            if (whole > 0)
-                take = static_cast<qsizetype>(whole);
+    if (bytes.empty())
+        return false;
+    // A full piece may end inside a double-byte character: that character starts the next piece. The
+    // byte given back is always from the current buffer, the last one taken.
+    if (!newline && bytes.size() == static_cast<size_t>(kAnsiPieceBytes)) {
+        const size_t whole = platform::AnsiWholeCharPrefix(bytes);
+        if (whole > 0 && whole < bytes.size()) {
+            m_bufferPos -= static_cast<qsizetype>(bytes.size() - whole);
+            bytes.resize(whole);
         }
     }
-    m_file.skip(take);
-    line = platform::FromAnsi(std::string_view(chunk.constData(), static_cast<size_t>(take)));
+    line = platform::FromAnsi(bytes);
     return true;
 }

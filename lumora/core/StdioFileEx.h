@@ -58,8 +58,14 @@ public:
 private:
     bool ReadUnicodeLine(QString& line);
     bool ReadAnsiLine(QString& line);
+    // Refills the read buffer when it is used up; false at the end of the file or on an error.
+    bool FillBuffer();
+    qint64 LogicalPosition() const;
+    void DropReadBuffer();
 
     QFile m_file;
+    QByteArray m_buffer; // read ahead of the logical position
+    qsizetype m_bufferPos = 0;
     QString m_path;
     bool m_isUnicodeText = false;
     bool m_error = false;

@@ -18,7 +18,7 @@ bool ReadAttributeText(const XmlReadDocument& document, const TiXmlElement* elem
     if (ReadXmlAttribute(document, element, name, text) == 0)
         return false;
     QString converted;
-    if (AnsiToUnicode(text, converted) != S_OK)
+    if (AnsiToUnicode(text, converted) != xmlfile::S_OK)
         return false;
     field = converted;
     return true;

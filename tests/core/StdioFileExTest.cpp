@@ -87,6 +87,25 @@ TEST_F(StdioFileEx, LongLinesComeBackInWholeCharacterPieces) {
     EXPECT_EQ(cut[1], QString::fromUtf8("中中"));
 }
 
+// Many lines of mixed text, so that lines and characters cross the reader's buffer refills.
+TEST_F(StdioFileEx, LargeFilesReadLineForLineInBothEncodings) {
+    QStringList expected;
+    QString text;
+    for (int i = 0; i < 20000; ++i) {
+        const QString line = QString::fromUtf8("%1,电流测量%2,").arg(i).arg(QString(i % 37, u'x'));
+        expected.append(line);
+        text += line + (i % 3 == 0 ? QStringLiteral("\n") : QStringLiteral("\r\n"));
+    }
+    ASSERT_TRUE(WriteAll(Path("big16.txt"), Utf16WithMark(text)));
+    {
+        CStdioFileEx writer;
+        ASSERT_TRUE(writer.Open(Path("big8.txt"), 0x5001));
+        ASSERT_TRUE(writer.WriteString(text));
+    }
+    EXPECT_EQ(ReadLines(Path("big16.txt")), expected);
+    EXPECT_EQ(ReadLines(Path("big8.txt")), expected);
+}
+
 TEST_F(StdioFileEx, EdgesAndFailures) {
     ASSERT_TRUE(WriteAll(Path("e.txt"), "\n\r\nend\r"));
     EXPECT_EQ(ReadLines(Path("e.txt")), (QStringList{QString(), QString(), QStringLiteral("end")}));

@@ -32,7 +32,7 @@ protected:
 
 TEST_F(XmlFile, WriterGivesTheDeclarationOrderAndCodePageBytes) {
     std::string chinese;
-    ASSERT_EQ(UnicodeToAnsi(kChinese, chinese), S_OK);
+    ASSERT_EQ(UnicodeToAnsi(kChinese, chinese), xmlfile::S_OK);
     CXmlWriter writer(Path("a.xml"), "Root");
     ASSERT_TRUE(writer.CreateRoot());
     ASSERT_TRUE(writer.CreateRoot());
@@ -51,7 +51,7 @@ TEST_F(XmlFile, WriterGivesTheDeclarationOrderAndCodePageBytes) {
 
 TEST_F(XmlFile, LibXmlDecodesTheWrittenFile) {
     std::string chinese;
-    ASSERT_EQ(UnicodeToAnsi(kChinese, chinese), S_OK);
+    ASSERT_EQ(UnicodeToAnsi(kChinese, chinese), xmlfile::S_OK);
     CXmlWriter writer(Path("peer.xml"), "Root");
     ASSERT_TRUE(writer.CreateRoot());
     writer.AddElementWithAttribute(writer.Root(), "Text", "Value", chinese);
@@ -80,7 +80,7 @@ TEST_F(XmlFile, WrittenFileReadsBack) {
     std::string value = "stale";
     EXPECT_EQ(ReadXmlAttribute(doc, doc.Root->FirstChildElement("Item"), "Value", value), 1);
     QString text;
-    EXPECT_EQ(AnsiToUnicode(value, text), S_OK);
+    EXPECT_EQ(AnsiToUnicode(value, text), xmlfile::S_OK);
     EXPECT_EQ(text, kChinese);
     value = "stale";
     EXPECT_EQ(ReadXmlAttribute(doc, doc.Root->FirstChildElement("Empty"), "Value", value), 1);
@@ -125,14 +125,14 @@ TEST_F(XmlFile, SaveIntoAMissingFolderFails) {
 
 TEST(TextConversion, NullAndRoundTrip) {
     QString out = QStringLiteral("x");
-    EXPECT_EQ(AnsiToUnicode(static_cast<const char*>(nullptr), out), S_OK);
+    EXPECT_EQ(AnsiToUnicode(static_cast<const char*>(nullptr), out), xmlfile::S_OK);
     EXPECT_TRUE(out.isNull());
     std::string ansi;
-    EXPECT_EQ(UnicodeToAnsi(QString::fromUtf8("电流 μA 1.5"), ansi), S_OK);
-    EXPECT_EQ(AnsiToUnicode(ansi.c_str(), out), S_OK);
+    EXPECT_EQ(UnicodeToAnsi(QString::fromUtf8("电流 μA 1.5"), ansi), xmlfile::S_OK);
+    EXPECT_EQ(AnsiToUnicode(ansi.c_str(), out), xmlfile::S_OK);
     EXPECT_EQ(out, QString::fromUtf8("电流 μA 1.5"));
     // A character outside the code page is replaced, not lost silently.
-    EXPECT_EQ(UnicodeToAnsi(QString::fromUtf8("b\U0001F600c"), ansi), S_OK);
+    EXPECT_EQ(UnicodeToAnsi(QString::fromUtf8("b\U0001F600c"), ansi), xmlfile::S_OK);
     EXPECT_EQ(ansi, "b?c");
     EXPECT_EQ(HResultFromError(2), static_cast<int>(0x80070002u));
     EXPECT_EQ(HResultFromError(-5), -5);
