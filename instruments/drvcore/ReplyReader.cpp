@@ -103,6 +103,9 @@ bool CReplyReader::ReadText() {
             return false;
     }
     m_filled = StripTermination();
+    // Some instruments end lines with "\r\n" whatever the host's termination.
+    if (m_filled > 0 && (*m_buffer)[m_filled - 1] == '\r')
+        --m_filled;
     return true;
 }
 

@@ -20,7 +20,7 @@ public:
     const std::string& Error() const { return m_error; }
 
     // How long a stream must stay quiet after a termination character to end an indefinite block.
-    static constexpr int kIndefiniteQuietMs = 50;
+    static constexpr int kIndefiniteQuietMs = 100;
 
 private:
     bool ReadMore();

@@ -44,6 +44,8 @@ int CVxi11Session::PortmapperPort() {
 
 bool CVxi11Session::FailRpc() {
     m_error = m_rpc.Error();
+    // The connection is out of step (or gone): drop it without a destroy_link that would wait again.
+    m_open = false;
     Close();
     return false;
 }

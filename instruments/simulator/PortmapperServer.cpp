@@ -11,6 +11,10 @@ CPortmapperServer::~CPortmapperServer() {
     Stop();
 }
 
+bool CPortmapperServer::StartPreferringDefault(const std::string& address, int fallbackPort) {
+    return Start(address, kDefaultPort) || Start(address, fallbackPort);
+}
+
 void CPortmapperServer::Register(uint32_t program, uint32_t version, int port) {
     std::lock_guard lock(m_mutex);
     m_ports[{program, version}] = port;

@@ -16,6 +16,8 @@ public:
     static constexpr int kDefaultPort = 111;
 
     ~CPortmapperServer() override;
+    // Listens on port 111 of 'address', or on 'fallbackPort' (0: any free port) when 111 is taken.
+    bool StartPreferringDefault(const std::string& address, int fallbackPort);
     void Register(uint32_t program, uint32_t version, int port);
 
 protected:

@@ -70,7 +70,7 @@ bool CRpcServerLink::ReadCall(SRpcCall& call) {
 }
 
 bool CRpcServerLink::SendSuccess(uint32_t xid, const std::string& results, std::string_view bulk,
-                                 size_t padding, size_t sendLimit) {
+                                 std::string_view tail, size_t padding, size_t sendLimit) {
     CXdrWriter header;
     header.PutU32(0);
     header.PutU32(xid);
@@ -80,13 +80,14 @@ bool CRpcServerLink::SendSuccess(uint32_t xid, const std::string& results, std::
     header.PutU32(0);
     header.PutU32(drvcore::kRpcSuccess);
     header.Data() += results;
-    const size_t length = header.Data().size() - 4 + bulk.size() + padding;
+    const size_t length = header.Data().size() - 4 + bulk.size() + tail.size() + padding;
     CXdrWriter mark;
     mark.PutU32(drvcore::kRpcLastFragment | static_cast<uint32_t>(length));
     header.Data().replace(0, 4, mark.Data());
     static const char zeros[4] = {};
-    iovec parts[3] = {{header.Data().data(), header.Data().size()},
+    iovec parts[4] = {{header.Data().data(), header.Data().size()},
                       {const_cast<char*>(bulk.data()), bulk.size()},
+                      {const_cast<char*>(tail.data()), tail.size()},
                       {const_cast<char*>(zeros), std::min<size_t>(padding, 4)}};
     if (sendLimit != SIZE_MAX) {
         // Cut the record short: only the first 'sendLimit' bytes go out.
@@ -96,7 +97,7 @@ bool CRpcServerLink::SendSuccess(uint32_t xid, const std::string& results, std::
             left -= part.iov_len;
         }
     }
-    return m_connection.SendAllV(parts, 3);
+    return m_connection.SendAllV(parts, 4);
 }
 
 bool CRpcServerLink::SendAcceptError(uint32_t xid, uint32_t status, uint32_t low, uint32_t high) {

@@ -25,10 +25,10 @@ public:
 
     // Reads the next call; false when the connection ends or sends what is no RPC call.
     bool ReadCall(SRpcCall& call);
-    // A successful reply: 'results', then 'bulk' bytes (sent from the caller's memory), then
-    // 'padding' zero bytes. 'sendLimit' cuts the record short (a fault: the caller drops the link).
-    bool SendSuccess(uint32_t xid, const std::string& results, std::string_view bulk = {}, size_t padding = 0,
-                     size_t sendLimit = SIZE_MAX);
+    // A successful reply: 'results', then 'bulk' and 'tail' bytes (sent from the caller's memory),
+    // then 'padding' zero bytes. 'sendLimit' cuts the record short (a fault: the caller drops the link).
+    bool SendSuccess(uint32_t xid, const std::string& results, std::string_view bulk = {},
+                     std::string_view tail = {}, size_t padding = 0, size_t sendLimit = SIZE_MAX);
     bool SendAcceptError(uint32_t xid, uint32_t status, uint32_t low = 0, uint32_t high = 0);
     bool SendRaw(const std::string& bytes) { return m_connection.SendAll(bytes.data(), bytes.size()); }
 

@@ -52,7 +52,7 @@ void CSocketServer::Serve(CServerConnection& connection) {
             std::string line = pending.substr(start, end - start);
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
-            if (m_host.Execute(line, reply) && !SendReply(connection, reply))
+            if (!line.empty() && m_host.Execute(line, reply) && !SendReply(connection, reply))
                 return;
         }
         pending.erase(0, start);

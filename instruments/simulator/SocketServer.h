@@ -6,7 +6,7 @@
 namespace benchsim {
 
 // Raw SCPI over TCP (port 5025 by default): one command per line, ended by the termination
-// character (a '\r' before it is dropped); each reply is sent followed by "\n".
+// character (a '\r' before it is dropped; empty lines are ignored); each reply is sent followed by "\n".
 class CSocketServer : public CTcpServer {
 public:
     static constexpr int kDefaultPort = 5025;

@@ -19,13 +19,24 @@ constexpr int kMaxIoWaitMs = 60000;
 constexpr int kWaitSliceMs = 20;
 } // namespace
 
-// One connection's links; the simulated instrument has one device, so all links share it.
+// One connection's link. The pending response is 'output' followed by its terminator "\n"; the
+// reply is kept as the model made it (a block of many megabytes is never copied).
 struct CVxi11Server::SLinkState {
     int32_t link = 0;
     bool linked = false;
     std::string input;
     std::string output;
+    // The previous response's memory, reused for the next reply (no fresh pages for big blocks).
+    std::string scratch;
+    bool hasOutput = false;
     size_t outputAt = 0;
+
+    size_t ResponseSize() const { return hasOutput ? output.size() + 1 : 0; }
+    void DropOutput() {
+        output.clear();
+        hasOutput = false;
+        outputAt = 0;
+    }
 };
 
 CVxi11Server::CVxi11Server(CInstrumentHost& host) : m_host(host) {}
@@ -69,9 +80,8 @@ void CVxi11Server::Serve(CServerConnection& connection) {
 
 void CVxi11Server::ExecuteMessage(SLinkState& state) {
     // A new message discards output that was never read, as an instrument does.
-    state.output.clear();
-    state.outputAt = 0;
-    std::string reply;
+    state.DropOutput();
+    std::string& reply = state.scratch;
     size_t start = 0;
     while (start < state.input.size()) {
         size_t end = state.input.find('\n', start);
@@ -81,11 +91,14 @@ void CVxi11Server::ExecuteMessage(SLinkState& state) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         start = end + 1;
-        if (line.empty())
+        if (line.empty() || !m_host.Execute(line, reply))
             continue;
-        if (m_host.Execute(line, reply)) {
-            state.output += reply;
+        if (!state.hasOutput) {
+            state.output.swap(reply);
+            state.hasOutput = true;
+        } else {
             state.output += '\n';
+            state.output += reply;
         }
     }
     state.input.clear();
@@ -105,7 +118,7 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
         results.PutU32(0);
         return link.SendSuccess(call.xid, results.Data());
     }
-    if (state.outputAt >= state.output.size()) {
+    if (state.outputAt >= state.ResponseSize()) {
         // Nothing to send: wait out the client's time-out as an instrument does.
         const int wait = static_cast<int>(std::min<uint32_t>(ioTimeout, kMaxIoWaitMs));
         for (int waited = 0; waited < wait; waited += kWaitSliceMs)
@@ -127,20 +140,25 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
         record.PutU32(drvcore::kRpcLastFragment | static_cast<uint32_t>(garbage.size()));
         record.Data() += garbage;
         link.SendRaw(record.Data());
-        state.output.clear();
-        state.outputAt = 0;
+        state.DropOutput();
         return true;
     }
-    size_t count = std::min<size_t>(std::max<uint32_t>(requestSize, 1), state.output.size() - state.outputAt);
+    size_t count =
+        std::min<size_t>(std::max<uint32_t>(requestSize, 1), state.ResponseSize() - state.outputAt);
     uint32_t reason = 0;
-    const char* data = state.output.data() + state.outputAt;
+    const size_t dataSize = state.output.size();
+    const char* data = state.output.data() + std::min(state.outputAt, dataSize);
     if ((flags & drvcore::kVxi11FlagTermCharSet) != 0) {
-        if (const void* found = std::memchr(data, static_cast<char>(termChar), count)) {
+        const char term = static_cast<char>(termChar);
+        const size_t inData = state.outputAt < dataSize ? std::min(count, dataSize - state.outputAt) : 0;
+        if (const void* found = std::memchr(data, term, inData)) {
             count = static_cast<size_t>(static_cast<const char*>(found) - data) + 1;
             reason |= drvcore::kVxi11ReasonChar;
+        } else if (term == '\n' && count > inData) {
+            reason |= drvcore::kVxi11ReasonChar; // the response terminator itself
         }
     }
-    const bool last = state.outputAt + count == state.output.size();
+    const bool last = state.outputAt + count == state.ResponseSize();
     if (last)
         reason |= drvcore::kVxi11ReasonEnd;
     else if (count == requestSize)
@@ -148,18 +166,17 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
     results.PutI32(drvcore::kVxi11NoError);
     results.PutU32(reason);
     results.PutOpaqueLength(count);
+    const size_t fromData = state.outputAt < dataSize ? std::min(count, dataSize - state.outputAt) : 0;
+    const std::string_view bulk(data, fromData);
+    const std::string_view tail = fromData < count ? std::string_view("\n", 1) : std::string_view();
     if (faults.Is(CFaultSwitches::eDropMidReply)) {
-        link.SendSuccess(call.xid, results.Data(), std::string_view(data, count), CXdrWriter::Padding(count),
-                         32 + count / 2);
+        link.SendSuccess(call.xid, results.Data(), bulk, tail, CXdrWriter::Padding(count), 32 + count / 2);
         return false;
     }
-    const bool sent =
-        link.SendSuccess(call.xid, results.Data(), std::string_view(data, count), CXdrWriter::Padding(count));
+    const bool sent = link.SendSuccess(call.xid, results.Data(), bulk, tail, CXdrWriter::Padding(count));
     state.outputAt += count;
-    if (last) {
-        state.output.clear();
-        state.outputAt = 0;
-    }
+    if (last)
+        state.DropOutput();
     return sent;
 }
 
@@ -229,8 +246,7 @@ bool CVxi11Server::Dispatch(CRpcServerLink& link, const SRpcCall& call, SLinkSta
         }
         if (call.procedure == drvcore::kVxi11DeviceClear) {
             state.input.clear();
-            state.output.clear();
-            state.outputAt = 0;
+            state.DropOutput();
             m_host.DeviceClear();
         } else if (call.procedure == drvcore::kVxi11DestroyLink) {
             state.linked = false;

@@ -74,6 +74,16 @@ TEST_P(EntityInstrumentTest, CommandsArriveAsSentInOrder) {
               (std::vector<std::string>{":SENS:FUNC \"CURR:DC\"", "*IDN?", "*RST", "*IDN?"}));
 }
 
+TEST_P(EntityInstrumentTest, ALongCommandArrivesWhole) {
+    // Longer than the largest device_write the VXI-11 server takes: the session splits it.
+    const std::string command = ":DATA " + std::string(1500000, '7');
+    ASSERT_EQ(m_instrument.WriteCommandHelper(QString::fromStdString(command)), 1);
+    ASSERT_EQ(m_instrument.WriteAndReadHelper("*IDN?"), 1);
+    const auto lines = m_bench.Host().Log().Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0] == command);
+}
+
 TEST_P(EntityInstrumentTest, EndOfLineOfTheRecordTerminatesCommands) {
     for (const char* endOfLine : {"\\r\\n", "\r\n", "\n"}) {
         m_bench.Host().Log().Clear();

@@ -32,6 +32,10 @@ TEST(ResourcePatternTest, MatchesAsVisaExpressions) {
         {"a\\?b", "a?b", true},
         {"a\\?b", "axb", false},
         {"USB0::0x05E6::0x2280::447(1|2)234::INSTR", "USB0::0x05E6::0x2280::4472234::INSTR", true},
+        {"(A|)B", "B", true},
+        // Nested repeats that a backtracking matcher takes exponential time over.
+        {"((((?*)*)*)*)*Z", "USB0::0x05E6::0x2280::4471234::INSTR", false},
+        {"(?*?*?*?*?*?*?*?*)+Z", "USB0::0x05E6::0x2280::4471234::INSTR", false},
     };
     for (const SCase& c : cases) {
         visa::CResourcePattern pattern;
