@@ -4,6 +4,7 @@
 
 #include "platform/Event.h"
 #include "platform/Numbers.h"
+#include "platform/Utf16.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -151,7 +152,7 @@ int CEntityInstruDVM::InitMeasAndWaitForResult() {
             std::this_thread::sleep_for(std::chrono::milliseconds(POLL_MS));
         if (!WriteAndReadHelper(QStringLiteral(":TRIG:STAT?")))
             return 0;
-        const QString state = Reply().toUpper();
+        const QString state = platform::AsciiUpper(Reply());
         if (state.startsWith(QLatin1String("IDLE")))
             break;
         if (!state.startsWith(QLatin1String("RUNNING")) && !state.startsWith(QLatin1String("WAITING")))

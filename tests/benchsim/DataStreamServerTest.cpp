@@ -1,12 +1,8 @@
 #include "instruments/simulator/models/DataStreamServer.h"
+#include "tests/drivertest/StreamClient.h"
 
-#include <arpa/inet.h>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -14,44 +10,13 @@ namespace {
 using benchsim::CDataStreamServer;
 using benchsim::CSim2280S;
 
-class CClient {
+class CClient : public drivertest::CStreamClient {
 public:
-    explicit CClient(std::uint16_t port) {
-        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        timeval timeout{2, 0};
-        ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(port);
-        ::inet_pton(AF_INET, "127.0.0.1", &sa.sin_addr);
-        m_connected = ::connect(m_socket, reinterpret_cast<sockaddr*>(&sa), sizeof(sa)) == 0;
-    }
-    ~CClient() { ::close(m_socket); }
-    bool Connected() const { return m_connected; }
-    void Send(std::vector<unsigned char> bytes) {
-        ASSERT_EQ(::send(m_socket, bytes.data(), bytes.size(), 0), 4);
-    }
-    std::vector<unsigned char> Read(std::size_t n) {
-        std::vector<unsigned char> data(n);
-        std::size_t got = 0;
-        while (got < n) {
-            const ssize_t r = ::recv(m_socket, data.data() + got, n - got, 0);
-            if (r <= 0)
-                break;
-            got += static_cast<std::size_t>(r);
-        }
-        data.resize(got);
-        return data;
-    }
-
-private:
-    int m_socket = -1;
-    bool m_connected = false;
+    explicit CClient(std::uint16_t port) : CStreamClient("127.0.0.1", port) {}
+    void Send(const std::vector<unsigned char>& bytes) { ASSERT_TRUE(CStreamClient::Send(bytes)); }
 };
 
-std::uint32_t Word(const unsigned char* at) {
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
+using drivertest::Word;
 
 class DataStreamServerTest : public ::testing::Test {
 protected:
@@ -101,6 +66,27 @@ TEST_F(DataStreamServerTest, RefusedStartAnswersNonZeroAndCloses) {
     client.Send({0xA5, 0x5A, 0x00, 0x00});
     EXPECT_EQ(client.Read(4), (std::vector<unsigned char>{0, 0, 0, 1}));
     EXPECT_TRUE(client.Read(1).empty());
+}
+
+TEST_F(DataStreamServerTest, EachNewLinkIsServedAfterEarlierOnesClosed) {
+    for (int run = 0; run < 3; ++run) {
+        CClient client(m_server.Port());
+        ASSERT_TRUE(client.Connected());
+        client.Send({0xA5, 0x5A, 0x00, 0x00});
+        EXPECT_EQ(client.Read(4), (std::vector<unsigned char>{0, 0, 0, 0})) << run;
+        client.Send({0x2E, 0xB1, 0x00, 0x00});
+        EXPECT_EQ(client.Read(CDataStreamServer::FRAME_SIZE).size(), CDataStreamServer::FRAME_SIZE) << run;
+    }
+    EXPECT_EQ(m_server.Connections(), 3u);
+}
+
+TEST(DataStreamServer, BindsLoopbackOnly) {
+    CSim2280S model;
+    CDataStreamServer server(model);
+    std::string error;
+    EXPECT_FALSE(server.Start("0.0.0.0", 0, error));
+    EXPECT_FALSE(server.Start("192.168.1.10", 0, error));
+    EXPECT_TRUE(server.Start("127.0.0.5", 0, error)) << error;
 }
 
 TEST(DataStreamFrame, EncodesSecondsAndTenThousandths) {

@@ -2,6 +2,7 @@
 
 #include "platform/Event.h"
 #include "platform/Numbers.h"
+#include "tests/drivertest/StreamClient.h"
 
 #include <QStringList>
 #include <chrono>
@@ -97,8 +98,33 @@ TEST_P(SupplyMeasure, DataLoggingStartsAndAbortsTheContinuousMeasurement) {
     EXPECT_FALSE(m_bench.Supply().IsContinuous());
 }
 
+TEST_P(SupplyMeasure, DataLoggingReadingsArriveOnTheStream) {
+    ASSERT_EQ(m_driver.SetCurrentNPLC(m_record.DcsNplcDLOG), 1);
+    ASSERT_EQ(m_driver.InitialMeasure_DataLogging(), 1);
+    drivertest::CStreamClient stream(m_bench.Options().supplyAddress, m_bench.Stream().Port());
+    ASSERT_TRUE(stream.Connected());
+    ASSERT_TRUE(stream.Send({0xA5, 0x5A, 0x00, 0x00}));
+    ASSERT_EQ(stream.Read(4), (std::vector<unsigned char>{0, 0, 0, 0}));
+    ASSERT_TRUE(stream.Send({0x2E, 0xB1, 0x00, 0x00}));
+    const auto frames = stream.Read(100 * 20);
+    ASSERT_EQ(frames.size(), 100u * 20u);
+    for (std::size_t i = 0; i < 100; ++i) {
+        ASSERT_EQ(frames[20 * i], 'V');
+        ASSERT_EQ(frames[20 * i + 1], 'A');
+    }
+    const double first = drivertest::Word(&frames[12]) + drivertest::Word(&frames[16]) * 1e-4;
+    const double last = drivertest::Word(&frames[1992]) + drivertest::Word(&frames[1996]) * 1e-4;
+    EXPECT_NEAR(last - first, 99 * 0.0002, 2e-4);
+    EXPECT_EQ(m_driver.AbortMeasureDataLogging(), 1);
+}
+
 TEST_P(SupplyMeasure, FetchedReadingsStartAtZeroAndRise) {
     ASSERT_EQ(m_driver.InitialMeasure_DataLogging_FetchData(), 1);
+    Lines expected = COMMON_OUTPUT_OFF;
+    expected.insert(expected.end(), {":FORM:ELEM \"READ,REL\"", ":TRACe:FEED:CONTrol ALWays",
+                                     ":SYSTem:ERRor:COUNt?", ":INIT:CONT ON", ":TRACe:POINts 100"});
+    expected.insert(expected.end(), 11, ":FETC?");
+    EXPECT_EQ(Sent(), expected);
     double previous = -1.0;
     int taken = 0;
     for (int i = 0; i < 200 && taken < 5; ++i) {
@@ -121,6 +147,11 @@ TEST_P(SupplyMeasure, FetchedReadingsStartAtZeroAndRise) {
 
 TEST_P(SupplyMeasure, TraceDataVariantReadsTheBuffer) {
     ASSERT_EQ(m_driver.InitialMeasure_DataLogging_TraceData(), 1);
+    Lines expected = COMMON_OUTPUT_OFF;
+    expected.insert(expected.end(),
+                    {":FORM:ELEM \"READ,REL\"", ":TRACe:FEED:CONTrol ALWays", ":SYSTem:ERRor:COUNt?", ":INIT",
+                     ":INIT:CONT ON", "TRAC:DATA? \"READ,REL\"", ":TRACe:POINts 100"});
+    EXPECT_EQ(Sent(), expected);
     std::this_thread::sleep_for(5ms);
     ASSERT_EQ(m_driver.TraceData_DataLogging(), 1);
     EXPECT_EQ(m_driver.GetDataString().split(',').size() % 2, 0);

@@ -105,6 +105,11 @@ bool CDataStreamServer::Start(const std::string& address, std::uint16_t port, st
         error = "not an IPv4 address: " + address;
         return false;
     }
+    // A simulated instrument never appears on a real network.
+    if ((ntohl(sa.sin_addr.s_addr) >> 24) != 127) {
+        error = "not a loopback address: " + address;
+        return false;
+    }
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_listener < 0) {
         error = std::strerror(errno);
@@ -130,18 +135,33 @@ void CDataStreamServer::Stop() {
     m_stop = true;
     if (m_acceptThread.joinable())
         m_acceptThread.join();
-    std::list<std::thread> clients;
+    std::list<std::unique_ptr<SClient>> clients;
     {
         std::lock_guard lock(m_clientsMutex);
-        for (int socket : m_clientSockets)
-            ::shutdown(socket, SHUT_RDWR);
+        for (const auto& client : m_clients)
+            ::shutdown(client->socket, SHUT_RDWR);
         clients.swap(m_clients);
     }
-    for (std::thread& client : clients)
-        client.join();
+    for (const auto& client : clients) {
+        client->thread.join();
+        ::close(client->socket);
+    }
     if (m_listener >= 0) {
         ::close(m_listener);
         m_listener = -1;
+    }
+}
+
+void CDataStreamServer::ReapFinished() {
+    std::lock_guard lock(m_clientsMutex);
+    for (auto it = m_clients.begin(); it != m_clients.end();) {
+        if ((*it)->finished) {
+            (*it)->thread.join();
+            ::close((*it)->socket);
+            it = m_clients.erase(it);
+        } else {
+            ++it;
+        }
     }
 }
 
@@ -156,13 +176,18 @@ void CDataStreamServer::AcceptLoop() {
         const int yes = 1;
         ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof(yes));
         ++m_connections;
+        ReapFinished();
+        auto client = std::make_unique<SClient>();
+        client->socket = socket;
+        SClient& started = *client;
         std::lock_guard lock(m_clientsMutex);
-        m_clientSockets.push_back(socket);
-        m_clients.emplace_back([this, socket] { Serve(socket); });
+        m_clients.push_back(std::move(client));
+        started.thread = std::thread([this, &started] { Serve(started); });
     }
 }
 
-void CDataStreamServer::Serve(int socket) {
+void CDataStreamServer::Serve(SClient& client) {
+    const int socket = client.socket;
     unsigned char request[4];
     if (ReadExactly(socket, request, 4, m_stop) && std::memcmp(request, START_REQUEST, 4) == 0) {
         const bool refuse = m_refuse;
@@ -189,9 +214,9 @@ void CDataStreamServer::Serve(int socket) {
             }
         }
     }
-    std::lock_guard lock(m_clientsMutex);
-    m_clientSockets.remove(socket);
-    ::close(socket);
+    // The socket stays open until the thread is joined, so that Stop never shuts down a reused number.
+    ::shutdown(socket, SHUT_RDWR);
+    client.finished = true;
 }
 
 } // namespace benchsim

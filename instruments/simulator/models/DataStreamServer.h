@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -39,8 +40,16 @@ public:
     static void EncodeFrame(float value, double time, unsigned char frame[FRAME_SIZE]);
 
 private:
+    struct SClient {
+        int socket = -1;
+        std::thread thread;
+        std::atomic<bool> finished{false};
+    };
+
     void AcceptLoop();
-    void Serve(int socket);
+    void Serve(SClient& client);
+    // Joins the threads of the links that have ended.
+    void ReapFinished();
 
     CSim2280S& m_model;
     int m_listener = -1;
@@ -51,8 +60,7 @@ private:
     std::atomic<unsigned> m_connections{0};
     std::thread m_acceptThread;
     std::mutex m_clientsMutex;
-    std::list<std::thread> m_clients;
-    std::list<int> m_clientSockets;
+    std::list<std::unique_ptr<SClient>> m_clients;
 };
 
 } // namespace benchsim
