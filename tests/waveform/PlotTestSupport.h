@@ -19,10 +19,16 @@ inline QApplication& App() {
     return *app;
 }
 
+// Held first by fixtures, so that the application exists before any widget.
+struct CApplication {
+    CApplication() { App(); }
+};
+
 // A host page that keeps a copy of every record the plot sends.
 class CRecordingHost : public platform::CMessageTarget {
 public:
-    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam) override {
+    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                platform::LPARAM lParam) override {
         if (message != WM_WAVEFORM_MARKER || wParam == 0)
             return 0;
         if (lParam == kMarkerCodeStatistics)

@@ -1,7 +1,9 @@
 #include "waveform/common/LinePainter.h"
 
+#include <QLine>
 #include <QPolygon>
 #include <QVarLengthArray>
+#include <QVector>
 #include <algorithm>
 #include <cmath>
 
@@ -49,47 +51,46 @@ QPoint ToPoint(const CPointF& p) {
     return QPoint(ToPixel(p.x), ToPixel(p.y));
 }
 
-// Collects the joined line as polylines of int points; a segment that reaches beyond the pixel limit
-// is clipped on its own.
-class CPolylineBuilder {
+// Collects the joined line as separate segments: a segment's pixels then depend on its two ends only,
+// so joining the per-column extremes sets the same pixels as joining every sample. Segments reaching
+// beyond the pixel limit are clipped first.
+class CSegmentBuilder {
 public:
-    explicit CPolylineBuilder(QPainter& painter) : m_painter(painter) {}
+    explicit CSegmentBuilder(QPainter& painter) : m_painter(painter) {}
 
     void Add(CPointF p) {
         if (std::isnan(p.x) || std::isnan(p.y))
             return;
-        if (m_hasLast && Inside(p) && Inside(m_last)) {
-            Push(ToPoint(p));
-        } else if (m_hasLast) {
+        if (m_hasLast) {
             CPointF a = m_last, b = p;
-            Flush();
-            if (ClipToLimit(a, b))
-                m_painter.drawLine(ToPoint(a), ToPoint(b));
-            if (Inside(p))
-                Push(ToPoint(p));
-        } else if (Inside(p)) {
-            Push(ToPoint(p));
+            if (Inside(a) && Inside(b)) {
+                Push(QLine(ToPoint(a), ToPoint(b)));
+            } else if (ClipToLimit(a, b)) {
+                Push(QLine(ToPoint(a), ToPoint(b)));
+            }
         }
         m_last = p;
         m_hasLast = true;
     }
 
     void Flush() {
-        if (m_points.size() == 1)
-            m_painter.drawPoint(m_points[0]);
-        else if (m_points.size() > 1)
-            m_painter.drawPolyline(m_points);
-        m_points.clear();
+        if (m_lines.isEmpty() && m_hasLast && Inside(m_last))
+            m_lines.append(QLine(ToPoint(m_last), ToPoint(m_last)));
+        if (!m_lines.isEmpty())
+            m_painter.drawLines(m_lines.constData(), static_cast<int>(m_lines.size()));
+        m_lines.clear();
     }
 
 private:
-    void Push(QPoint p) {
-        if (m_points.isEmpty() || m_points.back() != p)
-            m_points.append(p);
+    void Push(const QLine& line) {
+        // A zero-length segment sets only the pixel that its neighbours set already.
+        if (line.p1() == line.p2())
+            return;
+        m_lines.append(line);
     }
 
     QPainter& m_painter;
-    QPolygon m_points;
+    QVector<QLine> m_lines;
     CPointF m_last{0, 0};
     bool m_hasLast = false;
 };
@@ -128,7 +129,8 @@ CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMappin
     const double* x = line.X.data();
     const double* y = line.Y.data();
 
-    // One sample before the first inside the view and one after the last, found on the ascending time.
+    // The drawn range: one sample before the first inside the view and one after the last, found on the
+    // ascending time.
     std::size_t first = static_cast<std::size_t>(std::upper_bound(x, x + count, mapping.hMin) - x);
     first = first > 0 ? first - 1 : 0;
     std::size_t end = static_cast<std::size_t>(std::lower_bound(x, x + count, mapping.hMax) - x);
@@ -141,6 +143,17 @@ CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMappin
     drawn.FirstX = mapping.XPixel(x[first]);
     drawn.LastX = mapping.XPixel(x[end]);
 
+    // Samples a little outside the view still reach into it: those on the plot's edge columns and those
+    // within the reach of the pen or symbol.
+    const double reach = (lineStyle == 0 ? style.LineWidth + 1.0 : 12.0) / mapping.PixelsPerUnitX();
+    std::size_t drawFirst =
+        static_cast<std::size_t>(std::upper_bound(x, x + count, mapping.hMin - reach) - x);
+    drawFirst = drawFirst > 0 ? drawFirst - 1 : 0;
+    std::size_t drawEnd = static_cast<std::size_t>(std::lower_bound(x, x + count, mapping.hMax + reach) - x);
+    drawEnd = std::min(drawEnd, count - 1);
+    drawFirst = std::min(drawFirst, first);
+    drawEnd = std::max(drawEnd, end);
+
     painter.save();
     painter.setClipRect(mapping.area.WithEdges());
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -150,23 +163,50 @@ CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMappin
     painter.setPen(pen);
     painter.setBrush(style.DrawBrush());
 
-    const std::size_t samples = end - first + 1;
+    const std::size_t samples = drawEnd - drawFirst + 1;
     const bool everySymbol = samples < static_cast<std::size_t>(mapping.area.Width());
     const bool ticks = !line.Excluded.empty();
     QVarLengthArray<int, 256> tickColumns;
-    CPolylineBuilder polyline(painter);
+    CSegmentBuilder polyline(painter);
 
-    std::size_t i = first;
-    while (i <= end) {
+    std::size_t i = drawFirst;
+    std::size_t lastCount = 1;
+    while (i <= drawEnd) {
         const int column = mapping.XPixel(x[i]);
-        // The first sample of the next column: gallop, then halve.
-        std::size_t lo = i, step = 1, hi = i + 1;
-        while (hi <= end && mapping.XPixel(x[hi]) <= column) {
-            lo = hi;
-            step *= 2;
-            hi = i + step;
+        // Columns a few ahead are requested now; evenly spaced times make the guess exact.
+        const std::size_t ahead = i + 4 * lastCount;
+        if (ahead + lastCount <= drawEnd) {
+            __builtin_prefetch(x + ahead);
+            __builtin_prefetch(x + ahead + lastCount);
+            line.Summary.Prefetch(y, ahead, ahead + lastCount);
         }
-        hi = std::min(hi, end + 1);
+        // The first sample of the next column, searched from where the last column's sample count
+        // predicts it: on evenly spaced times the guess is right and costs two reads.
+        const std::size_t limit = drawEnd + 1;
+        const std::size_t guess = std::min(limit, i + std::max<std::size_t>(1, lastCount));
+        std::size_t lo = i, hi = guess;
+        if (guess < limit && mapping.XPixel(x[guess]) <= column) {
+            lo = guess;
+            std::size_t step = 1;
+            hi = std::min(limit, guess + step);
+            while (hi < limit && mapping.XPixel(x[hi]) <= column) {
+                lo = hi;
+                step *= 2;
+                hi = std::min(limit, guess + step);
+            }
+        } else {
+            // hi is the end or a sample of a later column; walk back until a sample of this column.
+            std::size_t step = 1;
+            for (;;) {
+                const std::size_t probe = hi - i > step ? hi - step : i;
+                if (probe == i || mapping.XPixel(x[probe]) <= column) {
+                    lo = probe;
+                    break;
+                }
+                hi = probe;
+                step *= 2;
+            }
+        }
         while (hi - lo > 1) {
             const std::size_t mid = lo + (hi - lo) / 2;
             if (mapping.XPixel(x[mid]) <= column)
@@ -198,6 +238,7 @@ CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMappin
                     DrawSymbol(painter, lineStyle, mapping.XPixel(x[k]), mapping.YPixel(one.First));
             }
         }
+        lastCount = next - i;
         i = next;
     }
     polyline.Flush();

@@ -252,6 +252,23 @@ CSampleStatistics CLineSummary::Statistics(const double* y, const std::vector<un
     return result;
 }
 
+void CLineSummary::Prefetch(const double* y, std::size_t begin, std::size_t end) const {
+    if (begin >= end || end > m_count)
+        return;
+    const std::size_t head = begin / B, tail = (end - 1) / B;
+    __builtin_prefetch(y + head * B);
+    __builtin_prefetch(y + tail * B);
+    __builtin_prefetch(&m_entry[head]);
+    __builtin_prefetch(&m_entry[tail]);
+    std::size_t a = head, b = tail;
+    for (std::size_t level = 0; level < m_draw.size() && a < m_draw[level].size(); ++level) {
+        __builtin_prefetch(&m_draw[level][a]);
+        __builtin_prefetch(&m_draw[level][std::min(b, m_draw[level].size() - 1)]);
+        a /= B;
+        b /= B;
+    }
+}
+
 std::size_t CLineSummary::MemoryBytes() const {
     std::size_t bytes = m_entry.capacity() * sizeof(double);
     for (const auto& level : m_draw)

@@ -46,6 +46,10 @@ public:
     CSampleStatistics Statistics(const double* y, const std::vector<unsigned>& excluded, std::size_t begin,
                                  std::size_t end) const;
 
+    // Asks the memory system for what DrawnRange(y, ., begin, end) will read, so that the reads of
+    // several plot columns overlap.
+    void Prefetch(const double* y, std::size_t begin, std::size_t end) const;
+
     // Bytes held by the summary.
     std::size_t MemoryBytes() const;
 

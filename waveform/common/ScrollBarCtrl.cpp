@@ -152,6 +152,12 @@ void CScrollBarCtrl::resizeEvent(QResizeEvent*) {
 }
 
 void CScrollBarCtrl::Notify(platform::LPARAM code) {
+    if (m_notifyBlock) {
+        const int block[3] = {0, m_controlId, static_cast<int>(code)};
+        platform::SendMessage(m_target, kNotifyMessage, static_cast<platform::WPARAM>(m_vertical),
+                              reinterpret_cast<platform::LPARAM>(block));
+        return;
+    }
     platform::SendMessage(m_target, kNotifyMessage, static_cast<platform::WPARAM>(m_vertical), code);
 }
 

@@ -29,6 +29,12 @@ public:
     ~CScrollBarCtrl() override;
 
     void SetNotifyTarget(platform::CMessageTarget* target) { m_target = target; }
+    // Bars of a frame with two vertical bars tell which one they are: lParam then points to a block of
+    // three ints (not used, the control id, the code), valid during the call.
+    void SetNotifyControlId(int controlId) {
+        m_controlId = controlId;
+        m_notifyBlock = true;
+    }
     void SetVertical(int vertical);
     int IsVertical() const { return m_vertical; }
 
@@ -64,6 +70,8 @@ private:
 
     platform::CMessageTarget* m_target = nullptr;
     int m_vertical = 0;
+    int m_controlId = 0;
+    bool m_notifyBlock = false;
     QRect m_client, m_firstArrow, m_secondArrow, m_reset, m_track;
     QPolygon m_firstTriangle, m_secondTriangle;
     int m_pressed = ePartNone;

@@ -16,7 +16,8 @@ CWaveformTimeVsAmpMainWnd::CWaveformTimeVsAmpMainWnd() {
 
 CWaveformTimeVsAmpMainWnd::~CWaveformTimeVsAmpMainWnd() = default;
 
-int CWaveformTimeVsAmpMainWnd::Create(QWidget* parent, platform::CMessageTarget* host, const QRect& rect, int id) {
+int CWaveformTimeVsAmpMainWnd::Create(QWidget* parent, platform::CMessageTarget* host, const QRect& rect,
+                                      int id) {
     if (m_created)
         return 0;
     if (parent)
@@ -103,7 +104,9 @@ platform::LRESULT CWaveformTimeVsAmpMainWnd::OnMessage(platform::UINT message, p
     return 0;
 }
 
-void CWaveformTimeVsAmpMainWnd::SetConfigFileName(const QString& name) { m_wndWaveform.SetConfigFileName(name); }
+void CWaveformTimeVsAmpMainWnd::SetConfigFileName(const QString& name) {
+    m_wndWaveform.SetConfigFileName(name);
+}
 
 void CWaveformTimeVsAmpMainWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n,
                                                  int exclusion) {

@@ -18,14 +18,19 @@ public:
     // success; -2 when the plot, -3 the horizontal bar, -4 the vertical bar cannot be created.
     int Create(QWidget* parent, platform::CMessageTarget* host, const QRect& rect, int id = 0);
 
-    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam) override;
+    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                platform::LPARAM lParam) override;
 
     void SetConfigFileName(const QString& name);
     void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int exclusion);
     void ReDrawWaveformWnd(int axis, int realtime, int markers);
     void ResetWaveformWnd();
-    const std::vector<double>& GetDataMultiLineX(int line) const { return m_wndWaveform.GetDataMultiLineX(line); }
-    const std::vector<double>& GetDataMultiLineY(int line) const { return m_wndWaveform.GetDataMultiLineY(line); }
+    const std::vector<double>& GetDataMultiLineX(int line) const {
+        return m_wndWaveform.GetDataMultiLineX(line);
+    }
+    const std::vector<double>& GetDataMultiLineY(int line) const {
+        return m_wndWaveform.GetDataMultiLineY(line);
+    }
     int GetMultiLineVisible(int line) const;
     void SetMultiLineVisible(int line, int visible);
     int IsMultiLineHasData(int line) const;

@@ -2,6 +2,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "waveform/common/BitmapFile.h"
+#include "waveform/common/HugePages.h"
 #include "waveform/common/MarkerSnap.h"
 #include "waveform/common/NiceValues.h"
 #include "waveform/common/PlotFormat.h"
@@ -42,8 +43,7 @@ void AddOverRange(const double* y, unsigned n, std::vector<unsigned>& excluded) 
 
 // Grid values k x step inside [min, max], walked from the first multiple rather than from zero so a
 // range far from zero costs no more than one near it.
-template <typename Visit>
-void ForEachGridValue(double min, double max, double step, Visit visit) {
+template <typename Visit> void ForEachGridValue(double min, double max, double step, Visit visit) {
     if (!(step > 0.0))
         return;
     const double first = std::ceil(min / step), last = std::floor(max / step);
@@ -76,7 +76,8 @@ CLoopLinkItem* CWaveformTimeVsAmpWnd::Line(int line) const {
     return item;
 }
 
-int CWaveformTimeVsAmpWnd::Create(QWidget* parent, platform::CMessageTarget* frame, platform::CMessageTarget* host) {
+int CWaveformTimeVsAmpWnd::Create(QWidget* parent, platform::CMessageTarget* frame,
+                                  platform::CMessageTarget* host) {
     setParent(parent);
     m_frame = frame;
     m_host = host;
@@ -124,7 +125,8 @@ void CWaveformTimeVsAmpWnd::SendMarker(platform::LPARAM code, const void* record
 
 // ---- data ----
 
-void CWaveformTimeVsAmpWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int exclusion) {
+void CWaveformTimeVsAmpWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n,
+                                             int exclusion) {
     CLoopLinkItem* item = Line(line);
     if (item == nullptr)
         return;
@@ -134,6 +136,8 @@ void CWaveformTimeVsAmpWnd::SetDataMultiLine(int line, const double* x, const do
     data.Y.shrink_to_fit();
     const bool has = x != nullptr && y != nullptr && n > 0;
     if (has) {
+        waveform::ReserveLarge(data.X, n);
+        waveform::ReserveLarge(data.Y, n);
         data.X.assign(x, x + n);
         data.Y.assign(y, y + n);
         const auto [lo, hi] = std::minmax_element(x, x + n);
@@ -338,7 +342,9 @@ void CWaveformTimeVsAmpWnd::UpdateParameterWaveform() {
     m_parameter.VertMinZoom = m_vertZoomMin;
 }
 
-int CWaveformTimeVsAmpWnd::SaveParameters() { return DLL_SaveParameterToFile(ConfigFilePath(), &m_parameter); }
+int CWaveformTimeVsAmpWnd::SaveParameters() {
+    return DLL_SaveParameterToFile(ConfigFilePath(), &m_parameter);
+}
 
 // ---- geometry ----
 
@@ -424,18 +430,20 @@ void CWaveformTimeVsAmpWnd::DrawAxes(QPainter& p, const QRect& client, const CPl
         p.setPen(QPen(gridColour, 1));
         p.drawLine(a.left, y, a.right, y);
         p.setPen(textColour);
-        p.drawText(QRect(client.left(), y - th / 2, a.left - 3 - client.left(), th), Qt::AlignRight | Qt::AlignVCenter,
-                   FormatFloatText(v));
+        p.drawText(QRect(client.left(), y - th / 2, a.left - 3 - client.left(), th),
+                   Qt::AlignRight | Qt::AlignVCenter, FormatFloatText(v));
     });
     ForEachGridValue(m.hMin, m.hMax, hstep, [&](double v) {
         const int x = m.XPixel(v);
         p.setPen(QPen(gridColour, 1));
         p.drawLine(x, a.top, x, a.bottom);
         p.setPen(textColour);
-        p.drawText(QRect(x - 100, a.bottom + th / 2, 200, th), Qt::AlignHCenter | Qt::AlignTop, FormatFloatText(v));
+        p.drawText(QRect(x - 100, a.bottom + th / 2, 200, th), Qt::AlignHCenter | Qt::AlignTop,
+                   FormatFloatText(v));
     });
     p.setPen(textColour);
-    p.drawText(QRect(a.left, a.top - 3 - th, a.Width(), th), Qt::AlignHCenter | Qt::AlignBottom, m_parameter.ChartName);
+    p.drawText(QRect(a.left, a.top - 3 - th, a.Width(), th), Qt::AlignHCenter | Qt::AlignBottom,
+               m_parameter.ChartName);
     p.drawText(QRect(a.left, client.bottom() + 1 - th - 5, a.Width(), th), Qt::AlignHCenter | Qt::AlignTop,
                m_parameter.ScaleTextHori);
     p.drawText(QRect(a.left - 200, a.top - 10 - th, 400, th), Qt::AlignHCenter | Qt::AlignTop,
@@ -478,14 +486,16 @@ void CWaveformTimeVsAmpWnd::DrawMarkers(QPainter& p, const CPlotMapping& m) cons
     p.setRenderHint(QPainter::Antialiasing, false);
     // A line off the plot is drawn on its nearer edge.
     if (m_markerA.Shown) {
-        const int x1 = std::clamp(m_markerA.Pixel1, a.left, a.right), x2 = std::clamp(m_markerA.Pixel2, a.left, a.right);
+        const int x1 = std::clamp(m_markerA.Pixel1, a.left, a.right),
+                  x2 = std::clamp(m_markerA.Pixel2, a.left, a.right);
         p.setPen(pen1);
         p.drawLine(x1, a.top, x1, a.bottom);
         p.setPen(pen2);
         p.drawLine(x2, a.top, x2, a.bottom);
     }
     if (m_markerB.Shown) {
-        const int y1 = std::clamp(m_markerB.Pixel1, a.top, a.bottom), y2 = std::clamp(m_markerB.Pixel2, a.top, a.bottom);
+        const int y1 = std::clamp(m_markerB.Pixel1, a.top, a.bottom),
+                  y2 = std::clamp(m_markerB.Pixel2, a.top, a.bottom);
         p.setPen(pen1);
         p.drawLine(a.left, y1, a.right, y1);
         p.setPen(pen2);
@@ -584,7 +594,9 @@ void CWaveformTimeVsAmpWnd::SetMarkerVisible(int pairA, int show) {
     ResetMarkerA();
 }
 
-int CWaveformTimeVsAmpWnd::GetMarkerVisible(int pairA) const { return pairA ? m_markerA.Shown : m_markerB.Shown; }
+int CWaveformTimeVsAmpWnd::GetMarkerVisible(int pairA) const {
+    return pairA ? m_markerA.Shown : m_markerB.Shown;
+}
 
 CWaveformTimeVsAmpWnd::eMarkerLine CWaveformTimeVsAmpWnd::HitTest(const QPoint& pt) const {
     const CPlotArea& a = m_plot;
@@ -704,7 +716,8 @@ void CWaveformTimeVsAmpWnd::mouseMoveEvent(QMouseEvent* event) {
         Notify(eAxisVertZoom);
         Notify(eAxisHoriZoom);
     } else if (m_tool >= eWaveformToolZoomBox && m_tool <= eWaveformToolZoomVert) {
-        m_currentPoint = QPoint(std::clamp(pt.x(), m_plot.left, m_plot.right), std::clamp(pt.y(), m_plot.top, m_plot.bottom));
+        m_currentPoint = QPoint(std::clamp(pt.x(), m_plot.left, m_plot.right),
+                                std::clamp(pt.y(), m_plot.top, m_plot.bottom));
         QRect box = QRect(m_pressPoint, m_currentPoint).normalized();
         if (m_tool == eWaveformToolZoomHori)
             box = QRect(QPoint(box.left(), m_plot.top), QPoint(box.right(), m_plot.bottom));
@@ -734,7 +747,8 @@ void CWaveformTimeVsAmpWnd::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (m_tool >= eWaveformToolZoomBox && m_tool <= eWaveformToolZoomVert && !m_plot.IsEmpty()) {
         const QPoint pt = event->position().toPoint();
-        const QPoint end(std::clamp(pt.x(), m_plot.left, m_plot.right), std::clamp(pt.y(), m_plot.top, m_plot.bottom));
+        const QPoint end(std::clamp(pt.x(), m_plot.left, m_plot.right),
+                         std::clamp(pt.y(), m_plot.top, m_plot.bottom));
         const CPlotMapping m = DrawMapping(m_plot);
         if (m_tool == eWaveformToolZoomBox || m_tool == eWaveformToolZoomHori) {
             double a = m.XValue(m_pressPoint.x()), b = m.XValue(end.x());

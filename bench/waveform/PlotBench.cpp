@@ -1,0 +1,108 @@
+#include "waveform/common/LineSummary.h"
+#include "waveform/common/ScrollBarCtrl.h"
+#include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <random>
+
+#include "platform/ProgramFolder.h"
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "waveform_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// A 1920 x 1080 plot holding n samples of a low-current profile: sleep current with 40 short bursts of
+// milliamps over the whole run, so that every sample count shows the same picture.
+struct CPlot {
+    explicit CPlot(std::size_t n) {
+        platform::SetProgramFolderOverride(folder.path() + QLatin1Char('/'));
+        frame.Create(nullptr, nullptr, QRect(0, 0, 1920 + 15, 1080 + 15));
+        for (QWidget* child : frame.findChildren<QWidget*>())
+            if (auto* p = dynamic_cast<CWaveformTimeVsAmpWnd*>(child))
+                plot = p;
+        std::vector<double> x(n), y(n);
+        std::mt19937 rng(1);
+        std::normal_distribution<double> noise(0.0, 2e-7);
+        for (std::size_t i = 0; i < n; ++i) {
+            x[i] = 2e-5 * static_cast<double>(i);
+            y[i] = 5e-6 + noise(rng) + ((i * 40 / n) * n / 40 + n / 400 > i ? 3e-3 : 0.0);
+        }
+        frame.SetDataMultiLine(0, x.data(), y.data(), static_cast<unsigned>(n), 1);
+        frame.SetAxisAdaptive();
+        frame.ReDrawWaveformWnd(1, 1, 1);
+    }
+    QApplication& app = App();
+    QTemporaryDir folder;
+    CWaveformTimeVsAmpMainWnd frame;
+    CWaveformTimeVsAmpWnd* plot = nullptr;
+};
+
+CPlot& PlotOf(std::size_t n) {
+    static std::map<std::size_t, std::unique_ptr<CPlot>> plots;
+    // One large plot at a time keeps the bench within memory.
+    auto it = plots.find(n);
+    if (it == plots.end()) {
+        plots.clear();
+        it = plots.emplace(n, std::make_unique<CPlot>(n)).first;
+    }
+    return *it->second;
+}
+
+void BM_Redraw(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    CPlot& p = PlotOf(n);
+    for (auto _ : state)
+        p.frame.ReDrawWaveformWnd(1, 1, 1);
+    const double copyBytes = static_cast<double>(p.frame.GetDataMultiLineX(0).capacity() +
+                                                 p.frame.GetDataMultiLineY(0).capacity()) *
+                             sizeof(double);
+    state.counters["copy_bytes_per_sample"] = copyBytes / static_cast<double>(n);
+}
+BENCHMARK(BM_Redraw)->Arg(10'000)->Arg(10'000'000)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_MarkerDragStep(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    CPlot& p = PlotOf(n);
+    p.frame.SetMarkerVisible(1, 1);
+    p.frame.ReDrawWaveformWnd(1, 1, 1);
+    const waveform::CPlotArea a = p.plot->GetPlotArea();
+    const int y = (a.top + a.bottom) / 2;
+    QTest::mouseMove(p.plot, QPoint(a.left + 1, y));
+    QTest::mousePress(p.plot, Qt::LeftButton, Qt::NoModifier, QPoint(a.left + 1, y));
+    int step = 0;
+    for (auto _ : state) {
+        QTest::mouseMove(p.plot, QPoint(a.left + 100 + (step++ % 1000), y));
+    }
+    QTest::mouseRelease(p.plot, Qt::LeftButton, Qt::NoModifier, QPoint(a.left + 100, y));
+}
+BENCHMARK(BM_MarkerDragStep)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_SummaryBytes(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    std::vector<double> y(n);
+    for (std::size_t i = 0; i < n; ++i)
+        y[i] = std::sin(0.001 * static_cast<double>(i));
+    const std::vector<unsigned> excluded;
+    waveform::CLineSummary summary;
+    for (auto _ : state)
+        summary.Rebuild(y.data(), n, excluded);
+    state.counters["summary_bytes_per_sample"] =
+        static_cast<double>(summary.MemoryBytes()) / static_cast<double>(n);
+}
+BENCHMARK(BM_SummaryBytes)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();

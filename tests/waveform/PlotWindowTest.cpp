@@ -1,0 +1,557 @@
+#include "PlotTestSupport.h"
+
+#include "waveform/common/ScrollBarCtrl.h"
+#include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+#include "waveform/traceprefs/ParameterFile.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTest>
+#include <QtEndian>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+
+namespace {
+
+using namespace plottest;
+
+constexpr int kPlotW = 640, kPlotH = 480;
+
+class PlotWindowTest : public ::testing::Test {
+protected:
+    // Creates the window, after writing its parameter file when a record is given.
+    void Create(const CParameterWaveform* parameters = nullptr) {
+        if (parameters) {
+            CParameterWaveform copy = *parameters;
+            ASSERT_EQ(DLL_SaveParameterToFile(m_folder.Path("Config/Waveform.xml"), &copy), 1);
+        }
+        ASSERT_EQ(m_frame.Create(nullptr, &m_host, QRect(0, 0, kPlotW + 15, kPlotH + 15)), 0);
+        // The parts have no meta-object of their own: they are told apart by their C++ type.
+        for (QWidget* child : m_frame.findChildren<QWidget*>()) {
+            if (auto* plot = dynamic_cast<CWaveformTimeVsAmpWnd*>(child))
+                m_plot = plot;
+            else if (auto* bar = dynamic_cast<CScrollBarCtrl*>(child))
+                (bar->IsVertical() ? m_vertBar : m_horiBar) = bar;
+        }
+        ASSERT_NE(m_plot, nullptr);
+        ASSERT_TRUE(m_horiBar && m_vertBar);
+        ASSERT_EQ(m_plot->size(), QSize(kPlotW, kPlotH));
+    }
+
+    void View(double h0, double h1, double v0, double v1) {
+        m_plot->SetAxisScaleHoriZoom(h0, h1, 1);
+        m_plot->SetAxisScaleVertZoom(v0, v1, 1);
+        m_frame.ReDrawWaveformWnd(1, 1, 1);
+    }
+
+    QImage Shown() const { return m_plot->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    waveform::CPlotMapping Mapping() const {
+        waveform::CPlotMapping m;
+        m.area = m_plot->GetPlotArea();
+        m_plot->GetAxisScaleHoriZoom(m.hMin, m.hMax);
+        m_plot->GetAxisScaleVertZoom(m.vMin, m.vMax);
+        return m;
+    }
+    QColor At(const QImage& image, int x, int y) const { return QColor(image.pixel(x, y)); }
+
+    CApplication m_app;
+    CProgramFolder m_folder;
+    CRecordingHost m_host;
+    CWaveformTimeVsAmpMainWnd m_frame;
+    CWaveformTimeVsAmpWnd* m_plot = nullptr;
+    CScrollBarCtrl* m_horiBar = nullptr;
+    CScrollBarCtrl* m_vertBar = nullptr;
+};
+
+TEST_F(PlotWindowTest, BackgroundAxisAndLineColoursComeFromTheRecord) {
+    CParameterWaveform record;
+    record.ColorAxisBkGnd = 0x30EE10;
+    record.ColorAxis = 0x0000AA;
+    record.Styles[0].LineColor = 0xFF8000;
+    Create(&record);
+    const std::vector<double> x = {0, 2, 4, 6, 8, 10}, y = {1, 9, 3, 7, 5, 5};
+    m_frame.SetDataMultiLine(0, x.data(), y.data(), 6, 0);
+    View(0, 10, 0, 10);
+
+    const QImage image = Shown();
+    const waveform::CPlotMapping m = Mapping();
+    EXPECT_EQ(At(image, 2, 2), waveform::ToQColor(0x30EE10));
+    EXPECT_EQ(At(image, m.area.left, (m.area.top + m.area.bottom) / 2 + 7), waveform::ToQColor(0x0000AA));
+    EXPECT_EQ(At(image, m.area.left + 37, m.area.top), waveform::ToQColor(0x0000AA));
+    for (std::size_t i = 1; i + 1 < x.size(); ++i)
+        EXPECT_EQ(At(image, m.XPixel(x[i]), m.YPixel(y[i])), waveform::ToQColor(0xFF8000)) << "sample " << i;
+    // Half way between samples 1 and 2 the joining line passes through the middle.
+    EXPECT_EQ(At(image, m.XPixel(3), m.YPixel(6)), waveform::ToQColor(0xFF8000));
+}
+
+TEST_F(PlotWindowTest, ASummaryDrawnLineSetsTheSamePixelsAsJoiningEverySample) {
+    Create();
+    std::mt19937 rng(3);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    const std::size_t n = 150000;
+    std::vector<double> x(n), y(n);
+    double level = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        x[i] = 0.001 * static_cast<double>(i);
+        level += noise(rng);
+        y[i] = level + (i % 997 == 0 ? 60.0 : 0.0);
+    }
+    m_frame.SetDataMultiLine(0, x.data(), y.data(), static_cast<unsigned>(n), 0);
+    m_frame.SetAxisAdaptive();
+    struct {
+        const char* name;
+        double from, to;
+        int width;
+    } views[] = {{"all samples", x.front(), x.back(), 1},
+                 {"a zoomed part", 31.3, 47.9, 1},
+                 {"few samples", 70.0, 70.3, 1},
+                 {"all samples, wide pen", x.front(), x.back(), 3},
+                 {"a zoomed part, wide pen", 31.3, 47.9, 2}};
+    for (const auto& v : views) {
+        m_plot->SetMultiLineStyle(0, 0x0000FF, 0, v.width);
+        double v0 = 0, v1 = 0;
+        m_plot->GetAxisScaleVertZoom(v0, v1);
+        View(v.from, v.to, v0, v1);
+        const QImage shown = Shown();
+
+        m_frame.SetMultiLineVisible(0, 0);
+        m_frame.ReDrawWaveformWnd(1, 1, 1);
+        QImage reference = Shown();
+        m_frame.SetMultiLineVisible(0, 1);
+        // Every sample joined to the next, one segment each, in the line's pen.
+        const waveform::CPlotMapping m = Mapping();
+        QPainter p(&reference);
+        p.setClipRect(m.area.WithEdges());
+        p.setPen(QPen(QColor(255, 0, 0), v.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        QVector<QLine> segments;
+        for (std::size_t i = 1; i < n; ++i)
+            segments << QLine(m.XPixel(x[i - 1]), m.YPixel(y[i - 1]), m.XPixel(x[i]), m.YPixel(y[i]));
+        p.drawLines(segments);
+        p.end();
+        int differing = 0;
+        for (int row = 0; row < shown.height(); ++row)
+            for (int col = 0; col < shown.width(); ++col)
+                differing += shown.pixel(col, row) != reference.pixel(col, row);
+        EXPECT_EQ(differing, 0) << v.name;
+    }
+}
+
+TEST_F(PlotWindowTest, MarkerLinesAreDrawnAtTheirPositions) {
+    Create();
+    std::vector<double> x(11), y(11);
+    for (int i = 0; i <= 10; ++i) {
+        x[i] = i;
+        y[i] = i - 5;
+    }
+    m_frame.SetDataMultiLine(0, x.data(), y.data(), 11, 0);
+    View(0, 10, -10, 10);
+    m_frame.SetMarkerVisible(1, 1);
+    m_frame.SetMarkerVisible(0, 1);
+    m_frame.ReDrawWaveformWnd(1, 1, 1);
+    const QImage image = Shown();
+    const waveform::CPlotMapping m = Mapping();
+    const QColor magenta = waveform::ToQColor(0xFF00FF);
+    // Pair A sits on the first sample (left edge); pair B on the value 0 (middle row).
+    EXPECT_EQ(At(image, m.area.left, m.area.top + 1), magenta);
+    EXPECT_EQ(At(image, m.area.left + 100, m.YPixel(0)), magenta);
+    EXPECT_NE(At(image, m.area.left + 100, m.YPixel(0) - 3), magenta);
+    ASSERT_FALSE(m_host.pairA.empty());
+    EXPECT_EQ(m_host.pairA.back().Shown, 1);
+    EXPECT_EQ(m_host.pairA.back().Index1, 0u);
+    EXPECT_EQ(m_host.pairA.back().Value3, -5.0);
+}
+
+TEST_F(PlotWindowTest, DraggingAMarkerSnapsReportsAndReleasingSendsTheStatistics) {
+    Create();
+    const unsigned n = 50;
+    std::vector<double> x(n), y(n);
+    for (unsigned i = 0; i < n; ++i) {
+        x[i] = 0.2 * i;
+        y[i] = std::sin(0.3 * i) + 2.0;
+    }
+    y[7] = 1e38; // excluded: above 1e37
+    y[12] = 2e38;
+    m_frame.SetDataMultiLine(0, x.data(), y.data(), n, 1);
+    View(0, x.back(), 0, 4);
+    m_frame.SetMarkerVisible(1, 1);
+    m_frame.ReDrawWaveformWnd(0, 0, 1);
+    const waveform::CPlotMapping m = Mapping();
+    const int startX = m.XPixel(x[0]);
+    const int midY = (m.area.top + m.area.bottom) / 2;
+
+    m_host.pairA.clear();
+    QTest::mouseMove(m_plot, QPoint(startX + 1, midY));
+    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(startX + 1, midY));
+    const unsigned target = 20;
+    QTest::mouseMove(m_plot, QPoint(m.XPixel(x[target]) + 3, midY));
+    ASSERT_FALSE(m_host.pairA.empty());
+    const CWaveformMarkerRecord r = m_host.pairA.back();
+    EXPECT_EQ(r.Index1, target);
+    EXPECT_EQ(r.Value1, x[target]);
+    EXPECT_EQ(r.Value3, y[target]);
+    EXPECT_EQ(r.Pixel1, m.XPixel(x[target]));
+    EXPECT_EQ(r.Index2, 0u);
+    EXPECT_TRUE(m_host.statistics.empty());
+
+    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(m.XPixel(x[target]) + 3, midY));
+    ASSERT_EQ(m_host.statistics.size(), 1u);
+    double mx = -1e300, mn = 1e300, sum = 0;
+    int count = 0;
+    for (unsigned i = 0; i <= target; ++i) {
+        if (i == 7 || i == 12)
+            continue;
+        mx = std::max(mx, y[i]);
+        mn = std::min(mn, y[i]);
+        sum += y[i];
+        ++count;
+    }
+    const CWaveformStatisticRecord s = m_host.statistics.back();
+    EXPECT_EQ(s.Valid, 1);
+    EXPECT_EQ(s.Maximum, mx);
+    EXPECT_EQ(s.Minimum, mn);
+    EXPECT_NEAR(s.Mean, sum / count, 1e-12);
+    EXPECT_NEAR(s.Product, (x[target] - x[0]) * (sum / count) / 1000, 1e-15);
+    // The shown marker line moved with it.
+    EXPECT_EQ(QColor(Shown().pixel(m.XPixel(x[target]), m.area.top + 1)), waveform::ToQColor(0xFF00FF));
+}
+
+TEST_F(PlotWindowTest, DraggingPairBReportsTheValueAtThePointer) {
+    Create();
+    View(0, 10, -10, 10);
+    m_frame.SetMarkerVisible(0, 1);
+    const waveform::CPlotMapping m = Mapping();
+    const int y0 = m.YPixel(0), x = m.area.left + 50;
+    QTest::mouseMove(m_plot, QPoint(x, y0 + 1));
+    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(x, y0 + 1));
+    const int quarter = m.area.top + m.area.Height() / 4;
+    QTest::mouseMove(m_plot, QPoint(x, quarter));
+    QTest::mouseMove(m_plot, QPoint(x, m.area.top - 40));
+    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(x, m.area.top - 40));
+    ASSERT_EQ(m_host.pairB.size(), 2u);
+    EXPECT_DOUBLE_EQ(m_host.pairB[0].Value1, 10.0 - (quarter - m.area.top) * 20.0 / m.area.Height());
+    EXPECT_EQ(m_host.pairB[0].Pixel1, quarter);
+    EXPECT_DOUBLE_EQ(m_host.pairB[1].Value1, 10.0) << "beyond the plot the marker stays on its edge";
+    EXPECT_EQ(m_host.pairB[1].Pixel1, m.area.top);
+    EXPECT_TRUE(m_host.statistics.empty());
+}
+
+struct CZoomCase {
+    const char* name;
+    eWaveformOperateTools tool;
+    bool hori, vert;
+};
+
+TEST_F(PlotWindowTest, ZoomToolsTakeTheRangeOfTheDraggedRectangle) {
+    Create();
+    const CZoomCase cases[] = {{"box", eWaveformToolZoomBox, true, true},
+                               {"horizontal", eWaveformToolZoomHori, true, false},
+                               {"vertical", eWaveformToolZoomVert, false, true}};
+    for (const CZoomCase& c : cases) {
+        View(0, 10, -1, 1);
+        m_frame.SetWaveformOperateTool(c.tool);
+        const waveform::CPlotMapping m = Mapping();
+        const QPoint from(m.area.left + 64, m.area.top + 48), to(m.area.left + 320, m.area.top + 240);
+        QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(m_plot, to);
+        QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, to);
+        double h0, h1, v0, v1;
+        m_plot->GetAxisScaleHoriZoom(h0, h1);
+        m_plot->GetAxisScaleVertZoom(v0, v1);
+        EXPECT_DOUBLE_EQ(h0, c.hori ? m.XValue(from.x()) : 0.0) << c.name;
+        EXPECT_DOUBLE_EQ(h1, c.hori ? m.XValue(to.x()) : 10.0) << c.name;
+        EXPECT_DOUBLE_EQ(v0, c.vert ? m.YValue(to.y()) : -1.0) << c.name;
+        EXPECT_DOUBLE_EQ(v1, c.vert ? m.YValue(from.y()) : 1.0) << c.name;
+        // The scroll bars follow the visible ranges.
+        EXPECT_DOUBLE_EQ(m_horiBar->VisibleMin(), h0) << c.name;
+        EXPECT_DOUBLE_EQ(m_vertBar->VisibleMax(), v1) << c.name;
+    }
+}
+
+TEST_F(PlotWindowTest, ATooNarrowZoomRectangleLeavesTheRange) {
+    Create();
+    View(0, 10, -1, 1);
+    m_frame.SetWaveformOperateTool(eWaveformToolZoomBox);
+    const waveform::CPlotMapping m = Mapping();
+    const QPoint from(m.area.left + 64, m.area.top + 48);
+    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(m_plot, from);
+    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, from);
+    double h0, h1, v0, v1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 0.0);
+    EXPECT_EQ(h1, 10.0);
+    EXPECT_EQ(v0, -1.0);
+    EXPECT_EQ(v1, 1.0);
+}
+
+TEST_F(PlotWindowTest, ASizeOf3000PixelsOrMoreKeepsTheDrawArea) {
+    Create();
+    const waveform::CPlotArea before = m_plot->GetPlotArea();
+    m_frame.resize(3100, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_plot->width(), 3100 - 15);
+    EXPECT_EQ(m_plot->GetPlotArea().right, before.right);
+    EXPECT_EQ(m_plot->GetPlotArea().bottom, before.bottom);
+    m_frame.resize(500, 400);
+    QCoreApplication::processEvents();
+    EXPECT_LT(m_plot->GetPlotArea().right, 500);
+}
+
+TEST_F(PlotWindowTest, PanMovesTheDataWithThePointer) {
+    Create();
+    View(0, 10, -1, 1);
+    m_frame.SetWaveformOperateTool(eWaveformToolPan);
+    const waveform::CPlotMapping m = Mapping();
+    const QPoint from(m.area.left + 100, m.area.top + 100);
+    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(m_plot, from + QPoint(64, -48));
+    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, from + QPoint(64, -48));
+    double h0, h1, v0, v1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_NEAR(h0, -64.0 * 10 / m.area.Width(), 1e-12);
+    EXPECT_NEAR(h1 - h0, 10.0, 1e-12);
+    EXPECT_NEAR(v0, -1.0 - 48.0 * 2 / m.area.Height(), 1e-12);
+    EXPECT_NEAR(v1 - v0, 2.0, 1e-12);
+    EXPECT_DOUBLE_EQ(m_horiBar->VisibleMin(), h0);
+}
+
+TEST_F(PlotWindowTest, ScrollBarArrowsAndResetMoveThePlot) {
+    Create();
+    m_plot->SetAxisScaleHoriOrg(0, 10, 1);
+    View(2, 4, -1, 1);
+    QTest::mouseClick(m_horiBar, Qt::LeftButton, Qt::NoModifier, m_horiBar->SecondArrowRect().center());
+    double h0, h1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_NEAR(h0, 2.2, 1e-12);
+    EXPECT_NEAR(h1, 4.2, 1e-12);
+    QTest::mouseClick(m_vertBar, Qt::LeftButton, Qt::NoModifier, m_vertBar->FirstArrowRect().center());
+    double v0, v1;
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_NEAR(v0, -0.8, 1e-12);
+    QTest::mouseDClick(m_horiBar, Qt::LeftButton, Qt::NoModifier, m_horiBar->ResetRect().center());
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_DOUBLE_EQ(h0, 0.0);
+    EXPECT_DOUBLE_EQ(h1, 10.0);
+}
+
+TEST_F(PlotWindowTest, DegenerateRangesDrawWithoutHangingOrOverflowing) {
+    Create();
+    const double one[] = {5.0}, oneY[] = {1.0};
+    m_frame.SetDataMultiLine(0, one, oneY, 1, 0);
+    m_frame.SetAxisAdaptive();
+    m_frame.ReDrawWaveformWnd(1, 1, 1);
+    double h0, h1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_EQ(h0, h1);
+    const double inf = std::numeric_limits<double>::infinity();
+    View(0, 1, -inf, inf);
+    View(-std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), 0, 1);
+    // Zoomed far into the gap between two samples: the line still crosses the plot.
+    const double x[] = {0.0, 1e6}, y[] = {0.0, 1e6};
+    m_frame.SetDataMultiLine(0, x, y, 2, 0);
+    View(5e5, 5e5 + 1, 5e5, 5e5 + 1);
+    const waveform::CPlotMapping m = Mapping();
+    const QImage image = Shown();
+    const QColor lineColour = waveform::ToQColor(m_plot->GetGDI().Styles[0].LineColor);
+    const int cx = (m.area.left + m.area.right) / 2, cy = (m.area.top + m.area.bottom) / 2;
+    int near = 0;
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+            near += QColor(image.pixel(cx + dx, cy + dy)) == lineColour;
+    EXPECT_GE(near, 3);
+}
+
+TEST_F(PlotWindowTest, ExclusionRules) {
+    Create();
+    struct {
+        const char* name;
+        int exclusion;
+        double max, mean;
+    } rows[] = {{"none", 0, 2e38, (1 + 2e38 + 3) / 3},
+                {"over range", 1, 3, 2},
+                {"repeated time", 2, 2e38, (1 + 2e38) / 2},
+                {"over range first", 3, 3, 2}};
+    const double x[] = {0, 1, 1}, y[] = {1, 2e38, 3};
+    for (const auto& r : rows) {
+        m_frame.SetDataMultiLine(2, x, y, 3, r.exclusion);
+        double mn, mx, mean;
+        ASSERT_EQ(m_frame.GetMultiLineStatistic(2, mn, mx, mean), 1) << r.name;
+        EXPECT_EQ(mx, r.max) << r.name;
+        EXPECT_DOUBLE_EQ(mean, r.mean) << r.name;
+    }
+    const double x2[] = {0, 1, 1}, y2[] = {1, 2, 3};
+    m_frame.SetDataMultiLine(2, x2, y2, 3, 3);
+    double mn, mx, mean;
+    ASSERT_EQ(m_frame.GetMultiLineStatistic(2, mn, mx, mean), 1);
+    EXPECT_EQ(mx, 2) << "without values above 1e37 repeated times are excluded";
+    m_frame.SetDataMultiLine(2, nullptr, y2, 3, 0);
+    EXPECT_EQ(m_frame.GetMultiLineVisible(2), 0);
+    EXPECT_EQ(m_frame.IsMultiLineHasData(2), 0);
+    EXPECT_EQ(m_frame.GetMultiLineStatistic(2, mn, mx, mean), 0);
+}
+
+TEST_F(PlotWindowTest, TheBitmapIsA24BitImageOfTheClientArea) {
+    Create();
+    const double x[] = {0, 1, 2}, y[] = {0.2, 0.8, 0.4};
+    m_frame.SetDataMultiLine(0, x, y, 3, 0);
+    View(0, 2, 0, 1);
+    m_frame.resize(400 + 15, 300 + 15);
+    const QString path = m_folder.Path("plot.bmp");
+    ASSERT_EQ(m_frame.SaveAsBitmapTVA(path), 1);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GE(bytes.size(), 54);
+    auto u32 = [&](int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+    auto u16 = [&](int at) { return qFromLittleEndian<quint16>(bytes.constData() + at); };
+    const quint32 rowBytes = (400 * 3 + 3) & ~3u;
+    EXPECT_EQ(bytes.left(2), QByteArray("BM"));
+    EXPECT_EQ(u32(2), static_cast<quint32>(bytes.size()));
+    EXPECT_EQ(u32(10), 54u);
+    EXPECT_EQ(u32(14), 40u);
+    EXPECT_EQ(u32(18), 400u);
+    EXPECT_EQ(u32(22), 300u);
+    EXPECT_EQ(u16(26), 1u);
+    EXPECT_EQ(u16(28), 24u);
+    EXPECT_EQ(u32(30), 0u);
+    EXPECT_EQ(u32(34), rowBytes * 300);
+    EXPECT_EQ(m_frame.SaveAsBitmapTVA(m_folder.Path("missing/plot.bmp")), 0);
+    QImage image;
+    ASSERT_TRUE(image.load(path, "BMP"));
+    EXPECT_EQ(image.size(), QSize(400, 300));
+    EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), Shown());
+}
+
+TEST_F(PlotWindowTest, PrintingGivesOnePage) {
+    Create();
+    const double x[] = {0, 1, 2}, y[] = {0.2, 0.8, 0.4};
+    m_frame.SetDataMultiLine(0, x, y, 3, 0);
+    View(0, 2, 0, 1);
+    const QString path = m_folder.Path("plot.pdf");
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        m_frame.OnBeginPrinting(&printer);
+        QPainter painter(&printer);
+        m_frame.OnPrepareDC(&painter, &printer);
+        const double scale = static_cast<double>(printer.logicalDpiX()) / m_plot->logicalDpiX();
+        const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+        const QRect drawRect(0, 0, static_cast<int>(page.width() / scale),
+                             static_cast<int>(page.height() / scale));
+        m_frame.OnPrint(&painter, &drawRect, kPlotW, kPlotH);
+        painter.end();
+        m_frame.OnEndPrinting();
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString pdf = QString::fromLatin1(file.readAll());
+    EXPECT_EQ(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
+    EXPECT_EQ(m_plot->GetPlotArea().right, Mapping().area.right);
+}
+
+TEST_F(PlotWindowTest, ExcludedSamplesShowATickAndSymbolsMarkEachSample) {
+    CParameterWaveform record;
+    record.LineStyle = 3;
+    record.Styles[0].LineColor = 0x00A000;
+    Create(&record);
+    const double x[] = {1, 3, 5, 7}, y[] = {2, 2e38, 6, 4};
+    m_frame.SetDataMultiLine(0, x, y, 4, 1);
+    View(0, 8, 0, 8);
+    const QImage image = Shown();
+    const waveform::CPlotMapping m = Mapping();
+    EXPECT_EQ(At(image, m.XPixel(3) + 1, m.area.top + 2), QColor(255, 0, 0)) << "tick of the excluded sample";
+    EXPECT_EQ(At(image, m.XPixel(5) + 4, m.YPixel(6) - 4), waveform::ToQColor(0x00A000))
+        << "square of a sample";
+    EXPECT_NE(At(image, m.XPixel(4), m.YPixel(5)), waveform::ToQColor(0x00A000)) << "symbols are not joined";
+}
+
+TEST_F(PlotWindowTest, MarkersOnOneSampleGiveNoStatisticsAndPairANeedsTwoSamples) {
+    Create();
+    const double one[] = {1}, oneY[] = {1};
+    m_frame.SetDataMultiLine(0, one, oneY, 1, 0);
+    m_frame.SetMarkerVisible(1, 1);
+    EXPECT_EQ(m_frame.GetMarkerVisible(1), 0);
+    EXPECT_TRUE(m_host.pairA.empty());
+
+    const double x[] = {0, 1, 2, 3}, y[] = {1, 2, 3, 4};
+    m_frame.SetDataMultiLine(0, x, y, 4, 0);
+    View(0, 3, 0, 5);
+    m_frame.SetMarkerVisible(1, 1);
+    const waveform::CPlotMapping m = Mapping();
+    const QPoint on(m.XPixel(0), (m.area.top + m.area.bottom) / 2);
+    QTest::mouseMove(m_plot, on);
+    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, on);
+    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, on);
+    ASSERT_EQ(m_host.statistics.size(), 1u);
+    EXPECT_EQ(m_host.statistics[0].Valid, 0);
+}
+
+TEST_F(PlotWindowTest, ResetEmptiesLineZeroOnlyAndRestoresTheRanges) {
+    Create();
+    const double x[] = {0, 1, 2}, y[] = {1, 2, 3};
+    m_frame.SetDataMultiLine(0, x, y, 3, 0);
+    m_frame.SetDataMultiLine(1, x, y, 3, 0);
+    View(5, 6, 7, 8);
+    m_frame.ResetWaveformWnd();
+    EXPECT_EQ(m_frame.IsMultiLineHasData(0), 0);
+    EXPECT_EQ(m_frame.IsMultiLineHasData(1), 1);
+    double h0, h1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_EQ(h0, 0.0);
+    EXPECT_EQ(h1, 1.0);
+    EXPECT_EQ(m_horiBar->VisibleMax(), 1.0);
+}
+
+TEST_F(PlotWindowTest, AnEmptyFullRangeDoesNotBreakTheScrollBar) {
+    Create();
+    m_plot->SetAxisScaleHoriOrg(3, 3, 1);
+    m_plot->SetAxisScaleHoriZoom(3, 3, 1);
+    EXPECT_EQ(m_horiBar->ThumbRect().width(), m_horiBar->TrackRect().width());
+    const QImage bar = m_horiBar->grab().toImage();
+    EXPECT_EQ(bar.size(), m_horiBar->size());
+}
+
+TEST_F(PlotWindowTest, TheHostsConfigurationFileIsReadAndWritten) {
+    CParameterWaveform record;
+    record.ColorAxisBkGnd = 0x202020;
+    record.HoriMinZoom = 2;
+    record.HoriMaxZoom = 4;
+    ASSERT_EQ(DLL_SaveParameterToFile(m_folder.Path("Config/WaveformCurrent.xml"), &record), 1);
+    m_frame.SetConfigFileName(QStringLiteral("WaveformCurrent.xml"));
+    Create();
+    EXPECT_EQ(At(Shown(), 1, 1), waveform::ToQColor(0x202020));
+    double h0, h1;
+    m_plot->GetAxisScaleHoriOrg(h0, h1);
+    EXPECT_EQ(h0, 2.0);
+    EXPECT_EQ(h1, 4.0);
+    EXPECT_EQ(m_horiBar->FullMax(), 4.0);
+
+    CParameterWaveform changed = m_plot->GetGDI();
+    changed.ChartName = QStringLiteral("changed");
+    m_plot->SetGDI(changed);
+    CParameterWaveform reread;
+    ASSERT_EQ(DLL_LoadParameterFromFile(m_folder.Path("Config/WaveformCurrent.xml"), &reread), 1);
+    EXPECT_EQ(reread.ChartName, QStringLiteral("changed"));
+    EXPECT_FALSE(QFile::exists(m_folder.Path("Config/Waveform.xml")));
+}
+
+TEST_F(PlotWindowTest, NothingHappensBeforeCreation) {
+    App();
+    CWaveformTimeVsAmpMainWnd frame;
+    const double x[] = {0, 1}, y[] = {0, 1};
+    frame.SetDataMultiLine(0, x, y, 2, 0);
+    EXPECT_EQ(frame.IsMultiLineHasData(0), 0);
+    EXPECT_EQ(frame.SaveAsBitmapTVA(m_folder.Path("x.bmp")), 0);
+    EXPECT_EQ(frame.GetMarkerVisible(1), 0);
+}
+
+} // namespace
