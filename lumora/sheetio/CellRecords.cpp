@@ -15,8 +15,7 @@ uint32_t ReadCellHeader(CellBlock::Cell& cell, const uint8_t* d) {
     return 6;
 }
 
-uint8_t* WriteCellHeader(CellBlock::Cell& cell, uint32_t size) {
-    uint8_t* d = StartEncoding(cell, size);
+uint8_t* WriteCellHeader(CellBlock::Cell& cell, uint8_t* d) {
     SetU16(d, cell.rowIndex);
     SetU16(d + 2, cell.colIndex);
     SetU16(d + 4, cell.XFRecordIndex);
@@ -31,8 +30,8 @@ RowBlock::Row::Row() : Record(0x0208) {
 }
 
 uint32_t RowBlock::Row::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    const uint8_t* d = FieldBytes(*this, 16);
+    const uint8_t* d = ReadFields(bytes, available, 16);
+    const uint32_t used = recordSize;
     rowIndex = GetU16(d);
     firstCellColIndex = GetU16(d + 2);
     lastCellColIndexPlusOne = GetU16(d + 4);
@@ -44,7 +43,7 @@ uint32_t RowBlock::Row::Read(const uint8_t* bytes, uint32_t available) {
 }
 
 uint32_t RowBlock::Row::Write(uint8_t* bytes) {
-    uint8_t* d = StartEncoding(*this, 16);
+    uint8_t* d = WriteHeader(bytes, 16);
     SetU16(d, rowIndex);
     SetU16(d + 2, firstCellColIndex);
     SetU16(d + 4, lastCellColIndexPlusOne);
@@ -52,7 +51,7 @@ uint32_t RowBlock::Row::Write(uint8_t* bytes) {
     SetU16(d + 8, unused1);
     SetU16(d + 10, unused2);
     SetU32(d + 12, options);
-    return Record::Write(bytes);
+    return recordSize;
 }
 
 uint32_t RowBlock::Row::DataSize() {
@@ -68,14 +67,13 @@ CellBlock::Blank::Blank() : Cell(0x0201) {
 }
 
 uint32_t CellBlock::Blank::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    ReadCellHeader(*this, FieldBytes(*this, 6));
-    return used;
+    ReadCellHeader(*this, ReadFields(bytes, available, 6));
+    return recordSize;
 }
 
 uint32_t CellBlock::Blank::Write(uint8_t* bytes) {
-    WriteCellHeader(*this, 6);
-    return Record::Write(bytes);
+    WriteCellHeader(*this, WriteHeader(bytes, 6));
+    return recordSize;
 }
 
 uint32_t CellBlock::Blank::DataSize() {
@@ -91,8 +89,8 @@ CellBlock::BoolErr::BoolErr() : Cell(0x0205) {
 }
 
 uint32_t CellBlock::BoolErr::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    const uint8_t* d = FieldBytes(*this, 8);
+    const uint8_t* d = ReadFields(bytes, available, 8);
+    const uint32_t used = recordSize;
     ReadCellHeader(*this, d);
     value = d[6];
     error = d[7];
@@ -100,10 +98,10 @@ uint32_t CellBlock::BoolErr::Read(const uint8_t* bytes, uint32_t available) {
 }
 
 uint32_t CellBlock::BoolErr::Write(uint8_t* bytes) {
-    uint8_t* d = WriteCellHeader(*this, 8);
+    uint8_t* d = WriteCellHeader(*this, WriteHeader(bytes, 8));
     d[6] = value;
     d[7] = error;
-    return Record::Write(bytes);
+    return recordSize;
 }
 
 uint32_t CellBlock::BoolErr::DataSize() {
@@ -119,17 +117,17 @@ CellBlock::LabelSST::LabelSST() : Cell(0x00FD) {
 }
 
 uint32_t CellBlock::LabelSST::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    const uint8_t* d = FieldBytes(*this, 10);
+    const uint8_t* d = ReadFields(bytes, available, 10);
+    const uint32_t used = recordSize;
     ReadCellHeader(*this, d);
     SSTRecordIndex = GetU32(d + 6);
     return used;
 }
 
 uint32_t CellBlock::LabelSST::Write(uint8_t* bytes) {
-    uint8_t* d = WriteCellHeader(*this, 10);
+    uint8_t* d = WriteCellHeader(*this, WriteHeader(bytes, 10));
     SetU32(d + 6, SSTRecordIndex);
-    return Record::Write(bytes);
+    return recordSize;
 }
 
 uint32_t CellBlock::LabelSST::DataSize() {
@@ -145,17 +143,17 @@ CellBlock::RK::RK() : Cell(0x027E) {
 }
 
 uint32_t CellBlock::RK::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    const uint8_t* d = FieldBytes(*this, 10);
+    const uint8_t* d = ReadFields(bytes, available, 10);
+    const uint32_t used = recordSize;
     ReadCellHeader(*this, d);
     value = GetU32(d + 6);
     return used;
 }
 
 uint32_t CellBlock::RK::Write(uint8_t* bytes) {
-    uint8_t* d = WriteCellHeader(*this, 10);
+    uint8_t* d = WriteCellHeader(*this, WriteHeader(bytes, 10));
     SetU32(d + 6, value);
-    return Record::Write(bytes);
+    return recordSize;
 }
 
 uint32_t CellBlock::RK::DataSize() {
@@ -171,17 +169,17 @@ CellBlock::Number::Number() : Cell(0x0203) {
 }
 
 uint32_t CellBlock::Number::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    const uint8_t* d = FieldBytes(*this, 14);
+    const uint8_t* d = ReadFields(bytes, available, 14);
+    const uint32_t used = recordSize;
     ReadCellHeader(*this, d);
     value = GetF64(d + 6);
     return used;
 }
 
 uint32_t CellBlock::Number::Write(uint8_t* bytes) {
-    uint8_t* d = WriteCellHeader(*this, 14);
+    uint8_t* d = WriteCellHeader(*this, WriteHeader(bytes, 14));
     SetF64(d + 6, value);
-    return Record::Write(bytes);
+    return recordSize;
 }
 
 uint32_t CellBlock::Number::DataSize() {
@@ -196,8 +194,8 @@ CellBlock::MulBlank::MulBlank() : Cell(0x00BE) {
 }
 
 uint32_t CellBlock::MulBlank::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    const uint8_t* d = FieldBytes(*this, 6);
+    const uint8_t* d = ReadFields(bytes, available, 6);
+    const uint32_t used = recordSize;
     rowIndex = GetU16(d);
     colIndex = GetU16(d + 2);
     // The column range must agree with the entries the data really hold.
@@ -217,13 +215,14 @@ uint32_t CellBlock::MulBlank::Read(const uint8_t* bytes, uint32_t available) {
 }
 
 uint32_t CellBlock::MulBlank::Write(uint8_t* bytes) {
-    uint8_t* d = StartEncoding(*this, DataSize());
+    const uint32_t size = DataSize();
+    uint8_t* d = size <= MAX_PIECE ? WriteHeader(bytes, size) : StartEncoding(*this, size);
     SetU16(d, rowIndex);
     SetU16(d + 2, colIndex);
     for (size_t i = 0; i < XFRecordIndices.size(); ++i)
         SetU16(d + 4 + 2 * i, XFRecordIndices[i]);
-    SetU16(d + dataSize - 2, lastColIndex);
-    return Record::Write(bytes);
+    SetU16(d + size - 2, lastColIndex);
+    return size <= MAX_PIECE ? recordSize : Record::Write(bytes);
 }
 
 uint32_t CellBlock::MulBlank::DataSize() {
@@ -238,8 +237,8 @@ CellBlock::MulRK::MulRK() : Cell(0x00BD) {
 }
 
 uint32_t CellBlock::MulRK::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    const uint8_t* d = FieldBytes(*this, 6);
+    const uint8_t* d = ReadFields(bytes, available, 6);
+    const uint32_t used = recordSize;
     rowIndex = GetU16(d);
     colIndex = GetU16(d + 2);
     uint32_t entries = dataSize >= 6 ? (dataSize - 6) / 6 : 0;
@@ -260,15 +259,16 @@ uint32_t CellBlock::MulRK::Read(const uint8_t* bytes, uint32_t available) {
 }
 
 uint32_t CellBlock::MulRK::Write(uint8_t* bytes) {
-    uint8_t* d = StartEncoding(*this, DataSize());
+    const uint32_t size = DataSize();
+    uint8_t* d = size <= MAX_PIECE ? WriteHeader(bytes, size) : StartEncoding(*this, size);
     SetU16(d, rowIndex);
     SetU16(d + 2, colIndex);
     for (size_t i = 0; i < XFRKs.size(); ++i) {
         SetU16(d + 4 + 6 * i, XFRKs[i].XFRecordIndex);
         SetU32(d + 6 + 6 * i, XFRKs[i].RKValue);
     }
-    SetU16(d + dataSize - 2, lastColIndex);
-    return Record::Write(bytes);
+    SetU16(d + size - 2, lastColIndex);
+    return size <= MAX_PIECE ? recordSize : Record::Write(bytes);
 }
 
 uint32_t CellBlock::MulRK::DataSize() {
@@ -283,8 +283,8 @@ RowBlock::DBCell::DBCell() : Record(0x00D7) {
 }
 
 uint32_t RowBlock::DBCell::Read(const uint8_t* bytes, uint32_t available) {
-    const uint32_t used = Record::Read(bytes, available);
-    const uint8_t* d = FieldBytes(*this, 4);
+    const uint8_t* d = ReadFields(bytes, available, 4);
+    const uint32_t used = recordSize;
     firstRowOffset = GetU32(d);
     const uint32_t entries = dataSize >= 4 ? (dataSize - 4) / 2 : 0;
     offsets.resize(entries);
@@ -294,11 +294,12 @@ uint32_t RowBlock::DBCell::Read(const uint8_t* bytes, uint32_t available) {
 }
 
 uint32_t RowBlock::DBCell::Write(uint8_t* bytes) {
-    uint8_t* d = StartEncoding(*this, DataSize());
+    const uint32_t size = DataSize();
+    uint8_t* d = size <= MAX_PIECE ? WriteHeader(bytes, size) : StartEncoding(*this, size);
     SetU32(d, firstRowOffset);
     for (size_t i = 0; i < offsets.size(); ++i)
         SetU16(d + 4 + 2 * i, offsets[i]);
-    return Record::Write(bytes);
+    return size <= MAX_PIECE ? recordSize : Record::Write(bytes);
 }
 
 uint32_t RowBlock::DBCell::DataSize() {

@@ -120,7 +120,7 @@ void ExcelCell::SetFormula(const ExcelFormula::Record& formula) {
 }
 
 void ExcelCell::SetRkValue(uint32_t rk) {
-    const SheetIO::RkNumber number = SheetIO::DecodeRk(rk);
+    const SheetIO::CRkNumber number = SheetIO::DecodeRk(rk);
     if (number.isInteger) {
         type = eInt;
         ival = number.integer;

@@ -124,16 +124,14 @@ void ExcelDocument::AlignBoundSheets() {
             const std::string name = "Sheet" + std::to_string(n);
             if (std::none_of(aligned.begin(), aligned.end(),
                              [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, name.c_str()); })) {
-                aligned[w].name = XLString(name);
+                aligned[w].name = CXLString(name);
                 break;
             }
         }
         named[w] = true;
     }
-    for (Workbook::BoundSheet& sheet : aligned) {
-        sheet.visibility = sheet.visibility > 2 ? 0 : sheet.visibility;
+    for (Workbook::BoundSheet& sheet : aligned)
         sheet.type = 0;
-    }
     m_workbook.m_boundSheets = std::move(aligned);
     m_boundToWorksheet.resize(m_worksheets.size());
     for (size_t w = 0; w < m_worksheets.size(); ++w)
@@ -199,7 +197,7 @@ bool ExcelDocument::RenameSheet(const char* oldName, const char* newName) {
     if (std::any_of(bound.begin(), bound.end(),
                     [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, newName); }))
         return false;
-    match->name = XLString(std::string(newName));
+    match->name = CXLString(std::string(newName));
     return true;
 }
 
@@ -277,7 +275,7 @@ void ExcelDocument::BuildSheet(ExcelSheet& sheet, Worksheet& ws) {
                 const uint32_t index = block_cell.As<CellBlock::LabelSST>().SSTRecordIndex;
                 if (index >= strings.size())
                     break;
-                const XLString& s = strings[index];
+                const CXLString& s = strings[index];
                 if (s.wide)
                     cell->SetWString(s.wideChars.c_str());
                 else

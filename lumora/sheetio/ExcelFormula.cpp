@@ -5,7 +5,7 @@
 ExcelFormula::ExcelFormula(const Record& formula) : m_record(formula) {
     if (!m_record.hasString)
         return;
-    SheetIO::XLString s = m_record.string.string;
+    SheetIO::CXLString s = m_record.string.string;
     if (!s.wide)
         m_text = s.narrow;
     s.Widen();

@@ -35,10 +35,14 @@ public:
     void Resize(int rows, int columns);
 
 private:
+    size_t Slot(int row, int column) const {
+        return static_cast<size_t>(row) * static_cast<size_t>(m_cols) + static_cast<size_t>(column);
+    }
+
     ExcelDocument* m_document;
     int m_index;
     int m_rows = 0;
     int m_cols = 0;
-    std::vector<std::vector<ExcelCell>> m_cells;
+    std::vector<ExcelCell> m_cells; // row by row, m_cols cells each
     SheetIO::Worksheet::ColInfos m_colInfos;
 };

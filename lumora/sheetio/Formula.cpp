@@ -148,11 +148,11 @@ uint32_t Formula::String::Read(const uint8_t* bytes, uint32_t available) {
                 joined.insert(joined.end(), data.begin() + from, data.begin() + to);
         }
         if (ReadLongString(joined.data(), static_cast<uint32_t>(joined.size()), string) == 0)
-            string = XLString();
+            string = CXLString();
         return used;
     }
     if (ReadLongString(data.data(), dataSize, string) == 0)
-        string = XLString();
+        string = CXLString();
     return used;
 }
 

@@ -69,6 +69,37 @@ uint32_t Record::Write(uint8_t* bytes) {
     return pos;
 }
 
+const uint8_t* Record::ReadFields(const uint8_t* bytes, uint32_t available, uint32_t need) {
+    if (available < 4)
+        throw EXCEPTION_DAMAGED{};
+    const uint32_t length = GetU16(bytes + 2);
+    if (length > available - 4)
+        throw EXCEPTION_DAMAGED{};
+    const uint32_t end = 4 + length;
+    const bool continued = available - end >= 4 && GetU16(bytes + end) == CODE_CONTINUE;
+    if (length < need || continued) {
+        Record::Read(bytes, available);
+        if (data.size() < need)
+            data.resize(need, 0);
+        return data.data();
+    }
+    code = GetU16(bytes);
+    data.clear();
+    dataSize = length;
+    recordSize = end;
+    continueIndices.clear();
+    return bytes + 4;
+}
+
+uint8_t* Record::WriteHeader(uint8_t* bytes, uint32_t size) {
+    dataSize = size;
+    recordSize = size + 4;
+    continueIndices.clear();
+    SetU16(bytes, code);
+    SetU16(bytes + 2, static_cast<uint16_t>(size));
+    return bytes + 4;
+}
+
 uint32_t Record::DataSize() {
     return dataSize;
 }

@@ -45,6 +45,13 @@ protected:
     uint32_t PiecedSize(uint32_t size) const;
     // Remembered boundaries are used only while they still cut the data into valid pieces.
     bool UsesRememberedPieces() const;
+    // Cell-table records are many: when the record has no CONTINUE piece, its fields are decoded
+    // straight from the stream without copying them into 'data'. Returns at least 'need' bytes of
+    // fields (zero-padded when the record is shorter).
+    const uint8_t* ReadFields(const uint8_t* bytes, uint32_t available, uint32_t need);
+    // Writes the header of a one-piece record of 'size' data bytes; the caller writes the fields
+    // at the returned address.
+    uint8_t* WriteHeader(uint8_t* bytes, uint32_t size);
 };
 
 // Code of the record at 'bytes', or 0 when fewer than 4 bytes remain.

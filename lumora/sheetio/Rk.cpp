@@ -27,7 +27,7 @@ bool FloatForm(double w, uint32_t& upper) {
 
 } // namespace
 
-RkNumber DecodeRk(uint32_t rk) {
+CRkNumber DecodeRk(uint32_t rk) {
     const bool scaled = (rk & 1u) != 0;
     if (rk & 2u) {
         const int32_t n = static_cast<int32_t>(rk) >> 2;

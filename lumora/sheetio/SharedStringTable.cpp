@@ -14,7 +14,7 @@ public:
     CSstReader(const std::vector<uint8_t>& data, uint32_t size, const std::vector<uint32_t>& boundaries)
         : m_data(data.data()), m_size(size), m_boundaries(boundaries) {}
 
-    bool ReadString(XLString& out) {
+    bool ReadString(CXLString& out) {
         if (m_pos + 3 > m_size)
             return false;
         uint32_t count = GetU16(m_data + m_pos);
@@ -33,7 +33,7 @@ public:
             extension = GetU32(m_data + m_pos);
             m_pos += 4;
         }
-        out = XLString();
+        out = CXLString();
         bool wide = (flags & 0x01) != 0;
         out.wide = wide;
         while (count > 0) {
@@ -68,7 +68,7 @@ private:
         return m_next < m_boundaries.size() ? std::min(m_boundaries[m_next], m_size) : m_size;
     }
 
-    void Append(XLString& out, bool pieceWide, uint32_t count) {
+    void Append(CXLString& out, bool pieceWide, uint32_t count) {
         const uint8_t* p = m_data + m_pos;
         if (out.wide) {
             for (uint32_t i = 0; i < count; ++i)
@@ -102,7 +102,7 @@ uint32_t Workbook::SharedStringTable::Read(const uint8_t* bytes, uint32_t availa
     strings.reserve(std::min<uint32_t>(uniqueStringsTotal, dataSize / 3));
     CSstReader reader(data, dataSize, continueIndices);
     for (uint32_t i = 0; i < uniqueStringsTotal; ++i) {
-        XLString s;
+        CXLString s;
         if (!reader.ReadString(s))
             break;
         strings.push_back(std::move(s));
@@ -118,7 +118,7 @@ uint32_t Workbook::SharedStringTable::Layout(uint8_t* out) {
         SetU32(out, stringsTotal);
         SetU32(out + 4, uniqueStringsTotal);
     }
-    for (const XLString& s : strings) {
+    for (const CXLString& s : strings) {
         const uint32_t charBytes = s.CharBytes();
         const uint8_t flags = s.wide ? 1 : 0;
         if (pos + 3 + charBytes > pieceEnd && pieceEnd - pos < 12) {

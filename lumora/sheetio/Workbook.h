@@ -1,7 +1,7 @@
 #pragma once
 
 #include "lumora/sheetio/Bof.h"
-#include "lumora/sheetio/Text.h"
+#include "lumora/sheetio/XLString.h"
 
 #include <vector>
 
@@ -46,7 +46,7 @@ public:
         uint8_t family = 0;
         uint8_t characterSet = 0;
         uint8_t unused = 0;
-        XLString name{std::u16string(u"Arial")};
+        CXLString name{std::u16string(u"Arial")};
     };
 
     class Format : public Record {
@@ -58,7 +58,7 @@ public:
         uint32_t RecordSize() override;
 
         uint16_t index = 0;
-        XLString fmtstring{std::u16string(u"General")};
+        CXLString fmtstring{std::u16string(u"General")};
     };
 
     class XF : public Record {
@@ -92,7 +92,7 @@ public:
         uint16_t XFRecordIndex = 0x8000;
         uint8_t identifier = 0;
         uint8_t level = 0xFF;
-        XLString name;
+        CXLString name;
     };
 
     class BoundSheet : public Record {
@@ -106,7 +106,7 @@ public:
         uint32_t BOFpos = 0;
         uint8_t visibility = 0;
         uint8_t type = 0;
-        XLString name{std::string("Sheet1")};
+        CXLString name{std::string("Sheet1")};
     };
 
     class SharedStringTable : public Record {
@@ -119,7 +119,7 @@ public:
 
         uint32_t stringsTotal = 0;
         uint32_t uniqueStringsTotal = 0;
-        std::vector<XLString> strings;
+        std::vector<CXLString> strings;
 
     private:
         // Lays the strings out over pieces and records their boundaries; emits them when 'out' is set.

@@ -61,7 +61,7 @@ uint32_t Workbook::Font::Read(const uint8_t* bytes, uint32_t available) {
     characterSet = d[12];
     unused = d[13];
     if (ReadShortString(d + 14, dataSize > 14 ? dataSize - 14 : 0, name) == 0)
-        name = XLString();
+        name = CXLString();
     return used;
 }
 
@@ -96,7 +96,7 @@ uint32_t Workbook::Format::Read(const uint8_t* bytes, uint32_t available) {
     const uint8_t* d = FieldBytes(*this, 2);
     index = GetU16(d);
     if (ReadLongString(d + 2, dataSize > 2 ? dataSize - 2 : 0, fmtstring) == 0)
-        fmtstring = XLString();
+        fmtstring = CXLString();
     return used;
 }
 
@@ -169,7 +169,7 @@ uint32_t Workbook::Style::Read(const uint8_t* bytes, uint32_t available) {
         identifier = d[2];
         level = d[3];
     } else if (ReadLongString(d + 2, dataSize > 2 ? dataSize - 2 : 0, name) == 0) {
-        name = XLString();
+        name = CXLString();
     }
     return used;
 }
@@ -204,7 +204,7 @@ uint32_t Workbook::BoundSheet::Read(const uint8_t* bytes, uint32_t available) {
     visibility = d[4];
     type = d[5];
     if (ReadShortString(d + 6, dataSize > 6 ? dataSize - 6 : 0, name) == 0)
-        name = XLString();
+        name = CXLString();
     return used;
 }
 

@@ -170,7 +170,8 @@ uint32_t Worksheet::Dimensions::RecordSize() {
 }
 
 Worksheet::CellTable::RowBlock::RowBlock() {
-    cellBlocks.reserve(1000);
+    rows.reserve(32);
+    cellBlocks.reserve(64);
 }
 
 uint32_t Worksheet::CellTable::RowBlock::Read(const uint8_t* bytes, uint32_t available) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "lumora/sheetio/Bof.h"
-#include "lumora/sheetio/Text.h"
+#include "lumora/sheetio/XLString.h"
 
 #include <memory>
 #include <vector>
@@ -251,7 +251,7 @@ public:
                         uint32_t DataSize() override;
                         uint32_t RecordSize() override;
 
-                        XLString string;
+                        CXLString string;
                     };
 
                     Formula();

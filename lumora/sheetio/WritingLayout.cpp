@@ -73,8 +73,6 @@ bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& string
     ws.m_dimensions.lastUsedColIndexPlusOne = static_cast<uint16_t>(cols);
     if (!first)
         ws.m_window2.options &= static_cast<uint16_t>(~0x0200);
-    else
-        ws.m_window2.options |= 0x0200;
     ws.m_mergedCells.mergedCellsVector.clear();
     auto& blocks = ws.m_cellTable.rowBlocks;
     blocks.clear();

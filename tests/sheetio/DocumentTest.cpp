@@ -81,7 +81,7 @@ ExcelFormula::Record FormulaResult(const Bytes& result, const std::string& text)
     std::copy(result.begin(), result.end(), f.result);
     if (!text.empty()) {
         f.hasString = true;
-        f.string.string = SheetIO::XLString(text);
+        f.string.string = SheetIO::CXLString(text);
     }
     return f;
 }
@@ -157,6 +157,19 @@ TEST(Document, ShorterSecondSaveEndsTheStream) {
     ExcelDocument back;
     ASSERT_TRUE(back.Load(path));
     EXPECT_STREQ(back.GetSheet(0)->Cell(0, 0)->GetString(), "short");
+}
+
+TEST(Document, TextLongerThanARecordCanCountIsNotSaved) {
+    TempFolder dir;
+    ExcelDocument doc;
+    doc.New();
+    doc.GetSheet(0)->Cell(0, 0)->SetString(std::string(70000, 'x').c_str());
+    EXPECT_FALSE(doc.SaveAs(dir.File("long.xls")));
+    doc.GetSheet(0)->Cell(0, 0)->SetString(std::string(65535, 'x').c_str());
+    ASSERT_TRUE(doc.SaveAs(dir.File("long.xls")));
+    ExcelDocument back;
+    ASSERT_TRUE(back.Load(dir.File("long.xls")));
+    EXPECT_EQ(std::string(back.GetSheet(0)->Cell(0, 0)->GetString()).size(), 65535u);
 }
 
 TEST(Document, SaveWithoutStorageFails) {

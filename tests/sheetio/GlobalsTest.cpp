@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 using namespace sheetiotest;
+using SheetIO::CXLString;
 using SheetIO::Workbook;
-using SheetIO::XLString;
 
 namespace {
 

@@ -245,7 +245,7 @@ TEST(Rk, EncodesOnlyValuesThatDecodeExactly) {
         uint32_t rk = 0;
         EXPECT_EQ(SheetIO::EncodeRkDouble(c.v, rk), c.rk) << c.v;
         if (c.rk) {
-            const SheetIO::RkNumber back = SheetIO::DecodeRk(rk);
+            const SheetIO::CRkNumber back = SheetIO::DecodeRk(rk);
             EXPECT_FALSE(back.isInteger) << c.v;
             EXPECT_EQ(back.value, c.v) << c.v;
             EXPECT_EQ(std::signbit(back.value), std::signbit(c.v)) << c.v;

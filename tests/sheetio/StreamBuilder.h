@@ -113,11 +113,11 @@ inline Bytes RowRec(uint16_t row, uint16_t lastColPlusOne) {
 }
 
 // A workbook stream: globals with the given bound sheets (positions filled in) and SST, then the sheets.
-struct SheetSpec {
+struct SheetContent {
     std::string name;
     Bytes body; // records between the worksheet BOF and EOF
 };
-inline Bytes BuildStream(const std::vector<SheetSpec>& sheets, const std::vector<std::string>& sst,
+inline Bytes BuildStream(const std::vector<SheetContent>& sheets, const std::vector<std::string>& sst,
                          const Bytes& extraGlobals = {}) {
     const auto globals = [&](const std::vector<uint32_t>& pos) {
         Bytes g = Bof(0x0005);
@@ -135,7 +135,7 @@ inline Bytes BuildStream(const std::vector<SheetSpec>& sheets, const std::vector
         at += static_cast<uint32_t>(Bof(0x0010).size() + sheets[i].body.size() + 4);
     }
     Bytes stream = globals(pos);
-    for (const SheetSpec& s : sheets) {
+    for (const SheetContent& s : sheets) {
         Add(stream, Bof(0x0010));
         Add(stream, s.body);
         Add(stream, Eof());

@@ -1,10 +1,10 @@
-#include "lumora/sheetio/Text.h"
+#include "lumora/sheetio/XLString.h"
 
 #include "lumora/sheetio/Bytes.h"
 
 namespace SheetIO {
 
-void XLString::Widen() {
+void CXLString::Widen() {
     if (wide)
         return;
     wideChars.assign(narrow.begin(), narrow.end());
@@ -16,7 +16,7 @@ void XLString::Widen() {
 
 namespace {
 
-uint32_t ReadChars(const uint8_t* p, uint32_t available, uint32_t count, bool wide, XLString& out) {
+uint32_t ReadChars(const uint8_t* p, uint32_t available, uint32_t count, bool wide, CXLString& out) {
     out.wide = wide;
     out.narrow.clear();
     out.wideChars.clear();
@@ -32,7 +32,7 @@ uint32_t ReadChars(const uint8_t* p, uint32_t available, uint32_t count, bool wi
     return static_cast<uint32_t>(bytes);
 }
 
-void WriteChars(uint8_t* p, const XLString& s) {
+void WriteChars(uint8_t* p, const CXLString& s) {
     if (s.wide)
         SetWChars(p, s.wideChars.data(), s.wideChars.size());
     else if (!s.narrow.empty())
@@ -41,25 +41,25 @@ void WriteChars(uint8_t* p, const XLString& s) {
 
 } // namespace
 
-uint32_t ReadShortString(const uint8_t* p, uint32_t available, XLString& out) {
+uint32_t ReadShortString(const uint8_t* p, uint32_t available, CXLString& out) {
     if (available < 2)
         return 0;
     const uint32_t used = ReadChars(p + 2, available - 2, p[0], (p[1] & 0x01) != 0, out);
     return used == 0 && p[0] != 0 ? 0 : used + 2;
 }
 
-uint32_t ShortStringSize(const XLString& s) {
+uint32_t ShortStringSize(const CXLString& s) {
     return 2 + s.CharBytes();
 }
 
-uint32_t WriteShortString(uint8_t* p, const XLString& s) {
+uint32_t WriteShortString(uint8_t* p, const CXLString& s) {
     p[0] = static_cast<uint8_t>(s.Length());
     p[1] = s.wide ? 1 : 0;
     WriteChars(p + 2, s);
     return ShortStringSize(s);
 }
 
-uint32_t ReadLongString(const uint8_t* p, uint32_t available, XLString& out) {
+uint32_t ReadLongString(const uint8_t* p, uint32_t available, CXLString& out) {
     if (available < 3)
         return 0;
     const uint32_t count = GetU16(p);
@@ -86,11 +86,11 @@ uint32_t ReadLongString(const uint8_t* p, uint32_t available, XLString& out) {
     return pos > available ? 0 : static_cast<uint32_t>(pos);
 }
 
-uint32_t LongStringSize(const XLString& s) {
+uint32_t LongStringSize(const CXLString& s) {
     return 3 + s.CharBytes();
 }
 
-uint32_t WriteLongString(uint8_t* p, const XLString& s) {
+uint32_t WriteLongString(uint8_t* p, const CXLString& s) {
     SetU16(p, static_cast<uint16_t>(s.Length()));
     p[2] = s.wide ? 1 : 0;
     WriteChars(p + 3, s);
