@@ -9,7 +9,6 @@
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
 #include "platform/Library.h"
-#include "platform/LocalTime.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -25,8 +24,6 @@
 #include <QPalette>
 #include <QStatusBar>
 #include <QStyle>
-#include <QStyleFactory>
-#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -59,9 +56,8 @@ void* LoadDriverFactory(const QString& name) {
     return library->Resolve(kDriverFactory);
 }
 
-// Fusion palettes standing in for the framework's visual managers.
-QPalette LookPalette(unsigned id) {
-    QPalette palette = QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
+// Tints of the style's own palette standing in for the framework's visual managers.
+QPalette LookPalette(unsigned id, QPalette palette) {
     auto tint = [&](QColor window, QColor button, QColor highlight) {
         palette.setColor(QPalette::Window, window);
         palette.setColor(QPalette::Button, button);
@@ -115,6 +111,9 @@ int CMainFrame::OnCreate() {
     m_applicationLook = static_cast<unsigned>(platform::GetProfileInt(
         QStringLiteral("Workspace"), QStringLiteral("ApplicationLook"), ID_VIEW_APPLOOK_OFF_2007_SILVER));
     CreateCommands();
+    if (CommandAction(m_applicationLook) == nullptr || m_applicationLook < ID_VIEW_APPLOOK_FIRST ||
+        m_applicationLook > ID_VIEW_APPLOOK_LAST)
+        m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
     OnApplicationLook(m_applicationLook);
 
     statusBar()->setObjectName(QString::number(kStatusBarId));
@@ -315,9 +314,8 @@ void CMainFrame::OnApplicationLook(unsigned id) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_applicationLook = id;
     const bool classic = id >= 305 && id <= 307;
-    if (auto* style = QStyleFactory::create(classic ? QStringLiteral("Windows") : QStringLiteral("Fusion")))
-        QApplication::setStyle(style);
-    QApplication::setPalette(LookPalette(id));
+    QApplication::setStyle(classic ? QStringLiteral("Windows") : QStringLiteral("Fusion"));
+    QApplication::setPalette(LookPalette(id, QApplication::style()->standardPalette()));
     platform::WriteProfileInt(QStringLiteral("Workspace"), QStringLiteral("ApplicationLook"),
                               static_cast<int>(id));
     QApplication::restoreOverrideCursor();

@@ -12,6 +12,7 @@
 #include "lumora/sheetio/ExcelSheet.h"
 #include "platform/CodePage.h"
 #include "platform/ControlId.h"
+#include "platform/Profile.h"
 #include "platform/StringTable.h"
 #include "waveform/stripplot/TimeVsAmpRecords.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
@@ -153,6 +154,45 @@ TEST(CurrentPageAlone, WithoutAFrameMarkersAndSavingReportTheMissingPreferences)
     page.OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&marker), kMarkerCodePairA);
     EXPECT_EQ(page.SaveWaveformData(QStringLiteral("/nonexistent/a.csv")), 0);
     EXPECT_EQ(messages.Texts(), (QStringList{platform::LoadString(51519), platform::LoadString(51519)}));
+}
+
+} // namespace
+
+namespace {
+
+// The frame's own commands, with no instrument files: it opens without instruments and says nothing.
+TEST(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
+    CProgramFolder folder;
+    folder.WriteConfiguration(0, false);
+    CMessageRecorder messages;
+    SLumora lumora;
+    ASSERT_EQ(lumora.created, 0);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    CMainFrame& frame = *lumora.frame;
+
+    EXPECT_EQ(frame.QueryCommand(317).m_check, 1);
+    ASSERT_TRUE(frame.OnCommand(315));
+    EXPECT_EQ(frame.QueryCommand(315).m_check, 1);
+    EXPECT_EQ(frame.QueryCommand(317).m_check, 0);
+    EXPECT_EQ(platform::GetProfileInt(QStringLiteral("Workspace"), QStringLiteral("ApplicationLook"), 0),
+              315);
+
+    ASSERT_TRUE(PumpUntil([&] { return frame.QueryCommand(CMainFrame::ID_PANE_DVM).m_check == 1; }));
+    ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_PANE_DVM));
+    EXPECT_EQ(frame.QueryCommand(CMainFrame::ID_PANE_DVM).m_check, 0);
+    ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_PANE_DVM));
+    EXPECT_EQ(frame.QueryCommand(CMainFrame::ID_PANE_DVM).m_check, 1);
+
+    EXPECT_FALSE(frame.QueryCommand(CMainFrame::ID_MEASURE_VOLTAGE).m_enabled);
+    EXPECT_FALSE(frame.QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
+    EXPECT_TRUE(frame.OnCommand(CMainFrame::ID_MEASURE_CURRENT));
+    EXPECT_EQ(frame.SelectedPage(), CMainFrame::ID_MEASURE_CURRENT);
+    EXPECT_EQ(frame.QueryCommand(CMainFrame::ID_MEASURE_CURRENT).m_check, 1);
+
+    // Starting without instruments reports the missing multimeter and ends the run.
+    ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return !frame.MeasureThreadExists(); }));
+    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(51511)});
 }
 
 } // namespace
