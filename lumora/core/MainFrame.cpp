@@ -9,6 +9,7 @@
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
 #include "platform/Library.h"
+#include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -48,7 +49,7 @@ void StopBox(int id) {
 // The driver libraries stay loaded until the process ends, as their objects' code lives there.
 void* LoadDriverFactory(const QString& name) {
     static std::map<QString, std::unique_ptr<platform::CLibrary>> loaded;
-    auto& library = loaded[name];
+    auto& library = loaded[platform::LibraryFolder() + platform::CLibrary::FileNameFor(name)];
     if (!library)
         library = std::make_unique<platform::CLibrary>();
     if (!library->IsLoaded() && !library->Load(name))
