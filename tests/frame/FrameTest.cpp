@@ -205,6 +205,16 @@ TEST_F(FrameOnTheBench, ProgrammingIsRefusedWhileAMeasureThreadExists) {
     EXPECT_FALSE(Frame().MeasureThreadExists());
 }
 
+TEST_F(FrameOnTheBench, ClosingDuringARunEndsTheMeasureThreadBeforeTheFrameGoes) {
+    Prepare(1, false, 600.0);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
+    m_lumora.reset();
+    const QString log = m_folder->LogText();
+    EXPECT_EQ(log.count(QStringLiteral("Measure Thread End")), 1);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
 TEST_F(FrameOnTheBench, StartTwiceQuicklyRunsOneThread) {
     Prepare(1, false);
     CDialogRecorder notices;
