@@ -61,6 +61,10 @@ public:
     CWaveformTimeVsAmpMainWnd* Waveform() const { return m_waveform; }
     controls::CListCtrlEx* StatisticList() const { return m_list; }
 
+    // Enter and Escape leave the page as it is: it is a part of the view, not a dialog to close.
+    void accept() override {}
+    void reject() override {}
+
 protected:
     const controls::DlgResizeMapEntry* GetDlgResizeMap() const override;
     void OnSize(unsigned type, int cx, int cy) override;

@@ -17,7 +17,9 @@
 #include "waveform/stripplot/TimeVsAmpRecords.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -143,6 +145,16 @@ TEST_F(CurrentPage, VisibleLineButtonHidesItsLine) {
     button->click();
     EXPECT_EQ(m_page->Waveform()->GetMultiLineVisible(0), 0);
     EXPECT_EQ(button->GetCheck(), 0);
+}
+
+TEST_F(CurrentPage, EnterAndEscapeLeaveThePageShown) {
+    m_frame->show();
+    ASSERT_TRUE(m_page->isVisible());
+    for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(m_page, &press);
+        EXPECT_TRUE(m_page->isVisible()) << key;
+    }
 }
 
 TEST(CurrentPageAlone, WithoutAFrameMarkersAndSavingReportTheMissingPreferences) {
