@@ -158,6 +158,7 @@ bool CMainFrame::CreatePanes() {
     m_paneDvm->setAllowedAreas(Qt::AllDockWidgetAreas);
     addDockWidget(Qt::LeftDockWidgetArea, m_paneDcs);
     addDockWidget(Qt::LeftDockWidgetArea, m_paneDvm);
+    resizeDocks({m_paneDcs, m_paneDvm}, {260, 260}, Qt::Horizontal);
     m_paneDcs->SetCommandEnabled(true);
     m_paneDvm->SetCommandEnabled(true);
     return true;
