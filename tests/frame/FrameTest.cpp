@@ -12,8 +12,11 @@
 #include "platform/StringTable.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
+#include <QAction>
+#include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -139,6 +142,13 @@ TEST_P(CurrentTest, SamplesReachPlotTableNoticeLogAndFile) {
     EXPECT_TRUE(log.contains(QStringLiteral(",Measure Thread Begin\r\n")));
     EXPECT_TRUE(log.contains(QStringLiteral(",Measure Thread End\r\n")));
     EXPECT_TRUE(log.contains(QStringLiteral("测试启动时间")));
+
+    // Idle time of the event loop brings the menu and toolbar states up to date.
+    QEventLoop idle;
+    QTimer::singleShot(100, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_TRUE(Frame().CommandAction(CMainFrame::ID_MEASURE_START)->isEnabled());
+    EXPECT_FALSE(Frame().CommandAction(CMainFrame::ID_MEASURE_STOP)->isEnabled());
 
     const QStringList files = m_folder->DataFiles();
     ASSERT_EQ(files.size(), 1);
