@@ -360,6 +360,7 @@ void CMainFrame::OnUpdateMeasurePage(platform::CCmdUI& ui) {
     }
 }
 
+// The measurement settings dialogs are not part of the program yet: only the refusal during a run.
 void CMainFrame::OnMeasureSettings() {
     if (IsRunning())
         StopBox(51517);
@@ -389,6 +390,7 @@ platform::LRESULT CMainFrame::OnProgramInstrument(platform::WPARAM which) {
     return 0;
 }
 
+// The connection and protection dialogs are not part of the program yet: only the refusal during a run.
 platform::LRESULT CMainFrame::OnInstrumentDialogMessage(platform::WPARAM, platform::LPARAM) {
     if (IsRunning()) {
         StopBox(51517);
