@@ -1,6 +1,6 @@
 #include "Library.h"
 
-#include "ProgramFolder.h"
+#include "LibraryFolder.h"
 
 #include <dlfcn.h>
 
@@ -23,7 +23,7 @@ QString CLibrary::FileNameFor(const QString& name) {
 
 bool CLibrary::Load(const QString& name) {
     Free();
-    const QString path = ProgramFolder() + FileNameFor(name);
+    const QString path = LibraryFolder() + FileNameFor(name);
     m_handle = dlopen(path.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
     if (m_handle == nullptr) {
         const char* why = dlerror();

@@ -4,8 +4,8 @@
 
 namespace platform {
 
-// A shared library loaded by name from the program folder: "supplydrv.dll" and "supplydrv" both
-// load "<program folder>/libsupplydrv.so".
+// A shared library loaded by name from the library folder (the executable's): "supplydrv.dll" and
+// "supplydrv" both load "<library folder>/libsupplydrv.so".
 class CLibrary {
 public:
     CLibrary() = default;

@@ -1,12 +1,85 @@
 #include "MessageTarget.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QObject>
-#include <QPointer>
 #include <QThread>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
 
 namespace platform {
+namespace {
 
-CMessageTarget::CMessageTarget() : m_context(std::make_unique<QObject>()) {}
+const QEvent::Type kCallsQueued = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// The target's messages from other threads wait in a queue of its own; Qt's posted event only wakes
+// the target's thread. Everything handed over passes through the queue's mutex, which orders the
+// sender's writes before the handler (and lets race detectors see it).
+class CMessageContext : public QObject {
+public:
+    void Queue(std::function<void()> call) {
+        auto* wake = new QEvent(kCallsQueued);
+        {
+            std::lock_guard lock(m_mutex);
+            m_calls.push_back(std::move(call));
+        }
+        QCoreApplication::postEvent(this, wake);
+    }
+
+protected:
+    void customEvent(QEvent*) override {
+        for (;;) {
+            std::function<void()> call;
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_calls.empty())
+                    return;
+                call = std::move(m_calls.front());
+                m_calls.pop_front();
+            }
+            call();
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::deque<std::function<void()>> m_calls;
+};
+
+CMessageContext* ContextOf(CMessageTarget* target) {
+    return static_cast<CMessageContext*>(target->Context());
+}
+
+// One sent message: the sender waits until the handler's result is in, or the call was dropped.
+struct SSentCall {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    LRESULT result = 0;
+
+    void Finish(LRESULT value) {
+        {
+            std::lock_guard lock(mutex);
+            if (finished)
+                return;
+            result = value;
+            finished = true;
+        }
+        done.notify_all();
+    }
+};
+
+// Releases the sender also when the queued call is destroyed unrun, with its target.
+struct SSentCallGuard {
+    std::shared_ptr<SSentCall> call;
+    ~SSentCallGuard() { call->Finish(0); }
+};
+
+} // namespace
+
+CMessageTarget::CMessageTarget() : m_context(std::make_unique<CMessageContext>()) {}
 
 CMessageTarget::~CMessageTarget() = default;
 
@@ -19,20 +92,24 @@ LRESULT SendMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM 
         return 0;
     if (QThread::currentThread() == target->TargetThread())
         return target->OnMessage(message, wParam, lParam);
-    LRESULT result = 0;
-    QMetaObject::invokeMethod(
-        target->Context(), [&] { result = target->OnMessage(message, wParam, lParam); },
-        Qt::BlockingQueuedConnection);
-    return result;
+    auto call = std::make_shared<SSentCall>();
+    std::shared_ptr<SSentCallGuard> guard(new SSentCallGuard{call});
+    ContextOf(target)->Queue([guard, target, message, wParam, lParam] {
+        guard->call->Finish(target->OnMessage(message, wParam, lParam));
+    });
+    guard.reset();
+    std::unique_lock lock(call->mutex);
+    call->done.wait(lock, [&] { return call->finished; });
+    return call->result;
 }
 
 bool PostMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam) {
     if (target == nullptr)
         return false;
-    // The call is bound to the context, which dies with the target: Qt drops it then.
-    return QMetaObject::invokeMethod(
-        target->Context(), [target, message, wParam, lParam] { target->OnMessage(message, wParam, lParam); },
-        Qt::QueuedConnection);
+    // The queue dies with the target: a message still queued then is dropped.
+    ContextOf(target)->Queue(
+        [target, message, wParam, lParam] { target->OnMessage(message, wParam, lParam); });
+    return true;
 }
 
 } // namespace platform

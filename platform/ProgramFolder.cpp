@@ -9,7 +9,7 @@ namespace {
 std::mutex g_mutex;
 QString g_override;
 
-QString ExecutableFolder() {
+QString ReadExecutableFolder() {
     const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
     const qsizetype slash = exe.lastIndexOf(u'/');
     if (slash < 0)
@@ -19,14 +19,18 @@ QString ExecutableFolder() {
 
 } // namespace
 
+QString ExecutableFolder() {
+    static const QString folder = ReadExecutableFolder();
+    return folder;
+}
+
 QString ProgramFolder() {
     {
         std::lock_guard lock(g_mutex);
         if (!g_override.isEmpty())
             return g_override;
     }
-    static const QString folder = ExecutableFolder();
-    return folder;
+    return ExecutableFolder();
 }
 
 void SetProgramFolderOverride(const QString& folder) {

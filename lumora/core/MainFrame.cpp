@@ -1,0 +1,633 @@
+#include "lumora/core/MainFrame.h"
+
+#include "instruments/meterdrv/EntityInstruDVM.h"
+#include "lumora/core/MainPreferences.h"
+#include "lumora/core/ParserParaInstruDCSource.h"
+#include "lumora/core/ParserParaInstruMultiMeter.h"
+#include "lumora/core/ParserParameters.h"
+#include "lumora/core/RunLog.h"
+#include "lumora/shell/DockingPaneViewDCSource.h"
+#include "lumora/shell/DockingPaneViewDVM.h"
+#include "platform/Library.h"
+#include "platform/LibraryFolder.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/StringTable.h"
+#include "supplydrv/EntityInstruDCPS.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QPalette>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+using platform::LoadString;
+using platform::MB_ICONSTOP;
+
+constexpr unsigned kMenuBarId = 59398;
+constexpr unsigned kToolBarId = 59392;
+constexpr unsigned kStatusBarId = 59393;
+constexpr int kMinClientWidth = 680;
+constexpr int kMinClientHeight = 550;
+const char* const kDriverFactory = "DLL_DriverCreateObject";
+
+void StopBox(const QString& text) {
+    platform::MessageBox(text, MB_ICONSTOP);
+}
+void StopBox(int id) {
+    StopBox(LoadString(id));
+}
+
+// The driver libraries stay loaded until the process ends, as their objects' code lives there.
+void* LoadDriverFactory(const QString& name) {
+    static std::map<QString, std::unique_ptr<platform::CLibrary>> loaded;
+    auto& library = loaded[platform::LibraryFolder() + platform::CLibrary::FileNameFor(name)];
+    if (!library)
+        library = std::make_unique<platform::CLibrary>();
+    if (!library->IsLoaded() && !library->Load(name))
+        return nullptr;
+    return library->Resolve(kDriverFactory);
+}
+
+// Tints of the style's own palette standing in for the framework's visual managers.
+QPalette LookPalette(unsigned id, QPalette palette) {
+    auto tint = [&](QColor window, QColor button, QColor highlight) {
+        palette.setColor(QPalette::Window, window);
+        palette.setColor(QPalette::Button, button);
+        palette.setColor(QPalette::Highlight, highlight);
+    };
+    switch (id) {
+    case 315:
+        tint(QColor(0xD5, 0xE4, 0xF2), QColor(0xE3, 0xEE, 0xFA), QColor(0x33, 0x66, 0xCC));
+        break;
+    case 316:
+        tint(QColor(0x53, 0x53, 0x53), QColor(0x6A, 0x6A, 0x6A), QColor(0xF0, 0xA0, 0x30));
+        palette.setColor(QPalette::WindowText, Qt::white);
+        palette.setColor(QPalette::ButtonText, Qt::white);
+        break;
+    case 317:
+        tint(QColor(0xDD, 0xE2, 0xE8), QColor(0xEC, 0xEF, 0xF3), QColor(0x5B, 0x7B, 0xA6));
+        break;
+    case 318:
+        tint(QColor(0xD8, 0xEA, 0xEC), QColor(0xE6, 0xF3, 0xF4), QColor(0x2F, 0x8F, 0x9A));
+        break;
+    default:
+        break;
+    }
+    return palette;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    RegisterFrameStrings();
+    setMinimumSize(kMinClientWidth, kMinClientHeight);
+}
+
+CMainFrame::~CMainFrame() {
+    OnDestroy();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    OnDestroy();
+    event->accept();
+}
+
+int CMainFrame::OnCreate() {
+    if (LoadMainConfiguration() == 0) {
+        StopBox(51506);
+        return -1;
+    }
+    OpenLogFile();
+    WriteLogLine(QStringLiteral("启动软件"));
+
+    m_applicationLook = static_cast<unsigned>(platform::GetProfileInt(
+        QStringLiteral("Workspace"), QStringLiteral("ApplicationLook"), ID_VIEW_APPLOOK_OFF_2007_SILVER));
+    CreateCommands();
+    if (CommandAction(m_applicationLook) == nullptr || m_applicationLook < ID_VIEW_APPLOOK_FIRST ||
+        m_applicationLook > ID_VIEW_APPLOOK_LAST)
+        m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
+    OnApplicationLook(m_applicationLook);
+
+    statusBar()->setObjectName(QString::number(kStatusBarId));
+    statusBar()->showMessage(QStringLiteral("就绪"));
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    if (!CreatePanes())
+        return -1;
+
+    BindAndProgramInstruments();
+    ApplyMeasureModeToPanes();
+
+    m_router->UpdateCommandUI();
+    return 0;
+}
+
+// Each instrument is loaded, bound and programmed on its own, so that a missing file or library of
+// one leaves the other usable.
+void CMainFrame::BindAndProgramInstruments() {
+    m_multimeterFileLoaded = LoadMultimeterFile() != 0;
+    if (m_multimeterFileLoaded) {
+        if (BindMultimeterDriver() == 0)
+            StopBox(QStringLiteral("错误：数字万用表对象创建错误，请重试！"));
+        else if (ProgramMultimeter() != 0)
+            PrepareMultimeterForPage();
+    }
+    m_supplyFileLoaded = LoadSupplyFile() != 0;
+    if (m_supplyFileLoaded) {
+        if (BindSupplyDriver() == 0)
+            StopBox(51510);
+        else if (ProgramSupply() != 0)
+            PrepareSupplyForPage();
+    }
+}
+
+bool CMainFrame::CreatePanes() {
+    m_paneDcs = new CDockingPaneViewDCSource(LoadString(256), this);
+    m_paneDvm = new CDockingPaneViewDVM(LoadString(255), this);
+    m_paneDcs->resize(260, 200);
+    m_paneDvm->resize(260, 200);
+    m_paneDcs->setAllowedAreas(Qt::AllDockWidgetAreas);
+    m_paneDvm->setAllowedAreas(Qt::AllDockWidgetAreas);
+    addDockWidget(Qt::LeftDockWidgetArea, m_paneDcs);
+    addDockWidget(Qt::LeftDockWidgetArea, m_paneDvm);
+    resizeDocks({m_paneDcs, m_paneDvm}, {260, 260}, Qt::Horizontal);
+    m_paneDcs->SetCommandEnabled(true);
+    m_paneDvm->SetCommandEnabled(true);
+    return true;
+}
+
+void CMainFrame::OnDestroy() {
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    if (m_router != nullptr)
+        m_router->deleteLater();
+    m_router = nullptr;
+    // Only files that were read are written back: an unread file keeps what the user had in it.
+    if (m_multimeterFileLoaded)
+        SaveMultimeterFile();
+    if (m_supplyFileLoaded)
+        SaveSupplyFile();
+    StopMeasureAndWait();
+    if (m_dvm != nullptr) {
+        m_dvm->ShutDownRemoteControl();
+        delete m_dvm;
+        m_dvm = nullptr;
+    }
+    if (m_dcps != nullptr) {
+        m_dcps->ShutDownRemoteControl();
+        delete m_dcps;
+        m_dcps = nullptr;
+    }
+    m_runLog.reset();
+}
+
+platform::LRESULT CMainFrame::OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                        platform::LPARAM lParam) {
+    switch (message) {
+    case WM_INSTRUMENT_DIALOG:
+        return OnInstrumentDialogMessage(wParam, lParam);
+    case WM_PROGRAM_INSTRUMENT:
+        return OnProgramInstrument(wParam);
+    case WM_INSTRUMENT_CONNECTED:
+        return OnInstrumentConnected(wParam, lParam);
+    case WM_EMPTY_USER_105:
+        return 0;
+    case kRunOnUiMessage:
+        (*reinterpret_cast<const std::function<void()>*>(wParam))();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+// ---- commands --------------------------------------------------------------------------------------
+
+void CMainFrame::AddCommand(unsigned id, const QString& text, std::function<void()> run,
+                            platform::CCommandRouter::UpdateHandler update) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::number(id));
+    m_router->OnCommand(id, std::move(run));
+    if (update) {
+        m_router->OnUpdateCommand(id, update);
+        m_updates[id] = std::move(update);
+    }
+    m_router->AddAction(action, id);
+    m_actions[id] = action;
+}
+
+void CMainFrame::CreateCommands() {
+    m_router = new platform::CCommandRouter(this);
+    menuBar()->setObjectName(QString::number(kMenuBarId));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("视图"));
+    QMenu* measure = menuBar()->addMenu(QStringLiteral("测量控制"));
+    QToolBar* toolbar = addToolBar(LoadString(224));
+    toolbar->setObjectName(QString::number(kToolBarId));
+
+    auto page = [this](unsigned id) { return [this, id] { OnMeasurePage(id); }; };
+    auto pageUi = [this](platform::CCmdUI& ui) { OnUpdateMeasurePage(ui); };
+    AddCommand(ID_MEASURE_CURRENT, QStringLiteral("电流测试"), page(ID_MEASURE_CURRENT), pageUi);
+    AddCommand(ID_MEASURE_VOLTAGE, QStringLiteral("电压波形"), page(ID_MEASURE_VOLTAGE), pageUi);
+    AddCommand(ID_MEASURE_CCDF, QStringLiteral("CCDF"), page(ID_MEASURE_CCDF), pageUi);
+    AddCommand(ID_MEASURE_DATALOGGING, QStringLiteral("数据记录"), page(ID_MEASURE_DATALOGGING), pageUi);
+    AddCommand(ID_PANE_DVM, LoadString(255), page(ID_PANE_DVM), pageUi);
+    AddCommand(ID_PANE_DCSOURCE, LoadString(256), page(ID_PANE_DCSOURCE), pageUi);
+
+    auto control = [this](unsigned id) { return [this, id] { OnMeasureControl(id); }; };
+    auto controlUi = [this](platform::CCmdUI& ui) { OnUpdateMeasureControl(ui); };
+    AddCommand(ID_MEASURE_RESET, QStringLiteral("复位仪器"), control(ID_MEASURE_RESET), controlUi);
+    AddCommand(ID_MEASURE_START, QStringLiteral("启动"), control(ID_MEASURE_START), controlUi);
+    AddCommand(ID_MEASURE_STOP, QStringLiteral("终止"), control(ID_MEASURE_STOP), controlUi);
+    AddCommand(ID_MEASURE_SETTINGS, QStringLiteral("测量设置"), [this] { OnMeasureSettings(); });
+    AddCommand(
+        ID_PROTECTION_SETTINGS, QStringLiteral("保护设置"), [this] { OnProtectionSettings(); },
+        [this](platform::CCmdUI& ui) { OnUpdateProtectionSettings(ui); });
+
+    const QString looks[] = {QStringLiteral("Windows 2000"),
+                             QStringLiteral("Office XP"),
+                             QStringLiteral("Windows XP"),
+                             QStringLiteral("Office 2003"),
+                             QStringLiteral("Visual Studio 2005"),
+                             QStringLiteral("Visual Studio 2008"),
+                             QString(),
+                             QString(),
+                             QString(),
+                             QString(),
+                             QStringLiteral("Office 2007 (蓝色样式)"),
+                             QStringLiteral("Office 2007 (黑色样式)"),
+                             QStringLiteral("Office 2007 (银色样式)"),
+                             QStringLiteral("Office 2007 (水绿色样式)"),
+                             QStringLiteral("Windows 7")};
+    QMenu* lookMenu = view->addMenu(QStringLiteral("应用程序外观"));
+    for (unsigned id = ID_VIEW_APPLOOK_FIRST; id <= ID_VIEW_APPLOOK_LAST; ++id) {
+        const QString& text = looks[id - ID_VIEW_APPLOOK_FIRST];
+        if (text.isEmpty())
+            continue;
+        AddCommand(
+            id, text, [this, id] { OnApplicationLook(id); },
+            [this](platform::CCmdUI& ui) { OnUpdateApplicationLook(ui); });
+        lookMenu->addAction(m_actions[id]);
+    }
+
+    view->addAction(m_actions[ID_PANE_DVM]);
+    view->addAction(m_actions[ID_PANE_DCSOURCE]);
+    for (unsigned id : {ID_MEASURE_CURRENT, ID_MEASURE_DATALOGGING})
+        measure->addAction(m_actions[id]);
+    measure->addSeparator();
+    for (unsigned id : {ID_MEASURE_RESET, ID_MEASURE_START, ID_MEASURE_STOP}) {
+        measure->addAction(m_actions[id]);
+        toolbar->addAction(m_actions[id]);
+    }
+    measure->addSeparator();
+    measure->addAction(m_actions[ID_MEASURE_SETTINGS]);
+    measure->addAction(m_actions[ID_PROTECTION_SETTINGS]);
+}
+
+QAction* CMainFrame::CommandAction(unsigned id) const {
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+platform::CCmdUI CMainFrame::QueryCommand(unsigned id) {
+    platform::CCmdUI ui(id);
+    auto it = m_updates.find(id);
+    if (it != m_updates.end())
+        it->second(ui);
+    return ui;
+}
+
+bool CMainFrame::OnCommand(unsigned id) {
+    if (m_router == nullptr || !m_router->HasHandler(id) || !QueryCommand(id).m_enabled)
+        return false;
+    m_router->Execute(id);
+    m_router->UpdateCommandUI();
+    return true;
+}
+
+void CMainFrame::OnApplicationLook(unsigned id) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_applicationLook = id;
+    const bool classic = id >= 305 && id <= 307;
+    QApplication::setStyle(classic ? QStringLiteral("Windows") : QStringLiteral("Fusion"));
+    QApplication::setPalette(LookPalette(id, QApplication::style()->standardPalette()));
+    platform::WriteProfileInt(QStringLiteral("Workspace"), QStringLiteral("ApplicationLook"),
+                              static_cast<int>(id));
+    QApplication::restoreOverrideCursor();
+    update();
+}
+
+void CMainFrame::OnUpdateApplicationLook(platform::CCmdUI& ui) {
+    ui.SetCheck((ui.m_nID == m_applicationLook) ? 1 : 0);
+}
+
+void CMainFrame::OnMeasurePage(unsigned id) {
+    if (id == ID_PANE_DVM || id == ID_PANE_DCSOURCE) {
+        QDockWidget* pane = id == ID_PANE_DVM ? static_cast<QDockWidget*>(m_paneDvm) : m_paneDcs;
+        if (pane != nullptr)
+            pane->setVisible(!pane->isVisible());
+        return;
+    }
+    if (id == m_selectedPage)
+        return;
+    m_selectedPage = id;
+}
+
+void CMainFrame::OnUpdateMeasurePage(platform::CCmdUI& ui) {
+    switch (ui.m_nID) {
+    case ID_MEASURE_CURRENT:
+    case ID_MEASURE_DATALOGGING:
+        // The measure thread reads the selected page from its start on, before its running flag is set.
+        ui.Enable(!IsRunning() && !MeasureThreadExists());
+        ui.SetCheck((ui.m_nID == m_selectedPage) ? 1 : 0);
+        break;
+    case ID_PANE_DVM:
+        ui.SetCheck((m_paneDvm != nullptr && m_paneDvm->isVisible()) ? 1 : 0);
+        break;
+    case ID_PANE_DCSOURCE:
+        ui.SetCheck((m_paneDcs != nullptr && m_paneDcs->isVisible()) ? 1 : 0);
+        break;
+    default:
+        ui.Enable(false);
+        break;
+    }
+}
+
+// The measurement settings dialogs are not part of the program yet: only the refusal during a run.
+void CMainFrame::OnMeasureSettings() {
+    if (IsRunning())
+        StopBox(51517);
+}
+
+void CMainFrame::OnProtectionSettings() {
+    SendMessage(this, WM_INSTRUMENT_DIALOG, 3, 1);
+}
+
+void CMainFrame::OnUpdateProtectionSettings(platform::CCmdUI& ui) {
+    ui.Enable(m_preferences != nullptr && m_preferences->MeasureMode != 2);
+}
+
+platform::LRESULT CMainFrame::OnProgramInstrument(platform::WPARAM which) {
+    if (MeasureThreadExists()) {
+        StopBox(51509);
+        return 0;
+    }
+    if (which == 0) {
+        ProgramMultimeter();
+        return 1;
+    }
+    if (which == 1) {
+        ProgramSupply();
+        return 1;
+    }
+    return 0;
+}
+
+// The connection and protection dialogs are not part of the program yet: only the refusal during a run.
+platform::LRESULT CMainFrame::OnInstrumentDialogMessage(platform::WPARAM, platform::LPARAM) {
+    if (IsRunning()) {
+        StopBox(51517);
+        return 0;
+    }
+    return 0;
+}
+
+platform::LRESULT CMainFrame::OnInstrumentConnected(platform::WPARAM id, platform::LPARAM state) {
+    if (id == kDvmInstrumentId)
+        SetMultimeterPaneState(static_cast<int>(state));
+    else if (id == kDcsInstrumentId)
+        SetSupplyPaneState(static_cast<int>(state));
+    return 0;
+}
+
+// ---- configuration and instrument files ---------------------------------------------------------
+
+// The one preferences record of the process, made at first use.
+static MainPreferences* ProcessPreferences() {
+    static MainPreferences preferences;
+    return &preferences;
+}
+
+int CMainFrame::LoadMainConfiguration() {
+    m_preferences = ProcessPreferences();
+    if (m_preferences == nullptr) {
+        StopBox(51530);
+        return 0;
+    }
+    CParserParameters parser;
+    parser.Load(platform::ProgramFolder() + QStringLiteral("Config/MainApp.xml"), m_preferences);
+    QString logPath = platform::NormalizePath(m_preferences->LogPath);
+    if (logPath.isEmpty() || !platform::IsDirectory(logPath))
+        logPath = platform::ProgramFolder() + QStringLiteral("LogFiles/");
+    if (!logPath.endsWith(u'/'))
+        logPath += u'/';
+    m_preferences->LogPath = logPath;
+    if (!platform::CreateFolderLevels(logPath))
+        m_preferences->SaveLog = 0;
+    return 1;
+}
+
+int CMainFrame::SaveMainConfiguration() {
+    if (m_preferences == nullptr) {
+        StopBox(51530);
+        return 0;
+    }
+    CParserParameters parser;
+    if (parser.Save(m_preferences->PathConfig, m_preferences) == 0) {
+        StopBox(51507);
+        return 0;
+    }
+    return 1;
+}
+
+QString CMainFrame::InstrumentFilePath(bool supply) const {
+    return platform::ProgramFolder() +
+           (supply ? QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml")
+                   : QStringLiteral("Instruments/Digit Multimeter/Digit Multimeter.xml"));
+}
+
+int CMainFrame::LoadMultimeterFile() {
+    const QString path = InstrumentFilePath(false);
+    if (!QFileInfo::exists(path))
+        return 0;
+    CParserParaInstruMultiMeter parser;
+    return parser.Load(path, &m_paraDvm) != 0 ? 1 : 0;
+}
+
+int CMainFrame::LoadSupplyFile() {
+    const QString path = InstrumentFilePath(true);
+    if (!QFileInfo::exists(path))
+        return 0;
+    CParserParaInstruDCSource parser;
+    return parser.Load(path, &m_paraDcs) != 0 ? 1 : 0;
+}
+
+int CMainFrame::SaveMultimeterFile() {
+    const QString path = InstrumentFilePath(false);
+    platform::CreateFolderLevels(QFileInfo(path).path());
+    CParserParaInstruMultiMeter parser;
+    return parser.Save(path, &m_paraDvm) != 0 ? 1 : 0;
+}
+
+int CMainFrame::SaveSupplyFile() {
+    const QString path = InstrumentFilePath(true);
+    platform::CreateFolderLevels(QFileInfo(path).path());
+    CParserParaInstruDCSource parser;
+    return parser.Save(path, &m_paraDcs) != 0 ? 1 : 0;
+}
+
+// ---- drivers ------------------------------------------------------------------------------------
+
+int CMainFrame::BindMultimeterDriver() {
+    auto factory =
+        reinterpret_cast<CEntityInstrument* (*)()>(LoadDriverFactory(QStringLiteral("meterdrv.dll")));
+    if (factory == nullptr)
+        return 0;
+    CEntityInstrument* created = factory();
+    m_dvm = dynamic_cast<CEntityInstruDVM*>(created);
+    if (m_dvm == nullptr) {
+        delete created;
+        return 0;
+    }
+    m_dvm->SetInstrumentID(kDvmInstrumentId);
+    m_dvm->SetParentWndPtr(this, &m_stopEvent);
+    return 1;
+}
+
+int CMainFrame::BindSupplyDriver() {
+    auto factory =
+        reinterpret_cast<CEntityInstrument* (*)()>(LoadDriverFactory(QStringLiteral("supplydrv.dll")));
+    if (factory == nullptr)
+        return 0;
+    CEntityInstrument* created = factory();
+    m_dcps = dynamic_cast<CEntityInstruDCPS*>(created);
+    if (m_dcps == nullptr) {
+        delete created;
+        return 0;
+    }
+    m_dcps->SetInstrumentID(kDcsInstrumentId);
+    m_dcps->SetParentWndPtr(this, &m_stopEvent);
+    return 1;
+}
+
+int CMainFrame::ProgramMultimeter() {
+    SetMultimeterPaneState(0);
+    if (m_dvm == nullptr) {
+        StopBox(QStringLiteral("错误：仪器对象\"数字万用表\"未成功创建，请重试！"));
+        return 0;
+    }
+    m_dvm->SetParameterInstru(m_paraDvm);
+    if (m_dvm->SetInstrumentControlDVM() == 0) {
+        StopBox(51513);
+        return 0;
+    }
+    SetMultimeterPaneState(1);
+    return 1;
+}
+
+int CMainFrame::ProgramSupply() {
+    SetSupplyPaneState(0);
+    if (m_dcps == nullptr) {
+        StopBox(51510);
+        return 0;
+    }
+    m_dcps->SetParameterInstru(m_paraDcs);
+    if (m_dcps->SetInstrumentControlDCPS() == 0) {
+        StopBox(51514);
+        return 0;
+    }
+    SetSupplyPaneState(1);
+    return 1;
+}
+
+void CMainFrame::SetMultimeterPaneState(int state) {
+    if (m_paneDvm != nullptr)
+        m_paneDvm->SetOnlineState(state);
+}
+
+void CMainFrame::SetSupplyPaneState(int state) {
+    if (m_paneDcs != nullptr)
+        m_paneDcs->SetOnlineState(state);
+}
+
+int CMainFrame::ApplyMultimeterParameters(int which) {
+    if (m_dvm == nullptr) {
+        StopBox(51511);
+        return 0;
+    }
+    return m_dvm->SetParameterInstruMultiMeter(m_paraDvm, which);
+}
+
+static bool IsMeasuringPage(unsigned page) {
+    return page == CMainFrame::ID_MEASURE_CURRENT || page == CMainFrame::ID_MEASURE_DATALOGGING;
+}
+
+int CMainFrame::PrepareMultimeterForPage() {
+    if (IsMeasuringPage(m_selectedPage) && m_dvm != nullptr && m_dvm->IsInstruConnected()) {
+        m_paraDvm.FunctionType = 2;
+        m_dvm->SetFunctionType(2);
+        m_dvm->SetCurrentRange(4);
+        m_dvm->SetCurrentDisableAutozero();
+    }
+    return 1;
+}
+
+int CMainFrame::PrepareSupplyForPage() {
+    if (IsMeasuringPage(m_selectedPage) && m_dcps != nullptr && m_dcps->IsInstruConnected()) {
+        m_paraDcs.FunctionType = 2;
+        m_dcps->SetFunctionType(2);
+        m_dcps->SetCurrentRange(1);
+        m_dcps->SetVoltageLevel(m_paraDcs.VoltageLevel);
+        m_dcps->SetCurrentLimit(m_paraDcs.CurrentLimit);
+    }
+    return 1;
+}
+
+void CMainFrame::ApplyMeasureModeToPanes() {
+    if (m_preferences == nullptr) {
+        StopBox(51530);
+        return;
+    }
+    if (m_paneDvm == nullptr || m_paneDcs == nullptr)
+        return;
+    switch (m_preferences->MeasureMode) {
+    case 0:
+        m_paneDvm->SetCommandEnabled(true);
+        m_paneDvm->EnableControls(true);
+        m_paneDcs->SetCommandEnabled(true);
+        m_paneDcs->EnableControls(true);
+        break;
+    case 1:
+        m_paneDvm->SetCommandEnabled(false);
+        m_paneDvm->EnableControls(false);
+        m_paneDcs->SetCommandEnabled(true);
+        m_paneDcs->EnableControls(true);
+        break;
+    case 2:
+        m_paneDvm->SetCommandEnabled(true);
+        m_paneDvm->EnableControls(true);
+        m_paneDcs->SetCommandEnabled(false);
+        m_paneDcs->EnableControls(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::ResetMultimeterTiming(int newMeasureMode) {
+    if (newMeasureMode != 0 && newMeasureMode != 1)
+        return;
+    m_paraDvm.NplcCurr = 0.001;
+    m_paraDvm.NplcDLog = 0.01;
+    m_paraDvm.CaptCurr = 0.5;
+    m_paraDvm.DataLogging.AcqTimeHour = 0;
+    m_paraDvm.DataLogging.AcqTimeMinute = 0;
+    m_paraDvm.DataLogging.AcqTimeSecond = 30;
+}

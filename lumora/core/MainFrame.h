@@ -1,0 +1,195 @@
+#pragma once
+
+#include "lumora/core/ParameterInstruDCSource.h"
+#include "lumora/core/ParameterInstruMultiMeter.h"
+#include "platform/CommandRouter.h"
+#include "platform/Event.h"
+#include "platform/MessageTarget.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <atomic>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class QAction;
+class CEntityInstruDCPS;
+class CEntityInstruDVM;
+class CHighResElapsedTimer;
+class CRunLog;
+class CQXAppDialogMeasCurrent;
+class CDockingPaneViewDCSource;
+class CDockingPaneViewDVM;
+struct MainPreferences;
+
+// The main window and measurement controller: owns the instrument drivers and their records, the log,
+// the stop event and the measure thread, and routes the commands of the menus and panes.
+class CMainFrame : public QMainWindow, public platform::CMessageTarget {
+public:
+    enum : unsigned {
+        ID_MEASURE_CURRENT = 32810,
+        ID_MEASURE_VOLTAGE = 32811,
+        ID_MEASURE_CCDF = 32812,
+        ID_MEASURE_DATALOGGING = 32813,
+        ID_PANE_DVM = 32814,
+        ID_PANE_DCSOURCE = 32815,
+        ID_MEASURE_RESET = 32798,
+        ID_MEASURE_START = 32799,
+        ID_MEASURE_STOP = 32801,
+        ID_OPTIONS = 32783,
+        ID_INSTRUMENTS = 32820,
+        ID_MEASURE_SETTINGS = 32797,
+        ID_PROTECTION_SETTINGS = 32822,
+        ID_VIEW_APPLOOK_FIRST = 305,
+        ID_VIEW_APPLOOK_LAST = 319,
+        ID_VIEW_APPLOOK_OFF_2007_SILVER = 317,
+    };
+    static constexpr platform::UINT WM_INSTRUMENT_DIALOG = platform::WM_APP + 0x7F;
+    static constexpr platform::UINT WM_PROGRAM_INSTRUMENT = platform::WM_APP + 0x80;
+    static constexpr platform::UINT WM_INSTRUMENT_CONNECTED = platform::WM_APP + 0x14D;
+    static constexpr platform::UINT WM_TCP_DATA = platform::WM_USER + 103;
+    static constexpr platform::UINT WM_EMPTY_USER_105 = platform::WM_USER + 105;
+    static constexpr unsigned kDvmInstrumentId = ID_PANE_DVM;
+    static constexpr unsigned kDcsInstrumentId = ID_PANE_DCSOURCE;
+
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Start-up: configuration, log, bars, panes, then each instrument file and driver. -1 when the
+    // frame cannot be created.
+    int OnCreate();
+    // Shut-down: saves the instrument files that were loaded, ends every thread of the frame, releases
+    // the drivers. Runs once, from closing the window or from the destructor.
+    void OnDestroy();
+
+    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                platform::LPARAM lParam) override;
+
+    // Runs a command as the menus, toolbars and panes do; false when the command is disabled.
+    bool OnCommand(unsigned id);
+    // The state of a command as its update handler gives it.
+    platform::CCmdUI QueryCommand(unsigned id);
+    QAction* CommandAction(unsigned id) const;
+
+    // The page of the current test; the view hands it over once it exists.
+    void SetCurrentPage(CQXAppDialogMeasCurrent* page) { m_pageCurrent = page; }
+    CQXAppDialogMeasCurrent* CurrentPage() const { return m_pageCurrent; }
+
+    // Read by the panes and pages.
+    CEntityInstruDVM* MultimeterDriver() const { return m_dvm; }
+    CEntityInstruDCPS* SupplyDriver() const { return m_dcps; }
+    CParameterInstruMultiMeter& MultimeterRecord() { return m_paraDvm; }
+    CParameterInstruDCSource& SupplyRecord() { return m_paraDcs; }
+    MainPreferences* Preferences() const { return m_preferences; }
+    unsigned SelectedPage() const { return m_selectedPage; }
+    CDockingPaneViewDVM* MultimeterPane() const { return m_paneDvm; }
+    CDockingPaneViewDCSource* SupplyPane() const { return m_paneDcs; }
+    bool IsRunning() const { return m_running.load(std::memory_order_acquire) == 1; }
+    bool MeasureThreadExists() const { return m_threadExists.load(std::memory_order_acquire); }
+
+    int LoadMainConfiguration();
+    int SaveMainConfiguration();
+    int LoadMultimeterFile();
+    int LoadSupplyFile();
+    int SaveMultimeterFile();
+    int SaveSupplyFile();
+    int BindMultimeterDriver();
+    int BindSupplyDriver();
+    int ProgramMultimeter();
+    int ProgramSupply();
+    void SetMultimeterPaneState(int state);
+    void SetSupplyPaneState(int state);
+    int ApplyMultimeterParameters(int which);
+    int PrepareMultimeterForPage();
+    int PrepareSupplyForPage();
+    void ApplyMeasureModeToPanes();
+    void ResetMultimeterTiming(int newMeasureMode);
+    void OpenLogFile();
+    void WriteLogLine(const QString& text);
+
+    // Run control.
+    void OnMeasureControl(unsigned id);
+    void OnUpdateMeasureControl(platform::CCmdUI& ui);
+    void StopMeasureAndWait();
+
+    // Splits "value,time,value,time,..." into the two arrays; the pair count, 0 for an odd field count.
+    static unsigned ParseDataString(const QString& text, std::vector<double>& values,
+                                    std::vector<double>& times);
+    // Samples of a multimeter block: a 2-byte prefix, then value and time doubles per sample.
+    static unsigned ReadSampleBlock(const char* buffer, unsigned size, std::vector<double>& values,
+                                    std::vector<double>& times);
+    // Samples up to the trigger time-out and the first one after it.
+    static unsigned ShownCount(const std::vector<double>& times, unsigned n, double triggerTimeout);
+    // "%Y-%m-%d_%H-%M-%S_AutoSave.csv" in the folder.
+    static QString AutoSavePath(const QString& folder, std::time_t when);
+
+    static void RegisterFrameStrings();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    static constexpr platform::UINT kRunOnUiMessage = platform::WM_APP + 0x3F0;
+
+    void CreateCommands();
+    void AddCommand(unsigned id, const QString& text, std::function<void()> run,
+                    platform::CCommandRouter::UpdateHandler update = {});
+    bool CreatePanes();
+    void BindAndProgramInstruments();
+
+    void OnApplicationLook(unsigned id);
+    void OnUpdateApplicationLook(platform::CCmdUI& ui);
+    void OnMeasurePage(unsigned id);
+    void OnUpdateMeasurePage(platform::CCmdUI& ui);
+    void OnMeasureSettings();
+    void OnProtectionSettings();
+    void OnUpdateProtectionSettings(platform::CCmdUI& ui);
+    platform::LRESULT OnProgramInstrument(platform::WPARAM which);
+    platform::LRESULT OnInstrumentDialogMessage(platform::WPARAM which, platform::LPARAM program);
+    platform::LRESULT OnInstrumentConnected(platform::WPARAM id, platform::LPARAM state);
+
+    // The measure thread and what it runs.
+    void StartMeasureThread();
+    void JoinFinishedThread();
+    bool AnyInstrumentConnected() const;
+    void MeasureThreadProc();
+    int MeasureCurrentDVM();
+    int MeasureCurrentDCPS();
+    void ShowRunFinished(std::time_t start, CHighResElapsedTimer& timer);
+    // Runs the call on the user-interface thread and waits for it, as a sent window message does.
+    void RunOnUiThread(const std::function<void()>& call);
+
+    QString InstrumentFilePath(bool supply) const;
+
+    platform::CCommandRouter* m_router = nullptr;
+    std::map<unsigned, QAction*> m_actions;
+    std::map<unsigned, platform::CCommandRouter::UpdateHandler> m_updates;
+    unsigned m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
+
+    CDockingPaneViewDVM* m_paneDvm = nullptr;
+    CDockingPaneViewDCSource* m_paneDcs = nullptr;
+    std::unique_ptr<CRunLog> m_runLog;
+    CEntityInstruDVM* m_dvm = nullptr;
+    CParameterInstruMultiMeter m_paraDvm;
+    CEntityInstruDCPS* m_dcps = nullptr;
+    CParameterInstruDCSource m_paraDcs;
+    MainPreferences* m_preferences = nullptr;
+    unsigned m_selectedPage = ID_MEASURE_CURRENT;
+    platform::CEvent m_stopEvent{false, false};
+    std::thread m_measureThread;
+    std::atomic<bool> m_threadExists{false};
+    std::atomic<int> m_running{0};
+    std::vector<double> m_timeArray;
+    std::vector<double> m_valueArray;
+    std::atomic<int> m_invalidFrames{0};
+
+    CQXAppDialogMeasCurrent* m_pageCurrent = nullptr;
+    bool m_connectedAtStart = false;
+    bool m_multimeterFileLoaded = false;
+    bool m_supplyFileLoaded = false;
+    bool m_destroyed = false;
+};

@@ -1,0 +1,229 @@
+// Run control and the measure thread of the main frame.
+#include "lumora/core/MainFrame.h"
+
+#include "dialogs/promptkit/PromptKit.h"
+#include "instruments/meterdrv/EntityInstruDVM.h"
+#include "lumora/core/HighResElapsedTimer.h"
+#include "lumora/core/MainPreferences.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/RunLog.h"
+#include "platform/LocalTime.h"
+#include "platform/MessageBox.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/PumpingWait.h"
+#include "platform/StringTable.h"
+#include "supplydrv/EntityInstruDCPS.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+namespace {
+
+void StopBox(int id) {
+    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+}
+
+// Fills the "%s" of a string-table text in order.
+QString FillStrings(QString format, std::initializer_list<QString> values) {
+    qsizetype from = 0;
+    for (const QString& value : values) {
+        const qsizetype at = format.indexOf(QStringLiteral("%s"), from);
+        if (at < 0)
+            break;
+        format.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return format;
+}
+
+} // namespace
+
+// ---- log ----------------------------------------------------------------------------------------
+
+void CMainFrame::OpenLogFile() {
+    if (m_preferences == nullptr)
+        return;
+    if (!m_runLog)
+        m_runLog = std::make_unique<CRunLog>(*m_preferences);
+    m_runLog->OpenLogFile();
+}
+
+void CMainFrame::WriteLogLine(const QString& text) {
+    if (m_runLog)
+        m_runLog->WriteLogLine(text);
+}
+
+// ---- run control --------------------------------------------------------------------------------
+
+void CMainFrame::OnMeasureControl(unsigned id) {
+    switch (id) {
+    case ID_MEASURE_START:
+        StartMeasureThread();
+        break;
+    case ID_MEASURE_STOP:
+        m_stopEvent.Set();
+        break;
+    case ID_MEASURE_RESET:
+        StopMeasureAndWait();
+        if (m_dcps != nullptr) {
+            m_dcps->ResetInstrument();
+            PrepareSupplyForPage();
+        }
+        if (m_dvm != nullptr) {
+            m_dvm->ResetInstrument();
+            PrepareMultimeterForPage();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnUpdateMeasureControl(platform::CCmdUI& ui) {
+    switch (ui.m_nID) {
+    case ID_MEASURE_RESET:
+        // During a run the drivers belong to the measure thread: the state at its start serves.
+        ui.Enable(MeasureThreadExists() ? m_connectedAtStart : AnyInstrumentConnected());
+        break;
+    // A new run waits until the previous thread has ended, not only until its running flag drops.
+    case ID_MEASURE_START:
+        ui.Enable(!IsRunning() && !MeasureThreadExists());
+        break;
+    case ID_MEASURE_STOP:
+        ui.Enable(IsRunning());
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::StartMeasureThread() {
+    if (MeasureThreadExists())
+        return;
+    JoinFinishedThread();
+    m_connectedAtStart = AnyInstrumentConnected();
+    m_invalidFrames.store(0, std::memory_order_relaxed);
+    // A stop pressed while nothing waited must not end the new run at once.
+    m_stopEvent.Reset();
+    m_threadExists.store(true, std::memory_order_release);
+    m_measureThread = std::thread([this] { MeasureThreadProc(); });
+}
+
+bool CMainFrame::AnyInstrumentConnected() const {
+    return (m_dcps != nullptr && m_dcps->IsInstruConnected()) ||
+           (m_dvm != nullptr && m_dvm->IsInstruConnected());
+}
+
+void CMainFrame::JoinFinishedThread() {
+    if (m_measureThread.joinable())
+        m_measureThread.join();
+}
+
+void CMainFrame::StopMeasureAndWait() {
+    if (MeasureThreadExists()) {
+        m_stopEvent.Set();
+        // The worker's calls into the windows run here while it is waited for.
+        platform::PumpUntil([this] { return !MeasureThreadExists(); });
+    }
+    JoinFinishedThread();
+}
+
+void CMainFrame::RunOnUiThread(const std::function<void()>& call) {
+    SendMessage(this, kRunOnUiMessage, reinterpret_cast<platform::WPARAM>(&call), 0);
+}
+
+// ---- the measure thread -------------------------------------------------------------------------
+
+void CMainFrame::MeasureThreadProc() {
+    WriteLogLine(QStringLiteral("Measure Thread Begin"));
+    m_running.store(1, std::memory_order_release);
+    const int mode = m_preferences != nullptr ? m_preferences->MeasureMode : -1;
+    if (m_selectedPage == ID_MEASURE_CURRENT) {
+        if (mode == 0 || mode == 2)
+            MeasureCurrentDVM();
+        else if (mode == 1)
+            MeasureCurrentDCPS();
+        if (m_preferences != nullptr && m_preferences->AutoSaveCurr != 0 && m_pageCurrent != nullptr) {
+            const QString path = AutoSavePath(m_preferences->FilePathCurr, std::time(nullptr));
+            platform::CreateFolderLevels(QFileInfo(path).path());
+            RunOnUiThread([&] { m_pageCurrent->SaveWaveformData(path); });
+        }
+    }
+    const int invalid = m_invalidFrames.load(std::memory_order_relaxed);
+    if (invalid > 0)
+        WriteLogLine(platform::CFormat("Invalid Frames %d", invalid));
+    WriteLogLine(QStringLiteral("Measure Thread End"));
+    m_running.store(0, std::memory_order_release);
+    m_threadExists.store(false, std::memory_order_release);
+}
+
+int CMainFrame::MeasureCurrentDVM() {
+    const std::time_t start = std::time(nullptr);
+    CHighResElapsedTimer timer;
+    timer.Start();
+    if (m_pageCurrent != nullptr)
+        RunOnUiThread([this] { m_pageCurrent->ResetMeasurement(); });
+    if (m_dvm == nullptr) {
+        StopBox(51511);
+        return 0;
+    }
+    if (!m_dvm->IsInstruConnected()) {
+        StopBox(51516);
+        return 0;
+    }
+    if (ApplyMultimeterParameters(0) == 0 || m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 ||
+        m_dvm->InitMeasAndWaitForResult() == 0)
+        return 0;
+    const char* buffer = m_dvm->GetDataBuffer();
+    if (buffer == nullptr)
+        return 0;
+    const unsigned n = ReadSampleBlock(buffer, m_dvm->GetDataSize(), m_valueArray, m_timeArray);
+    if (m_pageCurrent != nullptr)
+        RunOnUiThread([&] { m_pageCurrent->SetMeasuredData(m_timeArray.data(), m_valueArray.data(), n, 1); });
+    ShowRunFinished(start, timer);
+    return 1;
+}
+
+int CMainFrame::MeasureCurrentDCPS() {
+    const std::time_t start = std::time(nullptr);
+    CHighResElapsedTimer timer;
+    timer.Start();
+    if (m_pageCurrent != nullptr)
+        RunOnUiThread([this] { m_pageCurrent->ResetMeasurement(); });
+    if (m_dcps == nullptr) {
+        StopBox(51510);
+        return 0;
+    }
+    if (!m_dcps->IsInstruConnected()) {
+        StopBox(51515);
+        return 0;
+    }
+    if (m_dcps->SetCurrentNPLC(m_paraDcs.DcsNplcCurr) == 0 || m_dcps->SetTriggerTimeout(m_paraDcs) == 0) {
+        StopBox(51512);
+        return 0;
+    }
+    if (m_dcps->InitMeasAndWaitForResult_CurrDC() == 0)
+        return 0;
+    const unsigned n = ParseDataString(m_dcps->GetDataString(), m_valueArray, m_timeArray);
+    if (n == 0)
+        return 0;
+    const unsigned shown = ShownCount(m_timeArray, n, m_paraDcs.TriggerTimeout);
+    if (m_pageCurrent != nullptr)
+        RunOnUiThread(
+            [&] { m_pageCurrent->SetMeasuredData(m_timeArray.data(), m_valueArray.data(), shown, 2); });
+    ShowRunFinished(start, timer);
+    return 1;
+}
+
+void CMainFrame::ShowRunFinished(std::time_t start, CHighResElapsedTimer& timer) {
+    const QString duration = timer.GetElapsedText();
+    const std::time_t end = std::time(nullptr);
+    const QString format = QStringLiteral("%Y-%m-%d %H:%M:%S");
+    const QString text =
+        FillStrings(platform::LoadString(51518),
+                    {platform::FormatTime(start, format), platform::FormatTime(end, format), duration});
+    WriteLogLine(text);
+    // The notice is a window of the user-interface thread; the run ends when it is closed.
+    RunOnUiThread([&] { DlgExeFinished(this, 0, text); });
+}

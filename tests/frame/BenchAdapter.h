@@ -1,0 +1,49 @@
+#pragma once
+
+#include "instruments/simulator/bench/SimulatedBench.h"
+
+#include <QString>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace frametest {
+
+// The simulated bench in this process, sped up, with the views the frame's tests need.
+class CBench {
+public:
+    explicit CBench(double timeScale = 100.0) : m_bench(benchsim::CSimulatedBench::TestOptions(timeScale)) {
+        std::string error;
+        m_started = m_bench.Start(error);
+        EXPECT_TRUE(m_started) << error;
+    }
+    ~CBench() { m_bench.Stop(); }
+
+    QString SupplyResource() { return QString::fromStdString(m_bench.SupplyInstrument().Vxi11Resource()); }
+    QString MeterResource() { return QString::fromStdString(m_bench.MeterInstrument().Vxi11Resource()); }
+    // Nothing listens there: the connection is refused at once.
+    static QString UnreachableResource() { return QStringLiteral("TCPIP0::127.0.0.1::1::SOCKET"); }
+
+    void ClearCommandLogs() {
+        m_bench.SupplyHost().Log().Clear();
+        m_bench.MeterHost().Log().Clear();
+    }
+    bool SupplyReceived(const std::string& command) { return Received(m_bench.SupplyHost(), command); }
+    bool MeterReceived(const std::string& command) { return Received(m_bench.MeterHost(), command); }
+    // The supply's next reply breaks off and its connection closes.
+    void DropSupplyLink() {
+        m_bench.SupplyHost().Faults().Set(benchsim::CFaultSwitches::eDropMidReply, true);
+    }
+    void RestoreSupplyLink() { m_bench.SupplyHost().Faults().ClearAll(); }
+
+private:
+    static bool Received(benchsim::CInstrumentHost& host, const std::string& command) {
+        const auto lines = host.Log().Lines();
+        return std::find(lines.begin(), lines.end(), command) != lines.end();
+    }
+
+    benchsim::CSimulatedBench m_bench;
+    bool m_started = false;
+};
+
+} // namespace frametest

@@ -1,0 +1,210 @@
+// The current test page on its own: its files, its table and its buttons, with a frame that only
+// carries the preferences.
+#include "FrameFixture.h"
+
+#include "lumora/controls/ListCtrlEx.h"
+#include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/MainPreferences.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/sheetio/ExcelCell.h"
+#include "lumora/sheetio/ExcelDocument.h"
+#include "lumora/sheetio/ExcelSheet.h"
+#include "platform/CodePage.h"
+#include "platform/ControlId.h"
+#include "platform/Profile.h"
+#include "platform/StringTable.h"
+#include "waveform/stripplot/TimeVsAmpRecords.h"
+#include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace frametest;
+
+class CurrentPage : public testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = std::make_unique<CProgramFolder>();
+        m_folder->WriteConfiguration(1, false);
+        m_frame = std::make_unique<CMainFrame>();
+        ASSERT_EQ(m_frame->LoadMainConfiguration(), 1);
+        m_page = new CQXAppDialogMeasCurrent(m_frame.get());
+        ASSERT_TRUE(m_page->OnInitDialog());
+    }
+    void TearDown() override {
+        m_frame.reset();
+        m_folder.reset();
+    }
+
+    void SetSamples(unsigned n) {
+        m_x.resize(n);
+        m_y.resize(n);
+        for (unsigned i = 0; i < n; ++i) {
+            m_x[i] = i * 0.002;
+            m_y[i] = (i % 2 ? 1.5e-3 : 2.5e-6) * (i % 3 ? 1.0 : -1.0);
+        }
+        m_page->SetMeasuredData(m_x.data(), m_y.data(), n, 1);
+    }
+    QString Path(const char* name) const { return m_folder->Path() + QString::fromLatin1(name); }
+    static QString Read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    }
+    QString Cell(int row, int column) const { return m_page->StatisticList()->GetItemText(row, column); }
+
+    CMessageRecorder m_messages;
+    std::unique_ptr<CProgramFolder> m_folder;
+    std::unique_ptr<CMainFrame> m_frame;
+    CQXAppDialogMeasCurrent* m_page = nullptr;
+    std::vector<double> m_x, m_y;
+};
+
+TEST_F(CurrentPage, TextFilesHoldAHeaderAndOneLinePerSample) {
+    // Values below the resolution 0.1 are written with the exponent, the others in fixed notation.
+    m_x = {0.0, 0.002, 0.004};
+    m_y = {-2.5e-6, 1.5e-3, 0.25};
+    m_page->SetMeasuredData(m_x.data(), m_y.data(), 3, 1);
+    struct {
+        const char* name;
+        const char* expected;
+    } rows[] = {
+        {"a.csv",
+         "Time,Current\r\n0.00000000,-2.500000e-06\r\n0.00200000,1.500000e-03\r\n0.00400000,0.250000\r\n"},
+        {"b.TXT", "Time\tCurrent\r\n0.00000000\t-2.500000e-06\r\n0.00200000\t1.500000e-03\r\n0.00400000\t0."
+                  "250000\r\n"},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(m_page->SaveWaveformData(Path(row.name)), 1) << row.name;
+        EXPECT_EQ(Read(Path(row.name)).toStdString(), row.expected) << row.name;
+    }
+    EXPECT_EQ(m_page->SaveWaveformData(Path("c.dat")), 0);
+    EXPECT_FALSE(QFile::exists(Path("c.dat")));
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
+}
+
+TEST_F(CurrentPage, WorkbookHoldsTheSamplesUpToItsRowLimit) {
+    SetSamples(65534);
+    ASSERT_EQ(m_page->SaveWaveformData(Path("w.xls")), 1);
+    ExcelDocument document;
+    ASSERT_TRUE(document.Load(Path("w.xls")));
+    ExcelSheet* sheet = document.GetSheetByName("Current");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_STREQ(sheet->Cell(0, 1)->GetString(), "Current");
+    EXPECT_DOUBLE_EQ(sheet->Cell(65534, 0)->GetDouble(), m_x.back());
+    EXPECT_DOUBLE_EQ(sheet->Cell(65534, 1)->GetDouble(), m_y.back());
+
+    SetSamples(65535);
+    EXPECT_EQ(m_page->SaveWaveformData(Path("x.xls")), 0);
+    EXPECT_FALSE(QFile::exists(Path("x.xls")));
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51529)});
+}
+
+TEST_F(CurrentPage, MarkerAndStatisticRecordsFillTheTable) {
+    CWaveformMarkerRecord time{1, 0, 1, 10, 20, 0.5, 0.25, 2e-3, 1e-3};
+    m_page->OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&time), kMarkerCodePairA);
+    EXPECT_EQ(Cell(0, 5), QStringLiteral("0.500000"));
+    EXPECT_EQ(Cell(2, 5), QStringLiteral("0.250000"));
+    EXPECT_EQ(Cell(0, 6), QStringLiteral("2.000000e-03"));
+    EXPECT_EQ(Cell(2, 6), QStringLiteral("1.000000e-03"));
+
+    CWaveformStatisticRecord statistic{1, 3.0, 1.0, 2.0, 0.5};
+    m_page->OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&statistic),
+                      kMarkerCodeStatistics);
+    EXPECT_EQ(Cell(0, 1), QStringLiteral("3.000000"));
+    EXPECT_EQ(Cell(3, 1), QStringLiteral("0.500000"));
+    statistic.Valid = 0;
+    m_page->OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&statistic),
+                      kMarkerCodeStatistics);
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(Cell(row, 1), QStringLiteral("---")) << row;
+
+    m_page->OnMessage(WM_WAVEFORM_MARKER, 0, kMarkerCodePairB);
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
+}
+
+TEST_F(CurrentPage, ListExportWritesHeadersAndEveryCell) {
+    ASSERT_EQ(m_page->SaveListData(Path("list.txt")), 1);
+    const QStringList lines =
+        platform::FromAnsi(Read(Path("list.txt")).toLatin1().toStdString()).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 6); // header, four rows, the empty text after the last line end
+    EXPECT_EQ(lines[0], QStringLiteral("统计值\t\t垂直标记\t\t水平标记\t\t\t"));
+    EXPECT_EQ(lines[1], QStringLiteral("最大值\t---\t标记 1\t---\t标记 1\t---\t---\t"));
+}
+
+TEST_F(CurrentPage, VisibleLineButtonHidesItsLine) {
+    SetSamples(10);
+    auto* button =
+        platform::FindControl<controls::CXPStyleButtonST>(m_page, CQXAppDialogMeasCurrent::IDC_LINE_FIRST);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->GetCheck(), 1);
+    button->click();
+    EXPECT_EQ(m_page->Waveform()->GetMultiLineVisible(0), 0);
+    EXPECT_EQ(button->GetCheck(), 0);
+}
+
+TEST_F(CurrentPage, EnterAndEscapeLeaveThePageShown) {
+    m_frame->show();
+    ASSERT_TRUE(m_page->isVisible());
+    for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(m_page, &press);
+        EXPECT_TRUE(m_page->isVisible()) << key;
+    }
+}
+
+TEST(CurrentPageAlone, WithoutAFrameMarkersAndSavingReportTheMissingPreferences) {
+    EnsureApplication();
+    CMessageRecorder messages;
+    CQXAppDialogMeasCurrent page;
+    ASSERT_TRUE(page.OnInitDialog());
+    CWaveformMarkerRecord marker{};
+    page.OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&marker), kMarkerCodePairA);
+    EXPECT_EQ(page.SaveWaveformData(QStringLiteral("/nonexistent/a.csv")), 0);
+    EXPECT_EQ(messages.Texts(), (QStringList{platform::LoadString(51519), platform::LoadString(51519)}));
+}
+
+} // namespace
+
+namespace {
+
+// The frame's own commands, with no instrument files: it opens without instruments and says nothing.
+TEST(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
+    CProgramFolder folder;
+    folder.WriteConfiguration(0, false);
+    CMessageRecorder messages;
+    SLumora lumora;
+    ASSERT_EQ(lumora.created, 0);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    CMainFrame& frame = *lumora.frame;
+
+    EXPECT_EQ(frame.QueryCommand(317).m_check, 1);
+    ASSERT_TRUE(frame.OnCommand(315));
+    EXPECT_EQ(frame.QueryCommand(315).m_check, 1);
+    EXPECT_EQ(frame.QueryCommand(317).m_check, 0);
+    EXPECT_EQ(platform::GetProfileInt(QStringLiteral("Workspace"), QStringLiteral("ApplicationLook"), 0),
+              315);
+
+    ASSERT_TRUE(PumpUntil([&] { return frame.QueryCommand(CMainFrame::ID_PANE_DVM).m_check == 1; }));
+    ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_PANE_DVM));
+    EXPECT_EQ(frame.QueryCommand(CMainFrame::ID_PANE_DVM).m_check, 0);
+    ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_PANE_DVM));
+    EXPECT_EQ(frame.QueryCommand(CMainFrame::ID_PANE_DVM).m_check, 1);
+
+    EXPECT_FALSE(frame.QueryCommand(CMainFrame::ID_MEASURE_VOLTAGE).m_enabled);
+    EXPECT_FALSE(frame.QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
+    EXPECT_TRUE(frame.OnCommand(CMainFrame::ID_MEASURE_CURRENT));
+    EXPECT_EQ(frame.SelectedPage(), CMainFrame::ID_MEASURE_CURRENT);
+    EXPECT_EQ(frame.QueryCommand(CMainFrame::ID_MEASURE_CURRENT).m_check, 1);
+
+    // Starting without instruments reports the missing multimeter and ends the run.
+    ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return !frame.MeasureThreadExists(); }));
+    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(51511)});
+}
+
+} // namespace

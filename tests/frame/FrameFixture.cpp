@@ -1,0 +1,202 @@
+#include "FrameFixture.h"
+
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "platform/CodePage.h"
+#include "platform/LibraryFolder.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "platform/ProgramFolder.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <thread>
+
+namespace frametest {
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "frame_tests";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) {
+        new QApplication(argc, argv);
+        QApplication::setOrganizationName(QStringLiteral("TORVANE TECHNOLOGIES"));
+        QApplication::setApplicationName(QStringLiteral("Lumora"));
+    }
+}
+
+CMessageRecorder::CMessageRecorder() {
+    platform::SetMessageBoxSink([this](const QString& text, const QString&, unsigned) {
+        std::lock_guard lock(m_mutex);
+        m_texts << text;
+        return platform::IDOK;
+    });
+}
+
+CMessageRecorder::~CMessageRecorder() {
+    platform::SetMessageBoxSink({});
+}
+
+QStringList CMessageRecorder::Texts() const {
+    std::lock_guard lock(m_mutex);
+    return m_texts;
+}
+
+bool CMessageRecorder::Contains(const QString& text) const {
+    return Texts().contains(text);
+}
+
+CDialogRecorder::CDialogRecorder() {
+    m_timer = new QTimer;
+    QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        QString text;
+        for (auto* edit : dialog->findChildren<QLineEdit*>())
+            text += edit->text();
+        for (auto* edit : dialog->findChildren<QTextEdit*>())
+            text += edit->toPlainText();
+        for (auto* edit : dialog->findChildren<QPlainTextEdit*>())
+            text += edit->toPlainText();
+        for (auto* label : dialog->findChildren<QLabel*>())
+            text += label->text();
+        m_texts << text;
+        dialog->accept();
+    });
+    m_timer->start(10);
+}
+
+CDialogRecorder::~CDialogRecorder() {
+    delete m_timer;
+}
+
+namespace {
+
+void WriteFile(const QString& path, const QString& text) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(platform::ToAnsi(text).c_str());
+}
+
+QString InstrumentXml(const QString& name, const SInstrumentFile& file) {
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
+               "<QXInstrument><Instrument>"
+               "<Property Name=\"%1\" Type=\"\" Model=\"\" />"
+               "<VISA Resource=\"%2\" Timeout=\"5000\" EndOfLine=\"\" AddressIP=\"\" AddressUSB=\"\" />"
+               "<DigitMultimeter>%3</DigitMultimeter>"
+               "</Instrument></QXInstrument>\n")
+        .arg(name, file.resource, file.settings);
+}
+
+} // namespace
+
+CProgramFolder::CProgramFolder(bool withMultimeterLibrary) {
+    EnsureApplication();
+    platform::SetProgramFolderOverride(m_dir.path());
+    platform::SetProfileFileOverride(m_dir.path() + QStringLiteral("/profile.ini"));
+    const QString libraries = m_dir.path() + QStringLiteral("/lib/");
+    QDir().mkpath(libraries);
+    QStringList names{QStringLiteral("libsupplydrv.so")};
+    if (withMultimeterLibrary)
+        names << QStringLiteral("libmeterdrv.so");
+    for (const QString& name : names)
+        QFile::link(platform::ExecutableFolder() + name, libraries + name);
+    platform::SetLibraryFolderOverride(libraries);
+}
+
+CProgramFolder::~CProgramFolder() {
+    platform::SetLibraryFolderOverride(QString());
+    platform::SetProfileFileOverride(QString());
+    platform::SetProgramFolderOverride(QString());
+}
+
+void CProgramFolder::WriteConfiguration(int measureMode, bool autoSave) {
+    const QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
+                                       "<LumoraSuite><General>"
+                                       "<PathConfig Value=\"%1Config/MainApp.xml\" />"
+                                       "<LogPath Value=\"%1LogFiles/\" />"
+                                       "<LogFileName Value=\"QX_Log_test.txt\" />"
+                                       "<SaveLog Value=\"1\" />"
+                                       "<FilePathCurr Value=\"%1Data/Current/\" />"
+                                       "<AutoSaveCurr Value=\"%2\" />"
+                                       "</General><Measure><MeasureMode Value=\"%3\" /></Measure>"
+                                       "</LumoraSuite>\n")
+                            .arg(Path())
+                            .arg(autoSave ? 1 : 0)
+                            .arg(measureMode);
+    WriteFile(Path() + QStringLiteral("Config/MainApp.xml"), xml);
+    QDir().mkpath(Path() + QStringLiteral("Data/Current"));
+}
+
+void CProgramFolder::WriteSupplyFile(const SInstrumentFile& file) {
+    WriteFile(Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml"),
+              InstrumentXml(QStringLiteral("DC Power Supply"), file));
+}
+
+void CProgramFolder::WriteMultimeterFile(const SInstrumentFile& file) {
+    WriteFile(Path() + QStringLiteral("Instruments/Digit Multimeter/Digit Multimeter.xml"),
+              InstrumentXml(QStringLiteral("Digit Multimeter"), file));
+}
+
+QString CProgramFolder::LogText() const {
+    QString text;
+    for (const QFileInfo& info : QDir(Path() + QStringLiteral("LogFiles")).entryInfoList(QDir::Files)) {
+        QFile file(info.filePath());
+        if (file.open(QIODevice::ReadOnly))
+            text += platform::FromAnsi(file.readAll().toStdString());
+    }
+    return text;
+}
+
+QStringList CProgramFolder::DataFiles() const {
+    QStringList files;
+    for (const QFileInfo& info : QDir(Path() + QStringLiteral("Data/Current")).entryInfoList(QDir::Files))
+        files << info.filePath();
+    return files;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+SLumora::SLumora() : frame(std::make_unique<CMainFrame>()) {
+    created = frame->OnCreate();
+    if (created < 0)
+        return;
+    auto* view = new QWidget(frame.get());
+    auto* layout = new QVBoxLayout(view);
+    page = new CQXAppDialogMeasCurrent(view);
+    layout->addWidget(page);
+    frame->setCentralWidget(view);
+    page->OnInitDialog();
+    frame->SetCurrentPage(page);
+    frame->resize(1000, 700);
+    frame->show();
+}
+
+SLumora::~SLumora() {
+    if (frame)
+        frame->close();
+}
+
+} // namespace frametest

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class CMainFrame;
+class CQXAppDialogMeasCurrent;
+class QTimer;
+
+namespace frametest {
+
+// Every message box of the process, answered with OK.
+class CMessageRecorder {
+public:
+    CMessageRecorder();
+    ~CMessageRecorder();
+    QStringList Texts() const;
+    bool Contains(const QString& text) const;
+
+private:
+    mutable std::mutex m_mutex;
+    QStringList m_texts;
+};
+
+// Closes every modal dialog that opens (the run-finished notice) with OK, keeping the texts it showed.
+class CDialogRecorder {
+public:
+    CDialogRecorder();
+    ~CDialogRecorder();
+    QStringList Texts() const { return m_texts; }
+
+private:
+    QTimer* m_timer = nullptr;
+    QStringList m_texts;
+};
+
+struct SInstrumentFile {
+    QString resource;
+    QString settings; // child elements of DigitMultimeter
+};
+
+// A program folder of its own: configuration, instrument files, log and data folders, and a library
+// folder that holds the chosen driver libraries.
+class CProgramFolder {
+public:
+    explicit CProgramFolder(bool withMultimeterLibrary = true);
+    ~CProgramFolder();
+    QString Path() const { return m_dir.path() + u'/'; }
+    void WriteConfiguration(int measureMode, bool autoSave);
+    void WriteSupplyFile(const SInstrumentFile& file);
+    void WriteMultimeterFile(const SInstrumentFile& file);
+    QString LogText() const;
+    QStringList DataFiles() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Pumps the user-interface thread's events until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 30000);
+
+// The frame as the program shows it: created, with a view hosting the current test page.
+struct SLumora {
+    SLumora();
+    ~SLumora();
+    int created = -1;
+    std::unique_ptr<CMainFrame> frame;
+    CQXAppDialogMeasCurrent* page = nullptr;
+};
+
+void EnsureApplication();
+
+} // namespace frametest

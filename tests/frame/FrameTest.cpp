@@ -1,0 +1,307 @@
+// The main road against the simulated bench: start-up binds and programs both instruments, a current
+// test runs in each measure mode, and its samples reach the page, the notice, the log and the file.
+#include "BenchAdapter.h"
+#include "FrameFixture.h"
+
+#include "lumora/controls/ListCtrlEx.h"
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/shell/DockingPaneViewDCSource.h"
+#include "lumora/shell/DockingPaneViewDVM.h"
+#include "platform/Numbers.h"
+#include "platform/StringTable.h"
+#include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTimer>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace frametest;
+
+// Short captures keep the suite fast: 0.05 s at NPLC 0.001 and 50 Hz is 2,500 multimeter samples;
+// 0.1 s at NPLC 0.1 is 50 trigger samples of the DC source.
+const QString kMeterSettings =
+    QStringLiteral("<FunctionType Value=\"2\" /><CaptCurr Value=\"0.050000\" />"
+                   "<NplcCurr Value=\"0.001000\" /><NplcDLog Value=\"0.010000\" />");
+QString SupplySettings(double triggerTimeout, double nplc = 0.1) {
+    return QStringLiteral(
+               "<FunctionType Value=\"2\" /><OutputState Value=\"1\" /><VoltageLevel Value=\"3.3\" />"
+               "<VoltageLimit Value=\"5\" /><VoltageProtection Value=\"5\" />"
+               "<CurrentLimit Value=\"0.5\" /><CurrentProtection Value=\"0.5\" />"
+               "<TriggerTimeout Value=\"%1\" /><DcsNplcCurr Value=\"%2\" />"
+               "<DcsNplcDLOG Value=\"0.010000\" /><BufferCapacity Value=\"2\" />")
+        .arg(triggerTimeout, 0, 'f', 6)
+        .arg(nplc, 0, 'f', 6);
+}
+
+class FrameOnTheBench : public testing::Test {
+protected:
+    void Prepare(int measureMode, bool autoSave, double triggerTimeout = 0.1, bool meterLibrary = true) {
+        m_folder = std::make_unique<CProgramFolder>(meterLibrary);
+        m_folder->WriteConfiguration(measureMode, autoSave);
+        // A long test waits for 2,500 samples of 0.2 s each, far longer than any test runs.
+        const double nplc = triggerTimeout > 1.0 ? 10.0 : 0.1;
+        m_folder->WriteSupplyFile({m_bench.SupplyResource(), SupplySettings(triggerTimeout, nplc)});
+        m_folder->WriteMultimeterFile({m_bench.MeterResource(), kMeterSettings});
+        m_lumora = std::make_unique<SLumora>();
+    }
+
+    CMainFrame& Frame() { return *m_lumora->frame; }
+    CQXAppDialogMeasCurrent& Page() { return *m_lumora->page; }
+
+    // Starts a run and waits until its thread has ended.
+    bool RunOnce() {
+        if (!Frame().OnCommand(CMainFrame::ID_MEASURE_START))
+            return false;
+        return PumpUntil([&] { return !Frame().MeasureThreadExists(); });
+    }
+
+    void TearDown() override {
+        m_lumora.reset();
+        m_folder.reset();
+    }
+
+    CBench m_bench;
+    CMessageRecorder m_messages;
+    std::unique_ptr<CProgramFolder> m_folder;
+    std::unique_ptr<SLumora> m_lumora;
+};
+
+struct SModeCase {
+    const char* name;
+    int measureMode;
+};
+
+void PrintTo(const SModeCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class CurrentTest : public FrameOnTheBench, public testing::WithParamInterface<SModeCase> {};
+
+std::vector<std::pair<double, double>> ReadCsv(const QString& path) {
+    QFile file(path);
+    std::vector<std::pair<double, double>> rows;
+    if (!file.open(QIODevice::ReadOnly))
+        return rows;
+    const QStringList lines =
+        QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.value(0), QStringLiteral("Time,Current"));
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].split(u',');
+        rows.emplace_back(platform::WToF(fields.value(0)), platform::WToF(fields.value(1)));
+    }
+    return rows;
+}
+
+TEST_P(CurrentTest, SamplesReachPlotTableNoticeLogAndFile) {
+    Prepare(GetParam().measureMode, true);
+    ASSERT_EQ(m_lumora->created, 0);
+    EXPECT_EQ(Frame().MultimeterPane()->OnlineState(), 1);
+    EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    ASSERT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+
+    CDialogRecorder notices;
+    ASSERT_TRUE(RunOnce());
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+
+    const auto& x = Page().Waveform()->GetDataMultiLineX(0);
+    const auto& y = Page().Waveform()->GetDataMultiLineY(0);
+    // The multimeter captures CaptCurr seconds at NplcCurr cycles per sample; the DC source takes
+    // its trigger count, all within the trigger time-out, so all of them are shown.
+    const auto& meter = Frame().MultimeterRecord();
+    const std::size_t expected =
+        GetParam().measureMode == 1
+            ? std::size_t(Frame().SupplyRecord().TriggerCount)
+            : std::size_t(std::ceil(meter.CaptCurr / (meter.NplcCurr / meter.LineFrequency)));
+    EXPECT_GT(expected, 10u);
+    EXPECT_EQ(x.size(), expected);
+    ASSERT_EQ(y.size(), x.size());
+    EXPECT_EQ(Page().Waveform()->GetMultiLineVisible(0), 1);
+
+    // The time markers show the values of the first sample in the table.
+    Page().OnCommand(CQXAppDialogMeasCurrent::IDC_MARKER_HORI);
+    EXPECT_EQ(Page().StatisticList()->GetItemText(0, 5), platform::CFormat("%lf", x.front()));
+    EXPECT_NE(Page().StatisticList()->GetItemText(0, 6), QStringLiteral("---"));
+
+    ASSERT_EQ(notices.Texts().size(), 1);
+    const QRegularExpression notice(QStringLiteral(
+        "^成功：操作执行完毕！\\r?\\n测试启动时间: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\r?\\n"
+        "测试终止时间: \\d{4}-\\d\\d-\\d\\d "
+        "\\d\\d:\\d\\d:\\d\\d\\r?\\n用时：\\d\\d\\.\\d\\d\\.\\d\\d\\.\\d{3} "
+        "\\(时.分.秒.毫秒\\)$"));
+    EXPECT_TRUE(notice.match(notices.Texts().front()).hasMatch()) << notices.Texts().front().toStdString();
+
+    const QString log = m_folder->LogText();
+    EXPECT_TRUE(log.contains(QStringLiteral("启动软件")));
+    EXPECT_TRUE(log.contains(QStringLiteral(",Measure Thread Begin\r\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral(",Measure Thread End\r\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral("测试启动时间")));
+
+    // Idle time of the event loop brings the menu and toolbar states up to date.
+    QEventLoop idle;
+    QTimer::singleShot(100, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_TRUE(Frame().CommandAction(CMainFrame::ID_MEASURE_START)->isEnabled());
+    EXPECT_FALSE(Frame().CommandAction(CMainFrame::ID_MEASURE_STOP)->isEnabled());
+
+    const QStringList files = m_folder->DataFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("/\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_AutoSave\\.csv$"))
+            .match(files.front())
+            .hasMatch());
+    const auto rows = ReadCsv(files.front());
+    ASSERT_EQ(rows.size(), x.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_NEAR(rows[i].first, x[i], 5e-9) << i;
+        ASSERT_NEAR(rows[i].second, y[i], std::abs(y[i]) * 1e-6 + 1e-12) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CurrentTest,
+                         testing::Values(SModeCase{"DcSource", 1}, SModeCase{"Multimeter", 0}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
+    Prepare(1, false, 600.0);
+    ASSERT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    CDialogRecorder notices;
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().QueryCommand(CMainFrame::ID_MEASURE_STOP).m_enabled; }));
+    EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_START).m_enabled);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_STOP));
+    // Far below the ten minutes the instrument would wait for its trigger count.
+    EXPECT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 10000));
+    EXPECT_TRUE(notices.Texts().isEmpty());
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+
+    // A stop pressed while nothing runs does not end the next run at once.
+    Frame().OnMeasureControl(CMainFrame::ID_MEASURE_STOP);
+    m_lumora->frame->SupplyRecord().TriggerTimeout = 0.1;
+    ASSERT_TRUE(RunOnce());
+    EXPECT_EQ(notices.Texts().size(), 1);
+}
+
+TEST_F(FrameOnTheBench, ResetDuringARunStopsItAndResetsBothInstruments) {
+    Prepare(1, false, 600.0);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
+    m_bench.ClearCommandLogs();
+    ASSERT_TRUE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_RESET));
+    EXPECT_FALSE(Frame().MeasureThreadExists());
+    EXPECT_TRUE(m_bench.SupplyReceived("*RST"));
+    EXPECT_TRUE(m_bench.MeterReceived("*RST"));
+}
+
+TEST_F(FrameOnTheBench, ProgrammingIsRefusedWhileAMeasureThreadExists) {
+    Prepare(1, false, 600.0);
+    EXPECT_EQ(platform::SendMessage(&Frame(), CMainFrame::WM_PROGRAM_INSTRUMENT, 2, 0), 0);
+    EXPECT_EQ(platform::SendMessage(&Frame(), CMainFrame::WM_PROGRAM_INSTRUMENT, 1, 0), 1);
+    EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    EXPECT_EQ(platform::SendMessage(&Frame(), CMainFrame::WM_PROGRAM_INSTRUMENT, 1, 0), 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51509)});
+    EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_CURRENT).m_enabled);
+    Frame().OnCommand(CMainFrame::ID_MEASURE_STOP);
+    Frame().StopMeasureAndWait();
+    EXPECT_FALSE(Frame().MeasureThreadExists());
+}
+
+TEST_F(FrameOnTheBench, ClosingDuringARunEndsTheMeasureThreadBeforeTheFrameGoes) {
+    Prepare(1, false, 600.0);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
+    m_lumora.reset();
+    const QString log = m_folder->LogText();
+    EXPECT_EQ(log.count(QStringLiteral("Measure Thread End")), 1);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+TEST_F(FrameOnTheBench, StartTwiceQuicklyRunsOneThread) {
+    Prepare(1, false);
+    CDialogRecorder notices;
+    EXPECT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    EXPECT_FALSE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    Frame().OnMeasureControl(CMainFrame::ID_MEASURE_START);
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }));
+    EXPECT_EQ(m_folder->LogText().count(QStringLiteral("Measure Thread Begin")), 1);
+    EXPECT_EQ(notices.Texts().size(), 1);
+}
+
+TEST_F(FrameOnTheBench, WithoutTheMultimeterLibraryTheFrameOpensWithTheSupplyBound) {
+    Prepare(1, false, 0.1, false);
+    ASSERT_EQ(m_lumora->created, 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{QStringLiteral("错误：数字万用表对象创建错误，请重试！")});
+    EXPECT_EQ(Frame().MultimeterDriver(), nullptr);
+    EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    CDialogRecorder notices;
+    ASSERT_TRUE(RunOnce());
+    EXPECT_EQ(notices.Texts().size(), 1);
+}
+
+TEST_F(FrameOnTheBench, EachInstrumentLoadsOnItsOwnAndAnUnreadFileIsNotWrittenBack) {
+    m_folder = std::make_unique<CProgramFolder>();
+    m_folder->WriteConfiguration(1, false);
+    m_folder->WriteSupplyFile({m_bench.SupplyResource(), SupplySettings(0.1)});
+    const QString meterFile =
+        m_folder->Path() + QStringLiteral("Instruments/Digit Multimeter/Digit Multimeter.xml");
+    const QString supplyFile =
+        m_folder->Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml");
+    m_lumora = std::make_unique<SLumora>();
+    ASSERT_EQ(m_lumora->created, 0);
+    EXPECT_EQ(Frame().MultimeterDriver(), nullptr);
+    EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
+    m_lumora.reset();
+    EXPECT_FALSE(QFile::exists(meterFile));
+    EXPECT_TRUE(QFile::exists(supplyFile));
+
+    // A file that does not parse keeps what the user had in it.
+    QFile broken(supplyFile);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("<QXInstrument><Instrument>");
+    broken.close();
+    m_lumora = std::make_unique<SLumora>();
+    EXPECT_EQ(Frame().SupplyDriver(), nullptr);
+    m_lumora.reset();
+    QFile kept(supplyFile);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("<QXInstrument><Instrument>"));
+}
+
+TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
+    m_folder = std::make_unique<CProgramFolder>();
+    m_folder->WriteConfiguration(1, false);
+    m_folder->WriteSupplyFile({CBench::UnreachableResource(), SupplySettings(0.1)});
+    m_folder->WriteMultimeterFile({CBench::UnreachableResource(), kMeterSettings});
+    m_lumora = std::make_unique<SLumora>();
+    ASSERT_EQ(m_lumora->created, 0);
+    EXPECT_EQ(m_messages.Texts(), (QStringList{platform::LoadString(51513), platform::LoadString(51514)}));
+    EXPECT_EQ(Frame().MultimeterPane()->OnlineState(), 0);
+    EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 0);
+    EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
+}
+
+TEST_F(FrameOnTheBench, ALinkDroppedMidTestEndsTheRunAndTheProgramStaysResponsive) {
+    Prepare(1, false, 600.0);
+    CDialogRecorder notices;
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
+    m_bench.DropSupplyLink();
+    EXPECT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 20000));
+    EXPECT_TRUE(notices.Texts().isEmpty());
+    // The user-interface thread still answers: the commands refresh and a page can be chosen.
+    EXPECT_TRUE(Frame().QueryCommand(CMainFrame::ID_MEASURE_START).m_enabled);
+    EXPECT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_DATALOGGING));
+    EXPECT_EQ(Frame().SelectedPage(), CMainFrame::ID_MEASURE_DATALOGGING);
+}
+
+} // namespace
