@@ -12,6 +12,7 @@ packages=(
   python3 python3-xlrd python3-olefile python3-pyvisa-py
   libreoffice-calc-nogui
   xvfb xauth
+  fonts-wqy-microhei
 )
 
 missing=()
