@@ -152,6 +152,14 @@ bool CStdioFileEx::ReadAnsiLine(QString& line) {
     }
     if (bytes.empty())
         return false;
+    // Text reading counts "\r\n" as one character: a full piece that ends in '\r' takes its '\n' along
+    // rather than leaving it to come back as an empty line.
+    if (!newline && bytes.size() == static_cast<size_t>(kAnsiPieceBytes) && bytes.back() == '\r' &&
+        FillBuffer() && m_buffer[m_bufferPos] == '\n') {
+        bytes.push_back('\n');
+        ++m_bufferPos;
+        newline = true;
+    }
     // A full piece may end inside a double-byte character: that character starts the next piece. The
     // byte given back is always from the current buffer, the last one taken.
     if (!newline && bytes.size() == static_cast<size_t>(kAnsiPieceBytes)) {

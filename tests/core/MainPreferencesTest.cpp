@@ -26,6 +26,10 @@ const SValueCase kValueCases[] = {
     {3, 2, 2, 123456.0, "1.235e+05"},
     {3, 2, 2, 99999.0, "99999.000"},
     {3, 2, 2, -0.05, "-5.000e-02"},
+    {3, 2, 2, 0.1, "0.100"},
+    {3, 2, 2, -99999.0, "-99999.000"},
+    {3, 2, 2, -123456.0, "-1.235e+05"},
+    {3, 2, 2, std::numeric_limits<double>::infinity(), "inf"},
     {6, 0, 2, 1e-12, "0.000000"},
     {6, 1, 0, 1000.0, "1.000000e+03"},
     {6, 9, 4, 1e-9, "0.000000"},
@@ -79,13 +83,47 @@ TEST(MainPreferences, DerivedFieldsFollowTheStoredOnes) {
     EXPECT_EQ(WithIndices(-1, 2, 2).FixedFormat, QStringLiteral("%.-1f"));
 
     MainPreferences source = WithIndices(2, 4, 0);
+    source.MeasureMode = 2;
+    source.PathConfig = QStringLiteral("/etc/lumora/MainApp.xml");
+    source.SaveLog = 1;
+    source.LogPath = QStringLiteral("/var/log/lumora/");
+    source.LogFileName = QStringLiteral("QX_Log_x.txt");
+    source.FilePathCurr = QStringLiteral("/d/c/");
+    source.AutoSaveCurr = 1;
+    source.FilePathVolt = QStringLiteral("/d/v/");
+    source.AutoSaveVolt = 1;
+    source.FilePathCCDF = QStringLiteral("/d/ccdf/");
+    source.AutoSaveCCDF = 1;
+    source.FilePathDataLogging = QStringLiteral("/d/dlog/");
+    source.AutoSaveDataLogging = 0;
     source.ElapsedRefresh = 9;
-    MainPreferences target;
-    target = source;
-    EXPECT_EQ(target.FixedFormat, QStringLiteral("%.2f"));
-    EXPECT_DOUBLE_EQ(target.ExponentLimit, 999.0);
-    EXPECT_DOUBLE_EQ(target.ExponentResolution, 0.001);
-    EXPECT_EQ(target.ElapsedRefresh, 9);
+    for (const MainPreferences& target : {MainPreferences(source), [&] {
+                                              MainPreferences t;
+                                              t = source;
+                                              return t;
+                                          }()}) {
+        EXPECT_EQ(target.MeasureMode, 2);
+        EXPECT_EQ(target.PathConfig, source.PathConfig);
+        EXPECT_EQ(target.SaveLog, 1);
+        EXPECT_EQ(target.LogPath, source.LogPath);
+        EXPECT_EQ(target.LogFileName, source.LogFileName);
+        EXPECT_EQ(target.Digits, 2);
+        EXPECT_EQ(target.EFormat_Little, 4);
+        EXPECT_EQ(target.EFormat_Big, 0);
+        EXPECT_EQ(target.FilePathCurr, source.FilePathCurr);
+        EXPECT_EQ(target.AutoSaveCurr, 1);
+        EXPECT_EQ(target.FilePathVolt, source.FilePathVolt);
+        EXPECT_EQ(target.AutoSaveVolt, 1);
+        EXPECT_EQ(target.FilePathCCDF, source.FilePathCCDF);
+        EXPECT_EQ(target.AutoSaveCCDF, 1);
+        EXPECT_EQ(target.FilePathDataLogging, source.FilePathDataLogging);
+        EXPECT_EQ(target.AutoSaveDataLogging, 0);
+        EXPECT_EQ(target.ElapsedRefresh, 9);
+        EXPECT_EQ(target.FixedFormat, QStringLiteral("%.2f"));
+        EXPECT_EQ(target.ExponentFormat, QStringLiteral("%.2e"));
+        EXPECT_DOUBLE_EQ(target.ExponentLimit, 999.0);
+        EXPECT_DOUBLE_EQ(target.ExponentResolution, 0.001);
+    }
 }
 
 const char kMainApp[] = "<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"

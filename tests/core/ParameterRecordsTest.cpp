@@ -23,26 +23,89 @@ TEST(ParameterRecords, DefaultsAreTheDocumentedOnes) {
     EXPECT_DOUBLE_EQ(dmm.NplcCurr, 0.001);
 }
 
+// Every field of the record away from its default.
+CParameterInstruDCSource DistinctDcSource() {
+    CParameterInstruDCSource r;
+    r.Name = QStringLiteral("2280S");
+    r.Type = QStringLiteral("DC");
+    r.Model = QStringLiteral("2280S-32-6");
+    r.Resource = QStringLiteral("TCPIP0::10.0.0.9::INSTR");
+    r.Timeout = QStringLiteral("5000");
+    r.EndOfLine = QStringLiteral("LF");
+    r.AddressIP = QStringLiteral("10.0.0.9");
+    r.AddressUSB = QStringLiteral("USB0::1::2::3::INSTR");
+    r.FunctionType = 2;
+    r.OutputState = 1;
+    r.CurrentRange = 3;
+    r.VoltageLevel = QStringLiteral("3.3");
+    r.VoltageLimit = QStringLiteral("6");
+    r.VoltageProtection = QStringLiteral("7");
+    r.CurrentLimit = QStringLiteral("1");
+    r.CurrentProtection = QStringLiteral("1.5");
+    r.InstrumentIDN = QStringLiteral("KEITHLEY,2280S");
+    r.TriggerTimeout = 2.5;
+    r.DcsNplcCurr = 0.2;
+    r.DcsNplcDLOG = 0.002;
+    r.LineFrequency = 60.0;
+    r.TriggerCount = 9;
+    r.BufferCapacity = 7;
+    r.DataLogging.AcqTimeHour = 4;
+    r.DataLogging.AcqTimeMinute = 5;
+    r.DataLogging.AcqTimeSecond = 6;
+    r.DataLogging.AutoNPLC = 1;
+    r.DataLogging.DataLoggingMeas = 2;
+    r.DataLogging.DataAcqNumber = 77;
+    r.DataLogging.FileSize = 88;
+    return r;
+}
+
+// Every field but CurrentRange.
+void ExpectSameButCurrentRange(const CParameterInstruDCSource& a, const CParameterInstruDCSource& b) {
+    EXPECT_EQ(a.Name, b.Name);
+    EXPECT_EQ(a.Type, b.Type);
+    EXPECT_EQ(a.Model, b.Model);
+    EXPECT_EQ(a.Resource, b.Resource);
+    EXPECT_EQ(a.Timeout, b.Timeout);
+    EXPECT_EQ(a.EndOfLine, b.EndOfLine);
+    EXPECT_EQ(a.AddressIP, b.AddressIP);
+    EXPECT_EQ(a.AddressUSB, b.AddressUSB);
+    EXPECT_EQ(a.FunctionType, b.FunctionType);
+    EXPECT_EQ(a.OutputState, b.OutputState);
+    EXPECT_EQ(a.VoltageLevel, b.VoltageLevel);
+    EXPECT_EQ(a.VoltageLimit, b.VoltageLimit);
+    EXPECT_EQ(a.VoltageProtection, b.VoltageProtection);
+    EXPECT_EQ(a.CurrentLimit, b.CurrentLimit);
+    EXPECT_EQ(a.CurrentProtection, b.CurrentProtection);
+    EXPECT_EQ(a.InstrumentIDN, b.InstrumentIDN);
+    EXPECT_EQ(a.TriggerTimeout, b.TriggerTimeout);
+    EXPECT_EQ(a.DcsNplcCurr, b.DcsNplcCurr);
+    EXPECT_EQ(a.DcsNplcDLOG, b.DcsNplcDLOG);
+    EXPECT_EQ(a.LineFrequency, b.LineFrequency);
+    EXPECT_EQ(a.TriggerCount, b.TriggerCount);
+    EXPECT_EQ(a.BufferCapacity, b.BufferCapacity);
+    EXPECT_EQ(a.DataLogging.AcqTimeHour, b.DataLogging.AcqTimeHour);
+    EXPECT_EQ(a.DataLogging.AcqTimeMinute, b.DataLogging.AcqTimeMinute);
+    EXPECT_EQ(a.DataLogging.AcqTimeSecond, b.DataLogging.AcqTimeSecond);
+    EXPECT_EQ(a.DataLogging.AutoNPLC, b.DataLogging.AutoNPLC);
+    EXPECT_EQ(a.DataLogging.DataLoggingMeas, b.DataLogging.DataLoggingMeas);
+    EXPECT_EQ(a.DataLogging.DataAcqNumber, b.DataLogging.DataAcqNumber);
+    EXPECT_EQ(a.DataLogging.FileSize, b.DataLogging.FileSize);
+}
+
 TEST(ParameterRecords, DcSourceAssignmentKeepsTheTargetsCurrentRange) {
-    CParameterInstruDCSource source;
-    source.Name = QStringLiteral("2280S");
-    source.CurrentRange = 3;
-    source.TriggerTimeout = 2.5;
-    source.DataLogging.AcqTimeHour = 4;
-    source.DataLogging.DataAcqNumber = 77;
+    const CParameterInstruDCSource source = DistinctDcSource();
     CParameterInstruDCSource target;
     target.CurrentRange = 1;
     target = source;
     EXPECT_EQ(target.CurrentRange, 1);
-    EXPECT_EQ(target.Name, QStringLiteral("2280S"));
-    EXPECT_DOUBLE_EQ(target.TriggerTimeout, 2.5);
-    EXPECT_EQ(target.DataLogging.AcqTimeHour, 4);
-    EXPECT_EQ(target.DataLogging.DataAcqNumber, 77u);
+    ExpectSameButCurrentRange(target, source);
     const CParameterInstruDCSource copy(source);
     EXPECT_EQ(copy.CurrentRange, 0);
-    EXPECT_EQ(copy.Name, QStringLiteral("2280S"));
-    target = target;
-    EXPECT_EQ(target.Name, QStringLiteral("2280S"));
+    ExpectSameButCurrentRange(copy, source);
+    CParameterInstruDCSource& self = target;
+    target = self;
+    EXPECT_EQ(target.CurrentRange, 1);
+    ExpectSameButCurrentRange(target, source);
 }
 
 struct SCountCase {

@@ -85,6 +85,24 @@ TEST_F(StdioFileEx, LongLinesComeBackInWholeCharacterPieces) {
     ASSERT_EQ(cut.size(), 2);
     EXPECT_EQ(cut[0], QString(4094, u'a'));
     EXPECT_EQ(cut[1], QString::fromUtf8("中中"));
+
+    // A "\r\n" across the boundary ends the line; it gives no extra empty line.
+    ASSERT_TRUE(WriteAll(Path("crlf.txt"), QByteArray(4094, 'b') + "\r\nnext\r\n"));
+    EXPECT_EQ(ReadLines(Path("crlf.txt")), (QStringList{QString(4094, u'b'), QStringLiteral("next")}));
+    ASSERT_TRUE(WriteAll(Path("crlf-end.txt"), QByteArray(4094, 'b') + "\r\n"));
+    EXPECT_EQ(ReadLines(Path("crlf-end.txt")), QStringList{QString(4094, u'b')});
+    // The same with the '\n' in the next 64 KiB read of the file.
+    QByteArray refill;
+    QStringList refillLines;
+    for (int i = 0; i < 60; ++i) {
+        refill += QByteArray(1023, 'c') + "\n";
+        refillLines.append(QString(1023, u'c'));
+    }
+    refill += "\n" + QByteArray(4094, 'b') + "\r\nz";
+    ASSERT_EQ(refill.indexOf('\r'), 65535);
+    refillLines << QString() << QString(4094, u'b') << QStringLiteral("z");
+    ASSERT_TRUE(WriteAll(Path("crlf-refill.txt"), refill));
+    EXPECT_EQ(ReadLines(Path("crlf-refill.txt")), refillLines);
 }
 
 // Many lines of mixed text, so that lines and characters cross the reader's buffer refills.
