@@ -544,6 +544,80 @@ TEST_F(PlotWindowTest, TheHostsConfigurationFileIsReadAndWritten) {
     EXPECT_FALSE(QFile::exists(m_folder.Path("Config/Waveform.xml")));
 }
 
+TEST_F(PlotWindowTest, TheFrameKeepsItsFixedPenUntilParametersAreApplied) {
+    Create();
+    View(0, 10, -1, 1);
+    const waveform::CPlotMapping m = Mapping();
+    const int row = (m.area.top + m.area.bottom) / 2 + 7;
+    EXPECT_EQ(At(Shown(), m.area.left, row), waveform::ToQColor(0x808080));
+    EXPECT_NE(At(Shown(), m.area.left - 1, row), waveform::ToQColor(0x808080)) << "one pixel wide";
+
+    CParameterWaveform applied = m_plot->GetGDI();
+    applied.ColorAxis = 0x0000AA;
+    applied.HoriMinZoom = 2;
+    applied.HoriMaxZoom = 4;
+    applied.VertMinZoom = -3;
+    applied.VertMaxZoom = 3;
+    m_plot->SetGDI(applied);
+    EXPECT_EQ(At(Shown(), m.area.left, row), waveform::ToQColor(0x0000AA));
+    EXPECT_EQ(At(Shown(), m.area.left - 1, row), waveform::ToQColor(0x0000AA)) << "two pixels wide";
+    // The bars show the new full ranges, so their reset brings back the applied limits.
+    EXPECT_EQ(m_horiBar->FullMin(), 2.0);
+    EXPECT_EQ(m_horiBar->FullMax(), 4.0);
+    EXPECT_EQ(m_vertBar->FullMin(), -3.0);
+    EXPECT_EQ(m_vertBar->FullMax(), 3.0);
+}
+
+TEST_F(PlotWindowTest, AutoFitSkipsLinesWhoseSamplesAreAllExcluded) {
+    Create();
+    const double x[] = {-50, 60}, over[] = {2e38, 3e38};
+    m_frame.SetDataMultiLine(1, x, over, 2, 1);
+    View(0, 10, -1, 1);
+    m_frame.SetAxisAdaptive();
+    double h0, h1, v0, v1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 0.0) << "nothing changes when no line contributes";
+    EXPECT_EQ(h1, 10.0);
+    EXPECT_EQ(v0, -1.0);
+
+    const double x0[] = {1, 2, 3}, y0[] = {4, 6, 5};
+    m_frame.SetDataMultiLine(0, x0, y0, 3, 0);
+    m_frame.SetAxisAdaptive();
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 1.0) << "the excluded line's times are not united";
+    EXPECT_EQ(h1, 3.0);
+    EXPECT_EQ(v0, 4.0);
+    EXPECT_EQ(v1, 6.0);
+}
+
+TEST_F(PlotWindowTest, NewDataPutsPairAOnTheFirstSampleOfTheLineSet) {
+    Create();
+    const double x0[] = {1, 2, 3}, y0[] = {4, 6, 5};
+    m_frame.SetDataMultiLine(0, x0, y0, 3, 0);
+    View(0, 10, 0, 10);
+    m_frame.SetMarkerVisible(1, 1);
+    ASSERT_FALSE(m_host.pairA.empty());
+    EXPECT_EQ(m_host.pairA.back().Value1, 1.0);
+
+    m_host.pairA.clear();
+    const double x2[] = {7, 8}, y2[] = {9, 1};
+    m_frame.SetDataMultiLine(2, x2, y2, 2, 0);
+    ASSERT_EQ(m_host.pairA.size(), 1u);
+    const CWaveformMarkerRecord r = m_host.pairA.back();
+    EXPECT_EQ(r.Index1, 0u);
+    EXPECT_EQ(r.Value1, 7.0);
+    EXPECT_EQ(r.Value2, 7.0);
+    EXPECT_EQ(r.Value3, 9.0);
+    EXPECT_EQ(r.Value4, 9.0);
+    EXPECT_EQ(r.Pixel1, Mapping().XPixel(7.0));
+
+    m_host.pairA.clear();
+    m_frame.SetDataMultiLine(3, nullptr, nullptr, 0, 0);
+    EXPECT_TRUE(m_host.pairA.empty()) << "a line without samples has no first sample";
+}
+
 TEST_F(PlotWindowTest, NothingHappensBeforeCreation) {
     App();
     CWaveformTimeVsAmpMainWnd frame;
