@@ -162,6 +162,12 @@ TEST(MarkerSnap, SparseSamplesTakeTheNearerSampleAndDenseOnesTheirFraction) {
     EXPECT_EQ(SnapToSample(line, drawn, m, 150).Index, 2u) << "a tie takes the later sample";
     EXPECT_EQ(SnapToSample(line, drawn, m, 900).Index, 4u);
     EXPECT_FALSE(SnapToSample(line, CDrawnRange{}, m, 100).Found);
+    m.hMax = 8;
+    EXPECT_FALSE(SnapToSample(line, drawn, m, 300).Found) << "the value 6 lies after the last sample";
+    EXPECT_TRUE(SnapToSample(line, drawn, m, 150).Found);
+    const CLineData backwards = MakeLine({1, 1, 2}, {0, 1, 2}, {});
+    EXPECT_FALSE(SnapToSample(backwards, drawn, m, 60).Found) << "first two times not increasing";
+    m.hMax = 4;
 
     std::vector<double> x(4000), y(4000);
     for (std::size_t i = 0; i < x.size(); ++i)

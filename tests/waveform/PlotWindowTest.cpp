@@ -422,6 +422,9 @@ TEST_F(PlotWindowTest, TheBitmapIsA24BitImageOfTheClientArea) {
     EXPECT_EQ(u16(28), 24u);
     EXPECT_EQ(u32(30), 0u);
     EXPECT_EQ(u32(34), rowBytes * 300);
+    EXPECT_EQ(u32(6), 0u) << "reserved";
+    for (int at = 38; at < 54; at += 4)
+        EXPECT_EQ(u32(at), 0u) << "resolution and colour counts at " << at;
     EXPECT_EQ(m_frame.SaveAsBitmapTVA(m_folder.Path("missing/plot.bmp")), 0);
     QImage image;
     ASSERT_TRUE(image.load(path, "BMP"));
@@ -456,6 +459,25 @@ TEST_F(PlotWindowTest, PrintingGivesOnePage) {
     const QString pdf = QString::fromLatin1(file.readAll());
     EXPECT_EQ(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
     EXPECT_EQ(m_plot->GetPlotArea().right, Mapping().area.right);
+}
+
+TEST_F(PlotWindowTest, PrintingInsetsThePlotInsideTheAxes) {
+    Create();
+    View(0, 2, 0, 1);
+    const waveform::CPlotArea screen = m_plot->GetPlotArea();
+    QImage page(kPlotW, kPlotH, QImage::Format_RGB32);
+    page.fill(Qt::black);
+    QPainter painter(&page);
+    m_frame.OnPrint(&painter, nullptr, kPlotW, kPlotH);
+    painter.end();
+    const QColor frame = waveform::ToQColor(0x808080);
+    const int midY = (screen.top + screen.bottom) / 2 + 7, midX = (screen.left + screen.right) / 2 + 7;
+    EXPECT_EQ(QColor(page.pixel(screen.left + 10, midY)), frame) << "10 pixels in on the left";
+    EXPECT_EQ(QColor(page.pixel(screen.right - 10, midY)), frame) << "and on the right";
+    EXPECT_EQ(QColor(page.pixel(midX, screen.top + 20)), frame) << "20 pixels down at the top";
+    EXPECT_EQ(QColor(page.pixel(midX, screen.bottom - 20)), frame) << "and up at the bottom";
+    EXPECT_EQ(QColor(page.pixel(screen.left, midY)), waveform::ToQColor(0xFFFFFF));
+    EXPECT_EQ(QColor(page.pixel(2, 2)), waveform::ToQColor(0xFFFFFF)) << "the page is filled first";
 }
 
 TEST_F(PlotWindowTest, ExcludedSamplesShowATickAndSymbolsMarkEachSample) {
