@@ -144,6 +144,13 @@ TEST(MarkerStatistics, SkipsExcludedSamplesAndIsNotValidWhenNoneRemain) {
     EXPECT_DOUBLE_EQ(s.Mean, 3);
     EXPECT_DOUBLE_EQ(s.Product, 3.0 * 3 / 1000);
 
+    const CLineData flat = MakeLine({0, 1, 2}, {0.1, 0.1, 0.1}, {});
+    const CMarkerStatistics f = MarkerStatistics(flat, 0, 2);
+    EXPECT_EQ(f.Valid, 1) << "equal samples whose summed mean rounds above them";
+    EXPECT_EQ(f.Mean, 0.1);
+    const double big = std::numeric_limits<double>::max();
+    EXPECT_EQ(MarkerStatistics(MakeLine({0, 1}, {big, big}, {}), 0, 1).Valid, 0) << "the sum overflowed";
+
     const CLineData allExcluded = MakeLine({0, 1, 2}, {2e38, 2e38, 2e38}, {0, 1, 2});
     EXPECT_EQ(MarkerStatistics(allExcluded, 0, 2).Valid, 0);
     EXPECT_EQ(MarkerStatistics(line, 2, 2).Valid, 0);
