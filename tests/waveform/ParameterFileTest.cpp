@@ -90,8 +90,35 @@ TEST_F(ParameterFileTest, TheFileHoldsTheStoredTexts) {
     EXPECT_TRUE(text.contains("<LineIndex_1 LineWidth=\"1\" LineColor=\"0xCBC0FF\""));
     EXPECT_FALSE(text.contains("VertLeft"));
     EXPECT_FALSE(text.contains("Visible"));
-    EXPECT_LT(text.indexOf("<ScaleTextHori"), text.indexOf("<ChartName"));
-    EXPECT_LT(text.indexOf("<ChartName"), text.indexOf("<Styles"));
+    const char* order[] = {"<LumoraSuite>",
+                           "<ParametersWaveform>",
+                           "<ScaleTextHori Value=",
+                           "<ScaleTextVert Value=",
+                           "<HoriMaxZoom Value=",
+                           "<HoriMinZoom Value=",
+                           "<VertMaxZoom Value=",
+                           "<VertMinZoom Value=",
+                           "<AxisWidth Value=\"1\"",
+                           "<AxisStyle Value=\"0\"",
+                           "<ColorAxis Value=",
+                           "<ColorAxisBkGnd Value=\"16777215\"",
+                           "<ColorAxisText Value=\"0\"",
+                           "<LineStyle Value=\"0\"",
+                           "<HoriUnitFixed Value=\"1\"",
+                           "<ChartName Value=",
+                           "<Styles>",
+                           "<LineIndex_0 ",
+                           "<LineIndex_1 ",
+                           "<LineIndex_2 ",
+                           "<LineIndex_3 "};
+    qsizetype at = -1;
+    for (const char* element : order) {
+        const qsizetype next = text.indexOf(element);
+        EXPECT_GT(next, at) << element;
+        at = next;
+    }
+    EXPECT_EQ(text.count("Value="), 14);
+    EXPECT_TRUE(text.contains("<VertMinZoom Value=\"0.000000\""));
 }
 
 struct CReadCase {

@@ -144,6 +144,13 @@ TEST(MarkerStatistics, SkipsExcludedSamplesAndIsNotValidWhenNoneRemain) {
     EXPECT_DOUBLE_EQ(s.Mean, 3);
     EXPECT_DOUBLE_EQ(s.Product, 3.0 * 3 / 1000);
 
+    const CLineData flat = MakeLine({0, 1, 2}, {0.1, 0.1, 0.1}, {});
+    const CMarkerStatistics f = MarkerStatistics(flat, 0, 2);
+    EXPECT_EQ(f.Valid, 1) << "equal samples whose summed mean rounds above them";
+    EXPECT_EQ(f.Mean, 0.1);
+    const double big = std::numeric_limits<double>::max();
+    EXPECT_EQ(MarkerStatistics(MakeLine({0, 1}, {big, big}, {}), 0, 1).Valid, 0) << "the sum overflowed";
+
     const CLineData allExcluded = MakeLine({0, 1, 2}, {2e38, 2e38, 2e38}, {0, 1, 2});
     EXPECT_EQ(MarkerStatistics(allExcluded, 0, 2).Valid, 0);
     EXPECT_EQ(MarkerStatistics(line, 2, 2).Valid, 0);
@@ -162,6 +169,12 @@ TEST(MarkerSnap, SparseSamplesTakeTheNearerSampleAndDenseOnesTheirFraction) {
     EXPECT_EQ(SnapToSample(line, drawn, m, 150).Index, 2u) << "a tie takes the later sample";
     EXPECT_EQ(SnapToSample(line, drawn, m, 900).Index, 4u);
     EXPECT_FALSE(SnapToSample(line, CDrawnRange{}, m, 100).Found);
+    m.hMax = 8;
+    EXPECT_FALSE(SnapToSample(line, drawn, m, 300).Found) << "the value 6 lies after the last sample";
+    EXPECT_TRUE(SnapToSample(line, drawn, m, 150).Found);
+    const CLineData backwards = MakeLine({1, 1, 2}, {0, 1, 2}, {});
+    EXPECT_FALSE(SnapToSample(backwards, drawn, m, 60).Found) << "first two times not increasing";
+    m.hMax = 4;
 
     std::vector<double> x(4000), y(4000);
     for (std::size_t i = 0; i < x.size(); ++i)

@@ -422,6 +422,9 @@ TEST_F(PlotWindowTest, TheBitmapIsA24BitImageOfTheClientArea) {
     EXPECT_EQ(u16(28), 24u);
     EXPECT_EQ(u32(30), 0u);
     EXPECT_EQ(u32(34), rowBytes * 300);
+    EXPECT_EQ(u32(6), 0u) << "reserved";
+    for (int at = 38; at < 54; at += 4)
+        EXPECT_EQ(u32(at), 0u) << "resolution and colour counts at " << at;
     EXPECT_EQ(m_frame.SaveAsBitmapTVA(m_folder.Path("missing/plot.bmp")), 0);
     QImage image;
     ASSERT_TRUE(image.load(path, "BMP"));
@@ -456,6 +459,25 @@ TEST_F(PlotWindowTest, PrintingGivesOnePage) {
     const QString pdf = QString::fromLatin1(file.readAll());
     EXPECT_EQ(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
     EXPECT_EQ(m_plot->GetPlotArea().right, Mapping().area.right);
+}
+
+TEST_F(PlotWindowTest, PrintingInsetsThePlotInsideTheAxes) {
+    Create();
+    View(0, 2, 0, 1);
+    const waveform::CPlotArea screen = m_plot->GetPlotArea();
+    QImage page(kPlotW, kPlotH, QImage::Format_RGB32);
+    page.fill(Qt::black);
+    QPainter painter(&page);
+    m_frame.OnPrint(&painter, nullptr, kPlotW, kPlotH);
+    painter.end();
+    const QColor frame = waveform::ToQColor(0x808080);
+    const int midY = (screen.top + screen.bottom) / 2 + 7, midX = (screen.left + screen.right) / 2 + 7;
+    EXPECT_EQ(QColor(page.pixel(screen.left + 10, midY)), frame) << "10 pixels in on the left";
+    EXPECT_EQ(QColor(page.pixel(screen.right - 10, midY)), frame) << "and on the right";
+    EXPECT_EQ(QColor(page.pixel(midX, screen.top + 20)), frame) << "20 pixels down at the top";
+    EXPECT_EQ(QColor(page.pixel(midX, screen.bottom - 20)), frame) << "and up at the bottom";
+    EXPECT_EQ(QColor(page.pixel(screen.left, midY)), waveform::ToQColor(0xFFFFFF));
+    EXPECT_EQ(QColor(page.pixel(2, 2)), waveform::ToQColor(0xFFFFFF)) << "the page is filled first";
 }
 
 TEST_F(PlotWindowTest, ExcludedSamplesShowATickAndSymbolsMarkEachSample) {
@@ -542,6 +564,80 @@ TEST_F(PlotWindowTest, TheHostsConfigurationFileIsReadAndWritten) {
     ASSERT_EQ(DLL_LoadParameterFromFile(m_folder.Path("Config/WaveformCurrent.xml"), &reread), 1);
     EXPECT_EQ(reread.ChartName, QStringLiteral("changed"));
     EXPECT_FALSE(QFile::exists(m_folder.Path("Config/Waveform.xml")));
+}
+
+TEST_F(PlotWindowTest, TheFrameKeepsItsFixedPenUntilParametersAreApplied) {
+    Create();
+    View(0, 10, -1, 1);
+    const waveform::CPlotMapping m = Mapping();
+    const int row = (m.area.top + m.area.bottom) / 2 + 7;
+    EXPECT_EQ(At(Shown(), m.area.left, row), waveform::ToQColor(0x808080));
+    EXPECT_NE(At(Shown(), m.area.left - 1, row), waveform::ToQColor(0x808080)) << "one pixel wide";
+
+    CParameterWaveform applied = m_plot->GetGDI();
+    applied.ColorAxis = 0x0000AA;
+    applied.HoriMinZoom = 2;
+    applied.HoriMaxZoom = 4;
+    applied.VertMinZoom = -3;
+    applied.VertMaxZoom = 3;
+    m_plot->SetGDI(applied);
+    EXPECT_EQ(At(Shown(), m.area.left, row), waveform::ToQColor(0x0000AA));
+    EXPECT_EQ(At(Shown(), m.area.left - 1, row), waveform::ToQColor(0x0000AA)) << "two pixels wide";
+    // The bars show the new full ranges, so their reset brings back the applied limits.
+    EXPECT_EQ(m_horiBar->FullMin(), 2.0);
+    EXPECT_EQ(m_horiBar->FullMax(), 4.0);
+    EXPECT_EQ(m_vertBar->FullMin(), -3.0);
+    EXPECT_EQ(m_vertBar->FullMax(), 3.0);
+}
+
+TEST_F(PlotWindowTest, AutoFitSkipsLinesWhoseSamplesAreAllExcluded) {
+    Create();
+    const double x[] = {-50, 60}, over[] = {2e38, 3e38};
+    m_frame.SetDataMultiLine(1, x, over, 2, 1);
+    View(0, 10, -1, 1);
+    m_frame.SetAxisAdaptive();
+    double h0, h1, v0, v1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 0.0) << "nothing changes when no line contributes";
+    EXPECT_EQ(h1, 10.0);
+    EXPECT_EQ(v0, -1.0);
+
+    const double x0[] = {1, 2, 3}, y0[] = {4, 6, 5};
+    m_frame.SetDataMultiLine(0, x0, y0, 3, 0);
+    m_frame.SetAxisAdaptive();
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 1.0) << "the excluded line's times are not united";
+    EXPECT_EQ(h1, 3.0);
+    EXPECT_EQ(v0, 4.0);
+    EXPECT_EQ(v1, 6.0);
+}
+
+TEST_F(PlotWindowTest, NewDataPutsPairAOnTheFirstSampleOfTheLineSet) {
+    Create();
+    const double x0[] = {1, 2, 3}, y0[] = {4, 6, 5};
+    m_frame.SetDataMultiLine(0, x0, y0, 3, 0);
+    View(0, 10, 0, 10);
+    m_frame.SetMarkerVisible(1, 1);
+    ASSERT_FALSE(m_host.pairA.empty());
+    EXPECT_EQ(m_host.pairA.back().Value1, 1.0);
+
+    m_host.pairA.clear();
+    const double x2[] = {7, 8}, y2[] = {9, 1};
+    m_frame.SetDataMultiLine(2, x2, y2, 2, 0);
+    ASSERT_EQ(m_host.pairA.size(), 1u);
+    const CWaveformMarkerRecord r = m_host.pairA.back();
+    EXPECT_EQ(r.Index1, 0u);
+    EXPECT_EQ(r.Value1, 7.0);
+    EXPECT_EQ(r.Value2, 7.0);
+    EXPECT_EQ(r.Value3, 9.0);
+    EXPECT_EQ(r.Value4, 9.0);
+    EXPECT_EQ(r.Pixel1, Mapping().XPixel(7.0));
+
+    m_host.pairA.clear();
+    m_frame.SetDataMultiLine(3, nullptr, nullptr, 0, 0);
+    EXPECT_TRUE(m_host.pairA.empty()) << "a line without samples has no first sample";
 }
 
 TEST_F(PlotWindowTest, NothingHappensBeforeCreation) {

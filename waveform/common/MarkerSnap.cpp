@@ -51,9 +51,13 @@ CMarkerStatistics MarkerStatistics(const CLineData& line, std::size_t index1, st
     stats.Maximum = s.Max;
     stats.Minimum = s.Min;
     stats.Mean = s.Sum / static_cast<double>(s.Count);
+    // Rounding of the sum can put the mean of equal samples just outside them; only a sum that
+    // overflowed leaves it outside.
+    if (std::isfinite(stats.Mean))
+        stats.Mean = std::clamp(stats.Mean, stats.Minimum, stats.Maximum);
     stats.Valid = 1;
     stats.Product = std::fabs(line.X[index1] - line.X[index2]) * stats.Mean / 1000.0;
-    if (stats.Mean > stats.Maximum || stats.Mean < stats.Minimum)
+    if (!(stats.Mean <= stats.Maximum && stats.Mean >= stats.Minimum))
         stats.Valid = 0;
     return stats;
 }

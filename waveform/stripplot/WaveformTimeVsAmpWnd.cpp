@@ -22,6 +22,8 @@ namespace {
 using namespace waveform;
 
 constexpr COLORREF kMarkerPen = 0xFF00FF;
+constexpr COLORREF kDefaultAxisPen = 0x808080;
+constexpr COLORREF kDefaultGridPen = 0xD3D3D3;
 constexpr double kMinHoriSpan = 0.0001;
 constexpr double kMinVertSpan = 1e-14;
 constexpr int kMaxGridLines = 200;
@@ -108,6 +110,7 @@ void CWaveformTimeVsAmpWnd::InitGDIObjects() {
     if (DLL_LoadParameterFromFile(ConfigFilePath(), &m_parameter) == 1) {
         for (CLineStyle& style : m_parameter.Styles)
             style.ReCreateObjects();
+        m_axisPensApplied = true;
         m_vertOrgMin = m_vertZoomMin = m_parameter.VertMinZoom;
         m_vertOrgMax = m_vertZoomMax = m_parameter.VertMaxZoom;
         m_horiOrgMin = m_horiZoomMin = m_parameter.HoriMinZoom;
@@ -164,7 +167,7 @@ void CWaveformTimeVsAmpWnd::SetDataMultiLine(int line, const double* x, const do
     m_parameter.Styles[static_cast<std::size_t>(line)].Visible = has ? 1 : 0;
     m_drawn[static_cast<std::size_t>(line)] = {};
     m_markerA.Value1 = m_markerA.Value2 = 0.0;
-    ResetMarkerA();
+    ResetMarkerA(data);
 }
 
 const std::vector<double>& CWaveformTimeVsAmpWnd::GetDataMultiLineX(int line) const {
@@ -297,29 +300,27 @@ void CWaveformTimeVsAmpWnd::SetAxisRestore() {
 }
 
 void CWaveformTimeVsAmpWnd::SetAxisAdaptive() {
-    bool any = false, anyY = false;
+    bool any = false;
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
     for (int line = 0; line < 4; ++line) {
         const CLoopLinkItem* item = Line(line);
         const CLineData& d = item->Data;
         if (!GetMultiLineVisible(line) || d.X.empty())
             continue;
-        xMin = any ? std::min(xMin, item->XMin) : item->XMin;
-        xMax = any ? std::max(xMax, item->XMax) : item->XMax;
-        any = true;
+        // A line whose samples are all excluded contributes neither extent.
         const CSampleStatistics s = d.Summary.Statistics(d.Y.data(), d.Excluded, 0, d.Summary.Count());
         if (s.Count == 0)
             continue;
-        yMin = anyY ? std::min(yMin, s.Min) : s.Min;
-        yMax = anyY ? std::max(yMax, s.Max) : s.Max;
-        anyY = true;
+        xMin = any ? std::min(xMin, item->XMin) : item->XMin;
+        xMax = any ? std::max(xMax, item->XMax) : item->XMax;
+        yMin = any ? std::min(yMin, s.Min) : s.Min;
+        yMax = any ? std::max(yMax, s.Max) : s.Max;
+        any = true;
     }
     if (!any)
         return;
-    if (anyY) {
-        SetAxisScaleVertOrg(yMin, yMax, 1);
-        SetAxisScaleVertZoom(yMin, yMax, 1);
-    }
+    SetAxisScaleVertOrg(yMin, yMax, 1);
+    SetAxisScaleVertZoom(yMin, yMax, 1);
     SetAxisScaleHoriOrg(xMin, xMax, 1);
     SetAxisScaleHoriZoom(xMin, xMax, 1);
 }
@@ -328,8 +329,10 @@ void CWaveformTimeVsAmpWnd::SetAxisAdaptive() {
 
 void CWaveformTimeVsAmpWnd::SetGDI(const CParameterWaveform& parameter) {
     m_parameter = parameter;
-    SetAxisScaleHoriOrg(m_parameter.HoriMinZoom, m_parameter.HoriMaxZoom, 0);
-    SetAxisScaleVertOrg(m_parameter.VertMinZoom, m_parameter.VertMaxZoom, 0);
+    m_axisPensApplied = true;
+    // The scroll bars take the new full ranges too, or their reset would bring back the old ones.
+    SetAxisScaleHoriOrg(m_parameter.HoriMinZoom, m_parameter.HoriMaxZoom, 1);
+    SetAxisScaleVertOrg(m_parameter.VertMinZoom, m_parameter.VertMaxZoom, 1);
     SetAxisRestore();
     ReDrawWaveformWnd(1, 1, 1);
     SaveParameters();
@@ -412,9 +415,11 @@ void CWaveformTimeVsAmpWnd::DrawAxes(QPainter& p, const QRect& client, const CPl
     if (!AxesDrawable(m))
         return;
     const CPlotArea& a = m.area;
-    // Pens come from the record at every drawing, so no pen outlives the colours it was made from.
-    const QColor gridColour = ToQColor(m_parameter.ColorAxis);
-    const QPen axisPen(ToQColor(m_parameter.ColorAxis), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    // Until parameters are applied the frame and grid keep their fixed pens; after that they come from
+    // the record at every drawing, so no pen outlives the colours it was made from.
+    const QColor gridColour = ToQColor(m_axisPensApplied ? m_parameter.ColorAxis : kDefaultGridPen);
+    const QPen axisPen(ToQColor(m_axisPensApplied ? m_parameter.ColorAxis : kDefaultAxisPen),
+                       m_axisPensApplied ? 2 : 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     p.save();
     p.setFont(m_fontArial);
     const QFontMetrics metrics(m_fontArial, p.device());
@@ -563,8 +568,7 @@ void CWaveformTimeVsAmpWnd::PlaceMarkerPixels(const CPlotMapping& m) {
     }
 }
 
-void CWaveformTimeVsAmpWnd::ResetMarkerA() {
-    const CLineData& d = m_head->Data;
+void CWaveformTimeVsAmpWnd::ResetMarkerA(const CLineData& d) {
     if (!m_markerA.Shown || d.Count() < 1)
         return;
     if (std::fabs(m_markerA.Value1) < 1e-20) {
@@ -591,7 +595,7 @@ void CWaveformTimeVsAmpWnd::SetMarkerVisible(int pairA, int show) {
     if (m_head->Data.X.size() < 2)
         return;
     m_markerA.Shown = show;
-    ResetMarkerA();
+    ResetMarkerA(m_head->Data);
 }
 
 int CWaveformTimeVsAmpWnd::GetMarkerVisible(int pairA) const {

@@ -120,7 +120,8 @@ private:
     void DrawOneLine(QPainter& painter, int line, const waveform::CPlotMapping& mapping, bool keepDrawnRange);
 
     void PlaceMarkerPixels(const waveform::CPlotMapping& mapping);
-    void ResetMarkerA();
+    // Puts pair A lines left at 0 on the first sample of the given line and reports pair A.
+    void ResetMarkerA(const CLineData& line);
     eMarkerLine HitTest(const QPoint& point) const;
     void DragMarker(const QPoint& point);
     void SendStatistics();
@@ -136,6 +137,7 @@ private:
     bool m_composedNeedsStatic = true;
 
     CParameterWaveform m_parameter;
+    bool m_axisPensApplied = false; // frame and grid pens follow ColorAxis once parameters were applied
     QString m_configFileName = QStringLiteral("Waveform.xml");
     QFont m_fontSong, m_fontArial, m_fontMarker;
 
