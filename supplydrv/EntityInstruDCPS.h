@@ -88,6 +88,8 @@ private:
     int QueryOnOff(const QString& query, int& on);
     // Pumps the caller's messages, then pauses; true when the stop event ended the pause.
     bool PauseOrStop(unsigned milliseconds);
+    // Reads the instrument summary event register; 0 when no reply came.
+    int QueryEventRegister(int& events);
     bool IsNewFetchReply();
     void TakeTimeout(const CParameterInstru& parameters);
 

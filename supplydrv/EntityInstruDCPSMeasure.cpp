@@ -36,13 +36,21 @@ int CEntityInstruDCPS::InitialMeasure_Common() {
                : 0;
 }
 
+int CEntityInstruDCPS::QueryEventRegister(int& events) {
+    // Held across the query and the look at its reply, so a pane's query cannot come between.
+    const auto session = LockSession();
+    if (!WriteAndReadHelper(QStringLiteral(":STAT:OPER:INST:ISUM:EVEN?")))
+        return 0;
+    events = platform::WToI(GetDataString());
+    return 1;
+}
+
 int CEntityInstruDCPS::InitMeasAndWaitForResult_CurrDC() {
     if (!InitialMeasure_Common() || !WriteCommandHelper(QStringLiteral(":INIT:CONT OFF")) ||
         !WriteCommandHelper(QStringLiteral(":ABOR")))
         return 0;
     if (GetSystemErrorCounts() > 0)
         return 0;
-    const QString eventQuery = QStringLiteral(":STAT:OPER:INST:ISUM:EVEN?");
     // Drain events left from earlier runs; bounded by the stop event and the session's time-out.
     QElapsedTimer drain;
     drain.start();
@@ -51,9 +59,10 @@ int CEntityInstruDCPS::InitMeasAndWaitForResult_CurrDC() {
             WriteCommandHelper(QStringLiteral(":ABOR"));
             return 0;
         }
-        if (!WriteAndReadHelper(eventQuery))
+        int events = 0;
+        if (!QueryEventRegister(events))
             return 0;
-        if (platform::WToI(GetDataString()) == 0)
+        if (events == 0)
             break;
         if (drain.elapsed() >= static_cast<qint64>(m_timeoutMs))
             return 0;
@@ -64,9 +73,10 @@ int CEntityInstruDCPS::InitMeasAndWaitForResult_CurrDC() {
     for (;;) {
         if (PauseOrStop(POLL_MS))
             break;
-        if (!WriteAndReadHelper(eventQuery))
+        int events = 0;
+        if (!QueryEventRegister(events))
             return 0;
-        if (platform::WToI(GetDataString()) & MEASUREMENT_DONE)
+        if (events & MEASUREMENT_DONE)
             return WriteAndReadHelper(QString::fromLatin1(TRACE_QUERY));
     }
     // Stopped: the event was consumed by the wait, as a reset would.

@@ -117,10 +117,12 @@ int CEntityInstruDVM::SetMeasureCurrentTime(const CParameterInstruMultiMeter& pa
         !WriteCommandHelper(QStringLiteral(":FORM:DATA REAL")) ||
         !WriteCommandHelper(QStringLiteral(":FORM:BORD SWAP")))
         return 0;
+    // The position is the share of the buffer kept from before the event: 0 keeps only the
+    // readings that follow the edge.
     const QString load =
         m_triggerMode == 0
             ? QStringLiteral(":TRIG:LOAD \"SimpleLoop\", %1, 0, \"defbuffer1\"").arg(m_captureCount)
-            : QStringLiteral(":TRIG:LOAD \"LoopUntilEvent\", ATR, 100, ENT, 0, \"defbuffer1\"");
+            : QStringLiteral(":TRIG:LOAD \"LoopUntilEvent\", ATR, 0, ENT, 0, \"defbuffer1\"");
     if (!WriteCommandHelper(load))
         return 0;
     m_capturePrepared = true;

@@ -106,17 +106,31 @@ TEST(SimDMM7510, SimpleLoopCapturesAtTheIntegrationSpacing) {
     EXPECT_TRUE(burst);
 }
 
-TEST(SimDMM7510, EdgeTriggerStartsTheCaptureAtTheCrossing) {
-    CSimDMM7510 model;
-    SetUpCurrent(model);
-    for (const char* command : {":SENS:CURR:ATR:MODE EDGE", ":SENS:CURR:ATR:EDGE:SLOP RIS",
-                                ":SENS:CURR:ATR:EDGE:LEV 0.001", ":TRAC:POIN 1000, \"defbuffer1\"",
-                                ":TRIG:LOAD \"LoopUntilEvent\", ATR, 100, ENT, 0, \"defbuffer1\"", ":INIT"})
-        Send(model, command);
-    WaitIdle(model);
-    const auto samples = Samples(Ask(model, ":TRAC:DATA? 1, 1000, \"defbuffer1\", READ, REL"));
-    ASSERT_EQ(samples.size(), 1000u);
-    EXPECT_GE(samples.front().first, 1e-3);
+TEST(SimDMM7510, EdgeTriggerPositionIsTheShareKeptFromBeforeTheCrossing) {
+    struct SCase {
+        const char* position;
+        std::size_t before, after; // most readings kept before the crossing; readings from it on
+    };
+    for (const SCase& c : {SCase{"0", 0, 1000}, SCase{"50", 500, 500}, SCase{"100", 1000, 0}}) {
+        CSimDMM7510 model;
+        SetUpCurrent(model);
+        for (const std::string& command :
+             {std::string(":SENS:CURR:ATR:MODE EDGE"), std::string(":SENS:CURR:ATR:EDGE:SLOP RIS"),
+              std::string(":SENS:CURR:ATR:EDGE:LEV 0.001"), std::string(":TRAC:POIN 1000, \"defbuffer1\""),
+              ":TRIG:LOAD \"LoopUntilEvent\", ATR, " + std::string(c.position) + ", ENT, 0, \"defbuffer1\"",
+              std::string(":INIT")})
+            Send(model, command);
+        WaitIdle(model);
+        const std::string count = Ask(model, ":TRAC:ACT? \"defbuffer1\"");
+        const auto samples = Samples(Ask(model, ":TRAC:DATA? 1, " + count + ", \"defbuffer1\", READ, REL"));
+        // The readings ahead of the crossing lie in the sleep before the burst.
+        std::size_t crossing = 0;
+        while (crossing < samples.size() && samples[crossing].first < 1e-3)
+            ++crossing;
+        EXPECT_LE(crossing, c.before) << c.position;
+        EXPECT_EQ(samples.size() - crossing, c.after) << c.position;
+        EXPECT_GT(samples.size(), 0u) << c.position;
+    }
 }
 
 TEST(SimDMM7510, EdgeTriggerNeedsAFixedRangeAndAutozeroOff) {

@@ -116,6 +116,38 @@ TEST_F(SupplyReplies, DrainEndsAfterTheTimeout) {
     EXPECT_EQ(result.get(), 0);
 }
 
+TEST_F(SupplyReplies, FetchedReadingsAreTakenOnceAndTheTimeCarriesOnOverARestart) {
+    m_model.SetReply(":OUTP?", "1");
+    m_model.SetReply(":OUTP:PROT:TRIP?", "NONE");
+    m_model.SetReply(":SYSTem:ERRor:COUNt?", "0");
+    m_model.SetReply(":FETC?", "1.0E-03,5.00");
+    ASSERT_EQ(m_driver.InitialMeasure_DataLogging_FetchData(), 1);
+    struct SCase {
+        const char* reply;
+        int result;
+        double time, value;
+    };
+    const SCase cases[] = {
+        {"1.0E-03,5.00", 1, 0.0, 1e-3}, // the first fetch is new: nothing was taken yet
+        {"1.0E-03,5.00", 0, 0.0, 0.0},  // the same reply again
+        {"2.0E-03,5.00", 0, 0.0, 0.0},  // same length, same stamp: the comparison stops at the comma
+        {"2.0E-03,5.50", 1, 0.5, 2e-3}, // a new stamp
+        {"3.0E-03,5.5", 1, 0.5, 3e-3},  // another length is new
+        {"4.0E-03,0.20", 1, 0.7, 4e-3}, // the relative clock restarted: the time carries on
+        {"5.0E-03,0.30", 1, 0.8, 5e-3}, // and follows the new stamps
+        {"", 0, 0.0, 0.0},              // an empty reply is new but holds no reading
+    };
+    for (const SCase& c : cases) {
+        m_model.SetReply(":FETC?", c.reply);
+        double time = -1.0, value = -1.0;
+        EXPECT_EQ(m_driver.FetchData_DataLogging(time, value), c.result) << c.reply;
+        if (c.result == 1) {
+            EXPECT_NEAR(time, c.time, 1e-12) << c.reply;
+            EXPECT_DOUBLE_EQ(value, c.value) << c.reply;
+        }
+    }
+}
+
 // Faults of the link, on the simulated supply.
 class SupplyFaults : public supplytest::CSupplyFixture {};
 

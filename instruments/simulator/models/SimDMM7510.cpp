@@ -96,15 +96,18 @@ bool CSimDMM7510::FindEdge(double now) {
                                                       : (m_previous > m_atrLevel && value <= m_atrLevel));
         m_previous = value;
         if (crossed) {
-            const auto post =
-                static_cast<std::uint64_t>(std::llround(static_cast<double>(m_points) * m_position / 100.0));
-            const std::uint64_t pre = std::min(m_scanned, m_points - post);
+            const std::uint64_t post = m_points - PreEventPoints();
+            const std::uint64_t pre = std::min(m_scanned, PreEventPoints());
             m_bufferStart = m_runStart + static_cast<double>(m_scanned - pre) * period;
             m_target = pre + post;
             return true;
         }
     }
     return false;
+}
+
+std::uint64_t CSimDMM7510::PreEventPoints() const {
+    return static_cast<std::uint64_t>(std::llround(static_cast<double>(m_points) * m_position / 100.0));
 }
 
 void CSimDMM7510::Advance() {
@@ -314,10 +317,12 @@ CSimDMM7510::eResult CSimDMM7510::HandleTrigger(const CScpiCommand& command, std
     }
     if (h == "*TRG" && !q) {
         if (m_state == eState::Running && m_waitingForEvent && m_event == "COMM") {
-            const auto post =
-                static_cast<std::uint64_t>(std::llround(static_cast<double>(m_points) * m_position / 100.0));
+            // The buffer keeps the position's share from before the event and fills up after it.
+            const std::uint64_t keep = std::min(m_count, PreEventPoints());
+            m_bufferStart += static_cast<double>(m_count - keep) * Period();
+            m_count = keep;
             m_waitingForEvent = false;
-            m_target = std::min(m_points, m_count + post);
+            m_target = keep + (m_points - PreEventPoints());
         }
         return eResult::Done;
     }

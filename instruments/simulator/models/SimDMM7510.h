@@ -38,6 +38,8 @@ private:
     eResult Start();
     void Advance();
     bool FindEdge(double now);
+    // The readings a "LoopUntilEvent" keeps from before its event: the position's share of the buffer.
+    std::uint64_t PreEventPoints() const;
     double Period() const { return m_nplc / m_lineFrequency; }
     double Reading(std::uint64_t index) const;
     std::string Block(std::uint64_t first, std::uint64_t last, bool withTime) const;
