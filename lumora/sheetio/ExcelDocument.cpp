@@ -144,6 +144,12 @@ bool ExcelDocument::Save() {
     if (!CellsToRecords(m_workbook, m_worksheets, m_sheets))
         return false;
     AlignBoundSheets();
+    // The active and the first shown tab must name a sheet that is written.
+    Workbook::Window1& window = m_workbook.m_window1;
+    if (window.activeSheet >= m_worksheets.size())
+        window.activeSheet = 0;
+    if (window.firstVisibleTab >= m_worksheets.size())
+        window.firstVisibleTab = 0;
     FixStreamPositions(m_workbook, m_worksheets);
 
     uint64_t total = m_workbook.RecordSize();
