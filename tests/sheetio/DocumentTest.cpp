@@ -204,6 +204,35 @@ TEST(Document, LoadResults) {
     EXPECT_FALSE(doc.RenameSheet("Sheet1", "x"));
 }
 
+TEST(Document, TruncatedFilesFailToLoad) {
+    TempFolder dir;
+    const QString path = dir.File("full.xls");
+    {
+        ExcelDocument doc;
+        doc.New();
+        for (int r = 0; r < 3000; ++r) {
+            ExcelCell* cell = doc.GetSheet(0)->Cell(r, 0);
+            cell->type = ExcelCell::eDouble;
+            cell->dval = r * 1e-9;
+        }
+        ASSERT_TRUE(doc.SaveAs(path));
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    file.close();
+    for (const qsizetype cut :
+         {qsizetype(0), qsizetype(8), qsizetype(511), qsizetype(4096), whole.size() / 2, whole.size() - 1}) {
+        QFile part(dir.File("cut.xls"));
+        ASSERT_TRUE(part.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        part.write(whole.left(cut));
+        part.close();
+        ExcelDocument doc;
+        EXPECT_FALSE(doc.Load(dir.File("cut.xls"))) << cut;
+        EXPECT_EQ(doc.GetTotalSheets(), 0u) << cut;
+    }
+}
+
 TEST(Document, BoundSheetsMapToWorksheetsByPosition) {
     TempFolder dir;
     // Bound sheets in the other order than the substreams, and one pointing at nothing.
