@@ -310,7 +310,9 @@ void ExcelDocument::BuildSheet(ExcelSheet& sheet, Worksheet& ws) {
         if (range.firstRow >= rows || range.firstColumn >= cols)
             continue;
         ExcelCell* cell = sheet.Cell(range.firstRow, range.firstColumn);
-        cell->mergedRows = static_cast<uint16_t>(range.lastRow - range.firstRow + 1);
-        cell->mergedColumns = static_cast<uint16_t>(range.lastColumn - range.firstColumn + 1);
+        // A range over all 65,536 rows cannot be counted in 16 bits; it keeps all but the last row.
+        cell->mergedRows = static_cast<uint16_t>(std::min(range.lastRow - range.firstRow + 1, 0xFFFF));
+        cell->mergedColumns =
+            static_cast<uint16_t>(std::min(range.lastColumn - range.firstColumn + 1, 0xFFFF));
     }
 }

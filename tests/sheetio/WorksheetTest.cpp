@@ -265,6 +265,36 @@ TEST(WorksheetLoad, FarCellLoadsWithoutBuildingEveryRow) {
     EXPECT_STREQ(s->CellAt(40000, 7)->GetString(), "x");
 }
 
+TEST(WorksheetLoad, MergedRangesSetTheExtentOfTheirTopLeftCell) {
+    const struct {
+        const char* name;
+        uint16_t firstRow, lastRow, firstColumn, lastColumn;
+        uint16_t rows, columns;
+    } cases[] = {
+        {"two by three", 1, 2, 2, 4, 2, 3},
+        {"one cell", 0, 0, 0, 0, 1, 1},
+        {"whole column", 0, 65535, 1, 1, 65535, 1},
+        {"last before first", 3, 2, 0, 1, 1, 1},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        Bytes merged;
+        Put16(merged, 1);
+        Put16(merged, c.firstRow);
+        Put16(merged, c.lastRow);
+        Put16(merged, c.firstColumn);
+        Put16(merged, c.lastColumn);
+        Bytes body = NumberRec(5, 5, 1.0);
+        Add(body, Rec(0x00E5, merged));
+        ExcelDocument doc;
+        LoadStream(doc, dir, BuildStream({{"S", body}}, {}));
+        const ExcelCell* cell = doc.GetSheet(0)->CellAt(c.firstRow, c.firstColumn);
+        ASSERT_NE(cell, nullptr) << c.name;
+        EXPECT_EQ(cell->mergedRows, c.rows) << c.name;
+        EXPECT_EQ(cell->mergedColumns, c.columns) << c.name;
+    }
+}
+
 TEST(WorksheetLoad, OutOfRangeStringIndexLeavesTheCellEmpty) {
     TempFolder dir;
     Bytes body;
