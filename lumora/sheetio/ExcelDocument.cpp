@@ -83,8 +83,9 @@ void ExcelDocument::MapBoundSheets() {
     m_boundToWorksheet.assign(bound.size(), -1);
     std::vector<bool> taken(m_worksheets.size(), false);
     for (size_t i = 0; i < bound.size(); ++i) {
-        auto it = std::find(m_worksheetPositions.begin(), m_worksheetPositions.end(), bound[i].BOFpos);
-        if (it == m_worksheetPositions.end())
+        // Positions rise in stream order, so a search keeps many sheets cheap.
+        auto it = std::lower_bound(m_worksheetPositions.begin(), m_worksheetPositions.end(), bound[i].BOFpos);
+        if (it == m_worksheetPositions.end() || *it != bound[i].BOFpos)
             continue;
         const size_t w = static_cast<size_t>(it - m_worksheetPositions.begin());
         if (!taken[w]) {
