@@ -83,8 +83,9 @@ void ExcelDocument::MapBoundSheets() {
     m_boundToWorksheet.assign(bound.size(), -1);
     std::vector<bool> taken(m_worksheets.size(), false);
     for (size_t i = 0; i < bound.size(); ++i) {
-        auto it = std::find(m_worksheetPositions.begin(), m_worksheetPositions.end(), bound[i].BOFpos);
-        if (it == m_worksheetPositions.end())
+        // Positions rise in stream order, so a search keeps many sheets cheap.
+        auto it = std::lower_bound(m_worksheetPositions.begin(), m_worksheetPositions.end(), bound[i].BOFpos);
+        if (it == m_worksheetPositions.end() || *it != bound[i].BOFpos)
             continue;
         const size_t w = static_cast<size_t>(it - m_worksheetPositions.begin());
         if (!taken[w]) {
@@ -144,6 +145,12 @@ bool ExcelDocument::Save() {
     if (!CellsToRecords(m_workbook, m_worksheets, m_sheets))
         return false;
     AlignBoundSheets();
+    // The active and the first shown tab must name a sheet that is written.
+    Workbook::Window1& window = m_workbook.m_window1;
+    if (window.activeSheet >= m_worksheets.size())
+        window.activeSheet = 0;
+    if (window.firstVisibleTab >= m_worksheets.size())
+        window.firstVisibleTab = 0;
     FixStreamPositions(m_workbook, m_worksheets);
 
     uint64_t total = m_workbook.RecordSize();
@@ -304,7 +311,9 @@ void ExcelDocument::BuildSheet(ExcelSheet& sheet, Worksheet& ws) {
         if (range.firstRow >= rows || range.firstColumn >= cols)
             continue;
         ExcelCell* cell = sheet.Cell(range.firstRow, range.firstColumn);
-        cell->mergedRows = static_cast<uint16_t>(range.lastRow - range.firstRow + 1);
-        cell->mergedColumns = static_cast<uint16_t>(range.lastColumn - range.firstColumn + 1);
+        // A range over all 65,536 rows cannot be counted in 16 bits; it keeps all but the last row.
+        cell->mergedRows = static_cast<uint16_t>(std::min(range.lastRow - range.firstRow + 1, 0xFFFF));
+        cell->mergedColumns =
+            static_cast<uint16_t>(std::min(range.lastColumn - range.firstColumn + 1, 0xFFFF));
     }
 }

@@ -7,7 +7,8 @@
 
 class ExcelDocument;
 
-// The cells of one worksheet as a full grid of rows by columns.
+// The cells of one worksheet as a grid of rows by columns. A row's cells are allocated when Cell()
+// first reaches the row, so a file that names one far cell does not build the whole grid.
 class ExcelSheet {
 public:
     static constexpr int MAX_ROW = 65535; // the ROW record holds 16 bits
@@ -19,7 +20,8 @@ public:
     // column 255. The pointer stays valid until the sheet grows again.
     ExcelCell* Cell(int row, int column);
 
-    // The cell at (row, column) without growing; null outside the grid.
+    // The cell at (row, column) without growing; null outside the grid. A row Cell() has not
+    // reached yet gives a shared empty cell, which stands for that cell only until Cell() reaches it.
     const ExcelCell* CellAt(int row, int column) const;
 
     int GetTotalRows() const { return m_rows; }
@@ -35,14 +37,10 @@ public:
     void Resize(int rows, int columns);
 
 private:
-    size_t Slot(int row, int column) const {
-        return static_cast<size_t>(row) * static_cast<size_t>(m_cols) + static_cast<size_t>(column);
-    }
-
     ExcelDocument* m_document;
     int m_index;
     int m_rows = 0;
     int m_cols = 0;
-    std::vector<ExcelCell> m_cells; // row by row, m_cols cells each
+    std::vector<std::vector<ExcelCell>> m_grid; // one entry per row: empty, or m_cols cells
     SheetIO::Worksheet::ColInfos m_colInfos;
 };

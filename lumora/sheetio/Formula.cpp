@@ -149,10 +149,11 @@ uint32_t Formula::String::Read(const uint8_t* bytes, uint32_t available) {
         }
         if (ReadLongString(joined.data(), static_cast<uint32_t>(joined.size()), string) == 0)
             string = CXLString();
-        return used;
-    }
-    if (ReadLongString(data.data(), dataSize, string) == 0)
+    } else if (ReadLongString(data.data(), dataSize, string) == 0) {
         string = CXLString();
+    }
+    // Written back in one piece: a plain CONTINUE split would lack the flags byte readers expect.
+    string.LimitCharBytes(MAX_PIECE - 3);
     return used;
 }
 

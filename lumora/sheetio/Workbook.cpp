@@ -11,6 +11,9 @@ uint32_t Workbook::Read(const uint8_t* bytes, uint32_t available) {
         const uint32_t left = available - pos;
         switch (PeekCode(at, left)) {
         case CODE_BOF:
+            // Another substream's BOF: the globals lack their EOF and end here.
+            if (pos > 0)
+                return pos;
             pos += m_bof.Read(at, left);
             break;
         case 0x003D:

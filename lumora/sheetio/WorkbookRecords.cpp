@@ -3,6 +3,16 @@
 
 namespace SheetIO {
 
+namespace {
+
+// A long string read over CONTINUE pieces is cut so that the record holding it is written back in
+// one piece: a plain CONTINUE split would cut the characters without the flags byte readers expect.
+void FitOnePiece(CXLString& s, uint32_t otherBytes) {
+    s.LimitCharBytes(MAX_PIECE - otherBytes - 3);
+}
+
+} // namespace
+
 Workbook::Window1::Window1() : Record(0x003D) {
     dataSize = 18;
     recordSize = 22;
@@ -97,6 +107,7 @@ uint32_t Workbook::Format::Read(const uint8_t* bytes, uint32_t available) {
     index = GetU16(d);
     if (ReadLongString(d + 2, dataSize > 2 ? dataSize - 2 : 0, fmtstring) == 0)
         fmtstring = CXLString();
+    FitOnePiece(fmtstring, 2);
     return used;
 }
 
@@ -171,6 +182,7 @@ uint32_t Workbook::Style::Read(const uint8_t* bytes, uint32_t available) {
     } else if (ReadLongString(d + 2, dataSize > 2 ? dataSize - 2 : 0, name) == 0) {
         name = CXLString();
     }
+    FitOnePiece(name, 2);
     return used;
 }
 

@@ -14,6 +14,13 @@ void CXLString::Widen() {
     wide = true;
 }
 
+void CXLString::LimitCharBytes(uint32_t most) {
+    if (wide && wideChars.size() > most / 2)
+        wideChars.resize(most / 2);
+    else if (!wide && narrow.size() > most)
+        narrow.resize(most);
+}
+
 namespace {
 
 uint32_t ReadChars(const uint8_t* p, uint32_t available, uint32_t count, bool wide, CXLString& out) {

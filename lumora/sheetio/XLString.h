@@ -19,6 +19,8 @@ struct CXLString {
     uint32_t CharBytes() const { return wide ? 2 * Length() : Length(); }
     // Zero-extends the compressed characters (they are Latin-1).
     void Widen();
+    // Drops the characters beyond 'most' character bytes (whole characters only).
+    void LimitCharBytes(uint32_t most);
 };
 
 // Short string: 8-bit count, flags, characters. Returns bytes used, 0 when the bytes are too few.

@@ -45,12 +45,18 @@ TEST(Document, CellGrowsTheGridAndRefusesWhatRecordsCannotHold) {
     ExcelSheet* s = doc.GetSheet(0);
     EXPECT_EQ(s->Cell(0, 256), nullptr);
     EXPECT_EQ(s->Cell(65536, 0), nullptr);
+    s->Cell(0, 0)->SetString("kept");
     ASSERT_NE(s->Cell(5, 3), nullptr);
     EXPECT_EQ(s->GetTotalRows(), 6);
     EXPECT_EQ(s->GetTotalCols(), 4);
     EXPECT_EQ(s->Cell(2, 2)->type, ExcelCell::eUndefined);
+    s->Cell(5, 3)->SetString("corner");
     ASSERT_NE(s->Cell(65535, 255), nullptr);
     EXPECT_EQ(s->GetTotalRows(), 65536);
+    EXPECT_EQ(s->GetTotalCols(), 256);
+    EXPECT_STREQ(s->Cell(0, 0)->GetString(), "kept");
+    EXPECT_STREQ(s->CellAt(5, 3)->GetString(), "corner");
+    EXPECT_EQ(s->CellAt(5, 200)->type, ExcelCell::eUndefined);
 }
 
 TEST(Document, CellSettersAndGetters) {
@@ -198,6 +204,35 @@ TEST(Document, LoadResults) {
     EXPECT_FALSE(doc.RenameSheet("Sheet1", "x"));
 }
 
+TEST(Document, TruncatedFilesFailToLoad) {
+    TempFolder dir;
+    const QString path = dir.File("full.xls");
+    {
+        ExcelDocument doc;
+        doc.New();
+        for (int r = 0; r < 3000; ++r) {
+            ExcelCell* cell = doc.GetSheet(0)->Cell(r, 0);
+            cell->type = ExcelCell::eDouble;
+            cell->dval = r * 1e-9;
+        }
+        ASSERT_TRUE(doc.SaveAs(path));
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    file.close();
+    for (const qsizetype cut :
+         {qsizetype(0), qsizetype(8), qsizetype(511), qsizetype(4096), whole.size() / 2, whole.size() - 1}) {
+        QFile part(dir.File("cut.xls"));
+        ASSERT_TRUE(part.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        part.write(whole.left(cut));
+        part.close();
+        ExcelDocument doc;
+        EXPECT_FALSE(doc.Load(dir.File("cut.xls"))) << cut;
+        EXPECT_EQ(doc.GetTotalSheets(), 0u) << cut;
+    }
+}
+
 TEST(Document, BoundSheetsMapToWorksheetsByPosition) {
     TempFolder dir;
     // Bound sheets in the other order than the substreams, and one pointing at nothing.
@@ -209,6 +244,8 @@ TEST(Document, BoundSheetsMapToWorksheetsByPosition) {
     Add(second, Eof());
     auto globals = [&](uint32_t a, uint32_t b) {
         Bytes g = Bof(0x0005);
+        Bytes window = {0x78, 0, 0x78, 0, 0x1F, 0x3B, 0x54, 0x24, 0x38, 0, 2, 0, 2, 0, 1, 0, 0x58, 0x02};
+        Add(g, Rec(0x003D, window)); // active and first shown tab: the chart, which is not kept
         Add(g, BoundSheetRec(b, "Second"));
         Add(g, BoundSheetRec(a, "First"));
         Add(g, BoundSheetRec(0x7FFFFFFF, "Chart", 2));
@@ -229,6 +266,12 @@ TEST(Document, BoundSheetsMapToWorksheetsByPosition) {
 
     // Saved again, each name still finds its own sheet.
     ASSERT_TRUE(doc.SaveAs(dir.File("again.xls")));
+    const Bytes again = ReadWorkbookStream(dir.File("again.xls"));
+    for (const RecordAt& r : ListRecords(again))
+        if (r.code == 0x003D) {
+            EXPECT_LT(again[r.pos + 14], 2); // active tab
+            EXPECT_LT(again[r.pos + 16], 2); // first shown tab
+        }
     ExcelDocument back;
     ASSERT_TRUE(back.Load(dir.File("again.xls")));
     EXPECT_EQ(back.GetSheetByName("First")->Cell(0, 0)->GetDouble(), 1.0);

@@ -1,7 +1,10 @@
 #include "StreamBuilder.h"
+#include "lumora/sheetio/Bytes.h"
 #include "lumora/sheetio/Workbook.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace sheetiotest;
 using SheetIO::CXLString;
@@ -96,6 +99,60 @@ TEST(Globals, DropsRecordsItDoesNotHold) {
     ASSERT_EQ(book.Write(out.data()), out.size());
     for (const RecordAt& r : ListRecords(out))
         EXPECT_TRUE(r.code != 0x0042 && r.code != 0x00FF && r.code != 0x0022) << std::hex << r.code;
+}
+
+// 'data' cut into a record piece of at most 8224 bytes and CONTINUE pieces.
+Bytes Pieced(uint16_t code, const Bytes& data) {
+    Bytes out;
+    for (size_t from = 0; from < data.size() || from == 0; from += 8224) {
+        const size_t to = std::min(data.size(), from + 8224);
+        Add(out, Rec(from == 0 ? code : 0x003C,
+                     Bytes(data.begin() + static_cast<long>(from), data.begin() + static_cast<long>(to))));
+    }
+    return out;
+}
+
+TEST(Globals, LongStringsReadOverPiecesAreWrittenInOnePiece) {
+    const struct {
+        const char* name;
+        uint16_t code;
+        bool wide;
+        uint16_t chars;
+        uint32_t keptChars;
+    } cases[] = {
+        {"FORMAT 8-bit", 0x041E, false, 10000, 8219},
+        {"FORMAT 16-bit", 0x041E, true, 6000, 4109},
+        {"STYLE 16-bit", 0x0293, true, 5000, 4109},
+        {"FORMAT that fits", 0x041E, false, 8219, 8219},
+    };
+    for (const auto& c : cases) {
+        Bytes d;
+        Put16(d, c.code == 0x041E ? 164 : 0x0010); // custom format index; user-defined style of XF 16
+        Put16(d, c.chars);
+        d.push_back(c.wide ? 1 : 0);
+        for (uint32_t i = 0; i < c.chars; ++i) {
+            d.push_back(static_cast<uint8_t>('a' + i % 26));
+            if (c.wide)
+                d.push_back(0x4E);
+        }
+        Bytes stream = Bof(0x0005);
+        Add(stream, Pieced(c.code, d));
+        Add(stream, Eof());
+        Workbook book;
+        ASSERT_EQ(book.Read(stream.data(), static_cast<uint32_t>(stream.size())), stream.size()) << c.name;
+
+        Bytes out(book.RecordSize(), 0);
+        ASSERT_EQ(book.Write(out.data()), out.size()) << c.name;
+        uint32_t found = 0;
+        for (const RecordAt& r : ListRecords(out)) {
+            EXPECT_NE(r.code, 0x003C) << c.name;
+            if (r.code == c.code) {
+                found = SheetIO::GetU16(out.data() + r.pos + 6);
+                EXPECT_EQ(r.length, 2 + 3 + found * (c.wide ? 2 : 1)) << c.name;
+            }
+        }
+        EXPECT_EQ(found, c.keptChars) << c.name;
+    }
 }
 
 TEST(SharedStrings, LongWideStringTakesThreePiecesAndReadsBackWhole) {

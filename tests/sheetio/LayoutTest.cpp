@@ -113,6 +113,12 @@ TEST(Layout, RowBlocksIndexAndDbcellPositions) {
             const uint32_t firstRow = r.pos - U32At(stream, r.pos + 4);
             EXPECT_EQ(U16At(stream, firstRow), 0x0208);
             EXPECT_EQ(U16At(stream, firstRow + 20 + U16At(stream, r.pos + 8)), 0x027E);
+            // Each further offset leads from one row's first cell to the next row's first cell.
+            uint32_t cell = firstRow + 20;
+            for (uint32_t slot = 0; 4 + 2 * slot < r.length; ++slot) {
+                cell += U16At(stream, r.pos + 8 + 2 * slot);
+                EXPECT_EQ(U16At(stream, cell + 4), U16At(stream, firstRow + 4 + 20 * slot)) << slot;
+            }
             rowsPerBlock.push_back(0);
         }
     }

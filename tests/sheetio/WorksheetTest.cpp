@@ -1,6 +1,7 @@
 #include "lumora/sheetio/Worksheet.h"
 #include "StreamBuilder.h"
 #include "TempFolder.h"
+#include "lumora/sheetio/Bytes.h"
 #include "lumora/sheetio/ExcelDocument.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,38 @@ TEST(Worksheet, FormulaKeepsItsStringResult) {
     EXPECT_EQ(out, formula);
 }
 
+TEST(Worksheet, LongFormulaStringIsWrittenBackInOnePiece) {
+    Bytes formula = CellHeader(0, 0);
+    Add(formula, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF});
+    Put16(formula, 0);
+    Put32(formula, 0);
+    Bytes first; // count, flags and the first 8221 characters
+    Put16(first, 9000);
+    first.push_back(0);
+    first.resize(8224, 'a');
+    Bytes rest = {0}; // the continuation repeats the flags byte
+    rest.resize(1 + 9000 - 8221, 'b');
+    Bytes s = Bof(0x0010);
+    Add(s, RowRec(0, 1));
+    Add(s, Rec(0x0006, formula));
+    Add(s, Rec(0x0207, first));
+    Add(s, Rec(0x003C, rest));
+    Add(s, Rec(0x00D7, Bytes(6, 0)));
+    Add(s, Eof());
+    Worksheet ws;
+    ASSERT_EQ(ws.Read(s.data(), static_cast<uint32_t>(s.size())), s.size());
+    auto& f = ws.m_cellTable.rowBlocks.at(0).cellBlocks.at(0).As<CellBlock::Formula>();
+    ASSERT_TRUE(f.hasString);
+    EXPECT_EQ(f.string.string.narrow, std::string(8221, 'a'));
+    Bytes out(f.RecordSize(), 0);
+    ASSERT_EQ(f.Write(out.data()), out.size());
+    const auto records = ListRecords(out);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].code, 0x0207);
+    EXPECT_EQ(records[1].length, 8224);
+    EXPECT_EQ(SheetIO::GetU16(out.data() + records[1].pos + 4), 8221);
+}
+
 TEST(Worksheet, BoundsDamagedCountsByTheBytes) {
     Bytes mulrk = CellHeader(0, 0);
     mulrk.resize(4);
@@ -173,6 +206,93 @@ TEST(WorksheetLoad, SheetsWithoutDbcellCellsBeforeRowsAndChartsAllLoad) {
     ASSERT_NE(three, nullptr);
     EXPECT_EQ(three->GetIndex(), 2);
     EXPECT_EQ(three->Cell(2, 3)->GetDouble(), 3.75);
+}
+
+TEST(WorksheetLoad, GlobalsWithoutEofEndAtTheFirstSheet) {
+    TempFolder dir;
+    Bytes globals = Bof(0x0005);
+    Add(globals, BoundSheetRec(0, "S"));
+    Add(globals, SstRec({}));
+    const uint32_t sheetPos = static_cast<uint32_t>(globals.size());
+    globals = Bof(0x0005);
+    Add(globals, BoundSheetRec(sheetPos, "S"));
+    Add(globals, SstRec({}));
+    Bytes stream = globals;
+    Add(stream, Bof(0x0010));
+    Add(stream, NumberRec(0, 0, 4.5));
+    Add(stream, Eof());
+    ExcelDocument doc;
+    LoadStream(doc, dir, stream);
+    ExcelSheet* s = doc.GetSheetByName("S");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Cell(0, 0)->GetDouble(), 4.5);
+
+    // Saved again, the globals still begin with a globals BOF.
+    ASSERT_TRUE(doc.SaveAs(dir.File("again.xls")));
+    const Bytes again = ReadWorkbookStream(dir.File("again.xls"));
+    ASSERT_GE(again.size(), 8u);
+    EXPECT_EQ(SheetIO::GetU16(again.data() + 6), 0x0005);
+    ExcelDocument back;
+    ASSERT_TRUE(back.Load(dir.File("again.xls")));
+    ASSERT_NE(back.GetSheetByName("S"), nullptr);
+    EXPECT_EQ(back.GetSheetByName("S")->Cell(0, 0)->GetDouble(), 4.5);
+}
+
+TEST(WorksheetLoad, FarCellLoadsWithoutBuildingEveryRow) {
+    TempFolder dir;
+    Bytes body;
+    Add(body, NumberRec(3, 1, 2.5));
+    Add(body, NumberRec(65535, 255, 1.5));
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"S", body}}, {}));
+    ExcelSheet* s = doc.GetSheetByName("S");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->GetTotalRows(), 65536);
+    EXPECT_EQ(s->GetTotalCols(), 256);
+    ASSERT_NE(s->CellAt(0, 0), nullptr);
+    EXPECT_EQ(s->CellAt(0, 0)->type, ExcelCell::eUndefined);
+    EXPECT_EQ(s->CellAt(3, 1)->GetDouble(), 2.5);
+    EXPECT_EQ(s->CellAt(65535, 254)->type, ExcelCell::eUndefined);
+    EXPECT_EQ(s->CellAt(65535, 256), nullptr);
+    EXPECT_EQ(s->Cell(65535, 255)->GetDouble(), 1.5);
+    // Reaching a row not built yet leaves the cells handed out before where they are.
+    ExcelCell* kept = s->Cell(3, 1);
+    ExcelCell* other = s->Cell(40000, 7);
+    ASSERT_NE(other, nullptr);
+    other->SetString("x");
+    EXPECT_EQ(kept, s->Cell(3, 1));
+    EXPECT_EQ(kept->GetDouble(), 2.5);
+    EXPECT_STREQ(s->CellAt(40000, 7)->GetString(), "x");
+}
+
+TEST(WorksheetLoad, MergedRangesSetTheExtentOfTheirTopLeftCell) {
+    const struct {
+        const char* name;
+        uint16_t firstRow, lastRow, firstColumn, lastColumn;
+        uint16_t rows, columns;
+    } cases[] = {
+        {"two by three", 1, 2, 2, 4, 2, 3},
+        {"one cell", 0, 0, 0, 0, 1, 1},
+        {"whole column", 0, 65535, 1, 1, 65535, 1},
+        {"last before first", 3, 2, 0, 1, 1, 1},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        Bytes merged;
+        Put16(merged, 1);
+        Put16(merged, c.firstRow);
+        Put16(merged, c.lastRow);
+        Put16(merged, c.firstColumn);
+        Put16(merged, c.lastColumn);
+        Bytes body = NumberRec(5, 5, 1.0);
+        Add(body, Rec(0x00E5, merged));
+        ExcelDocument doc;
+        LoadStream(doc, dir, BuildStream({{"S", body}}, {}));
+        const ExcelCell* cell = doc.GetSheet(0)->CellAt(c.firstRow, c.firstColumn);
+        ASSERT_NE(cell, nullptr) << c.name;
+        EXPECT_EQ(cell->mergedRows, c.rows) << c.name;
+        EXPECT_EQ(cell->mergedColumns, c.columns) << c.name;
+    }
 }
 
 TEST(WorksheetLoad, OutOfRangeStringIndexLeavesTheCellEmpty) {
