@@ -15,24 +15,24 @@ export LC_ALL=C.UTF-8
 stage() { printf '\n=== %s ===\n' "$*"; }
 
 stage "build"
-bash scripts/build.sh build -DLUMORA_WERROR=ON
+bash scripts/build.sh build -DLUMORA_WERROR=ON -DLUMORA_TESTS=ON -DLUMORA_BENCH=ON
 stage "tests"
-ctest --test-dir build --output-on-failure --parallel "$jobs" --timeout 300
+ctest --no-tests=error --test-dir build --output-on-failure --parallel "$jobs" --timeout 300
 
 stage "build with address and undefined-behaviour sanitizers"
-bash scripts/build.sh build-asan -DLUMORA_WERROR=ON -DLUMORA_SANITIZE=address,undefined -DLUMORA_BENCH=OFF
+bash scripts/build.sh build-asan -DLUMORA_WERROR=ON -DLUMORA_SANITIZE=address,undefined -DLUMORA_TESTS=ON -DLUMORA_BENCH=OFF
 stage "tests with address and undefined-behaviour sanitizers"
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
 LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-  ctest --test-dir build-asan --output-on-failure --parallel "$jobs" --timeout 600
+  ctest --no-tests=error --test-dir build-asan --output-on-failure --parallel "$jobs" --timeout 600
 
 if [ -f scripts/tsan.supp ]; then
   stage "build with thread sanitizer"
-  bash scripts/build.sh build-tsan -DLUMORA_WERROR=ON -DLUMORA_SANITIZE=thread -DLUMORA_BENCH=OFF
+  bash scripts/build.sh build-tsan -DLUMORA_WERROR=ON -DLUMORA_SANITIZE=thread -DLUMORA_TESTS=ON -DLUMORA_BENCH=OFF
   stage "threaded tests with thread sanitizer"
   TSAN_OPTIONS="suppressions=$top/scripts/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
-    ctest --test-dir build-tsan --output-on-failure --parallel "$jobs" --timeout 600 -L 'sim|threads'
+    ctest --no-tests=error --test-dir build-tsan --output-on-failure --parallel "$jobs" --timeout 600 -L 'sim|threads'
 fi
 
 if compgen -G "fuzz/*/CMakeLists.txt" >/dev/null; then
