@@ -1,5 +1,6 @@
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 
+#include "common/xmlfile/TextHelpers.h"
 #include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/ListCtrlExData.h"
@@ -25,6 +26,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -66,11 +68,17 @@ void RegisterPageStrings() {
     });
 }
 
-// "%.8f" of the time column, without a locale.
-void AppendFixed8(std::string& out, double value) {
+// The time column as FormatDouble with 8 decimals writes it (no trailing zeros or '.'), without a locale.
+void AppendTime(std::string& out, double value) {
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::fixed, 8);
-    out.append(buffer, result.ptr);
+    char* end = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::fixed, 8).ptr;
+    if (std::find(buffer, end, '.') != end && std::find(buffer, end, 'e') == end) {
+        while (end - buffer > 1 && end[-1] == '0')
+            --end;
+    }
+    if (end - buffer > 0 && end[-1] == '.')
+        --end;
+    out.append(buffer, end);
 }
 
 QString Extension(const QString& path) {
@@ -333,7 +341,7 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
         std::string text = separator == ',' ? "Time,Current\r\n" : "Time\tCurrent\r\n";
         text.reserve(text.size() + x.size() * 32);
         for (std::size_t i = 0; i < x.size(); ++i) {
-            AppendFixed8(text, x[i]);
+            AppendTime(text, x[i]);
             text += separator;
             text += ValueText(y[i]).toLatin1().constData();
             text += "\r\n";
@@ -413,7 +421,7 @@ platform::LRESULT CQXAppDialogMeasCurrent::OnWaveformMarker(platform::WPARAM rec
     }
     if (record == 0)
         return 0;
-    auto plain = [](double v) { return platform::CFormat("%lf", v); };
+    auto plain = [](double v) { return FormatDouble(-1, v); };
     if (code == kMarkerCodePairA) {
         const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
         m_list->SetItemText(0, 5, plain(marker.Value1));

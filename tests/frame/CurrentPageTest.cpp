@@ -66,17 +66,18 @@ protected:
 
 TEST_F(CurrentPage, TextFilesHoldAHeaderAndOneLinePerSample) {
     // Values below the resolution 0.1 are written with the exponent, the others in fixed notation.
-    m_x = {0.0, 0.002, 0.004};
-    m_y = {-2.5e-6, 1.5e-3, 0.25};
-    m_page->SetMeasuredData(m_x.data(), m_y.data(), 3, 1);
+    // Times keep up to 8 decimals and lose their trailing zeros and point.
+    m_x = {0.0, 0.0025, 1.0, 1.234567891};
+    m_y = {-2.5e-6, 1.5e-3, 0.25, 0.5};
+    m_page->SetMeasuredData(m_x.data(), m_y.data(), 4, 1);
     struct {
         const char* name;
         const char* expected;
     } rows[] = {
-        {"a.csv",
-         "Time,Current\r\n0.00000000,-2.500000e-06\r\n0.00200000,1.500000e-03\r\n0.00400000,0.250000\r\n"},
-        {"b.TXT", "Time\tCurrent\r\n0.00000000\t-2.500000e-06\r\n0.00200000\t1.500000e-03\r\n0.00400000\t0."
-                  "250000\r\n"},
+        {"a.csv", "Time,Current\r\n0,-2.500000e-06\r\n0.0025,1.500000e-03\r\n1,0.250000\r\n"
+                  "1.23456789,0.500000\r\n"},
+        {"b.TXT", "Time\tCurrent\r\n0\t-2.500000e-06\r\n0.0025\t1.500000e-03\r\n1\t0.250000\r\n"
+                  "1.23456789\t0.500000\r\n"},
     };
     for (const auto& row : rows) {
         ASSERT_EQ(m_page->SaveWaveformData(Path(row.name)), 1) << row.name;
@@ -105,10 +106,12 @@ TEST_F(CurrentPage, WorkbookHoldsTheSamplesUpToItsRowLimit) {
 }
 
 TEST_F(CurrentPage, MarkerAndStatisticRecordsFillTheTable) {
-    CWaveformMarkerRecord time{1, 0, 1, 10, 20, 0.5, 0.25, 2e-3, 1e-3};
+    // Times are plain "%lf" texts without trailing zeros; values follow the preferences.
+    CWaveformMarkerRecord time{1, 0, 1, 10, 20, 2.0, 0.25, 2e-3, 1e-3};
     m_page->OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&time), kMarkerCodePairA);
-    EXPECT_EQ(Cell(0, 5), QStringLiteral("0.500000"));
-    EXPECT_EQ(Cell(2, 5), QStringLiteral("0.250000"));
+    EXPECT_EQ(Cell(0, 5), QStringLiteral("2"));
+    EXPECT_EQ(Cell(1, 5), QStringLiteral("0.25"));
+    EXPECT_EQ(Cell(2, 5), QStringLiteral("1.75"));
     EXPECT_EQ(Cell(0, 6), QStringLiteral("2.000000e-03"));
     EXPECT_EQ(Cell(2, 6), QStringLiteral("1.000000e-03"));
 

@@ -3,6 +3,7 @@
 #include "BenchAdapter.h"
 #include "FrameFixture.h"
 
+#include "common/xmlfile/TextHelpers.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
@@ -126,7 +127,7 @@ TEST_P(CurrentTest, SamplesReachPlotTableNoticeLogAndFile) {
 
     // The time markers show the values of the first sample in the table.
     Page().OnCommand(CQXAppDialogMeasCurrent::IDC_MARKER_HORI);
-    EXPECT_EQ(Page().StatisticList()->GetItemText(0, 5), platform::CFormat("%lf", x.front()));
+    EXPECT_EQ(Page().StatisticList()->GetItemText(0, 5), FormatDouble(-1, x.front()));
     EXPECT_NE(Page().StatisticList()->GetItemText(0, 6), QStringLiteral("---"));
 
     ASSERT_EQ(notices.Texts().size(), 1);
