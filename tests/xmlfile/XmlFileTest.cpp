@@ -106,6 +106,9 @@ TEST_F(XmlFile, BadFilesGiveNoRoot) {
         {"truncated", "<?xml version=\"1.0\" encoding=\"GB2312\" ?><Root><Item Val"},
         {"empty", ""},
         {"binary", QByteArray::fromHex("00ff10fe7f80")},
+        // A name that ends the file in a four-byte lead byte must not be read past the file's end.
+        {"lead-byte-at-end", QByteArray("<?xml12><Root") + QByteArray::fromHex("8c9ac1f4")},
+        {"lead-byte-in-declaration", QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><Root\xf4")},
     };
     for (const auto& c : cases) {
         const QString path = Path(c.name);
