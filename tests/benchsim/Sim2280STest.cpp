@@ -61,6 +61,34 @@ TEST(Sim2280S, SettingsAreKeptAndAnswered) {
     EXPECT_EQ(Ask(model, ":SYST:ERR?"), "0,\"No error\"");
 }
 
+TEST(Sim2280S, RejectedSettingsKeepTheirValueAndQueueTheirError) {
+    struct SCase {
+        const char* set;
+        const char* error;
+        const char* query;
+        const char* kept;
+    };
+    const SCase cases[] = {
+        {":CURR 6.2", "-222", ":CURR?", "0.500000"},
+        {":VOLT -0.1", "-222", ":VOLT?", "0.000000"},
+        {":SENS:CURR:NPLC 0.001", "-222", ":SENS:CURR:NPLC?", "1.000000"},
+        {":SENS:CURR:NPLC fast", "-224", ":SENS:CURR:NPLC?", "1.000000"},
+        {":SYST:AZER MAYBE", "-224", ":SYST:AZER?", "1"},
+        {":SENS:CURR:RANG:AUTO 2", "-224", ":SENS:CURR:RANG:AUTO?", "1"},
+        {":TRIG:COUN 0", "-222", ":TRIG:COUN?", "1"},
+        {":TRIG:COUN 2.5", "-224", ":TRIG:COUN?", "1"},
+        {":TRAC:POIN 2501", "-222", ":TRAC:POIN?", "2500"},
+        {":TRAC:POIN 10.5", "-224", ":TRAC:POIN?", "2500"},
+    };
+    for (const SCase& c : cases) {
+        CSim2280S model;
+        std::string reply;
+        EXPECT_FALSE(model.Execute(c.set, reply)) << c.set;
+        EXPECT_EQ(Ask(model, ":SYST:ERR?").substr(0, 4), c.error) << c.set;
+        EXPECT_EQ(Ask(model, c.query), c.kept) << c.set;
+    }
+}
+
 TEST(Sim2280S, UnknownOrBadCommandsGoToTheErrorQueueWithoutReply) {
     CSim2280S model;
     std::string reply;

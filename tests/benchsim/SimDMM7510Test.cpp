@@ -77,6 +77,34 @@ TEST(SimDMM7510, SettingsAreKeptAndAnswered) {
     EXPECT_NE(Ask(model, "*IDN?").find("DMM7510"), std::string::npos);
 }
 
+TEST(SimDMM7510, RejectedSettingsKeepTheirValueAndQueueTheirError) {
+    struct SCase {
+        const char* set;
+        const char* error;
+        const char* query;
+        const char* kept;
+    };
+    const SCase cases[] = {
+        {":SENS:CURR:NPLC 0.0001", "-222", ":SENS:CURR:NPLC?", "1.000000E+00"},
+        {":SENS:CURR:NPLC 16", "-222", ":SENS:CURR:NPLC?", "1.000000E+00"},
+        {":SENS:CURR:ATR:EDGE:LEV -3.7", "-222", ":SENS:CURR:ATR:EDGE:LEV?", "0.000000E+00"},
+        {":SENS:CURR:ATR:EDGE:LEV high", "-224", ":SENS:CURR:ATR:EDGE:LEV?", "0.000000E+00"},
+        {":SENS:CURR:AZER 2", "-224", ":SENS:CURR:AZER?", "1"},
+        {":TRAC:POIN 9, \"defbuffer1\"", "-222", ":TRAC:POIN? \"defbuffer1\"", "100000"},
+        {":TRAC:POIN 10.5, \"defbuffer1\"", "-224", ":TRAC:POIN? \"defbuffer1\"", "100000"},
+    };
+    for (const SCase& c : cases) {
+        CSimDMM7510 model;
+        std::string reply;
+        EXPECT_FALSE(model.Execute(c.set, reply)) << c.set;
+        EXPECT_EQ(Ask(model, ":SYST:ERR?").substr(0, 4), c.error) << c.set;
+        EXPECT_EQ(Ask(model, c.query), c.kept) << c.set;
+    }
+    CSimDMM7510 model;
+    Send(model, ":SENS:CURR:ATR:EDGE:LEV -3.6");
+    EXPECT_EQ(Ask(model, ":SENS:CURR:ATR:EDGE:LEV?"), "-3.600000E+00");
+}
+
 TEST(SimDMM7510, UnknownCommandsGoToTheErrorQueueWithoutReply) {
     CSimDMM7510 model;
     std::string reply;
