@@ -1,4 +1,5 @@
 #include "instruments/drvcore/TcpConnection.h"
+#include "instruments/drvcore/SentParts.h"
 
 #include <cerrno>
 #include <cstring>
@@ -109,16 +110,7 @@ CTcpConnection::eResult CTcpConnection::SendAllV(iovec* parts, int count, int ti
                 return eTimeout;
             continue;
         }
-        auto left = static_cast<size_t>(sent);
-        while (count > 0 && left >= parts->iov_len) {
-            left -= parts->iov_len;
-            ++parts;
-            --count;
-        }
-        if (count > 0) {
-            parts->iov_base = static_cast<char*>(parts->iov_base) + left;
-            parts->iov_len -= left;
-        }
+        drvcore::SkipSentParts(parts, count, static_cast<size_t>(sent));
     }
     return eOk;
 }

@@ -1,5 +1,7 @@
 #include "EntityInstruDVM.h"
 
+#include "instruments/drvcore/DriverSteps.h"
+
 #include "platform/Event.h"
 #include "platform/MessageTarget.h"
 #include "platform/Numbers.h"
@@ -31,8 +33,7 @@ QString CEntityInstruDVM::Reply() const {
 }
 
 void CEntityInstruDVM::TakeTimeout(const CParameterInstru& parameters) {
-    const auto timeout = platform::WToI(parameters.Timeout);
-    m_timeoutMs = timeout > 0 ? static_cast<unsigned>(timeout) : 30000;
+    m_timeoutMs = drvcore::TimeoutMs(parameters);
 }
 
 bool CEntityInstruDVM::StopRequested() const {
@@ -40,13 +41,7 @@ bool CEntityInstruDVM::StopRequested() const {
 }
 
 int CEntityInstruDVM::CheckConnection() {
-    if (IsInstruConnected())
-        return 1;
-    if (!SetInstrumentControl())
-        return 0;
-    if (m_parent)
-        platform::SendMessage(m_parent, WM_INSTRUMENT_CONNECTED, GetInstrumentID(), 1);
-    return 1;
+    return drvcore::ConnectAndNotify(*this, m_parent, WM_INSTRUMENT_CONNECTED);
 }
 
 int CEntityInstruDVM::SetInstrumentControlDVM() {
@@ -202,24 +197,14 @@ int CEntityInstruDVM::SetParameterInstruMultiMeter(const CParameterInstruMultiMe
     TakeTimeout(parameters);
     if (!CheckConnection())
         return 0;
-    if (which > 0)
-        return SetItem(parameters, which);
-    for (int item : ALL_ITEMS_SET)
-        if (!SetItem(parameters, item))
-            return 0;
-    return 1;
+    return drvcore::ApplyItems(which, ALL_ITEMS_SET, [&](int item) { return SetItem(parameters, item); });
 }
 
 int CEntityInstruDVM::GetParameterInstruMultiMeter(CParameterInstruMultiMeter& parameters, int which) {
     TakeTimeout(parameters);
     if (!CheckConnection())
         return 0;
-    if (which > 0)
-        return GetItem(parameters, which);
-    for (int item : ALL_ITEMS_GET)
-        if (!GetItem(parameters, item))
-            return 0;
-    return 1;
+    return drvcore::ApplyItems(which, ALL_ITEMS_GET, [&](int item) { return GetItem(parameters, item); });
 }
 
 extern "C" CEntityInstrument* DLL_DriverCreateObject() {

@@ -1,5 +1,7 @@
 #include "instruments/simulator/ServerConnection.h"
 
+#include "instruments/drvcore/SentParts.h"
+
 #include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
@@ -65,16 +67,7 @@ bool CServerConnection::SendAllV(iovec* parts, int count) {
                 return false;
             continue;
         }
-        auto left = static_cast<size_t>(sent);
-        while (count > 0 && left >= parts->iov_len) {
-            left -= parts->iov_len;
-            ++parts;
-            --count;
-        }
-        if (count > 0) {
-            parts->iov_base = static_cast<char*>(parts->iov_base) + left;
-            parts->iov_len -= left;
-        }
+        drvcore::SkipSentParts(parts, count, static_cast<size_t>(sent));
     }
     return true;
 }

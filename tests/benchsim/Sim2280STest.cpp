@@ -1,4 +1,5 @@
 #include "instruments/simulator/models/Sim2280S.h"
+#include "tests/benchsim/ModelDialogue.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -9,18 +10,8 @@
 namespace {
 
 using benchsim::CSim2280S;
-
-std::string Ask(CSim2280S& model, const std::string& command) {
-    std::string reply;
-    EXPECT_TRUE(model.Execute(command, reply)) << command;
-    return reply;
-}
-
-void Send(CSim2280S& model, const std::string& command) {
-    std::string reply;
-    EXPECT_FALSE(model.Execute(command, reply)) << command;
-    EXPECT_EQ(model.ErrorCount(), 0u) << command;
-}
+using benchsimtest::Ask;
+using benchsimtest::Send;
 
 std::vector<double> Fields(const std::string& text) {
     std::vector<double> fields;
@@ -32,12 +23,7 @@ std::vector<double> Fields(const std::string& text) {
 }
 
 TEST(Sim2280S, SettingsAreKeptAndAnswered) {
-    struct SCase {
-        const char* set;
-        const char* query;
-        const char* reply;
-    };
-    const SCase cases[] = {
+    const benchsimtest::SSetting cases[] = {
         {":VOLT 3.3", ":VOLT?", "3.300000"},
         {":VOLT:LIM 4.5", ":VOLT:LIM?", "4.500000"},
         {":VOLT:PROT 6", ":VOLT:PROT?", "6.000000"},
@@ -52,13 +38,26 @@ TEST(Sim2280S, SettingsAreKeptAndAnswered) {
         {":TRACe:POINts 500", ":TRACe:POINts?", "500"},
     };
     CSim2280S model;
-    for (const SCase& c : cases) {
-        Send(model, c.set);
-        EXPECT_EQ(Ask(model, c.query), c.reply) << c.set;
-    }
+    benchsimtest::ExpectSettingsKept(model, cases);
     EXPECT_EQ(Ask(model, ":SYST:LFR?"), "50.000000");
     EXPECT_EQ(Ask(model, ":OUTP:PROT:TRIP?"), "NONE");
     EXPECT_EQ(Ask(model, ":SYST:ERR?"), "0,\"No error\"");
+}
+
+TEST(Sim2280S, RejectedSettingsKeepTheirValueAndQueueTheirError) {
+    const benchsimtest::SRejected cases[] = {
+        {":CURR 6.2", "-222", ":CURR?", "0.500000"},
+        {":VOLT -0.1", "-222", ":VOLT?", "0.000000"},
+        {":SENS:CURR:NPLC 0.001", "-222", ":SENS:CURR:NPLC?", "1.000000"},
+        {":SENS:CURR:NPLC fast", "-224", ":SENS:CURR:NPLC?", "1.000000"},
+        {":SYST:AZER MAYBE", "-224", ":SYST:AZER?", "1"},
+        {":SENS:CURR:RANG:AUTO 2", "-224", ":SENS:CURR:RANG:AUTO?", "1"},
+        {":TRIG:COUN 0", "-222", ":TRIG:COUN?", "1"},
+        {":TRIG:COUN 2.5", "-224", ":TRIG:COUN?", "1"},
+        {":TRAC:POIN 2501", "-222", ":TRAC:POIN?", "2500"},
+        {":TRAC:POIN 10.5", "-224", ":TRAC:POIN?", "2500"},
+    };
+    benchsimtest::ExpectRejected<CSim2280S>(cases);
 }
 
 TEST(Sim2280S, UnknownOrBadCommandsGoToTheErrorQueueWithoutReply) {

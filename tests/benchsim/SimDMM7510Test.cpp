@@ -1,4 +1,5 @@
 #include "instruments/simulator/models/SimDMM7510.h"
+#include "tests/benchsim/ModelDialogue.h"
 
 #include <chrono>
 #include <cstring>
@@ -8,18 +9,8 @@
 namespace {
 
 using benchsim::CSimDMM7510;
-
-std::string Ask(CSimDMM7510& model, const std::string& command) {
-    std::string reply;
-    EXPECT_TRUE(model.Execute(command, reply)) << command;
-    return reply;
-}
-
-void Send(CSimDMM7510& model, const std::string& command) {
-    std::string reply;
-    EXPECT_FALSE(model.Execute(command, reply)) << command;
-    EXPECT_EQ(model.ErrorCount(), 0u) << command << " " << (model.Execute(":SYST:ERR?", reply), reply);
-}
+using benchsimtest::Ask;
+using benchsimtest::Send;
 
 void WaitIdle(CSimDMM7510& model) {
     for (int i = 0; i < 1000; ++i) {
@@ -53,12 +44,7 @@ void SetUpCurrent(CSimDMM7510& model) {
 }
 
 TEST(SimDMM7510, SettingsAreKeptAndAnswered) {
-    struct SCase {
-        const char* set;
-        const char* query;
-        const char* reply;
-    };
-    const SCase cases[] = {
+    const benchsimtest::SSetting cases[] = {
         {":SENS:FUNC \"CURR:DC\"", ":SENS:FUNC?", "\"CURR:DC\""},
         {":SENS:CURR:RANG 1e-05", ":SENS:CURR:RANG?", "1.000000E-05"},
         {"CURR:RANGE 3", "CURR:RANG?", "3.000000E+00"},
@@ -70,11 +56,24 @@ TEST(SimDMM7510, SettingsAreKeptAndAnswered) {
         {":TRAC:POIN 25000, \"defbuffer1\"", ":TRAC:POIN? \"defbuffer1\"", "25000"},
     };
     CSimDMM7510 model;
-    for (const SCase& c : cases) {
-        Send(model, c.set);
-        EXPECT_EQ(Ask(model, c.query), c.reply) << c.set;
-    }
+    benchsimtest::ExpectSettingsKept(model, cases);
     EXPECT_NE(Ask(model, "*IDN?").find("DMM7510"), std::string::npos);
+}
+
+TEST(SimDMM7510, RejectedSettingsKeepTheirValueAndQueueTheirError) {
+    const benchsimtest::SRejected cases[] = {
+        {":SENS:CURR:NPLC 0.0001", "-222", ":SENS:CURR:NPLC?", "1.000000E+00"},
+        {":SENS:CURR:NPLC 16", "-222", ":SENS:CURR:NPLC?", "1.000000E+00"},
+        {":SENS:CURR:ATR:EDGE:LEV -3.7", "-222", ":SENS:CURR:ATR:EDGE:LEV?", "0.000000E+00"},
+        {":SENS:CURR:ATR:EDGE:LEV high", "-224", ":SENS:CURR:ATR:EDGE:LEV?", "0.000000E+00"},
+        {":SENS:CURR:AZER 2", "-224", ":SENS:CURR:AZER?", "1"},
+        {":TRAC:POIN 9, \"defbuffer1\"", "-222", ":TRAC:POIN? \"defbuffer1\"", "100000"},
+        {":TRAC:POIN 10.5, \"defbuffer1\"", "-224", ":TRAC:POIN? \"defbuffer1\"", "100000"},
+    };
+    benchsimtest::ExpectRejected<CSimDMM7510>(cases);
+    CSimDMM7510 model;
+    Send(model, ":SENS:CURR:ATR:EDGE:LEV -3.6");
+    EXPECT_EQ(Ask(model, ":SENS:CURR:ATR:EDGE:LEV?"), "-3.600000E+00");
 }
 
 TEST(SimDMM7510, UnknownCommandsGoToTheErrorQueueWithoutReply) {

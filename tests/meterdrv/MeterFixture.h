@@ -2,6 +2,7 @@
 
 #include "instruments/meterdrv/EntityInstruDVM.h"
 #include "instruments/simulator/bench/SimulatedBench.h"
+#include "tests/drivertest/DriverTransport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -11,17 +12,10 @@
 
 namespace metertest {
 
-enum class eTransport { Vxi11, Socket };
+using drivertest::eTransport;
+using drivertest::TransportName;
 
-inline std::string TransportName(const ::testing::TestParamInfo<eTransport>& info) {
-    return info.param == eTransport::Vxi11 ? "Vxi11" : "Socket";
-}
-
-class CTestableDVM : public CEntityInstruDVM {
-public:
-    // A query answered after every command sent before it has run (raw socket writes do not wait).
-    void Sync() { WriteAndReadHelper(QStringLiteral("*OPC?")); }
-};
+using CTestableDVM = drivertest::CSyncedDriver<CEntityInstruDVM>;
 
 // The samples of the driver's data buffer: "#0", then (reading, time) doubles, little-endian.
 inline std::vector<std::pair<double, double>> Samples(CEntityInstrument& driver) {
@@ -43,9 +37,7 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(m_bench.Start(error)) << error;
-        m_record.Resource = QString::fromStdString(GetParam() == eTransport::Vxi11
-                                                       ? m_bench.MeterInstrument().Vxi11Resource()
-                                                       : m_bench.MeterInstrument().SocketResource());
+        m_record.Resource = drivertest::ResourceFor(GetParam(), m_bench.MeterInstrument());
         m_record.Timeout = QStringLiteral("1000");
         m_driver.SetInstrumentID(32814);
         m_driver.SetParameterInstru(m_record);
@@ -54,13 +46,7 @@ protected:
     void TearDown() override { m_driver.ShutDownRemoteControl(); }
 
     benchsim::CCommandLog& Log() { return m_bench.MeterHost().Log(); }
-    std::vector<std::string> Sent() {
-        m_driver.Sync();
-        std::vector<std::string> lines = Log().Lines();
-        if (!lines.empty() && lines.back() == "*OPC?")
-            lines.pop_back();
-        return lines;
-    }
+    std::vector<std::string> Sent() { return drivertest::SentCommands(m_driver, Log()); }
     void ClearLog() {
         Sent();
         Log().Clear();

@@ -2,6 +2,7 @@
 
 #include "instruments/simulator/bench/SimulatedBench.h"
 #include "supplydrv/EntityInstruDCPS.h"
+#include "tests/drivertest/DriverTransport.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -9,22 +10,17 @@
 
 namespace supplytest {
 
-enum class eTransport { Vxi11, Socket };
-
-inline std::string TransportName(const ::testing::TestParamInfo<eTransport>& info) {
-    return info.param == eTransport::Vxi11 ? "Vxi11" : "Socket";
-}
+using drivertest::eTransport;
+using drivertest::TransportName;
 
 // The driver's protected operations, for the tests of their command texts.
-class CTestableDCPS : public CEntityInstruDCPS {
+class CTestableDCPS : public drivertest::CSyncedDriver<CEntityInstruDCPS> {
 public:
     using CEntityInstruDCPS::GetBufferCapacity;
     using CEntityInstruDCPS::GetSystemErrorCounts;
     using CEntityInstruDCPS::GetTriggerCount;
     using CEntityInstruDCPS::SetBufferCapacity;
     using CEntityInstruDCPS::SetTriggerCount;
-    // A query answered after every command sent before it has run (raw socket writes do not wait).
-    void Sync() { WriteAndReadHelper(QStringLiteral("*OPC?")); }
 };
 
 // The simulated bench, sped up, and a driver connected to its power supply.
@@ -33,9 +29,7 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(m_bench.Start(error)) << error;
-        m_record.Resource = QString::fromStdString(GetParam() == eTransport::Vxi11
-                                                       ? m_bench.SupplyInstrument().Vxi11Resource()
-                                                       : m_bench.SupplyInstrument().SocketResource());
+        m_record.Resource = drivertest::ResourceFor(GetParam(), m_bench.SupplyInstrument());
         m_record.Timeout = QStringLiteral("2000");
         m_driver.SetInstrumentID(32815);
         m_driver.SetParameterInstru(m_record);
@@ -45,14 +39,7 @@ protected:
     void TearDown() override { m_driver.ShutDownRemoteControl(); }
 
     benchsim::CCommandLog& Log() { return m_bench.SupplyHost().Log(); }
-    // The commands the supply received, once those in flight have arrived.
-    std::vector<std::string> Sent() {
-        m_driver.Sync();
-        std::vector<std::string> lines = Log().Lines();
-        if (!lines.empty() && lines.back() == "*OPC?")
-            lines.pop_back();
-        return lines;
-    }
+    std::vector<std::string> Sent() { return drivertest::SentCommands(m_driver, Log()); }
 
     benchsim::CSimulatedBench m_bench{benchsim::CSimulatedBench::TestOptions(100.0)};
     CParameterInstruDCSource m_record;

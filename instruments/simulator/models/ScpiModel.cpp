@@ -1,5 +1,7 @@
 #include "ScpiModel.h"
 
+#include <cmath>
+
 namespace benchsim {
 
 CScpiModel::CScpiModel() = default;
@@ -86,6 +88,44 @@ CScpiModel::eResult CScpiModel::HandleCommon(const CScpiCommand& command, std::s
         return eResult::Done;
     }
     return eResult::Unknown;
+}
+
+CScpiModel::eResult CScpiModel::SwitchSetting(const CScpiCommand& command, std::string& reply, bool& target) {
+    if (command.IsQuery()) {
+        reply = OnOff(target);
+        return eResult::Reply;
+    }
+    const auto on = command.Switch(0);
+    if (!on)
+        return eResult::BadParameter;
+    target = *on;
+    return eResult::Done;
+}
+
+CScpiModel::eResult CScpiModel::NumberSetting(const CScpiCommand& command, std::string& reply, double& target,
+                                              double minimum, double maximum, std::string (*format)(double)) {
+    if (command.IsQuery()) {
+        reply = format(target);
+        return eResult::Reply;
+    }
+    const auto value = command.Number(0);
+    if (!value)
+        return eResult::BadParameter;
+    if (*value < minimum || *value > maximum)
+        return eResult::OutOfRange;
+    target = *value;
+    return eResult::Done;
+}
+
+CScpiModel::eResult CScpiModel::ReadCount(const CScpiCommand& command, double minimum, double maximum,
+                                          std::uint64_t& count) {
+    const auto value = command.Number(0);
+    if (!value || *value != std::floor(*value))
+        return eResult::BadParameter;
+    if (*value < minimum || *value > maximum)
+        return eResult::OutOfRange;
+    count = static_cast<std::uint64_t>(*value);
+    return eResult::Done;
 }
 
 } // namespace benchsim

@@ -7,6 +7,7 @@
 #include "instruments/simulator/InstrumentModel.h"
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -42,6 +43,17 @@ protected:
     virtual eResult Handle(const CScpiCommand& command, std::string& reply) = 0;
 
     bool Held() const { return m_hold; }
+
+    // Settings handled alike by both instruments: a query answers the value, a command sets it.
+    static std::string OnOff(bool on) { return on ? "1" : "0"; }
+    // A boolean: "1"/"0" on query; ON/OFF/1/0 to set.
+    static eResult SwitchSetting(const CScpiCommand& command, std::string& reply, bool& target);
+    // A number answered in 'format'; set only within [minimum, maximum].
+    static eResult NumberSetting(const CScpiCommand& command, std::string& reply, double& target,
+                                 double minimum, double maximum, std::string (*format)(double));
+    // Reads the first parameter as a whole number within [minimum, maximum]; Done when it is one.
+    static eResult ReadCount(const CScpiCommand& command, double minimum, double maximum,
+                             std::uint64_t& count);
 
     CErrorQueue m_errors;
     CSimClock m_clock;

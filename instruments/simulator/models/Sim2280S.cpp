@@ -10,10 +10,6 @@ namespace {
 constexpr double UPTIME = 1000.0;
 const double RANGES[] = {0.01, 0.1, 1.0, 10.0};
 
-std::string OnOff(bool on) {
-    return on ? "1" : "0";
-}
-
 } // namespace
 
 CSim2280S::CSim2280S() {
@@ -186,19 +182,8 @@ CSim2280S::eResult CSim2280S::HandleSource(const CScpiCommand& command, std::str
                              {"CURR", &m_current, 6.1},
                              {"CURR:PROT", &m_currentProtection, 6.1}};
     for (const SLevel& level : levels) {
-        if (h != level.header)
-            continue;
-        if (q) {
-            reply = FormatFixed(*level.value);
-            return eResult::Reply;
-        }
-        const auto value = command.Number(0);
-        if (!value)
-            return eResult::BadParameter;
-        if (*value < 0.0 || *value > level.maximum)
-            return eResult::OutOfRange;
-        *level.value = *value;
-        return eResult::Done;
+        if (h == level.header)
+            return NumberSetting(command, reply, *level.value, 0.0, level.maximum, FormatFixed);
     }
     if (h == "OUTP" || h == "OUTP:STAT") {
         if (q) {
@@ -221,17 +206,8 @@ CSim2280S::eResult CSim2280S::HandleSource(const CScpiCommand& command, std::str
         m_trip = "NONE";
         return eResult::Done;
     }
-    if (h == "SYST:AZER" || h == "SYST:AZER:STAT") {
-        if (q) {
-            reply = OnOff(m_autozero);
-            return eResult::Reply;
-        }
-        const auto on = command.Switch(0);
-        if (!on)
-            return eResult::BadParameter;
-        m_autozero = *on;
-        return eResult::Done;
-    }
+    if (h == "SYST:AZER" || h == "SYST:AZER:STAT")
+        return SwitchSetting(command, reply, m_autozero);
     if (h == "SYST:LFR" && q) {
         reply = FormatFixed(m_lineFrequency);
         return eResult::Reply;
@@ -259,19 +235,8 @@ CSim2280S::eResult CSim2280S::HandleSense(const CScpiCommand& command, std::stri
         m_function = function;
         return eResult::Done;
     }
-    if (h == "SENS:CURR:NPLC") {
-        if (q) {
-            reply = FormatFixed(m_nplc);
-            return eResult::Reply;
-        }
-        const auto value = command.Number(0);
-        if (!value)
-            return eResult::BadParameter;
-        if (*value < 0.002 || *value > 15.0)
-            return eResult::OutOfRange;
-        m_nplc = *value;
-        return eResult::Done;
-    }
+    if (h == "SENS:CURR:NPLC")
+        return NumberSetting(command, reply, m_nplc, 0.002, 15.0, FormatFixed);
     if (h == "SENS:CURR:RANG") {
         if (q) {
             reply = FormatExp(m_range);
@@ -290,17 +255,8 @@ CSim2280S::eResult CSim2280S::HandleSense(const CScpiCommand& command, std::stri
         }
         return eResult::OutOfRange;
     }
-    if (h == "SENS:CURR:RANG:AUTO") {
-        if (q) {
-            reply = OnOff(m_autoRange);
-            return eResult::Reply;
-        }
-        const auto on = command.Switch(0);
-        if (!on)
-            return eResult::BadParameter;
-        m_autoRange = *on;
-        return eResult::Done;
-    }
+    if (h == "SENS:CURR:RANG:AUTO")
+        return SwitchSetting(command, reply, m_autoRange);
     return eResult::Unknown;
 }
 
@@ -312,13 +268,11 @@ CSim2280S::eResult CSim2280S::HandleTrigger(const CScpiCommand& command, std::st
             reply = std::to_string(target);
             return eResult::Reply;
         }
-        const auto value = command.Number(0);
-        if (!value || *value != std::floor(*value))
-            return eResult::BadParameter;
-        if (*value < 1 || *value > MAX_COUNT)
-            return eResult::OutOfRange;
-        target = static_cast<unsigned>(*value);
-        return eResult::Done;
+        std::uint64_t value = 0;
+        const eResult read = ReadCount(command, 1, MAX_COUNT, value);
+        if (read == eResult::Done)
+            target = static_cast<unsigned>(value);
+        return read;
     };
     if (h == "TRIG:COUN")
         return count(m_triggerCount);
@@ -401,12 +355,11 @@ CSim2280S::eResult CSim2280S::HandleTrace(const CScpiCommand& command, std::stri
             reply = std::to_string(m_points);
             return eResult::Reply;
         }
-        const auto value = command.Number(0);
-        if (!value || *value != std::floor(*value))
-            return eResult::BadParameter;
-        if (*value < 1 || *value > MAX_COUNT)
-            return eResult::OutOfRange;
-        m_points = static_cast<unsigned>(*value);
+        std::uint64_t value = 0;
+        const eResult read = ReadCount(command, 1, MAX_COUNT, value);
+        if (read != eResult::Done)
+            return read;
+        m_points = static_cast<unsigned>(value);
         while (m_buffer.size() > m_points)
             m_buffer.pop_front();
         return eResult::Done;

@@ -13,10 +13,6 @@ const double RANGES[] = {10e-6, 100e-6, 1e-3, 10e-3, 100e-3, 1.0, 3.0};
 constexpr std::uint64_t SCAN_LIMIT = 4000000;
 constexpr double BATTERY_VOLTAGE = 3.3;
 
-std::string OnOff(bool on) {
-    return on ? "1" : "0";
-}
-
 template <typename T> void Append(std::string& out, T value, bool littleEndian) {
     char bytes[sizeof(T)];
     std::memcpy(bytes, &value, sizeof(T));
@@ -174,17 +170,6 @@ CSimDMM7510::eResult CSimDMM7510::Handle(const CScpiCommand& command, std::strin
 CSimDMM7510::eResult CSimDMM7510::HandleSense(const CScpiCommand& command, std::string& reply) {
     const std::string& h = command.Header();
     const bool q = command.IsQuery();
-    auto onOff = [&](bool& target) {
-        if (q) {
-            reply = OnOff(target);
-            return eResult::Reply;
-        }
-        const auto on = command.Switch(0);
-        if (!on)
-            return eResult::BadParameter;
-        target = *on;
-        return eResult::Done;
-    };
     auto word = [&](std::string& target, std::initializer_list<const char*> allowed) {
         if (q) {
             reply = target;
@@ -232,39 +217,17 @@ CSimDMM7510::eResult CSimDMM7510::HandleSense(const CScpiCommand& command, std::
         return eResult::OutOfRange;
     }
     if (h == "SENS:CURR:RANG:AUTO")
-        return onOff(m_autoRange);
+        return SwitchSetting(command, reply, m_autoRange);
     if (h == "SENS:CURR:AZER" || h == "SENS:CURR:AZER:STAT")
-        return onOff(m_autozero);
-    if (h == "SENS:CURR:NPLC") {
-        if (q) {
-            reply = FormatExp(m_nplc);
-            return eResult::Reply;
-        }
-        const auto value = command.Number(0);
-        if (!value)
-            return eResult::BadParameter;
-        if (*value < 0.0005 || *value > 15.0)
-            return eResult::OutOfRange;
-        m_nplc = *value;
-        return eResult::Done;
-    }
+        return SwitchSetting(command, reply, m_autozero);
+    if (h == "SENS:CURR:NPLC")
+        return NumberSetting(command, reply, m_nplc, 0.0005, 15.0, FormatExp);
     if (h == "SENS:CURR:ATR:MODE")
         return word(m_atrMode, {"OFF", "EDGE", "WIND"});
     if (h == "SENS:CURR:ATR:EDGE:SLOP")
         return word(m_atrSlope, {"RIS", "FALL"});
-    if (h == "SENS:CURR:ATR:EDGE:LEV") {
-        if (q) {
-            reply = FormatExp(m_atrLevel);
-            return eResult::Reply;
-        }
-        const auto value = command.Number(0);
-        if (!value)
-            return eResult::BadParameter;
-        if (std::fabs(*value) > 3.6)
-            return eResult::OutOfRange;
-        m_atrLevel = *value;
-        return eResult::Done;
-    }
+    if (h == "SENS:CURR:ATR:EDGE:LEV")
+        return NumberSetting(command, reply, m_atrLevel, -3.6, 3.6, FormatExp);
     return eResult::Unknown;
 }
 
@@ -377,14 +340,13 @@ CSimDMM7510::eResult CSimDMM7510::HandleTrace(const CScpiCommand& command, std::
             reply = std::to_string(m_points);
             return eResult::Reply;
         }
-        const auto value = command.Number(0);
-        if (!value || *value != std::floor(*value))
-            return eResult::BadParameter;
-        if (*value < 10 || *value > static_cast<double>(MAX_POINTS))
-            return eResult::OutOfRange;
+        std::uint64_t value = 0;
+        const eResult read = ReadCount(command, 10, static_cast<double>(MAX_POINTS), value);
+        if (read != eResult::Done)
+            return read;
         if (m_state == eState::Running)
             return eResult::BadParameter;
-        m_points = static_cast<std::uint64_t>(*value);
+        m_points = value;
         m_count = 0;
         return eResult::Done;
     }

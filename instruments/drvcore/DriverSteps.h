@@ -1,0 +1,42 @@
+#pragma once
+
+#include "instruments/drvcore/EntityInstrument.h"
+#include "platform/MessageTarget.h"
+#include "platform/Numbers.h"
+
+#include <span>
+
+// Steps the instrument drivers share; header-only, since the drivers, not drvcore, link platform.
+namespace drvcore {
+
+// The time-out of a parameter record in milliseconds; 30000 when the record holds none.
+inline unsigned TimeoutMs(const CParameterInstru& parameters) {
+    const auto timeout = platform::WToI(parameters.Timeout);
+    return timeout > 0 ? static_cast<unsigned>(timeout) : 30000;
+}
+
+// Opens the driver's session when it is closed and tells 'parent' (when given) of the new connection
+// with 'message'; 1 when connected.
+inline int ConnectAndNotify(CEntityInstrument& driver, platform::CMessageTarget* parent,
+                            platform::UINT message) {
+    if (driver.IsInstruConnected())
+        return 1;
+    if (!driver.SetInstrumentControl())
+        return 0;
+    if (parent)
+        platform::SendMessage(parent, message, driver.GetInstrumentID(), 1);
+    return 1;
+}
+
+// Applies item 'which' or, when it is 0 or less, every item of 'all' in order, stopping at the first
+// that fails; 1 when all applied succeeded.
+template <class Apply> int ApplyItems(int which, std::span<const int> all, Apply apply) {
+    if (which > 0)
+        return apply(which);
+    for (int item : all)
+        if (!apply(item))
+            return 0;
+    return 1;
+}
+
+} // namespace drvcore
