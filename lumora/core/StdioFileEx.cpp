@@ -60,10 +60,15 @@ bool CStdioFileEx::Open(const QString& path, unsigned flags, SOpenError* error) 
     return false;
 }
 
-void CStdioFileEx::Close() {
+bool CStdioFileEx::Close() {
     DropReadBuffer();
-    if (m_file.isOpen())
-        m_file.close();
+    if (!m_file.isOpen())
+        return !m_error;
+    m_file.unsetError();
+    m_file.close();
+    if (m_file.error() != QFileDevice::NoError)
+        m_error = true;
+    return !m_error;
 }
 
 bool CStdioFileEx::WriteString(const QString& text) {

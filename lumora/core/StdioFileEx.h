@@ -40,7 +40,8 @@ public:
 
     // Text mode reading of a file that starts with FF FE switches to binary UTF-16 reading.
     virtual bool Open(const QString& path, unsigned flags, SOpenError* error = nullptr);
-    void Close();
+    // Closes the file; false when a write or the close itself failed, so writers can report it.
+    bool Close();
     bool IsOpen() const { return m_file.isOpen(); }
     bool IsUnicodeText() const { return m_isUnicodeText; }
 
