@@ -297,6 +297,28 @@ TEST_F(FrameOnTheBench, EachInstrumentLoadsOnItsOwnAndAnUnreadFileIsNotWrittenBa
     EXPECT_EQ(kept.readAll(), QByteArray("<QXInstrument><Instrument>"));
 }
 
+// Closing on a full disk says the instrument file was not saved and keeps the one that was there.
+TEST_F(FrameOnTheBench, AnInstrumentFileTheDiskCannotTakeIsReportedAndKeptWhole) {
+    Prepare(1, false);
+    const QString supplyFile =
+        m_folder->Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml");
+    QFile before(supplyFile);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray good = before.readAll();
+    before.close();
+    ASSERT_TRUE(m_messages.Texts().isEmpty());
+    {
+        testsupport::CFileSizeLimit disk(100);
+        ASSERT_TRUE(disk.IsSet());
+        m_lumora.reset();
+    }
+    EXPECT_EQ(m_messages.Texts(),
+              (QStringList{platform::LoadString(kWriteFailedId), platform::LoadString(kWriteFailedId)}));
+    QFile after(supplyFile);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), good);
+}
+
 TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
     m_folder = std::make_unique<CProgramFolder>();
     m_folder->WriteConfiguration(1, false);
