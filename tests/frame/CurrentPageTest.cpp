@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -93,20 +94,19 @@ TEST_F(CurrentPage, TextFilesHoldAHeaderAndOneLinePerSample) {
 // A full disk is no saved file: each text writer of the page says so, gives 0 and leaves no cut-off file.
 TEST_F(CurrentPage, AFullDiskIsReportedAndLeavesNoCutOffFile) {
     SetSamples(2000);
-    struct {
+    CQXAppDialogMeasCurrent* page = m_page;
+    const auto waveform = [page](const QString& path) { return page->SaveWaveformData(path); };
+    const auto list = [page](const QString& path) { return page->SaveListData(path); };
+    const struct {
         const char* name;
-        int (CQXAppDialogMeasCurrent::*save)(const QString&);
-    } writers[] = {
-        {"full.csv", &CQXAppDialogMeasCurrent::SaveWaveformData},
-        {"full.txt", &CQXAppDialogMeasCurrent::SaveWaveformData},
-        {"list.txt", &CQXAppDialogMeasCurrent::SaveListData},
-    };
+        std::function<int(const QString&)> save;
+    } writers[] = {{"full.csv", waveform}, {"full.txt", waveform}, {"list.txt", list}};
     for (const auto& writer : writers) {
         SCOPED_TRACE(writer.name);
         m_messages.Clear();
         // The device behind a name with the writer's extension.
         ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), Path(writer.name)));
-        EXPECT_EQ((m_page->*writer.save)(Path(writer.name)), 0);
+        EXPECT_EQ(writer.save(Path(writer.name)), 0);
         EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
         QFile::remove(Path(writer.name));
 
@@ -115,7 +115,7 @@ TEST_F(CurrentPage, AFullDiskIsReportedAndLeavesNoCutOffFile) {
         {
             testsupport::CFileSizeLimit disk(100);
             ASSERT_TRUE(disk.IsSet());
-            EXPECT_EQ((m_page->*writer.save)(Path(writer.name)), 0);
+            EXPECT_EQ(writer.save(Path(writer.name)), 0);
         }
         EXPECT_FALSE(QFile::exists(Path(writer.name)));
         EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
