@@ -66,6 +66,9 @@ bool ReplaceFileContents(const QString& path, const QByteArray& bytes, QString* 
     const bool exists = ::stat(file.constData(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode))
         return WriteInPlace(file, target, bytes, error);
+    // A rename would replace a file the user made read-only; writing it in place would be refused.
+    if (exists && ::access(file.constData(), W_OK) != 0)
+        return Fail(error, target, errno);
 
     // A new file gets 0666 less the umask, as any file the program creates; a replaced one keeps its mode.
     QByteArray temporary;
