@@ -136,7 +136,11 @@ void FillDocument(CXmlWriter& writer, const char* value) {
         writer.AddElementWithAttribute(writer.Root(), "Item", "Value", value);
 }
 
+// A small document stays in the output buffer until the close: the close's failure must count too.
 TEST_F(XmlFile, AFullDeviceGivesZeroAndIsNotReplaced) {
+    CXmlWriter small(QStringLiteral("/dev/full"), "Root");
+    ASSERT_TRUE(small.CreateRoot());
+    EXPECT_EQ(small.Save(), 0);
     CXmlWriter writer(QStringLiteral("/dev/full"), "Root");
     FillDocument(writer, "x");
     EXPECT_EQ(writer.Save(), 0);
