@@ -1,4 +1,5 @@
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/WriteFailure.h"
 
 #include "instruments/meterdrv/EntityInstruDVM.h"
 #include "lumora/core/MainPreferences.h"
@@ -44,6 +45,13 @@ void StopBox(const QString& text) {
 }
 void StopBox(int id) {
     StopBox(LoadString(id));
+}
+
+// A parameter file that did not reach the disk is said at once: the next start would read the old one.
+int ReportFileSaved(int saved) {
+    if (saved == 0)
+        StopBox(kWriteFailedId);
+    return saved != 0 ? 1 : 0;
 }
 
 // The driver libraries stay loaded until the process ends, as their objects' code lives there.
@@ -473,14 +481,14 @@ int CMainFrame::SaveMultimeterFile() {
     const QString path = InstrumentFilePath(false);
     platform::CreateFolderLevels(QFileInfo(path).path());
     CParserParaInstruMultiMeter parser;
-    return parser.Save(path, &m_paraDvm) != 0 ? 1 : 0;
+    return ReportFileSaved(parser.Save(path, &m_paraDvm));
 }
 
 int CMainFrame::SaveSupplyFile() {
     const QString path = InstrumentFilePath(true);
     platform::CreateFolderLevels(QFileInfo(path).path());
     CParserParaInstruDCSource parser;
-    return parser.Save(path, &m_paraDcs) != 0 ? 1 : 0;
+    return ReportFileSaved(parser.Save(path, &m_paraDcs));
 }
 
 // ---- drivers ------------------------------------------------------------------------------------

@@ -147,7 +147,10 @@ void CMainFrame::MeasureThreadProc() {
         if (m_preferences != nullptr && m_preferences->AutoSaveCurr != 0 && m_pageCurrent != nullptr) {
             const QString path = AutoSavePath(m_preferences->FilePathCurr, std::time(nullptr));
             platform::CreateFolderLevels(QFileInfo(path).path());
-            RunOnUiThread([&] { m_pageCurrent->SaveWaveformData(path); });
+            int saved = 0;
+            RunOnUiThread([&] { saved = m_pageCurrent->SaveWaveformData(path); });
+            if (saved == 0)
+                WriteLogLine(QStringLiteral("AutoSave Failed: ") + path);
         }
     }
     const int invalid = m_invalidFrames.load(std::memory_order_relaxed);

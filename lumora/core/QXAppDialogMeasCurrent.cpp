@@ -8,6 +8,7 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/StdioFileEx.h"
+#include "lumora/core/WriteFailure.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
@@ -23,6 +24,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -48,6 +50,26 @@ const QString kEmptyCell = QStringLiteral("---");
 
 void StopBox(int id) {
     platform::MessageBox(LoadString(id), platform::MB_ICONSTOP);
+}
+
+// Creates the file and writes the text: 1 when every byte and the close went through. A file that
+// cannot be made shows 51504; a failed write or close (a full disk) removes the file and shows
+// kWriteFailedId.
+int WriteTextFile(const QString& path, const QString& text) {
+    CStdioFileEx file;
+    if (!file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::typeText)) {
+        StopBox(51504);
+        return 0;
+    }
+    const bool written = file.WriteString(text);
+    if (!file.Close() || !written) {
+        // A cut-off file must not pass for a saved one.
+        if (QFileInfo(path).isFile())
+            QFile::remove(path);
+        StopBox(kWriteFailedId);
+        return 0;
+    }
+    return 1;
 }
 
 void RegisterPageStrings() {
@@ -346,14 +368,7 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
             text += ValueText(y[i]).toLatin1().constData();
             text += "\r\n";
         }
-        CStdioFileEx file;
-        if (!file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::typeText)) {
-            StopBox(51504);
-            return 0;
-        }
-        file.WriteString(QString::fromLatin1(text));
-        file.Close();
-        return 1;
+        return WriteTextFile(path, QString::fromLatin1(text));
     }
     if (extension == QStringLiteral("xls")) {
         if (x.size() >= kMaxXlsSamples) {
@@ -388,11 +403,6 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
 }
 
 int CQXAppDialogMeasCurrent::SaveListData(const QString& path) {
-    CStdioFileEx file;
-    if (!file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::typeText)) {
-        StopBox(51504);
-        return 0;
-    }
     QString text;
     for (int column = 0; column < m_list->GetColumnCount(); ++column)
         text += m_list->GetColumnHeading(column) + u'\t';
@@ -402,9 +412,7 @@ int CQXAppDialogMeasCurrent::SaveListData(const QString& path) {
             text += m_list->GetItemText(row, column) + u'\t';
         text += QStringLiteral("\r\n");
     }
-    file.WriteString(text);
-    file.Close();
-    return 1;
+    return WriteTextFile(path, text);
 }
 
 platform::LRESULT CQXAppDialogMeasCurrent::OnMessage(platform::UINT message, platform::WPARAM wParam,

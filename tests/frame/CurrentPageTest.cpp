@@ -7,6 +7,7 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/WriteFailure.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
@@ -14,12 +15,14 @@
 #include "platform/ControlId.h"
 #include "platform/Profile.h"
 #include "platform/StringTable.h"
+#include "tests/support/FileSizeLimit.h"
 #include "waveform/stripplot/TimeVsAmpRecords.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -86,6 +89,38 @@ TEST_F(CurrentPage, TextFilesHoldAHeaderAndOneLinePerSample) {
     EXPECT_EQ(m_page->SaveWaveformData(Path("c.dat")), 0);
     EXPECT_FALSE(QFile::exists(Path("c.dat")));
     EXPECT_TRUE(m_messages.Texts().isEmpty());
+}
+
+// A full disk is no saved file: each text writer of the page says so, gives 0 and leaves no cut-off file.
+TEST_F(CurrentPage, AFullDiskIsReportedAndLeavesNoCutOffFile) {
+    SetSamples(2000);
+    CQXAppDialogMeasCurrent* page = m_page;
+    const auto waveform = [page](const QString& path) { return page->SaveWaveformData(path); };
+    const auto list = [page](const QString& path) { return page->SaveListData(path); };
+    const struct {
+        const char* name;
+        std::function<int(const QString&)> save;
+    } writers[] = {{"full.csv", waveform}, {"full.txt", waveform}, {"list.txt", list}};
+    for (const auto& writer : writers) {
+        SCOPED_TRACE(writer.name);
+        m_messages.Clear();
+        // The device behind a name with the writer's extension.
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), Path(writer.name)));
+        EXPECT_EQ(writer.save(Path(writer.name)), 0);
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
+        QFile::remove(Path(writer.name));
+
+        // A regular file on a disk that fills up part way is removed, not left cut off.
+        m_messages.Clear();
+        {
+            testsupport::CFileSizeLimit disk(100);
+            ASSERT_TRUE(disk.IsSet());
+            EXPECT_EQ(writer.save(Path(writer.name)), 0);
+        }
+        EXPECT_FALSE(QFile::exists(Path(writer.name)));
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
+    }
+    EXPECT_FALSE(platform::LoadString(kWriteFailedId).isEmpty());
 }
 
 TEST_F(CurrentPage, WorkbookHoldsTheSamplesUpToItsRowLimit) {

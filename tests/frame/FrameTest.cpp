@@ -7,10 +7,12 @@
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/WriteFailure.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
+#include "tests/support/FileSizeLimit.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QAction>
@@ -169,6 +171,23 @@ INSTANTIATE_TEST_SUITE_P(Modes, CurrentTest,
                          testing::Values(SModeCase{"DcSource", 1}, SModeCase{"Multimeter", 0}),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// An automatic save that the disk cannot take is reported, and no cut-off file passes for the run's data.
+TEST_F(FrameOnTheBench, AFailedAutoSaveIsReportedAndLeavesNoFile) {
+    Prepare(1, true);
+    ASSERT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    CDialogRecorder notices;
+    {
+        // Room for the header and a few lines of the file, not for all of them.
+        testsupport::CFileSizeLimit disk(200);
+        ASSERT_TRUE(disk.IsSet());
+        ASSERT_TRUE(RunOnce());
+    }
+    EXPECT_GT(Page().Waveform()->GetDataMultiLineX(0).size(), 20u);
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(kWriteFailedId)))
+        << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_TRUE(m_folder->DataFiles().isEmpty());
+}
+
 TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
     Prepare(1, false, 600.0);
     ASSERT_EQ(Frame().SupplyPane()->OnlineState(), 1);
@@ -276,6 +295,28 @@ TEST_F(FrameOnTheBench, EachInstrumentLoadsOnItsOwnAndAnUnreadFileIsNotWrittenBa
     QFile kept(supplyFile);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("<QXInstrument><Instrument>"));
+}
+
+// Closing on a full disk says the instrument file was not saved and keeps the one that was there.
+TEST_F(FrameOnTheBench, AnInstrumentFileTheDiskCannotTakeIsReportedAndKeptWhole) {
+    Prepare(1, false);
+    const QString supplyFile =
+        m_folder->Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml");
+    QFile before(supplyFile);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray good = before.readAll();
+    before.close();
+    ASSERT_TRUE(m_messages.Texts().isEmpty());
+    {
+        testsupport::CFileSizeLimit disk(100);
+        ASSERT_TRUE(disk.IsSet());
+        m_lumora.reset();
+    }
+    EXPECT_EQ(m_messages.Texts(),
+              (QStringList{platform::LoadString(kWriteFailedId), platform::LoadString(kWriteFailedId)}));
+    QFile after(supplyFile);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), good);
 }
 
 TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
