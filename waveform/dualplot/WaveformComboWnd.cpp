@@ -37,6 +37,7 @@ void CWaveformComboWnd::InitialMemory(unsigned capacity) {
     item->Data.Excluded.shrink_to_fit();
     ReserveLarge(item->Data.X, capacity);
     ReserveLarge(item->Data.Y, capacity);
+    item->Data.Summary.Reserve(capacity);
     m_capacity = capacity;
     ForgetDrawnRange(0);
     ReDrawWaveformWnd(1, 1, 1);
