@@ -37,21 +37,21 @@ CQXDialogPaneDCSource::CQXDialogPaneDCSource(QWidget* parent) : controls::CScrol
     m_header = new controls::CQXStaticLabel(content, controls::CQXStaticLabel::SS_CENTER |
                                                          controls::CQXStaticLabel::SS_CENTERIMAGE);
     m_header->setText(QStringLiteral("DC SOURCE Meter"));
-    m_header->setGeometry(5, 5, 205, 24);
+    m_header->setGeometry(5, 5, 198, 24);
     m_onlineIcon = new QLabel(content);
-    m_onlineIcon->setGeometry(218, 5, 24, 24);
+    m_onlineIcon->setGeometry(210, 5, 24, 24);
     m_readout = new controls::CDisplayDigital(content);
-    m_readout->setGeometry(5, 34, 240, 80);
+    m_readout->setGeometry(5, 34, 230, 80);
     Caption(content, QStringLiteral("设备型号"), QRect(5, 124, 70, 22));
     m_model = new QLineEdit(content);
     m_model->setReadOnly(true);
-    m_model->setGeometry(80, 124, 165, 22);
+    m_model->setGeometry(80, 124, 155, 22);
     Caption(content, QStringLiteral("电压值"), QRect(5, 152, 70, 24));
     m_voltage = new controls::CDigEdit(content);
-    m_voltage->setGeometry(80, 152, 165, 24);
+    m_voltage->setGeometry(80, 152, 155, 24);
     Caption(content, QStringLiteral("电流值"), QRect(5, 182, 70, 24));
     m_current = new controls::CDigEdit(content);
-    m_current->setGeometry(80, 182, 165, 24);
+    m_current->setGeometry(80, 182, 155, 24);
     Caption(content, QStringLiteral("输出开关"), QRect(5, 218, 70, 24));
     m_outputSwitch = new controls::CXPStyleButtonST(content);
     m_outputSwitch->setGeometry(80, 212, 82, 34);
@@ -61,7 +61,7 @@ CQXDialogPaneDCSource::CQXDialogPaneDCSource(QWidget* parent) : controls::CScrol
     m_range = new QComboBox(content);
     m_range->addItems({QStringLiteral("10 mA"), QStringLiteral("100 mA"), QStringLiteral("  1 A"),
                        QStringLiteral(" 10 A")});
-    m_range->setGeometry(80, 254, 165, 24);
+    m_range->setGeometry(80, 254, 155, 24);
 
     platform::SetControlId(this, IDD);
     platform::SetControlId(m_header, IDC_HEADER);
@@ -76,7 +76,7 @@ CQXDialogPaneDCSource::CQXDialogPaneDCSource(QWidget* parent) : controls::CScrol
 
     QObject::connect(m_outputSwitch, &QAbstractButton::clicked, this, [this] { OnOutputSwitch(); });
     QObject::connect(m_range, &QComboBox::activated, this, [this](int index) { OnRangeChange(index); });
-    resize(250, 288);
+    resize(240, 288);
     SetScrollInfo(std::make_unique<controls::SScrollInfo>());
 }
 
@@ -265,6 +265,7 @@ void CQXDialogPaneDCSource::Refresh() {
     if (frame->SupplyDriver()->GetParameterInstruDCSource(record, ITEM_ALL) == 0)
         return;
     m_model->setText(record.InstrumentIDN.trimmed());
+    m_model->setCursorPosition(0);
     ShowOutput(record.OutputState);
     ShowLevel(IDC_VOLTAGE, record.VoltageLevel);
     ShowLevel(IDC_CURRENT, record.CurrentLimit);

@@ -32,32 +32,31 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
     m_header = new controls::CQXStaticLabel(content, controls::CQXStaticLabel::SS_CENTER |
                                                          controls::CQXStaticLabel::SS_CENTERIMAGE);
     m_header->setText(QStringLiteral("DMM Meter"));
-    m_header->setGeometry(5, 5, 240, 24);
+    m_header->setGeometry(5, 5, 230, 24);
     caption(QStringLiteral("设备型号"), QRect(5, 36, 70, 22));
     m_model = new QLineEdit(content);
     m_model->setReadOnly(true);
-    m_model->setGeometry(80, 36, 165, 22);
+    m_model->setGeometry(80, 36, 155, 22);
     caption(QStringLiteral("电流量程"), QRect(5, 64, 70, 24));
     m_range = new QComboBox(content);
     m_range->addItems({QStringLiteral("10  μA"), QStringLiteral("100 μA"), QStringLiteral("1 mA"),
                        QStringLiteral("10 mA"), QStringLiteral("100 mA"), QStringLiteral("1 A"),
                        QStringLiteral("3 A")});
-    m_range->setGeometry(80, 64, 165, 24);
+    m_range->setGeometry(80, 64, 155, 24);
     caption(QStringLiteral("触发方式"), QRect(5, 94, 70, 24));
     m_triggerMode = new QComboBox(content);
     m_triggerMode->addItems({QStringLiteral("自动"), QStringLiteral("上升沿"), QStringLiteral("下降沿")});
-    m_triggerMode->setGeometry(80, 94, 165, 24);
-    caption(QStringLiteral("测量次数"), QRect(5, 124, 70, 24));
+    m_triggerMode->setGeometry(80, 94, 155, 24);
     m_count = new QLineEdit(content);
-    m_count->setGeometry(80, 124, 165, 24);
+    m_count->setGeometry(80, 124, 155, 24);
     m_count->hide();
     caption(QStringLiteral("触发电平"), QRect(5, 124, 70, 24));
     m_slider = new QSlider(Qt::Horizontal, content);
-    m_slider->setGeometry(80, 124, 165, 24);
+    m_slider->setGeometry(80, 124, 155, 24);
     m_slider->setTickPosition(QSlider::TicksBelow);
     m_level = new QLineEdit(content);
     m_level->setGeometry(80, 152, 125, 24);
-    caption(QStringLiteral("A"), QRect(210, 152, 30, 24));
+    caption(QStringLiteral("A"), QRect(210, 152, 25, 24));
 
     platform::SetControlId(this, IDD);
     platform::SetControlId(m_header, IDC_HEADER);
@@ -89,7 +88,7 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
     });
     QObject::connect(m_level, &QLineEdit::editingFinished, this,
                      [this] { OnLevelCommitted(platform::WToF(m_level->text())); });
-    resize(250, 184);
+    resize(240, 184);
     SetScrollInfo(std::make_unique<controls::SScrollInfo>());
 }
 
@@ -243,6 +242,7 @@ void CQXDialogPaneDVM::Refresh() {
     if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record, ITEM_ALL) == 0)
         return;
     m_model->setText(record.InstrumentIDN.trimmed());
+    m_model->setCursorPosition(0);
     m_range->setCurrentIndex(record.CurrentRange);
     SetSliderRange(record.CurrentRange);
     m_triggerMode->setCurrentIndex(record.TriggerMode);
