@@ -46,6 +46,8 @@ void CDockingPaneViewDCSource::OnCommand(int id) {
         break;
     case ID_PROTECTION:
         platform::SendMessage(frame, CMainFrame::WM_INSTRUMENT_DIALOG, 3, 1);
+        // New protection values are the edits' new bounds.
+        m_form->UpdateFromParameter();
         break;
     case ID_REFRESH:
         m_form->Refresh();
@@ -77,11 +79,12 @@ void CDockingPaneViewDCSource::EnableControls(bool enable) {
 }
 
 void CDockingPaneViewDCSource::UpdateFromParameter() {
-    m_form->UpdateFromParameter();
     CMainFrame* frame = shell::FindMainFrame(this);
     // An instrument that did not answer at start-up is not waited for a second time.
     if (frame != nullptr && frame->SupplyDriver() != nullptr && frame->SupplyDriver()->IsInstruConnected())
         m_form->Refresh();
+    // The edits' bounds follow the protection the record now holds.
+    m_form->UpdateFromParameter();
 }
 
 void CDockingPaneViewDCSource::UpdateReadout(const QString& reading) {
