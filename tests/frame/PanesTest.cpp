@@ -17,6 +17,7 @@
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -255,6 +256,39 @@ TEST_F(PanesOnTheBench, MultimeterRangeTriggerModeAndLevel) {
     QTest::keyClicks(level, QStringLiteral("5"));
     EXPECT_EQ(Meter().LevelSlider()->value(), 10);
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+TEST_F(PanesOnTheBench, TheMeasureModeEnablesThePanesOfItsInstruments) {
+    const struct {
+        const char* name;
+        int mode;
+        bool meter;
+        bool supply;
+    } cases[] = {{"both instruments", 0, true, true},
+                 {"the DC source alone", 1, false, true},
+                 {"the multimeter alone", 2, true, false}};
+    for (const auto& row : cases) {
+        Prepare(row.mode);
+        for (int id : {CQXDialogPaneDVM::IDC_TRIGGER_MODE, CQXDialogPaneDVM::IDC_CURRENT_RANGE,
+                       CQXDialogPaneDVM::IDC_LEVEL_SLIDER, CQXDialogPaneDVM::IDC_LEVEL}) {
+            // The trigger level follows the trigger mode, which starts at "自动".
+            const bool expected =
+                row.meter && id != CQXDialogPaneDVM::IDC_LEVEL_SLIDER && id != CQXDialogPaneDVM::IDC_LEVEL;
+            EXPECT_EQ(platform::FindControl(&Meter(), id)->isEnabled(), expected) << row.name << " " << id;
+        }
+        for (int id : {CQXDialogPaneDCSource::IDC_MODEL, CQXDialogPaneDCSource::IDC_VOLTAGE,
+                       CQXDialogPaneDCSource::IDC_CURRENT, CQXDialogPaneDCSource::IDC_OUTPUT_SWITCH,
+                       CQXDialogPaneDCSource::IDC_CURRENT_RANGE})
+            EXPECT_EQ(platform::FindControl(&Supply(), id)->isEnabled(), row.supply) << row.name << " " << id;
+        EXPECT_EQ(Frame().MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_REFRESH)->isEnabled(),
+                  row.meter)
+            << row.name;
+        EXPECT_EQ(Frame().SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION)->isEnabled(),
+                  row.supply)
+            << row.name;
+        m_lumora.reset();
+        m_folder.reset();
+    }
 }
 
 TEST(PaneHelpers, TriggerLevelsBecomePositionsWithinTheTrackbar) {
