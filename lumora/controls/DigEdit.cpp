@@ -36,10 +36,22 @@ CDigEdit::CDigEdit(QWidget* parent)
     : QLineEdit(parent), m_crText(ToColorRef(palette().color(QPalette::Text))),
       m_crBack(ToColorRef(palette().color(QPalette::Base))), m_brBack(ToQColor(m_crBack)) {
     setValidator(new CNumberValidator(this));
+    ApplyColors();
+}
+
+// The text colour is read when painting; the background keeps the brush made at construction.
+void CDigEdit::ApplyColors() {
     QPalette colours = palette();
+    if (colours.color(QPalette::Text) == ToQColor(m_crText) && colours.color(QPalette::Base) == m_brBack)
+        return;
     colours.setColor(QPalette::Text, ToQColor(m_crText));
     colours.setColor(QPalette::Base, m_brBack);
     setPalette(colours);
+}
+
+void CDigEdit::paintEvent(QPaintEvent* event) {
+    ApplyColors();
+    QLineEdit::paintEvent(event);
 }
 
 CDigEdit::~CDigEdit() = default;

@@ -49,8 +49,10 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void ApplyColors();
     void OnChar(QKeyEvent* event);
     void OnCaretKey(bool left);
     void Step(bool up);

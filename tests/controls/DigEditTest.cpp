@@ -150,6 +150,19 @@ TEST(DigEdit, StepsTheHighlightedDigitWithinTheBounds) {
     }
 }
 
+TEST(DigEdit, DrawsInItsTextColour) {
+    controls_test::App();
+    CForm form;
+    form.edit->m_crText = controls::RGB(255, 0, 0);
+    form.edit->setText(QStringLiteral("888"));
+    const QImage image = form.edit->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            red += QColor(image.pixel(x, y)) == QColor(255, 0, 0) ? 1 : 0;
+    EXPECT_GT(red, 5);
+}
+
 TEST(DigEdit, LockedStepsChangeNothing) {
     controls_test::App();
     CForm form;
