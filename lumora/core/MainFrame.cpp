@@ -299,6 +299,7 @@ void CMainFrame::CreateCommands() {
     measure->addSeparator();
     measure->addAction(m_actions[ID_MEASURE_SETTINGS]);
     measure->addAction(m_actions[ID_PROTECTION_SETTINGS]);
+    AddOptionsCommand(measure);
 }
 
 QAction* CMainFrame::CommandAction(unsigned id) const {

@@ -17,6 +17,7 @@
 #include <vector>
 
 class QAction;
+class QMenu;
 class CEntityInstruDCPS;
 class CEntityInstruDVM;
 class CHighResElapsedTimer;
@@ -148,6 +149,9 @@ private:
     void OnMeasurePage(unsigned id);
     void OnUpdateMeasurePage(platform::CCmdUI& ui);
     void OnMeasureSettings();
+    // The options command (MainFrameOptions.cpp).
+    void AddOptionsCommand(QMenu* menu);
+    void OnOptions();
     void OnProtectionSettings();
     void OnUpdateProtectionSettings(platform::CCmdUI& ui);
     platform::LRESULT OnProgramInstrument(platform::WPARAM which);
