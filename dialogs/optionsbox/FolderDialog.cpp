@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 CFolderDialog::CFolderDialog(const QString& initialFolder, QWidget* parent) : QFileDialog(parent) {

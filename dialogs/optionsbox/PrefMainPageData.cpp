@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -38,12 +39,20 @@ bool CPrefMainPageData::OnCreatePage() {
     m_digits = Control(box, IDC_DIGITS, new QLineEdit);
     m_digits->setMaximumWidth(60);
     m_spin = Control(box, IDC_DIGITS_SPIN, new QScrollBar(Qt::Vertical));
+    // A vertical bar's up arrow lowers its value: the bar holds kDigitsMax - decimals, so up adds one.
     m_spin->setRange(0, kDigitsMax);
-    m_spin->setInvertedAppearance(true);
-    m_spin->setInvertedControls(true);
+    m_spin->setPageStep(1);
     m_spin->setFixedHeight(m_digits->sizeHint().height());
     connect(m_spin, &QScrollBar::valueChanged, this,
-            [this](int value) { m_digits->setText(QString::number(value)); });
+            [this](int value) { m_digits->setText(QString::number(kDigitsMax - value)); });
+    connect(m_digits, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        const int digits = text.toInt(&ok);
+        if (ok && digits >= 0 && digits <= kDigitsMax) {
+            const QSignalBlocker blocker(m_spin);
+            m_spin->setValue(kDigitsMax - digits);
+        }
+    });
     m_little = Control(box, IDC_LITTLE, new QComboBox);
     m_little->addItems({QStringLiteral("0"), QStringLiteral("0.1"), QStringLiteral("0.01"),
                         QStringLiteral("0.001"), QStringLiteral("0.0001"), QStringLiteral("0.00001"),
@@ -78,7 +87,7 @@ bool CPrefMainPageData::DoDataExchange(bool save) {
         SelectRow(m_little, m_record->EFormat_Little);
         SelectRow(m_big, m_record->EFormat_Big);
         if (m_record->Digits >= 0 && m_record->Digits <= kDigitsMax)
-            m_spin->setValue(m_record->Digits);
+            m_spin->setValue(kDigitsMax - m_record->Digits);
     }
     return prefdlg::ExchangeInt(m_digits, m_record->Digits, save, 0, kDigitsMax);
 }

@@ -94,9 +94,12 @@ bool CPrefMainPageGen::OnCreatePage() {
     QWidget* dlogBox = m_pathDlog->parentWidget();
     m_refresh = Control(dlogBox, IDC_REFRESH, new QLineEdit);
     m_refresh->setMaximumWidth(60);
+    auto* refreshRow = new QHBoxLayout;
+    refreshRow->addWidget(m_refresh);
+    refreshRow->addWidget(new QLabel(QStringLiteral("秒"), dlogBox));
+    refreshRow->addStretch(1);
     dlog->addWidget(new QLabel(QStringLiteral("数据刷新时间间隔"), dlogBox), 1, 0);
-    dlog->addWidget(m_refresh, 1, 1, Qt::AlignLeft);
-    dlog->addWidget(new QLabel(QStringLiteral("秒"), dlogBox), 1, 2);
+    dlog->addLayout(refreshRow, 1, 1, 1, 2);
     folderRow(group(QStringLiteral(" 日志文件 ")), m_saveLog, IDC_SAVE_LOG, QStringLiteral("保存日志"),
               m_logPath, IDC_LOG_PATH, IDC_BROWSE_LOG, &MainPreferences::LogPath);
 

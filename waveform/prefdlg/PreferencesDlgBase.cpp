@@ -39,7 +39,7 @@ CPreferencesDlgBase::CPreferencesDlgBase(const QString& startPageEntry, QWidget*
     m_tree->setFixedWidth(170);
     m_host = new CPropertyPageHost(this);
     platform::SetControlId(m_host, IDC_HOST);
-    m_host->setMinimumSize(480, 380);
+    m_host->setMinimumSize(500, 460);
     auto* separator = new QFrame(this);
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);

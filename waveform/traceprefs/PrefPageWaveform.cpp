@@ -26,6 +26,8 @@ controls::CDigEdit* LimitEdit(QWidget* parent, int id) {
     auto* edit = Control(parent, id, new controls::CDigEdit);
     edit->m_nMaxDigits = 10;
     edit->m_nDecimals = 6;
+    // The digit edit's font follows its height, so its height is fixed at that of a plain edit.
+    edit->setFixedHeight(QLineEdit().sizeHint().height());
     return edit;
 }
 
