@@ -20,8 +20,11 @@ CFolderDialog::CFolderDialog(const QString& initialFolder, QWidget* parent) : QF
     platform::SetControlId(m_status, IDC_STATUS);
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());
-    connect(this, &QFileDialog::currentChanged, this,
-            [this](const QString& path) { OnSelectionChanged(path); });
+    // The status follows the folder the dialog would choose: the typed name when there is one, else
+    // the folder selected.
+    connect(this, &QFileDialog::currentChanged, this, [this](const QString&) { OnSelectionChanged(); });
+    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        connect(name, &QLineEdit::textChanged, this, [this](const QString&) { OnSelectionChanged(); });
 }
 
 CFolderDialog::~CFolderDialog() = default;
@@ -33,8 +36,9 @@ QString CFolderDialog::CheckFolder(const QString& path) {
     return {};
 }
 
-void CFolderDialog::OnSelectionChanged(const QString& path) {
-    const QString message = CheckFolder(path);
+void CFolderDialog::OnSelectionChanged() {
+    const QStringList files = selectedFiles();
+    const QString message = CheckFolder(files.isEmpty() ? QString() : files.front());
     m_status->setText(message);
     if (auto* box = findChild<QDialogButtonBox*>())
         if (QPushButton* ok = box->button(QDialogButtonBox::Open))

@@ -22,7 +22,7 @@ public:
     void accept() override;
 
 private:
-    void OnSelectionChanged(const QString& path);
+    void OnSelectionChanged();
 
     QString m_path;
     QLabel* m_status = nullptr;

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -94,7 +95,13 @@ TEST(OptionsBox, OkTakesTheEditedValues) {
         Type(dialog, CPrefMainPageGen::IDC_REFRESH, QStringLiteral("100"));
         ShowPage(dialog, QStringLiteral("数据"));
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("配置 - 数据"));
-        Type(dialog, CPrefMainPageData::IDC_DIGITS, QStringLiteral("15"));
+        Type(dialog, CPrefMainPageData::IDC_DIGITS, QStringLiteral("13"));
+        // The up arrow of the decimals adds one and stops at 15.
+        auto* arrows = platform::FindControl<QScrollBar>(&dialog, CPrefMainPageData::IDC_DIGITS_SPIN);
+        ASSERT_NE(arrows, nullptr);
+        arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
         platform::FindControl<QComboBox>(&dialog, CPrefMainPageData::IDC_LITTLE)->setCurrentIndex(5);
         platform::FindControl<QComboBox>(&dialog, CPrefMainPageData::IDC_BIG)->setCurrentIndex(4);
         ClickControl(dialog, kOk);
@@ -128,16 +135,21 @@ TEST(OptionsBox, AMissingFolderIsRefusedAndAnExistingOneKeepsItsCase) {
     const QString chosen = environment.Path(QStringLiteral("MixedCase Logs"));
     ASSERT_TRUE(QDir().mkpath(chosen));
     MainPreferences record = Record(environment);
-    QString status;
+    QString status, typedStatus;
     bool stayedOpen = false;
     WithModalDialog([&](QDialog& dialog) {
         ShowPage(dialog, QStringLiteral("常规"));
         WithModalDialog([&](QDialog& browse) {
             auto& folders = dynamic_cast<CFolderDialog&>(browse);
-            folders.selectFile(environment.Path(QStringLiteral("missing")));
+            auto* name = folders.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            folders.setDirectory(environment.Path(QString()));
+            QTest::keyClicks(name, QStringLiteral("missing"));
+            typedStatus = platform::FindControl<QLabel>(&folders, CFolderDialog::IDC_STATUS)->text();
             folders.accept();
             stayedOpen = folders.isVisible();
             status = platform::FindControl<QLabel>(&folders, CFolderDialog::IDC_STATUS)->text();
+            name->clear();
             folders.selectFile(chosen);
             folders.accept();
         });
@@ -148,6 +160,7 @@ TEST(OptionsBox, AMissingFolderIsRefusedAndAnExistingOneKeepsItsCase) {
     });
     ASSERT_EQ(SetPropertyMain(&record), 1);
     EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(typedStatus, QStringLiteral("< Please select a valid folder >")) << "shown while typing";
     EXPECT_EQ(status, QStringLiteral("< Please select a valid folder >"));
     EXPECT_EQ(record.LogPath, chosen + u'/');
 }
