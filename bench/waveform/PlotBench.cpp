@@ -15,12 +15,10 @@
 
 namespace {
 
+QApplication* g_app = nullptr;
+
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "waveform_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return *g_app;
 }
 
 // A 1920 x 1080 plot holding n samples of a low-current profile: sleep current with 40 short bursts of
@@ -49,8 +47,14 @@ struct CPlot {
     CWaveformTimeVsAmpWnd* plot = nullptr;
 };
 
-CPlot& PlotOf(std::size_t n) {
+// The plots of the run; emptied by main before the application object goes.
+std::map<std::size_t, std::unique_ptr<CPlot>>& Plots() {
     static std::map<std::size_t, std::unique_ptr<CPlot>> plots;
+    return plots;
+}
+
+CPlot& PlotOf(std::size_t n) {
+    auto& plots = Plots();
     // One large plot at a time keeps the bench within memory.
     auto it = plots.find(n);
     if (it == plots.end()) {
@@ -105,4 +109,20 @@ BENCHMARK(BM_SummaryBytes)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->Iter
 
 } // namespace
 
-BENCHMARK_MAIN();
+// Widgets must be gone before the application object, and the application before the statics Qt
+// tears down at exit: both are ended here, in that order.
+int main(int argc, char** argv) {
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    auto app = std::make_unique<QApplication>(qtArgc, qtArgv);
+    g_app = app.get();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Plots().clear();
+    app.reset();
+    g_app = nullptr;
+    return 0;
+}

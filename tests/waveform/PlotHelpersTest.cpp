@@ -1,3 +1,4 @@
+#include "waveform/common/GridValues.h"
 #include "waveform/common/LineSummary.h"
 #include "waveform/common/MarkerSnap.h"
 #include "waveform/common/NiceValues.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
+#include <stdexcept>
 
 namespace {
 
@@ -39,6 +41,38 @@ TEST(PlotHelpers, AlignAxisYStepsAndRefusesSpansWithoutAStep) {
         value = 3.0;
         EXPECT_EQ(AlignAxisY(span, value), 0.0) << span;
         EXPECT_EQ(value, 3.0) << span;
+    }
+}
+
+TEST(PlotHelpers, GridValuesEndWithinTheirCountWhereverTheRangeLies) {
+    struct CCase {
+        const char* name;
+        double min, max, step;
+        int count; // expected visits; -1: any number up to the limit
+    };
+    const double twoUlp = std::nextafter(std::nextafter(100.0, 200.0), 200.0);
+    const CCase cases[] = {
+        {"near zero", -1, 1, 0.5, 5},
+        {"far from zero", 1e6, 1e6 + 1, 0.25, 5},
+        {"two ulp at 100", 100.0, twoUlp, 5e-15, -1},
+        {"times of 3e11", 3e11, 3e11 + 1e-3, 1e-4, -1},
+        {"step count past 2^53", 1e17, 1e17 + 64, 1.0, -1},
+        {"too many lines", 0, 1, 1e-6, 0},
+        {"no step", 0, 1, 0, 0},
+        {"unbounded", -INFINITY, INFINITY, 1, 0},
+    };
+    for (const CCase& c : cases) {
+        int visits = 0;
+        // A visitor that stops a runaway walk, so that a fault fails here instead of hanging.
+        auto visit = [&](double) {
+            if (++visits > waveform::kMaxGridLines + 1)
+                throw std::runtime_error("grid walk did not end");
+        };
+        EXPECT_NO_THROW(waveform::ForEachGridValue(c.min, c.max, c.step, visit)) << c.name;
+        if (c.count >= 0)
+            EXPECT_EQ(visits, c.count) << c.name;
+        else
+            EXPECT_LE(visits, waveform::kMaxGridLines + 1) << c.name;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "waveform/common/BitmapFile.h"
+#include "waveform/common/GridValues.h"
 #include "waveform/common/HugePages.h"
 #include "waveform/common/MarkerSnap.h"
 #include "waveform/common/NiceValues.h"
@@ -26,7 +27,7 @@ constexpr COLORREF kDefaultAxisPen = 0x808080;
 constexpr COLORREF kDefaultGridPen = 0xD3D3D3;
 constexpr double kMinHoriSpan = 0.0001;
 constexpr double kMinVertSpan = 1e-14;
-constexpr int kMaxGridLines = 200;
+constexpr int kMinZoomPixels = 3;
 
 const std::vector<double> kNoValues;
 
@@ -41,18 +42,6 @@ void AddOverRange(const double* y, unsigned n, std::vector<unsigned>& excluded) 
     for (unsigned i = 0; i < n; ++i)
         if (y[i] > 1e37)
             excluded.push_back(i);
-}
-
-// Grid values k x step inside [min, max], walked from the first multiple rather than from zero so a
-// range far from zero costs no more than one near it.
-template <typename Visit> void ForEachGridValue(double min, double max, double step, Visit visit) {
-    if (!(step > 0.0))
-        return;
-    const double first = std::ceil(min / step), last = std::floor(max / step);
-    if (!std::isfinite(first) || !std::isfinite(last) || last - first > kMaxGridLines)
-        return;
-    for (double k = first; k <= last; k += 1.0)
-        visit(k * step);
 }
 
 } // namespace
@@ -379,7 +368,7 @@ void CWaveformTimeVsAmpWnd::RecalDrawArea(int cx, int cy) {
 }
 
 void CWaveformTimeVsAmpWnd::OnSize(int cx, int cy) {
-    if (cx > 0 && cx < 3000 && cy > 0 && cy < 3000)
+    if (cx > 0 && cy > 0)
         RecalDrawArea(cx, cy);
     ReDrawWaveformWnd(1, 1, 1);
 }
@@ -632,7 +621,9 @@ void CWaveformTimeVsAmpWnd::DragMarker(const QPoint& pt) {
             (first ? m_markerA.Value3 : m_markerA.Value4) = d.Y[snap.Index];
             pixel = m.XPixel(d.X[snap.Index]);
         } else {
-            pixel = -1;
+            // No sample under the pointer (past either end of the line): the line stays on the sample
+            // it holds, so what is drawn and what is reported agree.
+            pixel = m.XPixel(first ? m_markerA.Value1 : m_markerA.Value2);
         }
         ReDrawWaveformWnd(0, 0, 1);
         SendMarker(kMarkerCodePairA, &m_markerA);
@@ -765,7 +756,9 @@ void CWaveformTimeVsAmpWnd::mouseReleaseEvent(QMouseEvent* event) {
             double a = m.YValue(m_pressPoint.y()), b = m.YValue(end.y());
             if (a > b)
                 std::swap(a, b);
-            if (b - a > 0.00001)
+            // A box of a pixel or two is a slip of the hand; anything taller is a zoom, whatever the
+            // scale of the axis (currents of nanoamperes included).
+            if (std::abs(end.y() - m_pressPoint.y()) >= kMinZoomPixels && b - a >= kMinVertSpan)
                 SetAxisScaleVertZoom(a, b, 1);
         }
         ReDrawWaveformWnd(1, 1, 1);
