@@ -49,7 +49,7 @@ protected:
     }
 
     QImage Shown() const { return m_plot->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    waveform::CPlotArea Area() const { return m_plot->GetMapping().area; }
+    waveform::CPlotArea Area() const { return m_plot->GetPlotArea(); }
 
     // The pixel of (x, y) in the present view, worked out from the visible ranges.
     QPoint PixelOf(double x, double y) const {
@@ -219,12 +219,15 @@ TEST_F(CcdfWindowTest, AutoFitCoversEveryVisibleLineAndLimitsStayPositive) {
 
 TEST_F(CcdfWindowTest, MarkersShowTheValuesUnderThemAndStopAtThePlotEdge) {
     Create();
+    const double samples[] = {1e-3, 2e-3, 3e-3, 4e-3, 5e-3, 6e-3, 7e-3};
+    m_frame.SetDataMultiLine(0, samples, 7);
     m_frame.SetMarkerVisible(1, 1);
     m_frame.SetMarkerVisible(0, 1);
     EXPECT_EQ(m_frame.GetMarkerVisible(1), 1);
+    EXPECT_EQ(m_frame.GetMarkerVisible(0), 1);
     m_frame.ReDrawWaveformWnd(1);
     const waveform::CPlotArea a = Area();
-    // Both pair A lines start on the left edge; line 1 is caught first.
+    // Pair A lines start on the left edge, pair B lines on the bottom edge; line 1 is caught first.
     const int y = (a.top + a.bottom) / 2;
     const int target = a.left + a.Width() * 2 / 5; // 1e-2
     QTest::mouseMove(m_plot, QPoint(a.left, y));
@@ -233,20 +236,24 @@ TEST_F(CcdfWindowTest, MarkersShowTheValuesUnderThemAndStopAtThePlotEdge) {
     QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(target, y));
     double v1, v2;
     m_plot->GetMarkerValues(1, v1, v2);
-    EXPECT_NEAR(v1, 1e-2, 1e-2 * 0.02);
+    EXPECT_NEAR(v1, 1e-2, 1e-2 * 0.02) << "the line stands where it was put, between the curve's points";
     EXPECT_NEAR(v2, 1e-4, 1e-10) << "line 2 stays on the left edge, at the axis minimum";
     const QImage image = Shown();
     EXPECT_TRUE(Near(image, QPoint(target, y), QColor(255, 0, 255))) << "marker line drawn";
 
-    // Pair B line 1 dragged beyond the bottom of the plot shows the axis minimum.
+    // Pair B line 1 dragged beyond the top of the plot shows the axis maximum.
     const int x = a.left + a.Width() / 2;
-    QTest::mouseMove(m_plot, QPoint(x, a.top));
-    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(x, a.top));
-    QTest::mouseMove(m_plot, QPoint(x, a.bottom + 40));
-    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(x, a.bottom + 40));
+    QTest::mouseMove(m_plot, QPoint(x, a.bottom));
+    QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(x, a.bottom));
+    QTest::mouseMove(m_plot, QPoint(x, a.top - 40));
+    QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, QPoint(x, a.top - 40));
     m_plot->GetMarkerValues(0, v1, v2);
-    EXPECT_NEAR(v1, 1e-3, 1e-12);
-    EXPECT_NEAR(v2, 100.0, 1e-9);
+    EXPECT_NEAR(v1, 100.0, 1e-9);
+    EXPECT_NEAR(v2, 1e-3, 1e-12);
+    // Zooming keeps each line on its value.
+    View(1e-3, 1.0, 1e-3, 100.0);
+    m_plot->GetMarkerValues(1, v1, v2);
+    EXPECT_NEAR(v1, 1e-2, 1e-2 * 0.02);
 }
 
 TEST_F(CcdfWindowTest, PanMovesByDecadesAndTheBoxZoomsToItsValues) {

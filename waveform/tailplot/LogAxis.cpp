@@ -25,39 +25,6 @@ int DecadeExponent(double value) {
 
 } // namespace
 
-double RaiseToLogFloor(double limit) {
-    return limit >= kLogAxisFloor ? limit : kLogAxisFloor;
-}
-
-double CLogMapping::XRaw(double x) const {
-    if (!(x > 0.0))
-        return std::nan("");
-    const double lo = std::log10(hMin);
-    return area.left + (std::log10(x) - lo) / (std::log10(hMax) - lo) * area.Width();
-}
-
-double CLogMapping::YRaw(double y) const {
-    if (!(y > 0.0))
-        return std::nan("");
-    const double lo = std::log10(vMin);
-    return area.bottom - (std::log10(y) - lo) / (std::log10(vMax) - lo) * area.Height();
-}
-
-double CLogMapping::XValue(int px) const {
-    const double lo = std::log10(hMin);
-    return std::pow(10.0, lo + static_cast<double>(px - area.left) / area.Width() * (std::log10(hMax) - lo));
-}
-
-double CLogMapping::YValue(int py) const {
-    const double hi = std::log10(vMax);
-    return std::pow(10.0, hi - static_cast<double>(py - area.top) / area.Height() * (hi - std::log10(vMin)));
-}
-
-bool CLogMapping::Drawable() const {
-    return !area.IsEmpty() && hMin > 0.0 && vMin > 0.0 && hMax > hMin && vMax > vMin && std::isfinite(hMax) &&
-           std::isfinite(vMax);
-}
-
 std::vector<CLogTick> LogTicks(double min, double max) {
     std::vector<CLogTick> ticks;
     if (!(min > 0.0) || !(max > min) || !std::isfinite(max))

@@ -1,5 +1,7 @@
 #include "waveform/tailplot/LogPlotPainter.h"
 
+#include "waveform/tailplot/LogAxis.h"
+
 #include "waveform/common/ColorRef.h"
 #include "waveform/common/LinePainter.h"
 #include "waveform/common/PlotFormat.h"
@@ -13,6 +15,8 @@ namespace tailplot {
 
 namespace {
 
+using waveform::CPlotArea;
+using waveform::CPlotMapping;
 using waveform::FormatFloatText;
 using waveform::ToQColor;
 
@@ -44,12 +48,9 @@ template <typename Box> void DrawLabels(QPainter& p, const std::vector<CLogTick>
 
 } // namespace
 
-void DrawLogAxes(QPainter& p, const QRect& client, const CLogMapping& m, const CParameterWaveform& record,
-                 const QFont& font, const QPen& framePen) {
-    p.fillRect(client, ToQColor(record.ColorAxisBkGnd));
-    if (!m.Drawable())
-        return;
-    const waveform::CPlotArea& a = m.area;
+void DrawLogGrid(QPainter& p, const QRect& client, const CPlotMapping& m, const QColor& textColour,
+                 const QFont& font) {
+    const CPlotArea& a = m.area;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setFont(font);
@@ -57,7 +58,6 @@ void DrawLogAxes(QPainter& p, const QRect& client, const CLogMapping& m, const C
     const int th = metrics.height();
     const QPen majorPen(ToQColor(kMajorGrid), 1, Qt::SolidLine, Qt::FlatCap);
     const QPen minorPen(ToQColor(kMinorGrid), 1, Qt::DotLine, Qt::FlatCap);
-    const QColor text = ToQColor(record.ColorAxisText);
 
     const std::vector<CLogTick> vertTicks = LogTicks(m.vMin, m.vMax);
     const std::vector<CLogTick> horiTicks = LogTicks(m.hMin, m.hMax);
@@ -76,7 +76,7 @@ void DrawLogAxes(QPainter& p, const QRect& client, const CLogMapping& m, const C
         p.drawLine(x, a.top, x, a.bottom);
     }
 
-    p.setPen(text);
+    p.setPen(textColour);
     // Vertical labels: the lowest sits just above its tick and the highest just below, so neither
     // reaches past the plot.
     DrawLabels(p, vertTicks, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
@@ -90,23 +90,13 @@ void DrawLogAxes(QPainter& p, const QRect& client, const CLogMapping& m, const C
         const int w = metrics.horizontalAdvance(FormatFloatText(v)) + 2;
         return QRect(x - w / 2, a.bottom + th / 2, w, th);
     });
-
-    p.drawText(QRect(a.left, a.top - 3 - th, a.Width(), th), Qt::AlignHCenter | Qt::AlignBottom,
-               record.ChartName);
-    p.drawText(QRect(a.left, client.bottom() + 1 - th - 5, a.Width(), th), Qt::AlignHCenter | Qt::AlignTop,
-               record.ScaleTextHori);
-    p.drawText(QRect(a.left - 200, a.top - 10 - th, 400, th), Qt::AlignHCenter | Qt::AlignTop,
-               record.ScaleTextVert);
-    p.setPen(framePen);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(a.left, a.top, a.Width(), a.Height()));
     p.restore();
 }
 
 void DrawLogCurve(QPainter& p, const std::vector<double>& x, const std::vector<double>& y,
-                  const CLogMapping& m, const CLineStyle& style, int lineStyle) {
+                  const CPlotMapping& m, const CLineStyle& style, int lineStyle) {
     const std::size_t count = std::min(x.size(), y.size());
-    if (count < 2 || !m.Drawable())
+    if (count < 2 || m.area.IsEmpty())
         return;
     p.save();
     p.setClipRect(m.area.WithEdges());
@@ -130,11 +120,23 @@ void DrawLogCurve(QPainter& p, const std::vector<double>& x, const std::vector<d
     p.restore();
 }
 
-void DrawLogMarkers(QPainter& p, const CLogMapping& m, const CMarkerPair& pairA, const CMarkerPair& pairB,
-                    const QFont& font) {
+void MarkerValues(const CPlotMapping& m, const CWaveformMarkerRecord& pair, bool pairA, double& value1,
+                  double& value2) {
+    const CPlotArea& a = m.area;
+    if (pairA) {
+        value1 = m.XValue(std::clamp(pair.Pixel1, a.left, a.right));
+        value2 = m.XValue(std::clamp(pair.Pixel2, a.left, a.right));
+    } else {
+        value1 = m.YValue(std::clamp(pair.Pixel1, a.top, a.bottom));
+        value2 = m.YValue(std::clamp(pair.Pixel2, a.top, a.bottom));
+    }
+}
+
+void DrawLogMarkers(QPainter& p, const CPlotMapping& m, const CWaveformMarkerRecord& pairA,
+                    const CWaveformMarkerRecord& pairB, const QFont& font) {
     if (m.area.IsEmpty() || (!pairA.Shown && !pairB.Shown))
         return;
-    const waveform::CPlotArea& a = m.area;
+    const CPlotArea& a = m.area;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setFont(font);
@@ -148,6 +150,7 @@ void DrawLogMarkers(QPainter& p, const CLogMapping& m, const CMarkerPair& pairA,
         p.setPen(pen1);
         p.drawText(QPoint(x, top + metrics.ascent()), s);
     };
+    double v1 = 0.0, v2 = 0.0;
     if (pairA.Shown) {
         const int x1 = std::clamp(pairA.Pixel1, a.left, a.right),
                   x2 = std::clamp(pairA.Pixel2, a.left, a.right);
@@ -159,10 +162,10 @@ void DrawLogMarkers(QPainter& p, const CLogMapping& m, const CMarkerPair& pairA,
             const int w = metrics.horizontalAdvance(s);
             return x + 2 + w > a.right ? x - 3 - w : x + 2;
         };
-        const QString v1 = FormatFloatText(pairA.Value1), v2 = FormatFloatText(pairA.Value2),
-                      d = FormatFloatText(pairA.Value2 - pairA.Value1);
-        text(beside(x1, v1), a.top + 10, v1);
-        text(beside(x2, v2), a.top + 10 + th + 3, v2);
+        MarkerValues(m, pairA, true, v1, v2);
+        const QString s1 = FormatFloatText(v1), s2 = FormatFloatText(v2), d = FormatFloatText(v2 - v1);
+        text(beside(x1, s1), a.top + 10, s1);
+        text(beside(x2, s2), a.top + 10 + th + 3, s2);
         text(beside(x2, d), a.top + 10 + 2 * (th + 3), d);
     }
     if (pairB.Shown) {
@@ -178,14 +181,15 @@ void DrawLogMarkers(QPainter& p, const CLogMapping& m, const CMarkerPair& pairA,
             x = a.left + (under ? below : above);
             return under ? y : y - th + 2;
         };
+        MarkerValues(m, pairB, false, v1, v2);
         int x = 0;
         const int top1 = row(y1, 3, 5, x);
-        text(x, top1, FormatFloatText(pairB.Value1));
+        text(x, top1, FormatFloatText(v1));
         const int top2 = row(y2, 53, 57, x);
-        const QString v2 = FormatFloatText(pairB.Value2);
-        text(x, top2, v2);
-        text(x + metrics.horizontalAdvance(v2) + 10, top2,
-             QStringLiteral("Delta: ") + FormatFloatText(pairB.Value2 - pairB.Value1));
+        const QString s2 = FormatFloatText(v2);
+        text(x, top2, s2);
+        text(x + metrics.horizontalAdvance(s2) + 10, top2,
+             QStringLiteral("Delta: ") + FormatFloatText(v2 - v1));
     }
     p.restore();
 }
