@@ -49,6 +49,13 @@ TEST(CcdfCurveTest, SixReadingsMakeTwoBinsWithTheMaximumInTheLast) {
     ASSERT_EQ(ComputeCcdf(onEdge, 6, curve), 1);
     EXPECT_EQ(curve.X, (std::vector<double>{2.0, 4.0}));
     EXPECT_DOUBLE_EQ(curve.Y[1], 4.0 / 6.0 * 100.0);
+    // Readings only subnormal steps apart still fall into their bins.
+    const double tiny[] = {6e-310, 5e-310, 4e-310, 3e-310, 2e-310, 1e-310};
+    ASSERT_EQ(ComputeCcdf(tiny, 6, curve), 1);
+    ASSERT_EQ(curve.X.size(), 2u);
+    EXPECT_NEAR(curve.X[0], 2.25e-310, 1e-320);
+    EXPECT_NEAR(curve.X[1], 4.75e-310, 1e-320);
+    EXPECT_EQ(curve.Y, (std::vector<double>{100.0, 50.0}));
 }
 
 // The CCDF of the integers 1..2000 at each bin's lower edge e is the share of integers >= e.

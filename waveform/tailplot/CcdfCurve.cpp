@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace tailplot {
 
@@ -66,29 +68,45 @@ int ComputeCcdf(const double* samples, std::size_t n, CCcdfCurve& curve) {
     const double scale = bins / (hi - lo);
     const double last = bins - 1;
     // Four tables, so that runs of readings in one bin do not wait on each other's increments; they
-    // are 32-bit and emptied after every block, before any could overflow.
-    std::array<std::array<std::uint32_t, kMaxBins>, 4> tables{};
+    // are 32-bit and emptied after every block, before any could overflow. A bin past the last takes
+    // the readings that do not enter, so the loop has no branch on them.
+    std::array<std::array<std::uint32_t, kMaxBins + 1>, 4> tables{};
     std::array<std::uint64_t, kMaxBins> counts{};
-    constexpr std::size_t kBlock = std::size_t{1} << 30;
-    for (std::size_t from = 0; from < n; from += kBlock) {
-        const std::size_t to = std::min(n, from + kBlock);
-        for (std::size_t i = from; i < to; ++i) {
-            const double v = samples[i];
-            if (!EntersBins(v))
-                continue;
+    auto count = [&](auto binOf) {
+        constexpr std::size_t kBlock = std::size_t{1} << 30;
+        for (std::size_t from = 0; from < n; from += kBlock) {
+            const std::size_t to = std::min(n, from + kBlock);
+            std::size_t i = from;
+            for (; i + 4 <= to; i += 4) {
+                ++tables[0][binOf(samples[i])];
+                ++tables[1][binOf(samples[i + 1])];
+                ++tables[2][binOf(samples[i + 2])];
+                ++tables[3][binOf(samples[i + 3])];
+            }
+            for (; i < to; ++i)
+                ++tables[0][binOf(samples[i])];
+            for (auto& table : tables)
+                for (unsigned k = 0; k <= bins; ++k) {
+                    if (k < bins)
+                        counts[k] += table[k];
+                    table[k] = 0;
+                }
+        }
+    };
+    if (std::isfinite(scale) && width >= std::numeric_limits<double>::min()) {
+        count([&](double v) -> unsigned {
             const double t = (v - lo) * scale;
             unsigned b = t < last ? static_cast<unsigned>(std::max(t, 0.0)) : bins - 1;
-            while (b > 0 && v < edges[b])
-                --b;
-            while (b + 1 < bins && v >= edges[b + 1])
-                ++b;
-            ++tables[i & 3][b];
-        }
-        for (auto& table : tables)
-            for (unsigned k = 0; k < bins; ++k) {
-                counts[k] += table[k];
-                table[k] = 0;
-            }
+            b -= b > 0 && v < edges[b];
+            b += b + 1 < bins && v >= edges[b + 1];
+            return EntersBins(v) ? b : bins;
+        });
+    } else {
+        // Readings only subnormal steps apart give no finite scale: their bins are searched.
+        count([&](double v) -> unsigned {
+            const auto b = std::upper_bound(edges.begin() + 1, edges.begin() + bins, v) - (edges.begin() + 1);
+            return EntersBins(v) ? static_cast<unsigned>(b) : bins;
+        });
     }
 
     // Bins from the top down, so each point's percent is the share of readings at or above its bin.
