@@ -111,11 +111,14 @@ TEST(LineSummary, RangesAgreeWithEverySampleAndAppendsMatchARebuild) {
         if (i < 40 || rng() % 50 == 0 || (i > 30000 && i < 30500))
             excluded.push_back(static_cast<unsigned>(i));
     }
-    CLineSummary built, appended;
+    // Appended into room made beforehand (more room than needed) or grown as samples come.
+    CLineSummary built, appended, reserved;
     built.Rebuild(y.data(), n, excluded);
+    reserved.Reserve(3 * n);
     for (std::size_t at = 0; at < n;) {
         at = std::min(n, at + 1 + rng() % 5000);
         appended.Append(y.data(), at, excluded);
+        reserved.Append(y.data(), at, excluded);
     }
     const std::vector<double> held = HeldValues(y, excluded);
     for (int trial = 0; trial < 400; ++trial) {
@@ -137,7 +140,7 @@ TEST(LineSummary, RangesAgreeWithEverySampleAndAppendsMatchARebuild) {
                 ++count;
             }
         }
-        for (const CLineSummary* s : {&built, &appended}) {
+        for (const CLineSummary* s : {&built, &appended, &reserved}) {
             const CDrawnSpan span = s->DrawnRange(y.data(), excluded, a, b);
             ASSERT_EQ(span.Valid, !std::isnan(mx)) << a << ".." << b;
             if (span.Valid) {
