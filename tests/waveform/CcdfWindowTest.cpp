@@ -305,15 +305,61 @@ TEST_F(CcdfWindowTest, ScrollBarArrowsStepTheView) {
     m_plot->GetAxisScaleHoriZoom(h0, h1);
     EXPECT_NEAR(h0, 2e-4, 1e-16);
     EXPECT_NEAR(h1, 20.0, 1e-12);
+    // The curve's pixels move with the view: a point at 1e-3 sits where the new range puts it.
+    const double amplitudes[] = {1e-3, 1.0}, percents[] = {1.0, 1.0};
+    m_frame.SetCcdfPointsMultiLine(0, amplitudes, percents, 2);
+    m_frame.ReDrawWaveformWnd(1);
+    EXPECT_TRUE(Near(Shown(), PixelOf(1e-3, 1.0), kRedColour));
+
+    // A double-click on the bar's reset part brings back the full range and repaints the plot.
+    QTest::mouseDClick(m_horiBar, Qt::LeftButton, Qt::NoModifier, m_horiBar->ResetRect().center());
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_EQ(h0, 1e-4);
+    EXPECT_EQ(h1, 10.0);
+    const waveform::CPlotArea a = Area();
+    EXPECT_TRUE(Near(Shown(), QPoint(a.left + a.Width() / 5, PixelOf(1e-3, 1.0).y()), kRedColour));
+}
+
+TEST_F(CcdfWindowTest, SymbolsStandOnTheirPointsAndPointsOffTheAxesArePassedOver) {
+    CParameterWaveform record;
+    record.LineStyle = 3; // squares
+    record.HoriMinZoom = 1e-4;
+    record.HoriMaxZoom = 10.0;
+    record.VertMinZoom = 1e-3;
+    record.VertMaxZoom = 100.0;
+    Create(&record);
+    const double amplitudes[] = {1e-3, 0.0, 1e-1}, percents[] = {10.0, 5.0, 1.0};
+    ASSERT_EQ(m_frame.SetCcdfPointsMultiLine(0, amplitudes, percents, 3), 1);
+    m_frame.ReDrawWaveformWnd(1);
+    const QImage image = Shown();
+    for (const QPoint& p : {PixelOf(1e-3, 10.0), PixelOf(1e-1, 1.0)}) {
+        EXPECT_EQ(QColor(image.pixel(p)), kRedColour) << "filled square at " << p.x() << "," << p.y();
+        EXPECT_EQ(QColor(image.pixel(p + QPoint(4, 4))), kRedColour);
+        EXPECT_NE(QColor(image.pixel(p + QPoint(8, 0))), kRedColour);
+    }
+    // No symbol on the left edge, where a point of amplitude 0 would be pushed.
+    const waveform::CPlotArea a = Area();
+    EXPECT_FALSE(Near(image, QPoint(a.left + 3, PixelOf(1e-3, 5.0).y()), kRedColour));
 }
 
 TEST_F(CcdfWindowTest, TheRecordsColoursAndTextsAreDrawn) {
     CParameterWaveform record;
     record.ColorAxisBkGnd = 0x30EE10;
+    record.HoriMinZoom = 1e-6;
+    record.HoriMaxZoom = 1e-2;
+    record.VertMinZoom = 0.0; // no place on a logarithmic axis: raised to the floor
+    record.VertMaxZoom = 100.0;
     Create(&record);
     const QImage image = Shown();
     EXPECT_EQ(QColor(image.pixel(2, 2)), QColor(0x10, 0xEE, 0x30));
     EXPECT_EQ(m_plot->GetGDI().ColorAxisBkGnd, 0x30EE10u);
+    double h0, h1, v0, v1;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 1e-6);
+    EXPECT_EQ(h1, 1e-2);
+    EXPECT_EQ(v0, 1e-20);
+    EXPECT_EQ(v1, 100.0);
 }
 
 TEST_F(CcdfWindowTest, TheBitmapHoldsWhatIsShownAndAFailedWriteIsReported) {
