@@ -771,4 +771,52 @@ TEST_F(PlotWindowTest, NothingHappensBeforeCreation) {
     EXPECT_EQ(frame.GetMarkerVisible(1), 0);
 }
 
+// A window on logarithmic axes, as the distribution window draws them.
+class CLogPlot : public CWaveformPlotWnd {
+public:
+    CLogPlot() : CWaveformPlotWnd(QStringLiteral("LogPlot.xml")) {
+        SetAxisLogarithmic(ePlotAxisHori, true);
+        SetAxisLogarithmic(ePlotAxisVert, true);
+    }
+};
+
+TEST(LogarithmicAxes, ToolsWorkInDecadesAndLimitsStayPositive) {
+    CApplication app;
+    CProgramFolder folder;
+    CLogPlot plot;
+    ASSERT_EQ(plot.Create(nullptr, nullptr, nullptr), 0);
+    plot.resize(kPlotW, kPlotH);
+    plot.SetAxisScaleHoriZoom(1e-9, 1e-3, 0);
+    plot.SetAxisScaleVertZoom(0.001, 100, 0);
+    plot.ReDrawWaveformWnd(1, 1, 1);
+    const waveform::CPlotArea a = plot.GetPlotArea();
+    // Zoom: the box's edges are read on the logarithmic scales.
+    plot.SetOperateTool(eWaveformToolZoomBox);
+    const QPoint from(a.left + a.Width() / 6, a.top + a.Height() / 5), to(a.left + a.Width() / 2, a.bottom);
+    QTest::mousePress(&plot, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(&plot, to);
+    QTest::mouseRelease(&plot, Qt::LeftButton, Qt::NoModifier, to);
+    double h0, h1, v0, v1;
+    plot.GetAxisScaleHoriZoom(h0, h1);
+    plot.GetAxisScaleVertZoom(v0, v1);
+    EXPECT_NEAR(std::log10(h0), -9 + 6.0 * (from.x() - a.left) / a.Width(), 1e-9);
+    EXPECT_NEAR(std::log10(h1), -9 + 6.0 * (to.x() - a.left) / a.Width(), 1e-9);
+    EXPECT_NEAR(std::log10(v1), 2 - 5.0 * (from.y() - a.top) / a.Height(), 1e-9);
+    EXPECT_NEAR(v0, 0.001, 1e-12);
+    // Pan: a drag across the whole width moves the view by its span in decades, and keeps it there.
+    plot.SetAxisScaleHoriZoom(1e-6, 1e-3, 0);
+    plot.SetOperateTool(eWaveformToolPan);
+    QTest::mousePress(&plot, Qt::LeftButton, Qt::NoModifier, QPoint(a.left, a.top + 5));
+    QTest::mouseMove(&plot, QPoint(a.right, a.top + 5));
+    QTest::mouseRelease(&plot, Qt::LeftButton, Qt::NoModifier, QPoint(a.right, a.top + 5));
+    plot.GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_NEAR(std::log10(h0), -9, 1e-9);
+    EXPECT_NEAR(std::log10(h1), -6, 1e-9);
+    // No limit reaches zero or below.
+    plot.SetAxisScaleVertZoom(-5, 0, 0);
+    plot.GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(v0, 1e-20);
+    EXPECT_EQ(v1, 1e-20);
+}
+
 } // namespace
