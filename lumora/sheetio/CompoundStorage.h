@@ -13,8 +13,9 @@ typedef struct _GsfInfile GsfInfile;
 namespace SheetIO {
 
 // A compound document (OLE2 structured storage) over libgsf, opened either for reading or for
-// writing. A storage for writing keeps its streams in memory and rewrites the whole file on every
-// change, so the file on disk is complete whenever a call returns.
+// writing. A storage for writing keeps its streams in memory and replaces the whole file on every
+// stream write, through a temporary file beside it, so the file on disk is either the old one or
+// complete whenever a call returns.
 class CCompoundStorage {
 public:
     ~CCompoundStorage();
@@ -23,7 +24,7 @@ public:
 
     // Null when the file is missing or is no compound document.
     static std::unique_ptr<CCompoundStorage> OpenForReading(const QString& path);
-    // Creates (or replaces) the file at once as an empty compound document; null on failure.
+    // A new, empty document for 'path'; the file is not touched until a stream is written.
     static std::unique_ptr<CCompoundStorage> Create(const QString& path);
 
     // Stream names match without regard to case. Results: 1 success, -1 failure, -6 (ReadStream)

@@ -174,7 +174,14 @@ Worksheet::CellTable::RowBlock::RowBlock() {
     cellBlocks.reserve(64);
 }
 
-uint32_t Worksheet::CellTable::RowBlock::Read(const uint8_t* bytes, uint32_t available) {
+Worksheet::CellSink::CellBlock& Worksheet::CellSink::Scratch(uint16_t code) {
+    for (auto& [scratchCode, cell] : m_scratch)
+        if (scratchCode == code)
+            return cell;
+    return m_scratch.emplace_back(code, CellBlock()).second;
+}
+
+uint32_t Worksheet::CellTable::RowBlock::Read(const uint8_t* bytes, uint32_t available, CellSink* sink) {
     uint32_t pos = 0;
     for (;;) {
         if (available - pos < 4)
@@ -183,12 +190,21 @@ uint32_t Worksheet::CellTable::RowBlock::Read(const uint8_t* bytes, uint32_t ava
         const uint32_t left = available - pos;
         const uint16_t code = GetU16(at);
         if (CellBlock::IsCellCode(code)) {
-            pos += cellBlocks.emplace_back().Read(at, left);
+            if (sink) {
+                CellBlock& cell = sink->Scratch(code);
+                pos += cell.Read(at, left);
+                sink->Take(cell);
+            } else {
+                pos += cellBlocks.emplace_back().Read(at, left);
+            }
             continue;
         }
         switch (code) {
         case CODE_ROW:
-            pos += rows.emplace_back().Read(at, left);
+            if (sink)
+                pos += Row().Read(at, left);
+            else
+                pos += rows.emplace_back().Read(at, left);
             break;
         case CODE_DBCELL:
             hasDBCell = true;
@@ -227,15 +243,17 @@ uint32_t Worksheet::CellTable::RowBlock::RecordSize() {
     return size + dbcell.RecordSize();
 }
 
-uint32_t Worksheet::CellTable::Read(const uint8_t* bytes, uint32_t available) {
+uint32_t Worksheet::CellTable::Read(const uint8_t* bytes, uint32_t available, CellSink* sink) {
     uint32_t pos = 0;
+    // Loading through a sink keeps no row blocks: saving rebuilds them from the cells.
+    RowBlock dropped;
     for (;;) {
         const uint16_t code = PeekCode(bytes + pos, available - pos);
         if (code != CODE_ROW && !RowBlock::CellBlock::IsCellCode(code))
             return pos;
-        RowBlock& block = rowBlocks.emplace_back();
+        RowBlock& block = sink ? dropped : rowBlocks.emplace_back();
         try {
-            pos += block.Read(bytes + pos, available - pos);
+            pos += block.Read(bytes + pos, available - pos, sink);
         } catch (const EXCEPTION_YEOF& end) {
             // The block ends at the sheet's EOF; the sheet reader goes on from there.
             block.hasDBCell = false;
@@ -343,14 +361,14 @@ uint32_t Worksheet::MergedCells::RecordSize() {
 
 Worksheet::Worksheet() : m_bof(SUBSTREAM_WORKSHEET) {}
 
-uint32_t Worksheet::Read(const uint8_t* bytes, uint32_t available) {
+uint32_t Worksheet::Read(const uint8_t* bytes, uint32_t available, CellSink* sink) {
     uint32_t pos = m_bof.Read(bytes, available);
     while (available - pos >= 4) {
         const uint8_t* at = bytes + pos;
         const uint32_t left = available - pos;
         const uint16_t code = GetU16(at);
         if (code == CODE_ROW || CellTable::RowBlock::CellBlock::IsCellCode(code)) {
-            pos += m_cellTable.Read(at, left);
+            pos += m_cellTable.Read(at, left, sink);
             continue;
         }
         switch (code) {

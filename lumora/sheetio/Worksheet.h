@@ -4,6 +4,7 @@
 #include "lumora/sheetio/XLString.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace SheetIO {
@@ -67,6 +68,8 @@ public:
         uint16_t unused = 0;
     };
 
+    class CellSink;
+
     class CellTable {
     public:
         class RowBlock {
@@ -129,6 +132,29 @@ public:
                     uint32_t RecordSize() override;
 
                     uint32_t SSTRecordIndex = 0;
+                };
+
+                // A text kept in the cell record itself (LABEL), as other writers than the
+                // shared-string ones store it; RSTRING adds formatting runs, which are not kept.
+                class Label : public Cell {
+                public:
+                    explicit Label(uint16_t recordCode = 0x0204);
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    CXLString string;
+
+                private:
+                    // Lays out the string (and RSTRING's run count: no runs are written) and
+                    // records the piece boundaries; emits them when 'out' is set.
+                    uint32_t Layout(uint8_t* out);
+                };
+
+                class RString : public Label {
+                public:
+                    RString() : Label(0x00D6) {}
                 };
 
                 class RK : public Cell {
@@ -308,8 +334,9 @@ public:
             RowBlock();
             // Reads ROW and cell records up to and including the DBCELL. Throws EXCEPTION_YEOF at an
             // EOF met before the DBCELL; stops before any record that belongs to the sheet outside the
-            // cell table, so a block without DBCELL ends there.
-            uint32_t Read(const uint8_t* bytes, uint32_t available);
+            // cell table, so a block without DBCELL ends there. With a sink, the cell records go to
+            // the sink instead of the block.
+            uint32_t Read(const uint8_t* bytes, uint32_t available, CellSink* sink = nullptr);
             uint32_t Write(uint8_t* bytes);
             uint32_t RecordSize();
 
@@ -319,11 +346,25 @@ public:
             bool hasDBCell = true;
         };
 
-        uint32_t Read(const uint8_t* bytes, uint32_t available);
+        uint32_t Read(const uint8_t* bytes, uint32_t available, CellSink* sink = nullptr);
         uint32_t Write(uint8_t* bytes);
         uint32_t RecordSize();
 
         std::vector<RowBlock> rowBlocks;
+    };
+
+    // Takes each cell record as it is read, so that a large sheet is not held twice (as records
+    // and as cells) while it loads.
+    class CellSink {
+    public:
+        using CellBlock = CellTable::RowBlock::CellBlock;
+        virtual ~CellSink() = default;
+        virtual void Take(const CellBlock& cell) = 0;
+        // A record of 'code' to read into; reused, so reading allocates only when codes change.
+        CellBlock& Scratch(uint16_t code);
+
+    private:
+        std::vector<std::pair<uint16_t, CellBlock>> m_scratch;
     };
 
     class Window2 : public Record {
@@ -364,8 +405,9 @@ public:
 
     Worksheet();
 
-    // Reads from the worksheet BOF through its EOF; returns the bytes consumed.
-    uint32_t Read(const uint8_t* bytes, uint32_t available);
+    // Reads from the worksheet BOF through its EOF; returns the bytes consumed. With a sink, the
+    // cell records go to the sink and the cell table stays empty.
+    uint32_t Read(const uint8_t* bytes, uint32_t available, CellSink* sink = nullptr);
     uint32_t Write(uint8_t* bytes);
     uint32_t RecordSize();
 

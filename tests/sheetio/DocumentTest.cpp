@@ -307,6 +307,8 @@ TEST(Storage, StreamResults) {
 
     auto empty = CCompoundStorage::Create(dir.File("e.ole"));
     ASSERT_EQ(empty->CreateStream("Workbook"), 1);
+    EXPECT_FALSE(QFile::exists(dir.File("e.ole"))); // nothing is written before the stream is
+    ASSERT_EQ(empty->WriteStream("Workbook", nullptr, 0), 1);
     empty.reset();
     auto emptyRead = CCompoundStorage::OpenForReading(dir.File("e.ole"));
     ASSERT_TRUE(emptyRead);

@@ -90,37 +90,90 @@ TEST(Worksheet, FormulaKeepsItsStringResult) {
     EXPECT_EQ(out, formula);
 }
 
-TEST(Worksheet, LongFormulaStringIsWrittenBackInOnePiece) {
+// A formula's string result over CONTINUE pieces, each piece repeating the flags byte.
+struct LongResultCase {
+    const char* name;
+    uint16_t count;
+    bool firstWide;
+    bool restWide;
+};
+
+class LongFormulaResult : public testing::TestWithParam<LongResultCase> {};
+
+TEST_P(LongFormulaResult, ReadsWholeAndWritesBackWhole) {
+    const LongResultCase& c = GetParam();
     Bytes formula = CellHeader(0, 0);
     Add(formula, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF});
     Put16(formula, 0);
     Put32(formula, 0);
-    Bytes first; // count, flags and the first 8221 characters
-    Put16(first, 9000);
-    first.push_back(0);
-    first.resize(8224, 'a');
-    Bytes rest = {0}; // the continuation repeats the flags byte
-    rest.resize(1 + 9000 - 8221, 'b');
+    std::u16string expected;
+    Bytes first;
+    Put16(first, c.count);
+    first.push_back(c.firstWide ? 1 : 0);
+    const size_t firstChars = c.firstWide ? (8224 - 3) / 2 : 8224 - 3;
+    for (size_t i = 0; i < firstChars; ++i) {
+        const char16_t ch = c.firstWide ? static_cast<char16_t>(0x4E00 + i % 500) : u'a';
+        expected += ch;
+        if (c.firstWide)
+            Put16(first, static_cast<uint16_t>(ch));
+        else
+            first.push_back(static_cast<uint8_t>(ch));
+    }
     Bytes s = Bof(0x0010);
     Add(s, RowRec(0, 1));
     Add(s, Rec(0x0006, formula));
     Add(s, Rec(0x0207, first));
-    Add(s, Rec(0x003C, rest));
+    // The rest in pieces of at most 8,224 bytes.
+    size_t left = c.count - firstChars;
+    while (left > 0) {
+        Bytes piece = {static_cast<uint8_t>(c.restWide ? 1 : 0)};
+        const size_t chars = std::min(left, c.restWide ? size_t{8222 / 2} : size_t{8223});
+        for (size_t i = 0; i < chars; ++i) {
+            const char16_t ch = c.restWide ? static_cast<char16_t>(0x0410 + i % 32) : u'b';
+            expected += ch;
+            if (c.restWide)
+                Put16(piece, static_cast<uint16_t>(ch));
+            else
+                piece.push_back(static_cast<uint8_t>(ch));
+        }
+        Add(s, Rec(0x003C, piece));
+        left -= chars;
+    }
     Add(s, Rec(0x00D7, Bytes(6, 0)));
     Add(s, Eof());
+
+    auto resultOf = [](const CellBlock::Formula& f) {
+        SheetIO::CXLString text = f.string.string;
+        text.Widen();
+        return text.wideChars;
+    };
     Worksheet ws;
     ASSERT_EQ(ws.Read(s.data(), static_cast<uint32_t>(s.size())), s.size());
     auto& f = ws.m_cellTable.rowBlocks.at(0).cellBlocks.at(0).As<CellBlock::Formula>();
     ASSERT_TRUE(f.hasString);
-    EXPECT_EQ(f.string.string.narrow, std::string(8221, 'a'));
+    EXPECT_EQ(resultOf(f).size(), c.count);
+    EXPECT_TRUE(resultOf(f) == expected);
+
     Bytes out(f.RecordSize(), 0);
     ASSERT_EQ(f.Write(out.data()), out.size());
     const auto records = ListRecords(out);
-    ASSERT_EQ(records.size(), 2u);
+    ASSERT_GE(records.size(), 3u);
     EXPECT_EQ(records[1].code, 0x0207);
-    EXPECT_EQ(records[1].length, 8224);
-    EXPECT_EQ(SheetIO::GetU16(out.data() + records[1].pos + 4), 8221);
+    for (size_t i = 2; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].code, 0x003C);
+        EXPECT_LE(records[i].length, 8224);
+    }
+    Worksheet::CellTable::RowBlock::CellBlock::Formula back;
+    ASSERT_EQ(back.Read(out.data(), static_cast<uint32_t>(out.size())), out.size());
+    EXPECT_TRUE(resultOf(back) == expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Worksheet, LongFormulaResult,
+                         testing::Values(LongResultCase{"Narrow9000", 9000, false, false},
+                                         LongResultCase{"NarrowThenWide", 12000, false, true},
+                                         LongResultCase{"Wide65535", 65535, true, true},
+                                         LongResultCase{"WideThenNarrow", 20000, true, false}),
+                         [](const testing::TestParamInfo<LongResultCase>& row) { return row.param.name; });
 
 TEST(Worksheet, BoundsDamagedCountsByTheBytes) {
     Bytes mulrk = CellHeader(0, 0);
