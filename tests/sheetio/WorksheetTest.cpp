@@ -380,4 +380,130 @@ TEST(WorksheetLoad, TruncatedStreamKeepsWhatWasRead) {
     EXPECT_EQ(s->Cell(28, 0)->GetDouble(), 28.5);
 }
 
+// Text cells that hold their own text, and booleans and errors: what they load as, and that a save
+// and a second load keep them.
+TEST(WorksheetLoad, OwnTextBooleanAndErrorCellsLoadAndSurviveASave) {
+    TempFolder dir;
+    std::u16string longWide;
+    for (int i = 0; i < 5000; ++i)
+        longWide += static_cast<char16_t>(0x4E00 + i % 700);
+    Bytes body;
+    Add(body, LabelRec(0, 0, u"Time", false));
+    Add(body, LabelRec(0, 1, u"电流 (A)", true));
+    Add(body, LabelRec(1, 0, u"caf\u00e9", false, 0x00D6, 2)); // RSTRING with two runs
+    Add(body, LabelRec(1, 1, u"Ω formatted", true, 0x00D6, 1));
+    Add(body, BoolErrRec(2, 0, 1, false));
+    Add(body, BoolErrRec(2, 1, 0, false));
+    Add(body, BoolErrRec(2, 2, 0x07, true)); // #DIV/0!
+    Add(body, BoolErrRec(2, 3, 0x2A, true)); // #N/A
+    // A long LABEL goes on in a CONTINUE piece that repeats the flags byte.
+    Bytes longLabel = CellHeader(3, 0);
+    Put16(longLabel, static_cast<uint16_t>(longWide.size()));
+    longLabel.push_back(1);
+    const size_t firstChars = (8224 - longLabel.size()) / 2;
+    for (size_t i = 0; i < firstChars; ++i)
+        Put16(longLabel, static_cast<uint16_t>(longWide[i]));
+    Bytes rest = {1};
+    for (size_t i = firstChars; i < longWide.size(); ++i)
+        Put16(rest, static_cast<uint16_t>(longWide[i]));
+    Add(body, Rec(0x0204, longLabel));
+    Add(body, Rec(0x003C, rest));
+    Add(body, NumberRec(3, 1, 2.5));
+
+    const struct {
+        const char* name;
+        int row, column;
+        int type;
+        std::string text; // UTF-8 of the text, or the integer value of a boolean or error
+    } cases[] = {
+        {"8-bit LABEL", 0, 0, ExcelCell::eString, "Time"},
+        {"16-bit LABEL", 0, 1, ExcelCell::eWString, "电流 (A)"},
+        {"8-bit RSTRING", 1, 0, ExcelCell::eString, "café"},
+        {"16-bit RSTRING", 1, 1, ExcelCell::eWString, "Ω formatted"},
+        {"true", 2, 0, ExcelCell::eBool, "1"},
+        {"false", 2, 1, ExcelCell::eBool, "0"},
+        {"#DIV/0!", 2, 2, ExcelCell::eError, "7"},
+        {"#N/A", 2, 3, ExcelCell::eError, "42"},
+        {"LABEL over a CONTINUE", 3, 0, ExcelCell::eWString,
+         QString::fromStdU16String(longWide).toStdString()},
+    };
+    auto expectCells = [&](ExcelSheet* sheet, const char* when) {
+        ASSERT_NE(sheet, nullptr) << when;
+        for (const auto& c : cases) {
+            const ExcelCell* cell = sheet->CellAt(c.row, c.column);
+            ASSERT_NE(cell, nullptr) << c.name << " " << when;
+            EXPECT_EQ(cell->type, c.type) << c.name << " " << when;
+            std::string text;
+            if (cell->type == ExcelCell::eString)
+                text = QString::fromLatin1(cell->GetString()).toStdString();
+            else if (cell->type == ExcelCell::eWString)
+                text = QString::fromStdU16String(cell->GetWString()).toStdString();
+            else
+                text = std::to_string(cell->ival);
+            EXPECT_EQ(text, c.text) << c.name << " " << when;
+        }
+        EXPECT_EQ(sheet->CellAt(3, 1)->GetDouble(), 2.5) << when;
+    };
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"S", body}}, {}));
+    expectCells(doc.GetSheetByName("S"), "loaded");
+    EXPECT_EQ(doc.GetSheetByName("S")->CellAt(2, 0)->GetDouble(), 1.0);
+    EXPECT_EQ(doc.GetSheetByName("S")->CellAt(2, 0)->GetInteger(), 1);
+    EXPECT_EQ(doc.GetSheetByName("S")->CellAt(2, 2)->GetDouble(), 0.0); // an error is no number
+    EXPECT_EQ(doc.GetSheetByName("S")->CellAt(2, 2)->GetInteger(), 0);
+
+    ASSERT_TRUE(doc.SaveAs(dir.File("again.xls")));
+    ExcelDocument back;
+    ASSERT_TRUE(back.Load(dir.File("again.xls")));
+    expectCells(back.GetSheetByName("S"), "saved and loaded again");
+}
+
+// A formula's string result longer than one record piece is kept whole through a load and a save.
+TEST(WorksheetLoad, LongFormulaStringResultSurvivesLoadAndSave) {
+    TempFolder dir;
+    const std::string result = std::string(8221, 'a') + std::string(20000, 'z');
+    Bytes formula = CellHeader(0, 0);
+    Add(formula, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF});
+    Put16(formula, 0);
+    Put32(formula, 0);
+    Bytes body = Rec(0x0006, formula);
+    Bytes text;
+    Put16(text, static_cast<uint16_t>(result.size()));
+    text.push_back(0);
+    PutText(text, result.substr(0, 8221));
+    Add(body, Rec(0x0207, text));
+    for (size_t at = 8221; at < result.size(); at += 8223) {
+        Bytes piece = {0};
+        PutText(piece, result.substr(at, 8223));
+        Add(body, Rec(0x003C, piece));
+    }
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"S", body}}, {}));
+    ASSERT_NE(doc.GetSheet(0), nullptr);
+    ASSERT_NE(doc.GetSheet(0)->CellAt(0, 0)->GetString(), nullptr);
+    EXPECT_EQ(std::string(doc.GetSheet(0)->CellAt(0, 0)->GetString()), result);
+    ASSERT_TRUE(doc.SaveAs(dir.File("again.xls")));
+    ExcelDocument back;
+    ASSERT_TRUE(back.Load(dir.File("again.xls")));
+    ASSERT_NE(back.GetSheet(0)->CellAt(0, 0)->GetString(), nullptr);
+    EXPECT_EQ(std::string(back.GetSheet(0)->CellAt(0, 0)->GetString()), result);
+}
+
+// Every cell that names one shared string holds that same text, not a copy of its own.
+TEST(WorksheetLoad, CellsOfOneSharedStringShareItsText) {
+    TempFolder dir;
+    Bytes body;
+    for (uint16_t r = 0; r < 50; ++r)
+        Add(body, LabelSstRec(r, 0, 0));
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"S", body}}, {std::string(1000, 'q')}));
+    const ExcelSheet* s = doc.GetSheet(0);
+    ASSERT_NE(s, nullptr);
+    const char* first = s->CellAt(0, 0)->GetString();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(std::string(first), std::string(1000, 'q'));
+    for (int r = 1; r < 50; ++r)
+        ASSERT_EQ(s->CellAt(r, 0)->GetString(), first) << r;
+}
+
 } // namespace
