@@ -378,6 +378,7 @@ void ExcelDocument::FinishSheet(ExcelSheet& sheet, Worksheet& ws) {
     sheet.ColumnInfo() = ws.m_colinfos;
     if (sheet.GetTotalRows() == 0 || sheet.GetTotalCols() == 0)
         sheet.Resize(1, 1);
+    sheet.FitColumns();
     const int rows = sheet.GetTotalRows();
     const int cols = sheet.GetTotalCols();
     for (const auto& range : ws.m_mergedCells.mergedCellsVector) {
