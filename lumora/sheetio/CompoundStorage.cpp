@@ -90,6 +90,26 @@ bool ReplaceFile(const QString& path, const uint8_t* bytes, size_t size) {
 
 } // namespace
 
+CCompoundStorage::CStreamReader::~CStreamReader() {
+    g_object_unref(m_input);
+}
+
+uint64_t CCompoundStorage::CStreamReader::Size() const {
+    return static_cast<uint64_t>(gsf_input_size(m_input));
+}
+
+bool CCompoundStorage::CStreamReader::Read(uint8_t* out, size_t count) {
+    return count == 0 || gsf_input_read(m_input, count, out) != nullptr;
+}
+
+std::unique_ptr<CCompoundStorage::CStreamReader> CCompoundStorage::OpenStreamReader(const std::string& name) {
+    if (IsWritable())
+        return nullptr;
+    const int index = FindChild(name);
+    GsfInput* child = index < 0 ? nullptr : gsf_infile_child_by_index(m_infile, index);
+    return child ? std::make_unique<CStreamReader>(child) : nullptr;
+}
+
 CCompoundStorage::~CCompoundStorage() {
     if (m_infile)
         g_object_unref(m_infile);

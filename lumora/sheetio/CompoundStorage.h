@@ -9,6 +9,7 @@
 #include <vector>
 
 typedef struct _GsfInfile GsfInfile;
+typedef struct _GsfInput GsfInput;
 
 namespace SheetIO {
 
@@ -18,6 +19,23 @@ namespace SheetIO {
 // complete whenever a call returns.
 class CCompoundStorage {
 public:
+    // A stream of a storage opened for reading, read in order piece by piece, so that a large
+    // stream need not be held whole.
+    class CStreamReader {
+    public:
+        explicit CStreamReader(GsfInput* input) : m_input(input) {}
+        ~CStreamReader();
+        CStreamReader(const CStreamReader&) = delete;
+        CStreamReader& operator=(const CStreamReader&) = delete;
+
+        uint64_t Size() const;
+        // The next 'count' bytes of the stream; false when they cannot be read.
+        bool Read(uint8_t* out, size_t count);
+
+    private:
+        GsfInput* m_input;
+    };
+
     ~CCompoundStorage();
     CCompoundStorage(const CCompoundStorage&) = delete;
     CCompoundStorage& operator=(const CCompoundStorage&) = delete;
@@ -32,6 +50,8 @@ public:
     int CreateStream(const std::string& name);
     int StreamSize(const std::string& name, uint64_t& size);
     int ReadStream(const std::string& name, std::vector<uint8_t>& buffer);
+    // Null when the storage is not open for reading or has no such stream.
+    std::unique_ptr<CStreamReader> OpenStreamReader(const std::string& name);
     // Replaces the stream's contents, so the stream ends where 'bytes' end.
     int WriteStream(const std::string& name, const uint8_t* bytes, size_t size);
 

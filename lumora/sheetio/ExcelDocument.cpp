@@ -1,5 +1,7 @@
 #include "lumora/sheetio/ExcelDocument.h"
 
+#include "lumora/sheetio/Bytes.h"
+#include "lumora/sheetio/RecordWindow.h"
 #include "lumora/sheetio/WritingLayout.h"
 
 #include <QStringDecoder>
@@ -131,6 +133,21 @@ void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings)
     }
 }
 
+// Stream bytes of the globals substream at 'bytes': through its EOF, or up to the next substream's
+// BOF when the EOF is missing (as the globals reader ends).
+uint32_t GlobalsLength(const uint8_t* bytes, uint32_t available) {
+    uint32_t pos = 0;
+    while (available - pos >= 4) {
+        const uint16_t code = GetU16(bytes + pos);
+        if (code == CODE_BOF && pos > 0)
+            break;
+        pos += RecordLength(bytes + pos, available - pos);
+        if (code == CODE_EOF)
+            break;
+    }
+    return pos;
+}
+
 // Fills a sheet from the cell records as the worksheet reader meets them.
 class CSheetFiller : public Worksheet::CellSink {
 public:
@@ -173,10 +190,15 @@ bool ExcelDocument::Load(const QString& path) {
     Reset();
     m_sheets.clear();
     try {
-        {
-            std::vector<uint8_t> stream;
-            if (m_storage->ReadStream(STREAM_NAME, stream) == 1)
-                ParseStream(stream);
+        auto reader = m_storage->OpenStreamReader(STREAM_NAME);
+        if (reader && reader->Size() <= 0xFFFFFFFFull) {
+            try {
+                ParseStream(*reader);
+            } catch (const EXCEPTION_UNREADABLE&) {
+                // A stream that cannot be read loads as no stream at all.
+                Reset();
+                m_sheets.clear();
+            }
         }
         MapBoundSheets();
         for (size_t i = 0; i < m_sheets.size(); ++i)
@@ -191,30 +213,46 @@ bool ExcelDocument::Load(const QString& path) {
     return true;
 }
 
-void ExcelDocument::ParseStream(const std::vector<uint8_t>& stream) {
-    const uint8_t* bytes = stream.data();
-    const uint32_t size = static_cast<uint32_t>(stream.size());
+void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader) {
+    CRecordWindow window(reader);
     uint32_t pos = 0;
+    uint32_t available = 0;
     bool haveGlobals = false;
     std::unique_ptr<CSharedTexts> strings;
     try {
-        while (PeekCode(bytes + pos, size - pos) == CODE_BOF) {
+        for (;;) {
+            window.Release(pos);
+            const uint8_t* at = window.At(pos, 20, available);
+            if (PeekCode(at, available) != CODE_BOF)
+                break;
             BOF bof;
-            bof.Read(bytes + pos, size - pos);
+            bof.Read(at, available);
             if (bof.type == SUBSTREAM_GLOBALS && !haveGlobals) {
                 haveGlobals = true;
-                pos += m_workbook.Read(bytes + pos, size - pos);
+                const uint32_t length = window.Measured(pos, GlobalsLength);
+                pos += m_workbook.Read(window.At(pos, length, available), length);
             } else if (bof.type == SUBSTREAM_WORKSHEET) {
                 if (!strings)
                     strings = std::make_unique<CSharedTexts>(m_workbook.m_sst.strings);
                 m_worksheets.push_back(std::make_unique<Worksheet>());
                 m_worksheetPositions.push_back(pos);
                 m_sheets.push_back(std::make_unique<ExcelSheet>(this, static_cast<int>(m_sheets.size())));
+                Worksheet& ws = *m_worksheets.back();
                 CSheetFiller filler(*m_sheets.back(), *strings);
-                pos += m_worksheets.back()->Read(bytes + pos, size - pos, &filler);
+                // Record by record, so that only the records being read are held.
+                const uint32_t bofLength = window.Measured(pos, RecordLength);
+                pos += ws.m_bof.Read(window.At(pos, bofLength, available), bofLength);
+                for (bool ended = false; !ended;) {
+                    window.Release(pos);
+                    window.At(pos, 4, available);
+                    if (available < 4)
+                        break;
+                    const uint32_t length = window.Measured(pos, RecordGroupLength);
+                    pos += ws.ReadRecord(window.At(pos, length, available), length, filler, ended);
+                }
             } else {
                 // Chart, macro and other substreams are not kept.
-                pos += SkipSubstream(bytes + pos, size - pos);
+                pos += window.Measured(pos, SkipSubstream);
             }
         }
     } catch (const EXCEPTION_DAMAGED&) {

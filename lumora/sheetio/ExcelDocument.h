@@ -42,7 +42,7 @@ private:
     static constexpr const char* STREAM_NAME = "Workbook";
 
     void Reset();
-    void ParseStream(const std::vector<uint8_t>& stream);
+    void ParseStream(SheetIO::CCompoundStorage::CStreamReader& reader);
     bool WriteWorkbook();
     void BuildSheets();
     // Column information, the 1 x 1 grid of a sheet without cells, and the merged ranges.

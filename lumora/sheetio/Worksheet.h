@@ -68,8 +68,6 @@ public:
         uint16_t unused = 0;
     };
 
-    class CellSink;
-
     class CellTable {
     public:
         class RowBlock {
@@ -334,9 +332,8 @@ public:
             RowBlock();
             // Reads ROW and cell records up to and including the DBCELL. Throws EXCEPTION_YEOF at an
             // EOF met before the DBCELL; stops before any record that belongs to the sheet outside the
-            // cell table, so a block without DBCELL ends there. With a sink, the cell records go to
-            // the sink instead of the block.
-            uint32_t Read(const uint8_t* bytes, uint32_t available, CellSink* sink = nullptr);
+            // cell table, so a block without DBCELL ends there.
+            uint32_t Read(const uint8_t* bytes, uint32_t available);
             uint32_t Write(uint8_t* bytes);
             uint32_t RecordSize();
 
@@ -346,15 +343,15 @@ public:
             bool hasDBCell = true;
         };
 
-        uint32_t Read(const uint8_t* bytes, uint32_t available, CellSink* sink = nullptr);
+        uint32_t Read(const uint8_t* bytes, uint32_t available);
         uint32_t Write(uint8_t* bytes);
         uint32_t RecordSize();
 
         std::vector<RowBlock> rowBlocks;
     };
 
-    // Takes each cell record as it is read, so that a large sheet is not held twice (as records
-    // and as cells) while it loads.
+    // Takes each cell record as ReadRecord reads it, so that a large sheet is not held twice (as
+    // records and as cells) while it loads.
     class CellSink {
     public:
         using CellBlock = CellTable::RowBlock::CellBlock;
@@ -365,6 +362,7 @@ public:
 
     private:
         std::vector<std::pair<uint16_t, CellBlock>> m_scratch;
+        size_t m_last = 0;
     };
 
     class Window2 : public Record {
@@ -405,9 +403,13 @@ public:
 
     Worksheet();
 
-    // Reads from the worksheet BOF through its EOF; returns the bytes consumed. With a sink, the
-    // cell records go to the sink and the cell table stays empty.
-    uint32_t Read(const uint8_t* bytes, uint32_t available, CellSink* sink = nullptr);
+    // Reads from the worksheet BOF through its EOF; returns the bytes consumed.
+    uint32_t Read(const uint8_t* bytes, uint32_t available);
+    // Reads the one record group at 'bytes' (see RecordGroupLength) that follows the BOF: cell
+    // records go to the sink, ROW and DBCELL records are passed over (a save rebuilds them), the
+    // others are kept as Read keeps them. Returns the bytes consumed; sets 'ended' at the EOF.
+    // Loading record by record lets a large sheet load without holding its stream whole.
+    uint32_t ReadRecord(const uint8_t* bytes, uint32_t available, CellSink& sink, bool& ended);
     uint32_t Write(uint8_t* bytes);
     uint32_t RecordSize();
 
@@ -419,9 +421,23 @@ public:
     Window2 m_window2;
     MergedCells m_mergedCells;
     YEOF m_eof;
+
+private:
+    // A record of the sheet outside the cell table; sets 'ended' at the EOF.
+    uint32_t ReadSheetRecord(const uint8_t* bytes, uint32_t available, bool& ended);
 };
+
+// Stream bytes of the record at 'bytes' with its CONTINUE pieces; throws EXCEPTION_DAMAGED when a
+// length runs past 'available'.
+uint32_t RecordLength(const uint8_t* bytes, uint32_t available);
 
 // Skips a substream from its BOF through the matching EOF (nested substreams included).
 uint32_t SkipSubstream(const uint8_t* bytes, uint32_t available);
+
+// Stream bytes of the record group at 'bytes' that Worksheet::ReadRecord reads in one call: a
+// record with its CONTINUE pieces; a FORMULA with the ARRAY, TABLE or SHRFMLA and the STRING that
+// follow it; an embedded BOF with its whole substream. Throws EXCEPTION_DAMAGED when a length runs
+// past 'available'.
+uint32_t RecordGroupLength(const uint8_t* bytes, uint32_t available);
 
 } // namespace SheetIO
