@@ -506,4 +506,99 @@ TEST(WorksheetLoad, CellsOfOneSharedStringShareItsText) {
         ASSERT_EQ(s->CellAt(r, 0)->GetString(), first) << r;
 }
 
+// A sheet of several megabytes loads record by record: long record groups (a LABEL and a formula
+// result over CONTINUE pieces, a formula with its shared formula, an embedded chart) fall across
+// the points where the reader reads on, and every value still lands where it belongs.
+TEST(WorksheetLoad, LargeSheetLoadsWholeRecordByRecord) {
+    TempFolder dir;
+    struct Expected {
+        uint16_t row;
+        std::u16string text; // empty for a number
+        double number;
+    };
+    std::vector<Expected> expected;
+    Bytes body;
+    Add(body, Rec(0x007D, Bytes(12, 0))); // COLINFO
+    uint16_t row = 0;
+    for (int round = 0; body.size() < 3'000'000; ++round) {
+        for (int k = 0; k < 1 + round % 97; ++k, ++row) {
+            Add(body, NumberRec(row, 0, row * 0.5 + 0.25));
+            expected.push_back({row, {}, row * 0.5 + 0.25});
+        }
+        std::u16string text;
+        // Every fifth text is longer than the reader first looks ahead for a record.
+        const int length = round % 5 == 4 ? 40000 + round % 1000 : 4000 + round * 37 % 9000;
+        for (int i = 0; i < length; ++i)
+            text += static_cast<char16_t>(0x4E00 + (i + round) % 2000);
+        Bytes label = CellHeader(row, 1);
+        Put16(label, static_cast<uint16_t>(text.size()));
+        label.push_back(1);
+        size_t at = 0;
+        for (; at < text.size() && label.size() + 2 <= 8224; ++at)
+            Put16(label, static_cast<uint16_t>(text[at]));
+        Add(body, Rec(0x0204, label));
+        while (at < text.size()) {
+            Bytes piece = {1};
+            for (; at < text.size() && piece.size() + 2 <= 8224; ++at)
+                Put16(piece, static_cast<uint16_t>(text[at]));
+            Add(body, Rec(0x003C, piece));
+        }
+        expected.push_back({row, text, 0});
+
+        Bytes formula = CellHeader(row, 2);
+        Add(formula, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF});
+        Put16(formula, 0);
+        Put32(formula, 0);
+        Add(body, Rec(0x0006, formula));
+        Add(body, Rec(0x00BC, Bytes(8 + round % 50, 0))); // SHRFMLA
+        const std::string result = std::string(9000 + round % 3000, static_cast<char>('a' + round % 26));
+        Bytes string;
+        Put16(string, static_cast<uint16_t>(result.size()));
+        string.push_back(0);
+        PutText(string, result.substr(0, 8221));
+        Add(body, Rec(0x0207, string));
+        for (size_t from = 8221; from < result.size(); from += 8223) {
+            Bytes piece = {0};
+            PutText(piece, result.substr(from, 8223));
+            Add(body, Rec(0x003C, piece));
+        }
+        expected.push_back({row, QString::fromStdString(result).toStdU16String(), 0});
+
+        // An embedded chart, with records of its own that would be cells in a sheet.
+        Add(body, Bof(0x0020));
+        for (int k = 0; k < 300; ++k)
+            Add(body, NumberRec(0, 0, -1));
+        Add(body, Eof());
+        Add(body, Rec(0x00E5, {1, 0, static_cast<uint8_t>(row), static_cast<uint8_t>(row >> 8),
+                               static_cast<uint8_t>(row), static_cast<uint8_t>(row >> 8), 1, 0, 2, 0}));
+        Add(body, Rec(0x1234, Bytes(100 + round % 200, 7))); // a record nobody reads
+        ++row;
+    }
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"Big", body}, {"After", NumberRec(0, 0, 42)}}, {}));
+    ASSERT_EQ(doc.GetTotalSheets(), 2u);
+    ExcelSheet* s = doc.GetSheetByName("Big");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->GetTotalRows(), row);
+    int wrong = 0;
+    for (const Expected& e : expected) {
+        const int column = e.text.empty()
+                               ? 0
+                               : (s->CellAt(e.row, 1)->type == ExcelCell::eWString &&
+                                          std::u16string(s->CellAt(e.row, 1)->GetWString()) == e.text
+                                      ? 1
+                                      : 2);
+        const ExcelCell* cell = s->CellAt(e.row, column);
+        const bool right = e.text.empty()
+                               ? cell->GetDouble() == e.number
+                               : cell->GetWString() && std::u16string(cell->GetWString()) == e.text;
+        if (!right && ++wrong <= 5)
+            ADD_FAILURE() << "row " << e.row << " column " << column;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(s->CellAt(1, 1)->mergedColumns, 2); // the first LABEL's row
+    ASSERT_NE(doc.GetSheetByName("After"), nullptr);
+    EXPECT_EQ(doc.GetSheetByName("After")->Cell(0, 0)->GetDouble(), 42.0);
+}
+
 } // namespace
