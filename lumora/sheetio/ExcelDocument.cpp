@@ -47,8 +47,9 @@ class CSharedTexts {
 public:
     explicit CSharedTexts(std::vector<CXLString>& strings) : m_strings(strings), m_texts(strings.size()) {}
 
+    // An index beyond the table (or into strings read after the first sheet) leaves the cell empty.
     void Place(ExcelCell& cell, uint32_t index) {
-        if (index >= m_strings.size())
+        if (index >= m_texts.size() || index >= m_strings.size())
             return;
         Text& text = m_texts[index];
         CXLString& s = m_strings[index];

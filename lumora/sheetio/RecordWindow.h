@@ -3,6 +3,7 @@
 #include "lumora/sheetio/CompoundStorage.h"
 #include "lumora/sheetio/Record.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -67,7 +68,8 @@ template <class Measure> uint32_t CRecordWindow::Measured(uint32_t pos, Measure 
             if (whole)
                 throw;
         }
-        want = available * 2 > want ? available * 2 : want * 2;
+        want =
+            static_cast<uint32_t>(std::min<uint64_t>(2 * uint64_t{std::max(available, want)}, 0xFFFFFFFFu));
     }
 }
 
