@@ -175,6 +175,31 @@ TEST(PeerWrite, OutsideReadersOpenOurWorkbooksWithEveryValueExact) {
     ExpectAllPeersSee(dir, {current, datalog, texts, small}, true);
 }
 
+// A formula's string result longer than one record piece goes over CONTINUE pieces that repeat the
+// flags byte: the outside readers see it whole.
+TEST(PeerWrite, LongFormulaStringResultsOpenWhole) {
+    TempFolder dir;
+    ExcelDocument doc;
+    doc.New();
+    auto formula = [](const SheetIO::CXLString& result) {
+        ExcelFormula::Record f;
+        const uint8_t marker[8] = {0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+        std::copy(marker, marker + 8, f.result);
+        f.RPNtoken = {0x17, 1, 0, 'x'}; // the text "x", as the formula holds it
+        f.hasString = true;
+        f.string.string = result;
+        return f;
+    };
+    std::u16string wide;
+    for (int i = 0; i < 30000; ++i)
+        wide += static_cast<char16_t>(0x4E00 + i % 3000);
+    doc.GetSheet(0)->Cell(0, 0)->SetFormula(formula(SheetIO::CXLString(std::string(20000, 'r'))));
+    doc.GetSheet(0)->Cell(1, 0)->SetFormula(formula(SheetIO::CXLString(wide)));
+    const QString path = dir.File("formulas.xls");
+    ASSERT_TRUE(doc.SaveAs(path));
+    ExpectAllPeersSee(dir, {path}, false);
+}
+
 // Flat OpenDocument text of a cell.
 QString FodsNumber(double v) {
     const QString n = QString::fromStdString(Shortest(v));
