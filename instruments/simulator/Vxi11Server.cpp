@@ -117,8 +117,9 @@ void CVxi11Server::Produce(SLinkState& state, size_t limit) {
             m_host.Begin(state.message, state.lines.substr(at, length));
             state.executing = true;
         }
-        if (state.outputAt == state.output.size()) {
-            state.output.clear();
+        // What was sent goes before more is made; what is left is less than one read.
+        if (state.outputAt > 0) {
+            state.output.erase(0, state.outputAt);
             state.outputAt = 0;
         }
         const size_t before = state.output.size();
@@ -249,10 +250,12 @@ void CVxi11Server::Write(SLinkState& state, std::string_view data, bool end) {
         state.overrun = false;
         return;
     }
-    // A new message while a response is unread: the response is lost.
+    // A new message while a response is unread: the response, and what of its message is still to
+    // run, is lost. A message held by *WAI without output waits in the buffer before the new one.
     if (state.Unsent() > 0) {
         m_host.ReportError(-410);
         state.DropOutput();
+        state.DropWork();
     }
     if (state.lines.size() - state.linesAt + state.input.size() > CInstrumentHost::kInputLimit) {
         m_host.ReportError(-363);

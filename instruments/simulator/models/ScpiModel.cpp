@@ -119,7 +119,10 @@ IInstrumentModel::eStep CScpiModel::Run(SProgramMessage& message, std::string& o
         case eResult::Reply:
             if (message.answered)
                 output += ';';
-            output += part;
+            if (output.empty())
+                output.swap(part); // a block of many megabytes is not copied
+            else
+                output += part;
             message.answered = true;
             break;
         case eResult::Done:
