@@ -40,10 +40,17 @@ public:
     // A model that only answers whole messages runs them in one step.
     virtual eStep Run(SProgramMessage& message, std::string& output, std::size_t limit) {
         (void)limit;
-        std::string reply;
-        if (Execute(message.text, reply)) {
-            output += reply;
-            message.answered = true;
+        // Straight into an empty output, whose memory the server keeps from reply to reply.
+        if (output.empty()) {
+            message.answered = Execute(message.text, output);
+            if (!message.answered)
+                output.clear();
+        } else {
+            std::string reply;
+            if (Execute(message.text, reply)) {
+                output += reply;
+                message.answered = true;
+            }
         }
         message.at = message.text.size();
         return eStep::Finished;
