@@ -325,6 +325,21 @@ TEST_F(BenchLimits, UnreadAndMissingRepliesAreQueryErrors) {
     EXPECT_EQ(client.Query(":SYST:ERR?").substr(0, 5), "-420,");
 }
 
+// A user's script: :INIT, then *WAI and the buffer query as writes of their own. The query waits in the
+// input buffer until the measurement (one second here) is done.
+TEST_F(BenchLimits, AWaitHoldsTheWritesThatFollowIt) {
+    CVxi11Client client;
+    ASSERT_TRUE(client.Open(kMeter, m_bench.CorePort(kMeter)));
+    ASSERT_EQ(client.Write(":SENS:FUNC 'CURR';:SENS:CURR:NPLC 10;:TRAC:POIN 5000;"
+                           ":TRIG:LOAD 'SimpleLoop', 5000",
+                           true),
+              0);
+    ASSERT_EQ(client.Write(":INIT", true), 0);
+    ASSERT_EQ(client.Write("*WAI", true), 0);
+    EXPECT_EQ(client.Query(":TRAC:ACT?"), "5000");
+    EXPECT_EQ(client.Query(":SYST:ERR?").substr(0, 2), "0,");
+}
+
 TEST_F(BenchLimits, ConnectionsBeyondTheLimitAreClosed) {
     std::vector<std::unique_ptr<CSocketClient>> clients;
     for (int i = 0; i < 16; ++i) {
