@@ -115,6 +115,7 @@ TEST(ScpiParser, FaultsGiveTheStandardErrorCodes) {
         {"block for a number", eSupply, ":VOLT #15hello", "-104 "},
         {"too many parameters", eMeter, ":SENS:CURR:NPLC 1,2", "-108 "},
         {"parameter to a common query", eMeter, "*IDN? 1", "-108 "},
+        {"no limits for a common query", eMeter, "*ESE? MAX", "-108 "},
         {"missing parameter", eMeter, ":SENS:CURR:NPLC", "-109 "},
         {"missing end of a range", eMeter, ":TRAC:DATA? 1", "-109 "},
         {"unknown mnemonic", eMeter, ":SENS:CURR:NPLCX 1", "-113 "},

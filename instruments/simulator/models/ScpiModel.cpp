@@ -53,12 +53,12 @@ CScpiModel::CScpiModel() {
     using T = CScpiTree;
     const auto set = T::eForm::SetOnly, query = T::eForm::QueryOnly, both = T::eForm::SetAndQuery;
     m_tree.Add("*CLS", set);
-    m_tree.Add("*ESE", both, {T::Int(0, 255, 0)}, {});
+    m_tree.Add("*ESE", both, {T::Int(0, 255, 0)});
     m_tree.Add("*ESR", query);
     m_tree.Add("*IDN", query);
     m_tree.Add("*OPC", both);
     m_tree.Add("*RST", set);
-    m_tree.Add("*SRE", both, {T::Int(0, 255, 0)}, {});
+    m_tree.Add("*SRE", both, {T::Int(0, 255, 0)});
     m_tree.Add("*STB", query);
     m_tree.Add("*TST", query);
     m_tree.Add("*WAI", set);

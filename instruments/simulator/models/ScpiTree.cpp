@@ -147,7 +147,8 @@ void CScpiTree::Add(const char* pattern, eForm form, std::vector<SParam> set, st
     row.nodes = ParsePattern(pattern);
     row.key = KeyOf(row.nodes);
     row.form = form;
-    if (query.empty() && form == eForm::SetAndQuery && !set.empty() &&
+    // Common commands take no MINimum/MAXimum/DEFault.
+    if (query.empty() && form == eForm::SetAndQuery && !set.empty() && pattern[0] != '*' &&
         (set[0].kind == eKind::Number || set[0].kind == eKind::Integer)) {
         SParam limit = set[0];
         limit.optional = true;

@@ -26,7 +26,7 @@ CSim2280S::CSim2280S() {
     m_tree.Add(":OUTPut[1]:PROTection:CLEar", set);
     m_tree.Add(":SYSTem:AZERo[:STATe]", both, {T::Bool()});
     m_tree.Add(":SYSTem:LFRequency", query);
-    m_tree.Add(":SENSe[1]:FUNCtion[:ON]", both, {T::Str("CURRent[:DC]|VOLTage[:DC]|CONCurrent[:DC]")}, {});
+    m_tree.Add(":SENSe[1]:FUNCtion[:ON]", both, {T::Str("CURRent[:DC]|VOLTage[:DC]|CONCurrent[:DC]")});
     // At most 12 power-line cycles at 50 Hz (15 at 60 Hz).
     m_tree.Add(":SENSe[1]:CURRent[:DC]:NPLCycles", both, {T::Num(0.002, 12.0, 1.0)});
     m_tree.Add(":SENSe[1]:CURRent[:DC]:RANGe[:UPPer]", both, {T::Num(0.0, 10.0, 10.0, "A")});
@@ -48,7 +48,7 @@ CSim2280S::CSim2280S() {
     m_tree.Add(":TRACe:FEED:CONTrol", both, {T::Choice("ALWays|NEVer|NEXT")});
     m_tree.Add(":TRACe:ACTual", query);
     m_tree.Add(":TRACe:DATA", query, {}, {T::Optional(T::Str())});
-    m_tree.Add(":FORMat:ELEMents", both, {T::Str()}, {});
+    m_tree.Add(":FORMat:ELEMents", both, {T::Str()});
     ResetState();
 }
 

@@ -33,7 +33,7 @@ CSimDMM7510::CSimDMM7510() {
     const auto buffer = T::Optional(T::Str());
     const auto element = T::Optional(T::Choice(ELEMENTS));
     const double points = static_cast<double>(MAX_POINTS);
-    m_tree.Add("[:SENSe[1]]:FUNCtion[:ON]", both, {T::Str("CURRent[:DC]|VOLTage[:DC]")}, {});
+    m_tree.Add("[:SENSe[1]]:FUNCtion[:ON]", both, {T::Str("CURRent[:DC]|VOLTage[:DC]")});
     m_tree.Add("[:SENSe[1]]:CURRent[:DC]:RANGe[:UPPer]", both, {T::Num(0.0, 3.0, 10e-6, "A")});
     m_tree.Add("[:SENSe[1]]:CURRent[:DC]:RANGe:AUTO", both, {T::Bool()});
     m_tree.Add("[:SENSe[1]]:CURRent[:DC]:AZERo[:STATe]", both, {T::Bool()});
