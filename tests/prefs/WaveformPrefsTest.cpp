@@ -8,6 +8,7 @@
 #include "waveform/prefdlg/PreferencesDlgBase.h"
 #include "waveform/prefdlg/PropertyPageHost.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFMainWnd.h"
 #include "waveform/traceprefs/ColorButton.h"
 #include "waveform/traceprefs/ColourPopup.h"
 #include "waveform/traceprefs/ParameterFile.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -260,6 +262,26 @@ TEST(WaveformDialog, TheRememberedPageIsUsedOnlyWhenItExists) {
         EXPECT_EQ(platform::GetProfileInt(QStringLiteral("Preferences"), QStringLiteral("StartPage"), -9), 0)
             << c.name << ": the main dialog's entry is its own";
     }
+}
+
+TEST(WaveformDialog, TheCcdfPlotHasTheDialogByInheritance) {
+    CTestEnvironment environment;
+    CWaveformCCDFMainWnd frame;
+    ASSERT_EQ(frame.Create(nullptr, QRect(0, 0, 655, 495)), 0);
+    bool leftShown = true;
+    WithModalDialog([&](QDialog& dialog) {
+        QWidget* group = platform::FindControl(&dialog, CPrefPageWaveform::IDC_LEFT_GROUP);
+        leftShown = group != nullptr && group->isVisible();
+        platform::FindControl<QLineEdit>(&dialog, CPrefPageWaveform::IDC_CHART_NAME)
+            ->setText(QStringLiteral("CCDF"));
+        ClickControl(dialog, kOk);
+    });
+    EXPECT_EQ(frame.SetPropertyWaveform(), 1);
+    EXPECT_FALSE(leftShown);
+    CParameterWaveform saved;
+    ASSERT_EQ(DLL_LoadParameterFromFile(environment.Path(QStringLiteral("Config/WaveformCCDF.xml")), &saved),
+              1);
+    EXPECT_EQ(saved.ChartName, QStringLiteral("CCDF"));
 }
 
 TEST(WaveformDialog, TheTwoAxisPlotShowsTheLeftAxis) {
