@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -168,6 +169,29 @@ TEST_P(CurrentTest, SamplesReachPlotTableNoticeLogAndFile) {
 INSTANTIATE_TEST_SUITE_P(Modes, CurrentTest,
                          testing::Values(SModeCase{"DcSource", 1}, SModeCase{"Multimeter", 0}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// The measuring pages choose the multimeter's 100 mA range, and the whole-record set at the start of a
+// run sends that range again, not the 10 uA range of an unfilled record.
+TEST_F(FrameOnTheBench, AMultimeterRunOnAMilliampLoadReadsItAfterStartUpAndAfterReset) {
+    constexpr double load = 3e-3;
+    m_bench.SetSteadyLoad(load);
+    Prepare(0, false);
+    CDialogRecorder notices;
+    for (const char* when : {"after start-up", "after reset"}) {
+        SCOPED_TRACE(when);
+        if (std::string(when) == "after reset") {
+            ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_RESET));
+        }
+        EXPECT_EQ(Frame().MultimeterRecord().CurrentRange, 4);
+        ASSERT_TRUE(RunOnce());
+        const auto& y = Page().Waveform()->GetDataMultiLineY(0);
+        ASSERT_GT(y.size(), 10u);
+        const auto off = [&](double v) { return std::abs(v - load) > load * 0.01; };
+        EXPECT_EQ(std::count_if(y.begin(), y.end(), off), 0)
+            << "of " << y.size() << " readings; the first reads " << y.front();
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
 
 TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
     Prepare(1, false, 600.0);
