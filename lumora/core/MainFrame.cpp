@@ -96,6 +96,19 @@ CMainFrame::~CMainFrame() {
     OnDestroy();
 }
 
+// New system colours reach the frame's window only; every control of the frame and its pages learns of
+// them, as all windows do on the system this program comes from.
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ThemeChange)
+        return;
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        QEvent themeChange(QEvent::ThemeChange);
+        QCoreApplication::sendEvent(child, &themeChange);
+    }
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     OnDestroy();
     event->accept();

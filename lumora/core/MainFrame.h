@@ -131,6 +131,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     static constexpr platform::UINT kRunOnUiMessage = platform::WM_APP + 0x3F0;

@@ -176,14 +176,22 @@ TEST(CurrentPageAlone, WithoutAFrameMarkersAndSavingReportTheMissingPreferences)
 namespace {
 
 // The frame's own commands, with no instrument files: it opens without instruments and says nothing.
-TEST(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
-    CProgramFolder folder;
-    folder.WriteConfiguration(0, false);
-    CMessageRecorder messages;
-    SLumora lumora;
-    ASSERT_EQ(lumora.created, 0);
-    EXPECT_TRUE(messages.Texts().isEmpty());
-    CMainFrame& frame = *lumora.frame;
+class MainFrameCommands : public testing::Test {
+protected:
+    void SetUp() override {
+        m_folder.WriteConfiguration(0, false);
+        m_lumora = std::make_unique<SLumora>();
+        ASSERT_EQ(m_lumora->created, 0);
+        EXPECT_TRUE(m_messages.Texts().isEmpty());
+    }
+
+    CProgramFolder m_folder;
+    CMessageRecorder m_messages;
+    std::unique_ptr<SLumora> m_lumora;
+};
+
+TEST_F(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
+    CMainFrame& frame = *m_lumora->frame;
 
     EXPECT_EQ(frame.QueryCommand(317).m_check, 1);
     ASSERT_TRUE(frame.OnCommand(315));
@@ -207,7 +215,27 @@ TEST(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
     // Starting without instruments reports the missing multimeter and ends the run.
     ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return !frame.MeasureThreadExists(); }));
-    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(51511)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51511)});
+}
+
+// The look commands replace the application's style and palette; the page's tool buttons keep their
+// brightened hover colour through them, and take the new colours of a change of the system's colours.
+TEST_F(MainFrameCommands, LooksKeepThePageButtonColoursUntilTheSystemColoursChange) {
+    auto* button = platform::FindControl<controls::CXPStyleButtonST>(m_lumora->page,
+                                                                     CQXAppDialogMeasCurrent::IDC_LINE_FIRST);
+    ASSERT_NE(button, nullptr);
+    const controls::COLORREF brightened = button->GetColor(controls::CButtonST::BTNST_COLOR_BK_IN);
+    EXPECT_NE(brightened, button->GetColor(controls::CButtonST::BTNST_COLOR_BK_OUT));
+    for (unsigned look : {305u, 315u, 319u}) {
+        ASSERT_TRUE(m_lumora->frame->OnCommand(look));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(button->GetColor(controls::CButtonST::BTNST_COLOR_BK_IN), brightened) << look;
+    }
+    QEvent systemColours(QEvent::ThemeChange);
+    QApplication::sendEvent(m_lumora->frame.get(), &systemColours);
+    EXPECT_EQ(button->GetColor(controls::CButtonST::BTNST_COLOR_BK_IN),
+              controls::ToColorRef(button->palette().color(QPalette::Button)));
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
 }
 
 } // namespace
