@@ -218,6 +218,41 @@ TEST_F(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
     EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51511)});
 }
 
+// At the frame's smallest size and at a large one, every row of the statistics table shows whole and
+// no two tool buttons cover each other.
+TEST_F(MainFrameCommands, ThePageShowsEveryTableRowAndButtonAtAnySize) {
+    CMainFrame& frame = *m_lumora->frame;
+    CQXAppDialogMeasCurrent* page = m_lumora->page;
+    for (const QSize size : {frame.minimumSize(), QSize(1900, 1150)}) {
+        frame.resize(size);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(testing::Message() << "frame " << size.width() << " x " << size.height() << ", page "
+                                        << page->width() << " x " << page->height());
+        ASSERT_EQ(frame.size(), size);
+        controls::CListCtrlEx* list = page->StatisticList();
+        // What the frame's window shows of the page.
+        const QRect shown = page->visibleRegion().boundingRect();
+        EXPECT_TRUE(shown.contains(list->geometry())) << list->geometry().bottom() << " " << shown.bottom();
+        const QRect viewport = list->viewport()->rect();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            const QRect cell = list->visualRect(list->model()->index(row, 0));
+            EXPECT_TRUE(viewport.contains(cell))
+                << "row " << row << " ends at " << cell.bottom() << " of " << viewport.bottom();
+        }
+        std::vector<QWidget*> buttons;
+        for (int id : {1079, 1080, 1081, 1082, 1083, 1084, 1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090})
+            buttons.push_back(platform::FindControl<QWidget>(page, id));
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            ASSERT_NE(buttons[i], nullptr);
+            EXPECT_TRUE(shown.contains(buttons[i]->geometry())) << platform::ControlId(buttons[i]);
+            for (std::size_t j = i + 1; j < buttons.size(); ++j)
+                EXPECT_FALSE(buttons[i]->geometry().intersects(buttons[j]->geometry()))
+                    << platform::ControlId(buttons[i]) << " and " << platform::ControlId(buttons[j]);
+        }
+        EXPECT_FALSE(list->geometry().intersects(m_lumora->page->Waveform()->geometry()));
+    }
+}
+
 // The look commands replace the application's style and palette; the page's tool buttons keep their
 // brightened hover colour through them, and take the new colours of a change of the system's colours.
 TEST_F(MainFrameCommands, LooksKeepThePageButtonColoursUntilTheSystemColoursChange) {
