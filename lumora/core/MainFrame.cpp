@@ -131,7 +131,7 @@ int CMainFrame::OnCreate() {
     OnApplicationLook(m_applicationLook);
 
     statusBar()->setObjectName(QString::number(kStatusBarId));
-    statusBar()->showMessage(QStringLiteral("就绪"));
+    statusBar()->showMessage(LoadString(IDS_IDLE_MESSAGE));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     if (!CreatePanes())
         return -1;

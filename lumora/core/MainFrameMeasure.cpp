@@ -108,6 +108,7 @@ void CMainFrame::StartMeasureThread() {
     m_stopEvent.Reset();
     m_threadExists.store(true, std::memory_order_release);
     m_measureThread = std::thread([this] { MeasureThreadProc(); });
+    BeginRunStatus();
 }
 
 bool CMainFrame::AnyInstrumentConnected() const {

@@ -33,5 +33,7 @@ void CMainFrame::RegisterFrameStrings() {
         {51528, u"错误：在 LAN 连接方式下才可以使用 data logging，USB 连接方式下无法使用，请重试！"},
         {51529, u"错误：Excel97-2003最多存储65535行数据，当前数据超出存储范围，请选择其它文件类型！"},
         {51530, u"错误：软件参数配置对象指针为空，请重试！"},
+        {IDS_RUN_STATUS, u"测量进行中…  已用时间：%s"},
+        {IDS_IDLE_MESSAGE, u"就绪"},
     });
 }

@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -212,6 +213,30 @@ TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
     m_lumora->frame->SupplyRecord().TriggerTimeout = 0.1;
     ASSERT_TRUE(RunOnce());
     EXPECT_EQ(notices.Texts().size(), 1);
+}
+
+// While a run goes on the status bar says so with the time it has taken; afterwards it is idle again.
+TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
+    Prepare(1, false, 600.0);
+    CDialogRecorder notices;
+    const QString idle = platform::LoadString(CMainFrame::IDS_IDLE_MESSAGE);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), idle);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    const QRegularExpression running(QStringLiteral("^测量进行中…  已用时间：00:00:(\\d\\d)$"));
+    EXPECT_TRUE(running.match(Frame().statusBar()->currentMessage()).hasMatch())
+        << Frame().statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const auto match = running.match(Frame().statusBar()->currentMessage());
+            return match.hasMatch() && match.captured(1).toInt() >= 1;
+        },
+        10000))
+        << Frame().statusBar()->currentMessage().toStdString();
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_STOP));
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return Frame().statusBar()->currentMessage() == idle; }, 2000))
+        << Frame().statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(idle, QStringLiteral("就绪"));
 }
 
 TEST_F(FrameOnTheBench, ResetDuringARunStopsItAndResetsBothInstruments) {
