@@ -167,9 +167,10 @@ private:
     int MeasureCurrentDCPS();
     void ShowRunFinished(std::time_t start, CHighResElapsedTimer& timer);
     // The status bar shows the run state and its elapsed time while a measure thread exists, then the
-    // idle text again.
+    // idle text again; a run whose capture has finished is idle while its notice is shown.
     void BeginRunStatus();
     void UpdateRunStatus();
+    void EndRunStatus();
     // Runs the call on the user-interface thread and waits for it, as a sent window message does.
     void RunOnUiThread(const std::function<void()>& call);
 

@@ -40,6 +40,11 @@ void CMainFrame::UpdateRunStatus() {
         statusBar()->showMessage(text);
         return;
     }
-    m_runStatusTimer->stop();
+    EndRunStatus();
+}
+
+void CMainFrame::EndRunStatus() {
+    if (m_runStatusTimer != nullptr)
+        m_runStatusTimer->stop();
     statusBar()->showMessage(platform::LoadString(IDS_IDLE_MESSAGE));
 }

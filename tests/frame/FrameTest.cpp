@@ -14,6 +14,7 @@
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
@@ -237,6 +238,19 @@ TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
     EXPECT_TRUE(PumpUntil([&] { return Frame().statusBar()->currentMessage() == idle; }, 2000))
         << Frame().statusBar()->currentMessage().toStdString();
     EXPECT_EQ(idle, QStringLiteral("就绪"));
+
+    // A run that completes is over while its notice is shown.
+    QString whileNoticeShown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() != nullptr && whileNoticeShown.isEmpty())
+            whileNoticeShown = Frame().statusBar()->currentMessage();
+    });
+    watch.start(1);
+    Frame().SupplyRecord().TriggerTimeout = 0.1;
+    ASSERT_TRUE(RunOnce());
+    ASSERT_EQ(notices.Texts().size(), 1);
+    EXPECT_EQ(whileNoticeShown.toStdString(), idle.toStdString());
 }
 
 TEST_F(FrameOnTheBench, ResetDuringARunStopsItAndResetsBothInstruments) {
