@@ -1,7 +1,9 @@
 #include "Numbers.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
@@ -116,6 +118,26 @@ std::string CFormatA(const char* format, ...) {
     std::string text = VFormat(format, args);
     va_end(args);
     return text;
+}
+
+namespace {
+
+void AppendChars(std::string& out, double v, int precision, std::chars_format format) {
+    // The widest text: 309 integer digits of DBL_MAX, sign, point and 40 decimals.
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof(buffer), v, format, std::clamp(precision, 0, 40));
+    out.append(buffer, result.ptr);
+}
+
+} // namespace
+
+void AppendFixed(std::string& out, double v, int precision) {
+    AppendChars(out, v, precision, std::chars_format::fixed);
+}
+
+void AppendExponent(std::string& out, double v, int precision) {
+    AppendChars(out, v, precision, std::chars_format::scientific);
 }
 
 } // namespace platform

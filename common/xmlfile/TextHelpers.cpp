@@ -3,17 +3,23 @@
 #include "platform/LocalTime.h"
 #include "platform/Numbers.h"
 
-QString FormatDouble(int decimals, double value) {
-    // "%.*f" rounds exactly as the digits-and-point form does; it only adds the leading "0" itself.
-    QString text =
-        decimals < 0 ? platform::CFormat("%lf", value) : platform::CFormat("%.*f", decimals, value);
-    if (text.contains(u'.') && !text.contains(u'e')) {
-        while (text.size() > 1 && text.endsWith(u'0'))
-            text.chop(1);
+void AppendDouble(std::string& out, int decimals, double value) {
+    const std::size_t start = out.size();
+    // "%lf" is six decimals.
+    platform::AppendFixed(out, value, decimals < 0 ? 6 : decimals);
+    // Fixed notation has no exponent; "inf" and "nan" have no point and stay whole.
+    if (out.find('.', start) != std::string::npos) {
+        while (out.size() > start + 1 && out.back() == '0')
+            out.pop_back();
+        if (out.back() == '.')
+            out.pop_back();
     }
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text;
+}
+
+QString FormatDouble(int decimals, double value) {
+    std::string text;
+    AppendDouble(text, decimals, value);
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString FormatDateTime(const QDateTime& dateTime, const QString& format) {

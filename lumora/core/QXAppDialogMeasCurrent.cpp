@@ -26,8 +26,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <algorithm>
-#include <charconv>
 
 namespace {
 
@@ -66,19 +64,6 @@ void RegisterPageStrings() {
         {33015, u"电流 ( 安培 )"},
         {33016, u"电流波形曲线"},
     });
-}
-
-// The time column as FormatDouble with 8 decimals writes it (no trailing zeros or '.'), without a locale.
-void AppendTime(std::string& out, double value) {
-    char buffer[400];
-    char* end = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::fixed, 8).ptr;
-    if (std::find(buffer, end, '.') != end && std::find(buffer, end, 'e') == end) {
-        while (end - buffer > 1 && end[-1] == '0')
-            --end;
-    }
-    if (end - buffer > 0 && end[-1] == '.')
-        --end;
-    out.append(buffer, end);
 }
 
 QString Extension(const QString& path) {
@@ -340,10 +325,11 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
         const char separator = extension == QStringLiteral("csv") ? ',' : '\t';
         std::string text = separator == ',' ? "Time,Current\r\n" : "Time\tCurrent\r\n";
         text.reserve(text.size() + x.size() * 32);
+        const SMeasuredValueFormat format(*m_preferences);
         for (std::size_t i = 0; i < x.size(); ++i) {
-            AppendTime(text, x[i]);
+            AppendDouble(text, 8, x[i]);
             text += separator;
-            text += ValueText(y[i]).toLatin1().constData();
+            format.Append(text, y[i]);
             text += "\r\n";
         }
         CStdioFileEx file;
