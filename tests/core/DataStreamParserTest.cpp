@@ -208,6 +208,15 @@ TEST(DataStreamParseThread, BlocksAreParsedInOrderAcrossTheirBoundaries) {
     EXPECT_EQ(thread.InvalidFrames(), 0u);
 }
 
+// Sent messages need the owner's thread to run an event loop.
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "core_tests";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr)
+        new QCoreApplication(argc, argv);
+}
+
 // The owner a frame would be: hands every chunk to the parse thread.
 class COwner : public platform::CMessageTarget {
 public:
@@ -263,11 +272,7 @@ private:
 };
 
 TEST(NetWorkTcpClient, LinkDroppedMidFrameKeepsWhatArrived) {
-    static int argc = 1;
-    static char name[] = "core_tests";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr)
-        new QCoreApplication(argc, argv);
+    EnsureApplication();
     const Bytes stream = FiveFrames();
     CPeer peer;
     peer.SendAndClose(
@@ -292,11 +297,7 @@ TEST(NetWorkTcpClient, LinkDroppedMidFrameKeepsWhatArrived) {
 }
 
 TEST(NetWorkTcpClient, CloseWhileThePeerIsSilentEndsWithoutALoss) {
-    static int argc = 1;
-    static char name[] = "core_tests";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr)
-        new QCoreApplication(argc, argv);
+    EnsureApplication();
     CPeer peer;
     CNetWorkTcpClient::SetDataStreamPort(peer.Port());
     COwner owner;
