@@ -1,5 +1,6 @@
 #include "waveform/common/LineSummary.h"
 #include "waveform/common/ScrollBarCtrl.h"
+#include "waveform/dualplot/WaveformComboMainWnd.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QTest>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
@@ -15,12 +17,10 @@
 
 namespace {
 
+QApplication* g_app = nullptr;
+
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "waveform_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return *g_app;
 }
 
 // A 1920 x 1080 plot holding n samples of a low-current profile: sleep current with 40 short bursts of
@@ -49,8 +49,14 @@ struct CPlot {
     CWaveformTimeVsAmpWnd* plot = nullptr;
 };
 
-CPlot& PlotOf(std::size_t n) {
+// The plots of the run; emptied by main before the application object goes.
+std::map<std::size_t, std::unique_ptr<CPlot>>& Plots() {
     static std::map<std::size_t, std::unique_ptr<CPlot>> plots;
+    return plots;
+}
+
+CPlot& PlotOf(std::size_t n) {
+    auto& plots = Plots();
     // One large plot at a time keeps the bench within memory.
     auto it = plots.find(n);
     if (it == plots.end()) {
@@ -105,4 +111,72 @@ BENCHMARK(BM_SummaryBytes)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->Iter
 
 } // namespace
 
-BENCHMARK_MAIN();
+// Resident bytes of the process.
+double ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    double pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096.0;
+}
+
+// One tick of a data-logging run on the two-axis plot with n samples already logged: the new slice is
+// handed over, the axes refitted and (second argument 1) every layer redrawn, as the data-logging page
+// does per tick.
+void BM_LogTick(benchmark::State& state) {
+    const bool redraw = state.range(1) != 0;
+    constexpr unsigned kSlice = 1000, kTicks = 200;
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    const std::size_t total = n + std::size_t{kSlice} * kTicks;
+    std::vector<double> x(total), y(total);
+    std::mt19937 rng(1);
+    std::normal_distribution<double> noise(0.0, 2e-7);
+    for (std::size_t i = 0; i < total; ++i) {
+        x[i] = 1e-3 * static_cast<double>(i);
+        // 40 bursts over the run, as in CPlot, so that both sizes show the same picture.
+        y[i] = 5e-6 + noise(rng) + ((i * 40 / total) * total / 40 + total / 400 > i ? 3e-3 : 0.0);
+    }
+    QTemporaryDir folder;
+    platform::SetProgramFolderOverride(folder.path() + QLatin1Char('/'));
+    App();
+    CWaveformComboMainWnd frame;
+    frame.Create(nullptr, nullptr, QRect(0, 0, 1920 + 30, 1080 + 15));
+    const double before = ResidentBytes();
+    frame.InitialMemory(static_cast<unsigned>(total));
+    frame.SetDataIndex(x.data(), y.data(), 0, static_cast<unsigned>(n), 1);
+    const double plotBytes = ResidentBytes() - before;
+    frame.SetAxisAdaptive();
+    frame.ReDrawWaveformWnd(1, 1, 1);
+    unsigned start = static_cast<unsigned>(n);
+    for (auto _ : state) {
+        frame.SetDataIndex(x.data(), y.data(), start, kSlice, 1);
+        frame.SetAxisAdaptive();
+        if (redraw)
+            frame.ReDrawWaveformWnd(1, 1, 1);
+        start += kSlice;
+    }
+    state.counters["plot_bytes_per_sample"] = plotBytes / static_cast<double>(n);
+    state.counters["logged"] = static_cast<double>(frame.GetMultiLineDataLength(0));
+}
+BENCHMARK(BM_LogTick)
+    ->ArgsProduct({{10'000, 6'000'000}, {0, 1}})
+    ->ArgNames({"logged", "redraw"})
+    ->Iterations(200)
+    ->Unit(benchmark::kMicrosecond);
+
+// Widgets must be gone before the application object, and the application before the statics Qt
+// tears down at exit: both are ended here, in that order.
+int main(int argc, char** argv) {
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    auto app = std::make_unique<QApplication>(qtArgc, qtArgv);
+    g_app = app.get();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Plots().clear();
+    app.reset();
+    g_app = nullptr;
+    return 0;
+}

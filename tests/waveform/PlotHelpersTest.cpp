@@ -1,3 +1,4 @@
+#include "waveform/common/GridValues.h"
 #include "waveform/common/LineSummary.h"
 #include "waveform/common/MarkerSnap.h"
 #include "waveform/common/NiceValues.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
+#include <stdexcept>
 
 namespace {
 
@@ -39,6 +41,38 @@ TEST(PlotHelpers, AlignAxisYStepsAndRefusesSpansWithoutAStep) {
         value = 3.0;
         EXPECT_EQ(AlignAxisY(span, value), 0.0) << span;
         EXPECT_EQ(value, 3.0) << span;
+    }
+}
+
+TEST(PlotHelpers, GridValuesEndWithinTheirCountWhereverTheRangeLies) {
+    struct CCase {
+        const char* name;
+        double min, max, step;
+        int count; // expected visits; -1: any number up to the limit
+    };
+    const double twoUlp = std::nextafter(std::nextafter(100.0, 200.0), 200.0);
+    const CCase cases[] = {
+        {"near zero", -1, 1, 0.5, 5},
+        {"far from zero", 1e6, 1e6 + 1, 0.25, 5},
+        {"two ulp at 100", 100.0, twoUlp, 5e-15, -1},
+        {"times of 3e11", 3e11, 3e11 + 1e-3, 1e-4, -1},
+        {"step count past 2^53", 1e17, 1e17 + 64, 1.0, -1},
+        {"too many lines", 0, 1, 1e-6, 0},
+        {"no step", 0, 1, 0, 0},
+        {"unbounded", -INFINITY, INFINITY, 1, 0},
+    };
+    for (const CCase& c : cases) {
+        int visits = 0;
+        // A visitor that stops a runaway walk, so that a fault fails here instead of hanging.
+        auto visit = [&](double) {
+            if (++visits > waveform::kMaxGridLines + 1)
+                throw std::runtime_error("grid walk did not end");
+        };
+        EXPECT_NO_THROW(waveform::ForEachGridValue(c.min, c.max, c.step, visit)) << c.name;
+        if (c.count >= 0)
+            EXPECT_EQ(visits, c.count) << c.name;
+        else
+            EXPECT_LE(visits, waveform::kMaxGridLines + 1) << c.name;
     }
 }
 
@@ -77,11 +111,14 @@ TEST(LineSummary, RangesAgreeWithEverySampleAndAppendsMatchARebuild) {
         if (i < 40 || rng() % 50 == 0 || (i > 30000 && i < 30500))
             excluded.push_back(static_cast<unsigned>(i));
     }
-    CLineSummary built, appended;
+    // Appended into room made beforehand (more room than needed) or grown as samples come.
+    CLineSummary built, appended, reserved;
     built.Rebuild(y.data(), n, excluded);
+    reserved.Reserve(3 * n);
     for (std::size_t at = 0; at < n;) {
         at = std::min(n, at + 1 + rng() % 5000);
         appended.Append(y.data(), at, excluded);
+        reserved.Append(y.data(), at, excluded);
     }
     const std::vector<double> held = HeldValues(y, excluded);
     for (int trial = 0; trial < 400; ++trial) {
@@ -103,7 +140,7 @@ TEST(LineSummary, RangesAgreeWithEverySampleAndAppendsMatchARebuild) {
                 ++count;
             }
         }
-        for (const CLineSummary* s : {&built, &appended}) {
+        for (const CLineSummary* s : {&built, &appended, &reserved}) {
             const CDrawnSpan span = s->DrawnRange(y.data(), excluded, a, b);
             ASSERT_EQ(span.Valid, !std::isnan(mx)) << a << ".." << b;
             if (span.Valid) {

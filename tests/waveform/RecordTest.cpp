@@ -25,14 +25,15 @@ TEST(ParameterWaveform, DefaultsOfANewRecord) {
 
 TEST(ParameterWaveform, AssignmentCopiesAndRebuildsPensWhenTheWidthChanged) {
     CParameterWaveform a, b;
+    // The width is changed without rebuilding a's pen: the copy must build its own from the numbers.
     a.Styles[1].LineWidth = 5;
     a.ChartName = QStringLiteral("x");
-    a = a;
-    EXPECT_EQ(a.ChartName, QStringLiteral("x"));
+    ASSERT_EQ(a.Styles[1].Pen.width(), 1);
     b = a;
     EXPECT_EQ(b.ChartName, QStringLiteral("x"));
     EXPECT_EQ(b.Styles[1].LineWidth, 5);
     EXPECT_EQ(b.Styles[1].Pen.width(), 5);
+    EXPECT_EQ(b.Styles[1].Pen.color(), waveform::ToQColor(0xCBC0FF));
     b.Styles.resize(2);
     b = a;
     EXPECT_EQ(b.Styles.size(), 4u);

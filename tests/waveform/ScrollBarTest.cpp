@@ -36,6 +36,12 @@ private:
     bool m_block;
 };
 
+// A frame that takes every notice and does nothing with it.
+class CQuietFrame : public platform::CMessageTarget {
+public:
+    platform::LRESULT OnMessage(platform::UINT, platform::WPARAM, platform::LPARAM) override { return 1; }
+};
+
 TEST(ScrollBar, StepsResetAndNotifiesWithTheCodeOrTheBlock) {
     CApplication app;
     for (bool block : {false, true}) {
@@ -65,20 +71,50 @@ TEST(ScrollBar, StepsResetAndNotifiesWithTheCodeOrTheBlock) {
     }
 }
 
-TEST(ScrollBar, TheThumbShowsTheVisiblePartAndStaysOnTheTrack) {
+// Columns of the bar's bottom row drawn black: the thumb's outer frame and the reset button's.
+std::vector<int> BlackColumns(CScrollBarCtrl& bar) {
+    const QImage image = bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x)
+        if (QColor(image.pixel(x, image.height() - 1)) == QColor(Qt::black))
+            columns.push_back(x);
+    return columns;
+}
+
+TEST(ScrollBar, TheThumbShowsTheVisiblePartAndStaysBetweenTheArrows) {
     CApplication app;
     CScrollBarCtrl bar;
-    bar.resize(330, 15);
+    const int length = 330, thickness = 15;
+    bar.resize(length, thickness);
     bar.show();
-    bar.SetFullRange(0, 10);
+    // The parts the user sees, found by pressing: the second arrow and the reset button sit at the
+    // right end, one thickness each, and the thumb moves between the arrows.
+    const int space = length - 3 * thickness;
+    struct CCase {
+        const char* name;
+        double min, max;
+        int from, to; // expected thumb extent in the space between the arrows, in pixels from its start
+    };
+    const CCase cases[] = {{"first half", 0, 5, 0, space / 2},
+                           {"second half", 5, 10, space / 2, space},
+                           {"past the full range", 20, 25, space * 4 / 5, space}};
+    for (const CCase& c : cases) {
+        bar.SetFullRange(0, 10);
+        bar.SetVisibleRange(c.min, c.max);
+        std::vector<int> black = BlackColumns(bar);
+        // The reset button's frame is black along its bottom too: keep what lies between the arrows.
+        std::erase_if(black, [&](int x) { return x < thickness || x >= length - 2 * thickness; });
+        ASSERT_FALSE(black.empty()) << c.name;
+        EXPECT_NEAR(black.front() - thickness, c.from, 1) << c.name;
+        EXPECT_NEAR(black.back() + 1 - thickness, c.to, 1) << c.name;
+    }
+    // Pressing where the thumb's space ends presses the second arrow: the space is where the thumb was.
+    CQuietFrame moves;
+    bar.SetNotifyTarget(&moves);
     bar.SetVisibleRange(0, 5);
-    const QRect track = bar.TrackRect();
-    EXPECT_EQ(track, QRect(15, 0, 330 - 45, 15));
-    EXPECT_EQ(bar.ThumbRect().left(), track.left());
-    EXPECT_EQ(bar.ThumbRect().width(), track.width() / 2);
-    bar.SetVisibleRange(20, 25);
-    EXPECT_LE(bar.ThumbRect().right(), track.right());
-    EXPECT_GE(bar.ThumbRect().left(), track.left());
+    QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(length - 2 * thickness + 2, thickness / 2));
+    EXPECT_NEAR(bar.VisibleMin(), 0.5, 1e-12) << "the second arrow moves towards larger values";
 }
 
 } // namespace

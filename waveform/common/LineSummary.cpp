@@ -93,6 +93,22 @@ void CLineSummary::Clear() {
     m_stat.clear();
 }
 
+void CLineSummary::Reserve(std::size_t count) {
+    std::size_t nodes = (count + B - 1) / B;
+    m_entry.reserve(nodes);
+    for (std::size_t level = 0; nodes > 0; ++level) {
+        if (m_draw.size() <= level) {
+            m_draw.emplace_back();
+            m_stat.emplace_back();
+        }
+        m_draw[level].reserve(nodes);
+        m_stat[level].reserve(nodes);
+        if (nodes == 1)
+            break;
+        nodes = (nodes + B - 1) / B;
+    }
+}
+
 void CLineSummary::Rebuild(const double* y, std::size_t count, const std::vector<unsigned>& excluded) {
     Clear();
     Append(y, count, excluded);

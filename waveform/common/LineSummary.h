@@ -35,6 +35,9 @@ public:
     // touching only the tail of each level.
     void Append(const double* y, std::size_t count, const std::vector<unsigned>& excluded);
 
+    // Makes room for the summary of count samples, so that appending up to them moves nothing.
+    void Reserve(std::size_t count);
+
     void Clear();
     std::size_t Count() const { return m_count; }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MessageTarget.h"
+#include "waveform/common/AxisScrollBar.h"
 
 #include <QPolygon>
 #include <QRect>
@@ -10,7 +11,7 @@
 // Scroll bar of a plot axis: shows which part of the axis' full range is visible and moves that part.
 // It works on real ranges and lets the visible part leave the full range. Every change is reported to
 // the owner with WM_USER+0x6D (wParam: 1 vertical bar, 0 horizontal; lParam: the code).
-class CScrollBarCtrl : public QWidget {
+class CScrollBarCtrl : public QWidget, public CAxisScrollBar {
 public:
     static constexpr platform::UINT kNotifyMessage = platform::WM_USER + 0x6D;
     static constexpr platform::LPARAM kCodeMoved = 224;
@@ -38,12 +39,12 @@ public:
     void SetVertical(int vertical);
     int IsVertical() const { return m_vertical; }
 
-    void SetFullRange(double min, double max);
-    void SetVisibleRange(double min, double max);
+    void SetFullRange(double min, double max) override;
+    void SetVisibleRange(double min, double max) override;
     double FullMin() const { return m_fullMin; }
     double FullMax() const { return m_fullMax; }
-    double VisibleMin() const { return m_visibleMin; }
-    double VisibleMax() const { return m_visibleMax; }
+    double VisibleMin() const override { return m_visibleMin; }
+    double VisibleMax() const override { return m_visibleMax; }
 
     // Layout parts, for the owner's tests of what the user sees and presses.
     QRect FirstArrowRect() const { return m_firstArrow; }

@@ -1,0 +1,218 @@
+#include "waveform/dualplot/WaveformComboWnd.h"
+
+#include "waveform/common/GridValues.h"
+#include "waveform/common/HugePages.h"
+#include "waveform/common/NiceValues.h"
+#include "waveform/common/PlotExclusion.h"
+#include "waveform/common/PlotFormat.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+using namespace waveform;
+
+constexpr double kLeftMin = 0.0, kLeftMax = 5.0;
+
+} // namespace
+
+CWaveformComboWnd::CWaveformComboWnd() : CWaveformPlotWnd(QStringLiteral("WaveformCombo.xml")) {
+    UseLeftAxis();
+    SetAxisScaleOrg(ePlotAxisLeft, kLeftMin, kLeftMax, 0);
+    SetAxisScaleZoom(ePlotAxisLeft, kLeftMin, kLeftMax, 0);
+}
+
+CWaveformComboWnd::~CWaveformComboWnd() = default;
+
+// ---- data ----
+
+void CWaveformComboWnd::InitialMemory(unsigned capacity) {
+    CLoopLinkItem* item = Line(0);
+    item->Data.Clear();
+    item->Data.X.shrink_to_fit();
+    item->Data.Y.shrink_to_fit();
+    item->Data.Excluded.shrink_to_fit();
+    ReserveLarge(item->Data.X, capacity);
+    ReserveLarge(item->Data.Y, capacity);
+    item->Data.Summary.Reserve(capacity);
+    m_capacity = capacity;
+    ForgetDrawnRange(0);
+    ReDrawWaveformWnd(1, 1, 1);
+}
+
+void CWaveformComboWnd::SetDataIndex(const double* x, const double* y, unsigned start, unsigned count,
+                                     int exclusion) {
+    const std::size_t end = static_cast<std::size_t>(start) + count;
+    if (x == nullptr || y == nullptr || count == 0 || end > m_capacity)
+        return;
+    CLoopLinkItem* item = Line(0);
+    CLineData& d = item->Data;
+    const bool replacing = start < d.X.size();
+    if (replacing) {
+        d.X.resize(start);
+        d.Y.resize(start);
+        d.Excluded.erase(std::lower_bound(d.Excluded.begin(), d.Excluded.end(), start), d.Excluded.end());
+    } else if (start > d.X.size()) {
+        // Samples never handed over read as zero, as in the room the run reserved.
+        d.X.resize(start, 0.0);
+        d.Y.resize(start, 0.0);
+    }
+    d.X.insert(d.X.end(), x + start, x + end);
+    d.Y.insert(d.Y.end(), y + start, y + end);
+    AppendExcluded(x, y, start, end, exclusion, d.Excluded);
+    if (replacing) {
+        d.Summary.Rebuild(d.Y.data(), end, d.Excluded);
+        const auto [lo, hi] = std::minmax_element(d.X.begin(), d.X.end());
+        item->XMin = *lo;
+        item->XMax = *hi;
+    } else {
+        // Only the new samples are summarised and looked at for the time extent.
+        const bool first = d.Summary.Count() == 0;
+        const std::size_t from = first ? 0 : d.Summary.Count();
+        const auto [lo, hi] = std::minmax_element(d.X.begin() + static_cast<std::ptrdiff_t>(from), d.X.end());
+        item->XMin = first ? *lo : std::min(item->XMin, *lo);
+        item->XMax = first ? *hi : std::max(item->XMax, *hi);
+        d.Summary.Append(d.Y.data(), end, d.Excluded);
+    }
+}
+
+void CWaveformComboWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis,
+                                         int exclusion) {
+    if (line < 0 || line >= kLineCount)
+        return;
+    m_axisFlags[static_cast<std::size_t>(line)] = axis;
+    AssignLine(line, x, y, n, exclusion);
+    if (line == 0)
+        m_capacity = Line(0)->Data.X.capacity();
+}
+
+void CWaveformComboWnd::ResetWaveformDataLogging() {
+    SetAxisScaleVertOrg(0.0, 1.0, 1);
+    SetAxisScaleVertZoom(0.0, 1.0, 1);
+    SetAxisScaleOrg(ePlotAxisLeft, kLeftMin, kLeftMax, 1);
+    SetAxisScaleZoom(ePlotAxisLeft, kLeftMin, kLeftMax, 1);
+    SetAxisScaleHoriOrg(0.0, 1.0, 1);
+    SetAxisScaleHoriZoom(0.0, 1.0, 1);
+    CLineData& d = Line(0)->Data;
+    d.Clear();
+    d.X.shrink_to_fit();
+    d.Y.shrink_to_fit();
+    d.Excluded.shrink_to_fit();
+    m_capacity = 0;
+    m_axisFlags[0] = 0;
+    ForgetDrawnRange(0);
+    ReDrawWaveformWnd(1, 1, 1);
+}
+
+unsigned CWaveformComboWnd::GetMultiLineDataLength(int line) const {
+    const CLoopLinkItem* item = Line(line);
+    return item ? static_cast<unsigned>(item->Data.Count()) : 0u;
+}
+
+// ---- ranges ----
+
+void CWaveformComboWnd::SetAxisAdaptive() {
+    // The extents come from the lines' summaries: a refit costs the same at any number of samples.
+    struct CUnion {
+        bool Any = false;
+        double Min = 0.0, Max = 0.0;
+        void Add(double lo, double hi) {
+            Min = Any ? std::min(Min, lo) : lo;
+            Max = Any ? std::max(Max, hi) : hi;
+            Any = true;
+        }
+    } left, right, time;
+    for (int line = 0; line < kLineCount; ++line) {
+        double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        if (!GetMultiLineVisible(line) || !LineExtent(line, x0, x1, y0, y1))
+            continue;
+        (m_axisFlags[static_cast<std::size_t>(line)] ? left : right).Add(y0, y1);
+        time.Add(x0, x1);
+    }
+    if (left.Any) {
+        SetAxisScaleOrg(ePlotAxisLeft, left.Min, left.Max, 1);
+        SetAxisScaleZoom(ePlotAxisLeft, left.Min, left.Max, 1);
+    }
+    if (right.Any) {
+        SetAxisScaleVertOrg(right.Min, right.Max, 1);
+        SetAxisScaleVertZoom(right.Min, right.Max, 1);
+    }
+    if (time.Any) {
+        SetAxisScaleHoriOrg(time.Min, time.Max, 1);
+        SetAxisScaleHoriZoom(time.Min, time.Max, 1);
+    }
+}
+
+// ---- drawing ----
+
+CPlotArea CWaveformComboWnd::CalcAxisRect(const QRect& client) const {
+    // Both vertical axes carry labels: equal margins on the left and the right.
+    const QFontMetrics metrics(AxisFont());
+    const int w = metrics.horizontalAdvance(QStringLiteral("中"));
+    const int h = metrics.height();
+    CPlotArea a;
+    a.left = client.left() + 4 * w;
+    a.top = client.top() + 2 * h;
+    a.right = a.left + ((client.width() - 8 * w) / 10) * 10;
+    a.bottom = a.top + ((client.height() - 5 * h) / 10) * 10;
+    return a;
+}
+
+CPlotMapping CWaveformComboWnd::LineMapping(int line, const CPlotMapping& mapping) const {
+    if (line < 0 || line >= kLineCount || !m_axisFlags[static_cast<std::size_t>(line)])
+        return mapping;
+    CPlotMapping m = mapping;
+    GetAxisScaleZoom(ePlotAxisLeft, m.vMin, m.vMax);
+    return m;
+}
+
+void CWaveformComboWnd::DrawAxes(QPainter& p, const QRect& client, const CPlotMapping& m) const {
+    p.fillRect(client, ToQColor(m_parameter.ColorAxisBkGnd));
+    if (!AxesDrawable(m))
+        return;
+    const CPlotArea& a = m.area;
+    double leftMin = 0.0, leftMax = 0.0;
+    GetAxisScaleZoom(ePlotAxisLeft, leftMin, leftMax);
+    p.save();
+    p.setFont(AxisFont());
+    const int th = QFontMetrics(AxisFont(), p.device()).height();
+    const QColor gridColour = GridColour(), textColour = ToQColor(m_parameter.ColorAxisText);
+    double unused = 0.0;
+    // One set of grid rows, stepped on the right axis; each row is labelled with both axes' values.
+    const double vstep = AlignAxisY((m.vMax - m.vMin) / 6.0, unused);
+    ForEachGridValue(m.vMin, m.vMax, vstep, [&](double v) {
+        const int y = m.YPixel(v);
+        p.setPen(QPen(gridColour, 1));
+        p.drawLine(a.left, y, a.right, y);
+        p.setPen(textColour);
+        p.drawText(QRect(a.right + 3, y - th / 2, std::max(0, client.right() - a.right - 3), th),
+                   Qt::AlignLeft | Qt::AlignVCenter, FormatFloatText(v));
+        const double left = (a.bottom - y) * (leftMax - leftMin) / a.Height() + leftMin;
+        p.drawText(QRect(client.left(), y - th / 2, a.left - 3 - client.left(), th),
+                   Qt::AlignRight | Qt::AlignVCenter, FormatDoubleText(left));
+    });
+    DrawTimeGrid(p, m);
+    p.setPen(textColour);
+    p.drawText(QRect(a.left - 200, a.top - 10 - th, 400, th), Qt::AlignHCenter | Qt::AlignTop,
+               m_parameter.ScaleTextVertLeft);
+    p.drawText(QRect(a.right - 200, a.top - 10 - th, 400, th), Qt::AlignHCenter | Qt::AlignTop,
+               m_parameter.ScaleTextVert);
+    DrawCaptionsAndFrame(p, client, a);
+    p.restore();
+}
+
+// ---- markers ----
+
+void CWaveformComboWnd::ReportMarkerB() {
+    // The right values are the pair's own; the left ones are read at the same pixel rows.
+    CPlotMapping onLeft = DrawMapping(GetPlotArea());
+    GetAxisScaleZoom(ePlotAxisLeft, onLeft.vMin, onLeft.vMax);
+    m_comboMarkerB.RightValue1 = m_markerB.Value1;
+    m_comboMarkerB.RightValue2 = m_markerB.Value2;
+    m_comboMarkerB.LeftValue1 = onLeft.YValue(m_markerB.Pixel1);
+    m_comboMarkerB.LeftValue2 = onLeft.YValue(m_markerB.Pixel2);
+    SendMarker(kMarkerCodePairB, &m_comboMarkerB);
+}

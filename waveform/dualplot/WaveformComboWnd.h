@@ -1,0 +1,55 @@
+#pragma once
+
+#include "waveform/common/WaveformPlotWnd.h"
+#include "waveform/dualplot/ComboRecords.h"
+
+#include <array>
+
+// The plot child of the two-axis data-logging window: four lines against a common time axis, each
+// scaled on the left or the right vertical axis; line 0 grows slice by slice while a run logs. Pair B
+// is placed by right-axis values and reports both axes; the tools move and zoom the time and the right
+// axis. Used on the user-interface thread only.
+class CWaveformComboWnd : public CWaveformPlotWnd {
+public:
+    CWaveformComboWnd();
+    ~CWaveformComboWnd() override;
+
+    // Line 0 emptied, with room for capacity samples that SetDataIndex may then fill.
+    void InitialMemory(unsigned capacity);
+    // Appends samples [start, start + count) of the run's whole buffers x and y to line 0: only that
+    // slice is copied and summarised. Nothing when it does not fit the room InitialMemory made. A slice
+    // starting before the end of line 0 replaces what lay from there on. Excluded indices of the slice
+    // are appended by the rule of SetDataMultiLine. Nothing is redrawn or reported.
+    void SetDataIndex(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    // Replaces a line's samples; axis: non-zero the left axis, 0 the right one.
+    void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis, int exclusion);
+    // Ranges back to their starting values (right 0..1, left 0..5, time 0..1) and line 0 emptied, its
+    // room given back.
+    void ResetWaveformDataLogging();
+    // The number of samples of the line; 0 for a line outside 0..3.
+    unsigned GetMultiLineDataLength(int line) const;
+
+    void SetAxisTextVertLeft(const QString& text) { m_parameter.ScaleTextVertLeft = text; }
+    void SetAxisTextVertRight(const QString& text) { m_parameter.ScaleTextVert = text; }
+
+    // The left axis over the visible lines on it, the right axis over those on it, and the time axis
+    // over all visible lines.
+    void SetAxisAdaptive() override;
+
+    void SetWaveformOperateTool(eWaveformOperateToolsCombo tool) { SetOperateTool(tool); }
+    eWaveformOperateToolsCombo GetWaveformOperateTool() const {
+        return static_cast<eWaveformOperateToolsCombo>(GetOperateTool());
+    }
+
+protected:
+    waveform::CPlotArea CalcAxisRect(const QRect& client) const override;
+    void DrawAxes(QPainter& painter, const QRect& client,
+                  const waveform::CPlotMapping& mapping) const override;
+    waveform::CPlotMapping LineMapping(int line, const waveform::CPlotMapping& mapping) const override;
+    void ReportMarkerB() override;
+
+private:
+    std::array<int, kLineCount> m_axisFlags{};
+    std::size_t m_capacity = 0;
+    CWaveformComboMarkerRecord m_comboMarkerB{};
+};
