@@ -59,8 +59,15 @@ int SaveBitmapFile(const QString& path, const QImage& image, const QRect& area) 
                 dst[3 * col + 2] = static_cast<std::uint8_t>(qRed(src[col]));
             }
         }
-        if (file.write(reinterpret_cast<const char*>(data.data()), static_cast<qint64>(data.size())) !=
-            static_cast<qint64>(data.size())) {
+        // A small file sits in the buffer until the close, so a full disk shows only there.
+        const bool written = file.write(reinterpret_cast<const char*>(data.data()),
+                                        static_cast<qint64>(data.size())) == static_cast<qint64>(data.size());
+        if (!written || !file.flush()) {
+            platform::MessageBox(file.errorString(), platform::MB_ICONSTOP);
+            return 0;
+        }
+        file.close();
+        if (file.error() != QFileDevice::NoError) {
             platform::MessageBox(file.errorString(), platform::MB_ICONSTOP);
             return 0;
         }

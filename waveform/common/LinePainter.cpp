@@ -95,6 +95,13 @@ private:
     bool m_hasLast = false;
 };
 
+bool HasExcluded(const std::vector<unsigned>& excluded, std::size_t begin, std::size_t end) {
+    auto it = std::lower_bound(excluded.begin(), excluded.end(), begin);
+    return it != excluded.end() && *it < end;
+}
+
+} // namespace
+
 void DrawSymbol(QPainter& painter, int lineStyle, int x, int y) {
     switch (lineStyle) {
     case 1: {
@@ -112,12 +119,12 @@ void DrawSymbol(QPainter& painter, int lineStyle, int x, int y) {
     }
 }
 
-bool HasExcluded(const std::vector<unsigned>& excluded, std::size_t begin, std::size_t end) {
-    auto it = std::lower_bound(excluded.begin(), excluded.end(), begin);
-    return it != excluded.end() && *it < end;
+void DrawJoinedPixels(QPainter& painter, const QPointF* points, std::size_t count) {
+    CSegmentBuilder polyline(painter);
+    for (std::size_t i = 0; i < count; ++i)
+        polyline.Add({points[i].x(), points[i].y()});
+    polyline.Flush();
 }
-
-} // namespace
 
 CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMapping& mapping,
                      const CLineStyle& style, int lineStyle) {

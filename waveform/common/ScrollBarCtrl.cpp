@@ -161,7 +161,7 @@ void CScrollBarCtrl::Notify(platform::LPARAM code) {
     platform::SendMessage(m_target, kNotifyMessage, static_cast<platform::WPARAM>(m_vertical), code);
 }
 
-void CScrollBarCtrl::Step(double fraction, bool up) {
+void CScrollBarCtrl::Step(double fraction, bool up, bool) {
     double delta = fraction * m_visibleSpan;
     if (up != static_cast<bool>(m_vertical))
         delta = -delta;
@@ -177,11 +177,11 @@ void CScrollBarCtrl::mousePressEvent(QMouseEvent* event) {
     m_capture = 1;
     if (m_firstArrow.contains(pt)) {
         m_pressed = ePartFirstArrow;
-        Step(0.1, true);
+        Step(0.1, true, true);
         m_timer1.start();
     } else if (m_secondArrow.contains(pt)) {
         m_pressed = ePartSecondArrow;
-        Step(0.1, false);
+        Step(0.1, false, true);
         m_timer1.start();
     } else if (m_reset.contains(pt)) {
         m_pressed = ePartResetPressed;
@@ -224,17 +224,17 @@ void CScrollBarCtrl::mouseMoveEvent(QMouseEvent* event) {
     bool held = false;
     if (m_vertical) {
         if (pt.y() > m_track.bottom()) {
-            Step(0.01, false);
+            Step(0.01, false, false);
             pt.setY(m_track.bottom() - 1);
             held = true;
         } else if (pt.y() < m_track.top()) {
-            Step(0.01, true);
+            Step(0.01, true, false);
             pt.setY(m_track.top() + 1);
             held = true;
         } else if (pt.y() > m_lastY) {
-            Step(0.01, false);
+            Step(0.01, false, false);
         } else if (pt.y() < m_lastY) {
-            Step(0.01, true);
+            Step(0.01, true, false);
         }
         if (pt.x() != m_track.center().x()) {
             pt.setX(m_track.center().x());
@@ -242,17 +242,17 @@ void CScrollBarCtrl::mouseMoveEvent(QMouseEvent* event) {
         }
     } else {
         if (pt.x() > m_track.right()) {
-            Step(0.01, false);
+            Step(0.01, false, false);
             pt.setX(m_track.right() - 1);
             held = true;
         } else if (pt.x() < m_track.left()) {
-            Step(0.01, true);
+            Step(0.01, true, false);
             pt.setX(m_track.left() + 1);
             held = true;
         } else if (pt.x() > m_lastX) {
-            Step(0.01, false);
+            Step(0.01, false, false);
         } else if (pt.x() < m_lastX) {
-            Step(0.01, true);
+            Step(0.01, true, false);
         }
         if (pt.y() != m_track.center().y()) {
             pt.setY(m_track.center().y());
@@ -270,5 +270,5 @@ void CScrollBarCtrl::OnRepeatDelay() {
 }
 
 void CScrollBarCtrl::OnRepeat() {
-    Step(0.01, m_pressed == ePartFirstArrow);
+    Step(0.01, m_pressed == ePartFirstArrow, true);
 }

@@ -52,7 +52,7 @@ public:
     QRect ResetRect() const { return m_reset; }
     QRect TrackRect() const { return m_track; }
     // The thumb's extent along the track for the present ranges.
-    QRect ThumbRect() const;
+    virtual QRect ThumbRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,10 +62,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
+protected:
+    // Moves the visible range by a fraction of its span, towards the first arrow's end when up; arrow
+    // tells a press or repeat of an arrow from a drag. The moved range is reported.
+    virtual void Step(double fraction, bool up, bool arrow);
+    void Notify(platform::LPARAM code);
+
 private:
     void Layout();
-    void Step(double fraction, bool up);
-    void Notify(platform::LPARAM code);
     void OnRepeatDelay();
     void OnRepeat();
 
