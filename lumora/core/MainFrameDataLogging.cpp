@@ -7,15 +7,12 @@
 #include "lumora/core/HighResElapsedTimer.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/PumpingWait.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
-
-#if LUMORA_DLOG_PAGE
-#include "lumora/core/QXAppDialogMeasDLOG.h"
-#endif
 
 #include <QStackedWidget>
 #include <QThread>
@@ -64,14 +61,12 @@ bool CMainFrame::HostMeasurementPages() {
     if (!current->OnInitDialog())
         return false;
     SetCurrentPage(current);
-#if LUMORA_DLOG_PAGE
     auto* logging = new CQXAppDialogMeasDLOG(m_pageStack);
     m_pageStack->addWidget(logging);
     if (!logging->OnInitDialog())
         return false;
     logging->AttachFrameParameters();
     SetDataLoggingPage(logging);
-#endif
     setCentralWidget(m_pageStack);
     ShowMeasurementPage(m_selectedPage);
     return true;
@@ -81,10 +76,8 @@ void CMainFrame::ShowMeasurementPage(unsigned id) {
     if (m_pageStack == nullptr)
         return;
     QWidget* page = m_pageCurrent;
-#if LUMORA_DLOG_PAGE
     if (id == ID_MEASURE_DATALOGGING)
         page = m_pageDataLogging;
-#endif
     if (page != nullptr)
         m_pageStack->setCurrentWidget(page);
 }
@@ -92,13 +85,11 @@ void CMainFrame::ShowMeasurementPage(unsigned id) {
 // ---- the runs -----------------------------------------------------------------------------------
 
 void CMainFrame::PrepareDataLogging(unsigned wanted) {
-#if LUMORA_DLOG_PAGE
     if (m_pageDataLogging != nullptr)
         RunOnUiThread([&] {
             m_pageDataLogging->ResetDataLogging();
             m_pageDataLogging->InitialMemory(wanted);
         });
-#endif
     m_timeArray.assign(wanted, 0.0);
     m_valueArray.assign(wanted, 0.0);
 }
@@ -313,17 +304,12 @@ void CMainFrame::UpdateThreadProc(SDataLogProgress snapshot) {
     if (snapshot.received > m_shownCount) {
         const unsigned start = m_shownCount;
         const unsigned count = snapshot.received - start;
-#if LUMORA_DLOG_PAGE
         // The plot belongs to the user-interface thread: only the new slice is handed over there.
         if (m_pageDataLogging != nullptr)
             RunOnUiThread([&] {
                 m_pageDataLogging->AppendMeasuredData(m_timeArray.data(), m_valueArray.data(), start, count,
                                                       snapshot.kind);
             });
-#else
-        static_cast<void>(start);
-        static_cast<void>(count);
-#endif
         m_shownCount = snapshot.received;
     }
     if (snapshot.finished == 0 && snapshot.received < snapshot.wanted) {

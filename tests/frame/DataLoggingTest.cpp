@@ -4,15 +4,19 @@
 #include "BenchAdapter.h"
 #include "FrameFixture.h"
 
+#include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/NetWorkTcpClient.h"
+#include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "platform/StringTable.h"
+#include "waveform/dualplot/WaveformComboMainWnd.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -32,6 +36,44 @@ void WriteText(const QString& path, const QString& text) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(file.write(text.toUtf8()), text.toUtf8().size());
+}
+
+// Python reads our file with its own csv module (or xlrd) and compares every row with the auto-saved
+// binary file: the time as "%.8f" without trailing zeros, the value as the default number format
+// ("%.6e" below 0.1 and above 99999, else "%.6f"), a workbook's cells as the doubles themselves.
+// It prints the number of rows and of rows that differ.
+QString CompareWithPython(const QString& kind, const QString& file, const QString& bin) {
+    const QString script = QStringLiteral(R"(
+import csv, struct, sys
+kind, path, binpath = sys.argv[1:4]
+b = open(binpath, 'rb').read()
+n = struct.unpack_from('<I', b, 47)[0]
+t = struct.unpack_from('<%dd' % n, b, 176)
+v = struct.unpack_from('<%dd' % n, b, 176 + 8 * n)
+def time_text(x):
+    s = '%.8f' % x
+    return s.rstrip('0').rstrip('.') if '.' in s else s
+def value_text(x):
+    return ('%.6e' if abs(x) > 99999.0 or abs(x) < 0.1 else '%.6f') % x
+if kind == 'xls':
+    import xlrd
+    sheet = xlrd.open_workbook(path).sheet_by_name('Current Data Logging')
+    rows = [sheet.row_values(r) for r in range(sheet.nrows)]
+    header, body = rows[0], rows[1:]
+    bad = sum(1 for i, r in enumerate(body) if i >= n or r[0] != t[i] or r[1] != v[i])
+else:
+    with open(path, newline='') as f:
+        rows = list(csv.reader(f, delimiter=',' if kind == 'csv' else '\t'))
+    header, body = rows[0], rows[1:]
+    bad = sum(1 for i, r in enumerate(body) if i >= n or r != [time_text(t[i]), value_text(v[i])])
+print(header, len(body), n, bad)
+)");
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, kind, file, bin});
+    if (!python.waitForFinished(120000))
+        return QStringLiteral("python did not finish");
+    return QString::fromUtf8(python.readAllStandardOutput()).trimmed() +
+           QString::fromUtf8(python.readAllStandardError());
 }
 
 struct SRunCase {
@@ -154,7 +196,7 @@ protected:
     std::unique_ptr<CMainFrame> m_frame;
 };
 
-TEST_P(DataLoggingRun, StoppedEarlyKeepsEverySampleInTheAutoSave) {
+TEST_P(DataLoggingRun, StoppedEarlyKeepsEverySampleInPlotFileAndExports) {
     Open(GetParam().measureMode);
     CDialogRecorder notices;
     // Over two refresh periods, so that update threads run beside the measure thread.
@@ -162,10 +204,36 @@ TEST_P(DataLoggingRun, StoppedEarlyKeepsEverySampleInTheAutoSave) {
         << m_messages.Texts().join(u'\n').toStdString() << " received " << m_frame->DataLoggingReceived();
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_TRUE(notices.Texts().isEmpty()) << "a stopped run shows no notice";
-    EXPECT_GE(m_frame->DataLoggingReceived(), 3000u);
-    EXPECT_LT(m_frame->DataLoggingReceived(), 1800000u);
+    const unsigned received = m_frame->DataLoggingReceived();
+    EXPECT_GE(received, 3000u);
+    EXPECT_LT(received, 1800000u);
     ExpectAutoSaveHoldsTheRun();
     EXPECT_EQ(m_frame->InvalidFrames(), 0);
+
+    // The plot's logged line is the run, sample for sample.
+    CQXAppDialogMeasDLOG& page = *m_frame->DataLoggingPage();
+    ASSERT_TRUE(page.isVisible());
+    CBinDataFile saved;
+    ASSERT_EQ(saved.Read(m_frame->AutoSaveBinName()), 1);
+    ASSERT_EQ(page.Waveform()->GetMultiLineDataLength(0), received);
+    for (unsigned i = 0; i < received; ++i) {
+        ASSERT_EQ(page.Waveform()->GetDataMultiLineX(0)[i], saved.GetTimes()[i]) << i;
+        ASSERT_EQ(page.Waveform()->GetDataMultiLineY(0)[i], saved.GetColumn(2)[i]) << i;
+    }
+
+    const QString csv = m_folder->Path() + QStringLiteral("run.csv");
+    ASSERT_EQ(page.SaveWaveformData(csv), 1);
+    EXPECT_EQ(CompareWithPython(QStringLiteral("csv"), csv, m_frame->AutoSaveBinName()),
+              QStringLiteral("['Time', 'Current DC'] %1 %1 0").arg(received));
+    const QString txt = m_folder->Path() + QStringLiteral("run.txt");
+    ASSERT_EQ(page.SaveWaveformData(txt), 1);
+    EXPECT_EQ(CompareWithPython(QStringLiteral("txt"), txt, m_frame->AutoSaveBinName()),
+              QStringLiteral("['Time', 'Current DC'] %1 %1 0").arg(received));
+    // More rows than a 97-2003 sheet holds.
+    ASSERT_GT(received, 65534u);
+    EXPECT_EQ(page.SaveWaveformData(m_folder->Path() + QStringLiteral("run.xls")), 0);
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51529)));
+    EXPECT_FALSE(QFileInfo::exists(m_folder->Path() + QStringLiteral("run.xls")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Instruments, DataLoggingRun,
@@ -200,6 +268,17 @@ TEST_F(DataLoggingFaults, ARefusedStreamEndsTheRunWithItsMessage) {
     EXPECT_TRUE(m_messages.Contains(platform::LoadString(51523)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_EQ(m_frame->DataLoggingReceived(), 0u);
+}
+
+TEST_F(DataLoggingFaults, AShortRunSavesAWorkbookThatXlrdReads) {
+    Open(0);
+    ASSERT_TRUE(RunUntil(500));
+    const unsigned received = m_frame->DataLoggingReceived();
+    ASSERT_LT(received, 65535u) << "the run must fit one sheet";
+    const QString xls = m_folder->Path() + QStringLiteral("run.xls");
+    ASSERT_EQ(m_frame->DataLoggingPage()->SaveWaveformData(xls), 1);
+    EXPECT_EQ(CompareWithPython(QStringLiteral("xls"), xls, m_frame->AutoSaveBinName()),
+              QStringLiteral("['Time', 'Current DC'] %1 %1 0").arg(received));
 }
 
 TEST(DataLoggingTimer, RefreshPeriodIsKeptWithinWhatTheOptionsAccept) {

@@ -1,0 +1,655 @@
+#include "lumora/core/QXAppDialogMeasDLOG.h"
+
+#include "common/xmlfile/TextHelpers.h"
+#include "lumora/controls/DialogUnits.h"
+#include "lumora/controls/ListCtrlEx.h"
+#include "lumora/controls/ListCtrlExData.h"
+#include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/BinDataFile.h"
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/MainPreferences.h"
+#include "lumora/core/PageFiles.h"
+#include "lumora/core/StdioFileEx.h"
+#include "lumora/shell/ToolIcon.h"
+#include "platform/ControlId.h"
+#include "platform/MessageBox.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "platform/StringTable.h"
+#include "waveform/dualplot/ComboRecords.h"
+#include "waveform/dualplot/WaveformComboMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFMainWnd.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+
+namespace {
+
+using controls::CListCtrlEx;
+using controls::CXPStyleButtonST;
+using platform::LoadString;
+
+constexpr int kButtonIds[] = {1079, 1080, 1081, 1082, 1083, 1084, 1085, 1092,
+                              1086, 1087, 1088, 1089, 1091, 1090, 1093};
+const char16_t* const kButtonTips[] = {u"曲线1",    u"曲线2",    u"曲线3",    u"曲线4",    u"设置",
+                                       u"适应",     u"恢复",     u"无工具",   u"拖放",     u"区域选择",
+                                       u"水平选择", u"垂直选择", u"水平标记", u"垂直标记", u"CCDF"};
+// Buttons of the two-axis view and of the CCDF view; the first four of each share their places.
+constexpr int kComboButtons[] = {1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090};
+constexpr int kCcdfButtons[] = {1079, 1080, 1081, 1082};
+constexpr int kColumns = 9;
+constexpr int kRows = 4;
+constexpr int kValueColumns[] = {1, 3, 5, 7, 8};
+const QString kProfileSection = QStringLiteral("CQXAppDialogMeasDLOG");
+const QString kEmptyCell = QStringLiteral("---");
+// The names of a file's value columns, in the order their lines are filled.
+const QString kColumnNames[] = {QStringLiteral("Voltage"), QStringLiteral("DC"), QStringLiteral("Min"),
+                                QStringLiteral("Max")};
+
+void StopBox(int id) {
+    platform::MessageBox(LoadString(id), platform::MB_ICONSTOP);
+}
+
+void RegisterPageStrings() {
+    platform::RegisterStrings({
+        {33002, u"统计值"},
+        {33004, u"水平标记"},
+        {33005, u"最大值"},
+        {33006, u"最小值"},
+        {33007, u"平均值"},
+        {33008, u"毫安时"},
+        {33009, u"标记 1"},
+        {33010, u"标记 2"},
+        {33011, u"差值"},
+        {33012, u"垂直标记(电流)"},
+        {33013, u"垂直标记(电压)"},
+        {33014, u"时间 ( 秒 )"},
+        {33015, u"电流 ( 安培 )"},
+        {33017, u"数据记录测试"},
+        {33018, u"电压 ( 伏特 )"},
+        {33019, u"概率 (%)"},
+    });
+}
+
+QString Extension(const QString& path) {
+    return path.right(3).toLower();
+}
+
+// The horizontal slot of a toolbar button in dialog units; the line buttons share the tool buttons'.
+int ButtonX(int id) {
+    switch (id) {
+    case 1084:
+        return 7;
+    case 1085:
+        return 25;
+    case 1079:
+    case 1092:
+        return 43;
+    case 1080:
+    case 1086:
+        return 61;
+    case 1081:
+    case 1087:
+        return 79;
+    case 1082:
+    case 1088:
+        return 97;
+    case 1089:
+        return 115;
+    case 1091:
+        return 133;
+    case 1090:
+        return 151;
+    case 1093:
+        return 408;
+    default: // 1083
+        return 426;
+    }
+}
+
+} // namespace
+
+CQXAppDialogMeasDLOG::CQXAppDialogMeasDLOG(QWidget* parent) : CDialogResize(IDD, parent) {
+    RegisterPageStrings();
+}
+
+CQXAppDialogMeasDLOG::~CQXAppDialogMeasDLOG() = default;
+
+const controls::DlgResizeMapEntry* CQXAppDialogMeasDLOG::GetDlgResizeMap() const {
+    static const controls::DlgResizeMapEntry map[] = {
+        {IDC_PLACE_HOLDER, SizeX | SizeY},
+        {IDC_LIST_STATISTIC, SizeX | MoveY},
+        {IDC_CCDF, MoveX},
+        {IDC_SETTINGS, MoveX},
+        {-1, 0},
+    };
+    return map;
+}
+
+QRect CQXAppDialogMeasDLOG::DialogRect(int x, int y, int width, int height) const {
+    return controls::DialogUnitsToPixels(font(), QRect(x, y, width, height));
+}
+
+CXPStyleButtonST* CQXAppDialogMeasDLOG::Button(int id) const {
+    return platform::FindControl<CXPStyleButtonST>(this, id);
+}
+
+bool CQXAppDialogMeasDLOG::OnInitDialog() {
+    resize(DialogRect(0, 0, 449, 323).size());
+    m_placeHolder = new QFrame(this);
+    platform::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
+    m_placeHolder->setGeometry(DialogRect(7, 25, 435, 217));
+    m_placeHolder->hide();
+    m_list = new CListCtrlEx(this);
+    platform::SetControlId(m_list, IDC_LIST_STATISTIC);
+    m_list->setGeometry(DialogRect(7, 246, 435, 70));
+    m_comboHori = new QComboBox(this);
+    m_comboVert = new QComboBox(this);
+    platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
+    platform::SetControlId(m_comboVert, IDC_COMBO_VERT);
+    m_comboHori->hide();
+    m_comboVert->hide();
+    SetupToolButtons();
+    DlgResize_Init();
+
+    m_waveform = new CWaveformComboMainWnd();
+    if (m_waveform->Create(this, this, m_placeHolder->geometry(), IDC_WAVEFORM) != 0) {
+        delete m_waveform;
+        m_waveform = nullptr;
+        return false;
+    }
+    m_waveform->SetChartName(LoadString(33017));
+    m_waveform->SetAxisTextHori(LoadString(33014));
+    m_waveform->SetAxisTextVertRight(LoadString(33015));
+    m_waveform->SetAxisTextVertLeft(LoadString(33018));
+    BuildStatisticList();
+    CXPStyleButtonST* ccdf = Button(IDC_CCDF);
+    ccdf->SetColor(CXPStyleButtonST::BTNST_COLOR_FG_IN, 0x0000FF);
+    ccdf->SetColor(CXPStyleButtonST::BTNST_COLOR_FG_OUT, 0x0000FF);
+    UpdateLineButtons();
+    UpdateToolButtons();
+    ShowCcdfView(0);
+    return true;
+}
+
+void CQXAppDialogMeasDLOG::SetupToolButtons() {
+    for (std::size_t i = 0; i < m_buttons.size(); ++i) {
+        const int id = kButtonIds[i];
+        const bool push = id == IDC_SETTINGS || id == IDC_ADAPTIVE || id == IDC_RESTORE;
+        auto* button = new CXPStyleButtonST(this, push ? CXPStyleButtonST::BS_PUSHBUTTON
+                                                       : CXPStyleButtonST::BS_CHECKBOX);
+        platform::SetControlId(button, id);
+        button->SetThemeHelper(&m_theme);
+        button->SetIcons(shell::ToolIcon(id));
+        button->BrightenBackColor();
+        button->SetTooltipText(QString::fromUtf16(kButtonTips[i]));
+        button->setText(QString());
+        button->DrawAsToolbar(true);
+        button->setGeometry(DialogRect(ButtonX(id), 5, 16, 16));
+        connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+        m_buttons[i] = button;
+    }
+}
+
+bool CQXAppDialogMeasDLOG::AttachFrameParameters() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* frame = dynamic_cast<CMainFrame*>(widget)) {
+            m_preferences = frame->Preferences();
+            break;
+        }
+    }
+    return m_preferences != nullptr;
+}
+
+void CQXAppDialogMeasDLOG::BuildStatisticList() {
+    m_list->SetExtendedStyle(CListCtrlEx::LVS_EX_GRIDLINES | CListCtrlEx::LVS_EX_FULLROWSELECT);
+    const QString headers[kColumns] = {LoadString(33002), QString(),         LoadString(33012),
+                                       QString(),         LoadString(33013), QString(),
+                                       LoadString(33004), QString(),         QString()};
+    for (int column = 0; column < kColumns; ++column)
+        m_list->InsertColumn(column, headers[column], CListCtrlEx::LVCFMT_LEFT, 100);
+    for (int row = 0; row < kRows; ++row) {
+        m_list->InsertItem(row, LoadString(33005 + row));
+        m_list->GetRowData(row);
+        for (int column = 0; column < kColumns; ++column) {
+            m_list->SetCellData(row, column);
+            controls::CellInfo* cell = m_list->GetCellData(row, column);
+            cell->crBack = row % 2 == 0 ? 0xE1E1E1u : 0xFFFFFFu;
+            cell->crText = std::find(std::begin(kValueColumns), std::end(kValueColumns), column) !=
+                                   std::end(kValueColumns)
+                               ? 0xFF0000u
+                               : 0x000000u;
+        }
+        if (row < 3) {
+            for (int column : {2, 4, 6})
+                m_list->SetItemText(row, column, LoadString(33009 + row));
+        }
+    }
+    for (int column : kValueColumns)
+        SetValueCells(column, 0, 2, kEmptyCell);
+}
+
+void CQXAppDialogMeasDLOG::SetValueCells(int column, int firstRow, int lastRow, const QString& text) {
+    for (int row = firstRow; row <= lastRow; ++row)
+        m_list->SetItemText(row, column, text);
+}
+
+// Every value cell, the "毫安时" row of the statistics included.
+void CQXAppDialogMeasDLOG::ResetValueCells() {
+    for (int column : kValueColumns)
+        SetValueCells(column, 0, 2, kEmptyCell);
+    SetValueCells(1, 3, 3, kEmptyCell);
+}
+
+void CQXAppDialogMeasDLOG::UpdateLineButtons() {
+    for (int line = 0; line < 4; ++line)
+        m_buttons[line]->SetCheck(m_ccdf != nullptr && m_ccdf->GetMultiLineVisible(line) != 0);
+}
+
+void CQXAppDialogMeasDLOG::UpdateToolButtons() {
+    if (m_waveform == nullptr)
+        return;
+    const int tool = static_cast<int>(m_waveform->GetWaveformOperateTool());
+    const int toolIds[] = {IDC_TOOL_NONE, IDC_TOOL_PAN, IDC_TOOL_ZOOM, IDC_TOOL_HORI, IDC_TOOL_VERT};
+    for (int i = 0; i < 5; ++i)
+        Button(toolIds[i])->SetCheck(tool == i);
+}
+
+void CQXAppDialogMeasDLOG::UpdateMarkerButtons() {
+    Button(IDC_MARKER_HORI)->SetCheck(m_waveform->GetMarkerVisible(1) != 0);
+    Button(IDC_MARKER_VERT)->SetCheck(m_waveform->GetMarkerVisible(0) != 0);
+}
+
+void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
+    m_ccdfView = show != 0 ? 1 : 0;
+    if (m_ccdfView != 0 && m_waveform != nullptr) {
+        if (m_ccdf == nullptr) {
+            auto* ccdf = new CWaveformCCDFMainWnd();
+            if (ccdf->Create(this, m_placeHolder->geometry(), IDC_WAVEFORM_CCDF) != 0) {
+                delete ccdf;
+                return;
+            }
+            m_ccdf = ccdf;
+            m_ccdf->SetAxisTextHori(LoadString(33015));
+            m_ccdf->SetAxisTextVert(LoadString(33019));
+            m_ccdf->SetChartName(QStringLiteral("CCDF"));
+            m_ccdf->ReDrawWaveformWnd(1);
+        }
+        const unsigned length = m_waveform->GetMultiLineDataLength(0);
+        if (length == 0) {
+            m_ccdf->SetMultiLineVisible(0, 0);
+        } else {
+            m_ccdf->SetDataMultiLine(0, m_waveform->GetDataMultiLineY(0).data(), length);
+            m_ccdf->SetAxisAdaptive();
+            m_ccdf->ReDrawWaveformWnd(1);
+        }
+        m_buttons[0]->SetCheck(m_ccdf->GetMultiLineVisible(0) != 0);
+    }
+    const bool ccdfView = m_ccdfView != 0;
+    if (m_waveform != nullptr)
+        m_waveform->setVisible(!ccdfView);
+    for (int id : kComboButtons)
+        Button(id)->setVisible(!ccdfView);
+    if (m_ccdf != nullptr)
+        m_ccdf->setVisible(ccdfView);
+    for (int id : kCcdfButtons)
+        Button(id)->setVisible(ccdfView);
+}
+
+void CQXAppDialogMeasDLOG::RefitVisiblePlot() {
+    if (m_ccdfView != 0 && m_ccdf != nullptr) {
+        m_ccdf->SetAxisAdaptive();
+        m_ccdf->ReDrawWaveformWnd(1);
+    } else if (m_waveform != nullptr) {
+        m_waveform->SetAxisAdaptive();
+        m_waveform->ReDrawWaveformWnd(1, 1, 1);
+    }
+}
+
+void CQXAppDialogMeasDLOG::OnCommand(int id) {
+    if (m_waveform == nullptr)
+        return;
+    const bool ccdfView = m_ccdfView != 0 && m_ccdf != nullptr;
+    switch (id) {
+    case IDC_SETTINGS: // the plot windows have no preferences dialog yet
+        return;
+    case IDC_ADAPTIVE:
+        RefitVisiblePlot();
+        return;
+    case IDC_RESTORE:
+        if (ccdfView) {
+            m_ccdf->SetAxisRestore();
+            m_ccdf->ReDrawWaveformWnd(1);
+        } else {
+            m_waveform->SetAxisRestore();
+            m_waveform->ReDrawWaveformWnd(1, 1, 1);
+        }
+        return;
+    case IDC_TOOL_NONE:
+    case IDC_TOOL_PAN:
+    case IDC_TOOL_ZOOM:
+    case IDC_TOOL_HORI:
+    case IDC_TOOL_VERT: {
+        const int tool = id == IDC_TOOL_NONE ? 0 : id - IDC_TOOL_PAN + 1;
+        m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateToolsCombo>(tool));
+        UpdateToolButtons();
+        break;
+    }
+    case IDC_MARKER_VERT:
+    case IDC_MARKER_HORI: {
+        const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
+        const bool show = m_waveform->GetMarkerVisible(pairA) == 0;
+        m_waveform->SetMarkerVisible(pairA, show ? 1 : 0);
+        UpdateMarkerButtons();
+        if (!show && pairA == 0) {
+            SetValueCells(3, 0, 2, kEmptyCell);
+            SetValueCells(5, 0, 2, kEmptyCell);
+        }
+        if (!show && pairA == 1) {
+            SetValueCells(7, 0, 2, kEmptyCell);
+            SetValueCells(8, 0, 2, kEmptyCell);
+        }
+        break;
+    }
+    case IDC_CCDF:
+        if (m_ccdf != nullptr) {
+            for (int line = 1; line < 4; ++line)
+                m_ccdf->SetMultiLineVisible(line, 0);
+        }
+        UpdateLineButtons();
+        ShowCcdfView(Button(IDC_CCDF)->GetCheck());
+        break;
+    default:
+        if (id >= IDC_LINE_FIRST && id <= IDC_LINE_LAST && ccdfView)
+            OnLineButton(id - IDC_LINE_FIRST);
+        return;
+    }
+    m_waveform->ReDrawWaveformWnd(0, 0, 1);
+}
+
+void CQXAppDialogMeasDLOG::OnLineButton(int line) {
+    if (m_ccdf->GetMultiLineVisible(line) != 0) {
+        m_ccdf->SetMultiLineVisible(line, 0);
+        m_ccdf->ReDrawWaveformWnd(1);
+        m_buttons[line]->SetCheck(false);
+        return;
+    }
+    const QString last = platform::GetProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"));
+    const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
+    const QString path = QFileDialog::getOpenFileName(
+        this, QString(), folder,
+        QStringLiteral(
+            "CSV文件, Excel文件, 文本文件, 二进制数据文件 (*.csv *.xls *.txt *.bin);;CSV文件(*.csv);;"
+            "Excel文件 (*.xls);;文本文件(*.txt);;二进制数据文件(*.bin);;所有文件 (*.*)"));
+    if (!path.isEmpty()) {
+        platform::WriteProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"), path);
+        const QString extension = QFileInfo(path).suffix().toLower();
+        if (extension == QStringLiteral("bin"))
+            LoadCcdfLineFromBinFile(line, path);
+        else if (extension == QStringLiteral("txt"))
+            LoadCcdfLineFromTextFile(line, path, u'\t');
+        else if (extension == QStringLiteral("csv"))
+            LoadCcdfLineFromTextFile(line, path, u',');
+    }
+    m_buttons[line]->SetCheck(m_ccdf->GetMultiLineVisible(line) != 0);
+    OnCommand(IDC_ADAPTIVE);
+}
+
+// ---- the run ------------------------------------------------------------------------------------
+
+void CQXAppDialogMeasDLOG::ResetDataLogging() {
+    if (m_waveform != nullptr)
+        m_waveform->ResetWaveformDataLogging();
+    ResetValueCells();
+    m_currentLine = 0;
+}
+
+void CQXAppDialogMeasDLOG::InitialMemory(unsigned capacity) {
+    if (m_waveform != nullptr)
+        m_waveform->InitialMemory(capacity);
+    m_currentLine = 0;
+}
+
+void CQXAppDialogMeasDLOG::AppendMeasuredData(const double* x, const double* y, unsigned start,
+                                              unsigned count, int exclusion) {
+    if (m_waveform == nullptr)
+        return;
+    m_waveform->SetDataIndex(x, y, start, count, exclusion);
+    RefitVisiblePlot();
+}
+
+// ---- files --------------------------------------------------------------------------------------
+
+int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
+    if (m_waveform == nullptr)
+        return 0;
+    const QString extension = Extension(path);
+    const bool text = extension == QStringLiteral("csv") || extension == QStringLiteral("txt");
+    if (!text && extension != QStringLiteral("xls") && extension != QStringLiteral("bin"))
+        return 0;
+    // The line of the DC current, whichever line a loaded file put it on.
+    static const std::vector<double> kNone;
+    const int line = m_currentLine;
+    const std::vector<double>& x = line >= 0 ? m_waveform->GetDataMultiLineX(line) : kNone;
+    const std::vector<double>& y = line >= 0 ? m_waveform->GetDataMultiLineY(line) : kNone;
+    const std::size_t n =
+        line >= 0 ? std::min<std::size_t>({m_waveform->GetMultiLineDataLength(line), x.size(), y.size()}) : 0;
+    if (text) {
+        if (m_preferences == nullptr) {
+            StopBox(51519);
+            return 0;
+        }
+        const bool csv = extension == QStringLiteral("csv");
+        return WriteTimeValueText(path, csv ? "Time,Current DC" : "Time\tCurrent DC", csv ? ',' : '\t',
+                                  x.data(), y.data(), n, *m_preferences);
+    }
+    if (extension == QStringLiteral("xls"))
+        return WriteTimeValueWorkbook(path, "Current Data Logging", "Current DC", x.data(), y.data(), n);
+    CBinDataFile file;
+    if (file.Write(x.data(), y.data(), static_cast<unsigned>(n), path) == 0) {
+        StopBox(51504);
+        return 0;
+    }
+    return 1;
+}
+
+int CQXAppDialogMeasDLOG::SaveListData(const QString& path) {
+    return WriteListText(path, *m_list);
+}
+
+int CQXAppDialogMeasDLOG::SaveAsBitmap(const QString& path) {
+    if (m_ccdfView != 0)
+        return m_ccdf != nullptr ? m_ccdf->SaveAsBitmapCCDF(path) : 0;
+    return m_waveform != nullptr ? m_waveform->SaveAsBitmapDLOG(path) : 0;
+}
+
+void CQXAppDialogMeasDLOG::LeaveCcdfView() {
+    if (m_waveform->isHidden())
+        ShowCcdfView(0);
+    CXPStyleButtonST* ccdf = Button(IDC_CCDF);
+    if (ccdf->IsCheckBox()) {
+        ccdf->SetCheck(0);
+        ccdf->update();
+    }
+}
+
+bool CQXAppDialogMeasDLOG::ReadTextColumns(const QString& path, QChar separator,
+                                           SFileColumns& columns) const {
+    CStdioFileEx file;
+    if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText))
+        return false;
+    QString line;
+    if (!file.ReadString(line)) {
+        file.Close();
+        return false;
+    }
+    const QStringList header = line.split(separator);
+    if (header.size() < 2 || !header[0].contains(QStringLiteral("Time"))) {
+        file.Close();
+        return false;
+    }
+    int index[4];
+    for (int kind = 0; kind < 4; ++kind)
+        index[kind] = FindInStringArray(header, kColumnNames[kind]);
+    while (file.ReadString(line)) {
+        if (line.isEmpty())
+            continue;
+        const QStringList fields = line.split(separator);
+        // A row with a field missing would put values under the wrong column: it is left out.
+        if (fields.size() < header.size())
+            continue;
+        const double time = platform::WToF(fields[0]);
+        columns.times.push_back(time);
+        for (int kind = 0; kind < 4; ++kind) {
+            if (index[kind] <= 0)
+                continue;
+            columns.values[kind].push_back(platform::WToF(fields[index[kind]]));
+            if (kind == eVoltage)
+                columns.voltageTimes.push_back(time);
+        }
+    }
+    file.Close();
+    return true;
+}
+
+void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar separator) {
+    if (m_waveform == nullptr)
+        return;
+    LeaveCcdfView();
+    SFileColumns columns;
+    if (!ReadTextColumns(path, separator, columns))
+        return;
+    int line = 0;
+    m_currentLine = -1;
+    for (int kind = 0; kind < 4; ++kind) {
+        const std::vector<double>& values = columns.values[kind];
+        if (values.empty())
+            continue;
+        const std::vector<double>& times = kind == eVoltage ? columns.voltageTimes : columns.times;
+        const auto n = static_cast<unsigned>(std::min(times.size(), values.size()));
+        if (kind == eCurrent)
+            m_currentLine = line;
+        m_waveform->SetDataMultiLine(line++, times.data(), values.data(), n, kind == eVoltage ? 1 : 0, 3);
+    }
+    RefitVisiblePlot();
+}
+
+void CQXAppDialogMeasDLOG::LoadWaveformFromBinFile(const QString& path) {
+    if (m_waveform == nullptr)
+        return;
+    LeaveCcdfView();
+    CBinDataFile file;
+    if (file.Read(path) != 0) {
+        for (int line = 0; line < 4; ++line) {
+            if (m_waveform->GetMultiLineVisible(line) != 0)
+                m_waveform->SetMultiLineVisible(line, 0);
+        }
+        const auto n = static_cast<unsigned>(file.GetTimes().size());
+        int line = 0;
+        m_currentLine = -1;
+        for (int column = 1; column <= CBinDataFile::kColumns; ++column) {
+            if (!file.IsColumnPresent(column))
+                continue;
+            if (column == 2)
+                m_currentLine = line;
+            m_waveform->SetDataMultiLine(line++, file.GetTimes().data(), file.GetColumn(column).data(), n,
+                                         column == 1 ? 1 : 0, 3);
+        }
+    }
+    RefitVisiblePlot();
+}
+
+void CQXAppDialogMeasDLOG::LoadCcdfLineFromTextFile(int line, const QString& path, QChar separator) {
+    if (m_ccdf == nullptr)
+        return;
+    SFileColumns columns;
+    if (ReadTextColumns(path, separator, columns)) {
+        for (int kind = eCurrent; kind <= eMaximum && line < 4; ++kind) {
+            const std::vector<double>& values = columns.values[kind];
+            if (!values.empty())
+                m_ccdf->SetDataMultiLine(line++, values.data(), static_cast<unsigned>(values.size()));
+        }
+    }
+    m_ccdf->SetAxisAdaptive();
+    m_ccdf->ReDrawWaveformWnd(1);
+}
+
+void CQXAppDialogMeasDLOG::LoadCcdfLineFromBinFile(int line, const QString& path) {
+    if (m_ccdf == nullptr)
+        return;
+    CBinDataFile file;
+    if (file.Read(path) != 0) {
+        const auto n = static_cast<unsigned>(file.GetTimes().size());
+        for (int column = 2; column <= CBinDataFile::kColumns && line < 4; ++column) {
+            if (file.IsColumnPresent(column))
+                m_ccdf->SetDataMultiLine(line++, file.GetColumn(column).data(), n);
+        }
+    }
+    m_ccdf->SetAxisAdaptive();
+    m_ccdf->ReDrawWaveformWnd(1);
+}
+
+// ---- marker values --------------------------------------------------------------------------------
+
+QString CQXAppDialogMeasDLOG::ValueText(double value) const {
+    return FormatMeasuredValue(*m_preferences, value);
+}
+
+platform::LRESULT CQXAppDialogMeasDLOG::OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                                  platform::LPARAM lParam) {
+    if (message == WM_WAVEFORM_MARKER)
+        return OnWaveformMarker(wParam, lParam);
+    return 0;
+}
+
+platform::LRESULT CQXAppDialogMeasDLOG::OnWaveformMarker(platform::WPARAM record, platform::LPARAM code) {
+    if (m_preferences == nullptr) {
+        StopBox(51519);
+        return 0;
+    }
+    if (record == 0)
+        return 0;
+    auto setTriple = [this](int column, const QString& a, const QString& b, const QString& difference) {
+        m_list->SetItemText(0, column, a);
+        m_list->SetItemText(1, column, b);
+        m_list->SetItemText(2, column, difference);
+    };
+    auto valueTriple = [&](int column, double a, double b) {
+        setTriple(column, ValueText(a), ValueText(b), ValueText(a - b));
+    };
+    if (code == kMarkerCodePairA) {
+        const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
+        setTriple(7, FormatDouble(-1, marker.Value1), FormatDouble(-1, marker.Value2),
+                  FormatDouble(-1, marker.Value1 - marker.Value2));
+        valueTriple(8, marker.Value3, marker.Value4);
+    } else if (code == kMarkerCodePairB) {
+        const auto& marker = *reinterpret_cast<const CWaveformComboMarkerRecord*>(record);
+        valueTriple(3, marker.RightValue1, marker.RightValue2);
+        valueTriple(5, marker.LeftValue1, marker.LeftValue2);
+    } else if (code == kMarkerCodeStatistics) {
+        const auto& statistic = *reinterpret_cast<const CWaveformStatisticRecord*>(record);
+        if (statistic.Valid == 0) {
+            SetValueCells(1, 0, 3, kEmptyCell);
+        } else {
+            m_list->SetItemText(0, 1, ValueText(statistic.Maximum));
+            m_list->SetItemText(1, 1, ValueText(statistic.Minimum));
+            m_list->SetItemText(2, 1, ValueText(statistic.Mean));
+            m_list->SetItemText(3, 1, ValueText(statistic.Product));
+        }
+    }
+    return 0;
+}
+
+void CQXAppDialogMeasDLOG::OnSize(unsigned type, int cx, int cy) {
+    CDialogResize::OnSize(type, cx, cy);
+    if (type == SIZE_MINIMIZED || m_placeHolder == nullptr)
+        return;
+    if (m_waveform != nullptr)
+        m_waveform->setGeometry(m_placeHolder->geometry());
+    if (m_ccdf != nullptr)
+        m_ccdf->setGeometry(m_placeHolder->geometry());
+}
