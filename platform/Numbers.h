@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -28,5 +29,10 @@ std::string CFormatA(const char* format, ...) __attribute__((format(printf, 1, 2
 // The precision is bounded to 0..40.
 void AppendFixed(std::string& out, double v, int precision);
 void AppendExponent(std::string& out, double v, int precision);
+
+// The same into a buffer with room for kNumberChars characters; the end of the text.
+constexpr std::size_t kNumberChars = 400;
+char* FormatFixed(char* at, double v, int precision);
+char* FormatExponent(char* at, double v, int precision);
 
 } // namespace platform

@@ -3,17 +3,24 @@
 #include "platform/LocalTime.h"
 #include "platform/Numbers.h"
 
-void AppendDouble(std::string& out, int decimals, double value) {
-    const std::size_t start = out.size();
+#include <algorithm>
+
+char* FormatDoubleChars(char* at, int decimals, double value) {
     // "%lf" is six decimals.
-    platform::AppendFixed(out, value, decimals < 0 ? 6 : decimals);
+    char* end = platform::FormatFixed(at, value, decimals < 0 ? 6 : decimals);
     // Fixed notation has no exponent; "inf" and "nan" have no point and stay whole.
-    if (out.find('.', start) != std::string::npos) {
-        while (out.size() > start + 1 && out.back() == '0')
-            out.pop_back();
-        if (out.back() == '.')
-            out.pop_back();
+    if (std::find(at, end, '.') != end) {
+        while (end - at > 1 && end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
     }
+    return end;
+}
+
+void AppendDouble(std::string& out, int decimals, double value) {
+    char buffer[platform::kNumberChars];
+    out.append(buffer, FormatDoubleChars(buffer, decimals, value));
 }
 
 QString FormatDouble(int decimals, double value) {

@@ -12,6 +12,8 @@
 QString FormatDouble(int decimals, double value);
 // Appends what FormatDouble gives, for writers of many numbers.
 void AppendDouble(std::string& out, int decimals, double value);
+// The same into a buffer with room for platform::kNumberChars characters; the end of the text.
+char* FormatDoubleChars(char* at, int decimals, double value);
 
 // strftime codes on a local date-time, at most 256 characters. A null date-time gives an empty text,
 // an invalid one "Invalid DateTime".

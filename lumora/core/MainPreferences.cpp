@@ -76,12 +76,16 @@ SMeasuredValueFormat::SMeasuredValueFormat(const MainPreferences& preferences)
       ExponentPrecision(PrecisionOf(preferences.ExponentFormat)), ExponentLimit(preferences.ExponentLimit),
       ExponentResolution(preferences.ExponentResolution) {}
 
-void SMeasuredValueFormat::Append(std::string& out, double v) const {
+char* SMeasuredValueFormat::Format(char* at, double v) const {
     const double magnitude = std::fabs(v);
     if (magnitude > ExponentLimit || magnitude < ExponentResolution)
-        platform::AppendExponent(out, v, ExponentPrecision);
-    else
-        platform::AppendFixed(out, v, FixedPrecision);
+        return platform::FormatExponent(at, v, ExponentPrecision);
+    return platform::FormatFixed(at, v, FixedPrecision);
+}
+
+void SMeasuredValueFormat::Append(std::string& out, double v) const {
+    char buffer[platform::kNumberChars];
+    out.append(buffer, Format(buffer, v));
 }
 
 QString FormatMeasuredValue(const MainPreferences& preferences, double v) {

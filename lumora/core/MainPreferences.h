@@ -62,6 +62,8 @@ struct SMeasuredValueFormat {
     explicit SMeasuredValueFormat(const MainPreferences& preferences);
     // Appends v as FormatMeasuredValue writes it.
     void Append(std::string& out, double v) const;
+    // The same into a buffer with room for platform::kNumberChars characters; the end of the text.
+    char* Format(char* at, double v) const;
 
     int FixedPrecision;
     int ExponentPrecision;

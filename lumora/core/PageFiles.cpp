@@ -8,9 +8,12 @@
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
 #include "platform/MessageBox.h"
+#include "platform/Numbers.h"
 #include "platform/StringTable.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,22 +38,25 @@ int WriteTimeValueText(const QString& path, std::string_view header, char separa
     if (!OpenForWriting(file, path))
         return Failed(51504);
     const SMeasuredValueFormat format(preferences);
-    std::string piece;
-    piece.reserve(kPieceBytes + 1024);
-    piece.append(header);
-    piece += "\r\n";
+    // Room for a whole piece and one more line of two numbers at their widest.
+    std::vector<char> piece(kPieceBytes + 2 * platform::kNumberChars + 8);
+    char* const begin = piece.data();
+    char* at = std::copy(header.begin(), header.end(), begin);
+    *at++ = '\r';
+    *at++ = '\n';
     bool written = true;
     for (std::size_t i = 0; i < n && written; ++i) {
-        AppendDouble(piece, 8, x[i]);
-        piece += separator;
-        format.Append(piece, y[i]);
-        piece += "\r\n";
-        if (piece.size() >= kPieceBytes) {
-            written = file.WriteAnsi(piece);
-            piece.clear();
+        at = FormatDoubleChars(at, 8, x[i]);
+        *at++ = separator;
+        at = format.Format(at, y[i]);
+        *at++ = '\r';
+        *at++ = '\n';
+        if (static_cast<std::size_t>(at - begin) >= kPieceBytes) {
+            written = file.WriteAnsi(std::string_view(begin, static_cast<std::size_t>(at - begin)));
+            at = begin;
         }
     }
-    written = written && file.WriteAnsi(piece);
+    written = written && file.WriteAnsi(std::string_view(begin, static_cast<std::size_t>(at - begin)));
     if (!file.Close() || !written)
         return Failed(51504);
     return 1;
