@@ -33,13 +33,13 @@ using controls::CListCtrlEx;
 using controls::CXPStyleButtonST;
 using platform::LoadString;
 
-constexpr int kButtonIds[] = {1079, 1080, 1081, 1082, 1083, 1084, 1085,
-                              1092, 1086, 1087, 1088, 1089, 1091, 1090};
-const char16_t* const kButtonTips[] = {u"曲线1",    u"曲线2",    u"曲线3",    u"曲线4",   u"设置",
-                                       u"适应",     u"恢复",     u"无工具",   u"拖放",    u"区域选择",
-                                       u"水平选择", u"垂直选择", u"水平标记", u"垂直标记"};
-constexpr int kColumns = 7;
-constexpr int kRows = 4;
+// The toolbar in one row; the settings button at the right.
+const CMeasurementPage::SToolButton kButtons[] = {
+    {1079, u"曲线1", 7},      {1080, u"曲线2", 25},     {1081, u"曲线3", 43},     {1082, u"曲线4", 61},
+    {1083, u"设置", 480},     {1084, u"适应", 79},      {1085, u"恢复", 97},      {1092, u"无工具", 115},
+    {1086, u"拖放", 133},     {1087, u"区域选择", 151}, {1088, u"水平选择", 169}, {1089, u"垂直选择", 187},
+    {1091, u"水平标记", 205}, {1090, u"垂直标记", 223},
+};
 constexpr unsigned kMaxXlsSamples = 65535;
 const QString kProfileSection = QStringLiteral("QXAppDialogMeasCurrent");
 const QString kEmptyCell = QStringLiteral("---");
@@ -50,18 +50,7 @@ void StopBox(int id) {
 
 void RegisterPageStrings() {
     platform::RegisterStrings({
-        {33002, u"统计值"},
         {33003, u"垂直标记"},
-        {33004, u"水平标记"},
-        {33005, u"最大值"},
-        {33006, u"最小值"},
-        {33007, u"平均值"},
-        {33008, u"毫安时"},
-        {33009, u"标记 1"},
-        {33010, u"标记 2"},
-        {33011, u"差值"},
-        {33014, u"时间 ( 秒 )"},
-        {33015, u"电流 ( 安培 )"},
         {33016, u"电流波形曲线"},
     });
 }
@@ -72,7 +61,7 @@ QString Extension(const QString& path) {
 
 } // namespace
 
-CQXAppDialogMeasCurrent::CQXAppDialogMeasCurrent(QWidget* parent) : CDialogResize(IDD, parent) {
+CQXAppDialogMeasCurrent::CQXAppDialogMeasCurrent(QWidget* parent) : CMeasurementPage(IDD, parent) {
     RegisterPageStrings();
 }
 
@@ -88,30 +77,9 @@ const controls::DlgResizeMapEntry* CQXAppDialogMeasCurrent::GetDlgResizeMap() co
     return map;
 }
 
-QRect CQXAppDialogMeasCurrent::DialogRect(int x, int y, int width, int height) const {
-    return controls::DialogUnitsToPixels(font(), QRect(x, y, width, height));
-}
-
-CXPStyleButtonST* CQXAppDialogMeasCurrent::Button(int id) const {
-    return platform::FindControl<CXPStyleButtonST>(this, id);
-}
-
 bool CQXAppDialogMeasCurrent::OnInitDialog() {
-    resize(DialogRect(0, 0, 503, 323).size());
-    m_placeHolder = new QFrame(this);
-    platform::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
-    m_placeHolder->setGeometry(DialogRect(7, 25, 489, 217));
-    m_placeHolder->hide();
-    m_list = new CListCtrlEx(this);
-    platform::SetControlId(m_list, IDC_LIST_STATISTIC);
-    m_list->setGeometry(DialogRect(7, 246, 489, 70));
-    m_comboHori = new QComboBox(this);
-    m_comboVert = new QComboBox(this);
-    platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
-    platform::SetControlId(m_comboVert, IDC_COMBO_VERT);
-    m_comboHori->hide();
-    m_comboVert->hide();
-    SetupToolButtons();
+    CreateSkeleton(QSize(503, 323), QRect(7, 25, 489, 217), QRect(7, 246, 489, 70), kButtons,
+                   std::size(kButtons));
     DlgResize_Init();
 
     m_waveform = new CWaveformTimeVsAmpMainWnd();
@@ -124,90 +92,23 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
     m_waveform->SetChartName(LoadString(33016));
     m_waveform->SetAxisTextHori(LoadString(33014));
     m_waveform->SetAxisTextVert(LoadString(33015));
-    BuildStatisticList();
+    const QString headers[] = {LoadString(33002), QString(), LoadString(33003), QString(),
+                               LoadString(33004), QString(), QString()};
+    BuildStatisticList(headers, 7, {2, 4}, {1, 3, 5, 6});
+    SetValueCells(1, 3, 3, kEmptyCell);
     UpdateLineButtons();
-    UpdateToolButtons();
+    UpdateToolButtons(static_cast<int>(m_waveform->GetWaveformOperateTool()));
     m_comboHori->setCurrentIndex(0);
     m_comboVert->setCurrentIndex(0);
     AttachFrameParameters();
     return true;
 }
 
-void CQXAppDialogMeasCurrent::SetupToolButtons() {
-    for (std::size_t i = 0; i < m_buttons.size(); ++i) {
-        const int id = kButtonIds[i];
-        const bool push = id == IDC_SETTINGS || id == IDC_ADAPTIVE || id == IDC_RESTORE;
-        auto* button = new CXPStyleButtonST(this, push ? CXPStyleButtonST::BS_PUSHBUTTON
-                                                       : CXPStyleButtonST::BS_CHECKBOX);
-        platform::SetControlId(button, id);
-        button->SetThemeHelper(&m_theme);
-        button->SetIcons(shell::ToolIcon(id));
-        button->BrightenBackColor();
-        button->SetTooltipText(QString::fromUtf16(kButtonTips[i]));
-        button->setText(QString());
-        button->DrawAsToolbar(true);
-        const int x = id == IDC_SETTINGS ? 480 : 7 + 18 * int(i < 4 ? i : i - 1);
-        button->setGeometry(DialogRect(x, 5, 16, 16));
-        connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
-        m_buttons[i] = button;
-    }
-}
-
-bool CQXAppDialogMeasCurrent::AttachFrameParameters() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* frame = dynamic_cast<CMainFrame*>(widget)) {
-            m_preferences = frame->Preferences();
-            break;
-        }
-    }
-    return m_preferences != nullptr;
-}
-
-void CQXAppDialogMeasCurrent::BuildStatisticList() {
-    m_list->SetExtendedStyle(CListCtrlEx::LVS_EX_GRIDLINES | CListCtrlEx::LVS_EX_FULLROWSELECT);
-    const QString headers[kColumns] = {LoadString(33002), QString(), LoadString(33003), QString(),
-                                       LoadString(33004), QString(), QString()};
-    for (int column = 0; column < kColumns; ++column)
-        m_list->InsertColumn(column, headers[column], CListCtrlEx::LVCFMT_LEFT, 100);
-    for (int row = 0; row < kRows; ++row) {
-        m_list->InsertItem(row, LoadString(33005 + row));
-        m_list->GetRowData(row);
-        for (int column = 0; column < kColumns; ++column) {
-            m_list->SetCellData(row, column);
-            controls::CellInfo* cell = m_list->GetCellData(row, column);
-            cell->crBack = row % 2 == 0 ? 0xE1E1E1u : 0xFFFFFFu;
-            cell->crText = column % 2 == 1 || column == 6 ? 0xFF0000u : 0x000000u;
-        }
-        if (row < 3) {
-            m_list->SetItemText(row, 2, LoadString(33009 + row));
-            m_list->SetItemText(row, 4, LoadString(33009 + row));
-        }
-    }
-    SetValueCells(1, 0, 3, kEmptyCell);
-    SetValueCells(3, 0, 2, kEmptyCell);
-    SetValueCells(5, 0, 2, kEmptyCell);
-    SetValueCells(6, 0, 2, kEmptyCell);
-}
-
-void CQXAppDialogMeasCurrent::SetValueCells(int column, int firstRow, int lastRow, const QString& text) {
-    for (int row = firstRow; row <= lastRow; ++row)
-        m_list->SetItemText(row, column, text);
-}
-
 void CQXAppDialogMeasCurrent::UpdateLineButtons() {
     if (m_waveform == nullptr)
         return;
     for (int line = 0; line < 4; ++line)
-        m_buttons[line]->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
-}
-
-void CQXAppDialogMeasCurrent::UpdateToolButtons() {
-    if (m_waveform == nullptr)
-        return;
-    const int tool = static_cast<int>(m_waveform->GetWaveformOperateTool());
-    const int toolIds[] = {IDC_TOOL_NONE, IDC_TOOL_PAN, IDC_TOOL_ZOOM, IDC_TOOL_HORI, IDC_TOOL_VERT};
-    for (int i = 0; i < 5; ++i)
-        Button(toolIds[i])->SetCheck(tool == i);
+        Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
 }
 
 void CQXAppDialogMeasCurrent::UpdateMarkerButtons() {
@@ -237,7 +138,7 @@ void CQXAppDialogMeasCurrent::OnCommand(int id) {
     case IDC_TOOL_VERT: {
         const int tool = id == IDC_TOOL_NONE ? 0 : id - IDC_TOOL_PAN + 1;
         m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateTools>(tool));
-        UpdateToolButtons();
+        UpdateToolButtons(tool);
         break;
     }
     case IDC_MARKER_VERT:
@@ -269,7 +170,7 @@ void CQXAppDialogMeasCurrent::OnLineButton(int line) {
     if (m_waveform->GetMultiLineVisible(line) != 0) {
         m_waveform->SetMultiLineVisible(line, 0);
         m_waveform->ReDrawWaveformWnd(1, 1, 1);
-        m_buttons[line]->SetCheck(false);
+        Button(IDC_LINE_FIRST + line)->SetCheck(false);
         return;
     }
     const QString last = platform::GetProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"));
@@ -280,7 +181,7 @@ void CQXAppDialogMeasCurrent::OnLineButton(int line) {
                        "文本文件(*.txt);;所有文件 (*.*)"));
     if (!path.isEmpty())
         platform::WriteProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"), path);
-    m_buttons[line]->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
+    Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
     m_waveform->SetAxisAdaptive();
     m_waveform->ReDrawWaveformWnd(1, 1, 1);
 }
@@ -289,7 +190,7 @@ void CQXAppDialogMeasCurrent::SetMeasuredData(double* x, double* y, unsigned n, 
     if (m_waveform == nullptr)
         return;
     m_waveform->SetDataMultiLine(0, x, y, n, exclusion);
-    m_buttons[0]->SetCheck(m_waveform->GetMultiLineVisible(0) != 0);
+    Button(IDC_LINE_FIRST)->SetCheck(m_waveform->GetMultiLineVisible(0) != 0);
     m_waveform->SetAxisAdaptive();
     m_waveform->ReDrawWaveformWnd(1, 1, 1);
 }
@@ -301,10 +202,6 @@ void CQXAppDialogMeasCurrent::ResetMeasurement() {
     SetValueCells(3, 0, 2, kEmptyCell);
     SetValueCells(5, 0, 2, kEmptyCell);
     SetValueCells(6, 0, 2, kEmptyCell);
-}
-
-QString CQXAppDialogMeasCurrent::ValueText(double value) const {
-    return FormatMeasuredValue(*m_preferences, value);
 }
 
 int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {

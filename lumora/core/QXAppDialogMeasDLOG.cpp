@@ -33,16 +33,16 @@ using controls::CListCtrlEx;
 using controls::CXPStyleButtonST;
 using platform::LoadString;
 
-constexpr int kButtonIds[] = {1079, 1080, 1081, 1082, 1083, 1084, 1085, 1092,
-                              1086, 1087, 1088, 1089, 1091, 1090, 1093};
-const char16_t* const kButtonTips[] = {u"曲线1",    u"曲线2",    u"曲线3",    u"曲线4",    u"设置",
-                                       u"适应",     u"恢复",     u"无工具",   u"拖放",     u"区域选择",
-                                       u"水平选择", u"垂直选择", u"水平标记", u"垂直标记", u"CCDF"};
+// The line buttons of the CCDF view stand where the first tool buttons of the two-axis view are.
+const CMeasurementPage::SToolButton kButtons[] = {
+    {1079, u"曲线1", 43},     {1080, u"曲线2", 61},     {1081, u"曲线3", 79},    {1082, u"曲线4", 97},
+    {1083, u"设置", 426},     {1084, u"适应", 7},       {1085, u"恢复", 25},     {1092, u"无工具", 43},
+    {1086, u"拖放", 61},      {1087, u"区域选择", 79},  {1088, u"水平选择", 97}, {1089, u"垂直选择", 115},
+    {1091, u"水平标记", 133}, {1090, u"垂直标记", 151}, {1093, u"CCDF", 408},
+};
 // Buttons of the two-axis view and of the CCDF view; the first four of each share their places.
 constexpr int kComboButtons[] = {1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090};
 constexpr int kCcdfButtons[] = {1079, 1080, 1081, 1082};
-constexpr int kColumns = 9;
-constexpr int kRows = 4;
 constexpr int kValueColumns[] = {1, 3, 5, 7, 8};
 const QString kProfileSection = QStringLiteral("CQXAppDialogMeasDLOG");
 const QString kEmptyCell = QStringLiteral("---");
@@ -56,19 +56,8 @@ void StopBox(int id) {
 
 void RegisterPageStrings() {
     platform::RegisterStrings({
-        {33002, u"统计值"},
-        {33004, u"水平标记"},
-        {33005, u"最大值"},
-        {33006, u"最小值"},
-        {33007, u"平均值"},
-        {33008, u"毫安时"},
-        {33009, u"标记 1"},
-        {33010, u"标记 2"},
-        {33011, u"差值"},
         {33012, u"垂直标记(电流)"},
         {33013, u"垂直标记(电压)"},
-        {33014, u"时间 ( 秒 )"},
-        {33015, u"电流 ( 安培 )"},
         {33017, u"数据记录测试"},
         {33018, u"电压 ( 伏特 )"},
         {33019, u"概率 (%)"},
@@ -79,41 +68,9 @@ QString Extension(const QString& path) {
     return path.right(3).toLower();
 }
 
-// The horizontal slot of a toolbar button in dialog units; the line buttons share the tool buttons'.
-int ButtonX(int id) {
-    switch (id) {
-    case 1084:
-        return 7;
-    case 1085:
-        return 25;
-    case 1079:
-    case 1092:
-        return 43;
-    case 1080:
-    case 1086:
-        return 61;
-    case 1081:
-    case 1087:
-        return 79;
-    case 1082:
-    case 1088:
-        return 97;
-    case 1089:
-        return 115;
-    case 1091:
-        return 133;
-    case 1090:
-        return 151;
-    case 1093:
-        return 408;
-    default: // 1083
-        return 426;
-    }
-}
-
 } // namespace
 
-CQXAppDialogMeasDLOG::CQXAppDialogMeasDLOG(QWidget* parent) : CDialogResize(IDD, parent) {
+CQXAppDialogMeasDLOG::CQXAppDialogMeasDLOG(QWidget* parent) : CMeasurementPage(IDD, parent) {
     RegisterPageStrings();
 }
 
@@ -130,30 +87,9 @@ const controls::DlgResizeMapEntry* CQXAppDialogMeasDLOG::GetDlgResizeMap() const
     return map;
 }
 
-QRect CQXAppDialogMeasDLOG::DialogRect(int x, int y, int width, int height) const {
-    return controls::DialogUnitsToPixels(font(), QRect(x, y, width, height));
-}
-
-CXPStyleButtonST* CQXAppDialogMeasDLOG::Button(int id) const {
-    return platform::FindControl<CXPStyleButtonST>(this, id);
-}
-
 bool CQXAppDialogMeasDLOG::OnInitDialog() {
-    resize(DialogRect(0, 0, 449, 323).size());
-    m_placeHolder = new QFrame(this);
-    platform::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
-    m_placeHolder->setGeometry(DialogRect(7, 25, 435, 217));
-    m_placeHolder->hide();
-    m_list = new CListCtrlEx(this);
-    platform::SetControlId(m_list, IDC_LIST_STATISTIC);
-    m_list->setGeometry(DialogRect(7, 246, 435, 70));
-    m_comboHori = new QComboBox(this);
-    m_comboVert = new QComboBox(this);
-    platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
-    platform::SetControlId(m_comboVert, IDC_COMBO_VERT);
-    m_comboHori->hide();
-    m_comboVert->hide();
-    SetupToolButtons();
+    CreateSkeleton(QSize(449, 323), QRect(7, 25, 435, 217), QRect(7, 246, 435, 70), kButtons,
+                   std::size(kButtons));
     DlgResize_Init();
 
     m_waveform = new CWaveformComboMainWnd();
@@ -166,76 +102,17 @@ bool CQXAppDialogMeasDLOG::OnInitDialog() {
     m_waveform->SetAxisTextHori(LoadString(33014));
     m_waveform->SetAxisTextVertRight(LoadString(33015));
     m_waveform->SetAxisTextVertLeft(LoadString(33018));
-    BuildStatisticList();
+    const QString headers[] = {LoadString(33002), QString(),         LoadString(33012),
+                               QString(),         LoadString(33013), QString(),
+                               LoadString(33004), QString(),         QString()};
+    BuildStatisticList(headers, 9, {2, 4, 6}, {1, 3, 5, 7, 8});
     CXPStyleButtonST* ccdf = Button(IDC_CCDF);
     ccdf->SetColor(CXPStyleButtonST::BTNST_COLOR_FG_IN, 0x0000FF);
     ccdf->SetColor(CXPStyleButtonST::BTNST_COLOR_FG_OUT, 0x0000FF);
     UpdateLineButtons();
-    UpdateToolButtons();
+    UpdateToolButtons(static_cast<int>(m_waveform->GetWaveformOperateTool()));
     ShowCcdfView(0);
     return true;
-}
-
-void CQXAppDialogMeasDLOG::SetupToolButtons() {
-    for (std::size_t i = 0; i < m_buttons.size(); ++i) {
-        const int id = kButtonIds[i];
-        const bool push = id == IDC_SETTINGS || id == IDC_ADAPTIVE || id == IDC_RESTORE;
-        auto* button = new CXPStyleButtonST(this, push ? CXPStyleButtonST::BS_PUSHBUTTON
-                                                       : CXPStyleButtonST::BS_CHECKBOX);
-        platform::SetControlId(button, id);
-        button->SetThemeHelper(&m_theme);
-        button->SetIcons(shell::ToolIcon(id));
-        button->BrightenBackColor();
-        button->SetTooltipText(QString::fromUtf16(kButtonTips[i]));
-        button->setText(QString());
-        button->DrawAsToolbar(true);
-        button->setGeometry(DialogRect(ButtonX(id), 5, 16, 16));
-        connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
-        m_buttons[i] = button;
-    }
-}
-
-bool CQXAppDialogMeasDLOG::AttachFrameParameters() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* frame = dynamic_cast<CMainFrame*>(widget)) {
-            m_preferences = frame->Preferences();
-            break;
-        }
-    }
-    return m_preferences != nullptr;
-}
-
-void CQXAppDialogMeasDLOG::BuildStatisticList() {
-    m_list->SetExtendedStyle(CListCtrlEx::LVS_EX_GRIDLINES | CListCtrlEx::LVS_EX_FULLROWSELECT);
-    const QString headers[kColumns] = {LoadString(33002), QString(),         LoadString(33012),
-                                       QString(),         LoadString(33013), QString(),
-                                       LoadString(33004), QString(),         QString()};
-    for (int column = 0; column < kColumns; ++column)
-        m_list->InsertColumn(column, headers[column], CListCtrlEx::LVCFMT_LEFT, 100);
-    for (int row = 0; row < kRows; ++row) {
-        m_list->InsertItem(row, LoadString(33005 + row));
-        m_list->GetRowData(row);
-        for (int column = 0; column < kColumns; ++column) {
-            m_list->SetCellData(row, column);
-            controls::CellInfo* cell = m_list->GetCellData(row, column);
-            cell->crBack = row % 2 == 0 ? 0xE1E1E1u : 0xFFFFFFu;
-            cell->crText = std::find(std::begin(kValueColumns), std::end(kValueColumns), column) !=
-                                   std::end(kValueColumns)
-                               ? 0xFF0000u
-                               : 0x000000u;
-        }
-        if (row < 3) {
-            for (int column : {2, 4, 6})
-                m_list->SetItemText(row, column, LoadString(33009 + row));
-        }
-    }
-    for (int column : kValueColumns)
-        SetValueCells(column, 0, 2, kEmptyCell);
-}
-
-void CQXAppDialogMeasDLOG::SetValueCells(int column, int firstRow, int lastRow, const QString& text) {
-    for (int row = firstRow; row <= lastRow; ++row)
-        m_list->SetItemText(row, column, text);
 }
 
 // Every value cell, the "毫安时" row of the statistics included.
@@ -247,16 +124,7 @@ void CQXAppDialogMeasDLOG::ResetValueCells() {
 
 void CQXAppDialogMeasDLOG::UpdateLineButtons() {
     for (int line = 0; line < 4; ++line)
-        m_buttons[line]->SetCheck(m_ccdf != nullptr && m_ccdf->GetMultiLineVisible(line) != 0);
-}
-
-void CQXAppDialogMeasDLOG::UpdateToolButtons() {
-    if (m_waveform == nullptr)
-        return;
-    const int tool = static_cast<int>(m_waveform->GetWaveformOperateTool());
-    const int toolIds[] = {IDC_TOOL_NONE, IDC_TOOL_PAN, IDC_TOOL_ZOOM, IDC_TOOL_HORI, IDC_TOOL_VERT};
-    for (int i = 0; i < 5; ++i)
-        Button(toolIds[i])->SetCheck(tool == i);
+        Button(IDC_LINE_FIRST + line)->SetCheck(m_ccdf != nullptr && m_ccdf->GetMultiLineVisible(line) != 0);
 }
 
 void CQXAppDialogMeasDLOG::UpdateMarkerButtons() {
@@ -287,7 +155,7 @@ void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
             m_ccdf->SetAxisAdaptive();
             m_ccdf->ReDrawWaveformWnd(1);
         }
-        m_buttons[0]->SetCheck(m_ccdf->GetMultiLineVisible(0) != 0);
+        Button(IDC_LINE_FIRST)->SetCheck(m_ccdf->GetMultiLineVisible(0) != 0);
     }
     const bool ccdfView = m_ccdfView != 0;
     if (m_waveform != nullptr)
@@ -336,7 +204,7 @@ void CQXAppDialogMeasDLOG::OnCommand(int id) {
     case IDC_TOOL_VERT: {
         const int tool = id == IDC_TOOL_NONE ? 0 : id - IDC_TOOL_PAN + 1;
         m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateToolsCombo>(tool));
-        UpdateToolButtons();
+        UpdateToolButtons(tool);
         break;
     }
     case IDC_MARKER_VERT:
@@ -375,7 +243,7 @@ void CQXAppDialogMeasDLOG::OnLineButton(int line) {
     if (m_ccdf->GetMultiLineVisible(line) != 0) {
         m_ccdf->SetMultiLineVisible(line, 0);
         m_ccdf->ReDrawWaveformWnd(1);
-        m_buttons[line]->SetCheck(false);
+        Button(IDC_LINE_FIRST + line)->SetCheck(false);
         return;
     }
     const QString last = platform::GetProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"));
@@ -395,7 +263,7 @@ void CQXAppDialogMeasDLOG::OnLineButton(int line) {
         else if (extension == QStringLiteral("csv"))
             LoadCcdfLineFromTextFile(line, path, u',');
     }
-    m_buttons[line]->SetCheck(m_ccdf->GetMultiLineVisible(line) != 0);
+    Button(IDC_LINE_FIRST + line)->SetCheck(m_ccdf->GetMultiLineVisible(line) != 0);
     OnCommand(IDC_ADAPTIVE);
 }
 
@@ -594,10 +462,6 @@ void CQXAppDialogMeasDLOG::LoadCcdfLineFromBinFile(int line, const QString& path
 }
 
 // ---- marker values --------------------------------------------------------------------------------
-
-QString CQXAppDialogMeasDLOG::ValueText(double value) const {
-    return FormatMeasuredValue(*m_preferences, value);
-}
 
 platform::LRESULT CQXAppDialogMeasDLOG::OnMessage(platform::UINT message, platform::WPARAM wParam,
                                                   platform::LPARAM lParam) {
