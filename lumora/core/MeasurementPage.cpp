@@ -1,5 +1,6 @@
 #include "lumora/core/MeasurementPage.h"
 
+#include "common/xmlfile/TextHelpers.h"
 #include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/ListCtrlExData.h"
@@ -8,10 +9,17 @@
 #include "lumora/core/MainPreferences.h"
 #include "lumora/shell/ToolIcon.h"
 #include "platform/ControlId.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
 #include "platform/StringTable.h"
+#include "waveform/common/PlotRecords.h"
+#include "waveform/common/WaveformPlotMainWnd.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <algorithm>
 
@@ -111,7 +119,7 @@ void CMeasurementPage::BuildStatisticList(const QString* headers, int columns,
         }
     }
     for (int column : valueColumns)
-        SetValueCells(column, 0, 2, QStringLiteral("---"));
+        SetValueCells(column, 0, 2, EmptyCell());
 }
 
 void CMeasurementPage::SetValueCells(int column, int firstRow, int lastRow, const QString& text) {
@@ -127,4 +135,59 @@ void CMeasurementPage::UpdateToolButtons(int tool) {
 
 QString CMeasurementPage::ValueText(double value) const {
     return FormatMeasuredValue(*m_preferences, value);
+}
+
+void CMeasurementPage::ShowValues(int column, double a, double b) {
+    m_list->SetItemText(0, column, ValueText(a));
+    m_list->SetItemText(1, column, ValueText(b));
+    m_list->SetItemText(2, column, ValueText(a - b));
+}
+
+void CMeasurementPage::ShowPlainValues(int column, double a, double b) {
+    m_list->SetItemText(0, column, FormatDouble(-1, a));
+    m_list->SetItemText(1, column, FormatDouble(-1, b));
+    m_list->SetItemText(2, column, FormatDouble(-1, a - b));
+}
+
+void CMeasurementPage::ShowStatistics(const CWaveformStatisticRecord& statistics) {
+    if (statistics.Valid == 0) {
+        SetValueCells(1, 0, 3, EmptyCell());
+        return;
+    }
+    m_list->SetItemText(0, 1, ValueText(statistics.Maximum));
+    m_list->SetItemText(1, 1, ValueText(statistics.Minimum));
+    m_list->SetItemText(2, 1, ValueText(statistics.Mean));
+    m_list->SetItemText(3, 1, ValueText(statistics.Product));
+}
+
+bool CMeasurementPage::ToggleMarkers(CWaveformPlotMainWnd& plot, int id) {
+    // Index 1 is the pair moved along the time axis, shown under "水平标记".
+    const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
+    const bool show = plot.GetMarkerVisible(pairA) == 0;
+    plot.SetMarkerVisible(pairA, show ? 1 : 0);
+    Button(IDC_MARKER_HORI)->SetCheck(plot.GetMarkerVisible(1) != 0);
+    Button(IDC_MARKER_VERT)->SetCheck(plot.GetMarkerVisible(0) != 0);
+    return show;
+}
+
+QString CMeasurementPage::AskForComparisonFile(const QString& section, const QString& filter) {
+    const QString last = platform::GetProfileString(section, QStringLiteral("FileLoadWaveform"));
+    const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
+    const QString path = QFileDialog::getOpenFileName(this, QString(), folder, filter);
+    if (!path.isEmpty())
+        platform::WriteProfileString(section, QStringLiteral("FileLoadWaveform"), path);
+    return path;
+}
+
+void CMeasurementPage::StopBox(int id) {
+    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+}
+
+QString CMeasurementPage::Extension(const QString& path) {
+    return path.right(3).toLower();
+}
+
+const QString& CMeasurementPage::EmptyCell() {
+    static const QString empty = QStringLiteral("---");
+    return empty;
 }

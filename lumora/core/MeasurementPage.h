@@ -11,8 +11,11 @@ namespace controls {
 class CListCtrlEx;
 class CXPStyleButtonST;
 } // namespace controls
+class CWaveformPlotMainWnd;
 class QComboBox;
 class QFrame;
+struct CWaveformMarkerRecord;
+struct CWaveformStatisticRecord;
 struct MainPreferences;
 
 // What the measurement pages share: the hidden place holder the plot covers, the statistics table,
@@ -71,6 +74,21 @@ protected:
     // The tool buttons' checks: 1092 for tool 0, 1086..1089 for tools 1..4.
     void UpdateToolButtons(int tool);
     QString ValueText(double value) const;
+    // Rows 0..2 of a column: a, b and a - b as values, or as plain numbers (time).
+    void ShowValues(int column, double a, double b);
+    void ShowPlainValues(int column, double a, double b);
+    // Column 1: maximum, minimum, mean and "毫安时", or "---" in all four when not valid.
+    void ShowStatistics(const CWaveformStatisticRecord& statistics);
+    // Shows or hides a marker pair of the plot for its button (1090 values, 1091 times) and updates
+    // both buttons; true when the pair is shown now.
+    bool ToggleMarkers(CWaveformPlotMainWnd& plot, int id);
+    // The open dialog for a comparison file, starting in the folder of the last one; the chosen path is
+    // remembered under the page's profile section. Empty when cancelled.
+    QString AskForComparisonFile(const QString& section, const QString& filter);
+    static void StopBox(int id);
+    // The last three characters of a path, lower-cased: the writers' choice of format.
+    static QString Extension(const QString& path);
+    static const QString& EmptyCell();
     QRect DialogRect(int x, int y, int width, int height) const;
     controls::CXPStyleButtonST* Button(int id) const;
 

@@ -42,21 +42,12 @@ const CMeasurementPage::SToolButton kButtons[] = {
 };
 constexpr unsigned kMaxXlsSamples = 65535;
 const QString kProfileSection = QStringLiteral("QXAppDialogMeasCurrent");
-const QString kEmptyCell = QStringLiteral("---");
-
-void StopBox(int id) {
-    platform::MessageBox(LoadString(id), platform::MB_ICONSTOP);
-}
 
 void RegisterPageStrings() {
     platform::RegisterStrings({
         {33003, u"垂直标记"},
         {33016, u"电流波形曲线"},
     });
-}
-
-QString Extension(const QString& path) {
-    return path.right(3).toLower();
 }
 
 } // namespace
@@ -95,7 +86,7 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
     const QString headers[] = {LoadString(33002), QString(), LoadString(33003), QString(),
                                LoadString(33004), QString(), QString()};
     BuildStatisticList(headers, 7, {2, 4}, {1, 3, 5, 6});
-    SetValueCells(1, 3, 3, kEmptyCell);
+    SetValueCells(1, 3, 3, EmptyCell());
     UpdateLineButtons();
     UpdateToolButtons(static_cast<int>(m_waveform->GetWaveformOperateTool()));
     m_comboHori->setCurrentIndex(0);
@@ -109,12 +100,6 @@ void CQXAppDialogMeasCurrent::UpdateLineButtons() {
         return;
     for (int line = 0; line < 4; ++line)
         Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
-}
-
-void CQXAppDialogMeasCurrent::UpdateMarkerButtons() {
-    // Index 1 is the pair moved along the time axis, shown under "水平标记".
-    Button(IDC_MARKER_HORI)->SetCheck(m_waveform->GetMarkerVisible(1) != 0);
-    Button(IDC_MARKER_VERT)->SetCheck(m_waveform->GetMarkerVisible(0) != 0);
 }
 
 void CQXAppDialogMeasCurrent::OnCommand(int id) {
@@ -144,15 +129,13 @@ void CQXAppDialogMeasCurrent::OnCommand(int id) {
     case IDC_MARKER_VERT:
     case IDC_MARKER_HORI: {
         const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
-        const bool show = m_waveform->GetMarkerVisible(pairA) == 0;
-        m_waveform->SetMarkerVisible(pairA, show ? 1 : 0);
-        UpdateMarkerButtons();
+        const bool show = ToggleMarkers(*m_waveform, id);
         if (!show && pairA == 0)
-            SetValueCells(3, 0, 2, kEmptyCell);
+            SetValueCells(3, 0, 2, EmptyCell());
         if (!show && pairA == 1) {
-            SetValueCells(5, 0, 2, kEmptyCell);
-            SetValueCells(6, 0, 2, kEmptyCell);
-            SetValueCells(1, 0, 3, kEmptyCell);
+            SetValueCells(5, 0, 2, EmptyCell());
+            SetValueCells(6, 0, 2, EmptyCell());
+            SetValueCells(1, 0, 3, EmptyCell());
         }
         break;
     }
@@ -173,14 +156,9 @@ void CQXAppDialogMeasCurrent::OnLineButton(int line) {
         Button(IDC_LINE_FIRST + line)->SetCheck(false);
         return;
     }
-    const QString last = platform::GetProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"));
-    const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
-    const QString path = QFileDialog::getOpenFileName(
-        this, QString(), folder,
-        QStringLiteral("CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 (*.xls);;"
-                       "文本文件(*.txt);;所有文件 (*.*)"));
-    if (!path.isEmpty())
-        platform::WriteProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"), path);
+    AskForComparisonFile(kProfileSection,
+                         QStringLiteral("CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;"
+                                        "Excel文件 (*.xls);;文本文件(*.txt);;所有文件 (*.*)"));
     Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
     m_waveform->SetAxisAdaptive();
     m_waveform->ReDrawWaveformWnd(1, 1, 1);
@@ -198,10 +176,10 @@ void CQXAppDialogMeasCurrent::SetMeasuredData(double* x, double* y, unsigned n, 
 void CQXAppDialogMeasCurrent::ResetMeasurement() {
     if (m_waveform != nullptr)
         m_waveform->ResetWaveformWnd();
-    SetValueCells(1, 0, 3, kEmptyCell);
-    SetValueCells(3, 0, 2, kEmptyCell);
-    SetValueCells(5, 0, 2, kEmptyCell);
-    SetValueCells(6, 0, 2, kEmptyCell);
+    SetValueCells(1, 0, 3, EmptyCell());
+    SetValueCells(3, 0, 2, EmptyCell());
+    SetValueCells(5, 0, 2, EmptyCell());
+    SetValueCells(6, 0, 2, EmptyCell());
 }
 
 int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
@@ -304,30 +282,15 @@ platform::LRESULT CQXAppDialogMeasCurrent::OnWaveformMarker(platform::WPARAM rec
     }
     if (record == 0)
         return 0;
-    auto plain = [](double v) { return FormatDouble(-1, v); };
     if (code == kMarkerCodePairA) {
         const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
-        m_list->SetItemText(0, 5, plain(marker.Value1));
-        m_list->SetItemText(1, 5, plain(marker.Value2));
-        m_list->SetItemText(2, 5, plain(marker.Value1 - marker.Value2));
-        m_list->SetItemText(0, 6, ValueText(marker.Value3));
-        m_list->SetItemText(1, 6, ValueText(marker.Value4));
-        m_list->SetItemText(2, 6, ValueText(marker.Value3 - marker.Value4));
+        ShowPlainValues(5, marker.Value1, marker.Value2);
+        ShowValues(6, marker.Value3, marker.Value4);
     } else if (code == kMarkerCodePairB) {
         const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
-        m_list->SetItemText(0, 3, ValueText(marker.Value1));
-        m_list->SetItemText(1, 3, ValueText(marker.Value2));
-        m_list->SetItemText(2, 3, ValueText(marker.Value1 - marker.Value2));
+        ShowValues(3, marker.Value1, marker.Value2);
     } else if (code == kMarkerCodeStatistics) {
-        const auto& statistic = *reinterpret_cast<const CWaveformStatisticRecord*>(record);
-        if (statistic.Valid == 0) {
-            SetValueCells(1, 0, 3, kEmptyCell);
-        } else {
-            m_list->SetItemText(0, 1, ValueText(statistic.Maximum));
-            m_list->SetItemText(1, 1, ValueText(statistic.Minimum));
-            m_list->SetItemText(2, 1, ValueText(statistic.Mean));
-            m_list->SetItemText(3, 1, ValueText(statistic.Product));
-        }
+        ShowStatistics(*reinterpret_cast<const CWaveformStatisticRecord*>(record));
     }
     return 0;
 }

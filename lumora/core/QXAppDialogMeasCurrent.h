@@ -39,7 +39,6 @@ protected:
 
 private:
     void UpdateLineButtons();
-    void UpdateMarkerButtons();
     void OnLineButton(int line);
     platform::LRESULT OnWaveformMarker(platform::WPARAM record, platform::LPARAM code);
 

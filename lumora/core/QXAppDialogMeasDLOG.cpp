@@ -45,14 +45,9 @@ constexpr int kComboButtons[] = {1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090}
 constexpr int kCcdfButtons[] = {1079, 1080, 1081, 1082};
 constexpr int kValueColumns[] = {1, 3, 5, 7, 8};
 const QString kProfileSection = QStringLiteral("CQXAppDialogMeasDLOG");
-const QString kEmptyCell = QStringLiteral("---");
 // The names of a file's value columns, in the order their lines are filled.
 const QString kColumnNames[] = {QStringLiteral("Voltage"), QStringLiteral("DC"), QStringLiteral("Min"),
                                 QStringLiteral("Max")};
-
-void StopBox(int id) {
-    platform::MessageBox(LoadString(id), platform::MB_ICONSTOP);
-}
 
 void RegisterPageStrings() {
     platform::RegisterStrings({
@@ -62,10 +57,6 @@ void RegisterPageStrings() {
         {33018, u"电压 ( 伏特 )"},
         {33019, u"概率 (%)"},
     });
-}
-
-QString Extension(const QString& path) {
-    return path.right(3).toLower();
 }
 
 } // namespace
@@ -118,18 +109,13 @@ bool CQXAppDialogMeasDLOG::OnInitDialog() {
 // Every value cell, the "毫安时" row of the statistics included.
 void CQXAppDialogMeasDLOG::ResetValueCells() {
     for (int column : kValueColumns)
-        SetValueCells(column, 0, 2, kEmptyCell);
-    SetValueCells(1, 3, 3, kEmptyCell);
+        SetValueCells(column, 0, 2, EmptyCell());
+    SetValueCells(1, 3, 3, EmptyCell());
 }
 
 void CQXAppDialogMeasDLOG::UpdateLineButtons() {
     for (int line = 0; line < 4; ++line)
         Button(IDC_LINE_FIRST + line)->SetCheck(m_ccdf != nullptr && m_ccdf->GetMultiLineVisible(line) != 0);
-}
-
-void CQXAppDialogMeasDLOG::UpdateMarkerButtons() {
-    Button(IDC_MARKER_HORI)->SetCheck(m_waveform->GetMarkerVisible(1) != 0);
-    Button(IDC_MARKER_VERT)->SetCheck(m_waveform->GetMarkerVisible(0) != 0);
 }
 
 void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
@@ -210,16 +196,14 @@ void CQXAppDialogMeasDLOG::OnCommand(int id) {
     case IDC_MARKER_VERT:
     case IDC_MARKER_HORI: {
         const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
-        const bool show = m_waveform->GetMarkerVisible(pairA) == 0;
-        m_waveform->SetMarkerVisible(pairA, show ? 1 : 0);
-        UpdateMarkerButtons();
+        const bool show = ToggleMarkers(*m_waveform, id);
         if (!show && pairA == 0) {
-            SetValueCells(3, 0, 2, kEmptyCell);
-            SetValueCells(5, 0, 2, kEmptyCell);
+            SetValueCells(3, 0, 2, EmptyCell());
+            SetValueCells(5, 0, 2, EmptyCell());
         }
         if (!show && pairA == 1) {
-            SetValueCells(7, 0, 2, kEmptyCell);
-            SetValueCells(8, 0, 2, kEmptyCell);
+            SetValueCells(7, 0, 2, EmptyCell());
+            SetValueCells(8, 0, 2, EmptyCell());
         }
         break;
     }
@@ -246,15 +230,12 @@ void CQXAppDialogMeasDLOG::OnLineButton(int line) {
         Button(IDC_LINE_FIRST + line)->SetCheck(false);
         return;
     }
-    const QString last = platform::GetProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"));
-    const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
-    const QString path = QFileDialog::getOpenFileName(
-        this, QString(), folder,
+    const QString path = AskForComparisonFile(
+        kProfileSection,
         QStringLiteral(
             "CSV文件, Excel文件, 文本文件, 二进制数据文件 (*.csv *.xls *.txt *.bin);;CSV文件(*.csv);;"
             "Excel文件 (*.xls);;文本文件(*.txt);;二进制数据文件(*.bin);;所有文件 (*.*)"));
     if (!path.isEmpty()) {
-        platform::WriteProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"), path);
         const QString extension = QFileInfo(path).suffix().toLower();
         if (extension == QStringLiteral("bin"))
             LoadCcdfLineFromBinFile(line, path);
@@ -477,33 +458,16 @@ platform::LRESULT CQXAppDialogMeasDLOG::OnWaveformMarker(platform::WPARAM record
     }
     if (record == 0)
         return 0;
-    auto setTriple = [this](int column, const QString& a, const QString& b, const QString& difference) {
-        m_list->SetItemText(0, column, a);
-        m_list->SetItemText(1, column, b);
-        m_list->SetItemText(2, column, difference);
-    };
-    auto valueTriple = [&](int column, double a, double b) {
-        setTriple(column, ValueText(a), ValueText(b), ValueText(a - b));
-    };
     if (code == kMarkerCodePairA) {
         const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
-        setTriple(7, FormatDouble(-1, marker.Value1), FormatDouble(-1, marker.Value2),
-                  FormatDouble(-1, marker.Value1 - marker.Value2));
-        valueTriple(8, marker.Value3, marker.Value4);
+        ShowPlainValues(7, marker.Value1, marker.Value2);
+        ShowValues(8, marker.Value3, marker.Value4);
     } else if (code == kMarkerCodePairB) {
         const auto& marker = *reinterpret_cast<const CWaveformComboMarkerRecord*>(record);
-        valueTriple(3, marker.RightValue1, marker.RightValue2);
-        valueTriple(5, marker.LeftValue1, marker.LeftValue2);
+        ShowValues(3, marker.RightValue1, marker.RightValue2);
+        ShowValues(5, marker.LeftValue1, marker.LeftValue2);
     } else if (code == kMarkerCodeStatistics) {
-        const auto& statistic = *reinterpret_cast<const CWaveformStatisticRecord*>(record);
-        if (statistic.Valid == 0) {
-            SetValueCells(1, 0, 3, kEmptyCell);
-        } else {
-            m_list->SetItemText(0, 1, ValueText(statistic.Maximum));
-            m_list->SetItemText(1, 1, ValueText(statistic.Minimum));
-            m_list->SetItemText(2, 1, ValueText(statistic.Mean));
-            m_list->SetItemText(3, 1, ValueText(statistic.Product));
-        }
+        ShowStatistics(*reinterpret_cast<const CWaveformStatisticRecord*>(record));
     }
     return 0;
 }

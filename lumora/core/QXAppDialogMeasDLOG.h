@@ -65,7 +65,6 @@ private:
     enum { eVoltage = 0, eCurrent = 1, eMinimum = 2, eMaximum = 3 };
 
     void UpdateLineButtons();
-    void UpdateMarkerButtons();
     void ResetValueCells();
     void OnLineButton(int line);
     void LeaveCcdfView();
