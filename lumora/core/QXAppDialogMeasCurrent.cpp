@@ -7,6 +7,7 @@
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
+#include "lumora/core/PageFiles.h"
 #include "lumora/core/StdioFileEx.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
@@ -40,7 +41,6 @@ const CMeasurementPage::SToolButton kButtons[] = {
     {1086, u"拖放", 133},     {1087, u"区域选择", 151}, {1088, u"水平选择", 169}, {1089, u"垂直选择", 187},
     {1091, u"水平标记", 205}, {1090, u"垂直标记", 223},
 };
-constexpr unsigned kMaxXlsSamples = 65535;
 const QString kProfileSection = QStringLiteral("QXAppDialogMeasCurrent");
 
 void RegisterPageStrings() {
@@ -197,75 +197,17 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
     }
     const QString extension = Extension(path);
     if (extension == QStringLiteral("csv") || extension == QStringLiteral("txt")) {
-        const char separator = extension == QStringLiteral("csv") ? ',' : '\t';
-        std::string text = separator == ',' ? "Time,Current\r\n" : "Time\tCurrent\r\n";
-        text.reserve(text.size() + x.size() * 32);
-        const SMeasuredValueFormat format(*m_preferences);
-        for (std::size_t i = 0; i < x.size(); ++i) {
-            AppendDouble(text, 8, x[i]);
-            text += separator;
-            format.Append(text, y[i]);
-            text += "\r\n";
-        }
-        CStdioFileEx file;
-        if (!file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::typeText)) {
-            StopBox(51504);
-            return 0;
-        }
-        file.WriteString(QString::fromLatin1(text));
-        file.Close();
-        return 1;
+        const bool csv = extension == QStringLiteral("csv");
+        return WriteTimeValueText(path, csv ? "Time,Current" : "Time\tCurrent", csv ? ',' : '\t', x.data(),
+                                  y.data(), x.size(), *m_preferences);
     }
-    if (extension == QStringLiteral("xls")) {
-        if (x.size() >= kMaxXlsSamples) {
-            StopBox(51529);
-            return 0;
-        }
-        ExcelDocument document;
-        document.New();
-        if (!document.RenameSheet("Sheet1", "Current"))
-            return 0;
-        ExcelSheet* sheet = document.GetSheetByName("Current");
-        if (sheet == nullptr)
-            return 0;
-        sheet->Cell(0, 0)->SetString("Time");
-        sheet->Cell(0, 1)->SetString("Current");
-        auto setDouble = [sheet](int row, int column, double value) {
-            ExcelCell* cell = sheet->Cell(row, column);
-            cell->type = ExcelCell::eDouble;
-            cell->dval = value;
-        };
-        for (std::size_t i = 0; i < x.size(); ++i) {
-            setDouble(int(i + 1), 0, x[i]);
-            setDouble(int(i + 1), 1, y[i]);
-        }
-        if (!document.SaveAs(path)) {
-            StopBox(51504);
-            return 0;
-        }
-        return 1;
-    }
+    if (extension == QStringLiteral("xls"))
+        return WriteTimeValueWorkbook(path, "Current", "Current", x.data(), y.data(), x.size());
     return 0;
 }
 
 int CQXAppDialogMeasCurrent::SaveListData(const QString& path) {
-    CStdioFileEx file;
-    if (!file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::typeText)) {
-        StopBox(51504);
-        return 0;
-    }
-    QString text;
-    for (int column = 0; column < m_list->GetColumnCount(); ++column)
-        text += m_list->GetColumnHeading(column) + u'\t';
-    text += QStringLiteral("\r\n");
-    for (int row = 0; row < m_list->GetItemCount(); ++row) {
-        for (int column = 0; column < m_list->GetColumnCount(); ++column)
-            text += m_list->GetItemText(row, column) + u'\t';
-        text += QStringLiteral("\r\n");
-    }
-    file.WriteString(text);
-    file.Close();
-    return 1;
+    return WriteListText(path, *m_list);
 }
 
 platform::LRESULT CQXAppDialogMeasCurrent::OnMessage(platform::UINT message, platform::WPARAM wParam,
