@@ -7,6 +7,7 @@
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/MainPreferences.h"
 #include "lumora/core/NetWorkTcpClient.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "platform/StringTable.h"
@@ -106,18 +107,19 @@ protected:
 
     // The frame with both pages, on the data-logging page, logging for an hour of the
     // instrument's time at NPLC 0.1 (1,800,000 samples wanted) with a refresh every 2 s.
-    void Open(int measureMode, int elapsedRefresh = 2) {
+    void Open(int measureMode, QString dataFolder = QString()) {
         const QString folder = m_folder->Path();
+        if (dataFolder.isEmpty())
+            dataFolder = folder + QStringLiteral("Data/Data Logging/");
         WriteText(folder + QStringLiteral("Config/MainApp.xml"),
                   QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
                                  "<LumoraSuite><General><PathConfig Value=\"%1Config/MainApp.xml\" />"
                                  "<LogPath Value=\"%1LogFiles/\" />"
                                  "<LogFileName Value=\"QX_Log_test.txt\" /><SaveLog Value=\"1\" />"
-                                 "<FilePathDataLogging Value=\"%1Data/Data Logging/\" />"
-                                 "<AutoSaveDataLogging Value=\"1\" /><ElapsedRefresh Value=\"%2\" />"
+                                 "<FilePathDataLogging Value=\"%2\" />"
+                                 "<AutoSaveDataLogging Value=\"1\" /><ElapsedRefresh Value=\"2\" />"
                                  "</General><Measure><MeasureMode Value=\"%3\" /></Measure></LumoraSuite>\n")
-                      .arg(folder)
-                      .arg(elapsedRefresh)
+                      .arg(folder, dataFolder)
                       .arg(measureMode));
         m_folder->WriteMultimeterFile({m_bench.MeterResource(), kMeterSettings});
         m_folder->WriteSupplyFile({m_bench.SupplyResource(), kSupplySettings});
@@ -286,6 +288,21 @@ TEST_F(DataLoggingFaults, AShortRunSavesAWorkbookThatXlrdReads) {
     ASSERT_EQ(m_frame->DataLoggingPage()->SaveWaveformData(xls), 1);
     EXPECT_EQ(CompareWithPython(QStringLiteral("xls"), xls, m_frame->AutoSaveBinName()),
               QStringLiteral("['Time', 'Current DC'] %1 %1 0").arg(received));
+}
+
+TEST_F(DataLoggingFaults, AFailedAutoSaveIsReportedAndTurnedOff) {
+    // A folder that cannot be made: a file stands where it would be.
+    WriteText(m_folder->Path() + QStringLiteral("blocker"), QStringLiteral("x"));
+    Open(0, m_folder->Path() + QStringLiteral("blocker/Data Logging/"));
+    ASSERT_TRUE(RunUntil(500));
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51504)))
+        << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_frame->AutoSaveBinName()));
+    EXPECT_EQ(m_frame->Preferences()->AutoSaveDataLogging, 0);
+    EXPECT_TRUE(m_folder->LogText().contains(QStringLiteral("AutoSave Failed")));
+    // The samples are still in the page, to be saved by hand.
+    EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0),
+              m_frame->DataLoggingReceived());
 }
 
 TEST(DataLoggingTimer, RefreshPeriodIsKeptWithinWhatTheOptionsAccept) {
