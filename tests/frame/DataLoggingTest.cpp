@@ -18,8 +18,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <arpa/inet.h>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 #if defined(__SANITIZE_THREAD__)
 // The outside readers run in a child process that only execs Python: it starts no thread of ours.
@@ -83,6 +90,78 @@ print(header, len(body), n, bad)
     return QString::fromUtf8(python.readAllStandardOutput()).trimmed() +
            QString::fromUtf8(python.readAllStandardError());
 }
+
+// A stream peer of our own on a free loopback port, in place of the simulator's: it answers the start
+// request in two pieces, checks the second command, then sends frames in chunks of odd sizes with a
+// run of garbage among them, and ends the link in the middle of a frame.
+class CScriptedStreamPeer {
+public:
+    static constexpr int kFrames = 1000;
+
+    CScriptedStreamPeer() {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        ::listen(m_listener, 1);
+        socklen_t length = sizeof(address);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~CScriptedStreamPeer() {
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+    std::uint16_t Port() const { return m_port; }
+    bool SawStartCommand() const { return m_sawStart; }
+
+private:
+    static void Send(int socket, const QByteArray& bytes) {
+        ::send(socket, bytes.constData(), static_cast<std::size_t>(bytes.size()), MSG_NOSIGNAL);
+        ::usleep(1000);
+    }
+    void Serve() {
+        const int socket = ::accept(m_listener, nullptr, nullptr);
+        if (socket < 0)
+            return;
+        // Small pieces leave as they are sent.
+        const int yes = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof(yes));
+        char request[4];
+        if (::recv(socket, request, 4, MSG_WAITALL) == 4) {
+            Send(socket, QByteArray(2, '\0'));
+            Send(socket, QByteArray(2, '\0'));
+            char command[4];
+            m_sawStart = ::recv(socket, command, 4, MSG_WAITALL) == 4 &&
+                         QByteArray(command, 4) == QByteArray("\x2E\xB1\0\0", 4);
+            QByteArray stream;
+            for (int i = 0; i < kFrames; ++i) {
+                if (i == kFrames / 2)
+                    stream += "junk!";
+                unsigned char frame[20];
+                benchsim::CDataStreamServer::EncodeFrame(static_cast<float>(i) * 1e-6f, 1000.0 + i * 0.001,
+                                                         frame);
+                stream += QByteArray(reinterpret_cast<const char*>(frame), 20);
+            }
+            unsigned char last[20];
+            benchsim::CDataStreamServer::EncodeFrame(1.0f, 1001.0, last);
+            stream += QByteArray(reinterpret_cast<const char*>(last), 11);
+            const int sizes[] = {1, 2, 3, 7, 19, 20, 21, 1000};
+            for (qsizetype at = 0, k = 0; at < stream.size(); at += sizes[k % 8], ++k)
+                Send(socket, stream.mid(at, sizes[k % 8]));
+            ::usleep(300000);
+        }
+        ::close(socket);
+    }
+
+    int m_listener = -1;
+    std::uint16_t m_port = 0;
+    std::atomic<bool> m_sawStart{false};
+    std::thread m_thread;
+};
 
 struct SRunCase {
     const char* name;
@@ -303,6 +382,25 @@ TEST_F(DataLoggingFaults, AFailedAutoSaveIsReportedAndTurnedOff) {
     // The samples are still in the page, to be saved by hand.
     EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0),
               m_frame->DataLoggingReceived());
+}
+
+TEST_F(DataLoggingFaults, EveryByteOfTheStreamIsKeptHoweverTheChunksFall) {
+    CScriptedStreamPeer peer;
+    Open(1);
+    CNetWorkTcpClient::SetDataStreamPort(peer.Port());
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_TRUE(peer.SawStartCommand());
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51531)});
+    ASSERT_EQ(m_frame->DataLoggingReceived(), unsigned(CScriptedStreamPeer::kFrames));
+    // The run of garbage and the half frame the link ended in.
+    EXPECT_EQ(m_frame->InvalidFrames(), 2);
+    CBinDataFile file;
+    ASSERT_EQ(file.Read(m_frame->AutoSaveBinName()), 1);
+    ASSERT_EQ(file.GetTimes().size(), std::size_t(CScriptedStreamPeer::kFrames));
+    for (int i = 0; i < CScriptedStreamPeer::kFrames; ++i) {
+        ASSERT_EQ(file.GetColumn(2)[i], double(static_cast<float>(i) * 1e-6f)) << i;
+        ASSERT_NEAR(file.GetTimes()[i], i * 0.001, 1e-9) << i;
+    }
 }
 
 TEST(DataLoggingTimer, RefreshPeriodIsKeptWithinWhatTheOptionsAccept) {
