@@ -333,7 +333,7 @@ using DataLoggingFaults = DataLoggingRun;
 TEST_F(DataLoggingFaults, AStreamDroppedMidFrameEndsTheRunAndKeepsWhatArrived) {
     Open(1);
     ASSERT_TRUE(DropAfter(2000, [&] { m_bench.DropStreamMidFrame(); }));
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51531)))
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51532)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_GE(m_frame->DataLoggingReceived(), 2000u);
     // The half frame the link ended in is counted, never turned into a sample.
@@ -390,7 +390,7 @@ TEST_F(DataLoggingFaults, EveryByteOfTheStreamIsKeptHoweverTheChunksFall) {
     CNetWorkTcpClient::SetDataStreamPort(peer.Port());
     ASSERT_TRUE(WaitForEnd());
     EXPECT_TRUE(peer.SawStartCommand());
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51531)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51532)});
     ASSERT_EQ(m_frame->DataLoggingReceived(), unsigned(CScriptedStreamPeer::kFrames));
     // The run of garbage and the half frame the link ended in.
     EXPECT_EQ(m_frame->InvalidFrames(), 2);
