@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config dpkg-dev file
   qt6-base-dev libgl-dev
   libtinyxml-dev libgsf-1-dev libxml2-utils
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -55,7 +55,8 @@ QString MakeAbsolutePath(const QString& path) {
 QString MakeRelativePath(const QString& path) {
     const QString folder = GetModuleDirectory();
     const QString normal = platform::NormalizePath(path);
-    if (!folder.isEmpty() && normal.startsWith(folder, Qt::CaseInsensitive))
+    // File names here are case-sensitive: /opt/Lumora/Data is not a folder under /opt/lumora/.
+    if (!folder.isEmpty() && normal.startsWith(folder, Qt::CaseSensitive))
         return normal.mid(folder.size());
     return path;
 }

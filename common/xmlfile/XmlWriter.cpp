@@ -1,8 +1,8 @@
 #include "common/xmlfile/XmlWriter.h"
 
 #include "platform/Paths.h"
+#include "platform/ReplaceFile.h"
 
-#include <QFile>
 #include <tinyxml.h>
 
 CXmlWriter::CXmlWriter(const QString& path, const std::string& rootName)
@@ -40,7 +40,21 @@ int CXmlWriter::SetXmlAttribute(TiXmlNode* element, const char* name, const std:
 }
 
 int CXmlWriter::Save() {
-    if (m_document)
-        m_result = (!m_path.isEmpty() && m_document->SaveFile(QFile::encodeName(m_path).constData())) ? 1 : 0;
+    if (!m_document)
+        return m_result;
+    m_result = 0;
+    if (m_path.isEmpty())
+        return m_result;
+    // TinyXML's own file output ignores a failed write or close: the text is made in memory and the
+    // file replaced as a whole, so a full disk leaves the old file and gives 0.
+    TiXmlPrinter printer;
+    printer.SetIndent("    ");
+    printer.SetLineBreak("\n");
+    if (!m_document->Accept(&printer))
+        return m_result;
+    const QByteArray bytes(printer.CStr(), static_cast<qsizetype>(printer.Size()));
+    m_result = platform::ReplaceFileContents(m_path, bytes, &m_error) ? 1 : 0;
+    if (m_result == 1)
+        m_error.clear();
     return m_result;
 }

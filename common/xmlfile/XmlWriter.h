@@ -27,8 +27,11 @@ public:
                                           const std::string& value);
     int SetXmlAttribute(TiXmlNode* element, const char* name, const std::string& value);
 
-    // Writes the document to the path; 1 when written, 0 otherwise (kept as the last result).
+    // Replaces the file at the path with the document; 1 when every byte reached the file, 0 otherwise
+    // (kept as the last result). A failed save leaves the file as it was.
     int Save();
+    // Why the last save failed; empty after a successful one.
+    QString LastError() const { return m_error; }
 
 private:
     std::unique_ptr<TiXmlDocument> m_document;
@@ -36,4 +39,5 @@ private:
     QString m_path;
     std::string m_rootName;
     int m_result = 0;
+    QString m_error;
 };

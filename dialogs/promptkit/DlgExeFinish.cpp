@@ -1,15 +1,14 @@
 #include "DlgExeFinish.h"
 
-#include "lumora/controls/ColorRef.h"
+#include "ColorEdit.h"
+#include "PromptResources.h"
 #include "lumora/controls/DialogUnits.h"
 #include "platform/ControlId.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 namespace promptkit {
@@ -43,17 +42,12 @@ CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(par
     const int side = std::min(pictureRect.width(), pictureRect.height());
     picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(side, side));
 
-    auto* edit = new QPlainTextEdit(this);
+    auto* edit = new CColorEdit(this);
     platform::SetControlId(edit, IDC_TEXT);
     edit->setGeometry(pixels(kText));
-    edit->setReadOnly(true);
-    QPalette colours = edit->palette();
-    colours.setColor(QPalette::Base, controls::ToQColor(kTextBackColor));
-    colours.setColor(QPalette::Text, controls::ToQColor(kTextColor));
-    edit->setPalette(colours);
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    edit->setPlainText(shown);
+    edit->SetTextColor(kTextColor);
+    edit->SetBkColor(kTextBackColor);
+    edit->SetText(text);
 
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     platform::SetControlId(ok, IDOK);
@@ -62,24 +56,13 @@ CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(par
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void CDlgExeFinish::CenterOverParent() {
-    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    QRect area;
-    if (owner != nullptr && owner->isVisible())
-        area = QRect(owner->mapToGlobal(QPoint(0, 0)), owner->size());
-    else if (const QScreen* screen = QApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isValid())
-        move(area.center() - QPoint(width() / 2, height() / 2));
-}
-
 void CDlgExeFinish::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_initialised)
         return;
     m_initialised = true;
-    CenterOverParent();
-    QApplication::beep();
+    CenterOverOwner(*this);
+    MessageBeep(MB_ICONEXCLAMATION);
 }
 
 } // namespace promptkit

@@ -18,7 +18,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void CenterOverParent();
     bool m_initialised = false;
 };
 

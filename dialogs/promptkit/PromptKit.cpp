@@ -1,28 +1,113 @@
 #include "PromptKit.h"
 
 #include "DlgExeFinish.h"
+#include "DlgFileNameField.h"
+#include "DlgInput.h"
+#include "DlgMsgBoxYesAll.h"
+#include "DlgTestCaseInfo.h"
+#include "PromptResources.h"
+#include "TaskProgressDialog.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QThread>
+#include <functional>
 
 namespace {
 
-int RunExeFinished(QWidget* parent, const QString& text) {
-    promptkit::CDlgExeFinish dialog(parent, text);
-    return dialog.exec() == QDialog::Accepted ? 1 : 0;
+// Runs a dialog on the user-interface thread; 0 without an application.
+int OnUserInterfaceThread(const std::function<int()>& run) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (app == nullptr)
+        return 0;
+    promptkit::RegisterPromptStrings();
+    if (QThread::currentThread() == app->thread())
+        return run();
+    int result = 0;
+    QMetaObject::invokeMethod(
+        app, [&] { result = run(); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+int RunInput(QString& text, const QString& key, const QString& refused, const QString* initialText) {
+    return OnUserInterfaceThread([&] {
+        promptkit::CDlgInput dialog(nullptr, key, refused, initialText);
+        if (dialog.exec() != QDialog::Accepted)
+            return 0;
+        text = dialog.Text();
+        return 1;
+    });
+}
+
+void PumpFor(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 } // namespace
 
 extern "C" int DlgExeFinished(QWidget* parent, int, const QString& text) {
-    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (app == nullptr)
-        return 0;
-    if (QThread::currentThread() == app->thread())
-        return RunExeFinished(parent, text);
-    // Widgets live on the user-interface thread: a worker waits there for the answer.
-    int result = 0;
-    QMetaObject::invokeMethod(
-        app, [&] { result = RunExeFinished(parent, text); }, Qt::BlockingQueuedConnection);
-    return result;
+    return OnUserInterfaceThread([&] {
+        promptkit::CDlgExeFinish dialog(parent, text);
+        return dialog.exec() == QDialog::Accepted ? 1 : 0;
+    });
+}
+
+extern "C" int DlgTestCaseInfo(QWidget* parent, int severity, const QString& text) {
+    return OnUserInterfaceThread([&] {
+        promptkit::CDlgTestCaseInfo dialog(parent, severity, text);
+        return dialog.exec();
+    });
+}
+
+extern "C" int MessageBoxYesNoAll(QWidget* parent, const QString& caption, const QString& text) {
+    return OnUserInterfaceThread([&] {
+        promptkit::CDlgMsgBoxYesAll dialog(parent, caption, text);
+        return dialog.exec();
+    });
+}
+
+extern "C" int DlgStringInput(QString& out, const QString& key, const QString& refused) {
+    out.clear();
+    return RunInput(out, key, refused, nullptr);
+}
+
+extern "C" int DLL_GetInputText(int, QString& inout, const QString& key, const QString& refused) {
+    const QString initial = inout;
+    inout.clear();
+    return RunInput(inout, key, refused, &initial);
+}
+
+extern "C" int DLL_SetFileNameField(QWidget* parent, QString& pattern) {
+    return OnUserInterfaceThread([&] {
+        promptkit::CDlgFileNameField dialog(parent, pattern);
+        if (dialog.exec() != QDialog::Accepted)
+            return 0;
+        pattern = dialog.Pattern();
+        return 1;
+    });
+}
+
+extern "C" int DLL_DlgTaskProgress() {
+    return OnUserInterfaceThread([] {
+        QStringList tasks{QStringLiteral("初始化参数配置..."), QStringLiteral("初始化软件界面配置..."),
+                          QStringLiteral("初始化仪器配置..."), QStringLiteral("与频谱分析仪建立连接..."),
+                          QStringLiteral("与监测接收机建立连接...")};
+        for (int i = 0; i < 5; ++i)
+            tasks << QStringLiteral("加载数据...");
+        auto* window = new promptkit::CTaskProgressDialog(QApplication::activeWindow(), tasks);
+        window->show();
+        for (int position = 0; position < 100; position += 10) {
+            QCoreApplication::processEvents();
+            if (window->TakeCancel())
+                break;
+            window->SetPos(position);
+            window->StepTask();
+            PumpFor(500);
+        }
+        delete window;
+        return 1;
+    });
 }

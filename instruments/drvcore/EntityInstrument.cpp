@@ -55,8 +55,12 @@ bool CEntityInstrument::EnsureSessionLocked() {
     m_session.reset();
     std::string error;
     const std::string resource = m_parameters.Resource.trimmed().toStdString();
-    auto session =
-        drvcore::CreateSession(resource, drvcore::SSessionOptions::FromRecord(m_parameters), error);
+    drvcore::SSessionOptions options;
+    if (!drvcore::SSessionOptions::FromRecord(m_parameters, options, error)) {
+        qWarning("drvcore: %s: %s", resource.c_str(), error.c_str());
+        return false;
+    }
+    auto session = drvcore::CreateSession(resource, options, error);
     if (!session) {
         qWarning("drvcore: %s", error.c_str());
         return false;
@@ -140,6 +144,11 @@ QString CEntityInstrument::GetDataString() const {
 char* CEntityInstrument::GetDataBuffer() {
     std::lock_guard lock(m_mutex);
     return m_dataBuffer.data();
+}
+
+std::vector<char> CEntityInstrument::GetDataCopy() const {
+    std::lock_guard lock(m_mutex);
+    return std::vector<char>(m_dataBuffer.begin(), m_dataBuffer.begin() + m_dataSize);
 }
 
 unsigned CEntityInstrument::GetDataSize() const {

@@ -2,46 +2,66 @@
 
 #include "lumora/core/ParameterInstru.h"
 
+#include <array>
+#include <utility>
+
 namespace drvcore {
 
 namespace {
 constexpr int kDefaultTimeoutMs = 30000;
 
-std::string DecodeTermination(const QString& text) {
-    const std::string raw = text.toStdString();
-    std::string decoded;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-            const char next = raw[++i];
-            switch (next) {
-            case 'n':
-                decoded += '\n';
-                break;
-            case 'r':
-                decoded += '\r';
-                break;
-            case 't':
-                decoded += '\t';
-                break;
-            default:
-                decoded += next;
-                break;
-            }
-        } else {
-            decoded += raw[i];
+// Decodes \n and \r; every other escape, and every character but CR and LF, makes the text no line end.
+bool DecodeEscapes(const std::string& text, std::string& decoded) {
+    decoded.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\') {
+            if (++i == text.size())
+                return false;
+            c = text[i] == 'n' ? '\n' : text[i] == 'r' ? '\r' : '\0';
+        }
+        if (c != '\n' && c != '\r')
+            return false;
+        decoded += c;
+    }
+    return !decoded.empty();
+}
+
+bool DecodeTermination(const QString& text, std::string& termination) {
+    QString name = text;
+    while (name.startsWith(u' '))
+        name.remove(0, 1);
+    while (name.endsWith(u' '))
+        name.chop(1);
+    if (name.isEmpty()) {
+        termination = "\n";
+        return true;
+    }
+    static const std::array<std::pair<const char*, const char*>, 3> kNames{
+        {{"LF", "\n"}, {"CR", "\r"}, {"CRLF", "\r\n"}}};
+    for (const auto& [label, value] : kNames) {
+        if (name.compare(QLatin1String(label), Qt::CaseInsensitive) == 0) {
+            termination = value;
+            return true;
         }
     }
-    return decoded.empty() ? std::string("\n") : decoded;
+    return DecodeEscapes(name.toStdString(), termination);
 }
 } // namespace
 
-SSessionOptions SSessionOptions::FromRecord(const CParameterInstru& record) {
-    SSessionOptions options;
+bool SSessionOptions::FromRecord(const CParameterInstru& record, SSessionOptions& options,
+                                 std::string& error) {
+    options = SSessionOptions{};
     bool ok = false;
     const int timeout = record.Timeout.trimmed().toInt(&ok);
     options.timeoutMs = ok && timeout > 0 ? timeout : kDefaultTimeoutMs;
-    options.termination = DecodeTermination(record.EndOfLine);
-    return options;
+    if (!DecodeTermination(record.EndOfLine, options.termination)) {
+        options.termination = "\n";
+        error = "unknown EndOfLine \"" + record.EndOfLine.toStdString() +
+                "\": use LF, CR, CRLF or the escapes \\n and \\r";
+        return false;
+    }
+    return true;
 }
 
 } // namespace drvcore

@@ -95,11 +95,12 @@ int CBinDataFile::Write(const double* times, const double* values, unsigned n, c
                     file.write(reinterpret_cast<const char*>(times), arrayBytes) == arrayBytes &&
                     file.write(reinterpret_cast<const char*>(values), arrayBytes) == arrayBytes &&
                     file.flush();
-    if (!ok) {
+    if (ok)
+        file.close();
+    if (!ok || file.error() != QFileDevice::NoError) {
         ReportFileError(file);
         return 0;
     }
-    file.close();
     return 1;
 }
 

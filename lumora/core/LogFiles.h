@@ -15,8 +15,9 @@ public:
     CLogFiles& operator=(const CLogFiles&) = delete;
     virtual ~CLogFiles();
 
-    // "%d-%.2d-%.2d %.2d:%.2d:%.2d %.3d," + text + "\r\n" when the file is open; a write error is dropped.
-    void WriteLine(const QString& text);
+    // "%d-%.2d-%.2d %.2d:%.2d:%.2d %.3d," + text + "\r\n" when the file is open. False when the line did
+    // not reach the file; the program goes on, and the first failure is told once on the console.
+    bool WriteLine(const QString& text);
 
     bool IsOpen() const;
     // Bytes in the file now.
@@ -24,7 +25,11 @@ public:
     QString GetPath() const { return m_path; }
 
 private:
+    // Writes the bytes whole; false (told once) when they did not all reach the file.
+    bool WriteLocked(const char* data, qint64 size);
+
     mutable std::mutex m_mutex;
     QFile m_file;
     QString m_path;
+    bool m_failureTold = false;
 };

@@ -4,7 +4,11 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,20 +46,39 @@ bool CStdioFileEx::Open(const QString& path, unsigned flags, SOpenError* error) 
         m_isUnicodeText = true;
     }
     SetFilePath(path);
+    // The framework's file modes: only modeCreate without modeNoTruncate empties a file, only modeCreate
+    // makes a missing one, and every mode starts at the beginning of the file. QFile's own WriteOnly
+    // would truncate, so the file is opened here and handed over.
+    int access = O_RDONLY;
     QIODevice::OpenMode mode = QIODevice::ReadOnly;
-    if ((flags & modeReadWrite) != 0)
+    if ((flags & modeReadWrite) != 0) {
+        access = O_RDWR;
         mode = QIODevice::ReadWrite;
-    else if ((flags & modeWrite) != 0)
+    } else if ((flags & modeWrite) != 0) {
+        access = O_WRONLY;
         mode = QIODevice::WriteOnly;
-    if ((flags & modeCreate) != 0 && (flags & modeNoTruncate) == 0)
-        mode |= QIODevice::Truncate;
-    else if ((flags & modeCreate) == 0 && mode != QIODevice::ReadOnly)
-        mode |= QIODevice::ExistingOnly;
+    }
+    if ((flags & modeCreate) != 0)
+        access |= (flags & modeNoTruncate) != 0 ? O_CREAT : O_CREAT | O_TRUNC;
+    const QByteArray name = QFile::encodeName(m_file.fileName());
+    int fd = -1;
+    do
+        fd = ::open(name.constData(), access | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    struct stat status {};
+    if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        errno = EISDIR;
+    }
     // Reads go through this class's own buffer.
-    if (m_file.open(mode | QIODevice::Unbuffered))
+    if (fd >= 0 && m_file.open(fd, mode | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
         return true;
+    const QString reason = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : m_file.errorString();
+    if (fd >= 0)
+        ::close(fd);
     if (error != nullptr)
-        *error = SOpenError{m_path, m_file.errorString()};
+        *error = SOpenError{m_path, reason};
     m_isUnicodeText = false;
     return false;
 }

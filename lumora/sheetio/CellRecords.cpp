@@ -137,6 +137,49 @@ uint32_t CellBlock::LabelSST::RecordSize() {
     return recordSize = 14;
 }
 
+CellBlock::Label::Label(uint16_t recordCode) : Cell(recordCode) {
+    RecordSize();
+}
+
+uint32_t CellBlock::Label::Read(const uint8_t* bytes, uint32_t available) {
+    const uint32_t used = Record::Read(bytes, available);
+    ReadCellHeader(*this, FieldBytes(*this, 6));
+    CPiecedStringReader reader(data, dataSize, continueIndices, 6);
+    if (!reader.ReadString(string))
+        string = CXLString();
+    return used;
+}
+
+uint32_t CellBlock::Label::Write(uint8_t* bytes) {
+    const uint32_t size = DataSize();
+    data.assign(size, 0);
+    Layout(WriteCellHeader(*this, data.data()));
+    return Record::Write(bytes);
+}
+
+uint32_t CellBlock::Label::Layout(uint8_t* out) {
+    continueIndices.clear();
+    uint32_t pieceEnd = MAX_PIECE;
+    uint32_t end = PlacePiecedString(string, 6, pieceEnd, continueIndices, out);
+    if (code == 0x00D6) {
+        // A run count that does not fit the string's last piece goes into a piece of its own.
+        if (end + 2 > pieceEnd)
+            continueIndices.push_back(end);
+        if (out)
+            SetU16(out + end, 0);
+        end += 2;
+    }
+    return end;
+}
+
+uint32_t CellBlock::Label::DataSize() {
+    return dataSize = Layout(nullptr);
+}
+uint32_t CellBlock::Label::RecordSize() {
+    DataSize();
+    return recordSize = dataSize + 4 * static_cast<uint32_t>(continueIndices.size() + 1);
+}
+
 CellBlock::RK::RK() : Cell(0x027E) {
     dataSize = 10;
     recordSize = 14;
@@ -314,9 +357,11 @@ bool CellBlock::IsCellCode(uint16_t recordCode) {
     case 0x0006:
     case 0x00BD:
     case 0x00BE:
+    case 0x00D6:
     case 0x00FD:
     case 0x0201:
     case 0x0203:
+    case 0x0204:
     case 0x0205:
     case 0x027E:
         return true;
@@ -326,7 +371,10 @@ bool CellBlock::IsCellCode(uint16_t recordCode) {
 }
 
 uint32_t CellBlock::Read(const uint8_t* bytes, uint32_t available) {
-    switch (PeekCode(bytes, available)) {
+    const uint16_t code = PeekCode(bytes, available);
+    if (m_cell && m_cell->code == code)
+        return m_cell->Read(bytes, available);
+    switch (code) {
     case 0x0006:
         m_cell = std::make_unique<Formula>();
         break;
@@ -336,8 +384,14 @@ uint32_t CellBlock::Read(const uint8_t* bytes, uint32_t available) {
     case 0x00BE:
         m_cell = std::make_unique<MulBlank>();
         break;
+    case 0x00D6:
+        m_cell = std::make_unique<RString>();
+        break;
     case 0x00FD:
         m_cell = std::make_unique<LabelSST>();
+        break;
+    case 0x0204:
+        m_cell = std::make_unique<Label>();
         break;
     case 0x0201:
         m_cell = std::make_unique<Blank>();

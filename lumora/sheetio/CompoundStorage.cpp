@@ -1,16 +1,22 @@
 #include "lumora/sheetio/CompoundStorage.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace SheetIO {
 
@@ -25,7 +31,84 @@ bool SameName(const std::string& a, const char* b) {
     return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
 }
 
+bool WriteAll(int fd, const uint8_t* bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// The permissions a newly created file gets from this process.
+mode_t NewFileMode() {
+    mode_t mask = 022;
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "Umask: %o", &mask) == 1)
+                break;
+        std::fclose(status);
+    }
+    return 0666 & ~mask;
+}
+
+// Replaces the file at 'path' by 'bytes' through a temporary file beside it, so that a failed
+// write leaves the old file as it was. A device (or other non-regular file) cannot be replaced and
+// is written directly. True only when every write, the sync and the close succeeded.
+bool ReplaceFile(const QString& path, const uint8_t* bytes, size_t size) {
+    QFileInfo info(path);
+    const QString resolved =
+        info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
+    const QByteArray target = QFile::encodeName(resolved);
+    struct stat existing;
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        const bool ok = WriteAll(fd, bytes, size);
+        return ::close(fd) == 0 && ok;
+    }
+    QByteArray temp = target + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, bytes, size);
+    ok = ok && ::fchmod(fd, exists ? (existing.st_mode & 07777) : NewFileMode()) == 0;
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
+    if (!ok)
+        ::unlink(temp.constData());
+    return ok;
+}
+
 } // namespace
+
+CCompoundStorage::CStreamReader::~CStreamReader() {
+    g_object_unref(m_input);
+}
+
+uint64_t CCompoundStorage::CStreamReader::Size() const {
+    return static_cast<uint64_t>(gsf_input_size(m_input));
+}
+
+bool CCompoundStorage::CStreamReader::Read(uint8_t* out, size_t count) {
+    return count == 0 || gsf_input_read(m_input, count, out) != nullptr;
+}
+
+std::unique_ptr<CCompoundStorage::CStreamReader> CCompoundStorage::OpenStreamReader(const std::string& name) {
+    if (IsWritable())
+        return nullptr;
+    const int index = FindChild(name);
+    GsfInput* child = index < 0 ? nullptr : gsf_infile_child_by_index(m_infile, index);
+    return child ? std::make_unique<CStreamReader>(child) : nullptr;
+}
 
 CCompoundStorage::~CCompoundStorage() {
     if (m_infile)
@@ -57,8 +140,6 @@ std::unique_ptr<CCompoundStorage> CCompoundStorage::Create(const QString& path) 
     InitGsf();
     std::unique_ptr<CCompoundStorage> storage(new CCompoundStorage);
     storage->m_path = path;
-    if (!storage->Flush())
-        return nullptr;
     return storage;
 }
 
@@ -88,7 +169,7 @@ int CCompoundStorage::CreateStream(const std::string& name) {
         m_streams.emplace_back(name, std::vector<uint8_t>());
     else
         it->second.clear();
-    return Flush() ? 1 : -1;
+    return 1;
 }
 
 int CCompoundStorage::StreamSize(const std::string& name, uint64_t& size) {
@@ -147,14 +228,10 @@ int CCompoundStorage::WriteStream(const std::string& name, const uint8_t* bytes,
 }
 
 bool CCompoundStorage::Flush() {
-    const QByteArray file = QFile::encodeName(m_path);
-    GError* error = nullptr;
-    GsfOutput* output = gsf_output_stdio_new(file.constData(), &error);
-    if (!output) {
-        g_clear_error(&error);
+    GsfOutput* memory = gsf_output_memory_new();
+    if (!memory)
         return false;
-    }
-    GsfOutfile* ole = gsf_outfile_msole_new(output);
+    GsfOutfile* ole = gsf_outfile_msole_new(memory);
     bool ok = ole != nullptr;
     for (auto& [name, bytes] : m_streams) {
         if (!ok)
@@ -171,9 +248,14 @@ bool CCompoundStorage::Flush() {
         ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
         g_object_unref(ole);
     }
-    if (!gsf_output_is_closed(output))
-        ok = gsf_output_close(output) && ok;
-    g_object_unref(output);
+    if (!gsf_output_is_closed(memory))
+        ok = gsf_output_close(memory) && ok;
+    if (ok) {
+        const uint8_t* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory));
+        const gsf_off_t size = gsf_output_size(memory);
+        ok = bytes && size > 0 && ReplaceFile(m_path, bytes, static_cast<size_t>(size));
+    }
+    g_object_unref(memory);
     return ok;
 }
 

@@ -9,21 +9,40 @@
 #include <vector>
 
 typedef struct _GsfInfile GsfInfile;
+typedef struct _GsfInput GsfInput;
 
 namespace SheetIO {
 
 // A compound document (OLE2 structured storage) over libgsf, opened either for reading or for
-// writing. A storage for writing keeps its streams in memory and rewrites the whole file on every
-// change, so the file on disk is complete whenever a call returns.
+// writing. A storage for writing keeps its streams in memory and replaces the whole file on every
+// stream write, through a temporary file beside it, so the file on disk is either the old one or
+// complete whenever a call returns.
 class CCompoundStorage {
 public:
+    // A stream of a storage opened for reading, read in order piece by piece, so that a large
+    // stream need not be held whole.
+    class CStreamReader {
+    public:
+        explicit CStreamReader(GsfInput* input) : m_input(input) {}
+        ~CStreamReader();
+        CStreamReader(const CStreamReader&) = delete;
+        CStreamReader& operator=(const CStreamReader&) = delete;
+
+        uint64_t Size() const;
+        // The next 'count' bytes of the stream; false when they cannot be read.
+        bool Read(uint8_t* out, size_t count);
+
+    private:
+        GsfInput* m_input;
+    };
+
     ~CCompoundStorage();
     CCompoundStorage(const CCompoundStorage&) = delete;
     CCompoundStorage& operator=(const CCompoundStorage&) = delete;
 
     // Null when the file is missing or is no compound document.
     static std::unique_ptr<CCompoundStorage> OpenForReading(const QString& path);
-    // Creates (or replaces) the file at once as an empty compound document; null on failure.
+    // A new, empty document for 'path'; the file is not touched until a stream is written.
     static std::unique_ptr<CCompoundStorage> Create(const QString& path);
 
     // Stream names match without regard to case. Results: 1 success, -1 failure, -6 (ReadStream)
@@ -31,6 +50,8 @@ public:
     int CreateStream(const std::string& name);
     int StreamSize(const std::string& name, uint64_t& size);
     int ReadStream(const std::string& name, std::vector<uint8_t>& buffer);
+    // Null when the storage is not open for reading or has no such stream.
+    std::unique_ptr<CStreamReader> OpenStreamReader(const std::string& name);
     // Replaces the stream's contents, so the stream ends where 'bytes' end.
     int WriteStream(const std::string& name, const uint8_t* bytes, size_t size);
 

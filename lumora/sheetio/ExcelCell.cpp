@@ -45,6 +45,7 @@ const std::shared_ptr<const ExcelFormula>& ExcelCell::GetFormula() const {
 int ExcelCell::GetInteger() const {
     switch (type) {
     case eInt:
+    case eBool:
         return ival;
     case eDouble:
         return TruncateToInt(dval);
@@ -61,6 +62,7 @@ double ExcelCell::GetDouble() const {
     case eDouble:
         return dval;
     case eInt:
+    case eBool:
         return ival;
     case eFormula:
         return GetFormula() ? GetFormula()->NumericResult() : 0.0;
@@ -70,52 +72,72 @@ double ExcelCell::GetDouble() const {
 }
 
 const char* ExcelCell::GetString() const {
-    if (type == eString && m_payload && !m_payload->text.empty())
-        return m_payload->text.c_str();
+    if (type == eString && m_payload && m_payload->text && !m_payload->text->empty())
+        return m_payload->text->c_str();
     if (type == eFormula && GetFormula())
         return GetFormula()->Text().c_str();
     return nullptr;
 }
 
 const char16_t* ExcelCell::GetWString() const {
-    if (type == eWString && m_payload && !m_payload->wtext.empty())
-        return m_payload->wtext.c_str();
+    if (type == eWString && m_payload && m_payload->wtext && !m_payload->wtext->empty())
+        return m_payload->wtext->c_str();
     if (type == eFormula && GetFormula())
         return GetFormula()->WText().c_str();
     return nullptr;
 }
 
 void ExcelCell::SetString(const char* text) {
-    if (!text || !*text) {
+    SetSharedString(text && *text ? std::make_shared<const std::string>(text) : nullptr);
+}
+
+void ExcelCell::SetWString(const char16_t* text) {
+    SetSharedWString(text && *text ? std::make_shared<const std::u16string>(text) : nullptr);
+}
+
+void ExcelCell::SetSharedString(std::shared_ptr<const std::string> text) {
+    if (!text || text->empty()) {
         type = eUndefined;
         m_payload.reset();
         return;
     }
     type = eString;
     Payload& content = Content();
-    content.text = text;
-    content.wtext.clear();
+    content.text = std::move(text);
+    content.wtext.reset();
     content.formula.reset();
 }
 
-void ExcelCell::SetWString(const char16_t* text) {
-    if (!text || !*text) {
+void ExcelCell::SetSharedWString(std::shared_ptr<const std::u16string> text) {
+    if (!text || text->empty()) {
         type = eUndefined;
         m_payload.reset();
         return;
     }
     type = eWString;
     Payload& content = Content();
-    content.wtext = text;
-    content.text.clear();
+    content.wtext = std::move(text);
+    content.text.reset();
     content.formula.reset();
+}
+
+void ExcelCell::SetBoolean(bool value) {
+    type = eBool;
+    ival = value ? 1 : 0;
+    m_payload.reset();
+}
+
+void ExcelCell::SetError(uint8_t code) {
+    type = eError;
+    ival = code;
+    m_payload.reset();
 }
 
 void ExcelCell::SetFormula(const ExcelFormula::Record& formula) {
     type = eFormula;
     Payload& content = Content();
-    content.text.clear();
-    content.wtext.clear();
+    content.text.reset();
+    content.wtext.reset();
     content.formula = std::make_shared<const ExcelFormula>(formula);
 }
 

@@ -7,9 +7,19 @@
 #include <string>
 
 // One cell of a sheet. 8-bit texts are Latin-1 (BIFF8's compressed characters); wide texts are UTF-16.
+// A boolean keeps 0 or 1 and an error its BIFF8 error code in the integer value.
 class ExcelCell {
 public:
-    enum eType { eUndefined = 0, eInt = 1, eDouble = 2, eString = 3, eWString = 4, eFormula = 5 };
+    enum eType {
+        eUndefined = 0,
+        eInt = 1,
+        eDouble = 2,
+        eString = 3,
+        eWString = 4,
+        eFormula = 5,
+        eBool = 6,
+        eError = 7
+    };
 
     ExcelCell() = default;
     ExcelCell(const ExcelCell& other);
@@ -26,6 +36,11 @@ public:
 
     void SetString(const char* text);
     void SetWString(const char16_t* text);
+    // Cells loaded from one shared string hold the same text instead of a copy each.
+    void SetSharedString(std::shared_ptr<const std::string> text);
+    void SetSharedWString(std::shared_ptr<const std::u16string> text);
+    void SetBoolean(bool value);
+    void SetError(uint8_t code);
     void SetFormula(const ExcelFormula::Record& formula);
     void SetRkValue(uint32_t rk);
 
@@ -42,8 +57,8 @@ public:
 private:
     // Texts and formulas live apart, so a grid of numbers stays small.
     struct Payload {
-        std::string text;
-        std::u16string wtext;
+        std::shared_ptr<const std::string> text;
+        std::shared_ptr<const std::u16string> wtext;
         std::shared_ptr<const ExcelFormula> formula;
     };
     Payload& Content();

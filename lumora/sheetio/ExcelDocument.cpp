@@ -1,9 +1,14 @@
 #include "lumora/sheetio/ExcelDocument.h"
 
+#include "lumora/sheetio/Bytes.h"
+#include "lumora/sheetio/RecordWindow.h"
 #include "lumora/sheetio/WritingLayout.h"
+
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 using namespace SheetIO;
 
@@ -14,6 +19,146 @@ using CellBlock = Worksheet::CellTable::RowBlock::CellBlock;
 bool NarrowNameIs(const Workbook::BoundSheet& sheet, const char* name) {
     return !sheet.name.wide && name && sheet.name.narrow == name;
 }
+
+// A name given in 8 bits as 16-bit characters: UTF-8 when it is valid UTF-8, else Latin-1.
+std::u16string WideName(const char* name) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(QByteArrayView(name));
+    if (!utf8.hasError())
+        return decoded.toStdU16String();
+    return QString::fromLatin1(name).toStdU16String();
+}
+
+// Sheet names compare exactly; a name stored in 16-bit characters (as several writers store
+// every name, and as every non-Latin name is stored) compares by its characters.
+bool NameIs(const Workbook::BoundSheet& sheet, const char* name) {
+    if (!name)
+        return false;
+    if (NarrowNameIs(sheet, name))
+        return true;
+    CXLString stored = sheet.name;
+    stored.Widen();
+    return stored.wideChars == WideName(name);
+}
+
+// The shared-string table as texts the cells share: each string is made once, on first use, and
+// every cell that refers to it holds the same text.
+class CSharedTexts {
+public:
+    explicit CSharedTexts(std::vector<CXLString>& strings) : m_strings(strings), m_texts(strings.size()) {}
+
+    // An index beyond the table (or into strings read after the first sheet) leaves the cell empty.
+    void Place(ExcelCell& cell, uint32_t index) {
+        if (index >= m_texts.size() || index >= m_strings.size())
+            return;
+        Text& text = m_texts[index];
+        CXLString& s = m_strings[index];
+        if (s.wide) {
+            if (!text.wide)
+                text.wide = std::make_shared<const std::u16string>(std::move(s.wideChars));
+            cell.SetSharedWString(text.wide);
+        } else {
+            if (!text.narrow)
+                text.narrow = std::make_shared<const std::string>(std::move(s.narrow));
+            cell.SetSharedString(text.narrow);
+        }
+    }
+
+private:
+    struct Text {
+        std::shared_ptr<const std::string> narrow;
+        std::shared_ptr<const std::u16string> wide;
+    };
+    std::vector<CXLString>& m_strings;
+    std::vector<Text> m_texts;
+};
+
+// Puts one cell record's values into the sheet, growing it to hold them.
+void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings) {
+    constexpr int maxColumn = ExcelSheet::MAX_COLUMN;
+    const CellBlock::Cell& record = block.Get();
+    // Columns beyond the grid's 256 are dropped.
+    if (record.colIndex > maxColumn)
+        return;
+    ExcelCell* cell = sheet.Cell(record.rowIndex, record.colIndex);
+    cell->XFRecordIndex = record.XFRecordIndex;
+    switch (block.Type()) {
+    case 0x0203:
+        cell->type = ExcelCell::eDouble;
+        cell->dval = block.As<CellBlock::Number>().value;
+        break;
+    case 0x027E:
+        cell->SetRkValue(block.As<CellBlock::RK>().value);
+        break;
+    case 0x00BD: {
+        const auto& mulrk = block.As<CellBlock::MulRK>();
+        for (size_t k = 0; k < mulrk.XFRKs.size() && record.colIndex + k <= maxColumn; ++k) {
+            ExcelCell* each = sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k));
+            each->SetRkValue(mulrk.XFRKs[k].RKValue);
+            each->XFRecordIndex = mulrk.XFRKs[k].XFRecordIndex;
+        }
+        break;
+    }
+    case 0x00BE: {
+        const auto& mulblank = block.As<CellBlock::MulBlank>();
+        for (size_t k = 0; k < mulblank.XFRecordIndices.size() && record.colIndex + k <= maxColumn; ++k)
+            sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k))->XFRecordIndex =
+                mulblank.XFRecordIndices[k];
+        break;
+    }
+    case 0x00FD:
+        strings.Place(*cell, block.As<CellBlock::LabelSST>().SSTRecordIndex);
+        break;
+    case 0x0204:
+    case 0x00D6: {
+        const CXLString& s = block.As<CellBlock::Label>().string;
+        if (s.wide)
+            cell->SetWString(s.wideChars.c_str());
+        else
+            cell->SetString(s.narrow.c_str());
+        break;
+    }
+    case 0x0006:
+        cell->SetFormula(block.As<CellBlock::Formula>());
+        break;
+    case 0x0205: {
+        const auto& boolerr = block.As<CellBlock::BoolErr>();
+        if (boolerr.error == 0)
+            cell->SetBoolean(boolerr.value != 0);
+        else
+            cell->SetError(boolerr.value);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// Stream bytes of the globals substream at 'bytes': through its EOF, or up to the next substream's
+// BOF when the EOF is missing (as the globals reader ends).
+uint32_t GlobalsLength(const uint8_t* bytes, uint32_t available) {
+    uint32_t pos = 0;
+    while (available - pos >= 4) {
+        const uint16_t code = GetU16(bytes + pos);
+        if (code == CODE_BOF && pos > 0)
+            break;
+        pos += RecordLength(bytes + pos, available - pos);
+        if (code == CODE_EOF)
+            break;
+    }
+    return pos;
+}
+
+// Fills a sheet from the cell records as the worksheet reader meets them.
+class CSheetFiller : public Worksheet::CellSink {
+public:
+    CSheetFiller(ExcelSheet& sheet, CSharedTexts& strings) : m_sheet(sheet), m_strings(strings) {}
+    void Take(const CellBlock& cell) override { PlaceCell(m_sheet, cell, m_strings); }
+
+private:
+    ExcelSheet& m_sheet;
+    CSharedTexts& m_strings;
+};
 
 } // namespace
 
@@ -44,33 +189,71 @@ bool ExcelDocument::Load(const QString& path) {
     if (!m_storage)
         return false;
     Reset();
-    std::vector<uint8_t> stream;
-    if (m_storage->ReadStream(STREAM_NAME, stream) == 1)
-        ParseStream(stream);
-    MapBoundSheets();
-    BuildSheets();
+    m_sheets.clear();
+    try {
+        auto reader = m_storage->OpenStreamReader(STREAM_NAME);
+        if (reader && reader->Size() <= 0xFFFFFFFFull) {
+            try {
+                ParseStream(*reader);
+            } catch (const EXCEPTION_UNREADABLE&) {
+                // A stream that cannot be read loads as no stream at all.
+                Reset();
+                m_sheets.clear();
+            }
+        }
+        MapBoundSheets();
+        for (size_t i = 0; i < m_sheets.size(); ++i)
+            FinishSheet(*m_sheets[i], *m_worksheets[i]);
+    } catch (const std::bad_alloc&) {
+        // A workbook too large for the memory there is: nothing of it is kept.
+        Reset();
+        m_sheets.clear();
+        m_storage.reset();
+        return false;
+    }
     return true;
 }
 
-void ExcelDocument::ParseStream(const std::vector<uint8_t>& stream) {
-    const uint8_t* bytes = stream.data();
-    const uint32_t size = static_cast<uint32_t>(stream.size());
+void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader) {
+    CRecordWindow window(reader);
     uint32_t pos = 0;
+    uint32_t available = 0;
     bool haveGlobals = false;
+    std::unique_ptr<CSharedTexts> strings;
     try {
-        while (PeekCode(bytes + pos, size - pos) == CODE_BOF) {
+        for (;;) {
+            window.Release(pos);
+            const uint8_t* at = window.At(pos, 20, available);
+            if (PeekCode(at, available) != CODE_BOF)
+                break;
             BOF bof;
-            bof.Read(bytes + pos, size - pos);
+            bof.Read(at, available);
             if (bof.type == SUBSTREAM_GLOBALS && !haveGlobals) {
                 haveGlobals = true;
-                pos += m_workbook.Read(bytes + pos, size - pos);
+                const uint32_t length = window.Measured(pos, GlobalsLength);
+                pos += m_workbook.Read(window.At(pos, length, available), length);
             } else if (bof.type == SUBSTREAM_WORKSHEET) {
+                if (!strings)
+                    strings = std::make_unique<CSharedTexts>(m_workbook.m_sst.strings);
                 m_worksheets.push_back(std::make_unique<Worksheet>());
                 m_worksheetPositions.push_back(pos);
-                pos += m_worksheets.back()->Read(bytes + pos, size - pos);
+                m_sheets.push_back(std::make_unique<ExcelSheet>(this, static_cast<int>(m_sheets.size())));
+                Worksheet& ws = *m_worksheets.back();
+                CSheetFiller filler(*m_sheets.back(), *strings);
+                // Record by record, so that only the records being read are held.
+                const uint32_t bofLength = window.Measured(pos, RecordLength);
+                pos += ws.m_bof.Read(window.At(pos, bofLength, available), bofLength);
+                for (bool ended = false; !ended;) {
+                    window.Release(pos);
+                    window.At(pos, 4, available);
+                    if (available < 4)
+                        break;
+                    const uint32_t length = window.Measured(pos, RecordGroupLength);
+                    pos += ws.ReadRecord(window.At(pos, length, available), length, filler, ended);
+                }
             } else {
                 // Chart, macro and other substreams are not kept.
-                pos += SkipSubstream(bytes + pos, size - pos);
+                pos += window.Measured(pos, SkipSubstream);
             }
         }
     } catch (const EXCEPTION_DAMAGED&) {
@@ -142,6 +325,15 @@ void ExcelDocument::AlignBoundSheets() {
 bool ExcelDocument::Save() {
     if (!m_storage || !m_storage->IsWritable())
         return false;
+    try {
+        return WriteWorkbook();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool ExcelDocument::WriteWorkbook() {
+    // Every cell is turned into records, and the whole stream built, before the file is touched.
     if (!CellsToRecords(m_workbook, m_worksheets, m_sheets))
         return false;
     AlignBoundSheets();
@@ -184,7 +376,7 @@ ExcelSheet* ExcelDocument::GetSheet(size_t index) {
 ExcelSheet* ExcelDocument::GetSheetByName(const char* name) {
     const auto& bound = m_workbook.m_boundSheets;
     for (size_t i = 0; i < bound.size() && i < m_boundToWorksheet.size(); ++i) {
-        if (!NarrowNameIs(bound[i], name))
+        if (!NameIs(bound[i], name))
             continue;
         const int w = m_boundToWorksheet[i];
         return w >= 0 && static_cast<size_t>(w) < m_sheets.size() ? m_sheets[static_cast<size_t>(w)].get()
@@ -198,11 +390,11 @@ bool ExcelDocument::RenameSheet(const char* oldName, const char* newName) {
         return false;
     auto& bound = m_workbook.m_boundSheets;
     auto match = std::find_if(bound.begin(), bound.end(),
-                              [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, oldName); });
+                              [&](const Workbook::BoundSheet& s) { return NameIs(s, oldName); });
     if (match == bound.end())
         return false;
     if (std::any_of(bound.begin(), bound.end(),
-                    [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, newName); }))
+                    [&](const Workbook::BoundSheet& s) { return NameIs(s, newName); }))
         return false;
     match->name = CXLString(std::string(newName));
     return true;
@@ -210,101 +402,24 @@ bool ExcelDocument::RenameSheet(const char* oldName, const char* newName) {
 
 void ExcelDocument::BuildSheets() {
     m_sheets.clear();
+    CSharedTexts strings(m_workbook.m_sst.strings);
     for (size_t i = 0; i < m_worksheets.size(); ++i) {
         auto sheet = std::make_unique<ExcelSheet>(this, static_cast<int>(i));
-        BuildSheet(*sheet, *m_worksheets[i]);
+        for (auto& block : m_worksheets[i]->m_cellTable.rowBlocks)
+            for (const CellBlock& cell : block.cellBlocks)
+                PlaceCell(*sheet, cell, strings);
+        FinishSheet(*sheet, *m_worksheets[i]);
         m_sheets.push_back(std::move(sheet));
     }
 }
 
-void ExcelDocument::BuildSheet(ExcelSheet& sheet, Worksheet& ws) {
+void ExcelDocument::FinishSheet(ExcelSheet& sheet, Worksheet& ws) {
     sheet.ColumnInfo() = ws.m_colinfos;
-    constexpr int maxColumn = ExcelSheet::MAX_COLUMN;
-    // Columns beyond the grid's 256 are dropped.
-    auto lastColumn = [](const CellBlock& cell) -> int {
-        switch (cell.Type()) {
-        case 0x00BD:
-            return cell.As<CellBlock::MulRK>().lastColIndex;
-        case 0x00BE:
-            return cell.As<CellBlock::MulBlank>().lastColIndex;
-        default:
-            return cell.Get().colIndex;
-        }
-    };
-    int rows = 0, cols = 0;
-    bool any = false;
-    for (auto& block : ws.m_cellTable.rowBlocks)
-        for (const CellBlock& cell : block.cellBlocks) {
-            if (cell.Get().colIndex > maxColumn)
-                continue;
-            any = true;
-            rows = std::max(rows, cell.Get().rowIndex + 1);
-            cols = std::max(cols, std::min(lastColumn(cell), maxColumn) + 1);
-        }
-    if (!any)
-        rows = cols = 1;
-    sheet.Resize(rows, cols);
-
-    const auto& strings = m_workbook.m_sst.strings;
-    for (auto& block : ws.m_cellTable.rowBlocks)
-        for (const CellBlock& block_cell : block.cellBlocks) {
-            const CellBlock::Cell& record = block_cell.Get();
-            if (record.colIndex > maxColumn)
-                continue;
-            ExcelCell* cell = sheet.Cell(record.rowIndex, record.colIndex);
-            cell->XFRecordIndex = record.XFRecordIndex;
-            switch (block_cell.Type()) {
-            case 0x0203:
-                cell->type = ExcelCell::eDouble;
-                cell->dval = block_cell.As<CellBlock::Number>().value;
-                break;
-            case 0x027E:
-                cell->SetRkValue(block_cell.As<CellBlock::RK>().value);
-                break;
-            case 0x00BD: {
-                const auto& mulrk = block_cell.As<CellBlock::MulRK>();
-                for (size_t k = 0; k < mulrk.XFRKs.size() && record.colIndex + k <= maxColumn; ++k) {
-                    ExcelCell* each = sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k));
-                    each->SetRkValue(mulrk.XFRKs[k].RKValue);
-                    each->XFRecordIndex = mulrk.XFRKs[k].XFRecordIndex;
-                }
-                break;
-            }
-            case 0x00BE: {
-                const auto& mulblank = block_cell.As<CellBlock::MulBlank>();
-                for (size_t k = 0; k < mulblank.XFRecordIndices.size() && record.colIndex + k <= maxColumn;
-                     ++k)
-                    sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k))->XFRecordIndex =
-                        mulblank.XFRecordIndices[k];
-                break;
-            }
-            case 0x00FD: {
-                const uint32_t index = block_cell.As<CellBlock::LabelSST>().SSTRecordIndex;
-                if (index >= strings.size())
-                    break;
-                const CXLString& s = strings[index];
-                if (s.wide)
-                    cell->SetWString(s.wideChars.c_str());
-                else
-                    cell->SetString(s.narrow.c_str());
-                break;
-            }
-            case 0x0006:
-                cell->SetFormula(block_cell.As<CellBlock::Formula>());
-                break;
-            case 0x0205: {
-                const auto& boolerr = block_cell.As<CellBlock::BoolErr>();
-                if (boolerr.error == 0) {
-                    cell->type = ExcelCell::eInt;
-                    cell->ival = boolerr.value;
-                }
-                break;
-            }
-            default:
-                break;
-            }
-        }
-
+    if (sheet.GetTotalRows() == 0 || sheet.GetTotalCols() == 0)
+        sheet.Resize(1, 1);
+    sheet.FitColumns();
+    const int rows = sheet.GetTotalRows();
+    const int cols = sheet.GetTotalCols();
     for (const auto& range : ws.m_mergedCells.mergedCellsVector) {
         if (range.lastRow < range.firstRow || range.lastColumn < range.firstColumn)
             continue;

@@ -21,13 +21,16 @@ public:
 
     // A workbook of one empty sheet named "Sheet1"; no file is created.
     void New();
-    // False only when the file is no compound document; a damaged stream loads what is sound.
+    // False when the file is no compound document or does not fit in memory; a damaged stream
+    // loads what is sound.
     bool Load(const QString& path);
-    // Writes the "Workbook" stream into the storage created by SaveAs; false after Load.
+    // Writes the "Workbook" stream into the storage created by SaveAs; false after Load. The file
+    // is replaced only by a complete workbook: a refused or failed save leaves the old file.
     bool Save();
     bool SaveAs(const QString& path);
 
-    // Sheet names are 8-bit (Latin-1) and compare exactly; sheets with 16-bit names are skipped.
+    // Names compare exactly. The 8-bit name is UTF-8 (Latin-1 when it is no valid UTF-8) where it
+    // meets a name stored in 16-bit characters.
     ExcelSheet* GetSheetByName(const char* name);
     bool RenameSheet(const char* oldName, const char* newName);
 
@@ -39,9 +42,11 @@ private:
     static constexpr const char* STREAM_NAME = "Workbook";
 
     void Reset();
-    void ParseStream(const std::vector<uint8_t>& stream);
+    void ParseStream(SheetIO::CCompoundStorage::CStreamReader& reader);
+    bool WriteWorkbook();
     void BuildSheets();
-    void BuildSheet(ExcelSheet& sheet, SheetIO::Worksheet& ws);
+    // Column information, the 1 x 1 grid of a sheet without cells, and the merged ranges.
+    void FinishSheet(ExcelSheet& sheet, SheetIO::Worksheet& ws);
     // Worksheet of each bound sheet, found by the sheet's stream position; -1 when none matches.
     void MapBoundSheets();
     // Before writing: bound sheet i describes worksheet i.

@@ -7,8 +7,9 @@
 
 class ExcelDocument;
 
-// The cells of one worksheet as a grid of rows by columns. A row's cells are allocated when Cell()
-// first reaches the row, so a file that names one far cell does not build the whole grid.
+// The cells of one worksheet as a grid of rows by columns. The cells of 32 rows are allocated
+// together when Cell() first reaches one of them, so a file that names one far cell does not build
+// the whole grid, and a long sheet of few columns does not pay for a list per row.
 class ExcelSheet {
 public:
     static constexpr int MAX_ROW = 65535; // the ROW record holds 16 bits
@@ -35,12 +36,19 @@ public:
 
     // Sizes the grid to rows by columns of empty cells (used when building from records).
     void Resize(int rows, int columns);
+    // Gives back the room kept for more columns (growing leaves some); moves the cells.
+    void FitColumns();
 
 private:
+    static constexpr int BLOCK_ROWS = 32;
+    // Lays the allocated blocks out for 'stride' columns, moving their cells.
+    void Relayout(int stride);
+
     ExcelDocument* m_document;
     int m_index;
     int m_rows = 0;
     int m_cols = 0;
-    std::vector<std::vector<ExcelCell>> m_grid; // one entry per row: empty, or m_cols cells
+    int m_stride = 0;                             // columns each block row has room for, at least m_cols
+    std::vector<std::vector<ExcelCell>> m_blocks; // per 32 rows: empty, or BLOCK_ROWS * m_stride cells
     SheetIO::Worksheet::ColInfos m_colInfos;
 };

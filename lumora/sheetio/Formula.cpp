@@ -137,37 +137,28 @@ Formula::String::String() : Record(0x0207) {
 
 uint32_t Formula::String::Read(const uint8_t* bytes, uint32_t available) {
     const uint32_t used = Record::Read(bytes, available);
-    // A result string continued in a CONTINUE piece repeats its flags byte there; drop that byte.
-    if (!continueIndices.empty() && dataSize >= 3) {
-        const bool wide = (data[2] & 0x01) != 0;
-        std::vector<uint8_t> joined(data.begin(), data.begin() + continueIndices.front());
-        for (size_t i = 0; i < continueIndices.size(); ++i) {
-            const uint32_t from = continueIndices[i] + 1;
-            const uint32_t to = i + 1 < continueIndices.size() ? continueIndices[i + 1] : dataSize;
-            if (from <= to && (data[continueIndices[i]] & 0x01) == (wide ? 1 : 0))
-                joined.insert(joined.end(), data.begin() + from, data.begin() + to);
-        }
-        if (ReadLongString(joined.data(), static_cast<uint32_t>(joined.size()), string) == 0)
-            string = CXLString();
-    } else if (ReadLongString(data.data(), dataSize, string) == 0) {
+    // A long result goes on in CONTINUE pieces, each repeating the flags byte.
+    CPiecedStringReader reader(data, dataSize, continueIndices, 0);
+    if (!reader.ReadString(string))
         string = CXLString();
-    }
-    // Written back in one piece: a plain CONTINUE split would lack the flags byte readers expect.
-    string.LimitCharBytes(MAX_PIECE - 3);
     return used;
 }
 
 uint32_t Formula::String::Write(uint8_t* bytes) {
     uint8_t* d = StartEncoding(*this, DataSize());
-    WriteLongString(d, string);
+    uint32_t pieceEnd = MAX_PIECE;
+    PlacePiecedString(string, 0, pieceEnd, continueIndices, d);
     return Record::Write(bytes);
 }
 
 uint32_t Formula::String::DataSize() {
-    return dataSize = LongStringSize(string);
+    continueIndices.clear();
+    uint32_t pieceEnd = MAX_PIECE;
+    return dataSize = PlacePiecedString(string, 0, pieceEnd, continueIndices, nullptr);
 }
 uint32_t Formula::String::RecordSize() {
-    return recordSize = PiecedSize(DataSize());
+    DataSize();
+    return recordSize = dataSize + 4 * static_cast<uint32_t>(continueIndices.size() + 1);
 }
 
 Formula::Formula() : Cell(0x0006) {

@@ -10,10 +10,6 @@ Record::Record() = default;
 Record::Record(uint16_t recordCode) : code(recordCode) {}
 Record::~Record() = default;
 
-uint16_t PeekCode(const uint8_t* bytes, uint32_t available) {
-    return available >= 4 ? GetU16(bytes) : 0;
-}
-
 uint32_t Record::Read(const uint8_t* bytes, uint32_t available) {
     if (available < 4)
         throw EXCEPTION_DAMAGED{};

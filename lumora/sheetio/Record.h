@@ -55,6 +55,8 @@ protected:
 };
 
 // Code of the record at 'bytes', or 0 when fewer than 4 bytes remain.
-uint16_t PeekCode(const uint8_t* bytes, uint32_t available);
+inline uint16_t PeekCode(const uint8_t* bytes, uint32_t available) {
+    return available >= 4 ? static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)) : 0;
+}
 
 } // namespace SheetIO

@@ -13,9 +13,12 @@ constexpr uint16_t CODE_ROW = 0x0208;
 constexpr uint16_t CODE_DBCELL = 0x00D7;
 constexpr uint16_t CODE_WINDOW2 = 0x023E;
 constexpr uint16_t CODE_MERGEDCELLS = 0x00E5;
+constexpr uint16_t CODE_FORMULA = 0x0006;
+constexpr uint16_t CODE_STRING = 0x0207;
 
-// Skips one record with its CONTINUE pieces without keeping its data.
-uint32_t SkipRecord(const uint8_t* bytes, uint32_t available) {
+} // namespace
+
+uint32_t RecordLength(const uint8_t* bytes, uint32_t available) {
     uint32_t pos = 0;
     do {
         if (available - pos < 4)
@@ -28,14 +31,12 @@ uint32_t SkipRecord(const uint8_t* bytes, uint32_t available) {
     return pos;
 }
 
-} // namespace
-
 uint32_t SkipSubstream(const uint8_t* bytes, uint32_t available) {
     uint32_t pos = 0;
     int depth = 0;
     while (available - pos >= 4) {
         const uint16_t code = GetU16(bytes + pos);
-        pos += SkipRecord(bytes + pos, available - pos);
+        pos += RecordLength(bytes + pos, available - pos);
         if (code == CODE_BOF)
             ++depth;
         else if (code == CODE_EOF && --depth <= 0)
@@ -174,6 +175,16 @@ Worksheet::CellTable::RowBlock::RowBlock() {
     cellBlocks.reserve(64);
 }
 
+Worksheet::CellSink::CellBlock& Worksheet::CellSink::Scratch(uint16_t code) {
+    // Sheets mostly repeat one kind of cell record.
+    if (m_last < m_scratch.size() && m_scratch[m_last].first == code)
+        return m_scratch[m_last].second;
+    for (m_last = 0; m_last < m_scratch.size(); ++m_last)
+        if (m_scratch[m_last].first == code)
+            return m_scratch[m_last].second;
+    return m_scratch.emplace_back(code, CellBlock()).second;
+}
+
 uint32_t Worksheet::CellTable::RowBlock::Read(const uint8_t* bytes, uint32_t available) {
     uint32_t pos = 0;
     for (;;) {
@@ -204,7 +215,7 @@ uint32_t Worksheet::CellTable::RowBlock::Read(const uint8_t* bytes, uint32_t ava
             hasDBCell = false;
             return pos;
         default:
-            pos += SkipRecord(at, left);
+            pos += RecordLength(at, left);
         }
     }
 }
@@ -353,32 +364,70 @@ uint32_t Worksheet::Read(const uint8_t* bytes, uint32_t available) {
             pos += m_cellTable.Read(at, left);
             continue;
         }
-        switch (code) {
-        case CODE_BOF: // an embedded chart's substream
-            pos += SkipSubstream(at, left);
-            break;
-        case CODE_INDEX:
-            pos += m_index.Read(at, left);
-            break;
-        case CODE_COLINFO:
-            pos += m_colinfos.Read(at, left);
-            break;
-        case CODE_DIMENSIONS:
-            pos += m_dimensions.Read(at, left);
-            break;
-        case CODE_WINDOW2:
-            pos += m_window2.Read(at, left);
-            break;
-        case CODE_MERGEDCELLS:
-            pos += m_mergedCells.Read(at, left);
-            break;
-        case CODE_EOF:
-            return pos + m_eof.Read(at, left);
-        default:
-            pos += SkipRecord(at, left);
-        }
+        bool ended = false;
+        pos += ReadSheetRecord(at, left, ended);
+        if (ended)
+            return pos;
     }
     return pos;
+}
+
+uint32_t Worksheet::ReadRecord(const uint8_t* bytes, uint32_t available, CellSink& sink, bool& ended) {
+    const uint16_t code = PeekCode(bytes, available);
+    if (CellTable::RowBlock::CellBlock::IsCellCode(code)) {
+        CellSink::CellBlock& cell = sink.Scratch(code);
+        const uint32_t used = cell.Read(bytes, available);
+        sink.Take(cell);
+        return used;
+    }
+    if (code == CODE_ROW || code == CODE_DBCELL)
+        return RecordLength(bytes, available);
+    return ReadSheetRecord(bytes, available, ended);
+}
+
+uint32_t Worksheet::ReadSheetRecord(const uint8_t* at, uint32_t left, bool& ended) {
+    switch (PeekCode(at, left)) {
+    case CODE_BOF: // an embedded chart's substream
+        return SkipSubstream(at, left);
+    case CODE_INDEX:
+        return m_index.Read(at, left);
+    case CODE_COLINFO:
+        return m_colinfos.Read(at, left);
+    case CODE_DIMENSIONS:
+        return m_dimensions.Read(at, left);
+    case CODE_WINDOW2:
+        return m_window2.Read(at, left);
+    case CODE_MERGEDCELLS:
+        return m_mergedCells.Read(at, left);
+    case CODE_EOF:
+        ended = true;
+        return m_eof.Read(at, left);
+    default:
+        return RecordLength(at, left);
+    }
+}
+
+uint32_t RecordGroupLength(const uint8_t* bytes, uint32_t available) {
+    const uint16_t code = PeekCode(bytes, available);
+    if (code == CODE_BOF)
+        return SkipSubstream(bytes, available);
+    uint32_t length = RecordLength(bytes, available);
+    if (code != CODE_FORMULA)
+        return length;
+    // As the FORMULA reader takes them: one sub-record, then the string result.
+    switch (PeekCode(bytes + length, available - length)) {
+    case 0x0221:
+    case 0x0236:
+    case 0x00BC:
+    case 0x04BC:
+        length += RecordLength(bytes + length, available - length);
+        break;
+    default:
+        break;
+    }
+    if (PeekCode(bytes + length, available - length) == CODE_STRING)
+        length += RecordLength(bytes + length, available - length);
+    return length;
 }
 
 uint32_t Worksheet::Write(uint8_t* bytes) {

@@ -4,6 +4,7 @@
 #include "lumora/sheetio/XLString.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace SheetIO {
@@ -129,6 +130,29 @@ public:
                     uint32_t RecordSize() override;
 
                     uint32_t SSTRecordIndex = 0;
+                };
+
+                // A text kept in the cell record itself (LABEL), as other writers than the
+                // shared-string ones store it; RSTRING adds formatting runs, which are not kept.
+                class Label : public Cell {
+                public:
+                    explicit Label(uint16_t recordCode = 0x0204);
+                    uint32_t Read(const uint8_t* bytes, uint32_t available) override;
+                    uint32_t Write(uint8_t* bytes) override;
+                    uint32_t DataSize() override;
+                    uint32_t RecordSize() override;
+
+                    CXLString string;
+
+                private:
+                    // Lays out the string (and RSTRING's run count: no runs are written) and
+                    // records the piece boundaries; emits them when 'out' is set.
+                    uint32_t Layout(uint8_t* out);
+                };
+
+                class RString : public Label {
+                public:
+                    RString() : Label(0x00D6) {}
                 };
 
                 class RK : public Cell {
@@ -326,6 +350,21 @@ public:
         std::vector<RowBlock> rowBlocks;
     };
 
+    // Takes each cell record as ReadRecord reads it, so that a large sheet is not held twice (as
+    // records and as cells) while it loads.
+    class CellSink {
+    public:
+        using CellBlock = CellTable::RowBlock::CellBlock;
+        virtual ~CellSink() = default;
+        virtual void Take(const CellBlock& cell) = 0;
+        // A record of 'code' to read into; reused, so reading allocates only when codes change.
+        CellBlock& Scratch(uint16_t code);
+
+    private:
+        std::vector<std::pair<uint16_t, CellBlock>> m_scratch;
+        size_t m_last = 0;
+    };
+
     class Window2 : public Record {
     public:
         Window2();
@@ -366,6 +405,11 @@ public:
 
     // Reads from the worksheet BOF through its EOF; returns the bytes consumed.
     uint32_t Read(const uint8_t* bytes, uint32_t available);
+    // Reads the one record group at 'bytes' (see RecordGroupLength) that follows the BOF: cell
+    // records go to the sink, ROW and DBCELL records are passed over (a save rebuilds them), the
+    // others are kept as Read keeps them. Returns the bytes consumed; sets 'ended' at the EOF.
+    // Loading record by record lets a large sheet load without holding its stream whole.
+    uint32_t ReadRecord(const uint8_t* bytes, uint32_t available, CellSink& sink, bool& ended);
     uint32_t Write(uint8_t* bytes);
     uint32_t RecordSize();
 
@@ -377,9 +421,23 @@ public:
     Window2 m_window2;
     MergedCells m_mergedCells;
     YEOF m_eof;
+
+private:
+    // A record of the sheet outside the cell table; sets 'ended' at the EOF.
+    uint32_t ReadSheetRecord(const uint8_t* bytes, uint32_t available, bool& ended);
 };
+
+// Stream bytes of the record at 'bytes' with its CONTINUE pieces; throws EXCEPTION_DAMAGED when a
+// length runs past 'available'.
+uint32_t RecordLength(const uint8_t* bytes, uint32_t available);
 
 // Skips a substream from its BOF through the matching EOF (nested substreams included).
 uint32_t SkipSubstream(const uint8_t* bytes, uint32_t available);
+
+// Stream bytes of the record group at 'bytes' that Worksheet::ReadRecord reads in one call: a
+// record with its CONTINUE pieces; a FORMULA with the ARRAY, TABLE or SHRFMLA and the STRING that
+// follow it; an embedded BOF with its whole substream. Throws EXCEPTION_DAMAGED when a length runs
+// past 'available'.
+uint32_t RecordGroupLength(const uint8_t* bytes, uint32_t available);
 
 } // namespace SheetIO

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace SheetIO {
@@ -41,18 +42,19 @@ public:
         m_sst.uniqueStringsTotal = 0;
     }
 
-    template <class Text, class Map> uint32_t Index(const Text& text, Map& map) {
+    // The maps look at the cells' own texts, which outlive the save, so no text is copied per cell.
+    template <class View, class Map> uint32_t Index(View text, Map& map) {
         ++m_sst.stringsTotal;
         auto [it, added] = map.try_emplace(text, static_cast<uint32_t>(m_sst.strings.size()));
         if (added) {
-            m_sst.strings.emplace_back(text);
+            m_sst.strings.emplace_back(std::basic_string<typename View::value_type>(text));
             ++m_sst.uniqueStringsTotal;
         }
         return it->second;
     }
 
-    std::unordered_map<std::string, uint32_t> narrow;
-    std::unordered_map<std::u16string, uint32_t> wide;
+    std::unordered_map<std::string_view, uint32_t> narrow;
+    std::unordered_map<std::u16string_view, uint32_t> wide;
 
 private:
     Workbook::SharedStringTable& m_sst;
@@ -131,7 +133,7 @@ bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& string
             }
             case ExcelCell::eString: {
                 const char* text = cell.GetString();
-                const std::string narrow = text ? text : "";
+                const std::string_view narrow = text ? text : "";
                 if (narrow.size() > MAX_STRING_CHARS)
                     return false;
                 AddCell<CellBlock::LabelSST>(block, r, c, xf).SSTRecordIndex =
@@ -140,11 +142,19 @@ bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& string
             }
             case ExcelCell::eWString: {
                 const char16_t* text = cell.GetWString();
-                const std::u16string wide = text ? text : u"";
+                const std::u16string_view wide = text ? text : u"";
                 if (wide.size() > MAX_STRING_CHARS)
                     return false;
                 AddCell<CellBlock::LabelSST>(block, r, c, xf).SSTRecordIndex =
                     strings.Index(wide, strings.wide);
+                break;
+            }
+            case ExcelCell::eBool:
+            case ExcelCell::eError: {
+                auto& boolerr = AddCell<CellBlock::BoolErr>(block, r, c, xf);
+                boolerr.value =
+                    static_cast<uint8_t>(cell.type == ExcelCell::eBool ? cell.ival != 0 : cell.ival);
+                boolerr.error = cell.type == ExcelCell::eError ? 1 : 0;
                 break;
             }
             case ExcelCell::eFormula:

@@ -1,6 +1,9 @@
 #include "lumora/sheetio/XLString.h"
 
 #include "lumora/sheetio/Bytes.h"
+#include "lumora/sheetio/Record.h"
+
+#include <algorithm>
 
 namespace SheetIO {
 
@@ -102,6 +105,118 @@ uint32_t WriteLongString(uint8_t* p, const CXLString& s) {
     p[2] = s.wide ? 1 : 0;
     WriteChars(p + 3, s);
     return LongStringSize(s);
+}
+
+bool CPiecedStringReader::ReadString(CXLString& out) {
+    if (m_pos + 3 > m_size)
+        return false;
+    uint32_t count = GetU16(m_data + m_pos);
+    const uint8_t flags = m_data[m_pos + 2];
+    m_pos += 3;
+    uint64_t runs = 0, extension = 0;
+    if (flags & 0x08) {
+        if (m_pos + 2 > m_size)
+            return false;
+        runs = GetU16(m_data + m_pos);
+        m_pos += 2;
+    }
+    if (flags & 0x04) {
+        if (m_pos + 4 > m_size)
+            return false;
+        extension = GetU32(m_data + m_pos);
+        m_pos += 4;
+    }
+    out = CXLString();
+    bool wide = (flags & 0x01) != 0;
+    out.wide = wide;
+    while (count > 0) {
+        const uint32_t end = PieceEnd();
+        const uint32_t width = wide ? 2 : 1;
+        const uint32_t take = std::min<uint32_t>(count, (end - m_pos) / width);
+        Append(out, wide, take);
+        m_pos += take * width;
+        count -= take;
+        if (count == 0)
+            break;
+        // The characters go on in the next piece, which repeats the flags byte.
+        if (end >= m_size)
+            return false;
+        m_pos = end;
+        wide = (m_data[m_pos] & 0x01) != 0;
+        ++m_pos;
+        if (wide)
+            out.Widen();
+    }
+    const uint64_t skip = 4 * runs + extension;
+    if (m_pos + skip > m_size)
+        return false;
+    m_pos += static_cast<uint32_t>(skip);
+    return true;
+}
+
+uint32_t CPiecedStringReader::PieceEnd() {
+    while (m_next < m_boundaries.size() && m_boundaries[m_next] <= m_pos)
+        ++m_next;
+    return m_next < m_boundaries.size() ? std::min(m_boundaries[m_next], m_size) : m_size;
+}
+
+void CPiecedStringReader::Append(CXLString& out, bool pieceWide, uint32_t count) {
+    const uint8_t* p = m_data + m_pos;
+    if (out.wide) {
+        const size_t at = out.wideChars.size();
+        out.wideChars.resize(at + count);
+        for (uint32_t i = 0; i < count; ++i)
+            out.wideChars[at + i] =
+                pieceWide ? static_cast<char16_t>(GetU16(p + 2 * i)) : static_cast<char16_t>(p[i]);
+    } else {
+        out.narrow.append(reinterpret_cast<const char*>(p), count);
+    }
+}
+
+uint32_t PlacePiecedString(const CXLString& s, uint32_t pos, uint32_t& pieceEnd,
+                           std::vector<uint32_t>& boundaries, uint8_t* out) {
+    const uint32_t charBytes = s.CharBytes();
+    if (pos + 3 + charBytes <= pieceEnd) {
+        if (out)
+            WriteLongString(out + pos, s);
+        return pos + 3 + charBytes;
+    }
+    const uint8_t flags = s.wide ? 1 : 0;
+    // Characters are never cut in two.
+    if (s.wide && (pieceEnd - pos) % 2 == 0)
+        --pieceEnd;
+    boundaries.push_back(pieceEnd);
+    if (out) {
+        SetU16(out + pos, static_cast<uint16_t>(s.Length()));
+        out[pos + 2] = flags;
+    }
+    const uint32_t first = pieceEnd - pos - 3;
+    const uint8_t* chars = s.wide ? nullptr : reinterpret_cast<const uint8_t*>(s.narrow.data());
+    auto emit = [&](uint32_t at, uint32_t from, uint32_t count) {
+        if (!out)
+            return;
+        if (s.wide)
+            SetWChars(out + at, s.wideChars.data() + from / 2, count / 2);
+        else
+            std::memcpy(out + at, chars + from, count);
+    };
+    emit(pos + 3, 0, first);
+    uint32_t done = first;
+    pos = pieceEnd;
+    const uint32_t most = s.wide ? 8222 : 8223;
+    while (charBytes - done > most) {
+        if (out)
+            out[pos] = flags;
+        emit(pos + 1, done, most);
+        done += most;
+        pos += 1 + most;
+        boundaries.push_back(pos);
+    }
+    if (out)
+        out[pos] = flags;
+    emit(pos + 1, done, charBytes - done);
+    pieceEnd = pos + MAX_PIECE;
+    return pos + 1 + charBytes - done;
 }
 
 } // namespace SheetIO

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace SheetIO {
 
@@ -33,5 +34,36 @@ uint32_t WriteShortString(uint8_t* p, const CXLString& s);
 uint32_t ReadLongString(const uint8_t* p, uint32_t available, CXLString& out);
 uint32_t LongStringSize(const CXLString& s);
 uint32_t WriteLongString(uint8_t* p, const CXLString& s);
+
+// Reads long strings from a record's joined data whose characters may run on into CONTINUE pieces:
+// each piece that continues a string starts with a new flags byte, whose 16-bit bit may differ from
+// the string's first piece. A string that has any 16-bit piece is kept in 16-bit characters.
+class CPiecedStringReader {
+public:
+    CPiecedStringReader(const std::vector<uint8_t>& data, uint32_t size,
+                        const std::vector<uint32_t>& boundaries, uint32_t start)
+        : m_data(data.data()), m_size(size), m_boundaries(boundaries), m_pos(start) {}
+
+    // False when the data end before the string does.
+    bool ReadString(CXLString& out);
+    uint32_t Position() const { return m_pos; }
+
+private:
+    uint32_t PieceEnd();
+    void Append(CXLString& out, bool pieceWide, uint32_t count);
+
+    const uint8_t* m_data;
+    uint32_t m_size;
+    const std::vector<uint32_t>& m_boundaries;
+    uint32_t m_pos;
+    size_t m_next = 0;
+};
+
+// Lays out one long string (no rich text, no extension) at 'pos' in pieces that end at 'pieceEnd'
+// and then every 8,224 bytes: a string that does not fit is split between characters, each further
+// piece repeating the flags byte; the boundaries are appended to 'boundaries'. Writes into 'out'
+// when it is set. Returns the position after the string; 'pieceEnd' is the end of its last piece.
+uint32_t PlacePiecedString(const CXLString& s, uint32_t pos, uint32_t& pieceEnd,
+                           std::vector<uint32_t>& boundaries, uint8_t* out);
 
 } // namespace SheetIO

@@ -47,6 +47,18 @@ TEST(LogFiles, AFileThatCannotBeOpenedLosesLinesQuietly) {
     EXPECT_EQ(log.GetLength(), 0);
 }
 
+TEST(LogFiles, ALineTheDiskCannotTakeIsNotReportedWritten) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), dir.filePath(QStringLiteral("full.txt"))));
+    CLogFiles full(dir.path(), QStringLiteral("full.txt"));
+    ASSERT_TRUE(full.IsOpen());
+    EXPECT_FALSE(full.WriteLine(QStringLiteral("lost")));
+    EXPECT_FALSE(full.WriteLine(QStringLiteral("lost again")));
+
+    CLogFiles log(dir.path(), QStringLiteral("a.txt"));
+    EXPECT_TRUE(log.WriteLine(QStringLiteral("kept")));
+}
+
 class RunLogFixture : public ::testing::Test {
 protected:
     void SetUp() override {

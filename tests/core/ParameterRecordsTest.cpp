@@ -102,10 +102,69 @@ TEST(ParameterRecords, DcSourceAssignmentKeepsTheTargetsCurrentRange) {
     const CParameterInstruDCSource copy(source);
     EXPECT_EQ(copy.CurrentRange, 0);
     ExpectSameButCurrentRange(copy, source);
-    CParameterInstruDCSource& self = target;
-    target = self;
-    EXPECT_EQ(target.CurrentRange, 1);
-    ExpectSameButCurrentRange(target, source);
+}
+
+// Copies are values of their own: a source changed afterwards leaves them as they were copied, and a
+// record assigned to itself through another name keeps every field.
+TEST(ParameterRecords, CopiesStayAsCopiedAndSelfAssignmentKeepsEveryField) {
+    const CParameterInstruDCSource original = DistinctDcSource();
+    CParameterInstruDCSource source = original;
+    source.CurrentRange = original.CurrentRange;
+    CParameterInstruDCSource assigned;
+    assigned = source;
+    const CParameterInstruDCSource copied(source);
+    source = CParameterInstruDCSource{};
+    source.Name = QStringLiteral("changed");
+    source.DataLogging.AcqTimeHour = 11;
+    ExpectSameButCurrentRange(assigned, original);
+    ExpectSameButCurrentRange(copied, original);
+
+    CParameterInstruDCSource self = original;
+    self.CurrentRange = original.CurrentRange;
+    const CParameterInstruDCSource& alias = self;
+    self = alias;
+    EXPECT_EQ(self.CurrentRange, original.CurrentRange);
+    ExpectSameButCurrentRange(self, original);
+
+    CParameterMeasDataLogging block = original.DataLogging;
+    const CParameterMeasDataLogging& blockAlias = block;
+    block = blockAlias;
+    EXPECT_EQ(block.AcqTimeHour, 4);
+    EXPECT_EQ(block.AcqTimeSecond, 6);
+    EXPECT_EQ(block.DataAcqNumber, 77u);
+    EXPECT_EQ(block.FileSize, 88u);
+}
+
+// The connection dialog edits a copy of the record's base part and the settings dialog a copy of its
+// data-logging block: writing them back changes those fields and nothing else of the record.
+TEST(ParameterRecords, BaseAndBlockCopiesWriteBackOnlyTheirOwnFields) {
+    CParameterInstruMultiMeter meter;
+    meter.CurrentRange = 5;
+    meter.TriggerMode = 1;
+    meter.NplcCurr = 0.5;
+    meter.InstrumentIDN = QStringLiteral("KEITHLEY,DMM7510");
+    CParameterInstru connection = meter;
+    connection.Resource = QStringLiteral("TCPIP0::10.0.0.7::inst0::INSTR");
+    connection.EndOfLine = QStringLiteral("CRLF");
+    EXPECT_EQ(meter.Resource, QStringLiteral("TCPIP0::127.0.0.1::INSTR"));
+    static_cast<CParameterInstru&>(meter) = connection;
+    EXPECT_EQ(meter.Resource, connection.Resource);
+    EXPECT_EQ(meter.EndOfLine, QStringLiteral("CRLF"));
+    EXPECT_EQ(meter.Timeout, QStringLiteral("30000"));
+    EXPECT_EQ(meter.CurrentRange, 5);
+    EXPECT_EQ(meter.TriggerMode, 1);
+    EXPECT_DOUBLE_EQ(meter.NplcCurr, 0.5);
+    EXPECT_EQ(meter.InstrumentIDN, QStringLiteral("KEITHLEY,DMM7510"));
+
+    CParameterMeasDataLogging settings = meter.DataLogging;
+    settings.AcqTimeMinute = 12;
+    settings.DataAcqNumber = 3000;
+    EXPECT_EQ(meter.DataLogging.AcqTimeMinute, 0);
+    meter.DataLogging = settings;
+    EXPECT_EQ(meter.DataLogging.AcqTimeMinute, 12);
+    EXPECT_EQ(meter.DataLogging.AcqTimeSecond, 30);
+    EXPECT_EQ(meter.DataLogging.DataAcqNumber, 3000u);
+    EXPECT_EQ(meter.Resource, connection.Resource);
 }
 
 struct SCountCase {

@@ -148,4 +148,69 @@ TEST_F(StdioFileEx, EdgesAndFailures) {
     EXPECT_TRUE(line.isEmpty());
 }
 
+// Each mode against a file that already holds "0123456789" and against a missing one: what is left
+// after writing "ab" (or reading), and whether a missing file is made.
+struct SOpenModeCase {
+    const char* name;
+    unsigned flags;
+    bool writes;
+    const char* existingAfter; // null: the open must fail
+    bool createsMissing;
+};
+
+TEST_F(StdioFileEx, OpenModesKeepOrEmptyTheFileAsTheFrameworkDoes) {
+    using F = CStdioFileEx;
+    const SOpenModeCase cases[] = {
+        {"read", F::modeRead | F::typeText, false, "0123456789", false},
+        {"readShareDenyNone", 0x4040, false, "0123456789", false},
+        {"writeOverwritesFromTheStart", F::modeWrite | F::typeText, true, "ab23456789", false},
+        {"readWriteOverwritesFromTheStart", F::modeReadWrite | F::typeBinary, true, "ab23456789", false},
+        {"createTruncates", F::modeCreate | F::modeWrite | F::typeText, true, "ab", true},
+        {"createReadWriteTruncates", F::modeCreate | F::modeReadWrite, true, "ab", true},
+        {"createNoTruncateKeeps", F::modeCreate | F::modeNoTruncate | F::modeWrite, true, "ab23456789", true},
+        {"logModeKeeps", 0x3041, true, "ab23456789", true},
+        {"createReadOnlyTruncates", F::modeCreate | F::typeText, false, "", true},
+        {"createNoTruncateReadOnlyKeeps", F::modeCreate | F::modeNoTruncate, false, "0123456789", true},
+    };
+    for (const SOpenModeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString existing = Path("existing.txt");
+        const QString missing = Path("missing.txt");
+        ASSERT_TRUE(WriteAll(existing, "0123456789"));
+        QFile::remove(missing);
+
+        CStdioFileEx file;
+        ASSERT_TRUE(file.Open(existing, c.flags));
+        if (c.writes) {
+            EXPECT_TRUE(file.WriteString(QStringLiteral("ab")));
+        } else {
+            QString line;
+            file.ReadString(line);
+            EXPECT_EQ(line, QString::fromLatin1(c.existingAfter));
+        }
+        EXPECT_TRUE(file.Close());
+        EXPECT_EQ(ReadAll(existing), QByteArray(c.existingAfter));
+
+        EXPECT_EQ(file.Open(missing, c.flags), c.createsMissing);
+        file.Close();
+        EXPECT_EQ(QFile::exists(missing), c.createsMissing);
+    }
+}
+
+TEST_F(StdioFileEx, AFolderDoesNotOpenAsAFile) {
+    CStdioFileEx file;
+    CStdioFileEx::SOpenError error;
+    EXPECT_FALSE(file.Open(m_dir.path(), 0x4040, &error));
+    EXPECT_FALSE(error.text.isEmpty());
+}
+
+// A full device takes nothing: the write or at the latest the close says so.
+TEST_F(StdioFileEx, AFullDiskIsReportedByTheWriteAndTheClose) {
+    CStdioFileEx file;
+    ASSERT_TRUE(file.Open(QStringLiteral("/dev/full"), 0x5001));
+    EXPECT_FALSE(file.WriteString(QStringLiteral("Time,Current\r\n")));
+    EXPECT_TRUE(file.HasError());
+    EXPECT_FALSE(file.Close());
+}
+
 } // namespace

@@ -85,13 +85,22 @@ TEST_P(EntityInstrumentTest, ALongCommandArrivesWhole) {
 }
 
 TEST_P(EntityInstrumentTest, EndOfLineOfTheRecordTerminatesCommands) {
-    for (const char* endOfLine : {"\\r\\n", "\r\n", "\n"}) {
+    for (const char* endOfLine : {"\\r\\n", "\r\n", "\n", "LF", "CRLF"}) {
         m_bench.Host().Log().Clear();
         Connect(m_instrument, "2000", QString::fromLatin1(endOfLine));
         ASSERT_EQ(m_instrument.WriteAndReadHelper("*IDN?"), 1) << endOfLine;
         EXPECT_EQ(m_instrument.GetDataString(), QString(CTestModel::kIdentity)) << endOfLine;
         EXPECT_EQ(m_bench.Host().Log().Lines(), std::vector<std::string>{"*IDN?"}) << endOfLine;
     }
+}
+
+TEST_P(EntityInstrumentTest, AnUnknownEndOfLineIsRefusedAndNothingIsSent) {
+    m_bench.Host().Log().Clear();
+    Connect(m_instrument, "2000", QStringLiteral("LINEFEED"));
+    EXPECT_EQ(m_instrument.SetInstrumentControl(), 0);
+    EXPECT_EQ(m_instrument.WriteAndReadHelper("*IDN?"), 0);
+    EXPECT_EQ(m_instrument.IsInstruConnected(), 0);
+    EXPECT_TRUE(m_bench.Host().Log().Lines().empty());
 }
 
 TEST_P(EntityInstrumentTest, BinaryBlocksAreReadWhole) {

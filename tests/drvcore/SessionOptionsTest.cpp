@@ -5,24 +5,60 @@
 
 namespace {
 
-TEST(SessionOptionsTest, TakesTimeoutAndTerminationFromTheRecord) {
-    struct SCase {
+TEST(SessionOptionsTest, TakesTheTimeoutFromTheRecord) {
+    const struct {
         const char* timeout;
-        const char* endOfLine;
         int timeoutMs;
-        const char* termination;
-    };
-    const SCase cases[] = {
-        {"30000", "", 30000, "\n"},    {" 1500 ", "\\n", 1500, "\n"}, {"0", "\\r\\n", 30000, "\r\n"},
-        {"-5", "\r\n", 30000, "\r\n"}, {"abc", "\r", 30000, "\r"},    {"", ";", 30000, ";"},
-    };
-    for (const SCase& c : cases) {
+    } cases[] = {{"30000", 30000}, {" 1500 ", 1500}, {"0", 30000},
+                 {"-5", 30000},    {"abc", 30000},   {"", 30000}};
+    for (const auto& c : cases) {
         CParameterInstru record;
         record.Timeout = c.timeout;
-        record.EndOfLine = c.endOfLine;
-        const auto options = drvcore::SSessionOptions::FromRecord(record);
+        drvcore::SSessionOptions options;
+        std::string error;
+        ASSERT_TRUE(drvcore::SSessionOptions::FromRecord(record, options, error)) << c.timeout;
         EXPECT_EQ(options.timeoutMs, c.timeoutMs) << c.timeout;
-        EXPECT_EQ(options.termination, c.termination) << c.endOfLine;
+    }
+}
+
+// The EndOfLine text of an instrument file means the line end it names; a text that is no line end is
+// refused rather than sent as the end of every command.
+TEST(SessionOptionsTest, EndOfLineTextsMeanWhatTheySay) {
+    const struct {
+        const char* name;
+        const char* endOfLine;
+        const char* termination; // null: refused
+    } cases[] = {
+        {"empty", "", "\n"},
+        {"blank", "  ", "\n"},
+        {"LF", "LF", "\n"},
+        {"CR", "CR", "\r"},
+        {"CRLF", "CRLF", "\r\n"},
+        {"lower-case name", "crlf", "\r\n"},
+        {"name with blanks", " LF ", "\n"},
+        {"escaped LF", "\\n", "\n"},
+        {"escaped CR", "\\r", "\r"},
+        {"escaped CRLF", "\\r\\n", "\r\n"},
+        {"characters CRLF", "\r\n", "\r\n"},
+        {"character LF", "\n", "\n"},
+        {"unknown name", "LFX", nullptr},
+        {"other character", ";", nullptr},
+        {"tab", "\\t", nullptr},
+        {"unknown escape", "\\q", nullptr},
+        {"dangling backslash", "\\r\\", nullptr},
+        {"name and escape", "LF\\n", nullptr},
+    };
+    for (const auto& c : cases) {
+        CParameterInstru record;
+        record.EndOfLine = QString::fromLatin1(c.endOfLine);
+        drvcore::SSessionOptions options;
+        std::string error;
+        const bool taken = drvcore::SSessionOptions::FromRecord(record, options, error);
+        EXPECT_EQ(taken, c.termination != nullptr) << c.name;
+        if (c.termination != nullptr)
+            EXPECT_EQ(options.termination, c.termination) << c.name;
+        else
+            EXPECT_NE(error.find("EndOfLine"), std::string::npos) << c.name;
     }
 }
 

@@ -55,6 +55,11 @@ bool CMessageRecorder::Contains(const QString& text) const {
     return Texts().contains(text);
 }
 
+void CMessageRecorder::Clear() {
+    std::lock_guard lock(m_mutex);
+    m_texts.clear();
+}
+
 CDialogRecorder::CDialogRecorder() {
     m_timer = new QTimer;
     QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] {

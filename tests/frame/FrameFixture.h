@@ -20,6 +20,7 @@ public:
     ~CMessageRecorder();
     QStringList Texts() const;
     bool Contains(const QString& text) const;
+    void Clear();
 
 private:
     mutable std::mutex m_mutex;

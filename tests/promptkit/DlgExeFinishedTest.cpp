@@ -1,3 +1,4 @@
+#include "PromptTestSupport.h"
 #include "dialogs/promptkit/PromptKit.h"
 #include "lumora/controls/ColorRef.h"
 #include "platform/ControlId.h"
@@ -18,27 +19,8 @@
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "promptkit_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app =
-        qobject_cast<QApplication*>(QCoreApplication::instance()) ? qApp : new QApplication(argc, argv);
-    return *app;
-}
-
-// Runs inspect on the first modal dialog that shows; inspect closes it.
-void WhenModalShows(QTimer& poll, std::function<void(QDialog*)> inspect) {
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&poll, inspect] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        poll.stop();
-        inspect(dialog);
-    });
-    poll.start();
-}
+using prompttest::App;
+using prompttest::WhenModalShows;
 
 struct Seen {
     QString title;

@@ -3,7 +3,9 @@
 #include "lumora/sheetio/CompoundStorage.h"
 #include "lumora/sheetio/ExcelDocument.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +39,38 @@ TEST(Document, RenameToAnExistingNameChangesNothing) {
     EXPECT_FALSE(doc.RenameSheet("A", "B"));
     EXPECT_EQ(doc.GetSheetByName("A")->Cell(0, 0)->GetDouble(), 1.0);
     EXPECT_EQ(doc.GetSheetByName("B")->Cell(0, 0)->GetDouble(), 2.0);
+}
+
+// Several writers store every sheet name in 16-bit characters, and a non-Latin name can only be
+// stored so: such sheets are found by name as well.
+TEST(Document, SheetsNamedIn16BitCharactersAreFoundByName) {
+    TempFolder dir;
+    std::vector<SheetContent> sheets = {{"", NumberRec(0, 0, 1), u"Data"},
+                                        {"", NumberRec(0, 0, 2), u"电流"},
+                                        {"Plain", NumberRec(0, 0, 3)},
+                                        {"", NumberRec(0, 0, 4), u"Caf\u00e9"}};
+    ASSERT_TRUE(WriteWorkbookFile(dir.File("wide.xls"), BuildStream(sheets, {})));
+    ExcelDocument doc;
+    ASSERT_TRUE(doc.Load(dir.File("wide.xls")));
+    const struct {
+        const char* name;
+        double value; // 0: no sheet
+    } cases[] = {
+        {"Data", 1}, {"电流", 2}, {"Plain", 3}, {"Caf\xC3\xA9", 4}, {"Caf\xE9", 4}, {"data", 0}, {"电", 0},
+    };
+    for (const auto& c : cases) {
+        ExcelSheet* sheet = doc.GetSheetByName(c.name);
+        if (c.value == 0) {
+            EXPECT_EQ(sheet, nullptr) << c.name;
+            continue;
+        }
+        ASSERT_NE(sheet, nullptr) << c.name;
+        EXPECT_EQ(sheet->Cell(0, 0)->GetDouble(), c.value) << c.name;
+    }
+    EXPECT_FALSE(doc.RenameSheet("Plain", "Data")); // taken by a 16-bit name
+    ASSERT_TRUE(doc.RenameSheet("Data", "Readings"));
+    EXPECT_EQ(doc.GetSheetByName("Readings")->Cell(0, 0)->GetDouble(), 1.0);
+    EXPECT_EQ(doc.GetSheetByName("Data"), nullptr);
 }
 
 TEST(Document, CellGrowsTheGridAndRefusesWhatRecordsCannotHold) {
@@ -178,6 +212,42 @@ TEST(Document, TextLongerThanARecordCanCountIsNotSaved) {
     EXPECT_EQ(std::string(back.GetSheet(0)->Cell(0, 0)->GetString()).size(), 65535u);
 }
 
+// A save that is refused or cannot be written leaves the file that was there as it was.
+TEST(Document, RefusedSaveKeepsTheOldFile) {
+    TempFolder dir;
+    const QString path = dir.File("kept.xls");
+    ExcelDocument doc;
+    doc.New();
+    doc.GetSheet(0)->Cell(0, 0)->SetString("good");
+    ASSERT_TRUE(doc.SaveAs(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    // A text longer than a record can count is refused by SaveAs and by Save.
+    doc.GetSheet(0)->Cell(1, 0)->SetString(std::string(70000, 'x').c_str());
+    EXPECT_FALSE(doc.Save());
+    EXPECT_FALSE(doc.SaveAs(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+    ExcelDocument back;
+    ASSERT_TRUE(back.Load(path));
+    EXPECT_STREQ(back.GetSheet(0)->Cell(0, 0)->GetString(), "good");
+    // No temporary file is left beside it.
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.xls"});
+}
+
+TEST(Document, SaveToAFullDeviceFails) {
+    if (!QFileInfo::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    ExcelDocument doc;
+    doc.New();
+    doc.GetSheet(0)->Cell(0, 0)->SetString("lost");
+    EXPECT_FALSE(doc.SaveAs("/dev/full"));
+}
+
 TEST(Document, SaveWithoutStorageFails) {
     ExcelDocument doc;
     doc.New();
@@ -307,6 +377,8 @@ TEST(Storage, StreamResults) {
 
     auto empty = CCompoundStorage::Create(dir.File("e.ole"));
     ASSERT_EQ(empty->CreateStream("Workbook"), 1);
+    EXPECT_FALSE(QFile::exists(dir.File("e.ole"))); // nothing is written before the stream is
+    ASSERT_EQ(empty->WriteStream("Workbook", nullptr, 0), 1);
     empty.reset();
     auto emptyRead = CCompoundStorage::OpenForReading(dir.File("e.ole"));
     ASSERT_TRUE(emptyRead);

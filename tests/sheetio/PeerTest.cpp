@@ -89,7 +89,7 @@ void ExpectPeerSees(const QJsonObject& dump, const QString& file, ExcelDocument&
     ASSERT_EQ(static_cast<size_t>(sheets.size()), ours.GetTotalSheets()) << peer << " " << file.toStdString();
     for (size_t i = 0; i < ours.GetTotalSheets(); ++i) {
         const QJsonObject sheet = sheets[static_cast<int>(i)].toObject();
-        ExcelSheet* mine = ours.GetSheetByName(sheet["name"].toString().toLatin1().constData());
+        ExcelSheet* mine = ours.GetSheetByName(sheet["name"].toString().toUtf8().constData());
         ASSERT_NE(mine, nullptr) << peer << " names a sheet '" << sheet["name"].toString().toStdString()
                                  << "'";
         EXPECT_EQ(mine->GetIndex(), static_cast<int>(i)) << peer;
@@ -173,6 +173,31 @@ TEST(PeerWrite, OutsideReadersOpenOurWorkbooksWithEveryValueExact) {
         ASSERT_LT(QFileInfo(small).size(), 8192);
     }
     ExpectAllPeersSee(dir, {current, datalog, texts, small}, true);
+}
+
+// A formula's string result longer than one record piece goes over CONTINUE pieces that repeat the
+// flags byte: the outside readers see it whole.
+TEST(PeerWrite, LongFormulaStringResultsOpenWhole) {
+    TempFolder dir;
+    ExcelDocument doc;
+    doc.New();
+    auto formula = [](const SheetIO::CXLString& result) {
+        ExcelFormula::Record f;
+        const uint8_t marker[8] = {0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+        std::copy(marker, marker + 8, f.result);
+        f.RPNtoken = {0x17, 1, 0, 'x'}; // the text "x", as the formula holds it
+        f.hasString = true;
+        f.string.string = result;
+        return f;
+    };
+    std::u16string wide;
+    for (int i = 0; i < 30000; ++i)
+        wide += static_cast<char16_t>(0x4E00 + i % 3000);
+    doc.GetSheet(0)->Cell(0, 0)->SetFormula(formula(SheetIO::CXLString(std::string(20000, 'r'))));
+    doc.GetSheet(0)->Cell(1, 0)->SetFormula(formula(SheetIO::CXLString(wide)));
+    const QString path = dir.File("formulas.xls");
+    ASSERT_TRUE(doc.SaveAs(path));
+    ExpectAllPeersSee(dir, {path}, false);
 }
 
 // Flat OpenDocument text of a cell.
@@ -297,10 +322,15 @@ TEST(PeerRead, WorkbooksSavedByLibreOfficeAsExcel97) {
     ExpectAllPeersSee(dir, {multi}, true);
 }
 
-TEST(PeerRead, WorkbooksWrittenByTheXlsxPackage) {
+// The xlsx package writes texts as shared strings or, by default, as LABEL records; it stores every
+// sheet name in 16-bit characters. Each way loads whole, and what we save of it opens in the peers.
+class PeerReadXlsx : public testing::TestWithParam<bool> {};
+
+TEST_P(PeerReadXlsx, WorkbooksWrittenByTheXlsxPackage) {
+    const bool sharedStrings = GetParam();
     TempFolder dir;
     Fixture expected;
-    QString json = "{\"sheets\":[";
+    QString json = QString("{\"sharedStrings\":") + (sharedStrings ? "true" : "false") + ",\"sheets\":[";
     auto sheet = [&](const QString& name,
                      const std::vector<std::vector<std::pair<QString, std::string>>>& rows) {
         if (!expected.sheets.empty())
@@ -325,6 +355,13 @@ TEST(PeerRead, WorkbooksWrittenByTheXlsxPackage) {
     auto text = [](const QString& t) {
         return std::pair<QString, std::string>("\"" + t + "\"", "s" + t.toStdString());
     };
+    auto boolean = [](bool v) {
+        return std::pair<QString, std::string>(v ? "true" : "false", v ? "b1" : "b0");
+    };
+    auto error = [](int code) {
+        return std::pair<QString, std::string>("{\"e\":" + QString::number(code) + "}",
+                                               "e" + std::to_string(code));
+    };
 
     std::vector<std::vector<std::pair<QString, std::string>>> data{{text("Time"), text("Current")}};
     for (int i = 0; i < 2000; ++i)
@@ -335,24 +372,37 @@ TEST(PeerRead, WorkbooksWrittenByTheXlsxPackage) {
         strings.push_back({text("string number " + QString::number(i)), text("电流" + QString::number(i))});
     sheet("Strings", strings);
     sheet("Mixed", {{number(-7), number(1e300), number(-0.125), text("x")},
-                    {number(123456789), text("Ω"), number(2.2250738585072014e-308)}});
+                    {number(123456789), text("Ω"), number(2.2250738585072014e-308)},
+                    {boolean(true), boolean(false), error(7), error(42)}});
+    sheet("电流 读数", {{text("电流"), number(1.5e-6)}});
     json += "]}";
 
     QFile fixture(dir.File("fixture.json"));
     ASSERT_TRUE(fixture.open(QIODevice::WriteOnly));
     fixture.write(json.toUtf8());
     fixture.close();
-    std::string error;
+    std::string error_;
     const QString book = dir.File("sheetjs.xls");
-    ASSERT_TRUE(WriteWithXlsx(fixture.fileName(), book, error)) << error;
+    ASSERT_TRUE(WriteWithXlsx(fixture.fileName(), book, error_)) << error_;
 
     ExcelDocument doc;
     ASSERT_TRUE(doc.Load(book));
-    ASSERT_EQ(doc.GetTotalSheets(), 3u);
-    // This writer stores sheet names in 16-bit characters, which the 8-bit lookup skips.
-    EXPECT_EQ(doc.GetSheetByName("Data"), nullptr);
-    for (size_t i = 0; i < expected.sheets.size(); ++i)
-        ExpectSheetTexts(doc.GetSheet(i), expected.sheets[i].second, expected.sheets[i].first);
+    ASSERT_EQ(doc.GetTotalSheets(), expected.sheets.size());
+    for (size_t i = 0; i < expected.sheets.size(); ++i) {
+        const std::string& name = expected.sheets[i].first;
+        EXPECT_EQ(doc.GetSheetByName(name.c_str()), doc.GetSheet(i)) << name;
+        ExpectSheetTexts(doc.GetSheet(i), expected.sheets[i].second, name);
+    }
+
+    // Saved by us, every value, boolean and error included, opens in the peers.
+    const QString again = dir.File("again.xls");
+    ASSERT_TRUE(doc.SaveAs(again));
+    ExpectAllPeersSee(dir, {again}, false);
 }
+
+INSTANTIATE_TEST_SUITE_P(PeerRead, PeerReadXlsx, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& row) {
+                             return row.param ? "SharedStrings" : "LabelRecords";
+                         });
 
 } // namespace

@@ -180,6 +180,10 @@ std::string CellText(const ExcelCell* cell) {
         return "s" + QString::fromLatin1(cell->GetString() ? cell->GetString() : "").toStdString();
     case ExcelCell::eWString:
         return "s" + QString::fromUtf16(cell->GetWString() ? cell->GetWString() : u"").toStdString();
+    case ExcelCell::eBool:
+        return "b" + std::to_string(cell->ival);
+    case ExcelCell::eError:
+        return "e" + std::to_string(cell->ival);
     case ExcelCell::eFormula:
         if (cell->GetFormula() && cell->GetFormula()->HasNumericResult())
             return "n" + Shortest(cell->GetDouble());

@@ -21,7 +21,8 @@ struct ProcessResult {
 ProcessResult Run(const QString& program, const QStringList& args, int timeoutMs,
                   const QStringList& extraEnv = {});
 
-// {path: [{name, rows, cols, cells: [["n<number>" | "s<text>" | ""]], merged: [[r1, r2, c1, c2]]}]}
+// {path: [{name, rows, cols, cells: [["n<number>" | "s<text>" | "b<0|1>" | "e<error code>" | ""]],
+//          merged: [[r1, r2, c1, c2]]}]}
 bool DumpWithXlrd(const QStringList& files, QJsonObject& out, std::string& error);
 bool DumpWithXlsx(const QStringList& files, QJsonObject& out, std::string& error);
 bool WriteWithXlsx(const QString& fixtureJson, const QString& out, std::string& error);
@@ -29,7 +30,8 @@ bool WriteWithXlsx(const QString& fixtureJson, const QString& out, std::string& 
 bool ConvertWithLibreOffice(const QStringList& files, const QString& format, const QString& outDir,
                             const QString& profileDir, std::string& error);
 
-// A cell as the peers print it: "n" + shortest round-trip number, "s" + text, "" for empty.
+// A cell as the peers print it: "n" + shortest round-trip number, "s" + text, "b" + 0 or 1,
+// "e" + error code, "" for empty.
 std::string CellText(const ExcelCell* cell);
 std::vector<std::vector<std::string>> SheetTexts(const ExcelSheet& sheet);
 

@@ -71,6 +71,19 @@ inline Bytes BoundSheetRec(uint32_t pos, const std::string& name, uint8_t type =
     return Rec(0x0085, d);
 }
 
+// A sheet name stored in 16-bit characters, as several writers store every name.
+inline Bytes WideBoundSheetRec(uint32_t pos, const std::u16string& name) {
+    Bytes d;
+    Put32(d, pos);
+    d.push_back(0);
+    d.push_back(0);
+    d.push_back(static_cast<uint8_t>(name.size()));
+    d.push_back(1);
+    for (char16_t ch : name)
+        Put16(d, static_cast<uint16_t>(ch));
+    return Rec(0x0085, d);
+}
+
 // SST of 8-bit strings in one piece.
 inline Bytes SstRec(const std::vector<std::string>& strings) {
     Bytes d;
@@ -101,6 +114,31 @@ inline Bytes LabelSstRec(uint16_t row, uint16_t col, uint32_t index) {
     Put32(d, index);
     return Rec(0x00FD, d);
 }
+// LABEL (0x0204) or RSTRING (0x00D6, with 'runs' formatting runs) holding its own text.
+inline Bytes LabelRec(uint16_t row, uint16_t col, const std::u16string& text, bool wide,
+                      uint16_t code = 0x0204, uint16_t runs = 0) {
+    Bytes d = CellHeader(row, col);
+    Put16(d, static_cast<uint16_t>(text.size()));
+    d.push_back(wide ? 1 : 0);
+    for (char16_t ch : text) {
+        if (wide)
+            Put16(d, static_cast<uint16_t>(ch));
+        else
+            d.push_back(static_cast<uint8_t>(ch));
+    }
+    if (code == 0x00D6) {
+        Put16(d, runs);
+        for (uint16_t i = 0; i < runs; ++i)
+            Put32(d, i);
+    }
+    return Rec(code, d);
+}
+inline Bytes BoolErrRec(uint16_t row, uint16_t col, uint8_t value, bool error) {
+    Bytes d = CellHeader(row, col);
+    d.push_back(value);
+    d.push_back(error ? 1 : 0);
+    return Rec(0x0205, d);
+}
 inline Bytes RowRec(uint16_t row, uint16_t lastColPlusOne) {
     Bytes d;
     Put16(d, row);
@@ -115,7 +153,8 @@ inline Bytes RowRec(uint16_t row, uint16_t lastColPlusOne) {
 // A workbook stream: globals with the given bound sheets (positions filled in) and SST, then the sheets.
 struct SheetContent {
     std::string name;
-    Bytes body; // records between the worksheet BOF and EOF
+    Bytes body;                   // records between the worksheet BOF and EOF
+    std::u16string wideName = {}; // stored in 16-bit characters when set
 };
 inline Bytes BuildStream(const std::vector<SheetContent>& sheets, const std::vector<std::string>& sst,
                          const Bytes& extraGlobals = {}) {
@@ -123,7 +162,8 @@ inline Bytes BuildStream(const std::vector<SheetContent>& sheets, const std::vec
         Bytes g = Bof(0x0005);
         Add(g, extraGlobals);
         for (size_t i = 0; i < sheets.size(); ++i)
-            Add(g, BoundSheetRec(pos[i], sheets[i].name));
+            Add(g, sheets[i].wideName.empty() ? BoundSheetRec(pos[i], sheets[i].name)
+                                              : WideBoundSheetRec(pos[i], sheets[i].wideName));
         Add(g, SstRec(sst));
         Add(g, Eof());
         return g;

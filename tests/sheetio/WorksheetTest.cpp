@@ -90,37 +90,90 @@ TEST(Worksheet, FormulaKeepsItsStringResult) {
     EXPECT_EQ(out, formula);
 }
 
-TEST(Worksheet, LongFormulaStringIsWrittenBackInOnePiece) {
+// A formula's string result over CONTINUE pieces, each piece repeating the flags byte.
+struct LongResultCase {
+    const char* name;
+    uint16_t count;
+    bool firstWide;
+    bool restWide;
+};
+
+class LongFormulaResult : public testing::TestWithParam<LongResultCase> {};
+
+TEST_P(LongFormulaResult, ReadsWholeAndWritesBackWhole) {
+    const LongResultCase& c = GetParam();
     Bytes formula = CellHeader(0, 0);
     Add(formula, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF});
     Put16(formula, 0);
     Put32(formula, 0);
-    Bytes first; // count, flags and the first 8221 characters
-    Put16(first, 9000);
-    first.push_back(0);
-    first.resize(8224, 'a');
-    Bytes rest = {0}; // the continuation repeats the flags byte
-    rest.resize(1 + 9000 - 8221, 'b');
+    std::u16string expected;
+    Bytes first;
+    Put16(first, c.count);
+    first.push_back(c.firstWide ? 1 : 0);
+    const size_t firstChars = c.firstWide ? (8224 - 3) / 2 : 8224 - 3;
+    for (size_t i = 0; i < firstChars; ++i) {
+        const char16_t ch = c.firstWide ? static_cast<char16_t>(0x4E00 + i % 500) : u'a';
+        expected += ch;
+        if (c.firstWide)
+            Put16(first, static_cast<uint16_t>(ch));
+        else
+            first.push_back(static_cast<uint8_t>(ch));
+    }
     Bytes s = Bof(0x0010);
     Add(s, RowRec(0, 1));
     Add(s, Rec(0x0006, formula));
     Add(s, Rec(0x0207, first));
-    Add(s, Rec(0x003C, rest));
+    // The rest in pieces of at most 8,224 bytes.
+    size_t left = c.count - firstChars;
+    while (left > 0) {
+        Bytes piece = {static_cast<uint8_t>(c.restWide ? 1 : 0)};
+        const size_t chars = std::min(left, c.restWide ? size_t{8222 / 2} : size_t{8223});
+        for (size_t i = 0; i < chars; ++i) {
+            const char16_t ch = c.restWide ? static_cast<char16_t>(0x0410 + i % 32) : u'b';
+            expected += ch;
+            if (c.restWide)
+                Put16(piece, static_cast<uint16_t>(ch));
+            else
+                piece.push_back(static_cast<uint8_t>(ch));
+        }
+        Add(s, Rec(0x003C, piece));
+        left -= chars;
+    }
     Add(s, Rec(0x00D7, Bytes(6, 0)));
     Add(s, Eof());
+
+    auto resultOf = [](const CellBlock::Formula& f) {
+        SheetIO::CXLString text = f.string.string;
+        text.Widen();
+        return text.wideChars;
+    };
     Worksheet ws;
     ASSERT_EQ(ws.Read(s.data(), static_cast<uint32_t>(s.size())), s.size());
     auto& f = ws.m_cellTable.rowBlocks.at(0).cellBlocks.at(0).As<CellBlock::Formula>();
     ASSERT_TRUE(f.hasString);
-    EXPECT_EQ(f.string.string.narrow, std::string(8221, 'a'));
+    EXPECT_EQ(resultOf(f).size(), c.count);
+    EXPECT_TRUE(resultOf(f) == expected);
+
     Bytes out(f.RecordSize(), 0);
     ASSERT_EQ(f.Write(out.data()), out.size());
     const auto records = ListRecords(out);
-    ASSERT_EQ(records.size(), 2u);
+    ASSERT_GE(records.size(), 3u);
     EXPECT_EQ(records[1].code, 0x0207);
-    EXPECT_EQ(records[1].length, 8224);
-    EXPECT_EQ(SheetIO::GetU16(out.data() + records[1].pos + 4), 8221);
+    for (size_t i = 2; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].code, 0x003C);
+        EXPECT_LE(records[i].length, 8224);
+    }
+    Worksheet::CellTable::RowBlock::CellBlock::Formula back;
+    ASSERT_EQ(back.Read(out.data(), static_cast<uint32_t>(out.size())), out.size());
+    EXPECT_TRUE(resultOf(back) == expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Worksheet, LongFormulaResult,
+                         testing::Values(LongResultCase{"Narrow9000", 9000, false, false},
+                                         LongResultCase{"NarrowThenWide", 12000, false, true},
+                                         LongResultCase{"Wide65535", 65535, true, true},
+                                         LongResultCase{"WideThenNarrow", 20000, true, false}),
+                         [](const testing::TestParamInfo<LongResultCase>& row) { return row.param.name; });
 
 TEST(Worksheet, BoundsDamagedCountsByTheBytes) {
     Bytes mulrk = CellHeader(0, 0);
@@ -325,6 +378,227 @@ TEST(WorksheetLoad, TruncatedStreamKeepsWhatWasRead) {
     ASSERT_NE(s, nullptr);
     EXPECT_GE(s->GetTotalRows(), 29);
     EXPECT_EQ(s->Cell(28, 0)->GetDouble(), 28.5);
+}
+
+// Text cells that hold their own text, and booleans and errors: what they load as, and that a save
+// and a second load keep them.
+TEST(WorksheetLoad, OwnTextBooleanAndErrorCellsLoadAndSurviveASave) {
+    TempFolder dir;
+    std::u16string longWide;
+    for (int i = 0; i < 5000; ++i)
+        longWide += static_cast<char16_t>(0x4E00 + i % 700);
+    Bytes body;
+    Add(body, LabelRec(0, 0, u"Time", false));
+    Add(body, LabelRec(0, 1, u"电流 (A)", true));
+    Add(body, LabelRec(1, 0, u"caf\u00e9", false, 0x00D6, 2)); // RSTRING with two runs
+    Add(body, LabelRec(1, 1, u"Ω formatted", true, 0x00D6, 1));
+    Add(body, BoolErrRec(2, 0, 1, false));
+    Add(body, BoolErrRec(2, 1, 0, false));
+    Add(body, BoolErrRec(2, 2, 0x07, true)); // #DIV/0!
+    Add(body, BoolErrRec(2, 3, 0x2A, true)); // #N/A
+    // A long LABEL goes on in a CONTINUE piece that repeats the flags byte.
+    Bytes longLabel = CellHeader(3, 0);
+    Put16(longLabel, static_cast<uint16_t>(longWide.size()));
+    longLabel.push_back(1);
+    const size_t firstChars = (8224 - longLabel.size()) / 2;
+    for (size_t i = 0; i < firstChars; ++i)
+        Put16(longLabel, static_cast<uint16_t>(longWide[i]));
+    Bytes rest = {1};
+    for (size_t i = firstChars; i < longWide.size(); ++i)
+        Put16(rest, static_cast<uint16_t>(longWide[i]));
+    Add(body, Rec(0x0204, longLabel));
+    Add(body, Rec(0x003C, rest));
+    Add(body, NumberRec(3, 1, 2.5));
+
+    const struct {
+        const char* name;
+        int row, column;
+        int type;
+        std::string text; // UTF-8 of the text, or the integer value of a boolean or error
+    } cases[] = {
+        {"8-bit LABEL", 0, 0, ExcelCell::eString, "Time"},
+        {"16-bit LABEL", 0, 1, ExcelCell::eWString, "电流 (A)"},
+        {"8-bit RSTRING", 1, 0, ExcelCell::eString, "café"},
+        {"16-bit RSTRING", 1, 1, ExcelCell::eWString, "Ω formatted"},
+        {"true", 2, 0, ExcelCell::eBool, "1"},
+        {"false", 2, 1, ExcelCell::eBool, "0"},
+        {"#DIV/0!", 2, 2, ExcelCell::eError, "7"},
+        {"#N/A", 2, 3, ExcelCell::eError, "42"},
+        {"LABEL over a CONTINUE", 3, 0, ExcelCell::eWString,
+         QString::fromStdU16String(longWide).toStdString()},
+    };
+    auto expectCells = [&](ExcelSheet* sheet, const char* when) {
+        ASSERT_NE(sheet, nullptr) << when;
+        for (const auto& c : cases) {
+            const ExcelCell* cell = sheet->CellAt(c.row, c.column);
+            ASSERT_NE(cell, nullptr) << c.name << " " << when;
+            EXPECT_EQ(cell->type, c.type) << c.name << " " << when;
+            std::string text;
+            if (cell->type == ExcelCell::eString)
+                text = QString::fromLatin1(cell->GetString()).toStdString();
+            else if (cell->type == ExcelCell::eWString)
+                text = QString::fromStdU16String(cell->GetWString()).toStdString();
+            else
+                text = std::to_string(cell->ival);
+            EXPECT_EQ(text, c.text) << c.name << " " << when;
+        }
+        EXPECT_EQ(sheet->CellAt(3, 1)->GetDouble(), 2.5) << when;
+    };
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"S", body}}, {}));
+    expectCells(doc.GetSheetByName("S"), "loaded");
+    EXPECT_EQ(doc.GetSheetByName("S")->CellAt(2, 0)->GetDouble(), 1.0);
+    EXPECT_EQ(doc.GetSheetByName("S")->CellAt(2, 0)->GetInteger(), 1);
+    EXPECT_EQ(doc.GetSheetByName("S")->CellAt(2, 2)->GetDouble(), 0.0); // an error is no number
+    EXPECT_EQ(doc.GetSheetByName("S")->CellAt(2, 2)->GetInteger(), 0);
+
+    ASSERT_TRUE(doc.SaveAs(dir.File("again.xls")));
+    ExcelDocument back;
+    ASSERT_TRUE(back.Load(dir.File("again.xls")));
+    expectCells(back.GetSheetByName("S"), "saved and loaded again");
+}
+
+// A formula's string result longer than one record piece is kept whole through a load and a save.
+TEST(WorksheetLoad, LongFormulaStringResultSurvivesLoadAndSave) {
+    TempFolder dir;
+    const std::string result = std::string(8221, 'a') + std::string(20000, 'z');
+    Bytes formula = CellHeader(0, 0);
+    Add(formula, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF});
+    Put16(formula, 0);
+    Put32(formula, 0);
+    Bytes body = Rec(0x0006, formula);
+    Bytes text;
+    Put16(text, static_cast<uint16_t>(result.size()));
+    text.push_back(0);
+    PutText(text, result.substr(0, 8221));
+    Add(body, Rec(0x0207, text));
+    for (size_t at = 8221; at < result.size(); at += 8223) {
+        Bytes piece = {0};
+        PutText(piece, result.substr(at, 8223));
+        Add(body, Rec(0x003C, piece));
+    }
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"S", body}}, {}));
+    ASSERT_NE(doc.GetSheet(0), nullptr);
+    ASSERT_NE(doc.GetSheet(0)->CellAt(0, 0)->GetString(), nullptr);
+    EXPECT_EQ(std::string(doc.GetSheet(0)->CellAt(0, 0)->GetString()), result);
+    ASSERT_TRUE(doc.SaveAs(dir.File("again.xls")));
+    ExcelDocument back;
+    ASSERT_TRUE(back.Load(dir.File("again.xls")));
+    ASSERT_NE(back.GetSheet(0)->CellAt(0, 0)->GetString(), nullptr);
+    EXPECT_EQ(std::string(back.GetSheet(0)->CellAt(0, 0)->GetString()), result);
+}
+
+// Every cell that names one shared string holds that same text, not a copy of its own.
+TEST(WorksheetLoad, CellsOfOneSharedStringShareItsText) {
+    TempFolder dir;
+    Bytes body;
+    for (uint16_t r = 0; r < 50; ++r)
+        Add(body, LabelSstRec(r, 0, 0));
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"S", body}}, {std::string(1000, 'q')}));
+    const ExcelSheet* s = doc.GetSheet(0);
+    ASSERT_NE(s, nullptr);
+    const char* first = s->CellAt(0, 0)->GetString();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(std::string(first), std::string(1000, 'q'));
+    for (int r = 1; r < 50; ++r)
+        ASSERT_EQ(s->CellAt(r, 0)->GetString(), first) << r;
+}
+
+// A sheet of several megabytes loads record by record: long record groups (a LABEL and a formula
+// result over CONTINUE pieces, a formula with its shared formula, an embedded chart) fall across
+// the points where the reader reads on, and every value still lands where it belongs.
+TEST(WorksheetLoad, LargeSheetLoadsWholeRecordByRecord) {
+    TempFolder dir;
+    struct Expected {
+        uint16_t row;
+        std::u16string text; // empty for a number
+        double number;
+    };
+    std::vector<Expected> expected;
+    Bytes body;
+    Add(body, Rec(0x007D, Bytes(12, 0))); // COLINFO
+    uint16_t row = 0;
+    for (int round = 0; body.size() < 3'000'000; ++round) {
+        for (int k = 0; k < 1 + round % 97; ++k, ++row) {
+            Add(body, NumberRec(row, 0, row * 0.5 + 0.25));
+            expected.push_back({row, {}, row * 0.5 + 0.25});
+        }
+        std::u16string text;
+        // Every fifth text is longer than the reader first looks ahead for a record.
+        const int length = round % 5 == 4 ? 40000 + round % 1000 : 4000 + round * 37 % 9000;
+        for (int i = 0; i < length; ++i)
+            text += static_cast<char16_t>(0x4E00 + (i + round) % 2000);
+        Bytes label = CellHeader(row, 1);
+        Put16(label, static_cast<uint16_t>(text.size()));
+        label.push_back(1);
+        size_t at = 0;
+        for (; at < text.size() && label.size() + 2 <= 8224; ++at)
+            Put16(label, static_cast<uint16_t>(text[at]));
+        Add(body, Rec(0x0204, label));
+        while (at < text.size()) {
+            Bytes piece = {1};
+            for (; at < text.size() && piece.size() + 2 <= 8224; ++at)
+                Put16(piece, static_cast<uint16_t>(text[at]));
+            Add(body, Rec(0x003C, piece));
+        }
+        expected.push_back({row, text, 0});
+
+        Bytes formula = CellHeader(row, 2);
+        Add(formula, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF});
+        Put16(formula, 0);
+        Put32(formula, 0);
+        Add(body, Rec(0x0006, formula));
+        Add(body, Rec(0x00BC, Bytes(8 + round % 50, 0))); // SHRFMLA
+        const std::string result = std::string(9000 + round % 3000, static_cast<char>('a' + round % 26));
+        Bytes string;
+        Put16(string, static_cast<uint16_t>(result.size()));
+        string.push_back(0);
+        PutText(string, result.substr(0, 8221));
+        Add(body, Rec(0x0207, string));
+        for (size_t from = 8221; from < result.size(); from += 8223) {
+            Bytes piece = {0};
+            PutText(piece, result.substr(from, 8223));
+            Add(body, Rec(0x003C, piece));
+        }
+        expected.push_back({row, QString::fromStdString(result).toStdU16String(), 0});
+
+        // An embedded chart, with records of its own that would be cells in a sheet.
+        Add(body, Bof(0x0020));
+        for (int k = 0; k < 300; ++k)
+            Add(body, NumberRec(0, 0, -1));
+        Add(body, Eof());
+        Add(body, Rec(0x00E5, {1, 0, static_cast<uint8_t>(row), static_cast<uint8_t>(row >> 8),
+                               static_cast<uint8_t>(row), static_cast<uint8_t>(row >> 8), 1, 0, 2, 0}));
+        Add(body, Rec(0x1234, Bytes(100 + round % 200, 7))); // a record nobody reads
+        ++row;
+    }
+    ExcelDocument doc;
+    LoadStream(doc, dir, BuildStream({{"Big", body}, {"After", NumberRec(0, 0, 42)}}, {}));
+    ASSERT_EQ(doc.GetTotalSheets(), 2u);
+    ExcelSheet* s = doc.GetSheetByName("Big");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->GetTotalRows(), row);
+    int wrong = 0;
+    for (const Expected& e : expected) {
+        const int column = e.text.empty()
+                               ? 0
+                               : (s->CellAt(e.row, 1)->type == ExcelCell::eWString &&
+                                          std::u16string(s->CellAt(e.row, 1)->GetWString()) == e.text
+                                      ? 1
+                                      : 2);
+        const ExcelCell* cell = s->CellAt(e.row, column);
+        const bool right = e.text.empty()
+                               ? cell->GetDouble() == e.number
+                               : cell->GetWString() && std::u16string(cell->GetWString()) == e.text;
+        if (!right && ++wrong <= 5)
+            ADD_FAILURE() << "row " << e.row << " column " << column;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(s->CellAt(1, 1)->mergedColumns, 2); // the first LABEL's row
+    ASSERT_NE(doc.GetSheetByName("After"), nullptr);
+    EXPECT_EQ(doc.GetSheetByName("After")->Cell(0, 0)->GetDouble(), 42.0);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "waveform/traceprefs/ParameterFile.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +76,41 @@ TEST_F(ParameterFileTest, EveryStoredFieldRoundTripsAndUnstoredFieldsStay) {
     EXPECT_EQ(loaded.Styles[0].Visible, 1);
     EXPECT_EQ(loaded.Styles[2].Visible, 1);
     EXPECT_EQ(loaded.Styles[1].Visible, 0);
+}
+
+// Folder names need not be code-page text: the program may live anywhere the system allows.
+TEST_F(ParameterFileTest, AFolderNameOutsideTheCodePageLoadsAndSaves) {
+    const QString folder = PathOf(QString::fromUtf8("Łódź ünïcødé 😀"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/Waveform.xml");
+    CParameterWaveform saved = EditedRecord();
+    ASSERT_EQ(DLL_SaveParameterToFile(path, &saved), 1);
+    ASSERT_TRUE(QFile::exists(path));
+    CParameterWaveform loaded;
+    ASSERT_EQ(DLL_LoadParameterFromFile(path, &loaded), 1);
+    EXPECT_EQ(loaded.ChartName, saved.ChartName);
+    EXPECT_EQ(loaded.AxisWidth, 3);
+}
+
+// A save the disk cannot take gives 0 and keeps the file that was there.
+TEST_F(ParameterFileTest, AFailedSaveGivesZeroAndKeepsTheOldFile) {
+    CParameterWaveform saved = EditedRecord();
+    ASSERT_EQ(DLL_SaveParameterToFile(PathOf("Waveform.xml"), &saved), 1);
+    QFile file(PathOf("Waveform.xml"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+
+    CParameterWaveform other;
+    {
+        testsupport::CFileSizeLimit disk(200);
+        ASSERT_TRUE(disk.IsSet());
+        EXPECT_EQ(DLL_SaveParameterToFile(PathOf("Waveform.xml"), &other), 0);
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), good);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), PathOf("full.xml")));
+    EXPECT_EQ(DLL_SaveParameterToFile(PathOf("full.xml"), &other), 0);
 }
 
 TEST_F(ParameterFileTest, TheFileHoldsTheStoredTexts) {

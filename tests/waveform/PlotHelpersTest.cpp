@@ -1,9 +1,13 @@
+#include "platform/MessageBox.h"
+#include "waveform/common/BitmapFile.h"
 #include "waveform/common/GridValues.h"
 #include "waveform/common/LineSummary.h"
 #include "waveform/common/MarkerSnap.h"
 #include "waveform/common/NiceValues.h"
 #include "waveform/common/PlotFormat.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -179,7 +183,8 @@ TEST(MarkerStatistics, SkipsExcludedSamplesAndIsNotValidWhenNoneRemain) {
     EXPECT_EQ(s.Maximum, 5);
     EXPECT_EQ(s.Minimum, 1);
     EXPECT_DOUBLE_EQ(s.Mean, 3);
-    EXPECT_DOUBLE_EQ(s.Product, 3.0 * 3 / 1000);
+    // 3 s at a mean of 3 A is 9 A*s, 2.5 mAh.
+    EXPECT_DOUBLE_EQ(s.Product, 2.5);
 
     const CLineData flat = MakeLine({0, 1, 2}, {0.1, 0.1, 0.1}, {});
     const CMarkerStatistics f = MarkerStatistics(flat, 0, 2);
@@ -222,6 +227,27 @@ TEST(MarkerSnap, SparseSamplesTakeTheNearerSampleAndDenseOnesTheirFraction) {
     EXPECT_EQ(SnapToSample(dense, denseDrawn, m, 100).Index, 1000u);
     EXPECT_EQ(SnapToSample(dense, denseDrawn, m, -5).Index, 0u);
     EXPECT_EQ(SnapToSample(dense, denseDrawn, m, 500).Index, 3999u);
+}
+
+// A small picture fits in the file's write buffer: the full disk shows at the close, which must count.
+TEST(BitmapFile, AFullDiskIsAFailedSave) {
+    QStringList messages;
+    const platform::MessageBoxSink previous =
+        platform::SetMessageBoxSink([&](const QString& text, const QString&, unsigned) {
+            messages.append(text);
+            return platform::IDOK;
+        });
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("plot.bmp"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), path));
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    EXPECT_EQ(waveform::SaveBitmapFile(path, image, image.rect()), 0);
+    EXPECT_EQ(messages.size(), 1);
+    const QString good = dir.filePath(QStringLiteral("good.bmp"));
+    EXPECT_EQ(waveform::SaveBitmapFile(good, image, image.rect()), 1);
+    EXPECT_EQ(QFile(good).size(), 54 + 3 * 12);
+    platform::SetMessageBoxSink(previous);
 }
 
 } // namespace

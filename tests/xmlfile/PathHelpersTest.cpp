@@ -49,7 +49,6 @@ TEST_F(ProgramFolderPaths, RelativeAndAbsoluteForms) {
     EXPECT_EQ(GetModuleDirectory(), QStringLiteral("/opt/Lumora/bin/"));
     EXPECT_EQ(MakeRelativePath(QStringLiteral("/opt/Lumora/bin/Data/Current/")),
               QStringLiteral("Data/Current/"));
-    EXPECT_EQ(MakeRelativePath(QStringLiteral("/OPT/lumora/BIN/LogFiles/")), QStringLiteral("LogFiles/"));
     EXPECT_EQ(MakeRelativePath(QStringLiteral("/home/user/data/")), QStringLiteral("/home/user/data/"));
     EXPECT_EQ(MakeAbsolutePath(QStringLiteral("Data\\Current\\")),
               QStringLiteral("/opt/Lumora/bin/Data/Current/"));
@@ -58,6 +57,27 @@ TEST_F(ProgramFolderPaths, RelativeAndAbsoluteForms) {
     const QString stored = MakeRelativePath(QStringLiteral("/opt/Lumora/bin/Config/MainApp.xml"));
     platform::SetProgramFolderOverride(QStringLiteral("/srv/moved/"));
     EXPECT_EQ(MakeAbsolutePath(stored), QStringLiteral("/srv/moved/Config/MainApp.xml"));
+}
+
+// Paths differ by letter case on this system: a folder that differs only in case from the program
+// folder is another folder, stored as it stands and read back as the same folder.
+TEST_F(ProgramFolderPaths, RelativeFormsCompareLetterCase) {
+    platform::SetProgramFolderOverride(QStringLiteral("/opt/lumora/"));
+    const struct {
+        const char* name;
+        const char* path;
+        const char* stored;
+    } rows[] = {
+        {"same case", "/opt/lumora/Data/", "Data/"},
+        {"other case of a level", "/opt/Lumora/Data/", "/opt/Lumora/Data/"},
+        {"upper case throughout", "/OPT/LUMORA/LogFiles/", "/OPT/LUMORA/LogFiles/"},
+        {"longer name, same start", "/opt/lumora2/Data/", "/opt/lumora2/Data/"},
+    };
+    for (const auto& row : rows) {
+        const QString stored = MakeRelativePath(QString::fromUtf8(row.path));
+        EXPECT_EQ(stored, QString::fromUtf8(row.stored)) << row.name;
+        EXPECT_EQ(MakeAbsolutePath(stored), QString::fromUtf8(row.path)) << row.name;
+    }
 }
 
 TEST(PathHelpers, CreateFolderMakesEveryLevel) {

@@ -2,8 +2,11 @@
 #include "common/xmlfile/XmlDocument.h"
 #include "common/xmlfile/XmlWriter.h"
 
+#include "tests/support/FileSizeLimit.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -124,6 +127,67 @@ TEST_F(XmlFile, SaveIntoAMissingFolderFails) {
     CXmlWriter writer(Path("no/such/folder/c.xml"), "Root");
     ASSERT_TRUE(writer.CreateRoot());
     EXPECT_EQ(writer.Save(), 0);
+}
+
+// A document large enough that a filling disk cuts it off.
+void FillDocument(CXmlWriter& writer, const char* value) {
+    ASSERT_TRUE(writer.CreateRoot());
+    for (int i = 0; i < 200; ++i)
+        writer.AddElementWithAttribute(writer.Root(), "Item", "Value", value);
+}
+
+// A small document stays in the output buffer until the close: the close's failure must count too.
+TEST_F(XmlFile, AFullDeviceGivesZeroAndIsNotReplaced) {
+    CXmlWriter small(QStringLiteral("/dev/full"), "Root");
+    ASSERT_TRUE(small.CreateRoot());
+    EXPECT_EQ(small.Save(), 0);
+    CXmlWriter writer(QStringLiteral("/dev/full"), "Root");
+    FillDocument(writer, "x");
+    EXPECT_EQ(writer.Save(), 0);
+    EXPECT_FALSE(writer.LastError().isEmpty());
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile());
+}
+
+TEST_F(XmlFile, AFailedSaveLeavesTheOldFileWhole) {
+    const QString path = Path("keep.xml");
+    {
+        CXmlWriter writer(path, "Root");
+        FillDocument(writer, "good");
+        ASSERT_EQ(writer.Save(), 1);
+        EXPECT_TRUE(writer.LastError().isEmpty());
+    }
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    const QByteArray good = ReadAll(path);
+    {
+        testsupport::CFileSizeLimit disk(1024);
+        ASSERT_TRUE(disk.IsSet());
+        CXmlWriter writer(path, "Root");
+        FillDocument(writer, "new");
+        EXPECT_EQ(writer.Save(), 0);
+    }
+    EXPECT_EQ(ReadAll(path), good);
+    // No temporary file is left beside it.
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
+
+    // A good save replaces it and keeps its permissions.
+    CXmlWriter writer(path, "Root");
+    FillDocument(writer, "new");
+    ASSERT_EQ(writer.Save(), 1);
+    EXPECT_TRUE(ReadAll(path).contains("<Item Value=\"new\" />"));
+    // Owner, group and other bits (the "user" bits depend on who runs the test).
+    EXPECT_EQ(QFile::permissions(path) & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
+}
+
+TEST_F(XmlFile, SavingThroughALinkReplacesTheLinkedFile) {
+    const QString target = Path("real.xml");
+    WriteAll(target, "<Old/>");
+    ASSERT_TRUE(QFile::link(target, Path("link.xml")));
+    CXmlWriter writer(Path("link.xml"), "Root");
+    ASSERT_TRUE(writer.CreateRoot());
+    ASSERT_EQ(writer.Save(), 1);
+    EXPECT_TRUE(QFileInfo(Path("link.xml")).isSymLink());
+    EXPECT_TRUE(ReadAll(target).contains("<Root />"));
 }
 
 TEST(TextConversion, NullAndRoundTrip) {

@@ -98,15 +98,11 @@ bool ReadStyles(const XmlReadDocument& doc, const TiXmlElement* parameters, CPar
     return true;
 }
 
-bool ToAnsiStrict(const QString& text, std::string& out) {
-    return platform::TextToAnsi(text, out);
-}
-
 } // namespace
 
+// File names are UTF-8 here: any path the system takes is a path these files can live in.
 extern "C" int DLL_LoadParameterFromFile(const QString& path, CParameterWaveform* record) {
-    std::string ansiPath;
-    if (record == nullptr || !ToAnsiStrict(path, ansiPath))
+    if (record == nullptr)
         return 0;
     XmlReadDocument doc = OpenXmlDocument(path, kRoot);
     if (doc.Root == nullptr)
@@ -129,8 +125,7 @@ extern "C" int DLL_LoadParameterFromFile(const QString& path, CParameterWaveform
 }
 
 extern "C" int DLL_SaveParameterToFile(const QString& path, CParameterWaveform* record) {
-    std::string ansiPath;
-    if (record == nullptr || !ToAnsiStrict(path, ansiPath))
+    if (record == nullptr)
         return 0;
     const CParameterWaveform& r = *record;
     CXmlWriter writer(path, kRoot);

@@ -14,6 +14,10 @@ def cell_text(cell):
         return "n" + repr(cell.value)
     if cell.ctype == xlrd.XL_CELL_TEXT:
         return "s" + cell.value
+    if cell.ctype == xlrd.XL_CELL_BOOLEAN:
+        return "b" + str(int(cell.value))
+    if cell.ctype == xlrd.XL_CELL_ERROR:
+        return "e" + str(cell.value)
     if cell.ctype in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
         return ""
     return "?" + str(cell.value)

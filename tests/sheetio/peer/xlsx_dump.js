@@ -17,6 +17,8 @@ for (const path of process.argv.slice(2)) {
         if (!cell || cell.t === 'z') row.push('');
         else if (cell.t === 'n') row.push('n' + String(cell.v));
         else if (cell.t === 's') row.push('s' + cell.v);
+        else if (cell.t === 'b') row.push('b' + (cell.v ? 1 : 0));
+        else if (cell.t === 'e') row.push('e' + String(cell.v));
         else row.push('?' + String(cell.v));
       }
       cells.push(row);

@@ -1,0 +1,101 @@
+#include "DlgTestCaseInfo.h"
+
+#include "ColorEdit.h"
+#include "PromptResources.h"
+#include "platform/ControlId.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace promptkit {
+
+namespace {
+
+unsigned BeepFor(int severity) {
+    switch (severity) {
+    case 2:
+    case 3:
+        return MB_ICONHAND;
+    case 4:
+    case 7:
+        return MB_ICONEXCLAMATION;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+int CDlgTestCaseInfo::IconResourceFor(int severity) {
+    switch (severity) {
+    case 1:
+        return 8023;
+    case 2:
+        return 8020;
+    case 3:
+        return 8019;
+    case 4:
+        return 8022;
+    case 7:
+        return 8009;
+    default:
+        return 8017;
+    }
+}
+
+CDlgTestCaseInfo::CDlgTestCaseInfo(QWidget* parent, int severity, const QString& text)
+    : QDialog(parent), m_severity(severity) {
+    setWindowTitle(QStringLiteral("提示"));
+    auto* icon = new QLabel(this);
+    platform::SetControlId(icon, IDC_ICON);
+    icon->setProperty("iconResource", IconResourceFor(severity));
+    icon->setPixmap(IconResource(IconResourceFor(severity), 32));
+    icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    auto* edit = new CColorEdit(this);
+    platform::SetControlId(edit, IDC_TEXT);
+    edit->SetTextColor(0x000000);
+    edit->SetBkColor(0xE1FFFF);
+    edit->SetText(text);
+
+    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    platform::SetControlId(ok, IDOK);
+    ok->setDefault(true);
+    auto* abort = new QPushButton(QStringLiteral("终止"), this);
+    platform::SetControlId(abort, IDCANCEL);
+    auto* wait = new QPushButton(QStringLiteral("返回等待"), this);
+    platform::SetControlId(wait, IDC_WAIT);
+    connect(ok, &QPushButton::clicked, this, [this] { done(kEndOk); });
+    connect(abort, &QPushButton::clicked, this, [this] { done(kEndAbort); });
+    connect(wait, &QPushButton::clicked, this, [this] { done(kEndWait); });
+
+    auto* content = new QHBoxLayout;
+    content->addWidget(icon);
+    content->addWidget(edit, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(abort);
+    buttons->addWidget(wait);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(content, 1);
+    layout->addLayout(buttons);
+    resize(420, 180);
+}
+
+void CDlgTestCaseInfo::reject() {
+    done(kEndAbort);
+}
+
+void CDlgTestCaseInfo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_initialised)
+        return;
+    m_initialised = true;
+    CenterOverOwner(*this);
+    MessageBeep(BeepFor(m_severity));
+}
+
+} // namespace promptkit

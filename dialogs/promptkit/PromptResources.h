@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QPixmap>
+
+class QDialog;
+class QWidget;
+
+namespace promptkit {
+
+// The library's icons by resource id, drawn from the style's standard message icons.
+QPixmap IconResource(int id, int side);
+// Beeps as a message box of the given kind would (MB_ICONHAND, MB_ICONEXCLAMATION); 0 is silent.
+void MessageBeep(unsigned type);
+constexpr unsigned MB_ICONHAND = 0x10;
+constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+
+// Centres the dialog over its parent's window, or over the screen without one.
+void CenterOverOwner(QDialog& dialog);
+
+// Registers the library's strings 8001 to 8007 once.
+void RegisterPromptStrings();
+
+} // namespace promptkit

@@ -1,0 +1,59 @@
+#include "setup/SetupApp.h"
+
+#include "common/xmlfile/TextConversion.h"
+#include "common/xmlfile/TextHelpers.h"
+#include "common/xmlfile/XmlDocument.h"
+#include "setup/InstanceChecker.h"
+#include "setup/LaunchTarget.h"
+
+#include <QStringList>
+#include <tinyxml.h>
+
+CSetupApp::~CSetupApp() = default;
+
+bool CSetupApp::InitInstance(const QString& ownFolder, const QString& applicationName,
+                             const QString& commandLine) {
+    CInstanceChecker checker(applicationName);
+    if (!checker.TrackFirstInstanceRunning()) {
+        // The first launcher has no window to bring forward; this one just ends.
+        m_lastError = QStringLiteral("another %1 is running").arg(applicationName);
+        return false;
+    }
+    ReadLauncherFile(ownFolder);
+    return Launch(ownFolder, commandLine);
+}
+
+void CSetupApp::ReadLauncherFile(const QString& ownFolder) {
+    XmlReadDocument document = OpenXmlDocument(ownFolder + QString::fromLatin1(kLauncherFileName), "Project");
+    if (document.Root == nullptr)
+        return;
+    const auto read = [&document](const char* elementName, const char* attribute, QString& member) {
+        const TiXmlElement* element = document.Root->FirstChildElement(elementName);
+        std::string value;
+        QString text;
+        if (element != nullptr && ReadXmlAttribute(document, element, attribute, value) == 1 &&
+            AnsiToUnicode(value, text) == xmlfile::S_OK)
+            member = text;
+    };
+    read("Product", "NameCN", m_strProductNameCN);
+    read("Product", "NameEN", m_strProductNameEN);
+    read("Install", "Name", m_strInstallName);
+    read("Install", "Value", m_strInstallValue);
+    read("Documents", "Name", m_strDocumentsName);
+    read("Documents", "Value", m_strDocumentsValue);
+}
+
+bool CSetupApp::Launch(const QString& ownFolder, const QString& commandLine) {
+    setup::SLaunchTarget target;
+    if (commandLine.isEmpty()) {
+        target = setup::ResolveInstallTarget(ownFolder, m_strInstallValue);
+    } else {
+        QStringList parts;
+        SplitString(commandLine, QStringLiteral(";"), parts);
+        if (parts.size() >= 2 && parts.at(0) == QStringLiteral("UNINSTALL"))
+            target = setup::ResolveUninstallTarget(setup::ProgramFilesFolder(), parts.at(1));
+        else
+            target.error = QStringLiteral("the command line \"%1\" names nothing to start").arg(commandLine);
+    }
+    return setup::StartTarget(target, m_lastError);
+}

@@ -1,0 +1,234 @@
+// The launcher run as a user's lab PC runs it: a copy of the program in a folder with its launcher
+// file, started as a process. Only an existing regular file inside that folder may start.
+#include "setup/InstanceChecker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr const char* kGoodId = "{6A1D2C3B-0F4E-4D5A-9B8C-7E6F5A4B3C2D}";
+
+class LauncherTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_root.isValid());
+        m_media = m_root.path() + QStringLiteral("/media");
+        m_runtime = m_root.path() + QStringLiteral("/runtime");
+        m_programFiles = m_root.path() + QStringLiteral("/opt");
+        ASSERT_TRUE(QDir().mkpath(m_media));
+        ASSERT_TRUE(QDir().mkpath(m_runtime));
+        QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_TRUE(QDir().mkpath(m_programFiles));
+        m_program = m_media + QStringLiteral("/setup");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(LUMORA_SETUP_PROGRAM), m_program));
+        m_marker = m_root.path() + QStringLiteral("/started");
+    }
+
+    // A script that leaves the marker file when it runs.
+    void WriteScript(const QString& path) const {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("#!/bin/sh\necho \"$0\" > '%1'\n").arg(m_marker).toUtf8());
+        file.close();
+        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+    }
+
+    void WriteLauncherFile(const QString& root, const QString& installElement) const {
+        QFile file(m_media + QStringLiteral("/TORVANE.AutoRun.xml"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
+                                  "<%1>\n  <Product NameCN=\"x\" NameEN=\"Lumora\" />\n  %2\n"
+                                  "  <Documents Name=\"Manual\" Value=\"doc\" />\n</%1>\n")
+                       .arg(root, installElement)
+                       .toUtf8());
+    }
+
+    struct SRun {
+        int exitCode = -1;
+        QString errors;
+    };
+
+    SRun Run(const QStringList& arguments = {}) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_LIBRARY_PATH"),
+                           QFileInfo(QStringLiteral(LUMORA_SETUP_PROGRAM)).absolutePath());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+        environment.insert(QStringLiteral("PROGRAMFILES"), m_programFiles);
+        process.setProcessEnvironment(environment);
+        process.start(m_program, arguments);
+        EXPECT_TRUE(process.waitForFinished(20000));
+        return SRun{process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // The started target runs detached: wait a bounded while for its marker.
+    bool MarkerAppears() const {
+        for (int i = 0; i < 100; ++i) {
+            if (QFile::exists(m_marker))
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+
+    QTemporaryDir m_root;
+    QString m_media, m_runtime, m_programFiles, m_program, m_marker;
+};
+
+TEST_F(LauncherTest, InstallerInsideItsFolderStarts) {
+    ASSERT_TRUE(QDir().mkpath(m_media + QStringLiteral("/linux")));
+    WriteScript(m_media + QStringLiteral("/linux/install.sh"));
+    // Launcher files written on Windows name the installer with backslashes.
+    WriteLauncherFile(QStringLiteral("Project"),
+                      QStringLiteral("<Install Name=\"Setup\" Value=\"linux\\install.sh\" />"));
+    const SRun run = Run();
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(MarkerAppears());
+}
+
+TEST_F(LauncherTest, RefusedInstallTargetsStartNothingAndFail) {
+    WriteScript(m_root.path() + QStringLiteral("/outside.sh"));
+    ASSERT_TRUE(QDir().mkpath(m_media + QStringLiteral("/folder.sh")));
+    ASSERT_TRUE(
+        QFile::link(m_root.path() + QStringLiteral("/outside.sh"), m_media + QStringLiteral("/link.sh")));
+    struct Row {
+        const char* name;
+        QString root;
+        QString install;
+        const char* reason;
+    };
+    const QString outside = m_root.path() + QStringLiteral("/outside.sh");
+    const Row rows[] = {
+        {"traversal", QStringLiteral("Project"), QStringLiteral("<Install Value=\"../outside.sh\" />"),
+         "outside"},
+        {"backslash traversal", QStringLiteral("Project"),
+         QStringLiteral("<Install Value=\"..\\outside.sh\" />"), "outside"},
+        {"absolute path", QStringLiteral("Project"), QStringLiteral("<Install Value=\"%1\" />").arg(outside),
+         "not a path inside"},
+        {"link leading out", QStringLiteral("Project"), QStringLiteral("<Install Value=\"link.sh\" />"),
+         "outside"},
+        {"missing file", QStringLiteral("Project"), QStringLiteral("<Install Value=\"missing.sh\" />"),
+         "does not exist"},
+        {"a folder", QStringLiteral("Project"), QStringLiteral("<Install Value=\"folder.sh\" />"),
+         "not a regular file"},
+        {"the own folder", QStringLiteral("Project"), QStringLiteral("<Install Value=\".\" />"), "outside"},
+        {"empty value", QStringLiteral("Project"), QStringLiteral("<Install Name=\"Setup\" Value=\"\" />"),
+         "names no installer"},
+        {"no value", QStringLiteral("Project"), QStringLiteral("<Install Name=\"Setup\" />"),
+         "names no installer"},
+        {"root in lower case", QStringLiteral("project"), QStringLiteral("<Install Value=\"linux.sh\" />"),
+         "names no installer"},
+    };
+    WriteScript(m_media + QStringLiteral("/linux.sh"));
+    QFile::remove(m_marker);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteLauncherFile(row.root, row.install);
+        const SRun run = Run();
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.errors.contains(QString::fromLatin1(row.reason))) << run.errors.toStdString();
+    }
+    QThread::msleep(300);
+    EXPECT_FALSE(QFile::exists(m_marker));
+}
+
+TEST_F(LauncherTest, NoLauncherFileStartsNothing) {
+    const SRun run = Run();
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("names no installer")));
+}
+
+TEST_F(LauncherTest, UninstallStartsOnlyAnInstallationsOwnUninstaller) {
+    const QString folder =
+        m_programFiles + QStringLiteral("/installation-information/") + QString::fromLatin1(kGoodId);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    WriteScript(folder + QStringLiteral("/uninstall"));
+    WriteScript(m_programFiles + QStringLiteral("/evil"));
+    struct Row {
+        const char* name;
+        QStringList arguments;
+        const char* reason;
+    };
+    const Row refused[] = {
+        {"keyword alone", {QStringLiteral("UNINSTALL")}, "names nothing"},
+        {"keyword in lower case", {QStringLiteral("uninstall;%1").arg(kGoodId)}, "names nothing"},
+        {"id with traversal", {QStringLiteral("UNINSTALL;../../evil")}, "not an installation id"},
+        {"id without braces",
+         {QStringLiteral("UNINSTALL;6A1D2C3B-0F4E-4D5A-9B8C-7E6F5A4B3C2D")},
+         "not an installation id"},
+        {"unknown installation",
+         {QStringLiteral("UNINSTALL;{00000000-0000-0000-0000-000000000000}")},
+         "does not exist"},
+        {"other command line", {QStringLiteral("/S")}, "names nothing"},
+    };
+    for (const Row& row : refused) {
+        SCOPED_TRACE(row.name);
+        const SRun run = Run(row.arguments);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.errors.contains(QString::fromLatin1(row.reason))) << run.errors.toStdString();
+    }
+    QThread::msleep(300);
+    EXPECT_FALSE(QFile::exists(m_marker));
+
+    const SRun run = Run({QStringLiteral("UNINSTALL;%1").arg(kGoodId)});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    ASSERT_TRUE(MarkerAppears());
+    QFile marker(m_marker);
+    ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(marker.readAll().trimmed().endsWith("/uninstall"));
+}
+
+TEST_F(LauncherTest, SecondLauncherEndsWithoutStarting) {
+    WriteScript(m_media + QStringLiteral("/install.sh"));
+    WriteLauncherFile(QStringLiteral("Project"), QStringLiteral("<Install Value=\"install.sh\" />"));
+    qputenv("XDG_RUNTIME_DIR", m_runtime.toUtf8());
+    QLockFile first(CInstanceChecker::LockPath(QStringLiteral("setup")));
+    ASSERT_TRUE(first.tryLock(0));
+    const SRun refused = Run();
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.errors.contains(QStringLiteral("running")));
+    EXPECT_FALSE(MarkerAppears());
+
+    first.unlock();
+    EXPECT_EQ(Run().exitCode, 0);
+    EXPECT_TRUE(MarkerAppears());
+}
+
+TEST_F(LauncherTest, LockLeftByACrashedLauncherIsTakenOver) {
+    WriteScript(m_media + QStringLiteral("/install.sh"));
+    WriteLauncherFile(QStringLiteral("Project"), QStringLiteral("<Install Value=\"install.sh\" />"));
+    qputenv("XDG_RUNTIME_DIR", m_runtime.toUtf8());
+    // The lock file a launcher leaves when it is killed: this machine's lock text with the process
+    // id of a process that has ended.
+    const QString lockPath = CInstanceChecker::LockPath(QStringLiteral("setup"));
+    QByteArray text;
+    {
+        QLockFile probe(lockPath);
+        ASSERT_TRUE(probe.tryLock(0));
+        QFile held(lockPath);
+        ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+        text = held.readAll();
+    }
+    QProcess gone;
+    gone.start(QStringLiteral("/bin/true"));
+    ASSERT_TRUE(gone.waitForStarted());
+    const qint64 pid = gone.processId();
+    ASSERT_TRUE(gone.waitForFinished());
+    text = QByteArray::number(pid) + text.mid(text.indexOf('\n'));
+    QFile lock(lockPath);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    ASSERT_EQ(lock.write(text), text.size());
+    lock.close();
+    const SRun run = Run();
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(MarkerAppears());
+}
+
+} // namespace
