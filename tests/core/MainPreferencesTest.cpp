@@ -8,6 +8,7 @@
 #include <QDir>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
@@ -68,6 +69,33 @@ TEST(MainPreferences, FormatMeasuredValueIgnoresADecimalCommaLocale) {
     ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
     CheckValues();
     std::setlocale(LC_NUMERIC, "C");
+}
+
+// The writers format millions of values without printf: the texts must stay what the C library's
+// printf writes, rounding ties and carries included.
+TEST(MainPreferences, FormatMeasuredValueWritesWhatPrintfWrites) {
+    const double values[] = {0.0,       -0.0,       0.125,      0.375,        2.5,        0.5,
+                             1.5,       9.9999995,  0.99999995, -9.9999995,   1e-7,       5e-7,
+                             0.0000005, 0.00000049, 0.1,        0.09999999,   99999.0,    99999.0000001,
+                             1e300,     -1e-300,    4.35,       1.0000005,    123456.789, 2.675,
+                             1.005,     3.14159e-5, 6.02214e23, 9.999999e-10, 1e22,       -1234.56789};
+    const int digits[] = {0, 1, 2, 3, 6, 8, 15};
+    for (const int d : digits) {
+        for (const int little : {0, 2, 8}) {
+            const MainPreferences p = WithIndices(d, little, 2);
+            for (const double v : values) {
+                const double magnitude = std::fabs(v);
+                const bool exponent = magnitude > p.ExponentLimit || magnitude < p.ExponentResolution;
+                char expected[512];
+                std::snprintf(expected, sizeof(expected), exponent ? "%.*e" : "%.*f", d, v);
+                EXPECT_EQ(FormatMeasuredValue(p, v).toStdString(), expected)
+                    << d << "/" << little << " " << v;
+                std::string appended = "x";
+                SMeasuredValueFormat(p).Append(appended, v);
+                EXPECT_EQ(appended, std::string("x") + expected) << d << " " << v;
+            }
+        }
+    }
 }
 
 TEST(MainPreferences, DerivedFieldsFollowTheStoredOnes) {

@@ -38,6 +38,7 @@ public:
     // The preferences dialog on the display parameters, the visible ranges shown as the zoom limits;
     // on OK the parameters are applied, drawn and saved. 1 when the user left with OK.
     int SetPropertyWaveform();
+    const CParameterWaveform& GetGDI() const { return m_plotWnd.GetGDI(); }
 
     void OnBeginPrinting(QPrinter* printer);
     void OnPrepareDC(QPainter* painter, QPaintDevice* printer);
