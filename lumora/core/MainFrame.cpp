@@ -133,6 +133,8 @@ int CMainFrame::OnCreate() {
 
     BindAndProgramInstruments();
     ApplyMeasureModeToPanes();
+    if (m_paneDcs != nullptr)
+        m_paneDcs->UpdateFromParameter();
 
     m_router->UpdateCommandUI();
     return 0;

@@ -107,6 +107,8 @@ public:
     int PrepareMultimeterForPage();
     int PrepareSupplyForPage();
     void ApplyMeasureModeToPanes();
+    // The DC source pane's readout from a run's reading text; called by the measure thread.
+    void UpdateSupplyReadout(const QString& reading);
     void ResetMultimeterTiming(int newMeasureMode);
     void OpenLogFile();
     void WriteLogLine(const QString& text);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace frametest {
 
@@ -29,6 +30,9 @@ public:
         m_bench.MeterHost().Log().Clear();
     }
     bool SupplyReceived(const std::string& command) { return Received(m_bench.SupplyHost(), command); }
+    // The command lines an instrument received since the logs were cleared, in order.
+    std::vector<std::string> SupplyCommands() { return m_bench.SupplyHost().Log().Lines(); }
+    std::vector<std::string> MeterCommands() { return m_bench.MeterHost().Log().Lines(); }
     bool MeterReceived(const std::string& command) { return Received(m_bench.MeterHost(), command); }
     // The supply's next reply breaks off and its connection closes.
     void DropSupplyLink() {
