@@ -9,14 +9,6 @@
 #include <QMouseEvent>
 
 namespace infobox {
-namespace {
-
-std::function<bool(const QString&)>& Opener() {
-    static std::function<bool(const QString&)> opener;
-    return opener;
-}
-
-} // namespace
 
 CXHyperLink::CXHyperLink(QWidget* parent) : QLabel(parent) {
     setCursor(Qt::PointingHandCursor);
@@ -33,17 +25,13 @@ CXHyperLink::CXHyperLink(QWidget* parent) : QLabel(parent) {
     UpdateLook();
 }
 
-void CXHyperLink::SetOpener(std::function<bool(const QString&)> opener) {
-    Opener() = std::move(opener);
-}
-
 bool CXHyperLink::GotoURL(const QString& url) {
     if (url.isEmpty())
         return false;
     const QUrl target(url, QUrl::StrictMode);
     if (!controls::IsSafeLink(target))
         return false;
-    return Opener() ? Opener()(url) : controls::OpenSafeLink(target);
+    return controls::OpenSafeLink(target);
 }
 
 void CXHyperLink::SetURL(const QString& url) {

@@ -37,8 +37,6 @@ public:
     // Opens the address as a click does: false for an empty or unsafe address or when the desktop
     // has no handler.
     static bool GotoURL(const QString& url);
-    // Replaces how addresses are opened (tests); an empty function restores the desktop's handler.
-    static void SetOpener(std::function<bool(const QString&)> opener);
 
     // The colour the text is drawn in now.
     QColor CurrentColor() const;
