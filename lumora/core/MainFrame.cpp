@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
+#include "platform/RegisteredMessage.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
 
@@ -39,6 +40,11 @@ constexpr unsigned kStatusBarId = 59393;
 constexpr int kMinClientWidth = 680;
 constexpr int kMinClientHeight = 550;
 const char* const kDriverFactory = "DLL_DriverCreateObject";
+
+// Programming an instrument may take its whole time-out: the start-up splash is repainted in between.
+void KeepWindowsPainted() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 void StopBox(const QString& text) {
     platform::MessageBox(text, MB_ICONSTOP);
@@ -143,6 +149,7 @@ int CMainFrame::OnCreate() {
 // Each instrument is loaded, bound and programmed on its own, so that a missing file or library of
 // one leaves the other usable.
 void CMainFrame::BindAndProgramInstruments() {
+    KeepWindowsPainted();
     m_multimeterFileLoaded = LoadMultimeterFile() != 0;
     if (m_multimeterFileLoaded) {
         if (BindMultimeterDriver() == 0)
@@ -150,6 +157,7 @@ void CMainFrame::BindAndProgramInstruments() {
         else if (ProgramMultimeter() != 0)
             PrepareMultimeterForPage();
     }
+    KeepWindowsPainted();
     m_supplyFileLoaded = LoadSupplyFile() != 0;
     if (m_supplyFileLoaded) {
         if (BindSupplyDriver() == 0)
@@ -215,6 +223,8 @@ platform::LRESULT CMainFrame::OnMessage(platform::UINT message, platform::WPARAM
         (*reinterpret_cast<const std::function<void()>*>(wParam))();
         return 0;
     default:
+        if (message == platform::RegisterWindowMessage(QString::fromLatin1(kActivateMessageName)))
+            return OnActivateInstance();
         return 0;
     }
 }
@@ -299,6 +309,32 @@ void CMainFrame::CreateCommands() {
     measure->addSeparator();
     measure->addAction(m_actions[ID_MEASURE_SETTINGS]);
     measure->addAction(m_actions[ID_PROTECTION_SETTINGS]);
+}
+
+QAction* CMainFrame::AddAppCommand(unsigned id, const QString& text, const QString& menuCaption,
+                                   std::function<void()> run,
+                                   platform::CCommandRouter::UpdateHandler update) {
+    if (m_router == nullptr)
+        return nullptr;
+    AddCommand(id, text, std::move(run), std::move(update));
+    QMenu* menu = nullptr;
+    for (QAction* entry : menuBar()->actions())
+        if (entry->menu() != nullptr && entry->text() == menuCaption)
+            menu = entry->menu();
+    if (menu == nullptr)
+        menu = menuBar()->addMenu(menuCaption);
+    menu->addAction(m_actions[id]);
+    m_router->UpdateCommandUI();
+    return m_actions[id];
+}
+
+platform::LRESULT CMainFrame::OnActivateInstance() {
+    show();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    return kActivateAnswer;
 }
 
 QAction* CMainFrame::CommandAction(unsigned id) const {
