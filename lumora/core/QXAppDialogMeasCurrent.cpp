@@ -39,9 +39,8 @@ using platform::LoadString;
 
 constexpr int kButtonIds[] = {1079, 1080, 1081, 1082, 1083, 1084, 1085,
                               1092, 1086, 1087, 1088, 1089, 1091, 1090};
-const char16_t* const kButtonTips[] = {u"曲线1",    u"曲线2",    u"曲线3",    u"曲线4",   u"设置",
-                                       u"适应",     u"恢复",     u"无工具",   u"拖放",    u"区域选择",
-                                       u"水平选择", u"垂直选择", u"水平标记", u"垂直标记"};
+// The tool buttons' tips, strings 34300 onwards in the order of the ids above.
+constexpr int kButtonTipFirst = 34300;
 constexpr int kColumns = 7;
 constexpr int kRows = 4;
 constexpr unsigned kMaxXlsSamples = 65535;
@@ -87,6 +86,22 @@ void RegisterPageStrings() {
         {33014, u"时间 ( 秒 )"},
         {33015, u"电流 ( 安培 )"},
         {33016, u"电流波形曲线"},
+        {34300, u"曲线1"},
+        {34301, u"曲线2"},
+        {34302, u"曲线3"},
+        {34303, u"曲线4"},
+        {34304, u"设置"},
+        {34305, u"适应"},
+        {34306, u"恢复"},
+        {34307, u"无工具"},
+        {34308, u"拖放"},
+        {34309, u"区域选择"},
+        {34310, u"水平选择"},
+        {34311, u"垂直选择"},
+        {34312, u"水平标记"},
+        {34313, u"垂直标记"},
+        {34314, u"CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 "
+                u"(*.xls);;文本文件(*.txt);;所有文件 (*.*)"},
     });
 }
 
@@ -180,7 +195,7 @@ void CQXAppDialogMeasCurrent::SetupToolButtons() {
         button->SetThemeHelper(&m_theme);
         button->SetIcons(shell::ToolIcon(id));
         button->BrightenBackColor();
-        button->SetTooltipText(QString::fromUtf16(kButtonTips[i]));
+        button->SetTooltipText(LoadString(kButtonTipFirst + static_cast<int>(i)));
         button->setText(QString());
         button->DrawAsToolbar(true);
         const int x = id == IDC_SETTINGS ? 480 : 7 + 18 * int(i < 4 ? i : i - 1);
@@ -311,10 +326,7 @@ void CQXAppDialogMeasCurrent::OnLineButton(int line) {
     }
     const QString last = platform::GetProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"));
     const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
-    const QString path = QFileDialog::getOpenFileName(
-        this, QString(), folder,
-        QStringLiteral("CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 (*.xls);;"
-                       "文本文件(*.txt);;所有文件 (*.*)"));
+    const QString path = QFileDialog::getOpenFileName(this, QString(), folder, LoadString(34314));
     if (!path.isEmpty())
         platform::WriteProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"), path);
     m_buttons[line]->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
