@@ -72,7 +72,6 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     LoadRecentFiles();
     LoadLanguage();
     m_versionText = FormatVersionText();
-    QApplication::setApplicationDisplayName(LoadString(IDS_APP_TITLE));
 
     // Another start is looked for before anything shows: a second start wakes the first and ends
     // without a window of its own, not even a splash.
