@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 namespace benchsim {
 
 // Every command line an instrument received, in order. Safe to use from any thread; tests read it
-// in-process, and it can also be written to a file as it grows.
+// in-process, and it can also be written to a file as it grows. In memory it keeps the newest lines.
 class CCommandLog {
 public:
     CCommandLog() = default;
@@ -24,8 +25,12 @@ public:
     bool WriteTo(const std::string& path);
 
 private:
+    static constexpr size_t kMaxLines = 1000000;
+    static constexpr size_t kMaxBytes = 64 * 1024 * 1024;
+
     mutable std::mutex m_mutex;
-    std::vector<std::string> m_lines;
+    std::deque<std::string> m_lines;
+    size_t m_bytes = 0;
     std::FILE* m_file = nullptr;
 };
 

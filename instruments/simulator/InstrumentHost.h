@@ -17,8 +17,16 @@ public:
     CInstrumentHost(const CInstrumentHost&) = delete;
     CInstrumentHost& operator=(const CInstrumentHost&) = delete;
 
+    // The largest program message or unread input an instrument keeps, as its input buffer.
+    static constexpr std::size_t kInputLimit = 4 * 1024 * 1024;
+
     // Logs the line, then executes it; true with 'reply' set when the instrument answers.
     bool Execute(const std::string& line, std::string& reply);
+    // Logs the line and makes it the message that Run executes.
+    void Begin(SProgramMessage& message, const std::string& line);
+    // One step of IInstrumentModel::Run, one server at a time.
+    IInstrumentModel::eStep Run(SProgramMessage& message, std::string& output, std::size_t limit);
+    void ReportError(int code);
     void DeviceClear();
 
     CCommandLog& Log() { return m_log; }

@@ -81,6 +81,15 @@ bool CServerConnection::Sleep(int ms) {
     return ready == 0;
 }
 
+bool CServerConnection::Pause(int ms) {
+    pollfd p[2] = {{m_fd, POLLRDHUP, 0}, {m_stopFd, POLLIN, 0}};
+    int ready;
+    do {
+        ready = ::poll(p, 2, ms);
+    } while (ready < 0 && errno == EINTR);
+    return ready == 0;
+}
+
 void CServerConnection::HoldUntilClosed() {
     char scrap[4096];
     while (ReadSome(scrap, sizeof scrap) >= 0) {

@@ -19,6 +19,8 @@ public:
     bool SendAllV(iovec* parts, int count);
     // Sleeps up to 'ms'; false when the server stops meanwhile.
     bool Sleep(int ms);
+    // Sleeps up to 'ms' without reading; false when the server stops or the peer hangs up meanwhile.
+    bool Pause(int ms);
     // Holds the connection, ignoring input, until the peer closes or the server stops.
     void HoldUntilClosed();
     // Ends the connection at once (the peer sees it closed).

@@ -110,6 +110,14 @@ void CTcpServer::AcceptLoop() {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0)
             continue;
+        {
+            std::lock_guard lock(m_clientsMutex);
+            if (m_clients.size() >= kMaxConnections) {
+                // Like an instrument out of sessions: the connection is closed at once.
+                ::close(fd);
+                continue;
+            }
+        }
         int size = kSocketBufferBytes;
         ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
         ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);

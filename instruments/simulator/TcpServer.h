@@ -15,6 +15,9 @@ namespace benchsim {
 // Serve. Stop (also from the destructor of every derived class) ends all of them and joins them.
 class CTcpServer {
 public:
+    // Connections served at once on one port; a further one is closed as soon as it is accepted.
+    static constexpr size_t kMaxConnections = 16;
+
     CTcpServer();
     virtual ~CTcpServer();
     CTcpServer(const CTcpServer&) = delete;

@@ -17,25 +17,45 @@ using drvcore::CXdrWriter;
 namespace {
 constexpr int kMaxIoWaitMs = 60000;
 constexpr int kWaitSliceMs = 20;
+constexpr int kBusySliceMs = 2;
+// Output made ahead of the client's reads while a write is taken.
+constexpr size_t kOutputChunk = 1024 * 1024;
 } // namespace
 
-// One connection's link. The pending response is 'output' followed by its terminator "\n"; the
-// reply is kept as the model made it (a block of many megabytes is never copied).
+// One connection's link. Written program messages wait in 'lines' (the instrument's input buffer) and
+// are executed as far as the output allows; the response is 'output' from 'outputAt' on, then the
+// terminator "\n" once every message is done. A reply is kept as the model made it (a block of many
+// megabytes is never copied).
 struct CVxi11Server::SLinkState {
     int32_t link = 0;
     bool linked = false;
+    // A write without END so far; 'overrun' drops the rest of a message that outgrew the buffer.
     std::string input;
+    bool overrun = false;
+    std::string lines;
+    size_t linesAt = 0;
+    SProgramMessage message;
+    bool executing = false;
+    bool waiting = false;
+    // A message of this response answered: the next answer is separated by "\n".
+    bool answered = false;
     std::string output;
-    // The previous response's memory, reused for the next reply (no fresh pages for big blocks).
-    std::string scratch;
-    bool hasOutput = false;
     size_t outputAt = 0;
+    bool terminatorPending = false;
 
-    size_t ResponseSize() const { return hasOutput ? output.size() + 1 : 0; }
+    bool HasWork() const { return executing || linesAt < lines.size(); }
+    size_t Unsent() const { return output.size() - outputAt + (terminatorPending ? 1 : 0); }
     void DropOutput() {
         output.clear();
-        hasOutput = false;
         outputAt = 0;
+        terminatorPending = false;
+        answered = false;
+    }
+    void DropWork() {
+        lines.clear();
+        linesAt = 0;
+        executing = false;
+        waiting = false;
     }
 };
 
@@ -78,30 +98,53 @@ void CVxi11Server::Serve(CServerConnection& connection) {
     }
 }
 
-void CVxi11Server::ExecuteMessage(SLinkState& state) {
-    // A new message discards output that was never read, as an instrument does.
-    state.DropOutput();
-    std::string& reply = state.scratch;
-    size_t start = 0;
-    while (start < state.input.size()) {
-        size_t end = state.input.find('\n', start);
-        if (end == std::string::npos)
-            end = state.input.size();
-        std::string line = state.input.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        start = end + 1;
-        if (line.empty() || !m_host.Execute(line, reply))
-            continue;
-        if (!state.hasOutput) {
-            state.output.swap(reply);
-            state.hasOutput = true;
-        } else {
-            state.output += '\n';
-            state.output += reply;
+void CVxi11Server::Produce(SLinkState& state, size_t limit) {
+    state.waiting = false;
+    while (state.Unsent() < limit) {
+        if (!state.executing) {
+            if (state.linesAt >= state.lines.size())
+                break;
+            size_t end = state.lines.find('\n', state.linesAt);
+            if (end == std::string::npos)
+                end = state.lines.size();
+            size_t length = end - state.linesAt;
+            if (length > 0 && state.lines[end - 1] == '\r')
+                --length;
+            const size_t at = state.linesAt;
+            state.linesAt = end + 1;
+            if (length == 0)
+                continue;
+            m_host.Begin(state.message, state.lines.substr(at, length));
+            state.executing = true;
+        }
+        // What was sent goes before more is made; what is left is less than one read.
+        if (state.outputAt > 0) {
+            state.output.erase(0, state.outputAt);
+            state.outputAt = 0;
+        }
+        const size_t before = state.output.size();
+        const bool answeredBefore = state.message.answered;
+        const IInstrumentModel::eStep step = m_host.Run(state.message, state.output, state.outputAt + limit);
+        if (state.message.answered && !answeredBefore) {
+            if (state.answered)
+                state.output.insert(before, 1, '\n');
+            state.answered = true;
+        }
+        if (step == IInstrumentModel::eStep::Waiting) {
+            state.waiting = true;
+            break;
+        }
+        if (step == IInstrumentModel::eStep::Finished)
+            state.executing = false;
+    }
+    if (!state.HasWork()) {
+        state.lines.clear();
+        state.linesAt = 0;
+        if (state.answered) {
+            state.terminatorPending = true;
+            state.answered = false;
         }
     }
-    state.input.clear();
 }
 
 bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkState& state) {
@@ -118,12 +161,22 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
         results.PutU32(0);
         return link.SendSuccess(call.xid, results.Data());
     }
-    if (state.outputAt >= state.ResponseSize()) {
-        // Nothing to send: wait out the client's time-out as an instrument does.
-        const int wait = static_cast<int>(std::min<uint32_t>(ioTimeout, kMaxIoWaitMs));
-        for (int waited = 0; waited < wait; waited += kWaitSliceMs)
-            if (!link.Connection().Sleep(std::min(kWaitSliceMs, wait - waited)))
-                return false;
+    const size_t wanted = std::max<uint32_t>(requestSize, 1);
+    const int wait = static_cast<int>(std::min<uint32_t>(ioTimeout, kMaxIoWaitMs));
+    if (state.Unsent() == 0 && !state.HasWork())
+        m_host.ReportError(-420); // addressed to talk with nothing to say
+    for (int waited = 0;;) {
+        Produce(state, wanted);
+        if (state.Unsent() > 0 || waited >= wait)
+            break;
+        // Waiting for an overlapped command, or nothing to send: wait out the client's time-out as an
+        // instrument does.
+        const int slice = std::min(state.waiting ? kBusySliceMs : kWaitSliceMs, wait - waited);
+        if (!link.Connection().Sleep(slice))
+            return false;
+        waited += slice;
+    }
+    if (state.Unsent() == 0) {
         results.PutI32(drvcore::kVxi11IoTimeout);
         results.PutU32(0);
         results.PutU32(0);
@@ -141,16 +194,15 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
         record.Data() += garbage;
         link.SendRaw(record.Data());
         state.DropOutput();
+        state.DropWork();
         return true;
     }
-    size_t count =
-        std::min<size_t>(std::max<uint32_t>(requestSize, 1), state.ResponseSize() - state.outputAt);
+    size_t count = std::min(wanted, state.Unsent());
     uint32_t reason = 0;
-    const size_t dataSize = state.output.size();
-    const char* data = state.output.data() + std::min(state.outputAt, dataSize);
+    const size_t inData = std::min(count, state.output.size() - state.outputAt);
+    const char* data = state.output.data() + state.outputAt;
     if ((flags & drvcore::kVxi11FlagTermCharSet) != 0) {
         const char term = static_cast<char>(termChar);
-        const size_t inData = state.outputAt < dataSize ? std::min(count, dataSize - state.outputAt) : 0;
         if (const void* found = std::memchr(data, term, inData)) {
             count = static_cast<size_t>(static_cast<const char*>(found) - data) + 1;
             reason |= drvcore::kVxi11ReasonChar;
@@ -158,7 +210,8 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
             reason |= drvcore::kVxi11ReasonChar; // the response terminator itself
         }
     }
-    const bool last = state.outputAt + count == state.ResponseSize();
+    const size_t fromData = std::min(count, inData);
+    const bool last = !state.HasWork() && count == state.Unsent();
     if (last)
         reason |= drvcore::kVxi11ReasonEnd;
     else if (count == requestSize)
@@ -166,7 +219,6 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
     results.PutI32(drvcore::kVxi11NoError);
     results.PutU32(reason);
     results.PutOpaqueLength(count);
-    const size_t fromData = state.outputAt < dataSize ? std::min(count, dataSize - state.outputAt) : 0;
     const std::string_view bulk(data, fromData);
     const std::string_view tail = fromData < count ? std::string_view("\n", 1) : std::string_view();
     if (faults.Is(CFaultSwitches::eDropMidReply)) {
@@ -174,10 +226,48 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
         return false;
     }
     const bool sent = link.SendSuccess(call.xid, results.Data(), bulk, tail, CXdrWriter::Padding(count));
-    state.outputAt += count;
-    if (last)
-        state.DropOutput();
+    state.outputAt += fromData;
+    if (fromData < count)
+        state.terminatorPending = false;
+    if (state.outputAt == state.output.size()) {
+        state.output.clear();
+        state.outputAt = 0;
+    }
     return sent;
+}
+
+void CVxi11Server::Write(SLinkState& state, std::string_view data, bool end) {
+    if (!state.overrun && state.input.size() + data.size() > CInstrumentHost::kInputLimit) {
+        m_host.ReportError(-363);
+        state.overrun = true;
+        state.input.clear();
+    }
+    if (!state.overrun)
+        state.input.append(data);
+    if (!end)
+        return;
+    if (state.overrun) {
+        state.overrun = false;
+        return;
+    }
+    // A new message while a response is unread: the response, and what of its message is still to
+    // run, is lost. A message held by *WAI without output waits in the buffer before the new one.
+    if (state.Unsent() > 0) {
+        m_host.ReportError(-410);
+        state.DropOutput();
+        state.DropWork();
+    }
+    if (state.lines.size() - state.linesAt + state.input.size() > CInstrumentHost::kInputLimit) {
+        m_host.ReportError(-363);
+    } else {
+        state.lines.erase(0, state.linesAt);
+        state.linesAt = 0;
+        if (!state.lines.empty())
+            state.lines += '\n';
+        state.lines += state.input;
+    }
+    state.input.clear();
+    Produce(state, kOutputChunk);
 }
 
 bool CVxi11Server::Dispatch(CRpcServerLink& link, const SRpcCall& call, SLinkState& state) {
@@ -223,9 +313,7 @@ bool CVxi11Server::Dispatch(CRpcServerLink& link, const SRpcCall& call, SLinkSta
             results.PutU32(0);
             return link.SendSuccess(call.xid, results.Data());
         }
-        state.input.append(data);
-        if ((flags & drvcore::kVxi11FlagEnd) != 0)
-            ExecuteMessage(state);
+        Write(state, data, (flags & drvcore::kVxi11FlagEnd) != 0);
         results.PutI32(drvcore::kVxi11NoError);
         results.PutU32(static_cast<uint32_t>(data.size()));
         return link.SendSuccess(call.xid, results.Data());
@@ -246,7 +334,9 @@ bool CVxi11Server::Dispatch(CRpcServerLink& link, const SRpcCall& call, SLinkSta
         }
         if (call.procedure == drvcore::kVxi11DeviceClear) {
             state.input.clear();
+            state.overrun = false;
             state.DropOutput();
+            state.DropWork();
             m_host.DeviceClear();
         } else if (call.procedure == drvcore::kVxi11DestroyLink) {
             state.linked = false;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace benchsim {
 
@@ -37,7 +38,10 @@ private:
 
     bool Dispatch(CRpcServerLink& link, const SRpcCall& call, SLinkState& state);
     bool DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkState& state);
-    void ExecuteMessage(SLinkState& state);
+    // Takes a device_write: data gather until END, then the message joins the input buffer.
+    void Write(SLinkState& state, std::string_view data, bool end);
+    // Executes buffered messages until at least 'limit' bytes of response wait or the parser must wait.
+    void Produce(SLinkState& state, size_t limit);
 
     CInstrumentHost& m_host;
     CVxi11AbortServer m_abort;

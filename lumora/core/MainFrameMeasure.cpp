@@ -108,6 +108,7 @@ void CMainFrame::StartMeasureThread() {
     m_stopEvent.Reset();
     m_threadExists.store(true, std::memory_order_release);
     m_measureThread = std::thread([this] { MeasureThreadProc(); });
+    BeginRunStatus();
 }
 
 bool CMainFrame::AnyInstrumentConnected() const {
@@ -231,5 +232,8 @@ void CMainFrame::ShowRunFinished(std::time_t start, CHighResElapsedTimer& timer)
                     {platform::FormatTime(start, format), platform::FormatTime(end, format), duration});
     WriteLogLine(text);
     // The notice is a window of the user-interface thread; the run ends when it is closed.
-    RunOnUiThread([&] { DlgExeFinished(this, 0, text); });
+    RunOnUiThread([&] {
+        EndRunStatus();
+        DlgExeFinished(this, 0, text);
+    });
 }

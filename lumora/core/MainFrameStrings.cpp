@@ -22,7 +22,6 @@ void CMainFrame::RegisterFrameStrings() {
         {34113, u"Office 2007 (黑色样式)"},
         {34114, u"Office 2007 (银色样式)"},
         {34115, u"Office 2007 (水绿色样式)"},
-        {34116, u"就绪"},
         {34117, u"错误：数字万用表对象创建错误，请重试！"},
         {225, u"自定义..."},
         {255, u"数字万用表"},
@@ -53,5 +52,7 @@ void CMainFrame::RegisterFrameStrings() {
         {51529, u"错误：Excel97-2003最多存储65535行数据，当前数据超出存储范围，请选择其它文件类型！"},
         {51530, u"错误：软件参数配置对象指针为空，请重试！"},
         {kWriteFailedId, u"错误：写入文件错误，文件未完整保存！请检查磁盘空间后重试！"},
+        {IDS_RUN_STATUS, u"测量进行中…  已用时间：%s"},
+        {IDS_IDLE_MESSAGE, u"就绪"},
     });
 }

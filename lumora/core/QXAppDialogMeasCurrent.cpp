@@ -28,6 +28,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <algorithm>
 #include <charconv>
 
@@ -41,6 +43,13 @@ constexpr int kButtonIds[] = {1079, 1080, 1081, 1082, 1083, 1084, 1085,
                               1092, 1086, 1087, 1088, 1089, 1091, 1090};
 // The tool buttons' tips, strings 34300 onwards in the order of the ids above.
 constexpr int kButtonTipFirst = 34300;
+// Template 108 in dialog units: the toolbar row, the plot's place holder and the statistics table.
+constexpr int kMargin = 7, kToolTop = 5, kToolSize = 16, kToolPitch = 18, kToolGap = 2;
+constexpr int kTemplateWidth = 503, kTemplateHeight = 323;
+constexpr int kPlotTop = 25, kPlotHeight = 217, kListTop = 246, kListHeight = 70;
+constexpr int kSettingsLeft = 480;
+// The plot keeps at least this height when the page is at its smallest.
+constexpr int kPlotMinHeight = 60;
 constexpr int kColumns = 7;
 constexpr int kRows = 4;
 constexpr unsigned kMaxXlsSamples = 65535;
@@ -149,14 +158,16 @@ CXPStyleButtonST* CQXAppDialogMeasCurrent::Button(int id) const {
 }
 
 bool CQXAppDialogMeasCurrent::OnInitDialog() {
-    resize(DialogRect(0, 0, 503, 323).size());
+    // The template's own font, so that its dialog units mean the same size whatever the desktop's font.
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    resize(DialogRect(0, 0, kTemplateWidth, kTemplateHeight).size());
     m_placeHolder = new QFrame(this);
     platform::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
-    m_placeHolder->setGeometry(DialogRect(7, 25, 489, 217));
+    m_placeHolder->setGeometry(DialogRect(kMargin, kPlotTop, kTemplateWidth - 2 * kMargin, kPlotHeight));
     m_placeHolder->hide();
     m_list = new CListCtrlEx(this);
     platform::SetControlId(m_list, IDC_LIST_STATISTIC);
-    m_list->setGeometry(DialogRect(7, 246, 489, 70));
+    m_list->setGeometry(DialogRect(kMargin, kListTop, kTemplateWidth - 2 * kMargin, kListHeight));
     m_comboHori = new QComboBox(this);
     m_comboVert = new QComboBox(this);
     platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
@@ -177,6 +188,7 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
     m_waveform->SetAxisTextHori(LoadString(33014));
     m_waveform->SetAxisTextVert(LoadString(33015));
     BuildStatisticList();
+    FitStatisticList();
     UpdateLineButtons();
     UpdateToolButtons();
     m_comboHori->setCurrentIndex(0);
@@ -198,11 +210,39 @@ void CQXAppDialogMeasCurrent::SetupToolButtons() {
         button->SetTooltipText(LoadString(kButtonTipFirst + static_cast<int>(i)));
         button->setText(QString());
         button->DrawAsToolbar(true);
-        const int x = id == IDC_SETTINGS ? 480 : 7 + 18 * int(i < 4 ? i : i - 1);
-        button->setGeometry(DialogRect(x, 5, 16, 16));
+        const int x = id == IDC_SETTINGS ? kSettingsLeft : kMargin + kToolPitch * int(i < 4 ? i : i - 1);
+        button->setGeometry(DialogRect(x, kToolTop, kToolSize, kToolSize));
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
         m_buttons[i] = button;
     }
+}
+
+// The template's table height was drawn for the system's low list rows; rows of the style in use are
+// taller. The table grows upwards into the plot until its header, four rows and a horizontal scroll bar
+// fit, and the page keeps a smallest size at which the settings button stays clear of the tool buttons
+// and the plot keeps some height.
+void CQXAppDialogMeasCurrent::FitStatisticList() {
+    const int rowHeight = m_list->fontMetrics().height() + DialogRect(0, 0, 0, 3).height();
+    m_list->verticalHeader()->setMinimumSectionSize(rowHeight);
+    m_list->verticalHeader()->setDefaultSectionSize(rowHeight);
+    for (int row = 0; row < m_list->rowCount(); ++row)
+        m_list->setRowHeight(row, rowHeight);
+    const int needed = m_list->horizontalHeader()->sizeHint().height() + kRows * rowHeight +
+                       2 * m_list->frameWidth() + m_list->horizontalScrollBar()->sizeHint().height();
+    const int grow = std::max(0, needed - m_list->height());
+    m_list->setGeometry(m_list->geometry().adjusted(0, -grow, 0, 0));
+    m_placeHolder->setGeometry(m_placeHolder->geometry().adjusted(0, 0, 0, -grow));
+    DlgResize_Init();
+    if (m_waveform != nullptr)
+        m_waveform->setGeometry(m_placeHolder->geometry());
+
+    const int toolsRight = kMargin + kToolPitch * (int(m_buttons.size()) - 2) + kToolSize;
+    const int minWidth = DialogRect(0, 0, toolsRight + kToolGap + kToolSize + kMargin, 0).width();
+    const int minHeight =
+        DialogRect(0, 0, 0, kPlotTop + kPlotMinHeight + (kListTop - kPlotTop - kPlotHeight) + kMargin)
+            .height() +
+        m_list->height();
+    DlgResize_SetMinTrackSize(minWidth, minHeight);
 }
 
 bool CQXAppDialogMeasCurrent::AttachFrameParameters() {

@@ -71,6 +71,7 @@ protected:
 
 private:
     void BuildStatisticList();
+    void FitStatisticList();
     void SetupToolButtons();
     void UpdateLineButtons();
     void UpdateToolButtons();

@@ -49,7 +49,7 @@ TEST(Sim2280S, RejectedSettingsKeepTheirValueAndQueueTheirError) {
         {":CURR 6.2", "-222", ":CURR?", "0.500000"},
         {":VOLT -0.1", "-222", ":VOLT?", "0.000000"},
         {":SENS:CURR:NPLC 0.001", "-222", ":SENS:CURR:NPLC?", "1.000000"},
-        {":SENS:CURR:NPLC fast", "-224", ":SENS:CURR:NPLC?", "1.000000"},
+        {":SENS:CURR:NPLC fast", "-104", ":SENS:CURR:NPLC?", "1.000000"},
         {":SYST:AZER MAYBE", "-224", ":SYST:AZER?", "1"},
         {":SENS:CURR:RANG:AUTO 2", "-224", ":SENS:CURR:RANG:AUTO?", "1"},
         {":TRIG:COUN 0", "-222", ":TRIG:COUN?", "1"},

@@ -65,7 +65,7 @@ TEST(SimDMM7510, RejectedSettingsKeepTheirValueAndQueueTheirError) {
         {":SENS:CURR:NPLC 0.0001", "-222", ":SENS:CURR:NPLC?", "1.000000E+00"},
         {":SENS:CURR:NPLC 16", "-222", ":SENS:CURR:NPLC?", "1.000000E+00"},
         {":SENS:CURR:ATR:EDGE:LEV -3.7", "-222", ":SENS:CURR:ATR:EDGE:LEV?", "0.000000E+00"},
-        {":SENS:CURR:ATR:EDGE:LEV high", "-224", ":SENS:CURR:ATR:EDGE:LEV?", "0.000000E+00"},
+        {":SENS:CURR:ATR:EDGE:LEV high", "-104", ":SENS:CURR:ATR:EDGE:LEV?", "0.000000E+00"},
         {":SENS:CURR:AZER 2", "-224", ":SENS:CURR:AZER?", "1"},
         {":TRAC:POIN 9, \"defbuffer1\"", "-222", ":TRAC:POIN? \"defbuffer1\"", "100000"},
         {":TRAC:POIN 10.5, \"defbuffer1\"", "-224", ":TRAC:POIN? \"defbuffer1\"", "100000"},

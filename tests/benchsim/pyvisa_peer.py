@@ -41,23 +41,105 @@ def open_instrument(rm, resource):
     return instrument
 
 
+def wait_idle(instrument):
+    deadline = time.time() + 5
+    while not instrument.query(":TRIG:STAT?").startswith("IDLE"):
+        assert time.time() < deadline, "capture did not finish"
+        time.sleep(0.01)
+
+
 def check_meter(instrument):
+    """What the program's driver sends: short forms, polling the trigger state."""
     assert "DMM7510" in instrument.query("*IDN?")
     for command in [':SENS:FUNC "CURR:DC"', ":SENS:CURR:RANG 0.1", ":SENS:CURR:AZER OFF",
                     ":SENS:CURR:NPLC 0.001", ':TRAC:POIN 1000, "defbuffer1"', ":FORM:DATA REAL",
                     ":FORM:BORD SWAP", ':TRIG:LOAD "SimpleLoop", 1000, 0, "defbuffer1"',
                     ':TRAC:CLE "defbuffer1"', ":INIT"]:
         instrument.write(command)
-    deadline = time.time() + 5
-    while not instrument.query(":TRIG:STAT?").startswith("IDLE"):
-        assert time.time() < deadline, "capture did not finish"
-        time.sleep(0.01)
+    wait_idle(instrument)
     values = instrument.query_binary_values(':TRAC:DATA? 1, 1000, "defbuffer1", READ, REL',
                                             datatype="d", is_big_endian=False)
     assert len(values) == 2000, len(values)
     times = values[1::2]
     assert all(b > a for a, b in zip(times, times[1:])), "times must rise"
     assert instrument.query(":SYST:ERR?").startswith("0,")
+
+
+def user_script_meter(dmm):
+    """A first script as an engineer writes it from the reference manual: long forms, *WAI, status."""
+    dmm.write("*RST")
+    dmm.write("*CLS")
+    dmm.write(':SENSe:FUNCtion "CURRent"')
+    dmm.write(":SENSe:CURRent:RANGe 100e-3")
+    dmm.write(":SENSe:CURRent:AZERo:STATe OFF")
+    dmm.write(":SENSe:CURRent:NPLCycles 0.01")
+    assert float(dmm.query(":SENSe:CURRent:NPLCycles?")) == 0.01
+    assert float(dmm.query(":SENS:CURR:NPLC? MAX")) == 12
+    assert float(dmm.query(":SYSTem:LFRequency?")) == 50
+    dmm.write(':TRACe:POINts 500, "defbuffer1"')
+    dmm.write(':TRIGger:LOAD "SimpleLoop", 500, 0, "defbuffer1"')
+    dmm.write(":INITiate")
+    dmm.write("*WAI")
+    assert dmm.query(':TRACe:ACTual? "defbuffer1"') == "500"
+    readings = dmm.query_ascii_values(':TRACe:DATA? 1, 500, "defbuffer1", READ')
+    assert len(readings) == 500 and all(abs(r) < 0.1 for r in readings), readings[:5]
+    dmm.write(":FORMat:DATA REAL")
+    dmm.write(":FORMat:BORDer SWAPped")
+    pairs = dmm.query_binary_values(':TRACe:DATA? 1, 500, "defbuffer1", READing, RELative',
+                                    datatype="d", is_big_endian=False)
+    assert len(pairs) == 1000
+    # The ASCII form carries seven significant digits of the same readings.
+    assert all(abs(a - b) <= 1e-6 * abs(b) for a, b in zip(readings, pairs[0::2]))
+    dmm.write(":FORMat:DATA ASCii")
+    # Overlapped measurement and status polling: *OPC sets bit 0 of the event status register.
+    dmm.write("*ESE 1")
+    dmm.write(':TRACe:CLEar "defbuffer1"')
+    dmm.write(":INIT;*OPC")
+    deadline = time.time() + 5
+    while not int(dmm.query("*ESR?")) & 1:
+        assert time.time() < deadline, "operation complete never set"
+        time.sleep(0.005)
+    assert int(dmm.query("*STB?")) & 0x20 == 0, "event register was read"
+    assert dmm.query(":INIT;*OPC?") == "1"
+    assert dmm.query(":TRAC:ACT?") == "500"
+    dmm.write(":SENSe:COUNt 3")
+    current = float(dmm.query(":MEASure:CURRent?"))
+    assert abs(current) < 1, current
+    assert float(dmm.query(":FETCh?")) == current
+    # Mistakes give the standard errors, in order, and the meter goes on.
+    dmm.write(":SENS:CURR:NPLC nan")
+    dmm.write(":SENS:CURR:NPLC 13")
+    dmm.write(":SENSe:CURRent:NPLCX 1")
+    assert int(dmm.query("*ESR?")) & 0x30 == 0x30
+    errors = [dmm.query(":SYSTem:ERRor:NEXT?").split(",")[0] for _ in range(4)]
+    assert errors == ["-224", "-222", "-113", "0"], errors
+    assert "DMM7510" in dmm.query("*IDN?")
+
+
+def user_script_supply(psu):
+    psu.write("*RST")
+    psu.write("*CLS")
+    assert float(psu.query(":SYST:LFR?")) == 50
+    psu.write(":SOURce:VOLTage 3.3")
+    psu.write(":SOUR:CURR:LEV 1")
+    psu.write(":OUTPut:STATe ON")
+    assert float(psu.query(":SOUR:VOLT?")) == 3.3
+    assert psu.query(":OUTP?") == "1"
+    current = float(psu.query(":MEASure:CURRent?"))
+    assert 0 < current < 1, current
+    assert float(psu.query(":MEAS:VOLT?")) == 3.3
+    psu.write(':SENS:FUNC "CURR"')
+    psu.write(":TRIG:COUN 20")
+    psu.write(":TRACe:CLEar")
+    psu.write(":INIT")
+    assert psu.query("*OPC?") == "1"
+    assert psu.query(":TRAC:ACT?") == "20"
+    assert int(psu.query("*STB?")) & 0x04 == 0, "no error queued"
+    psu.write(":VOLT 40")
+    assert int(psu.query("*STB?")) & 0x04, "error available"
+    assert psu.query(":SYST:ERR?").startswith("-222,")
+    assert float(psu.query(":VOLT?")) == 3.3
+    psu.write(":OUTP OFF")
 
 
 def main():
@@ -73,9 +155,10 @@ def main():
             instrument = open_instrument(rm, resource)
             if METER in resource:
                 check_meter(instrument)
+                user_script_meter(instrument)
             else:
                 assert "2280S" in instrument.query("*IDN?")
-                assert instrument.query(":SYST:LFR?").startswith("50")
+                user_script_supply(instrument)
             instrument.close()
             print("ok", resource)
     finally:

@@ -39,6 +39,14 @@ public:
         m_bench.SupplyHost().Faults().Set(benchsim::CFaultSwitches::eDropMidReply, true);
     }
     void RestoreSupplyLink() { m_bench.SupplyHost().Faults().ClearAll(); }
+    // Both instruments see a steady load of 'amperes' with a little noise.
+    void SetSteadyLoad(double amperes) {
+        benchsim::CDeviceUnderTest::SProfile steady;
+        steady.sleepCurrent = steady.burstCurrent = amperes;
+        steady.sleepNoise = steady.burstNoise = amperes * 1e-3;
+        m_bench.Meter().SetDeviceUnderTest(benchsim::CDeviceUnderTest(steady));
+        m_bench.Supply().SetDeviceUnderTest(benchsim::CDeviceUnderTest(steady));
+    }
 
 private:
     static bool Received(benchsim::CInstrumentHost& host, const std::string& command) {

@@ -6,39 +6,40 @@
 
 namespace benchsim {
 
-// One SCPI program message unit, split into a canonical header and its parameters.
-// The header is upper-cased, each mnemonic reduced to its short form and numeric suffixes
-// dropped, so ":SENSe1:CURRent:NPLCycles?" and "SENS:CURR:NPLC?" give the same key.
+// One program message unit as the parser resolved it against an instrument's command tree: the
+// key of the matched command (the short forms of all its nodes, optional ones included, e.g.
+// "SENS:CURR:DC:NPLC"; common commands keep their '*') and its checked parameters.
 class CScpiCommand {
 public:
-    explicit CScpiCommand(const std::string& text);
+    struct SValue {
+        // Character data: the short form of the allowed word ("RIS"); strings: their content, or the
+        // key of the allowed form they matched ("CURR:DC"); numbers: as written.
+        std::string text;
+        double number = 0.0;
+        bool isNumber = false;
+    };
 
-    // "SENS:CURR:NPLC" without the leading ':' and without '?'; common commands keep their '*'.
-    const std::string& Header() const { return m_header; }
+    CScpiCommand() = default;
+    CScpiCommand(std::string key, bool query, std::vector<SValue> values = {})
+        : m_key(std::move(key)), m_query(query), m_values(std::move(values)) {}
+
+    const std::string& Header() const { return m_key; }
     bool IsQuery() const { return m_query; }
-    const std::vector<std::string>& Parameters() const { return m_parameters; }
-    std::size_t Count() const { return m_parameters.size(); }
+    std::size_t Count() const { return m_values.size(); }
 
-    // The parameter without its quotes, or empty when missing.
+    // The parameter's text, or empty when missing.
     std::string Text(std::size_t index) const;
-    // Upper-cased parameter text without quotes.
+    // Upper-cased Text.
     std::string Word(std::size_t index) const;
+    // A numeric parameter (MINimum/MAXimum/DEFault already resolved); empty for anything else.
     std::optional<double> Number(std::size_t index) const;
-    // ON/OFF/1/0; empty for anything else.
+    // A boolean parameter; empty for anything else.
     std::optional<bool> Switch(std::size_t index) const;
 
-    // Removes a header node (e.g. the optional "DC" of "SENS:CURR:DC:RANG").
-    void DropNode(const std::string& node);
-    // Prefixes "SENS:" to headers that start with one of the given nodes (an optional root).
-    void AddRootFor(const std::vector<std::string>& nodes, const std::string& root);
-
-    // Splits a program message at ';' outside quotes.
-    static std::vector<std::string> SplitUnits(const std::string& message);
-
 private:
-    std::string m_header;
+    std::string m_key;
     bool m_query = false;
-    std::vector<std::string> m_parameters;
+    std::vector<SValue> m_values;
 };
 
 // Number formats of the replies, independent of the process locale.

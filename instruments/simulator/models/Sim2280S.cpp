@@ -13,6 +13,42 @@ const double RANGES[] = {0.01, 0.1, 1.0, 10.0};
 } // namespace
 
 CSim2280S::CSim2280S() {
+    using T = CScpiTree;
+    const auto set = T::eForm::SetOnly, query = T::eForm::QueryOnly, both = T::eForm::SetAndQuery;
+    const double count = MAX_COUNT;
+    m_tree.Add("[:SOURce[1]]:VOLTage[:LEVel][:IMMediate][:AMPLitude]", both, {T::Num(0.0, 32.0, 0.0, "V")});
+    m_tree.Add("[:SOURce[1]]:VOLTage:LIMit[:LEVel]", both, {T::Num(0.0, 33.0, 33.0, "V")});
+    m_tree.Add("[:SOURce[1]]:VOLTage:PROTection[:LEVel]", both, {T::Num(0.0, 33.0, 33.0, "V")});
+    m_tree.Add("[:SOURce[1]]:CURRent[:LEVel][:IMMediate][:AMPLitude]", both, {T::Num(0.0, 6.1, 0.1, "A")});
+    m_tree.Add("[:SOURce[1]]:CURRent:PROTection[:LEVel]", both, {T::Num(0.0, 6.1, 6.1, "A")});
+    m_tree.Add(":OUTPut[1][:STATe]", both, {T::Bool()});
+    m_tree.Add(":OUTPut[1]:PROTection:TRIPped", query);
+    m_tree.Add(":OUTPut[1]:PROTection:CLEar", set);
+    m_tree.Add(":SYSTem:AZERo[:STATe]", both, {T::Bool()});
+    m_tree.Add(":SYSTem:LFRequency", query);
+    m_tree.Add(":SENSe[1]:FUNCtion[:ON]", both, {T::Str("CURRent[:DC]|VOLTage[:DC]|CONCurrent[:DC]")});
+    // At most 12 power-line cycles at 50 Hz (15 at 60 Hz).
+    m_tree.Add(":SENSe[1]:CURRent[:DC]:NPLCycles", both, {T::Num(0.002, 12.0, 1.0)});
+    m_tree.Add(":SENSe[1]:CURRent[:DC]:RANGe[:UPPer]", both, {T::Num(0.0, 10.0, 10.0, "A")});
+    m_tree.Add(":SENSe[1]:CURRent[:DC]:RANGe:AUTO", both, {T::Bool()});
+    m_tree.Add(":TRIGger[:SEQuence[1]]:COUNt", both, {T::Int(1, count, 1)});
+    m_tree.Add(":TRIGger[:SEQuence[1]]:SAMPle:COUNt", both, {T::Int(1, count, 1)});
+    m_tree.Add(":TRIGger[:SEQuence[1]]:SOURce", both, {T::Choice("IMMediate|MANual|BUS|EXTernal")});
+    m_tree.Add(":INITiate[:IMMediate]", set);
+    m_tree.Add(":INITiate:CONTinuous", both, {T::Bool()});
+    m_tree.Add(":ABORt", set);
+    m_tree.Add(":STATus:OPERation:INSTrument:ISUMmary[:EVENt]", query);
+    m_tree.Add(":STATus:OPERation:INSTrument:ISUMmary:ENABle", both, {T::Int(0, 65535, 0)});
+    m_tree.Add(":FETCh", query);
+    m_tree.Add(":READ", query);
+    m_tree.Add(":MEASure[:SCALar]:CURRent[:DC]", query);
+    m_tree.Add(":MEASure[:SCALar]:VOLTage[:DC]", query);
+    m_tree.Add(":TRACe:POINts", both, {T::Int(1, count, count)});
+    m_tree.Add(":TRACe:CLEar", set);
+    m_tree.Add(":TRACe:FEED:CONTrol", both, {T::Choice("ALWays|NEVer|NEXT")});
+    m_tree.Add(":TRACe:ACTual", query);
+    m_tree.Add(":TRACe:DATA", query, {}, {T::Optional(T::Str())});
+    m_tree.Add(":FORMat:ELEMents", both, {T::Str()});
     ResetState();
 }
 
@@ -52,9 +88,9 @@ void CSim2280S::AbortMeasurement() {
     m_running = false;
 }
 
-void CSim2280S::Normalise(CScpiCommand& command) const {
-    command.DropNode("DC");
-    command.DropNode("IMM");
+bool CSim2280S::Busy() {
+    Advance();
+    return m_running;
 }
 
 bool CSim2280S::IsContinuous() const {
@@ -161,7 +197,8 @@ CSim2280S::eResult CSim2280S::Handle(const CScpiCommand& command, std::string& r
     const std::string root = h.substr(0, h.find(':'));
     if (root == "SENS")
         return HandleSense(command, reply);
-    if (root == "TRIG" || root == "INIT" || root == "ABOR" || root == "STAT" || root == "FETC")
+    if (root == "TRIG" || root == "INIT" || root == "ABOR" || root == "STAT" || root == "FETC" ||
+        root == "READ" || root == "MEAS")
         return HandleTrigger(command, reply);
     if (root == "TRAC" || root == "FORM")
         return HandleTrace(command, reply);
@@ -174,41 +211,38 @@ CSim2280S::eResult CSim2280S::HandleSource(const CScpiCommand& command, std::str
     struct SLevel {
         const char* header;
         double* value;
-        double maximum;
     };
-    const SLevel levels[] = {{"VOLT", &m_voltage, 32.0},
-                             {"VOLT:LIM", &m_voltageLimit, 33.0},
-                             {"VOLT:PROT", &m_voltageProtection, 33.0},
-                             {"CURR", &m_current, 6.1},
-                             {"CURR:PROT", &m_currentProtection, 6.1}};
+    const SLevel levels[] = {{"SOUR:VOLT:LEV:IMM:AMPL", &m_voltage},
+                             {"SOUR:VOLT:LIM:LEV", &m_voltageLimit},
+                             {"SOUR:VOLT:PROT:LEV", &m_voltageProtection},
+                             {"SOUR:CURR:LEV:IMM:AMPL", &m_current},
+                             {"SOUR:CURR:PROT:LEV", &m_currentProtection}};
     for (const SLevel& level : levels) {
         if (h == level.header)
-            return NumberSetting(command, reply, *level.value, 0.0, level.maximum, FormatFixed);
+            return NumberSetting(command, reply, *level.value, FormatFixed);
     }
-    if (h == "OUTP" || h == "OUTP:STAT") {
+    if (h == "OUTP:STAT") {
         if (q) {
             reply = OnOff(m_output);
             return eResult::Reply;
         }
-        const auto on = command.Switch(0);
-        if (!on)
-            return eResult::BadParameter;
-        if (*on && m_trip != "NONE")
+        const bool on = *command.Switch(0);
+        if (on && m_trip != "NONE")
             return eResult::Done; // a tripped output stays off until the trip is cleared
-        m_output = *on;
+        m_output = on;
         return eResult::Done;
     }
-    if (h == "OUTP:PROT:TRIP" && q) {
+    if (h == "OUTP:PROT:TRIP") {
         reply = m_trip;
         return eResult::Reply;
     }
-    if (h == "OUTP:PROT:CLE" && !q) {
+    if (h == "OUTP:PROT:CLE") {
         m_trip = "NONE";
         return eResult::Done;
     }
-    if (h == "SYST:AZER" || h == "SYST:AZER:STAT")
+    if (h == "SYST:AZER:STAT")
         return SwitchSetting(command, reply, m_autozero);
-    if (h == "SYST:LFR" && q) {
+    if (h == "SYST:LFR") {
         reply = FormatFixed(m_lineFrequency);
         return eResult::Reply;
     }
@@ -218,36 +252,24 @@ CSim2280S::eResult CSim2280S::HandleSource(const CScpiCommand& command, std::str
 CSim2280S::eResult CSim2280S::HandleSense(const CScpiCommand& command, std::string& reply) {
     const std::string& h = command.Header();
     const bool q = command.IsQuery();
-    if (h == "SENS:FUNC") {
+    if (h == "SENS:FUNC:ON") {
         if (q) {
             reply = "\"" + m_function + "\"";
             return eResult::Reply;
         }
-        std::string function = command.Word(0);
-        if (function == "CURR" || function == "CURRENT" || function == "CURRENT:DC")
-            function = "CURR:DC";
-        if (function == "VOLT" || function == "VOLTAGE" || function == "VOLTAGE:DC")
-            function = "VOLT:DC";
-        if (function == "CONC" || function == "CONCURRENT" || function == "CONCURRENT:DC")
-            function = "CONC:DC";
-        if (function != "CURR:DC" && function != "VOLT:DC" && function != "CONC:DC")
-            return eResult::BadParameter;
-        m_function = function;
+        m_function = command.Text(0);
         return eResult::Done;
     }
-    if (h == "SENS:CURR:NPLC")
-        return NumberSetting(command, reply, m_nplc, 0.002, 15.0, FormatFixed);
-    if (h == "SENS:CURR:RANG") {
+    if (h == "SENS:CURR:DC:NPLC")
+        return NumberSetting(command, reply, m_nplc, FormatFixed);
+    if (h == "SENS:CURR:DC:RANG:UPP") {
         if (q) {
-            reply = FormatExp(m_range);
+            reply = FormatExp(command.Count() ? *command.Number(0) : m_range);
             return eResult::Reply;
         }
-        const auto value = command.Number(0);
-        if (!value)
-            return eResult::BadParameter;
         // The range that holds the value, as the instrument chooses it.
         for (double range : RANGES) {
-            if (*value <= range * 1.0000001) {
+            if (*command.Number(0) <= range * 1.0000001) {
                 m_range = range;
                 m_autoRange = false;
                 return eResult::Done;
@@ -255,7 +277,7 @@ CSim2280S::eResult CSim2280S::HandleSense(const CScpiCommand& command, std::stri
         }
         return eResult::OutOfRange;
     }
-    if (h == "SENS:CURR:RANG:AUTO")
+    if (h == "SENS:CURR:DC:RANG:AUTO")
         return SwitchSetting(command, reply, m_autoRange);
     return eResult::Unknown;
 }
@@ -263,33 +285,19 @@ CSim2280S::eResult CSim2280S::HandleSense(const CScpiCommand& command, std::stri
 CSim2280S::eResult CSim2280S::HandleTrigger(const CScpiCommand& command, std::string& reply) {
     const std::string& h = command.Header();
     const bool q = command.IsQuery();
-    auto count = [&](unsigned& target) {
-        if (q) {
-            reply = std::to_string(target);
-            return eResult::Reply;
-        }
-        std::uint64_t value = 0;
-        const eResult read = ReadCount(command, 1, MAX_COUNT, value);
-        if (read == eResult::Done)
-            target = static_cast<unsigned>(value);
-        return read;
-    };
-    if (h == "TRIG:COUN")
-        return count(m_triggerCount);
-    if (h == "TRIG:SAMP:COUN")
-        return count(m_sampleCount);
-    if (h == "TRIG:SOUR") {
+    if (h == "TRIG:SEQ:COUN")
+        return CountSetting(command, reply, m_triggerCount);
+    if (h == "TRIG:SEQ:SAMP:COUN")
+        return CountSetting(command, reply, m_sampleCount);
+    if (h == "TRIG:SEQ:SOUR") {
         if (q) {
             reply = m_triggerSource;
             return eResult::Reply;
         }
-        const std::string source = command.Word(0);
-        if (source != "IMM" && source != "IMMEDIATE" && source != "BUS" && source != "EXT")
-            return eResult::BadParameter;
-        m_triggerSource = source.substr(0, 3);
+        m_triggerSource = command.Text(0);
         return eResult::Done;
     }
-    if (h == "INIT" && !q) {
+    if (h == "INIT:IMM") {
         if (m_running || m_continuous)
             return eResult::Done;
         m_running = true;
@@ -303,48 +311,45 @@ CSim2280S::eResult CSim2280S::HandleTrigger(const CScpiCommand& command, std::st
             reply = OnOff(m_continuous);
             return eResult::Reply;
         }
-        const auto on = command.Switch(0);
-        if (!on)
-            return eResult::BadParameter;
-        if (*on && !m_continuous) {
+        const bool on = *command.Switch(0);
+        if (on && !m_continuous) {
             m_continuous = true;
             m_continuousStart = m_clock.Now();
             m_continuousTaken = 0;
             ++m_continuousRun;
         }
-        if (!*on)
+        if (!on)
             m_continuous = false;
         return eResult::Done;
     }
-    if (h == "ABOR" && !q) {
+    if (h == "ABOR") {
         m_running = false;
         return eResult::Done;
     }
-    if (h == "STAT:OPER:INST:ISUM:EVEN" && q) {
+    if (h == "STAT:OPER:INST:ISUM:EVEN") {
         reply = std::to_string(m_isumEvent);
         m_isumEvent = 0;
         return eResult::Reply;
     }
-    if (h == "STAT:OPER:INST:ISUM:ENAB") {
-        if (q) {
-            reply = std::to_string(m_isumEnable);
-            return eResult::Reply;
+    if (h == "STAT:OPER:INST:ISUM:ENAB")
+        return CountSetting(command, reply, m_isumEnable);
+    if (h == "READ" || h == "MEAS:SCAL:CURR:DC" || h == "MEAS:SCAL:VOLT:DC") {
+        if (m_running) {
+            PushError(-221, "Settings conflict; a measurement is running");
+            return eResult::Done;
         }
-        const auto value = command.Number(0);
-        if (!value || *value < 0 || *value > 65535)
-            return eResult::BadParameter;
-        m_isumEnable = static_cast<unsigned>(*value);
-        return eResult::Done;
+        if (h != "READ")
+            m_function = h == "MEAS:SCAL:CURR:DC" ? "CURR:DC" : "VOLT:DC";
+        const double now = m_clock.Now();
+        m_last = {Reading(now), 0.0};
+        m_haveLast = true;
     }
-    if (h == "FETC" && q) {
-        if (!m_haveLast)
-            return eResult::NoData;
-        reply = FormatExp(m_last.first);
-        if (m_elements.find("REL") != std::string::npos)
-            reply += "," + FormatExp(m_last.second);
-        return eResult::Reply;
-    }
-    return eResult::Unknown;
+    if (!m_haveLast)
+        return eResult::NoData;
+    reply = FormatExp(m_last.first);
+    if (m_elements.find("REL") != std::string::npos)
+        reply += "," + FormatExp(m_last.second);
+    return eResult::Reply;
 }
 
 CSim2280S::eResult CSim2280S::HandleTrace(const CScpiCommand& command, std::string& reply) {
@@ -355,16 +360,12 @@ CSim2280S::eResult CSim2280S::HandleTrace(const CScpiCommand& command, std::stri
             reply = std::to_string(m_points);
             return eResult::Reply;
         }
-        std::uint64_t value = 0;
-        const eResult read = ReadCount(command, 1, MAX_COUNT, value);
-        if (read != eResult::Done)
-            return read;
-        m_points = static_cast<unsigned>(value);
+        m_points = static_cast<unsigned>(*command.Number(0));
         while (m_buffer.size() > m_points)
             m_buffer.pop_front();
         return eResult::Done;
     }
-    if (h == "TRAC:CLE" && !q) {
+    if (h == "TRAC:CLE") {
         m_buffer.clear();
         return eResult::Done;
     }
@@ -373,22 +374,14 @@ CSim2280S::eResult CSim2280S::HandleTrace(const CScpiCommand& command, std::stri
             reply = m_feedControl;
             return eResult::Reply;
         }
-        const std::string control = command.Word(0);
-        if (control.rfind("ALW", 0) == 0)
-            m_feedControl = "ALW";
-        else if (control.rfind("NEV", 0) == 0)
-            m_feedControl = "NEV";
-        else if (control == "NEXT")
-            m_feedControl = "NEXT";
-        else
-            return eResult::BadParameter;
+        m_feedControl = command.Text(0);
         return eResult::Done;
     }
-    if (h == "TRAC:ACT" && q) {
+    if (h == "TRAC:ACT") {
         reply = std::to_string(m_buffer.size());
         return eResult::Reply;
     }
-    if (h == "TRAC:DATA" && q) {
+    if (h == "TRAC:DATA") {
         const std::string elements = command.Count() ? command.Word(0) : m_elements;
         if (elements != "READ,REL" && elements != "READ")
             return eResult::BadParameter;

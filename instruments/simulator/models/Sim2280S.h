@@ -40,7 +40,7 @@ protected:
     void ResetState() override;
     void ClearStatus() override;
     void AbortMeasurement() override;
-    void Normalise(CScpiCommand& command) const override;
+    bool Busy() override;
     eResult Handle(const CScpiCommand& command, std::string& reply) override;
 
 private:

@@ -12,6 +12,9 @@ const double RANGES[] = {10e-6, 100e-6, 1e-3, 10e-3, 100e-3, 1.0, 3.0};
 // The largest number of readings an edge search looks at in one step.
 constexpr std::uint64_t SCAN_LIMIT = 4000000;
 constexpr double BATTERY_VOLTAGE = 3.3;
+const char* const DEFAULT_BUFFER = "defbuffer1";
+const char* const ELEMENTS = "DATE|EXTRa|EXTRAUnit|EXTRAValue|FORMatted|FRACtional|READing|RELative|SEConds|"
+                             "STATus|TIME|TSTamp|UNIT";
 
 template <typename T> void Append(std::string& out, T value, bool littleEndian) {
     char bytes[sizeof(T)];
@@ -25,6 +28,42 @@ template <typename T> void Append(std::string& out, T value, bool littleEndian) 
 } // namespace
 
 CSimDMM7510::CSimDMM7510() {
+    using T = CScpiTree;
+    const auto set = T::eForm::SetOnly, query = T::eForm::QueryOnly, both = T::eForm::SetAndQuery;
+    const auto buffer = T::Optional(T::Str());
+    const auto element = T::Optional(T::Choice(ELEMENTS));
+    const double points = static_cast<double>(MAX_POINTS);
+    m_tree.Add("[:SENSe[1]]:FUNCtion[:ON]", both, {T::Str("CURRent[:DC]|VOLTage[:DC]")});
+    m_tree.Add("[:SENSe[1]]:CURRent[:DC]:RANGe[:UPPer]", both, {T::Num(0.0, 3.0, 10e-6, "A")});
+    m_tree.Add("[:SENSe[1]]:CURRent[:DC]:RANGe:AUTO", both, {T::Bool()});
+    m_tree.Add("[:SENSe[1]]:CURRent[:DC]:AZERo[:STATe]", both, {T::Bool()});
+    // At most 12 power-line cycles at 50 Hz (15 at 60 Hz).
+    m_tree.Add("[:SENSe[1]]:CURRent[:DC]:NPLCycles", both, {T::Num(0.0005, 12.0, 1.0)});
+    m_tree.Add("[:SENSe[1]]:CURRent[:DC]:ATRigger:MODE", both, {T::Choice("OFF|EDGE|WINDow")});
+    m_tree.Add("[:SENSe[1]]:CURRent[:DC]:ATRigger:EDGE:SLOPe", both, {T::Choice("RISing|FALLing")});
+    m_tree.Add("[:SENSe[1]]:CURRent[:DC]:ATRigger:EDGE:LEVel", both, {T::Num(-3.6, 3.6, 0.0, "A")});
+    m_tree.Add("[:SENSe[1]]:COUNt", both, {T::Int(1, 1000000, 1)});
+    m_tree.Add(":TRIGger:LOAD", set,
+               {T::Str(), T::Optional(T::Any()), T::Optional(T::Any()), T::Optional(T::Any()),
+                T::Optional(T::Any()), T::Optional(T::Any())});
+    m_tree.Add(":INITiate[:IMMediate]", set);
+    m_tree.Add(":ABORt", set);
+    m_tree.Add("*TRG", set);
+    m_tree.Add(":TRIGger:STATe", query);
+    m_tree.Add(":TRACe:POINts", both, {T::Int(10, points, 100000), buffer}, {buffer});
+    m_tree.Add(":TRACe:CLEar", set, {buffer});
+    m_tree.Add(":TRACe:ACTual", query, {}, {buffer});
+    m_tree.Add(":TRACe:DATA", query, {},
+               {T::Int(1, points, 1), T::Int(1, points, 1), buffer, element, element, element, element});
+    m_tree.Add(":TRACe:MAKE", set,
+               {T::Str(), T::Int(10, points, 10),
+                T::Optional(T::Choice("COMPact|STANdard|FULL|WRITable|FULLWRITable"))});
+    m_tree.Add(":TRACe:DELete", set, {T::Str()});
+    m_tree.Add(":FORMat[:DATA]", both, {T::Choice("ASCii|REAL|SREAL")});
+    m_tree.Add(":FORMat:BORDer", both, {T::Choice("NORMal|SWAPped")});
+    for (const char* reading : {":READ", ":FETCh", ":MEASure:CURRent[:DC]", ":MEASure:VOLTage[:DC]"})
+        m_tree.Add(reading, query, {}, {buffer, element, element, element, element});
+    m_tree.Add(":SYSTem:LFRequency", query);
     ResetState();
 }
 
@@ -42,6 +81,8 @@ void CSimDMM7510::ResetState() {
     m_atrSlope = "RIS";
     m_atrLevel = 0.0;
     m_points = 100000;
+    m_measureCount = 1;
+    m_userBuffers.clear();
     m_format = "ASC";
     m_byteOrder = "NORM";
     m_template = eTemplate::None;
@@ -56,10 +97,9 @@ void CSimDMM7510::AbortMeasurement() {
     m_waitingForEvent = false;
 }
 
-void CSimDMM7510::Normalise(CScpiCommand& command) const {
-    command.AddRootFor({"FUNC", "CURR", "VOLT"}, "SENS");
-    command.DropNode("DC");
-    command.DropNode("IMM");
+bool CSimDMM7510::Busy() {
+    Advance();
+    return m_state == eState::Running;
 }
 
 std::uint64_t CSimDMM7510::BufferCount() {
@@ -136,7 +176,7 @@ CSimDMM7510::eResult CSimDMM7510::Start() {
         return eResult::Done;
     if (m_template == eTemplate::LoopUntilEvent && m_event == "ATR" &&
         (m_autoRange || m_autozero || m_atrMode != "EDGE" || m_function != "CURR:DC")) {
-        m_errors.Push(-221, "Settings conflict; analog trigger needs a fixed range and autozero off");
+        PushError(-221, "Settings conflict; analog trigger needs a fixed range and autozero off");
         return eResult::Done;
     }
     m_state = eState::Running;
@@ -164,51 +204,42 @@ CSimDMM7510::eResult CSimDMM7510::Handle(const CScpiCommand& command, std::strin
         return HandleTrigger(command, reply);
     if (root == "TRAC" || root == "FORM")
         return HandleTrace(command, reply);
+    if (root == "READ" || root == "FETC" || root == "MEAS")
+        return HandleReading(command, reply);
+    if (h == "SYST:LFR") {
+        reply = FormatFixed(m_lineFrequency);
+        return eResult::Reply;
+    }
     return eResult::Unknown;
 }
 
 CSimDMM7510::eResult CSimDMM7510::HandleSense(const CScpiCommand& command, std::string& reply) {
     const std::string& h = command.Header();
     const bool q = command.IsQuery();
-    auto word = [&](std::string& target, std::initializer_list<const char*> allowed) {
+    auto word = [&](std::string& target) {
         if (q) {
             reply = target;
             return eResult::Reply;
         }
-        const std::string value = command.Word(0);
-        for (const char* option : allowed) {
-            if (value.rfind(option, 0) == 0) {
-                target = option;
-                return eResult::Done;
-            }
-        }
-        return eResult::BadParameter;
+        target = command.Text(0);
+        return eResult::Done;
     };
-    if (h == "SENS:FUNC") {
+    if (h == "SENS:FUNC:ON") {
         if (q) {
             reply = "\"" + m_function + "\"";
             return eResult::Reply;
         }
-        const std::string function = command.Word(0);
-        if (function == "CURR:DC" || function == "CURR" || function == "CURRENT" || function == "CURRENT:DC")
-            m_function = "CURR:DC";
-        else if (function == "VOLT:DC" || function == "VOLT" || function == "VOLTAGE" ||
-                 function == "VOLTAGE:DC")
-            m_function = "VOLT:DC";
-        else
-            return eResult::BadParameter;
+        m_function = command.Text(0);
         return eResult::Done;
     }
-    if (h == "SENS:CURR:RANG") {
+    if (h == "SENS:CURR:DC:RANG:UPP") {
         if (q) {
-            reply = FormatExp(m_range);
+            reply = FormatExp(command.Count() ? *command.Number(0) : m_range);
             return eResult::Reply;
         }
-        const auto value = command.Number(0);
-        if (!value)
-            return eResult::BadParameter;
+        // The smallest range that holds the value.
         for (double range : RANGES) {
-            if (std::fabs(*value) <= range * 1.0000001) {
+            if (*command.Number(0) <= range * 1.0000001) {
                 m_range = range;
                 m_autoRange = false;
                 return eResult::Done;
@@ -216,18 +247,20 @@ CSimDMM7510::eResult CSimDMM7510::HandleSense(const CScpiCommand& command, std::
         }
         return eResult::OutOfRange;
     }
-    if (h == "SENS:CURR:RANG:AUTO")
+    if (h == "SENS:CURR:DC:RANG:AUTO")
         return SwitchSetting(command, reply, m_autoRange);
-    if (h == "SENS:CURR:AZER" || h == "SENS:CURR:AZER:STAT")
+    if (h == "SENS:CURR:DC:AZER:STAT")
         return SwitchSetting(command, reply, m_autozero);
-    if (h == "SENS:CURR:NPLC")
-        return NumberSetting(command, reply, m_nplc, 0.0005, 15.0, FormatExp);
-    if (h == "SENS:CURR:ATR:MODE")
-        return word(m_atrMode, {"OFF", "EDGE", "WIND"});
-    if (h == "SENS:CURR:ATR:EDGE:SLOP")
-        return word(m_atrSlope, {"RIS", "FALL"});
-    if (h == "SENS:CURR:ATR:EDGE:LEV")
-        return NumberSetting(command, reply, m_atrLevel, -3.6, 3.6, FormatExp);
+    if (h == "SENS:CURR:DC:NPLC")
+        return NumberSetting(command, reply, m_nplc, FormatExp);
+    if (h == "SENS:CURR:DC:ATR:MODE")
+        return word(m_atrMode);
+    if (h == "SENS:CURR:DC:ATR:EDGE:SLOP")
+        return word(m_atrSlope);
+    if (h == "SENS:CURR:DC:ATR:EDGE:LEV")
+        return NumberSetting(command, reply, m_atrLevel, FormatExp);
+    if (h == "SENS:COUN")
+        return CountSetting(command, reply, m_measureCount);
     return eResult::Unknown;
 }
 
@@ -272,7 +305,7 @@ CSimDMM7510::eResult CSimDMM7510::HandleTrigger(const CScpiCommand& command, std
             return eResult::BadParameter;
         return LoadTemplate(command);
     }
-    if (h == "INIT" && !q)
+    if (h == "INIT:IMM")
         return Start();
     if (h == "ABOR" && !q) {
         AbortMeasurement();
@@ -327,89 +360,114 @@ std::string CSimDMM7510::Block(std::uint64_t first, std::uint64_t last, bool wit
     return out;
 }
 
+bool CSimDMM7510::KnownBuffer(const CScpiCommand& command, std::size_t index, std::uint64_t*& size) {
+    const std::string name = command.Count() > index ? command.Text(index) : DEFAULT_BUFFER;
+    if (name == DEFAULT_BUFFER) {
+        size = &m_points;
+        return true;
+    }
+    const auto found = m_userBuffers.find(name);
+    size = found == m_userBuffers.end() ? nullptr : &found->second;
+    return size != nullptr;
+}
+
+CSimDMM7510::eResult CSimDMM7510::Elements(const CScpiCommand& command, std::size_t first,
+                                           bool& withTime) const {
+    withTime = false;
+    for (std::size_t i = first; i < command.Count(); ++i) {
+        const std::string element = command.Text(i);
+        if (element == "REL")
+            withTime = true;
+        else if (element != "READ")
+            return eResult::BadParameter; // the other elements are not kept by this model
+    }
+    return eResult::Done;
+}
+
+std::string CSimDMM7510::Readings(std::uint64_t first, std::uint64_t last, bool withTime) const {
+    if (m_format != "ASC")
+        return Block(first, last, withTime);
+    std::string text;
+    const double period = Period();
+    for (std::uint64_t i = first; i <= last; ++i) {
+        if (!text.empty())
+            text += ',';
+        text += FormatExp(Reading(i));
+        if (withTime) {
+            text += ',';
+            text += FormatExp(static_cast<double>(i) * period);
+        }
+    }
+    return text;
+}
+
 CSimDMM7510::eResult CSimDMM7510::HandleTrace(const CScpiCommand& command, std::string& reply) {
     const std::string& h = command.Header();
     const bool q = command.IsQuery();
-    auto bufferOk = [&](std::size_t index) {
-        return command.Count() <= index || command.Text(index) == "defbuffer1";
-    };
+    std::uint64_t* size = nullptr;
     if (h == "TRAC:POIN") {
-        if (!bufferOk(q ? 0 : 1))
+        if (!KnownBuffer(command, q ? 0 : 1, size))
             return eResult::BadParameter;
         if (q) {
-            reply = std::to_string(m_points);
+            reply = std::to_string(*size);
             return eResult::Reply;
         }
-        std::uint64_t value = 0;
-        const eResult read = ReadCount(command, 10, static_cast<double>(MAX_POINTS), value);
-        if (read != eResult::Done)
-            return read;
-        if (m_state == eState::Running)
-            return eResult::BadParameter;
-        m_points = value;
-        m_count = 0;
+        if (m_state == eState::Running && size == &m_points) {
+            PushError(-221, "Settings conflict; the trigger model is running");
+            return eResult::Done;
+        }
+        *size = static_cast<std::uint64_t>(*command.Number(0));
+        if (size == &m_points)
+            m_count = 0;
         return eResult::Done;
     }
-    if (h == "TRAC:CLE" && !q) {
-        if (!bufferOk(0))
+    if (h == "TRAC:CLE") {
+        if (!KnownBuffer(command, 0, size))
             return eResult::BadParameter;
-        m_count = 0;
-        m_bufferStart = m_clock.Now();
-        m_runStart = m_bufferStart;
-        m_scanned = 0;
+        if (size == &m_points) {
+            m_count = 0;
+            m_bufferStart = m_clock.Now();
+            m_runStart = m_bufferStart;
+            m_scanned = 0;
+        }
         return eResult::Done;
     }
-    if (h == "TRAC:ACT" && q) {
-        if (!bufferOk(0))
+    if (h == "TRAC:ACT") {
+        if (!KnownBuffer(command, 0, size))
             return eResult::BadParameter;
-        reply = std::to_string(m_count);
+        reply = std::to_string(size == &m_points ? m_count : 0);
         return eResult::Reply;
     }
-    if (h == "TRAC:DATA" && q) {
-        const auto first = command.Number(0);
-        const auto last = command.Number(1);
-        if (!first || !last || !bufferOk(2))
-            return eResult::BadParameter;
+    if (h == "TRAC:DATA") {
         bool withTime = false;
-        for (std::size_t i = 3; i < command.Count(); ++i) {
-            const std::string element = command.Word(i);
-            if (element.rfind("REL", 0) == 0)
-                withTime = true;
-            else if (element.rfind("READ", 0) != 0)
-                return eResult::BadParameter;
-        }
-        if (*first < 1 || *last < *first || *last > static_cast<double>(m_count))
+        if (!KnownBuffer(command, 2, size) || Elements(command, 3, withTime) != eResult::Done)
+            return eResult::BadParameter;
+        const auto first = static_cast<std::uint64_t>(*command.Number(0));
+        const auto last = static_cast<std::uint64_t>(*command.Number(1));
+        const std::uint64_t count = size == &m_points ? m_count : 0;
+        if (last < first || last > count)
             return eResult::OutOfRange;
-        const auto begin = static_cast<std::uint64_t>(*first) - 1;
-        const auto end = static_cast<std::uint64_t>(*last) - 1;
-        if (m_format == "ASC") {
-            const double period = Period();
-            for (std::uint64_t i = begin; i <= end; ++i) {
-                if (!reply.empty())
-                    reply += ',';
-                reply += FormatExp(Reading(i));
-                if (withTime)
-                    reply += "," + FormatExp(static_cast<double>(i) * period);
-            }
-        } else {
-            reply = Block(begin, end, withTime);
-        }
+        reply = Readings(first - 1, last - 1, withTime);
         return eResult::Reply;
     }
-    if (h == "FORM:DATA" || h == "FORM") {
+    if (h == "TRAC:MAKE") {
+        const std::string name = command.Text(0);
+        if (name.empty() || name.size() > 31 || KnownBuffer(command, 0, size) || name == "defbuffer2")
+            return eResult::BadParameter;
+        m_userBuffers[name] = static_cast<std::uint64_t>(*command.Number(1));
+        return eResult::Done;
+    }
+    if (h == "TRAC:DEL") {
+        if (m_userBuffers.erase(command.Text(0)) == 0)
+            return eResult::BadParameter;
+        return eResult::Done;
+    }
+    if (h == "FORM:DATA") {
         if (q) {
             reply = m_format;
             return eResult::Reply;
         }
-        const std::string format = command.Word(0);
-        if (format.rfind("ASC", 0) == 0)
-            m_format = "ASC";
-        else if (format == "REAL")
-            m_format = "REAL";
-        else if (format == "SREAL")
-            m_format = "SREAL";
-        else
-            return eResult::BadParameter;
+        m_format = command.Text(0);
         return eResult::Done;
     }
     if (h == "FORM:BORD") {
@@ -417,16 +475,39 @@ CSimDMM7510::eResult CSimDMM7510::HandleTrace(const CScpiCommand& command, std::
             reply = m_byteOrder;
             return eResult::Reply;
         }
-        const std::string order = command.Word(0);
-        if (order.rfind("SWAP", 0) == 0)
-            m_byteOrder = "SWAP";
-        else if (order.rfind("NORM", 0) == 0)
-            m_byteOrder = "NORM";
-        else
-            return eResult::BadParameter;
+        m_byteOrder = command.Text(0);
         return eResult::Done;
     }
     return eResult::Unknown;
+}
+
+CSimDMM7510::eResult CSimDMM7510::HandleReading(const CScpiCommand& command, std::string& reply) {
+    const std::string& h = command.Header();
+    bool withTime = false;
+    std::uint64_t* size = nullptr;
+    if (!KnownBuffer(command, 0, size) || size != &m_points ||
+        Elements(command, 1, withTime) != eResult::Done)
+        return eResult::BadParameter;
+    if (h != "FETC") {
+        if (m_state == eState::Running) {
+            PushError(-221, "Settings conflict; the trigger model is running");
+            return eResult::Done;
+        }
+        if (h == "MEAS:CURR:DC" || h == "MEAS:VOLT:DC") {
+            m_function = h == "MEAS:CURR:DC" ? "CURR:DC" : "VOLT:DC";
+            m_autoRange = true;
+        }
+        // The readings of the count are taken now; the buffer holds them from its start.
+        const auto count = std::min<std::uint64_t>(m_measureCount, m_points);
+        m_bufferStart = m_clock.Now();
+        m_runStart = m_bufferStart;
+        m_count = count;
+        m_state = eState::Idle;
+    }
+    if (m_count == 0)
+        return eResult::NoData;
+    reply = Readings(m_count - 1, m_count - 1, withTime);
+    return eResult::Reply;
 }
 
 } // namespace benchsim

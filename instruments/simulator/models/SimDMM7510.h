@@ -3,6 +3,7 @@
 #include "ScpiModel.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace benchsim {
@@ -24,7 +25,7 @@ protected:
     std::string Identity() const override;
     void ResetState() override;
     void AbortMeasurement() override;
-    void Normalise(CScpiCommand& command) const override;
+    bool Busy() override;
     eResult Handle(const CScpiCommand& command, std::string& reply) override;
 
 private:
@@ -34,6 +35,14 @@ private:
     eResult HandleSense(const CScpiCommand& command, std::string& reply);
     eResult HandleTrigger(const CScpiCommand& command, std::string& reply);
     eResult HandleTrace(const CScpiCommand& command, std::string& reply);
+    // READ?, FETCh? and MEASure?: the newest reading of the default buffer.
+    eResult HandleReading(const CScpiCommand& command, std::string& reply);
+    // The buffer named by parameter 'index' (the default buffer when absent): its size, false when unknown.
+    bool KnownBuffer(const CScpiCommand& command, std::size_t index, std::uint64_t*& size);
+    // The buffer elements from parameter 'first' on; this model keeps the reading and its relative time.
+    eResult Elements(const CScpiCommand& command, std::size_t first, bool& withTime) const;
+    // Readings first..last (from 0) as ASCII or as a block, by the data format.
+    std::string Readings(std::uint64_t first, std::uint64_t last, bool withTime) const;
     eResult LoadTemplate(const CScpiCommand& command);
     eResult Start();
     void Advance();
@@ -53,6 +62,9 @@ private:
     std::string m_atrMode = "OFF", m_atrSlope = "RIS";
     double m_atrLevel = 0.0;
     std::uint64_t m_points = 100000;
+    std::uint64_t m_measureCount = 1;
+    // Buffers made by TRACe:MAKE, by name: their size. They stay empty.
+    std::map<std::string, std::uint64_t> m_userBuffers;
     std::string m_format = "ASC", m_byteOrder = "NORM";
 
     eTemplate m_template = eTemplate::None;
