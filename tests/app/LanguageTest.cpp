@@ -127,6 +127,8 @@ void WalkPromptDialogs(CTextWalk& walk, QWidget* parent) {
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
+            // Each dialog lives on the stack of its export: a later one may take an earlier one's address.
+            walk.m_seen.clear();
             walk.Widget(dialog);
             dialog->close();
         }
