@@ -322,6 +322,7 @@ void CMainFrame::CreateCommands() {
     measure->addSeparator();
     measure->addAction(m_actions[ID_MEASURE_SETTINGS]);
     measure->addAction(m_actions[ID_PROTECTION_SETTINGS]);
+    AddOptionsCommand(measure);
 }
 
 QAction* CMainFrame::AddAppCommand(unsigned id, const QString& text, const QString& menuCaption,

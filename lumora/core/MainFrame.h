@@ -18,6 +18,7 @@
 #include <vector>
 
 class QAction;
+class QMenu;
 class QTimer;
 class CEntityInstruDCPS;
 class CEntityInstruDVM;
@@ -162,6 +163,9 @@ private:
     void OnMeasurePage(unsigned id);
     void OnUpdateMeasurePage(platform::CCmdUI& ui);
     void OnMeasureSettings();
+    // The options command (MainFrameOptions.cpp).
+    void AddOptionsCommand(QMenu* menu);
+    void OnOptions();
     void OnProtectionSettings();
     void OnUpdateProtectionSettings(platform::CCmdUI& ui);
     platform::LRESULT OnProgramInstrument(platform::WPARAM which);

@@ -5,6 +5,7 @@
 #include "lumora/core/XmlSettings.h"
 #include "platform/Numbers.h"
 
+#include <algorithm>
 #include <tinyxml.h>
 
 using namespace core;
@@ -48,6 +49,8 @@ void ReadGeneral(const XmlReadDocument& document, const TiXmlElement* general, M
     ReadFolder(document, general, "FilePathDataLogging", p.FilePathDataLogging);
     ReadInt(document, general, "AutoSaveDataLogging", p.AutoSaveDataLogging);
     ReadInt(document, general, "ElapsedRefresh", p.ElapsedRefresh);
+    // The data-logging timer runs every ElapsedRefresh seconds: a file cannot make it spin or stall.
+    p.ElapsedRefresh = std::clamp(p.ElapsedRefresh, kElapsedRefreshMin, kElapsedRefreshMax);
 }
 
 } // namespace

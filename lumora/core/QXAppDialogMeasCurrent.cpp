@@ -312,7 +312,8 @@ void CQXAppDialogMeasCurrent::OnCommand(int id) {
     if (m_waveform == nullptr)
         return;
     switch (id) {
-    case IDC_SETTINGS: // the plot window has no preferences dialog yet
+    case IDC_SETTINGS:
+        m_waveform->SetPropertyWaveform();
         return;
     case IDC_ADAPTIVE:
         m_waveform->SetAxisAdaptive();

@@ -35,6 +35,18 @@ void CRunLog::WriteLogLine(const QString& text) {
     }
 }
 
+MainPreferences CRunLog::CopyPreferences() const {
+    std::lock_guard lock(m_mutex);
+    return m_preferences;
+}
+
+void CRunLog::AssignPreferences(const MainPreferences& edited) {
+    std::lock_guard lock(m_mutex);
+    const QString logFileName = m_preferences.LogFileName;
+    m_preferences = edited;
+    m_preferences.LogFileName = logFileName;
+}
+
 bool CRunLog::HasLog() const {
     std::lock_guard lock(m_mutex);
     return m_log != nullptr;

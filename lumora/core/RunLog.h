@@ -28,6 +28,11 @@ public:
     // Writes the line when a log exists, then rotates when the file is longer than kRotateSize.
     void WriteLogLine(const QString& text);
 
+    // A consistent copy of the preferences, taken under the lock that guards LogFileName.
+    MainPreferences CopyPreferences() const;
+    // Takes edited preferences back under that lock; LogFileName stays the log's own.
+    void AssignPreferences(const MainPreferences& edited);
+
     bool HasLog() const;
     // The path of the current log file; empty when there is none.
     QString GetLogFilePath() const;

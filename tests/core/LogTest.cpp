@@ -161,6 +161,38 @@ TEST_F(RunLogFixture, ConcurrentWritersAcrossARotation) {
     EXPECT_EQ(whole, kThreads * kLines);
 }
 
+// The options dialog copies the record and gives it back while a writer rotates the log: the copy
+// is taken whole, and giving it back never brings back a file name the log has left.
+TEST_F(RunLogFixture, PreferencesCopiedAndGivenBackAcrossARotation) {
+    ASSERT_TRUE(QDir().mkpath(m_preferences.LogPath));
+    {
+        QFile f(FirstPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(CRunLog::kRotateSize - 500));
+    }
+    CRunLog log(m_preferences);
+    log.OpenLogFile();
+    std::thread writer([&log] {
+        for (int i = 0; i < 200; ++i)
+            log.WriteLogLine(QStringLiteral("line %1").arg(i));
+    });
+    for (int i = 0; i < 200; ++i) {
+        MainPreferences copy = log.CopyPreferences();
+        EXPECT_TRUE(copy.LogFileName.startsWith(QStringLiteral("QX_Log_")));
+        copy.Digits = 3;
+        copy.LogFileName = QStringLiteral("QX_Log_first.txt");
+        log.AssignPreferences(copy);
+    }
+    writer.join();
+    MainPreferences stale = log.CopyPreferences();
+    stale.LogFileName = QStringLiteral("QX_Log_first.txt");
+    log.AssignPreferences(stale);
+    const MainPreferences last = log.CopyPreferences();
+    EXPECT_EQ(last.Digits, 3);
+    EXPECT_NE(log.GetLogFilePath(), FirstPath()) << "the writer rotated";
+    EXPECT_EQ(log.GetLogFilePath(), last.LogPath + last.LogFileName);
+}
+
 TEST(HighResElapsedTimer, TextIsHoursMinutesSecondsMilliseconds) {
     const std::pair<double, const char*> cases[] = {{3723.5, "01.02.03.500"},
                                                     {0.0, "00.00.00.000"},

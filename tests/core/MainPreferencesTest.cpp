@@ -297,13 +297,31 @@ TEST_F(MainConfiguration, ElementRulesOnLoad) {
     EXPECT_TRUE(p.LogFileName.startsWith(QStringLiteral("QX_Log_")));
     EXPECT_TRUE(p.LogFileName.endsWith(QStringLiteral(".txt")));
     EXPECT_EQ(p.LogFileName.size(), int(sizeof("QX_Log_2026-01-02_03-04-05.txt") - 1));
-    EXPECT_EQ(p.ElapsedRefresh, 0);
+    EXPECT_EQ(p.ElapsedRefresh, 2) << "read as 0, then brought into the accepted range";
     EXPECT_TRUE(p.FilePathCurr.isEmpty());
     EXPECT_EQ(p.AutoSaveCurr, 1);
     EXPECT_EQ(p.FilePathVolt, m_program + QStringLiteral("Data/Voltage/"));
     EXPECT_EQ(p.FixedFormat, QStringLiteral("%.2f"));
     EXPECT_EQ(p.ExponentFormat, QStringLiteral("%.2e"));
     EXPECT_EQ(p.MeasureMode, 0);
+}
+
+TEST_F(MainConfiguration, TheRefreshPeriodIsBroughtIntoItsRangeOnLoad) {
+    struct Case {
+        const char* stored;
+        int loaded;
+    };
+    const Case cases[] = {{"-3", 2},    {"1", 2},     {"2", 2},       {"37", 37},
+                          {"100", 100}, {"101", 100}, {"100000", 100}};
+    for (const Case& c : cases) {
+        const std::string xml =
+            std::string("<LumoraSuite><General><PathConfig Value=\"\"/><ElapsedRefresh Value=\"") + c.stored +
+            "\"/></General></LumoraSuite>";
+        ASSERT_TRUE(WriteAll(ConfigPath(), xml.c_str()));
+        MainPreferences p;
+        ASSERT_EQ(CParserParameters().Load(ConfigPath(), &p), 1) << c.stored;
+        EXPECT_EQ(p.ElapsedRefresh, c.loaded) << c.stored;
+    }
 }
 
 TEST_F(MainConfiguration, WithoutPathConfigTheGeneralSectionIsSkipped) {

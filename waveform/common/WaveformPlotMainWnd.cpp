@@ -1,5 +1,7 @@
 #include "waveform/common/WaveformPlotMainWnd.h"
 
+#include "waveform/traceprefs/SetPropertyWaveform.h"
+
 #include <QResizeEvent>
 
 CWaveformPlotMainWnd::CWaveformPlotMainWnd(CWaveformPlotWnd& plotWnd) : m_plotWnd(plotWnd) {}
@@ -179,6 +181,17 @@ void CWaveformPlotMainWnd::SetAxisRestore() {
 void CWaveformPlotMainWnd::ReDrawWaveformWnd(int axis, int realtime, int markers) {
     if (Ready())
         m_plotWnd.ReDrawWaveformWnd(axis, realtime, markers);
+}
+
+int CWaveformPlotMainWnd::SetPropertyWaveform() {
+    if (!Ready())
+        return 0;
+    // Cancel leaves the record as it was: only the copy takes the visible ranges.
+    CParameterWaveform copy = m_plotWnd.ParameterWithVisibleRanges();
+    if (DLL_SetPropertyWaveform(&copy, PropertyMode()) != 1)
+        return 0;
+    m_plotWnd.SetGDI(copy);
+    return 1;
 }
 
 void CWaveformPlotMainWnd::OnBeginPrinting(QPrinter* printer) {

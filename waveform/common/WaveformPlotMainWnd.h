@@ -35,6 +35,9 @@ public:
     void SetAxisAdaptive();
     void SetAxisRestore();
     void ReDrawWaveformWnd(int axis, int realtime, int markers);
+    // The preferences dialog on the display parameters, the visible ranges shown as the zoom limits;
+    // on OK the parameters are applied, drawn and saved. 1 when the user left with OK.
+    int SetPropertyWaveform();
 
     void OnBeginPrinting(QPrinter* printer);
     void OnPrepareDC(QPainter* painter, QPaintDevice* printer);
@@ -52,6 +55,9 @@ protected:
     // Creates the child (its failure gives -2), passes the ranges to the bars and lays the parts out.
     // 0 on success.
     int CreateFrame(QWidget* parent, platform::CMessageTarget* host, const QRect& rect, int id);
+
+    // The dialog's mode: 0 one vertical axis, 1 the two-axis window's left axis too.
+    virtual int PropertyMode() const { return 0; }
 
     bool Ready() const { return m_created && m_plotWnd.IsCreated(); }
     CWaveformPlotWnd& PlotWnd() { return m_plotWnd; }

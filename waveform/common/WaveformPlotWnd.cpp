@@ -373,6 +373,14 @@ void CWaveformPlotWnd::UpdateParameterWaveform() {
         GetAxisScaleZoom(ePlotAxisLeft, m_parameter.VertLeftMinZoom, m_parameter.VertLeftMaxZoom);
 }
 
+CParameterWaveform CWaveformPlotWnd::ParameterWithVisibleRanges() {
+    const CParameterWaveform kept = m_parameter;
+    UpdateParameterWaveform();
+    CParameterWaveform result = m_parameter;
+    m_parameter = kept;
+    return result;
+}
+
 int CWaveformPlotWnd::SaveParameters() {
     return DLL_SaveParameterToFile(ConfigFilePath(), &m_parameter);
 }

@@ -101,6 +101,8 @@ public:
     void SetGDI(const CParameterWaveform& parameter);
     // Copies the visible ranges into the record's zoom fields.
     virtual void UpdateParameterWaveform();
+    // A copy of the record with the visible ranges as its zoom fields; the record itself is kept.
+    CParameterWaveform ParameterWithVisibleRanges();
     int SaveParameters();
 
     // ---- drawing ----

@@ -27,6 +27,9 @@ public:
     eWaveformOperateToolsCombo GetWaveformOperateTool() const;
     int SaveAsBitmapDLOG(const QString& path) const;
 
+protected:
+    int PropertyMode() const override { return 1; }
+
 private:
     CScrollBarCtrl m_scrollHori;
     CScrollBarCtrl m_scrollLeft;

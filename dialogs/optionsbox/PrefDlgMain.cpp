@@ -1,0 +1,30 @@
+#include "dialogs/optionsbox/PrefDlgMain.h"
+
+#include "dialogs/optionsbox/PrefMainPageData.h"
+#include "dialogs/optionsbox/PrefMainPageGen.h"
+#include "platform/ControlId.h"
+
+#include <QPushButton>
+
+CPrefDlgMain::CPrefDlgMain(MainPreferences* record, QWidget* parent)
+    : CPreferencesDlgBase(QStringLiteral("StartPage"), parent), m_record(record),
+      m_pageGen(new CPrefMainPageGen(record)), m_pageData(new CPrefMainPageData(record)) {
+    for (CPreferencesPageBase* page :
+         {static_cast<CPreferencesPageBase*>(m_pageGen), static_cast<CPreferencesPageBase*>(m_pageData)}) {
+        page->setParent(this);
+        page->hide();
+        AddPage(page);
+    }
+    auto* apply = new QPushButton(QStringLiteral("应用"), this);
+    platform::SetControlId(apply, IDC_APPLY);
+    apply->hide();
+    AddTreeItem(m_pageGen, QStringLiteral("常规"));
+    AddTreeItem(m_pageData, QStringLiteral("数据"));
+    ShowStartPage();
+}
+
+CPrefDlgMain::~CPrefDlgMain() = default;
+
+QString CPrefDlgMain::CaptionOf(const QString& path) const {
+    return QStringLiteral("配置 - %1").arg(path);
+}

@@ -1,0 +1,157 @@
+#include "dialogs/optionsbox/PrefMainPageGen.h"
+
+#include "dialogs/optionsbox/FolderDialog.h"
+#include "dialogs/optionsbox/OptionsBox.h"
+#include "lumora/core/MainPreferences.h"
+#include "platform/ControlId.h"
+#include "waveform/prefdlg/DataExchange.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T> T* Control(QWidget* parent, int id, T* control) {
+    control->setParent(parent);
+    platform::SetControlId(control, id);
+    return control;
+}
+
+QLineEdit* PathEdit(QWidget* parent, int id) {
+    auto* edit = Control(parent, id, new QLineEdit);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+QPushButton* BrowseButton(QWidget* parent, int id) {
+    auto* button = Control(parent, id, new QPushButton(QStringLiteral("...")));
+    button->setAutoDefault(false);
+    button->setFixedWidth(32);
+    return button;
+}
+
+void ExchangeCheck(QCheckBox* check, int& value, bool save) {
+    if (save)
+        value = check->isChecked() ? 1 : 0;
+    else
+        check->setChecked(value != 0);
+}
+
+void ExchangeText(QLineEdit* edit, QString& value, bool save) {
+    if (save)
+        value = edit->text();
+    else
+        edit->setText(value);
+}
+
+} // namespace
+
+CPrefMainPageGen::CPrefMainPageGen(MainPreferences* record) : m_record(record) {}
+
+CPrefMainPageGen::~CPrefMainPageGen() = default;
+
+bool CPrefMainPageGen::OnCreatePage() {
+    auto* layout = new QVBoxLayout(this);
+    const auto group = [&](const QString& title) {
+        auto* box = new QGroupBox(title, this);
+        layout->addWidget(box);
+        return box;
+    };
+
+    QGroupBox* config = group(QStringLiteral(" 配置文件 "));
+    auto* configRow = new QHBoxLayout(config);
+    m_configPath = PathEdit(config, IDC_CONFIG_PATH);
+    // The program always loads its own configuration file, so its place is shown but not changed.
+    QPushButton* configBrowse = BrowseButton(config, IDC_CONFIG_BROWSE);
+    configBrowse->setEnabled(false);
+    configRow->addWidget(m_configPath);
+    configRow->addWidget(configBrowse);
+
+    const auto folderRow = [&](QGroupBox* box, QCheckBox*& check, int checkId, const QString& checkText,
+                               QLineEdit*& edit, int editId, int browseId, QString MainPreferences::*field) {
+        auto* grid = new QGridLayout(box);
+        check = Control(box, checkId, new QCheckBox(checkText));
+        edit = PathEdit(box, editId);
+        QPushButton* browse = BrowseButton(box, browseId);
+        grid->addWidget(check, 0, 0);
+        grid->addWidget(edit, 0, 1);
+        grid->addWidget(browse, 0, 2);
+        if (field != nullptr)
+            connect(browse, &QPushButton::clicked, this, [this, field] { OnBrowseFolder(field); });
+        return grid;
+    };
+    folderRow(group(QStringLiteral(" 电流数据文件 ")), m_autoSaveCurr, IDC_AUTOSAVE_CURR,
+              QStringLiteral("自动保存"), m_pathCurr, IDC_PATH_CURR, IDC_BROWSE_CURR,
+              &MainPreferences::FilePathCurr);
+    QGridLayout* dlog = folderRow(group(QStringLiteral(" 长时间数据记录文件 ")), m_autoSaveDlog,
+                                  IDC_AUTOSAVE_DLOG, QStringLiteral("自动保存"), m_pathDlog, IDC_PATH_DLOG,
+                                  IDC_BROWSE_DLOG, &MainPreferences::FilePathDataLogging);
+    QWidget* dlogBox = m_pathDlog->parentWidget();
+    m_refresh = Control(dlogBox, IDC_REFRESH, new QLineEdit);
+    m_refresh->setMaximumWidth(60);
+    auto* refreshRow = new QHBoxLayout;
+    refreshRow->addWidget(m_refresh);
+    refreshRow->addWidget(new QLabel(QStringLiteral("秒"), dlogBox));
+    refreshRow->addStretch(1);
+    dlog->addWidget(new QLabel(QStringLiteral("数据刷新时间间隔"), dlogBox), 1, 0);
+    dlog->addLayout(refreshRow, 1, 1, 1, 2);
+    folderRow(group(QStringLiteral(" 日志文件 ")), m_saveLog, IDC_SAVE_LOG, QStringLiteral("保存日志"),
+              m_logPath, IDC_LOG_PATH, IDC_BROWSE_LOG, &MainPreferences::LogPath);
+
+    // The voltage and CCDF folders have no page of their own yet: exchanged, not shown.
+    QGroupBox* volt = group(QStringLiteral(" 电压数据文件 "));
+    folderRow(volt, m_autoSaveVolt, IDC_AUTOSAVE_VOLT, QStringLiteral("自动保存"), m_pathVolt, IDC_PATH_VOLT,
+              IDC_BROWSE_VOLT, nullptr);
+    volt->hide();
+    QGroupBox* ccdf = group(QStringLiteral(" CCDF 数据文件 "));
+    folderRow(ccdf, m_autoSaveCcdf, IDC_AUTOSAVE_CCDF, QStringLiteral("自动保存"), m_pathCcdf, IDC_PATH_CCDF,
+              IDC_BROWSE_CCDF, nullptr);
+    ccdf->hide();
+    layout->addStretch(1);
+    return true;
+}
+
+bool CPrefMainPageGen::DoDataExchange(bool save) {
+    MainPreferences& r = *m_record;
+    ExchangeText(m_configPath, r.PathConfig, save);
+    ExchangeCheck(m_autoSaveCurr, r.AutoSaveCurr, save);
+    ExchangeText(m_pathCurr, r.FilePathCurr, save);
+    ExchangeCheck(m_autoSaveDlog, r.AutoSaveDataLogging, save);
+    ExchangeText(m_pathDlog, r.FilePathDataLogging, save);
+    ExchangeCheck(m_saveLog, r.SaveLog, save);
+    ExchangeText(m_logPath, r.LogPath, save);
+    ExchangeCheck(m_autoSaveVolt, r.AutoSaveVolt, save);
+    ExchangeText(m_pathVolt, r.FilePathVolt, save);
+    ExchangeCheck(m_autoSaveCcdf, r.AutoSaveCCDF, save);
+    ExchangeText(m_pathCcdf, r.FilePathCCDF, save);
+    return prefdlg::ExchangeInt(m_refresh, r.ElapsedRefresh, save, kRefreshMin, kRefreshMax);
+}
+
+int CPrefMainPageGen::ValidatePage() {
+    return UpdateData(true) ? 1 : 0;
+}
+
+void CPrefMainPageGen::SetDefaults() {
+    if (!IsPageCreated())
+        return;
+    optionsbox::SetDefaultPaths(*m_record);
+    UpdateData(false);
+}
+
+void CPrefMainPageGen::OnBrowseFolder(QString MainPreferences::*field) {
+    if (!UpdateData(true))
+        return;
+    CFolderDialog dialog(m_record->*field, this);
+    if (dialog.DoModal() != QDialog::Accepted)
+        return;
+    QString path = dialog.GetFolderPath();
+    if (!path.endsWith(u'/') && !path.endsWith(u'\\'))
+        path += u'/';
+    m_record->*field = path;
+    UpdateData(false);
+}

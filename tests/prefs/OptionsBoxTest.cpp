@@ -1,0 +1,211 @@
+// The main preferences dialog.
+#include "PrefsTestSupport.h"
+
+#include "dialogs/optionsbox/FolderDialog.h"
+#include "dialogs/optionsbox/OptionsBox.h"
+#include "dialogs/optionsbox/PrefMainPageData.h"
+#include "dialogs/optionsbox/PrefMainPageGen.h"
+#include "lumora/core/MainPreferences.h"
+#include "platform/ControlId.h"
+#include "waveform/prefdlg/PreferencesDlgBase.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace prefstest;
+
+constexpr int kOk = 1;
+constexpr int kCancel = 2;
+
+// The record's fields as the options dialog would find them, without the program's defaults.
+MainPreferences Record(const CTestEnvironment& environment) {
+    MainPreferences record;
+    record.LogPath = environment.Path(QStringLiteral("LogFiles/"));
+    record.ElapsedRefresh = 5;
+    record.Digits = 6;
+    return record;
+}
+
+void ShowPage(QDialog& dialog, const QString& leaf) {
+    QTreeWidget* tree = dynamic_cast<CPreferencesDlgBase&>(dialog).Tree();
+    const auto items = tree->findItems(leaf, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    tree->setCurrentItem(items.front());
+}
+
+void Type(QDialog& dialog, int id, const QString& text) {
+    auto* edit = platform::FindControl<QLineEdit>(&dialog, id);
+    ASSERT_NE(edit, nullptr) << id;
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+TEST(OptionsBox, RefusedEntriesKeepTheDialogOpenWithTheRangeMessage) {
+    struct Case {
+        const char* name;
+        const char* page;
+        int id;
+        const char* text;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {"decimals 16", "数据", CPrefMainPageData::IDC_DIGITS, "16", u"请输入一个介于 0 和 15 之间的整数。"},
+        {"decimals -1", "数据", CPrefMainPageData::IDC_DIGITS, "-1", u"请输入一个介于 0 和 15 之间的整数。"},
+        {"refresh 1", "常规", CPrefMainPageGen::IDC_REFRESH, "1", u"请输入一个介于 2 和 100 之间的整数。"},
+        {"refresh 101", "常规", CPrefMainPageGen::IDC_REFRESH, "101",
+         u"请输入一个介于 2 和 100 之间的整数。"},
+        {"refresh text", "常规", CPrefMainPageGen::IDC_REFRESH, "5s", u"请输入一个整数。"},
+    };
+    for (const Case& c : cases) {
+        CTestEnvironment environment;
+        MainPreferences record = Record(environment);
+        bool stayedOpen = false;
+        WithModalDialog([&](QDialog& dialog) {
+            ShowPage(dialog, QString::fromUtf8(c.page));
+            Type(dialog, c.id, QString::fromLatin1(c.text));
+            ClickControl(dialog, kOk);
+            stayedOpen = dialog.isVisible();
+            if (stayedOpen)
+                dialog.reject();
+        });
+        EXPECT_EQ(SetPropertyMain(&record), 0) << c.name;
+        EXPECT_TRUE(stayedOpen) << c.name;
+        EXPECT_EQ(environment.Messages(), QStringList{QString::fromUtf16(c.message)}) << c.name;
+        EXPECT_EQ(record.Digits, 6) << c.name;
+        EXPECT_EQ(record.ElapsedRefresh, 5) << c.name;
+    }
+}
+
+TEST(OptionsBox, OkTakesTheEditedValues) {
+    CTestEnvironment environment;
+    MainPreferences record = Record(environment);
+    WithModalDialog([](QDialog& dialog) {
+        ShowPage(dialog, QStringLiteral("常规"));
+        Type(dialog, CPrefMainPageGen::IDC_REFRESH, QStringLiteral("100"));
+        ShowPage(dialog, QStringLiteral("数据"));
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("配置 - 数据"));
+        Type(dialog, CPrefMainPageData::IDC_DIGITS, QStringLiteral("13"));
+        // The up arrow of the decimals adds one and stops at 15.
+        auto* arrows = platform::FindControl<QScrollBar>(&dialog, CPrefMainPageData::IDC_DIGITS_SPIN);
+        ASSERT_NE(arrows, nullptr);
+        arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        platform::FindControl<QComboBox>(&dialog, CPrefMainPageData::IDC_LITTLE)->setCurrentIndex(5);
+        platform::FindControl<QComboBox>(&dialog, CPrefMainPageData::IDC_BIG)->setCurrentIndex(4);
+        ClickControl(dialog, kOk);
+    });
+    ASSERT_EQ(SetPropertyMain(&record), 1);
+    EXPECT_EQ(record.ElapsedRefresh, 100);
+    EXPECT_EQ(record.Digits, 15);
+    EXPECT_EQ(record.EFormat_Little, 5);
+    EXPECT_EQ(record.EFormat_Big, 4);
+}
+
+TEST(OptionsBox, TheConfigurationFileIsShownButCannotBeChanged) {
+    CTestEnvironment environment;
+    MainPreferences record = Record(environment);
+    record.PathConfig = environment.Path(QStringLiteral("Config/MainApp.xml"));
+    WithModalDialog([&](QDialog& dialog) {
+        ShowPage(dialog, QStringLiteral("常规"));
+        auto* path = platform::FindControl<QLineEdit>(&dialog, CPrefMainPageGen::IDC_CONFIG_PATH);
+        ASSERT_NE(path, nullptr);
+        EXPECT_EQ(path->text(), record.PathConfig);
+        EXPECT_TRUE(path->isReadOnly());
+        EXPECT_FALSE(
+            platform::FindControl<QPushButton>(&dialog, CPrefMainPageGen::IDC_CONFIG_BROWSE)->isEnabled());
+        ClickControl(dialog, kCancel);
+    });
+    EXPECT_EQ(SetPropertyMain(&record), 0);
+}
+
+TEST(OptionsBox, AMissingFolderIsRefusedAndAnExistingOneKeepsItsCase) {
+    CTestEnvironment environment;
+    const QString chosen = environment.Path(QStringLiteral("MixedCase Logs"));
+    ASSERT_TRUE(QDir().mkpath(chosen));
+    MainPreferences record = Record(environment);
+    QString status, typedStatus;
+    bool stayedOpen = false;
+    WithModalDialog([&](QDialog& dialog) {
+        ShowPage(dialog, QStringLiteral("常规"));
+        WithModalDialog([&](QDialog& browse) {
+            auto& folders = dynamic_cast<CFolderDialog&>(browse);
+            auto* name = folders.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            folders.setDirectory(environment.Path(QString()));
+            QTest::keyClicks(name, QStringLiteral("missing"));
+            typedStatus = platform::FindControl<QLabel>(&folders, CFolderDialog::IDC_STATUS)->text();
+            folders.accept();
+            stayedOpen = folders.isVisible();
+            status = platform::FindControl<QLabel>(&folders, CFolderDialog::IDC_STATUS)->text();
+            name->clear();
+            folders.selectFile(chosen);
+            folders.accept();
+        });
+        ClickControl(dialog, CPrefMainPageGen::IDC_BROWSE_LOG);
+        EXPECT_EQ(platform::FindControl<QLineEdit>(&dialog, CPrefMainPageGen::IDC_LOG_PATH)->text(),
+                  chosen + u'/');
+        ClickControl(dialog, kOk);
+    });
+    ASSERT_EQ(SetPropertyMain(&record), 1);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(typedStatus, QStringLiteral("< Please select a valid folder >")) << "shown while typing";
+    EXPECT_EQ(status, QStringLiteral("< Please select a valid folder >"));
+    EXPECT_EQ(record.LogPath, chosen + u'/');
+}
+
+TEST(OptionsBox, DefaultsCurrentShowsTheDefaultsAtOnce) {
+    CTestEnvironment environment;
+    MainPreferences record = Record(environment);
+    record.Digits = 3;
+    record.EFormat_Little = 7;
+    record.FilePathCurr = QStringLiteral("/elsewhere/");
+    WithModalDialog([](QDialog& dialog) {
+        ShowPage(dialog, QStringLiteral("数据"));
+        ClickControl(dialog, CPreferencesDlgBase::IDC_DEFAULTS_CURRENT);
+        EXPECT_EQ(platform::FindControl<QLineEdit>(&dialog, CPrefMainPageData::IDC_DIGITS)->text(),
+                  QStringLiteral("6"));
+        EXPECT_EQ(platform::FindControl<QComboBox>(&dialog, CPrefMainPageData::IDC_LITTLE)->currentText(),
+                  QStringLiteral("0.01"));
+        EXPECT_EQ(platform::FindControl<QComboBox>(&dialog, CPrefMainPageData::IDC_BIG)->currentText(),
+                  QStringLiteral("99999"));
+        ShowPage(dialog, QStringLiteral("常规"));
+        ClickControl(dialog, CPreferencesDlgBase::IDC_DEFAULTS_CURRENT);
+        ClickControl(dialog, kOk);
+    });
+    ASSERT_EQ(SetPropertyMain(&record), 1);
+    EXPECT_EQ(record.Digits, 6);
+    EXPECT_EQ(record.EFormat_Little, 2);
+    EXPECT_EQ(record.ExponentResolution, 0.1);
+    EXPECT_EQ(record.FilePathCurr, environment.Path(QStringLiteral("Data/Current/")));
+}
+
+TEST(OptionsBox, ExponentThresholdsFollowTheRows) {
+    struct Case {
+        int little, big;
+        double resolution, limit;
+    };
+    const Case cases[] = {
+        {0, 0, 0.0, 999.0}, {1, 1, 0.0, 9999.0}, {2, 4, 0.1, 9999999.0}, {7, 3, 0.000001, 999999.0}};
+    for (const Case& c : cases) {
+        MainPreferences record;
+        record.EFormat_Little = c.little;
+        record.EFormat_Big = c.big;
+        optionsbox::MakeExponentThresholds(record);
+        EXPECT_EQ(record.ExponentResolution, c.resolution) << "row " << c.little;
+        EXPECT_EQ(record.ExponentLimit, c.limit) << "row " << c.big;
+    }
+}
+
+} // namespace

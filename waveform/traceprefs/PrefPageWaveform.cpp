@@ -1,0 +1,143 @@
+#include "waveform/traceprefs/PrefPageWaveform.h"
+
+#include "lumora/controls/DigEdit.h"
+#include "platform/ControlId.h"
+#include "platform/MessageBox.h"
+#include "waveform/common/ParameterWaveform.h"
+#include "waveform/traceprefs/WaveformStrings.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T> T* Control(QWidget* parent, int id, T* control) {
+    control->setParent(parent);
+    platform::SetControlId(control, id);
+    return control;
+}
+
+controls::CDigEdit* LimitEdit(QWidget* parent, int id) {
+    auto* edit = Control(parent, id, new controls::CDigEdit);
+    edit->m_nMaxDigits = 10;
+    edit->m_nDecimals = 6;
+    // The digit edit's font follows its height, so its height is fixed at that of a plain edit.
+    edit->setFixedHeight(QLineEdit().sizeHint().height());
+    return edit;
+}
+
+} // namespace
+
+CPrefPageWaveform::CPrefPageWaveform(CParameterWaveform* record, int mode) : m_record(record), m_mode(mode) {}
+
+CPrefPageWaveform::~CPrefPageWaveform() = default;
+
+bool CPrefPageWaveform::OnCreatePage() {
+    auto* layout = new QVBoxLayout(this);
+    auto* nameRow = new QFormLayout;
+    m_chartName = Control(this, IDC_CHART_NAME, new QLineEdit);
+    nameRow->addRow(QStringLiteral("波形曲线名称"), m_chartName);
+    layout->addLayout(nameRow);
+
+    auto* hori = new QGroupBox(QStringLiteral(" 横坐标轴 "), this);
+    auto* horiForm = new QFormLayout(hori);
+    m_horiText = Control(hori, IDC_HORI_TEXT, new QLineEdit);
+    m_horiMin = LimitEdit(hori, IDC_HORI_MIN);
+    m_horiMax = LimitEdit(hori, IDC_HORI_MAX);
+    m_unitAdaptive =
+        Control(hori, IDC_UNIT_ADAPTIVE, new QRadioButton(QStringLiteral("自适应单位：秒、分、时、天")));
+    m_unitFixed = Control(hori, IDC_UNIT_FIXED, new QRadioButton(QStringLiteral("固定单位： 秒(s)")));
+    horiForm->addRow(QStringLiteral("显示名称"), m_horiText);
+    horiForm->addRow(QStringLiteral("起始(最小值)"), m_horiMin);
+    horiForm->addRow(QStringLiteral("终止(最大值)"), m_horiMax);
+    horiForm->addRow(m_unitAdaptive);
+    horiForm->addRow(m_unitFixed);
+    layout->addWidget(hori);
+
+    auto* vert = new QGroupBox(QStringLiteral(" 纵坐标轴 "), this);
+    auto* vertForm = new QFormLayout(vert);
+    m_vertText = Control(vert, IDC_VERT_TEXT, new QLineEdit);
+    m_vertMin = LimitEdit(vert, IDC_VERT_MIN);
+    m_vertMax = LimitEdit(vert, IDC_VERT_MAX);
+    vertForm->addRow(QStringLiteral("显示名称"), m_vertText);
+    vertForm->addRow(QStringLiteral("起始(最小值)"), m_vertMin);
+    vertForm->addRow(QStringLiteral("终止(最大值)"), m_vertMax);
+    layout->addWidget(vert);
+
+    auto* left = Control(this, IDC_LEFT_GROUP, new QGroupBox(QStringLiteral(" 纵坐标轴：左侧 ")));
+    auto* leftForm = new QFormLayout(left);
+    m_leftText = Control(left, IDC_LEFT_TEXT, new QLineEdit);
+    m_leftMin = LimitEdit(left, IDC_LEFT_MIN);
+    m_leftMax = LimitEdit(left, IDC_LEFT_MAX);
+    leftForm->addRow(QStringLiteral("显示名称"), m_leftText);
+    leftForm->addRow(QStringLiteral("起始(最小值)"), m_leftMin);
+    leftForm->addRow(QStringLiteral("终止(最大值)"), m_leftMax);
+    layout->addWidget(left);
+    m_leftGroup = left;
+    left->setVisible(m_mode == 1);
+
+    // Present in the layout the page was drawn from, used by nothing.
+    for (int id : {55131, 55133, 55182})
+        Control(this, id, new QComboBox)->hide();
+    (new QLabel(QStringLiteral("单位"), this))->hide();
+    layout->addStretch(1);
+    return true;
+}
+
+bool CPrefPageWaveform::DoDataExchange(bool save) {
+    CParameterWaveform& r = *m_record;
+    if (save) {
+        r.ChartName = m_chartName->text();
+        r.ScaleTextHori = m_horiText->text();
+        r.ScaleTextVert = m_vertText->text();
+        r.ScaleTextVertLeft = m_leftText->text();
+        r.HoriMinZoom = m_horiMin->GetValue();
+        r.HoriMaxZoom = m_horiMax->GetValue();
+        r.VertMinZoom = m_vertMin->GetValue();
+        r.VertMaxZoom = m_vertMax->GetValue();
+        r.VertLeftMinZoom = m_leftMin->GetValue();
+        r.VertLeftMaxZoom = m_leftMax->GetValue();
+        r.HoriUnitFixed = m_unitFixed->isChecked() ? 1 : 0;
+        return true;
+    }
+    m_chartName->setText(r.ChartName);
+    m_horiText->setText(r.ScaleTextHori);
+    m_vertText->setText(r.ScaleTextVert);
+    m_leftText->setText(r.ScaleTextVertLeft);
+    m_horiMin->SetValue(r.HoriMinZoom);
+    m_horiMax->SetValue(r.HoriMaxZoom);
+    m_vertMin->SetValue(r.VertMinZoom);
+    m_vertMax->SetValue(r.VertMaxZoom);
+    m_leftMin->SetValue(r.VertLeftMinZoom);
+    m_leftMax->SetValue(r.VertLeftMaxZoom);
+    m_unitFixed->setChecked(r.HoriUnitFixed != 0);
+    m_unitAdaptive->setChecked(r.HoriUnitFixed == 0);
+    return true;
+}
+
+void CPrefPageWaveform::SetDefaults() {
+    m_record->SetDefaultScale();
+    UpdateData(false);
+}
+
+int CPrefPageWaveform::ValidatePage() {
+    if (!UpdateData(true))
+        return 0;
+    const CParameterWaveform& r = *m_record;
+    int message = 0;
+    if (r.HoriMaxZoom <= r.HoriMinZoom)
+        message = traceprefs::IDS_HORI_RANGE;
+    else if (r.VertMaxZoom <= r.VertMinZoom)
+        message = traceprefs::IDS_VERT_RANGE;
+    else if (m_mode == 1 && r.VertLeftMaxZoom <= r.VertLeftMinZoom)
+        message = traceprefs::IDS_VERT_RANGE;
+    if (message == 0)
+        return 1;
+    platform::MessageBox(traceprefs::LoadString(message), platform::MB_ICONERROR);
+    return 0;
+}
