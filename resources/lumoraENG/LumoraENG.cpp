@@ -43,6 +43,7 @@ extern "C" int RegisterLanguageStrings() {
             {34115, u"Office 2007 (Aqua Style)"},
             {57345, u"Ready"},
             {51531, u"Measurement running...  Elapsed time: %s"},
+            {34118, u"Options..."},
             {34117, u"Error: the digital multimeter object could not be created. Please try again!"},
             {51503, u"Error: unexpected data size. Please try again!"},
             {51504,
