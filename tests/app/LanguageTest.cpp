@@ -4,8 +4,8 @@
 
 #include "dialogs/infobox/DlgAbout.h"
 #include "dialogs/promptkit/PromptKit.h"
-#include "dialogs/promptkit/PromptResources.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/shell/LumoraApp.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
@@ -59,10 +59,9 @@ public:
             Add(where, button->text());
         if (auto* group = qobject_cast<QGroupBox*>(widget))
             Add(where, group->title());
-        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-            Add(where, edit->text());
+        // An edit's text is the user's data (values, paths, captions kept in parameter files).
+        if (auto* edit = qobject_cast<QLineEdit*>(widget))
             Add(where + QStringLiteral(" placeholder"), edit->placeholderText());
-        }
         if (auto* combo = qobject_cast<QComboBox*>(widget))
             for (int i = 0; i < combo->count(); ++i)
                 Add(where + QStringLiteral(" item"), combo->itemText(i));
@@ -122,8 +121,10 @@ CTextWalk WalkEverything(CMainFrame& frame) {
     return walk;
 }
 
-// Opens each dialog of the prompt library as the program does, walking it and closing it.
-void WalkPromptDialogs(CTextWalk& walk, QWidget* parent) {
+// Opens the dialogs of the prompt library and the preference dialogs as the program does, walking
+// each and closing it.
+void WalkDialogs(CTextWalk& walk, CMainFrame& frame) {
+    QWidget* parent = &frame;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
@@ -142,6 +143,9 @@ void WalkPromptDialogs(CTextWalk& walk, QWidget* parent) {
     DlgStringInput(text, QString(), QString());
     QString pattern = QStringLiteral("<Text><Counter>");
     DLL_SetFileNameField(parent, pattern);
+    frame.OnCommand(CMainFrame::ID_OPTIONS);
+    if (frame.CurrentPage() != nullptr)
+        frame.CurrentPage()->OnCommand(CQXAppDialogMeasCurrent::IDC_SETTINGS);
 }
 
 bool Shows(const CTextWalk& walk, const QString& text) {
@@ -183,7 +187,7 @@ TEST_F(LanguageTest, WithEnglishNoWidgetShowsAChineseText) {
     ASSERT_TRUE(m_app.LanguageLibraryLoaded());
     infobox::CDlgAbout about(m_app.MainFrame());
     CTextWalk walk = WalkEverything(*m_app.MainFrame());
-    WalkPromptDialogs(walk, m_app.MainFrame());
+    WalkDialogs(walk, *m_app.MainFrame());
     ASSERT_GT(walk.m_texts.size(), 50);
     for (const auto& shown : walk.m_texts)
         if (!IsLanguageName(shown.text)) {
@@ -193,6 +197,8 @@ TEST_F(LanguageTest, WithEnglishNoWidgetShowsAChineseText) {
     EXPECT_TRUE(Shows(walk, QStringLiteral("Digital Multimeter")));
     EXPECT_TRUE(Shows(walk, QStringLiteral("Run Finished")));
     EXPECT_TRUE(Shows(walk, QStringLiteral("File Name")));
+    EXPECT_TRUE(Shows(walk, QStringLiteral("Save automatically")));
+    EXPECT_TRUE(Shows(walk, QStringLiteral("Chart name")));
     EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("TMX-2600B Low-Current")));
     EXPECT_TRUE(m_app.VersionText().startsWith(QStringLiteral("Version  1.0.0")));
     for (const QString& text : m_messages.Texts())
@@ -212,8 +218,10 @@ TEST_F(LanguageTest, WithChineseTheProgramsOwnTextsAndQtsChineseButtons) {
 // Every id the program registered in Chinese has its English text, and English adds no id of its own.
 TEST_F(LanguageTest, BothTablesHoldEveryId) {
     ASSERT_TRUE(Start(0));
+    // The dialogs register their texts when they first open.
     infobox::CDlgAbout about(m_app.MainFrame());
-    promptkit::RegisterPromptStrings();
+    CTextWalk walk;
+    WalkDialogs(walk, *m_app.MainFrame());
     ASSERT_EQ(RegisterLanguageStrings(), 1);
     const QList<int> builtin = platform::StringIds(platform::eStringLayer::Builtin);
     const QList<int> english = platform::StringIds(platform::eStringLayer::Language);
