@@ -1,19 +1,12 @@
-// A plain start of Lumora: the application and the main frame hosting the measurement pages.
-#include "lumora/core/MainFrame.h"
+// Lumora: the application object brings the program up, runs it and takes it down.
+#include "lumora/shell/LumoraApp.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("TORVANE TECHNOLOGIES"));
-    QApplication::setApplicationName(QStringLiteral("Lumora"));
-
-    CMainFrame frame;
-    if (frame.OnCreate() < 0)
-        return 1;
-    if (!frame.HostMeasurementPages())
-        return 1;
-    frame.setWindowTitle(QStringLiteral("Lumora"));
-    frame.showMaximized();
-    return QApplication::exec();
+    CLumoraApp app;
+    if (!app.InitInstance(QApplication::arguments()))
+        return app.ExitInstance(app.ExitCode());
+    return app.ExitInstance(QApplication::exec());
 }

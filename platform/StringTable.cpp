@@ -35,4 +35,14 @@ QString LoadString(int id) {
     return Layer(eStringLayer::Builtin).value(id);
 }
 
+QList<int> StringIds(eStringLayer layer) {
+    std::lock_guard lock(g_mutex);
+    return Layer(layer).keys();
+}
+
+QString LoadLayerString(eStringLayer layer, int id) {
+    std::lock_guard lock(g_mutex);
+    return Layer(layer).value(id);
+}
+
 } // namespace platform

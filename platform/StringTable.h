@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <initializer_list>
 #include <utility>
@@ -16,5 +17,9 @@ void ClearStrings(eStringLayer layer);
 
 // The text of the id; empty when no table holds it.
 QString LoadString(int id);
+
+// The ids one layer holds, and its own text of an id (empty when it has none).
+QList<int> StringIds(eStringLayer layer);
+QString LoadLayerString(eStringLayer layer, int id);
 
 } // namespace platform

@@ -13,6 +13,7 @@ packages=(
   libreoffice-calc-nogui
   xvfb xauth
   fonts-wqy-microhei
+  qt6-translations-l10n
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #include "dialogs/optionsbox/PrefDlgMain.h"
+#include "dialogs/optionsbox/OptionsStrings.h"
 
 #include "dialogs/optionsbox/PrefMainPageData.h"
 #include "dialogs/optionsbox/PrefMainPageGen.h"
@@ -15,16 +16,16 @@ CPrefDlgMain::CPrefDlgMain(MainPreferences* record, QWidget* parent)
         page->hide();
         AddPage(page);
     }
-    auto* apply = new QPushButton(QStringLiteral("应用"), this);
+    auto* apply = new QPushButton(optionsbox::Text(34500), this);
     platform::SetControlId(apply, IDC_APPLY);
     apply->hide();
-    AddTreeItem(m_pageGen, QStringLiteral("常规"));
-    AddTreeItem(m_pageData, QStringLiteral("数据"));
+    AddTreeItem(m_pageGen, optionsbox::Text(34501));
+    AddTreeItem(m_pageData, optionsbox::Text(34502));
     ShowStartPage();
 }
 
 CPrefDlgMain::~CPrefDlgMain() = default;
 
 QString CPrefDlgMain::CaptionOf(const QString& path) const {
-    return QStringLiteral("配置 - %1").arg(path);
+    return optionsbox::Text(34503).arg(path);
 }

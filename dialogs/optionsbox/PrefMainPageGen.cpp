@@ -1,4 +1,5 @@
 #include "dialogs/optionsbox/PrefMainPageGen.h"
+#include "dialogs/optionsbox/OptionsStrings.h"
 
 #include "dialogs/optionsbox/FolderDialog.h"
 #include "dialogs/optionsbox/OptionsBox.h"
@@ -63,7 +64,7 @@ bool CPrefMainPageGen::OnCreatePage() {
         return box;
     };
 
-    QGroupBox* config = group(QStringLiteral(" 配置文件 "));
+    QGroupBox* config = group(optionsbox::Text(34509));
     auto* configRow = new QHBoxLayout(config);
     m_configPath = PathEdit(config, IDC_CONFIG_PATH);
     // The program always loads its own configuration file, so its place is shown but not changed.
@@ -85,31 +86,30 @@ bool CPrefMainPageGen::OnCreatePage() {
             connect(browse, &QPushButton::clicked, this, [this, field] { OnBrowseFolder(field); });
         return grid;
     };
-    folderRow(group(QStringLiteral(" 电流数据文件 ")), m_autoSaveCurr, IDC_AUTOSAVE_CURR,
-              QStringLiteral("自动保存"), m_pathCurr, IDC_PATH_CURR, IDC_BROWSE_CURR,
-              &MainPreferences::FilePathCurr);
-    QGridLayout* dlog = folderRow(group(QStringLiteral(" 长时间数据记录文件 ")), m_autoSaveDlog,
-                                  IDC_AUTOSAVE_DLOG, QStringLiteral("自动保存"), m_pathDlog, IDC_PATH_DLOG,
-                                  IDC_BROWSE_DLOG, &MainPreferences::FilePathDataLogging);
+    folderRow(group(optionsbox::Text(34510)), m_autoSaveCurr, IDC_AUTOSAVE_CURR, optionsbox::Text(34511),
+              m_pathCurr, IDC_PATH_CURR, IDC_BROWSE_CURR, &MainPreferences::FilePathCurr);
+    QGridLayout* dlog =
+        folderRow(group(optionsbox::Text(34512)), m_autoSaveDlog, IDC_AUTOSAVE_DLOG, optionsbox::Text(34511),
+                  m_pathDlog, IDC_PATH_DLOG, IDC_BROWSE_DLOG, &MainPreferences::FilePathDataLogging);
     QWidget* dlogBox = m_pathDlog->parentWidget();
     m_refresh = Control(dlogBox, IDC_REFRESH, new QLineEdit);
     m_refresh->setMaximumWidth(60);
     auto* refreshRow = new QHBoxLayout;
     refreshRow->addWidget(m_refresh);
-    refreshRow->addWidget(new QLabel(QStringLiteral("秒"), dlogBox));
+    refreshRow->addWidget(new QLabel(optionsbox::Text(34513), dlogBox));
     refreshRow->addStretch(1);
-    dlog->addWidget(new QLabel(QStringLiteral("数据刷新时间间隔"), dlogBox), 1, 0);
+    dlog->addWidget(new QLabel(optionsbox::Text(34514), dlogBox), 1, 0);
     dlog->addLayout(refreshRow, 1, 1, 1, 2);
-    folderRow(group(QStringLiteral(" 日志文件 ")), m_saveLog, IDC_SAVE_LOG, QStringLiteral("保存日志"),
-              m_logPath, IDC_LOG_PATH, IDC_BROWSE_LOG, &MainPreferences::LogPath);
+    folderRow(group(optionsbox::Text(34515)), m_saveLog, IDC_SAVE_LOG, optionsbox::Text(34516), m_logPath,
+              IDC_LOG_PATH, IDC_BROWSE_LOG, &MainPreferences::LogPath);
 
     // The voltage and CCDF folders have no page of their own yet: exchanged, not shown.
-    QGroupBox* volt = group(QStringLiteral(" 电压数据文件 "));
-    folderRow(volt, m_autoSaveVolt, IDC_AUTOSAVE_VOLT, QStringLiteral("自动保存"), m_pathVolt, IDC_PATH_VOLT,
+    QGroupBox* volt = group(optionsbox::Text(34517));
+    folderRow(volt, m_autoSaveVolt, IDC_AUTOSAVE_VOLT, optionsbox::Text(34511), m_pathVolt, IDC_PATH_VOLT,
               IDC_BROWSE_VOLT, nullptr);
     volt->hide();
-    QGroupBox* ccdf = group(QStringLiteral(" CCDF 数据文件 "));
-    folderRow(ccdf, m_autoSaveCcdf, IDC_AUTOSAVE_CCDF, QStringLiteral("自动保存"), m_pathCcdf, IDC_PATH_CCDF,
+    QGroupBox* ccdf = group(optionsbox::Text(34518));
+    folderRow(ccdf, m_autoSaveCcdf, IDC_AUTOSAVE_CCDF, optionsbox::Text(34511), m_pathCcdf, IDC_PATH_CCDF,
               IDC_BROWSE_CCDF, nullptr);
     ccdf->hide();
     layout->addStretch(1);

@@ -1,4 +1,5 @@
 #include "DlgExeFinish.h"
+#include "platform/StringTable.h"
 
 #include "ColorEdit.h"
 #include "PromptResources.h"
@@ -24,14 +25,15 @@ const QRect kOk(205, 107, 50, 14);
 } // namespace
 
 CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("运行结束"));
+    RegisterPromptStrings();
+    setWindowTitle(platform::LoadString(34415));
     const QFont dialogFont = font();
     const auto pixels = [&dialogFont](const QRect& units) {
         return controls::DialogUnitsToPixels(dialogFont, units);
     };
     setFixedSize(pixels(kDialog).size());
 
-    auto* group = new QGroupBox(QStringLiteral(" 信息 "), this);
+    auto* group = new QGroupBox((u' ' + platform::LoadString(34416) + u' '), this);
     group->setGeometry(pixels(kGroup));
 
     auto* picture = new QLabel(this);
@@ -49,7 +51,7 @@ CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(par
     edit->SetBkColor(kTextBackColor);
     edit->SetText(text);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(platform::LoadString(34400), this);
     platform::SetControlId(ok, IDOK);
     ok->setGeometry(pixels(kOk));
     ok->setDefault(true);

@@ -1,4 +1,6 @@
 #include "DlgFileNameField.h"
+#include "PromptResources.h"
+#include "platform/StringTable.h"
 
 #include "AMSEdit.h"
 #include "ColorEdit.h"
@@ -36,19 +38,21 @@ constexpr SKindDefaults kKinds[] = {
 };
 
 const QStringList& KindNames() {
-    static const QStringList names{QStringLiteral("空字段"), QStringLiteral("文本"), QStringLiteral("计数器"),
-                                   QStringLiteral("日期时间"), QStringLiteral("文件扩展名")};
+    static const QStringList names{platform::LoadString(34406), platform::LoadString(34407),
+                                   platform::LoadString(34408), platform::LoadString(34409),
+                                   platform::LoadString(34410)};
     return names;
 }
 
 } // namespace
 
 CDlgFileNameField::CDlgFileNameField(QWidget* parent, const QString& pattern) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("输入文件名"));
-    auto* group = new QGroupBox(QStringLiteral(" 告警基本配置 "), this);
+    RegisterPromptStrings();
+    setWindowTitle(platform::LoadString(34411));
+    auto* group = new QGroupBox((u' ' + platform::LoadString(34412) + u' '), this);
     auto* grid = new QGridLayout(group);
     for (int row = 0; row < 5; ++row) {
-        auto* label = new QLabel(QStringLiteral("字段 %1").arg(row + 1), group);
+        auto* label = new QLabel(platform::LoadString(34413).arg(row + 1), group);
         m_lists[row] = new QComboBox(group);
         m_lists[row]->addItems(KindNames());
         platform::SetControlId(m_lists[row], kListIds[row]);
@@ -65,12 +69,12 @@ CDlgFileNameField::CDlgFileNameField(QWidget* parent, const QString& pattern) : 
     m_preview->setFixedHeight(m_preview->fontMetrics().height() * 2);
     grid->addWidget(m_preview, 5, 0, 1, 3);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(platform::LoadString(34400), this);
     platform::SetControlId(ok, IDOK);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto* cancel = new QPushButton(platform::LoadString(34401), this);
     platform::SetControlId(cancel, IDCANCEL);
-    auto* help = new QPushButton(QStringLiteral("帮助"), this);
+    auto* help = new QPushButton(platform::LoadString(34414), this);
     platform::SetControlId(help, IDC_HELP);
     connect(ok, &QPushButton::clicked, this, &CDlgFileNameField::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,4 +1,6 @@
 #include "DlgInput.h"
+#include "PromptResources.h"
+#include "platform/StringTable.h"
 
 #include "AMSEdit.h"
 #include "platform/ControlId.h"
@@ -17,8 +19,9 @@ const QString kSection = QStringLiteral("DialogInput");
 
 CDlgInput::CDlgInput(QWidget* parent, const QString& key, const QString& refused, const QString* initialText)
     : QDialog(parent), m_key(key.isEmpty() ? QStringLiteral("General") : key) {
+    RegisterPromptStrings();
     setWindowTitle(m_key);
-    auto* group = new QGroupBox(QStringLiteral(" 请输入 "), this);
+    auto* group = new QGroupBox((u' ' + platform::LoadString(34424) + u' '), this);
     m_edit = new CAMSAlphanumericEdit(refused, group);
     platform::SetControlId(m_edit, IDC_EDIT);
     m_edit->SetWindowText(initialText != nullptr ? *initialText
@@ -26,10 +29,10 @@ CDlgInput::CDlgInput(QWidget* parent, const QString& key, const QString& refused
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_edit);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(platform::LoadString(34400), this);
     platform::SetControlId(ok, IDOK);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto* cancel = new QPushButton(platform::LoadString(34401), this);
     platform::SetControlId(cancel, IDCANCEL);
     connect(ok, &QPushButton::clicked, this, &CDlgInput::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

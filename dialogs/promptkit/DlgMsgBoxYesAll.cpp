@@ -1,4 +1,5 @@
 #include "DlgMsgBoxYesAll.h"
+#include "platform/StringTable.h"
 
 #include "PromptResources.h"
 #include "platform/ControlId.h"
@@ -15,10 +16,11 @@ namespace promptkit {
 
 CDlgMsgBoxYesAll::CDlgMsgBoxYesAll(QWidget* parent, const QString& caption, const QString& text)
     : QDialog(parent) {
+    RegisterPromptStrings();
     setWindowTitle(caption);
     setWindowIcon(QIcon(IconResource(8010, 32)));
 
-    auto* group = new QGroupBox(QStringLiteral(" 警告 "), this);
+    auto* group = new QGroupBox((u' ' + platform::LoadString(34404) + u' '), this);
     auto* icon = new QLabel(group);
     icon->setPixmap(IconResource(8010, 32));
     icon->setAlignment(Qt::AlignTop);
@@ -34,22 +36,22 @@ CDlgMsgBoxYesAll::CDlgMsgBoxYesAll(QWidget* parent, const QString& caption, cons
     groupLayout->addWidget(message, 1);
 
     // Part of the layout but never read.
-    auto* notAgain = new QCheckBox(QStringLiteral("不再显示"), this);
+    auto* notAgain = new QCheckBox(platform::LoadString(34405), this);
     platform::SetControlId(notAgain, IDC_NOT_AGAIN);
     notAgain->hide();
 
     const struct {
-        const char16_t* caption;
+        int caption;
         int id;
         int end;
-    } buttons[] = {{u"确定", IDOK, kEndOk},
-                   {u"取消", IDCANCEL, kEndCancel},
-                   {u"全部确定", IDC_YES_ALL, kEndYesAll},
-                   {u"跳过", IDC_SKIP, kEndSkip}};
+    } buttons[] = {{34400, IDOK, kEndOk},
+                   {34401, IDCANCEL, kEndCancel},
+                   {34402, IDC_YES_ALL, kEndYesAll},
+                   {34403, IDC_SKIP, kEndSkip}};
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     for (const auto& button : buttons) {
-        auto* push = new QPushButton(QString::fromUtf16(button.caption), this);
+        auto* push = new QPushButton(platform::LoadString(button.caption), this);
         platform::SetControlId(push, button.id);
         const int end = button.end;
         connect(push, &QPushButton::clicked, this, [this, end] { done(end); });

@@ -1,4 +1,5 @@
 #include "DlgTestCaseInfo.h"
+#include "platform/StringTable.h"
 
 #include "ColorEdit.h"
 #include "PromptResources.h"
@@ -47,7 +48,8 @@ int CDlgTestCaseInfo::IconResourceFor(int severity) {
 
 CDlgTestCaseInfo::CDlgTestCaseInfo(QWidget* parent, int severity, const QString& text)
     : QDialog(parent), m_severity(severity) {
-    setWindowTitle(QStringLiteral("提示"));
+    RegisterPromptStrings();
+    setWindowTitle(platform::LoadString(34417));
     auto* icon = new QLabel(this);
     platform::SetControlId(icon, IDC_ICON);
     icon->setProperty("iconResource", IconResourceFor(severity));
@@ -60,12 +62,12 @@ CDlgTestCaseInfo::CDlgTestCaseInfo(QWidget* parent, int severity, const QString&
     edit->SetBkColor(0xE1FFFF);
     edit->SetText(text);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(platform::LoadString(34400), this);
     platform::SetControlId(ok, IDOK);
     ok->setDefault(true);
-    auto* abort = new QPushButton(QStringLiteral("终止"), this);
+    auto* abort = new QPushButton(platform::LoadString(34418), this);
     platform::SetControlId(abort, IDCANCEL);
-    auto* wait = new QPushButton(QStringLiteral("返回等待"), this);
+    auto* wait = new QPushButton(platform::LoadString(34419), this);
     platform::SetControlId(wait, IDC_WAIT);
     connect(ok, &QPushButton::clicked, this, [this] { done(kEndOk); });
     connect(abort, &QPushButton::clicked, this, [this] { done(kEndAbort); });

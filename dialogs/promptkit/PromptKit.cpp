@@ -1,4 +1,5 @@
 #include "PromptKit.h"
+#include "platform/StringTable.h"
 
 #include "DlgExeFinish.h"
 #include "DlgFileNameField.h"
@@ -92,11 +93,11 @@ extern "C" int DLL_SetFileNameField(QWidget* parent, QString& pattern) {
 
 extern "C" int DLL_DlgTaskProgress() {
     return OnUserInterfaceThread([] {
-        QStringList tasks{QStringLiteral("初始化参数配置..."), QStringLiteral("初始化软件界面配置..."),
-                          QStringLiteral("初始化仪器配置..."), QStringLiteral("与频谱分析仪建立连接..."),
-                          QStringLiteral("与监测接收机建立连接...")};
+        QStringList tasks{platform::LoadString(34425), platform::LoadString(34426),
+                          platform::LoadString(34427), platform::LoadString(34428),
+                          platform::LoadString(34429)};
         for (int i = 0; i < 5; ++i)
-            tasks << QStringLiteral("加载数据...");
+            tasks << platform::LoadString(34430);
         auto* window = new promptkit::CTaskProgressDialog(QApplication::activeWindow(), tasks);
         window->show();
         for (int position = 0; position < 100; position += 10) {

@@ -1,5 +1,6 @@
 #include "TaskProgressDialog.h"
 
+#include "PromptResources.h"
 #include "platform/ControlId.h"
 #include "platform/StringTable.h"
 
@@ -36,6 +37,7 @@ QIcon StateIcon(eTaskState state) {
 
 CTaskProgressDialog::CTaskProgressDialog(QWidget* owner, const QStringList& tasks)
     : QDialog(owner), m_owner(owner != nullptr ? owner->window() : nullptr), m_tasks(tasks) {
+    RegisterPromptStrings();
     if (m_owner != nullptr && m_owner->isEnabled()) {
         m_owner->setEnabled(false);
         m_disabledOwner = true;
@@ -56,7 +58,7 @@ CTaskProgressDialog::CTaskProgressDialog(QWidget* owner, const QStringList& task
     m_list = new QTreeWidget(this);
     platform::SetControlId(m_list, IDC_LIST);
     m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({QStringLiteral("状态"), QStringLiteral("任务")});
+    m_list->setHeaderLabels({platform::LoadString(34420), platform::LoadString(34421)});
     m_list->setColumnWidth(0, 45);
     m_list->setColumnWidth(1, 300);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -66,11 +68,11 @@ CTaskProgressDialog::CTaskProgressDialog(QWidget* owner, const QStringList& task
         item->setText(1, task);
     }
 
-    auto* close = new QPushButton(QStringLiteral("关闭窗口"), this);
+    auto* close = new QPushButton(platform::LoadString(34422), this);
     platform::SetControlId(close, IDCANCEL);
-    auto* exitProgram = new QPushButton(QStringLiteral("退出程序"), this);
+    auto* exitProgram = new QPushButton(platform::LoadString(34423), this);
     platform::SetControlId(exitProgram, IDC_EXIT);
-    auto* help = new QPushButton(QStringLiteral("帮助"), this);
+    auto* help = new QPushButton(platform::LoadString(34414), this);
     platform::SetControlId(help, IDC_HELP);
     connect(close, &QPushButton::clicked, this, &CTaskProgressDialog::reject);
     connect(exitProgram, &QPushButton::clicked, this, [this] { m_exit = true; });

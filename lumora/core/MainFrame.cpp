@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
+#include "platform/RegisteredMessage.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
 
@@ -39,6 +40,11 @@ constexpr unsigned kStatusBarId = 59393;
 constexpr int kMinClientWidth = 680;
 constexpr int kMinClientHeight = 550;
 const char* const kDriverFactory = "DLL_DriverCreateObject";
+
+// Programming an instrument may take its whole time-out: the start-up splash is repainted in between.
+void KeepWindowsPainted() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 void StopBox(const QString& text) {
     platform::MessageBox(text, MB_ICONSTOP);
@@ -156,13 +162,15 @@ int CMainFrame::OnCreate() {
 // Each instrument is loaded, bound and programmed on its own, so that a missing file or library of
 // one leaves the other usable.
 void CMainFrame::BindAndProgramInstruments() {
+    KeepWindowsPainted();
     m_multimeterFileLoaded = LoadMultimeterFile() != 0;
     if (m_multimeterFileLoaded) {
         if (BindMultimeterDriver() == 0)
-            StopBox(QStringLiteral("错误：数字万用表对象创建错误，请重试！"));
+            StopBox(34117);
         else if (ProgramMultimeter() != 0)
             PrepareMultimeterForPage();
     }
+    KeepWindowsPainted();
     m_supplyFileLoaded = LoadSupplyFile() != 0;
     if (m_supplyFileLoaded) {
         if (BindSupplyDriver() == 0)
@@ -231,6 +239,8 @@ platform::LRESULT CMainFrame::OnMessage(platform::UINT message, platform::WPARAM
         (*reinterpret_cast<const std::function<void()>*>(wParam))();
         return 0;
     default:
+        if (message == platform::RegisterWindowMessage(QString::fromLatin1(kActivateMessageName)))
+            return OnActivateInstance();
         return 0;
     }
 }
@@ -253,28 +263,28 @@ void CMainFrame::AddCommand(unsigned id, const QString& text, std::function<void
 void CMainFrame::CreateCommands() {
     m_router = new platform::CCommandRouter(this);
     menuBar()->setObjectName(QString::number(kMenuBarId));
-    QMenu* view = menuBar()->addMenu(QStringLiteral("视图"));
-    QMenu* measure = menuBar()->addMenu(QStringLiteral("测量控制"));
+    QMenu* view = menuBar()->addMenu(LoadString(34100));
+    QMenu* measure = menuBar()->addMenu(LoadString(34101));
     QToolBar* toolbar = addToolBar(LoadString(224));
     toolbar->setObjectName(QString::number(kToolBarId));
 
     auto page = [this](unsigned id) { return [this, id] { OnMeasurePage(id); }; };
     auto pageUi = [this](platform::CCmdUI& ui) { OnUpdateMeasurePage(ui); };
-    AddCommand(ID_MEASURE_CURRENT, QStringLiteral("电流测试"), page(ID_MEASURE_CURRENT), pageUi);
-    AddCommand(ID_MEASURE_VOLTAGE, QStringLiteral("电压波形"), page(ID_MEASURE_VOLTAGE), pageUi);
-    AddCommand(ID_MEASURE_CCDF, QStringLiteral("CCDF"), page(ID_MEASURE_CCDF), pageUi);
-    AddCommand(ID_MEASURE_DATALOGGING, QStringLiteral("数据记录"), page(ID_MEASURE_DATALOGGING), pageUi);
+    AddCommand(ID_MEASURE_CURRENT, LoadString(34102), page(ID_MEASURE_CURRENT), pageUi);
+    AddCommand(ID_MEASURE_VOLTAGE, LoadString(34103), page(ID_MEASURE_VOLTAGE), pageUi);
+    AddCommand(ID_MEASURE_CCDF, LoadString(34104), page(ID_MEASURE_CCDF), pageUi);
+    AddCommand(ID_MEASURE_DATALOGGING, LoadString(34105), page(ID_MEASURE_DATALOGGING), pageUi);
     AddCommand(ID_PANE_DVM, LoadString(255), page(ID_PANE_DVM), pageUi);
     AddCommand(ID_PANE_DCSOURCE, LoadString(256), page(ID_PANE_DCSOURCE), pageUi);
 
     auto control = [this](unsigned id) { return [this, id] { OnMeasureControl(id); }; };
     auto controlUi = [this](platform::CCmdUI& ui) { OnUpdateMeasureControl(ui); };
-    AddCommand(ID_MEASURE_RESET, QStringLiteral("复位仪器"), control(ID_MEASURE_RESET), controlUi);
-    AddCommand(ID_MEASURE_START, QStringLiteral("启动"), control(ID_MEASURE_START), controlUi);
-    AddCommand(ID_MEASURE_STOP, QStringLiteral("终止"), control(ID_MEASURE_STOP), controlUi);
-    AddCommand(ID_MEASURE_SETTINGS, QStringLiteral("测量设置"), [this] { OnMeasureSettings(); });
+    AddCommand(ID_MEASURE_RESET, LoadString(34106), control(ID_MEASURE_RESET), controlUi);
+    AddCommand(ID_MEASURE_START, LoadString(34107), control(ID_MEASURE_START), controlUi);
+    AddCommand(ID_MEASURE_STOP, LoadString(34108), control(ID_MEASURE_STOP), controlUi);
+    AddCommand(ID_MEASURE_SETTINGS, LoadString(34109), [this] { OnMeasureSettings(); });
     AddCommand(
-        ID_PROTECTION_SETTINGS, QStringLiteral("保护设置"), [this] { OnProtectionSettings(); },
+        ID_PROTECTION_SETTINGS, LoadString(34110), [this] { OnProtectionSettings(); },
         [this](platform::CCmdUI& ui) { OnUpdateProtectionSettings(ui); });
 
     const QString looks[] = {QStringLiteral("Windows 2000"),
@@ -287,12 +297,12 @@ void CMainFrame::CreateCommands() {
                              QString(),
                              QString(),
                              QString(),
-                             QStringLiteral("Office 2007 (蓝色样式)"),
-                             QStringLiteral("Office 2007 (黑色样式)"),
-                             QStringLiteral("Office 2007 (银色样式)"),
-                             QStringLiteral("Office 2007 (水绿色样式)"),
+                             LoadString(34112),
+                             LoadString(34113),
+                             LoadString(34114),
+                             LoadString(34115),
                              QStringLiteral("Windows 7")};
-    QMenu* lookMenu = view->addMenu(QStringLiteral("应用程序外观"));
+    QMenu* lookMenu = view->addMenu(LoadString(34111));
     for (unsigned id = ID_VIEW_APPLOOK_FIRST; id <= ID_VIEW_APPLOOK_LAST; ++id) {
         const QString& text = looks[id - ID_VIEW_APPLOOK_FIRST];
         if (text.isEmpty())
@@ -316,6 +326,32 @@ void CMainFrame::CreateCommands() {
     measure->addAction(m_actions[ID_MEASURE_SETTINGS]);
     measure->addAction(m_actions[ID_PROTECTION_SETTINGS]);
     AddOptionsCommand(measure);
+}
+
+QAction* CMainFrame::AddAppCommand(unsigned id, const QString& text, const QString& menuCaption,
+                                   std::function<void()> run,
+                                   platform::CCommandRouter::UpdateHandler update) {
+    if (m_router == nullptr)
+        return nullptr;
+    AddCommand(id, text, std::move(run), std::move(update));
+    QMenu* menu = nullptr;
+    for (QAction* entry : menuBar()->actions())
+        if (entry->menu() != nullptr && entry->text() == menuCaption)
+            menu = entry->menu();
+    if (menu == nullptr)
+        menu = menuBar()->addMenu(menuCaption);
+    menu->addAction(m_actions[id]);
+    m_router->UpdateCommandUI();
+    return m_actions[id];
+}
+
+platform::LRESULT CMainFrame::OnActivateInstance() {
+    show();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    return kActivateAnswer;
 }
 
 QAction* CMainFrame::CommandAction(unsigned id) const {
@@ -548,7 +584,7 @@ int CMainFrame::BindSupplyDriver() {
 int CMainFrame::ProgramMultimeter() {
     SetMultimeterPaneState(0);
     if (m_dvm == nullptr) {
-        StopBox(QStringLiteral("错误：仪器对象\"数字万用表\"未成功创建，请重试！"));
+        StopBox(51511);
         return 0;
     }
     m_dvm->SetParameterInstru(m_paraDvm);

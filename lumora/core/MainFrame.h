@@ -85,6 +85,14 @@ public:
     // The state of a command as its update handler gives it.
     platform::CCmdUI QueryCommand(unsigned id);
     QAction* CommandAction(unsigned id) const;
+    // A command of the application object, in the menu of the caption (made when missing).
+    QAction* AddAppCommand(unsigned id, const QString& text, const QString& menuCaption,
+                           std::function<void()> run, platform::CCommandRouter::UpdateHandler update = {});
+    // A later start of the program asks this window to come to the front.
+    platform::LRESULT OnActivateInstance();
+    static constexpr platform::LRESULT kActivateAnswer = 0x424D5144;
+    // The name of the registered message a later start sends.
+    static constexpr const char* kActivateMessageName = "{EBE8AEAD-9BF1-44FD-AA0F-7C245D0F89A7}";
 
     // The page of the current test; the view hands it over once it exists.
     void SetCurrentPage(CQXAppDialogMeasCurrent* page) { m_pageCurrent = page; }

@@ -16,16 +16,9 @@ void StopBox(int id) {
     platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
 }
 
-void RegisterStreamStrings() {
-    platform::RegisterStrings({
-        {51532, u"错误：仪器对象\"直流电源\"网络连接已断开，测试已终止，已收到的数据已保留！"},
-    });
-}
-
 } // namespace
 
 int CMainFrame::StartDataStream() {
-    RegisterStreamStrings();
     m_tcpClient.Close();
     m_parseThread.Finish();
     if (m_paraDcs.AddressIP.isEmpty()) {

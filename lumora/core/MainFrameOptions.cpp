@@ -9,7 +9,7 @@
 #include <QMenu>
 
 void CMainFrame::AddOptionsCommand(QMenu* menu) {
-    AddCommand(ID_OPTIONS, QStringLiteral("选项..."), [this] { OnOptions(); });
+    AddCommand(ID_OPTIONS, platform::LoadString(34118), [this] { OnOptions(); });
     menu->addSeparator();
     menu->addAction(m_actions[ID_OPTIONS]);
 }

@@ -41,6 +41,22 @@ CMeasurementPage::CMeasurementPage(int templateId, QWidget* parent) : CDialogRes
         {33011, u"差值"},
         {33014, u"时间 ( 秒 )"},
         {33015, u"电流 ( 安培 )"},
+        // The tool buttons' tips.
+        {34300, u"曲线1"},
+        {34301, u"曲线2"},
+        {34302, u"曲线3"},
+        {34303, u"曲线4"},
+        {34304, u"设置"},
+        {34305, u"适应"},
+        {34306, u"恢复"},
+        {34307, u"无工具"},
+        {34308, u"拖放"},
+        {34309, u"区域选择"},
+        {34310, u"水平选择"},
+        {34311, u"垂直选择"},
+        {34312, u"水平标记"},
+        {34313, u"垂直标记"},
+        {34315, u"CCDF"},
     });
 }
 
@@ -84,7 +100,7 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
         button->SetThemeHelper(&m_theme);
         button->SetIcons(shell::ToolIcon(id));
         button->BrightenBackColor();
-        button->SetTooltipText(QString::fromUtf16(buttons[i].tip));
+        button->SetTooltipText(platform::LoadString(buttons[i].tipId));
         button->setText(QString());
         button->DrawAsToolbar(true);
         button->setGeometry(DialogRect(buttons[i].x, 5, 16, 16));

@@ -44,7 +44,7 @@ public:
     // A toolbar button: its id, its tooltip and its left edge in dialog units.
     struct SToolButton {
         int id;
-        const char16_t* tip;
+        int tipId; // string id of the tool tip
         int x;
     };
 

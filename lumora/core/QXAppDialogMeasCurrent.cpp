@@ -36,10 +36,9 @@ using platform::LoadString;
 
 // The toolbar in one row; the settings button at the right.
 const CMeasurementPage::SToolButton kButtons[] = {
-    {1079, u"曲线1", 7},      {1080, u"曲线2", 25},     {1081, u"曲线3", 43},     {1082, u"曲线4", 61},
-    {1083, u"设置", 480},     {1084, u"适应", 79},      {1085, u"恢复", 97},      {1092, u"无工具", 115},
-    {1086, u"拖放", 133},     {1087, u"区域选择", 151}, {1088, u"水平选择", 169}, {1089, u"垂直选择", 187},
-    {1091, u"水平标记", 205}, {1090, u"垂直标记", 223},
+    {1079, 34300, 7},   {1080, 34301, 25},  {1081, 34302, 43},  {1082, 34303, 61},  {1083, 34304, 480},
+    {1084, 34305, 79},  {1085, 34306, 97},  {1092, 34307, 115}, {1086, 34308, 133}, {1087, 34309, 151},
+    {1088, 34310, 169}, {1089, 34311, 187}, {1091, 34312, 205}, {1090, 34313, 223},
 };
 const QString kProfileSection = QStringLiteral("QXAppDialogMeasCurrent");
 
@@ -47,6 +46,8 @@ void RegisterPageStrings() {
     platform::RegisterStrings({
         {33003, u"垂直标记"},
         {33016, u"电流波形曲线"},
+        {34314, u"CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 "
+                u"(*.xls);;文本文件(*.txt);;所有文件 (*.*)"},
     });
 }
 
@@ -159,9 +160,7 @@ void CQXAppDialogMeasCurrent::OnLineButton(int line) {
         Button(IDC_LINE_FIRST + line)->SetCheck(false);
         return;
     }
-    AskForComparisonFile(kProfileSection,
-                         QStringLiteral("CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;"
-                                        "Excel文件 (*.xls);;文本文件(*.txt);;所有文件 (*.*)"));
+    AskForComparisonFile(kProfileSection, LoadString(34314));
     Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
     m_waveform->SetAxisAdaptive();
     m_waveform->ReDrawWaveformWnd(1, 1, 1);

@@ -35,10 +35,9 @@ using platform::LoadString;
 
 // The line buttons of the CCDF view stand where the first tool buttons of the two-axis view are.
 const CMeasurementPage::SToolButton kButtons[] = {
-    {1079, u"曲线1", 43},     {1080, u"曲线2", 61},     {1081, u"曲线3", 79},    {1082, u"曲线4", 97},
-    {1083, u"设置", 426},     {1084, u"适应", 7},       {1085, u"恢复", 25},     {1092, u"无工具", 43},
-    {1086, u"拖放", 61},      {1087, u"区域选择", 79},  {1088, u"水平选择", 97}, {1089, u"垂直选择", 115},
-    {1091, u"水平标记", 133}, {1090, u"垂直标记", 151}, {1093, u"CCDF", 408},
+    {1079, 34300, 43}, {1080, 34301, 61},  {1081, 34302, 79},  {1082, 34303, 97},  {1083, 34304, 426},
+    {1084, 34305, 7},  {1085, 34306, 25},  {1092, 34307, 43},  {1086, 34308, 61},  {1087, 34309, 79},
+    {1088, 34310, 97}, {1089, 34311, 115}, {1091, 34312, 133}, {1090, 34313, 151}, {1093, 34315, 408},
 };
 // Buttons of the two-axis view and of the CCDF view; the first four of each share their places.
 constexpr int kComboButtons[] = {1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090};
@@ -56,6 +55,8 @@ void RegisterPageStrings() {
         {33017, u"数据记录测试"},
         {33018, u"电压 ( 伏特 )"},
         {33019, u"概率 (%)"},
+        {34316, u"CSV文件, Excel文件, 文本文件, 二进制数据文件 (*.csv *.xls *.txt *.bin);;CSV文件(*.csv);;"
+                u"Excel文件 (*.xls);;文本文件(*.txt);;二进制数据文件(*.bin);;所有文件 (*.*)"},
     });
 }
 
@@ -236,11 +237,7 @@ void CQXAppDialogMeasDLOG::OnLineButton(int line) {
         Button(IDC_LINE_FIRST + line)->SetCheck(false);
         return;
     }
-    const QString path = AskForComparisonFile(
-        kProfileSection,
-        QStringLiteral(
-            "CSV文件, Excel文件, 文本文件, 二进制数据文件 (*.csv *.xls *.txt *.bin);;CSV文件(*.csv);;"
-            "Excel文件 (*.xls);;文本文件(*.txt);;二进制数据文件(*.bin);;所有文件 (*.*)"));
+    const QString path = AskForComparisonFile(kProfileSection, LoadString(34316));
     if (!path.isEmpty()) {
         const QString extension = QFileInfo(path).suffix().toLower();
         if (extension == QStringLiteral("bin"))

@@ -33,6 +33,7 @@ QLabel* Caption(QWidget* parent, const QString& text, const QRect& rect) {
 } // namespace
 
 CQXDialogPaneDCSource::CQXDialogPaneDCSource(QWidget* parent) : controls::CScrollDialog(IDD, parent) {
+    shell::RegisterPaneStrings();
     QWidget* content = Content();
     m_header = new controls::CQXStaticLabel(content, controls::CQXStaticLabel::SS_CENTER |
                                                          controls::CQXStaticLabel::SS_CENTERIMAGE);
@@ -42,22 +43,22 @@ CQXDialogPaneDCSource::CQXDialogPaneDCSource(QWidget* parent) : controls::CScrol
     m_onlineIcon->setGeometry(210, 5, 24, 24);
     m_readout = new controls::CDisplayDigital(content);
     m_readout->setGeometry(5, 34, 230, 80);
-    Caption(content, QStringLiteral("设备型号"), QRect(5, 124, 70, 22));
+    Caption(content, platform::LoadString(34200), QRect(5, 124, 70, 22));
     m_model = new QLineEdit(content);
     m_model->setReadOnly(true);
     m_model->setGeometry(80, 124, 155, 22);
-    Caption(content, QStringLiteral("电压值"), QRect(5, 152, 70, 24));
+    Caption(content, platform::LoadString(34207), QRect(5, 152, 70, 24));
     m_voltage = new controls::CDigEdit(content);
     m_voltage->setGeometry(80, 152, 155, 24);
-    Caption(content, QStringLiteral("电流值"), QRect(5, 182, 70, 24));
+    Caption(content, platform::LoadString(34208), QRect(5, 182, 70, 24));
     m_current = new controls::CDigEdit(content);
     m_current->setGeometry(80, 182, 155, 24);
-    Caption(content, QStringLiteral("输出开关"), QRect(5, 218, 70, 24));
+    Caption(content, platform::LoadString(34209), QRect(5, 218, 70, 24));
     m_outputSwitch = new controls::CXPStyleButtonST(content);
     m_outputSwitch->setGeometry(80, 212, 82, 34);
     m_outputIcon = new QLabel(content);
     m_outputIcon->setGeometry(175, 213, 32, 32);
-    Caption(content, QStringLiteral("电流量程"), QRect(5, 256, 70, 24));
+    Caption(content, platform::LoadString(34201), QRect(5, 256, 70, 24));
     m_range = new QComboBox(content);
     m_range->addItems({QStringLiteral("10 mA"), QStringLiteral("100 mA"), QStringLiteral("  1 A"),
                        QStringLiteral(" 10 A")});

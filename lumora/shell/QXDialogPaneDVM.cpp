@@ -24,6 +24,7 @@ constexpr int kInitialPositions = 10000000;
 } // namespace
 
 CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(IDD, parent) {
+    shell::RegisterPaneStrings();
     QWidget* content = Content();
     auto caption = [content](const QString& text, const QRect& rect) {
         auto* label = new QLabel(text, content);
@@ -33,24 +34,25 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
                                                          controls::CQXStaticLabel::SS_CENTERIMAGE);
     m_header->setText(QStringLiteral("DMM Meter"));
     m_header->setGeometry(5, 5, 230, 24);
-    caption(QStringLiteral("设备型号"), QRect(5, 36, 70, 22));
+    caption(platform::LoadString(34200), QRect(5, 36, 70, 22));
     m_model = new QLineEdit(content);
     m_model->setReadOnly(true);
     m_model->setGeometry(80, 36, 155, 22);
-    caption(QStringLiteral("电流量程"), QRect(5, 64, 70, 24));
+    caption(platform::LoadString(34201), QRect(5, 64, 70, 24));
     m_range = new QComboBox(content);
     m_range->addItems({QStringLiteral("10  μA"), QStringLiteral("100 μA"), QStringLiteral("1 mA"),
                        QStringLiteral("10 mA"), QStringLiteral("100 mA"), QStringLiteral("1 A"),
                        QStringLiteral("3 A")});
     m_range->setGeometry(80, 64, 155, 24);
-    caption(QStringLiteral("触发方式"), QRect(5, 94, 70, 24));
+    caption(platform::LoadString(34202), QRect(5, 94, 70, 24));
     m_triggerMode = new QComboBox(content);
-    m_triggerMode->addItems({QStringLiteral("自动"), QStringLiteral("上升沿"), QStringLiteral("下降沿")});
+    m_triggerMode->addItems(
+        {platform::LoadString(34203), platform::LoadString(34204), platform::LoadString(34205)});
     m_triggerMode->setGeometry(80, 94, 155, 24);
     m_count = new QLineEdit(content);
     m_count->setGeometry(80, 124, 155, 24);
     m_count->hide();
-    caption(QStringLiteral("触发电平"), QRect(5, 124, 70, 24));
+    caption(platform::LoadString(34206), QRect(5, 124, 70, 24));
     m_slider = new QSlider(Qt::Horizontal, content);
     m_slider->setGeometry(80, 124, 155, 24);
     m_slider->setTickPosition(QSlider::TicksBelow);

@@ -1,4 +1,5 @@
 #include "waveform/prefdlg/DataExchange.h"
+#include "waveform/prefdlg/PrefStrings.h"
 
 #include "platform/MessageBox.h"
 
@@ -8,11 +9,11 @@
 namespace prefdlg {
 
 QString NotAnIntegerMessage() {
-    return QStringLiteral("请输入一个整数。");
+    return prefdlg::Text(34600);
 }
 
 QString IntegerRangeMessage(int min, int max) {
-    return QStringLiteral("请输入一个介于 %1 和 %2 之间的整数。").arg(min).arg(max);
+    return prefdlg::Text(34601).arg(min).arg(max);
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "waveform/prefdlg/PreferencesDlgBase.h"
+#include "waveform/prefdlg/PrefStrings.h"
 
 #include "platform/ControlId.h"
 #include "platform/Profile.h"
@@ -28,9 +29,9 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, int id) {
 
 CPreferencesDlgBase::CPreferencesDlgBase(const QString& startPageEntry, QWidget* parent)
     : QDialog(parent), m_startPageEntry(startPageEntry) {
-    setWindowTitle(QStringLiteral("参数设置"));
+    setWindowTitle(prefdlg::Text(34602));
     auto* layout = new QGridLayout(this);
-    auto* category = new QLabel(QStringLiteral("类别"), this);
+    auto* category = new QLabel(prefdlg::Text(34603), this);
     m_tree = new QTreeWidget(this);
     platform::SetControlId(m_tree, IDC_TREE);
     m_tree->setHeaderHidden(true);
@@ -45,13 +46,13 @@ CPreferencesDlgBase::CPreferencesDlgBase(const QString& startPageEntry, QWidget*
     separator->setFrameShadow(QFrame::Sunken);
 
     auto* buttons = new QHBoxLayout;
-    auto* all = MakeButton(this, QStringLiteral("默认全部"), IDC_DEFAULTS_ALL);
-    auto* current = MakeButton(this, QStringLiteral("默认当前"), IDC_DEFAULTS_CURRENT);
-    auto* help = MakeButton(this, QStringLiteral("帮助"), IDC_HELP);
+    auto* all = MakeButton(this, prefdlg::Text(34604), IDC_DEFAULTS_ALL);
+    auto* current = MakeButton(this, prefdlg::Text(34605), IDC_DEFAULTS_CURRENT);
+    auto* help = MakeButton(this, prefdlg::Text(34606), IDC_HELP);
     help->hide();
-    auto* ok = MakeButton(this, QStringLiteral("确定"), 1);
+    auto* ok = MakeButton(this, prefdlg::Text(34607), 1);
     ok->setDefault(true);
-    auto* cancel = MakeButton(this, QStringLiteral("取消"), 2);
+    auto* cancel = MakeButton(this, prefdlg::Text(34608), 2);
     buttons->addWidget(all);
     buttons->addWidget(current);
     buttons->addStretch(1);

@@ -1,4 +1,5 @@
 #include "waveform/traceprefs/PrefPageWaveform.h"
+#include "waveform/traceprefs/TraceStrings.h"
 
 #include "lumora/controls/DigEdit.h"
 #include "platform/ControlId.h"
@@ -41,42 +42,41 @@ bool CPrefPageWaveform::OnCreatePage() {
     auto* layout = new QVBoxLayout(this);
     auto* nameRow = new QFormLayout;
     m_chartName = Control(this, IDC_CHART_NAME, new QLineEdit);
-    nameRow->addRow(QStringLiteral("波形曲线名称"), m_chartName);
+    nameRow->addRow(traceprefs::Text(34700), m_chartName);
     layout->addLayout(nameRow);
 
-    auto* hori = new QGroupBox(QStringLiteral(" 横坐标轴 "), this);
+    auto* hori = new QGroupBox(traceprefs::Text(34701), this);
     auto* horiForm = new QFormLayout(hori);
     m_horiText = Control(hori, IDC_HORI_TEXT, new QLineEdit);
     m_horiMin = LimitEdit(hori, IDC_HORI_MIN);
     m_horiMax = LimitEdit(hori, IDC_HORI_MAX);
-    m_unitAdaptive =
-        Control(hori, IDC_UNIT_ADAPTIVE, new QRadioButton(QStringLiteral("自适应单位：秒、分、时、天")));
-    m_unitFixed = Control(hori, IDC_UNIT_FIXED, new QRadioButton(QStringLiteral("固定单位： 秒(s)")));
-    horiForm->addRow(QStringLiteral("显示名称"), m_horiText);
-    horiForm->addRow(QStringLiteral("起始(最小值)"), m_horiMin);
-    horiForm->addRow(QStringLiteral("终止(最大值)"), m_horiMax);
+    m_unitAdaptive = Control(hori, IDC_UNIT_ADAPTIVE, new QRadioButton(traceprefs::Text(34702)));
+    m_unitFixed = Control(hori, IDC_UNIT_FIXED, new QRadioButton(traceprefs::Text(34703)));
+    horiForm->addRow(traceprefs::Text(34704), m_horiText);
+    horiForm->addRow(traceprefs::Text(34705), m_horiMin);
+    horiForm->addRow(traceprefs::Text(34706), m_horiMax);
     horiForm->addRow(m_unitAdaptive);
     horiForm->addRow(m_unitFixed);
     layout->addWidget(hori);
 
-    auto* vert = new QGroupBox(QStringLiteral(" 纵坐标轴 "), this);
+    auto* vert = new QGroupBox(traceprefs::Text(34707), this);
     auto* vertForm = new QFormLayout(vert);
     m_vertText = Control(vert, IDC_VERT_TEXT, new QLineEdit);
     m_vertMin = LimitEdit(vert, IDC_VERT_MIN);
     m_vertMax = LimitEdit(vert, IDC_VERT_MAX);
-    vertForm->addRow(QStringLiteral("显示名称"), m_vertText);
-    vertForm->addRow(QStringLiteral("起始(最小值)"), m_vertMin);
-    vertForm->addRow(QStringLiteral("终止(最大值)"), m_vertMax);
+    vertForm->addRow(traceprefs::Text(34704), m_vertText);
+    vertForm->addRow(traceprefs::Text(34705), m_vertMin);
+    vertForm->addRow(traceprefs::Text(34706), m_vertMax);
     layout->addWidget(vert);
 
-    auto* left = Control(this, IDC_LEFT_GROUP, new QGroupBox(QStringLiteral(" 纵坐标轴：左侧 ")));
+    auto* left = Control(this, IDC_LEFT_GROUP, new QGroupBox(traceprefs::Text(34708)));
     auto* leftForm = new QFormLayout(left);
     m_leftText = Control(left, IDC_LEFT_TEXT, new QLineEdit);
     m_leftMin = LimitEdit(left, IDC_LEFT_MIN);
     m_leftMax = LimitEdit(left, IDC_LEFT_MAX);
-    leftForm->addRow(QStringLiteral("显示名称"), m_leftText);
-    leftForm->addRow(QStringLiteral("起始(最小值)"), m_leftMin);
-    leftForm->addRow(QStringLiteral("终止(最大值)"), m_leftMax);
+    leftForm->addRow(traceprefs::Text(34704), m_leftText);
+    leftForm->addRow(traceprefs::Text(34705), m_leftMin);
+    leftForm->addRow(traceprefs::Text(34706), m_leftMax);
     layout->addWidget(left);
     m_leftGroup = left;
     left->setVisible(m_mode == 1);
@@ -84,7 +84,7 @@ bool CPrefPageWaveform::OnCreatePage() {
     // Present in the layout the page was drawn from, used by nothing.
     for (int id : {55131, 55133, 55182})
         Control(this, id, new QComboBox)->hide();
-    (new QLabel(QStringLiteral("单位"), this))->hide();
+    (new QLabel(traceprefs::Text(34709), this))->hide();
     layout->addStretch(1);
     return true;
 }

@@ -1,4 +1,5 @@
 #include "waveform/traceprefs/PrefPageWfColor.h"
+#include "waveform/traceprefs/TraceStrings.h"
 
 #include "platform/ControlId.h"
 #include "waveform/common/ParameterWaveform.h"
@@ -33,34 +34,34 @@ CPrefPageWfColor::~CPrefPageWfColor() = default;
 
 bool CPrefPageWfColor::OnCreatePage() {
     auto* layout = new QVBoxLayout(this);
-    auto* axis = new QGroupBox(QStringLiteral(" 坐标轴 "), this);
+    auto* axis = new QGroupBox(traceprefs::Text(34710), this);
     auto* axisForm = new QFormLayout(axis);
     m_axisColour = Control(axis, IDC_AXIS_COLOUR, new CColorButton);
     m_axisStyle = Control(axis, IDC_AXIS_STYLE, new CColorPickerCBLineStyle);
     m_axisWidth = Control(axis, IDC_AXIS_WIDTH, new CColorPickerCBLineWidth);
     m_textColour = Control(axis, IDC_TEXT_COLOUR, new CColorButton);
     m_backColour = Control(axis, IDC_BACK_COLOUR, new CColorButton);
-    axisForm->addRow(QStringLiteral("坐标轴线条颜色"), m_axisColour);
-    axisForm->addRow(QStringLiteral("线型"), m_axisStyle);
-    axisForm->addRow(QStringLiteral("线宽"), m_axisWidth);
-    axisForm->addRow(QStringLiteral("坐标轴文字颜色"), m_textColour);
-    axisForm->addRow(QStringLiteral("背景颜色"), m_backColour);
+    axisForm->addRow(traceprefs::Text(34711), m_axisColour);
+    axisForm->addRow(traceprefs::Text(34712), m_axisStyle);
+    axisForm->addRow(traceprefs::Text(34713), m_axisWidth);
+    axisForm->addRow(traceprefs::Text(34714), m_textColour);
+    axisForm->addRow(traceprefs::Text(34715), m_backColour);
     layout->addWidget(axis);
 
-    auto* curves = new QGroupBox(QStringLiteral(" 曲线 "), this);
+    auto* curves = new QGroupBox(traceprefs::Text(34716), this);
     auto* curveForm = new QFormLayout(curves);
     m_pointStyle = Control(curves, IDC_POINT_STYLE, new QComboBox);
     m_pointStyle->addItems(
-        {QStringLiteral("连接线"), QStringLiteral("菱形"), QStringLiteral("叉形"), QStringLiteral("方形")});
+        {traceprefs::Text(34717), traceprefs::Text(34718), traceprefs::Text(34719), traceprefs::Text(34720)});
     m_curve = Control(curves, IDC_CURVE, new QComboBox);
-    m_curve->addItems({QStringLiteral("曲线 1"), QStringLiteral("曲线 2"), QStringLiteral("曲线 3"),
-                       QStringLiteral("曲线 4")});
+    m_curve->addItems(
+        {traceprefs::Text(34721), traceprefs::Text(34722), traceprefs::Text(34723), traceprefs::Text(34724)});
     m_curveColour = Control(curves, IDC_CURVE_COLOUR, new CColorButton);
     m_curveWidth = Control(curves, IDC_CURVE_WIDTH, new CColorPickerCBLineWidth);
-    curveForm->addRow(QStringLiteral("线型"), m_pointStyle);
-    curveForm->addRow(QStringLiteral("名称"), m_curve);
-    curveForm->addRow(QStringLiteral("颜色"), m_curveColour);
-    curveForm->addRow(QStringLiteral("线宽"), m_curveWidth);
+    curveForm->addRow(traceprefs::Text(34712), m_pointStyle);
+    curveForm->addRow(traceprefs::Text(34725), m_curve);
+    curveForm->addRow(traceprefs::Text(34726), m_curveColour);
+    curveForm->addRow(traceprefs::Text(34713), m_curveWidth);
     layout->addWidget(curves);
     layout->addStretch(1);
 

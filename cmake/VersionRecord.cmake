@@ -1,0 +1,46 @@
+# Every executable and shared library carries a version record in an ELF section of its own,
+# generated at build time from the project's version (read back by infobox's CFileVersionInfo).
+string(TIMESTAMP LUMORA_BUILD_DATE "%Y%m%d" UTC)
+set(LUMORA_PRIVATE_BUILD "Build ${LUMORA_BUILD_DATE}" CACHE STRING "The private-build text of the version records")
+string(TIMESTAMP LUMORA_BUILD_YEAR "%Y" UTC)
+
+function(lumora_version_record target)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(LUMORA_VR_TYPE 1)
+  else()
+    set(LUMORA_VR_TYPE 2)
+  endif()
+  set(LUMORA_VR_NAME ${target})
+  set(LUMORA_VR_DESCRIPTION "Lumora ${target}")
+  set(LUMORA_VR_FILE "$<TARGET_FILE_NAME:${target}>")
+  set(LUMORA_VR_MAJOR ${PROJECT_VERSION_MAJOR})
+  set(LUMORA_VR_MINOR ${PROJECT_VERSION_MINOR})
+  set(LUMORA_VR_PATCH ${PROJECT_VERSION_PATCH})
+  set(LUMORA_VR_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+  set(LUMORA_VR_YEAR ${LUMORA_BUILD_YEAR})
+  set(LUMORA_VR_PRIVATE ${LUMORA_PRIVATE_BUILD})
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionRecord.cpp.in
+                 ${PROJECT_BINARY_DIR}/version_records/${target}.cpp.in @ONLY)
+  file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/version_records/${target}.cpp
+       INPUT ${PROJECT_BINARY_DIR}/version_records/${target}.cpp.in TARGET ${target})
+  target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/version_records/${target}.cpp)
+  set_source_files_properties(${PROJECT_BINARY_DIR}/version_records/${target}.cpp
+    TARGET_DIRECTORY ${target} PROPERTIES SKIP_AUTOGEN ON)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# Applies the record to every executable and shared library defined under the folder.
+function(lumora_version_records_under folder)
+  get_property(targets DIRECTORY ${folder} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type MATCHES "^(EXECUTABLE|SHARED_LIBRARY|MODULE_LIBRARY)$")
+      lumora_version_record(${target})
+    endif()
+  endforeach()
+  get_property(subfolders DIRECTORY ${folder} PROPERTY SUBDIRECTORIES)
+  foreach(subfolder IN LISTS subfolders)
+    lumora_version_records_under(${subfolder})
+  endforeach()
+endfunction()

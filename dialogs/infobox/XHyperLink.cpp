@@ -1,0 +1,132 @@
+#include "dialogs/infobox/XHyperLink.h"
+
+#include "lumora/controls/SafeLink.h"
+#include "platform/ControlId.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEnterEvent>
+#include <QMouseEvent>
+
+namespace infobox {
+
+CXHyperLink::CXHyperLink(QWidget* parent) : QLabel(parent) {
+    setCursor(Qt::PointingHandCursor);
+    setTextFormat(Qt::PlainText);
+    setAutoFillBackground(false);
+    m_hoverTimer.setInterval(kHoverTimerMs);
+    connect(&m_hoverTimer, &QTimer::timeout, this, [this] {
+        if (!rect().contains(mapFromGlobal(QCursor::pos()))) {
+            m_hover = false;
+            m_hoverTimer.stop();
+            UpdateLook();
+        }
+    });
+    UpdateLook();
+}
+
+bool CXHyperLink::GotoURL(const QString& url) {
+    if (url.isEmpty())
+        return false;
+    const QUrl target(url, QUrl::StrictMode);
+    if (!controls::IsSafeLink(target))
+        return false;
+    return controls::OpenSafeLink(target);
+}
+
+void CXHyperLink::SetURL(const QString& url) {
+    m_url = url;
+    if (text().isEmpty())
+        setText(url);
+    setToolTip(m_url);
+    AdjustSize();
+}
+
+void CXHyperLink::SetUnderline(int mode) {
+    m_underline = mode;
+    UpdateLook();
+}
+
+void CXHyperLink::SetVisited(bool visited) {
+    m_visited = visited;
+    UpdateLook();
+}
+
+void CXHyperLink::SetAutoSize(bool adjust) {
+    m_adjustSize = adjust;
+    AdjustSize();
+}
+
+QColor CXHyperLink::CurrentColor() const {
+    return controls::ToQColor(m_hover ? kHoverColor : (m_visited ? kVisitedColor : kLinkColor));
+}
+
+void CXHyperLink::UpdateLook() {
+    QFont shown = font();
+    shown.setUnderline(m_underline == ulAlways || (m_underline == ulHover && m_hover));
+    QLabel::setFont(shown);
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, CurrentColor());
+    setPalette(colours);
+    update();
+}
+
+// The control keeps its left edge (or centre or right edge by its alignment) and takes the text's size.
+void CXHyperLink::AdjustSize() {
+    if (!m_adjustSize || text().isEmpty())
+        return;
+    const QRect old = geometry();
+    const QSize wanted = fontMetrics().size(Qt::TextSingleLine, text()) + QSize(2, 2);
+    QRect now(old.topLeft(), wanted);
+    if (alignment() & Qt::AlignVCenter)
+        now.moveTop(old.top() + (old.height() - wanted.height()) / 2);
+    if (alignment() & Qt::AlignHCenter)
+        now.moveLeft(old.left() + (old.width() - wanted.width()) / 2);
+    else if (alignment() & Qt::AlignRight)
+        now.moveRight(old.right());
+    setGeometry(now);
+}
+
+void CXHyperLink::enterEvent(QEnterEvent* event) {
+    QLabel::enterEvent(event);
+    if (!m_hover) {
+        m_hover = true;
+        UpdateLook();
+        m_hoverTimer.start();
+    }
+}
+
+void CXHyperLink::leaveEvent(QEvent* event) {
+    QLabel::leaveEvent(event);
+    m_hover = false;
+    m_hoverTimer.stop();
+    UpdateLook();
+}
+
+void CXHyperLink::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange && !signalsBlocked())
+        AdjustSize();
+}
+
+void CXHyperLink::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Click();
+}
+
+void CXHyperLink::Click() {
+    m_hover = false;
+    m_hoverTimer.stop();
+    const QString url = m_url.isEmpty() ? text() : m_url;
+    const bool success = m_goToUrl ? GotoURL(url) : true;
+    if (success)
+        m_visited = true;
+    else
+        QApplication::beep();
+    UpdateLook();
+    if (m_notify)
+        m_notify(platform::ControlId(this));
+}
+
+} // namespace infobox

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "lumora/controls/ColorRef.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QTimer>
+#include <functional>
+
+namespace infobox {
+
+// A static that behaves as a hyperlink: link, visited and hover colours, underlined on hover, the
+// link cursor and the address as its tip. Only web (http, https) and mail (mailto) addresses are
+// opened, by the desktop's own handler: a link's text never reaches a shell.
+class CXHyperLink : public QLabel {
+public:
+    static constexpr controls::COLORREF kLinkColor = 0xEE0000;
+    static constexpr controls::COLORREF kVisitedColor = 0x8B1A55;
+    static constexpr controls::COLORREF kHoverColor = 0x0000FF;
+    static constexpr int kHoverTimerMs = 100;
+    // Underline modes.
+    enum : int { ulHover = -1, ulNone = 0, ulAlways = 1 };
+
+    explicit CXHyperLink(QWidget* parent = nullptr);
+
+    void SetURL(const QString& url);
+    QString GetURL() const { return m_url; }
+    void SetUnderline(int mode);
+    void SetVisited(bool visited);
+    bool GetVisited() const { return m_visited; }
+    bool IsHovering() const { return m_hover; }
+    void SetAutoSize(bool adjust);
+    void SetGoToURL(bool go) { m_goToUrl = go; }
+    // Called with the link's control id after a click, when set.
+    void SetNotifyParent(std::function<void(int id)> notify) { m_notify = std::move(notify); }
+
+    // Opens the address as a click does: false for an empty or unsafe address or when the desktop
+    // has no handler.
+    static bool GotoURL(const QString& url);
+
+    // The colour the text is drawn in now.
+    QColor CurrentColor() const;
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Click();
+    void UpdateLook();
+    void AdjustSize();
+
+    QString m_url;
+    bool m_hover = false;
+    bool m_visited = false;
+    int m_underline = ulHover;
+    bool m_adjustSize = true;
+    bool m_goToUrl = true;
+    std::function<void(int)> m_notify;
+    QTimer m_hoverTimer;
+};
+
+} // namespace infobox

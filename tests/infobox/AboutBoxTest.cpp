@@ -1,0 +1,212 @@
+// The about box and its controls: links that open only web and mail addresses, the gradient band,
+// and the banner picture static.
+#include "dialogs/infobox/DlgAbout.h"
+#include "dialogs/infobox/GradientStatic.h"
+#include "dialogs/infobox/InfoBox.h"
+#include "dialogs/infobox/XHyperLink.h"
+#include "dialogs/infobox/xStatic.h"
+#include "platform/ControlId.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "infobox_gui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app =
+        qobject_cast<QApplication*>(QCoreApplication::instance()) ? qApp : new QApplication(argc, argv);
+    return *app;
+}
+
+// Stands in for the desktop's handlers of each scheme, through Qt's own hook.
+class CUrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    CUrlRecorder() {
+        for (const char* scheme : kSchemes)
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Open");
+    }
+    ~CUrlRecorder() override {
+        for (const char* scheme : kSchemes)
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    QStringList m_opened;
+
+public slots:
+    void Open(const QUrl& url) { m_opened.append(url.toString()); }
+
+private:
+    static constexpr const char* kSchemes[] = {"http", "https", "mailto", "file", "javascript", "ftp"};
+};
+
+TEST(HyperLink, OpensOnlyWebAndMailAddresses) {
+    App();
+    CUrlRecorder recorder;
+    struct Case {
+        const char* name;
+        const char* url;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"web page", "https://torvane.example/", true},
+        {"plain web page", "http://torvane.example/support", true},
+        {"mail", "mailto:support@torvane.example", true},
+        {"empty", "", false},
+        {"local file", "file:///etc/passwd", false},
+        {"script", "javascript:alert(1)", false},
+        {"program name", "calc.exe", false},
+        {"shell text", "http://x.example/;rm -rf ~", false},
+        {"web without host", "http://", false},
+        {"other scheme", "ftp://torvane.example/", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        recorder.m_opened.clear();
+        infobox::CXHyperLink link;
+        link.setText(QStringLiteral("link"));
+        link.SetURL(QString::fromUtf8(c.url));
+        link.show();
+        QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(2, 2));
+        EXPECT_EQ(link.GetVisited(), c.opens);
+        EXPECT_EQ(recorder.m_opened.size(), c.opens ? 1 : 0);
+        if (c.opens && !recorder.m_opened.isEmpty()) {
+            EXPECT_EQ(QUrl(recorder.m_opened.front()), QUrl(QString::fromUtf8(c.url)));
+        }
+        EXPECT_EQ(link.CurrentColor(), controls::ToQColor(c.opens ? infobox::CXHyperLink::kVisitedColor
+                                                                  : infobox::CXHyperLink::kLinkColor));
+    }
+}
+
+TEST(HyperLink, EmptyTextTakesTheAddressAndTheTipShowsIt) {
+    App();
+    infobox::CXHyperLink link;
+    link.SetURL(QStringLiteral("https://torvane.example/"));
+    EXPECT_EQ(link.text(), QStringLiteral("https://torvane.example/"));
+    EXPECT_EQ(link.toolTip(), QStringLiteral("https://torvane.example/"));
+}
+
+QColor PixelAt(QWidget& widget, int x, int y) {
+    return widget.grab().toImage().pixelColor(x, y);
+}
+
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) <= 6 && std::abs(a.green() - b.green()) <= 6 &&
+           std::abs(a.blue() - b.blue()) <= 6;
+}
+
+TEST(GradientStatic, EndColoursOnTheirEdges) {
+    App();
+    for (bool vertical : {false, true}) {
+        SCOPED_TRACE(vertical ? "vertical" : "horizontal");
+        infobox::CGradientStatic band;
+        band.resize(200, 60);
+        band.SetColor(0xD09982);
+        band.SetGradientColor(0xF8F4EF);
+        band.SetVertical(vertical);
+        const QPoint last = vertical ? QPoint(100, 59) : QPoint(199, 30);
+        EXPECT_TRUE(Near(PixelAt(band, 0, 0), controls::ToQColor(0xD09982)));
+        EXPECT_TRUE(Near(PixelAt(band, last.x(), last.y()), controls::ToQColor(0xF8F4EF)));
+    }
+}
+
+QPixmap Checked(int width, int height) {
+    QPixmap picture(width, height);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setPen(Qt::red);
+    painter.drawLine(width - 1, 0, width - 1, height - 1);
+    painter.setPen(Qt::blue);
+    painter.drawLine(0, height - 1, width - 2, height - 1);
+    return picture;
+}
+
+// The same picture set twice, then another: each is kept by value, and the control shows the
+// picture's last row and column.
+TEST(BannerStatic, PictureKeptByValueWithItsLastRowAndColumn) {
+    App();
+    infobox::CxStatic banner;
+    const QPixmap picture = Checked(40, 20);
+    banner.SetBitmap(picture, false);
+    banner.SetBitmap(picture, false);
+    EXPECT_EQ(banner.size(), QSize(40, 20));
+    const QImage shown = banner.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(39, 5), QColor(Qt::red));
+    EXPECT_EQ(shown.pixelColor(5, 19), QColor(Qt::blue));
+    EXPECT_EQ(shown.pixelColor(5, 5), QColor(Qt::white));
+
+    banner.SetBitmap(Checked(10, 10), true);
+    EXPECT_EQ(banner.size(), QSize(40, 20));
+    EXPECT_FALSE(banner.acceptDrops());
+}
+
+TEST(BannerStatic, PicturesByIdAndFromFiles) {
+    App();
+    infobox::CxStatic banner;
+    ASSERT_TRUE(banner.LoadFromResource(infobox::CDlgAbout::IDB_BANNER, false));
+    EXPECT_EQ(banner.ResourceId(), infobox::CDlgAbout::IDB_BANNER);
+    EXPECT_EQ(banner.size(), infobox::CxStatic::ResourcePicture(infobox::CDlgAbout::IDB_BANNER).size());
+    EXPECT_FALSE(banner.LoadFromResource(4242, false));
+    EXPECT_EQ(banner.ResourceId(), infobox::CDlgAbout::IDB_BANNER);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("banner.bmp"));
+    ASSERT_TRUE(Checked(8, 8).save(file, "BMP"));
+    ASSERT_TRUE(banner.LoadFromFile(file));
+    EXPECT_EQ(banner.ResourceId(), -1);
+    EXPECT_EQ(banner.FileName(), file);
+    EXPECT_FALSE(banner.LoadFromFile(dir.filePath(QStringLiteral("missing.bmp"))));
+    EXPECT_EQ(banner.FileName(), file);
+}
+
+void CloseActiveDialogWith(bool accept) {
+    QTimer::singleShot(50, [accept] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dialog = dynamic_cast<infobox::CDlgAbout*>(window); dialog && dialog->isVisible()) {
+                auto* ok = platform::FindControl<QPushButton>(dialog, 1);
+                if (accept && ok != nullptr)
+                    ok->click();
+                else
+                    dialog->reject();
+            }
+        }
+    });
+}
+
+TEST(AboutBox, ResultByTheButtonThatClosedIt) {
+    App();
+    CloseActiveDialogWith(true);
+    EXPECT_EQ(ShowAboutDialog(nullptr), 1);
+    CloseActiveDialogWith(false);
+    EXPECT_EQ(ShowAboutDialog(nullptr), 0);
+}
+
+TEST(AboutBox, LinksBannerAndCaption) {
+    App();
+    infobox::CDlgAbout about;
+    auto* web = platform::FindControl<infobox::CXHyperLink>(&about, infobox::CDlgAbout::IDC_WEBLINK);
+    auto* mail = platform::FindControl<infobox::CXHyperLink>(&about, infobox::CDlgAbout::IDC_MAILLINK);
+    auto* banner = platform::FindControl<infobox::CxStatic>(&about, infobox::CDlgAbout::IDC_BANNER);
+    ASSERT_NE(web, nullptr);
+    ASSERT_NE(mail, nullptr);
+    ASSERT_NE(banner, nullptr);
+    EXPECT_TRUE(web->GetURL().startsWith(QStringLiteral("https://")));
+    EXPECT_TRUE(mail->GetURL().startsWith(QStringLiteral("mailto:")));
+    EXPECT_TRUE(banner->HasBitmap());
+    EXPECT_EQ(banner->ResourceId(), infobox::CDlgAbout::IDB_BANNER);
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("关于"));
+    EXPECT_NE(platform::FindControl(&about, infobox::CDlgAbout::IDC_SYSINFO), nullptr);
+}
+
+} // namespace
+
+#include "AboutBoxTest.moc"
