@@ -56,15 +56,17 @@ QString CMainFrame::BuildAutoSaveBinName(const QString& folder, std::time_t when
 
 bool CMainFrame::HostMeasurementPages() {
     m_pageStack = new QStackedWidget(this);
+    // Each page builds its controls before the stack shows it: controls made inside a widget that is
+    // already shown would stay hidden.
     auto* current = new CQXAppDialogMeasCurrent(m_pageStack);
-    m_pageStack->addWidget(current);
     if (!current->OnInitDialog())
         return false;
+    m_pageStack->addWidget(current);
     SetCurrentPage(current);
     auto* logging = new CQXAppDialogMeasDLOG(m_pageStack);
-    m_pageStack->addWidget(logging);
     if (!logging->OnInitDialog())
         return false;
+    m_pageStack->addWidget(logging);
     logging->AttachFrameParameters();
     SetDataLoggingPage(logging);
     setCentralWidget(m_pageStack);

@@ -2,8 +2,12 @@
 // title, the language switch and the recent files.
 #include "../frame/FrameFixture.h"
 
+#include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "lumora/shell/LumoraApp.h"
+#include "platform/ControlId.h"
 #include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
@@ -121,6 +125,28 @@ TEST_F(AppTest, TitleWithTheVersionFromTheProgramsRecord) {
     EXPECT_EQ(m_app.MainFrame()->windowTitle(),
               platform::LoadString(CLumoraApp::IDS_APP_TITLE) + QStringLiteral("  ") + m_app.VersionText());
     EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("TMX-2600B")));
+}
+
+// The window the application brings up shows each page's table and tool buttons.
+TEST_F(AppTest, TheMainWindowShowsThePagesControls) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CQXAppDialogMeasCurrent* current = m_app.MainFrame()->CurrentPage();
+    CQXAppDialogMeasDLOG* logging = m_app.MainFrame()->DataLoggingPage();
+    ASSERT_NE(current, nullptr);
+    ASSERT_NE(logging, nullptr);
+    EXPECT_TRUE(current->isVisible());
+    EXPECT_TRUE(current->StatisticList()->isVisible());
+    for (int id : {1079, 1083, 1090}) {
+        QWidget* button = platform::FindControl<QWidget>(current, id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_TRUE(button->isVisible()) << id;
+    }
+    // The hidden page's own controls show with it.
+    for (int id : {1006, 1083, 1093, 1090}) {
+        QWidget* control = platform::FindControl<QWidget>(logging, id);
+        ASSERT_NE(control, nullptr) << id;
+        EXPECT_TRUE(control->isVisibleTo(logging)) << id;
+    }
 }
 
 TEST_F(AppTest, EnglishAskedForWithoutItsLibraryStartsInChinese) {
