@@ -68,8 +68,9 @@ for binary in "$folder/lumora" "$folder/lumora-benchsim" "$folder"/lib*.so; do
   fi
 done
 
-mkdir -p "$work/home"
-HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=offscreen \
+# A temporary folder of its own, so a Lumora the user has open does not count as this one's first instance.
+mkdir -p "$work/home" "$work/tmp"
+TMPDIR="$work/tmp" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=offscreen \
   env -u LD_LIBRARY_PATH "$folder/lumora" >"$work/program.log" 2>&1 &
 program_pid=$!
 sleep 5
