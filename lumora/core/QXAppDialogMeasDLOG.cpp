@@ -135,11 +135,14 @@ void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
             m_ccdf->SetChartName(QStringLiteral("CCDF"));
             m_ccdf->ReDrawWaveformWnd(1);
         }
-        const unsigned length = m_waveform->GetMultiLineDataLength(0);
+        // The distribution of the DC current: after a file with a voltage column is loaded, line 0
+        // holds volts, which do not belong on the CCDF's current axis.
+        const int line = m_currentLine;
+        const unsigned length = line >= 0 ? m_waveform->GetMultiLineDataLength(line) : 0u;
         if (length == 0) {
             m_ccdf->SetMultiLineVisible(0, 0);
         } else {
-            m_ccdf->SetDataMultiLine(0, m_waveform->GetDataMultiLineY(0).data(), length);
+            m_ccdf->SetDataMultiLine(0, m_waveform->GetDataMultiLineY(line).data(), length);
             m_ccdf->SetAxisAdaptive();
             m_ccdf->ReDrawWaveformWnd(1);
         }
