@@ -382,7 +382,7 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar s
     if (!ReadTextColumns(path, separator, columns))
         return;
     int line = 0;
-    m_currentLine = -1;
+    int currentLine = -1;
     for (int kind = 0; kind < 4; ++kind) {
         const std::vector<double>& values = columns.values[kind];
         if (values.empty())
@@ -390,9 +390,12 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar s
         const std::vector<double>& times = kind == eVoltage ? columns.voltageTimes : columns.times;
         const auto n = static_cast<unsigned>(std::min(times.size(), values.size()));
         if (kind == eCurrent)
-            m_currentLine = line;
+            currentLine = line;
         m_waveform->SetDataMultiLine(line++, times.data(), values.data(), n, kind == eVoltage ? 1 : 0, 3);
     }
+    // A file without rows changes no line: the line shown before is still the one to save.
+    if (line > 0)
+        m_currentLine = currentLine;
     RefitVisiblePlot();
 }
 

@@ -177,8 +177,15 @@ TEST_F(DataLoggingPage, FilesThatAreNotItsOwnLeaveThePlotAsItWas) {
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("other.csv")), u',');
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("missing.csv")), u',');
     Page().LoadWaveformFromBinFile(Path(QStringLiteral("missing.bin")));
+    // A file of its own kind that holds no rows changes no line either.
+    WriteBytes(Path(QStringLiteral("empty.csv")), "Time,Current DC\r\n");
+    Page().LoadWaveformFromTextFile(Path(QStringLiteral("empty.csv")), u',');
     EXPECT_EQ(Page().Waveform()->GetMultiLineDataLength(0), 3u);
     EXPECT_EQ(Page().CurrentLine(), 0);
+    // So the line still shown is the line saved.
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("run.csv"))), 1);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("run.csv"))),
+              QByteArray("Time,Current DC\r\n0,1.000000e-06\r\n1,2.000000e-06\r\n2,3.000000e-06\r\n"));
 }
 
 TEST_F(DataLoggingPage, BinaryFileRoundTripsAndALoadLeavesTheCcdfView) {
