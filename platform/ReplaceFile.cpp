@@ -21,25 +21,28 @@ bool Fail(QString* error, const QString& path, int code) {
     return false;
 }
 
-bool WriteAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
+bool WriteAll(int fd, std::span<const SFilePiece> pieces) {
+    for (const SFilePiece& piece : pieces) {
+        const char* data = static_cast<const char*>(piece.data);
+        std::size_t left = piece.size;
+        while (left > 0) {
+            const ssize_t written = ::write(fd, data, left);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0) {
+                if (written == 0)
+                    errno = EIO;
+                return false;
+            }
+            data += written;
+            left -= static_cast<std::size_t>(written);
         }
-        data += written;
-        left -= written;
     }
     return true;
 }
 
-bool WriteInPlace(const QByteArray& file, const QString& path, const QByteArray& bytes, QString* error) {
+bool WriteInPlace(const QByteArray& file, const QString& path, std::span<const SFilePiece> bytes,
+                  QString* error) {
     const int fd = ::open(file.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
         return Fail(error, path, errno);
@@ -53,6 +56,13 @@ bool WriteInPlace(const QByteArray& file, const QString& path, const QByteArray&
 } // namespace
 
 bool ReplaceFileContents(const QString& path, const QByteArray& bytes, QString* error) {
+    const SFilePiece piece{bytes.constData(), static_cast<std::size_t>(bytes.size())};
+    return ReplaceFileContents(path, std::span<const SFilePiece>(&piece, 1), error);
+}
+
+bool ReplaceFileContents(const QString& path, std::span<const SFilePiece> bytes, QString* error, bool* made) {
+    if (made != nullptr)
+        *made = false;
     if (path.isEmpty())
         return Fail(error, path, ENOENT);
     // The file the path names, so that a link keeps pointing at the replaced file.
@@ -64,8 +74,11 @@ bool ReplaceFileContents(const QString& path, const QByteArray& bytes, QString* 
 
     struct stat existing {};
     const bool exists = ::stat(file.constData(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode))
+    if (exists && !S_ISREG(existing.st_mode)) {
+        if (made != nullptr)
+            *made = true;
         return WriteInPlace(file, target, bytes, error);
+    }
     // A rename would replace a file the user made read-only; writing it in place would be refused.
     if (exists && ::access(file.constData(), W_OK) != 0)
         return Fail(error, target, errno);
@@ -81,6 +94,8 @@ bool ReplaceFileContents(const QString& path, const QByteArray& bytes, QString* 
     }
     if (fd < 0)
         return Fail(error, target, errno);
+    if (made != nullptr)
+        *made = true;
     bool ok =
         (!exists || ::fchmod(fd, existing.st_mode & 07777) == 0) && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     int code = errno;

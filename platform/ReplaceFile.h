@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
+#include <span>
 
 namespace platform {
 
@@ -10,5 +12,18 @@ namespace platform {
 // never an empty or half one. A device or pipe is written in place. False when any write, the flush,
 // the close or the rename failed; 'error' then says why.
 bool ReplaceFileContents(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// One stretch of a file's new contents.
+struct SFilePiece {
+    const void* data;
+    std::size_t size;
+};
+
+// The same with the contents in pieces, written one after another, so that large arrays are not
+// copied into one buffer first. 'made', when given, says whether a new file was made at all: false
+// when the folder or the permissions refused it, true when a write, the flush, the close or the
+// rename failed afterwards.
+bool ReplaceFileContents(const QString& path, std::span<const SFilePiece> pieces, QString* error = nullptr,
+                         bool* made = nullptr);
 
 } // namespace platform

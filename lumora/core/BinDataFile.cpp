@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "platform/ReplaceFile.h"
 
 #include <QFile>
 #include <bit>
@@ -83,22 +84,22 @@ int CBinDataFile::Write(const double* times, const double* values, unsigned n, c
     m_header.ColumnPresent[2] = 0;
     m_header.ColumnPresent[3] = 0;
 
-    QFile file(platform::NormalizePath(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return 0;
     char head[kDataOffset] = {};
     CHeaderWriter writer(head);
     SPutAsGet put{writer};
     VisitHeader(put, std::as_const(m_header));
-    const qint64 arrayBytes = static_cast<qint64>(n) * static_cast<qint64>(sizeof(double));
-    const bool ok = writer.Offset() == kHeaderSize && file.write(head, kDataOffset) == kDataOffset &&
-                    file.write(reinterpret_cast<const char*>(times), arrayBytes) == arrayBytes &&
-                    file.write(reinterpret_cast<const char*>(values), arrayBytes) == arrayBytes &&
-                    file.flush();
-    if (ok)
-        file.close();
-    if (!ok || file.error() != QFileDevice::NoError) {
-        ReportFileError(file);
+    if (writer.Offset() != kHeaderSize)
+        return 0;
+    const std::size_t arrayBytes = static_cast<std::size_t>(n) * sizeof(double);
+    const platform::SFilePiece pieces[] = {{head, kDataOffset}, {times, arrayBytes}, {values, arrayBytes}};
+    // The file is replaced whole: a run rewrites its auto-save file again and again, and a failed or
+    // interrupted rewrite must leave the last good one, never a cut-off file.
+    QString error;
+    bool made = false;
+    if (!platform::ReplaceFileContents(platform::NormalizePath(path), pieces, &error, &made)) {
+        // A file that cannot be made at all is the caller's to report.
+        if (made)
+            platform::MessageBox(error, platform::MB_ICONSTOP);
         return 0;
     }
     return 1;

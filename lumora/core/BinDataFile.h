@@ -34,6 +34,7 @@ public:
     virtual ~CBinDataFile() = default;
 
     // Writes n times and n DC current values (column 2 only); 1 on success. The arrays are not kept.
+    // The file is replaced whole: on a failure the file that was there stays as it was.
     int Write(const double* times, const double* values, unsigned n, const QString& path);
 
     // Reads the header and the arrays; 1 on success, 0 when the file cannot be opened, is shorter than

@@ -5,13 +5,43 @@
 #include <QThread>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
 std::atomic<std::uint16_t> g_dataStreamPort{CNetWorkTcpClient::kDataStreamPort};
+
+// Connects the non-blocking socket, waiting at most 'timeoutMs': a peer that never answers would
+// otherwise hold the caller for the system's minutes of retries.
+bool ConnectWithin(int fd, const sockaddr_in& peer, int timeoutMs) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) == 0)
+        return true;
+    if (errno != EINPROGRESS && errno != EINTR)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd writable{fd, POLLOUT, 0};
+        const int ready = ::poll(&writable, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return false;
+        int error = 0;
+        socklen_t length = sizeof(error);
+        return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    }
+}
+
 } // namespace
 
 CNetWorkTcpClient::~CNetWorkTcpClient() {
@@ -33,14 +63,10 @@ int CNetWorkTcpClient::Connect(const std::string& address, platform::CMessageTar
     peer.sin_port = htons(DataStreamPort());
     if (::inet_pton(AF_INET, address.c_str(), &peer.sin_addr) != 1)
         return 0;
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return 0;
-    int rc;
-    do
-        rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof(peer));
-    while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
+    if (!ConnectWithin(fd, peer, kConnectTimeoutMs) || ::fcntl(fd, F_SETFL, 0) != 0) {
         ::close(fd);
         return 0;
     }

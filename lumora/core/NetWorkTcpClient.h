@@ -18,6 +18,8 @@ public:
     static constexpr platform::UINT WM_TCP_DATA = platform::WM_USER + 103;
     static constexpr platform::UINT WM_TCP_CLOSED = platform::WM_USER + 120;
     static constexpr std::size_t kReceiveBytes = 10240;
+    // How long a connect may wait for the supply's answer; a LAN answers within milliseconds.
+    static constexpr int kConnectTimeoutMs = 5000;
 
     CNetWorkTcpClient() = default;
     virtual ~CNetWorkTcpClient();
@@ -28,8 +30,8 @@ public:
     static void SetDataStreamPort(std::uint16_t port);
     static std::uint16_t DataStreamPort();
 
-    // Connects to the dotted IPv4 address and starts the receive thread; 1 or 0. A link still open is
-    // closed first.
+    // Connects to the dotted IPv4 address and starts the receive thread; 1 or 0 (also when the peer
+    // has not answered within kConnectTimeoutMs). A link still open is closed first.
     int Connect(const std::string& address, platform::CMessageTarget* owner);
     // Sends all bytes; the number sent (fewer on a failure).
     std::size_t Send(const unsigned char* data, std::size_t n);

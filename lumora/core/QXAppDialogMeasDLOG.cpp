@@ -136,11 +136,14 @@ void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
             m_ccdf->SetChartName(QStringLiteral("CCDF"));
             m_ccdf->ReDrawWaveformWnd(1);
         }
-        const unsigned length = m_waveform->GetMultiLineDataLength(0);
+        // The distribution of the DC current: after a file with a voltage column is loaded, line 0
+        // holds volts, which do not belong on the CCDF's current axis.
+        const int line = m_currentLine;
+        const unsigned length = line >= 0 ? m_waveform->GetMultiLineDataLength(line) : 0u;
         if (length == 0) {
             m_ccdf->SetMultiLineVisible(0, 0);
         } else {
-            m_ccdf->SetDataMultiLine(0, m_waveform->GetDataMultiLineY(0).data(), length);
+            m_ccdf->SetDataMultiLine(0, m_waveform->GetDataMultiLineY(line).data(), length);
             m_ccdf->SetAxisAdaptive();
             m_ccdf->ReDrawWaveformWnd(1);
         }
@@ -376,7 +379,7 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar s
     if (!ReadTextColumns(path, separator, columns))
         return;
     int line = 0;
-    m_currentLine = -1;
+    int currentLine = -1;
     for (int kind = 0; kind < 4; ++kind) {
         const std::vector<double>& values = columns.values[kind];
         if (values.empty())
@@ -384,9 +387,12 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar s
         const std::vector<double>& times = kind == eVoltage ? columns.voltageTimes : columns.times;
         const auto n = static_cast<unsigned>(std::min(times.size(), values.size()));
         if (kind == eCurrent)
-            m_currentLine = line;
+            currentLine = line;
         m_waveform->SetDataMultiLine(line++, times.data(), values.data(), n, kind == eVoltage ? 1 : 0, 3);
     }
+    // A file without rows changes no line: the line shown before is still the one to save.
+    if (line > 0)
+        m_currentLine = currentLine;
     RefitVisiblePlot();
 }
 

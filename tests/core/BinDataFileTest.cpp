@@ -1,7 +1,9 @@
 #include "lumora/core/BinDataFile.h"
 #include "CoreTestFiles.h"
 #include "platform/MessageBox.h"
+#include "tests/support/FileSizeLimit.h"
 
+#include <QDir>
 #include <QProcess>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -154,6 +156,27 @@ TEST_F(BinDataFile, ShortAndLyingFilesAreRefused) {
     EXPECT_EQ(file.Read(m_dir.path()), 0);
     EXPECT_EQ(file.Write(nullptr, nullptr, 0, Path("no/folder/x.bin")), 0);
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
+}
+
+// A save that fails part way (a disk that fills up, a crash) must leave the file that was there whole:
+// the run's auto-save rewrites one file again and again, and its last good copy is all a user has then.
+TEST_F(BinDataFile, AFailedRewriteLeavesTheLastGoodFileWhole) {
+    const double t[] = {0.0, 0.5};
+    const double v[] = {1e-6, 2e-6};
+    ASSERT_EQ(CBinDataFile().Write(t, v, 2, Path("auto.bin")), 1);
+    const QByteArray good = ReadAll(Path("auto.bin"));
+    ASSERT_EQ(good.size(), 176 + 2 * 16);
+
+    std::vector<double> times(4096, 1.0), values(4096, 3e-6);
+    {
+        testsupport::CFileSizeLimit disk(4096);
+        ASSERT_TRUE(disk.IsSet());
+        EXPECT_EQ(CBinDataFile().Write(times.data(), values.data(), 4096, Path("auto.bin")), 0);
+    }
+    EXPECT_EQ(ReadAll(Path("auto.bin")), good);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("auto.bin")});
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_TRUE(m_messages[0].contains(QStringLiteral("auto.bin"))) << m_messages[0].toStdString();
 }
 
 } // namespace

@@ -6,7 +6,10 @@
 
 #include <QCoreApplication>
 #include <arpa/inet.h>
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <string>
@@ -237,13 +240,13 @@ public:
 // A peer on a free loopback port that sends the bytes in the given pieces and then closes.
 class CPeer {
 public:
-    CPeer() {
+    explicit CPeer(int backlog = 1) {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         EXPECT_EQ(::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-        EXPECT_EQ(::listen(m_listener, 1), 0);
+        EXPECT_EQ(::listen(m_listener, backlog), 0);
         socklen_t length = sizeof(address);
         ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
         m_port = ntohs(address.sin_port);
@@ -308,6 +311,36 @@ TEST(NetWorkTcpClient, CloseWhileThePeerIsSilentEndsWithoutALoss) {
     EXPECT_FALSE(client.LinkLost());
     EXPECT_FALSE(client.ReceiveThreadRunning());
     EXPECT_EQ(client.Connect("127.0.0.2", &owner), 0) << "nothing listens there";
+    CNetWorkTcpClient::SetDataStreamPort(CNetWorkTcpClient::kDataStreamPort);
+}
+
+// A supply whose address answers no connection request (a peer that is switched off, a full queue)
+// must not hold the run for the system's minutes of retries: the connect gives up, so that the run
+// ends with its message and a stop or closing the program is not left waiting.
+TEST(NetWorkTcpClient, AConnectThatIsNeverAnsweredIsGivenUp) {
+    EnsureApplication();
+    // A peer that accepts nothing, with its queue filled: further requests go unanswered.
+    CPeer peer(0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(peer.Port());
+    std::vector<int> queued;
+    for (int i = 0; i < 4; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        queued.push_back(fd);
+    }
+    CNetWorkTcpClient::SetDataStreamPort(peer.Port());
+    COwner owner;
+    CNetWorkTcpClient client;
+    auto connect = std::async(std::launch::async, [&] { return client.Connect("127.0.0.1", &owner); });
+    // Far below the system's retries (over two minutes), far above any time-out a LAN needs.
+    ASSERT_EQ(connect.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(connect.get(), 0);
+    EXPECT_FALSE(client.IsConnected());
+    for (int fd : queued)
+        ::close(fd);
     CNetWorkTcpClient::SetDataStreamPort(CNetWorkTcpClient::kDataStreamPort);
 }
 

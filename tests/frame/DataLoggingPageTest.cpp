@@ -143,14 +143,49 @@ TEST_F(DataLoggingPage, TextReaderSkipsRowsWithAMissingFieldAndTheSaveWritesTheC
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 }
 
+// The CCDF view shows the distribution of the DC current, wherever a loaded file put it: a file with a
+// voltage column has the voltage on line 0, and its volts must not appear on the CCDF's current axis.
+TEST_F(DataLoggingPage, TheCcdfViewShowsTheCurrentLineNotTheVoltage) {
+    QByteArray text("Time,Voltage,Current DC\r\n");
+    for (int i = 1; i <= 10; ++i)
+        text += QByteArray::number(i) + "," + QByteArray::number(3.0 + 0.01 * i) + "," +
+                QByteArray::number(i) + "e-06\r\n";
+    WriteBytes(Path(QStringLiteral("volts.csv")), text);
+    Page().LoadWaveformFromTextFile(Path(QStringLiteral("volts.csv")), u',');
+    ASSERT_EQ(Page().CurrentLine(), 1);
+    Page().ShowCcdfView(1);
+    ASSERT_NE(Page().WaveformCCDF(), nullptr);
+    const std::vector<double>& amplitudes = Page().WaveformCCDF()->Plot().GetDataMultiLineX(0);
+    ASSERT_FALSE(amplitudes.empty());
+    for (double amplitude : amplitudes) {
+        EXPECT_GE(amplitude, 1e-6);
+        EXPECT_LE(amplitude, 1e-5);
+    }
+
+    // A file without a current column leaves the CCDF line empty and hidden.
+    WriteBytes(Path(QStringLiteral("only.csv")), "Time,Voltage\r\n1,3.3\r\n2,3.2\r\n3,3.1\r\n4,3.0\r\n"
+                                                 "5,2.9\r\n6,2.8\r\n7,2.7\r\n");
+    Page().LoadWaveformFromTextFile(Path(QStringLiteral("only.csv")), u',');
+    ASSERT_EQ(Page().CurrentLine(), -1);
+    Page().ShowCcdfView(1);
+    EXPECT_EQ(Page().WaveformCCDF()->GetMultiLineVisible(0), 0);
+}
+
 TEST_F(DataLoggingPage, FilesThatAreNotItsOwnLeaveThePlotAsItWas) {
     LogSamples({0.0, 1.0, 2.0}, {1e-6, 2e-6, 3e-6});
     WriteBytes(Path(QStringLiteral("other.csv")), "Seconds,Current DC\r\n0,1\r\n");
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("other.csv")), u',');
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("missing.csv")), u',');
     Page().LoadWaveformFromBinFile(Path(QStringLiteral("missing.bin")));
+    // A file of its own kind that holds no rows changes no line either.
+    WriteBytes(Path(QStringLiteral("empty.csv")), "Time,Current DC\r\n");
+    Page().LoadWaveformFromTextFile(Path(QStringLiteral("empty.csv")), u',');
     EXPECT_EQ(Page().Waveform()->GetMultiLineDataLength(0), 3u);
     EXPECT_EQ(Page().CurrentLine(), 0);
+    // So the line still shown is the line saved.
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("run.csv"))), 1);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("run.csv"))),
+              QByteArray("Time,Current DC\r\n0,1.000000e-06\r\n1,2.000000e-06\r\n2,3.000000e-06\r\n"));
 }
 
 TEST_F(DataLoggingPage, BinaryFileRoundTripsAndALoadLeavesTheCcdfView) {
