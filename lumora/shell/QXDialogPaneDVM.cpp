@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -86,8 +87,12 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
             shell::SliderPosition(platform::WToF(text), m_slider->minimum(), m_slider->maximum()));
         m_showing = false;
     });
-    QObject::connect(m_level, &QLineEdit::editingFinished, this,
-                     [this] { OnLevelCommitted(platform::WToF(m_level->text())); });
+    QObject::connect(m_level, &QLineEdit::editingFinished, this, [this] {
+        // A text that is no number is no level (read as a number it would be 0 A).
+        bool number = false;
+        const double amperes = m_level->text().trimmed().toDouble(&number);
+        OnLevelCommitted(number ? amperes : std::numeric_limits<double>::quiet_NaN());
+    });
     resize(240, 184);
     SetScrollInfo(std::make_unique<controls::SScrollInfo>());
 }

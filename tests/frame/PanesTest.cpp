@@ -275,6 +275,39 @@ TEST_F(PanesOnTheBench, MultimeterRangeTriggerModeAndLevel) {
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 }
 
+// A trigger level edit left with a text that is no number sends nothing (reading it as 0 A would set
+// a level nobody typed) and shows the level the meter holds.
+TEST_F(PanesOnTheBench, ATriggerLevelThatIsNoNumberIsNotSent) {
+    Prepare(0);
+    Frame().MultimeterPane()->OnCommand(CDockingPaneViewDVM::ID_REFRESH);
+    auto* mode = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_TRIGGER_MODE);
+    ASSERT_NE(mode, nullptr);
+    mode->setCurrentIndex(1);
+    emit mode->activated(1);
+    ASSERT_TRUE(Meter().LevelEdit()->isEnabled());
+    QLineEdit* level = Meter().LevelEdit();
+    level->setFocus();
+    level->selectAll();
+    QTest::keyClicks(level, QStringLiteral("0.000002"));
+    QTest::keyClick(level, Qt::Key_Return);
+    Settle();
+    const QString before = Frame().MultimeterRecord().TriggerLevel;
+    ASSERT_NEAR(platform::WToF(before), 2e-6, 1e-12);
+
+    for (const char* typed : {"abc", "", "-", "1e400"}) {
+        m_bench.ClearCommandLogs();
+        level->setFocus();
+        level->selectAll();
+        QTest::keyClicks(level, QString::fromLatin1(typed));
+        QTest::keyClick(level, Qt::Key_Return);
+        Settle();
+        EXPECT_TRUE(Settings(m_bench.MeterCommands(), ":SENS:CURR:ATR:EDGE:LEV").empty()) << typed;
+        EXPECT_EQ(Frame().MultimeterRecord().TriggerLevel, before) << typed;
+        EXPECT_EQ(level->text(), before.trimmed()) << typed;
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
 TEST_F(PanesOnTheBench, TheMeasureModeEnablesThePanesOfItsInstruments) {
     const struct {
         const char* name;
