@@ -70,6 +70,8 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
 
     QObject::connect(m_triggerMode, &QComboBox::activated, this, [this](int index) { OnTriggerMode(index); });
     QObject::connect(m_range, &QComboBox::activated, this, [this](int index) { OnRange(index); });
+    for (QWidget* control : std::initializer_list<QWidget*>{m_triggerMode, m_range, m_slider})
+        shell::WheelOnlyWhenFocused(control, this);
     // The level goes to the instrument when the thumb is let go or moved by a key or a page click,
     // not at every pixel of a drag.
     QObject::connect(m_slider, &QSlider::valueChanged, this, [this](int position) {
