@@ -260,6 +260,12 @@ void CDigEdit::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CDigEdit::wheelEvent(QWheelEvent* event) {
+    // Only the edit the user works in is tuned: a wheel turned over it while scrolling the form
+    // beneath is no step of a value (and no value sent), and scrolls the form.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
     Step(event->angleDelta().y() >= 0);
     // The wheel tunes the value; it does not also scroll the form beneath.
     event->accept();

@@ -485,8 +485,12 @@ int CMainFrame::LoadMainConfiguration() {
         StopBox(51530);
         return 0;
     }
+    const QString configuration = platform::ProgramFolder() + QStringLiteral("Config/MainApp.xml");
     CParserParameters parser;
-    parser.Load(platform::ProgramFolder() + QStringLiteral("Config/MainApp.xml"), m_preferences);
+    parser.Load(configuration, m_preferences);
+    // The file read at every start is the one the options are saved to, whatever path it names
+    // (another installation's, another file): else they would be lost, or another file overwritten.
+    m_preferences->PathConfig = configuration;
     QString logPath = platform::NormalizePath(m_preferences->LogPath);
     if (logPath.isEmpty() || !platform::IsDirectory(logPath))
         logPath = platform::ProgramFolder() + QStringLiteral("LogFiles/");

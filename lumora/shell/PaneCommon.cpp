@@ -3,11 +3,40 @@
 #include "lumora/core/MainFrame.h"
 #include "platform/StringTable.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QPainter>
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
 
 namespace shell {
+
+namespace {
+
+class CWheelGuard : public QObject {
+public:
+    CWheelGuard(QWidget* control, QWidget* form) : QObject(control), m_control(control), m_form(form) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != m_control || event->type() != QEvent::Wheel || m_control->hasFocus())
+            return false;
+        if (m_form != nullptr)
+            QApplication::sendEvent(m_form, event);
+        return true;
+    }
+
+private:
+    QWidget* m_control;
+    QPointer<QWidget> m_form;
+};
+
+} // namespace
+
+void WheelOnlyWhenFocused(QWidget* control, QWidget* form) {
+    // A wheel would otherwise give the focus first (combo boxes take it so) and then change the control.
+    control->setFocusPolicy(Qt::StrongFocus);
+    control->installEventFilter(new CWheelGuard(control, form));
+}
 
 CMainFrame* FindMainFrame(const QWidget* widget) {
     for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {

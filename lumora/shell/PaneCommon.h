@@ -18,5 +18,8 @@ int SliderPosition(double amperes, int minimum, int maximum);
 QPixmap OutputSwitchImage(bool on);
 QPixmap OutputIcon(bool on);
 void RegisterPaneStrings();
+// A wheel turned over the control while the user is not in it scrolls the form instead: scrolling a
+// pane past a combo box or trackbar must not change the control and so reprogram an instrument.
+void WheelOnlyWhenFocused(QWidget* control, QWidget* form);
 
 } // namespace shell

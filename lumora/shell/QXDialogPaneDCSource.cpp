@@ -77,6 +77,7 @@ CQXDialogPaneDCSource::CQXDialogPaneDCSource(QWidget* parent) : controls::CScrol
 
     QObject::connect(m_outputSwitch, &QAbstractButton::clicked, this, [this] { OnOutputSwitch(); });
     QObject::connect(m_range, &QComboBox::activated, this, [this](int index) { OnRangeChange(index); });
+    shell::WheelOnlyWhenFocused(m_range, this);
     resize(240, 288);
     SetScrollInfo(std::make_unique<controls::SScrollInfo>());
 }

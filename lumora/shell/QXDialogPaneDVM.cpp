@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -71,6 +72,8 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
 
     QObject::connect(m_triggerMode, &QComboBox::activated, this, [this](int index) { OnTriggerMode(index); });
     QObject::connect(m_range, &QComboBox::activated, this, [this](int index) { OnRange(index); });
+    for (QWidget* control : std::initializer_list<QWidget*>{m_triggerMode, m_range, m_slider})
+        shell::WheelOnlyWhenFocused(control, this);
     // The level goes to the instrument when the thumb is let go or moved by a key or a page click,
     // not at every pixel of a drag.
     QObject::connect(m_slider, &QSlider::valueChanged, this, [this](int position) {
@@ -88,8 +91,12 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
             shell::SliderPosition(platform::WToF(text), m_slider->minimum(), m_slider->maximum()));
         m_showing = false;
     });
-    QObject::connect(m_level, &QLineEdit::editingFinished, this,
-                     [this] { OnLevelCommitted(platform::WToF(m_level->text())); });
+    QObject::connect(m_level, &QLineEdit::editingFinished, this, [this] {
+        // A text that is no number is no level (read as a number it would be 0 A).
+        bool number = false;
+        const double amperes = m_level->text().trimmed().toDouble(&number);
+        OnLevelCommitted(number ? amperes : std::numeric_limits<double>::quiet_NaN());
+    });
     resize(240, 184);
     SetScrollInfo(std::make_unique<controls::SScrollInfo>());
 }

@@ -176,6 +176,39 @@ TEST(DigEdit, LockedStepsChangeNothing) {
     EXPECT_EQ(form.Commits(), 0);
 }
 
+// A wheel turned over an edit the user is not in (scrolling the form past it) is no step: the value
+// stays, nothing is committed, and the wheel goes on to the form.
+TEST(DigEdit, TheWheelStepsOnlyTheEditThatHasTheFocus) {
+    controls_test::App();
+    CForm form;
+    auto* other = new QLineEdit(&form);
+    other->setGeometry(130, 5, 60, 22);
+    other->show();
+    form.edit->m_nDecimals = 1;
+    form.edit->SetValue(5);
+    form.edit->setCursorPosition(1);
+    QTest::keyClick(form.edit, Qt::Key_Left);
+    ASSERT_EQ(form.Commits(), 0);
+
+    other->setFocus();
+    QApplication::processEvents();
+    ASSERT_FALSE(form.edit->hasFocus());
+    form.commits = 0;
+    QWheelEvent event(QPointF(5, 5), form.edit->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form.edit, &event);
+    EXPECT_FALSE(event.isAccepted()) << "the wheel belongs to the form beneath";
+    EXPECT_EQ(form.edit->text(), QStringLiteral("5.0"));
+    EXPECT_EQ(form.Commits(), 0);
+
+    form.edit->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(form.edit->hasFocus());
+    Wheel(form.edit, 120);
+    EXPECT_EQ(form.edit->text(), QStringLiteral("6.0"));
+    EXPECT_EQ(form.Commits(), 1);
+}
+
 TEST(DigEdit, PlaceValuesByCaretPosition) {
     const struct {
         const char* text;

@@ -79,6 +79,49 @@ TEST(FrameOptions, OptionsChangedInTheDialogSurviveARestartOfTheFrame) {
     EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join(u'\n').toStdString();
 }
 
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
+           file.flush();
+}
+
+// The frame reads its own configuration file whatever the file says its path is, so that is where the
+// options go: a configuration naming another file neither loses them nor overwrites that file.
+TEST(FrameOptions, OptionsAreSavedToTheFileTheFrameLoads) {
+    CMessageRecorder messages;
+    CProgramFolder folder;
+    folder.WriteConfiguration(1, false);
+    const QString own = folder.Path() + QStringLiteral("Config/MainApp.xml");
+    const QString other = folder.Path() + QStringLiteral("Config/Other.xml");
+    QByteArray configuration = ReadAll(own);
+    ASSERT_TRUE(configuration.contains("Config/MainApp.xml"));
+    configuration.replace("Config/MainApp.xml", "Config/Other.xml");
+    ASSERT_TRUE(WriteAll(own, configuration));
+    const QByteArray otherBytes = "<?xml version=\"1.0\" ?>\n<Something />\n";
+    ASSERT_TRUE(WriteAll(other, otherBytes));
+    {
+        SLumora lumora;
+        ASSERT_GE(lumora.created, 0);
+        EXPECT_EQ(lumora.frame->Preferences()->PathConfig, own);
+        WithModalDialog([](QDialog& dialog) {
+            ShowPage(dialog, QStringLiteral("数据"));
+            Type(dialog, CPrefMainPageData::IDC_DIGITS, QStringLiteral("9"));
+            QTest::mouseClick(platform::FindControl<QAbstractButton>(&dialog, 1), Qt::LeftButton);
+        });
+        ASSERT_TRUE(lumora.frame->OnCommand(CMainFrame::ID_OPTIONS));
+    }
+    EXPECT_EQ(ReadAll(other), otherBytes);
+    SLumora again;
+    ASSERT_GE(again.created, 0);
+    EXPECT_EQ(again.frame->Preferences()->Digits, 9);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join(u'\n').toStdString();
+}
+
 TEST(FrameOptions, CancelKeepsTheRecordAndTheFile) {
     CMessageRecorder messages;
     CProgramFolder folder;

@@ -28,6 +28,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -80,6 +81,18 @@ protected:
     CMainFrame& Frame() { return *m_lumora->frame; }
     CQXDialogPaneDCSource& Supply() { return *Frame().SupplyPane()->Form(); }
     CQXDialogPaneDVM& Meter() { return *Frame().MultimeterPane()->Form(); }
+
+    // Both instruments, the multimeter refreshed and on a rising edge, so that its level controls work.
+    void PrepareWithTriggerLevel() {
+        Prepare(0);
+        Frame().MultimeterPane()->OnCommand(CDockingPaneViewDVM::ID_REFRESH);
+        auto* mode = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_TRIGGER_MODE);
+        ASSERT_NE(mode, nullptr);
+        mode->setCurrentIndex(1);
+        emit mode->activated(1);
+        ASSERT_TRUE(Meter().LevelEdit()->isEnabled());
+        ASSERT_TRUE(Meter().LevelSlider()->isEnabled());
+    }
 
     // Types into the voltage edit over what it shows.
     void TypeVoltage(const QString& keys) {
@@ -272,6 +285,92 @@ TEST_F(PanesOnTheBench, MultimeterRangeTriggerModeAndLevel) {
     level->selectAll();
     QTest::keyClicks(level, QStringLiteral("5"));
     EXPECT_EQ(Meter().LevelSlider()->value(), 10);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+// A trigger level edit left with a text that is no number sends nothing (reading it as 0 A would set
+// a level nobody typed) and shows the level the meter holds.
+TEST_F(PanesOnTheBench, ATriggerLevelThatIsNoNumberIsNotSent) {
+    ASSERT_NO_FATAL_FAILURE(PrepareWithTriggerLevel());
+    QLineEdit* level = Meter().LevelEdit();
+    level->setFocus();
+    level->selectAll();
+    QTest::keyClicks(level, QStringLiteral("0.000002"));
+    QTest::keyClick(level, Qt::Key_Return);
+    Settle();
+    const QString before = Frame().MultimeterRecord().TriggerLevel;
+    ASSERT_NEAR(platform::WToF(before), 2e-6, 1e-12);
+
+    for (const char* typed : {"abc", "", "-", "1e400"}) {
+        m_bench.ClearCommandLogs();
+        level->setFocus();
+        level->selectAll();
+        QTest::keyClicks(level, QString::fromLatin1(typed));
+        QTest::keyClick(level, Qt::Key_Return);
+        Settle();
+        EXPECT_TRUE(Settings(m_bench.MeterCommands(), ":SENS:CURR:ATR:EDGE:LEV").empty()) << typed;
+        EXPECT_EQ(Frame().MultimeterRecord().TriggerLevel, before) << typed;
+        EXPECT_EQ(level->text(), before.trimmed()) << typed;
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+// Scrolling a pane with the wheel over its combo boxes, trackbar or digit edits changes nothing and
+// sends nothing while the user is not in that control; the control the user is in takes the wheel.
+TEST_F(PanesOnTheBench, TheWheelOverAControlTheUserIsNotInChangesNothing) {
+    ASSERT_NO_FATAL_FAILURE(PrepareWithTriggerLevel());
+    Settle();
+
+    const auto wheel = [](QWidget* control, int delta) {
+        QWheelEvent event(QPointF(5, 5), control->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(control, &event);
+    };
+    const struct {
+        const char* name;
+        QWidget* form;
+        int id;
+    } controls[] = {
+        {"supply current range", &Supply(), CQXDialogPaneDCSource::IDC_CURRENT_RANGE},
+        {"supply voltage", &Supply(), CQXDialogPaneDCSource::IDC_VOLTAGE},
+        {"meter current range", &Meter(), CQXDialogPaneDVM::IDC_CURRENT_RANGE},
+        {"meter trigger mode", &Meter(), CQXDialogPaneDVM::IDC_TRIGGER_MODE},
+        {"meter trigger level", &Meter(), CQXDialogPaneDVM::IDC_LEVEL_SLIDER},
+    };
+    const auto state = [this] {
+        return std::tuple{Frame().SupplyRecord().CurrentRange, Frame().SupplyRecord().VoltageLevel,
+                          Frame().MultimeterRecord().CurrentRange, Frame().MultimeterRecord().TriggerMode,
+                          Frame().MultimeterRecord().TriggerLevel};
+    };
+    for (const auto& c : controls) {
+        QWidget* control = platform::FindControl(c.form, c.id);
+        ASSERT_NE(control, nullptr) << c.name;
+        ASSERT_TRUE(control->isEnabled()) << c.name;
+        QWidget* elsewhere = platform::FindControl(c.form, CQXDialogPaneDCSource::IDC_MODEL);
+        elsewhere->setFocus();
+        QApplication::processEvents();
+        ASSERT_FALSE(control->hasFocus()) << c.name;
+        const auto before = state();
+        m_bench.ClearCommandLogs();
+        wheel(control, 120);
+        wheel(control, -120);
+        wheel(control, -120);
+        Settle();
+        EXPECT_TRUE(m_bench.SupplyCommands().empty()) << c.name;
+        EXPECT_TRUE(m_bench.MeterCommands().empty()) << c.name;
+        EXPECT_TRUE(state() == before) << c.name;
+    }
+
+    // In the control, the wheel is the user's own change.
+    auto* range = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_CURRENT_RANGE);
+    const int index = range->currentIndex();
+    ASSERT_LT(index, range->count() - 1);
+    range->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(range->hasFocus());
+    wheel(range, -120);
+    Settle();
+    EXPECT_EQ(Frame().MultimeterRecord().CurrentRange, index + 1);
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 }
 

@@ -156,6 +156,11 @@ TEST(WaveformDialog, RefusedLimitsKeepTheDialogOpenWithTheirMessage) {
     for (const Case& c : cases) {
         CTestEnvironment environment;
         CParameterWaveform record;
+        // The left axis comes with the record: on a one-axis plot nobody can type into it.
+        if (c.minId == CPrefPageWaveform::IDC_LEFT_MIN) {
+            record.VertLeftMinZoom = c.min;
+            record.VertLeftMaxZoom = c.max;
+        }
         bool stayedOpen = false;
         WithModalDialog([&](QDialog& dialog) {
             auto* edit = platform::FindControl<controls::CDigEdit>(&dialog, c.minId);
@@ -179,6 +184,19 @@ TEST(WaveformDialog, RefusedLimitsKeepTheDialogOpenWithTheirMessage) {
             EXPECT_EQ(record.VertLeftMinZoom, 5.0) << c.name << ": passed through";
         }
     }
+}
+
+// The one-axis plots keep the left axis of the record they were given, whatever it holds: the hidden
+// fields are no edits of the user's.
+TEST(WaveformDialog, TheHiddenLeftAxisPassesThroughUnchangedInOneAxisMode) {
+    CTestEnvironment environment;
+    CParameterWaveform record;
+    record.VertLeftMinZoom = 1.5e-7;
+    record.VertLeftMaxZoom = 5e9;
+    WithModalDialog([](QDialog& dialog) { ClickControl(dialog, kOk); });
+    ASSERT_EQ(DLL_SetPropertyWaveform(&record, 0), 1);
+    EXPECT_EQ(record.VertLeftMinZoom, 1.5e-7);
+    EXPECT_EQ(record.VertLeftMaxZoom, 5e9);
 }
 
 TEST(WaveformDialog, CurveEditsSurviveSwitchingByKeyboardAndAutomaticIsTheDefaultColour) {

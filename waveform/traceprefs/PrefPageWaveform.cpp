@@ -95,13 +95,17 @@ bool CPrefPageWaveform::DoDataExchange(bool save) {
         r.ChartName = m_chartName->text();
         r.ScaleTextHori = m_horiText->text();
         r.ScaleTextVert = m_vertText->text();
-        r.ScaleTextVertLeft = m_leftText->text();
         r.HoriMinZoom = m_horiMin->GetValue();
         r.HoriMaxZoom = m_horiMax->GetValue();
         r.VertMinZoom = m_vertMin->GetValue();
         r.VertMaxZoom = m_vertMax->GetValue();
-        r.VertLeftMinZoom = m_leftMin->GetValue();
-        r.VertLeftMaxZoom = m_leftMax->GetValue();
+        // Hidden on a one-axis plot: the digit edits would round the record's values to six
+        // decimals and their bounds, so the record keeps them as they came.
+        if (m_mode == 1) {
+            r.ScaleTextVertLeft = m_leftText->text();
+            r.VertLeftMinZoom = m_leftMin->GetValue();
+            r.VertLeftMaxZoom = m_leftMax->GetValue();
+        }
         r.HoriUnitFixed = m_unitFixed->isChecked() ? 1 : 0;
         return true;
     }
