@@ -7,6 +7,7 @@
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
+#include "lumora/core/WriteFailure.h"
 #include "lumora/shell/ToolIcon.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
@@ -228,6 +229,11 @@ QString CMeasurementPage::AskForComparisonFile(const QString& section, const QSt
 
 void CMeasurementPage::StopBox(int id) {
     platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+}
+
+void CMeasurementPage::EditPlotSettings(CWaveformPlotMainWnd& plot) {
+    if (plot.SetPropertyWaveform() < 0)
+        StopBox(kWriteFailedId);
 }
 
 QString CMeasurementPage::Extension(const QString& path) {

@@ -91,6 +91,8 @@ protected:
     // remembered under the page's profile section. Empty when cancelled.
     QString AskForComparisonFile(const QString& section, const QString& filter);
     static void StopBox(int id);
+    // Runs a plot's settings dialog; a settings file the disk did not take is reported.
+    static void EditPlotSettings(CWaveformPlotMainWnd& plot);
     // The last three characters of a path, lower-cased: the writers' choice of format.
     static QString Extension(const QString& path);
     static const QString& EmptyCell();

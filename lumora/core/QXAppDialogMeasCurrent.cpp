@@ -110,7 +110,7 @@ void CQXAppDialogMeasCurrent::OnCommand(int id) {
         return;
     switch (id) {
     case IDC_SETTINGS:
-        m_waveform->SetPropertyWaveform();
+        EditPlotSettings(*m_waveform);
         return;
     case IDC_ADAPTIVE:
         m_waveform->SetAxisAdaptive();

@@ -177,9 +177,9 @@ void CQXAppDialogMeasDLOG::OnCommand(int id) {
     switch (id) {
     case IDC_SETTINGS:
         if (ccdfView)
-            m_ccdf->SetPropertyWaveform();
+            EditPlotSettings(*m_ccdf);
         else
-            m_waveform->SetPropertyWaveform();
+            EditPlotSettings(*m_waveform);
         return;
     case IDC_ADAPTIVE:
         RefitVisiblePlot();

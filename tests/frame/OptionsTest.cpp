@@ -6,7 +6,10 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/WriteFailure.h"
 #include "platform/ControlId.h"
+#include "platform/StringTable.h"
+#include "tests/support/FileSizeLimit.h"
 #include "waveform/prefdlg/PreferencesDlgBase.h"
 #include "waveform/traceprefs/ParameterFile.h"
 #include "waveform/traceprefs/PrefPageWaveform.h"
@@ -169,6 +172,32 @@ TEST(FrameOptions, ThePageSettingsButtonEditsThePlotsParameters) {
     ASSERT_EQ(DLL_LoadParameterFromFile(folder.Path() + QStringLiteral("Config/WaveformCurrent.xml"), &saved),
               1);
     EXPECT_EQ(saved.ChartName, QStringLiteral("电流 A"));
+}
+
+// Settings the disk does not take are shown, but the user is told they were not saved.
+TEST(FrameOptions, APlotSettingsFileTheDiskCannotTakeIsReported) {
+    CMessageRecorder messages;
+    CProgramFolder folder;
+    folder.WriteConfiguration(1, false);
+    SLumora lumora;
+    ASSERT_GE(lumora.created, 0);
+    ASSERT_NE(lumora.page, nullptr);
+    const QString path = folder.Path() + QStringLiteral("Config/WaveformCurrent.xml");
+    QFile::remove(path);
+    WithModalDialog([](QDialog& dialog) {
+        auto* name = platform::FindControl<QLineEdit>(&dialog, CPrefPageWaveform::IDC_CHART_NAME);
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral("满盘"));
+        QTest::mouseClick(platform::FindControl<QAbstractButton>(&dialog, 1), Qt::LeftButton);
+    });
+    {
+        testsupport::CFileSizeLimit disk(64);
+        ASSERT_TRUE(disk.IsSet());
+        lumora.page->OnCommand(CQXAppDialogMeasCurrent::IDC_SETTINGS);
+    }
+    EXPECT_TRUE(messages.Contains(platform::LoadString(kWriteFailedId)))
+        << messages.Texts().join(u'\n').toStdString();
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 } // namespace

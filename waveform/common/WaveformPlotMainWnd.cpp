@@ -190,8 +190,8 @@ int CWaveformPlotMainWnd::SetPropertyWaveform() {
     CParameterWaveform copy = m_plotWnd.ParameterWithVisibleRanges();
     if (DLL_SetPropertyWaveform(&copy, PropertyMode()) != 1)
         return 0;
-    m_plotWnd.SetGDI(copy);
-    return 1;
+    // The edited parameters are shown either way; a file that could not be written is told apart.
+    return m_plotWnd.SetGDI(copy) == 1 ? 1 : -1;
 }
 
 void CWaveformPlotMainWnd::OnBeginPrinting(QPrinter* printer) {

@@ -36,7 +36,8 @@ public:
     void SetAxisRestore();
     void ReDrawWaveformWnd(int axis, int realtime, int markers);
     // The preferences dialog on the display parameters, the visible ranges shown as the zoom limits;
-    // on OK the parameters are applied, drawn and saved. 1 when the user left with OK.
+    // on OK the parameters are applied, drawn and saved. 1 when the user left with OK, 0 on Cancel, -1
+    // when the parameters were applied but their file could not be written.
     int SetPropertyWaveform();
     const CParameterWaveform& GetGDI() const { return m_plotWnd.GetGDI(); }
 

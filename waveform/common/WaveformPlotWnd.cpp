@@ -357,13 +357,13 @@ void CWaveformPlotWnd::ApplyParameterRanges(int notify) {
     }
 }
 
-void CWaveformPlotWnd::SetGDI(const CParameterWaveform& parameter) {
+int CWaveformPlotWnd::SetGDI(const CParameterWaveform& parameter) {
     m_parameter = parameter;
     m_axisPensApplied = true;
     // The scroll bars take the new full ranges too, or their reset would bring back the old ones.
     ApplyParameterRanges(1);
     ReDrawWaveformWnd(1, 1, 1);
-    SaveParameters();
+    return SaveParameters() == 1 ? 1 : 0;
 }
 
 void CWaveformPlotWnd::UpdateParameterWaveform() {

@@ -98,7 +98,8 @@ public:
     // ---- parameters ----
     const CParameterWaveform& GetGDI() const { return m_parameter; }
     // Applies the record (its zoom fields become the full and visible ranges), redraws and saves it.
-    void SetGDI(const CParameterWaveform& parameter);
+    // Applies and draws the parameters and saves them to the plot's file; 0 when the file was not written.
+    int SetGDI(const CParameterWaveform& parameter);
     // Copies the visible ranges into the record's zoom fields.
     virtual void UpdateParameterWaveform();
     // A copy of the record with the visible ranges as its zoom fields; the record itself is kept.
