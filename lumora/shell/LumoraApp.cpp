@@ -9,12 +9,13 @@
 #include "platform/Profile.h"
 #include "platform/RegisteredMessage.h"
 #include "platform/StringTable.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -90,6 +91,20 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
         break;
     }
 
+    // Ended by the session or a terminal, the program leaves as through its window: runs stopped and
+    // saved, instrument files written back. A start still under way ends once its frame exists.
+    platform::OnTerminationSignals([this] {
+        m_terminateRequested = true;
+        QApplication::closeAllWindows();
+        // Nobody is left to answer: a message that opens on the way out is closed too.
+        auto* closer = new QTimer(QCoreApplication::instance());
+        QObject::connect(closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        closer->start(100);
+    });
+
     StartSplash();
     HoldMessagesBehindSplash();
 
@@ -113,6 +128,11 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     EndSplash();
     m_frame->activateWindow();
     m_frame->setAcceptDrops(true);
+    if (m_terminateRequested) {
+        m_frame->close();
+        m_exitCode = 0;
+        return false;
+    }
     if (m_pendingActivation) {
         m_pendingActivation = false;
         platform::SendMessage(

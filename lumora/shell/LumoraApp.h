@@ -111,4 +111,5 @@ private:
     bool m_pendingActivation = false;
     int m_exitCode = 0;
     bool m_exited = false;
+    bool m_terminateRequested = false;
 };

@@ -75,6 +75,16 @@ TMPDIR="$work/tmp" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA
 program_pid=$!
 sleep 5
 kill -0 "$program_pid" 2>/dev/null || { cat "$work/program.log"; program_pid=""; fail "the unpacked program did not stay up for 5 s"; }
+# Ended by the session, it shuts down as through its window and writes its instrument files back.
+kill -TERM "$program_pid"
+status=0
+for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program_pid" 2>/dev/null && fail "the program did not end within 10 s of SIGTERM"
+wait "$program_pid" || status=$?
+program_pid=""
+[ "$status" -eq 0 ] || { cat "$work/program.log"; fail "the program ended with $status on SIGTERM"; }
+grep -q "DigitMultimeter" "$folder/Instruments/DC Power Supply/DC Power Supply.xml" ||
+  fail "the supply's instrument file was not written back at the end"
 # The installation media: the launcher with its launcher file beside the package. It hands the
 # package to the desktop's opener; a stand-in opener records what it was given.
 media="$work/media"
