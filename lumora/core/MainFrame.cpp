@@ -249,6 +249,7 @@ void CMainFrame::CreateCommands() {
     AddCommand(ID_MEASURE_START, QStringLiteral("启动"), control(ID_MEASURE_START), controlUi);
     AddCommand(ID_MEASURE_STOP, QStringLiteral("终止"), control(ID_MEASURE_STOP), controlUi);
     AddCommand(ID_MEASURE_SETTINGS, QStringLiteral("测量设置"), [this] { OnMeasureSettings(); });
+    AddCommand(ID_INSTRUMENTS, QStringLiteral("电子仪器"), [this] { OnInstruments(); });
     AddCommand(
         ID_PROTECTION_SETTINGS, QStringLiteral("保护设置"), [this] { OnProtectionSettings(); },
         [this](platform::CCmdUI& ui) { OnUpdateProtectionSettings(ui); });
@@ -289,6 +290,7 @@ void CMainFrame::CreateCommands() {
         toolbar->addAction(m_actions[id]);
     }
     measure->addSeparator();
+    measure->addAction(m_actions[ID_INSTRUMENTS]);
     measure->addAction(m_actions[ID_MEASURE_SETTINGS]);
     measure->addAction(m_actions[ID_PROTECTION_SETTINGS]);
 }
@@ -362,12 +364,6 @@ void CMainFrame::OnUpdateMeasurePage(platform::CCmdUI& ui) {
     }
 }
 
-// The measurement settings dialogs are not part of the program yet: only the refusal during a run.
-void CMainFrame::OnMeasureSettings() {
-    if (IsRunning())
-        StopBox(51517);
-}
-
 void CMainFrame::OnProtectionSettings() {
     SendMessage(this, WM_INSTRUMENT_DIALOG, 3, 1);
 }
@@ -388,15 +384,6 @@ platform::LRESULT CMainFrame::OnProgramInstrument(platform::WPARAM which) {
     if (which == 1) {
         ProgramSupply();
         return 1;
-    }
-    return 0;
-}
-
-// The connection and protection dialogs are not part of the program yet: only the refusal during a run.
-platform::LRESULT CMainFrame::OnInstrumentDialogMessage(platform::WPARAM, platform::LPARAM) {
-    if (IsRunning()) {
-        StopBox(51517);
-        return 0;
     }
     return 0;
 }

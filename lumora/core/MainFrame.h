@@ -147,7 +147,14 @@ private:
     void OnUpdateApplicationLook(platform::CCmdUI& ui);
     void OnMeasurePage(unsigned id);
     void OnUpdateMeasurePage(platform::CCmdUI& ui);
+    void OnInstruments();
     void OnMeasureSettings();
+    // The current-test or data-logging settings of the selected page for the measuring instrument.
+    void EditCurrentSettings();
+    void EditDataLoggingSettings();
+    // Refuses with a message while a run or its thread is active; true when a dialog may open.
+    bool RefuseWhileMeasuring();
+    int SaveInstrumentFile(bool supply);
     void OnProtectionSettings();
     void OnUpdateProtectionSettings(platform::CCmdUI& ui);
     platform::LRESULT OnProgramInstrument(platform::WPARAM which);
