@@ -217,9 +217,11 @@ void CDlgPropertyVISARes::ShowInterface() {
         field->setEnabled(false);
     m_comboUsb->setVisible(usb);
     m_usbPrompt->setVisible(usb);
-    m_picture->setPixmap(QApplication::style()
-                             ->standardIcon(usb ? QStyle::SP_DriveHDIcon : QStyle::SP_DriveNetIcon)
-                             .pixmap(48, 48));
+    // The style's icons may come smaller than the picture: they are scaled up to fill it.
+    const QIcon icon =
+        QApplication::style()->standardIcon(usb ? QStyle::SP_DriveHDIcon : QStyle::SP_DriveNetIcon);
+    m_picture->setPixmap(icon.pixmap(icon.actualSize(QSize(48, 48)))
+                             .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     m_editResource->setText(m_resource);
 }
 

@@ -36,20 +36,22 @@ void ShowMeasureLimits(QDialog* dialog, const SMeasureLimits& limits, QWidget* s
     meterStatic->setVisible(!supply);
 }
 
-eLimitCheck CheckMeasureLimits(const SMeasureLimits& limits, double nplc, double samples,
-                               double lineFrequency) {
+bool CheckMeasureLimits(const SMeasureLimits& limits, double nplc, double samples, double lineFrequency,
+                        QLineEdit* nplcEdit, QLineEdit* timeEdit) {
     if (!limits.known)
-        return eLimitCheck::Accepted;
+        return true;
     if (nplc < limits.minNplc) {
         StopMessage(platform::LoadString(51526).replace(QStringLiteral("%s"), limits.minNplcText));
-        return eLimitCheck::NplcTooSmall;
+        FocusEdit(nplcEdit);
+        return false;
     }
     if (limits.maxSamples != 0 && samples > limits.maxSamples) {
         const int longest = CalcCountPerPeriod(limits.maxSamples, nplc, lineFrequency);
         StopMessage(platform::LoadString(51527).replace(QStringLiteral("%d"), QString::number(longest)));
-        return eLimitCheck::TooManySamples;
+        FocusEdit(timeEdit);
+        return false;
     }
-    return eLimitCheck::Accepted;
+    return true;
 }
 
 } // namespace shell

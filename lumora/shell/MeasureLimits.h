@@ -3,6 +3,7 @@
 #include <QString>
 
 class QDialog;
+class QLineEdit;
 class QWidget;
 
 // What the measuring instrument of a measure mode allows, shared by the current-measurement and
@@ -25,9 +26,9 @@ SMeasureLimits MeasureLimitsOf(int measureMode, bool currentTest);
 void ShowMeasureLimits(QDialog* dialog, const SMeasureLimits& limits, QWidget* supplyStatic,
                        QWidget* meterStatic);
 
-enum class eLimitCheck { Accepted, NplcTooSmall, TooManySamples };
-// Tests the integration time and the uncapped sample count; a refusal shows its message.
-eLimitCheck CheckMeasureLimits(const SMeasureLimits& limits, double nplc, double samples,
-                               double lineFrequency);
+// Tests the integration time and the uncapped sample count; a refusal shows its message and puts the
+// focus on the edit to mend. True when both pass.
+bool CheckMeasureLimits(const SMeasureLimits& limits, double nplc, double samples, double lineFrequency,
+                        QLineEdit* nplcEdit, QLineEdit* timeEdit);
 
 } // namespace shell

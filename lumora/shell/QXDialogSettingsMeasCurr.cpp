@@ -57,17 +57,9 @@ void CQXDialogSettingsMeasCurr::accept() {
         return;
     const double samples =
         CountDataAcqSamples(0.0f, 0.0f, static_cast<float>(captureTime), nplc, m_lineFrequency);
-    switch (shell::CheckMeasureLimits(shell::MeasureLimitsOf(m_measureMode, true), nplc, samples,
-                                      m_lineFrequency)) {
-    case shell::eLimitCheck::NplcTooSmall:
-        shell::FocusEdit(m_editNplc);
+    if (!shell::CheckMeasureLimits(shell::MeasureLimitsOf(m_measureMode, true), nplc, samples,
+                                   m_lineFrequency, m_editNplc, m_editCapture))
         return;
-    case shell::eLimitCheck::TooManySamples:
-        shell::FocusEdit(m_editCapture);
-        return;
-    case shell::eLimitCheck::Accepted:
-        break;
-    }
     m_captureTime = captureTime;
     m_nplc = nplc;
     controls::CDialogResize::accept();

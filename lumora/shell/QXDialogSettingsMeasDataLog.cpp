@@ -147,17 +147,9 @@ void CQXDialogSettingsMeasDataLog::accept() {
         return;
     const double samples = CountDataAcqSamples(static_cast<float>(hours), static_cast<float>(minutes),
                                                static_cast<float>(seconds), nplc, m_lineFrequency);
-    switch (shell::CheckMeasureLimits(shell::MeasureLimitsOf(m_measureMode, false), nplc, samples,
-                                      m_lineFrequency)) {
-    case shell::eLimitCheck::NplcTooSmall:
-        shell::FocusEdit(m_editNplc);
+    if (!shell::CheckMeasureLimits(shell::MeasureLimitsOf(m_measureMode, false), nplc, samples,
+                                   m_lineFrequency, m_editNplc, m_editSecond))
         return;
-    case shell::eLimitCheck::TooManySamples:
-        shell::FocusEdit(m_editSecond);
-        return;
-    case shell::eLimitCheck::Accepted:
-        break;
-    }
     m_nplc = nplc;
     m_record->AcqTimeHour = hours;
     m_record->AcqTimeMinute = minutes;
