@@ -14,6 +14,7 @@
 #include "lumora/shell/QXDialogPaneDVM.h"
 #include "platform/ControlId.h"
 #include "platform/Numbers.h"
+#include "supplydrv/EntityInstruDCPS.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QAbstractButton>
@@ -158,6 +159,22 @@ TEST_F(PanesOnTheBench, AValueTheDriverCannotSetLeavesPaneAndRecordAtTheOldValue
     EXPECT_EQ(Frame().SupplyRecord().VoltageLevel, before);
     EXPECT_DOUBLE_EQ(Supply().VoltageEdit()->GetValue(), platform::WToF(before));
     EXPECT_EQ(Supply().Readout()->m_strVoltage, before);
+}
+
+TEST_F(PanesOnTheBench, AValueTheSupplyRefusesShowsWhatTheSupplyHolds) {
+    Prepare(0);
+    // The protection allows more than the supply's 32 V: the supply itself refuses 32.5 V.
+    ASSERT_EQ(Frame().SupplyDriver()->SetVoltageProtection(QStringLiteral("33")), 1);
+    Frame().SupplyPane()->UpdateFromParameter();
+    ASSERT_DOUBLE_EQ(Supply().VoltageEdit()->m_dMax, 33.0);
+    const double before = platform::WToF(Frame().SupplyRecord().VoltageLevel);
+    m_bench.ClearCommandLogs();
+    TypeVoltage(QStringLiteral("32.5"));
+    QTest::keyClick(Supply().VoltageEdit(), Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(Settings(m_bench.SupplyCommands(), ":VOLT"), std::vector<std::string>{":VOLT 32.5"});
+    EXPECT_DOUBLE_EQ(platform::WToF(Frame().SupplyRecord().VoltageLevel), before);
+    EXPECT_DOUBLE_EQ(Supply().VoltageEdit()->GetValue(), before);
 }
 
 TEST_F(PanesOnTheBench, TheOutputSwitchTurnsTheOutputOffAndOn) {
