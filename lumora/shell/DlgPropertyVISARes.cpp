@@ -102,6 +102,9 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     platform::SetControlId(m_group, IDC_GROUP);
     auto* address = new QGridLayout(m_group);
     m_editAddress = new QLineEdit(m_group);
+    // An IPv4 address or a host name: nothing that would end the host's part of the resource name.
+    m_editAddress->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[A-Za-z0-9.\\-]*")), m_editAddress));
     platform::SetControlId(m_editAddress, IDC_ADDRESS_IP);
     address->addWidget(m_editAddress, 0, 0, 1, 2);
     auto* portFirst = new QLineEdit(m_group);

@@ -124,7 +124,7 @@ TEST_P(VisaCompose, BoardAndHostMakeTheName) {
     EXPECT_EQ(Edit(&dialog, CDlgPropertyVISARes::IDC_RESOURCE)->text(), QString::fromUtf8(row.expected));
     ASSERT_TRUE(Ok(dialog));
     EXPECT_EQ(record.Resource, QString::fromUtf8(row.expected));
-    EXPECT_EQ(record.AddressIP, QString::fromUtf8(row.host != nullptr ? row.host : "127.0.0.1"));
+    EXPECT_EQ(record.AddressIP, QString::fromUtf8(row.expected).split(QStringLiteral("::")).value(1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, VisaCompose,
@@ -134,6 +134,8 @@ INSTANTIATE_TEST_SUITE_P(Names, VisaCompose,
                                                       "TCPIP2::127.0.0.1::INSTR"},
                                          SComposeCase{"SocketKeepsItsPort", "TCPIP0::127.0.0.1::5025::SOCKET",
                                                       nullptr, "10.1.1.2", "TCPIP0::10.1.1.2::5025::SOCKET"},
+                                         SComposeCase{"HostTakesNoSeparators", "TCPIP0::127.0.0.1::INSTR",
+                                                      nullptr, "10.0.0.1:: x", "TCPIP0::10.0.0.1x::INSTR"},
                                          SComposeCase{"DeviceNameKept", "TCPIP0::127.0.0.1::inst1::INSTR",
                                                       "1", nullptr, "TCPIP1::127.0.0.1::inst1::INSTR"}),
                          RowName());
