@@ -13,6 +13,7 @@
 #include "lumora/core/ParserParameters.h"
 #include "lumora/shell/DlgPropertyVISARes.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
+#include "lumora/shell/DockingPaneViewDVM.h"
 #include "lumora/shell/QXDialogPaneDCSource.h"
 #include "lumora/shell/QXDialogSettingsCurrProtect.h"
 #include "lumora/shell/QXDialogSettingsInstru.h"
@@ -21,6 +22,7 @@
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
 
+#include <QAction>
 #include <QEventLoop>
 #include <gtest/gtest.h>
 
@@ -254,6 +256,41 @@ TEST_F(FrameDialogs, TheInstrumentDialogChangesTheModeAndOpensTheConnectionDialo
     CParserParameters parser;
     ASSERT_EQ(parser.Load(m_folder->Path() + QStringLiteral("Config/MainApp.xml"), &saved), 1);
     EXPECT_EQ(saved.MeasureMode, 2);
+}
+
+TEST_F(FrameDialogs, ThePanesCommandsOpenTheDialogsOfTheirInstrument) {
+    Prepare(0);
+    const struct {
+        const char* name;
+        QAction* command;
+        QString resource; // shown by the connection dialog; empty for the protection dialog
+    } rows[] = {
+        {"DC source connection", Frame().SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_CONNECTION),
+         Frame().SupplyRecord().Resource},
+        {"multimeter connection", Frame().MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_CONNECTION),
+         Frame().MultimeterRecord().Resource},
+        {"DC source protection",
+         Frame().SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION),
+         {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QString shown;
+        bool protection = false;
+        CModalScript script;
+        script.Then<QDialog>([&](QDialog& dialog) {
+            if (auto* visa = dynamic_cast<CDlgPropertyVISARes*>(&dialog))
+                shown = visa->Resource();
+            protection = dynamic_cast<CQXDialogSettingsCurrProtect*>(&dialog) != nullptr;
+            dialog.reject();
+        });
+        ASSERT_NE(row.command, nullptr);
+        row.command->trigger();
+        EXPECT_EQ(script.Ran(), 1);
+        EXPECT_EQ(shown, row.resource);
+        EXPECT_EQ(protection, row.resource.isEmpty());
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 }
 
 TEST_F(FrameDialogs, NoSettingsDialogOpensDuringARun) {
