@@ -283,6 +283,7 @@ void CMainFrame::CreateCommands() {
     AddCommand(ID_MEASURE_START, LoadString(34107), control(ID_MEASURE_START), controlUi);
     AddCommand(ID_MEASURE_STOP, LoadString(34108), control(ID_MEASURE_STOP), controlUi);
     AddCommand(ID_MEASURE_SETTINGS, LoadString(34109), [this] { OnMeasureSettings(); });
+    AddCommand(ID_INSTRUMENTS, LoadString(34119), [this] { OnInstruments(); });
     AddCommand(
         ID_PROTECTION_SETTINGS, LoadString(34110), [this] { OnProtectionSettings(); },
         [this](platform::CCmdUI& ui) { OnUpdateProtectionSettings(ui); });
@@ -323,6 +324,7 @@ void CMainFrame::CreateCommands() {
         toolbar->addAction(m_actions[id]);
     }
     measure->addSeparator();
+    measure->addAction(m_actions[ID_INSTRUMENTS]);
     measure->addAction(m_actions[ID_MEASURE_SETTINGS]);
     measure->addAction(m_actions[ID_PROTECTION_SETTINGS]);
     AddOptionsCommand(measure);
@@ -424,12 +426,6 @@ void CMainFrame::OnUpdateMeasurePage(platform::CCmdUI& ui) {
     }
 }
 
-// The measurement settings dialogs are not part of the program yet: only the refusal during a run.
-void CMainFrame::OnMeasureSettings() {
-    if (IsRunning())
-        StopBox(51517);
-}
-
 void CMainFrame::OnProtectionSettings() {
     SendMessage(this, WM_INSTRUMENT_DIALOG, 3, 1);
 }
@@ -450,15 +446,6 @@ platform::LRESULT CMainFrame::OnProgramInstrument(platform::WPARAM which) {
     if (which == 1) {
         ProgramSupply();
         return 1;
-    }
-    return 0;
-}
-
-// The connection and protection dialogs are not part of the program yet: only the refusal during a run.
-platform::LRESULT CMainFrame::OnInstrumentDialogMessage(platform::WPARAM, platform::LPARAM) {
-    if (IsRunning()) {
-        StopBox(51517);
-        return 0;
     }
     return 0;
 }

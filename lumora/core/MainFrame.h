@@ -182,10 +182,17 @@ private:
     void OnUpdateApplicationLook(platform::CCmdUI& ui);
     void OnMeasurePage(unsigned id);
     void OnUpdateMeasurePage(platform::CCmdUI& ui);
+    void OnInstruments();
     void OnMeasureSettings();
     // The options command (MainFrameOptions.cpp).
     void AddOptionsCommand(QMenu* menu);
     void OnOptions();
+    // The current-test or data-logging settings of the selected page for the measuring instrument.
+    void EditCurrentSettings();
+    void EditDataLoggingSettings();
+    // Refuses with a message while a run or its thread is active; true when a dialog may open.
+    bool RefuseWhileMeasuring();
+    int SaveInstrumentFile(bool supply);
     void OnProtectionSettings();
     void OnUpdateProtectionSettings(platform::CCmdUI& ui);
     platform::LRESULT OnProgramInstrument(platform::WPARAM which);

@@ -27,10 +27,11 @@ static_assert(sizeof(CParameterMeasDataLogging) == sizeof(void*) + 7 * 4 + (size
 // The most samples a run may hold: the limit of the measurement settings dialogs.
 constexpr int kMaxDataAcqNumber = 6000000;
 
-// Samples of a run of hours:minutes:seconds at nplc power-line cycles per sample. A period that is
-// not positive counts as 1 s, a time that is not positive as 10 s. The count is capped at
-// kMaxDataAcqNumber so that no caller sizes arrays beyond what a run may hold.
-inline int CalcDataAcqNumber(float hours, float minutes, float seconds, double nplc, double lineFrequency) {
+// Samples of a run of hours:minutes:seconds at nplc power-line cycles per sample, not capped: the
+// settings dialogs test this against the instruments' limits. A period that is not positive counts as
+// 1 s, a time that is not positive as 10 s; an undefined count is 0.
+inline double CountDataAcqSamples(float hours, float minutes, float seconds, double nplc,
+                                  double lineFrequency) {
     double period = nplc / lineFrequency;
     if (!(period > 0.0))
         period = 1.0;
@@ -38,8 +39,15 @@ inline int CalcDataAcqNumber(float hours, float minutes, float seconds, double n
     if (!(total > 0.0))
         total = 10.0;
     const double count = std::ceil(total / period);
+    return std::isnan(count) ? 0.0 : count;
+}
+
+// The sample count of a run, capped at kMaxDataAcqNumber so that no caller sizes arrays beyond what a
+// run may hold.
+inline int CalcDataAcqNumber(float hours, float minutes, float seconds, double nplc, double lineFrequency) {
+    const double count = CountDataAcqSamples(hours, minutes, seconds, nplc, lineFrequency);
     if (!(count < kMaxDataAcqNumber))
-        return std::isnan(count) ? 0 : kMaxDataAcqNumber;
+        return kMaxDataAcqNumber;
     return static_cast<int>(count);
 }
 

@@ -47,6 +47,7 @@ extern "C" int RegisterLanguageStrings() {
                     u"ended and "
                     u"the data received are kept!"},
             {34118, u"Options..."},
+            {34119, u"Instruments"},
             {34117, u"Error: the digital multimeter object could not be created. Please try again!"},
             {51503, u"Error: unexpected data size. Please try again!"},
             {51504,

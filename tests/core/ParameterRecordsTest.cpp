@@ -189,6 +189,24 @@ TEST(ParameterRecords, DataAcqNumberFollowsTimeOverPeriodAndIsCapped) {
             << c.name;
 }
 
+// The settings dialogs test the count against the limit, so it must not stop at the limit.
+TEST(ParameterRecords, UncappedCountGoesBeyondTheLimit) {
+    const struct {
+        const char* name;
+        float hours, minutes, seconds;
+        double nplc;
+        double expected;
+    } cases[] = {
+        {"exactly the limit", 0, 0, 60, 0.0005, 6000000.0},
+        {"one second more", 0, 0, 61, 0.0005, 6100000.0},
+        {"48 h beyond int", 48, 0, 0, 0.0005, 17280000000.0},
+        {"zero time counts as 10 s", 0, 0, 0, 0.01, 50000.0},
+        {"infinite period", 0, 0, 30, 1e308 * 10, 0.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CountDataAcqSamples(c.hours, c.minutes, c.seconds, c.nplc, 50.0), c.expected) << c.name;
+}
+
 TEST(ParameterRecords, CountPerPeriodGivesWholeSeconds) {
     EXPECT_EQ(CalcCountPerPeriod(2500, 0.1, 50.0), 5);
     EXPECT_EQ(CalcCountPerPeriod(6000000, 0.0005, 50.0), 60);

@@ -1,0 +1,143 @@
+// The settings dialogs of the main frame: instruments and measure mode, connection, protection, and
+// the measurement settings of the selected page.
+#include "lumora/core/MainFrame.h"
+
+#include "lumora/core/MainPreferences.h"
+#include "lumora/shell/DlgPropertyVISARes.h"
+#include "lumora/shell/DockingPaneViewDCSource.h"
+#include "lumora/shell/QXDialogPaneDCSource.h"
+#include "lumora/shell/QXDialogSettingsCurrProtect.h"
+#include "lumora/shell/QXDialogSettingsInstru.h"
+#include "lumora/shell/QXDialogSettingsMeasCurr.h"
+#include "lumora/shell/QXDialogSettingsMeasDataLog.h"
+#include "platform/MessageBox.h"
+#include "platform/StringTable.h"
+#include "supplydrv/EntityInstruDCPS.h"
+
+namespace {
+
+void StopBox(int id) {
+    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+}
+
+} // namespace
+
+// The measure thread reads the records and the measure mode from its start, before its running flag
+// is set, so a thread that exists counts as a run.
+bool CMainFrame::RefuseWhileMeasuring() {
+    if (!IsRunning() && !MeasureThreadExists())
+        return false;
+    StopBox(51517);
+    return true;
+}
+
+int CMainFrame::SaveInstrumentFile(bool supply) {
+    if ((supply ? SaveSupplyFile() : SaveMultimeterFile()) != 0)
+        return 1;
+    StopBox(51504);
+    return 0;
+}
+
+void CMainFrame::OnInstruments() {
+    if (m_preferences == nullptr) {
+        StopBox(51530);
+        return;
+    }
+    if (RefuseWhileMeasuring())
+        return;
+    CQXDialogSettingsInstru dialog(m_preferences->MeasureMode, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.MeasureMode() == m_preferences->MeasureMode)
+        return;
+    m_preferences->MeasureMode = dialog.MeasureMode();
+    ResetMultimeterTiming(m_preferences->MeasureMode);
+    SaveMainConfiguration();
+    ApplyMeasureModeToPanes();
+}
+
+void CMainFrame::OnMeasureSettings() {
+    if (RefuseWhileMeasuring() || m_preferences == nullptr)
+        return;
+    if (m_selectedPage == ID_MEASURE_CURRENT)
+        EditCurrentSettings();
+    else if (m_selectedPage == ID_MEASURE_DATALOGGING)
+        EditDataLoggingSettings();
+}
+
+void CMainFrame::EditCurrentSettings() {
+    const int mode = m_preferences->MeasureMode;
+    if (mode == 0 || mode == 2) {
+        CQXDialogSettingsMeasCurr dialog(m_paraDvm.CaptCurr, m_paraDvm.NplcCurr, m_paraDvm.LineFrequency,
+                                         mode, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        m_paraDvm.CaptCurr = dialog.CaptureTime();
+        m_paraDvm.NplcCurr = dialog.Nplc();
+        SaveInstrumentFile(false);
+    } else if (mode == 1) {
+        CQXDialogSettingsMeasCurr dialog(m_paraDcs.TriggerTimeout, m_paraDcs.DcsNplcCurr,
+                                         m_paraDcs.LineFrequency, mode, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        m_paraDcs.TriggerTimeout = dialog.CaptureTime();
+        m_paraDcs.DcsNplcCurr = dialog.Nplc();
+        SaveInstrumentFile(true);
+    }
+}
+
+void CMainFrame::EditDataLoggingSettings() {
+    const int mode = m_preferences->MeasureMode;
+    if (mode != 0 && mode != 1 && mode != 2)
+        return;
+    const bool supply = mode == 1;
+    CParameterMeasDataLogging block = supply ? m_paraDcs.DataLogging : m_paraDvm.DataLogging;
+    double& nplc = supply ? m_paraDcs.DcsNplcDLOG : m_paraDvm.NplcDLog;
+    const double lineFrequency = supply ? m_paraDcs.LineFrequency : m_paraDvm.LineFrequency;
+    CQXDialogSettingsMeasDataLog dialog(&block, nplc, lineFrequency, mode, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    (supply ? m_paraDcs.DataLogging : m_paraDvm.DataLogging) = block;
+    nplc = dialog.Nplc();
+    SaveInstrumentFile(supply);
+}
+
+platform::LRESULT CMainFrame::OnInstrumentDialogMessage(platform::WPARAM which, platform::LPARAM program) {
+    if (RefuseWhileMeasuring())
+        return 0;
+    if (which == 0 || which == 1) {
+        const bool supply = which == 1;
+        CParameterInstru& record = supply ? static_cast<CParameterInstru&>(m_paraDcs) : m_paraDvm;
+        CParameterInstru copy = record;
+        CDlgPropertyVISARes dialog(copy, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return 0;
+        record = copy;
+        SaveInstrumentFile(supply);
+        if (program == 0)
+            return 0;
+        if (supply)
+            return ProgramSupply() != 0 && PrepareSupplyForPage() != 0 ? 1 : 0;
+        if (ProgramMultimeter() == 0)
+            return 0;
+        PrepareMultimeterForPage();
+        return 1;
+    }
+    if (which == 3) {
+        CParameterInstruDCSource copy = m_paraDcs;
+        CQXDialogSettingsCurrProtect dialog(copy, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return 0;
+        m_paraDcs = copy;
+        SaveInstrumentFile(true);
+        if (program != 0 && m_dcps != nullptr && m_dcps->IsInstruConnected()) {
+            m_dcps->SetVoltageLimit(m_paraDcs.VoltageLimit);
+            m_dcps->SetVoltageProtection(m_paraDcs.VoltageProtection);
+            m_dcps->SetCurrentLimit(m_paraDcs.CurrentLimit);
+            m_dcps->SetCurrentProtection(m_paraDcs.CurrentProtection);
+        }
+        // The new protection levels are the bounds of the DC source pane's edits.
+        if (m_paneDcs != nullptr)
+            m_paneDcs->Form()->UpdateFromParameter();
+        return 0;
+    }
+    return 0;
+}
