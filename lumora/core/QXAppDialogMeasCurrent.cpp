@@ -5,6 +5,7 @@
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/ListCtrlExData.h"
 #include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/DataImport.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/StdioFileEx.h"
@@ -300,8 +301,6 @@ void CQXAppDialogMeasCurrent::OnCommand(int id) {
     m_waveform->ReDrawWaveformWnd(0, 0, 1);
 }
 
-// Loading a comparison line needs the data import readers, which are not part of the program yet:
-// the chosen path is remembered and the plot refitted, the line stays as it was.
 void CQXAppDialogMeasCurrent::OnLineButton(int line) {
     if (m_waveform->GetMultiLineVisible(line) != 0) {
         m_waveform->SetMultiLineVisible(line, 0);
@@ -315,11 +314,49 @@ void CQXAppDialogMeasCurrent::OnLineButton(int line) {
         this, QString(), folder,
         QStringLiteral("CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 (*.xls);;"
                        "文本文件(*.txt);;所有文件 (*.*)"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
         platform::WriteProfileString(kProfileSection, QStringLiteral("FileLoadWaveform"), path);
+        const QString extension = Extension(path);
+        if (extension == QStringLiteral("txt"))
+            LoadWaveformFromTextFile(line, path, u'\t');
+        else if (extension == QStringLiteral("csv"))
+            LoadWaveformFromTextFile(line, path, u',');
+        else if (extension == QStringLiteral("xls"))
+            LoadWaveformFromXlsFile(line, path);
+    }
     m_buttons[line]->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
     m_waveform->SetAxisAdaptive();
     m_waveform->ReDrawWaveformWnd(1, 1, 1);
+}
+
+int CQXAppDialogMeasCurrent::LoadWaveformFromTextFile(int line, const QString& path, QChar separator) {
+    std::vector<double> x, y;
+    const int result =
+        ImportColumnsFromText(x, path, separator, QStringLiteral("Time"), QStringLiteral("Current"), y, this);
+    return ShowLoadedLine(line, result, x, y);
+}
+
+int CQXAppDialogMeasCurrent::LoadWaveformFromXlsFile(int line, const QString& path) {
+    std::vector<double> x, y;
+    const int result =
+        ImportColumnsFromXls(this, path, QStringLiteral("Time"), x, QStringLiteral("Current"), y);
+    return ShowLoadedLine(line, result, x, y);
+}
+
+int CQXAppDialogMeasCurrent::ShowLoadedLine(int line, int result, const std::vector<double>& x,
+                                            const std::vector<double>& y) {
+    if (result == kImportCancelled || m_waveform == nullptr || line < 0 || line > 3)
+        return result == kImportCancelled ? kImportCancelled : 0;
+    if (result != kImportOk) {
+        platform::MessageBox(QString::fromUtf8(kParseErrorText), platform::MB_ICONSTOP);
+        return 0;
+    }
+    const auto n = static_cast<unsigned>(std::min(x.size(), y.size()));
+    m_waveform->SetDataMultiLine(line, x.data(), y.data(), n, 3);
+    m_buttons[static_cast<std::size_t>(line)]->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
+    m_waveform->SetAxisAdaptive();
+    m_waveform->ReDrawWaveformWnd(1, 1, 1);
+    return 1;
 }
 
 void CQXAppDialogMeasCurrent::SetMeasuredData(double* x, double* y, unsigned n, int exclusion) {

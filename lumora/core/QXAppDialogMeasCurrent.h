@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <array>
+#include <vector>
 
 namespace controls {
 class CListCtrlEx;
@@ -53,6 +54,10 @@ public:
     void ResetMeasurement();
     int SaveWaveformData(const QString& path);
     int SaveListData(const QString& path);
+    // Reads a comparison file into line 0..3: 1 read, 0 not readable (the parse error was shown), -1
+    // cancelled by the user (the line is left as it was, no message).
+    int LoadWaveformFromTextFile(int line, const QString& path, QChar separator);
+    int LoadWaveformFromXlsFile(int line, const QString& path);
 
     platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
                                 platform::LPARAM lParam) override;
@@ -77,6 +82,7 @@ private:
     void UpdateMarkerButtons();
     void SetValueCells(int column, int firstRow, int lastRow, const QString& text);
     void OnLineButton(int line);
+    int ShowLoadedLine(int line, int result, const std::vector<double>& x, const std::vector<double>& y);
     platform::LRESULT OnWaveformMarker(platform::WPARAM record, platform::LPARAM code);
     QString ValueText(double value) const;
     QRect DialogRect(int x, int y, int width, int height) const;
