@@ -8,6 +8,7 @@
 #include "lumora/core/DataImport.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
+#include "lumora/core/PageSkeleton.h"
 #include "lumora/core/StdioFileEx.h"
 #include "lumora/core/WriteFailure.h"
 #include "lumora/sheetio/ExcelCell.h"
@@ -117,13 +118,7 @@ CQXAppDialogMeasCurrent::CQXAppDialogMeasCurrent(QWidget* parent) : CDialogResiz
 CQXAppDialogMeasCurrent::~CQXAppDialogMeasCurrent() = default;
 
 const controls::DlgResizeMapEntry* CQXAppDialogMeasCurrent::GetDlgResizeMap() const {
-    static const controls::DlgResizeMapEntry map[] = {
-        {IDC_PLACE_HOLDER, SizeX | SizeY},
-        {IDC_LIST_STATISTIC, SizeX | MoveY},
-        {IDC_SETTINGS, MoveX},
-        {-1, 0},
-    };
-    return map;
+    return PageResizeMap();
 }
 
 QRect CQXAppDialogMeasCurrent::DialogRect(int x, int y, int width, int height) const {
@@ -174,18 +169,9 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
 void CQXAppDialogMeasCurrent::SetupToolButtons() {
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {
         const int id = kButtonIds[i];
-        const bool push = id == IDC_SETTINGS || id == IDC_ADAPTIVE || id == IDC_RESTORE;
-        auto* button = new CXPStyleButtonST(this, push ? CXPStyleButtonST::BS_PUSHBUTTON
-                                                       : CXPStyleButtonST::BS_CHECKBOX);
-        platform::SetControlId(button, id);
-        button->SetThemeHelper(&m_theme);
-        button->SetIcons(shell::ToolIcon(id));
-        button->BrightenBackColor();
-        button->SetTooltipText(QString::fromUtf16(kButtonTips[i]));
-        button->setText(QString());
-        button->DrawAsToolbar(true);
         const int x = id == IDC_SETTINGS ? 480 : 7 + 18 * int(i < 4 ? i : i - 1);
-        button->setGeometry(DialogRect(x, 5, 16, 16));
+        auto* button = CreatePageToolButton(this, &m_theme, id, QString::fromUtf16(kButtonTips[i]),
+                                            DialogRect(x, 5, 16, 16));
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
         m_buttons[i] = button;
     }
