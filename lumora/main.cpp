@@ -1,9 +1,7 @@
-// A plain start of Lumora: the application, the main frame and a view that hosts the current test page.
+// A plain start of Lumora: the application and the main frame hosting the measurement pages.
 #include "lumora/core/MainFrame.h"
-#include "lumora/core/QXAppDialogMeasCurrent.h"
 
 #include <QApplication>
-#include <QVBoxLayout>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -13,15 +11,8 @@ int main(int argc, char* argv[]) {
     CMainFrame frame;
     if (frame.OnCreate() < 0)
         return 1;
-    auto* view = new QWidget(&frame);
-    auto* layout = new QVBoxLayout(view);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* page = new CQXAppDialogMeasCurrent(view);
-    layout->addWidget(page);
-    frame.setCentralWidget(view);
-    if (!page->OnInitDialog())
+    if (!frame.HostMeasurementPages())
         return 1;
-    frame.SetCurrentPage(page);
     frame.setWindowTitle(QStringLiteral("Lumora"));
     frame.showMaximized();
     return QApplication::exec();

@@ -53,31 +53,42 @@ bool TextToAnsi(const QString& text, std::string& out, char replacement) {
     CIconv cd(kAnsi, kUtf16);
     if (!cd.IsOpen())
         return false;
-    out.reserve(static_cast<size_t>(text.size()) * 2);
-    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    // Two bytes per UTF-16 unit is the most CP936 needs (a four-byte GB18030 form is not CP936).
     const size_t count = static_cast<size_t>(text.size());
-    size_t i = 0;
-    char buffer[16];
-    while (i < count) {
-        // One character at a time (a surrogate pair is one character), so a failure is local.
-        size_t len = 1;
-        if (units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF)
-            len = 2;
-        char* in = reinterpret_cast<char*>(const_cast<char16_t*>(units + i));
-        size_t inLeft = len * sizeof(char16_t);
-        char* outPtr = buffer;
-        size_t outLeft = sizeof(buffer);
-        if (iconv(cd.Handle(), &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
-            if (replacement == '\0')
-                return false;
-            iconv(cd.Handle(), nullptr, nullptr, nullptr, nullptr);
-            out.push_back(replacement);
-        } else {
-            out.append(buffer, sizeof(buffer) - outLeft);
+    out.resize(count * 2 + 16);
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(units));
+    size_t inLeft = count * sizeof(char16_t);
+    size_t produced = 0;
+    while (inLeft > 0) {
+        char* outPtr = out.data() + produced;
+        size_t outLeft = out.size() - produced;
+        const size_t rc = iconv(cd.Handle(), &in, &inLeft, &outPtr, &outLeft);
+        produced = out.size() - outLeft;
+        if (rc != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
         }
-        i += len;
+        // EILSEQ or a lone surrogate at the end: replace that one character and go on.
+        if (replacement == '\0') {
+            out.resize(produced);
+            return false;
+        }
+        const size_t at = (count * sizeof(char16_t) - inLeft) / sizeof(char16_t);
+        size_t skip = 1;
+        if (units[at] >= 0xD800 && units[at] <= 0xDBFF && at + 1 < count && units[at + 1] >= 0xDC00 &&
+            units[at + 1] <= 0xDFFF)
+            skip = 2;
+        iconv(cd.Handle(), nullptr, nullptr, nullptr, nullptr);
+        if (produced == out.size())
+            out.resize(out.size() * 2);
+        out[produced++] = replacement;
+        in += skip * sizeof(char16_t);
+        inLeft -= skip * sizeof(char16_t);
     }
+    out.resize(produced);
     return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Number texts in the C locale, whatever the process locale, with the 32-bit results the stored
 // files were written for.
@@ -21,5 +23,16 @@ std::uint32_t WcsToUL(const QString& text, int base = 10);
 // printf-style formatting in the C locale ("%.6f", "%d", "%.3e", ...).
 QString CFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string CFormatA(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Appends v as "%.<precision>f" or "%.<precision>e" would write it (same digits, same rounding, "inf",
+// "nan"), through std::to_chars: no locale, no format parsing, for writers of millions of numbers.
+// The precision is bounded to 0..40.
+void AppendFixed(std::string& out, double v, int precision);
+void AppendExponent(std::string& out, double v, int precision);
+
+// The same into a buffer with room for kNumberChars characters; the end of the text.
+constexpr std::size_t kNumberChars = 400;
+char* FormatFixed(char* at, double v, int precision);
+char* FormatExponent(char* at, double v, int precision);
 
 } // namespace platform

@@ -3,17 +3,30 @@
 #include "platform/LocalTime.h"
 #include "platform/Numbers.h"
 
-QString FormatDouble(int decimals, double value) {
-    // "%.*f" rounds exactly as the digits-and-point form does; it only adds the leading "0" itself.
-    QString text =
-        decimals < 0 ? platform::CFormat("%lf", value) : platform::CFormat("%.*f", decimals, value);
-    if (text.contains(u'.') && !text.contains(u'e')) {
-        while (text.size() > 1 && text.endsWith(u'0'))
-            text.chop(1);
+#include <algorithm>
+
+char* FormatDoubleChars(char* at, int decimals, double value) {
+    // "%lf" is six decimals.
+    char* end = platform::FormatFixed(at, value, decimals < 0 ? 6 : decimals);
+    // Fixed notation has no exponent; "inf" and "nan" have no point and stay whole.
+    if (std::find(at, end, '.') != end) {
+        while (end - at > 1 && end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
     }
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text;
+    return end;
+}
+
+void AppendDouble(std::string& out, int decimals, double value) {
+    char buffer[platform::kNumberChars];
+    out.append(buffer, FormatDoubleChars(buffer, decimals, value));
+}
+
+QString FormatDouble(int decimals, double value) {
+    std::string text;
+    AppendDouble(text, decimals, value);
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString FormatDateTime(const QDateTime& dateTime, const QString& format) {

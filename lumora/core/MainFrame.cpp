@@ -185,6 +185,7 @@ void CMainFrame::OnDestroy() {
     if (m_supplyFileLoaded)
         SaveSupplyFile();
     StopMeasureAndWait();
+    JoinDataLoggingThreads();
     if (m_dvm != nullptr) {
         m_dvm->ShutDownRemoteControl();
         delete m_dvm;
@@ -209,6 +210,8 @@ platform::LRESULT CMainFrame::OnMessage(platform::UINT message, platform::WPARAM
         return OnInstrumentConnected(wParam, lParam);
     case WM_EMPTY_USER_105:
         return 0;
+    case WM_TCP_DATA:
+        return OnTcpData(reinterpret_cast<const unsigned char*>(wParam), static_cast<std::size_t>(lParam));
     case kRunOnUiMessage:
         (*reinterpret_cast<const std::function<void()>*>(wParam))();
         return 0;
@@ -346,6 +349,7 @@ void CMainFrame::OnMeasurePage(unsigned id) {
     if (id == m_selectedPage)
         return;
     m_selectedPage = id;
+    ShowMeasurementPage(id);
 }
 
 void CMainFrame::OnUpdateMeasurePage(platform::CCmdUI& ui) {

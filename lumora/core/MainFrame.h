@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lumora/core/DataStreamParseThread.h"
+#include "lumora/core/NetWorkTcpClient.h"
 #include "lumora/core/ParameterInstruDCSource.h"
 #include "lumora/core/ParameterInstruMultiMeter.h"
 #include "platform/CommandRouter.h"
@@ -22,6 +24,9 @@ class CEntityInstruDVM;
 class CHighResElapsedTimer;
 class CRunLog;
 class CQXAppDialogMeasCurrent;
+class CQXAppDialogMeasDLOG;
+class QStackedWidget;
+class QTimer;
 class CDockingPaneViewDCSource;
 class CDockingPaneViewDVM;
 struct MainPreferences;
@@ -78,6 +83,21 @@ public:
     // The page of the current test; the view hands it over once it exists.
     void SetCurrentPage(CQXAppDialogMeasCurrent* page) { m_pageCurrent = page; }
     CQXAppDialogMeasCurrent* CurrentPage() const { return m_pageCurrent; }
+
+    // The data-logging page, and the view that shows one of the two pages (see MainFrameDataLogging.cpp).
+    void SetDataLoggingPage(CQXAppDialogMeasDLOG* page) { m_pageDataLogging = page; }
+    CQXAppDialogMeasDLOG* DataLoggingPage() const { return m_pageDataLogging; }
+    bool HostMeasurementPages();
+    static constexpr int kDataLoggingTimerId = 1;
+    static constexpr platform::UINT WM_TCP_CLOSED = platform::WM_USER + 120;
+    // The data-logging run as its update thread and the tests see it.
+    QString AutoSaveBinName() const { return m_autoSaveName; }
+    unsigned DataLoggingReceived() const { return m_progressReceived.load(std::memory_order_acquire); }
+    int InvalidFrames() const { return m_invalidFrames.load(std::memory_order_acquire); }
+    // "%Y-%m-%d_%H-%M-%S_AutoSave.bin" in the folder.
+    static QString BuildAutoSaveBinName(const QString& folder, std::time_t when);
+    // ElapsedRefresh as the timer uses it: 2..100 s, as the options dialog accepts.
+    static int RefreshSeconds(int elapsedRefresh);
 
     // Read by the panes and pages.
     CEntityInstruDVM* MultimeterDriver() const { return m_dvm; }
@@ -186,6 +206,52 @@ private:
     std::vector<double> m_timeArray;
     std::vector<double> m_valueArray;
     std::atomic<int> m_invalidFrames{0};
+
+    // ---- data-logging run and the supply's stream (MainFrameDataLogging.cpp, MainFrameDataStream.cpp)
+    struct SDataLogProgress {
+        unsigned wanted = 0;
+        unsigned received = 0;
+        int finished = 0;
+        int kind = 0; // 1 multimeter, 2 DC source
+    };
+    int DataLoggingDVM();
+    int DataLoggingDCPS();
+    // The page cleared and both sized, the arrays sized for the run.
+    void PrepareDataLogging(unsigned wanted);
+    void BeginDataLogging(unsigned wanted, int kind);
+    void FinishDataLogging();
+    void ShowMeasurementPage(unsigned id);
+    void OnTimer(int id);
+    void UpdateThreadProc(SDataLogProgress snapshot);
+    void SetDataLoggingTimer(bool on);
+    int StartDataStream();
+    void EndDataStream();
+    platform::LRESULT OnTcpData(const unsigned char* data, std::size_t n);
+    void HandOverGathered();
+    void JoinDataLoggingThreads();
+
+    CQXAppDialogMeasDLOG* m_pageDataLogging = nullptr;
+    QStackedWidget* m_pageStack = nullptr;
+    QTimer* m_dataLoggingTimer = nullptr;
+    std::thread m_updateThread;
+    std::atomic<bool> m_updateRunning{false};
+    std::atomic<bool> m_updateFinished{true};
+    std::atomic<unsigned> m_progressWanted{0};
+    std::atomic<unsigned> m_progressReceived{0};
+    std::atomic<int> m_progressFinished{0};
+    std::atomic<int> m_progressKind{0};
+    std::atomic<int> m_tickCounter{0};
+    std::atomic<bool> m_autoSaveOn{false};
+    std::atomic<bool> m_autoSaveFailed{false};
+    unsigned m_shownCount = 0;
+    double m_lastTime = 0.0;
+    QString m_autoSaveName;
+    CNetWorkTcpClient m_tcpClient;
+    CDataStreamParseThread m_parseThread;
+    std::vector<unsigned char> m_gatherBuffer;
+    unsigned char m_startReply[4] = {};
+    std::size_t m_startReplyLength = 0;
+    std::atomic<bool> m_streamRefused{false};
 
     CQXAppDialogMeasCurrent* m_pageCurrent = nullptr;
     bool m_connectedAtStart = false;

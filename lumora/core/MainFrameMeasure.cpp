@@ -63,6 +63,7 @@ void CMainFrame::OnMeasureControl(unsigned id) {
         break;
     case ID_MEASURE_STOP:
         m_stopEvent.Set();
+        SetDataLoggingTimer(false);
         break;
     case ID_MEASURE_RESET:
         StopMeasureAndWait();
@@ -152,6 +153,11 @@ void CMainFrame::MeasureThreadProc() {
             if (saved == 0)
                 WriteLogLine(QStringLiteral("AutoSave Failed: ") + path);
         }
+    } else if (m_selectedPage == ID_MEASURE_DATALOGGING) {
+        if (mode == 0 || mode == 2)
+            DataLoggingDVM();
+        else if (mode == 1)
+            DataLoggingDCPS();
     }
     const int invalid = m_invalidFrames.load(std::memory_order_relaxed);
     if (invalid > 0)

@@ -71,9 +71,25 @@ void MainPreferences::UpdateDerivedFields() {
     ExponentResolution = ResolutionOfIndex(EFormat_Little);
 }
 
-QString FormatMeasuredValue(const MainPreferences& preferences, double v) {
+SMeasuredValueFormat::SMeasuredValueFormat(const MainPreferences& preferences)
+    : FixedPrecision(PrecisionOf(preferences.FixedFormat)),
+      ExponentPrecision(PrecisionOf(preferences.ExponentFormat)), ExponentLimit(preferences.ExponentLimit),
+      ExponentResolution(preferences.ExponentResolution) {}
+
+char* SMeasuredValueFormat::Format(char* at, double v) const {
     const double magnitude = std::fabs(v);
-    if (magnitude > preferences.ExponentLimit || magnitude < preferences.ExponentResolution)
-        return platform::CFormat("%.*e", PrecisionOf(preferences.ExponentFormat), v);
-    return platform::CFormat("%.*f", PrecisionOf(preferences.FixedFormat), v);
+    if (magnitude > ExponentLimit || magnitude < ExponentResolution)
+        return platform::FormatExponent(at, v, ExponentPrecision);
+    return platform::FormatFixed(at, v, FixedPrecision);
+}
+
+void SMeasuredValueFormat::Append(std::string& out, double v) const {
+    char buffer[platform::kNumberChars];
+    out.append(buffer, Format(buffer, v));
+}
+
+QString FormatMeasuredValue(const MainPreferences& preferences, double v) {
+    std::string text;
+    SMeasuredValueFormat(preferences).Append(text, v);
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }

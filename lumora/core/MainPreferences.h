@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <string>
 #include <type_traits>
 
 // The program-wide settings record. optionsbox edits it in place through a pointer, so the field
@@ -55,3 +56,17 @@ constexpr int kMaxValueDigits = 15;
 // v in ExponentFormat when |v| > ExponentLimit or |v| < ExponentResolution, else in FixedFormat (a
 // value that is not a number too). The precision of the format text is bounded to 0..15.
 QString FormatMeasuredValue(const MainPreferences& preferences, double v);
+
+// The choice FormatMeasuredValue makes, taken from the record once, for writers of many values.
+struct SMeasuredValueFormat {
+    explicit SMeasuredValueFormat(const MainPreferences& preferences);
+    // Appends v as FormatMeasuredValue writes it.
+    void Append(std::string& out, double v) const;
+    // The same into a buffer with room for platform::kNumberChars characters; the end of the text.
+    char* Format(char* at, double v) const;
+
+    int FixedPrecision;
+    int ExponentPrecision;
+    double ExponentLimit;
+    double ExponentResolution;
+};

@@ -95,10 +95,13 @@ bool CStdioFileEx::Close() {
 }
 
 bool CStdioFileEx::WriteString(const QString& text) {
+    return WriteAnsi(platform::ToAnsi(text));
+}
+
+bool CStdioFileEx::WriteAnsi(std::string_view bytes) {
     if (m_bufferPos < m_buffer.size())
         m_file.seek(LogicalPosition());
     DropReadBuffer();
-    const std::string bytes = platform::ToAnsi(text);
     if (bytes.empty())
         return true;
     if (m_file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {

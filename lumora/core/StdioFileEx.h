@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <string_view>
 
 // A line-oriented text file: reads UTF-16LE text with a byte-order mark or 8-bit text in the ANSI
 // code page (CP936), and writes 8-bit ANSI text.
@@ -48,6 +49,9 @@ public:
     // Writes the text in the ANSI code page ('#' for what it lacks), without newline translation.
     // False on a write error.
     virtual bool WriteString(const QString& text);
+    // Writes bytes that are already ANSI text (numbers, ASCII headers), without a conversion. False on a
+    // write error.
+    bool WriteAnsi(std::string_view bytes);
 
     // Reads one line without its "\r\n" (or single trailing '\r' or '\n'). 8-bit lines longer than
     // 4095 bytes come back in pieces that end on whole characters. False at the end or on an error.

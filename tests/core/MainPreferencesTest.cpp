@@ -1,14 +1,11 @@
 #include "CoreTestFiles.h"
-#include "lumora/core/ParserParaInstruDCSource.h"
-#include "lumora/core/ParserParaInstruMultiMeter.h"
 #include "lumora/core/ParserParameters.h"
 #include "platform/ProgramFolder.h"
-#include "tests/support/FileSizeLimit.h"
 
 #include <QDir>
 #include <clocale>
 #include <cmath>
-#include <functional>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -68,6 +65,33 @@ TEST(MainPreferences, FormatMeasuredValueIgnoresADecimalCommaLocale) {
     ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
     CheckValues();
     std::setlocale(LC_NUMERIC, "C");
+}
+
+// The writers format millions of values without printf: the texts must stay what the C library's
+// printf writes, rounding ties and carries included.
+TEST(MainPreferences, FormatMeasuredValueWritesWhatPrintfWrites) {
+    const double values[] = {0.0,       -0.0,       0.125,      0.375,        2.5,        0.5,
+                             1.5,       9.9999995,  0.99999995, -9.9999995,   1e-7,       5e-7,
+                             0.0000005, 0.00000049, 0.1,        0.09999999,   99999.0,    99999.0000001,
+                             1e300,     -1e-300,    4.35,       1.0000005,    123456.789, 2.675,
+                             1.005,     3.14159e-5, 6.02214e23, 9.999999e-10, 1e22,       -1234.56789};
+    const int digits[] = {0, 1, 2, 3, 6, 8, 15};
+    for (const int d : digits) {
+        for (const int little : {0, 2, 8}) {
+            const MainPreferences p = WithIndices(d, little, 2);
+            for (const double v : values) {
+                const double magnitude = std::fabs(v);
+                const bool exponent = magnitude > p.ExponentLimit || magnitude < p.ExponentResolution;
+                char expected[512];
+                std::snprintf(expected, sizeof(expected), exponent ? "%.*e" : "%.*f", d, v);
+                EXPECT_EQ(FormatMeasuredValue(p, v).toStdString(), expected)
+                    << d << "/" << little << " " << v;
+                std::string appended = "x";
+                SMeasuredValueFormat(p).Append(appended, v);
+                EXPECT_EQ(appended, std::string("x") + expected) << d << " " << v;
+            }
+        }
+    }
 }
 
 TEST(MainPreferences, DerivedFieldsFollowTheStoredOnes) {
@@ -246,41 +270,6 @@ TEST_F(MainConfiguration, BadFilesGiveZeroAndKeepTheDefaults) {
     EXPECT_EQ(CParserParameters().Load(ConfigPath(), nullptr), 0);
     EXPECT_EQ(CParserParameters().Save(ConfigPath(), nullptr), 0);
     EXPECT_EQ(CParserParameters().Save(m_program + QStringLiteral("NoFolder/MainApp.xml"), &p), 0);
-}
-
-// The settings files on a disk that fills up: each save gives 0 and the file that was there stays whole;
-// the full device itself gives 0 and is not replaced.
-TEST_F(MainConfiguration, SettingsFilesOnAFullDiskGiveZeroAndKeepTheOldFile) {
-    MainPreferences preferences;
-    const CParameterInstruDCSource supply;
-    const CParameterInstruMultiMeter meter;
-    const struct {
-        const char* name;
-        std::function<int(const QString&)> save;
-    } writers[] = {
-        {"main configuration",
-         [&](const QString& path) { return CParserParameters().Save(path, &preferences); }},
-        {"supply file", [&](const QString& path) { return CParserParaInstruDCSource().Save(path, &supply); }},
-        {"meter file", [&](const QString& path) { return CParserParaInstruMultiMeter().Save(path, &meter); }},
-    };
-    for (const auto& writer : writers) {
-        SCOPED_TRACE(writer.name);
-        const QString path = m_program + QStringLiteral("Config/settings.xml");
-        ASSERT_TRUE(WriteAll(path, "<good/>"));
-        {
-            testsupport::CFileSizeLimit disk(100);
-            ASSERT_TRUE(disk.IsSet());
-            EXPECT_EQ(writer.save(path), 0);
-        }
-        EXPECT_EQ(ReadAll(path), QByteArray("<good/>"));
-        EXPECT_EQ(QDir(m_program + QStringLiteral("Config")).entryList(QDir::Files),
-                  QStringList{QStringLiteral("settings.xml")});
-        const QString full = m_program + QStringLiteral("Config/full.xml");
-        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
-        EXPECT_EQ(writer.save(full), 0);
-        QFile::remove(full);
-        EXPECT_EQ(writer.save(path), 1);
-    }
 }
 
 TEST_F(MainConfiguration, ElementRulesOnLoad) {

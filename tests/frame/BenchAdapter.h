@@ -35,6 +35,13 @@ public:
         m_bench.SupplyHost().Faults().Set(benchsim::CFaultSwitches::eDropMidReply, true);
     }
     void RestoreSupplyLink() { m_bench.SupplyHost().Faults().ClearAll(); }
+    // The multimeter's next reply breaks off and its connection closes.
+    void DropMeterLink() { m_bench.MeterHost().Faults().Set(benchsim::CFaultSwitches::eDropMidReply, true); }
+    // The supply's reading stream.
+    std::uint16_t StreamPort() { return m_bench.Stream().Port(); }
+    void DropStreamMidFrame() { m_bench.Stream().SetDropMidFrame(true); }
+    void RefuseStreamStart() { m_bench.Stream().SetRefuseStart(true); }
+    std::uint64_t StreamFramesSent() { return m_bench.Stream().FramesSent(); }
 
 private:
     static bool Received(benchsim::CInstrumentHost& host, const std::string& command) {

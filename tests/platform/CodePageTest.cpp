@@ -25,6 +25,40 @@ TEST(CodePage, UnmappableCharacterBecomesReplacementOrFails) {
     EXPECT_EQ(platform::ToAnsi(text), std::string("a\x80#b"));
 }
 
+struct SReplaceCase {
+    const char* name;
+    QString text;
+    std::string expected;
+};
+
+// Whole texts are converted in one pass: what the code page lacks must be replaced where it stands,
+// one '#' per character (a surrogate pair is one character), with the rest converted around it.
+TEST(CodePage, UnmappableCharactersAreReplacedWhereTheyStand) {
+    const QChar loneHigh(char16_t(0xD83D));
+    const QChar loneLow(char16_t(0xDE00));
+    const SReplaceCase cases[] = {
+        {"first", QStringLiteral("\U0001F600ab"), "#ab"},
+        {"last", QStringLiteral("ab\U0001F600"), "ab#"},
+        {"two in a row", QStringLiteral("\U0001F600\U0001F601"), "##"},
+        {"lone high surrogate at the end", QStringLiteral("ab") + loneHigh, "ab#"},
+        {"lone high surrogate inside", QStringLiteral("a") + loneHigh + QStringLiteral("b"), "a#b"},
+        {"lone low surrogate", QStringLiteral("a") + loneLow + QStringLiteral("b"), "a#b"},
+        {"between Chinese", QStringLiteral("错\U0001F600误"), "\xB4\xED#\xCE\xF3"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::ToAnsi(c.text), c.expected) << c.name;
+}
+
+TEST(CodePage, LongTextConvertsWhole) {
+    QString text;
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {
+        text += QStringLiteral("1.5,错\U0001F600\r\n");
+        expected += "1.5,\xB4\xED#\r\n";
+    }
+    EXPECT_EQ(platform::ToAnsi(text), expected);
+}
+
 TEST(CodePage, InvalidBytesDecodeWithReplacementCharacter) {
     QString out;
     EXPECT_FALSE(platform::AnsiToText(std::string("ab\x81", 3), out));

@@ -1,7 +1,12 @@
 #include "platform/Numbers.h"
 
 #include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -60,3 +65,69 @@ TEST(Numbers, LongFormatsAreNotCut) {
 }
 
 } // namespace
+
+namespace {
+
+std::string Printed(const char* format, int precision, double v) {
+    char text[512];
+    std::snprintf(text, sizeof(text), format, precision, v);
+    return text;
+}
+
+struct SAppendCase {
+    const char* name;
+    double value;
+};
+
+// Exact ties, carries into a new digit, the edges of the fast forms and values no fast form takes.
+const SAppendCase kAppendCases[] = {
+    {"zero", 0.0},
+    {"negative zero", -0.0},
+    {"exact tie 0.125", 0.125},
+    {"exact tie 2.5", 2.5},
+    {"tie below", 0.375},
+    {"carry", 9.9999999999},
+    {"carry to a new decade", 99999.99999995},
+    {"tiny", 4.9e-324},
+    {"large", 1.7976931348623157e308},
+    {"just under 2^53 scaled", 8.999999e6},
+    {"near a decade", 1e-5},
+    {"near a decade below", 9.9999999999999e-6},
+    {"negative", -1234.5678},
+    {"infinity", std::numeric_limits<double>::infinity()},
+    {"negative infinity", -std::numeric_limits<double>::infinity()},
+    {"not a number", std::numeric_limits<double>::quiet_NaN()},
+};
+
+void ExpectLikePrintf(double v, int precision, const std::string& where) {
+    std::string fixed = "|", exponent = "|";
+    platform::AppendFixed(fixed, v, precision);
+    platform::AppendExponent(exponent, v, precision);
+    ASSERT_EQ(fixed, "|" + Printed("%.*f", precision, v)) << where << " %." << precision << "f";
+    ASSERT_EQ(exponent, "|" + Printed("%.*e", precision, v)) << where << " %." << precision << "e";
+}
+
+} // namespace
+
+TEST(Numbers, AppendedNumbersAreWhatPrintfWrites) {
+    for (const auto& c : kAppendCases)
+        for (int precision = 0; precision <= 17; ++precision)
+            ExpectLikePrintf(c.value, precision, c.name);
+}
+
+// Random magnitudes from 1e-20 to 1e20, and values made to lie on or next to a decimal tie.
+TEST(Numbers, AppendedNumbersMatchPrintfOverRandomValues) {
+    std::mt19937_64 rng(20261210);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> decade(-20, 20), digits(0, 15);
+    for (int i = 0; i < 300000; ++i) {
+        const int precision = digits(rng);
+        double v = mantissa(rng) * std::pow(10.0, decade(rng));
+        if (i % 3 == 0) {
+            // (k + 0.5) / 10^precision and its neighbours
+            const double tie = (std::floor(std::fabs(v)) + 0.5) / std::pow(10.0, precision);
+            v = i % 2 == 0 ? tie : std::nextafter(tie, 0.0);
+        }
+        ExpectLikePrintf(v, precision, "random " + std::to_string(i));
+    }
+}

@@ -1,7 +1,9 @@
 #include "common/xmlfile/TextHelpers.h"
 
 #include <clocale>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -34,6 +36,29 @@ TEST(TextHelpers, FormatDoubleIgnoresADecimalCommaLocale) {
         << "de_DE.UTF-8 is installed on the build machines";
     CheckDoubles();
     std::setlocale(LC_NUMERIC, "C");
+}
+
+// FormatDouble's digits are printf's: checked against the C library over ties, carries and extremes.
+TEST(TextHelpers, FormatDoubleWritesPrintfDigits) {
+    const double values[] = {0.125,        2.5,   0.5,     1.005,      2.675, 9.9999999951, 0.000000005,
+                             0.0000000049, 1e300, -1e-300, 123.456789, 1e22,  -0.0,         100.0};
+    for (const int decimals : {-1, 0, 2, 8, 15}) {
+        for (const double v : values) {
+            char printed[512];
+            std::snprintf(printed, sizeof(printed), "%.*f", decimals < 0 ? 6 : decimals, v);
+            std::string expected = printed;
+            if (expected.find('.') != std::string::npos) {
+                while (expected.size() > 1 && expected.back() == '0')
+                    expected.pop_back();
+                if (expected.back() == '.')
+                    expected.pop_back();
+            }
+            EXPECT_EQ(FormatDouble(decimals, v).toStdString(), expected) << decimals << " " << v;
+            std::string appended = ";";
+            AppendDouble(appended, decimals, v);
+            EXPECT_EQ(appended, ";" + expected) << decimals << " " << v;
+        }
+    }
 }
 
 struct SSplitCase {

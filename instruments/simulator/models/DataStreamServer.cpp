@@ -198,6 +198,12 @@ void CDataStreamServer::Serve(SClient& client) {
             std::uint64_t run = 0, next = 0;
             std::vector<unsigned char> frames;
             while (!m_stop && !PeerGone(socket)) {
+                if (m_dropMidFrame) {
+                    unsigned char frame[FRAME_SIZE];
+                    EncodeFrame(0.0f, 0.0, frame);
+                    SendAll(socket, frame, FRAME_SIZE / 2);
+                    break;
+                }
                 const auto readings = m_model.TakeStreamReadings(run, next, FRAMES_PER_SEND);
                 if (readings.empty()) {
                     ::usleep(POLL_MS * 1000);

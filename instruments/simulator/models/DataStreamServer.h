@@ -33,6 +33,8 @@ public:
 
     // Fault switch: answer the start request with 00 00 00 01 and close the link.
     void SetRefuseStart(bool refuse) { m_refuse = refuse; }
+    // Fault switch: every streaming link sends half of its next frame and closes.
+    void SetDropMidFrame(bool drop) { m_dropMidFrame = drop; }
     std::uint64_t FramesSent() const { return m_framesSent; }
     unsigned Connections() const { return m_connections; }
 
@@ -56,6 +58,7 @@ private:
     std::uint16_t m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_refuse{false};
+    std::atomic<bool> m_dropMidFrame{false};
     std::atomic<std::uint64_t> m_framesSent{0};
     std::atomic<unsigned> m_connections{0};
     std::thread m_acceptThread;

@@ -1,0 +1,335 @@
+// The data-logging run of the main frame: the measure thread's loops for either instrument, the
+// refresh timer and its update thread, the auto-save file, and the view that hosts the pages.
+#include "lumora/core/MainFrame.h"
+
+#include "instruments/meterdrv/EntityInstruDVM.h"
+#include "lumora/core/BinDataFile.h"
+#include "lumora/core/HighResElapsedTimer.h"
+#include "lumora/core/MainPreferences.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/PumpingWait.h"
+#include "platform/StringTable.h"
+#include "supplydrv/EntityInstruDCPS.h"
+
+#include <QStackedWidget>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr int kTicksPerSave = 31;
+// How long the supply loop waits for the stop event per round; the counts are looked at in between.
+constexpr std::uint32_t kSupplyPollMs = 10;
+
+void StopBox(int id) {
+    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+}
+
+double AcquisitionSeconds(const CParameterMeasDataLogging& logging) {
+    return logging.AcqTimeHour * 3600.0 + logging.AcqTimeMinute * 60.0 + logging.AcqTimeSecond;
+}
+
+unsigned WantedCount(const CParameterMeasDataLogging& logging, double nplc, double lineFrequency) {
+    const int count =
+        CalcDataAcqNumber(static_cast<float>(logging.AcqTimeHour), static_cast<float>(logging.AcqTimeMinute),
+                          static_cast<float>(logging.AcqTimeSecond), nplc, lineFrequency);
+    return count > 0 ? static_cast<unsigned>(count) : 0u;
+}
+
+} // namespace
+
+int CMainFrame::RefreshSeconds(int elapsedRefresh) {
+    return std::clamp(elapsedRefresh, 2, 100);
+}
+
+QString CMainFrame::BuildAutoSaveBinName(const QString& folder, std::time_t when) {
+    return AutoSavePath(folder, when).chopped(3) + QStringLiteral("bin");
+}
+
+// ---- the view -----------------------------------------------------------------------------------
+
+bool CMainFrame::HostMeasurementPages() {
+    m_pageStack = new QStackedWidget(this);
+    auto* current = new CQXAppDialogMeasCurrent(m_pageStack);
+    m_pageStack->addWidget(current);
+    if (!current->OnInitDialog())
+        return false;
+    SetCurrentPage(current);
+    auto* logging = new CQXAppDialogMeasDLOG(m_pageStack);
+    m_pageStack->addWidget(logging);
+    if (!logging->OnInitDialog())
+        return false;
+    logging->AttachFrameParameters();
+    SetDataLoggingPage(logging);
+    setCentralWidget(m_pageStack);
+    ShowMeasurementPage(m_selectedPage);
+    return true;
+}
+
+void CMainFrame::ShowMeasurementPage(unsigned id) {
+    if (m_pageStack == nullptr)
+        return;
+    QWidget* page = m_pageCurrent;
+    if (id == ID_MEASURE_DATALOGGING)
+        page = m_pageDataLogging;
+    if (page != nullptr)
+        m_pageStack->setCurrentWidget(page);
+}
+
+// ---- the runs -----------------------------------------------------------------------------------
+
+void CMainFrame::PrepareDataLogging(unsigned wanted) {
+    if (m_pageDataLogging != nullptr)
+        RunOnUiThread([&] {
+            m_pageDataLogging->ResetDataLogging();
+            m_pageDataLogging->InitialMemory(wanted);
+        });
+    m_timeArray.assign(wanted, 0.0);
+    m_valueArray.assign(wanted, 0.0);
+}
+
+void CMainFrame::BeginDataLogging(unsigned wanted, int kind) {
+    m_progressWanted.store(wanted, std::memory_order_relaxed);
+    m_progressReceived.store(0, std::memory_order_relaxed);
+    m_progressFinished.store(0, std::memory_order_relaxed);
+    m_progressKind.store(kind, std::memory_order_relaxed);
+    m_tickCounter.store(0, std::memory_order_relaxed);
+    m_shownCount = 0;
+    m_lastTime = 0.0;
+    m_autoSaveOn.store(m_preferences != nullptr && m_preferences->AutoSaveDataLogging != 0,
+                       std::memory_order_relaxed);
+    m_autoSaveFailed.store(false, std::memory_order_relaxed);
+    const QString folder = m_preferences != nullptr ? m_preferences->FilePathDataLogging : QString();
+    m_autoSaveName = BuildAutoSaveBinName(folder, std::time(nullptr));
+    if (m_autoSaveOn.load(std::memory_order_relaxed))
+        platform::CreateFolderLevels(folder);
+    // The timer is started on the user-interface thread, which publishes all of the above to it.
+    SetDataLoggingTimer(true);
+}
+
+void CMainFrame::FinishDataLogging() {
+    m_progressFinished.store(1, std::memory_order_release);
+    SetDataLoggingTimer(false);
+    // No tick starts another update now; the one under way may be waiting for the user-interface
+    // thread, which is free.
+    while (m_updateRunning.load(std::memory_order_acquire))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (m_updateThread.joinable())
+        m_updateThread.join();
+    // What arrived since the last tick (a stop kills the timer at once) goes to the page and the file.
+    SDataLogProgress last;
+    last.wanted = m_progressWanted.load(std::memory_order_relaxed);
+    last.received = m_progressReceived.load(std::memory_order_acquire);
+    last.finished = 1;
+    last.kind = m_progressKind.load(std::memory_order_relaxed);
+    UpdateThreadProc(last);
+    if (m_autoSaveFailed.load(std::memory_order_relaxed)) {
+        WriteLogLine(QStringLiteral("AutoSave Failed ") + m_autoSaveName);
+        RunOnUiThread([this] {
+            if (m_preferences != nullptr)
+                m_preferences->AutoSaveDataLogging = 0;
+        });
+        StopBox(51504);
+    }
+}
+
+int CMainFrame::DataLoggingDVM() {
+    const std::time_t start = std::time(nullptr);
+    CHighResElapsedTimer timer;
+    timer.Start();
+    if (m_dvm == nullptr) {
+        StopBox(51511);
+        return 0;
+    }
+    if (m_dvm->SetParameterInstruMultiMeter(m_paraDvm, 0) == 0 ||
+        m_dvm->SetCurrentNPLC(m_paraDvm.NplcDLog) == 0)
+        return 0;
+    const unsigned wanted = WantedCount(m_paraDvm.DataLogging, m_paraDvm.NplcDLog, m_paraDvm.LineFrequency);
+    m_paraDvm.DataLogging.DataAcqNumber = wanted;
+    const double duration = AcquisitionSeconds(m_paraDvm.DataLogging);
+    if (wanted == 0)
+        return 0;
+    PrepareDataLogging(wanted);
+    if (m_dvm->InitialDataLogging() == 0 || m_dvm->InitMeasureDataLogging() == 0)
+        return 0;
+    BeginDataLogging(wanted, 1);
+
+    unsigned received = 0;
+    bool reading = m_dvm->ReadDataLoggingBuffer() != 0;
+    while (reading) {
+        const char* buffer = m_dvm->GetDataBuffer();
+        const unsigned size = m_dvm->GetDataSize();
+        if (buffer != nullptr && size >= 2) {
+            const unsigned n = std::min((size - 2) / 16, wanted - received);
+            for (unsigned i = 0; i < n; ++i) {
+                std::memcpy(&m_valueArray[received + i], buffer + 2 + 16 * i, sizeof(double));
+                std::memcpy(&m_timeArray[received + i], buffer + 10 + 16 * i, sizeof(double));
+            }
+            received += n;
+            if (n > 0)
+                m_lastTime = m_timeArray[received - 1];
+            m_progressReceived.store(received, std::memory_order_release);
+        }
+        if (received >= wanted || m_lastTime > duration) {
+            m_dvm->AbortMeasureDataLogging();
+            FinishDataLogging();
+            ShowRunFinished(start, timer);
+            return 1;
+        }
+        if (m_stopEvent.Wait(0) == platform::eWaitResult::Signaled) {
+            m_dvm->AbortMeasureDataLogging();
+            FinishDataLogging();
+            return 1;
+        }
+        reading = m_dvm->ReadDataLoggingBuffer() != 0;
+    }
+    m_dvm->AbortMeasureDataLogging();
+    FinishDataLogging();
+    return 0;
+}
+
+int CMainFrame::DataLoggingDCPS() {
+    const std::time_t start = std::time(nullptr);
+    CHighResElapsedTimer timer;
+    timer.Start();
+    if (m_dcps == nullptr) {
+        StopBox(51510);
+        return 0;
+    }
+    if (m_paraDcs.Resource.contains(QStringLiteral("USB"))) {
+        StopBox(51528);
+        return 0;
+    }
+    if (m_dcps->SetCurrentNPLC(m_paraDcs.DcsNplcDLOG) == 0) {
+        StopBox(51512);
+        return 0;
+    }
+    const unsigned wanted =
+        WantedCount(m_paraDcs.DataLogging, m_paraDcs.DcsNplcDLOG, m_paraDcs.LineFrequency);
+    m_paraDcs.DataLogging.DataAcqNumber = wanted;
+    const double duration = AcquisitionSeconds(m_paraDcs.DataLogging);
+    if (wanted == 0)
+        return 0;
+    // The page is cleared for a supply run as for a multimeter run: it must not keep the last run's line.
+    PrepareDataLogging(wanted);
+    if (m_dcps->InitialMeasure_DataLogging() == 0) {
+        StopBox(51512);
+        return 0;
+    }
+    if (StartDataStream() == 0) {
+        m_dcps->AbortMeasureDataLogging();
+        return 0;
+    }
+    BeginDataLogging(wanted, 2);
+
+    enum { eRunning, eComplete, eStopped, eFailed, eLinkLost } end = eRunning;
+    while (end == eRunning) {
+        const bool stop = m_stopEvent.Wait(kSupplyPollMs) == platform::eWaitResult::Signaled;
+        const auto received = static_cast<unsigned>(m_parseThread.Received());
+        m_lastTime = m_parseThread.LastTime();
+        m_progressReceived.store(received, std::memory_order_release);
+        if (received >= wanted || m_lastTime > duration)
+            end = eComplete;
+        else if (stop)
+            end = eStopped;
+        else if (m_streamRefused.load(std::memory_order_acquire))
+            end = eFailed;
+        else if (m_tcpClient.LinkLost())
+            end = eLinkLost;
+    }
+    // The last bytes that arrived are parsed before the final update takes the counts.
+    EndDataStream();
+    m_progressReceived.store(static_cast<unsigned>(m_parseThread.Received()), std::memory_order_release);
+    m_invalidFrames.store(static_cast<int>(m_parseThread.InvalidFrames()), std::memory_order_relaxed);
+    m_dcps->AbortMeasureDataLogging();
+    FinishDataLogging();
+    if (end == eLinkLost)
+        StopBox(51531);
+    if (end == eComplete)
+        ShowRunFinished(start, timer);
+    return end == eComplete || end == eStopped ? 1 : 0;
+}
+
+// ---- refresh timer and update thread ------------------------------------------------------------
+
+void CMainFrame::SetDataLoggingTimer(bool on) {
+    if (QThread::currentThread() != thread()) {
+        RunOnUiThread([this, on] { SetDataLoggingTimer(on); });
+        return;
+    }
+    if (m_dataLoggingTimer == nullptr) {
+        m_dataLoggingTimer = new QTimer(this);
+        connect(m_dataLoggingTimer, &QTimer::timeout, this, [this] { OnTimer(kDataLoggingTimerId); });
+    }
+    if (!on) {
+        m_dataLoggingTimer->stop();
+        return;
+    }
+    const int seconds = RefreshSeconds(m_preferences != nullptr ? m_preferences->ElapsedRefresh : 5);
+    m_dataLoggingTimer->start(seconds * 1000);
+}
+
+void CMainFrame::OnTimer(int id) {
+    // A tick while an update runs is dropped, not counted.
+    if (id != kDataLoggingTimerId || m_updateRunning.load(std::memory_order_acquire))
+        return;
+    if (m_updateThread.joinable())
+        m_updateThread.join();
+    m_tickCounter.fetch_add(1, std::memory_order_relaxed);
+    SDataLogProgress snapshot;
+    snapshot.wanted = m_progressWanted.load(std::memory_order_relaxed);
+    snapshot.received = m_progressReceived.load(std::memory_order_acquire);
+    snapshot.finished = m_progressFinished.load(std::memory_order_acquire);
+    snapshot.kind = m_progressKind.load(std::memory_order_relaxed);
+    if (snapshot.received != 0) {
+        m_updateRunning.store(true, std::memory_order_release);
+        m_updateFinished.store(false, std::memory_order_release);
+        m_updateThread = std::thread([this, snapshot] {
+            UpdateThreadProc(snapshot);
+            m_updateRunning.store(false, std::memory_order_release);
+            m_updateFinished.store(true, std::memory_order_release);
+        });
+    }
+    if (snapshot.finished != 0 || snapshot.received >= snapshot.wanted)
+        SetDataLoggingTimer(false);
+}
+
+void CMainFrame::UpdateThreadProc(SDataLogProgress snapshot) {
+    if (snapshot.received > m_shownCount) {
+        const unsigned start = m_shownCount;
+        const unsigned count = snapshot.received - start;
+        // The plot belongs to the user-interface thread: only the new slice is handed over there.
+        if (m_pageDataLogging != nullptr)
+            RunOnUiThread([&] {
+                m_pageDataLogging->AppendMeasuredData(m_timeArray.data(), m_valueArray.data(), start, count,
+                                                      snapshot.kind);
+            });
+        m_shownCount = snapshot.received;
+    }
+    if (snapshot.finished == 0 && snapshot.received < snapshot.wanted) {
+        if (m_tickCounter.load(std::memory_order_relaxed) < kTicksPerSave)
+            return;
+        m_tickCounter.store(0, std::memory_order_relaxed);
+    }
+    if (!m_autoSaveOn.load(std::memory_order_relaxed))
+        return;
+    CBinDataFile file;
+    if (file.Write(m_timeArray.data(), m_valueArray.data(), snapshot.received, m_autoSaveName) == 0) {
+        // Later ticks do not try again; the run reports it at its end.
+        m_autoSaveOn.store(false, std::memory_order_relaxed);
+        m_autoSaveFailed.store(true, std::memory_order_relaxed);
+    }
+}
+
+void CMainFrame::JoinDataLoggingThreads() {
+    SetDataLoggingTimer(false);
+    platform::JoinPumping(m_updateThread, m_updateFinished);
+    m_tcpClient.Close();
+    m_parseThread.Finish();
+}

@@ -1,0 +1,184 @@
+#include "lumora/core/MeasurementPage.h"
+
+#include "common/xmlfile/TextHelpers.h"
+#include "lumora/controls/DialogUnits.h"
+#include "lumora/controls/ListCtrlEx.h"
+#include "lumora/controls/ListCtrlExData.h"
+#include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/MainPreferences.h"
+#include "lumora/core/PageSkeleton.h"
+#include "platform/ControlId.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "platform/StringTable.h"
+#include "waveform/common/PlotRecords.h"
+#include "waveform/common/WaveformPlotMainWnd.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <algorithm>
+
+using controls::CListCtrlEx;
+using controls::CXPStyleButtonST;
+
+CMeasurementPage::CMeasurementPage(int templateId, QWidget* parent) : CDialogResize(templateId, parent) {
+    platform::RegisterStrings({
+        {33002, u"统计值"},
+        {33004, u"水平标记"},
+        {33005, u"最大值"},
+        {33006, u"最小值"},
+        {33007, u"平均值"},
+        {33008, u"毫安时"},
+        {33009, u"标记 1"},
+        {33010, u"标记 2"},
+        {33011, u"差值"},
+        {33014, u"时间 ( 秒 )"},
+        {33015, u"电流 ( 安培 )"},
+    });
+}
+
+CMeasurementPage::~CMeasurementPage() = default;
+
+QRect CMeasurementPage::DialogRect(int x, int y, int width, int height) const {
+    return controls::DialogUnitsToPixels(font(), QRect(x, y, width, height));
+}
+
+CXPStyleButtonST* CMeasurementPage::Button(int id) const {
+    return platform::FindControl<CXPStyleButtonST>(this, id);
+}
+
+void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, const QRect& table,
+                                      const SToolButton* buttons, std::size_t count) {
+    resize(DialogRect(0, 0, size.width(), size.height()).size());
+    m_placeHolder = new QFrame(this);
+    platform::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
+    m_placeHolder->setGeometry(
+        DialogRect(placeHolder.x(), placeHolder.y(), placeHolder.width(), placeHolder.height()));
+    m_placeHolder->hide();
+    m_list = new CListCtrlEx(this);
+    platform::SetControlId(m_list, IDC_LIST_STATISTIC);
+    m_list->setGeometry(DialogRect(table.x(), table.y(), table.width(), table.height()));
+    m_comboHori = new QComboBox(this);
+    m_comboVert = new QComboBox(this);
+    platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
+    platform::SetControlId(m_comboVert, IDC_COMBO_VERT);
+    m_comboHori->hide();
+    m_comboVert->hide();
+    for (std::size_t i = 0; i < count; ++i) {
+        const int id = buttons[i].id;
+        auto* button = CreatePageToolButton(this, &m_theme, id, QString::fromUtf16(buttons[i].tip),
+                                            DialogRect(buttons[i].x, 5, 16, 16));
+        connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+    }
+}
+
+bool CMeasurementPage::AttachFrameParameters() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* frame = dynamic_cast<CMainFrame*>(widget)) {
+            m_preferences = frame->Preferences();
+            break;
+        }
+    }
+    return m_preferences != nullptr;
+}
+
+void CMeasurementPage::BuildStatisticList(const QString* headers, int columns,
+                                          std::initializer_list<int> labelColumns,
+                                          std::initializer_list<int> valueColumns) {
+    m_list->SetExtendedStyle(CListCtrlEx::LVS_EX_GRIDLINES | CListCtrlEx::LVS_EX_FULLROWSELECT);
+    for (int column = 0; column < columns; ++column)
+        m_list->InsertColumn(column, headers[column], CListCtrlEx::LVCFMT_LEFT, 100);
+    for (int row = 0; row < 4; ++row) {
+        m_list->InsertItem(row, platform::LoadString(33005 + row));
+        m_list->GetRowData(row);
+        for (int column = 0; column < columns; ++column) {
+            m_list->SetCellData(row, column);
+            controls::CellInfo* cell = m_list->GetCellData(row, column);
+            cell->crBack = row % 2 == 0 ? 0xE1E1E1u : 0xFFFFFFu;
+            cell->crText = std::find(valueColumns.begin(), valueColumns.end(), column) != valueColumns.end()
+                               ? 0xFF0000u
+                               : 0x000000u;
+        }
+        if (row < 3) {
+            for (int column : labelColumns)
+                m_list->SetItemText(row, column, platform::LoadString(33009 + row));
+        }
+    }
+    for (int column : valueColumns)
+        SetValueCells(column, 0, 2, EmptyCell());
+}
+
+void CMeasurementPage::SetValueCells(int column, int firstRow, int lastRow, const QString& text) {
+    for (int row = firstRow; row <= lastRow; ++row)
+        m_list->SetItemText(row, column, text);
+}
+
+void CMeasurementPage::UpdateToolButtons(int tool) {
+    const int toolIds[] = {IDC_TOOL_NONE, IDC_TOOL_PAN, IDC_TOOL_ZOOM, IDC_TOOL_HORI, IDC_TOOL_VERT};
+    for (int i = 0; i < 5; ++i)
+        Button(toolIds[i])->SetCheck(tool == i);
+}
+
+QString CMeasurementPage::ValueText(double value) const {
+    return FormatMeasuredValue(*m_preferences, value);
+}
+
+void CMeasurementPage::ShowValues(int column, double a, double b) {
+    m_list->SetItemText(0, column, ValueText(a));
+    m_list->SetItemText(1, column, ValueText(b));
+    m_list->SetItemText(2, column, ValueText(a - b));
+}
+
+void CMeasurementPage::ShowPlainValues(int column, double a, double b) {
+    m_list->SetItemText(0, column, FormatDouble(-1, a));
+    m_list->SetItemText(1, column, FormatDouble(-1, b));
+    m_list->SetItemText(2, column, FormatDouble(-1, a - b));
+}
+
+void CMeasurementPage::ShowStatistics(const CWaveformStatisticRecord& statistics) {
+    if (statistics.Valid == 0) {
+        SetValueCells(1, 0, 3, EmptyCell());
+        return;
+    }
+    m_list->SetItemText(0, 1, ValueText(statistics.Maximum));
+    m_list->SetItemText(1, 1, ValueText(statistics.Minimum));
+    m_list->SetItemText(2, 1, ValueText(statistics.Mean));
+    m_list->SetItemText(3, 1, ValueText(statistics.Product));
+}
+
+bool CMeasurementPage::ToggleMarkers(CWaveformPlotMainWnd& plot, int id) {
+    // Index 1 is the pair moved along the time axis, shown under "水平标记".
+    const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
+    const bool show = plot.GetMarkerVisible(pairA) == 0;
+    plot.SetMarkerVisible(pairA, show ? 1 : 0);
+    Button(IDC_MARKER_HORI)->SetCheck(plot.GetMarkerVisible(1) != 0);
+    Button(IDC_MARKER_VERT)->SetCheck(plot.GetMarkerVisible(0) != 0);
+    return show;
+}
+
+QString CMeasurementPage::AskForComparisonFile(const QString& section, const QString& filter) {
+    const QString last = platform::GetProfileString(section, QStringLiteral("FileLoadWaveform"));
+    const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
+    const QString path = QFileDialog::getOpenFileName(this, QString(), folder, filter);
+    if (!path.isEmpty())
+        platform::WriteProfileString(section, QStringLiteral("FileLoadWaveform"), path);
+    return path;
+}
+
+void CMeasurementPage::StopBox(int id) {
+    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+}
+
+QString CMeasurementPage::Extension(const QString& path) {
+    return path.right(3).toLower();
+}
+
+const QString& CMeasurementPage::EmptyCell() {
+    static const QString empty = QStringLiteral("---");
+    return empty;
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "lumora/controls/DialogResize.h"
+#include "lumora/controls/ThemeHelperST.h"
+#include "platform/MessageTarget.h"
+
+#include <QString>
+#include <cstddef>
+
+namespace controls {
+class CListCtrlEx;
+class CXPStyleButtonST;
+} // namespace controls
+class CWaveformPlotMainWnd;
+class QComboBox;
+class QFrame;
+struct CWaveformMarkerRecord;
+struct CWaveformStatisticRecord;
+struct MainPreferences;
+
+// What the measurement pages share: the hidden place holder the plot covers, the statistics table,
+// the two hidden combo boxes, the toolbar buttons and the main preferences record the view attaches.
+class CMeasurementPage : public controls::CDialogResize, public platform::CMessageTarget {
+public:
+    enum : int {
+        IDC_PLACE_HOLDER = 1016,
+        IDC_LIST_STATISTIC = 1006,
+        IDC_COMBO_HORI = 1066,
+        IDC_COMBO_VERT = 1067,
+        IDC_LINE_FIRST = 1079,
+        IDC_LINE_LAST = 1082,
+        IDC_SETTINGS = 1083,
+        IDC_ADAPTIVE = 1084,
+        IDC_RESTORE = 1085,
+        IDC_TOOL_PAN = 1086,
+        IDC_TOOL_ZOOM = 1087,
+        IDC_TOOL_HORI = 1088,
+        IDC_TOOL_VERT = 1089,
+        IDC_MARKER_VERT = 1090,
+        IDC_MARKER_HORI = 1091,
+        IDC_TOOL_NONE = 1092,
+    };
+
+    // A toolbar button: its id, its tooltip and its left edge in dialog units.
+    struct SToolButton {
+        int id;
+        const char16_t* tip;
+        int x;
+    };
+
+    ~CMeasurementPage() override;
+
+    // Takes the preferences record of the main frame; true when there is one.
+    bool AttachFrameParameters();
+    controls::CListCtrlEx* StatisticList() const { return m_list; }
+    // A toolbar button's command.
+    virtual void OnCommand(int id) = 0;
+
+    // Enter and Escape leave the page as it is: it is a part of the view, not a dialog to close.
+    void accept() override {}
+    void reject() override {}
+
+protected:
+    CMeasurementPage(int templateId, QWidget* parent);
+
+    // The page's size, the place holder and the table, in dialog units; then the toolbar buttons.
+    void CreateSkeleton(QSize size, const QRect& placeHolder, const QRect& table, const SToolButton* buttons,
+                        std::size_t count);
+    // The table: the headers, four rows named by strings 33005-33008, "标记 1", "标记 2" and "差值" in
+    // the marker label columns, red text in the value columns, which show "---".
+    void BuildStatisticList(const QString* headers, int columns, std::initializer_list<int> labelColumns,
+                            std::initializer_list<int> valueColumns);
+    void SetValueCells(int column, int firstRow, int lastRow, const QString& text);
+    // The tool buttons' checks: 1092 for tool 0, 1086..1089 for tools 1..4.
+    void UpdateToolButtons(int tool);
+    QString ValueText(double value) const;
+    // Rows 0..2 of a column: a, b and a - b as values, or as plain numbers (time).
+    void ShowValues(int column, double a, double b);
+    void ShowPlainValues(int column, double a, double b);
+    // Column 1: maximum, minimum, mean and "毫安时", or "---" in all four when not valid.
+    void ShowStatistics(const CWaveformStatisticRecord& statistics);
+    // Shows or hides a marker pair of the plot for its button (1090 values, 1091 times) and updates
+    // both buttons; true when the pair is shown now.
+    bool ToggleMarkers(CWaveformPlotMainWnd& plot, int id);
+    // The open dialog for a comparison file, starting in the folder of the last one; the chosen path is
+    // remembered under the page's profile section. Empty when cancelled.
+    QString AskForComparisonFile(const QString& section, const QString& filter);
+    static void StopBox(int id);
+    // The last three characters of a path, lower-cased: the writers' choice of format.
+    static QString Extension(const QString& path);
+    static const QString& EmptyCell();
+    QRect DialogRect(int x, int y, int width, int height) const;
+    controls::CXPStyleButtonST* Button(int id) const;
+
+    controls::CThemeHelperST m_theme;
+    controls::CListCtrlEx* m_list = nullptr;
+    QFrame* m_placeHolder = nullptr;
+    QComboBox* m_comboHori = nullptr;
+    QComboBox* m_comboVert = nullptr;
+    MainPreferences* m_preferences = nullptr;
+};

@@ -1,0 +1,483 @@
+#include "lumora/core/QXAppDialogMeasDLOG.h"
+
+#include "common/xmlfile/TextHelpers.h"
+#include "lumora/controls/DialogUnits.h"
+#include "lumora/controls/ListCtrlEx.h"
+#include "lumora/controls/ListCtrlExData.h"
+#include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/BinDataFile.h"
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/MainPreferences.h"
+#include "lumora/core/PageFiles.h"
+#include "lumora/core/StdioFileEx.h"
+#include "lumora/shell/ToolIcon.h"
+#include "platform/ControlId.h"
+#include "platform/MessageBox.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "platform/StringTable.h"
+#include "waveform/dualplot/ComboRecords.h"
+#include "waveform/dualplot/WaveformComboMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFMainWnd.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+
+namespace {
+
+using controls::CListCtrlEx;
+using controls::CXPStyleButtonST;
+using platform::LoadString;
+
+// The line buttons of the CCDF view stand where the first tool buttons of the two-axis view are.
+const CMeasurementPage::SToolButton kButtons[] = {
+    {1079, u"曲线1", 43},     {1080, u"曲线2", 61},     {1081, u"曲线3", 79},    {1082, u"曲线4", 97},
+    {1083, u"设置", 426},     {1084, u"适应", 7},       {1085, u"恢复", 25},     {1092, u"无工具", 43},
+    {1086, u"拖放", 61},      {1087, u"区域选择", 79},  {1088, u"水平选择", 97}, {1089, u"垂直选择", 115},
+    {1091, u"水平标记", 133}, {1090, u"垂直标记", 151}, {1093, u"CCDF", 408},
+};
+// Buttons of the two-axis view and of the CCDF view; the first four of each share their places.
+constexpr int kComboButtons[] = {1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090};
+constexpr int kCcdfButtons[] = {1079, 1080, 1081, 1082};
+constexpr int kValueColumns[] = {1, 3, 5, 7, 8};
+const QString kProfileSection = QStringLiteral("CQXAppDialogMeasDLOG");
+// The names of a file's value columns, in the order their lines are filled.
+const QString kColumnNames[] = {QStringLiteral("Voltage"), QStringLiteral("DC"), QStringLiteral("Min"),
+                                QStringLiteral("Max")};
+
+void RegisterPageStrings() {
+    platform::RegisterStrings({
+        {33012, u"垂直标记(电流)"},
+        {33013, u"垂直标记(电压)"},
+        {33017, u"数据记录测试"},
+        {33018, u"电压 ( 伏特 )"},
+        {33019, u"概率 (%)"},
+    });
+}
+
+} // namespace
+
+CQXAppDialogMeasDLOG::CQXAppDialogMeasDLOG(QWidget* parent) : CMeasurementPage(IDD, parent) {
+    RegisterPageStrings();
+}
+
+CQXAppDialogMeasDLOG::~CQXAppDialogMeasDLOG() = default;
+
+const controls::DlgResizeMapEntry* CQXAppDialogMeasDLOG::GetDlgResizeMap() const {
+    static const controls::DlgResizeMapEntry map[] = {
+        {IDC_PLACE_HOLDER, SizeX | SizeY},
+        {IDC_LIST_STATISTIC, SizeX | MoveY},
+        {IDC_CCDF, MoveX},
+        {IDC_SETTINGS, MoveX},
+        {-1, 0},
+    };
+    return map;
+}
+
+bool CQXAppDialogMeasDLOG::OnInitDialog() {
+    CreateSkeleton(QSize(449, 323), QRect(7, 25, 435, 217), QRect(7, 246, 435, 70), kButtons,
+                   std::size(kButtons));
+    DlgResize_Init();
+
+    m_waveform = new CWaveformComboMainWnd();
+    if (m_waveform->Create(this, this, m_placeHolder->geometry(), IDC_WAVEFORM) != 0) {
+        delete m_waveform;
+        m_waveform = nullptr;
+        return false;
+    }
+    m_waveform->SetChartName(LoadString(33017));
+    m_waveform->SetAxisTextHori(LoadString(33014));
+    m_waveform->SetAxisTextVertRight(LoadString(33015));
+    m_waveform->SetAxisTextVertLeft(LoadString(33018));
+    const QString headers[] = {LoadString(33002), QString(),         LoadString(33012),
+                               QString(),         LoadString(33013), QString(),
+                               LoadString(33004), QString(),         QString()};
+    BuildStatisticList(headers, 9, {2, 4, 6}, {1, 3, 5, 7, 8});
+    CXPStyleButtonST* ccdf = Button(IDC_CCDF);
+    ccdf->SetColor(CXPStyleButtonST::BTNST_COLOR_FG_IN, 0x0000FF);
+    ccdf->SetColor(CXPStyleButtonST::BTNST_COLOR_FG_OUT, 0x0000FF);
+    UpdateLineButtons();
+    UpdateToolButtons(static_cast<int>(m_waveform->GetWaveformOperateTool()));
+    ShowCcdfView(0);
+    return true;
+}
+
+// Every value cell, the "毫安时" row of the statistics included.
+void CQXAppDialogMeasDLOG::ResetValueCells() {
+    for (int column : kValueColumns)
+        SetValueCells(column, 0, 2, EmptyCell());
+    SetValueCells(1, 3, 3, EmptyCell());
+}
+
+void CQXAppDialogMeasDLOG::UpdateLineButtons() {
+    for (int line = 0; line < 4; ++line)
+        Button(IDC_LINE_FIRST + line)->SetCheck(m_ccdf != nullptr && m_ccdf->GetMultiLineVisible(line) != 0);
+}
+
+void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
+    m_ccdfView = show != 0 ? 1 : 0;
+    if (m_ccdfView != 0 && m_waveform != nullptr) {
+        if (m_ccdf == nullptr) {
+            auto* ccdf = new CWaveformCCDFMainWnd();
+            if (ccdf->Create(this, m_placeHolder->geometry(), IDC_WAVEFORM_CCDF) != 0) {
+                delete ccdf;
+                return;
+            }
+            m_ccdf = ccdf;
+            m_ccdf->SetAxisTextHori(LoadString(33015));
+            m_ccdf->SetAxisTextVert(LoadString(33019));
+            m_ccdf->SetChartName(QStringLiteral("CCDF"));
+            m_ccdf->ReDrawWaveformWnd(1);
+        }
+        const unsigned length = m_waveform->GetMultiLineDataLength(0);
+        if (length == 0) {
+            m_ccdf->SetMultiLineVisible(0, 0);
+        } else {
+            m_ccdf->SetDataMultiLine(0, m_waveform->GetDataMultiLineY(0).data(), length);
+            m_ccdf->SetAxisAdaptive();
+            m_ccdf->ReDrawWaveformWnd(1);
+        }
+        Button(IDC_LINE_FIRST)->SetCheck(m_ccdf->GetMultiLineVisible(0) != 0);
+    }
+    const bool ccdfView = m_ccdfView != 0;
+    if (m_waveform != nullptr)
+        m_waveform->setVisible(!ccdfView);
+    for (int id : kComboButtons)
+        Button(id)->setVisible(!ccdfView);
+    if (m_ccdf != nullptr)
+        m_ccdf->setVisible(ccdfView);
+    for (int id : kCcdfButtons)
+        Button(id)->setVisible(ccdfView);
+}
+
+void CQXAppDialogMeasDLOG::RefitVisiblePlot() {
+    if (m_ccdfView != 0 && m_ccdf != nullptr) {
+        m_ccdf->SetAxisAdaptive();
+        m_ccdf->ReDrawWaveformWnd(1);
+    } else if (m_waveform != nullptr) {
+        m_waveform->SetAxisAdaptive();
+        m_waveform->ReDrawWaveformWnd(1, 1, 1);
+    }
+}
+
+void CQXAppDialogMeasDLOG::OnCommand(int id) {
+    if (m_waveform == nullptr)
+        return;
+    const bool ccdfView = m_ccdfView != 0 && m_ccdf != nullptr;
+    switch (id) {
+    case IDC_SETTINGS: // the plot windows have no preferences dialog yet
+        return;
+    case IDC_ADAPTIVE:
+        RefitVisiblePlot();
+        return;
+    case IDC_RESTORE:
+        if (ccdfView) {
+            m_ccdf->SetAxisRestore();
+            m_ccdf->ReDrawWaveformWnd(1);
+        } else {
+            m_waveform->SetAxisRestore();
+            m_waveform->ReDrawWaveformWnd(1, 1, 1);
+        }
+        return;
+    case IDC_TOOL_NONE:
+    case IDC_TOOL_PAN:
+    case IDC_TOOL_ZOOM:
+    case IDC_TOOL_HORI:
+    case IDC_TOOL_VERT: {
+        const int tool = id == IDC_TOOL_NONE ? 0 : id - IDC_TOOL_PAN + 1;
+        m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateToolsCombo>(tool));
+        UpdateToolButtons(tool);
+        break;
+    }
+    case IDC_MARKER_VERT:
+    case IDC_MARKER_HORI: {
+        const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
+        const bool show = ToggleMarkers(*m_waveform, id);
+        if (!show && pairA == 0) {
+            SetValueCells(3, 0, 2, EmptyCell());
+            SetValueCells(5, 0, 2, EmptyCell());
+        }
+        if (!show && pairA == 1) {
+            SetValueCells(7, 0, 2, EmptyCell());
+            SetValueCells(8, 0, 2, EmptyCell());
+        }
+        break;
+    }
+    case IDC_CCDF:
+        if (m_ccdf != nullptr) {
+            for (int line = 1; line < 4; ++line)
+                m_ccdf->SetMultiLineVisible(line, 0);
+        }
+        UpdateLineButtons();
+        ShowCcdfView(Button(IDC_CCDF)->GetCheck());
+        break;
+    default:
+        if (id >= IDC_LINE_FIRST && id <= IDC_LINE_LAST && ccdfView)
+            OnLineButton(id - IDC_LINE_FIRST);
+        return;
+    }
+    m_waveform->ReDrawWaveformWnd(0, 0, 1);
+}
+
+void CQXAppDialogMeasDLOG::OnLineButton(int line) {
+    if (m_ccdf->GetMultiLineVisible(line) != 0) {
+        m_ccdf->SetMultiLineVisible(line, 0);
+        m_ccdf->ReDrawWaveformWnd(1);
+        Button(IDC_LINE_FIRST + line)->SetCheck(false);
+        return;
+    }
+    const QString path = AskForComparisonFile(
+        kProfileSection,
+        QStringLiteral(
+            "CSV文件, Excel文件, 文本文件, 二进制数据文件 (*.csv *.xls *.txt *.bin);;CSV文件(*.csv);;"
+            "Excel文件 (*.xls);;文本文件(*.txt);;二进制数据文件(*.bin);;所有文件 (*.*)"));
+    if (!path.isEmpty()) {
+        const QString extension = QFileInfo(path).suffix().toLower();
+        if (extension == QStringLiteral("bin"))
+            LoadCcdfLineFromBinFile(line, path);
+        else if (extension == QStringLiteral("txt"))
+            LoadCcdfLineFromTextFile(line, path, u'\t');
+        else if (extension == QStringLiteral("csv"))
+            LoadCcdfLineFromTextFile(line, path, u',');
+    }
+    Button(IDC_LINE_FIRST + line)->SetCheck(m_ccdf->GetMultiLineVisible(line) != 0);
+    OnCommand(IDC_ADAPTIVE);
+}
+
+// ---- the run ------------------------------------------------------------------------------------
+
+void CQXAppDialogMeasDLOG::ResetDataLogging() {
+    if (m_waveform != nullptr)
+        m_waveform->ResetWaveformDataLogging();
+    ResetValueCells();
+    m_currentLine = 0;
+}
+
+void CQXAppDialogMeasDLOG::InitialMemory(unsigned capacity) {
+    if (m_waveform != nullptr)
+        m_waveform->InitialMemory(capacity);
+    m_currentLine = 0;
+}
+
+void CQXAppDialogMeasDLOG::AppendMeasuredData(const double* x, const double* y, unsigned start,
+                                              unsigned count, int exclusion) {
+    if (m_waveform == nullptr)
+        return;
+    m_waveform->SetDataIndex(x, y, start, count, exclusion);
+    RefitVisiblePlot();
+}
+
+// ---- files --------------------------------------------------------------------------------------
+
+int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
+    if (m_waveform == nullptr)
+        return 0;
+    const QString extension = Extension(path);
+    const bool text = extension == QStringLiteral("csv") || extension == QStringLiteral("txt");
+    if (!text && extension != QStringLiteral("xls") && extension != QStringLiteral("bin"))
+        return 0;
+    // The line of the DC current, whichever line a loaded file put it on.
+    static const std::vector<double> kNone;
+    const int line = m_currentLine;
+    const std::vector<double>& x = line >= 0 ? m_waveform->GetDataMultiLineX(line) : kNone;
+    const std::vector<double>& y = line >= 0 ? m_waveform->GetDataMultiLineY(line) : kNone;
+    const std::size_t n =
+        line >= 0 ? std::min<std::size_t>({m_waveform->GetMultiLineDataLength(line), x.size(), y.size()}) : 0;
+    if (text) {
+        if (m_preferences == nullptr) {
+            StopBox(51519);
+            return 0;
+        }
+        const bool csv = extension == QStringLiteral("csv");
+        return WriteTimeValueText(path, csv ? "Time,Current DC" : "Time\tCurrent DC", csv ? ',' : '\t',
+                                  x.data(), y.data(), n, *m_preferences);
+    }
+    if (extension == QStringLiteral("xls"))
+        return WriteTimeValueWorkbook(path, "Current Data Logging", "Current DC", x.data(), y.data(), n);
+    CBinDataFile file;
+    if (file.Write(x.data(), y.data(), static_cast<unsigned>(n), path) == 0) {
+        StopBox(51504);
+        return 0;
+    }
+    return 1;
+}
+
+int CQXAppDialogMeasDLOG::SaveListData(const QString& path) {
+    return WriteListText(path, *m_list);
+}
+
+int CQXAppDialogMeasDLOG::SaveAsBitmap(const QString& path) {
+    if (m_ccdfView != 0)
+        return m_ccdf != nullptr ? m_ccdf->SaveAsBitmapCCDF(path) : 0;
+    return m_waveform != nullptr ? m_waveform->SaveAsBitmapDLOG(path) : 0;
+}
+
+void CQXAppDialogMeasDLOG::LeaveCcdfView() {
+    if (m_waveform->isHidden())
+        ShowCcdfView(0);
+    CXPStyleButtonST* ccdf = Button(IDC_CCDF);
+    if (ccdf->IsCheckBox()) {
+        ccdf->SetCheck(0);
+        ccdf->update();
+    }
+}
+
+bool CQXAppDialogMeasDLOG::ReadTextColumns(const QString& path, QChar separator,
+                                           SFileColumns& columns) const {
+    CStdioFileEx file;
+    if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText))
+        return false;
+    QString line;
+    if (!file.ReadString(line)) {
+        file.Close();
+        return false;
+    }
+    const QStringList header = line.split(separator);
+    if (header.size() < 2 || !header[0].contains(QStringLiteral("Time"))) {
+        file.Close();
+        return false;
+    }
+    int index[4];
+    for (int kind = 0; kind < 4; ++kind)
+        index[kind] = FindInStringArray(header, kColumnNames[kind]);
+    while (file.ReadString(line)) {
+        if (line.isEmpty())
+            continue;
+        const QStringList fields = line.split(separator);
+        // A row with a field missing would put values under the wrong column: it is left out.
+        if (fields.size() < header.size())
+            continue;
+        const double time = platform::WToF(fields[0]);
+        columns.times.push_back(time);
+        for (int kind = 0; kind < 4; ++kind) {
+            if (index[kind] <= 0)
+                continue;
+            columns.values[kind].push_back(platform::WToF(fields[index[kind]]));
+            if (kind == eVoltage)
+                columns.voltageTimes.push_back(time);
+        }
+    }
+    file.Close();
+    return true;
+}
+
+void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar separator) {
+    if (m_waveform == nullptr)
+        return;
+    LeaveCcdfView();
+    SFileColumns columns;
+    if (!ReadTextColumns(path, separator, columns))
+        return;
+    int line = 0;
+    m_currentLine = -1;
+    for (int kind = 0; kind < 4; ++kind) {
+        const std::vector<double>& values = columns.values[kind];
+        if (values.empty())
+            continue;
+        const std::vector<double>& times = kind == eVoltage ? columns.voltageTimes : columns.times;
+        const auto n = static_cast<unsigned>(std::min(times.size(), values.size()));
+        if (kind == eCurrent)
+            m_currentLine = line;
+        m_waveform->SetDataMultiLine(line++, times.data(), values.data(), n, kind == eVoltage ? 1 : 0, 3);
+    }
+    RefitVisiblePlot();
+}
+
+void CQXAppDialogMeasDLOG::LoadWaveformFromBinFile(const QString& path) {
+    if (m_waveform == nullptr)
+        return;
+    LeaveCcdfView();
+    CBinDataFile file;
+    if (file.Read(path) != 0) {
+        for (int line = 0; line < 4; ++line) {
+            if (m_waveform->GetMultiLineVisible(line) != 0)
+                m_waveform->SetMultiLineVisible(line, 0);
+        }
+        const auto n = static_cast<unsigned>(file.GetTimes().size());
+        int line = 0;
+        m_currentLine = -1;
+        for (int column = 1; column <= CBinDataFile::kColumns; ++column) {
+            if (!file.IsColumnPresent(column))
+                continue;
+            if (column == 2)
+                m_currentLine = line;
+            m_waveform->SetDataMultiLine(line++, file.GetTimes().data(), file.GetColumn(column).data(), n,
+                                         column == 1 ? 1 : 0, 3);
+        }
+    }
+    RefitVisiblePlot();
+}
+
+void CQXAppDialogMeasDLOG::LoadCcdfLineFromTextFile(int line, const QString& path, QChar separator) {
+    if (m_ccdf == nullptr)
+        return;
+    SFileColumns columns;
+    if (ReadTextColumns(path, separator, columns)) {
+        for (int kind = eCurrent; kind <= eMaximum && line < 4; ++kind) {
+            const std::vector<double>& values = columns.values[kind];
+            if (!values.empty())
+                m_ccdf->SetDataMultiLine(line++, values.data(), static_cast<unsigned>(values.size()));
+        }
+    }
+    m_ccdf->SetAxisAdaptive();
+    m_ccdf->ReDrawWaveformWnd(1);
+}
+
+void CQXAppDialogMeasDLOG::LoadCcdfLineFromBinFile(int line, const QString& path) {
+    if (m_ccdf == nullptr)
+        return;
+    CBinDataFile file;
+    if (file.Read(path) != 0) {
+        const auto n = static_cast<unsigned>(file.GetTimes().size());
+        for (int column = 2; column <= CBinDataFile::kColumns && line < 4; ++column) {
+            if (file.IsColumnPresent(column))
+                m_ccdf->SetDataMultiLine(line++, file.GetColumn(column).data(), n);
+        }
+    }
+    m_ccdf->SetAxisAdaptive();
+    m_ccdf->ReDrawWaveformWnd(1);
+}
+
+// ---- marker values --------------------------------------------------------------------------------
+
+platform::LRESULT CQXAppDialogMeasDLOG::OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                                  platform::LPARAM lParam) {
+    if (message == WM_WAVEFORM_MARKER)
+        return OnWaveformMarker(wParam, lParam);
+    return 0;
+}
+
+platform::LRESULT CQXAppDialogMeasDLOG::OnWaveformMarker(platform::WPARAM record, platform::LPARAM code) {
+    if (m_preferences == nullptr) {
+        StopBox(51519);
+        return 0;
+    }
+    if (record == 0)
+        return 0;
+    if (code == kMarkerCodePairA) {
+        const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
+        ShowPlainValues(7, marker.Value1, marker.Value2);
+        ShowValues(8, marker.Value3, marker.Value4);
+    } else if (code == kMarkerCodePairB) {
+        const auto& marker = *reinterpret_cast<const CWaveformComboMarkerRecord*>(record);
+        ShowValues(3, marker.RightValue1, marker.RightValue2);
+        ShowValues(5, marker.LeftValue1, marker.LeftValue2);
+    } else if (code == kMarkerCodeStatistics) {
+        ShowStatistics(*reinterpret_cast<const CWaveformStatisticRecord*>(record));
+    }
+    return 0;
+}
+
+void CQXAppDialogMeasDLOG::OnSize(unsigned type, int cx, int cy) {
+    CDialogResize::OnSize(type, cx, cy);
+    if (type == SIZE_MINIMIZED || m_placeHolder == nullptr)
+        return;
+    if (m_waveform != nullptr)
+        m_waveform->setGeometry(m_placeHolder->geometry());
+    if (m_ccdf != nullptr)
+        m_ccdf->setGeometry(m_placeHolder->geometry());
+}

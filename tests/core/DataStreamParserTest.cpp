@@ -1,0 +1,314 @@
+#include "lumora/core/DataStreamParser.h"
+#include "lumora/core/DataStreamParseThread.h"
+#include "lumora/core/NetWorkTcpClient.h"
+#include "platform/MessageTarget.h"
+#include "platform/PumpingWait.h"
+
+#include <QCoreApplication>
+#include <arpa/inet.h>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void PutWord(Bytes& out, std::uint32_t word) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<unsigned char>(word >> (8 * i)));
+}
+
+// One frame as the supply sends it.
+Bytes Frame(float reading, std::uint32_t seconds, std::uint32_t fraction) {
+    Bytes out = {'V', 'A', 0, 0};
+    PutWord(out, 0xDEADBEEF);
+    std::uint32_t bits;
+    std::memcpy(&bits, &reading, sizeof(bits));
+    PutWord(out, bits);
+    PutWord(out, seconds);
+    PutWord(out, fraction);
+    return out;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+struct SSample {
+    double time;
+    double value;
+};
+
+// Five frames from an origin of 1000 s + 0.5 s, readings of a few microamps to milliamps.
+Bytes FiveFrames() {
+    return Join({Frame(1.5e-6f, 1000, 5000), Frame(2.5e-3f, 1000, 5001), Frame(-3.0f, 1000, 9999),
+                 Frame(4.0e-6f, 1001, 0), Frame(5.0f, 1002, 4999)});
+}
+const SSample kFiveSamples[] = {
+    {0.0, 1.5e-6f}, {0.0001, 2.5e-3f}, {0.4999, -3.0f}, {0.5, 4.0e-6f}, {1.9999, 5.0f},
+};
+
+struct SParsed {
+    std::vector<double> times, values;
+    std::size_t received = 0;
+    unsigned invalid = 0;
+};
+
+// Feeds the stream in chunks that end at the given offsets, then ends it.
+SParsed ParseInChunks(const Bytes& stream, const std::vector<std::size_t>& cuts, std::size_t capacity = 64) {
+    SParsed out;
+    out.times.assign(capacity, -1.0);
+    out.values.assign(capacity, -1.0);
+    CDataStreamParser parser;
+    std::size_t from = 0;
+    for (std::size_t cut : cuts) {
+        parser.Parse(stream.data() + from, cut - from, out.times.data(), out.values.data(), capacity,
+                     out.received);
+        from = cut;
+    }
+    parser.Parse(stream.data() + from, stream.size() - from, out.times.data(), out.values.data(), capacity,
+                 out.received);
+    parser.Finish();
+    out.invalid = parser.InvalidFrames();
+    return out;
+}
+
+void ExpectFive(const SParsed& parsed, const std::string& where) {
+    ASSERT_EQ(parsed.received, 5u) << where;
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_NEAR(parsed.times[i], kFiveSamples[i].time, 1e-9) << where << " sample " << i;
+        EXPECT_EQ(parsed.values[i], kFiveSamples[i].value) << where << " sample " << i;
+    }
+}
+
+TEST(DataStreamParser, ChunkBoundaryAtEveryOffsetKeepsEverySample) {
+    const Bytes stream = FiveFrames();
+    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+        const SParsed parsed = ParseInChunks(stream, {cut});
+        ExpectFive(parsed, "one cut at " + std::to_string(cut));
+        EXPECT_EQ(parsed.invalid, 0u) << cut;
+    }
+    for (std::size_t first = 1; first < 20; ++first) {
+        for (std::size_t second = first; second < first + 41 && second <= stream.size(); ++second) {
+            const SParsed parsed = ParseInChunks(stream, {first, second});
+            ExpectFive(parsed, "cuts at " + std::to_string(first) + "," + std::to_string(second));
+            EXPECT_EQ(parsed.invalid, 0u);
+        }
+    }
+}
+
+TEST(DataStreamParser, ChunksOfEverySizeKeepEverySample) {
+    const Bytes stream = FiveFrames();
+    for (std::size_t size = 1; size <= stream.size(); ++size) {
+        std::vector<std::size_t> cuts;
+        for (std::size_t at = size; at < stream.size(); at += size)
+            cuts.push_back(at);
+        const SParsed parsed = ParseInChunks(stream, cuts);
+        ExpectFive(parsed, "chunks of " + std::to_string(size));
+        EXPECT_EQ(parsed.invalid, 0u) << size;
+    }
+}
+
+struct SGarbageCase {
+    const char* name;
+    Bytes stream;
+    std::size_t samples;
+    unsigned invalid;
+};
+
+TEST(DataStreamParser, GarbageIsSkippedToTheNextMarkerAndCounted) {
+    const Bytes f1 = Frame(1.0f, 10, 0), f2 = Frame(2.0f, 10, 100), f3 = Frame(3.0f, 10, 200);
+    const SGarbageCase cases[] = {
+        {"before the first frame", Join({{'x', 'y', 'z'}, f1, f2}), 2, 1},
+        {"between frames", Join({f1, {1, 2, 3, 4, 5}, f2, f3}), 3, 1},
+        {"a V without A", Join({f1, {'V', 'B', 'V'}, f2}), 2, 1},
+        {"two runs", Join({f1, {0}, f2, {'A', 'V'}, f3}), 3, 2},
+        {"ends in garbage and a V", Join({f1, f2, {9, 'V'}}), 2, 1},
+        {"a whole frame of noise", Join({f1, Bytes(20, 0x55), f2}), 2, 1},
+        {"only garbage", Bytes(100, 0x00), 0, 1},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t cut = 0; cut <= c.stream.size(); ++cut) {
+            const SParsed parsed = ParseInChunks(c.stream, {cut});
+            EXPECT_EQ(parsed.received, c.samples) << c.name << ", cut at " << cut;
+            EXPECT_EQ(parsed.invalid, c.invalid) << c.name << ", cut at " << cut;
+            for (std::size_t i = 0; i < parsed.received; ++i)
+                EXPECT_EQ(parsed.values[i], double(i + 1)) << c.name << ", cut at " << cut;
+        }
+    }
+}
+
+TEST(DataStreamParser, FinalPartialFrameIsCountedInvalid) {
+    const Bytes whole = FiveFrames();
+    for (std::size_t keep = 1; keep < 20; ++keep) {
+        const Bytes stream(whole.begin(), whole.end() - static_cast<long>(keep));
+        const SParsed parsed = ParseInChunks(stream, {stream.size() / 2});
+        EXPECT_EQ(parsed.received, 4u) << keep;
+        EXPECT_EQ(parsed.invalid, 1u) << keep;
+    }
+}
+
+struct STimeCase {
+    const char* name;
+    std::uint32_t seconds, fraction;
+    bool valid;
+    double time;
+};
+
+TEST(DataStreamParser, TimesCountFromTheFirstFrame) {
+    const STimeCase cases[] = {
+        {"same instant", 5000, 2500, true, 0.0},
+        {"fraction below the origin's", 5001, 0, true, 0.75},
+        {"48 hours", 5000 + 172800, 2500, true, 172800.0},
+        {"just past 48 hours", 5000 + 172800, 2501, false, 0.0},
+        {"172,801 s", 5000 + 172801, 2500, false, 0.0},
+        {"seconds before the origin", 4999, 9999, false, 0.0},
+        {"same second, fraction before", 5000, 2499, false, 0.0},
+        {"far future", 0xFFFFFFFFu, 0, false, 0.0},
+    };
+    for (const auto& c : cases) {
+        const Bytes stream = Join({Frame(1.0f, 5000, 2500), Frame(7.0f, c.seconds, c.fraction)});
+        const SParsed parsed = ParseInChunks(stream, {});
+        EXPECT_EQ(parsed.received, c.valid ? 2u : 1u) << c.name;
+        EXPECT_EQ(parsed.invalid, c.valid ? 0u : 1u) << c.name;
+        if (c.valid && parsed.received == 2) {
+            EXPECT_NEAR(parsed.times[1], c.time, 1e-9) << c.name;
+            EXPECT_EQ(parsed.values[1], 7.0) << c.name;
+        }
+    }
+}
+
+TEST(DataStreamParser, SamplesStopAtTheCapacity) {
+    const SParsed parsed = ParseInChunks(FiveFrames(), {30}, 3);
+    EXPECT_EQ(parsed.received, 3u);
+    EXPECT_EQ(parsed.invalid, 0u);
+}
+
+TEST(DataStreamParseThread, BlocksAreParsedInOrderAcrossTheirBoundaries) {
+    const Bytes stream = FiveFrames();
+    std::vector<double> times(8), values(8);
+    CDataStreamParseThread thread;
+    thread.Start(times.data(), values.data(), times.size());
+    for (std::size_t at = 0; at < stream.size(); at += 7)
+        thread.Push(Bytes(stream.begin() + static_cast<long>(at),
+                          stream.begin() + static_cast<long>(std::min(at + 7, stream.size()))));
+    thread.Finish();
+    ASSERT_EQ(thread.Received(), 5u);
+    EXPECT_NEAR(thread.LastTime(), 1.9999, 1e-9);
+    EXPECT_EQ(values[4], 5.0);
+    EXPECT_EQ(thread.InvalidFrames(), 0u);
+}
+
+// Sent messages need the owner's thread to run an event loop.
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "core_tests";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr)
+        new QCoreApplication(argc, argv);
+}
+
+// The owner a frame would be: hands every chunk to the parse thread.
+class COwner : public platform::CMessageTarget {
+public:
+    CDataStreamParseThread parse;
+    int closedMessages = 0;
+    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                platform::LPARAM lParam) override {
+        if (message == CNetWorkTcpClient::WM_TCP_DATA) {
+            const auto* data = reinterpret_cast<const unsigned char*>(wParam);
+            parse.Push(Bytes(data, data + lParam));
+        } else if (message == CNetWorkTcpClient::WM_TCP_CLOSED) {
+            ++closedMessages;
+        }
+        return 0;
+    }
+};
+
+// A peer on a free loopback port that sends the bytes in the given pieces and then closes.
+class CPeer {
+public:
+    CPeer() {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        EXPECT_EQ(::listen(m_listener, 1), 0);
+        socklen_t length = sizeof(address);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+    }
+    ~CPeer() {
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_listener);
+    }
+    std::uint16_t Port() const { return m_port; }
+    void SendAndClose(std::vector<Bytes> pieces) {
+        m_thread = std::thread([this, pieces = std::move(pieces)] {
+            const int socket = ::accept(m_listener, nullptr, nullptr);
+            for (const Bytes& piece : pieces) {
+                ::send(socket, piece.data(), piece.size(), MSG_NOSIGNAL);
+                ::usleep(2000);
+            }
+            ::close(socket);
+        });
+    }
+
+private:
+    int m_listener = -1;
+    std::uint16_t m_port = 0;
+    std::thread m_thread;
+};
+
+TEST(NetWorkTcpClient, LinkDroppedMidFrameKeepsWhatArrived) {
+    EnsureApplication();
+    const Bytes stream = FiveFrames();
+    CPeer peer;
+    peer.SendAndClose(
+        {Bytes(stream.begin(), stream.begin() + 27), Bytes(stream.begin() + 27, stream.begin() + 70)});
+    CNetWorkTcpClient::SetDataStreamPort(peer.Port());
+    COwner owner;
+    std::vector<double> times(8), values(8);
+    owner.parse.Start(times.data(), values.data(), times.size());
+    CNetWorkTcpClient client;
+    ASSERT_EQ(client.Connect("127.0.0.1", &owner), 1);
+    ASSERT_TRUE(platform::PumpUntil([&] { return !client.ReceiveThreadRunning(); }, 10000));
+    EXPECT_TRUE(client.LinkLost());
+    EXPECT_FALSE(client.IsConnected());
+    client.Close();
+    owner.parse.Finish();
+    EXPECT_EQ(owner.parse.Received(), 3u);
+    EXPECT_EQ(owner.parse.InvalidFrames(), 1u);
+    EXPECT_EQ(values[2], -3.0);
+    platform::PumpUntil([&] { return owner.closedMessages > 0; }, 2000);
+    EXPECT_EQ(owner.closedMessages, 1);
+    CNetWorkTcpClient::SetDataStreamPort(CNetWorkTcpClient::kDataStreamPort);
+}
+
+TEST(NetWorkTcpClient, CloseWhileThePeerIsSilentEndsWithoutALoss) {
+    EnsureApplication();
+    CPeer peer;
+    CNetWorkTcpClient::SetDataStreamPort(peer.Port());
+    COwner owner;
+    CNetWorkTcpClient client;
+    ASSERT_EQ(client.Connect("127.0.0.1", &owner), 1);
+    peer.SendAndClose({});
+    client.Close();
+    EXPECT_FALSE(client.LinkLost());
+    EXPECT_FALSE(client.ReceiveThreadRunning());
+    EXPECT_EQ(client.Connect("127.0.0.2", &owner), 0) << "nothing listens there";
+    CNetWorkTcpClient::SetDataStreamPort(CNetWorkTcpClient::kDataStreamPort);
+}
+
+} // namespace
