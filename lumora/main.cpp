@@ -1,5 +1,6 @@
-// A plain start of Lumora: the application and the main frame hosting the measurement pages.
+// A plain start of Lumora: the application, the main frame and the view that owns the measurement pages.
 #include "lumora/core/MainFrame.h"
+#include "lumora/shell/LumoraView.h"
 
 #include <QApplication>
 
@@ -11,7 +12,7 @@ int main(int argc, char* argv[]) {
     CMainFrame frame;
     if (frame.OnCreate() < 0)
         return 1;
-    if (!frame.HostMeasurementPages())
+    if (CLumoraView::CreateInFrame(frame) == nullptr)
         return 1;
     frame.setWindowTitle(QStringLiteral("Lumora"));
     frame.showMaximized();
