@@ -78,8 +78,9 @@ CLumoraView::~CLumoraView() {
     }
 }
 
-CLumoraView* CLumoraView::CreateInFrame(CMainFrame& frame) {
-    auto* view = new CLumoraView(&frame, &frame);
+CLumoraView* CLumoraView::CreateInFrame(CMainFrame& frame, CLumoraView* view) {
+    if (view == nullptr)
+        view = new CLumoraView(&frame, &frame);
     view->OnCreate();
     if (view->m_pageCurrent == nullptr) {
         delete view;

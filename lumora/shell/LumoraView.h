@@ -28,9 +28,9 @@ public:
     explicit CLumoraView(CMainFrame* frame, QWidget* parent = nullptr);
     ~CLumoraView() override;
 
-    // Builds the view into the frame: the pages, the frame's commands of the view, the central widget
-    // and the frame's page pointers. Null when the view cannot be built.
-    static CLumoraView* CreateInFrame(CMainFrame& frame);
+    // Builds the view (the given one, else a new one) into the frame: the pages, the frame's commands of
+    // the view, the central widget and the frame's page pointers. Null when the view cannot be built.
+    static CLumoraView* CreateInFrame(CMainFrame& frame, CLumoraView* view = nullptr);
 
     // Creates the pages (current, voltage, CCDF, data logging); a page that cannot be created is left
     // out. 0 in any case, as the window's creation goes on.
