@@ -1,6 +1,7 @@
 #include "lumora/shell/ProgressWnd.h"
 
 #include "platform/ControlId.h"
+#include "platform/Profile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -111,11 +112,22 @@ bool CProgressWnd::PeekAndPump() {
 }
 
 void CProgressWnd::OnCancel() {
+    if (m_cancelled)
+        return;
+    SavePosition();
     m_cancelled = true;
+    hide();
+}
+
+void CProgressWnd::SavePosition() const {
+    if (!m_savePosition)
+        return;
+    platform::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("X"), pos().x());
+    platform::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("Y"), pos().y());
 }
 
 void CProgressWnd::ShowNoActivate() {
-    if (!m_destroyed && !isVisible())
+    if (!m_destroyed && !m_cancelled && !isVisible())
         show();
 }
 
@@ -123,6 +135,7 @@ void CProgressWnd::DestroyWindow() {
     if (m_destroyed)
         return;
     m_destroyed = true;
+    SavePosition();
     if (m_owner != nullptr)
         m_owner->removeEventFilter(this);
     hide();

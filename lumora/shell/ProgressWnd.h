@@ -25,7 +25,7 @@ public:
     std::int64_t SetPos(std::int64_t position);
     std::int64_t GetPos() const { return m_position; }
     void SetStep(std::int64_t step) { m_step = step; }
-    // Lets pending events through; false once the user has cancelled.
+    // Lets pending events through; false once the user has cancelled (the window is hidden then).
     bool PeekAndPump();
     bool Cancelled() const { return m_cancelled; }
     // The caption percentage of a position, in 64 bits so long ranges do not overflow.
@@ -42,6 +42,8 @@ protected:
 private:
     void OnCancel();
     void ShowNoActivate();
+    // The top-left corner, written to the profile (section "Settings", keys "X" and "Y").
+    void SavePosition() const;
 
     QLabel* m_text = nullptr;
     QProgressBar* m_bar = nullptr;
@@ -54,4 +56,5 @@ private:
     int m_lastPercent = 0;
     bool m_cancelled = false;
     bool m_destroyed = false;
+    bool m_savePosition = true;
 };

@@ -378,6 +378,8 @@ TEST(ProgressWnd, PercentIn64Bits) {
     EXPECT_EQ(CProgressWnd::Percent(30'000'000, 0, 40'000'000), 75);
     EXPECT_EQ(CProgressWnd::Percent(5, 10, 10), 0);
     EXPECT_EQ(CProgressWnd::Percent(200, 0, 100), 100);
+    EXPECT_EQ(CProgressWnd::Percent(1, 0, 200), 1); // 0.5 rounds up
+    EXPECT_EQ(CProgressWnd::Percent(0, 0, 0), 0);
 }
 
 TEST(ProgressWnd, ModalToOwnerWhichCannotCloseUnderIt) {
@@ -397,6 +399,7 @@ TEST(ProgressWnd, ModalToOwnerWhichCannotCloseUnderIt) {
     QApplication::sendEvent(window, &escape);
     EXPECT_TRUE(window->Cancelled());
     EXPECT_FALSE(window->PeekAndPump());
+    EXPECT_FALSE(window->isVisible());
     delete window;
     EXPECT_TRUE(owner.close());
 }
