@@ -18,6 +18,7 @@ namespace {
 // Files below this size are parsed by one thread; larger ones in slices of whole lines.
 constexpr std::int64_t kParallelBytes = 4 << 20;
 constexpr unsigned kMaxThreads = 8;
+constexpr unsigned kSlicesPerThread = 4;
 // Progress and cancellation are looked at once per this many bytes.
 constexpr std::int64_t kProgressBytes = 1 << 18;
 
@@ -173,10 +174,12 @@ int ParseBody(const Char* first, const Char* last, Char separator, std::vector<d
     unsigned threads = 1;
     if (bytes >= kParallelBytes)
         threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
-    std::vector<CSlice<Char>> slices(threads);
+    // More slices than threads: a thread the system holds back takes fewer of them.
+    const unsigned count = threads == 1 ? 1 : threads * kSlicesPerThread;
+    std::vector<CSlice<Char>> slices(count);
     const Char* start = first;
-    for (unsigned i = 0; i < threads; ++i) {
-        const Char* end = i + 1 == threads ? last : first + (last - first) * (i + 1) / threads;
+    for (unsigned i = 0; i < count; ++i) {
+        const Char* end = i + 1 == count ? last : first + (last - first) * (i + 1) / count;
         if (end < start)
             end = start;
         end = Find(end, last, Char('\n'));
@@ -187,10 +190,15 @@ int ParseBody(const Char* first, const Char* last, Char separator, std::vector<d
         start = end;
     }
     auto forEachSlice = [&](auto&& work) {
+        std::atomic<unsigned> next{0};
+        auto run = [&] {
+            for (unsigned i = next++; i < count; i = next++)
+                work(slices[i]);
+        };
         std::vector<std::thread> workers;
         for (unsigned i = 1; i < threads; ++i)
-            workers.emplace_back([&, i] { work(slices[i]); });
-        work(slices[0]);
+            workers.emplace_back(run);
+        run();
         for (std::thread& worker : workers)
             worker.join();
     };
