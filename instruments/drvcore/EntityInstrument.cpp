@@ -146,6 +146,11 @@ char* CEntityInstrument::GetDataBuffer() {
     return m_dataBuffer.data();
 }
 
+std::vector<char> CEntityInstrument::GetDataCopy() const {
+    std::lock_guard lock(m_mutex);
+    return std::vector<char>(m_dataBuffer.begin(), m_dataBuffer.begin() + m_dataSize);
+}
+
 unsigned CEntityInstrument::GetDataSize() const {
     std::lock_guard lock(m_mutex);
     return m_dataSize;

@@ -36,6 +36,9 @@ public:
 
     QString GetDataString() const;
     char* GetDataBuffer();
+    // A copy of the last reply's bytes taken under the session lock: what another thread's query
+    // does to the reply buffer afterwards cannot reach it.
+    std::vector<char> GetDataCopy() const;
     unsigned GetDataSize() const;
 
     int ResetInstrument();

@@ -251,7 +251,9 @@ void CButtonST::changeEvent(QEvent* event) {
         if (m_flat && !isActiveWindow())
             EndHover();
         break;
-    case QEvent::PaletteChange:
+    // The system's colours changed (the palette has already followed). A palette the program sets
+    // itself, as its look commands do, keeps the colours the owner chose.
+    case QEvent::ThemeChange:
         SetDefaultColors();
         break;
     default:

@@ -6,17 +6,24 @@
 
 namespace controls {
 
-CThemeHelperST::CThemeHelperST()
-    : m_style(qobject_cast<QApplication*>(QCoreApplication::instance()) ? QApplication::style() : nullptr) {}
+CThemeHelperST::CThemeHelperST() : m_followApplication(true) {}
 
 CThemeHelperST::CThemeHelperST(QStyle* style) : m_style(style) {}
 
-bool CThemeHelperST::IsAppThemed() const {
-    return !m_style.isNull();
+QStyle* CThemeHelperST::Style(const QWidget* widget) const {
+    if (!m_followApplication)
+        return m_style.data();
+    if (widget != nullptr)
+        return widget->style();
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) ? QApplication::style() : nullptr;
 }
 
-CThemeHelperST::HTHEME CThemeHelperST::OpenThemeData(QWidget*, const QString& className) const {
-    if (m_style.isNull())
+bool CThemeHelperST::IsAppThemed() const {
+    return Style() != nullptr;
+}
+
+CThemeHelperST::HTHEME CThemeHelperST::OpenThemeData(QWidget* widget, const QString& className) const {
+    if (Style(widget) == nullptr)
         return {};
     if (className.compare(QStringLiteral("BUTTON"), Qt::CaseInsensitive) == 0)
         return {QStringLiteral("BUTTON")};
@@ -26,7 +33,7 @@ CThemeHelperST::HTHEME CThemeHelperST::OpenThemeData(QWidget*, const QString& cl
 }
 
 CThemeHelperST::HRESULT CThemeHelperST::CloseThemeData(HTHEME& theme) const {
-    if (m_style.isNull() || !theme.IsValid())
+    if (Style() == nullptr || !theme.IsValid())
         return E_FAIL;
     theme = {};
     return S_OK;
@@ -35,7 +42,8 @@ CThemeHelperST::HRESULT CThemeHelperST::CloseThemeData(HTHEME& theme) const {
 CThemeHelperST::HRESULT CThemeHelperST::DrawThemeBackground(const HTHEME& theme, QPainter& painter, int part,
                                                             int state, const QRect& rect,
                                                             const QWidget* widget) const {
-    if (m_style.isNull() || !theme.IsValid() || part != BP_PUSHBUTTON)
+    QStyle* style = Style(widget);
+    if (style == nullptr || !theme.IsValid() || part != BP_PUSHBUTTON)
         return E_FAIL;
     const bool toolbar = theme.className == QStringLiteral("TOOLBAR");
     QStyleOptionButton option;
@@ -67,16 +75,16 @@ CThemeHelperST::HRESULT CThemeHelperST::DrawThemeBackground(const HTHEME& theme,
     if (toolbar) {
         // A tool button shows a panel only while hovered, pressed or checked.
         if (option.state & (QStyle::State_MouseOver | QStyle::State_Sunken | QStyle::State_On))
-            m_style->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, widget);
+            style->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, widget);
     } else {
-        m_style->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, widget);
+        style->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, widget);
     }
     return S_OK;
 }
 
 CThemeHelperST::HRESULT CThemeHelperST::DrawThemeParentBackground(const QWidget* widget, QPainter&,
                                                                   const QRect&) const {
-    return m_style.isNull() || widget == nullptr ? E_FAIL : S_OK;
+    return Style(widget) == nullptr || widget == nullptr ? E_FAIL : S_OK;
 }
 
 } // namespace controls

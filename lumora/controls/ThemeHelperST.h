@@ -27,9 +27,9 @@ public:
         bool IsValid() const { return !className.isEmpty(); }
     };
 
-    // Uses the application's style when there is one.
+    // Follows the style the widgets draw with, which the application may replace at any time.
     CThemeHelperST();
-    // Uses the given style; null makes a helper without theme.
+    // Uses the given style for as long as it lives; null makes a helper without theme.
     explicit CThemeHelperST(QStyle* style);
 
     bool IsAppThemed() const;
@@ -42,6 +42,10 @@ public:
     HRESULT DrawThemeParentBackground(const QWidget* widget, QPainter& painter, const QRect& rect) const;
 
 private:
+    // The style in use for the widget (the application's when there is none), null without theme.
+    QStyle* Style(const QWidget* widget = nullptr) const;
+
+    bool m_followApplication = false;
     QPointer<QStyle> m_style;
 };
 

@@ -105,6 +105,19 @@ CMainFrame::~CMainFrame() {
     OnDestroy();
 }
 
+// New system colours reach the frame's window only; every control of the frame and its pages learns of
+// them, as all windows do on the system this program comes from.
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ThemeChange)
+        return;
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        QEvent themeChange(QEvent::ThemeChange);
+        QCoreApplication::sendEvent(child, &themeChange);
+    }
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     OnDestroy();
     event->accept();
@@ -127,13 +140,15 @@ int CMainFrame::OnCreate() {
     OnApplicationLook(m_applicationLook);
 
     statusBar()->setObjectName(QString::number(kStatusBarId));
-    statusBar()->showMessage(QStringLiteral("就绪"));
+    statusBar()->showMessage(LoadString(IDS_IDLE_MESSAGE));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     if (!CreatePanes())
         return -1;
 
     BindAndProgramInstruments();
     ApplyMeasureModeToPanes();
+    if (m_paneDcs != nullptr)
+        m_paneDcs->UpdateFromParameter();
 
     m_router->UpdateCommandUI();
     return 0;
@@ -598,15 +613,21 @@ int CMainFrame::ApplyMultimeterParameters(int which) {
     return m_dvm->SetParameterInstruMultiMeter(m_paraDvm, which);
 }
 
+// Range indexes of the measuring pages: 100 mA on the multimeter, 0.1 A on the DC source.
+constexpr int kMultimeterRunRange = 4;
+constexpr int kSupplyRunRange = 1;
+
 static bool IsMeasuringPage(unsigned page) {
     return page == CMainFrame::ID_MEASURE_CURRENT || page == CMainFrame::ID_MEASURE_DATALOGGING;
 }
 
 int CMainFrame::PrepareMultimeterForPage() {
     if (IsMeasuringPage(m_selectedPage) && m_dvm != nullptr && m_dvm->IsInstruConnected()) {
+        // The record keeps the range, so that the whole-record set before a run sends the same one.
         m_paraDvm.FunctionType = 2;
+        m_paraDvm.CurrentRange = kMultimeterRunRange;
         m_dvm->SetFunctionType(2);
-        m_dvm->SetCurrentRange(4);
+        m_dvm->SetCurrentRange(m_paraDvm.CurrentRange);
         m_dvm->SetCurrentDisableAutozero();
     }
     return 1;
@@ -615,8 +636,9 @@ int CMainFrame::PrepareMultimeterForPage() {
 int CMainFrame::PrepareSupplyForPage() {
     if (IsMeasuringPage(m_selectedPage) && m_dcps != nullptr && m_dcps->IsInstruConnected()) {
         m_paraDcs.FunctionType = 2;
+        m_paraDcs.CurrentRange = kSupplyRunRange;
         m_dcps->SetFunctionType(2);
-        m_dcps->SetCurrentRange(1);
+        m_dcps->SetCurrentRange(m_paraDcs.CurrentRange);
         m_dcps->SetVoltageLevel(m_paraDcs.VoltageLevel);
         m_dcps->SetCurrentLimit(m_paraDcs.CurrentLimit);
     }

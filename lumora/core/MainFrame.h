@@ -8,6 +8,7 @@
 #include "platform/Event.h"
 #include "platform/MessageTarget.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <atomic>
@@ -19,6 +20,7 @@
 #include <vector>
 
 class QAction;
+class QTimer;
 class CEntityInstruDCPS;
 class CEntityInstruDVM;
 class CHighResElapsedTimer;
@@ -54,6 +56,9 @@ public:
         ID_VIEW_APPLOOK_FIRST = 305,
         ID_VIEW_APPLOOK_LAST = 319,
         ID_VIEW_APPLOOK_OFF_2007_SILVER = 317,
+        // Status bar texts: idle, and a run with its elapsed time.
+        IDS_IDLE_MESSAGE = 57345,
+        IDS_RUN_STATUS = 51531,
     };
     static constexpr platform::UINT WM_INSTRUMENT_DIALOG = platform::WM_APP + 0x7F;
     static constexpr platform::UINT WM_PROGRAM_INSTRUMENT = platform::WM_APP + 0x80;
@@ -134,6 +139,8 @@ public:
     int PrepareMultimeterForPage();
     int PrepareSupplyForPage();
     void ApplyMeasureModeToPanes();
+    // The DC source pane's readout from a run's reading text; called by the measure thread.
+    void UpdateSupplyReadout(const QString& reading);
     void ResetMultimeterTiming(int newMeasureMode);
     void OpenLogFile();
     void WriteLogLine(const QString& text);
@@ -158,6 +165,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     static constexpr platform::UINT kRunOnUiMessage = platform::WM_APP + 0x3F0;
@@ -187,6 +195,11 @@ private:
     int MeasureCurrentDVM();
     int MeasureCurrentDCPS();
     void ShowRunFinished(std::time_t start, CHighResElapsedTimer& timer);
+    // The status bar shows the run state and its elapsed time while a measure thread exists, then the
+    // idle text again; a run whose capture has finished is idle while its notice is shown.
+    void BeginRunStatus();
+    void UpdateRunStatus();
+    void EndRunStatus();
     // Runs the call on the user-interface thread and waits for it, as a sent window message does.
     void RunOnUiThread(const std::function<void()>& call);
 
@@ -213,6 +226,8 @@ private:
     std::vector<double> m_timeArray;
     std::vector<double> m_valueArray;
     std::atomic<int> m_invalidFrames{0};
+    QTimer* m_runStatusTimer = nullptr;
+    QElapsedTimer m_runClock;
 
     // ---- data-logging run and the supply's stream (MainFrameDataLogging.cpp, MainFrameDataStream.cpp)
     struct SDataLogProgress {

@@ -255,7 +255,7 @@ int CMainFrame::DataLoggingDCPS() {
     m_dcps->AbortMeasureDataLogging();
     FinishDataLogging();
     if (end == eLinkLost)
-        StopBox(51531);
+        StopBox(51532);
     if (end == eComplete)
         ShowRunFinished(start, timer);
     return end == eComplete || end == eStopped ? 1 : 0;

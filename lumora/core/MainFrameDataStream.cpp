@@ -18,7 +18,7 @@ void StopBox(int id) {
 
 void RegisterStreamStrings() {
     platform::RegisterStrings({
-        {51531, u"错误：仪器对象\"直流电源\"网络连接已断开，测试已终止，已收到的数据已保留！"},
+        {51532, u"错误：仪器对象\"直流电源\"网络连接已断开，测试已终止，已收到的数据已保留！"},
     });
 }
 

@@ -109,6 +109,7 @@ void CMainFrame::StartMeasureThread() {
     m_stopEvent.Reset();
     m_threadExists.store(true, std::memory_order_release);
     m_measureThread = std::thread([this] { MeasureThreadProc(); });
+    BeginRunStatus();
 }
 
 bool CMainFrame::AnyInstrumentConnected() const {
@@ -184,10 +185,11 @@ int CMainFrame::MeasureCurrentDVM() {
     if (ApplyMultimeterParameters(0) == 0 || m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 ||
         m_dvm->InitMeasAndWaitForResult() == 0)
         return 0;
-    const char* buffer = m_dvm->GetDataBuffer();
-    if (buffer == nullptr)
+    const std::vector<char> block = m_dvm->GetDataCopy();
+    if (block.empty())
         return 0;
-    const unsigned n = ReadSampleBlock(buffer, m_dvm->GetDataSize(), m_valueArray, m_timeArray);
+    const unsigned n =
+        ReadSampleBlock(block.data(), static_cast<unsigned>(block.size()), m_valueArray, m_timeArray);
     if (m_pageCurrent != nullptr)
         RunOnUiThread([&] { m_pageCurrent->SetMeasuredData(m_timeArray.data(), m_valueArray.data(), n, 1); });
     ShowRunFinished(start, timer);
@@ -214,7 +216,9 @@ int CMainFrame::MeasureCurrentDCPS() {
     }
     if (m_dcps->InitMeasAndWaitForResult_CurrDC() == 0)
         return 0;
-    const unsigned n = ParseDataString(m_dcps->GetDataString(), m_valueArray, m_timeArray);
+    const QString reading = m_dcps->GetDataString();
+    UpdateSupplyReadout(reading);
+    const unsigned n = ParseDataString(reading, m_valueArray, m_timeArray);
     if (n == 0)
         return 0;
     const unsigned shown = ShownCount(m_timeArray, n, m_paraDcs.TriggerTimeout);
@@ -234,5 +238,8 @@ void CMainFrame::ShowRunFinished(std::time_t start, CHighResElapsedTimer& timer)
                     {platform::FormatTime(start, format), platform::FormatTime(end, format), duration});
     WriteLogLine(text);
     // The notice is a window of the user-interface thread; the run ends when it is closed.
-    RunOnUiThread([&] { DlgExeFinished(this, 0, text); });
+    RunOnUiThread([&] {
+        EndRunStatus();
+        DlgExeFinished(this, 0, text);
+    });
 }

@@ -35,5 +35,7 @@ void CMainFrame::RegisterFrameStrings() {
         {51529, u"错误：Excel97-2003最多存储65535行数据，当前数据超出存储范围，请选择其它文件类型！"},
         {51530, u"错误：软件参数配置对象指针为空，请重试！"},
         {kWriteFailedId, u"错误：写入文件错误，文件未完整保存！请检查磁盘空间后重试！"},
+        {IDS_RUN_STATUS, u"测量进行中…  已用时间：%s"},
+        {IDS_IDLE_MESSAGE, u"就绪"},
     });
 }

@@ -21,6 +21,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <algorithm>
 
 using controls::CListCtrlEx;
@@ -54,6 +56,10 @@ CXPStyleButtonST* CMeasurementPage::Button(int id) const {
 
 void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, const QRect& table,
                                       const SToolButton* buttons, std::size_t count) {
+    // The template's own font, so that its dialog units mean the same size whatever the desktop's font.
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    m_placeHolderUnits = placeHolder;
+    m_tableUnits = table;
     resize(DialogRect(0, 0, size.width(), size.height()).size());
     m_placeHolder = new QFrame(this);
     platform::SetControlId(m_placeHolder, IDC_PLACE_HOLDER);
@@ -75,6 +81,31 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
                                             DialogRect(buttons[i].x, 5, 16, 16));
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
     }
+}
+
+void CMeasurementPage::FitStatisticList(QWidget* plot, int minWidth) {
+    constexpr int kRows = 4;
+    // The plot keeps at least this height, in dialog units, when the page is at its smallest.
+    constexpr int kPlotMinHeight = 60;
+    const int rowHeight = m_list->fontMetrics().height() + DialogRect(0, 0, 0, 3).height();
+    m_list->verticalHeader()->setMinimumSectionSize(rowHeight);
+    m_list->verticalHeader()->setDefaultSectionSize(rowHeight);
+    for (int row = 0; row < m_list->rowCount(); ++row)
+        m_list->setRowHeight(row, rowHeight);
+    const int needed = m_list->horizontalHeader()->sizeHint().height() + kRows * rowHeight +
+                       2 * m_list->frameWidth() + m_list->horizontalScrollBar()->sizeHint().height();
+    const int grow = std::max(0, needed - m_list->height());
+    m_list->setGeometry(m_list->geometry().adjusted(0, -grow, 0, 0));
+    m_placeHolder->setGeometry(m_placeHolder->geometry().adjusted(0, 0, 0, -grow));
+    DlgResize_Init();
+    if (plot != nullptr)
+        plot->setGeometry(m_placeHolder->geometry());
+    const int gap = m_tableUnits.top() - m_placeHolderUnits.bottom() - 1;
+    const int margin = m_placeHolderUnits.left();
+    const int minHeight =
+        DialogRect(0, 0, 0, m_placeHolderUnits.top() + kPlotMinHeight + gap + margin).height() +
+        m_list->height();
+    DlgResize_SetMinTrackSize(DialogRect(0, 0, minWidth, 0).width(), minHeight);
 }
 
 bool CMeasurementPage::AttachFrameParameters() {

@@ -66,6 +66,11 @@ protected:
     // The page's size, the place holder and the table, in dialog units; then the toolbar buttons.
     void CreateSkeleton(QSize size, const QRect& placeHolder, const QRect& table, const SToolButton* buttons,
                         std::size_t count);
+    // The template's table height was drawn for the system's low list rows; rows of the style in use
+    // are taller. The table grows upwards into the plot until its header, four rows and a horizontal
+    // scroll bar fit; the plot window follows the place holder. The page keeps a smallest size: the
+    // given width in dialog units, and a height at which the plot keeps some height.
+    void FitStatisticList(QWidget* plot, int minWidth);
     // The table: the headers, four rows named by strings 33005-33008, "标记 1", "标记 2" and "差值" in
     // the marker label columns, red text in the value columns, which show "---".
     void BuildStatisticList(const QString* headers, int columns, std::initializer_list<int> labelColumns,
@@ -98,4 +103,8 @@ protected:
     QComboBox* m_comboHori = nullptr;
     QComboBox* m_comboVert = nullptr;
     MainPreferences* m_preferences = nullptr;
+
+private:
+    QRect m_placeHolderUnits;
+    QRect m_tableUnits;
 };

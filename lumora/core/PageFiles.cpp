@@ -4,6 +4,7 @@
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/StdioFileEx.h"
+#include "lumora/core/WriteFailure.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
@@ -11,6 +12,8 @@
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -24,6 +27,13 @@ constexpr std::size_t kPieceBytes = 1 << 20;
 int Failed(int id) {
     platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
     return 0;
+}
+
+// A file that was made but not written whole: a cut-off file must not pass for a saved one.
+int WriteFailed(const QString& path) {
+    if (QFileInfo(path).isFile())
+        QFile::remove(path);
+    return Failed(kWriteFailedId);
 }
 
 bool OpenForWriting(CStdioFileEx& file, const QString& path) {
@@ -58,7 +68,7 @@ int WriteTimeValueText(const QString& path, std::string_view header, char separa
     }
     written = written && file.WriteAnsi(std::string_view(begin, static_cast<std::size_t>(at - begin)));
     if (!file.Close() || !written)
-        return Failed(51504);
+        return WriteFailed(path);
     return 1;
 }
 
@@ -102,6 +112,6 @@ int WriteListText(const QString& path, const controls::CListCtrlEx& list) {
     }
     const bool written = file.WriteString(text);
     if (!file.Close() || !written)
-        return Failed(51504);
+        return WriteFailed(path);
     return 1;
 }

@@ -10,7 +10,8 @@ class CListCtrlEx;
 struct MainPreferences;
 
 // Files the measurement pages write. Each reports its own failure with a message box and gives 0:
-// string 51504 when the file cannot be created, written or closed, so a full disk is never "saved".
+// string 51504 when the file cannot be created; kWriteFailedId when a write or the close failed (a full
+// disk), after removing the cut-off file, so that it is never taken for a saved one.
 
 // The header line, then per sample the time as FormatDouble with 8 decimals, the separator and the
 // value as FormatMeasuredValue writes it; lines end in "\r\n".

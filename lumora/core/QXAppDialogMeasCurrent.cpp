@@ -84,6 +84,8 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
                                LoadString(33004), QString(), QString()};
     BuildStatisticList(headers, 7, {2, 4}, {1, 3, 5, 6});
     SetValueCells(1, 3, 3, EmptyCell());
+    // The settings button stays clear of the last tool button.
+    FitStatisticList(m_waveform, 223 + 16 + 2 + 16 + 7);
     UpdateLineButtons();
     UpdateToolButtons(static_cast<int>(m_waveform->GetWaveformOperateTool()));
     m_comboHori->setCurrentIndex(0);

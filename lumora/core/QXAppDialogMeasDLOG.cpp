@@ -97,6 +97,8 @@ bool CQXAppDialogMeasDLOG::OnInitDialog() {
                                QString(),         LoadString(33013), QString(),
                                LoadString(33004), QString(),         QString()};
     BuildStatisticList(headers, 9, {2, 4, 6}, {1, 3, 5, 7, 8});
+    // The CCDF and settings buttons stay clear of the last tool button.
+    FitStatisticList(m_waveform, 151 + 16 + 2 + 16 + 2 + 16 + 7);
     CXPStyleButtonST* ccdf = Button(IDC_CCDF);
     ccdf->SetColor(CXPStyleButtonST::BTNST_COLOR_FG_IN, 0x0000FF);
     ccdf->SetColor(CXPStyleButtonST::BTNST_COLOR_FG_OUT, 0x0000FF);

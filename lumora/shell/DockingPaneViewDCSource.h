@@ -2,28 +2,40 @@
 
 #include <QDockWidget>
 
-class QLabel;
+class QAction;
+class QToolBar;
+class CQXDialogPaneDCSource;
 
-// The DC source's docking pane: its online icon and the flag that enables its commands. The control
-// form joins it later.
+// The DC source's docking pane: a toolbar (connection, protection, refresh) over the scrolling
+// control form.
 class CDockingPaneViewDCSource : public QDockWidget {
 public:
     static constexpr int kPaneId = 32815;
     static constexpr int kOnlineIconId = 1075;
+    enum : int { ID_TOOLBAR = 271, ID_CONNECTION = 244, ID_PROTECTION = 32821, ID_REFRESH = 243 };
 
     explicit CDockingPaneViewDCSource(const QString& caption, QWidget* parent = nullptr);
 
     void SetOnlineState(int state);
-    int OnlineState() const { return m_online; }
-    void SetCommandEnabled(bool enabled) { m_commandEnabled = enabled; }
+    int OnlineState() const;
+    void SetCommandEnabled(bool enabled);
     bool CommandEnabled() const { return m_commandEnabled; }
     // Enables the form's controls.
     void EnableControls(bool enable);
     bool ControlsEnabled() const { return m_controlsEnabled; }
+    // The form's values from the frame's record, then from the instrument when it is connected.
+    void UpdateFromParameter();
+    // Shows the supply's state during a run; reading is the run's "value,time,..." text.
+    void UpdateReadout(const QString& reading);
+    // Runs a toolbar command as a click does.
+    void OnCommand(int id);
+
+    CQXDialogPaneDCSource* Form() const { return m_form; }
+    QAction* CommandAction(int id) const;
 
 private:
-    QLabel* m_onlineIcon = nullptr;
-    int m_online = 0;
+    QToolBar* m_toolbar = nullptr;
+    CQXDialogPaneDCSource* m_form = nullptr;
     bool m_commandEnabled = false;
     bool m_controlsEnabled = true;
 };

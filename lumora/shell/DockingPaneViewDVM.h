@@ -2,27 +2,36 @@
 
 #include <QDockWidget>
 
+class QAction;
 class QLabel;
+class QToolBar;
+class CQXDialogPaneDVM;
 
-// The multimeter's docking pane: its online icon and the flag that enables its commands. The control
-// form joins it later.
+// The multimeter's docking pane: a toolbar (connection, refresh, online lamp) over the scrolling
+// control form.
 class CDockingPaneViewDVM : public QDockWidget {
 public:
     static constexpr int kPaneId = 32814;
-    static constexpr int kOnlineIconId = 1075;
+    enum : int { ID_TOOLBAR = 271, ID_CONNECTION = 244, ID_REFRESH = 243 };
 
     explicit CDockingPaneViewDVM(const QString& caption, QWidget* parent = nullptr);
 
     void SetOnlineState(int state);
     int OnlineState() const { return m_online; }
-    void SetCommandEnabled(bool enabled) { m_commandEnabled = enabled; }
+    void SetCommandEnabled(bool enabled);
     bool CommandEnabled() const { return m_commandEnabled; }
     // Enables the form's controls (the trigger controls stay as the trigger mode wants them).
     void EnableControls(bool enable);
     bool ControlsEnabled() const { return m_controlsEnabled; }
+    void OnCommand(int id);
+
+    CQXDialogPaneDVM* Form() const { return m_form; }
+    QAction* CommandAction(int id) const;
 
 private:
+    QToolBar* m_toolbar = nullptr;
     QLabel* m_onlineIcon = nullptr;
+    CQXDialogPaneDVM* m_form = nullptr;
     int m_online = 0;
     bool m_commandEnabled = false;
     bool m_controlsEnabled = true;

@@ -216,6 +216,55 @@ TEST(XPStyleButtonST, ThemedButtonsLeaveTheFrameToTheStyle) {
     EXPECT_NE(Render(themed).pixel(15, 15), qRgb(10, 20, 30));
 }
 
+// The program's look commands replace the application's style and palette: the tool buttons keep drawing
+// through the style now in use and keep their brightened colours; only a change of the system's colours
+// resets them.
+TEST(XPStyleButtonST, ALookChangeKeepsTheThemeAndColoursAndASystemColourChangeResetsThem) {
+    controls_test::App();
+    const QString styleBefore = QApplication::style()->name();
+    const QPalette paletteBefore = QApplication::palette();
+    QWidget page;
+    CThemeHelperST theme;
+    CXPStyleButtonST button(&page, CButtonST::BS_AUTOCHECKBOX);
+    button.SetThemeHelper(&theme);
+    button.DrawAsToolbar(true);
+    button.resize(30, 30);
+    button.BrightenBackColor();
+    const COLORREF brightened = button.GetColor(CButtonST::BTNST_COLOR_BK_IN);
+    button.SetCheck(1);
+
+    struct SLook {
+        const char* style;
+        QColor face;
+    };
+    for (const SLook& look : {SLook{"Windows", QColor(200, 190, 180)}, SLook{"Fusion", QColor(60, 70, 80)}}) {
+        SCOPED_TRACE(look.style);
+        QApplication::setStyle(QString::fromLatin1(look.style));
+        QPalette palette = QApplication::style()->standardPalette();
+        palette.setColor(QPalette::Button, look.face);
+        QApplication::setPalette(palette);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(theme.IsAppThemed());
+        EXPECT_EQ(button.GetColor(CButtonST::BTNST_COLOR_BK_IN), brightened);
+        // A button given a helper made after the change draws the same.
+        CThemeHelperST fresh;
+        CXPStyleButtonST reference(&page, CButtonST::BS_AUTOCHECKBOX);
+        reference.SetThemeHelper(&fresh);
+        reference.DrawAsToolbar(true);
+        reference.resize(30, 30);
+        reference.SetCheck(1);
+        EXPECT_TRUE(Render(button) == Render(reference));
+    }
+
+    // New system colours arrive as a theme change after the palette has followed them.
+    QEvent systemColours(QEvent::ThemeChange);
+    QApplication::sendEvent(&button, &systemColours);
+    EXPECT_EQ(button.GetColor(CButtonST::BTNST_COLOR_BK_IN), controls::ToColorRef(QColor(60, 70, 80)));
+
+    QApplication::setStyle(styleBefore);
+    QApplication::setPalette(paletteBefore);
+}
+
 TEST(ThemeHelperST, FallsBackWithoutAStyle) {
     controls_test::App();
     CThemeHelperST none(nullptr);

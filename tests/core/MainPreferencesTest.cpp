@@ -1,11 +1,15 @@
 #include "CoreTestFiles.h"
+#include "lumora/core/ParserParaInstruDCSource.h"
+#include "lumora/core/ParserParaInstruMultiMeter.h"
 #include "lumora/core/ParserParameters.h"
 #include "platform/ProgramFolder.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <QDir>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -270,6 +274,41 @@ TEST_F(MainConfiguration, BadFilesGiveZeroAndKeepTheDefaults) {
     EXPECT_EQ(CParserParameters().Load(ConfigPath(), nullptr), 0);
     EXPECT_EQ(CParserParameters().Save(ConfigPath(), nullptr), 0);
     EXPECT_EQ(CParserParameters().Save(m_program + QStringLiteral("NoFolder/MainApp.xml"), &p), 0);
+}
+
+// The settings files on a disk that fills up: each save gives 0 and the file that was there stays whole;
+// the full device itself gives 0 and is not replaced.
+TEST_F(MainConfiguration, SettingsFilesOnAFullDiskGiveZeroAndKeepTheOldFile) {
+    MainPreferences preferences;
+    const CParameterInstruDCSource supply;
+    const CParameterInstruMultiMeter meter;
+    const struct {
+        const char* name;
+        std::function<int(const QString&)> save;
+    } writers[] = {
+        {"main configuration",
+         [&](const QString& path) { return CParserParameters().Save(path, &preferences); }},
+        {"supply file", [&](const QString& path) { return CParserParaInstruDCSource().Save(path, &supply); }},
+        {"meter file", [&](const QString& path) { return CParserParaInstruMultiMeter().Save(path, &meter); }},
+    };
+    for (const auto& writer : writers) {
+        SCOPED_TRACE(writer.name);
+        const QString path = m_program + QStringLiteral("Config/settings.xml");
+        ASSERT_TRUE(WriteAll(path, "<good/>"));
+        {
+            testsupport::CFileSizeLimit disk(100);
+            ASSERT_TRUE(disk.IsSet());
+            EXPECT_EQ(writer.save(path), 0);
+        }
+        EXPECT_EQ(ReadAll(path), QByteArray("<good/>"));
+        EXPECT_EQ(QDir(m_program + QStringLiteral("Config")).entryList(QDir::Files),
+                  QStringList{QStringLiteral("settings.xml")});
+        const QString full = m_program + QStringLiteral("Config/full.xml");
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
+        EXPECT_EQ(writer.save(full), 0);
+        QFile::remove(full);
+        EXPECT_EQ(writer.save(path), 1);
+    }
 }
 
 TEST_F(MainConfiguration, ElementRulesOnLoad) {

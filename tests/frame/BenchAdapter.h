@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace frametest {
 
@@ -29,6 +30,9 @@ public:
         m_bench.MeterHost().Log().Clear();
     }
     bool SupplyReceived(const std::string& command) { return Received(m_bench.SupplyHost(), command); }
+    // The command lines an instrument received since the logs were cleared, in order.
+    std::vector<std::string> SupplyCommands() { return m_bench.SupplyHost().Log().Lines(); }
+    std::vector<std::string> MeterCommands() { return m_bench.MeterHost().Log().Lines(); }
     bool MeterReceived(const std::string& command) { return Received(m_bench.MeterHost(), command); }
     // The supply's next reply breaks off and its connection closes.
     void DropSupplyLink() {
@@ -42,6 +46,14 @@ public:
     void DropStreamMidFrame() { m_bench.Stream().SetDropMidFrame(true); }
     void RefuseStreamStart() { m_bench.Stream().SetRefuseStart(true); }
     std::uint64_t StreamFramesSent() { return m_bench.Stream().FramesSent(); }
+    // Both instruments see a steady load of 'amperes' with a little noise.
+    void SetSteadyLoad(double amperes) {
+        benchsim::CDeviceUnderTest::SProfile steady;
+        steady.sleepCurrent = steady.burstCurrent = amperes;
+        steady.sleepNoise = steady.burstNoise = amperes * 1e-3;
+        m_bench.Meter().SetDeviceUnderTest(benchsim::CDeviceUnderTest(steady));
+        m_bench.Supply().SetDeviceUnderTest(benchsim::CDeviceUnderTest(steady));
+    }
 
 private:
     static bool Received(benchsim::CInstrumentHost& host, const std::string& command) {

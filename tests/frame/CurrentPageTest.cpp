@@ -211,14 +211,22 @@ TEST(CurrentPageAlone, WithoutAFrameMarkersAndSavingReportTheMissingPreferences)
 namespace {
 
 // The frame's own commands, with no instrument files: it opens without instruments and says nothing.
-TEST(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
-    CProgramFolder folder;
-    folder.WriteConfiguration(0, false);
-    CMessageRecorder messages;
-    SLumora lumora;
-    ASSERT_EQ(lumora.created, 0);
-    EXPECT_TRUE(messages.Texts().isEmpty());
-    CMainFrame& frame = *lumora.frame;
+class MainFrameCommands : public testing::Test {
+protected:
+    void SetUp() override {
+        m_folder.WriteConfiguration(0, false);
+        m_lumora = std::make_unique<SLumora>();
+        ASSERT_EQ(m_lumora->created, 0);
+        EXPECT_TRUE(m_messages.Texts().isEmpty());
+    }
+
+    CProgramFolder m_folder;
+    CMessageRecorder m_messages;
+    std::unique_ptr<SLumora> m_lumora;
+};
+
+TEST_F(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
+    CMainFrame& frame = *m_lumora->frame;
 
     EXPECT_EQ(frame.QueryCommand(317).m_check, 1);
     ASSERT_TRUE(frame.OnCommand(315));
@@ -243,7 +251,62 @@ TEST(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
     // Starting without instruments reports the missing multimeter and ends the run.
     ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return !frame.MeasureThreadExists(); }));
-    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(51511)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51511)});
+}
+
+// At the frame's smallest size and at a large one, every row of the statistics table shows whole and
+// no two tool buttons cover each other.
+TEST_F(MainFrameCommands, ThePageShowsEveryTableRowAndButtonAtAnySize) {
+    CMainFrame& frame = *m_lumora->frame;
+    CQXAppDialogMeasCurrent* page = m_lumora->page;
+    for (const QSize size : {frame.minimumSize(), QSize(1900, 1150)}) {
+        frame.resize(size);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(testing::Message() << "frame " << size.width() << " x " << size.height() << ", page "
+                                        << page->width() << " x " << page->height());
+        ASSERT_EQ(frame.size(), size);
+        controls::CListCtrlEx* list = page->StatisticList();
+        // What the frame's window shows of the page.
+        const QRect shown = page->visibleRegion().boundingRect();
+        EXPECT_TRUE(shown.contains(list->geometry())) << list->geometry().bottom() << " " << shown.bottom();
+        const QRect viewport = list->viewport()->rect();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            const QRect cell = list->visualRect(list->model()->index(row, 0));
+            EXPECT_TRUE(viewport.contains(cell))
+                << "row " << row << " ends at " << cell.bottom() << " of " << viewport.bottom();
+        }
+        std::vector<QWidget*> buttons;
+        for (int id : {1079, 1080, 1081, 1082, 1083, 1084, 1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090})
+            buttons.push_back(platform::FindControl<QWidget>(page, id));
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            ASSERT_NE(buttons[i], nullptr);
+            EXPECT_TRUE(shown.contains(buttons[i]->geometry())) << platform::ControlId(buttons[i]);
+            for (std::size_t j = i + 1; j < buttons.size(); ++j)
+                EXPECT_FALSE(buttons[i]->geometry().intersects(buttons[j]->geometry()))
+                    << platform::ControlId(buttons[i]) << " and " << platform::ControlId(buttons[j]);
+        }
+        EXPECT_FALSE(list->geometry().intersects(m_lumora->page->Waveform()->geometry()));
+    }
+}
+
+// The look commands replace the application's style and palette; the page's tool buttons keep their
+// brightened hover colour through them, and take the new colours of a change of the system's colours.
+TEST_F(MainFrameCommands, LooksKeepThePageButtonColoursUntilTheSystemColoursChange) {
+    auto* button = platform::FindControl<controls::CXPStyleButtonST>(m_lumora->page,
+                                                                     CQXAppDialogMeasCurrent::IDC_LINE_FIRST);
+    ASSERT_NE(button, nullptr);
+    const controls::COLORREF brightened = button->GetColor(controls::CButtonST::BTNST_COLOR_BK_IN);
+    EXPECT_NE(brightened, button->GetColor(controls::CButtonST::BTNST_COLOR_BK_OUT));
+    for (unsigned look : {305u, 315u, 319u}) {
+        ASSERT_TRUE(m_lumora->frame->OnCommand(look));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(button->GetColor(controls::CButtonST::BTNST_COLOR_BK_IN), brightened) << look;
+    }
+    QEvent systemColours(QEvent::ThemeChange);
+    QApplication::sendEvent(m_lumora->frame.get(), &systemColours);
+    EXPECT_EQ(button->GetColor(controls::CButtonST::BTNST_COLOR_BK_IN),
+              controls::ToColorRef(button->palette().color(QPalette::Button)));
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
 }
 
 } // namespace

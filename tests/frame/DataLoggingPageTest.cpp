@@ -8,6 +8,7 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "lumora/core/WriteFailure.h"
 #include "platform/ControlId.h"
 #include "platform/StringTable.h"
 #include "waveform/common/PlotRecords.h"
@@ -144,22 +145,31 @@ TEST_F(DataLoggingPage, BinaryFileRoundTripsAndALoadLeavesTheCcdfView) {
     EXPECT_EQ(Page().Waveform()->GetDataMultiLineY(0)[1], 5e-3);
 }
 
-// Every writer on a full disk: string 51504 and a failed result, never a file reported as saved.
+// Every writer on a full disk: a message and a failed result, never a file reported as saved. Text
+// files that were made but not written whole say so (kWriteFailedId); the binary file object names the
+// system's error first, then the page's 51504; a workbook that cannot be saved shows 51504.
 TEST_F(DataLoggingPage, AFullDiskIsReportedByEveryWriter) {
     LogSamples({0.0, 1.0}, {1e-6, 2e-6});
-    for (const QString& extension :
-         {QStringLiteral("csv"), QStringLiteral("txt"), QStringLiteral("bin"), QStringLiteral("xls")}) {
-        const QString path = Path(QStringLiteral("full.") + extension);
+    const struct {
+        const char* name;
+        int message;
+        int at;
+    } writers[] = {{"full.csv", kWriteFailedId, 0},
+                   {"full.txt", kWriteFailedId, 0},
+                   {"full.bin", 51504, 1},
+                   {"full.xls", 51504, 0},
+                   {"list.txt", kWriteFailedId, 0}};
+    for (const auto& writer : writers) {
+        SCOPED_TRACE(writer.name);
+        const QString path = Path(QString::fromLatin1(writer.name));
         ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), path));
-        const int before = static_cast<int>(m_messages.Texts().size());
-        EXPECT_EQ(Page().SaveWaveformData(path), 0) << extension.toStdString();
-        // The binary file object names the system's error first.
-        EXPECT_EQ(m_messages.Texts().mid(before).value(extension == QStringLiteral("bin") ? 1 : 0),
-                  platform::LoadString(51504))
-            << extension.toStdString();
+        const auto before = m_messages.Texts().size();
+        const int result = QString::fromLatin1(writer.name).startsWith(QStringLiteral("list"))
+                               ? Page().SaveListData(path)
+                               : Page().SaveWaveformData(path);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(m_messages.Texts().mid(before).value(writer.at), platform::LoadString(writer.message));
     }
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), Path(QStringLiteral("list.txt"))));
-    EXPECT_EQ(Page().SaveListData(Path(QStringLiteral("list.txt"))), 0);
 }
 
 TEST_F(DataLoggingPage, AWorkbookHoldsAtMost65534Samples) {

@@ -7,6 +7,7 @@
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/MainPreferences.h"
 #include "lumora/core/NetWorkTcpClient.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "platform/StringTable.h"
@@ -17,8 +18,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <arpa/inet.h>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 #if defined(__SANITIZE_THREAD__)
 // The outside readers run in a child process that only execs Python: it starts no thread of ours.
@@ -83,6 +91,78 @@ print(header, len(body), n, bad)
            QString::fromUtf8(python.readAllStandardError());
 }
 
+// A stream peer of our own on a free loopback port, in place of the simulator's: it answers the start
+// request in two pieces, checks the second command, then sends frames in chunks of odd sizes with a
+// run of garbage among them, and ends the link in the middle of a frame.
+class CScriptedStreamPeer {
+public:
+    static constexpr int kFrames = 1000;
+
+    CScriptedStreamPeer() {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        ::listen(m_listener, 1);
+        socklen_t length = sizeof(address);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~CScriptedStreamPeer() {
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+    std::uint16_t Port() const { return m_port; }
+    bool SawStartCommand() const { return m_sawStart; }
+
+private:
+    static void Send(int socket, const QByteArray& bytes) {
+        ::send(socket, bytes.constData(), static_cast<std::size_t>(bytes.size()), MSG_NOSIGNAL);
+        ::usleep(1000);
+    }
+    void Serve() {
+        const int socket = ::accept(m_listener, nullptr, nullptr);
+        if (socket < 0)
+            return;
+        // Small pieces leave as they are sent.
+        const int yes = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof(yes));
+        char request[4];
+        if (::recv(socket, request, 4, MSG_WAITALL) == 4) {
+            Send(socket, QByteArray(2, '\0'));
+            Send(socket, QByteArray(2, '\0'));
+            char command[4];
+            m_sawStart = ::recv(socket, command, 4, MSG_WAITALL) == 4 &&
+                         QByteArray(command, 4) == QByteArray("\x2E\xB1\0\0", 4);
+            QByteArray stream;
+            for (int i = 0; i < kFrames; ++i) {
+                if (i == kFrames / 2)
+                    stream += "junk!";
+                unsigned char frame[20];
+                benchsim::CDataStreamServer::EncodeFrame(static_cast<float>(i) * 1e-6f, 1000.0 + i * 0.001,
+                                                         frame);
+                stream += QByteArray(reinterpret_cast<const char*>(frame), 20);
+            }
+            unsigned char last[20];
+            benchsim::CDataStreamServer::EncodeFrame(1.0f, 1001.0, last);
+            stream += QByteArray(reinterpret_cast<const char*>(last), 11);
+            const int sizes[] = {1, 2, 3, 7, 19, 20, 21, 1000};
+            for (qsizetype at = 0, k = 0; at < stream.size(); at += sizes[k % 8], ++k)
+                Send(socket, stream.mid(at, sizes[k % 8]));
+            ::usleep(300000);
+        }
+        ::close(socket);
+    }
+
+    int m_listener = -1;
+    std::uint16_t m_port = 0;
+    std::atomic<bool> m_sawStart{false};
+    std::thread m_thread;
+};
+
 struct SRunCase {
     const char* name;
     int measureMode;
@@ -106,18 +186,19 @@ protected:
 
     // The frame with both pages, on the data-logging page, logging for an hour of the
     // instrument's time at NPLC 0.1 (1,800,000 samples wanted) with a refresh every 2 s.
-    void Open(int measureMode, int elapsedRefresh = 2) {
+    void Open(int measureMode, QString dataFolder = QString()) {
         const QString folder = m_folder->Path();
+        if (dataFolder.isEmpty())
+            dataFolder = folder + QStringLiteral("Data/Data Logging/");
         WriteText(folder + QStringLiteral("Config/MainApp.xml"),
                   QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
                                  "<LumoraSuite><General><PathConfig Value=\"%1Config/MainApp.xml\" />"
                                  "<LogPath Value=\"%1LogFiles/\" />"
                                  "<LogFileName Value=\"QX_Log_test.txt\" /><SaveLog Value=\"1\" />"
-                                 "<FilePathDataLogging Value=\"%1Data/Data Logging/\" />"
-                                 "<AutoSaveDataLogging Value=\"1\" /><ElapsedRefresh Value=\"%2\" />"
+                                 "<FilePathDataLogging Value=\"%2\" />"
+                                 "<AutoSaveDataLogging Value=\"1\" /><ElapsedRefresh Value=\"2\" />"
                                  "</General><Measure><MeasureMode Value=\"%3\" /></Measure></LumoraSuite>\n")
-                      .arg(folder)
-                      .arg(elapsedRefresh)
+                      .arg(folder, dataFolder)
                       .arg(measureMode));
         m_folder->WriteMultimeterFile({m_bench.MeterResource(), kMeterSettings});
         m_folder->WriteSupplyFile({m_bench.SupplyResource(), kSupplySettings});
@@ -252,7 +333,7 @@ using DataLoggingFaults = DataLoggingRun;
 TEST_F(DataLoggingFaults, AStreamDroppedMidFrameEndsTheRunAndKeepsWhatArrived) {
     Open(1);
     ASSERT_TRUE(DropAfter(2000, [&] { m_bench.DropStreamMidFrame(); }));
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51531)))
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51532)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_GE(m_frame->DataLoggingReceived(), 2000u);
     // The half frame the link ended in is counted, never turned into a sample.
@@ -286,6 +367,40 @@ TEST_F(DataLoggingFaults, AShortRunSavesAWorkbookThatXlrdReads) {
     ASSERT_EQ(m_frame->DataLoggingPage()->SaveWaveformData(xls), 1);
     EXPECT_EQ(CompareWithPython(QStringLiteral("xls"), xls, m_frame->AutoSaveBinName()),
               QStringLiteral("['Time', 'Current DC'] %1 %1 0").arg(received));
+}
+
+TEST_F(DataLoggingFaults, AFailedAutoSaveIsReportedAndTurnedOff) {
+    // A folder that cannot be made: a file stands where it would be.
+    WriteText(m_folder->Path() + QStringLiteral("blocker"), QStringLiteral("x"));
+    Open(0, m_folder->Path() + QStringLiteral("blocker/Data Logging/"));
+    ASSERT_TRUE(RunUntil(500));
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51504)))
+        << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_frame->AutoSaveBinName()));
+    EXPECT_EQ(m_frame->Preferences()->AutoSaveDataLogging, 0);
+    EXPECT_TRUE(m_folder->LogText().contains(QStringLiteral("AutoSave Failed")));
+    // The samples are still in the page, to be saved by hand.
+    EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0),
+              m_frame->DataLoggingReceived());
+}
+
+TEST_F(DataLoggingFaults, EveryByteOfTheStreamIsKeptHoweverTheChunksFall) {
+    CScriptedStreamPeer peer;
+    Open(1);
+    CNetWorkTcpClient::SetDataStreamPort(peer.Port());
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_TRUE(peer.SawStartCommand());
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51532)});
+    ASSERT_EQ(m_frame->DataLoggingReceived(), unsigned(CScriptedStreamPeer::kFrames));
+    // The run of garbage and the half frame the link ended in.
+    EXPECT_EQ(m_frame->InvalidFrames(), 2);
+    CBinDataFile file;
+    ASSERT_EQ(file.Read(m_frame->AutoSaveBinName()), 1);
+    ASSERT_EQ(file.GetTimes().size(), std::size_t(CScriptedStreamPeer::kFrames));
+    for (int i = 0; i < CScriptedStreamPeer::kFrames; ++i) {
+        ASSERT_EQ(file.GetColumn(2)[i], double(static_cast<float>(i) * 1e-6f)) << i;
+        ASSERT_NEAR(file.GetTimes()[i], i * 0.001, 1e-9) << i;
+    }
 }
 
 TEST(DataLoggingTimer, RefreshPeriodIsKeptWithinWhatTheOptionsAccept) {

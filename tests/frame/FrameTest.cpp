@@ -16,10 +16,13 @@
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -188,6 +191,29 @@ TEST_F(FrameOnTheBench, AFailedAutoSaveIsReportedAndLeavesNoFile) {
     EXPECT_TRUE(m_folder->DataFiles().isEmpty());
 }
 
+// The measuring pages choose the multimeter's 100 mA range, and the whole-record set at the start of a
+// run sends that range again, not the 10 uA range of an unfilled record.
+TEST_F(FrameOnTheBench, AMultimeterRunOnAMilliampLoadReadsItAfterStartUpAndAfterReset) {
+    constexpr double load = 3e-3;
+    m_bench.SetSteadyLoad(load);
+    Prepare(0, false);
+    CDialogRecorder notices;
+    for (const char* when : {"after start-up", "after reset"}) {
+        SCOPED_TRACE(when);
+        if (std::string(when) == "after reset") {
+            ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_RESET));
+        }
+        EXPECT_EQ(Frame().MultimeterRecord().CurrentRange, 4);
+        ASSERT_TRUE(RunOnce());
+        const auto& y = Page().Waveform()->GetDataMultiLineY(0);
+        ASSERT_GT(y.size(), 10u);
+        const auto off = [&](double v) { return std::abs(v - load) > load * 0.01; };
+        EXPECT_EQ(std::count_if(y.begin(), y.end(), off), 0)
+            << "of " << y.size() << " readings; the first reads " << y.front();
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
 TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
     Prepare(1, false, 600.0);
     ASSERT_EQ(Frame().SupplyPane()->OnlineState(), 1);
@@ -207,6 +233,43 @@ TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
     m_lumora->frame->SupplyRecord().TriggerTimeout = 0.1;
     ASSERT_TRUE(RunOnce());
     EXPECT_EQ(notices.Texts().size(), 1);
+}
+
+// While a run goes on the status bar says so with the time it has taken; afterwards it is idle again.
+TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
+    Prepare(1, false, 600.0);
+    CDialogRecorder notices;
+    const QString idle = platform::LoadString(CMainFrame::IDS_IDLE_MESSAGE);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), idle);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    const QRegularExpression running(QStringLiteral("^测量进行中…  已用时间：00:00:(\\d\\d)$"));
+    EXPECT_TRUE(running.match(Frame().statusBar()->currentMessage()).hasMatch())
+        << Frame().statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const auto match = running.match(Frame().statusBar()->currentMessage());
+            return match.hasMatch() && match.captured(1).toInt() >= 1;
+        },
+        10000))
+        << Frame().statusBar()->currentMessage().toStdString();
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_STOP));
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return Frame().statusBar()->currentMessage() == idle; }, 2000))
+        << Frame().statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(idle, QStringLiteral("就绪"));
+
+    // A run that completes is over while its notice is shown.
+    QString whileNoticeShown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() != nullptr && whileNoticeShown.isEmpty())
+            whileNoticeShown = Frame().statusBar()->currentMessage();
+    });
+    watch.start(1);
+    Frame().SupplyRecord().TriggerTimeout = 0.1;
+    ASSERT_TRUE(RunOnce());
+    ASSERT_EQ(notices.Texts().size(), 1);
+    EXPECT_EQ(whileNoticeShown.toStdString(), idle.toStdString());
 }
 
 TEST_F(FrameOnTheBench, ResetDuringARunStopsItAndResetsBothInstruments) {

@@ -289,24 +289,45 @@ TEST_F(PromptExports, TaskProgressDemonstrationStopsOnClose) {
 }
 
 TEST_F(PromptExports, ExportsCalledFromAWorkerRunOnTheUserInterfaceThread) {
-    QThread* shownOn = nullptr;
-    QTimer poll;
-    WhenModalShows(poll, [&](QDialog* dialog) {
-        shownOn = QThread::currentThread();
-        Click(dialog, 3);
-    });
-    std::atomic<bool> finished{false};
-    int result = -1;
-    std::thread worker([&] {
-        result = MessageBoxYesNoAll(nullptr, QStringLiteral("c"), QStringLiteral("t"));
-        finished.store(true, std::memory_order_release);
-    });
-    const bool joined = platform::JoinPumping(worker, finished, 20000);
-    if (!joined)
-        worker.detach();
-    ASSERT_TRUE(joined);
-    EXPECT_EQ(result, 20);
-    EXPECT_EQ(shownOn, QApplication::instance()->thread());
+    QString text = QStringLiteral("given");
+    QString pattern = QStringLiteral("<a>");
+    const struct Row {
+        const char* name;
+        std::function<int()> run;
+        int button;
+        int expected;
+    } rows[] = {
+        {"DlgTestCaseInfo", [] { return DlgTestCaseInfo(nullptr, 2, QStringLiteral("t")); }, 3, 4},
+        {"MessageBoxYesNoAll",
+         [] { return MessageBoxYesNoAll(nullptr, QStringLiteral("c"), QStringLiteral("t")); }, 3, 20},
+        {"DlgStringInput", [&text] { return DlgStringInput(text, QStringLiteral("worker"), QString()); }, 1,
+         1},
+        {"DLL_GetInputText",
+         [&text] { return DLL_GetInputText(0, text, QStringLiteral("worker"), QString()); }, 2, 0},
+        {"DLL_SetFileNameField", [&pattern] { return DLL_SetFileNameField(nullptr, pattern); }, 1, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QThread* shownOn = nullptr;
+        QTimer poll;
+        WhenModalShows(poll, [&](QDialog* dialog) {
+            shownOn = QThread::currentThread();
+            Click(dialog, row.button);
+        });
+        std::atomic<bool> finished{false};
+        int result = -1;
+        std::thread worker([&] {
+            result = row.run();
+            finished.store(true, std::memory_order_release);
+        });
+        const bool joined = platform::JoinPumping(worker, finished, 20000);
+        if (!joined)
+            worker.detach();
+        ASSERT_TRUE(joined);
+        EXPECT_EQ(result, row.expected);
+        EXPECT_EQ(shownOn, QApplication::instance()->thread());
+    }
+    EXPECT_EQ(pattern, QStringLiteral("<a>"));
 }
 
 } // namespace

@@ -183,7 +183,8 @@ TEST(MarkerStatistics, SkipsExcludedSamplesAndIsNotValidWhenNoneRemain) {
     EXPECT_EQ(s.Maximum, 5);
     EXPECT_EQ(s.Minimum, 1);
     EXPECT_DOUBLE_EQ(s.Mean, 3);
-    EXPECT_DOUBLE_EQ(s.Product, 3.0 * 3 / 1000);
+    // 3 s at a mean of 3 A is 9 A*s, 2.5 mAh.
+    EXPECT_DOUBLE_EQ(s.Product, 2.5);
 
     const CLineData flat = MakeLine({0, 1, 2}, {0.1, 0.1, 0.1}, {});
     const CMarkerStatistics f = MarkerStatistics(flat, 0, 2);

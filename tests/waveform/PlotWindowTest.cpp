@@ -215,7 +215,8 @@ TEST_F(PlotWindowTest, DraggingAMarkerSnapsReportsAndReleasingSendsTheStatistics
     EXPECT_EQ(s.Maximum, mx);
     EXPECT_EQ(s.Minimum, mn);
     EXPECT_NEAR(s.Mean, sum / count, 1e-12);
-    EXPECT_NEAR(s.Product, (x[target] - x[0]) * (sum / count) / 1000, 1e-15);
+    // The charge in mAh: 1 mAh is 3.6 A*s.
+    EXPECT_NEAR(s.Product, (x[target] - x[0]) * (sum / count) * 1000 / 3600, 1e-12);
     // The shown marker line moved with it.
     EXPECT_EQ(QColor(Shown().pixel(m.XPixel(x[target]), m.area.top + 1)), waveform::ToQColor(0xFF00FF));
 }

@@ -56,7 +56,7 @@ CMarkerStatistics MarkerStatistics(const CLineData& line, std::size_t index1, st
     if (std::isfinite(stats.Mean))
         stats.Mean = std::clamp(stats.Mean, stats.Minimum, stats.Maximum);
     stats.Valid = 1;
-    stats.Product = std::fabs(line.X[index1] - line.X[index2]) * stats.Mean / 1000.0;
+    stats.Product = std::fabs(line.X[index1] - line.X[index2]) * stats.Mean / 3.6; // A x s to mAh
     if (!(stats.Mean <= stats.Maximum && stats.Mean >= stats.Minimum))
         stats.Valid = 0;
     return stats;

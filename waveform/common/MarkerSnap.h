@@ -25,8 +25,8 @@ struct CMarkerStatistics {
 };
 
 // Maximum, minimum and mean of the samples from one marker index to the other (both included), skipping
-// excluded samples; Product is |X1 - X2| x mean / 1000. Not valid when the indices are equal, out of
-// range, or every sample between them is excluded.
+// excluded samples; Product is |X1 - X2| x mean / 3.6 (the charge in mAh for X in seconds and the mean in
+// amperes). Not valid when the indices are equal, out of range, or every sample between them is excluded.
 CMarkerStatistics MarkerStatistics(const CLineData& line, std::size_t index1, std::size_t index2);
 
 } // namespace waveform

@@ -57,7 +57,7 @@ struct CWaveformStatisticRecord {
     double Maximum;
     double Minimum;
     double Mean;
-    double Product; // |X2 - X1| * mean / 1000
+    double Product; // |X2 - X1| * mean / 3.6: the charge in mAh
 };
 
 static_assert(sizeof(CWaveformMarkerRecord) == 56 && offsetof(CWaveformMarkerRecord, Index1) == 4 &&

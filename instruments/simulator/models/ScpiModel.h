@@ -39,6 +39,11 @@ public:
     std::size_t ErrorCount() const;
     // Fault switch: a started measurement never completes (a stalled trigger).
     void SetHoldMeasurement(bool hold) { m_hold = hold; }
+    // The device under test that this instrument sees from now on.
+    void SetDeviceUnderTest(const CDeviceUnderTest& dut) {
+        std::lock_guard lock(m_mutex);
+        m_dut = dut;
+    }
 
 protected:
     enum class eResult { Done, Reply, Unknown, OutOfRange, BadParameter, NoData };

@@ -1,0 +1,80 @@
+#include "lumora/shell/PaneCommon.h"
+
+#include "lumora/core/MainFrame.h"
+#include "platform/StringTable.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace shell {
+
+CMainFrame* FindMainFrame(const QWidget* widget) {
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        if (auto* frame = dynamic_cast<const CMainFrame*>(w))
+            return const_cast<CMainFrame*>(frame);
+    }
+    return nullptr;
+}
+
+int DecimalsOf(const QString& text) {
+    const QString trimmed = text.trimmed();
+    const qsizetype point = trimmed.indexOf(u'.');
+    if (point < 0)
+        return 0;
+    qsizetype digits = 0;
+    while (point + 1 + digits < trimmed.size() && trimmed[point + 1 + digits].isDigit())
+        ++digits;
+    return static_cast<int>(std::min<qsizetype>(digits, 6));
+}
+
+int SliderPosition(double amperes, int minimum, int maximum) {
+    // Checked in double before the conversion: a value outside int is no position at all.
+    const double position = std::trunc(amperes * 1e6);
+    if (std::isnan(position) || position <= minimum)
+        return minimum;
+    if (position >= maximum)
+        return maximum;
+    return static_cast<int>(position);
+}
+
+QPixmap OutputSwitchImage(bool on) {
+    QPixmap pixmap(82, 34);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x50, 0x50, 0x50), 1));
+    painter.setBrush(on ? QColor(0x2E, 0xA0, 0x43) : QColor(0xB0, 0xB0, 0xB0));
+    painter.drawRoundedRect(QRectF(1.5, 1.5, 79, 31), 15, 15);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(on ? QRectF(51, 4, 26, 26) : QRectF(5, 4, 26, 26));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(13);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(on ? QRectF(6, 0, 44, 34) : QRectF(32, 0, 44, 34), Qt::AlignCenter,
+                     on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    return pixmap;
+}
+
+QPixmap OutputIcon(bool on) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x40, 0x40, 0x40), 1.5));
+    painter.setBrush(on ? QColor(0xF0, 0x30, 0x20) : QColor(0x70, 0x70, 0x70));
+    painter.drawEllipse(QRectF(4, 4, 24, 24));
+    return pixmap;
+}
+
+void RegisterPaneStrings() {
+    platform::RegisterStrings({
+        {243, u"仪器数据刷新\n刷新"},
+        {244, u"仪器连接参数\n仪器连接"},
+        {32821, u"保护设置\n保护设置"},
+    });
+}
+
+} // namespace shell

@@ -1,0 +1,334 @@
+// The instrument panes against the simulated bench: what a user types, clicks and sees, and what
+// reaches the instruments.
+#include "BenchAdapter.h"
+#include "FrameFixture.h"
+
+#include "lumora/controls/DigEdit.h"
+#include "lumora/controls/DisplayDigital.h"
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/shell/DockingPaneViewDCSource.h"
+#include "lumora/shell/DockingPaneViewDVM.h"
+#include "lumora/shell/PaneCommon.h"
+#include "lumora/shell/QXDialogPaneDCSource.h"
+#include "lumora/shell/QXDialogPaneDVM.h"
+#include "platform/ControlId.h"
+#include "platform/Numbers.h"
+#include "supplydrv/EntityInstruDCPS.h"
+#include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+using namespace frametest;
+
+const QString kMeterSettings = QStringLiteral("<FunctionType Value=\"2\" /><CaptCurr Value=\"0.050000\" />"
+                                              "<NplcCurr Value=\"0.001000\" /><NplcDLog Value=\"0.010000\" />"
+                                              "<CurrentRange Value=\"4\" /><TriggerMode Value=\"0\" />");
+const QString kSupplySettings =
+    QStringLiteral("<FunctionType Value=\"2\" /><OutputState Value=\"1\" /><VoltageLevel Value=\"3.3\" />"
+                   "<VoltageLimit Value=\"5\" /><VoltageProtection Value=\"5\" />"
+                   "<CurrentLimit Value=\"0.5\" /><CurrentProtection Value=\"0.5\" />"
+                   "<TriggerTimeout Value=\"0.1\" /><DcsNplcCurr Value=\"0.1\" />"
+                   "<DcsNplcDLOG Value=\"0.010000\" /><BufferCapacity Value=\"2\" />");
+
+// Lines of the log that begin with the header and a blank: the settings of that command.
+std::vector<std::string> Settings(const std::vector<std::string>& lines, const std::string& header) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        if (line.rfind(header + " ", 0) == 0)
+            found.push_back(line);
+    }
+    return found;
+}
+
+// Lets posted commits run and the event loop go idle, which brings the command states up to date.
+void Settle(int ms = 100) {
+    QEventLoop idle;
+    QTimer::singleShot(ms, &idle, &QEventLoop::quit);
+    idle.exec();
+}
+
+class PanesOnTheBench : public testing::Test {
+protected:
+    void Prepare(int measureMode) {
+        m_folder = std::make_unique<CProgramFolder>();
+        m_folder->WriteConfiguration(measureMode, false);
+        m_folder->WriteSupplyFile({m_bench.SupplyResource(), kSupplySettings});
+        m_folder->WriteMultimeterFile({m_bench.MeterResource(), kMeterSettings});
+        m_lumora = std::make_unique<SLumora>();
+        ASSERT_EQ(m_lumora->created, 0);
+        ASSERT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+        Settle();
+        m_bench.ClearCommandLogs();
+    }
+    void TearDown() override {
+        m_lumora.reset();
+        m_folder.reset();
+    }
+    CMainFrame& Frame() { return *m_lumora->frame; }
+    CQXDialogPaneDCSource& Supply() { return *Frame().SupplyPane()->Form(); }
+    CQXDialogPaneDVM& Meter() { return *Frame().MultimeterPane()->Form(); }
+
+    // Types into the voltage edit over what it shows.
+    void TypeVoltage(const QString& keys) {
+        controls::CDigEdit* edit = Supply().VoltageEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, keys);
+    }
+
+    CBench m_bench;
+    CMessageRecorder m_messages;
+    std::unique_ptr<CProgramFolder> m_folder;
+    std::unique_ptr<SLumora> m_lumora;
+};
+
+TEST_F(PanesOnTheBench, AVoltageTypedAndEnteredSendsOneLevelCommand) {
+    Prepare(0);
+    ASSERT_TRUE(Supply().IsInitialised());
+    TypeVoltage(QStringLiteral("4.25"));
+    Settle();
+    EXPECT_TRUE(Settings(m_bench.SupplyCommands(), ":VOLT").empty()) << "sent while typing";
+
+    QTest::keyClick(Supply().VoltageEdit(), Qt::Key_Return);
+    ASSERT_TRUE(PumpUntil([&] { return !Settings(m_bench.SupplyCommands(), ":VOLT").empty(); }, 5000));
+    Settle();
+    const auto levels = Settings(m_bench.SupplyCommands(), ":VOLT");
+    ASSERT_EQ(levels.size(), 1u);
+    EXPECT_EQ(levels.front(), ":VOLT 4.25");
+    EXPECT_TRUE(m_bench.SupplyReceived(":VOLT?"));
+    // The form and the record show what the supply reports.
+    const QString record = Frame().SupplyRecord().VoltageLevel;
+    EXPECT_DOUBLE_EQ(platform::WToF(record), 4.25);
+    EXPECT_EQ(Supply().Readout()->m_strVoltage, record);
+    EXPECT_DOUBLE_EQ(Supply().VoltageEdit()->GetValue(), 4.25);
+
+    // The same value again sends nothing.
+    TypeVoltage(QStringLiteral("4.25"));
+    QTest::keyClick(Supply().VoltageEdit(), Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(Settings(m_bench.SupplyCommands(), ":VOLT").size(), 1u);
+
+    // A current above the protection is taken as the protection.
+    controls::CDigEdit* current = Supply().CurrentEdit();
+    for (const char* typed : {"0.25", "2"}) {
+        current->setFocus();
+        current->selectAll();
+        QTest::keyClicks(current, QString::fromLatin1(typed));
+        QTest::keyClick(current, Qt::Key_Return);
+        Settle();
+    }
+    const auto limits = Settings(m_bench.SupplyCommands(), ":CURR");
+    EXPECT_EQ(limits, (std::vector<std::string>{":CURR 0.25", ":CURR 0.5"}));
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+TEST_F(PanesOnTheBench, EscapeAndLeavingSendNothing) {
+    Prepare(0);
+    const QString before = Frame().SupplyRecord().VoltageLevel;
+    TypeVoltage(QStringLiteral("12"));
+    QTest::keyClick(Supply().VoltageEdit(), Qt::Key_Escape);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(Supply().VoltageEdit(), &out);
+    Settle(300);
+    EXPECT_TRUE(Settings(m_bench.SupplyCommands(), ":VOLT").empty());
+    EXPECT_EQ(Frame().SupplyRecord().VoltageLevel, before);
+    EXPECT_DOUBLE_EQ(Supply().VoltageEdit()->GetValue(), platform::WToF(before));
+}
+
+TEST_F(PanesOnTheBench, AValueTheDriverCannotSetLeavesPaneAndRecordAtTheOldValue) {
+    Prepare(0);
+    const QString before = Frame().SupplyRecord().VoltageLevel;
+    m_bench.DropSupplyLink();
+    TypeVoltage(QStringLiteral("4.5"));
+    QTest::keyClick(Supply().VoltageEdit(), Qt::Key_Return);
+    Settle(500);
+    m_bench.RestoreSupplyLink();
+    EXPECT_EQ(Frame().SupplyRecord().VoltageLevel, before);
+    EXPECT_DOUBLE_EQ(Supply().VoltageEdit()->GetValue(), platform::WToF(before));
+    EXPECT_EQ(Supply().Readout()->m_strVoltage, before);
+}
+
+TEST_F(PanesOnTheBench, AValueTheSupplyRefusesShowsWhatTheSupplyHolds) {
+    Prepare(0);
+    // The protection allows more than the supply's 32 V: the supply itself refuses 32.5 V.
+    ASSERT_EQ(Frame().SupplyDriver()->SetVoltageProtection(QStringLiteral("33")), 1);
+    Frame().SupplyPane()->UpdateFromParameter();
+    ASSERT_DOUBLE_EQ(Supply().VoltageEdit()->m_dMax, 33.0);
+    const double before = platform::WToF(Frame().SupplyRecord().VoltageLevel);
+    m_bench.ClearCommandLogs();
+    TypeVoltage(QStringLiteral("32.5"));
+    QTest::keyClick(Supply().VoltageEdit(), Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(Settings(m_bench.SupplyCommands(), ":VOLT"), std::vector<std::string>{":VOLT 32.5"});
+    EXPECT_DOUBLE_EQ(platform::WToF(Frame().SupplyRecord().VoltageLevel), before);
+    EXPECT_DOUBLE_EQ(Supply().VoltageEdit()->GetValue(), before);
+}
+
+TEST_F(PanesOnTheBench, TheOutputSwitchTurnsTheOutputOffAndOn) {
+    Prepare(0);
+    auto* button =
+        platform::FindControl<QAbstractButton>(&Supply(), CQXDialogPaneDCSource::IDC_OUTPUT_SWITCH);
+    ASSERT_NE(button, nullptr);
+    // The record holds what the supply reported at start-up; the switch turns it over twice.
+    const int before = Frame().SupplyRecord().OutputState;
+    const std::pair<const char*, int> off{":OUTP OFF", 0};
+    const std::pair<const char*, int> on{":OUTP ON", 1};
+    for (const auto& [command, state] : before != 0 ? std::vector{off, on} : std::vector{on, off}) {
+        m_bench.ClearCommandLogs();
+        QTest::mouseClick(button, Qt::LeftButton);
+        Settle();
+        EXPECT_TRUE(m_bench.SupplyReceived(command)) << command;
+        EXPECT_EQ(Frame().SupplyRecord().OutputState, state) << command;
+        EXPECT_EQ(Supply().Readout()->m_bOutputOn, state == 1) << command;
+    }
+}
+
+TEST_F(PanesOnTheBench, TheReadoutFollowsTheSupplyDuringARun) {
+    Prepare(1);
+    CDialogRecorder notices;
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }));
+    ASSERT_EQ(notices.Texts().size(), 1);
+    const auto& y = m_lumora->page->Waveform()->GetDataMultiLineY(0);
+    ASSERT_FALSE(y.empty());
+    // All samples lie within the trigger time-out here, so the last one shown is the last read.
+    EXPECT_NEAR(platform::WToF(Supply().Readout()->m_strCurrent), y.back(), 1e-7);
+    EXPECT_TRUE(Supply().Readout()->m_bOutputOn);
+    EXPECT_EQ(Supply().Readout()->m_strVoltage, Frame().SupplyRecord().VoltageLevel);
+}
+
+TEST_F(PanesOnTheBench, DuringARunTheFormsAreLockedAndSendNothing) {
+    Prepare(1);
+    // 2,500 samples of 0.2 s: the run lasts until it is stopped.
+    Frame().SupplyRecord().DcsNplcCurr = 10.0;
+    Frame().SupplyRecord().TriggerTimeout = 600.0;
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !Supply().VoltageEdit()->isEnabled(); }, 5000));
+    EXPECT_FALSE(
+        platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_CURRENT_RANGE)->isEnabled());
+    const QString before = Frame().SupplyRecord().VoltageLevel;
+    TypeVoltage(QStringLiteral("4.5"));
+    QTest::keyClick(Supply().VoltageEdit(), Qt::Key_Return);
+    Settle();
+    EXPECT_TRUE(Settings(m_bench.SupplyCommands(), ":VOLT").empty());
+    EXPECT_EQ(Frame().SupplyRecord().VoltageLevel, before);
+
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_STOP));
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }));
+    Settle(200);
+    EXPECT_TRUE(Supply().VoltageEdit()->isEnabled());
+}
+
+TEST_F(PanesOnTheBench, MultimeterRangeTriggerModeAndLevel) {
+    Prepare(0);
+    Frame().MultimeterPane()->OnCommand(CDockingPaneViewDVM::ID_REFRESH);
+    auto* range = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_CURRENT_RANGE);
+    auto* mode = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_TRIGGER_MODE);
+    ASSERT_NE(range, nullptr);
+    ASSERT_NE(mode, nullptr);
+    EXPECT_EQ(range->currentIndex(), Frame().MultimeterRecord().CurrentRange);
+    EXPECT_FALSE(Meter().LevelSlider()->isEnabled());
+
+    m_bench.ClearCommandLogs();
+    range->setCurrentIndex(0);
+    emit range->activated(0);
+    EXPECT_EQ(Frame().MultimeterRecord().CurrentRange, 0);
+    EXPECT_EQ(Meter().LevelSlider()->maximum(), 10);
+
+    mode->setCurrentIndex(1);
+    emit mode->activated(1);
+    EXPECT_EQ(Frame().MultimeterRecord().TriggerMode, 1);
+    EXPECT_TRUE(Meter().LevelSlider()->isEnabled());
+    EXPECT_TRUE(Meter().LevelEdit()->isEnabled());
+
+    m_bench.ClearCommandLogs();
+    QLineEdit* level = Meter().LevelEdit();
+    level->setFocus();
+    level->selectAll();
+    QTest::keyClicks(level, QStringLiteral("0.000004"));
+    // Typing moves the thumb and sends nothing.
+    EXPECT_EQ(Meter().LevelSlider()->value(), 4);
+    EXPECT_TRUE(Settings(m_bench.MeterCommands(), ":SENS:CURR:ATR:EDGE:LEV").empty());
+    QTest::keyClick(level, Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(Settings(m_bench.MeterCommands(), ":SENS:CURR:ATR:EDGE:LEV").size(), 1u);
+    EXPECT_NEAR(platform::WToF(Frame().MultimeterRecord().TriggerLevel), 4e-6, 1e-12);
+
+    // A level beyond the range puts the thumb at its end.
+    level->selectAll();
+    QTest::keyClicks(level, QStringLiteral("5"));
+    EXPECT_EQ(Meter().LevelSlider()->value(), 10);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+TEST_F(PanesOnTheBench, TheMeasureModeEnablesThePanesOfItsInstruments) {
+    const struct {
+        const char* name;
+        int mode;
+        bool meter;
+        bool supply;
+    } cases[] = {{"both instruments", 0, true, true},
+                 {"the DC source alone", 1, false, true},
+                 {"the multimeter alone", 2, true, false}};
+    for (const auto& row : cases) {
+        Prepare(row.mode);
+        for (int id : {CQXDialogPaneDVM::IDC_TRIGGER_MODE, CQXDialogPaneDVM::IDC_CURRENT_RANGE,
+                       CQXDialogPaneDVM::IDC_LEVEL_SLIDER, CQXDialogPaneDVM::IDC_LEVEL}) {
+            // The trigger level follows the trigger mode, which starts at "自动".
+            const bool expected =
+                row.meter && id != CQXDialogPaneDVM::IDC_LEVEL_SLIDER && id != CQXDialogPaneDVM::IDC_LEVEL;
+            EXPECT_EQ(platform::FindControl(&Meter(), id)->isEnabled(), expected) << row.name << " " << id;
+        }
+        for (int id : {CQXDialogPaneDCSource::IDC_MODEL, CQXDialogPaneDCSource::IDC_VOLTAGE,
+                       CQXDialogPaneDCSource::IDC_CURRENT, CQXDialogPaneDCSource::IDC_OUTPUT_SWITCH,
+                       CQXDialogPaneDCSource::IDC_CURRENT_RANGE})
+            EXPECT_EQ(platform::FindControl(&Supply(), id)->isEnabled(), row.supply) << row.name << " " << id;
+        EXPECT_EQ(Frame().MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_REFRESH)->isEnabled(),
+                  row.meter)
+            << row.name;
+        EXPECT_EQ(Frame().SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION)->isEnabled(),
+                  row.supply)
+            << row.name;
+        m_lumora.reset();
+        m_folder.reset();
+    }
+}
+
+TEST(PaneHelpers, TriggerLevelsBecomePositionsWithinTheTrackbar) {
+    const struct {
+        const char* name;
+        double amperes;
+        int position;
+    } cases[] = {
+        {"within the range", 2.5e-6, 2},
+        {"full scale", 1e-5, 10},
+        {"above the range", 1.0, 10},
+        {"below zero", -1e-6, 0},
+        {"beyond int", 1e300, 10},
+        {"not a number", std::numeric_limits<double>::quiet_NaN(), 0},
+        {"infinite", -std::numeric_limits<double>::infinity(), 0},
+    };
+    for (const auto& row : cases)
+        EXPECT_EQ(shell::SliderPosition(row.amperes, 0, 10), row.position) << row.name;
+    EXPECT_EQ(CQXDialogPaneDVM::RangePositions(0), 10);
+    EXPECT_EQ(CQXDialogPaneDVM::RangePositions(6), 3000000);
+    EXPECT_EQ(shell::DecimalsOf(QStringLiteral("3.300000")), 6);
+    EXPECT_EQ(shell::DecimalsOf(QStringLiteral("1.23456789")), 6);
+    EXPECT_EQ(shell::DecimalsOf(QStringLiteral("5")), 0);
+}
+
+} // namespace
