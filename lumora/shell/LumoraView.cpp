@@ -24,6 +24,7 @@
 #include <QFileDialog>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QStackedWidget>
@@ -479,6 +480,25 @@ void CLumoraView::OnFilePrint() {
         return;
     if (!PrintSelectedPage(printer))
         ShowError(platform::LoadString(51504));
+}
+
+void CLumoraView::OnFilePrintDirect() {
+    if (PrintedWindow() == nullptr)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!PrintSelectedPage(printer))
+        ShowError(platform::LoadString(51504));
+}
+
+void CLumoraView::OnFilePrintPreview() {
+    if (PrintedWindow() == nullptr)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { PrintSelectedPage(*target); });
+    preview.exec();
 }
 
 bool CLumoraView::PrintSelectedPage(QPrinter& printer) {

@@ -23,6 +23,8 @@ public:
         ID_SAVE_SCREENSHOT = 32787,
         ID_SAVE_LIST_DATA = 32788,
         ID_FILE_PRINT = 57607,
+        ID_FILE_PRINT_DIRECT = 57608,
+        ID_FILE_PRINT_PREVIEW = 57609,
     };
 
     explicit CLumoraView(CMainFrame* frame, QWidget* parent = nullptr);
@@ -48,7 +50,10 @@ public:
     void OnFileSaveWaveform();
     void OnSaveScreenShot();
     void OnSaveListData();
+    // Printing with the print dialog, on the default printer without it, or in a preview window.
     void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
 
     // The commands once their file is chosen: 1 done, 0 failed or refused (a message was shown).
     int OpenWaveformFile(const QString& path);
