@@ -22,6 +22,7 @@
 
 #include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -397,6 +398,14 @@ void CLumoraView::OnSaveScreenShot() {
 }
 
 int CLumoraView::SaveScreenShotFile(const QString& path) {
+    // The plots' bitmap writer reports a failed write or close itself but gives 0 silently for a file
+    // it cannot create: that case is told here, once.
+    const QFileInfo target(platform::NormalizePath(path));
+    const QFileInfo folder(target.absolutePath());
+    if (target.exists() ? !target.isWritable() || target.isDir() : !folder.isDir() || !folder.isWritable()) {
+        ShowError(platform::LoadString(51504));
+        return 0;
+    }
     int saved = -1;
     switch (SelectedPage()) {
     case CMainFrame::ID_MEASURE_CURRENT:
@@ -417,10 +426,6 @@ int CLumoraView::SaveScreenShotFile(const QString& path) {
         break;
     default:
         break;
-    }
-    if (saved == 0) {
-        ShowError(platform::LoadString(51504));
-        return 0;
     }
     return saved > 0 ? 1 : 0;
 }

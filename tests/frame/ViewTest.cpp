@@ -245,9 +245,12 @@ TEST_F(View, FileNamesTypesAndFailuresAreReported) {
     EXPECT_EQ(m_messages.Texts().size(), 1);
     m_messages.Clear();
 
-    // A bitmap that cannot be written.
+    // A bitmap that cannot be created is reported once, and so is one that cannot be written.
     EXPECT_EQ(m_view->SaveScreenShotFile(Path("no/such/folder/shot.bmp")), 0);
     EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51504)});
+    m_messages.Clear();
+    EXPECT_EQ(m_view->SaveScreenShotFile(QStringLiteral("/dev/full")), 0);
+    EXPECT_EQ(m_messages.Texts().size(), 1);
     EXPECT_EQ(m_view->SaveScreenShotFile(Path("shot.bmp")), 1);
     QFile shot(Path("shot.bmp"));
     ASSERT_TRUE(shot.open(QIODevice::ReadOnly));
