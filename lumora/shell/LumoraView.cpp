@@ -104,9 +104,14 @@ CLumoraView* CLumoraView::CreateInFrame(CMainFrame& frame, CLumoraView* view) {
                          [view] { view->OnSaveScreenShot(); });
     frame.AddViewCommand(ID_SAVE_LIST_DATA, QStringLiteral("保存列表数据..."),
                          [view] { view->OnSaveListData(); });
+    // Printing is offered only where the selected page has a plot.
+    auto hasPlot = [view](platform::CCmdUI& ui) { ui.Enable(view->PrintedWindow() != nullptr); };
     frame.AddViewCommand(
-        ID_FILE_PRINT, QStringLiteral("打印..."), [view] { view->OnFilePrint(); },
-        [view](platform::CCmdUI& ui) { ui.Enable(view->PrintedWindow() != nullptr); });
+        ID_FILE_PRINT, QStringLiteral("打印..."), [view] { view->OnFilePrint(); }, hasPlot);
+    frame.AddViewCommand(
+        ID_FILE_PRINT_DIRECT, QStringLiteral("快速打印"), [view] { view->OnFilePrintDirect(); }, hasPlot);
+    frame.AddViewCommand(
+        ID_FILE_PRINT_PREVIEW, QStringLiteral("打印预览"), [view] { view->OnFilePrintPreview(); }, hasPlot);
     view->OnInitialUpdate();
     view->ShowMeasurementPage(frame.SelectedPage());
     return view;

@@ -134,6 +134,9 @@ TEST_F(View, PageCommandsSwitchTheFourPages) {
         EXPECT_EQ(m_view->VisiblePage(), step.page) << step.id;
         EXPECT_TRUE(step.page->isVisible()) << step.id;
         EXPECT_NE(m_view->PrintedWindow(), nullptr) << step.id;
+        for (unsigned print : {CLumoraView::ID_FILE_PRINT, CLumoraView::ID_FILE_PRINT_DIRECT,
+                               CLumoraView::ID_FILE_PRINT_PREVIEW})
+            EXPECT_TRUE(m_frame->QueryCommand(print).m_enabled) << step.id << " " << print;
     }
     m_view->ShowMeasurementPage(40000);
     EXPECT_EQ(m_view->VisiblePage(), nullptr);
