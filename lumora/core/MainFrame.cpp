@@ -1,5 +1,6 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/WriteFailure.h"
+#include "lumora/shell/LumoraView.h"
 
 #include "instruments/meterdrv/EntityInstruDVM.h"
 #include "lumora/core/MainPreferences.h"
@@ -209,6 +210,12 @@ void CMainFrame::OnDestroy() {
         SaveSupplyFile();
     StopMeasureAndWait();
     JoinDataLoggingThreads();
+    // The pages go with the window's children: nothing of the frame reaches them after this.
+    if (m_view != nullptr)
+        m_view->DetachFrame();
+    m_view = nullptr;
+    m_pageCurrent = nullptr;
+    m_pageDataLogging = nullptr;
     if (m_dvm != nullptr) {
         m_dvm->ShutDownRemoteControl();
         delete m_dvm;
@@ -258,6 +265,18 @@ void CMainFrame::AddCommand(unsigned id, const QString& text, std::function<void
     }
     m_router->AddAction(action, id);
     m_actions[id] = action;
+}
+
+void CMainFrame::AddViewCommand(unsigned id, const QString& text, std::function<void()> run,
+                                platform::CCommandRouter::UpdateHandler update) {
+    if (m_router == nullptr)
+        return;
+    AddCommand(id, text, std::move(run), std::move(update));
+    if (m_fileMenu == nullptr) {
+        m_fileMenu = new QMenu(LoadString(35025), menuBar());
+        menuBar()->insertMenu(menuBar()->actions().value(0), m_fileMenu);
+    }
+    m_fileMenu->addAction(m_actions[id]);
 }
 
 void CMainFrame::CreateCommands() {
@@ -409,6 +428,8 @@ void CMainFrame::OnMeasurePage(unsigned id) {
 void CMainFrame::OnUpdateMeasurePage(platform::CCmdUI& ui) {
     switch (ui.m_nID) {
     case ID_MEASURE_CURRENT:
+    case ID_MEASURE_VOLTAGE:
+    case ID_MEASURE_CCDF:
     case ID_MEASURE_DATALOGGING:
         // The measure thread reads the selected page from its start on, before its running flag is set.
         ui.Enable(!IsRunning() && !MeasureThreadExists());

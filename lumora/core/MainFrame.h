@@ -28,8 +28,10 @@ class CHighResElapsedTimer;
 class CRunLog;
 class CQXAppDialogMeasCurrent;
 class CQXAppDialogMeasDLOG;
+class CLumoraView;
 class QStackedWidget;
 class QTimer;
+class QMenu;
 class CDockingPaneViewDCSource;
 class CDockingPaneViewDVM;
 struct MainPreferences;
@@ -102,6 +104,11 @@ public:
     void SetDataLoggingPage(CQXAppDialogMeasDLOG* page) { m_pageDataLogging = page; }
     CQXAppDialogMeasDLOG* DataLoggingPage() const { return m_pageDataLogging; }
     bool HostMeasurementPages();
+    // The view that owns the pages; it adds its file commands to the frame's menu.
+    void SetView(CLumoraView* view) { m_view = view; }
+    CLumoraView* View() const { return m_view; }
+    void AddViewCommand(unsigned id, const QString& text, std::function<void()> run,
+                        platform::CCommandRouter::UpdateHandler update = {});
     static constexpr int kDataLoggingTimerId = 1;
     static constexpr platform::UINT WM_TCP_CLOSED = platform::WM_USER + 120;
     // The data-logging run as its update thread and the tests see it.
@@ -265,6 +272,8 @@ private:
     void JoinDataLoggingThreads();
 
     CQXAppDialogMeasDLOG* m_pageDataLogging = nullptr;
+    CLumoraView* m_view = nullptr;
+    QMenu* m_fileMenu = nullptr;
     QStackedWidget* m_pageStack = nullptr;
     QTimer* m_dataLoggingTimer = nullptr;
     std::thread m_updateThread;

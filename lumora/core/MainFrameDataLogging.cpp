@@ -1,6 +1,7 @@
 // The data-logging run of the main frame: the measure thread's loops for either instrument, the
 // refresh timer and its update thread, the auto-save file, and the view that hosts the pages.
 #include "lumora/core/MainFrame.h"
+#include "lumora/shell/LumoraView.h"
 
 #include "instruments/meterdrv/EntityInstruDVM.h"
 #include "lumora/core/BinDataFile.h"
@@ -75,6 +76,10 @@ bool CMainFrame::HostMeasurementPages() {
 }
 
 void CMainFrame::ShowMeasurementPage(unsigned id) {
+    if (m_view != nullptr) {
+        m_view->ShowMeasurementPage(id);
+        return;
+    }
     if (m_pageStack == nullptr)
         return;
     QWidget* page = m_pageCurrent;

@@ -1,9 +1,12 @@
 #include "lumora/core/MainFrame.h"
+
+#include "lumora/core/FilePageStrings.h"
 #include "lumora/core/WriteFailure.h"
 
 #include "platform/StringTable.h"
 
 void CMainFrame::RegisterFrameStrings() {
+    RegisterFilePageStrings();
     platform::RegisterStrings({
         {224, u"标准"},
         {34100, u"视图"},

@@ -7,8 +7,8 @@
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
+#include "lumora/core/PageSkeleton.h"
 #include "lumora/core/WriteFailure.h"
-#include "lumora/shell/ToolIcon.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -30,6 +30,7 @@ using controls::CListCtrlEx;
 using controls::CXPStyleButtonST;
 
 CMeasurementPage::CMeasurementPage(int templateId, QWidget* parent) : CDialogResize(templateId, parent) {
+    RegisterToolTipStrings();
     platform::RegisterStrings({
         {33002, u"统计值"},
         {33004, u"水平标记"},
@@ -42,22 +43,6 @@ CMeasurementPage::CMeasurementPage(int templateId, QWidget* parent) : CDialogRes
         {33011, u"差值"},
         {33014, u"时间 ( 秒 )"},
         {33015, u"电流 ( 安培 )"},
-        // The tool buttons' tips.
-        {34300, u"曲线1"},
-        {34301, u"曲线2"},
-        {34302, u"曲线3"},
-        {34303, u"曲线4"},
-        {34304, u"设置"},
-        {34305, u"适应"},
-        {34306, u"恢复"},
-        {34307, u"无工具"},
-        {34308, u"拖放"},
-        {34309, u"区域选择"},
-        {34310, u"水平选择"},
-        {34311, u"垂直选择"},
-        {34312, u"水平标记"},
-        {34313, u"垂直标记"},
-        {34315, u"CCDF"},
     });
 }
 
@@ -94,17 +79,8 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
     m_comboVert->hide();
     for (std::size_t i = 0; i < count; ++i) {
         const int id = buttons[i].id;
-        const bool push = id == IDC_SETTINGS || id == IDC_ADAPTIVE || id == IDC_RESTORE;
-        auto* button = new CXPStyleButtonST(this, push ? CXPStyleButtonST::BS_PUSHBUTTON
-                                                       : CXPStyleButtonST::BS_CHECKBOX);
-        platform::SetControlId(button, id);
-        button->SetThemeHelper(&m_theme);
-        button->SetIcons(shell::ToolIcon(id));
-        button->BrightenBackColor();
-        button->SetTooltipText(platform::LoadString(buttons[i].tipId));
-        button->setText(QString());
-        button->DrawAsToolbar(true);
-        button->setGeometry(DialogRect(buttons[i].x, 5, 16, 16));
+        auto* button = CreatePageToolButton(this, &m_theme, id, platform::LoadString(buttons[i].tipId),
+                                            DialogRect(buttons[i].x, 5, 16, 16));
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
     }
 }

@@ -1,13 +1,17 @@
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 
+#include "lumora/core/FilePageStrings.h"
+
 #include "common/xmlfile/TextHelpers.h"
 #include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/ListCtrlExData.h"
 #include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/DataImport.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/PageFiles.h"
+#include "lumora/core/PageSkeleton.h"
 #include "lumora/core/StdioFileEx.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
@@ -27,6 +31,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <algorithm>
 
 namespace {
 
@@ -43,6 +48,7 @@ const CMeasurementPage::SToolButton kButtons[] = {
 const QString kProfileSection = QStringLiteral("QXAppDialogMeasCurrent");
 
 void RegisterPageStrings() {
+    RegisterFilePageStrings();
     platform::RegisterStrings({
         {33003, u"垂直标记"},
         {33016, u"电流波形曲线"},
@@ -60,13 +66,7 @@ CQXAppDialogMeasCurrent::CQXAppDialogMeasCurrent(QWidget* parent) : CMeasurement
 CQXAppDialogMeasCurrent::~CQXAppDialogMeasCurrent() = default;
 
 const controls::DlgResizeMapEntry* CQXAppDialogMeasCurrent::GetDlgResizeMap() const {
-    static const controls::DlgResizeMapEntry map[] = {
-        {IDC_PLACE_HOLDER, SizeX | SizeY},
-        {IDC_LIST_STATISTIC, SizeX | MoveY},
-        {IDC_SETTINGS, MoveX},
-        {-1, 0},
-    };
-    return map;
+    return PageResizeMap();
 }
 
 bool CQXAppDialogMeasCurrent::OnInitDialog() {
@@ -151,8 +151,6 @@ void CQXAppDialogMeasCurrent::OnCommand(int id) {
     m_waveform->ReDrawWaveformWnd(0, 0, 1);
 }
 
-// Loading a comparison line needs the data import readers, which are not part of the program yet:
-// the chosen path is remembered and the plot refitted, the line stays as it was.
 void CQXAppDialogMeasCurrent::OnLineButton(int line) {
     if (m_waveform->GetMultiLineVisible(line) != 0) {
         m_waveform->SetMultiLineVisible(line, 0);
@@ -160,10 +158,49 @@ void CQXAppDialogMeasCurrent::OnLineButton(int line) {
         Button(IDC_LINE_FIRST + line)->SetCheck(false);
         return;
     }
-    AskForComparisonFile(kProfileSection, LoadString(34314));
+    const QString path = AskForComparisonFile(kProfileSection, LoadString(34314));
+    const QString extension = Extension(path);
+    if (path.isEmpty()) {
+    } else if (extension == QStringLiteral("txt")) {
+        LoadWaveformFromTextFile(line, path, u'\t');
+    } else if (extension == QStringLiteral("csv")) {
+        LoadWaveformFromTextFile(line, path, u',');
+    } else if (extension == QStringLiteral("xls")) {
+        LoadWaveformFromXlsFile(line, path);
+    }
     Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
     m_waveform->SetAxisAdaptive();
     m_waveform->ReDrawWaveformWnd(1, 1, 1);
+}
+
+int CQXAppDialogMeasCurrent::LoadWaveformFromTextFile(int line, const QString& path, QChar separator) {
+    std::vector<double> x, y;
+    const int result =
+        ImportColumnsFromText(x, path, separator, QStringLiteral("Time"), QStringLiteral("Current"), y, this);
+    return ShowLoadedLine(line, result, x, y);
+}
+
+int CQXAppDialogMeasCurrent::LoadWaveformFromXlsFile(int line, const QString& path) {
+    std::vector<double> x, y;
+    const int result =
+        ImportColumnsFromXls(this, path, QStringLiteral("Time"), x, QStringLiteral("Current"), y);
+    return ShowLoadedLine(line, result, x, y);
+}
+
+int CQXAppDialogMeasCurrent::ShowLoadedLine(int line, int result, const std::vector<double>& x,
+                                            const std::vector<double>& y) {
+    if (result == kImportCancelled || m_waveform == nullptr || line < 0 || line > 3)
+        return result == kImportCancelled ? kImportCancelled : 0;
+    if (result != kImportOk) {
+        platform::MessageBox(platform::LoadString(kParseErrorId), platform::MB_ICONSTOP);
+        return 0;
+    }
+    const auto n = static_cast<unsigned>(std::min(x.size(), y.size()));
+    m_waveform->SetDataMultiLine(line, x.data(), y.data(), n, 3);
+    Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
+    m_waveform->SetAxisAdaptive();
+    m_waveform->ReDrawWaveformWnd(1, 1, 1);
+    return 1;
 }
 
 void CQXAppDialogMeasCurrent::SetMeasuredData(double* x, double* y, unsigned n, int exclusion) {

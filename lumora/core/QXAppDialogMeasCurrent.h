@@ -3,6 +3,7 @@
 #include "lumora/core/MeasurementPage.h"
 
 #include <QString>
+#include <vector>
 
 class CWaveformTimeVsAmpMainWnd;
 
@@ -26,6 +27,10 @@ public:
     void ResetMeasurement();
     int SaveWaveformData(const QString& path);
     int SaveListData(const QString& path);
+    // Reads a comparison file into line 0..3: 1 read, 0 not readable (the parse error was shown), -1
+    // cancelled by the user (the line is left as it was, no message).
+    int LoadWaveformFromTextFile(int line, const QString& path, QChar separator);
+    int LoadWaveformFromXlsFile(int line, const QString& path);
 
     platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
                                 platform::LPARAM lParam) override;
@@ -40,6 +45,7 @@ protected:
 private:
     void UpdateLineButtons();
     void OnLineButton(int line);
+    int ShowLoadedLine(int line, int result, const std::vector<double>& x, const std::vector<double>& y);
     platform::LRESULT OnWaveformMarker(platform::WPARAM record, platform::LPARAM code);
 
     CWaveformTimeVsAmpMainWnd* m_waveform = nullptr;

@@ -1,5 +1,7 @@
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 
+#include "lumora/core/FilePageStrings.h"
+
 #include "common/xmlfile/TextHelpers.h"
 #include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
@@ -49,6 +51,7 @@ const QString kColumnNames[] = {QStringLiteral("Voltage"), QStringLiteral("DC"),
                                 QStringLiteral("Max")};
 
 void RegisterPageStrings() {
+    RegisterFilePageStrings();
     platform::RegisterStrings({
         {33012, u"垂直标记(电流)"},
         {33013, u"垂直标记(电压)"},

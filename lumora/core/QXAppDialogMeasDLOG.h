@@ -37,6 +37,9 @@ public:
     int SaveAsBitmap(const QString& path);
     void LoadWaveformFromTextFile(const QString& path, QChar separator);
     void LoadWaveformFromBinFile(const QString& path);
+    // The page's own workbook ("Time", "Current DC") back on line 0: 1 read, 0 parse error (shown), -1
+    // cancelled.
+    int LoadWaveformFromXlsFile(const QString& path);
     void LoadCcdfLineFromTextFile(int line, const QString& path, QChar separator);
     void LoadCcdfLineFromBinFile(int line, const QString& path);
     void ShowCcdfView(int show);

@@ -3,8 +3,8 @@
 #include "dialogs/infobox/FileVersionInfo.h"
 #include "dialogs/infobox/InfoBox.h"
 #include "lumora/core/MainFrame.h"
-#include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/shell/InstanceGuard.h"
+#include "lumora/shell/LumoraView.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/RegisteredMessage.h"
@@ -153,8 +153,8 @@ std::unique_ptr<CMainFrame> CLumoraApp::CreateFrameAndView(const QString& /*docu
     auto frame = std::make_unique<CMainFrame>();
     if (frame->OnCreate() < 0)
         return nullptr;
-    // The frame hosts the measurement pages in its client area.
-    if (!frame->HostMeasurementPages())
+    // The view owns the four measurement pages in the frame's client area.
+    if (CLumoraView::CreateInFrame(*frame) == nullptr)
         return nullptr;
     return frame;
 }

@@ -18,4 +18,14 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+// The text as UTF-16LE after a byte-order mark, as the UTF-16 files are written.
+inline QByteArray Utf16WithMark(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (QChar c : text) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
 } // namespace coretest

@@ -4,18 +4,10 @@
 #include <gtest/gtest.h>
 
 using coretest::ReadAll;
+using coretest::Utf16WithMark;
 using coretest::WriteAll;
 
 namespace {
-
-QByteArray Utf16WithMark(const QString& text) {
-    QByteArray bytes("\xFF\xFE", 2);
-    for (QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
-}
 
 QStringList ReadLines(const QString& path, bool* unicode = nullptr) {
     CStdioFileEx file;

@@ -1,0 +1,535 @@
+#include "lumora/shell/LumoraView.h"
+
+#include "lumora/core/FilePageStrings.h"
+
+#include "common/xmlfile/PathHelpers.h"
+#include "common/xmlfile/TextHelpers.h"
+#include "lumora/core/DataImport.h"
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/QXAppDialogMeasCCDF.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "lumora/core/QXAppDialogMeasVoltage.h"
+#include "lumora/core/StdioFileEx.h"
+#include "lumora/sheetio/ExcelCell.h"
+#include "lumora/sheetio/ExcelDocument.h"
+#include "lumora/sheetio/ExcelSheet.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "platform/StringTable.h"
+#include "waveform/dualplot/WaveformComboMainWnd.h"
+#include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFMainWnd.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("CLumoraView");
+QString UnknownTypeText() {
+    return platform::LoadString(35000);
+}
+QString PageCannotReadText() {
+    return platform::LoadString(35001);
+}
+
+QString Extension(const QString& path) {
+    return path.right(3).toLower();
+}
+
+bool IsDataType(const QString& extension) {
+    return extension == QStringLiteral("csv") || extension == QStringLiteral("txt") ||
+           extension == QStringLiteral("xls") || extension == QStringLiteral("bin");
+}
+
+QString CellText(const ExcelCell* cell) {
+    if (cell != nullptr && cell->type == ExcelCell::eString && cell->GetString() != nullptr)
+        return QString::fromLatin1(cell->GetString());
+    if (cell != nullptr && cell->type == ExcelCell::eWString && cell->GetWString() != nullptr)
+        return QString::fromUtf16(cell->GetWString());
+    return QString();
+}
+
+QString StoredFolder(const QString& key) {
+    const QString stored = platform::GetProfileString(kSection, key);
+    return stored.isEmpty() ? QString() : platform::NormalizePath(GetFileDirectory(stored));
+}
+
+} // namespace
+
+CLumoraView::CLumoraView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_frame(frame) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_stack = new QStackedWidget(this);
+    layout->addWidget(m_stack);
+    m_blank = new QWidget(m_stack);
+    m_stack->addWidget(m_blank);
+}
+
+CLumoraView::~CLumoraView() {
+    // The measure thread reaches the pages through the frame: it ends before they go.
+    if (m_frame != nullptr) {
+        m_frame->StopMeasureAndWait();
+        m_frame->SetCurrentPage(nullptr);
+        m_frame->SetDataLoggingPage(nullptr);
+        m_frame->SetView(nullptr);
+    }
+}
+
+CLumoraView* CLumoraView::CreateInFrame(CMainFrame& frame, CLumoraView* view) {
+    RegisterFilePageStrings();
+    if (view == nullptr)
+        view = new CLumoraView(&frame, &frame);
+    view->OnCreate();
+    if (view->m_pageCurrent == nullptr) {
+        delete view;
+        return nullptr;
+    }
+    frame.setCentralWidget(view);
+    frame.SetCurrentPage(view->m_pageCurrent);
+    frame.SetDataLoggingPage(view->m_pageDLOG);
+    frame.SetView(view);
+    auto enabledUnlessRunning = [&frame](platform::CCmdUI& ui) {
+        ui.Enable(!frame.IsRunning() && !frame.MeasureThreadExists());
+    };
+    frame.AddViewCommand(
+        ID_FILE_OPEN_WAVEFORM, platform::LoadString(35002), [view] { view->OnFileOpenWaveform(); },
+        enabledUnlessRunning);
+    frame.AddViewCommand(ID_FILE_SAVE_WAVEFORM, platform::LoadString(35003),
+                         [view] { view->OnFileSaveWaveform(); });
+    frame.AddViewCommand(ID_SAVE_SCREENSHOT, platform::LoadString(35004),
+                         [view] { view->OnSaveScreenShot(); });
+    frame.AddViewCommand(ID_SAVE_LIST_DATA, platform::LoadString(35005), [view] { view->OnSaveListData(); });
+    // Printing is offered only where the selected page has a plot.
+    auto hasPlot = [view](platform::CCmdUI& ui) { ui.Enable(view->PrintedWindow() != nullptr); };
+    frame.AddViewCommand(
+        ID_FILE_PRINT, platform::LoadString(35006), [view] { view->OnFilePrint(); }, hasPlot);
+    frame.AddViewCommand(
+        ID_FILE_PRINT_DIRECT, platform::LoadString(35007), [view] { view->OnFilePrintDirect(); }, hasPlot);
+    frame.AddViewCommand(
+        ID_FILE_PRINT_PREVIEW, platform::LoadString(35008), [view] { view->OnFilePrintPreview(); }, hasPlot);
+    view->OnInitialUpdate();
+    view->ShowMeasurementPage(frame.SelectedPage());
+    return view;
+}
+
+int CLumoraView::OnCreate() {
+    // Each page fills the view; one that cannot build its plot is left out.
+    auto add = [this](auto* page) -> decltype(page) {
+        m_stack->addWidget(page);
+        if (page->OnInitDialog())
+            return page;
+        m_stack->removeWidget(page);
+        delete page;
+        return nullptr;
+    };
+    m_pageCurrent = add(new CQXAppDialogMeasCurrent(m_stack));
+    m_pageVoltage = add(new CQXAppDialogMeasVoltage(m_stack));
+    m_pageCCDF = add(new CQXAppDialogMeasCCDF(m_stack));
+    m_pageDLOG = add(new CQXAppDialogMeasDLOG(m_stack));
+    ShowMeasurementPage(CMainFrame::ID_MEASURE_CURRENT);
+    return 0;
+}
+
+void CLumoraView::OnInitialUpdate() {
+    if (m_pageCurrent != nullptr)
+        m_pageCurrent->AttachFrameParameters();
+    if (m_pageDLOG != nullptr)
+        m_pageDLOG->AttachFrameParameters();
+}
+
+void CLumoraView::ShowMeasurementPage(unsigned id) {
+    QWidget* page = nullptr;
+    switch (id) {
+    case CMainFrame::ID_MEASURE_CURRENT:
+        page = m_pageCurrent;
+        break;
+    case CMainFrame::ID_MEASURE_VOLTAGE:
+        page = m_pageVoltage;
+        break;
+    case CMainFrame::ID_MEASURE_CCDF:
+        page = m_pageCCDF;
+        break;
+    case CMainFrame::ID_MEASURE_DATALOGGING:
+        page = m_pageDLOG;
+        break;
+    default:
+        break;
+    }
+    // An id of no page, or of a page that does not exist, hides them all.
+    m_stack->setCurrentWidget(page != nullptr ? page : m_blank);
+}
+
+QWidget* CLumoraView::VisiblePage() const {
+    QWidget* current = m_stack->currentWidget();
+    return current == m_blank ? nullptr : current;
+}
+
+unsigned CLumoraView::SelectedPage() const {
+    return m_frame != nullptr ? m_frame->SelectedPage() : CMainFrame::ID_MEASURE_CURRENT;
+}
+
+void CLumoraView::PostPageCommand(unsigned id) {
+    if (m_frame == nullptr)
+        return;
+    QMetaObject::invokeMethod(
+        m_frame, [frame = m_frame, id] { frame->OnCommand(id); }, Qt::QueuedConnection);
+}
+
+void CLumoraView::InitialMemory(unsigned count) {
+    if (m_pageDLOG != nullptr)
+        m_pageDLOG->InitialMemory(count);
+}
+
+bool CLumoraView::RunActive() const {
+    return m_frame != nullptr && (m_frame->IsRunning() || m_frame->MeasureThreadExists());
+}
+
+void CLumoraView::ShowError(const QString& text) const {
+    platform::MessageBox(text, platform::MB_ICONSTOP);
+}
+
+QString CLumoraView::AskOpenFileName(const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileName(this, QString(), folder, filter);
+}
+
+QString CLumoraView::AskSaveFileName(const QString& title, const QString& proposed, const QString& filter,
+                                     QString* selectedFilter) {
+    return QFileDialog::getSaveFileName(this, title, proposed, filter, selectedFilter);
+}
+
+QString CLumoraView::WithFilterExtension(const QString& path, const QString& selectedFilter) {
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (IsDataType(extension) || extension == QStringLiteral("bmp"))
+        return path;
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)\\)"));
+    const QRegularExpressionMatch match = pattern.match(selectedFilter);
+    if (!match.hasMatch())
+        return path;
+    return path + u'.' + match.captured(1);
+}
+
+// ---- open ----
+
+void CLumoraView::OnFileOpenWaveform() {
+    if (RunActive()) {
+        ShowError(platform::LoadString(51509));
+        return;
+    }
+    const QString path =
+        AskOpenFileName(StoredFolder(QStringLiteral("FileLoadWaveform")), platform::LoadString(35009));
+    if (path.isEmpty())
+        return;
+    platform::WriteProfileString(kSection, QStringLiteral("FileLoadWaveform"), path);
+    OpenWaveformFile(path);
+}
+
+int CLumoraView::OpenWaveformFile(const QString& path) {
+    // A run writes into the pages' lines: nothing is loaded over it.
+    if (RunActive()) {
+        ShowError(platform::LoadString(51509));
+        return 0;
+    }
+    const QString type = Extension(path);
+    if (type == QStringLiteral("bin")) {
+        if (m_pageDLOG == nullptr)
+            return 0;
+        m_pageDLOG->LoadWaveformFromBinFile(path);
+        PostPageCommand(CMainFrame::ID_MEASURE_DATALOGGING);
+        return 1;
+    }
+    if (type == QStringLiteral("xls"))
+        return OpenWorkbook(path);
+    if (type == QStringLiteral("txt") || type == QStringLiteral("csv"))
+        return OpenText(path, type == QStringLiteral("txt") ? u'\t' : u',');
+    ShowError(UnknownTypeText());
+    return 0;
+}
+
+int CLumoraView::OpenWorkbook(const QString& path) {
+    QString headerA;
+    QString headerB;
+    {
+        ExcelDocument document;
+        if (!document.Load(platform::NormalizePath(path)) || document.GetTotalSheets() < 1)
+            return 0;
+        const ExcelSheet* sheet = document.GetSheet(0);
+        if (sheet == nullptr || sheet->GetTotalRows() < 1 || sheet->GetTotalCols() != 2)
+            return 0;
+        headerA = CellText(sheet->CellAt(0, 0));
+        headerB = CellText(sheet->CellAt(0, 1));
+    }
+    // The data-logging page writes "Current DC": its file goes back to it, not to the current page.
+    if (headerB.contains(QStringLiteral("Current DC"))) {
+        if (m_pageDLOG == nullptr)
+            return 0;
+        m_pageDLOG->LoadWaveformFromXlsFile(path);
+        PostPageCommand(CMainFrame::ID_MEASURE_DATALOGGING);
+        return 1;
+    }
+    if (headerB.contains(QStringLiteral("Current"))) {
+        if (m_pageCurrent == nullptr)
+            return 0;
+        m_pageCurrent->LoadWaveformFromXlsFile(0, path);
+        PostPageCommand(CMainFrame::ID_MEASURE_CURRENT);
+        return 1;
+    }
+    if (headerB.contains(QStringLiteral("Voltage")) || headerB.contains(QStringLiteral("Occurrence"))) {
+        // Those pages read text files only; switching to them would show nothing of the file.
+        ShowError(PageCannotReadText());
+        return 0;
+    }
+    return 0;
+}
+
+int CLumoraView::OpenText(const QString& path, QChar separator) {
+    QString header;
+    {
+        CStdioFileEx file;
+        if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyNone | CStdioFileEx::typeText) ||
+            !file.ReadString(header))
+            return 0;
+        file.Close();
+    }
+    QStringList fields;
+    const int count = SplitByChar(fields, header, separator);
+    if (count > 2 || (count == 2 && fields[1].contains(QStringLiteral("Current DC")))) {
+        if (m_pageDLOG == nullptr)
+            return 0;
+        m_pageDLOG->LoadWaveformFromTextFile(path, separator);
+        PostPageCommand(CMainFrame::ID_MEASURE_DATALOGGING);
+        return 1;
+    }
+    if (count < 2)
+        return 0;
+    if (fields[1].contains(QStringLiteral("Current")) && m_pageCurrent != nullptr) {
+        m_pageCurrent->LoadWaveformFromTextFile(0, path, separator);
+        PostPageCommand(CMainFrame::ID_MEASURE_CURRENT);
+        return 1;
+    }
+    if (fields[1].contains(QStringLiteral("Voltage")) && m_pageVoltage != nullptr) {
+        m_pageVoltage->LoadWaveformFromTextFile(path, separator);
+        PostPageCommand(CMainFrame::ID_MEASURE_VOLTAGE);
+        return 1;
+    }
+    if (fields[1].contains(QStringLiteral("Occurrence")) && m_pageCCDF != nullptr) {
+        m_pageCCDF->LoadWaveformFromTextFile(path, separator);
+        PostPageCommand(CMainFrame::ID_MEASURE_CCDF);
+        return 1;
+    }
+    return 0;
+}
+
+// ---- save ----
+
+void CLumoraView::OnFileSaveWaveform() {
+    const unsigned page = SelectedPage();
+    bool ready = false;
+    if (page == CMainFrame::ID_MEASURE_CURRENT && m_pageCurrent != nullptr) {
+        const auto& x = m_pageCurrent->Waveform()->GetDataMultiLineX(0);
+        ready = !x.empty() && m_pageCurrent->Waveform()->GetDataMultiLineY(0).size() == x.size();
+    } else if (page == CMainFrame::ID_MEASURE_DATALOGGING && m_pageDLOG != nullptr) {
+        ready = m_pageDLOG->Waveform() != nullptr && m_pageDLOG->Waveform()->IsMultiLineHasData(0) != 0;
+    }
+    if (!ready) {
+        ShowError(platform::LoadString(51505));
+        return;
+    }
+    const bool logging = page == CMainFrame::ID_MEASURE_DATALOGGING;
+    const QString key =
+        logging ? QStringLiteral("FileSaveWaveformDLog") : QStringLiteral("FileSaveWaveformCurr");
+    const QString filter = logging ? platform::LoadString(35010) : platform::LoadString(35011);
+    const QString name = FormatDateTime(QDateTime::currentDateTime(), QStringLiteral("%Y-%m-%d_%H-%M-%S"));
+    const QString folder = StoredFolder(key);
+    QString selected;
+    const QString path =
+        AskSaveFileName(QString(), folder.isEmpty() ? name : folder + name, filter, &selected);
+    if (path.isEmpty())
+        return;
+    const QString chosen = WithFilterExtension(path, selected);
+    platform::WriteProfileString(kSection, key, chosen);
+    SaveWaveformFile(chosen, selected);
+}
+
+int CLumoraView::SaveWaveformFile(const QString& path, const QString& selectedFilter) {
+    const QString chosen = WithFilterExtension(path, selectedFilter);
+    const unsigned page = SelectedPage();
+    const QString type = Extension(chosen);
+    const bool known = type == QStringLiteral("csv") || type == QStringLiteral("txt") ||
+                       type == QStringLiteral("xls") ||
+                       (type == QStringLiteral("bin") && page == CMainFrame::ID_MEASURE_DATALOGGING);
+    if (page == CMainFrame::ID_MEASURE_CURRENT && m_pageCurrent != nullptr) {
+        if (!known) {
+            ShowError(UnknownTypeText());
+            return 0;
+        }
+        return m_pageCurrent->SaveWaveformData(chosen);
+    }
+    if (page == CMainFrame::ID_MEASURE_DATALOGGING && m_pageDLOG != nullptr) {
+        if (!known) {
+            ShowError(UnknownTypeText());
+            return 0;
+        }
+        return m_pageDLOG->SaveWaveformData(chosen);
+    }
+    ShowError(platform::LoadString(51505));
+    return 0;
+}
+
+// ---- screenshot and list data ----
+
+void CLumoraView::OnSaveScreenShot() {
+    const QString stored = platform::GetProfileString(kSection, QStringLiteral("SaveScreenShotAsBitmap"));
+    const QString folder = StoredFolder(QStringLiteral("SaveScreenShotAsBitmap"));
+    QString selected;
+    const QString path = AskSaveFileName(platform::LoadString(35012),
+                                         folder + GetFileTitleFromPath(GetFileNameFromPath(stored)),
+                                         platform::LoadString(35013), &selected);
+    if (path.isEmpty())
+        return;
+    const QString chosen = WithFilterExtension(path, platform::LoadString(35013));
+    platform::WriteProfileString(kSection, QStringLiteral("SaveScreenShotAsBitmap"), chosen);
+    SaveScreenShotFile(chosen);
+}
+
+int CLumoraView::SaveScreenShotFile(const QString& path) {
+    // The plots' bitmap writer reports a failed write or close itself but gives 0 silently for a file
+    // it cannot create: that case is told here, once.
+    const QFileInfo target(platform::NormalizePath(path));
+    const QFileInfo folder(target.absolutePath());
+    if (target.exists() ? !target.isWritable() || target.isDir() : !folder.isDir() || !folder.isWritable()) {
+        ShowError(platform::LoadString(51504));
+        return 0;
+    }
+    int saved = -1;
+    switch (SelectedPage()) {
+    case CMainFrame::ID_MEASURE_CURRENT:
+        if (m_pageCurrent != nullptr)
+            saved = m_pageCurrent->Waveform()->SaveAsBitmapTVA(path);
+        break;
+    case CMainFrame::ID_MEASURE_VOLTAGE:
+        if (m_pageVoltage != nullptr)
+            saved = m_pageVoltage->Waveform()->SaveAsBitmapTVA(path);
+        break;
+    case CMainFrame::ID_MEASURE_CCDF:
+        if (m_pageCCDF != nullptr)
+            saved = m_pageCCDF->Waveform()->SaveAsBitmapCCDF(path);
+        break;
+    case CMainFrame::ID_MEASURE_DATALOGGING:
+        if (m_pageDLOG != nullptr)
+            saved = m_pageDLOG->SaveAsBitmap(path);
+        break;
+    default:
+        break;
+    }
+    return saved > 0 ? 1 : 0;
+}
+
+void CLumoraView::OnSaveListData() {
+    const QString stored = platform::GetProfileString(kSection, QStringLiteral("SaveListDataAsFile"));
+    const QString folder = StoredFolder(QStringLiteral("SaveListDataAsFile"));
+    QString selected;
+    const QString path =
+        AskSaveFileName(QString(), folder + GetFileTitleFromPath(GetFileNameFromPath(stored)),
+                        platform::LoadString(35014), &selected);
+    if (path.isEmpty())
+        return;
+    const QString chosen = WithFilterExtension(path, platform::LoadString(35014));
+    platform::WriteProfileString(kSection, QStringLiteral("SaveListDataAsFile"), chosen);
+    SaveListDataFile(chosen);
+}
+
+int CLumoraView::SaveListDataFile(const QString& path) {
+    const unsigned page = SelectedPage();
+    if (page == CMainFrame::ID_MEASURE_CURRENT && m_pageCurrent != nullptr)
+        return m_pageCurrent->SaveListData(path);
+    if (page == CMainFrame::ID_MEASURE_DATALOGGING && m_pageDLOG != nullptr)
+        return m_pageDLOG->SaveListData(path);
+    return 0;
+}
+
+// ---- printing ----
+
+CWaveformPlotMainWnd* CLumoraView::PrintedWindow() const {
+    switch (SelectedPage()) {
+    case CMainFrame::ID_MEASURE_CURRENT:
+        return m_pageCurrent != nullptr ? m_pageCurrent->Waveform() : nullptr;
+    case CMainFrame::ID_MEASURE_VOLTAGE:
+        return m_pageVoltage != nullptr ? m_pageVoltage->PlotWindow() : nullptr;
+    case CMainFrame::ID_MEASURE_CCDF:
+        return m_pageCCDF != nullptr ? m_pageCCDF->PlotWindow() : nullptr;
+    case CMainFrame::ID_MEASURE_DATALOGGING:
+        if (m_pageDLOG == nullptr)
+            return nullptr;
+        if (m_pageDLOG->IsCcdfView() != 0 && m_pageDLOG->WaveformCCDF() != nullptr)
+            return m_pageDLOG->WaveformCCDF();
+        return m_pageDLOG->Waveform();
+    default:
+        return nullptr;
+    }
+}
+
+void CLumoraView::OnFilePrint() {
+    if (PrintedWindow() == nullptr)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    // Landscape for this job's printer only; the user's default printer settings stay as they are.
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!PrintSelectedPage(printer))
+        ShowError(platform::LoadString(51504));
+}
+
+void CLumoraView::OnFilePrintDirect() {
+    if (PrintedWindow() == nullptr)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!PrintSelectedPage(printer))
+        ShowError(platform::LoadString(51504));
+}
+
+void CLumoraView::OnFilePrintPreview() {
+    if (PrintedWindow() == nullptr)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { PrintSelectedPage(*target); });
+    preview.exec();
+}
+
+bool CLumoraView::PrintSelectedPage(QPrinter& printer) {
+    CWaveformPlotMainWnd* window = PrintedWindow();
+    if (window == nullptr)
+        return false;
+    printer.setPageOrientation(QPageLayout::Landscape);
+    window->OnBeginPrinting(&printer);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        window->OnEndPrinting();
+        return false;
+    }
+    window->OnPrepareDC(&painter, &printer);
+    // The page in the units OnPrepareDC scaled the painter to: the screen's.
+    const double scale = static_cast<double>(printer.logicalDpiX()) / window->logicalDpiX();
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRect drawRect(0, 0, static_cast<int>(page.width() / scale),
+                         static_cast<int>(page.height() / scale));
+    window->OnPrint(&painter, &drawRect, width(), height());
+    const bool ended = painter.end();
+    window->OnEndPrinting();
+    return ended;
+}

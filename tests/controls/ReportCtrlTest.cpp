@@ -1,0 +1,145 @@
+#include "lumora/controls/ReportCtrl.h"
+#include "GuiApp.h"
+#include "platform/MessageTarget.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using controls::CReportCtrl;
+
+// A parent that keeps the messages its list sends.
+class CRecordingParent : public QWidget, public platform::CMessageTarget {
+public:
+    struct SMessage {
+        unsigned message;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+    };
+    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                platform::LPARAM lParam) override {
+        messages.push_back({message, wParam, lParam});
+        return 0;
+    }
+    std::vector<SMessage> messages;
+};
+
+class ReportCtrl : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { controls_test::App(); }
+    void SetUp() override {
+        m_list = new CReportCtrl(&m_parent);
+        m_list->InsertColumn(0, QStringLiteral("a"), CReportCtrl::LVCFMT_LEFT, 80);
+        m_list->InsertColumn(1, QStringLiteral("b"), CReportCtrl::LVCFMT_LEFT, 80);
+        m_parent.resize(300, 300);
+        m_list->resize(300, 300);
+        m_parent.show();
+    }
+    void Fill(const QStringList& texts) {
+        for (const QString& text : texts)
+            m_list->InsertItem(m_list->GetItemCount(), text);
+    }
+    QStringList Column(int column) const {
+        QStringList texts;
+        for (int row = 0; row < m_list->GetItemCount(); ++row)
+            texts << m_list->GetItemText(row, column);
+        return texts;
+    }
+    CRecordingParent m_parent;
+    CReportCtrl* m_list = nullptr;
+};
+
+TEST(ReportCompare, TypedComparisonOfCellTexts) {
+    const struct {
+        const char* a;
+        const char* b;
+        int sign;
+    } cases[] = {
+        {"9", "10", -1},    // hexadecimal 0x9 < 0x10
+        {"ff", "1A", 1},    // hexadecimal
+        {"1.5", "12%", -1}, // decimals, one with a percent sign
+        {"2.5", "-3", 1},   // decimals
+        {"abc", "abd", -1}, // text
+        {"xyz", "Xyz", 1},  // case-sensitive text
+        {"2024-01-02", "2023-12-31", 1},
+    };
+    for (const auto& c : cases) {
+        const int result = CReportCtrl::CompareCells(QString::fromLatin1(c.a), QString::fromLatin1(c.b));
+        EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " " << c.b;
+    }
+}
+
+TEST_F(ReportCtrl, HeaderClicksSortAndReverseAndTellTheParent) {
+    Fill({QStringLiteral("10"), QStringLiteral("9"), QStringLiteral("0")});
+    for (int row = 0; row < 3; ++row)
+        m_list->SetItemText(row, 1, QString::number(row));
+    m_list->SetItemTextColor(1, 1, 0x0000FFu);
+    m_list->OnColumnClick(0);
+    EXPECT_EQ(Column(0), (QStringList{"0", "9", "10"}));
+    EXPECT_EQ(Column(1), (QStringList{"2", "1", "0"}));
+    EXPECT_EQ(m_list->GetItemTextColor(1, 1), 0x0000FFu); // colours move with their row
+    m_list->OnColumnClick(0);
+    EXPECT_EQ(Column(0), (QStringList{"10", "9", "0"}));
+    ASSERT_EQ(m_parent.messages.size(), 2u);
+    EXPECT_EQ(m_parent.messages[0].message, CReportCtrl::WM_SORTED);
+    EXPECT_EQ(m_parent.messages[0].lParam, 1);
+    EXPECT_EQ(m_parent.messages[1].lParam, 0);
+}
+
+TEST_F(ReportCtrl, SeparatorRowsSortGroupsApart) {
+    Fill({"3", "1", "--", "9", "2"});
+    m_list->SetSeparatorText(QStringLiteral("--"));
+    m_list->SortItems(0, true);
+    EXPECT_EQ(Column(0), (QStringList{"1", "3", "--", "2", "9"}));
+}
+
+TEST_F(ReportCtrl, EditingCommitsWithEnterDiscardsWithEscapeAndTabWraps) {
+    Fill({"x", "y"});
+    m_list->SetEditable(true);
+    m_list->SetEditableColumns({0, 1});
+    ASSERT_TRUE(m_list->StartEdit(0, 1));
+    m_list->Editor()->setText(QStringLiteral("changed"));
+    QTest::keyClick(m_list->Editor(), Qt::Key_Escape);
+    EXPECT_EQ(m_list->GetItemText(0, 1), QString());
+    EXPECT_TRUE(m_parent.messages.empty());
+
+    ASSERT_TRUE(m_list->StartEdit(1, 1));
+    m_list->Editor()->setText(QStringLiteral("new"));
+    QTest::keyClick(m_list->Editor(), Qt::Key_Tab);
+    EXPECT_EQ(m_list->GetItemText(1, 1), QStringLiteral("new"));
+    ASSERT_EQ(m_parent.messages.size(), 1u);
+    EXPECT_EQ(m_parent.messages[0].message, CReportCtrl::WM_ITEM_EDITED);
+    EXPECT_EQ(m_parent.messages[0].wParam, 1u);
+    EXPECT_EQ(m_parent.messages[0].lParam, 1);
+    EXPECT_TRUE(m_list->IsEditing()); // Tab in the last column wraps to column 0 of the same row
+    m_list->Editor()->setText(QStringLiteral("z"));
+    QTest::keyClick(m_list->Editor(), Qt::Key_Return);
+    EXPECT_EQ(m_list->GetItemText(1, 0), QStringLiteral("z"));
+    EXPECT_FALSE(m_list->IsEditing());
+    EXPECT_FALSE(m_list->StartEdit(0, 5));
+}
+
+TEST_F(ReportCtrl, SingleCheckModeUnchecksTheOthers) {
+    m_list->SetExtendedStyle(CReportCtrl::LVS_EX_CHECKBOXES | CReportCtrl::LVS_EX_FULLROWSELECT);
+    m_list->SetCheckboxStyle(CReportCtrl::eCheckSingle);
+    Fill({"a", "b", "c"});
+    m_list->item(0, 0)->setCheckState(Qt::Checked);
+    m_list->item(2, 0)->setCheckState(Qt::Checked);
+    EXPECT_FALSE(m_list->GetCheck(0));
+    EXPECT_TRUE(m_list->GetCheck(2));
+    EXPECT_EQ(m_parent.messages.back().message, CReportCtrl::WM_CHECK_CHANGED);
+    EXPECT_EQ(m_parent.messages.back().wParam, 2u);
+}
+
+TEST_F(ReportCtrl, InsertedColumnGetsWindowColoursInEveryRow) {
+    Fill({"a"});
+    m_list->SetItemBkColor(0, 1, 0x123456u);
+    m_list->InsertColumn(1, QStringLiteral("new"));
+    m_list->OnColumnInserted(1);
+    EXPECT_EQ(m_list->GetItemBkColor(0, 2), 0x123456u);
+    EXPECT_EQ(m_list->GetItemBkColor(0, 1), controls::ToColorRef(m_list->palette().color(QPalette::Base)));
+}
+
+} // namespace

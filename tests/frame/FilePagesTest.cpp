@@ -1,0 +1,150 @@
+// The pages' comparison lines read from files: the voltage and CCDF pages, and the current page's
+// lines 1 to 3, with the progress window's Cancel.
+#include "FrameFixture.h"
+#include "platform/StringTable.h"
+
+#include "lumora/controls/ReportCtrl.h"
+#include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/DataImport.h"
+#include "lumora/core/MainFrame.h"
+#include "lumora/core/QXAppDialogMeasCCDF.h"
+#include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/QXAppDialogMeasVoltage.h"
+#include "lumora/shell/ProgressWnd.h"
+#include "platform/ControlId.h"
+#include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFMainWnd.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace frametest;
+
+QString ParseError() {
+    return platform::LoadString(kParseErrorId);
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+class FilePages : public testing::Test {
+protected:
+    void SetUp() override { EnsureApplication(); }
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    CMessageRecorder m_messages;
+    QTemporaryDir m_dir;
+};
+
+TEST_F(FilePages, VoltagePageReadsTimeAndVoltageIntoLineZero) {
+    CQXAppDialogMeasVoltage page;
+    ASSERT_TRUE(page.OnInitDialog());
+    ASSERT_TRUE(WriteFile(Path("v.csv"), "Time (ms),Voltage\r\n1,3.3\r\n2,3.25\r\n4,3.2\r\n"));
+    EXPECT_EQ(page.LoadWaveformFromTextFile(Path("v.csv"), u','), 1);
+    const std::vector<double> x{0.001, 0.002, 0.004}, y{3.3, 3.25, 3.2};
+    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
+    EXPECT_EQ(page.Waveform()->GetDataMultiLineY(0), y);
+    EXPECT_TRUE(platform::FindControl<controls::CXPStyleButtonST>(&page, 1079)->GetCheck());
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
+
+    // Without "Time" in the first field: the parse error, and line 0 as it was.
+    ASSERT_TRUE(WriteFile(Path("bad.csv"), "Voltage,Time\r\n1,2\r\n"));
+    EXPECT_EQ(page.LoadWaveformFromTextFile(Path("bad.csv"), u','), 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{ParseError()});
+    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
+
+    ASSERT_EQ(page.ReportList()->GetColumnCount(), 2);
+    EXPECT_EQ(page.ReportList()->GetColumnHeading(0), QStringLiteral("测量值"));
+    EXPECT_EQ(page.ReportList()->GetColumnHeading(1), QStringLiteral("统计值"));
+}
+
+TEST_F(FilePages, CcdfPageDrawsTheFilesPointsAsTheyAre) {
+    CQXAppDialogMeasCCDF page;
+    ASSERT_TRUE(page.OnInitDialog());
+    ASSERT_TRUE(
+        WriteFile(Path("c.txt"), "CCDFAmplitude\tOccurrence\n0.001\t100\n0.002\t40\n0.004\t5\n0.008\t0.1\n"));
+    EXPECT_EQ(page.LoadWaveformFromTextFile(Path("c.txt"), u'\t'), 1);
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
+    const std::vector<double> x{0.001, 0.002, 0.004, 0.008}, y{100, 40, 5, 0.1};
+    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
+    EXPECT_EQ(page.Waveform()->GetDataMultiLineY(0), y);
+    EXPECT_EQ(page.Waveform()->GetMultiLineVisible(0), 1);
+
+    ASSERT_TRUE(WriteFile(Path("swapped.txt"), "Occurrence\tCCDFAmplitude\n1\t2\n3\t4\n"));
+    EXPECT_EQ(page.LoadWaveformFromTextFile(Path("swapped.txt"), u'\t'), 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{ParseError()});
+    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
+
+    m_messages.Clear();
+    ASSERT_TRUE(WriteFile(Path("one.txt"), "CCDFAmplitude\tOccurrence\n0.001\t100\n"));
+    EXPECT_EQ(page.LoadWaveformFromTextFile(Path("one.txt"), u'\t'), 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(CQXAppDialogMeasCCDF::kTooFewPointsId)});
+    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
+
+    QStringList headings;
+    for (int c = 0; c < page.ReportList()->GetColumnCount(); ++c)
+        headings << page.ReportList()->GetColumnHeading(c);
+    EXPECT_EQ(headings, (QStringList{QStringLiteral("测量值"), QStringLiteral("水平标记"),
+                                     QStringLiteral("垂直标记")}));
+    for (int id : {1087, 1088, 1089, 1090, 1091})
+        EXPECT_TRUE(platform::FindControl<QWidget>(&page, id)->isHidden()) << id;
+}
+
+// Every format the current page writes comes back into a comparison line; a cancelled read leaves
+// the line as it was and shows nothing.
+TEST_F(FilePages, CurrentPageLinesFromItsOwnFilesAndCancel) {
+    CProgramFolder folder;
+    folder.WriteConfiguration(1, false);
+    CMainFrame frame;
+    ASSERT_EQ(frame.LoadMainConfiguration(), 1);
+    auto* page = new CQXAppDialogMeasCurrent(&frame);
+    ASSERT_TRUE(page->OnInitDialog());
+    std::vector<double> x{0.0, 0.5, 1.25}, y{0.25, 0.5, -0.75};
+    page->SetMeasuredData(x.data(), y.data(), 3, 1);
+    int line = 1;
+    for (const char* name : {"a.csv", "a.txt", "a.xls"}) {
+        const QString path = Path(name);
+        ASSERT_EQ(page->SaveWaveformData(path), 1) << name;
+        const int read = path.endsWith(QStringLiteral("xls"))
+                             ? page->LoadWaveformFromXlsFile(line, path)
+                             : page->LoadWaveformFromTextFile(
+                                   line, path, path.endsWith(QStringLiteral("csv")) ? u',' : u'\t');
+        EXPECT_EQ(read, 1) << name;
+        EXPECT_EQ(page->Waveform()->GetDataMultiLineX(line), x) << name;
+        EXPECT_EQ(page->Waveform()->GetDataMultiLineY(line), y) << name;
+        ++line;
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
+
+    QByteArray big("Time,Current\n");
+    for (int i = 0; i < 2'000'000; ++i)
+        big += "0.000012345,1.234567e-03\n";
+    ASSERT_TRUE(WriteFile(Path("big.csv"), big));
+    frame.show();
+    bool clicked = false;
+    QTimer click;
+    click.setInterval(1);
+    QObject::connect(&click, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = dynamic_cast<CProgressWnd*>(widget);
+            if (window != nullptr && window->isVisible() && !clicked) {
+                platform::FindControl<QPushButton>(window, 10)->click();
+                clicked = true;
+            }
+        }
+    });
+    click.start();
+    EXPECT_EQ(page->LoadWaveformFromTextFile(1, Path("big.csv"), u','), kImportCancelled);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(page->Waveform()->GetDataMultiLineX(1), x);
+    EXPECT_EQ(page->Waveform()->GetDataMultiLineY(1), y);
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
+}
+
+} // namespace
