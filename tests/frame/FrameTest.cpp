@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
@@ -24,6 +25,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -258,14 +260,27 @@ TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
         << Frame().statusBar()->currentMessage().toStdString();
     EXPECT_EQ(idle, QStringLiteral("就绪"));
 
-    // A run that completes is over while its notice is shown.
+    // A run that completes is over while its notice is shown: the status is read as the notice shows.
+    class CShowWatch : public QObject {
+    public:
+        explicit CShowWatch(std::function<void()> onDialogShown) : m_onDialogShown(std::move(onDialogShown)) {
+            qApp->installEventFilter(this);
+        }
+        ~CShowWatch() override { qApp->removeEventFilter(this); }
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched) != nullptr)
+                m_onDialogShown();
+            return false;
+        }
+
+    private:
+        std::function<void()> m_onDialogShown;
+    };
     QString whileNoticeShown;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (QApplication::activeModalWidget() != nullptr && whileNoticeShown.isEmpty())
+    CShowWatch watch([&] {
+        if (whileNoticeShown.isEmpty())
             whileNoticeShown = Frame().statusBar()->currentMessage();
     });
-    watch.start(1);
     Frame().SupplyRecord().TriggerTimeout = 0.1;
     ASSERT_TRUE(RunOnce());
     ASSERT_EQ(notices.Texts().size(), 1);
