@@ -12,6 +12,10 @@ class QWidget;
 // the focus, so the dialog stays open on it.
 namespace shell {
 
+// The texts of the settings dialogs and of the messages below; each dialog registers them before it
+// loads its texts.
+void RegisterSettingsStrings();
+
 // A finite decimal number in the C locale, blanks around it allowed.
 bool ParseDouble(const QString& text, double& value);
 // A decimal integer within [minimum, maximum]; false for other texts or values outside the range.

@@ -9,6 +9,7 @@
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
 #include "platform/Numbers.h"
+#include "platform/StringTable.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,7 +65,8 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
         m_timeout = kDefaultTimeout;
     m_resource = record.Resource;
     m_addressUsb = record.AddressUSB;
-    setWindowTitle(QStringLiteral("VISA 资源"));
+    shell::RegisterSettingsStrings();
+    setWindowTitle(platform::LoadString(34850));
     platform::SetControlId(this, IDD);
 
     auto* layout = new QVBoxLayout(this);
@@ -73,24 +75,24 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     m_picture->setFixedSize(48, 48);
     platform::SetControlId(m_picture, IDC_PICTURE);
     top->addWidget(m_picture, 0, 0, 3, 1);
-    top->addWidget(new QLabel(QStringLiteral("VISA 资源名称"), this), 0, 1);
+    top->addWidget(new QLabel(platform::LoadString(34851), this), 0, 1);
     m_editResource = new QLineEdit(this);
     m_editResource->setReadOnly(true);
     m_editResource->setMinimumWidth(300);
     platform::SetControlId(m_editResource, IDC_RESOURCE);
     top->addWidget(m_editResource, 0, 2, 1, 3);
-    top->addWidget(new QLabel(QStringLiteral("接口类型"), this), 1, 1);
+    top->addWidget(new QLabel(platform::LoadString(34852), this), 1, 1);
     m_comboInterface = new QComboBox(this);
     m_comboInterface->addItems({QStringLiteral("LAN"), QStringLiteral("USB")});
     platform::SetControlId(m_comboInterface, IDC_INTERFACE);
     top->addWidget(m_comboInterface, 1, 2);
-    top->addWidget(new QLabel(QStringLiteral("序号"), this), 1, 3);
+    top->addWidget(new QLabel(platform::LoadString(34853), this), 1, 3);
     m_editBoard = DigitsEdit(IDC_BOARD, this);
     top->addWidget(m_editBoard, 1, 4);
-    top->addWidget(new QLabel(QStringLiteral("超时"), this), 2, 1);
+    top->addWidget(new QLabel(platform::LoadString(34854), this), 2, 1);
     m_editTimeout = DigitsEdit(IDC_TIMEOUT, this);
     top->addWidget(m_editTimeout, 2, 2);
-    top->addWidget(new QLabel(QStringLiteral("指令结束符"), this), 2, 3);
+    top->addWidget(new QLabel(platform::LoadString(34855), this), 2, 3);
     m_comboTermination = new QComboBox(this);
     for (const char16_t* text : kTerminations)
         m_comboTermination->addItem(QString::fromUtf16(text));
@@ -116,9 +118,9 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     m_portFields = {portFirst, m_editPort, portLast};
     portFirst->hide();
     portLast->hide();
-    address->addWidget(new QLabel(QStringLiteral("端口号"), m_group), 1, 0);
+    address->addWidget(new QLabel(platform::LoadString(34856), m_group), 1, 0);
     address->addWidget(m_editPort, 1, 1);
-    m_usbPrompt = new QLabel(QStringLiteral("请选择"), m_group);
+    m_usbPrompt = new QLabel(platform::LoadString(34857), m_group);
     platform::SetControlId(m_usbPrompt, IDC_USB_PROMPT);
     m_comboUsb = new QComboBox(m_group);
     platform::SetControlId(m_comboUsb, IDC_USB_LIST);
@@ -127,9 +129,9 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     address->setColumnStretch(1, 1);
     layout->addWidget(m_group);
 
-    auto* hidden = new QCheckBox(QStringLiteral("虚拟连接（不程控仪器）"), this);
-    auto* test = new QPushButton(QStringLiteral("连通性测试"), this);
-    auto* session = new QPushButton(QStringLiteral("与仪器会话"), this);
+    auto* hidden = new QCheckBox(platform::LoadString(34858), this);
+    auto* test = new QPushButton(platform::LoadString(34859), this);
+    auto* session = new QPushButton(platform::LoadString(34860), this);
     platform::SetControlId(hidden, IDC_VIRTUAL);
     platform::SetControlId(test, IDC_TEST);
     platform::SetControlId(session, IDC_SESSION);
@@ -280,7 +282,7 @@ int CDlgPropertyVISARes::StartProbeDesk() {
     if (QProcess::startDetached(program, arguments, GetModuleDirectory()))
         return 1;
     const int code = QFileInfo::exists(program) ? kErrorAccessDenied : kErrorFileNotFound;
-    shell::StopMessage(QStringLiteral("错误：启动软件失败！错误代码：%1").arg(code));
+    shell::StopMessage(platform::LoadString(34861).arg(code));
     return 0;
 }
 
@@ -289,7 +291,7 @@ void CDlgPropertyVISARes::accept() {
     if (!TakeValues(timeout, board))
         return;
     if (m_resource.isEmpty()) {
-        shell::StopMessage(QStringLiteral("VISA 资源名称不能为空!"));
+        shell::StopMessage(platform::LoadString(34862));
         return;
     }
     m_timeout = timeout;

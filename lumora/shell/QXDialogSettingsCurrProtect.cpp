@@ -5,6 +5,7 @@
 #include "lumora/shell/DialogData.h"
 #include "platform/ControlId.h"
 #include "platform/Numbers.h"
+#include "platform/StringTable.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,6 +14,8 @@
 #include <QVBoxLayout>
 
 namespace {
+
+using platform::LoadString;
 
 QLineEdit* ValueEdit(const QString& text, int id, QWidget* parent) {
     auto* edit = new QLineEdit(text, parent);
@@ -25,12 +28,12 @@ QGroupBox* ProtectionGroup(const QString& title, const QString& unit, QLineEdit*
                            QWidget* parent) {
     auto* group = new QGroupBox(title, parent);
     auto* grid = new QGridLayout(group);
-    auto* limitCaption = new QLabel(QStringLiteral("限定值"), group);
+    auto* limitCaption = new QLabel(LoadString(34811), group);
     grid->addWidget(limitCaption, 0, 0);
     grid->addWidget(limit, 0, 1);
     limitCaption->hide();
     limit->hide();
-    grid->addWidget(new QLabel(QStringLiteral("保护值"), group), 1, 0);
+    grid->addWidget(new QLabel(LoadString(34812), group), 1, 0);
     grid->addWidget(protection, 1, 1);
     grid->addWidget(new QLabel(unit, group), 1, 2);
     return group;
@@ -52,7 +55,8 @@ CQXDialogSettingsCurrProtect::CQXDialogSettingsCurrProtect(CParameterInstruDCSou
       m_voltageProtection(platform::WToF(record.VoltageProtection)),
       m_currentLimit(platform::WToF(record.CurrentLimit)),
       m_currentProtection(platform::WToF(record.CurrentProtection)) {
-    setWindowTitle(QStringLiteral("直流电源"));
+    shell::RegisterSettingsStrings();
+    setWindowTitle(LoadString(34810));
     platform::SetControlId(this, IDD);
     auto show = [](double value) { return FormatDouble(-1, value); };
     m_editVoltageLimit = ValueEdit(show(m_voltageLimit), IDC_VOLTAGE_LIMIT, this);
@@ -61,10 +65,10 @@ CQXDialogSettingsCurrProtect::CQXDialogSettingsCurrProtect(CParameterInstruDCSou
     m_editCurrentProtection = ValueEdit(show(m_currentProtection), IDC_CURRENT_PROTECTION, this);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ProtectionGroup(QStringLiteral(" 电压保护 "), QStringLiteral("伏特(V)"),
-                                      m_editVoltageProtection, m_editVoltageLimit, this));
-    layout->addWidget(ProtectionGroup(QStringLiteral(" 电流保护 "), QStringLiteral("安培(A)"),
-                                      m_editCurrentProtection, m_editCurrentLimit, this));
+    layout->addWidget(ProtectionGroup(LoadString(34813), LoadString(34815), m_editVoltageProtection,
+                                      m_editVoltageLimit, this));
+    layout->addWidget(ProtectionGroup(LoadString(34814), LoadString(34816), m_editCurrentProtection,
+                                      m_editCurrentLimit, this));
     shell::AddOkCancel(this, layout);
 }
 
@@ -82,20 +86,19 @@ bool CQXDialogSettingsCurrProtect::TakeValues() {
     struct SCheck {
         double value;
         double rating;
-        const char16_t* name;
-        const char16_t* unit;
+        int name;
+        int unit;
         QLineEdit* edit;
     };
     const SCheck checks[] = {
-        {voltageProtection, m_rating.volts, u"电压保护值", u"伏特(V)", m_editVoltageProtection},
-        {currentProtection, m_rating.amperes, u"电流保护值", u"安培(A)", m_editCurrentProtection},
+        {voltageProtection, m_rating.volts, 34817, 34815, m_editVoltageProtection},
+        {currentProtection, m_rating.amperes, 34818, 34816, m_editCurrentProtection},
     };
     for (const SCheck& check : checks) {
         if (check.value > 0.0 && check.value <= check.rating)
             continue;
-        shell::StopMessage(QStringLiteral("错误：%1超出范围，有效范围为大于 0 且不大于 %2 %3，请重试！")
-                               .arg(QString::fromUtf16(check.name), FormatDouble(-1, check.rating),
-                                    QString::fromUtf16(check.unit)));
+        shell::StopMessage(LoadString(34819).arg(LoadString(check.name), FormatDouble(-1, check.rating),
+                                                 LoadString(check.unit)));
         shell::FocusEdit(check.edit);
         return false;
     }

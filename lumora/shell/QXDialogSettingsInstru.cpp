@@ -7,6 +7,7 @@
 #include "lumora/shell/PaneCommon.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
+#include "platform/StringTable.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -57,18 +58,19 @@ QPixmap CQXDialogSettingsInstru::SetupPicture(int pictureId) {
 
 CQXDialogSettingsInstru::CQXDialogSettingsInstru(int measureMode, QWidget* parent)
     : controls::CDialogResize(IDD, parent), m_measureMode(measureMode) {
-    setWindowTitle(QStringLiteral("电子仪器"));
+    shell::RegisterSettingsStrings();
+    setWindowTitle(platform::LoadString(34820));
     platform::SetControlId(this, IDD);
     auto* layout = new QVBoxLayout(this);
 
     auto* modeRow = new QHBoxLayout;
     auto* modes = new QButtonGroup(this);
     const struct {
-        const char16_t* text;
+        int text;
         int id;
-    } modeButtons[] = {{u"模式一", IDC_MODE_BOTH}, {u"模式二", IDC_MODE_SUPPLY}, {u"模式三", IDC_MODE_METER}};
+    } modeButtons[] = {{34821, IDC_MODE_BOTH}, {34822, IDC_MODE_SUPPLY}, {34823, IDC_MODE_METER}};
     for (int i = 0; i < 3; ++i) {
-        m_modes[i] = new QRadioButton(QString::fromUtf16(modeButtons[i].text), this);
+        m_modes[i] = new QRadioButton(platform::LoadString(modeButtons[i].text), this);
         platform::SetControlId(m_modes[i], modeButtons[i].id);
         modes->addButton(m_modes[i], i);
         modeRow->addWidget(m_modes[i]);
@@ -87,19 +89,19 @@ CQXDialogSettingsInstru::CQXDialogSettingsInstru(int measureMode, QWidget* paren
     m_supplyModel->addItem(QStringLiteral("Keithley 2280S"));
     m_meterModel = new QComboBox(this);
     m_meterModel->addItem(QStringLiteral("Keithley DMM7510"));
-    m_supplySettings = new QPushButton(QStringLiteral("配置"), this);
-    m_meterSettings = new QPushButton(QStringLiteral("配置"), this);
-    m_protection = new QPushButton(QStringLiteral("保护"), this);
+    m_supplySettings = new QPushButton(platform::LoadString(34824), this);
+    m_meterSettings = new QPushButton(platform::LoadString(34824), this);
+    m_protection = new QPushButton(platform::LoadString(34825), this);
     platform::SetControlId(m_supplyModel, IDC_SUPPLY_MODEL);
     platform::SetControlId(m_meterModel, IDC_METER_MODEL);
     platform::SetControlId(m_supplySettings, IDC_SUPPLY_SETTINGS);
     platform::SetControlId(m_meterSettings, IDC_METER_SETTINGS);
     platform::SetControlId(m_protection, IDC_PROTECTION);
-    grid->addWidget(new QLabel(QStringLiteral("直流电源"), this), 0, 0);
+    grid->addWidget(new QLabel(platform::LoadString(34826), this), 0, 0);
     grid->addWidget(m_supplyModel, 0, 1);
     grid->addWidget(m_supplySettings, 0, 2);
     grid->addWidget(m_protection, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("数字万用表"), this), 1, 0);
+    grid->addWidget(new QLabel(platform::LoadString(34827), this), 1, 0);
     grid->addWidget(m_meterModel, 1, 1);
     grid->addWidget(m_meterSettings, 1, 2);
     grid->setColumnStretch(1, 1);

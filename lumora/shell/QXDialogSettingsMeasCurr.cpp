@@ -6,6 +6,7 @@
 #include "lumora/shell/MeasureLimits.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
+#include "platform/StringTable.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,27 +18,26 @@ CQXDialogSettingsMeasCurr::CQXDialogSettingsMeasCurr(double captureTime, double 
                                                      int measureMode, QWidget* parent)
     : controls::CDialogResize(IDD, parent), m_captureTime(captureTime), m_nplc(nplc),
       m_lineFrequency(lineFrequency), m_measureMode(measureMode) {
-    setWindowTitle(QStringLiteral("直流电流测量设置"));
+    shell::RegisterSettingsStrings();
+    setWindowTitle(platform::LoadString(34830));
     platform::SetControlId(this, IDD);
     auto* layout = new QVBoxLayout(this);
 
-    auto* captureGroup = new QGroupBox(QStringLiteral(" 捕获时间 "), this);
+    auto* captureGroup = new QGroupBox(platform::LoadString(34831), this);
     auto* captureRow = new QHBoxLayout(captureGroup);
     m_editCapture = new QLineEdit(FormatDouble(-1, captureTime), captureGroup);
     platform::SetControlId(m_editCapture, IDC_CAPTURE_TIME);
     captureRow->addWidget(m_editCapture);
-    captureRow->addWidget(new QLabel(QStringLiteral("秒 (s)"), captureGroup));
+    captureRow->addWidget(new QLabel(platform::LoadString(34832), captureGroup));
     layout->addWidget(captureGroup);
 
-    auto* nplcGroup = new QGroupBox(QStringLiteral(" 电源周期数目(NPLCs) "), this);
+    auto* nplcGroup = new QGroupBox(platform::LoadString(34833), this);
     auto* nplcColumn = new QVBoxLayout(nplcGroup);
     m_editNplc = new QLineEdit(FormatDouble(-1, nplc), nplcGroup);
     platform::SetControlId(m_editNplc, IDC_NPLC);
     nplcColumn->addWidget(m_editNplc);
-    auto* supplyStatic =
-        new QLabel(QStringLiteral("NPLC最小积分时间为0.002PLC，最大采集点数为2500点"), nplcGroup);
-    auto* meterStatic =
-        new QLabel(QStringLiteral("NPLC最小积分时间为0.0005PLC，最大采集点数为1M点"), nplcGroup);
+    auto* supplyStatic = new QLabel(platform::LoadString(34834), nplcGroup);
+    auto* meterStatic = new QLabel(platform::LoadString(34835), nplcGroup);
     platform::SetControlId(supplyStatic, IDC_STATIC_SUPPLY);
     platform::SetControlId(meterStatic, IDC_STATIC_METER);
     nplcColumn->addWidget(supplyStatic);

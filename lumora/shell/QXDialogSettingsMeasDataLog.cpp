@@ -6,6 +6,7 @@
 #include "lumora/shell/MeasureLimits.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
+#include "platform/StringTable.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -55,23 +56,24 @@ CQXDialogSettingsMeasDataLog::CQXDialogSettingsMeasDataLog(CParameterMeasDataLog
                                                            QWidget* parent)
     : controls::CDialogResize(IDD, parent), m_record(record), m_nplc(nplc), m_lineFrequency(lineFrequency),
       m_measureMode(measureMode) {
-    setWindowTitle(QStringLiteral("数据记录测量设置"));
+    shell::RegisterSettingsStrings();
+    setWindowTitle(platform::LoadString(34840));
     platform::SetControlId(this, IDD);
     auto* layout = new QVBoxLayout(this);
 
-    auto* timeGroup = new QGroupBox(QStringLiteral(" 捕获时间 "), this);
+    auto* timeGroup = new QGroupBox(platform::LoadString(34831), this);
     auto* timeRow = new QHBoxLayout(timeGroup);
     m_editHour = DigitsEdit(record->AcqTimeHour, IDC_HOUR, timeGroup);
     m_editMinute = DigitsEdit(record->AcqTimeMinute, IDC_MINUTE, timeGroup);
     m_editSecond = DigitsEdit(record->AcqTimeSecond, IDC_SECOND, timeGroup);
     for (auto [edit, unit] :
-         {std::pair{m_editHour, u"时"}, std::pair{m_editMinute, u"分"}, std::pair{m_editSecond, u"秒"}}) {
+         {std::pair{m_editHour, 34841}, std::pair{m_editMinute, 34842}, std::pair{m_editSecond, 34843}}) {
         timeRow->addWidget(edit);
-        timeRow->addWidget(new QLabel(QString::fromUtf16(unit), timeGroup));
+        timeRow->addWidget(new QLabel(platform::LoadString(unit), timeGroup));
     }
     layout->addWidget(timeGroup);
 
-    auto* nplcGroup = new QGroupBox(QStringLiteral(" 电源周期数目(NPLCs) "), this);
+    auto* nplcGroup = new QGroupBox(platform::LoadString(34833), this);
     auto* nplcRow = new QHBoxLayout(nplcGroup);
     m_editNplc = new QLineEdit(FormatDouble(-1, nplc), nplcGroup);
     platform::SetControlId(m_editNplc, IDC_NPLC);
@@ -82,17 +84,17 @@ CQXDialogSettingsMeasDataLog::CQXDialogSettingsMeasDataLog(CParameterMeasDataLog
     platform::SetControlId(meterStatic, IDC_STATIC_METER);
     nplcRow->addWidget(supplyStatic);
     nplcRow->addWidget(meterStatic);
-    m_autoNplc = new QCheckBox(QStringLiteral("自动最小"), nplcGroup);
+    m_autoNplc = new QCheckBox(platform::LoadString(34844), nplcGroup);
     m_autoNplc->setChecked(record->AutoNPLC != 0);
     platform::SetControlId(m_autoNplc, IDC_AUTO_NPLC);
     m_autoNplc->hide();
     layout->addWidget(nplcGroup);
 
     // The measurement type: current only; its group stays hidden as there is nothing to choose.
-    auto* typeGroup = new QGroupBox(QStringLiteral(" 测量类型 "), this);
+    auto* typeGroup = new QGroupBox(platform::LoadString(34845), this);
     auto* typeRow = new QHBoxLayout(typeGroup);
-    m_measCurrent = new QRadioButton(QStringLiteral("电流"), typeGroup);
-    auto* measBoth = new QRadioButton(QStringLiteral("电压 + 电流"), typeGroup);
+    m_measCurrent = new QRadioButton(platform::LoadString(34846), typeGroup);
+    auto* measBoth = new QRadioButton(platform::LoadString(34847), typeGroup);
     platform::SetControlId(m_measCurrent, IDC_MEAS_CURRENT);
     platform::SetControlId(measBoth, IDC_MEAS_VOLTAGE_CURRENT);
     measBoth->setEnabled(false);
@@ -105,9 +107,9 @@ CQXDialogSettingsMeasDataLog::CQXDialogSettingsMeasDataLog(CParameterMeasDataLog
     auto* results = new QGridLayout;
     m_samples = ReadOnlyEdit(IDC_SAMPLES, this);
     m_fileSize = ReadOnlyEdit(IDC_FILE_SIZE, this);
-    results->addWidget(new QLabel(QStringLiteral("数据个数"), this), 0, 0);
+    results->addWidget(new QLabel(platform::LoadString(34848), this), 0, 0);
     results->addWidget(m_samples, 0, 1);
-    results->addWidget(new QLabel(QStringLiteral("文件大小"), this), 1, 0);
+    results->addWidget(new QLabel(platform::LoadString(34849), this), 1, 0);
     results->addWidget(m_fileSize, 1, 1);
     layout->addLayout(results);
 

@@ -6,7 +6,13 @@
 #include "dialogs/promptkit/PromptKit.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/shell/DlgPropertyVISARes.h"
 #include "lumora/shell/LumoraApp.h"
+#include "lumora/shell/QXDialogSettingsCurrProtect.h"
+#include "lumora/shell/QXDialogSettingsInstru.h"
+#include "lumora/shell/QXDialogSettingsMeasCurr.h"
+#include "lumora/shell/QXDialogSettingsMeasDataLog.h"
+#include "platform/ControlId.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/StringTable.h"
@@ -146,6 +152,18 @@ void WalkDialogs(CTextWalk& walk, CMainFrame& frame) {
     frame.OnCommand(CMainFrame::ID_OPTIONS);
     if (frame.CurrentPage() != nullptr)
         frame.CurrentPage()->OnCommand(CQXAppDialogMeasCurrent::IDC_SETTINGS);
+    // The settings dialogs on copies of the frame's records, each measure mode's texts included.
+    CParameterInstruMultiMeter meter = frame.MultimeterRecord();
+    CParameterInstruDCSource supply = frame.SupplyRecord();
+    for (int mode : {0, 1, 2}) {
+        CQXDialogSettingsInstru(mode, parent).exec();
+        CQXDialogSettingsMeasCurr(meter.CaptCurr, meter.NplcCurr, meter.LineFrequency, mode, parent).exec();
+        CParameterMeasDataLogging block = meter.DataLogging;
+        CQXDialogSettingsMeasDataLog(&block, meter.NplcDLog, meter.LineFrequency, mode, parent).exec();
+    }
+    CDlgPropertyVISARes(meter, parent).exec();
+    CDlgPropertyVISARes(supply, parent).exec();
+    CQXDialogSettingsCurrProtect(supply, parent).exec();
 }
 
 bool Shows(const CTextWalk& walk, const QString& text) {
@@ -199,6 +217,28 @@ TEST_F(LanguageTest, WithEnglishNoWidgetShowsAChineseText) {
     EXPECT_TRUE(Shows(walk, QStringLiteral("File Name")));
     EXPECT_TRUE(Shows(walk, QStringLiteral("Save automatically")));
     EXPECT_TRUE(Shows(walk, QStringLiteral("Chart name")));
+    // The measurement settings' titles end with the instrument model.
+    EXPECT_TRUE(Shows(walk, QStringLiteral("DC Current Measurement Settings: DMM7510")));
+    EXPECT_TRUE(Shows(walk, QStringLiteral("Data Logging Measurement Settings: 2280S")));
+    EXPECT_TRUE(Shows(walk, QStringLiteral(" Voltage Protection ")));
+    EXPECT_TRUE(Shows(walk, QStringLiteral("VISA resource name")));
+    EXPECT_TRUE(Shows(walk, QStringLiteral("Mode 3")));
+    // The settings dialogs' refusals are English too.
+    CParameterInstruDCSource supply = m_app.MainFrame()->SupplyRecord();
+    CQXDialogSettingsCurrProtect protection(supply, m_app.MainFrame());
+    auto* voltage =
+        platform::FindControl<QLineEdit>(&protection, CQXDialogSettingsCurrProtect::IDC_VOLTAGE_PROTECTION);
+    for (const char* typed : {"1000", "5V"}) {
+        voltage->setText(QString::fromLatin1(typed));
+        protection.accept();
+    }
+    EXPECT_EQ(protection.result(), QDialog::Rejected);
+    const QStringList refusals = m_messages.Texts();
+    ASSERT_GE(refusals.size(), 2);
+    EXPECT_TRUE(
+        refusals[refusals.size() - 2].startsWith(QStringLiteral("Error: The voltage protection level")))
+        << refusals[refusals.size() - 2].toStdString();
+    EXPECT_EQ(refusals.last(), QStringLiteral("Please enter a number."));
     EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("TMX-2600B Low-Current")));
     EXPECT_TRUE(m_app.VersionText().startsWith(QStringLiteral("Version  1.0.0")));
     for (const QString& text : m_messages.Texts())
