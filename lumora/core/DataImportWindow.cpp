@@ -35,8 +35,8 @@ int RunWithProgress(QWidget* parent, const std::function<int(SImportControl&)>& 
     });
     std::thread worker([&] {
         result.store(job(control), std::memory_order_relaxed);
+        // The refresh timer sees the flag and ends the loop; the worker posts nothing to the UI thread.
         finished.store(true, std::memory_order_release);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     refresh.start();
     while (!finished.load(std::memory_order_acquire))
