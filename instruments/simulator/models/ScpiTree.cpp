@@ -198,13 +198,15 @@ bool CScpiTree::Match(const std::vector<SNode>& pattern, std::size_t p,
     return Match(pattern, p + 1, header, h + 1, suffixOutOfRange);
 }
 
-int CScpiTree::CheckNumber(const SParam& spec, const SScpiData& data, CScpiCommand::SValue& value) {
+int CScpiTree::CheckNumber(const SParam& parameter, const SScpiData& data, CScpiCommand::SValue& value) {
     switch (data.type) {
     case SScpiData::eType::Characters: {
         const std::string limit = MatchWord("MINimum|MAXimum|DEFault", data.text);
         if (limit.empty())
             return MatchWord("INFinity|NINFinity|NAN", data.text).empty() ? -104 : -224;
-        value.number = limit == "MIN" ? spec.minimum : limit == "MAX" ? spec.maximum : spec.byDefault;
+        value.number = limit == "MIN"   ? parameter.minimum
+                       : limit == "MAX" ? parameter.maximum
+                                        : parameter.byDefault;
         break;
     }
     case SScpiData::eType::NonDecimal:
@@ -215,9 +217,9 @@ int CScpiTree::CheckNumber(const SParam& spec, const SScpiData& data, CScpiComma
             return -222;
         value.number = data.number;
         if (!data.suffix.empty()) {
-            if (spec.unit == nullptr)
+            if (parameter.unit == nullptr)
                 return -138;
-            const std::string unit = Upper(spec.unit);
+            const std::string unit = Upper(parameter.unit);
             bool known = false;
             for (const SPrefix& prefix : PREFIXES) {
                 if (data.suffix == prefix.name + unit) {
@@ -236,27 +238,27 @@ int CScpiTree::CheckNumber(const SParam& spec, const SScpiData& data, CScpiComma
     }
     if (!std::isfinite(value.number))
         return -224;
-    if (spec.kind == eKind::Integer && value.number != std::floor(value.number))
+    if (parameter.kind == eKind::Integer && value.number != std::floor(value.number))
         return -224;
-    if (value.number < spec.minimum || value.number > spec.maximum)
+    if (value.number < parameter.minimum || value.number > parameter.maximum)
         return -222;
     value.isNumber = true;
     return 0;
 }
 
-int CScpiTree::CheckParameter(const SParam& spec, const SScpiData& data, CScpiCommand::SValue& value) {
+int CScpiTree::CheckParameter(const SParam& parameter, const SScpiData& data, CScpiCommand::SValue& value) {
     value.text = data.text;
-    switch (spec.kind) {
+    switch (parameter.kind) {
     case eKind::Number:
     case eKind::Integer:
-        if (spec.forms != nullptr) {
+        if (parameter.forms != nullptr) {
             // A query's MINimum/MAXimum/DEFault: only those words.
             if (data.type != SScpiData::eType::Characters)
                 return -104;
-            if (MatchWord(spec.forms, data.text).empty())
+            if (MatchWord(parameter.forms, data.text).empty())
                 return -224;
         }
-        return CheckNumber(spec, data, value);
+        return CheckNumber(parameter, data, value);
     case eKind::Boolean:
         if (data.type == SScpiData::eType::Characters) {
             const std::string word = MatchWord("ON|OFF", data.text);
@@ -275,12 +277,12 @@ int CScpiTree::CheckParameter(const SParam& spec, const SScpiData& data, CScpiCo
     case eKind::Choice:
         if (data.type != SScpiData::eType::Characters)
             return -104;
-        value.text = MatchWord(spec.forms, data.text);
+        value.text = MatchWord(parameter.forms, data.text);
         return value.text.empty() ? -224 : 0;
     case eKind::String: {
         if (data.type != SScpiData::eType::String)
             return -104;
-        if (spec.forms == nullptr)
+        if (parameter.forms == nullptr)
             return 0;
         std::vector<SHeaderNode> written;
         bool suffixOutOfRange = false;
@@ -289,7 +291,7 @@ int CScpiTree::CheckParameter(const SParam& spec, const SScpiData& data, CScpiCo
             content.erase(0, 1);
         if (!SplitHeader(Split(content, ':'), written))
             return -224;
-        for (const std::string& form : Split(spec.forms, '|')) {
+        for (const std::string& form : Split(parameter.forms, '|')) {
             const std::vector<SNode> nodes = ParsePattern(form);
             if (Match(nodes, 0, written, 0, suffixOutOfRange)) {
                 value.text = KeyOf(nodes);

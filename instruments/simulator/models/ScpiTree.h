@@ -79,8 +79,8 @@ private:
     static bool SplitHeader(const std::vector<std::string>& header, std::vector<SHeaderNode>& nodes);
     static bool Match(const std::vector<SNode>& pattern, std::size_t p,
                       const std::vector<SHeaderNode>& header, std::size_t h, bool& suffixOutOfRange);
-    static int CheckParameter(const SParam& spec, const SScpiData& data, CScpiCommand::SValue& value);
-    static int CheckNumber(const SParam& spec, const SScpiData& data, CScpiCommand::SValue& value);
+    static int CheckParameter(const SParam& parameter, const SScpiData& data, CScpiCommand::SValue& value);
+    static int CheckNumber(const SParam& parameter, const SScpiData& data, CScpiCommand::SValue& value);
 
     std::vector<SRow> m_rows;
 };
