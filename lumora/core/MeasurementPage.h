@@ -2,6 +2,7 @@
 
 #include "lumora/controls/DialogResize.h"
 #include "lumora/controls/ThemeHelperST.h"
+#include "lumora/core/PageSkeleton.h"
 #include "platform/MessageTarget.h"
 
 #include <QString>
@@ -20,27 +21,10 @@ struct MainPreferences;
 
 // What the measurement pages share: the hidden place holder the plot covers, the statistics table,
 // the two hidden combo boxes, the toolbar buttons and the main preferences record the view attaches.
-class CMeasurementPage : public controls::CDialogResize, public platform::CMessageTarget {
+class CMeasurementPage : public controls::CDialogResize,
+                         public platform::CMessageTarget,
+                         public CPageControlIds {
 public:
-    enum : int {
-        IDC_PLACE_HOLDER = 1016,
-        IDC_LIST_STATISTIC = 1006,
-        IDC_COMBO_HORI = 1066,
-        IDC_COMBO_VERT = 1067,
-        IDC_LINE_FIRST = 1079,
-        IDC_LINE_LAST = 1082,
-        IDC_SETTINGS = 1083,
-        IDC_ADAPTIVE = 1084,
-        IDC_RESTORE = 1085,
-        IDC_TOOL_PAN = 1086,
-        IDC_TOOL_ZOOM = 1087,
-        IDC_TOOL_HORI = 1088,
-        IDC_TOOL_VERT = 1089,
-        IDC_MARKER_VERT = 1090,
-        IDC_MARKER_HORI = 1091,
-        IDC_TOOL_NONE = 1092,
-    };
-
     // A toolbar button: its id, its tooltip and its left edge in dialog units.
     struct SToolButton {
         int id;

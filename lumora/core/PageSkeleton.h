@@ -13,6 +13,28 @@ class CXPStyleButtonST;
 
 // What the measurement pages build alike.
 
+// The control ids every measurement page's template gives its shared controls.
+struct CPageControlIds {
+    enum : int {
+        IDC_PLACE_HOLDER = 1016,
+        IDC_LIST_STATISTIC = 1006,
+        IDC_COMBO_HORI = 1066,
+        IDC_COMBO_VERT = 1067,
+        IDC_LINE_FIRST = 1079,
+        IDC_LINE_LAST = 1082,
+        IDC_SETTINGS = 1083,
+        IDC_ADAPTIVE = 1084,
+        IDC_RESTORE = 1085,
+        IDC_TOOL_PAN = 1086,
+        IDC_TOOL_ZOOM = 1087,
+        IDC_TOOL_HORI = 1088,
+        IDC_TOOL_VERT = 1089,
+        IDC_MARKER_VERT = 1090,
+        IDC_MARKER_HORI = 1091,
+        IDC_TOOL_NONE = 1092,
+    };
+};
+
 // The resize map of the current, voltage and CCDF pages: the plot's place holder grows both ways,
 // the table grows across and moves down, the settings button keeps to the right.
 const controls::DlgResizeMapEntry* PageResizeMap();

@@ -2,6 +2,7 @@
 
 #include "lumora/controls/DialogResize.h"
 #include "lumora/controls/ThemeHelperST.h"
+#include "lumora/core/PageSkeleton.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,26 +22,8 @@ class QLabel;
 // 1016, a report table 1006, thirteen tool buttons (four line buttons, settings, fit, restore, four
 // tools, two marker buttons) and the hidden axis combo boxes. The pages say which plot they show,
 // how they fill their table and how a file becomes a line.
-class CQXAppDialogMeasFilePage : public controls::CDialogResize {
+class CQXAppDialogMeasFilePage : public controls::CDialogResize, public CPageControlIds {
 public:
-    enum : int {
-        IDC_PLACE_HOLDER = 1016,
-        IDC_LIST_STATISTIC = 1006,
-        IDC_COMBO_HORI = 1066,
-        IDC_COMBO_VERT = 1067,
-        IDC_LINE_FIRST = 1079,
-        IDC_LINE_LAST = 1082,
-        IDC_SETTINGS = 1083,
-        IDC_ADAPTIVE = 1084,
-        IDC_RESTORE = 1085,
-        IDC_TOOL_PAN = 1086,
-        IDC_TOOL_ZOOM = 1087,
-        IDC_TOOL_HORI = 1088,
-        IDC_TOOL_VERT = 1089,
-        IDC_MARKER_VERT = 1090,
-        IDC_MARKER_HORI = 1091,
-    };
-
     explicit CQXAppDialogMeasFilePage(unsigned templateId, QWidget* parent = nullptr);
     ~CQXAppDialogMeasFilePage() override;
 
