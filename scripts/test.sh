@@ -12,12 +12,35 @@ bash scripts/deps.sh
 export QT_QPA_PLATFORM=offscreen
 export LC_ALL=C.UTF-8
 
-stage() { printf '\n=== %s ===\n' "$*"; }
+# A failed run ends with one line that names the stage and what failed in it.
+current_stage="dependencies"
+failed=""
+stage() {
+  current_stage="$*"
+  printf '\n=== %s ===\n' "$*"
+}
+report_failure() {
+  local status=$?
+  if [ "$status" -ne 0 ]; then
+    printf '\ntest.sh: FAILED in stage "%s"%s (exit %d)\n' "$current_stage" "${failed:+: $failed}" "$status"
+  fi
+}
+trap report_failure EXIT
+# ctest <build dir> [options]: on failure, names the failed tests from ctest's own list.
+run_ctest() {
+  local dir="$1"
+  shift
+  if ! ctest --no-tests=error --test-dir "$dir" --output-on-failure "$@"; then
+    local list="$dir/Testing/Temporary/LastTestsFailed.log"
+    [ -f "$list" ] && failed="$(sed 's/^[0-9]*://' "$list" | tr '\n' ' ' | sed 's/ $//')"
+    return 1
+  fi
+}
 
 stage "build"
 bash scripts/build.sh build -DLUMORA_WERROR=ON -DLUMORA_TESTS=ON -DLUMORA_BENCH=ON
 stage "tests"
-ctest --no-tests=error --test-dir build --output-on-failure --parallel "$jobs" --timeout 300
+run_ctest build --parallel "$jobs" --timeout 300
 
 stage "build with address and undefined-behaviour sanitizers"
 bash scripts/build.sh build-asan -DLUMORA_WERROR=ON -DLUMORA_SANITIZE=address,undefined -DLUMORA_TESTS=ON -DLUMORA_BENCH=OFF
@@ -25,14 +48,14 @@ stage "tests with address and undefined-behaviour sanitizers"
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
 LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp:print_suppressions=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-  ctest --no-tests=error --test-dir build-asan --output-on-failure --parallel "$jobs" --timeout 600
+  run_ctest build-asan --parallel "$jobs" --timeout 600
 
 if [ -f scripts/tsan.supp ]; then
   stage "build with thread sanitizer"
   bash scripts/build.sh build-tsan -DLUMORA_WERROR=ON -DLUMORA_SANITIZE=thread -DLUMORA_TESTS=ON -DLUMORA_BENCH=OFF
   stage "threaded tests with thread sanitizer"
   TSAN_OPTIONS="suppressions=$top/scripts/tsan.supp:halt_on_error=1:second_deadlock_stack=1" \
-    ctest --no-tests=error --test-dir build-tsan --output-on-failure --parallel "$jobs" --timeout 600 -L 'sim|threads'
+    run_ctest build-tsan --parallel "$jobs" --timeout 600 -L 'sim|threads'
 fi
 
 if compgen -G "fuzz/*/CMakeLists.txt" >/dev/null; then
@@ -49,7 +72,7 @@ if compgen -G "fuzz/*/CMakeLists.txt" >/dev/null; then
     if ! ASAN_OPTIONS="detect_leaks=1" "$target" -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=0 "$corpus" $seeds >"$log" 2>&1; then
       tail -n 60 "$log"
-      echo "fuzz target $name failed" >&2
+      failed="$name"
       exit 1
     fi
     tail -n 1 "$log"

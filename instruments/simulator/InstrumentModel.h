@@ -1,9 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace benchsim {
+
+// The rest of a response unit too large to make at once (a buffer of millions of readings): appends to
+// 'output' until it holds at least 'limit' bytes; true once the unit is complete.
+using ReplyRest = std::function<bool(std::string& output, std::size_t limit)>;
 
 // One program message (a line without its termination) on its way through an instrument's parser.
 // The servers keep it between steps, so a long message is executed as its replies are read.
@@ -14,8 +19,11 @@ struct SProgramMessage {
     std::string path;
     // A response unit was produced; the next one is separated by ';'.
     bool answered = false;
+    // Made part by part as the client reads, so the instrument serves a device clear or another
+    // session in between, and a reply its reader has abandoned costs no more than the part in hand.
+    ReplyRest rest;
 
-    bool Finished() const { return at >= text.size(); }
+    bool Finished() const { return at >= text.size() && !rest; }
 };
 
 // One simulated instrument behind a protocol server. The servers (VXI-11, raw socket) frame the
@@ -61,6 +69,15 @@ public:
 
     // A device clear from the bus: abort what runs, drop pending output.
     virtual void DeviceClear() {}
+
+protected:
+    // Continues the message's unfinished response unit; false while it is not complete.
+    static bool ContinueReply(SProgramMessage& message, std::string& output, std::size_t limit) {
+        if (message.rest && !message.rest(output, limit))
+            return false;
+        message.rest = nullptr;
+        return true;
+    }
 };
 
 } // namespace benchsim

@@ -54,6 +54,7 @@ struct CVxi11Server::SLinkState {
     void DropWork() {
         lines.clear();
         linesAt = 0;
+        message = SProgramMessage(); // with the rest of a reply it was making
         executing = false;
         waiting = false;
     }

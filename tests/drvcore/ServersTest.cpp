@@ -14,6 +14,7 @@ using drvcoretest::CTestModel;
 
 class CTestInstrument : public CEntityInstrument {
 public:
+    using CEntityInstrument::ClearHelper;
     using CEntityInstrument::WriteAndReadHelper;
     using CEntityInstrument::WriteCommandHelper;
 };
@@ -59,6 +60,31 @@ TEST(ServersTest, ServersStopWhileClientsHoldConnections) {
     bench.reset(); // joins every server thread; the stalled caller sees the link close
     caller.join();
     EXPECT_EQ(idle.WriteAndReadHelper("*IDN?"), 0);
+}
+
+// A terabyte block asked for and never read: the instrument makes it only as it is read, so other
+// sessions are served meanwhile, and a device clear drops it.
+TEST(ServersTest, AnUnreadReplyHoldsNeitherOtherSessionsNorADeviceClear) {
+    CTestBench bench;
+    ASSERT_TRUE(bench.Ok());
+    const QString huge = QStringLiteral("INDEF? %1").arg(1ULL << 40);
+    struct SCase {
+        const char* name;
+        std::string resource;
+    };
+    for (const SCase& c : {SCase{"vxi11", bench.Vxi11Resource()}, SCase{"socket", bench.SocketResource()}}) {
+        CTestInstrument greedy, other;
+        Point(greedy, c.resource, "60000");
+        Point(other, c.resource, "60000");
+        ASSERT_EQ(greedy.WriteCommandHelper(huge), 1) << c.name;
+        ASSERT_EQ(other.WriteAndReadHelper("*IDN?"), 1) << c.name;
+        EXPECT_EQ(other.GetDataString(), QString(CTestModel::kIdentity)) << c.name;
+        if (c.resource == bench.Vxi11Resource()) {
+            ASSERT_EQ(greedy.ClearHelper(), 1);
+            ASSERT_EQ(greedy.WriteAndReadHelper("*IDN?"), 1);
+            EXPECT_EQ(greedy.GetDataString(), QString(CTestModel::kIdentity));
+        }
+    }
 }
 
 TEST(ServersTest, Vxi11RefusalsFailCleanly) {

@@ -87,6 +87,8 @@ bool CScpiModel::Execute(const std::string& command, std::string& reply) {
 IInstrumentModel::eStep CScpiModel::Run(SProgramMessage& message, std::string& output, std::size_t limit) {
     std::lock_guard lock(m_mutex);
     for (;;) {
+        if (!ContinueReply(message, output, limit))
+            return eStep::OutputFull;
         if (output.size() >= limit && !message.Finished())
             return eStep::OutputFull;
         const std::size_t unitStart = message.at;
@@ -124,6 +126,8 @@ IInstrumentModel::eStep CScpiModel::Run(SProgramMessage& message, std::string& o
             else
                 output += part;
             message.answered = true;
+            message.rest = std::move(m_replyRest);
+            m_replyRest = nullptr;
             break;
         case eResult::Done:
             break;

@@ -62,6 +62,9 @@ protected:
     void PushError(int code, const char* message = nullptr);
     // Latches bits into the operation event register.
     void SetOperationEvent(unsigned bits) { m_operationEvent |= bits; }
+    // From a handler answering eResult::Reply: its reply is the unit's beginning, 'rest' makes the
+    // remainder as the output is read.
+    void ContinueReplyWith(ReplyRest rest) { m_replyRest = std::move(rest); }
 
     // Settings handled alike by both instruments: a query answers the value, a command sets it.
     static std::string OnOff(bool on) { return on ? "1" : "0"; }
@@ -98,6 +101,7 @@ private:
     unsigned m_questionableEvent = 0, m_questionableEnable = 0;
     // *OPC was sent: the operation-complete bit is set once nothing overlapped runs.
     bool m_opcPending = false;
+    ReplyRest m_replyRest;
 };
 
 } // namespace benchsim

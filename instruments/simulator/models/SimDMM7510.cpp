@@ -108,14 +108,18 @@ std::uint64_t CSimDMM7510::BufferCount() {
     return m_count;
 }
 
-double CSimDMM7510::Reading(std::uint64_t index) const {
-    const double t = m_bufferStart + static_cast<double>(index) * Period();
-    if (m_function == "VOLT:DC")
-        return BATTERY_VOLTAGE + 1e-4 * (m_dut.Current(t) - m_dut.Profile().sleepCurrent);
-    const double current = m_dut.Current(t);
-    if (!m_autoRange && std::fabs(current) > m_range * 1.2)
+double CSimDMM7510::SBufferView::Reading(std::uint64_t index) const {
+    const double t = start + static_cast<double>(index) * period;
+    if (volts)
+        return BATTERY_VOLTAGE + 1e-4 * (dut.Current(t) - dut.Profile().sleepCurrent);
+    const double current = dut.Current(t);
+    if (!autoRange && std::fabs(current) > range * 1.2)
         return 9.9e37;
     return current;
+}
+
+CSimDMM7510::SBufferView CSimDMM7510::View() const {
+    return SBufferView{m_dut, m_bufferStart, Period(), m_range, m_function == "VOLT:DC", m_autoRange};
 }
 
 bool CSimDMM7510::FindEdge(double now) {
@@ -332,34 +336,6 @@ CSimDMM7510::eResult CSimDMM7510::HandleTrigger(const CScpiCommand& command, std
     return eResult::Unknown;
 }
 
-std::string CSimDMM7510::Block(std::uint64_t first, std::uint64_t last, bool withTime) const {
-    const bool single = m_format == "SREAL";
-    const bool little = m_byteOrder == "SWAP";
-    const std::size_t width = (single ? 4 : 8) * (withTime ? 2 : 1);
-    const std::size_t bytes = static_cast<std::size_t>(last - first + 1) * width;
-    const std::string length = std::to_string(bytes);
-    std::string out;
-    out.reserve(bytes + length.size() + 2);
-    out += '#';
-    out += std::to_string(length.size());
-    out += length;
-    const double period = Period();
-    for (std::uint64_t i = first; i <= last; ++i) {
-        const double value = Reading(i);
-        const double rel = static_cast<double>(i) * period;
-        if (single) {
-            Append(out, static_cast<float>(value), little);
-            if (withTime)
-                Append(out, static_cast<float>(rel), little);
-        } else {
-            Append(out, value, little);
-            if (withTime)
-                Append(out, rel, little);
-        }
-    }
-    return out;
-}
-
 bool CSimDMM7510::KnownBuffer(const CScpiCommand& command, std::size_t index, std::uint64_t*& size) {
     const std::string name = command.Count() > index ? command.Text(index) : DEFAULT_BUFFER;
     if (name == DEFAULT_BUFFER) {
@@ -384,21 +360,42 @@ CSimDMM7510::eResult CSimDMM7510::Elements(const CScpiCommand& command, std::siz
     return eResult::Done;
 }
 
-std::string CSimDMM7510::Readings(std::uint64_t first, std::uint64_t last, bool withTime) const {
-    if (m_format != "ASC")
-        return Block(first, last, withTime);
-    std::string text;
-    const double period = Period();
-    for (std::uint64_t i = first; i <= last; ++i) {
-        if (!text.empty())
-            text += ',';
-        text += FormatExp(Reading(i));
-        if (withTime) {
-            text += ',';
-            text += FormatExp(static_cast<double>(i) * period);
-        }
+std::string CSimDMM7510::Readings(std::uint64_t first, std::uint64_t last, bool withTime) {
+    const bool ascii = m_format == "ASC";
+    const bool single = m_format == "SREAL";
+    const bool little = m_byteOrder == "SWAP";
+    std::string head;
+    if (!ascii) {
+        const std::size_t width = (single ? 4 : 8) * (withTime ? 2 : 1);
+        const std::string length = std::to_string(static_cast<std::size_t>(last - first + 1) * width);
+        head = "#" + std::to_string(length.size()) + length;
     }
-    return text;
+    ContinueReplyWith([view = View(), next = first, first, last, withTime, ascii, single,
+                       little](std::string& out, std::size_t limit) mutable {
+        for (; next <= last && out.size() < limit; ++next) {
+            const double value = view.Reading(next);
+            const double rel = static_cast<double>(next) * view.period;
+            if (ascii) {
+                if (next != first)
+                    out += ',';
+                out += FormatExp(value);
+                if (withTime) {
+                    out += ',';
+                    out += FormatExp(rel);
+                }
+            } else if (single) {
+                Append(out, static_cast<float>(value), little);
+                if (withTime)
+                    Append(out, static_cast<float>(rel), little);
+            } else {
+                Append(out, value, little);
+                if (withTime)
+                    Append(out, rel, little);
+            }
+        }
+        return next > last;
+    });
+    return head;
 }
 
 CSimDMM7510::eResult CSimDMM7510::HandleTrace(const CScpiCommand& command, std::string& reply) {

@@ -41,8 +41,9 @@ private:
     bool KnownBuffer(const CScpiCommand& command, std::size_t index, std::uint64_t*& size);
     // The buffer elements from parameter 'first' on; this model keeps the reading and its relative time.
     eResult Elements(const CScpiCommand& command, std::size_t first, bool& withTime) const;
-    // Readings first..last (from 0) as ASCII or as a block, by the data format.
-    std::string Readings(std::uint64_t first, std::uint64_t last, bool withTime) const;
+    // Readings first..last (from 0) as ASCII or as a block, by the data format: the reply's beginning,
+    // the readings themselves made as the output is read.
+    std::string Readings(std::uint64_t first, std::uint64_t last, bool withTime);
     eResult LoadTemplate(const CScpiCommand& command);
     eResult Start();
     void Advance();
@@ -50,8 +51,17 @@ private:
     // The readings a "LoopUntilEvent" keeps from before its event: the position's share of the buffer.
     std::uint64_t PreEventPoints() const;
     double Period() const { return m_nplc / m_lineFrequency; }
-    double Reading(std::uint64_t index) const;
-    std::string Block(std::uint64_t first, std::uint64_t last, bool withTime) const;
+
+    // What the buffer's readings depend on, copied when a read-out begins: a read-out made part by
+    // part shows the buffer as it was when it was asked for.
+    struct SBufferView {
+        CDeviceUnderTest dut;
+        double start = 0.0, period = 1.0, range = 1e-5;
+        bool volts = false, autoRange = true;
+
+        double Reading(std::uint64_t index) const;
+    };
+    SBufferView View() const;
 
     std::string m_function;
     double m_range = 1e-5;
