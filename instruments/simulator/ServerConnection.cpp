@@ -90,6 +90,15 @@ bool CServerConnection::Pause(int ms) {
     return ready == 0;
 }
 
+bool CServerConnection::PeerOpen() {
+    pollfd p{m_fd, POLLRDHUP, 0};
+    int ready;
+    do {
+        ready = ::poll(&p, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    return ready == 0;
+}
+
 void CServerConnection::HoldUntilClosed() {
     char scrap[4096];
     while (ReadSome(scrap, sizeof scrap) >= 0) {

@@ -21,6 +21,8 @@ public:
     bool Sleep(int ms);
     // Sleeps up to 'ms' without reading; false when the server stops or the peer hangs up meanwhile.
     bool Pause(int ms);
+    // False once the peer has closed or reset the connection.
+    bool PeerOpen();
     // Holds the connection, ignoring input, until the peer closes or the server stops.
     void HoldUntilClosed();
     // Ends the connection at once (the peer sees it closed).

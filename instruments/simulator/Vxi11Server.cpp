@@ -99,7 +99,7 @@ void CVxi11Server::Serve(CServerConnection& connection) {
     }
 }
 
-void CVxi11Server::Produce(SLinkState& state, size_t limit) {
+void CVxi11Server::Produce(SLinkState& state, size_t limit, CServerConnection* reader) {
     state.waiting = false;
     while (state.Unsent() < limit) {
         if (!state.executing) {
@@ -125,7 +125,9 @@ void CVxi11Server::Produce(SLinkState& state, size_t limit) {
         }
         const size_t before = state.output.size();
         const bool answeredBefore = state.message.answered;
-        const IInstrumentModel::eStep step = m_host.Run(state.message, state.output, state.outputAt + limit);
+        // A part at a time, so that a large read lets other sessions and a device clear in between.
+        const size_t target = std::min(state.outputAt + limit, state.output.size() + kOutputChunk);
+        const IInstrumentModel::eStep step = m_host.Run(state.message, state.output, target);
         if (state.message.answered && !answeredBefore) {
             if (state.answered)
                 state.output.insert(before, 1, '\n');
@@ -137,6 +139,9 @@ void CVxi11Server::Produce(SLinkState& state, size_t limit) {
         }
         if (step == IInstrumentModel::eStep::Finished)
             state.executing = false;
+        // A client that gave up on a large read leaves; what was made so far is sent to nobody.
+        if (reader && !reader->PeerOpen())
+            break;
     }
     if (!state.HasWork()) {
         state.lines.clear();
@@ -167,7 +172,7 @@ bool CVxi11Server::DeviceRead(CRpcServerLink& link, const SRpcCall& call, SLinkS
     if (state.Unsent() == 0 && !state.HasWork())
         m_host.ReportError(-420); // addressed to talk with nothing to say
     for (int waited = 0;;) {
-        Produce(state, wanted);
+        Produce(state, wanted, &link.Connection());
         if (state.Unsent() > 0 || waited >= wait)
             break;
         // Waiting for an overlapped command, or nothing to send: wait out the client's time-out as an

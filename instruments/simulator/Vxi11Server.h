@@ -41,7 +41,8 @@ private:
     // Takes a device_write: data gather until END, then the message joins the input buffer.
     void Write(SLinkState& state, std::string_view data, bool end);
     // Executes buffered messages until at least 'limit' bytes of response wait or the parser must wait.
-    void Produce(SLinkState& state, size_t limit);
+    // Runs the link's messages until 'limit' bytes are unsent; stops early when 'reader' has hung up.
+    void Produce(SLinkState& state, size_t limit, CServerConnection* reader = nullptr);
 
     CInstrumentHost& m_host;
     CVxi11AbortServer m_abort;
