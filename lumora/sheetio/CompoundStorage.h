@@ -10,6 +10,7 @@
 
 typedef struct _GsfInfile GsfInfile;
 typedef struct _GsfInput GsfInput;
+typedef struct _GsfOutput GsfOutput;
 
 namespace SheetIO {
 
@@ -54,12 +55,15 @@ public:
     std::unique_ptr<CStreamReader> OpenStreamReader(const std::string& name);
     // Replaces the stream's contents, so the stream ends where 'bytes' end.
     int WriteStream(const std::string& name, const uint8_t* bytes, size_t size);
+    // The same, taking the buffer over instead of copying it.
+    int WriteStream(const std::string& name, std::vector<uint8_t>&& bytes);
 
     bool IsWritable() const { return m_infile == nullptr; }
 
 private:
     CCompoundStorage() = default;
     bool Flush();
+    bool WriteDocument(GsfOutput* sink) const;
     int FindChild(const std::string& name) const;
     std::vector<std::pair<std::string, std::vector<uint8_t>>>::iterator FindStream(const std::string& name);
 

@@ -397,7 +397,7 @@ bool ExcelDocument::WriteWorkbook() {
         written += ws->Write(buffer.data() + written);
     if (written != total)
         return false;
-    return m_storage->WriteStream(STREAM_NAME, buffer.data(), buffer.size()) == 1;
+    return m_storage->WriteStream(STREAM_NAME, std::move(buffer)) == 1;
 }
 
 bool ExcelDocument::SaveAs(const QString& path) {

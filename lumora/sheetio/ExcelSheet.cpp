@@ -218,3 +218,26 @@ const ExcelCell* ExcelSheet::CellAt(int row, int column) const {
     const int64_t found = Find(Key(row, column));
     return found >= 0 ? &m_store[static_cast<uint32_t>(found)] : &EMPTY_CELL;
 }
+
+void ExcelSheet::RowCells(int row, const ExcelCell** out) const {
+    std::fill(out, out + m_cols, &EMPTY_CELL);
+    if (row < 0 || row >= m_rows)
+        return;
+    if (!m_hash.empty()) {
+        for (int c = 0; c < m_cols; ++c)
+            out[c] = CellAt(row, c);
+        return;
+    }
+    // The runs of the row follow the one at or before its column 0.
+    int64_t r = RunAtOrBefore(Key(row, 0));
+    size_t next = r < 0 ? 0 : static_cast<size_t>(r);
+    for (; next < m_runs.size() && m_runs[next].row <= row; ++next) {
+        const SRun& run = m_runs[next];
+        if (run.row != row)
+            continue;
+        for (uint32_t k = 0; k < run.count; ++k)
+            out[run.column + k] = &m_store[run.first + k];
+    }
+    if (next > 0)
+        m_hint.store(static_cast<uint32_t>(next - 1), std::memory_order_relaxed);
+}

@@ -29,6 +29,10 @@ public:
     // reached gives a shared empty cell, which stands for that cell only until Cell() reaches it.
     const ExcelCell* CellAt(int row, int column) const;
 
+    // The cells of one row of the grid, columns 0 to GetTotalCols() - 1, into 'out' (the shared
+    // empty cell where none was reached), for walks over the whole grid.
+    void RowCells(int row, const ExcelCell** out) const;
+
     int GetTotalRows() const { return m_rows; }
     int GetTotalCols() const { return m_cols; }
     int GetIndex() const { return m_index; }

@@ -343,11 +343,51 @@ public:
             bool hasDBCell = true;
         };
 
+        // The cell table as a save builds it from a sheet of cells: every row of the grid has a ROW
+        // record of all its columns, every 32 rows end in a DBCELL, and each cell record is one
+        // small entry of one array (no record object, no heap block per cell).
+        class Grid {
+        public:
+            struct Entry {
+                uint16_t code = 0;
+                uint16_t row = 0;
+                uint16_t column = 0; // the first column of a MULRK
+                uint16_t XFRecordIndex = 0;
+                // NUMBER: the double's bits; RK: the RK value; LABELSST: the string index;
+                // BOOLERR: value | error flag << 8; MULRK: first index into rkEntries | last
+                // column << 32; FORMULA: index into formulas.
+                uint64_t value = 0;
+            };
+            struct RkEntry {
+                uint16_t XFRecordIndex;
+                uint32_t RKValue;
+            };
+            static constexpr uint32_t ROWS_PER_BLOCK = 32;
+
+            uint32_t Blocks() const { return (rows + ROWS_PER_BLOCK - 1) / ROWS_PER_BLOCK; }
+            uint32_t EntrySize(const Entry& entry);
+            uint32_t RecordSize();
+            uint32_t Write(uint8_t* bytes);
+            void Clear();
+
+            uint32_t rows = 0;
+            uint16_t columns = 0;
+            std::vector<Entry> entries;
+            std::vector<RkEntry> rkEntries;
+            std::vector<RowBlock::CellBlock::Formula> formulas;
+            std::vector<uint32_t> blockFirstEntry; // per row block, and the end of the last
+            // Set by the stream layout: per block the DBCELL's offset to its first ROW, per row
+            // the DBCELL's row offset.
+            std::vector<uint32_t> dbcellFirstRowOffsets;
+            std::vector<uint16_t> rowOffsets;
+        };
+
         uint32_t Read(const uint8_t* bytes, uint32_t available);
         uint32_t Write(uint8_t* bytes);
         uint32_t RecordSize();
 
         std::vector<RowBlock> rowBlocks;
+        Grid grid; // written after the row blocks (one of the two is empty)
     };
 
     // Takes each cell record as ReadRecord reads it, so that a large sheet is not held twice (as

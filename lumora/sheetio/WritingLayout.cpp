@@ -4,6 +4,7 @@
 #include "lumora/sheetio/Rk.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,16 +23,6 @@ bool RkFor(const ExcelCell& cell, uint32_t& rk) {
     if (cell.type == ExcelCell::eInt)
         return EncodeRkInteger(cell.ival, rk);
     return EncodeRkDouble(cell.dval, rk);
-}
-
-template <class T> T& AddCell(RowBlock& block, int row, int column, uint16_t xf) {
-    auto record = std::make_unique<T>();
-    record->rowIndex = static_cast<uint16_t>(row);
-    record->colIndex = static_cast<uint16_t>(column);
-    record->XFRecordIndex = xf;
-    T& added = *record;
-    block.cellBlocks.emplace_back(std::move(record));
-    return added;
 }
 
 class CStringTable {
@@ -61,6 +52,7 @@ private:
 };
 
 bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& strings, bool first) {
+    using Grid = Worksheet::CellTable::Grid;
     const int rows = sheet.GetTotalRows();
     const int cols = sheet.GetTotalCols();
     ws.m_bof.type = SUBSTREAM_WORKSHEET;
@@ -76,15 +68,26 @@ bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& string
     if (!first)
         ws.m_window2.options &= static_cast<uint16_t>(~0x0200);
     ws.m_mergedCells.mergedCellsVector.clear();
-    auto& blocks = ws.m_cellTable.rowBlocks;
-    blocks.clear();
-    blocks.resize(static_cast<size_t>((rows + 31) / 32));
+    ws.m_cellTable.rowBlocks.clear();
+    Grid& grid = ws.m_cellTable.grid;
+    grid.Clear();
+    grid.rows = static_cast<uint32_t>(rows);
+    grid.columns = static_cast<uint16_t>(cols);
+    grid.entries.reserve(static_cast<size_t>(rows) * static_cast<size_t>(cols));
+    grid.blockFirstEntry.assign(grid.Blocks() + 1, 0);
+    auto add = [&](uint16_t code, int r, int c, uint16_t xf, uint64_t value) {
+        grid.entries.push_back({code, static_cast<uint16_t>(r), static_cast<uint16_t>(c), xf, value});
+    };
 
+    std::vector<const ExcelCell*> row(static_cast<size_t>(cols) + 1);
     bool visited = false;
     for (int r = 0; r < rows; ++r) {
-        RowBlock& block = blocks[static_cast<size_t>(r / 32)];
+        if (r % Grid::ROWS_PER_BLOCK == 0)
+            grid.blockFirstEntry[static_cast<size_t>(r) / Grid::ROWS_PER_BLOCK] =
+                static_cast<uint32_t>(grid.entries.size());
+        sheet.RowCells(r, row.data());
         for (int c = 0; c < cols; ++c) {
-            const ExcelCell& cell = *sheet.CellAt(r, c);
+            const ExcelCell& cell = *row[static_cast<size_t>(c)];
             if (!visited) {
                 visited = true;
                 ws.m_index.firstUsedRowIndex = static_cast<uint32_t>(r);
@@ -92,42 +95,36 @@ bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& string
                 ws.m_index.DBCellPos.assign(static_cast<size_t>((rows - r - 1) / 32 + 1), 0);
                 ws.m_dimensions.firstUsedColIndex = static_cast<uint16_t>(c);
             }
-            if (c == 0) {
-                RowBlock::Row& row = block.rows.emplace_back();
-                row.rowIndex = static_cast<uint16_t>(r);
-                row.firstCellColIndex = 0;
-                row.lastCellColIndexPlusOne = static_cast<uint16_t>(cols);
-                block.dbcell.offsets.push_back(0);
-            }
             const uint16_t xf = cell.XFRecordIndex;
             switch (cell.type) {
             case ExcelCell::eUndefined:
-                AddCell<CellBlock::Blank>(block, r, c, xf);
+                add(0x0201, r, c, xf, 0);
                 break;
             case ExcelCell::eInt:
             case ExcelCell::eDouble: {
                 uint32_t rk;
                 if (!RkFor(cell, rk)) {
-                    AddCell<CellBlock::Number>(block, r, c, xf).value =
-                        cell.type == ExcelCell::eInt ? cell.ival : cell.dval;
+                    const double v = cell.type == ExcelCell::eInt ? cell.ival : cell.dval;
+                    uint64_t bits;
+                    std::memcpy(&bits, &v, sizeof bits);
+                    add(0x0203, r, c, xf, bits);
                     break;
                 }
                 int last = c;
                 uint32_t next;
-                while (last + 1 < cols && sheet.CellAt(r, last + 1)->type == cell.type &&
-                       RkFor(*sheet.CellAt(r, last + 1), next))
+                while (last + 1 < cols && row[static_cast<size_t>(last) + 1]->type == cell.type &&
+                       RkFor(*row[static_cast<size_t>(last) + 1], next))
                     ++last;
                 if (last == c) {
-                    AddCell<CellBlock::RK>(block, r, c, xf).value = rk;
+                    add(0x027E, r, c, xf, rk);
                     break;
                 }
-                auto& mulrk = AddCell<CellBlock::MulRK>(block, r, c, xf);
+                add(0x00BD, r, c, xf, grid.rkEntries.size() | uint64_t{static_cast<uint16_t>(last)} << 32);
                 for (int k = c; k <= last; ++k) {
-                    const ExcelCell& each = *sheet.CellAt(r, k);
+                    const ExcelCell& each = *row[static_cast<size_t>(k)];
                     RkFor(each, next);
-                    mulrk.XFRKs.push_back({each.XFRecordIndex, next});
+                    grid.rkEntries.push_back({each.XFRecordIndex, next});
                 }
-                mulrk.lastColIndex = static_cast<uint16_t>(last);
                 c = last;
                 break;
             }
@@ -136,8 +133,7 @@ bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& string
                 const std::string_view narrow = text ? text : "";
                 if (narrow.size() > MAX_STRING_CHARS)
                     return false;
-                AddCell<CellBlock::LabelSST>(block, r, c, xf).SSTRecordIndex =
-                    strings.Index(narrow, strings.narrow);
+                add(0x00FD, r, c, xf, strings.Index(narrow, strings.narrow));
                 break;
             }
             case ExcelCell::eWString: {
@@ -145,44 +141,34 @@ bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& string
                 const std::u16string_view wide = text ? text : u"";
                 if (wide.size() > MAX_STRING_CHARS)
                     return false;
-                AddCell<CellBlock::LabelSST>(block, r, c, xf).SSTRecordIndex =
-                    strings.Index(wide, strings.wide);
+                add(0x00FD, r, c, xf, strings.Index(wide, strings.wide));
                 break;
             }
             case ExcelCell::eBool:
             case ExcelCell::eError: {
-                auto& boolerr = AddCell<CellBlock::BoolErr>(block, r, c, xf);
-                boolerr.value =
+                const auto value =
                     static_cast<uint8_t>(cell.type == ExcelCell::eBool ? cell.ival != 0 : cell.ival);
-                boolerr.error = cell.type == ExcelCell::eError ? 1 : 0;
+                add(0x0205, r, c, xf, value | uint64_t{cell.type == ExcelCell::eError ? 1u : 0u} << 8);
                 break;
             }
             case ExcelCell::eFormula:
                 if (const auto& holder = cell.GetFormula()) {
-                    auto record = std::make_unique<CellBlock::Formula>(holder->GetRecord());
-                    record->rowIndex = static_cast<uint16_t>(r);
-                    record->colIndex = static_cast<uint16_t>(c);
-                    record->XFRecordIndex = xf;
-                    block.cellBlocks.emplace_back(std::move(record));
+                    CellBlock::Formula& formula = grid.formulas.emplace_back(holder->GetRecord());
+                    formula.rowIndex = static_cast<uint16_t>(r);
+                    formula.colIndex = static_cast<uint16_t>(c);
+                    formula.XFRecordIndex = xf;
+                    add(0x0006, r, c, xf, grid.formulas.size() - 1);
                 } else {
-                    AddCell<CellBlock::Blank>(block, r, c, xf);
+                    add(0x0201, r, c, xf, 0);
                 }
                 break;
             default:
                 break;
             }
         }
-    }
-    if (!visited) {
-        ws.m_index.firstUsedRowIndex = 0;
-        ws.m_dimensions.firstUsedRowIndex = 0;
-        ws.m_dimensions.firstUsedColIndex = 0;
-        ws.m_index.DBCellPos.assign(blocks.size(), 0);
-    }
-
-    for (int r = 0; r < rows; ++r)
+        // Merged ranges in the order of their top-left cells, which a run does not skip.
         for (int c = 0; c < cols; ++c) {
-            const ExcelCell& cell = *sheet.CellAt(r, c);
+            const ExcelCell& cell = *row[static_cast<size_t>(c)];
             if (cell.mergedRows > 1 || cell.mergedColumns >= 2) {
                 const int lastRow = std::min(r + std::max<int>(cell.mergedRows, 1) - 1, ExcelSheet::MAX_ROW);
                 const int lastCol =
@@ -192,6 +178,14 @@ bool SheetToRecords(const ExcelSheet& sheet, Worksheet& ws, CStringTable& string
                      static_cast<uint16_t>(lastCol)});
             }
         }
+    }
+    grid.blockFirstEntry.back() = static_cast<uint32_t>(grid.entries.size());
+    if (!visited) {
+        ws.m_index.firstUsedRowIndex = 0;
+        ws.m_dimensions.firstUsedRowIndex = 0;
+        ws.m_dimensions.firstUsedColIndex = 0;
+        ws.m_index.DBCellPos.assign(grid.Blocks(), 0);
+    }
     return true;
 }
 
@@ -211,6 +205,7 @@ bool CellsToRecords(Workbook& workbook, std::vector<std::unique_ptr<Worksheet>>&
 }
 
 void FixStreamPositions(Workbook& workbook, std::vector<std::unique_ptr<Worksheet>>& worksheets) {
+    using Grid = Worksheet::CellTable::Grid;
     uint32_t position = workbook.RecordSize();
     for (size_t i = 0; i < worksheets.size(); ++i) {
         Worksheet& ws = *worksheets[i];
@@ -218,29 +213,32 @@ void FixStreamPositions(Workbook& workbook, std::vector<std::unique_ptr<Workshee
             workbook.m_boundSheets[i].BOFpos = position;
         uint32_t running = position + ws.m_bof.RecordSize() + ws.m_index.RecordSize() +
                            ws.m_colinfos.RecordSize() + ws.m_dimensions.RecordSize();
-        auto& blocks = ws.m_cellTable.rowBlocks;
-        for (size_t b = 0; b < blocks.size(); ++b) {
-            RowBlock& block = blocks[b];
-            uint32_t rowsSize = 0;
-            for (RowBlock::Row& row : block.rows)
-                rowsSize += row.RecordSize();
+        Grid& grid = ws.m_cellTable.grid;
+        const uint32_t blocks = grid.Blocks();
+        grid.dbcellFirstRowOffsets.assign(blocks, 0);
+        grid.rowOffsets.assign(grid.rows, 0);
+        for (uint32_t b = 0; b < blocks; ++b) {
+            const uint32_t firstRow = b * Grid::ROWS_PER_BLOCK;
+            const uint32_t rowsInBlock = std::min(Grid::ROWS_PER_BLOCK, grid.rows - firstRow);
+            const uint32_t rowsSize = 20 * rowsInBlock;
             uint32_t cellsSize = 0;
             uint32_t offset = rowsSize - 20;
-            size_t slot = 0;
-            for (CellBlock& cell : block.cellBlocks) {
-                while (slot < block.rows.size() && cell.Get().rowIndex >= block.rows[slot].rowIndex) {
-                    block.dbcell.offsets[slot++] = static_cast<uint16_t>(offset);
+            uint32_t slot = 0;
+            for (uint32_t e = grid.blockFirstEntry[b]; e < grid.blockFirstEntry[b + 1]; ++e) {
+                const Grid::Entry& entry = grid.entries[e];
+                while (slot < rowsInBlock && entry.row >= firstRow + slot) {
+                    grid.rowOffsets[firstRow + slot++] = static_cast<uint16_t>(offset);
                     offset = 0;
                 }
-                const uint32_t size = cell.RecordSize();
+                const uint32_t size = grid.EntrySize(entry);
                 offset += size;
                 cellsSize += size;
             }
             running += rowsSize + cellsSize;
             if (b < ws.m_index.DBCellPos.size())
                 ws.m_index.DBCellPos[b] = running;
-            block.dbcell.firstRowOffset = rowsSize + cellsSize;
-            running += block.dbcell.RecordSize();
+            grid.dbcellFirstRowOffsets[b] = rowsSize + cellsSize;
+            running += 8 + 2 * rowsInBlock;
         }
         position += ws.RecordSize();
     }
