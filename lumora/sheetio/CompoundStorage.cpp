@@ -215,17 +215,19 @@ int CCompoundStorage::WriteStream(const std::string& name, const uint8_t* bytes,
     return Flush() ? 1 : -1;
 }
 
-int CCompoundStorage::WriteStream(const std::string& name, std::vector<uint8_t>&& bytes) {
+int CCompoundStorage::WriteStream(const std::string& name, uint64_t size, const Producer& produce) {
     if (!IsWritable())
         return -1;
     auto it = FindStream(name);
     if (it == m_streams.end())
         return -1;
-    it->second = std::move(bytes);
-    return Flush() ? 1 : -1;
+    it->second.clear();
+    it->second.shrink_to_fit();
+    return Flush(&it->first, &produce, size) ? 1 : -1;
 }
 
-bool CCompoundStorage::WriteDocument(GsfOutput* sink) const {
+bool CCompoundStorage::WriteDocument(GsfOutput* sink, const std::string* produced, const Producer* produce,
+                                     uint64_t size) const {
     GsfOutfile* ole = gsf_outfile_msole_new(sink);
     bool ok = ole != nullptr;
     for (const auto& [name, bytes] : m_streams) {
@@ -233,8 +235,17 @@ bool CCompoundStorage::WriteDocument(GsfOutput* sink) const {
             break;
         GsfOutput* child = gsf_outfile_new_child(ole, name.c_str(), FALSE);
         ok = child != nullptr;
-        if (ok) {
+        if (ok && produced && &name == produced) {
+            uint64_t written = 0;
+            ok = (*produce)([&](const uint8_t* piece, size_t length) {
+                written += length;
+                return written <= size && (length == 0 || gsf_output_write(child, length, piece));
+            });
+            ok = ok && written == size;
+        } else if (ok) {
             ok = bytes.empty() || gsf_output_write(child, bytes.size(), bytes.data());
+        }
+        if (child) {
             ok = gsf_output_close(child) && ok;
             g_object_unref(child);
         }
@@ -248,7 +259,7 @@ bool CCompoundStorage::WriteDocument(GsfOutput* sink) const {
     return ok;
 }
 
-bool CCompoundStorage::Flush() {
+bool CCompoundStorage::Flush(const std::string* produced, const Producer* produce, uint64_t size) {
     const QByteArray name = QFile::encodeName(m_path);
     // The document goes straight into the file through a buffered stream of its own descriptor,
     // not through a copy of it in memory.
@@ -261,7 +272,7 @@ bool CCompoundStorage::Flush() {
             return false;
         }
         GsfOutput* sink = gsf_output_stdio_new_FILE(name.constData(), file, TRUE);
-        bool ok = sink != nullptr && WriteDocument(sink);
+        bool ok = sink != nullptr && WriteDocument(sink, produced, produce, size);
         if (sink)
             g_object_unref(sink);
         ok = std::fflush(file) == 0 && ok;

@@ -391,13 +391,19 @@ bool ExcelDocument::WriteWorkbook() {
         total += ws->RecordSize();
     if (total > 0xFFFFFFFFull)
         return false;
-    std::vector<uint8_t> buffer(static_cast<size_t>(total), 0);
-    uint64_t written = m_workbook.Write(buffer.data());
-    for (auto& ws : m_worksheets)
-        written += ws->Write(buffer.data() + written);
-    if (written != total)
-        return false;
-    return m_storage->WriteStream(STREAM_NAME, std::move(buffer)) == 1;
+    // The stream goes to the file a piece at a time (the globals, then each sheet's leading
+    // records, row blocks and closing records), so a save holds no copy of the whole stream.
+    return m_storage->WriteStream(STREAM_NAME, total, [&](const CCompoundStorage::Put& put) {
+        std::vector<uint8_t> piece;
+        auto sink = [&](uint32_t size, const std::function<uint32_t(uint8_t*)>& write) {
+            piece.assign(size, 0);
+            return write(piece.data()) == size && put(piece.data(), size);
+        };
+        bool ok = sink(m_workbook.RecordSize(), [&](uint8_t* bytes) { return m_workbook.Write(bytes); });
+        for (auto& ws : m_worksheets)
+            ok = ok && ws->WriteTo(sink);
+        return ok;
+    }) == 1;
 }
 
 bool ExcelDocument::SaveAs(const QString& path) {

@@ -21,11 +21,11 @@ void ExcelSheet::CStore::Locate(uint32_t index, uint32_t& block, uint32_t& offse
         block = 0;
         offset = index;
     } else if (index < LARGE_BLOCK) {
-        // Blocks 1 to 9 hold 8, 16, ... 2048 cells and start at their own size.
+        // Blocks 1, 2, ... hold 8, 16, ... cells and start at their own size.
         block = static_cast<uint32_t>(std::bit_width(index)) - 3;
         offset = index - (1u << (block + 2));
     } else {
-        block = index / LARGE_BLOCK + 9;
+        block = index / LARGE_BLOCK + (LARGE_BITS - 3);
         offset = index % LARGE_BLOCK;
     }
 }
@@ -46,7 +46,9 @@ uint32_t ExcelSheet::CStore::Append() {
     uint32_t block, offset;
     Locate(m_size, block, offset);
     if (block == m_blocks.size()) {
-        const uint32_t size = block == 0 ? FIRST_BLOCK : block < 10 ? 1u << (block + 2) : LARGE_BLOCK;
+        const uint32_t size = block == 0               ? FIRST_BLOCK
+                              : block < LARGE_BITS - 2 ? 1u << (block + 2)
+                                                       : LARGE_BLOCK;
         m_blocks.push_back(std::make_unique<ExcelCell[]>(size));
     }
     return m_size++;

@@ -67,7 +67,8 @@ private:
 
     private:
         static constexpr uint32_t FIRST_BLOCK = 8;
-        static constexpr uint32_t LARGE_BLOCK = 4096;
+        static constexpr uint32_t LARGE_BITS = 12;
+        static constexpr uint32_t LARGE_BLOCK = 1u << LARGE_BITS;
         // Block and offset of 'index'.
         static void Locate(uint32_t index, uint32_t& block, uint32_t& offset);
         std::vector<std::unique_ptr<ExcelCell[]>> m_blocks;

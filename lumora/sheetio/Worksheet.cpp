@@ -275,106 +275,17 @@ void Worksheet::CellTable::Grid::Clear() {
     *this = Grid();
 }
 
-uint32_t Worksheet::CellTable::Grid::EntrySize(const Entry& entry) {
-    switch (entry.code) {
-    case 0x0201:
-        return 10;
-    case 0x0205:
-        return 12;
-    case 0x00FD:
-    case 0x027E:
-        return 14;
-    case 0x0203:
-        return 18;
-    case 0x00BD: {
-        // One piece: 256 columns at most take 1,542 data bytes.
-        const auto last = static_cast<uint16_t>(entry.value >> 32);
-        return 4 + 6 + 6 * (last - entry.column + 1u);
-    }
-    case 0x0006:
-        return formulas[static_cast<size_t>(entry.value)].RecordSize();
-    default:
-        return 0;
-    }
-}
-
-uint32_t Worksheet::CellTable::Grid::RecordSize() {
+uint32_t Worksheet::CellTable::Grid::RecordSize() const {
     uint32_t size = 0;
-    for (const Entry& entry : entries)
-        size += EntrySize(entry);
-    // Each row's ROW record; each block's DBCELL: its offset and one slot per row.
-    const uint32_t blocks = Blocks();
-    return size + 20 * rows + 8 * blocks + 2 * rows;
+    for (uint32_t bytes : blockBytes)
+        size += bytes;
+    return size;
 }
 
 uint32_t Worksheet::CellTable::Grid::Write(uint8_t* bytes) {
     uint32_t pos = 0;
-    auto header = [&](uint16_t code, uint16_t length) {
-        SetU16(bytes + pos, code);
-        SetU16(bytes + pos + 2, length);
-        pos += 4;
-    };
-    for (uint32_t b = 0; b < Blocks(); ++b) {
-        const uint32_t firstRow = b * ROWS_PER_BLOCK;
-        const uint32_t endRow = std::min(rows, firstRow + ROWS_PER_BLOCK);
-        for (uint32_t r = firstRow; r < endRow; ++r) {
-            header(CODE_ROW, 16);
-            uint8_t* d = bytes + pos;
-            SetU16(d, static_cast<uint16_t>(r));
-            SetU16(d + 2, 0);
-            SetU16(d + 4, columns);
-            SetU16(d + 6, 0x00FF);
-            SetU32(d + 8, 0);
-            SetU32(d + 12, 0x100);
-            pos += 16;
-        }
-        for (uint32_t e = blockFirstEntry[b]; e < blockFirstEntry[b + 1]; ++e) {
-            const Entry& entry = entries[e];
-            if (entry.code == 0x0006) {
-                pos += formulas[static_cast<size_t>(entry.value)].Write(bytes + pos);
-                continue;
-            }
-            const uint32_t size = EntrySize(entry);
-            header(entry.code, static_cast<uint16_t>(size - 4));
-            uint8_t* d = bytes + pos;
-            SetU16(d, entry.row);
-            SetU16(d + 2, entry.column);
-            SetU16(d + 4, entry.XFRecordIndex);
-            switch (entry.code) {
-            case 0x0205:
-                d[6] = static_cast<uint8_t>(entry.value);
-                d[7] = static_cast<uint8_t>(entry.value >> 8);
-                break;
-            case 0x00FD:
-            case 0x027E:
-                SetU32(d + 6, static_cast<uint32_t>(entry.value));
-                break;
-            case 0x0203:
-                SetU64(d + 6, entry.value);
-                break;
-            case 0x00BD: {
-                const auto first = static_cast<uint32_t>(entry.value);
-                const auto last = static_cast<uint16_t>(entry.value >> 32);
-                const uint32_t count = last - entry.column + 1u;
-                for (uint32_t k = 0; k < count; ++k) {
-                    SetU16(d + 4 + 6 * k, rkEntries[first + k].XFRecordIndex);
-                    SetU32(d + 6 + 6 * k, rkEntries[first + k].RKValue);
-                }
-                SetU16(d + 4 + 6 * count, last);
-                break;
-            }
-            default:
-                break;
-            }
-            pos += size - 4;
-        }
-        const uint32_t slots = endRow - firstRow;
-        header(CODE_DBCELL, static_cast<uint16_t>(4 + 2 * slots));
-        SetU32(bytes + pos, b < dbcellFirstRowOffsets.size() ? dbcellFirstRowOffsets[b] : 0);
-        pos += 4;
-        for (uint32_t r = firstRow; r < endRow; ++r, pos += 2)
-            SetU16(bytes + pos, r < rowOffsets.size() ? rowOffsets[r] : 0);
-    }
+    for (uint32_t b = 0; b < blockBytes.size(); ++b)
+        pos += WriteBlock(b, bytes + pos);
     return pos;
 }
 
@@ -548,6 +459,28 @@ uint32_t Worksheet::Write(uint8_t* bytes) {
     pos += m_window2.Write(bytes + pos);
     pos += m_mergedCells.Write(bytes + pos);
     return pos + m_eof.Write(bytes + pos);
+}
+
+bool Worksheet::WriteTo(const ChunkSink& sink) {
+    const uint32_t head =
+        m_bof.RecordSize() + m_index.RecordSize() + m_colinfos.RecordSize() + m_dimensions.RecordSize();
+    bool ok = sink(head, [&](uint8_t* bytes) {
+        uint32_t pos = m_bof.Write(bytes);
+        pos += m_index.Write(bytes + pos);
+        pos += m_colinfos.Write(bytes + pos);
+        return pos + m_dimensions.Write(bytes + pos);
+    });
+    for (CellTable::RowBlock& block : m_cellTable.rowBlocks)
+        ok = ok && sink(block.RecordSize(), [&](uint8_t* bytes) { return block.Write(bytes); });
+    for (uint32_t b = 0; ok && b < m_cellTable.grid.blockBytes.size(); ++b)
+        ok = sink(m_cellTable.grid.BlockSize(b),
+                  [&](uint8_t* bytes) { return m_cellTable.grid.WriteBlock(b, bytes); });
+    const uint32_t tail = m_window2.RecordSize() + m_mergedCells.RecordSize() + m_eof.RecordSize();
+    return ok && sink(tail, [&](uint8_t* bytes) {
+               uint32_t pos = m_window2.Write(bytes);
+               pos += m_mergedCells.Write(bytes + pos);
+               return pos + m_eof.Write(bytes + pos);
+           });
 }
 
 uint32_t Worksheet::RecordSize() {
