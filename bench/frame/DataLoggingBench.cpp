@@ -1,6 +1,7 @@
 // The data-logging page's costs at the size of the longest run (6,000,000 samples): the CSV export
 // interleaved with Python's csv module, pandas and numpy writing the same rows, and the memory a
 // logged sample takes with every copy of it (the run's arrays and the page's plot).
+#include "bench/support/LinePeer.h"
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/PageFiles.h"
@@ -52,29 +53,18 @@ bool SameFiles(const QString& a, const QString& b) {
     return true;
 }
 
-// The peers' script, started once and asked one command at a time; its answer line, empty when it
-// failed.
+// The peers' script, started once and asked one command at a time.
 class CPeers {
 public:
-    explicit CPeers(const QString& samples) {
-        m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral(LUMORA_BENCH_DIR "/csv_peers.py"), samples});
-        m_process.waitForStarted();
-    }
-    ~CPeers() {
-        m_process.closeWriteChannel();
-        m_process.waitForFinished(60000);
-    }
+    explicit CPeers(const QString& samples)
+        : m_peer(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(LUMORA_BENCH_DIR "/csv_peers.py"), samples}) {}
     QString Ask(const QString& command, const QString& path) {
-        m_process.write((command + u' ' + path + u'\n').toUtf8());
-        while (!m_process.canReadLine())
-            if (!m_process.waitForReadyRead(600000))
-                return {};
-        return QString::fromLatin1(m_process.readLine()).trimmed();
+        return QString::fromLatin1(m_peer.Ask(command + u' ' + path));
     }
 
 private:
-    QProcess m_process;
+    benchsupport::CLinePeer m_peer;
 };
 
 double Median(std::vector<double> v) {

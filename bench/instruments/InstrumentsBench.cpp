@@ -193,6 +193,18 @@ SBench& Bench() {
     return bench;
 }
 
+// What a command run through the shell prints.
+std::string RunScript(const std::string& command) {
+    std::string output;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char chunk[4096];
+        for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+            output.append(chunk, got);
+        ::pclose(pipe);
+    }
+    return output;
+}
+
 class CReader : public CEntityInstrument {
 public:
     using CEntityInstrument::WriteAndReadHelper;
@@ -296,13 +308,7 @@ void BM_IdentityRoundTrip(benchmark::State& state, bool overVxi11) {
         const std::string command = "timeout 600 /usr/bin/python3 " LUMORA_PYVISA_BENCH_SCRIPT " '" +
                                     Bench().Resource(overVxi11) + "' idn " + std::to_string(kQueries) + " '" +
                                     identity + "' 2>&1";
-        std::string output;
-        if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-            char chunk[4096];
-            for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-                output.append(chunk, got);
-            ::pclose(pipe);
-        }
+        const std::string output = RunScript(command);
         if (std::sscanf(output.c_str(), "MEDIAN %lf", &theirs) != 1) {
             state.SkipWithError(("pyvisa-py failed: " + output.substr(0, 300)).c_str());
             return;
@@ -325,13 +331,7 @@ void BM_PyvisaReadBlock(benchmark::State& state, bool overVxi11) {
                                 Bench().Resource(overVxi11) + "' " + std::to_string(kReads) + " 2>&1";
     double megabytes = 0;
     for (auto _ : state) {
-        std::string output;
-        if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-            char chunk[4096];
-            for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-                output.append(chunk, got);
-            ::pclose(pipe);
-        }
+        const std::string output = RunScript(command);
         unsigned long long bytes = 0;
         double seconds = 0, best = 0, median = 0;
         if (std::sscanf(output.c_str(), "BYTES %llu SECONDS %lf BEST %lf MEDIAN %lf", &bytes, &seconds, &best,

@@ -4,6 +4,7 @@
 // and the figures are the medians. Every output is checked: each read against the values written,
 // our written file by xlrd and xlwt's file by our reader. The cold figures run each side as a fresh
 // process, alternately. Figures are reported as counters, wall and CPU time.
+#include "bench/support/LinePeer.h"
 #include "lumora/sheetio/ExcelDocument.h"
 
 #include <QFileInfo>
@@ -98,25 +99,14 @@ template <class F> STimes Time(F&& f) {
 // The Python peer, started once and asked one command at a time.
 class CPeer {
 public:
-    CPeer() {
-        m_process.start(PYTHON, {PEER_SCRIPT, QString::number(ROWS), QString::number(COLS)});
-        m_process.waitForStarted();
-    }
-    ~CPeer() {
-        m_process.closeWriteChannel();
-        m_process.waitForFinished(60000);
-    }
+    CPeer() : m_peer(PYTHON, {PEER_SCRIPT, QString::number(ROWS), QString::number(COLS)}) {}
     // The peer's JSON answer; empty when it failed.
     QJsonObject Ask(const QString& command, const QString& path) {
-        m_process.write((command + u' ' + path + u'\n').toUtf8());
-        while (!m_process.canReadLine())
-            if (!m_process.waitForReadyRead(600000))
-                return {};
-        return QJsonDocument::fromJson(m_process.readLine()).object();
+        return QJsonDocument::fromJson(m_peer.Ask(command + u' ' + path)).object();
     }
 
 private:
-    QProcess m_process;
+    benchsupport::CLinePeer m_peer;
 };
 
 long StatusKilobytes(const char* field) {
