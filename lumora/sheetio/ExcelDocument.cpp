@@ -197,7 +197,7 @@ bool ExcelDocument::Load(const QString& path, const SLoadControl& control) {
         for (size_t i = 0; i < m_sheets.size(); ++i) {
             if (control.cancel && control.cancel->load(std::memory_order_relaxed))
                 throw SCancelled{};
-            FinishSheet(*m_sheets[i], *m_worksheets[i]);
+            FinishSheet(*m_sheets[i], *m_worksheets[i], control.cancel);
         }
     } catch (const std::bad_alloc&) {
         // A workbook too large for the memory there is: nothing of it is kept.
@@ -460,14 +460,16 @@ void ExcelDocument::BuildSheets() {
     }
 }
 
-void ExcelDocument::FinishSheet(ExcelSheet& sheet, Worksheet& ws) {
+void ExcelDocument::FinishSheet(ExcelSheet& sheet, Worksheet& ws, const std::atomic<bool>* cancel) {
     sheet.ColumnInfo() = ws.m_colinfos;
     if (sheet.GetTotalRows() == 0 || sheet.GetTotalCols() == 0)
         sheet.Resize(1, 1);
-    sheet.Compact();
     const int rows = sheet.GetTotalRows();
     const int cols = sheet.GetTotalCols();
+    size_t seen = 0;
     for (const auto& range : ws.m_mergedCells.mergedCellsVector) {
+        if (cancel && ++seen % 4096 == 0 && cancel->load(std::memory_order_relaxed))
+            throw SCancelled{};
         if (range.lastRow < range.firstRow || range.lastColumn < range.firstColumn)
             continue;
         if (range.firstRow >= rows || range.firstColumn >= cols)
@@ -478,4 +480,5 @@ void ExcelDocument::FinishSheet(ExcelSheet& sheet, Worksheet& ws) {
         cell->mergedColumns =
             static_cast<uint16_t>(std::min(range.lastColumn - range.firstColumn + 1, 0xFFFF));
     }
+    sheet.Compact();
 }

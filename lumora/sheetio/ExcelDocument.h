@@ -60,7 +60,7 @@ private:
     bool WriteWorkbook();
     void BuildSheets();
     // Column information, the 1 x 1 grid of a sheet without cells, and the merged ranges.
-    void FinishSheet(ExcelSheet& sheet, SheetIO::Worksheet& ws);
+    void FinishSheet(ExcelSheet& sheet, SheetIO::Worksheet& ws, const std::atomic<bool>* cancel = nullptr);
     // Worksheet of each bound sheet, found by the sheet's stream position; -1 when none matches.
     void MapBoundSheets();
     // Before writing: bound sheet i describes worksheet i.

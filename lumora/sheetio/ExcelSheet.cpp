@@ -5,7 +5,7 @@
 
 namespace {
 
-const ExcelCell EMPTY_CELL;
+const ExcelCell EMPTY_CELL{};
 
 uint32_t Row(uint32_t key) {
     return key >> 8;
