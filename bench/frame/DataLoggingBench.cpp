@@ -1,6 +1,7 @@
 // The data-logging page's costs at the size of the longest run (6,000,000 samples): the CSV export
-// against Python's csv module writing the same rows in the same run, and the memory a logged sample
-// takes with every copy of it (the run's arrays and the page's plot).
+// interleaved with Python's csv module, pandas and numpy writing the same rows, and the memory a
+// logged sample takes with every copy of it (the run's arrays and the page's plot).
+#include "bench/support/LinePeer.h"
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/PageFiles.h"
@@ -13,9 +14,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <random>
 #include <vector>
@@ -48,48 +53,92 @@ bool SameFiles(const QString& a, const QString& b) {
     return true;
 }
 
-void BM_CsvExportAgainstPython(benchmark::State& state) {
+// The peers' script, started once and asked one command at a time.
+class CPeers {
+public:
+    explicit CPeers(const QString& samples)
+        : m_peer(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(LUMORA_BENCH_DIR "/csv_peers.py"), samples}) {}
+    QString Ask(const QString& command, const QString& path) {
+        return QString::fromLatin1(m_peer.Ask(command + u' ' + path));
+    }
+
+private:
+    benchsupport::CLinePeer m_peer;
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The export of a whole run, interleaved with Python's csv module (the very same text), pandas
+// to_csv and numpy savetxt: each repetition runs ours and then each peer into a new file, and the
+// figures are the medians. Our file must equal the csv module's; every file is read back and its
+// numbers compared with the samples.
+void BM_CsvExportAgainstPeers(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
+    constexpr int kRepeats = 3;
     std::vector<double> times, values;
     MakeRun(n, times, values);
     QTemporaryDir folder;
-    const QString ours = folder.filePath(QStringLiteral("ours.csv"));
-    const QString theirs = folder.filePath(QStringLiteral("python.csv"));
     const QString samples = folder.filePath(QStringLiteral("samples.bin"));
-    const MainPreferences preferences;
-    double seconds = 0.0;
-    for (auto _ : state) {
-        QElapsedTimer clock;
-        clock.start();
-        if (WriteTimeValueText(ours, "Time,Current DC", ',', times.data(), values.data(), n, preferences) !=
-            1)
-            state.SkipWithError("the export failed");
-        seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
-        state.SetIterationTime(seconds);
-    }
     if (CBinDataFile().Write(times.data(), values.data(), static_cast<unsigned>(n), samples) != 1) {
-        state.SkipWithError("cannot write the samples for Python");
+        state.SkipWithError("cannot write the samples for the peers");
         return;
     }
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(LUMORA_BENCH_DIR "/python_csv_write.py"), samples, theirs});
-    if (!python.waitForFinished(-1) || python.exitCode() != 0) {
-        state.SkipWithError("python failed");
-        return;
+    const MainPreferences preferences;
+    const QStringList peers{QStringLiteral("csv"), QStringLiteral("pandas"), QStringLiteral("numpy")};
+    CPeers python(samples);
+    std::vector<double> ours, oursCpu;
+    std::map<QString, std::vector<double>> theirs;
+    auto file = [&](const QString& who) { return folder.filePath(who + QStringLiteral(".csv")); };
+    for (auto _ : state) {
+        for (int i = 0; i < kRepeats; ++i) {
+            QFile::remove(file(QStringLiteral("ours")));
+            const auto start = std::chrono::steady_clock::now();
+            const std::clock_t cpu = std::clock();
+            if (WriteTimeValueText(file(QStringLiteral("ours")), "Time,Current DC", ',', times.data(),
+                                   values.data(), n, preferences) != 1) {
+                state.SkipWithError("the export failed");
+                return;
+            }
+            ours.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            oursCpu.push_back(static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC);
+            for (const QString& peer : peers) {
+                QFile::remove(file(peer));
+                bool ok = false;
+                const double seconds = python.Ask(peer, file(peer)).toDouble(&ok);
+                if (!ok) {
+                    state.SkipWithError("a peer failed");
+                    return;
+                }
+                theirs[peer].push_back(seconds);
+            }
+        }
+        state.SetIterationTime(Median(ours));
     }
-    const double pythonSeconds = QString::fromLatin1(python.readAllStandardOutput()).trimmed().toDouble();
-    if (!SameFiles(ours, theirs))
-        state.SkipWithError("the two files differ");
-    state.counters["python_s"] = pythonSeconds;
-    state.counters["ours_s"] = seconds;
-    state.counters["times_faster"] = pythonSeconds / seconds;
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * QFile(ours).size());
+    if (!SameFiles(file(QStringLiteral("ours")), file(QStringLiteral("csv"))))
+        state.SkipWithError("our file differs from the csv module's");
+    int wrong = 0;
+    for (const QString& who : {QStringLiteral("ours"), QStringLiteral("pandas"), QStringLiteral("numpy")})
+        wrong += python.Ask(QStringLiteral("check"), file(who)).toInt();
+    if (wrong != 0)
+        state.SkipWithError("a file does not hold the samples");
+    state.counters["ours_s"] = Median(ours);
+    state.counters["ours_cpu_s"] = Median(oursCpu);
+    for (const QString& peer : peers) {
+        state.counters[peer.toStdString() + "_s"] = Median(theirs[peer]);
+        state.counters[peer.toStdString() + "_ratio"] = Median(theirs[peer]) / Median(ours);
+    }
+    state.counters["wrong"] = wrong;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kRepeats *
+                            QFile(file(QStringLiteral("ours"))).size());
 }
-BENCHMARK(BM_CsvExportAgainstPython)
+BENCHMARK(BM_CsvExportAgainstPeers)
     ->Arg(kLongestRun)
     ->UseManualTime()
-    ->Iterations(3)
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
 double ResidentBytes() {

@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
@@ -18,15 +19,16 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr size_t kSamples = 6000000;
 constexpr size_t kBlockBytes = kSamples * 16;
 constexpr const char* kAddress = "127.78.0.1";
-// Every reader, ours, pyvisa-py's and the raw one, moves the block this often on an open connection.
-// The machine is shared: besides the mean, each reports its fastest read, and the fractions compare
-// fastest reads, which other loads disturb least.
+// Every reader, ours, pyvisa-py's and the raw one, moves the block this often on an open connection,
+// and every block read is checked against the block sent. Each reports its median read and, as the
+// machine is shared, its fastest read too; the fractions compare both with the raw reader's.
 constexpr int kReads = 8;
 
 // The block of 6,000,000 samples (value and time doubles) with its definite-length header.
@@ -47,10 +49,18 @@ const std::string& Block() {
     return block;
 }
 
-// Answers DATA? with the block.
+constexpr const char* kIdentity = "TORVANE,BENCH-BLOCK,0,1.0";
+// *IDN? round trips timed on an open session, on each side.
+constexpr int kQueries = 500;
+
+// Answers DATA? with the block and *IDN? with its identity.
 class CBlockModel : public benchsim::IInstrumentModel {
 public:
     bool Execute(const std::string& command, std::string& reply) override {
+        if (command == "*IDN?") {
+            reply = kIdentity;
+            return true;
+        }
         if (command != "DATA?")
             return false;
         reply = Block();
@@ -62,30 +72,42 @@ public:
 // receiver that takes it into one buffer. Its fastest read, for the readers' fraction.
 double g_rawBestSeconds = 0.0;
 
-// Times each read of a benchmark's loop; the fastest one is kept.
+// Times each read of a benchmark's loop; the median and the fastest are reported.
 class CReadTimer {
 public:
     void Start() { m_start = std::chrono::steady_clock::now(); }
     void Stop() {
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
-        if (m_best == 0.0 || seconds < m_best)
-            m_best = seconds;
+        m_seconds.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count());
     }
-    double Best() const { return m_best; }
+    double Best() const {
+        return m_seconds.empty() ? 0.0 : *std::min_element(m_seconds.begin(), m_seconds.end());
+    }
+    double Median() const {
+        std::vector<double> sorted = m_seconds;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
+    }
 
 private:
     std::chrono::steady_clock::time_point m_start;
-    double m_best = 0.0;
+    std::vector<double> m_seconds;
 };
 
-// The fastest read's rate, and its share of the raw limit's fastest read measured before in the same run.
-void ReportBest(benchmark::State& state, double bestSeconds) {
-    if (bestSeconds <= 0.0)
+// The median read's time and rate, the fastest read's rate, and the shares of the raw limit's
+// median and fastest reads measured before in the same run.
+double g_rawMedianSeconds = 0.0;
+void Report(benchmark::State& state, double medianSeconds, double bestSeconds) {
+    if (medianSeconds <= 0.0 || bestSeconds <= 0.0)
         return;
-    state.counters["best_MB/s"] = static_cast<double>(Block().size()) / 1e6 / bestSeconds;
+    const double megabytes = static_cast<double>(Block().size()) / 1e6;
+    state.counters["median_ms"] = medianSeconds * 1e3;
+    state.counters["median_MB/s"] = megabytes / medianSeconds;
+    state.counters["best_MB/s"] = megabytes / bestSeconds;
+    if (g_rawMedianSeconds > 0.0)
+        state.counters["of_raw"] = g_rawMedianSeconds / medianSeconds;
     if (g_rawBestSeconds > 0.0)
-        state.counters["of_raw"] = g_rawBestSeconds / bestSeconds;
+        state.counters["best_of_raw"] = g_rawBestSeconds / bestSeconds;
 }
 
 class CRawLoopback {
@@ -171,6 +193,18 @@ SBench& Bench() {
     return bench;
 }
 
+// What a command run through the shell prints.
+std::string RunScript(const std::string& command) {
+    std::string output;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char chunk[4096];
+        for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+            output.append(chunk, got);
+        ::pclose(pipe);
+    }
+    return output;
+}
+
 class CReader : public CEntityInstrument {
 public:
     using CEntityInstrument::WriteAndReadHelper;
@@ -186,27 +220,40 @@ void BM_RawLoopback(benchmark::State& state) {
     size_t bytes = 0;
     CReadTimer timer;
     for (auto _ : state) {
+        std::fill(buffer.begin(), buffer.end(), 0);
         timer.Start();
         if (!raw.Read(buffer)) {
             state.SkipWithError("raw read failed");
             return;
         }
         timer.Stop();
+        if (std::memcmp(buffer.data(), Block().data(), buffer.size()) != 0) {
+            state.SkipWithError("raw block differs");
+            return;
+        }
         bytes += buffer.size();
     }
     g_rawBestSeconds = timer.Best();
-    ReportBest(state, timer.Best());
-    if (std::memcmp(buffer.data(), Block().data(), buffer.size()) != 0)
-        state.SkipWithError("raw block differs");
+    g_rawMedianSeconds = timer.Median();
+    Report(state, timer.Median(), timer.Best());
     state.SetBytesProcessed(static_cast<int64_t>(bytes));
-    state.counters["MB"] = benchmark::Counter(static_cast<double>(bytes) / 1e6, benchmark::Counter::kIsRate);
+}
+
+CReader& Reader(bool overVxi11) {
+    static CReader readers[2];
+    static bool set[2] = {false, false};
+    CReader& reader = readers[overVxi11 ? 1 : 0];
+    if (!set[overVxi11 ? 1 : 0]) {
+        CParameterInstru record;
+        record.Resource = QString::fromStdString(Bench().Resource(overVxi11));
+        reader.SetParameterInstru(record);
+        set[overVxi11 ? 1 : 0] = true;
+    }
+    return reader;
 }
 
 void BM_ReadBlock(benchmark::State& state, bool overVxi11) {
-    CReader reader;
-    CParameterInstru record;
-    record.Resource = QString::fromStdString(Bench().Resource(overVxi11));
-    reader.SetParameterInstru(record);
+    CReader& reader = Reader(overVxi11);
     // The session is open and has read once before the timed reads, as for pyvisa-py.
     if (!reader.WriteAndReadHelper("DATA?")) {
         state.SkipWithError("cannot read the block");
@@ -216,19 +263,60 @@ void BM_ReadBlock(benchmark::State& state, bool overVxi11) {
     CReadTimer timer;
     for (auto _ : state) {
         timer.Start();
-        if (!reader.WriteAndReadHelper("DATA?") || reader.GetDataSize() < kBlockBytes) {
-            state.SkipWithError("block read failed");
+        const bool read = reader.WriteAndReadHelper("DATA?");
+        timer.Stop();
+        if (!read || reader.GetDataSize() != Block().size() ||
+            std::memcmp(reader.GetDataBuffer(), Block().data(), Block().size()) != 0) {
+            state.SkipWithError("the block read differs from the block sent");
             return;
         }
-        timer.Stop();
         bytes += reader.GetDataSize();
     }
-    if (reader.GetDataSize() != Block().size() ||
-        std::memcmp(reader.GetDataBuffer(), Block().data(), Block().size()) != 0)
-        state.SkipWithError("the block read differs from the block sent");
     state.SetBytesProcessed(static_cast<int64_t>(bytes));
-    state.counters["MB"] = benchmark::Counter(static_cast<double>(bytes) / 1e6, benchmark::Counter::kIsRate);
-    ReportBest(state, timer.Best());
+    Report(state, timer.Median(), timer.Best());
+}
+
+// *IDN? round trips on an open session: the median latency of ours, and pyvisa-py's over the same
+// transport in the same run, every reply checked.
+void BM_IdentityRoundTrip(benchmark::State& state, bool overVxi11) {
+    if (overVxi11 && !Bench().portmapperOn111) {
+        state.SkipWithError("port 111 is taken: pyvisa-py cannot find the VXI-11 server");
+        return;
+    }
+    CReader& reader = Reader(overVxi11);
+    const std::string identity = kIdentity;
+    auto answered = [&] {
+        const std::string reply(reader.GetDataBuffer(), reader.GetDataSize());
+        return reply == identity || reply == identity + "\n";
+    };
+    if (!reader.WriteAndReadHelper("*IDN?") || !answered()) {
+        state.SkipWithError("no identity");
+        return;
+    }
+    CReadTimer ours;
+    double theirs = 0.0;
+    for (auto _ : state) {
+        for (int i = 0; i < kQueries; ++i) {
+            ours.Start();
+            const bool read = reader.WriteAndReadHelper("*IDN?");
+            ours.Stop();
+            if (!read || !answered()) {
+                state.SkipWithError("a reply differs from the identity");
+                return;
+            }
+        }
+        const std::string command = "timeout 600 /usr/bin/python3 " LUMORA_PYVISA_BENCH_SCRIPT " '" +
+                                    Bench().Resource(overVxi11) + "' idn " + std::to_string(kQueries) + " '" +
+                                    identity + "' 2>&1";
+        const std::string output = RunScript(command);
+        if (std::sscanf(output.c_str(), "MEDIAN %lf", &theirs) != 1) {
+            state.SkipWithError(("pyvisa-py failed: " + output.substr(0, 300)).c_str());
+            return;
+        }
+    }
+    state.counters["ours_us"] = ours.Median() * 1e6;
+    state.counters["pyvisa_us"] = theirs * 1e6;
+    state.counters["ratio"] = theirs / ours.Median();
 }
 
 // pyvisa-py reads the same block as many times on an open session, with its read termination off
@@ -243,23 +331,18 @@ void BM_PyvisaReadBlock(benchmark::State& state, bool overVxi11) {
                                 Bench().Resource(overVxi11) + "' " + std::to_string(kReads) + " 2>&1";
     double megabytes = 0;
     for (auto _ : state) {
-        std::string output;
-        if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-            char chunk[4096];
-            for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-                output.append(chunk, got);
-            ::pclose(pipe);
-        }
+        const std::string output = RunScript(command);
         unsigned long long bytes = 0;
-        double seconds = 0, best = 0;
-        if (std::sscanf(output.c_str(), "BYTES %llu SECONDS %lf BEST %lf", &bytes, &seconds, &best) != 3 ||
+        double seconds = 0, best = 0, median = 0;
+        if (std::sscanf(output.c_str(), "BYTES %llu SECONDS %lf BEST %lf MEDIAN %lf", &bytes, &seconds, &best,
+                        &median) != 4 ||
             bytes != kReads * kBlockBytes) {
             state.SkipWithError(("pyvisa-py failed: " + output.substr(0, 300)).c_str());
             return;
         }
         state.SetIterationTime(seconds);
         megabytes += static_cast<double>(bytes) / 1e6;
-        ReportBest(state, best);
+        Report(state, median, best);
     }
     state.counters["MB"] = benchmark::Counter(megabytes, benchmark::Counter::kIsRate);
 }
@@ -282,6 +365,8 @@ BENCHMARK_CAPTURE(BM_PyvisaReadBlock, Vxi11, true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseManualTime();
+BENCHMARK_CAPTURE(BM_IdentityRoundTrip, Socket, false)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_IdentityRoundTrip, Vxi11, true)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

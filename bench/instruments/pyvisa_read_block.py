@@ -1,6 +1,9 @@
 """Reads the 96 MB block with pyvisa-py on one open session; prints the bytes read and the seconds
-the reads took, and the fastest read. Every sample is checked against the block the bench sends."""
+the reads took, the fastest and the median read. Every sample is checked against the block the
+bench sends. With 'idn COUNT IDENTITY' after the resource it times COUNT *IDN? queries instead and
+prints the median round trip; every reply is checked against IDENTITY."""
 import array
+import statistics
 import sys
 import time
 
@@ -30,27 +33,49 @@ def read_block(instrument):
     return data
 
 
+def identity_round_trips(instrument, count, identity):
+    """The median seconds of a *IDN? query and its reply, on the open session."""
+    instrument.read_termination = "\n"
+    if instrument.query("*IDN?") != identity:
+        raise RuntimeError("no identity")
+    seconds = []
+    for _ in range(count):
+        start = time.perf_counter()
+        reply = instrument.query("*IDN?")
+        seconds.append(time.perf_counter() - start)
+        if reply != identity:
+            raise RuntimeError("a reply differs from the identity")
+    return statistics.median(seconds)
+
+
 def main():
-    resource, reads = sys.argv[1], int(sys.argv[2])
-    expected = expected_block()
+    resource = sys.argv[1]
     manager = pyvisa.ResourceManager("@py")
     instrument = manager.open_resource(resource, timeout=60000)
     instrument.write_termination = "\n"
+    if sys.argv[2] == "idn":
+        print("MEDIAN %.9f" % identity_round_trips(instrument, int(sys.argv[3]), sys.argv[4]))
+        instrument.close()
+        manager.close()
+        return
+    reads = int(sys.argv[2])
+    expected = expected_block()
     instrument.read_termination = None
     instrument.chunk_size = 1 << 20
     if read_block(instrument) != expected:
         raise RuntimeError("the block read differs from the block sent")
-    total_bytes, total_seconds, best = 0, 0.0, None
+    total_bytes, total_seconds, times = 0, 0.0, []
     for _ in range(reads):
         start = time.perf_counter()
         data = read_block(instrument)
         seconds = time.perf_counter() - start
         total_seconds += seconds
-        best = seconds if best is None else min(best, seconds)
+        times.append(seconds)
         if data != expected:
             raise RuntimeError("the block read differs from the block sent")
         total_bytes += len(data)
-    print("BYTES %d SECONDS %.6f BEST %.6f" % (total_bytes, total_seconds, best))
+    print("BYTES %d SECONDS %.6f BEST %.6f MEDIAN %.6f"
+          % (total_bytes, total_seconds, min(times), statistics.median(times)))
     instrument.close()
     manager.close()
 

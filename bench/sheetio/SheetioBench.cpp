@@ -1,14 +1,16 @@
-// Writing and reading a 65,535 x 4 workbook of doubles, beside xlrd reading the same file and the
-// xlsx package writing the same values. Each side is timed the same way: warm, inside its own
-// process, the median of several runs, library loading excluded; each side's output is checked
-// against the values written. Figures are reported as counters.
+// Writing and reading a 65,535 x 4 workbook of doubles, beside xlrd reading the same file and xlwt
+// writing the same values. Both sides are timed the same way and in the same stretch of time: each
+// repetition runs ours and then the peer's (a Python process that stays up, so that both are warm),
+// and the figures are the medians. Every output is checked: each read against the values written,
+// our written file by xlrd and xlwt's file by our reader. The cold figures run each side as a fresh
+// process, alternately. Figures are reported as counters, wall and CPU time.
+#include "bench/support/LinePeer.h"
 #include "lumora/sheetio/ExcelDocument.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -24,9 +27,11 @@ namespace {
 
 constexpr int ROWS = 65535;
 constexpr int COLS = 4;
-constexpr int REPEATS = 5;
+constexpr int REPEATS = 7;
+const QString PYTHON = QStringLiteral("/usr/bin/python3");
+const QString PEER_SCRIPT = QStringLiteral(LUMORA_BENCH_DIR "/sheet_peer.py");
 
-// The same expression in the peers' scripts, so both sides check the very same doubles.
+// The same expression as the peer script's, so both sides check the very same doubles.
 double Value(int r, int c) {
     return (r * COLS + c + 1) * 1.000000001e-7 + c;
 }
@@ -73,30 +78,36 @@ int Mismatches(const std::vector<double>& values) {
     return wrong;
 }
 
-template <class F> double MedianSeconds(F&& f) {
-    std::vector<double> seconds;
-    for (int i = 0; i < REPEATS; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(seconds.begin(), seconds.end());
-    return seconds[seconds.size() / 2];
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
 }
 
-// Runs a peer script that prints one JSON object; empty on failure.
-QJsonObject RunPeer(const QString& program, const QStringList& args, const QString& nodePath = {}) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!nodePath.isEmpty())
-        env.insert("NODE_PATH", nodePath);
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return {};
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+// Wall and CPU seconds of one call.
+struct STimes {
+    double wall;
+    double cpu;
+};
+template <class F> STimes Time(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpu = std::clock();
+    f();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC};
 }
+
+// The Python peer, started once and asked one command at a time.
+class CPeer {
+public:
+    CPeer() : m_peer(PYTHON, {PEER_SCRIPT, QString::number(ROWS), QString::number(COLS)}) {}
+    // The peer's JSON answer; empty when it failed.
+    QJsonObject Ask(const QString& command, const QString& path) {
+        return QJsonDocument::fromJson(m_peer.Ask(command + u' ' + path)).object();
+    }
+
+private:
+    benchsupport::CLinePeer m_peer;
+};
 
 long StatusKilobytes(const char* field) {
     std::ifstream status("/proc/self/status");
@@ -107,39 +118,63 @@ long StatusKilobytes(const char* field) {
     return -1;
 }
 
-// Run as "--load-peak <file>": loads the file in this fresh process and prints the growth of the
-// resident set at its peak and after the load, in kilobytes. A fresh process, because a forked one
-// would reuse heap pages the benchmark process has already touched.
-int LoadPeakMain(const char* file) {
+// Run as "--load-peak <file>" or "--save-peak <file>": loads the file (or writes the benchmark's
+// workbook to it) in this fresh process and prints the growth of the resident set at its peak, in
+// kilobytes. A fresh process, because a forked one would reuse heap pages the benchmark process has
+// already touched.
+int PeakMain(bool save, const char* file) {
     const long before = StatusKilobytes("VmRSS:");
-    ExcelDocument doc;
-    if (!doc.Load(QString::fromLocal8Bit(file)))
-        return 1;
-    const long peak = StatusKilobytes("VmHWM:");
-    const long after = StatusKilobytes("VmRSS:");
-    std::printf("{\"peak_kB\":%ld,\"kept_kB\":%ld}\n", peak - before, after - before);
+    if (save) {
+        if (!WriteOurs(QString::fromLocal8Bit(file)))
+            return 1;
+    } else {
+        ExcelDocument doc;
+        if (!doc.Load(QString::fromLocal8Bit(file)))
+            return 1;
+    }
+    std::printf("{\"peak_kB\":%ld}\n", StatusKilobytes("VmHWM:") - before);
     return 0;
 }
 
-// Run as "--read-once <file>": one cold read of every value, as a process of its own.
+// Run as "--read-once <file>": the first read of every value in a fresh process, checked; prints
+// its wall and CPU seconds.
 int ReadOnceMain(const char* file) {
-    return Mismatches(ReadOurs(QString::fromLocal8Bit(file))) == 0 ? 0 : 1;
+    std::vector<double> values;
+    const STimes t = Time([&] { values = ReadOurs(QString::fromLocal8Bit(file)); });
+    std::printf("{\"seconds\":%.9f,\"cpu\":%.9f}\n", t.wall, t.cpu);
+    return Mismatches(values) == 0 ? 0 : 1;
 }
 
 QString Self() {
     return QFileInfo("/proc/self/exe").symLinkTarget();
 }
 
-// Median wall time of running the program as a whole process, start-up included; -1 on failure.
-double MedianProcessSeconds(const QString& program, const QStringList& args) {
-    bool failed = false;
-    const double seconds = MedianSeconds([&] {
-        QProcess process;
+// Runs a program as a whole process; its wall time, start-up included, and its JSON answer.
+// A negative time when it failed.
+double RunProcess(const QString& program, const QStringList& args, QJsonObject& answer) {
+    QProcess process;
+    const STimes t = Time([&] {
         process.start(program, args);
-        failed = failed || !process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
-                 process.exitCode() != 0;
+        process.waitForFinished(600000);
     });
-    return failed ? -1 : seconds;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return -1;
+    answer = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    return t.wall;
+}
+
+void Report(benchmark::State& state, const char* peer, const std::vector<double>& ours,
+            const std::vector<double>& theirs, const std::vector<double>& oursCpu,
+            const std::vector<double>& theirsCpu) {
+    const double mine = Median(ours);
+    const double other = Median(theirs);
+    state.counters["ours_ms"] = mine * 1e3;
+    state.counters[std::string(peer) + "_ms"] = other * 1e3;
+    state.counters["ratio"] = other / mine;
+    if (!oursCpu.empty()) {
+        state.counters["ours_cpu_ms"] = Median(oursCpu) * 1e3;
+        state.counters[std::string(peer) + "_cpu_ms"] = Median(theirsCpu) * 1e3;
+    }
 }
 
 void BM_WriteWorkbook(benchmark::State& state) {
@@ -157,105 +192,129 @@ void BM_ReadWorkbook(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * ROWS * COLS);
 }
 
+// Warm reads, interleaved: ours, then xlrd's, of the same file, every result checked.
 void BM_ReadAgainstXlrd(benchmark::State& state) {
     const QString path = WorkFolder() + "/ours.xls";
     if (!WriteOurs(path)) {
         state.SkipWithError("our writer failed");
         return;
     }
-    QJsonObject peer;
-    std::vector<double> values;
-    double ours = 0;
+    CPeer peer;
+    std::vector<double> ours, oursCpu, theirs, theirsCpu;
+    int wrong = 0;
     for (auto _ : state) {
-        peer = RunPeer("/usr/bin/python3", {LUMORA_BENCH_DIR "/xlrd_read.py", path, QString::number(ROWS),
-                                            QString::number(COLS), QString::number(REPEATS)});
-        ours = MedianSeconds([&] { values = ReadOurs(path); });
+        for (int i = 0; i < REPEATS; ++i) {
+            std::vector<double> values;
+            const STimes t = Time([&] { values = ReadOurs(path); });
+            wrong += Mismatches(values);
+            ours.push_back(t.wall);
+            oursCpu.push_back(t.cpu);
+            const QJsonObject answer = peer.Ask("read", path);
+            if (answer.isEmpty()) {
+                state.SkipWithError("xlrd did not run");
+                return;
+            }
+            wrong += answer["mismatches"].toInt();
+            theirs.push_back(answer["seconds"].toDouble());
+            theirsCpu.push_back(answer["cpu"].toDouble());
+        }
     }
-    if (peer.isEmpty()) {
-        state.SkipWithError("xlrd did not run");
-        return;
-    }
-    const double theirs = peer["seconds"].toDouble();
-    state.counters["ours_ms"] = ours * 1e3;
-    state.counters["xlrd_ms"] = theirs * 1e3;
-    state.counters["speedup"] = theirs / ours;
-    state.counters["ours_wrong"] = Mismatches(values);
-    state.counters["xlrd_wrong"] = peer["mismatches"].toDouble(-1);
-    if (Mismatches(values) != 0 || peer["mismatches"].toInt(-1) != 0)
+    Report(state, "xlrd", ours, theirs, oursCpu, theirsCpu);
+    state.counters["wrong"] = wrong;
+    if (wrong != 0)
         state.SkipWithError("a reader did not read the values written");
 }
 
-void BM_ReadMemory(benchmark::State& state) {
-    const QString path = WorkFolder() + "/ours.xls";
-    if (!WriteOurs(path)) {
-        state.SkipWithError("our writer failed");
-        return;
-    }
-    QJsonObject figures;
-    for (auto _ : state)
-        figures = RunPeer(Self(), {"--load-peak", path});
-    if (figures.isEmpty()) {
-        state.SkipWithError("the peak could not be measured");
-        return;
-    }
-    const double file = static_cast<double>(QFileInfo(path).size());
-    const double peak = figures["peak_kB"].toDouble() * 1024;
-    state.counters["file_MB"] = file / 1048576.0;
-    state.counters["load_peak_MB"] = peak / 1048576.0;
-    state.counters["kept_MB"] = figures["kept_kB"].toDouble() / 1024;
-    state.counters["peak_per_file"] = peak / file;
-}
-
-// Each side as one cold process: start-up, library loading and the read, as a user meets them.
+// Each side as a fresh process, alternately: the whole process as a user meets it (start-up and
+// library loading included), and the first read inside it, timed by the process itself.
 void BM_ReadColdAgainstXlrd(benchmark::State& state) {
     const QString path = WorkFolder() + "/ours.xls";
     if (!WriteOurs(path)) {
         state.SkipWithError("our writer failed");
         return;
     }
-    double ours = -1, theirs = -1;
+    std::vector<double> ours, theirs, oursFirst, theirsFirst;
     for (auto _ : state) {
-        ours = MedianProcessSeconds(Self(), {"--read-once", path});
-        theirs =
-            MedianProcessSeconds("/usr/bin/python3", {LUMORA_BENCH_DIR "/xlrd_read.py", path,
-                                                      QString::number(ROWS), QString::number(COLS), "1"});
+        for (int i = 0; i < REPEATS; ++i) {
+            QJsonObject answer;
+            const double mine = RunProcess(Self(), {"--read-once", path}, answer);
+            oursFirst.push_back(answer["seconds"].toDouble());
+            const double other = RunProcess(
+                PYTHON, {PEER_SCRIPT, QString::number(ROWS), QString::number(COLS), "--once", "read", path},
+                answer);
+            theirsFirst.push_back(answer["seconds"].toDouble());
+            if (mine < 0 || other < 0) {
+                state.SkipWithError("a reader failed or read other values");
+                return;
+            }
+            ours.push_back(mine);
+            theirs.push_back(other);
+        }
     }
-    if (ours < 0 || theirs < 0) {
-        state.SkipWithError("a reader failed or read other values");
-        return;
-    }
-    state.counters["ours_ms"] = ours * 1e3;
-    state.counters["xlrd_ms"] = theirs * 1e3;
-    state.counters["speedup"] = theirs / ours;
+    Report(state, "xlrd", ours, theirs, {}, {});
+    state.counters["ours_first_read_ms"] = Median(oursFirst) * 1e3;
+    state.counters["xlrd_first_read_ms"] = Median(theirsFirst) * 1e3;
+    state.counters["first_read_ratio"] = Median(theirsFirst) / Median(oursFirst);
 }
 
-void BM_WriteAgainstXlsx(benchmark::State& state) {
-    const QString ours = WorkFolder() + "/ours.xls";
-    const QString theirs = WorkFolder() + "/xlsx.xls";
-    QJsonObject peer;
-    double mine = 0;
+// Warm writes, interleaved: ours, then xlwt's, each into a new file; then our file is read by xlrd
+// and xlwt's by our reader, both checked against the values.
+void BM_WriteAgainstXlwt(benchmark::State& state) {
+    const QString ours = WorkFolder() + "/written-ours.xls";
+    const QString theirs = WorkFolder() + "/written-xlwt.xls";
+    CPeer peer;
+    std::vector<double> mine, mineCpu, other, otherCpu;
     for (auto _ : state) {
-        peer = RunPeer("node",
-                       {LUMORA_BENCH_DIR "/xlsx_write.js", theirs, QString::number(ROWS),
-                        QString::number(COLS), QString::number(REPEATS)},
-                       LUMORA_SOURCE_DIR "/tests/peer/node_modules");
-        mine = MedianSeconds([&] { benchmark::DoNotOptimize(WriteOurs(ours)); });
+        for (int i = 0; i < REPEATS; ++i) {
+            QFile::remove(ours);
+            QFile::remove(theirs);
+            bool written = false;
+            const STimes t = Time([&] { written = WriteOurs(ours); });
+            const QJsonObject answer = peer.Ask("write", theirs);
+            if (!written || answer.isEmpty()) {
+                state.SkipWithError("a writer failed");
+                return;
+            }
+            mine.push_back(t.wall);
+            mineCpu.push_back(t.cpu);
+            other.push_back(answer["seconds"].toDouble());
+            otherCpu.push_back(answer["cpu"].toDouble());
+        }
     }
-    if (peer.isEmpty()) {
-        state.SkipWithError("the xlsx package did not run");
-        return;
-    }
-    // Both files hold the values written.
-    const int oursWrong = Mismatches(ReadOurs(ours));
+    const int oursWrong = peer.Ask("check", ours)["mismatches"].toInt(-1);
     const int theirsWrong = Mismatches(ReadOurs(theirs));
-    const double peerSeconds = peer["seconds"].toDouble();
-    state.counters["ours_ms"] = mine * 1e3;
-    state.counters["xlsx_ms"] = peerSeconds * 1e3;
-    state.counters["speedup"] = peerSeconds / mine;
-    state.counters["ours_wrong"] = oursWrong;
-    state.counters["xlsx_wrong"] = theirsWrong;
+    Report(state, "xlwt", mine, other, mineCpu, otherCpu);
+    state.counters["ours_wrong_by_xlrd"] = oursWrong;
+    state.counters["xlwt_wrong_by_ours"] = theirsWrong;
     if (oursWrong != 0 || theirsWrong != 0)
         state.SkipWithError("a written file does not hold the values written");
+}
+
+// Peak memory of a load and of a save, each in a fresh process, against the file's size.
+void BM_Memory(benchmark::State& state) {
+    const QString path = WorkFolder() + "/ours.xls";
+    const QString saved = WorkFolder() + "/saved.xls";
+    if (!WriteOurs(path)) {
+        state.SkipWithError("our writer failed");
+        return;
+    }
+    QJsonObject load, save;
+    for (auto _ : state) {
+        RunProcess(Self(), {"--load-peak", path}, load);
+        RunProcess(Self(), {"--save-peak", saved}, save);
+    }
+    if (load.isEmpty() || save.isEmpty() || Mismatches(ReadOurs(saved)) != 0) {
+        state.SkipWithError("the peak could not be measured");
+        return;
+    }
+    const double file = static_cast<double>(QFileInfo(path).size());
+    const double loadPeak = load["peak_kB"].toDouble() * 1024;
+    const double savePeak = save["peak_kB"].toDouble() * 1024;
+    state.counters["file_MB"] = file / 1048576.0;
+    state.counters["load_peak_MB"] = loadPeak / 1048576.0;
+    state.counters["load_peak_per_file"] = loadPeak / file;
+    state.counters["save_peak_MB"] = savePeak / 1048576.0;
+    state.counters["save_peak_per_file"] = savePeak / file;
 }
 
 } // namespace
@@ -264,12 +323,12 @@ BENCHMARK(BM_WriteWorkbook)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadWorkbook)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAgainstXlrd)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReadColdAgainstXlrd)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ReadMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_WriteAgainstXlsx)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WriteAgainstXlwt)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Memory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--load-peak")
-        return LoadPeakMain(argv[2]);
+    if (argc == 3 && (std::string(argv[1]) == "--load-peak" || std::string(argv[1]) == "--save-peak"))
+        return PeakMain(std::string(argv[1]) == "--save-peak", argv[2]);
     if (argc == 3 && std::string(argv[1]) == "--read-once")
         return ReadOnceMain(argv[2]);
     benchmark::Initialize(&argc, argv);

@@ -409,8 +409,17 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, std::vector<d
     SImportCounts localCounts;
     SImportCounts& count = Restart(x, y, counts, localCounts);
 
+    // Only the first sheet is read; progress is in stream bytes, and Cancel is seen at every record.
     ExcelDocument document;
-    if (!document.Load(platform::NormalizePath(path)) || document.GetTotalSheets() < 1)
+    ExcelDocument::SLoadControl load;
+    load.sheets = 1;
+    load.cancel = &control.cancel;
+    load.done = &control.done;
+    load.total = &control.total;
+    const bool loaded = document.Load(platform::NormalizePath(path), load);
+    if (control.cancel.load(std::memory_order_relaxed))
+        return kImportCancelled;
+    if (!loaded || document.GetTotalSheets() < 1)
         return kImportFailed;
     const ExcelSheet* sheet = document.GetSheet(0);
     if (sheet == nullptr || sheet->GetTotalRows() < 1 || sheet->GetTotalCols() < 2)
@@ -421,17 +430,13 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, std::vector<d
         return kImportFailed;
 
     const int rows = sheet->GetTotalRows();
-    control.total.store(rows, std::memory_order_relaxed);
     x.reserve(static_cast<std::size_t>(rows));
     y.reserve(static_cast<std::size_t>(rows));
     for (int row = 1; row < rows; ++row) {
-        if ((row & 1023) == 0) {
-            control.done.store(row, std::memory_order_relaxed);
-            if (control.cancel.load(std::memory_order_relaxed)) {
-                x.clear();
-                y.clear();
-                return kImportCancelled;
-            }
+        if ((row & 1023) == 0 && control.cancel.load(std::memory_order_relaxed)) {
+            x.clear();
+            y.clear();
+            return kImportCancelled;
         }
         double vx = 0.0;
         double vy = 0.0;
@@ -448,7 +453,7 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, std::vector<d
                 ++count.dropped;
         }
     }
-    control.done.store(rows, std::memory_order_relaxed);
+    control.done.store(control.total.load(std::memory_order_relaxed), std::memory_order_relaxed);
     count.rows = x.size();
     if (x.empty())
         return kImportFailed;

@@ -8,12 +8,13 @@
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-memory.h>
+#include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-utils.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,19 +32,6 @@ bool SameName(const std::string& a, const char* b) {
     return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
 }
 
-bool WriteAll(int fd, const uint8_t* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 // The permissions a newly created file gets from this process.
 mode_t NewFileMode() {
     mode_t mask = 022;
@@ -57,10 +45,10 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
-// Replaces the file at 'path' by 'bytes' through a temporary file beside it, so that a failed
-// write leaves the old file as it was. A device (or other non-regular file) cannot be replaced and
-// is written directly. True only when every write, the sync and the close succeeded.
-bool ReplaceFile(const QString& path, const uint8_t* bytes, size_t size) {
+// Replaces the file at 'path' by what 'write' writes into a temporary file beside it, so that a
+// failed write leaves the old file as it was. A device (or other non-regular file) cannot be
+// replaced and is written directly. True only when every write, the sync and the close succeeded.
+bool ReplaceFile(const QString& path, const std::function<bool(int fd)>& write) {
     QFileInfo info(path);
     const QString resolved =
         info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
@@ -71,14 +59,14 @@ bool ReplaceFile(const QString& path, const uint8_t* bytes, size_t size) {
         const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
         if (fd < 0)
             return false;
-        const bool ok = WriteAll(fd, bytes, size);
+        const bool ok = write(fd);
         return ::close(fd) == 0 && ok;
     }
     QByteArray temp = target + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, bytes, size);
+    bool ok = write(fd);
     ok = ok && ::fchmod(fd, exists ? (existing.st_mode & 07777) : NewFileMode()) == 0;
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
@@ -227,19 +215,37 @@ int CCompoundStorage::WriteStream(const std::string& name, const uint8_t* bytes,
     return Flush() ? 1 : -1;
 }
 
-bool CCompoundStorage::Flush() {
-    GsfOutput* memory = gsf_output_memory_new();
-    if (!memory)
-        return false;
-    GsfOutfile* ole = gsf_outfile_msole_new(memory);
+int CCompoundStorage::WriteStream(const std::string& name, uint64_t size, const Producer& produce) {
+    if (!IsWritable())
+        return -1;
+    auto it = FindStream(name);
+    if (it == m_streams.end())
+        return -1;
+    it->second.clear();
+    it->second.shrink_to_fit();
+    return Flush(&it->first, &produce, size) ? 1 : -1;
+}
+
+bool CCompoundStorage::WriteDocument(GsfOutput* sink, const std::string* produced, const Producer* produce,
+                                     uint64_t size) const {
+    GsfOutfile* ole = gsf_outfile_msole_new(sink);
     bool ok = ole != nullptr;
-    for (auto& [name, bytes] : m_streams) {
+    for (const auto& [name, bytes] : m_streams) {
         if (!ok)
             break;
         GsfOutput* child = gsf_outfile_new_child(ole, name.c_str(), FALSE);
         ok = child != nullptr;
-        if (ok) {
+        if (ok && produced && &name == produced) {
+            uint64_t written = 0;
+            ok = (*produce)([&](const uint8_t* piece, size_t length) {
+                written += length;
+                return written <= size && (length == 0 || gsf_output_write(child, length, piece));
+            });
+            ok = ok && written == size;
+        } else if (ok) {
             ok = bytes.empty() || gsf_output_write(child, bytes.size(), bytes.data());
+        }
+        if (child) {
             ok = gsf_output_close(child) && ok;
             g_object_unref(child);
         }
@@ -248,15 +254,30 @@ bool CCompoundStorage::Flush() {
         ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
         g_object_unref(ole);
     }
-    if (!gsf_output_is_closed(memory))
-        ok = gsf_output_close(memory) && ok;
-    if (ok) {
-        const uint8_t* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory));
-        const gsf_off_t size = gsf_output_size(memory);
-        ok = bytes && size > 0 && ReplaceFile(m_path, bytes, static_cast<size_t>(size));
-    }
-    g_object_unref(memory);
+    if (!gsf_output_is_closed(sink))
+        ok = gsf_output_close(sink) && ok;
     return ok;
+}
+
+bool CCompoundStorage::Flush(const std::string* produced, const Producer* produce, uint64_t size) {
+    const QByteArray name = QFile::encodeName(m_path);
+    // The document goes straight into the file through a buffered stream of its own descriptor,
+    // not through a copy of it in memory.
+    return ReplaceFile(m_path, [&](int fd) {
+        const int own = ::dup(fd);
+        FILE* file = own < 0 ? nullptr : ::fdopen(own, "wb");
+        if (!file) {
+            if (own >= 0)
+                ::close(own);
+            return false;
+        }
+        GsfOutput* sink = gsf_output_stdio_new_FILE(name.constData(), file, TRUE);
+        bool ok = sink != nullptr && WriteDocument(sink, produced, produce, size);
+        if (sink)
+            g_object_unref(sink);
+        ok = std::fflush(file) == 0 && ok;
+        return std::fclose(file) == 0 && ok;
+    });
 }
 
 } // namespace SheetIO

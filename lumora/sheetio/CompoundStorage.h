@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -10,6 +11,7 @@
 
 typedef struct _GsfInfile GsfInfile;
 typedef struct _GsfInput GsfInput;
+typedef struct _GsfOutput GsfOutput;
 
 namespace SheetIO {
 
@@ -54,12 +56,21 @@ public:
     std::unique_ptr<CStreamReader> OpenStreamReader(const std::string& name);
     // Replaces the stream's contents, so the stream ends where 'bytes' end.
     int WriteStream(const std::string& name, const uint8_t* bytes, size_t size);
+    // The same for a stream of 'size' bytes that 'produce' hands over piece by piece through
+    // 'put', as the document is written; its bytes are not kept (a later write of another stream
+    // leaves this one empty). -1 unless exactly 'size' bytes came.
+    using Put = std::function<bool(const uint8_t* bytes, size_t size)>;
+    using Producer = std::function<bool(const Put& put)>;
+    int WriteStream(const std::string& name, uint64_t size, const Producer& produce);
 
     bool IsWritable() const { return m_infile == nullptr; }
 
 private:
     CCompoundStorage() = default;
-    bool Flush();
+    // Writes every stream into the file; the stream 'produced' (when set) comes from 'produce'.
+    bool Flush(const std::string* produced = nullptr, const Producer* produce = nullptr, uint64_t size = 0);
+    bool WriteDocument(GsfOutput* sink, const std::string* produced, const Producer* produce,
+                       uint64_t size) const;
     int FindChild(const std::string& name) const;
     std::vector<std::pair<std::string, std::vector<uint8_t>>>::iterator FindStream(const std::string& name);
 

@@ -22,8 +22,7 @@ const std::shared_ptr<const ExcelFormula> NO_FORMULA;
 } // namespace
 
 ExcelCell::ExcelCell(const ExcelCell& other)
-    : type(other.type), ival(other.ival), dval(other.dval), mergedRows(other.mergedRows),
-      mergedColumns(other.mergedColumns), XFRecordIndex(other.XFRecordIndex),
+    : ExcelCellFields(other),
       m_payload(other.m_payload ? std::make_unique<Payload>(*other.m_payload) : nullptr) {}
 
 ExcelCell& ExcelCell::operator=(const ExcelCell& other) {

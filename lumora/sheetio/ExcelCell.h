@@ -6,9 +6,22 @@
 #include <memory>
 #include <string>
 
+// The value fields of a cell, kept small: a sheet holds many cells. The integer and the double
+// share their room; the cell's type says which one holds the value.
+struct ExcelCellFields {
+    uint16_t type = 0;
+    uint16_t mergedRows = 1;
+    uint16_t mergedColumns = 1;
+    uint16_t XFRecordIndex = 0;
+    union {
+        int32_t ival;
+        double dval = 0.0;
+    };
+};
+
 // One cell of a sheet. 8-bit texts are Latin-1 (BIFF8's compressed characters); wide texts are UTF-16.
 // A boolean keeps 0 or 1 and an error its BIFF8 error code in the integer value.
-class ExcelCell {
+class ExcelCell : public ExcelCellFields {
 public:
     enum eType {
         eUndefined = 0,
@@ -46,13 +59,6 @@ public:
 
     // The formula holder of a type 5 cell, else null.
     const std::shared_ptr<const ExcelFormula>& GetFormula() const;
-
-    int type = eUndefined;
-    int32_t ival = 0;
-    double dval = 0.0;
-    uint16_t mergedRows = 1;
-    uint16_t mergedColumns = 1;
-    uint16_t XFRecordIndex = 0;
 
 private:
     // Texts and formulas live apart, so a grid of numbers stays small.

@@ -134,20 +134,8 @@ void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings)
     }
 }
 
-// Stream bytes of the globals substream at 'bytes': through its EOF, or up to the next substream's
-// BOF when the EOF is missing (as the globals reader ends).
-uint32_t GlobalsLength(const uint8_t* bytes, uint32_t available) {
-    uint32_t pos = 0;
-    while (available - pos >= 4) {
-        const uint16_t code = GetU16(bytes + pos);
-        if (code == CODE_BOF && pos > 0)
-            break;
-        pos += RecordLength(bytes + pos, available - pos);
-        if (code == CODE_EOF)
-            break;
-    }
-    return pos;
-}
+// Thrown when the caller cancels a load.
+struct SCancelled {};
 
 // Fills a sheet from the cell records as the worksheet reader meets them.
 class CSheetFiller : public Worksheet::CellSink {
@@ -184,6 +172,10 @@ void ExcelDocument::New() {
 }
 
 bool ExcelDocument::Load(const QString& path) {
+    return Load(path, SLoadControl());
+}
+
+bool ExcelDocument::Load(const QString& path, const SLoadControl& control) {
     m_storage.reset();
     m_storage = CCompoundStorage::OpenForReading(path);
     if (!m_storage)
@@ -194,7 +186,7 @@ bool ExcelDocument::Load(const QString& path) {
         auto reader = m_storage->OpenStreamReader(STREAM_NAME);
         if (reader && reader->Size() <= 0xFFFFFFFFull) {
             try {
-                ParseStream(*reader);
+                ParseStream(*reader, control);
             } catch (const EXCEPTION_UNREADABLE&) {
                 // A stream that cannot be read loads as no stream at all.
                 Reset();
@@ -202,10 +194,18 @@ bool ExcelDocument::Load(const QString& path) {
             }
         }
         MapBoundSheets();
-        for (size_t i = 0; i < m_sheets.size(); ++i)
-            FinishSheet(*m_sheets[i], *m_worksheets[i]);
+        for (size_t i = 0; i < m_sheets.size(); ++i) {
+            if (control.cancel && control.cancel->load(std::memory_order_relaxed))
+                throw SCancelled{};
+            FinishSheet(*m_sheets[i], *m_worksheets[i], control.cancel);
+        }
     } catch (const std::bad_alloc&) {
         // A workbook too large for the memory there is: nothing of it is kept.
+        Reset();
+        m_sheets.clear();
+        m_storage.reset();
+        return false;
+    } catch (const SCancelled&) {
         Reset();
         m_sheets.clear();
         m_storage.reset();
@@ -214,24 +214,56 @@ bool ExcelDocument::Load(const QString& path) {
     return true;
 }
 
-void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader) {
+void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader, const SLoadControl& control) {
     CRecordWindow window(reader);
     uint32_t pos = 0;
     uint32_t available = 0;
     bool haveGlobals = false;
     std::unique_ptr<CSharedTexts> strings;
+    if (control.total)
+        control.total->store(window.Size(), std::memory_order_relaxed);
+    // Every record read passes here: the caller may stop the load, and sees how far it got.
+    auto next = [&]() -> const uint8_t* {
+        if (control.cancel && control.cancel->load(std::memory_order_relaxed))
+            throw SCancelled{};
+        if (control.done)
+            control.done->store(pos, std::memory_order_relaxed);
+        window.Release(pos);
+        const uint8_t* at = window.At(pos, 4, available);
+        return available >= 4 ? at : nullptr;
+    };
+    // Passes over a substream from its BOF through the matching EOF, record by record, so that
+    // a large one is neither held nor walked without a look at the caller.
+    auto skipSubstream = [&] {
+        for (int depth = 0; const uint8_t* at = next();) {
+            const uint16_t code = PeekCode(at, available);
+            pos += window.Measured(pos, RecordLength);
+            if (code == CODE_BOF)
+                ++depth;
+            else if (code == CODE_EOF && --depth <= 0)
+                break;
+        }
+    };
+    m_workbook.m_sst.cancel = control.cancel;
     try {
-        for (;;) {
-            window.Release(pos);
-            const uint8_t* at = window.At(pos, 20, available);
+        while (m_sheets.size() < control.sheets) {
+            const uint8_t* at = next();
             if (PeekCode(at, available) != CODE_BOF)
                 break;
             BOF bof;
-            bof.Read(at, available);
+            const uint32_t bofLength = window.Measured(pos, RecordLength);
+            bof.Read(window.At(pos, bofLength, available), bofLength);
             if (bof.type == SUBSTREAM_GLOBALS && !haveGlobals) {
                 haveGlobals = true;
-                const uint32_t length = window.Measured(pos, GlobalsLength);
-                pos += m_workbook.Read(window.At(pos, length, available), length);
+                bool ended = false;
+                for (bool first = true; !ended; first = false) {
+                    at = next();
+                    // Another substream's BOF: the globals lack their EOF and end here.
+                    if (!at || (!first && PeekCode(at, available) == CODE_BOF))
+                        break;
+                    const uint32_t length = window.Measured(pos, RecordLength);
+                    pos += m_workbook.ReadRecord(window.At(pos, length, available), length, ended);
+                }
             } else if (bof.type == SUBSTREAM_WORKSHEET) {
                 if (!strings)
                     strings = std::make_unique<CSharedTexts>(m_workbook.m_sst.strings);
@@ -241,24 +273,33 @@ void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader) {
                 Worksheet& ws = *m_worksheets.back();
                 CSheetFiller filler(*m_sheets.back(), *strings);
                 // Record by record, so that only the records being read are held.
-                const uint32_t bofLength = window.Measured(pos, RecordLength);
                 pos += ws.m_bof.Read(window.At(pos, bofLength, available), bofLength);
                 for (bool ended = false; !ended;) {
-                    window.Release(pos);
-                    window.At(pos, 4, available);
-                    if (available < 4)
+                    at = next();
+                    if (!at)
                         break;
+                    if (PeekCode(at, available) == CODE_BOF) {
+                        // An embedded chart's substream.
+                        skipSubstream();
+                        continue;
+                    }
                     const uint32_t length = window.Measured(pos, RecordGroupLength);
                     pos += ws.ReadRecord(window.At(pos, length, available), length, filler, ended);
                 }
             } else {
                 // Chart, macro and other substreams are not kept.
-                pos += window.Measured(pos, SkipSubstream);
+                skipSubstream();
             }
         }
     } catch (const EXCEPTION_DAMAGED&) {
         // A record runs past the stream's end: keep what was read before it.
     }
+    m_workbook.m_sst.cancel = nullptr;
+    // A string table cut short by a cancel ends the load as a cancel, not as a workbook.
+    if (control.cancel && control.cancel->load(std::memory_order_relaxed))
+        throw SCancelled{};
+    if (control.done)
+        control.done->store(pos, std::memory_order_relaxed);
 }
 
 void ExcelDocument::MapBoundSheets() {
@@ -350,13 +391,19 @@ bool ExcelDocument::WriteWorkbook() {
         total += ws->RecordSize();
     if (total > 0xFFFFFFFFull)
         return false;
-    std::vector<uint8_t> buffer(static_cast<size_t>(total), 0);
-    uint64_t written = m_workbook.Write(buffer.data());
-    for (auto& ws : m_worksheets)
-        written += ws->Write(buffer.data() + written);
-    if (written != total)
-        return false;
-    return m_storage->WriteStream(STREAM_NAME, buffer.data(), buffer.size()) == 1;
+    // The stream goes to the file a piece at a time (the globals, then each sheet's leading
+    // records, row blocks and closing records), so a save holds no copy of the whole stream.
+    return m_storage->WriteStream(STREAM_NAME, total, [&](const CCompoundStorage::Put& put) {
+        std::vector<uint8_t> piece;
+        auto sink = [&](uint32_t size, const std::function<uint32_t(uint8_t*)>& write) {
+            piece.assign(size, 0);
+            return write(piece.data()) == size && put(piece.data(), size);
+        };
+        bool ok = sink(m_workbook.RecordSize(), [&](uint8_t* bytes) { return m_workbook.Write(bytes); });
+        for (auto& ws : m_worksheets)
+            ok = ok && ws->WriteTo(sink);
+        return ok;
+    }) == 1;
 }
 
 bool ExcelDocument::SaveAs(const QString& path) {
@@ -413,14 +460,16 @@ void ExcelDocument::BuildSheets() {
     }
 }
 
-void ExcelDocument::FinishSheet(ExcelSheet& sheet, Worksheet& ws) {
+void ExcelDocument::FinishSheet(ExcelSheet& sheet, Worksheet& ws, const std::atomic<bool>* cancel) {
     sheet.ColumnInfo() = ws.m_colinfos;
     if (sheet.GetTotalRows() == 0 || sheet.GetTotalCols() == 0)
         sheet.Resize(1, 1);
-    sheet.FitColumns();
     const int rows = sheet.GetTotalRows();
     const int cols = sheet.GetTotalCols();
+    size_t seen = 0;
     for (const auto& range : ws.m_mergedCells.mergedCellsVector) {
+        if (cancel && ++seen % 4096 == 0 && cancel->load(std::memory_order_relaxed))
+            throw SCancelled{};
         if (range.lastRow < range.firstRow || range.lastColumn < range.firstColumn)
             continue;
         if (range.firstRow >= rows || range.firstColumn >= cols)
@@ -431,4 +480,5 @@ void ExcelDocument::FinishSheet(ExcelSheet& sheet, Worksheet& ws) {
         cell->mergedColumns =
             static_cast<uint16_t>(std::min(range.lastColumn - range.firstColumn + 1, 0xFFFF));
     }
+    sheet.Compact();
 }

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -19,11 +21,23 @@ public:
     ExcelDocument(const ExcelDocument&) = delete;
     ExcelDocument& operator=(const ExcelDocument&) = delete;
 
+    // What a caller may ask of a load besides the file.
+    struct SLoadControl {
+        // Worksheets to read, in stream order; the stream after the last of them is not read.
+        size_t sheets = SIZE_MAX;
+        // Set (from any thread) to stop the load: Load then returns false and keeps nothing.
+        const std::atomic<bool>* cancel = nullptr;
+        // Stream bytes read so far and the stream's size, for a progress display.
+        std::atomic<std::int64_t>* done = nullptr;
+        std::atomic<std::int64_t>* total = nullptr;
+    };
+
     // A workbook of one empty sheet named "Sheet1"; no file is created.
     void New();
     // False when the file is no compound document or does not fit in memory; a damaged stream
     // loads what is sound.
     bool Load(const QString& path);
+    bool Load(const QString& path, const SLoadControl& control);
     // Writes the "Workbook" stream into the storage created by SaveAs; false after Load. The file
     // is replaced only by a complete workbook: a refused or failed save leaves the old file.
     bool Save();
@@ -42,11 +56,11 @@ private:
     static constexpr const char* STREAM_NAME = "Workbook";
 
     void Reset();
-    void ParseStream(SheetIO::CCompoundStorage::CStreamReader& reader);
+    void ParseStream(SheetIO::CCompoundStorage::CStreamReader& reader, const SLoadControl& control);
     bool WriteWorkbook();
     void BuildSheets();
     // Column information, the 1 x 1 grid of a sheet without cells, and the merged ranges.
-    void FinishSheet(ExcelSheet& sheet, SheetIO::Worksheet& ws);
+    void FinishSheet(ExcelSheet& sheet, SheetIO::Worksheet& ws, const std::atomic<bool>* cancel = nullptr);
     // Worksheet of each bound sheet, found by the sheet's stream position; -1 when none matches.
     void MapBoundSheets();
     // Before writing: bound sheet i describes worksheet i.

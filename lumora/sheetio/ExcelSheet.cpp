@@ -1,65 +1,245 @@
 #include "lumora/sheetio/ExcelSheet.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 
-const ExcelCell EMPTY_CELL;
+const ExcelCell EMPTY_CELL{};
+
+uint32_t Row(uint32_t key) {
+    return key >> 8;
+}
+uint32_t Column(uint32_t key) {
+    return key & 0xFF;
+}
 
 } // namespace
+
+void ExcelSheet::CStore::Locate(uint32_t index, uint32_t& block, uint32_t& offset) {
+    if (index < FIRST_BLOCK) {
+        block = 0;
+        offset = index;
+    } else if (index < LARGE_BLOCK) {
+        // Blocks 1, 2, ... hold 8, 16, ... cells and start at their own size.
+        block = static_cast<uint32_t>(std::bit_width(index)) - 3;
+        offset = index - (1u << (block + 2));
+    } else {
+        block = index / LARGE_BLOCK + (LARGE_BITS - 3);
+        offset = index % LARGE_BLOCK;
+    }
+}
+
+ExcelCell& ExcelSheet::CStore::operator[](uint32_t index) {
+    uint32_t block, offset;
+    Locate(index, block, offset);
+    return m_blocks[block][offset];
+}
+
+const ExcelCell& ExcelSheet::CStore::operator[](uint32_t index) const {
+    uint32_t block, offset;
+    Locate(index, block, offset);
+    return m_blocks[block][offset];
+}
+
+uint32_t ExcelSheet::CStore::Append() {
+    uint32_t block, offset;
+    Locate(m_size, block, offset);
+    if (block == m_blocks.size()) {
+        const uint32_t size = block == 0               ? FIRST_BLOCK
+                              : block < LARGE_BITS - 2 ? 1u << (block + 2)
+                                                       : LARGE_BLOCK;
+        m_blocks.push_back(std::make_unique<ExcelCell[]>(size));
+    }
+    return m_size++;
+}
+
+void ExcelSheet::CStore::Clear() {
+    m_blocks.clear();
+    m_size = 0;
+}
 
 ExcelSheet::ExcelSheet(ExcelDocument* document, int index) : m_document(document), m_index(index) {}
 
 void ExcelSheet::Resize(int rows, int columns) {
     m_rows = rows;
     m_cols = columns;
-    m_stride = columns;
-    m_blocks.clear();
-    m_blocks.resize(static_cast<size_t>((rows + BLOCK_ROWS - 1) / BLOCK_ROWS));
+    m_store.Clear();
+    m_runs.clear();
+    m_hash.clear();
+    m_hashed = 0;
+    m_hint.store(0, std::memory_order_relaxed);
 }
 
-void ExcelSheet::Relayout(int stride) {
-    const int keep = std::min(stride, m_stride);
-    for (std::vector<ExcelCell>& block : m_blocks) {
-        if (block.empty())
-            continue;
-        std::vector<ExcelCell> laid(static_cast<size_t>(BLOCK_ROWS) * static_cast<size_t>(stride));
-        for (int r = 0; r < BLOCK_ROWS; ++r)
-            std::move(block.begin() + r * m_stride, block.begin() + r * m_stride + keep,
-                      laid.begin() + r * stride);
-        block.swap(laid);
+int64_t ExcelSheet::RunAtOrBefore(uint32_t key) const {
+    const size_t count = m_runs.size();
+    const uint32_t hint = m_hint.load(std::memory_order_relaxed);
+    // A walk in row order finds its run at the hint or just after it.
+    for (uint32_t h = hint; h < count && h <= hint + 1; ++h) {
+        if (Key(m_runs[h]) <= key && (h + 1 == count || Key(m_runs[h + 1]) > key)) {
+            m_hint.store(h, std::memory_order_relaxed);
+            return h;
+        }
     }
-    m_stride = stride;
+    const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), key,
+                                        [](uint32_t k, const SRun& run) { return k < Key(run); });
+    if (after == m_runs.begin())
+        return -1;
+    const auto found = static_cast<uint32_t>(after - m_runs.begin() - 1);
+    m_hint.store(found, std::memory_order_relaxed);
+    return found;
 }
 
-void ExcelSheet::FitColumns() {
-    if (m_stride != m_cols)
-        Relayout(m_cols);
+int64_t ExcelSheet::Find(uint32_t key) const {
+    if (!m_hash.empty())
+        return HashFind(key);
+    const int64_t r = RunAtOrBefore(key);
+    if (r < 0)
+        return -1;
+    const SRun& run = m_runs[static_cast<size_t>(r)];
+    if (run.row != Row(key) || Column(key) >= uint32_t{run.column} + run.count)
+        return -1;
+    return run.first + (Column(key) - run.column);
+}
+
+uint32_t ExcelSheet::AddCell(uint32_t key) {
+    const uint32_t index = m_store.Size();
+    const auto row = static_cast<uint16_t>(Row(key));
+    const auto column = static_cast<uint16_t>(Column(key));
+    // The run before the cell takes it when the cell is its next column and the run's cells end
+    // the store.
+    auto grows = [&](const SRun& run) {
+        return run.row == row && run.column + run.count == column && run.first + run.count == index;
+    };
+    if (m_hash.empty()) {
+        if (m_runs.empty() || key > Key(m_runs.back()) + m_runs.back().count - 1) {
+            if (!m_runs.empty() && grows(m_runs.back()))
+                ++m_runs.back().count;
+            else
+                m_runs.push_back({index, row, column, 1});
+            m_hint.store(static_cast<uint32_t>(m_runs.size() - 1), std::memory_order_relaxed);
+            return m_store.Append();
+        }
+        const int64_t before = RunAtOrBefore(key);
+        if (before >= 0 && grows(m_runs[static_cast<size_t>(before)])) {
+            ++m_runs[static_cast<size_t>(before)].count;
+            return m_store.Append();
+        }
+        LeaveRowOrder();
+    }
+    m_store.Append();
+    HashInsert(key, index);
+    m_runs.push_back({index, row, column, 1});
+    return index;
+}
+
+void ExcelSheet::LeaveRowOrder() {
+    m_hash.assign(std::bit_ceil(std::max<size_t>(16, 2 * (size_t{m_store.Size()} + 1))), 0);
+    m_hashed = 0;
+    for (const SRun& run : m_runs)
+        for (uint32_t k = 0; k < run.count; ++k)
+            HashInsert(Key(run) + k, run.first + k);
+}
+
+namespace {
+
+size_t Slot(uint32_t key, size_t size) {
+    // The high bits of a multiplicative hash: keys of neighbouring cells spread over the table.
+    const int bits = std::countr_zero(size);
+    return static_cast<size_t>((uint64_t{key} * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+}
+
+} // namespace
+
+void ExcelSheet::HashInsert(uint32_t key, uint32_t index) {
+    if (2 * (size_t{m_hashed} + 1) > m_hash.size()) {
+        std::vector<uint64_t> old(2 * m_hash.size(), 0);
+        old.swap(m_hash);
+        m_hashed = 0;
+        for (uint64_t entry : old)
+            if (entry != 0)
+                HashInsert(static_cast<uint32_t>((entry >> 32) - 1), static_cast<uint32_t>(entry));
+    }
+    const size_t mask = m_hash.size() - 1;
+    size_t slot = Slot(key, m_hash.size());
+    while (m_hash[slot] != 0)
+        slot = (slot + 1) & mask;
+    m_hash[slot] = (uint64_t{key} + 1) << 32 | index;
+    ++m_hashed;
+}
+
+int64_t ExcelSheet::HashFind(uint32_t key) const {
+    const size_t mask = m_hash.size() - 1;
+    const uint64_t tag = uint64_t{key} + 1;
+    for (size_t slot = Slot(key, m_hash.size());; slot = (slot + 1) & mask) {
+        const uint64_t entry = m_hash[slot];
+        if (entry == 0)
+            return -1;
+        if (entry >> 32 == tag)
+            return static_cast<uint32_t>(entry);
+    }
+}
+
+void ExcelSheet::Compact() {
+    if (m_hash.empty())
+        return;
+    std::sort(m_runs.begin(), m_runs.end(), [](const SRun& a, const SRun& b) { return Key(a) < Key(b); });
+    std::vector<SRun> merged;
+    merged.reserve(m_runs.size());
+    for (const SRun& run : m_runs) {
+        if (!merged.empty()) {
+            SRun& last = merged.back();
+            if (last.row == run.row && last.column + last.count == run.column &&
+                last.first + last.count == run.first) {
+                last.count = static_cast<uint16_t>(last.count + run.count);
+                continue;
+            }
+        }
+        merged.push_back(run);
+    }
+    merged.shrink_to_fit();
+    m_runs.swap(merged);
+    std::vector<uint64_t>().swap(m_hash);
+    m_hashed = 0;
+    m_hint.store(0, std::memory_order_relaxed);
 }
 
 ExcelCell* ExcelSheet::Cell(int row, int column) {
     if (row < 0 || column < 0 || row > MAX_ROW || column > MAX_COLUMN)
         return nullptr;
-    if (column >= m_cols) {
-        m_cols = column + 1;
-        // Room for more columns than asked, so that a sheet growing a column at a time does not
-        // move its cells each time.
-        if (m_cols > m_stride)
-            Relayout(std::min(MAX_COLUMN + 1, std::max(m_cols, 2 * m_stride)));
-    }
-    if (row >= m_rows) {
-        m_rows = row + 1;
-        m_blocks.resize(static_cast<size_t>((m_rows + BLOCK_ROWS - 1) / BLOCK_ROWS));
-    }
-    std::vector<ExcelCell>& block = m_blocks[static_cast<size_t>(row / BLOCK_ROWS)];
-    if (block.empty())
-        block.resize(static_cast<size_t>(BLOCK_ROWS) * static_cast<size_t>(m_stride));
-    return &block[static_cast<size_t>((row % BLOCK_ROWS) * m_stride + column)];
+    m_rows = std::max(m_rows, row + 1);
+    m_cols = std::max(m_cols, column + 1);
+    const uint32_t key = Key(row, column);
+    const int64_t found = Find(key);
+    return &m_store[found >= 0 ? static_cast<uint32_t>(found) : AddCell(key)];
 }
 
 const ExcelCell* ExcelSheet::CellAt(int row, int column) const {
     if (row < 0 || column < 0 || row >= m_rows || column >= m_cols)
         return nullptr;
-    const std::vector<ExcelCell>& block = m_blocks[static_cast<size_t>(row / BLOCK_ROWS)];
-    return block.empty() ? &EMPTY_CELL : &block[static_cast<size_t>((row % BLOCK_ROWS) * m_stride + column)];
+    const int64_t found = Find(Key(row, column));
+    return found >= 0 ? &m_store[static_cast<uint32_t>(found)] : &EMPTY_CELL;
+}
+
+void ExcelSheet::RowCells(int row, const ExcelCell** out) const {
+    std::fill(out, out + m_cols, &EMPTY_CELL);
+    if (row < 0 || row >= m_rows)
+        return;
+    if (!m_hash.empty()) {
+        for (int c = 0; c < m_cols; ++c)
+            out[c] = CellAt(row, c);
+        return;
+    }
+    // The runs of the row follow the one at or before its column 0.
+    int64_t r = RunAtOrBefore(Key(row, 0));
+    size_t next = r < 0 ? 0 : static_cast<size_t>(r);
+    for (; next < m_runs.size() && m_runs[next].row <= row; ++next) {
+        const SRun& run = m_runs[next];
+        if (run.row != row)
+            continue;
+        for (uint32_t k = 0; k < run.count; ++k)
+            out[run.column + k] = &m_store[run.first + k];
+    }
+    if (next > 0)
+        m_hint.store(static_cast<uint32_t>(next - 1), std::memory_order_relaxed);
 }

@@ -3,13 +3,17 @@
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/Worksheet.h"
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 class ExcelDocument;
 
-// The cells of one worksheet as a grid of rows by columns. The cells of 32 rows are allocated
-// together when Cell() first reaches one of them, so a file that names one far cell does not build
-// the whole grid, and a long sheet of few columns does not pay for a list per row.
+// The cells of one worksheet as a grid of rows by columns. Only the cells that were reached are
+// stored: a file that names a far cell, or one cell in every few rows, costs the cells it holds and
+// not the grid they span. Cells live in a few large blocks, and each row's neighbouring cells are
+// found as one run, so a long sheet costs neither a heap block per row nor per cell.
 class ExcelSheet {
 public:
     static constexpr int MAX_ROW = 65535; // the ROW record holds 16 bits
@@ -21,9 +25,13 @@ public:
     // column 255. The pointer stays valid until the sheet grows again.
     ExcelCell* Cell(int row, int column);
 
-    // The cell at (row, column) without growing; null outside the grid. A row Cell() has not
-    // reached yet gives a shared empty cell, which stands for that cell only until Cell() reaches it.
+    // The cell at (row, column) without growing; null outside the grid. A cell Cell() has not
+    // reached gives a shared empty cell, which stands for that cell only until Cell() reaches it.
     const ExcelCell* CellAt(int row, int column) const;
+
+    // The cells of one row of the grid, columns 0 to GetTotalCols() - 1, into 'out' (the shared
+    // empty cell where none was reached), for walks over the whole grid.
+    void RowCells(int row, const ExcelCell** out) const;
 
     int GetTotalRows() const { return m_rows; }
     int GetTotalCols() const { return m_cols; }
@@ -34,21 +42,63 @@ public:
     SheetIO::Worksheet::ColInfos& ColumnInfo() { return m_colInfos; }
     const SheetIO::Worksheet::ColInfos& ColumnInfo() const { return m_colInfos; }
 
-    // Sizes the grid to rows by columns of empty cells (used when building from records).
+    // Empties the sheet and sets its grid to rows by columns of empty cells.
     void Resize(int rows, int columns);
-    // Gives back the room kept for more columns (growing leaves some); moves the cells.
-    void FitColumns();
+    // Gives back what reaching cells out of row order needed; cells stay where they are.
+    void Compact();
 
 private:
-    static constexpr int BLOCK_ROWS = 32;
-    // Lays the allocated blocks out for 'stride' columns, moving their cells.
-    void Relayout(int stride);
+    // A row's neighbouring columns whose cells lie one after another in the store.
+    struct SRun {
+        uint32_t first; // store index of the cell at 'column'
+        uint16_t row;
+        uint16_t column;
+        uint16_t count;
+    };
+
+    // Cells by index, in blocks that never move, growing from small to large blocks.
+    class CStore {
+    public:
+        ExcelCell& operator[](uint32_t index);
+        const ExcelCell& operator[](uint32_t index) const;
+        uint32_t Size() const { return m_size; }
+        uint32_t Append();
+        void Clear();
+
+    private:
+        static constexpr uint32_t FIRST_BLOCK = 8;
+        static constexpr uint32_t LARGE_BITS = 12;
+        static constexpr uint32_t LARGE_BLOCK = 1u << LARGE_BITS;
+        // Block and offset of 'index'.
+        static void Locate(uint32_t index, uint32_t& block, uint32_t& offset);
+        std::vector<std::unique_ptr<ExcelCell[]>> m_blocks;
+        uint32_t m_size = 0;
+    };
+
+    static uint32_t Key(int row, int column) {
+        return static_cast<uint32_t>(row) << 8 | static_cast<uint32_t>(column);
+    }
+    static uint32_t Key(const SRun& run) { return Key(run.row, run.column); }
+
+    // Store index of the cell at key, or -1 when it has none.
+    int64_t Find(uint32_t key) const;
+    // The run that holds or precedes key in the sorted run list; -1 when none does.
+    int64_t RunAtOrBefore(uint32_t key) const;
+    uint32_t AddCell(uint32_t key);
+    // From here on cells are found through a hash of their keys, and new cells get runs of their
+    // own at the end of the list; Compact() sorts the runs again.
+    void LeaveRowOrder();
+    void HashInsert(uint32_t key, uint32_t index);
+    int64_t HashFind(uint32_t key) const;
 
     ExcelDocument* m_document;
     int m_index;
     int m_rows = 0;
     int m_cols = 0;
-    int m_stride = 0;                             // columns each block row has room for, at least m_cols
-    std::vector<std::vector<ExcelCell>> m_blocks; // per 32 rows: empty, or BLOCK_ROWS * m_stride cells
+    CStore m_store;
+    std::vector<SRun> m_runs;                // sorted by key unless m_hash is in use
+    std::vector<uint64_t> m_hash;            // (key + 1) << 32 | store index; 0 is a free slot
+    uint32_t m_hashed = 0;                   // entries in m_hash
+    mutable std::atomic<uint32_t> m_hint{0}; // run a lookup last found, for walks in row order
     SheetIO::Worksheet::ColInfos m_colInfos;
 };

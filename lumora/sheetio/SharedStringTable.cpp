@@ -19,6 +19,8 @@ uint32_t Workbook::SharedStringTable::Read(const uint8_t* bytes, uint32_t availa
     strings.reserve(std::min<uint32_t>(uniqueStringsTotal, dataSize / 3));
     CPiecedStringReader reader(data, dataSize, continueIndices, 8);
     for (uint32_t i = 0; i < uniqueStringsTotal; ++i) {
+        if (cancel && i % 4096 == 0 && cancel->load(std::memory_order_relaxed))
+            break;
         CXLString s;
         if (!reader.ReadString(s))
             break;

@@ -1,51 +1,47 @@
 #include "lumora/sheetio/Workbook.h"
 
+#include "lumora/sheetio/Worksheet.h"
+
 namespace SheetIO {
 
 Workbook::Workbook() : m_bof(SUBSTREAM_GLOBALS) {}
 
 uint32_t Workbook::Read(const uint8_t* bytes, uint32_t available) {
     uint32_t pos = 0;
-    while (pos < available) {
-        const uint8_t* at = bytes + pos;
-        const uint32_t left = available - pos;
-        switch (PeekCode(at, left)) {
-        case CODE_BOF:
-            // Another substream's BOF: the globals lack their EOF and end here.
-            if (pos > 0)
-                return pos;
-            pos += m_bof.Read(at, left);
+    bool ended = false;
+    while (pos < available && !ended) {
+        // Another substream's BOF: the globals lack their EOF and end here.
+        if (pos > 0 && PeekCode(bytes + pos, available - pos) == CODE_BOF)
             break;
-        case 0x003D:
-            pos += m_window1.Read(at, left);
-            break;
-        case 0x00FC:
-            pos += m_sst.Read(at, left);
-            break;
-        case 0x0031:
-            pos += m_fonts.emplace_back().Read(at, left);
-            break;
-        case 0x041E:
-            pos += m_formats.emplace_back().Read(at, left);
-            break;
-        case 0x00E0:
-            pos += m_XFs.emplace_back().Read(at, left);
-            break;
-        case 0x0293:
-            pos += m_styles.emplace_back().Read(at, left);
-            break;
-        case 0x0085:
-            pos += m_boundSheets.emplace_back().Read(at, left);
-            break;
-        case CODE_EOF:
-            return pos + m_eof.Read(at, left);
-        default: {
-            Record skipped;
-            pos += skipped.Read(at, left);
-        }
-        }
+        pos += ReadRecord(bytes + pos, available - pos, ended);
     }
     return pos;
+}
+
+uint32_t Workbook::ReadRecord(const uint8_t* at, uint32_t left, bool& ended) {
+    switch (PeekCode(at, left)) {
+    case CODE_BOF:
+        return m_bof.Read(at, left);
+    case 0x003D:
+        return m_window1.Read(at, left);
+    case 0x00FC:
+        return m_sst.Read(at, left);
+    case 0x0031:
+        return m_fonts.emplace_back().Read(at, left);
+    case 0x041E:
+        return m_formats.emplace_back().Read(at, left);
+    case 0x00E0:
+        return m_XFs.emplace_back().Read(at, left);
+    case 0x0293:
+        return m_styles.emplace_back().Read(at, left);
+    case 0x0085:
+        return m_boundSheets.emplace_back().Read(at, left);
+    case CODE_EOF:
+        ended = true;
+        return m_eof.Read(at, left);
+    default:
+        return RecordLength(at, left);
+    }
 }
 
 uint32_t Workbook::Write(uint8_t* bytes) {

@@ -3,6 +3,7 @@
 #include "lumora/sheetio/Bof.h"
 #include "lumora/sheetio/XLString.h"
 
+#include <atomic>
 #include <vector>
 
 namespace SheetIO {
@@ -120,6 +121,8 @@ public:
         uint32_t stringsTotal = 0;
         uint32_t uniqueStringsTotal = 0;
         std::vector<CXLString> strings;
+        // When set, Read stops taking strings once it is true (a table may hold millions).
+        const std::atomic<bool>* cancel = nullptr;
 
     private:
         // Lays the strings out over pieces and records their boundaries; emits them when 'out' is set.
@@ -144,6 +147,9 @@ public:
 
     // Reads from the globals BOF through its EOF; returns the bytes consumed.
     uint32_t Read(const uint8_t* bytes, uint32_t available);
+    // Reads the one record at 'bytes' (with its CONTINUE pieces) as Read does; sets 'ended' at the
+    // EOF. A BOF is read as the globals' own.
+    uint32_t ReadRecord(const uint8_t* bytes, uint32_t available, bool& ended);
     uint32_t Write(uint8_t* bytes);
     uint32_t RecordSize();
 

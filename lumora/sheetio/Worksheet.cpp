@@ -2,6 +2,8 @@
 
 #include "lumora/sheetio/Bytes.h"
 
+#include <algorithm>
+
 namespace SheetIO {
 
 namespace {
@@ -259,14 +261,32 @@ uint32_t Worksheet::CellTable::Write(uint8_t* bytes) {
     uint32_t pos = 0;
     for (RowBlock& block : rowBlocks)
         pos += block.Write(bytes + pos);
-    return pos;
+    return pos + grid.Write(bytes + pos);
 }
 
 uint32_t Worksheet::CellTable::RecordSize() {
     uint32_t size = 0;
     for (RowBlock& block : rowBlocks)
         size += block.RecordSize();
+    return size + grid.RecordSize();
+}
+
+void Worksheet::CellTable::Grid::Clear() {
+    *this = Grid();
+}
+
+uint32_t Worksheet::CellTable::Grid::RecordSize() const {
+    uint32_t size = 0;
+    for (uint32_t bytes : blockBytes)
+        size += bytes;
     return size;
+}
+
+uint32_t Worksheet::CellTable::Grid::Write(uint8_t* bytes) {
+    uint32_t pos = 0;
+    for (uint32_t b = 0; b < blockBytes.size(); ++b)
+        pos += WriteBlock(b, bytes + pos);
+    return pos;
 }
 
 Worksheet::Window2::Window2() : Record(CODE_WINDOW2) {
@@ -439,6 +459,28 @@ uint32_t Worksheet::Write(uint8_t* bytes) {
     pos += m_window2.Write(bytes + pos);
     pos += m_mergedCells.Write(bytes + pos);
     return pos + m_eof.Write(bytes + pos);
+}
+
+bool Worksheet::WriteTo(const ChunkSink& sink) {
+    const uint32_t head =
+        m_bof.RecordSize() + m_index.RecordSize() + m_colinfos.RecordSize() + m_dimensions.RecordSize();
+    bool ok = sink(head, [&](uint8_t* bytes) {
+        uint32_t pos = m_bof.Write(bytes);
+        pos += m_index.Write(bytes + pos);
+        pos += m_colinfos.Write(bytes + pos);
+        return pos + m_dimensions.Write(bytes + pos);
+    });
+    for (CellTable::RowBlock& block : m_cellTable.rowBlocks)
+        ok = ok && sink(block.RecordSize(), [&](uint8_t* bytes) { return block.Write(bytes); });
+    for (uint32_t b = 0; ok && b < m_cellTable.grid.blockBytes.size(); ++b)
+        ok = sink(m_cellTable.grid.BlockSize(b),
+                  [&](uint8_t* bytes) { return m_cellTable.grid.WriteBlock(b, bytes); });
+    const uint32_t tail = m_window2.RecordSize() + m_mergedCells.RecordSize() + m_eof.RecordSize();
+    return ok && sink(tail, [&](uint8_t* bytes) {
+               uint32_t pos = m_window2.Write(bytes);
+               pos += m_mergedCells.Write(bytes + pos);
+               return pos + m_eof.Write(bytes + pos);
+           });
 }
 
 uint32_t Worksheet::RecordSize() {

@@ -3,9 +3,12 @@
 #include "lumora/sheetio/Bof.h"
 #include "lumora/sheetio/XLString.h"
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
+
+class ExcelSheet;
 
 namespace SheetIO {
 
@@ -343,12 +346,45 @@ public:
             bool hasDBCell = true;
         };
 
+        // The cell table as a save lays it out from a sheet of cells: every row of the grid has a
+        // ROW record of all its columns, every 32 rows end in a DBCELL, and the cell records are
+        // made from the cells as each block is written, so a save holds no record per cell. What
+        // the cells do not give again (shared-string indices, formulas) is kept in row order.
+        class Grid {
+        public:
+            static constexpr uint32_t ROWS_PER_BLOCK = 32;
+
+            uint32_t Blocks() const { return (rows + ROWS_PER_BLOCK - 1) / ROWS_PER_BLOCK; }
+            uint32_t RecordSize() const;
+            // Bytes of block b: its ROW records, cell records and DBCELL.
+            uint32_t BlockSize(uint32_t b) const { return blockBytes[b]; }
+            uint32_t WriteBlock(uint32_t b, uint8_t* bytes);
+            uint32_t Write(uint8_t* bytes);
+            void Clear();
+
+            const ::ExcelSheet* sheet = nullptr;
+            uint32_t rows = 0;
+            uint16_t columns = 0;
+            std::vector<uint32_t> blockBytes;
+            std::vector<uint32_t> stringIndices; // of the string cells, in row order
+            std::vector<RowBlock::CellBlock::Formula> formulas;
+            std::vector<uint32_t> blockFirstString; // per block
+            std::vector<uint32_t> blockFirstFormula;
+            // Per block the DBCELL's offset to its first ROW, per row the DBCELL's row offset.
+            std::vector<uint32_t> dbcellFirstRowOffsets;
+            std::vector<uint16_t> rowOffsets;
+        };
+
         uint32_t Read(const uint8_t* bytes, uint32_t available);
         uint32_t Write(uint8_t* bytes);
         uint32_t RecordSize();
 
         std::vector<RowBlock> rowBlocks;
+        Grid grid; // written after the row blocks (one of the two is empty)
     };
+
+    // Takes the stream a piece at a time: 'size' bytes that 'write' puts at the address it is given.
+    using ChunkSink = std::function<bool(uint32_t size, const std::function<uint32_t(uint8_t*)>& write)>;
 
     // Takes each cell record as ReadRecord reads it, so that a large sheet is not held twice (as
     // records and as cells) while it loads.
@@ -411,6 +447,9 @@ public:
     // Loading record by record lets a large sheet load without holding its stream whole.
     uint32_t ReadRecord(const uint8_t* bytes, uint32_t available, CellSink& sink, bool& ended);
     uint32_t Write(uint8_t* bytes);
+    // Writes the same bytes as Write, in pieces: the records before the cell table, each row block,
+    // the records after it.
+    bool WriteTo(const ChunkSink& sink);
     uint32_t RecordSize();
 
     BOF m_bof;

@@ -4,79 +4,32 @@
 #include "TempFolder.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/Workbook.h"
+#include "tests/support/MemoryLimitedChild.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
-#include <cstdio>
 #include <functional>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace sheetiotest;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool ADDRESS_LIMIT_WORKS = false; // the sanitizers reserve terabytes of address space
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool ADDRESS_LIMIT_WORKS = false;
-#else
-constexpr bool ADDRESS_LIMIT_WORKS = true;
-#endif
-#else
-constexpr bool ADDRESS_LIMIT_WORKS = true;
-#endif
+using testsupport::ADDRESS_LIMIT_WORKS;
+using testsupport::InChild;
 
 // Exit codes of the child.
 constexpr int LOADED = 10;
 constexpr int REFUSED = 11;
-constexpr int WRONG = 12;
-constexpr int THREW = 13;
-
-// Runs 'work' in a child process and gives its exit code, or -signal when a signal ended it.
-int InChild(const std::function<int()>& work) {
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // Nothing may leave the child: it must not go on running the tests.
-        int code = THREW;
-        try {
-            code = work();
-        } catch (...) {
-        }
-        _exit(code);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid)
-        return -1000;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
-
-// Address space in use by this process, in bytes.
-rlim_t AddressSpace() {
-    unsigned long long kilobytes = 0;
-    if (FILE* status = std::fopen("/proc/self/status", "re")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, status))
-            if (std::sscanf(line, "VmSize: %llu kB", &kilobytes) == 1)
-                break;
-        std::fclose(status);
-    }
-    return static_cast<rlim_t>(kilobytes) * 1024;
-}
+constexpr int WRONG = testsupport::CHILD_UNLIMITED;
 
 // Loads 'path' with at most 'headroom' bytes of address space more than the child starts with.
 int LoadWithHeadroom(const QString& path, rlim_t headroom, const std::function<bool(ExcelDocument&)>& check) {
-    return InChild([&] {
-        const rlim_t limit = AddressSpace() + headroom;
-        const rlimit r{limit, limit};
-        if (setrlimit(RLIMIT_AS, &r) != 0)
-            return WRONG;
+    return testsupport::WithAddressHeadroom(headroom, [&] {
         ExcelDocument doc;
         if (!doc.Load(path))
             return doc.GetTotalSheets() == 0 ? REFUSED : WRONG;
@@ -136,17 +89,112 @@ TEST(Limits, RepeatedLongStringLoadsInModestMemory) {
     EXPECT_EQ(result, LOADED);
 }
 
+// Sheets whose cells lie far apart: each costs the memory of the cells it holds, not of the grid
+// they span. Each file is a few hundred kilobytes; a grid of their extent would take gigabytes.
+struct SSparseCase {
+    const char* name;
+    int sheets;
+    std::function<bool(int, int&, int&)> cell; // k-th cell of a sheet: false after the last
+};
+
+void PrintTo(const SSparseCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SparseSheets : public ::testing::TestWithParam<SSparseCase> {};
+
+TEST_P(SparseSheets, TakeTheMemoryOfTheirCells) {
+    if (!ADDRESS_LIMIT_WORKS)
+        GTEST_SKIP() << "address-space limits do not work under this sanitizer";
+    const SSparseCase& c = GetParam();
+    TempFolder dir;
+    std::vector<SheetContent> sheets;
+    std::vector<std::pair<int, int>> cells;
+    int row = 0, column = 0;
+    for (int k = 0; c.cell(k, row, column); ++k)
+        cells.emplace_back(row, column);
+    for (int s = 0; s < c.sheets; ++s) {
+        Bytes body;
+        for (const auto& [r, col] : cells)
+            Add(body, NumberRec(static_cast<uint16_t>(r), static_cast<uint16_t>(col), r + s * 0.5));
+        sheets.push_back({"S" + std::to_string(s), body});
+    }
+    const QString path = dir.File("sparse.xls");
+    ASSERT_TRUE(WriteWorkbookFile(path, BuildStream(sheets, {})));
+    ASSERT_LT(QFile(path).size(), 400 * 1024);
+    const int result = LoadWithHeadroom(path, rlim_t{64} << 20, [&](ExcelDocument& doc) {
+        if (doc.GetTotalSheets() != static_cast<size_t>(c.sheets))
+            return false;
+        for (int s = 0; s < c.sheets; ++s) {
+            const ExcelSheet* sheet = doc.GetSheet(static_cast<size_t>(s));
+            for (const auto& [r, col] : cells)
+                if (sheet->CellAt(r, col)->GetDouble() != r + s * 0.5)
+                    return false;
+            // A cell between them is empty.
+            const int r0 = cells.front().first;
+            const int c0 = (cells.front().second + 1) % 256;
+            if (std::find(cells.begin(), cells.end(), std::make_pair(r0, c0)) != cells.end() ||
+                sheet->CellAt(r0, c0)->type != ExcelCell::eUndefined)
+                return false;
+        }
+        return true;
+    });
+    EXPECT_EQ(result, LOADED);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, SparseSheets,
+    ::testing::Values(
+        // The last column of every 32nd row, in eight sheets.
+        SSparseCase{"LastColumnEvery32Rows", 8,
+                    [](int k, int& r, int& c) {
+                        r = 32 * k;
+                        c = 255;
+                        return r <= 65535;
+                    }},
+        // One cell in every eighth row, on a diagonal: every column and every 32 rows are reached.
+        SSparseCase{"Diagonal", 1,
+                    [](int k, int& r, int& c) {
+                        r = 8 * k;
+                        c = k % 256;
+                        return r <= 65535;
+                    }},
+        // The far corner only, in many sheets.
+        SSparseCase{"FarCornerOnly", 4000,
+                    [](int k, int& r, int& c) {
+                        r = 65535;
+                        c = 255;
+                        return k == 0;
+                    }},
+        // Cells in reverse order, column by column from the last: they are found by hash until the
+        // sheet is complete.
+        SSparseCase{"ReverseOrder", 1,
+                    [](int k, int& r, int& c) {
+                        r = 65535 - (k % 4096) * 16;
+                        c = 255 - k / 4096;
+                        return k < 4096 * 4;
+                    }}),
+    [](const ::testing::TestParamInfo<SSparseCase>& param) { return std::string(param.param.name); });
+
 TEST(Limits, WorkbookThatDoesNotFitFailsToLoadCleanly) {
     if (!ADDRESS_LIMIT_WORKS)
         GTEST_SKIP() << "address-space limits do not work under this sanitizer";
     TempFolder dir;
-    // 1.2 MB of records naming the last column of every row: a grid of 65,536 x 256 cells.
+    // 16,384 rows of 256 formatted blank cells: four million cells (about 100 MB of them) from a
+    // 9 MB file, far more than the headroom and than any heap the test process left free.
     Bytes body;
-    for (int r = 0; r <= 65535; ++r)
-        Add(body, NumberRec(static_cast<uint16_t>(r), 255, r));
+    for (int r = 0; r < 16384; ++r) {
+        Bytes d;
+        Put16(d, static_cast<uint16_t>(r));
+        Put16(d, 0);
+        for (int c = 0; c < 256; ++c)
+            Put16(d, 15);
+        Put16(d, 255);
+        Add(body, Rec(0x00BE, d));
+    }
     const QString path = dir.File("wide.xls");
     ASSERT_TRUE(WriteWorkbookFile(path, BuildStream({{"S", body}}, {})));
-    EXPECT_EQ(LoadWithHeadroom(path, rlim_t{128} << 20, [](ExcelDocument&) { return true; }), REFUSED);
+    EXPECT_EQ(LoadWithHeadroom(path, rlim_t{12} << 20, [](ExcelDocument&) { return true; }), REFUSED);
 }
 
 // A disk that takes no more bytes (a file-size limit stands in for it): the save fails, and the
