@@ -3,12 +3,15 @@
 #include "dialogs/infobox/InfoBox.h"
 #include "lumora/controls/SplashPicture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 
 namespace infobox {
@@ -28,6 +31,30 @@ public:
 CInputFilter* g_filter = nullptr;
 
 } // namespace
+
+bool IsApplicationShortcut(const QKeyEvent& key) {
+    if (key.key() == 0 || key.key() == Qt::Key_unknown)
+        return false;
+    const QKeySequence pressed(key.keyCombination());
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        QList<QAction*> actions = window->findChildren<QAction*>();
+        actions += window->actions();
+        for (const QAction* action : actions) {
+            if (!action->isEnabled())
+                continue;
+            for (const QKeySequence& shortcut : action->shortcuts())
+                if (shortcut.matches(pressed) == QKeySequence::ExactMatch)
+                    return true;
+        }
+        for (const QShortcut* shortcut : window->findChildren<QShortcut*>()) {
+            if (shortcut->isEnabled() && shortcut->key().matches(pressed) == QKeySequence::ExactMatch)
+                return true;
+        }
+    }
+    return false;
+}
 
 QPixmap CSplashWnd::Picture() {
     return controls::SplashPicture(420, 260, QStringLiteral("Lumora"),
@@ -110,6 +137,12 @@ extern "C" int SplashWndPreTranslateMessage(QObject* /*receiver*/, QEvent* event
     case QEvent::KeyPress:
         g_splash->Hide();
         return 1;
+    case QEvent::ShortcutOverride:
+        // A key the application has a shortcut for closes the splash and still runs its command:
+        // the splash takes only keys that would do nothing else (their key press comes next).
+        if (infobox::IsApplicationShortcut(*static_cast<QKeyEvent*>(event)))
+            g_splash->Hide();
+        return 0;
     default:
         return 0;
     }

@@ -5,7 +5,12 @@
 #include <QTimer>
 #include <QWidget>
 
+class QKeyEvent;
+
 namespace infobox {
+
+// The key is one an application window has an enabled shortcut for.
+bool IsApplicationShortcut(const QKeyEvent& key);
 
 // The timed splash of the about command: its picture with one line of text, centred on its owner,
 // closed by a 4-second timer (unless told not to), a click, a key or SplashWndDestroy.

@@ -10,6 +10,10 @@
 #include "lumora/core/RunLog.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
+#include "lumora/shell/FrameBars.h"
+#include "lumora/shell/PaneCommon.h"
+#include "lumora/shell/QXDialogPaneDCSource.h"
+#include "lumora/shell/QXDialogPaneDVM.h"
 #include "platform/Library.h"
 #include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
@@ -19,6 +23,8 @@
 #include "platform/RegisteredMessage.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
+
+#include <algorithm>
 
 #include <QAction>
 #include <QApplication>
@@ -125,6 +131,8 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_destroyed && m_paneDcs != nullptr)
+        SaveDockingLayout();
     OnDestroy();
     event->accept();
 }
@@ -147,6 +155,7 @@ int CMainFrame::OnCreate() {
 
     statusBar()->setObjectName(QString::number(kStatusBarId));
     statusBar()->showMessage(LoadString(IDS_IDLE_MESSAGE));
+    shell::CreateStatusIndicators(statusBar());
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     if (!CreatePanes())
         return -1;
@@ -190,10 +199,23 @@ bool CMainFrame::CreatePanes() {
     m_paneDvm->setAllowedAreas(Qt::AllDockWidgetAreas);
     addDockWidget(Qt::LeftDockWidgetArea, m_paneDcs);
     addDockWidget(Qt::LeftDockWidgetArea, m_paneDvm);
-    resizeDocks({m_paneDcs, m_paneDvm}, {260, 260}, Qt::Horizontal);
+    // Wide enough for the forms with a vertical scroll bar beside them, so that nothing is cut.
+    const int width = std::max({260, shell::PaneContentWidth(m_paneDcs, m_paneDcs->Form()),
+                                shell::PaneContentWidth(m_paneDvm, m_paneDvm->Form())});
+    resizeDocks({m_paneDcs, m_paneDvm}, {width, width}, Qt::Horizontal);
     m_paneDcs->SetCommandEnabled(true);
     m_paneDvm->SetCommandEnabled(true);
+    // The docking layout the user left, as the framework keeps it in the profile.
+    const QByteArray layout = QByteArray::fromBase64(
+        platform::GetProfileString(QStringLiteral("Workspace"), QStringLiteral("DockingLayout")).toLatin1());
+    if (!layout.isEmpty())
+        restoreState(layout, kDockingLayoutVersion);
     return true;
+}
+
+void CMainFrame::SaveDockingLayout() {
+    platform::WriteProfileString(QStringLiteral("Workspace"), QStringLiteral("DockingLayout"),
+                                 QString::fromLatin1(saveState(kDockingLayoutVersion).toBase64()));
 }
 
 void CMainFrame::OnDestroy() {
@@ -272,11 +294,15 @@ void CMainFrame::AddViewCommand(unsigned id, const QString& text, std::function<
     if (m_router == nullptr)
         return;
     AddCommand(id, text, std::move(run), std::move(update));
+    FileMenu()->addAction(m_actions[id]);
+}
+
+QMenu* CMainFrame::FileMenu() {
     if (m_fileMenu == nullptr) {
         m_fileMenu = new QMenu(LoadString(35025), menuBar());
         menuBar()->insertMenu(menuBar()->actions().value(0), m_fileMenu);
     }
-    m_fileMenu->addAction(m_actions[id]);
+    return m_fileMenu;
 }
 
 void CMainFrame::CreateCommands() {
@@ -339,6 +365,7 @@ void CMainFrame::CreateCommands() {
         measure->addAction(m_actions[id]);
     measure->addSeparator();
     for (unsigned id : {ID_MEASURE_RESET, ID_MEASURE_START, ID_MEASURE_STOP}) {
+        m_actions[id]->setIcon(shell::FrameToolbarIcon(id));
         measure->addAction(m_actions[id]);
         toolbar->addAction(m_actions[id]);
     }
@@ -392,7 +419,9 @@ bool CMainFrame::OnCommand(unsigned id) {
     if (m_router == nullptr || !m_router->HasHandler(id) || !QueryCommand(id).m_enabled)
         return false;
     m_router->Execute(id);
-    m_router->UpdateCommandUI();
+    // A command may have closed the window (Exit): the router is gone then.
+    if (m_router != nullptr)
+        m_router->UpdateCommandUI();
     return true;
 }
 

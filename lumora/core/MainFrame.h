@@ -109,6 +109,8 @@ public:
     CLumoraView* View() const { return m_view; }
     void AddViewCommand(unsigned id, const QString& text, std::function<void()> run,
                         platform::CCommandRouter::UpdateHandler update = {});
+    // The File menu, first of the menu bar (made when missing).
+    QMenu* FileMenu();
     static constexpr int kDataLoggingTimerId = 1;
     static constexpr platform::UINT WM_TCP_CLOSED = platform::WM_USER + 120;
     // The data-logging run as its update thread and the tests see it.
@@ -183,6 +185,8 @@ private:
     void AddCommand(unsigned id, const QString& text, std::function<void()> run,
                     platform::CCommandRouter::UpdateHandler update = {});
     bool CreatePanes();
+    void SaveDockingLayout();
+    static constexpr int kDockingLayoutVersion = 1;
     void BindAndProgramInstruments();
 
     void OnApplicationLook(unsigned id);

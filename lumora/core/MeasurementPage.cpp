@@ -194,10 +194,15 @@ bool CMeasurementPage::ToggleMarkers(CWaveformPlotMainWnd& plot, int id) {
     return show;
 }
 
-QString CMeasurementPage::AskForComparisonFile(const QString& section, const QString& filter) {
+QString CMeasurementPage::AskForComparisonFile(const QString& section, const QString& filter,
+                                               const QString& defaultSuffix) {
     const QString last = platform::GetProfileString(section, QStringLiteral("FileLoadWaveform"));
     const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
-    const QString path = QFileDialog::getOpenFileName(this, QString(), folder, filter);
+    QFileDialog dialog(this, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    const QString path = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     if (!path.isEmpty())
         platform::WriteProfileString(section, QStringLiteral("FileLoadWaveform"), path);
     return path;

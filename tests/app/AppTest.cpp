@@ -14,8 +14,14 @@
 #include "platform/ProgramFolder.h"
 #include "platform/StringTable.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
 #include <QUuid>
 #include <gtest/gtest.h>
 
@@ -35,8 +41,9 @@ class CStartWatch : public QObject {
 public:
     CStartWatch() {
         qApp->installEventFilter(this);
-        platform::SetMessageBoxSink([this](const QString& text, const QString&, unsigned) {
+        platform::SetMessageBoxSink([this](const QString& text, const QString& caption, unsigned) {
             m_messages.append({text, SplashVisible()});
+            m_captions.append(caption);
             return platform::IDOK;
         });
     }
@@ -55,6 +62,7 @@ public:
         bool underSplash;
     };
     QList<SMessage> m_messages;
+    QStringList m_captions;
     int m_splashShown = 0;
 };
 
@@ -69,6 +77,25 @@ protected:
     void TearDown() override {
         m_app.ExitInstance(0);
         platform::ClearStrings(platform::eStringLayer::Language);
+    }
+    // A project document in the test's folder.
+    QString Document(const QString& name) {
+        const QString path = m_folder.Path() + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return path;
+    }
+    QStringList Messages() const {
+        QStringList texts;
+        for (const auto& message : m_watch.m_messages)
+            texts << message.text;
+        return texts;
+    }
+    QAction* MenuEntry(unsigned id) const {
+        for (QAction* action : m_app.MainFrame()->FileMenu()->actions())
+            if (action->objectName() == QString::number(id))
+                return action;
+        return nullptr;
     }
     void LinkLibrary(const QString& name) {
         QFile::link(platform::ExecutableFolder() + name, m_folder.Path() + QStringLiteral("lib/") + name);
@@ -202,6 +229,128 @@ TEST_F(AppTest, TheAboutCommandShowsTheVersionUntilAKey) {
     ASSERT_NE(about, nullptr);
     const QImage shown = about->grab().toImage();
     EXPECT_FALSE(shown.isNull());
+}
+
+// The File menu shows the ten recent files newest first; choosing one opens it, and one that is gone
+// is said and leaves the list.
+TEST_F(AppTest, TheFileMenuListsTheRecentFilesAndOpensOne) {
+    const QString kept = Document(QStringLiteral("kept.lmrproj"));
+    const QString gone = m_folder.Path() + QStringLiteral("gone.lmrproj");
+    platform::WriteProfileString(QStringLiteral("Recent File List"), QStringLiteral("File1"), gone);
+    platform::WriteProfileString(QStringLiteral("Recent File List"), QStringLiteral("File2"), kept);
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QAction* first = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1);
+    QAction* second = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(first->text().startsWith(QStringLiteral("&1 ")));
+    EXPECT_TRUE(first->text().endsWith(QStringLiteral("gone.lmrproj")));
+    EXPECT_TRUE(second->text().endsWith(QStringLiteral("kept.lmrproj")));
+    // The entries stand between the print commands and Exit.
+    const QList<QAction*> entries = m_app.MainFrame()->FileMenu()->actions();
+    EXPECT_LT(entries.indexOf(MenuEntry(CLumoraApp::ID_FILE_PRINT_SETUP)), entries.indexOf(first));
+    EXPECT_LT(entries.indexOf(second), entries.indexOf(MenuEntry(CLumoraApp::ID_APP_EXIT)));
+
+    second->trigger();
+    EXPECT_EQ(m_app.DocumentPath(), kept);
+    EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("kept.lmrproj - ")));
+    EXPECT_EQ(m_app.RecentFiles(), (QStringList{kept, gone}));
+    EXPECT_TRUE(Messages().isEmpty());
+
+    MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1)->trigger();
+    ASSERT_EQ(Messages().size(), 1);
+    EXPECT_TRUE(Messages().front().startsWith(QStringLiteral("打开文档失败。")));
+    EXPECT_EQ(m_app.RecentFiles(), QStringList{kept});
+    EXPECT_EQ(MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1), nullptr);
+    EXPECT_EQ(platform::GetProfileString(QStringLiteral("Recent File List"), QStringLiteral("File2")),
+              QString());
+    EXPECT_EQ(m_app.DocumentPath(), kept);
+}
+
+TEST_F(AppTest, AnEmptyRecentListShowsTheFrameworksDisabledEntry) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QAction* entry = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_FALSE(entry->isEnabled());
+    EXPECT_EQ(entry->text(), QStringLiteral("最近的文件"));
+}
+
+TEST_F(AppTest, TheDocumentOnTheCommandLineIsOpened) {
+    const QString path = Document(QStringLiteral("bench.lmrproj"));
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora"), path}));
+    EXPECT_EQ(m_app.DocumentPath(), path);
+    EXPECT_EQ(m_app.RecentFiles().value(0), path);
+    EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("bench.lmrproj - TMX-2600B")));
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+// The shell's open of a document that cannot be read ends the start after the framework's message.
+TEST_F(AppTest, ADocumentOnTheCommandLineThatCannotBeOpenedEndsTheStart) {
+    EXPECT_FALSE(
+        m_app.InitInstance({QStringLiteral("lumora"), m_folder.Path() + QStringLiteral("none.lmrproj")}));
+    EXPECT_EQ(m_app.ExitCode(), 1);
+    ASSERT_EQ(Messages().size(), 1);
+    EXPECT_TRUE(Messages().front().startsWith(QStringLiteral("打开文档失败。")));
+    EXPECT_FALSE(SplashVisible());
+}
+
+TEST_F(AppTest, ACommandLineItCannotParseIsSaidAndTheProgramStarts) {
+    const QString path = Document(QStringLiteral("a.lmrproj"));
+    for (const QStringList& arguments : {QStringList{QStringLiteral("lumora"), QStringLiteral("--what")},
+                                         QStringList{QStringLiteral("lumora"), path, path}}) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        m_watch.m_messages.clear();
+        ASSERT_TRUE(m_app.InitInstance(arguments));
+        EXPECT_EQ(Messages(), QStringList{QStringLiteral("错误：命令行参数解析错误，请重试！")});
+        EXPECT_TRUE(m_app.DocumentPath().isEmpty());
+        m_app.ExitInstance(0);
+    }
+}
+
+TEST_F(AppTest, MessageBoxesBearTheApplicationsName) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    platform::MessageBox(QStringLiteral("x"), platform::MB_OK);
+    ASSERT_FALSE(m_watch.m_captions.isEmpty());
+    EXPECT_EQ(m_watch.m_captions.back(), platform::LoadString(CLumoraApp::IDS_APP_TITLE));
+}
+
+// A file dropped on the window opens as a document, as the framework's drop target does.
+TEST_F(AppTest, AFileDroppedOnTheWindowOpens) {
+    const QString path = Document(QStringLiteral("dropped.lmrproj"));
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    CMainFrame* frame = m_app.MainFrame();
+    const QPoint at(frame->width() / 2, frame->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    EXPECT_EQ(m_app.DocumentPath(), path);
+    EXPECT_EQ(m_app.RecentFiles().value(0), path);
+}
+
+TEST_F(AppTest, FileMenuCarriesTheFrameworksCommandsAndExitCloses) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    const QList<QAction*> entries = m_app.MainFrame()->FileMenu()->actions();
+    ASSERT_GE(entries.size(), 4);
+    EXPECT_EQ(entries[0]->objectName(), QStringLiteral("57600"));
+    EXPECT_EQ(entries[1]->objectName(), QStringLiteral("57601"));
+    EXPECT_EQ(entries.last()->objectName(), QStringLiteral("57665"));
+    EXPECT_EQ(entries.last()->text(), QStringLiteral("退出(&X)"));
+    ASSERT_NE(MenuEntry(CLumoraApp::ID_FILE_PRINT_SETUP), nullptr);
+    // The context menu of the framework's manager.
+    QMenu* context = CLumoraApp::ContextMenu(QStringLiteral("资源管理器"));
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(context->objectName(), QStringLiteral("274"));
+    const QString path = Document(QStringLiteral("n.lmrproj"));
+    ASSERT_TRUE(m_app.OpenDocumentFile(path));
+    ASSERT_TRUE(m_app.MainFrame()->OnCommand(CLumoraApp::ID_FILE_NEW));
+    EXPECT_TRUE(m_app.DocumentPath().isEmpty());
+    EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("TMX-2600B")));
+    ASSERT_TRUE(m_app.MainFrame()->OnCommand(CLumoraApp::ID_APP_EXIT));
+    EXPECT_FALSE(m_app.MainFrame()->isVisible());
 }
 
 } // namespace

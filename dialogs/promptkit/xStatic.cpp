@@ -1,0 +1,52 @@
+#include "xStatic.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+namespace promptkit {
+
+CxStatic::CxStatic(QWidget* parent, unsigned style) : controls::CxStatic(parent, style) {
+    setAcceptDrops(true);
+}
+
+void CxStatic::SetBitmap(const QPixmap& bitmap, bool keepSize) {
+    SetTransparent(false);
+    controls::CxStatic::SetBitmap(bitmap, keepSize ? width() : bitmap.width(),
+                                  keepSize ? height() : bitmap.height());
+}
+
+bool CxStatic::LoadFromFile(const QString& fileName) {
+    QPixmap picture;
+    if (!picture.load(fileName, "BMP"))
+        return false;
+    m_resourceId = -1;
+    m_fileName = fileName;
+    SetBitmap(picture, true);
+    return true;
+}
+
+QString CxStatic::DroppedBitmap(const QMimeData* data) {
+    if (data == nullptr || data->urls().size() != 1 || !data->urls().front().isLocalFile())
+        return QString();
+    const QString file = data->urls().front().toLocalFile();
+    return QFileInfo(file).suffix().compare(QStringLiteral("bmp"), Qt::CaseInsensitive) == 0 ? file
+                                                                                             : QString();
+}
+
+void CxStatic::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedBitmap(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CxStatic::dropEvent(QDropEvent* event) {
+    const QString file = DroppedBitmap(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    LoadFromFile(file);
+}
+
+} // namespace promptkit
