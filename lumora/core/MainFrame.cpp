@@ -14,6 +14,7 @@
 #include "lumora/shell/PaneCommon.h"
 #include "lumora/shell/QXDialogPaneDCSource.h"
 #include "lumora/shell/QXDialogPaneDVM.h"
+#include "lumora/shell/ToolbarCustomize.h"
 #include "platform/Library.h"
 #include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
@@ -153,6 +154,9 @@ int CMainFrame::OnCreate() {
         m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
     OnApplicationLook(m_applicationLook);
 
+    // The toolbar's customize button and the user's own toolbars, before the docking layout that
+    // places them is restored.
+    m_customizer = new shell::CToolbarCustomizer(this, findChild<QToolBar*>(QString::number(kToolBarId)));
     statusBar()->setObjectName(QString::number(kStatusBarId));
     statusBar()->showMessage(LoadString(IDS_IDLE_MESSAGE));
     shell::CreateStatusIndicators(statusBar());
@@ -199,18 +203,33 @@ bool CMainFrame::CreatePanes() {
     m_paneDvm->setAllowedAreas(Qt::AllDockWidgetAreas);
     addDockWidget(Qt::LeftDockWidgetArea, m_paneDcs);
     addDockWidget(Qt::LeftDockWidgetArea, m_paneDvm);
-    // Wide enough for the forms with a vertical scroll bar beside them, so that nothing is cut.
-    const int width = std::max({260, shell::PaneContentWidth(m_paneDcs, m_paneDcs->Form()),
-                                shell::PaneContentWidth(m_paneDvm, m_paneDvm->Form())});
-    resizeDocks({m_paneDcs, m_paneDvm}, {width, width}, Qt::Horizontal);
+    FitPanesToTheirForms();
     m_paneDcs->SetCommandEnabled(true);
     m_paneDvm->SetCommandEnabled(true);
     // The docking layout the user left, as the framework keeps it in the profile.
     const QByteArray layout = QByteArray::fromBase64(
         platform::GetProfileString(QStringLiteral("Workspace"), QStringLiteral("DockingLayout")).toLatin1());
     if (!layout.isEmpty())
-        restoreState(layout, kDockingLayoutVersion);
+        m_layoutRestored = restoreState(layout, kDockingLayoutVersion);
     return true;
+}
+
+// Wide enough for the forms with a vertical scroll bar beside them, so that nothing is cut.
+void CMainFrame::FitPanesToTheirForms() {
+    if (m_paneDcs == nullptr || m_paneDvm == nullptr)
+        return;
+    const int width = std::max({260, shell::PaneContentWidth(m_paneDcs, m_paneDcs->Form()),
+                                shell::PaneContentWidth(m_paneDvm, m_paneDvm->Form())});
+    resizeDocks({m_paneDcs, m_paneDvm}, {width, width}, Qt::Horizontal);
+}
+
+// The docks take their widths once the window has its size; a layout the user left stays as it was.
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_panesFitted || m_layoutRestored)
+        return;
+    m_panesFitted = true;
+    FitPanesToTheirForms();
 }
 
 void CMainFrame::SaveDockingLayout() {

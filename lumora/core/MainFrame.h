@@ -35,6 +35,9 @@ class QMenu;
 class CDockingPaneViewDCSource;
 class CDockingPaneViewDVM;
 struct MainPreferences;
+namespace shell {
+class CToolbarCustomizer;
+}
 
 // The main window and measurement controller: owns the instrument drivers and their records, the log,
 // the stop event and the measure thread, and routes the commands of the menus and panes.
@@ -131,6 +134,7 @@ public:
     unsigned SelectedPage() const { return m_selectedPage; }
     CDockingPaneViewDVM* MultimeterPane() const { return m_paneDvm; }
     CDockingPaneViewDCSource* SupplyPane() const { return m_paneDcs; }
+    shell::CToolbarCustomizer* Customizer() const { return m_customizer; }
     bool IsRunning() const { return m_running.load(std::memory_order_acquire) == 1; }
     bool MeasureThreadExists() const { return m_threadExists.load(std::memory_order_acquire); }
 
@@ -176,6 +180,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -186,6 +191,9 @@ private:
                     platform::CCommandRouter::UpdateHandler update = {});
     bool CreatePanes();
     void SaveDockingLayout();
+    void FitPanesToTheirForms();
+    bool m_layoutRestored = false;
+    bool m_panesFitted = false;
     static constexpr int kDockingLayoutVersion = 1;
     void BindAndProgramInstruments();
 
@@ -233,6 +241,7 @@ private:
     std::map<unsigned, platform::CCommandRouter::UpdateHandler> m_updates;
     unsigned m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
 
+    shell::CToolbarCustomizer* m_customizer = nullptr;
     CDockingPaneViewDVM* m_paneDvm = nullptr;
     CDockingPaneViewDCSource* m_paneDcs = nullptr;
     std::unique_ptr<CRunLog> m_runLog;

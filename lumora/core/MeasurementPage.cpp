@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -144,6 +145,17 @@ void CMeasurementPage::BuildStatisticList(const QString* headers, int columns,
     }
     for (int column : valueColumns)
         SetValueCells(column, 0, 2, EmptyCell());
+    // Columns are 100 pixels, or wider where a header or a fixed text would be cut (longer texts in
+    // another language).
+    const QFontMetrics headerMetrics(m_list->horizontalHeader()->font());
+    const QFontMetrics cellMetrics(m_list->font());
+    constexpr int kPadding = 16;
+    for (int column = 0; column < columns; ++column) {
+        int needed = headerMetrics.horizontalAdvance(headers[column]);
+        for (int row = 0; row < m_list->rowCount(); ++row)
+            needed = std::max(needed, cellMetrics.horizontalAdvance(m_list->GetItemText(row, column)));
+        m_list->setColumnWidth(column, std::max(100, needed + kPadding));
+    }
 }
 
 void CMeasurementPage::SetValueCells(int column, int firstRow, int lastRow, const QString& text) {

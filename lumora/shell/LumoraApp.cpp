@@ -25,6 +25,7 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QTranslator>
 #include <map>
@@ -252,6 +253,9 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     }
     RestoreMessageSink();
 
+    // The whole work area also where no window manager maximises: it is the window's restored size too.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_frame->setGeometry(screen->availableGeometry());
     m_frame->showMaximized();
     EndSplash();
     m_frame->activateWindow();

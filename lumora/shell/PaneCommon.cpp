@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QStyle>
@@ -121,6 +122,13 @@ void RegisterPaneStrings() {
 } // namespace shell
 
 namespace shell {
+
+void ShowWholeTextAsTip(QLineEdit* field) {
+    QObject::connect(field, &QLineEdit::textChanged, field, [field](const QString& text) {
+        field->setToolTip(text);
+        field->setCursorPosition(0);
+    });
+}
 
 int PaneContentWidth(const QWidget* pane, const controls::CScrollDialog* form) {
     if (pane == nullptr || form == nullptr)

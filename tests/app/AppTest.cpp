@@ -6,7 +6,13 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "lumora/shell/DockingPaneViewDCSource.h"
+#include "lumora/shell/DockingPaneViewDVM.h"
+#include "lumora/shell/FrameBars.h"
 #include "lumora/shell/LumoraApp.h"
+#include "lumora/shell/QXDialogPaneDCSource.h"
+#include "lumora/shell/QXDialogPaneDVM.h"
+#include "lumora/shell/ToolbarCustomize.h"
 #include "platform/ControlId.h"
 #include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
@@ -19,8 +25,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QUuid>
 #include <gtest/gtest.h>
@@ -351,6 +362,121 @@ TEST_F(AppTest, FileMenuCarriesTheFrameworksCommandsAndExitCloses) {
     EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("TMX-2600B")));
     ASSERT_TRUE(m_app.MainFrame()->OnCommand(CLumoraApp::ID_APP_EXIT));
     EXPECT_FALSE(m_app.MainFrame()->isVisible());
+}
+
+// The main toolbar's buttons and the panes' toolbar buttons draw pictures, not texts.
+TEST_F(AppTest, TheToolbarButtonsCarryIcons) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    auto* toolbar = frame->findChild<QToolBar*>(QStringLiteral("59392"));
+    ASSERT_NE(toolbar, nullptr);
+    int commands = 0;
+    for (QAction* action : toolbar->actions()) {
+        if (action->objectName().toUInt() == 0)
+            continue;
+        ++commands;
+        EXPECT_FALSE(action->icon().isNull()) << action->text().toStdString();
+        auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    }
+    EXPECT_EQ(commands, 3);
+    for (QAction* pane : {frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_CONNECTION),
+                          frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION),
+                          frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_REFRESH),
+                          frame->MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_CONNECTION),
+                          frame->MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_REFRESH)}) {
+        ASSERT_NE(pane, nullptr);
+        EXPECT_FALSE(pane->icon().isNull()) << pane->toolTip().toStdString();
+    }
+    // The customize button closes the toolbar, labelled with string 225.
+    auto* customize = toolbar->findChild<QToolButton*>(QStringLiteral("customize"));
+    ASSERT_NE(customize, nullptr);
+    EXPECT_EQ(customize->toolTip(), QStringLiteral("自定义"));
+}
+
+TEST_F(AppTest, TheStatusBarShowsTheLockIndicators) {
+    shell::SetKeyLockReader([] { return 1u | 4u; });
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QStatusBar* bar = m_app.MainFrame()->statusBar();
+    auto text = [bar](unsigned id) {
+        auto* label = bar->findChild<QLabel*>(QString::number(id));
+        return label != nullptr ? label->text() : QStringLiteral("missing");
+    };
+    EXPECT_TRUE(
+        frametest::PumpUntil([&] { return text(shell::ID_INDICATOR_CAPS) == QStringLiteral("CAP"); }));
+    EXPECT_EQ(text(shell::ID_INDICATOR_NUM), QString());
+    EXPECT_EQ(text(shell::ID_INDICATOR_SCRL), QStringLiteral("SCRL"));
+    shell::SetKeyLockReader([] { return 2u; });
+    EXPECT_TRUE(frametest::PumpUntil([&] { return text(shell::ID_INDICATOR_NUM) == QStringLiteral("NUM"); }));
+    EXPECT_EQ(text(shell::ID_INDICATOR_CAPS), QString());
+    shell::SetKeyLockReader({});
+}
+
+// At the default layout each pane shows its whole form across: no horizontal scrolling.
+TEST_F(AppTest, ThePanesAreWideEnoughForTheirForms) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    frame->resize(1280, 800);
+    QCoreApplication::processEvents();
+    for (const controls::CScrollDialog* form :
+         {static_cast<const controls::CScrollDialog*>(frame->SupplyPane()->Form()),
+          static_cast<const controls::CScrollDialog*>(frame->MultimeterPane()->Form())}) {
+        const int content = form->Content()->childrenRect().right() + 1;
+        const int shown =
+            form->width() - (form->VerticalBar()->isVisible() ? form->VerticalBar()->width() : 0);
+        EXPECT_GE(shown, content);
+        EXPECT_FALSE(form->HorizontalBar()->isVisible() && form->HorizontalBar()->maximum() > 0);
+    }
+}
+
+// The docking layout the user leaves is the next start's.
+TEST_F(AppTest, TheDockingLayoutIsKeptForTheNextStart) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    frame->addDockWidget(Qt::RightDockWidgetArea, frame->MultimeterPane());
+    frame->MultimeterPane()->hide();
+    frame->close();
+    m_app.ExitInstance(0);
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    frame = m_app.MainFrame();
+    EXPECT_EQ(frame->dockWidgetArea(frame->MultimeterPane()), Qt::RightDockWidgetArea);
+    EXPECT_EQ(frame->dockWidgetArea(frame->SupplyPane()), Qt::LeftDockWidgetArea);
+    EXPECT_TRUE(frame->MultimeterPane()->isHidden());
+}
+
+// A toolbar the user makes keeps its commands, with the user images for commands without their own
+// picture, from one start to the next.
+TEST_F(AppTest, AUserToolbarKeepsItsCommands) {
+    ASSERT_TRUE(QFile::copy(platform::ExecutableFolder() + QStringLiteral("UserImages.bmp"),
+                            m_folder.Path() + QStringLiteral("UserImages.bmp")));
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    shell::CToolbarCustomizer* customizer = m_app.MainFrame()->Customizer();
+    ASSERT_NE(customizer, nullptr);
+    EXPECT_EQ(customizer->UserImages().size(), 8u);
+    QToolBar* mine = customizer->OnToolbarCreateNew(QStringLiteral("我的工具栏"));
+    ASSERT_NE(mine, nullptr);
+    EXPECT_NE(mine->findChild<QToolButton*>(QStringLiteral("customize")), nullptr);
+    EXPECT_TRUE(customizer->AddCommand(mine, CMainFrame::ID_MEASURE_CURRENT));
+    EXPECT_TRUE(customizer->AddCommand(mine, CMainFrame::ID_MEASURE_START));
+    EXPECT_FALSE(customizer->AddCommand(mine, CMainFrame::ID_MEASURE_START));
+    auto* page = qobject_cast<QToolButton*>(
+        mine->widgetForAction(m_app.MainFrame()->CommandAction(CMainFrame::ID_MEASURE_CURRENT)));
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->icon().isNull());
+    m_app.MainFrame()->close();
+    m_app.ExitInstance(0);
+
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    customizer = m_app.MainFrame()->Customizer();
+    ASSERT_EQ(customizer->UserToolbars().size(), 1u);
+    QToolBar* again = customizer->UserToolbars().front();
+    EXPECT_EQ(again->windowTitle(), QStringLiteral("我的工具栏"));
+    QStringList commands;
+    for (QAction* action : again->actions())
+        if (action->objectName().toUInt() != 0)
+            commands << action->objectName();
+    EXPECT_EQ(commands, (QStringList{"32810", "32799"}));
 }
 
 } // namespace
