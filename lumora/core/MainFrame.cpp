@@ -11,6 +11,7 @@
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
 #include "lumora/shell/FrameBars.h"
+#include "lumora/shell/PaneAutoHide.h"
 #include "lumora/shell/PaneCommon.h"
 #include "lumora/shell/QXDialogPaneDCSource.h"
 #include "lumora/shell/QXDialogPaneDVM.h"
@@ -209,8 +210,13 @@ bool CMainFrame::CreatePanes() {
     // The docking layout the user left, as the framework keeps it in the profile.
     const QByteArray layout = QByteArray::fromBase64(
         platform::GetProfileString(QStringLiteral("Workspace"), QStringLiteral("DockingLayout")).toLatin1());
+    // Each pane's caption carries the pin that folds it to the window's edge.
+    m_autoHide = new shell::CPaneAutoHide(this);
+    m_autoHide->AddPane(m_paneDcs);
+    m_autoHide->AddPane(m_paneDvm);
     if (!layout.isEmpty())
         m_layoutRestored = restoreState(layout, kDockingLayoutVersion);
+    m_autoHide->RestoreState();
     return true;
 }
 

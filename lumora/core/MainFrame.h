@@ -37,7 +37,8 @@ class CDockingPaneViewDVM;
 struct MainPreferences;
 namespace shell {
 class CToolbarCustomizer;
-}
+class CPaneAutoHide;
+} // namespace shell
 
 // The main window and measurement controller: owns the instrument drivers and their records, the log,
 // the stop event and the measure thread, and routes the commands of the menus and panes.
@@ -135,6 +136,7 @@ public:
     CDockingPaneViewDVM* MultimeterPane() const { return m_paneDvm; }
     CDockingPaneViewDCSource* SupplyPane() const { return m_paneDcs; }
     shell::CToolbarCustomizer* Customizer() const { return m_customizer; }
+    shell::CPaneAutoHide* AutoHide() const { return m_autoHide; }
     bool IsRunning() const { return m_running.load(std::memory_order_acquire) == 1; }
     bool MeasureThreadExists() const { return m_threadExists.load(std::memory_order_acquire); }
 
@@ -242,6 +244,7 @@ private:
     unsigned m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
 
     shell::CToolbarCustomizer* m_customizer = nullptr;
+    shell::CPaneAutoHide* m_autoHide = nullptr;
     CDockingPaneViewDVM* m_paneDvm = nullptr;
     CDockingPaneViewDCSource* m_paneDcs = nullptr;
     std::unique_ptr<CRunLog> m_runLog;

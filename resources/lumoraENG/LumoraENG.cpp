@@ -46,6 +46,8 @@ extern "C" int RegisterLanguageStrings() {
             {34139, u"Close"},
             {34140, u"Toolbar name:"},
             {34141, u"Custom %1"},
+            {34142, u"Auto Hide"},
+            {34143, u"Close"},
             {255, u"Digital Multimeter"},
             {256, u"DC Power Supply"},
             {34100, u"View"},

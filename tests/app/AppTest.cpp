@@ -10,6 +10,7 @@
 #include "lumora/shell/DockingPaneViewDVM.h"
 #include "lumora/shell/FrameBars.h"
 #include "lumora/shell/LumoraApp.h"
+#include "lumora/shell/PaneAutoHide.h"
 #include "lumora/shell/QXDialogPaneDCSource.h"
 #include "lumora/shell/QXDialogPaneDVM.h"
 #include "lumora/shell/ToolbarCustomize.h"
@@ -22,6 +23,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -477,6 +479,46 @@ TEST_F(AppTest, AUserToolbarKeepsItsCommands) {
         if (action->objectName().toUInt() != 0)
             commands << action->objectName();
     EXPECT_EQ(commands, (QStringList{"32810", "32799"}));
+}
+
+// The pin folds a pane to a tab on its edge; pointing at the tab slides it out, the pin docks it
+// again; a folded pane stays folded at the next start.
+TEST_F(AppTest, APinnedPaneFoldsToATabAndComesBack) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    QDockWidget* pane = frame->MultimeterPane();
+    auto* pin = pane->titleBarWidget() != nullptr
+                    ? pane->titleBarWidget()->findChild<QToolButton*>(QStringLiteral("pin"))
+                    : nullptr;
+    ASSERT_NE(pin, nullptr);
+    EXPECT_EQ(pin->toolTip(), QStringLiteral("自动隐藏"));
+    pin->click();
+    shell::CPaneAutoHide* autoHide = frame->AutoHide();
+    ASSERT_TRUE(autoHide->IsAutoHidden(pane));
+    EXPECT_FALSE(pane->isVisible());
+    EXPECT_EQ(frame->dockWidgetArea(pane), Qt::NoDockWidgetArea);
+    QToolButton* tab = autoHide->Tab(pane);
+    ASSERT_NE(tab, nullptr);
+    EXPECT_TRUE(tab->isVisible());
+    EXPECT_EQ(tab->text(), QStringLiteral("数字万用表"));
+    tab->click();
+    EXPECT_TRUE(autoHide->IsSlidOut(pane));
+    EXPECT_TRUE(pane->isVisible());
+    // The form inside works as docked: it is the same form.
+    EXPECT_TRUE(frame->MultimeterPane()->Form()->isVisible());
+    autoHide->SlideIn(pane);
+    EXPECT_FALSE(pane->isVisible());
+
+    frame->close();
+    m_app.ExitInstance(0);
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    frame = m_app.MainFrame();
+    pane = frame->MultimeterPane();
+    ASSERT_TRUE(frame->AutoHide()->IsAutoHidden(pane));
+    frame->AutoHide()->SetAutoHide(pane, false);
+    EXPECT_TRUE(pane->isVisible());
+    EXPECT_EQ(frame->dockWidgetArea(pane), Qt::LeftDockWidgetArea);
+    EXPECT_EQ(frame->AutoHide()->Tab(pane), nullptr);
 }
 
 } // namespace
