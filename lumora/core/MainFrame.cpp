@@ -229,6 +229,19 @@ void CMainFrame::FitPanesToTheirForms() {
     resizeDocks({m_paneDcs, m_paneDvm}, {width, width}, Qt::Horizontal);
 }
 
+QMenu* CMainFrame::createPopupMenu() {
+    QMenu* menu = QMainWindow::createPopupMenu();
+    if (menu != nullptr && m_customizer != nullptr) {
+        menu->addSeparator();
+        QAction* customize = menu->addAction(LoadString(225));
+        customize->setObjectName(QStringLiteral("225"));
+        connect(
+            customize, &QAction::triggered, m_customizer,
+            [customizer = m_customizer] { customizer->OnCustomize(); }, Qt::QueuedConnection);
+    }
+    return menu;
+}
+
 // The docks take their widths once the window has its size; a layout the user left stays as it was.
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

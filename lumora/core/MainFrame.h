@@ -86,6 +86,8 @@ public:
     platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
                                 platform::LPARAM lParam) override;
 
+    // The bars' and panes' menu, with the toolbar customize entry at its end.
+    QMenu* createPopupMenu() override;
     // Runs a command as the menus, toolbars and panes do; false when the command is disabled.
     bool OnCommand(unsigned id);
     // The state of a command as its update handler gives it.
@@ -183,6 +185,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+
     void changeEvent(QEvent* event) override;
 
 private:

@@ -391,6 +391,11 @@ TEST_F(AppTest, TheToolbarButtonsCarryIcons) {
         ASSERT_NE(pane, nullptr);
         EXPECT_FALSE(pane->icon().isNull()) << pane->toolTip().toStdString();
     }
+    // The bars' menu ends with the customize entry.
+    std::unique_ptr<QMenu> bars(frame->createPopupMenu());
+    ASSERT_NE(bars, nullptr);
+    ASSERT_FALSE(bars->actions().isEmpty());
+    EXPECT_EQ(bars->actions().last()->text(), QStringLiteral("自定义..."));
     // The customize button closes the toolbar, labelled with string 225.
     auto* customize = toolbar->findChild<QToolButton*>(QStringLiteral("customize"));
     ASSERT_NE(customize, nullptr);
