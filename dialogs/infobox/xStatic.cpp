@@ -7,7 +7,7 @@
 
 namespace infobox {
 
-CxStatic::CxStatic(QWidget* parent, unsigned style) : controls::CxStatic(parent, style) {
+CxStatic::CxStatic(QWidget* parent, unsigned style) : controls::CLibraryxStatic(parent, style) {
     setAcceptDrops(false);
 }
 
@@ -35,28 +35,11 @@ QPixmap CxStatic::ResourcePicture(int id) {
     }
 }
 
-void CxStatic::SetBitmap(const QPixmap& bitmap, bool keepSize) {
-    SetTransparent(false);
-    controls::CxStatic::SetBitmap(bitmap, keepSize ? width() : bitmap.width(),
-                                  keepSize ? height() : bitmap.height());
-}
-
-bool CxStatic::LoadFromFile(const QString& fileName) {
-    QPixmap picture;
-    if (!picture.load(fileName))
-        return false;
-    m_resourceId = -1;
-    m_fileName = fileName;
-    SetBitmap(picture, true);
-    return true;
-}
-
 bool CxStatic::LoadFromResource(int id, bool keepSize) {
     const QPixmap picture = ResourcePicture(id);
     if (picture.isNull())
         return false;
-    m_resourceId = id;
-    m_fileName.clear();
+    SetResourceId(id);
     SetBitmap(picture, keepSize);
     return true;
 }

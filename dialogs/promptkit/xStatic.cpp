@@ -8,24 +8,8 @@
 
 namespace promptkit {
 
-CxStatic::CxStatic(QWidget* parent, unsigned style) : controls::CxStatic(parent, style) {
+CxStatic::CxStatic(QWidget* parent, unsigned style) : controls::CLibraryxStatic(parent, style) {
     setAcceptDrops(true);
-}
-
-void CxStatic::SetBitmap(const QPixmap& bitmap, bool keepSize) {
-    SetTransparent(false);
-    controls::CxStatic::SetBitmap(bitmap, keepSize ? width() : bitmap.width(),
-                                  keepSize ? height() : bitmap.height());
-}
-
-bool CxStatic::LoadFromFile(const QString& fileName) {
-    QPixmap picture;
-    if (!picture.load(fileName, "BMP"))
-        return false;
-    m_resourceId = -1;
-    m_fileName = fileName;
-    SetBitmap(picture, true);
-    return true;
 }
 
 QString CxStatic::DroppedBitmap(const QMimeData* data) {

@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 #include <dlfcn.h>
 
 namespace shell {
@@ -86,24 +87,34 @@ KeyLockReader& Reader() {
 
 } // namespace
 
+void PaintCircularArrow(QPainter& painter, const QRectF& square, const QColor& colour) {
+    const qreal side = square.width();
+    const QRectF ring = square.adjusted(side * 0.12, side * 0.12, -side * 0.12, -side * 0.12);
+    painter.save();
+    painter.setPen(QPen(colour, std::max<qreal>(1.5, side / 8), Qt::SolidLine, Qt::RoundCap));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawArc(ring, 70 * 16, 285 * 16);
+    // The head stands where the ring opens, pointing along it.
+    const QPointF tip(ring.center().x() + ring.width() * 0.2, ring.top());
+    QPainterPath head;
+    head.moveTo(tip + QPointF(-side * 0.05, -side * 0.2));
+    head.lineTo(tip + QPointF(side * 0.28, 0));
+    head.lineTo(tip + QPointF(-side * 0.05, side * 0.2));
+    head.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPath(head);
+    painter.restore();
+}
+
 QIcon FrameToolbarIcon(unsigned command) {
     QPixmap pixmap = Canvas();
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (command) {
-    case kReset: { // a circular arrow
-        painter.setPen(QPen(QColor(0x20, 0x60, 0xB0), 2.5, Qt::SolidLine, Qt::RoundCap));
-        painter.drawArc(QRectF(4.5, 4.5, 15, 15), 60 * 16, 280 * 16);
-        QPainterPath head;
-        head.moveTo(15.5, 2.5);
-        head.lineTo(21, 6.5);
-        head.lineTo(14.5, 9.5);
-        head.closeSubpath();
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0x20, 0x60, 0xB0));
-        painter.drawPath(head);
+    case kReset: // a circular arrow
+        PaintCircularArrow(painter, QRectF(2, 2, 20, 20), QColor(0x20, 0x60, 0xB0));
         break;
-    }
     case kStart: { // a green play triangle
         QPainterPath play;
         play.moveTo(6, 3.5);

@@ -4,6 +4,9 @@
 #include <functional>
 
 class QMainWindow;
+class QPainter;
+class QRectF;
+class QColor;
 class QStatusBar;
 class QToolBar;
 
@@ -12,6 +15,8 @@ namespace shell {
 // The pictures of the main toolbar's buttons (toolbar bitmap 229), drawn for the commands that have
 // no picture of their own; a null icon for a command the toolbar does not carry.
 QIcon FrameToolbarIcon(unsigned command);
+// A circular arrow in the square (refresh, reset): an open ring with its head at the top.
+void PaintCircularArrow(QPainter& painter, const QRectF& square, const QColor& colour);
 
 // The status bar's four panes: the message line and the Caps Lock, Num Lock and Scroll Lock
 // indicators ("CAP", "NUM", "SCRL", blank while the lock is off), kept up to date while the window

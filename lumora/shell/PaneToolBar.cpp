@@ -1,6 +1,7 @@
 #include "lumora/shell/PaneToolBar.h"
 
 #include "lumora/core/MainFrame.h"
+#include "lumora/shell/FrameBars.h"
 #include "lumora/shell/PaneCommon.h"
 #include "platform/ControlId.h"
 #include "platform/StringTable.h"
@@ -18,19 +19,9 @@ QIcon PaneCommandIcon(int id) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (id) {
-    case 243: { // refresh: a circular arrow
-        painter.setPen(QPen(QColor(0x20, 0x80, 0x30), 2, Qt::SolidLine, Qt::RoundCap));
-        painter.drawArc(QRectF(2.5, 2.5, 11, 11), 70 * 16, 290 * 16);
-        QPainterPath head;
-        head.moveTo(9, 0.5);
-        head.lineTo(13.5, 3.5);
-        head.lineTo(8.5, 6.5);
-        head.closeSubpath();
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0x20, 0x80, 0x30));
-        painter.drawPath(head);
+    case 243: // refresh: a circular arrow
+        PaintCircularArrow(painter, QRectF(0, 0, 16, 16), QColor(0x20, 0x80, 0x30));
         break;
-    }
     case 244: { // connection: a plug with its cord
         painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.5));
         painter.setBrush(QColor(0x40, 0x70, 0xC0));

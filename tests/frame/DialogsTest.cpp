@@ -15,6 +15,7 @@
 #include "platform/Numbers.h"
 #include "tests/drvcore/FakeUsbTree.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -432,6 +433,23 @@ QString VoltageRefusal(const char* rating) {
 QString CurrentRefusal(const char* rating) {
     return QStringLiteral("错误：电流保护值超出范围，有效范围为大于 0 且不大于 %1 安培(A)，请重试！")
         .arg(QString::fromUtf8(rating));
+}
+
+// The template's check box 1108 and button 3 are there, never shown.
+TEST_F(DialogTest, ProtectionDialogKeepsItsHiddenTemplateItems) {
+    CParameterInstruDCSource record;
+    CQXDialogSettingsCurrProtect dialog(record);
+    dialog.show();
+    auto* enable = platform::FindControl<QAbstractButton>(
+        &dialog, CQXDialogSettingsCurrProtect::IDC_ENABLE_CURRENT_PROTECTION);
+    auto* reset = platform::FindControl<QAbstractButton>(
+        &dialog, CQXDialogSettingsCurrProtect::IDC_RESET_OUTPUT_PROTECTION);
+    ASSERT_NE(enable, nullptr);
+    ASSERT_NE(reset, nullptr);
+    EXPECT_EQ(enable->text(), QStringLiteral("启用电流保护"));
+    EXPECT_EQ(reset->text(), QStringLiteral("复位输出保护"));
+    EXPECT_FALSE(enable->isVisible());
+    EXPECT_FALSE(reset->isVisible());
 }
 
 TEST_P(ProtectionSettings, RefusesLevelsThatAreNotPositiveOrAboveTheRating) {
