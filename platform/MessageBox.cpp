@@ -11,6 +11,7 @@ namespace {
 
 std::mutex g_mutex;
 MessageBoxSink g_sink;
+QString g_caption;
 
 int ShowQtMessageBox(const QString& text, const QString& caption, unsigned flags) {
     QMessageBox box;
@@ -77,11 +78,19 @@ int DefaultSink(const QString& text, const QString& caption, unsigned flags) {
 
 int MessageBox(const QString& text, unsigned flags, const QString& caption) {
     MessageBoxSink sink;
+    QString shown = caption;
     {
         std::lock_guard lock(g_mutex);
         sink = g_sink;
+        if (shown.isEmpty())
+            shown = g_caption;
     }
-    return sink ? sink(text, caption, flags) : DefaultSink(text, caption, flags);
+    return sink ? sink(text, shown, flags) : DefaultSink(text, shown, flags);
+}
+
+void SetMessageBoxCaption(const QString& caption) {
+    std::lock_guard lock(g_mutex);
+    g_caption = caption;
 }
 
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {

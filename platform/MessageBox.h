@@ -26,6 +26,10 @@ using MessageBoxSink = std::function<int(const QString& text, const QString& cap
 // QApplication exists, else the text goes to standard error and the result is IDOK.
 int MessageBox(const QString& text, unsigned flags = MB_OK, const QString& caption = QString());
 
+// The caption of boxes shown without one of their own: the application's name (empty: the
+// program's short name).
+void SetMessageBoxCaption(const QString& caption);
+
 // Replaces the sink (tests install a recorder); returns the previous one. An empty sink restores the default.
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink);
 

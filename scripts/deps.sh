@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 python3-xlrd python3-olefile python3-pyvisa-py python3-numpy python3-pandas python3-xlwt
   libreoffice-calc-nogui
+  ghostscript
   xvfb xauth
   fonts-wqy-microhei
   qt6-translations-l10n

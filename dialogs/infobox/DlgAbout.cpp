@@ -102,7 +102,7 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(ok);
     buttons->addWidget(sysInfo);
     layout->addLayout(buttons);
-    setWindowIcon(QIcon(CxStatic::ResourcePicture(IDB_BANNER)));
+    setWindowIcon(QIcon(CxStatic::ResourcePicture(IDI_ABOUT)));
 }
 
 void CDlgAbout::showEvent(QShowEvent* event) {

@@ -19,6 +19,7 @@ public:
         IDC_MAILLINK = 1009,
         IDC_CAPTION = 27011,
         IDC_BANNER = 27012,
+        IDI_ABOUT = 27012,
         IDB_BANNER = 27013,
     };
     static constexpr const char* kWebAddress = "https://torvane.example/";

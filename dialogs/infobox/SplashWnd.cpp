@@ -3,13 +3,17 @@
 #include "dialogs/infobox/InfoBox.h"
 #include "lumora/controls/SplashPicture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
+#include <functional>
 
 namespace infobox {
 namespace {
@@ -28,6 +32,36 @@ public:
 CInputFilter* g_filter = nullptr;
 
 } // namespace
+
+std::function<void()> ApplicationShortcut(const QKeyEvent& key) {
+    if (key.key() == 0 || key.key() == Qt::Key_unknown)
+        return {};
+    const QKeySequence pressed(key.keyCombination());
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        QList<QAction*> actions = window->findChildren<QAction*>();
+        actions += window->actions();
+        for (QAction* action : actions) {
+            if (!action->isEnabled())
+                continue;
+            for (const QKeySequence& shortcut : action->shortcuts())
+                if (shortcut.matches(pressed) == QKeySequence::ExactMatch)
+                    return [action = QPointer<QAction>(action)] {
+                        if (action != nullptr)
+                            action->trigger();
+                    };
+        }
+        for (QShortcut* shortcut : window->findChildren<QShortcut*>()) {
+            if (shortcut->isEnabled() && shortcut->key().matches(pressed) == QKeySequence::ExactMatch)
+                return [shortcut = QPointer<QShortcut>(shortcut)] {
+                    if (shortcut != nullptr)
+                        emit shortcut->activated();
+                };
+        }
+    }
+    return {};
+}
 
 QPixmap CSplashWnd::Picture() {
     return controls::SplashPicture(420, 260, QStringLiteral("Lumora"),
@@ -107,9 +141,25 @@ extern "C" int SplashWndPreTranslateMessage(QObject* /*receiver*/, QEvent* event
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::KeyPress:
         g_splash->Hide();
         return 1;
+    case QEvent::KeyPress: {
+        // The key closes the splash. One the application has a shortcut for still runs its command:
+        // the splash takes only keys that would do nothing else.
+        const std::function<void()> command = infobox::ApplicationShortcut(*static_cast<QKeyEvent*>(event));
+        g_splash->Hide();
+        if (command)
+            command();
+        return 1;
+    }
+    case QEvent::ShortcutOverride:
+        // An application shortcut comes as a key press while the splash is shown, so that the key
+        // closes the splash and then runs the command, wherever it was typed.
+        if (infobox::ApplicationShortcut(*static_cast<QKeyEvent*>(event))) {
+            event->accept();
+            return 1;
+        }
+        return 0;
     default:
         return 0;
     }

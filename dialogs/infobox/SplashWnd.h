@@ -4,8 +4,15 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+
+class QKeyEvent;
 
 namespace infobox {
+
+// What runs the command of an enabled shortcut an application window has for the key; empty for a
+// key without one.
+std::function<void()> ApplicationShortcut(const QKeyEvent& key);
 
 // The timed splash of the about command: its picture with one line of text, centred on its owner,
 // closed by a 4-second timer (unless told not to), a click, a key or SplashWndDestroy.

@@ -2,6 +2,8 @@
 
 #include "lumora/controls/SafeLink.h"
 #include "platform/ControlId.h"
+#include "platform/MessageTarget.h"
+#include "platform/RegisteredMessage.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -9,6 +11,15 @@
 #include <QMouseEvent>
 
 namespace infobox {
+
+namespace {
+// Registered when the library loads, as the link's parent may look for it before any link exists.
+const unsigned g_clickedMessage = platform::RegisterWindowMessage(QStringLiteral("WM_XHYPERLINK_CLICKED"));
+} // namespace
+
+unsigned CXHyperLink::ClickedMessage() {
+    return g_clickedMessage;
+}
 
 CXHyperLink::CXHyperLink(QWidget* parent) : QLabel(parent) {
     setCursor(Qt::PointingHandCursor);
@@ -38,8 +49,18 @@ void CXHyperLink::SetURL(const QString& url) {
     m_url = url;
     if (text().isEmpty())
         setText(url);
-    setToolTip(m_url);
+    setToolTip(m_tooltip ? m_url : QString());
     AdjustSize();
+}
+
+void CXHyperLink::EnableTooltip(bool enable) {
+    m_tooltip = enable;
+    setToolTip(m_tooltip ? m_url : QString());
+}
+
+void CXHyperLink::SetBackgroundColour(controls::COLORREF colour) {
+    m_backColour = colour;
+    UpdateLook();
 }
 
 void CXHyperLink::SetUnderline(int mode) {
@@ -67,6 +88,10 @@ void CXHyperLink::UpdateLook() {
     QLabel::setFont(shown);
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, CurrentColor());
+    // With a background colour of its own the link fills its rectangle with it.
+    setAutoFillBackground(m_backColour != controls::CLR_UNSET);
+    if (m_backColour != controls::CLR_UNSET)
+        colours.setColor(QPalette::Window, controls::ToQColor(m_backColour));
     setPalette(colours);
     update();
 }
@@ -120,13 +145,18 @@ void CXHyperLink::Click() {
     m_hoverTimer.stop();
     const QString url = m_url.isEmpty() ? text() : m_url;
     const bool success = m_goToUrl ? GotoURL(url) : true;
-    if (success)
-        m_visited = true;
-    else
+    // A link that failed to open is not visited, whatever an earlier click did.
+    m_visited = success;
+    if (!success)
         QApplication::beep();
     UpdateLook();
+    const int id = platform::ControlId(this);
+    if (m_notifyParent) {
+        if (auto* target = dynamic_cast<platform::CMessageTarget*>(parentWidget()))
+            platform::SendMessage(target, g_clickedMessage, static_cast<platform::WPARAM>(id), 0);
+    }
     if (m_notify)
-        m_notify(platform::ControlId(this));
+        m_notify(id);
 }
 
 } // namespace infobox

@@ -23,6 +23,10 @@ public:
 
     explicit CXHyperLink(QWidget* parent = nullptr);
 
+    // The registered message "WM_XHYPERLINK_CLICKED", sent to the parent (when it takes messages)
+    // with the link's control id after a click, when the link notifies its parent.
+    static unsigned ClickedMessage();
+
     void SetURL(const QString& url);
     QString GetURL() const { return m_url; }
     void SetUnderline(int mode);
@@ -31,8 +35,18 @@ public:
     bool IsHovering() const { return m_hover; }
     void SetAutoSize(bool adjust);
     void SetGoToURL(bool go) { m_goToUrl = go; }
-    // Called with the link's control id after a click, when set.
+    // After a click the parent is sent the registered message; the callback, when set, is called with
+    // the link's control id as well.
+    void SetNotifyParent(bool notify) { m_notifyParent = notify; }
     void SetNotifyParent(std::function<void(int id)> notify) { m_notify = std::move(notify); }
+    // The background behind the text; CLR_UNSET: none (the parent shows through).
+    void SetBackgroundColour(controls::COLORREF colour);
+    controls::COLORREF GetBackgroundColour() const { return m_backColour; }
+    // Opening asks for a new window of the browser (where the desktop can tell).
+    void SetNewWindow(bool newWindow) { m_newWindow = newWindow; }
+    bool GetNewWindow() const { return m_newWindow; }
+    // The address as the link's tip.
+    void EnableTooltip(bool enable);
 
     // Opens the address as a click does: false for an empty or unsafe address or when the desktop
     // has no handler.
@@ -58,6 +72,10 @@ private:
     int m_underline = ulHover;
     bool m_adjustSize = true;
     bool m_goToUrl = true;
+    bool m_notifyParent = false;
+    bool m_newWindow = false;
+    bool m_tooltip = true;
+    controls::COLORREF m_backColour = controls::CLR_UNSET;
     std::function<void(int)> m_notify;
     QTimer m_hoverTimer;
 };

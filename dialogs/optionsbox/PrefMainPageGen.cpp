@@ -26,6 +26,7 @@ template <typename T> T* Control(QWidget* parent, int id, T* control) {
 QLineEdit* PathEdit(QWidget* parent, int id) {
     auto* edit = Control(parent, id, new QLineEdit);
     edit->setReadOnly(true);
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 40);
     return edit;
 }
 
@@ -44,10 +45,15 @@ void ExchangeCheck(QCheckBox* check, int& value, bool save) {
 }
 
 void ExchangeText(QLineEdit* edit, QString& value, bool save) {
-    if (save)
+    if (save) {
         value = edit->text();
-    else
-        edit->setText(value);
+        return;
+    }
+    edit->setText(value);
+    // A long path shows from its start, as the folder it names is read from there; the whole path is
+    // in the tooltip.
+    edit->setCursorPosition(0);
+    edit->setToolTip(value);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "PromptResources.h"
 #include "lumora/controls/DialogUnits.h"
 #include "platform/ControlId.h"
+#include "xStatic.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -36,13 +37,12 @@ CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(par
     auto* group = new QGroupBox((u' ' + platform::LoadString(34416) + u' '), this);
     group->setGeometry(pixels(kGroup));
 
-    auto* picture = new QLabel(this);
+    // The library's bitmap 8018 in the picture static, which takes the bitmap's own size.
+    auto* picture = new CxStatic(this);
     platform::SetControlId(picture, IDC_PICTURE);
-    const QRect pictureRect = pixels(kPicture);
-    picture->setGeometry(pictureRect);
-    picture->setAlignment(Qt::AlignCenter);
-    const int side = std::min(pictureRect.width(), pictureRect.height());
-    picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(side, side));
+    picture->setGeometry(pixels(kPicture));
+    picture->SetBitmap(BitmapResource(IDB_FINISHED), false);
+    picture->SetResourceId(IDB_FINISHED);
 
     auto* edit = new CColorEdit(this);
     platform::SetControlId(edit, IDC_TEXT);

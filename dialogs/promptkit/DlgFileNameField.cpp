@@ -14,6 +14,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QVBoxLayout>
 
 namespace promptkit {
@@ -51,23 +53,34 @@ CDlgFileNameField::CDlgFileNameField(QWidget* parent, const QString& pattern) : 
     setWindowTitle(platform::LoadString(34411));
     auto* group = new QGroupBox((u' ' + platform::LoadString(34412) + u' '), this);
     auto* grid = new QGridLayout(group);
+    // One "字段" over the kinds; the rows are numbered 1 to 5.
+    auto* header = new QLabel(platform::LoadString(34413), group);
+    header->setObjectName(QStringLiteral("fieldHeader"));
+    grid->addWidget(header, 0, 1);
     for (int row = 0; row < 5; ++row) {
-        auto* label = new QLabel(platform::LoadString(34413).arg(row + 1), group);
+        auto* number = new QLabel(QString::number(row + 1), group);
+        number->setObjectName(QStringLiteral("fieldNumber%1").arg(row + 1));
+        number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_lists[row] = new QComboBox(group);
         m_lists[row]->addItems(KindNames());
         platform::SetControlId(m_lists[row], kListIds[row]);
         m_values[row] = new CAMSAlphanumericEdit(QStringLiteral("<>"), group);
         platform::SetControlId(m_values[row], kValueIds[row]);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(m_lists[row], row, 1);
-        grid->addWidget(m_values[row], row, 2);
+        grid->addWidget(number, row + 1, 0);
+        grid->addWidget(m_lists[row], row + 1, 1);
+        grid->addWidget(m_values[row], row + 1, 2);
     }
+    // The preview is read-only and centred under the rows.
     m_preview = new CColorEdit(group);
     platform::SetControlId(m_preview, IDC_PREVIEW);
     m_preview->SetTextColor(0x000000);
     m_preview->SetBkColor(0xE1FFFF);
+    m_preview->setReadOnly(true);
+    QTextOption centred = m_preview->document()->defaultTextOption();
+    centred.setAlignment(Qt::AlignHCenter);
+    m_preview->document()->setDefaultTextOption(centred);
     m_preview->setFixedHeight(m_preview->fontMetrics().height() * 2);
-    grid->addWidget(m_preview, 5, 0, 1, 3);
+    grid->addWidget(m_preview, 6, 0, 1, 3);
 
     auto* ok = new QPushButton(platform::LoadString(34400), this);
     platform::SetControlId(ok, IDOK);

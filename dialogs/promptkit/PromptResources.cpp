@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <mutex>
@@ -29,6 +30,22 @@ QPixmap IconResource(int id, int side) {
         break;
     }
     QPixmap pixmap = QApplication::style()->standardIcon(kind).pixmap(side, side);
+    return pixmap;
+}
+
+QPixmap BitmapResource(int id) {
+    if (id != 8018)
+        return {};
+    // A finished run: a green disc with a white tick.
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x1E, 0x7A, 0x2E), 1.5));
+    painter.setBrush(QColor(0x3C, 0xB0, 0x4C));
+    painter.drawEllipse(QRectF(1.5, 1.5, 29, 29));
+    painter.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(QPolygonF({QPointF(9, 16.5), QPointF(14, 21.5), QPointF(23, 11)}));
     return pixmap;
 }
 
@@ -72,7 +89,7 @@ void RegisterPromptStrings() {
             {34410, u"文件扩展名"},
             {34411, u"输入文件名"},
             {34412, u"告警基本配置"},
-            {34413, u"字段 %1"},
+            {34413, u"字段"},
             {34414, u"帮助"},
             {34415, u"运行结束"},
             {34416, u"信息"},

@@ -4,9 +4,14 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolTip>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
@@ -51,6 +56,130 @@ QImage DarkerImage(const QImage& source, double factor) {
     const auto lower = [factor](int c) { return static_cast<int>(std::lround(c - c * factor)); };
     return MapNonBlack(
         source, [&](QRgb p) { return qRgba(lower(qRed(p)), lower(qGreen(p)), lower(qBlue(p)), qAlpha(p)); });
+}
+
+QImage DisabledBitmapImage(const QImage& source, const QColor& light, const QColor& shadow) {
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    QImage result(image.width() + 1, image.height() + 1, QImage::Format_ARGB32);
+    result.fill(Qt::transparent);
+    auto dark = [&](int x, int y) {
+        const QRgb p = image.pixel(x, y);
+        return qAlpha(p) >= 128 && qGray(p) < 128;
+    };
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (dark(x, y))
+                result.setPixel(x + 1, y + 1, light.rgba());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (dark(x, y))
+                result.setPixel(x, y, shadow.rgba());
+    return result;
+}
+
+QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    for (const QString& paragraph : text.split(u'\n')) {
+        QString line;
+        int i = 0;
+        while (i < paragraph.size()) {
+            // The next piece: a word with the blanks before it, or a single character of a script
+            // without blanks between its words.
+            int end = i;
+            while (end < paragraph.size() && paragraph[end] == u' ')
+                ++end;
+            if (end < paragraph.size() && paragraph[end].unicode() >= 0x2E80)
+                ++end;
+            else
+                while (end < paragraph.size() && paragraph[end] != u' ' && paragraph[end].unicode() < 0x2E80)
+                    ++end;
+            const QString piece = paragraph.mid(i, end - i);
+            if (!line.isEmpty() && metrics.horizontalAdvance(line + piece) > width) {
+                lines << line;
+                line = piece.trimmed();
+            } else {
+                line += piece;
+            }
+            // A word wider than the whole width is cut where it must be.
+            while (metrics.horizontalAdvance(line) > width && line.size() > 1) {
+                int cut = line.size() - 1;
+                while (cut > 1 && metrics.horizontalAdvance(line.left(cut)) > width)
+                    --cut;
+                lines << line.left(cut);
+                line = line.mid(cut);
+            }
+            i = end;
+        }
+        lines << line;
+    }
+    return lines.join(u'\n');
+}
+
+namespace {
+CButtonST::SoundPlayer& Player() {
+    static CButtonST::SoundPlayer player;
+    return player;
+}
+} // namespace
+
+void CButtonST::SetSoundPlayer(SoundPlayer player) {
+    Player() = std::move(player);
+}
+
+void CButtonST::SetSound(const QString& sound, bool onClick) {
+    (onClick ? m_clickSound : m_hoverSound) = sound;
+}
+
+// A sound file plays through the desktop's player when there is one; any other sound is the bell.
+void CButtonST::PlaySound(const QString& sound) const {
+    if (sound.isEmpty())
+        return;
+    if (Player()) {
+        Player()(sound);
+        return;
+    }
+    if (QFileInfo(sound).isFile()) {
+        for (const char* name : {"paplay", "aplay"}) {
+            const QString program = QStandardPaths::findExecutable(QString::fromLatin1(name));
+            if (!program.isEmpty() && QProcess::startDetached(program, {sound}))
+                return;
+        }
+    }
+    QApplication::beep();
+}
+
+void CButtonST::SetMargins(int marginX, int marginY) {
+    m_marginX = marginX;
+    m_marginY = marginY;
+    update();
+}
+
+int CButtonST::SetBitmaps(const QImage& in, COLORREF transparentIn, const QImage& out,
+                          COLORREF transparentOut) {
+    m_bitmapIn = QPixmap();
+    m_bitmapOut = QPixmap();
+    if (in.isNull()) {
+        update();
+        return 1;
+    }
+    auto masked = [](const QImage& image, COLORREF transparent) {
+        QImage copy = image.convertToFormat(QImage::Format_ARGB32);
+        if (transparent != CLR_UNSET) {
+            const QRgb key = ToQColor(transparent).rgb() & 0x00FFFFFFu;
+            for (int y = 0; y < copy.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(copy.scanLine(y));
+                for (int x = 0; x < copy.width(); ++x)
+                    if ((line[x] & 0x00FFFFFFu) == key)
+                        line[x] = 0;
+            }
+        }
+        return QPixmap::fromImage(copy);
+    };
+    m_bitmapIn = masked(in, transparentIn);
+    if (!out.isNull())
+        m_bitmapOut = masked(out, transparentOut);
+    update();
+    return 0;
 }
 
 CButtonST::CButtonST(QWidget* parent, unsigned style) : QPushButton(parent) {
@@ -126,7 +255,7 @@ void CButtonST::BrightenBackColor() {
 void CButtonST::SetTooltipText(const QString& text) {
     if (text.isNull())
         return;
-    setToolTip(text);
+    setToolTip(WrapToWidth(text, QFontMetrics(QToolTip::font()), kTooltipMaxWidth));
 }
 
 void CButtonST::SetFlat(bool flat, bool repaint) {
@@ -189,6 +318,7 @@ int CButtonST::GetCheck() const {
 
 void CButtonST::OnClicked() {
     setFocus(Qt::MouseFocusReason);
+    PlaySound(m_clickSound);
     if (m_isCheckBox) {
         m_checked = !m_checked;
         update();
@@ -211,6 +341,7 @@ void CButtonST::BeginHover() {
         return;
     m_hover = true;
     update();
+    PlaySound(m_hoverSound);
 }
 
 void CButtonST::EndHover() {
@@ -280,6 +411,8 @@ void CButtonST::DrawItem(QPainter& painter) {
     QRect captionRect = client;
     if (!m_iconIn.isNull())
         PaintIcon(painter, caption, client, captionRect);
+    else if (!m_bitmapIn.isNull())
+        PaintBitmap(painter, caption, client, captionRect);
     if (!caption.isEmpty())
         PaintCaption(painter, caption, captionRect);
 
@@ -329,10 +462,10 @@ void CButtonST::PaintBorder(QPainter& painter, const QRect& rect) {
     }
 }
 
-void CButtonST::PaintIcon(QPainter& painter, const QString& caption, const QRect& client,
-                          QRect& captionRect) {
-    const int w = m_iconIn.width();
-    const int h = m_iconIn.height();
+QPoint CButtonST::ImagePosition(const QSize& size, const QString& caption, const QRect& client,
+                                QRect& captionRect) const {
+    const int w = size.width();
+    const int h = size.height();
     const bool hasCaption = !caption.isEmpty();
     QPoint at;
     switch (m_align) {
@@ -365,13 +498,34 @@ void CButtonST::PaintIcon(QPainter& painter, const QString& caption, const QRect
     }
     if (m_isPressed && !m_isCheckBox)
         at += QPoint(m_pressedOffsetX, m_pressedOffsetY);
+    return at;
+}
 
-    const bool showOut = !m_iconOut.isNull() && (m_isCheckBox ? !m_checked : (!m_isPressed && !m_hover));
-    QPixmap image = showOut ? m_iconOut : m_iconIn;
+const QPixmap& CButtonST::StateImage(const QPixmap& in, const QPixmap& out) const {
+    const bool showOut = !out.isNull() && (m_isCheckBox ? !m_checked : (!m_isPressed && !m_hover));
+    return showOut ? out : in;
+}
+
+void CButtonST::PaintIcon(QPainter& painter, const QString& caption, const QRect& client,
+                          QRect& captionRect) {
+    const QPoint at = ImagePosition(m_iconIn.size(), caption, client, captionRect);
+    QPixmap image = StateImage(m_iconIn, m_iconOut);
     if (m_isDisabled) {
         QStyleOption option;
         option.initFrom(this);
         image = style()->generatedIconPixmap(QIcon::Disabled, image, &option);
+    }
+    painter.drawPixmap(at, image);
+}
+
+void CButtonST::PaintBitmap(QPainter& painter, const QString& caption, const QRect& client,
+                            QRect& captionRect) {
+    const QPoint at = ImagePosition(m_bitmapIn.size(), caption, client, captionRect);
+    const QPixmap& image = StateImage(m_bitmapIn, m_bitmapOut);
+    if (m_isDisabled) {
+        painter.drawImage(at, DisabledBitmapImage(image.toImage(), palette().color(QPalette::Light),
+                                                  palette().color(QPalette::Dark)));
+        return;
     }
     painter.drawPixmap(at, image);
 }

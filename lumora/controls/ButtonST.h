@@ -4,6 +4,7 @@
 
 #include <QPixmap>
 #include <QPushButton>
+#include <functional>
 
 namespace platform {
 class CMessageTarget;
@@ -49,6 +50,23 @@ public:
     int SetIcons(const QPixmap& in, eOutIcon out);
     QPixmap IconIn() const { return m_iconIn; }
     QPixmap IconOut() const { return m_iconOut; }
+    // Bitmaps instead of icons: pixels of the transparency colour are not drawn (CLR_UNSET: every
+    // pixel is). The out bitmap may be null (the in bitmap in every state). A disabled button draws
+    // an embossed monochrome copy. Returns 0, or 1 when the in bitmap is empty.
+    int SetBitmaps(const QImage& in, COLORREF transparentIn, const QImage& out = QImage(),
+                   COLORREF transparentOut = CLR_UNSET);
+    QPixmap BitmapIn() const { return m_bitmapIn; }
+
+    // Sounds of the hover and the click: a sound file or a name the player knows; empty: none.
+    void SetSound(const QString& sound, bool onClick);
+    // Who plays the sounds of every button (a test's recorder, or the system's player).
+    using SoundPlayer = std::function<void(const QString&)>;
+    static void SetSoundPlayer(SoundPlayer player);
+
+    // Gaps: x between the edge and the image and between image and caption, y from the top edge.
+    void SetMargins(int marginX, int marginY);
+    int MarginX() const { return m_marginX; }
+    int MarginY() const { return m_marginY; }
 
     void SetColor(eColor index, COLORREF color, bool repaint = true);
     COLORREF GetColor(eColor index) const { return m_colors[index]; }
@@ -56,8 +74,10 @@ public:
     // Raises the hover background by 30 on each channel, less when a channel would pass 255.
     void BrightenBackColor();
 
-    // Creates and activates the tooltip; a null text changes nothing.
+    // Creates and activates the tooltip; a null text changes nothing. Lines wider than the tooltip's
+    // width are broken between words.
     void SetTooltipText(const QString& text);
+    static constexpr int kTooltipMaxWidth = 400;
 
     void SetFlat(bool flat = true, bool repaint = true);
     bool IsFlat() const { return m_flat; }
@@ -88,6 +108,8 @@ protected:
     virtual void PaintBorder(QPainter& painter, const QRect& rect);
     virtual void PaintIcon(QPainter& painter, const QString& caption, const QRect& client,
                            QRect& captionRect);
+    virtual void PaintBitmap(QPainter& painter, const QString& caption, const QRect& client,
+                             QRect& captionRect);
     virtual void PaintCaption(QPainter& painter, const QString& caption, QRect captionRect);
 
     bool IsPressedState() const { return m_isPressed; }
@@ -106,8 +128,16 @@ private:
     void BeginHover();
     void EndHover();
     void FreeIcons();
+    void PlaySound(const QString& sound) const;
+    // Where an image of the size stands, and what is left of the client for the caption.
+    QPoint ImagePosition(const QSize& size, const QString& caption, const QRect& client,
+                         QRect& captionRect) const;
+    // The image of the state: out when given and the button is neither pressed nor hovered (check
+    // box: not checked), else in.
+    const QPixmap& StateImage(const QPixmap& in, const QPixmap& out) const;
 
     int m_marginX = 3;
+    int m_marginY = 3;
     int m_pressedOffsetX = 1;
     int m_pressedOffsetY = 1;
     bool m_flat = true;
@@ -128,6 +158,10 @@ private:
     COLORREF m_colors[BTNST_MAX_COLORS] = {};
     QPixmap m_iconIn;
     QPixmap m_iconOut;
+    QPixmap m_bitmapIn;
+    QPixmap m_bitmapOut;
+    QString m_hoverSound;
+    QString m_clickSound;
     QString m_url;
     platform::CMessageTarget* m_menuTarget = nullptr;
     unsigned m_menuMessage = 0;
@@ -137,5 +171,10 @@ private:
 // (a factor of 1 or more leaves the colours as they are). Black pixels stay black; alpha is kept.
 QImage GrayscaleImage(const QImage& image);
 QImage DarkerImage(const QImage& image, double factor = 0.25);
+// The embossed look of a disabled bitmap: its dark opaque pixels drawn once in the light colour one
+// pixel down and right, then in the shadow colour in place.
+QImage DisabledBitmapImage(const QImage& image, const QColor& light, const QColor& shadow);
+// The text broken between words (anywhere in a word wider than the width) so that no line is wider.
+QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width);
 
 } // namespace controls

@@ -4,8 +4,12 @@
 #include "platform/Numbers.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QValidator>
+#include <algorithm>
 #include <cmath>
 
 namespace controls {
@@ -39,18 +43,43 @@ CDigEdit::CDigEdit(QWidget* parent)
     ApplyColors();
 }
 
-// The text colour is read when painting; the background keeps the brush made at construction.
+// The text colour is read when painting. The control's background is the brush made at
+// construction; the text itself stands on m_crBack, read at every paint, as a text background does.
 void CDigEdit::ApplyColors() {
     QPalette colours = palette();
-    if (colours.color(QPalette::Text) == ToQColor(m_crText) && colours.color(QPalette::Base) == m_brBack)
+    if (colours.color(QPalette::Text) == ToQColor(m_crText) &&
+        colours.color(QPalette::Base) == Qt::transparent)
         return;
     colours.setColor(QPalette::Text, ToQColor(m_crText));
-    colours.setColor(QPalette::Base, m_brBack);
+    colours.setColor(QPalette::Base, Qt::transparent);
     setPalette(colours);
 }
 
 void CDigEdit::paintEvent(QPaintEvent* event) {
     ApplyColors();
+    {
+        QPainter painter(this);
+        painter.fillRect(rect().adjusted(1, 1, -1, -1), m_brBack);
+        QStyleOptionFrame panel;
+        initStyleOption(&panel);
+        const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
+        const QString shown = displayText();
+        if (!shown.isEmpty()) {
+            // The line edit's own margin around its text.
+            constexpr int kMargin = 2;
+            const QFontMetrics metrics = fontMetrics();
+            const int width = std::min(metrics.horizontalAdvance(shown), contents.width() - 2 * kMargin);
+            const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
+            int left = contents.left() + kMargin;
+            if (align & Qt::AlignRight)
+                left = contents.right() - kMargin - width + 1;
+            else if (align & Qt::AlignHCenter)
+                left = contents.left() + (contents.width() - width) / 2;
+            const int top = contents.top() + (contents.height() - metrics.height()) / 2;
+            painter.fillRect(QRect(left, top, width, metrics.height()).intersected(contents),
+                             ToQColor(m_crBack));
+        }
+    }
     QLineEdit::paintEvent(event);
 }
 

@@ -3,6 +3,8 @@
 #include "EditorHook.h"
 #include "ListSortCompare.h"
 
+#include "platform/MessageTarget.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
@@ -104,6 +106,26 @@ int CListCtrlEx::InsertColumn(int column, const QString& heading, int format, in
     for (auto& info : m_columns) {
         if (info->column >= column)
             ++info->column;
+    }
+    // The row's data lives with its first cell, and each cell's data names its column: both follow
+    // the cells the new column pushed to the right.
+    for (int row = 0; row < rowCount(); ++row) {
+        if (column == 0 && columnCount() > 1) {
+            if (QTableWidgetItem* moved = item(row, 1); moved != nullptr) {
+                const QVariant data = moved->data(kRowDataRole);
+                if (data.isValid()) {
+                    moved->setData(kRowDataRole, QVariant());
+                    SetItemText(row, 0, QString());
+                    item(row, 0)->setData(kRowDataRole, data);
+                }
+            }
+        }
+        if (ItemData* data = RowData(row)) {
+            for (auto& cell : data->cells) {
+                if (cell->column >= column)
+                    ++cell->column;
+            }
+        }
     }
     return column;
 }
@@ -254,6 +276,11 @@ void CListCtrlEx::SetColumnSorting(int column, unsigned sortFlags, int sortType,
     }
 }
 
+void CListCtrlEx::SetCompareFunction(PFNLVCOMPARE compare, LPARAM userValue) {
+    m_activeCompare = compare;
+    m_compareUserValue = compare != nullptr ? userValue : 0;
+}
+
 void CListCtrlEx::SetColumnEditor(int column, CCellEditor* editor) {
     if (ColumnInfo* info = GetColumnInfo(column))
         info->editor = editor;
@@ -333,12 +360,18 @@ void CListCtrlEx::SortItems(int column, bool ascending) {
     const auto compare = [&](int a, int b) {
         const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         int result = 0;
-        if (info != nullptr && info->compare != nullptr)
+        int sign = direction;
+        if (m_activeCompare != nullptr) {
+            // The caller's value set with its function: the function's order stands as it is.
+            result = m_activeCompare(values[ia], values[ib], m_compareUserValue);
+            sign = 1;
+        } else if (info != nullptr && info->compare != nullptr) {
             result = info->compare(values[ia], values[ib], column);
-        else
+        } else {
             result = CompareListTexts(info ? info->sortType : eSortNone, keys[ia], keys[ib]);
+        }
         // Compare signs only: multiplying could overflow.
-        return (result < 0 ? -1 : (result > 0 ? 1 : 0)) * direction < 0;
+        return (result < 0 ? -1 : (result > 0 ? 1 : 0)) * sign < 0;
     };
     std::stable_sort(order.begin(), order.end(), compare);
 
@@ -419,6 +452,7 @@ bool CListCtrlEx::EditCell(int row, int column) {
     m_editor = editor;
     ++m_editSerial;
     hook->Register(window, this);
+    window->installEventFilter(this);
     return true;
 }
 
@@ -430,6 +464,7 @@ void CListCtrlEx::EndEdit(bool keep) {
     if (CEditorHook* hook = CEditorHook::Instance())
         hook->Unregister(window);
     const bool hadFocus = window->hasFocus();
+    window->removeEventFilter(this);
     m_editor = nullptr;
     ++m_editSerial;
     const int row = m_editRow;
@@ -438,11 +473,12 @@ void CListCtrlEx::EndEdit(bool keep) {
     window->hide();
 
     int keepFlag = keep ? 1 : 0;
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+    const bool cellExists = row >= 0 && row < rowCount() && column >= 0 && column < columnCount();
+    if (!cellExists)
         keepFlag = 0;
     QString text = EditorText(window);
-    // A discarded edit is not offered to the callback, so Esc never stores.
-    if (keepFlag != 0 && editor->end)
+    // The editor's end callback has the last word, for Enter and Esc alike.
+    if (cellExists && editor->end)
         keepFlag = editor->end(row, column, text, GetItemData(row));
     if (keepFlag != 0) {
         SetItemText(row, column, text);
@@ -543,7 +579,43 @@ void CListCtrlEx::DeleteSelectedRows() {
     }
 }
 
+unsigned CListCtrlEx::AcceleratorCommand(const QKeyEvent* key) const {
+    if (m_accelerators.empty() || key->key() == 0 || key->key() == Qt::Key_unknown)
+        return 0;
+    const QKeySequence pressed(key->keyCombination());
+    for (const auto& [sequence, command] : m_accelerators) {
+        if (sequence.matches(pressed) == QKeySequence::ExactMatch)
+            return command;
+    }
+    return 0;
+}
+
+bool CListCtrlEx::TranslateAccelerator(QEvent* e) {
+    const auto* key = static_cast<const QKeyEvent*>(e);
+    const unsigned command = AcceleratorCommand(key);
+    if (command == 0)
+        return false;
+    // A key of the table reaches the list before any shortcut of the window.
+    if (e->type() == QEvent::ShortcutOverride) {
+        e->accept();
+        return true;
+    }
+    if (auto* target = dynamic_cast<platform::CMessageTarget*>(parentWidget()))
+        platform::SendMessage(target, WM_COMMAND, (platform::WPARAM{1} << 16) | command, 0);
+    return true;
+}
+
+bool CListCtrlEx::eventFilter(QObject* watched, QEvent* e) {
+    // The editor window holds the focus while a cell is edited: the table is tried there too.
+    if ((e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) && m_editor != nullptr &&
+        watched == m_editor->window && TranslateAccelerator(e))
+        return true;
+    return QTableWidget::eventFilter(watched, e);
+}
+
 bool CListCtrlEx::event(QEvent* e) {
+    if ((e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) && TranslateAccelerator(e))
+        return true;
     if (e->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(e);
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&

@@ -2,7 +2,9 @@
 
 #include "ListCtrlExData.h"
 
+#include <QKeySequence>
 #include <QTableWidget>
+#include <utility>
 #include <vector>
 
 namespace controls {
@@ -52,6 +54,16 @@ public:
     COLORREF GetDefaultBackColor() const { return m_defaultBack; }
     COLORREF GetDefaultTextColor() const { return m_defaultText; }
 
+    // A caller's comparison for the sorts that follow, with its own value: it is handed the two rows'
+    // caller values and the user value, and its result is taken as it is (no direction applied).
+    void SetCompareFunction(PFNLVCOMPARE compare, LPARAM userValue);
+
+    // Keys tried before the list's own handling while it or its editor holds the focus: a key of the
+    // table sends WM_COMMAND with its command id (notification 1, as an accelerator) to the parent.
+    static constexpr unsigned WM_COMMAND = 0x0111;
+    using Accelerator = std::pair<QKeySequence, unsigned>;
+    void SetAcceleratorTable(std::vector<Accelerator> table) { m_accelerators = std::move(table); }
+
     void SetDeleteRows(bool deleteRows) { m_deleteRows = deleteRows; }
     void SetAppendOnTab(bool append) { m_appendOnTab = append; }
     // The editor of cells whose cell, row and column give none.
@@ -79,6 +91,7 @@ protected:
     virtual bool OnAppendRow();
 
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -89,6 +102,11 @@ private:
     CCellEditor* EditorFor(int row, int column) const;
     bool Editable(int row, int column) const;
     void FreeRowData(int row);
+    // The command of a key of the accelerator table, 0 for none.
+    unsigned AcceleratorCommand(const QKeyEvent* key) const;
+    // A key press of the table sends its command; a shortcut override of one is accepted. False for
+    // keys the table does not hold.
+    bool TranslateAccelerator(QEvent* event);
 
     COLORREF m_defaultBack = CLR_UNSET;
     COLORREF m_defaultText = CLR_UNSET;
@@ -104,6 +122,9 @@ private:
     std::vector<std::unique_ptr<ItemData>> m_itemData;
     std::vector<std::unique_ptr<ColumnInfo>> m_columns;
     std::vector<int> m_columnFormats;
+    std::vector<Accelerator> m_accelerators;
+    PFNLVCOMPARE m_activeCompare = nullptr;
+    LPARAM m_compareUserValue = 0;
 };
 
 } // namespace controls

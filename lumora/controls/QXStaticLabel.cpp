@@ -105,8 +105,10 @@ void CQXStaticLabel::StartFlash(bool on, eFlashType type) {
         m_flashPhase = false;
         m_flashTimer.start();
         m_flashType = type;
-    } else if (type == FlashText) {
+    } else {
+        // Stopped, the label shows its own colours again, whichever phase the timer left.
         m_flashType = FlashNone;
+        m_flashPhase = false;
     }
     Redraw();
 }

@@ -15,13 +15,53 @@ namespace controls {
 
 namespace {
 
-// The whole text as a hexadecimal number (what wcstoul with base 16 consumes entirely).
+// The whole text as wcstoul with base 16 reads it: leading blanks, an optional sign, an optional
+// "0x" prefix, then hexadecimal digits to the end. The value is 32-bit, saturated on overflow as
+// wcstoul's is, and a minus sign negates it modulo 2^32.
 bool ParseHex(const QString& text, std::uint64_t& value) {
-    const QByteArray bytes = text.toLatin1();
-    if (bytes.isEmpty() || text.size() != bytes.size())
+    int i = 0;
+    const int n = static_cast<int>(text.size());
+    auto blank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    while (i < n && blank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    auto digit = [](QChar c) -> int {
+        if (c >= u'0' && c <= u'9')
+            return c.unicode() - u'0';
+        if (c >= u'a' && c <= u'f')
+            return c.unicode() - u'a' + 10;
+        if (c >= u'A' && c <= u'F')
+            return c.unicode() - u'A' + 10;
+        return -1;
+    };
+    // "0x" counts as a prefix only when a digit follows; else the "0" is the number.
+    if (i + 2 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
+        digit(text[i + 2]) >= 0)
+        i += 2;
+    if (i >= n || digit(text[i]) < 0)
         return false;
-    const auto [ptr, ec] = std::from_chars(bytes.constData(), bytes.constData() + bytes.size(), value, 16);
-    return ec == std::errc() && ptr == bytes.constData() + bytes.size();
+    constexpr std::uint64_t kMax = 0xFFFFFFFFu;
+    std::uint64_t result = 0;
+    bool overflow = false;
+    for (; i < n; ++i) {
+        const int d = digit(text[i]);
+        if (d < 0)
+            return false;
+        result = result * 16 + static_cast<std::uint64_t>(d);
+        if (result > kMax) {
+            overflow = true;
+            result = kMax;
+        }
+    }
+    if (overflow)
+        value = kMax;
+    else
+        value = negative ? ((~result + 1) & kMax) : result;
+    return true;
 }
 
 // The whole text, or all but a final '%', as a decimal number in the C locale.
@@ -54,9 +94,19 @@ CReportCtrl::CReportCtrl(QWidget* parent) : QTableWidget(parent) {
     horizontalHeader()->setHighlightSections(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { OnColumnClick(column); });
+    // Texts and colours change items too: only a check box the user turned runs the check step.
     connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (!m_updatingChecks && item->column() == 0 && (m_extendedStyle & LVS_EX_CHECKBOXES) != 0)
-            OnCheckChanged(item->row());
+        if (m_updatingChecks || item->column() != 0 || (m_extendedStyle & LVS_EX_CHECKBOXES) == 0)
+            return;
+        const int row = item->row();
+        if (row < 0 || row >= static_cast<int>(m_rows.size()))
+            return;
+        const bool checked = item->checkState() == Qt::Checked;
+        SRowData& data = m_rows[static_cast<std::size_t>(row)];
+        if (checked == data.checked)
+            return;
+        data.checked = checked;
+        OnCheckChanged(row);
     });
 }
 
@@ -137,8 +187,8 @@ int CReportCtrl::InsertItem(int row, const QString& text) {
         }
         ApplyColors(row, column);
     }
-    m_updatingChecks = false;
     SetItemText(row, 0, text);
+    m_updatingChecks = false;
     return row;
 }
 
@@ -182,37 +232,48 @@ CReportCtrl::LPARAM CReportCtrl::GetItemData(int row) const {
 }
 
 bool CReportCtrl::SetItemTextColor(int row, int column, COLORREF color) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+    std::vector<COLORREF>* colors = ColorsAt(row, column, &SRowData::text);
+    if (colors == nullptr)
         return false;
-    m_rows[static_cast<std::size_t>(row)].text[static_cast<std::size_t>(column)] = color;
+    (*colors)[static_cast<std::size_t>(column)] = color;
     ApplyColors(row, column);
     return true;
 }
 
 bool CReportCtrl::SetItemBkColor(int row, int column, COLORREF color) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+    std::vector<COLORREF>* colors = ColorsAt(row, column, &SRowData::back);
+    if (colors == nullptr)
         return false;
-    m_rows[static_cast<std::size_t>(row)].back[static_cast<std::size_t>(column)] = color;
+    (*colors)[static_cast<std::size_t>(column)] = color;
     ApplyColors(row, column);
     return true;
 }
 
 COLORREF CReportCtrl::GetItemTextColor(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
-        return CLR_UNSET;
-    return m_rows[static_cast<std::size_t>(row)].text[static_cast<std::size_t>(column)];
+    const std::vector<COLORREF>* colors =
+        const_cast<CReportCtrl*>(this)->ColorsAt(row, column, &SRowData::text);
+    return colors != nullptr ? (*colors)[static_cast<std::size_t>(column)] : CLR_UNSET;
 }
 
 COLORREF CReportCtrl::GetItemBkColor(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
-        return CLR_UNSET;
-    return m_rows[static_cast<std::size_t>(row)].back[static_cast<std::size_t>(column)];
+    const std::vector<COLORREF>* colors =
+        const_cast<CReportCtrl*>(this)->ColorsAt(row, column, &SRowData::back);
+    return colors != nullptr ? (*colors)[static_cast<std::size_t>(column)] : CLR_UNSET;
+}
+
+// The row's colour array when it has an entry for the column: a column inserted before
+// OnColumnInserted has none yet in the rows that existed.
+std::vector<COLORREF>* CReportCtrl::ColorsAt(int row, int column, std::vector<COLORREF> SRowData::*colors) {
+    if (row < 0 || column < 0 || row >= static_cast<int>(m_rows.size()))
+        return nullptr;
+    std::vector<COLORREF>& array = m_rows[static_cast<std::size_t>(row)].*colors;
+    return static_cast<std::size_t>(column) < array.size() ? &array : nullptr;
 }
 
 void CReportCtrl::ApplyColors(int row, int column) {
     const SRowData& data = m_rows[static_cast<std::size_t>(row)];
     const auto c = static_cast<std::size_t>(column);
-    if (c >= data.text.size())
+    if (column < 0 || c >= data.text.size() || c >= data.back.size())
         return;
     QTableWidgetItem* cell = Item(row, column);
     cell->setForeground(ToQColor(data.text[c]));
@@ -222,11 +283,13 @@ void CReportCtrl::ApplyColors(int row, int column) {
 bool CReportCtrl::SetCheck(int row, bool checked) {
     if (row < 0 || row >= rowCount() || columnCount() == 0)
         return false;
+    const bool updating = m_updatingChecks;
     m_updatingChecks = true;
     QTableWidgetItem* cell = Item(row, 0);
     cell->setFlags(cell->flags() | Qt::ItemIsUserCheckable);
     cell->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    m_updatingChecks = false;
+    m_rows[static_cast<std::size_t>(row)].checked = checked;
+    m_updatingChecks = updating;
     return true;
 }
 

@@ -96,7 +96,9 @@ private:
         LPARAM value = 0;
         std::vector<COLORREF> text;
         std::vector<COLORREF> back;
+        bool checked = false;
     };
+    std::vector<COLORREF>* ColorsAt(int row, int column, std::vector<COLORREF> SRowData::*colors);
     void ApplyColors(int row, int column);
     QTableWidgetItem* Item(int row, int column);
     void Notify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);

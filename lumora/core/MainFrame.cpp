@@ -10,6 +10,12 @@
 #include "lumora/core/RunLog.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
+#include "lumora/shell/FrameBars.h"
+#include "lumora/shell/PaneAutoHide.h"
+#include "lumora/shell/PaneCommon.h"
+#include "lumora/shell/QXDialogPaneDCSource.h"
+#include "lumora/shell/QXDialogPaneDVM.h"
+#include "lumora/shell/ToolbarCustomize.h"
 #include "platform/Library.h"
 #include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
@@ -19,6 +25,8 @@
 #include "platform/RegisteredMessage.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
+
+#include <algorithm>
 
 #include <QAction>
 #include <QApplication>
@@ -125,6 +133,8 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_destroyed && m_paneDcs != nullptr)
+        SaveDockingLayout();
     OnDestroy();
     event->accept();
 }
@@ -145,8 +155,12 @@ int CMainFrame::OnCreate() {
         m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
     OnApplicationLook(m_applicationLook);
 
+    // The toolbar's customize button and the user's own toolbars, before the docking layout that
+    // places them is restored.
+    m_customizer = new shell::CToolbarCustomizer(this, findChild<QToolBar*>(QString::number(kToolBarId)));
     statusBar()->setObjectName(QString::number(kStatusBarId));
     statusBar()->showMessage(LoadString(IDS_IDLE_MESSAGE));
+    shell::CreateStatusIndicators(statusBar());
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     if (!CreatePanes())
         return -1;
@@ -190,10 +204,56 @@ bool CMainFrame::CreatePanes() {
     m_paneDvm->setAllowedAreas(Qt::AllDockWidgetAreas);
     addDockWidget(Qt::LeftDockWidgetArea, m_paneDcs);
     addDockWidget(Qt::LeftDockWidgetArea, m_paneDvm);
-    resizeDocks({m_paneDcs, m_paneDvm}, {260, 260}, Qt::Horizontal);
+    FitPanesToTheirForms();
     m_paneDcs->SetCommandEnabled(true);
     m_paneDvm->SetCommandEnabled(true);
+    // The docking layout the user left, as the framework keeps it in the profile.
+    const QByteArray layout = QByteArray::fromBase64(
+        platform::GetProfileString(QStringLiteral("Workspace"), QStringLiteral("DockingLayout")).toLatin1());
+    // Each pane's caption carries the pin that folds it to the window's edge.
+    m_autoHide = new shell::CPaneAutoHide(this);
+    m_autoHide->AddPane(m_paneDcs);
+    m_autoHide->AddPane(m_paneDvm);
+    if (!layout.isEmpty())
+        m_layoutRestored = restoreState(layout, kDockingLayoutVersion);
+    m_autoHide->RestoreState();
     return true;
+}
+
+// Wide enough for the forms with a vertical scroll bar beside them, so that nothing is cut.
+void CMainFrame::FitPanesToTheirForms() {
+    if (m_paneDcs == nullptr || m_paneDvm == nullptr)
+        return;
+    const int width = std::max({260, shell::PaneContentWidth(m_paneDcs, m_paneDcs->Form()),
+                                shell::PaneContentWidth(m_paneDvm, m_paneDvm->Form())});
+    resizeDocks({m_paneDcs, m_paneDvm}, {width, width}, Qt::Horizontal);
+}
+
+QMenu* CMainFrame::createPopupMenu() {
+    QMenu* menu = QMainWindow::createPopupMenu();
+    if (menu != nullptr && m_customizer != nullptr) {
+        menu->addSeparator();
+        QAction* customize = menu->addAction(LoadString(225));
+        customize->setObjectName(QStringLiteral("225"));
+        connect(
+            customize, &QAction::triggered, m_customizer,
+            [customizer = m_customizer] { customizer->OnCustomize(); }, Qt::QueuedConnection);
+    }
+    return menu;
+}
+
+// The docks take their widths once the window has its size; a layout the user left stays as it was.
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_panesFitted || m_layoutRestored)
+        return;
+    m_panesFitted = true;
+    FitPanesToTheirForms();
+}
+
+void CMainFrame::SaveDockingLayout() {
+    platform::WriteProfileString(QStringLiteral("Workspace"), QStringLiteral("DockingLayout"),
+                                 QString::fromLatin1(saveState(kDockingLayoutVersion).toBase64()));
 }
 
 void CMainFrame::OnDestroy() {
@@ -272,11 +332,15 @@ void CMainFrame::AddViewCommand(unsigned id, const QString& text, std::function<
     if (m_router == nullptr)
         return;
     AddCommand(id, text, std::move(run), std::move(update));
+    FileMenu()->addAction(m_actions[id]);
+}
+
+QMenu* CMainFrame::FileMenu() {
     if (m_fileMenu == nullptr) {
         m_fileMenu = new QMenu(LoadString(35025), menuBar());
         menuBar()->insertMenu(menuBar()->actions().value(0), m_fileMenu);
     }
-    m_fileMenu->addAction(m_actions[id]);
+    return m_fileMenu;
 }
 
 void CMainFrame::CreateCommands() {
@@ -339,6 +403,7 @@ void CMainFrame::CreateCommands() {
         measure->addAction(m_actions[id]);
     measure->addSeparator();
     for (unsigned id : {ID_MEASURE_RESET, ID_MEASURE_START, ID_MEASURE_STOP}) {
+        m_actions[id]->setIcon(shell::FrameToolbarIcon(id));
         measure->addAction(m_actions[id]);
         toolbar->addAction(m_actions[id]);
     }
@@ -392,7 +457,9 @@ bool CMainFrame::OnCommand(unsigned id) {
     if (m_router == nullptr || !m_router->HasHandler(id) || !QueryCommand(id).m_enabled)
         return false;
     m_router->Execute(id);
-    m_router->UpdateCommandUI();
+    // A command may have closed the window (Exit): the router is gone then.
+    if (m_router != nullptr)
+        m_router->UpdateCommandUI();
     return true;
 }
 

@@ -35,6 +35,10 @@ class QMenu;
 class CDockingPaneViewDCSource;
 class CDockingPaneViewDVM;
 struct MainPreferences;
+namespace shell {
+class CToolbarCustomizer;
+class CPaneAutoHide;
+} // namespace shell
 
 // The main window and measurement controller: owns the instrument drivers and their records, the log,
 // the stop event and the measure thread, and routes the commands of the menus and panes.
@@ -82,6 +86,8 @@ public:
     platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
                                 platform::LPARAM lParam) override;
 
+    // The bars' and panes' menu, with the toolbar customize entry at its end.
+    QMenu* createPopupMenu() override;
     // Runs a command as the menus, toolbars and panes do; false when the command is disabled.
     bool OnCommand(unsigned id);
     // The state of a command as its update handler gives it.
@@ -109,6 +115,8 @@ public:
     CLumoraView* View() const { return m_view; }
     void AddViewCommand(unsigned id, const QString& text, std::function<void()> run,
                         platform::CCommandRouter::UpdateHandler update = {});
+    // The File menu, first of the menu bar (made when missing).
+    QMenu* FileMenu();
     static constexpr int kDataLoggingTimerId = 1;
     static constexpr platform::UINT WM_TCP_CLOSED = platform::WM_USER + 120;
     // The data-logging run as its update thread and the tests see it.
@@ -129,6 +137,8 @@ public:
     unsigned SelectedPage() const { return m_selectedPage; }
     CDockingPaneViewDVM* MultimeterPane() const { return m_paneDvm; }
     CDockingPaneViewDCSource* SupplyPane() const { return m_paneDcs; }
+    shell::CToolbarCustomizer* Customizer() const { return m_customizer; }
+    shell::CPaneAutoHide* AutoHide() const { return m_autoHide; }
     bool IsRunning() const { return m_running.load(std::memory_order_acquire) == 1; }
     bool MeasureThreadExists() const { return m_threadExists.load(std::memory_order_acquire); }
 
@@ -174,6 +184,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
     void changeEvent(QEvent* event) override;
 
 private:
@@ -183,6 +195,11 @@ private:
     void AddCommand(unsigned id, const QString& text, std::function<void()> run,
                     platform::CCommandRouter::UpdateHandler update = {});
     bool CreatePanes();
+    void SaveDockingLayout();
+    void FitPanesToTheirForms();
+    bool m_layoutRestored = false;
+    bool m_panesFitted = false;
+    static constexpr int kDockingLayoutVersion = 1;
     void BindAndProgramInstruments();
 
     void OnApplicationLook(unsigned id);
@@ -229,6 +246,8 @@ private:
     std::map<unsigned, platform::CCommandRouter::UpdateHandler> m_updates;
     unsigned m_applicationLook = ID_VIEW_APPLOOK_OFF_2007_SILVER;
 
+    shell::CToolbarCustomizer* m_customizer = nullptr;
+    shell::CPaneAutoHide* m_autoHide = nullptr;
     CDockingPaneViewDVM* m_paneDvm = nullptr;
     CDockingPaneViewDCSource* m_paneDcs = nullptr;
     std::unique_ptr<CRunLog> m_runLog;

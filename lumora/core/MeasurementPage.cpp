@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -144,6 +145,17 @@ void CMeasurementPage::BuildStatisticList(const QString* headers, int columns,
     }
     for (int column : valueColumns)
         SetValueCells(column, 0, 2, EmptyCell());
+    // Columns are 100 pixels, or wider where a header or a fixed text would be cut (longer texts in
+    // another language).
+    const QFontMetrics headerMetrics(m_list->horizontalHeader()->font());
+    const QFontMetrics cellMetrics(m_list->font());
+    constexpr int kPadding = 16;
+    for (int column = 0; column < columns; ++column) {
+        int needed = headerMetrics.horizontalAdvance(headers[column]);
+        for (int row = 0; row < m_list->rowCount(); ++row)
+            needed = std::max(needed, cellMetrics.horizontalAdvance(m_list->GetItemText(row, column)));
+        m_list->setColumnWidth(column, std::max(100, needed + kPadding));
+    }
 }
 
 void CMeasurementPage::SetValueCells(int column, int firstRow, int lastRow, const QString& text) {
@@ -194,10 +206,15 @@ bool CMeasurementPage::ToggleMarkers(CWaveformPlotMainWnd& plot, int id) {
     return show;
 }
 
-QString CMeasurementPage::AskForComparisonFile(const QString& section, const QString& filter) {
+QString CMeasurementPage::AskForComparisonFile(const QString& section, const QString& filter,
+                                               const QString& defaultSuffix) {
     const QString last = platform::GetProfileString(section, QStringLiteral("FileLoadWaveform"));
     const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
-    const QString path = QFileDialog::getOpenFileName(this, QString(), folder, filter);
+    QFileDialog dialog(this, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    const QString path = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     if (!path.isEmpty())
         platform::WriteProfileString(section, QStringLiteral("FileLoadWaveform"), path);
     return path;

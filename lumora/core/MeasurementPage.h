@@ -73,7 +73,9 @@ protected:
     bool ToggleMarkers(CWaveformPlotMainWnd& plot, int id);
     // The open dialog for a comparison file, starting in the folder of the last one; the chosen path is
     // remembered under the page's profile section. Empty when cancelled.
-    QString AskForComparisonFile(const QString& section, const QString& filter);
+    // The open-file dialog of a comparison line; a name typed without extension takes defaultSuffix.
+    QString AskForComparisonFile(const QString& section, const QString& filter,
+                                 const QString& defaultSuffix = QString());
     static void StopBox(int id);
     // Runs a plot's settings dialog; a settings file the disk did not take is reported.
     static void EditPlotSettings(CWaveformPlotMainWnd& plot);

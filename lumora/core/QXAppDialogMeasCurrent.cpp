@@ -31,6 +31,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
+#include <QPushButton>
 #include <algorithm>
 
 namespace {
@@ -52,6 +54,7 @@ void RegisterPageStrings() {
     platform::RegisterStrings({
         {33003, u"垂直标记"},
         {33016, u"电流波形曲线"},
+        {CQXAppDialogMeasCurrent::IDS_AUTO_AXES, u"自动坐标系"},
         {34314, u"CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 "
                 u"(*.xls);;文本文件(*.txt);;所有文件 (*.*)"},
     });
@@ -92,10 +95,38 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
     FitStatisticList(m_waveform, 223 + 16 + 2 + 16 + 7);
     UpdateLineButtons();
     UpdateToolButtons(static_cast<int>(m_waveform->GetWaveformOperateTool()));
+    CreateHiddenTemplateItems();
     m_comboHori->setCurrentIndex(0);
     m_comboVert->setCurrentIndex(0);
     AttachFrameParameters();
     return true;
+}
+
+// Items of the template that are never shown: the axis lists with their labels and the automatic axes
+// button. The statistics table takes one row at a time.
+void CQXAppDialogMeasCurrent::CreateHiddenTemplateItems() {
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_comboHori->addItem(LoadString(33014));
+    m_comboVert->addItem(LoadString(33015));
+    const struct {
+        int id;
+        QString text;
+        QRect units;
+    } labels[] = {{IDC_LABEL_HORI, LoadString(IDS_LABEL_HORI), QRect(7, 8, 30, 8)},
+                  {IDC_LABEL_VERT, LoadString(IDS_LABEL_VERT), QRect(110, 8, 30, 8)}};
+    for (const auto& label : labels) {
+        auto* text = new QLabel(label.text, this);
+        text->setObjectName(QStringLiteral("label_%1").arg(label.id));
+        text->setGeometry(
+            DialogRect(label.units.x(), label.units.y(), label.units.width(), label.units.height()));
+        text->hide();
+    }
+    m_comboHori->setGeometry(DialogRect(40, 6, 60, 12));
+    m_comboVert->setGeometry(DialogRect(143, 6, 60, 12));
+    auto* automatic = new QPushButton(LoadString(IDS_AUTO_AXES), this);
+    platform::SetControlId(automatic, IDC_AUTO_AXES);
+    automatic->setGeometry(DialogRect(210, 5, 50, 14));
+    automatic->hide();
 }
 
 void CQXAppDialogMeasCurrent::UpdateLineButtons() {
@@ -158,7 +189,7 @@ void CQXAppDialogMeasCurrent::OnLineButton(int line) {
         Button(IDC_LINE_FIRST + line)->SetCheck(false);
         return;
     }
-    const QString path = AskForComparisonFile(kProfileSection, LoadString(34314));
+    const QString path = AskForComparisonFile(kProfileSection, LoadString(34314), QStringLiteral("csv"));
     const QString extension = Extension(path);
     if (path.isEmpty()) {
     } else if (extension == QStringLiteral("txt")) {

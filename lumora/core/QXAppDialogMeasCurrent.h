@@ -15,6 +15,12 @@ public:
     enum : int {
         IDD = 108,
         IDC_WAVEFORM = 1225,
+        IDC_AUTO_AXES = 1068,
+        IDC_LABEL_HORI = 1066,
+        IDC_LABEL_VERT = 1067,
+        IDS_LABEL_HORI = 35015,
+        IDS_LABEL_VERT = 35016,
+        IDS_AUTO_AXES = 34330,
     };
 
     explicit CQXAppDialogMeasCurrent(QWidget* parent = nullptr);
@@ -43,6 +49,7 @@ protected:
     void OnSize(unsigned type, int cx, int cy) override;
 
 private:
+    void CreateHiddenTemplateItems();
     void UpdateLineButtons();
     void OnLineButton(int line);
     int ShowLoadedLine(int line, int result, const std::vector<double>& x, const std::vector<double>& y);

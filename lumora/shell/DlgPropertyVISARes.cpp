@@ -145,6 +145,8 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     FindUsbResources();
     ParseResource();
     m_editBoard->setText(QString::number(m_board));
+    if (m_composeAtInit)
+        Compose();
     ShowInterface();
     SelectTermination(record.EndOfLine);
 
@@ -191,12 +193,20 @@ void CDlgPropertyVISARes::ParseResource() {
     const QStringList parts = ResourceParts(m_resource);
     if (parts.size() < 3)
         return;
-    m_board = std::clamp(BoardOf(parts[0]), 0, kMaxBoard);
+    // A board number out of range is shown as it stands: OK refuses it.
+    m_board = BoardOf(parts[0]);
     if (parts[0].contains(QStringLiteral("TCPIP"))) {
-        // The host is the one the resource names: a separate stored address may be stale.
         m_interface = eLan;
-        m_editAddress->setText(parts[1]);
         m_lanTail = parts.mid(2);
+        const bool instr = m_lanTail.size() == 1 && m_lanTail[0] == QStringLiteral("INSTR");
+        // A name of the form the dialog writes shows the stored address and is composed afresh from
+        // it; any other (a socket, a device name) keeps its own host and is not recomposed.
+        if (instr && !m_record.AddressIP.trimmed().isEmpty()) {
+            m_editAddress->setText(m_record.AddressIP.trimmed());
+        } else {
+            m_editAddress->setText(parts[1]);
+        }
+        m_composeAtInit = instr && m_board >= 0 && m_board <= kMaxBoard;
         if (m_lanTail.size() == 2 && m_lanTail[1] == QStringLiteral("SOCKET"))
             m_editPort->setText(m_lanTail[0]);
     } else if (parts[0].contains(QStringLiteral("USB"))) {

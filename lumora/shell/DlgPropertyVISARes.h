@@ -63,6 +63,7 @@ private:
     CParameterInstru& m_record;
     int m_timeout;
     int m_board = 0;
+    bool m_composeAtInit = false;
     int m_interface = eUnknown;
     QString m_resource;
     QString m_addressUsb;

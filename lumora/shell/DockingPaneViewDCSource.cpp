@@ -19,12 +19,13 @@ CDockingPaneViewDCSource::CDockingPaneViewDCSource(const QString& caption, QWidg
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(1, 0, 1, 1);
     layout->setSpacing(1);
-    m_toolbar = shell::CreatePaneToolBar(body, ID_TOOLBAR, {ID_CONNECTION, ID_PROTECTION, ID_REFRESH},
+    m_toolbar = new shell::CClassToolBar(body, ID_TOOLBAR, {ID_CONNECTION, ID_PROTECTION, ID_REFRESH},
                                          [this](int id) { OnCommand(id); });
     m_form = new CQXDialogPaneDCSource(body);
     m_form->OnInitDialog();
     layout->addWidget(m_toolbar);
     layout->addWidget(m_form, 1);
+    m_toolbar->SetOwner(this);
     setWidget(body);
     setFocusProxy(m_form);
     SetCommandEnabled(false);
@@ -32,7 +33,7 @@ CDockingPaneViewDCSource::CDockingPaneViewDCSource(const QString& caption, QWidg
 }
 
 QAction* CDockingPaneViewDCSource::CommandAction(int id) const {
-    return shell::FindPaneCommand(m_toolbar, id);
+    return m_toolbar->FindCommand(id);
 }
 
 void CDockingPaneViewDCSource::OnCommand(int id) {
@@ -67,10 +68,7 @@ int CDockingPaneViewDCSource::OnlineState() const {
 
 void CDockingPaneViewDCSource::SetCommandEnabled(bool enabled) {
     m_commandEnabled = enabled;
-    for (QAction* action : m_toolbar->actions()) {
-        if (action->objectName().toInt() != 0)
-            action->setEnabled(enabled);
-    }
+    m_toolbar->OnUpdateCmdUI();
 }
 
 void CDockingPaneViewDCSource::EnableControls(bool enable) {

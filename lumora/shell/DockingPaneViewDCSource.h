@@ -1,14 +1,15 @@
 #pragma once
 
+#include "lumora/shell/PaneToolBar.h"
+
 #include <QDockWidget>
 
 class QAction;
-class QToolBar;
 class CQXDialogPaneDCSource;
 
 // The DC source's docking pane: a toolbar (connection, protection, refresh) over the scrolling
 // control form.
-class CDockingPaneViewDCSource : public QDockWidget {
+class CDockingPaneViewDCSource : public QDockWidget, public shell::CToolBarOwner {
 public:
     static constexpr int kPaneId = 32815;
     static constexpr int kOnlineIconId = 1075;
@@ -32,9 +33,10 @@ public:
 
     CQXDialogPaneDCSource* Form() const { return m_form; }
     QAction* CommandAction(int id) const;
+    void OnUpdateToolBarCommand(platform::CCmdUI& ui) override { ui.Enable(m_commandEnabled); }
 
 private:
-    QToolBar* m_toolbar = nullptr;
+    shell::CClassToolBar* m_toolbar = nullptr;
     CQXDialogPaneDCSource* m_form = nullptr;
     bool m_commandEnabled = false;
     bool m_controlsEnabled = true;

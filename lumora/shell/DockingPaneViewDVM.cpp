@@ -20,8 +20,8 @@ CDockingPaneViewDVM::CDockingPaneViewDVM(const QString& caption, QWidget* parent
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(1, 0, 1, 1);
     layout->setSpacing(1);
-    m_toolbar = shell::CreatePaneToolBar(body, ID_TOOLBAR, {ID_CONNECTION, ID_REFRESH},
-                                         [this](int id) { OnCommand(id); });
+    m_toolbar = new shell::CDockingPaneViewDVMToolBar(body, ID_TOOLBAR, {ID_CONNECTION, ID_REFRESH},
+                                                      [this](int id) { OnCommand(id); });
     auto* spacer = new QWidget(m_toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_toolbar->addWidget(spacer);
@@ -32,6 +32,7 @@ CDockingPaneViewDVM::CDockingPaneViewDVM(const QString& caption, QWidget* parent
     m_form->OnInitDialog();
     layout->addWidget(m_toolbar);
     layout->addWidget(m_form, 1);
+    m_toolbar->SetOwner(this);
     setWidget(body);
     setFocusProxy(m_form);
     SetOnlineState(0);
@@ -40,7 +41,7 @@ CDockingPaneViewDVM::CDockingPaneViewDVM(const QString& caption, QWidget* parent
 }
 
 QAction* CDockingPaneViewDVM::CommandAction(int id) const {
-    return shell::FindPaneCommand(m_toolbar, id);
+    return m_toolbar->FindCommand(id);
 }
 
 void CDockingPaneViewDVM::OnCommand(int id) {
@@ -63,10 +64,7 @@ void CDockingPaneViewDVM::SetOnlineState(int state) {
 
 void CDockingPaneViewDVM::SetCommandEnabled(bool enabled) {
     m_commandEnabled = enabled;
-    for (QAction* action : m_toolbar->actions()) {
-        if (action->objectName().toInt() != 0)
-            action->setEnabled(enabled);
-    }
+    m_toolbar->OnUpdateCmdUI();
 }
 
 void CDockingPaneViewDVM::EnableControls(bool enable) {

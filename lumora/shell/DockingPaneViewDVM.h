@@ -1,15 +1,16 @@
 #pragma once
 
+#include "lumora/shell/PaneToolBar.h"
+
 #include <QDockWidget>
 
 class QAction;
 class QLabel;
-class QToolBar;
 class CQXDialogPaneDVM;
 
 // The multimeter's docking pane: a toolbar (connection, refresh, online lamp) over the scrolling
 // control form.
-class CDockingPaneViewDVM : public QDockWidget {
+class CDockingPaneViewDVM : public QDockWidget, public shell::CToolBarOwner {
 public:
     static constexpr int kPaneId = 32814;
     enum : int { ID_TOOLBAR = 271, ID_CONNECTION = 244, ID_REFRESH = 243 };
@@ -27,9 +28,10 @@ public:
 
     CQXDialogPaneDVM* Form() const { return m_form; }
     QAction* CommandAction(int id) const;
+    void OnUpdateToolBarCommand(platform::CCmdUI& ui) override { ui.Enable(m_commandEnabled); }
 
 private:
-    QToolBar* m_toolbar = nullptr;
+    shell::CDockingPaneViewDVMToolBar* m_toolbar = nullptr;
     QLabel* m_onlineIcon = nullptr;
     CQXDialogPaneDVM* m_form = nullptr;
     int m_online = 0;

@@ -11,11 +11,24 @@
 #include "platform/StringTable.h"
 #include "platform/TerminationSignals.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QLocale>
+#include <QMenu>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#include <map>
 
 namespace {
 
@@ -25,6 +38,101 @@ const QString kConfigSection = QStringLiteral("Config");
 const QString kLanguageEntry = QStringLiteral("Language");
 const QString kRecentSection = QStringLiteral("Recent File List");
 const char* const kLanguageRegister = "RegisterLanguageStrings";
+
+// Chinese for the few texts of Qt's own dialogs that its translation leaves in English; asked only
+// after Qt's translation had none.
+class CQtTextsFallback : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* disambiguation,
+                      int n) const override {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        static const std::map<QString, QString> kTexts = {
+            {QStringLiteral("Folder"), QStringLiteral("文件夹")},
+            {QStringLiteral("File Folder"), QStringLiteral("文件夹")},
+            {QStringLiteral("Drive"), QStringLiteral("驱动器")},
+            {QStringLiteral("File"), QStringLiteral("文件")},
+            {QStringLiteral("Alias"), QStringLiteral("快捷方式")},
+            {QStringLiteral("Shortcut"), QStringLiteral("快捷方式")},
+            {QStringLiteral("Unknown"), QStringLiteral("未知")},
+        };
+        const QString where = QString::fromLatin1(context);
+        if (!where.startsWith(QStringLiteral("QAbstractFileIconProvider")) &&
+            !where.startsWith(QStringLiteral("QFileSystemModel")) &&
+            !where.startsWith(QStringLiteral("QFileDialog")))
+            return QString();
+        const auto found = kTexts.find(QString::fromUtf8(source));
+        return found != kTexts.end() ? found->second : QString();
+    }
+};
+
+// The context menus of the framework's context-menu manager, by name.
+std::map<QString, QMenu*>& ContextMenus() {
+    static std::map<QString, QMenu*> menus;
+    return menus;
+}
+
+// A menu text without its access key and ellipsis: "打开(&O)..." -> "打开".
+QString PlainText(QString text) {
+    static const QRegularExpression accessKey(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));
+    return text.remove(accessKey).trimmed();
+}
+
+// What a recent-file entry shows: the path, shortened in the middle as the framework shortens it.
+QString RecentFileLabel(int index, const QString& path) {
+    QString shown = QDir::toNativeSeparators(path);
+    constexpr int kLongest = 40;
+    if (shown.size() > kLongest) {
+        const QStringList parts = shown.split(u'/', Qt::SkipEmptyParts);
+        shown = parts.size() >= 2 ? QStringLiteral("/.../") + parts[parts.size() - 2] + u'/' + parts.last()
+                                  : QStringLiteral(".../") + parts.value(0);
+    }
+    shown.replace(u'&', QStringLiteral("&&"));
+    return index < 9 ? QStringLiteral("&%1 %2").arg(index + 1).arg(shown)
+                     : QStringLiteral("1&0 %1").arg(shown);
+}
+
+// The framework's drop target of the main window: each dropped file is opened as a document.
+class CDropTarget : public QObject {
+public:
+    explicit CDropTarget(CLumoraApp* app, QObject* parent) : QObject(parent), m_app(app) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (!LocalFiles(drag->mimeData()).isEmpty()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+            return false;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QStringList files = LocalFiles(drop->mimeData());
+            if (files.isEmpty())
+                return false;
+            drop->acceptProposedAction();
+            if (auto* window = qobject_cast<QWidget*>(watched))
+                window->activateWindow();
+            for (const QString& file : files)
+                m_app->OpenDocumentFile(file);
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static QStringList LocalFiles(const QMimeData* data) {
+        QStringList files;
+        if (data == nullptr)
+            return files;
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+        return files;
+    }
+    CLumoraApp* m_app;
+};
 
 } // namespace
 
@@ -53,6 +161,15 @@ void CLumoraApp::RegisterAppStrings() {
         {ID_APP_ABOUT, u"关于 Lumora(&A)..."},
         {IDS_PRODUCT_LINE, u"TMX-2600B 低电流直流特性测试软件"},
         {IDS_LEGAL_NOTICE, u"版权所有 (C) TORVANE TECHNOLOGIES。保留所有权利。"},
+        {ID_FILE_NEW, u"新建(&N)"},
+        {ID_FILE_OPEN, u"打开(&O)..."},
+        {ID_FILE_PRINT_SETUP, u"打印设置(&R)..."},
+        {ID_FILE_MRU_FILE1, u"最近的文件"},
+        {ID_APP_EXIT, u"退出(&X)"},
+        {IDS_COMMAND_LINE_ERROR, u"错误：命令行参数解析错误，请重试！"},
+        {IDS_FAILED_TO_OPEN_DOC, u"打开文档失败。"},
+        {IDS_DOCUMENT_FILTER, u"配置文件 (*.lmrproj)"},
+        {IDS_ALL_FILES, u"所有文件 (*.*)"},
     });
 }
 
@@ -73,6 +190,13 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     LoadRecentFiles();
     LoadLanguage();
     m_versionText = FormatVersionText();
+    platform::SetMessageBoxCaption(LoadString(IDS_APP_TITLE));
+    PreLoadState();
+    if (!m_printer) {
+        // The printer the print setup command sets up and every print starts from.
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        CLumoraView::SetApplicationPrinter(m_printer.get());
+    }
 
     // Another start is looked for before anything shows: a second start wakes the first and ends
     // without a window of its own, not even a splash.
@@ -108,26 +232,35 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     StartSplash();
     HoldMessagesBehindSplash();
 
-    for (const QString& argument : arguments.mid(1)) {
-        if (!argument.startsWith(u'-')) {
-            m_documentPath = argument;
-            break;
-        }
-    }
+    QString document;
+    m_documentPath.clear();
+    if (!ParseCommandLine(arguments, document))
+        platform::MessageBox(LoadString(IDS_COMMAND_LINE_ERROR), platform::MB_ICONSTOP);
     const FrameFactory factory = m_frameFactory ? m_frameFactory : &CLumoraApp::CreateFrameAndView;
-    m_frame = factory(m_documentPath);
-    RestoreMessageSink();
-    if (!m_frame)
+    m_frame = factory(document);
+    if (!m_frame) {
+        RestoreMessageSink();
         return Fail();
-    if (!m_documentPath.isEmpty())
-        AddToRecentFileList(QFileInfo(m_documentPath).absoluteFilePath());
+    }
+    m_baseTitle = LoadString(IDS_APP_TITLE) + QStringLiteral("  ") + m_versionText;
     AddCommands();
+    UpdateTitle();
+    // The document named on the command line is opened as the shell's open command does; one that
+    // cannot be opened ends the start, after the framework's message.
+    if (!document.isEmpty() && !OpenDocumentFile(document)) {
+        RestoreMessageSink();
+        return Fail();
+    }
+    RestoreMessageSink();
 
-    m_frame->setWindowTitle(LoadString(IDS_APP_TITLE) + QStringLiteral("  ") + m_versionText);
+    // The whole work area also where no window manager maximises: it is the window's restored size too.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_frame->setGeometry(screen->availableGeometry());
     m_frame->showMaximized();
     EndSplash();
     m_frame->activateWindow();
     m_frame->setAcceptDrops(true);
+    m_frame->installEventFilter(new CDropTarget(this, m_frame.get()));
     if (m_terminateRequested) {
         m_frame->close();
         m_exitCode = 0;
@@ -168,8 +301,13 @@ void CLumoraApp::LoadLanguage() {
             m_languageLibrary.Free();
         }
     }
-    // Qt's own dialogs and buttons speak Chinese with the program's own texts.
-    if (!m_languageLibrary.IsLoaded()) {
+    // Qt's own dialogs and buttons, their dates and numbers too, speak the program's language.
+    const bool english = m_languageLibrary.IsLoaded();
+    QLocale::setDefault(english ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                : QLocale(QLocale::Chinese, QLocale::China));
+    if (!english) {
+        m_qtFallback = std::make_unique<CQtTextsFallback>();
+        QCoreApplication::installTranslator(m_qtFallback.get());
         m_qtTranslator = std::make_unique<QTranslator>();
         if (m_qtTranslator->load(QStringLiteral("qtbase_zh_CN"),
                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -221,7 +359,152 @@ void CLumoraApp::EndSplash() {
     m_splashLibrary.Free();
 }
 
+bool CLumoraApp::ParseCommandLine(const QStringList& arguments, QString& document) {
+    document.clear();
+    QString found;
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument.isEmpty())
+            continue;
+        // No option of the framework's shell commands is served here; a second document neither.
+        if (argument.startsWith(u'-') || !found.isEmpty())
+            return false;
+        found = argument;
+    }
+    document = found;
+    return true;
+}
+
+void CLumoraApp::PreLoadState() {
+    QMenu*& menu = ContextMenus()[LoadString(IDS_EXPLORER)];
+    if (menu != nullptr)
+        return;
+    menu = new QMenu(LoadString(IDS_EXPLORER));
+    menu->setObjectName(QString::number(IDR_POPUP_EXPLORER));
+    for (unsigned id : {ID_FILE_NEW, ID_FILE_OPEN}) {
+        QAction* action = menu->addAction(LoadString(static_cast<int>(id)));
+        action->setObjectName(QString::number(id));
+        QObject::connect(action, &QAction::triggered, [this, id] {
+            if (m_frame)
+                m_frame->OnCommand(id);
+        });
+    }
+}
+
+QMenu* CLumoraApp::ContextMenu(const QString& name) {
+    const auto found = ContextMenus().find(name);
+    return found != ContextMenus().end() ? found->second : nullptr;
+}
+
+bool CLumoraApp::OnFileNew() {
+    m_documentPath.clear();
+    UpdateTitle();
+    return true;
+}
+
+bool CLumoraApp::OpenDocumentFile(const QString& path) {
+    const QFileInfo info(path);
+    QFile file(info.absoluteFilePath());
+    // The document keeps no data: opening reads nothing, but a file that cannot be read is no document.
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        platform::MessageBox(LoadString(IDS_FAILED_TO_OPEN_DOC) + QStringLiteral("\n") +
+                                 QDir::toNativeSeparators(info.absoluteFilePath()),
+                             platform::MB_ICONSTOP);
+        return false;
+    }
+    m_documentPath = info.absoluteFilePath();
+    AddToRecentFileList(m_documentPath);
+    UpdateTitle();
+    return true;
+}
+
+bool CLumoraApp::AskOpenFileName(QString& path) {
+    const QString filter = LoadString(IDS_DOCUMENT_FILTER) + QStringLiteral(";;") + LoadString(IDS_ALL_FILES);
+    path = QFileDialog::getOpenFileName(
+        m_frame.get(), PlainText(LoadString(ID_FILE_OPEN)),
+        m_recentFiles.isEmpty() ? QString() : QFileInfo(m_recentFiles.front()).path(), filter);
+    return !path.isEmpty();
+}
+
+void CLumoraApp::OnFileOpen() {
+    QString path;
+    if (AskOpenFileName(path))
+        OpenDocumentFile(path);
+}
+
+void CLumoraApp::OnFilePrintSetup() {
+    if (!m_printer)
+        return;
+    QPageSetupDialog dialog(m_printer.get(), m_frame.get());
+    dialog.exec();
+}
+
+bool CLumoraApp::OnOpenRecentFile(int index) {
+    if (index < 0 || index >= m_recentFiles.size())
+        return false;
+    const QString path = m_recentFiles[index];
+    if (OpenDocumentFile(path))
+        return true;
+    m_recentFiles.removeAll(path);
+    SaveRecentFiles();
+    UpdateRecentFileMenu();
+    return false;
+}
+
+void CLumoraApp::UpdateTitle() {
+    if (!m_frame)
+        return;
+    m_frame->setWindowTitle(m_documentPath.isEmpty()
+                                ? m_baseTitle
+                                : QFileInfo(m_documentPath).fileName() + QStringLiteral(" - ") + m_baseTitle);
+}
+
+void CLumoraApp::UpdateRecentFileMenu() {
+    if (m_fileMenu == nullptr || m_recentEnd == nullptr)
+        return;
+    for (QAction* action : m_recentActions) {
+        m_fileMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_recentActions.clear();
+    const int shown = std::max(1, static_cast<int>(m_recentFiles.size()));
+    for (int i = 0; i < shown; ++i) {
+        auto* action = new QAction(m_fileMenu);
+        action->setObjectName(QString::number(ID_FILE_MRU_FILE1 + i));
+        if (m_recentFiles.isEmpty()) {
+            // The framework's entry while the list is empty.
+            action->setText(LoadString(ID_FILE_MRU_FILE1));
+            action->setEnabled(false);
+        } else {
+            action->setText(RecentFileLabel(i, m_recentFiles[i]));
+            action->setToolTip(m_recentFiles[i]);
+            QObject::connect(action, &QAction::triggered, [this, i] { OnOpenRecentFile(i); });
+        }
+        m_fileMenu->insertAction(m_recentEnd, action);
+        m_recentActions.push_back(action);
+    }
+}
+
 void CLumoraApp::AddCommands() {
+    const QString fileMenu = LoadString(35025);
+    m_fileMenu = m_frame->FileMenu();
+    const QList<QAction*> viewCommands = m_fileMenu->actions();
+    QAction* first = viewCommands.value(0);
+    m_frame->AddAppCommand(ID_FILE_NEW, LoadString(ID_FILE_NEW), fileMenu, [this] { OnFileNew(); });
+    m_frame->AddAppCommand(ID_FILE_OPEN, LoadString(ID_FILE_OPEN), fileMenu, [this] { OnFileOpen(); });
+    for (unsigned id : {ID_FILE_NEW, ID_FILE_OPEN})
+        m_fileMenu->insertAction(first, m_frame->CommandAction(id));
+    if (first != nullptr)
+        m_fileMenu->insertSeparator(first);
+    m_frame->AddAppCommand(ID_FILE_PRINT_SETUP, LoadString(ID_FILE_PRINT_SETUP), fileMenu,
+                           [this] { OnFilePrintSetup(); });
+    m_fileMenu->addSeparator();
+    m_recentEnd = m_fileMenu->addSeparator();
+    m_frame->AddAppCommand(ID_APP_EXIT, LoadString(ID_APP_EXIT), fileMenu, [this] {
+        if (m_frame)
+            m_frame->close();
+    });
+    UpdateRecentFileMenu();
+
     const QString languageMenu = LoadString(IDS_LANGUAGE_MENU);
     for (unsigned id : {ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH}) {
         const int language = id == ID_LANGUAGE_CHINESE ? 0 : 1;
@@ -269,6 +552,11 @@ void CLumoraApp::AddToRecentFileList(const QString& path) {
     m_recentFiles.prepend(path);
     while (m_recentFiles.size() > kRecentFiles)
         m_recentFiles.removeLast();
+    SaveRecentFiles();
+    UpdateRecentFileMenu();
+}
+
+void CLumoraApp::SaveRecentFiles() {
     for (int i = 0; i < kRecentFiles; ++i)
         platform::WriteProfileString(kRecentSection, QStringLiteral("File%1").arg(i + 1),
                                      i < m_recentFiles.size() ? m_recentFiles[i] : QString());
@@ -283,15 +571,29 @@ int CLumoraApp::ExitInstance(int result) {
     RestoreMessageSink();
     EndSplash();
     SplashWndDestroy();
+    m_recentActions.clear();
+    m_recentEnd = nullptr;
+    m_fileMenu = nullptr;
     if (m_frame) {
         m_frame->OnDestroy();
         m_frame.reset();
     }
+    for (auto& [name, menu] : ContextMenus())
+        delete menu;
+    ContextMenus().clear();
+    if (CLumoraView::ApplicationPrinter() == m_printer.get())
+        CLumoraView::SetApplicationPrinter(nullptr);
+    m_printer.reset();
     m_instance.reset();
     if (m_qtTranslator) {
         QCoreApplication::removeTranslator(m_qtTranslator.get());
         m_qtTranslator.reset();
     }
+    if (m_qtFallback) {
+        QCoreApplication::removeTranslator(m_qtFallback.get());
+        m_qtFallback.reset();
+    }
+    QLocale::setDefault(QLocale::system());
     if (m_languageLibrary.IsLoaded()) {
         platform::ClearStrings(platform::eStringLayer::Language);
         m_languageLibrary.Free();

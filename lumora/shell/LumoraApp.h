@@ -8,8 +8,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
+
+class QAction;
 
 class CMainFrame;
+class QMenu;
+class QPrinter;
 class QTranslator;
 class QWidget;
 
@@ -24,6 +29,12 @@ class CLumoraApp {
 public:
     enum : unsigned {
         ID_APP_ABOUT = 57664,
+        ID_FILE_NEW = 57600,
+        ID_FILE_OPEN = 57601,
+        ID_FILE_PRINT_SETUP = 57606,
+        ID_FILE_MRU_FILE1 = 57616,
+        ID_APP_EXIT = 57665,
+        IDR_POPUP_EXPLORER = 274,
         ID_LANGUAGE_CHINESE = 33000,
         ID_LANGUAGE_ENGLISH = 33001,
     };
@@ -36,6 +47,10 @@ public:
         IDS_LEGAL_NOTICE = 33024,
         IDS_RESTART = 105,
         IDS_EXPLORER = 325,
+        IDS_COMMAND_LINE_ERROR = 51501,
+        IDS_FAILED_TO_OPEN_DOC = 61701,
+        IDS_DOCUMENT_FILTER = 61724,
+        IDS_ALL_FILES = 61725,
     };
     static constexpr const char* kInstanceKey = "{0CF2B480-6AF5-4445-BAF9-1D1F7DAC8B28}";
     static constexpr const char* kDocumentTemplate =
@@ -67,6 +82,20 @@ public:
     QString VersionText() const { return m_versionText; }
     QStringList RecentFiles() const { return m_recentFiles; }
     void AddToRecentFileList(const QString& path);
+    // The framework's document commands: a new, empty document; a document opened from a file (it
+    // holds no data: the file must be readable), entered in the recent files and named in the title.
+    bool OnFileNew();
+    bool OpenDocumentFile(const QString& path);
+    void OnFileOpen();
+    void OnFilePrintSetup();
+    // The recent file of the File menu's entry; one that cannot be opened leaves the list.
+    bool OnOpenRecentFile(int index);
+    QString DocumentPath() const { return m_documentPath; }
+    // The arguments as the framework's command line reads them: at most one document, no option.
+    // False, with the document path empty, for anything else.
+    static bool ParseCommandLine(const QStringList& arguments, QString& document);
+    // The context menus registered at start-up by name.
+    static QMenu* ContextMenu(const QString& name);
     // How often a later start asked this one to come to the front.
     int ActivationCount() const { return m_activations; }
     bool IsSplashShown() const { return m_endSplash != nullptr; }
@@ -90,12 +119,18 @@ private:
     void RestoreMessageSink();
     void AddCommands();
     void LoadRecentFiles();
+    void PreLoadState();
+    void UpdateRecentFileMenu();
+    void SaveRecentFiles();
+    void UpdateTitle();
+    bool AskOpenFileName(QString& path);
     std::intptr_t OnActivate();
     bool Fail();
 
     // Declared first, so that it goes last: everything after it may use its texts.
     platform::CLibrary m_languageLibrary;
     std::unique_ptr<QTranslator> m_qtTranslator;
+    std::unique_ptr<QTranslator> m_qtFallback;
     int m_language = 0;
     QString m_versionText;
     platform::CLibrary m_splashLibrary;
@@ -107,6 +142,11 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     QStringList m_recentFiles;
     QString m_documentPath;
+    QString m_baseTitle;
+    QMenu* m_fileMenu = nullptr;
+    std::vector<QAction*> m_recentActions;
+    QAction* m_recentEnd = nullptr;
+    std::unique_ptr<QPrinter> m_printer;
     int m_activations = 0;
     bool m_pendingActivation = false;
     int m_exitCode = 0;

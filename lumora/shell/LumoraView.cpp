@@ -29,6 +29,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -60,6 +61,19 @@ QString CellText(const ExcelCell* cell) {
     return QString();
 }
 
+QPrinter* g_applicationPrinter = nullptr;
+
+// A print's printer starts as the application's printer is set up.
+void StartFromApplicationPrinter(QPrinter& printer) {
+    const QPrinter* setup = g_applicationPrinter;
+    if (setup == nullptr)
+        return;
+    if (!setup->printerName().isEmpty())
+        printer.setPrinterName(setup->printerName());
+    printer.setPageSize(setup->pageLayout().pageSize());
+    printer.setColorMode(setup->colorMode());
+}
+
 QString StoredFolder(const QString& key) {
     const QString stored = platform::GetProfileString(kSection, key);
     return stored.isEmpty() ? QString() : platform::NormalizePath(GetFileDirectory(stored));
@@ -88,6 +102,10 @@ CLumoraView::~CLumoraView() {
 
 CLumoraView* CLumoraView::CreateInFrame(CMainFrame& frame, CLumoraView* view) {
     RegisterFilePageStrings();
+    platform::RegisterStrings({
+        {IDS_NO_PRINTER, u"错误：没有可用的打印机！请安装或连接打印机后重试。"},
+        {IDS_PRINT_FAILED, u"错误：打印失败！请检查打印机后重试。"},
+    });
     if (view == nullptr)
         view = new CLumoraView(&frame, &frame);
     view->OnCreate();
@@ -479,31 +497,56 @@ CWaveformPlotMainWnd* CLumoraView::PrintedWindow() const {
     }
 }
 
+void CLumoraView::SetApplicationPrinter(QPrinter* printer) {
+    g_applicationPrinter = printer;
+}
+
+QPrinter* CLumoraView::ApplicationPrinter() {
+    return g_applicationPrinter;
+}
+
+bool CLumoraView::PrinterAvailable() {
+    if (g_applicationPrinter != nullptr && !g_applicationPrinter->printerName().isEmpty() &&
+        !QPrinterInfo::printerInfo(g_applicationPrinter->printerName()).isNull())
+        return true;
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
 void CLumoraView::OnFilePrint() {
     if (PrintedWindow() == nullptr)
         return;
     QPrinter printer(QPrinter::HighResolution);
+    StartFromApplicationPrinter(printer);
     // Landscape for this job's printer only; the user's default printer settings stay as they are.
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!PrintSelectedPage(printer))
-        ShowError(platform::LoadString(51504));
+        ShowError(platform::LoadString(printer.outputFormat() == QPrinter::NativeFormat ? IDS_PRINT_FAILED
+                                                                                        : 51504));
 }
 
 void CLumoraView::OnFilePrintDirect() {
     if (PrintedWindow() == nullptr)
         return;
+    // Without a printer the job would go nowhere: that is said, not a file error.
+    if (!PrinterAvailable()) {
+        ShowError(platform::LoadString(IDS_NO_PRINTER));
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
+    StartFromApplicationPrinter(printer);
     if (!PrintSelectedPage(printer))
-        ShowError(platform::LoadString(51504));
+        ShowError(platform::LoadString(IDS_PRINT_FAILED));
 }
 
 void CLumoraView::OnFilePrintPreview() {
     if (PrintedWindow() == nullptr)
         return;
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    StartFromApplicationPrinter(printer);
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintPreviewDialog preview(&printer, this);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,

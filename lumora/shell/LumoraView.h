@@ -26,6 +26,7 @@ public:
         ID_FILE_PRINT_DIRECT = 57608,
         ID_FILE_PRINT_PREVIEW = 57609,
     };
+    enum : int { IDS_NO_PRINTER = 35040, IDS_PRINT_FAILED = 35041 };
 
     explicit CLumoraView(CMainFrame* frame, QWidget* parent = nullptr);
     ~CLumoraView() override;
@@ -63,6 +64,12 @@ public:
     // Prints the selected page's plot on one landscape page of the printer; false when that page has
     // no plot or the printer cannot be drawn on.
     bool PrintSelectedPage(QPrinter& printer);
+    // The application's printer, as the print setup command leaves it: each print starts from its
+    // printer, paper and colour. None: the system's default printer.
+    static void SetApplicationPrinter(QPrinter* printer);
+    static QPrinter* ApplicationPrinter();
+    // Quick print's check: a printer to print on (the application printer's, or any the system has).
+    static bool PrinterAvailable();
     // The plot the print command prints: null when the selected page has none.
     CWaveformPlotMainWnd* PrintedWindow() const;
 

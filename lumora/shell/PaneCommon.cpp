@@ -1,12 +1,15 @@
 #include "lumora/shell/PaneCommon.h"
 
+#include "lumora/controls/ScrollDialog.h"
 #include "lumora/core/MainFrame.h"
 #include "platform/StringTable.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 
@@ -114,6 +117,28 @@ void RegisterPaneStrings() {
         {34208, u"电流值"},
         {34209, u"输出开关"},
     });
+}
+
+} // namespace shell
+
+namespace shell {
+
+void ShowWholeTextAsTip(QLineEdit* field) {
+    QObject::connect(field, &QLineEdit::textChanged, field, [field](const QString& text) {
+        field->setToolTip(text);
+        field->setCursorPosition(0);
+    });
+}
+
+int PaneContentWidth(const QWidget* pane, const controls::CScrollDialog* form) {
+    if (pane == nullptr || form == nullptr)
+        return 0;
+    const QStyle* style = pane->style();
+    // The form's full width, its vertical bar, the pane body's margins and the pane's frame.
+    constexpr int kBodyMargins = 2;
+    constexpr int kSpare = 4;
+    return form->Content()->childrenRect().right() + 1 + 5 + style->pixelMetric(QStyle::PM_ScrollBarExtent) +
+           kBodyMargins + 2 * style->pixelMetric(QStyle::PM_DockWidgetFrameWidth) + kSpare;
 }
 
 } // namespace shell

@@ -4,6 +4,10 @@
 #include <QString>
 
 class CMainFrame;
+namespace controls {
+class CScrollDialog;
+}
+class QLineEdit;
 class QWidget;
 
 namespace shell {
@@ -18,6 +22,10 @@ int SliderPosition(double amperes, int minimum, int maximum);
 QPixmap OutputSwitchImage(bool on);
 QPixmap OutputIcon(bool on);
 void RegisterPaneStrings();
+// A read-only text too long for its field shows from its start, and whole as the field's tooltip.
+void ShowWholeTextAsTip(QLineEdit* field);
+// The width a docking pane needs to show its form whole, with a vertical scroll bar beside it.
+int PaneContentWidth(const QWidget* pane, const controls::CScrollDialog* form);
 // A wheel turned over the control while the user is not in it scrolls the form instead: scrolling a
 // pane past a combo box or trackbar must not change the control and so reprogram an instrument.
 void WheelOnlyWhenFocused(QWidget* control, QWidget* form);

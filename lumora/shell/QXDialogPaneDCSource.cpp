@@ -46,6 +46,7 @@ CQXDialogPaneDCSource::CQXDialogPaneDCSource(QWidget* parent) : controls::CScrol
     Caption(content, platform::LoadString(34200), QRect(5, 124, 70, 22));
     m_model = new QLineEdit(content);
     m_model->setReadOnly(true);
+    shell::ShowWholeTextAsTip(m_model);
     m_model->setGeometry(80, 124, 155, 22);
     Caption(content, platform::LoadString(34207), QRect(5, 152, 70, 24));
     m_voltage = new controls::CDigEdit(content);

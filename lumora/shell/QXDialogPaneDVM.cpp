@@ -38,6 +38,7 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
     caption(platform::LoadString(34200), QRect(5, 36, 70, 22));
     m_model = new QLineEdit(content);
     m_model->setReadOnly(true);
+    shell::ShowWholeTextAsTip(m_model);
     m_model->setGeometry(80, 36, 155, 22);
     caption(platform::LoadString(34201), QRect(5, 64, 70, 24));
     m_range = new QComboBox(content);

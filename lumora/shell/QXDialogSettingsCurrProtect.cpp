@@ -7,10 +7,12 @@
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,6 +71,13 @@ CQXDialogSettingsCurrProtect::CQXDialogSettingsCurrProtect(CParameterInstruDCSou
                                       m_editVoltageLimit, this));
     layout->addWidget(ProtectionGroup(LoadString(34814), LoadString(34816), m_editCurrentProtection,
                                       m_editCurrentLimit, this));
+    auto* enable = new QCheckBox(LoadString(34863), this);
+    platform::SetControlId(enable, IDC_ENABLE_CURRENT_PROTECTION);
+    enable->hide();
+    auto* reset = new QPushButton(LoadString(34864), this);
+    platform::SetControlId(reset, IDC_RESET_OUTPUT_PROTECTION);
+    reset->setAutoDefault(false);
+    reset->hide();
     shell::AddOkCancel(this, layout);
 }
 

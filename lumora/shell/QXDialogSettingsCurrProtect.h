@@ -17,6 +17,9 @@ public:
         IDC_VOLTAGE_PROTECTION = 1110,
         IDC_VOLTAGE_LIMIT = 1111,
         IDC_CURRENT_LIMIT = 1112,
+        // In the template but never shown or read.
+        IDC_ENABLE_CURRENT_PROTECTION = 1108,
+        IDC_RESET_OUTPUT_PROTECTION = 3,
     };
 
     // The most a supply of the family can be set to; a protection level above it would only be

@@ -6,7 +6,14 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "lumora/shell/DockingPaneViewDCSource.h"
+#include "lumora/shell/DockingPaneViewDVM.h"
+#include "lumora/shell/FrameBars.h"
 #include "lumora/shell/LumoraApp.h"
+#include "lumora/shell/PaneAutoHide.h"
+#include "lumora/shell/QXDialogPaneDCSource.h"
+#include "lumora/shell/QXDialogPaneDVM.h"
+#include "lumora/shell/ToolbarCustomize.h"
 #include "platform/ControlId.h"
 #include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
@@ -14,8 +21,20 @@
 #include "platform/ProgramFolder.h"
 #include "platform/StringTable.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
 #include <QUuid>
 #include <gtest/gtest.h>
 
@@ -35,8 +54,9 @@ class CStartWatch : public QObject {
 public:
     CStartWatch() {
         qApp->installEventFilter(this);
-        platform::SetMessageBoxSink([this](const QString& text, const QString&, unsigned) {
+        platform::SetMessageBoxSink([this](const QString& text, const QString& caption, unsigned) {
             m_messages.append({text, SplashVisible()});
+            m_captions.append(caption);
             return platform::IDOK;
         });
     }
@@ -55,6 +75,7 @@ public:
         bool underSplash;
     };
     QList<SMessage> m_messages;
+    QStringList m_captions;
     int m_splashShown = 0;
 };
 
@@ -69,6 +90,25 @@ protected:
     void TearDown() override {
         m_app.ExitInstance(0);
         platform::ClearStrings(platform::eStringLayer::Language);
+    }
+    // A project document in the test's folder.
+    QString Document(const QString& name) {
+        const QString path = m_folder.Path() + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return path;
+    }
+    QStringList Messages() const {
+        QStringList texts;
+        for (const auto& message : m_watch.m_messages)
+            texts << message.text;
+        return texts;
+    }
+    QAction* MenuEntry(unsigned id) const {
+        for (QAction* action : m_app.MainFrame()->FileMenu()->actions())
+            if (action->objectName() == QString::number(id))
+                return action;
+        return nullptr;
     }
     void LinkLibrary(const QString& name) {
         QFile::link(platform::ExecutableFolder() + name, m_folder.Path() + QStringLiteral("lib/") + name);
@@ -202,6 +242,288 @@ TEST_F(AppTest, TheAboutCommandShowsTheVersionUntilAKey) {
     ASSERT_NE(about, nullptr);
     const QImage shown = about->grab().toImage();
     EXPECT_FALSE(shown.isNull());
+}
+
+// The File menu shows the ten recent files newest first; choosing one opens it, and one that is gone
+// is said and leaves the list.
+TEST_F(AppTest, TheFileMenuListsTheRecentFilesAndOpensOne) {
+    const QString kept = Document(QStringLiteral("kept.lmrproj"));
+    const QString gone = m_folder.Path() + QStringLiteral("gone.lmrproj");
+    platform::WriteProfileString(QStringLiteral("Recent File List"), QStringLiteral("File1"), gone);
+    platform::WriteProfileString(QStringLiteral("Recent File List"), QStringLiteral("File2"), kept);
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QAction* first = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1);
+    QAction* second = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(first->text().startsWith(QStringLiteral("&1 ")));
+    EXPECT_TRUE(first->text().endsWith(QStringLiteral("gone.lmrproj")));
+    EXPECT_TRUE(second->text().endsWith(QStringLiteral("kept.lmrproj")));
+    // The entries stand between the print commands and Exit.
+    const QList<QAction*> entries = m_app.MainFrame()->FileMenu()->actions();
+    EXPECT_LT(entries.indexOf(MenuEntry(CLumoraApp::ID_FILE_PRINT_SETUP)), entries.indexOf(first));
+    EXPECT_LT(entries.indexOf(second), entries.indexOf(MenuEntry(CLumoraApp::ID_APP_EXIT)));
+
+    second->trigger();
+    EXPECT_EQ(m_app.DocumentPath(), kept);
+    EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("kept.lmrproj - ")));
+    EXPECT_EQ(m_app.RecentFiles(), (QStringList{kept, gone}));
+    EXPECT_TRUE(Messages().isEmpty());
+
+    MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1)->trigger();
+    ASSERT_EQ(Messages().size(), 1);
+    EXPECT_TRUE(Messages().front().startsWith(QStringLiteral("打开文档失败。")));
+    EXPECT_EQ(m_app.RecentFiles(), QStringList{kept});
+    EXPECT_EQ(MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1), nullptr);
+    EXPECT_EQ(platform::GetProfileString(QStringLiteral("Recent File List"), QStringLiteral("File2")),
+              QString());
+    EXPECT_EQ(m_app.DocumentPath(), kept);
+}
+
+TEST_F(AppTest, AnEmptyRecentListShowsTheFrameworksDisabledEntry) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QAction* entry = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_FALSE(entry->isEnabled());
+    EXPECT_EQ(entry->text(), QStringLiteral("最近的文件"));
+}
+
+TEST_F(AppTest, TheDocumentOnTheCommandLineIsOpened) {
+    const QString path = Document(QStringLiteral("bench.lmrproj"));
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora"), path}));
+    EXPECT_EQ(m_app.DocumentPath(), path);
+    EXPECT_EQ(m_app.RecentFiles().value(0), path);
+    EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("bench.lmrproj - TMX-2600B")));
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+// The shell's open of a document that cannot be read ends the start after the framework's message.
+TEST_F(AppTest, ADocumentOnTheCommandLineThatCannotBeOpenedEndsTheStart) {
+    EXPECT_FALSE(
+        m_app.InitInstance({QStringLiteral("lumora"), m_folder.Path() + QStringLiteral("none.lmrproj")}));
+    EXPECT_EQ(m_app.ExitCode(), 1);
+    ASSERT_EQ(Messages().size(), 1);
+    EXPECT_TRUE(Messages().front().startsWith(QStringLiteral("打开文档失败。")));
+    EXPECT_FALSE(SplashVisible());
+}
+
+TEST_F(AppTest, ACommandLineItCannotParseIsSaidAndTheProgramStarts) {
+    const QString path = Document(QStringLiteral("a.lmrproj"));
+    for (const QStringList& arguments : {QStringList{QStringLiteral("lumora"), QStringLiteral("--what")},
+                                         QStringList{QStringLiteral("lumora"), path, path}}) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        m_watch.m_messages.clear();
+        ASSERT_TRUE(m_app.InitInstance(arguments));
+        EXPECT_EQ(Messages(), QStringList{QStringLiteral("错误：命令行参数解析错误，请重试！")});
+        EXPECT_TRUE(m_app.DocumentPath().isEmpty());
+        m_app.ExitInstance(0);
+    }
+}
+
+TEST_F(AppTest, MessageBoxesBearTheApplicationsName) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    platform::MessageBox(QStringLiteral("x"), platform::MB_OK);
+    ASSERT_FALSE(m_watch.m_captions.isEmpty());
+    EXPECT_EQ(m_watch.m_captions.back(), platform::LoadString(CLumoraApp::IDS_APP_TITLE));
+}
+
+// A file dropped on the window opens as a document, as the framework's drop target does.
+TEST_F(AppTest, AFileDroppedOnTheWindowOpens) {
+    const QString path = Document(QStringLiteral("dropped.lmrproj"));
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    CMainFrame* frame = m_app.MainFrame();
+    const QPoint at(frame->width() / 2, frame->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    EXPECT_EQ(m_app.DocumentPath(), path);
+    EXPECT_EQ(m_app.RecentFiles().value(0), path);
+}
+
+TEST_F(AppTest, FileMenuCarriesTheFrameworksCommandsAndExitCloses) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    const QList<QAction*> entries = m_app.MainFrame()->FileMenu()->actions();
+    ASSERT_GE(entries.size(), 4);
+    EXPECT_EQ(entries[0]->objectName(), QStringLiteral("57600"));
+    EXPECT_EQ(entries[1]->objectName(), QStringLiteral("57601"));
+    EXPECT_EQ(entries.last()->objectName(), QStringLiteral("57665"));
+    EXPECT_EQ(entries.last()->text(), QStringLiteral("退出(&X)"));
+    ASSERT_NE(MenuEntry(CLumoraApp::ID_FILE_PRINT_SETUP), nullptr);
+    // The context menu of the framework's manager.
+    QMenu* context = CLumoraApp::ContextMenu(QStringLiteral("资源管理器"));
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(context->objectName(), QStringLiteral("274"));
+    const QString path = Document(QStringLiteral("n.lmrproj"));
+    ASSERT_TRUE(m_app.OpenDocumentFile(path));
+    ASSERT_TRUE(m_app.MainFrame()->OnCommand(CLumoraApp::ID_FILE_NEW));
+    EXPECT_TRUE(m_app.DocumentPath().isEmpty());
+    EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("TMX-2600B")));
+    ASSERT_TRUE(m_app.MainFrame()->OnCommand(CLumoraApp::ID_APP_EXIT));
+    EXPECT_FALSE(m_app.MainFrame()->isVisible());
+}
+
+// The main toolbar's buttons and the panes' toolbar buttons draw pictures, not texts.
+TEST_F(AppTest, TheToolbarButtonsCarryIcons) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    auto* toolbar = frame->findChild<QToolBar*>(QStringLiteral("59392"));
+    ASSERT_NE(toolbar, nullptr);
+    int commands = 0;
+    for (QAction* action : toolbar->actions()) {
+        if (action->objectName().toUInt() == 0)
+            continue;
+        ++commands;
+        EXPECT_FALSE(action->icon().isNull()) << action->text().toStdString();
+        auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    }
+    EXPECT_EQ(commands, 3);
+    for (QAction* pane : {frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_CONNECTION),
+                          frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION),
+                          frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_REFRESH),
+                          frame->MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_CONNECTION),
+                          frame->MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_REFRESH)}) {
+        ASSERT_NE(pane, nullptr);
+        EXPECT_FALSE(pane->icon().isNull()) << pane->toolTip().toStdString();
+    }
+    // The bars' menu ends with the customize entry.
+    std::unique_ptr<QMenu> bars(frame->createPopupMenu());
+    ASSERT_NE(bars, nullptr);
+    ASSERT_FALSE(bars->actions().isEmpty());
+    EXPECT_EQ(bars->actions().last()->text(), QStringLiteral("自定义..."));
+    // The customize button closes the toolbar, labelled with string 225.
+    auto* customize = toolbar->findChild<QToolButton*>(QStringLiteral("customize"));
+    ASSERT_NE(customize, nullptr);
+    EXPECT_EQ(customize->toolTip(), QStringLiteral("自定义"));
+}
+
+TEST_F(AppTest, TheStatusBarShowsTheLockIndicators) {
+    shell::SetKeyLockReader([] { return 1u | 4u; });
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QStatusBar* bar = m_app.MainFrame()->statusBar();
+    auto text = [bar](unsigned id) {
+        auto* label = bar->findChild<QLabel*>(QString::number(id));
+        return label != nullptr ? label->text() : QStringLiteral("missing");
+    };
+    EXPECT_TRUE(
+        frametest::PumpUntil([&] { return text(shell::ID_INDICATOR_CAPS) == QStringLiteral("CAP"); }));
+    EXPECT_EQ(text(shell::ID_INDICATOR_NUM), QString());
+    EXPECT_EQ(text(shell::ID_INDICATOR_SCRL), QStringLiteral("SCRL"));
+    shell::SetKeyLockReader([] { return 2u; });
+    EXPECT_TRUE(frametest::PumpUntil([&] { return text(shell::ID_INDICATOR_NUM) == QStringLiteral("NUM"); }));
+    EXPECT_EQ(text(shell::ID_INDICATOR_CAPS), QString());
+    shell::SetKeyLockReader({});
+}
+
+// At the default layout each pane shows its whole form across: no horizontal scrolling.
+TEST_F(AppTest, ThePanesAreWideEnoughForTheirForms) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    frame->resize(1280, 800);
+    QCoreApplication::processEvents();
+    for (const controls::CScrollDialog* form :
+         {static_cast<const controls::CScrollDialog*>(frame->SupplyPane()->Form()),
+          static_cast<const controls::CScrollDialog*>(frame->MultimeterPane()->Form())}) {
+        const int content = form->Content()->childrenRect().right() + 1;
+        const int shown =
+            form->width() - (form->VerticalBar()->isVisible() ? form->VerticalBar()->width() : 0);
+        EXPECT_GE(shown, content);
+        EXPECT_FALSE(form->HorizontalBar()->isVisible() && form->HorizontalBar()->maximum() > 0);
+    }
+}
+
+// The docking layout the user leaves is the next start's.
+TEST_F(AppTest, TheDockingLayoutIsKeptForTheNextStart) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    frame->addDockWidget(Qt::RightDockWidgetArea, frame->MultimeterPane());
+    frame->MultimeterPane()->hide();
+    frame->close();
+    m_app.ExitInstance(0);
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    frame = m_app.MainFrame();
+    EXPECT_EQ(frame->dockWidgetArea(frame->MultimeterPane()), Qt::RightDockWidgetArea);
+    EXPECT_EQ(frame->dockWidgetArea(frame->SupplyPane()), Qt::LeftDockWidgetArea);
+    EXPECT_TRUE(frame->MultimeterPane()->isHidden());
+}
+
+// A toolbar the user makes keeps its commands, with the user images for commands without their own
+// picture, from one start to the next.
+TEST_F(AppTest, AUserToolbarKeepsItsCommands) {
+    ASSERT_TRUE(QFile::copy(platform::ExecutableFolder() + QStringLiteral("UserImages.bmp"),
+                            m_folder.Path() + QStringLiteral("UserImages.bmp")));
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    shell::CToolbarCustomizer* customizer = m_app.MainFrame()->Customizer();
+    ASSERT_NE(customizer, nullptr);
+    EXPECT_EQ(customizer->UserImages().size(), 8u);
+    QToolBar* mine = customizer->OnToolbarCreateNew(QStringLiteral("我的工具栏"));
+    ASSERT_NE(mine, nullptr);
+    EXPECT_NE(mine->findChild<QToolButton*>(QStringLiteral("customize")), nullptr);
+    EXPECT_TRUE(customizer->AddCommand(mine, CMainFrame::ID_MEASURE_CURRENT));
+    EXPECT_TRUE(customizer->AddCommand(mine, CMainFrame::ID_MEASURE_START));
+    EXPECT_FALSE(customizer->AddCommand(mine, CMainFrame::ID_MEASURE_START));
+    auto* page = qobject_cast<QToolButton*>(
+        mine->widgetForAction(m_app.MainFrame()->CommandAction(CMainFrame::ID_MEASURE_CURRENT)));
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->icon().isNull());
+    m_app.MainFrame()->close();
+    m_app.ExitInstance(0);
+
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    customizer = m_app.MainFrame()->Customizer();
+    ASSERT_EQ(customizer->UserToolbars().size(), 1u);
+    QToolBar* again = customizer->UserToolbars().front();
+    EXPECT_EQ(again->windowTitle(), QStringLiteral("我的工具栏"));
+    QStringList commands;
+    for (QAction* action : again->actions())
+        if (action->objectName().toUInt() != 0)
+            commands << action->objectName();
+    EXPECT_EQ(commands, (QStringList{"32810", "32799"}));
+}
+
+// The pin folds a pane to a tab on its edge; pointing at the tab slides it out, the pin docks it
+// again; a folded pane stays folded at the next start.
+TEST_F(AppTest, APinnedPaneFoldsToATabAndComesBack) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    QDockWidget* pane = frame->MultimeterPane();
+    auto* pin = pane->titleBarWidget() != nullptr
+                    ? pane->titleBarWidget()->findChild<QToolButton*>(QStringLiteral("pin"))
+                    : nullptr;
+    ASSERT_NE(pin, nullptr);
+    EXPECT_EQ(pin->toolTip(), QStringLiteral("自动隐藏"));
+    pin->click();
+    shell::CPaneAutoHide* autoHide = frame->AutoHide();
+    ASSERT_TRUE(autoHide->IsAutoHidden(pane));
+    EXPECT_FALSE(pane->isVisible());
+    EXPECT_EQ(frame->dockWidgetArea(pane), Qt::NoDockWidgetArea);
+    QToolButton* tab = autoHide->Tab(pane);
+    ASSERT_NE(tab, nullptr);
+    EXPECT_TRUE(tab->isVisible());
+    EXPECT_EQ(tab->text(), QStringLiteral("数字万用表"));
+    tab->click();
+    EXPECT_TRUE(autoHide->IsSlidOut(pane));
+    EXPECT_TRUE(pane->isVisible());
+    // The form inside works as docked: it is the same form.
+    EXPECT_TRUE(frame->MultimeterPane()->Form()->isVisible());
+    autoHide->SlideIn(pane);
+    EXPECT_FALSE(pane->isVisible());
+
+    frame->close();
+    m_app.ExitInstance(0);
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    frame = m_app.MainFrame();
+    pane = frame->MultimeterPane();
+    ASSERT_TRUE(frame->AutoHide()->IsAutoHidden(pane));
+    frame->AutoHide()->SetAutoHide(pane, false);
+    EXPECT_TRUE(pane->isVisible());
+    EXPECT_EQ(frame->dockWidgetArea(pane), Qt::LeftDockWidgetArea);
+    EXPECT_EQ(frame->AutoHide()->Tab(pane), nullptr);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "dialogs/promptkit/PromptKit.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "lumora/shell/DlgPropertyVISARes.h"
 #include "lumora/shell/LumoraApp.h"
 #include "lumora/shell/QXDialogSettingsCurrProtect.h"
@@ -26,11 +27,14 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTimer>
 #include <QUuid>
 #include <gtest/gtest.h>
@@ -243,6 +247,40 @@ TEST_F(LanguageTest, WithEnglishNoWidgetShowsAChineseText) {
     EXPECT_TRUE(m_app.VersionText().startsWith(QStringLiteral("Version  1.0.0")));
     for (const QString& text : m_messages.Texts())
         EXPECT_FALSE(HasCjk(text)) << text.toStdString();
+}
+
+// The statistics tables show their headers and fixed texts whole in either language.
+TEST_F(LanguageTest, StatisticsTablesShowTheirTextsWhole) {
+    for (int language : {1, 0}) {
+        SCOPED_TRACE(language);
+        ASSERT_TRUE(Start(language));
+        for (QWidget* page : {static_cast<QWidget*>(m_app.MainFrame()->CurrentPage()),
+                              static_cast<QWidget*>(m_app.MainFrame()->DataLoggingPage())}) {
+            auto* table = platform::FindControl<QTableWidget>(page, 1006);
+            ASSERT_NE(table, nullptr);
+            const QFontMetrics header(table->horizontalHeader()->font());
+            const QFontMetrics cells(table->font());
+            for (int column = 0; column < table->columnCount(); ++column) {
+                const QTableWidgetItem* heading = table->horizontalHeaderItem(column);
+                const QString text = heading != nullptr ? heading->text() : QString();
+                EXPECT_LE(header.horizontalAdvance(text) + 8, table->columnWidth(column))
+                    << text.toStdString();
+                for (int row = 0; row < table->rowCount(); ++row)
+                    EXPECT_LE(cells.horizontalAdvance(
+                                  table->item(row, column) ? table->item(row, column)->text() : QString()) +
+                                  8,
+                              table->columnWidth(column));
+            }
+        }
+        // Qt's own dialogs and dates follow the language.
+        EXPECT_EQ(QLocale().language(), language == 1 ? QLocale::English : QLocale::Chinese);
+        if (language == 0) {
+            EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"),
+                      QStringLiteral("文件夹"));
+        }
+        m_app.ExitInstance(0);
+        platform::ClearStrings(platform::eStringLayer::Language);
+    }
 }
 
 TEST_F(LanguageTest, WithChineseTheProgramsOwnTextsAndQtsChineseButtons) {

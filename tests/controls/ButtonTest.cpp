@@ -160,6 +160,67 @@ TEST(ButtonST, NormalStateShowsTheOutIconAndHoverTheInIcon) {
     EXPECT_EQ(Render(button).pixel(centre), qRgb(0, 0, 200));
 }
 
+// A bitmap's transparency colour lets the background through; disabled, the bitmap is an embossed
+// monochrome copy.
+TEST(ButtonST, BitmapsDrawThroughTheirMaskAndEmbossWhenDisabled) {
+    controls_test::App();
+    CButtonST button;
+    button.resize(40, 40);
+    button.SetColor(CButtonST::BTNST_COLOR_BK_OUT, controls::RGB(10, 200, 10));
+    QImage bitmap(20, 20, QImage::Format_RGB32);
+    bitmap.fill(QColor(255, 0, 255));
+    for (int y = 5; y < 15; ++y)
+        for (int x = 5; x < 15; ++x)
+            bitmap.setPixel(x, y, qRgb(0, 0, 0));
+    EXPECT_EQ(button.SetBitmaps(QImage(), controls::CLR_UNSET), 1);
+    ASSERT_EQ(button.SetBitmaps(bitmap, controls::RGB(255, 0, 255)), 0);
+    const QImage shown = Render(button);
+    EXPECT_EQ(shown.pixel(20, 20), qRgb(0, 0, 0));     // the opaque square
+    EXPECT_EQ(shown.pixel(12, 12), qRgb(10, 200, 10)); // the transparency colour shows the background
+    button.setEnabled(false);
+    const QImage disabled = Render(button);
+    EXPECT_EQ(QColor(disabled.pixel(20, 20)), button.palette().color(QPalette::Dark));
+    EXPECT_EQ(QColor(disabled.pixel(25, 25)), button.palette().color(QPalette::Light));
+}
+
+TEST(ButtonST, HoverAndClickPlayTheirSounds) {
+    controls_test::App();
+    QStringList played;
+    CButtonST::SetSoundPlayer([&](const QString& sound) { played << sound; });
+    {
+        CButtonST button;
+        button.resize(30, 30);
+        button.SetAlwaysTrack();
+        button.show();
+        Hover(button);
+        Leave(button);
+        button.SetSound(QStringLiteral("hover.wav"), false);
+        button.SetSound(QStringLiteral("click.wav"), true);
+        Hover(button);
+        Hover(button); // hover begins once
+        QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(10, 10));
+        EXPECT_EQ(played, (QStringList{"hover.wav", "click.wav"}));
+    }
+    CButtonST::SetSoundPlayer({});
+}
+
+TEST(ButtonST, LongTooltipsBreakAtTheTooltipWidth) {
+    controls_test::App();
+    CButtonST button;
+    QString text;
+    for (int i = 0; i < 40; ++i)
+        text += QStringLiteral("word%1 ").arg(i);
+    text += QString(60, QChar(0x6D4B)); // a run of Chinese characters without blanks
+    button.SetTooltipText(text);
+    const QStringList lines = button.toolTip().split(u'\n');
+    ASSERT_GT(lines.size(), 2);
+    const QFontMetrics metrics(QToolTip::font());
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), CButtonST::kTooltipMaxWidth) << line.toStdString();
+    EXPECT_EQ(QString(button.toolTip()).remove(u'\n').remove(u' '), QString(text).remove(u' '));
+    EXPECT_EQ(button.MarginY(), 3);
+}
+
 TEST(XPStyleButtonST, WithoutThemeTheFlatFrameShowsOnlyWhileHovered) {
     controls_test::App();
     CThemeHelperST noTheme(nullptr);

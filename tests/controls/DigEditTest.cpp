@@ -163,6 +163,23 @@ TEST(DigEdit, DrawsInItsTextColour) {
     EXPECT_GT(red, 5);
 }
 
+// The background colour set after construction is the text's background; the rest of the control
+// keeps the brush made at construction.
+TEST(DigEdit, BackgroundColourSetLaterShowsBehindTheText) {
+    controls_test::App();
+    CForm form;
+    form.edit->m_crBack = controls::RGB(255, 255, 0);
+    form.edit->setText(QStringLiteral("12.5"));
+    const QImage image = form.edit->grab().toImage();
+    int yellow = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            yellow += QColor(image.pixel(x, y)) == QColor(255, 255, 0) ? 1 : 0;
+    EXPECT_GT(yellow, 20);
+    // Right of the text the control's own background stays.
+    EXPECT_NE(QColor(image.pixel(image.width() - 8, image.height() / 2)), QColor(255, 255, 0));
+}
+
 TEST(DigEdit, LockedStepsChangeNothing) {
     controls_test::App();
     CForm form;

@@ -1,7 +1,9 @@
 #include "lumora/controls/ListCtrlEx.h"
 #include "GuiApp.h"
 #include "lumora/controls/ListSortCompare.h"
+#include "platform/MessageTarget.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
@@ -156,6 +158,47 @@ TEST_F(CListFixture, CallerCompareFunctionOrdersByRowValues) {
     EXPECT_EQ(Column(0), (QStringList{"a", "c", "b"}));
 }
 
+// A compare function set with a user value gets that value and orders as it says, whatever the
+// column's direction.
+TEST_F(CListFixture, CompareFunctionGetsTheCallersUserValue) {
+    AddRow("a", "");
+    AddRow("b", "");
+    AddRow("c", "");
+    list.SetItemData(0, 3);
+    list.SetItemData(1, 1);
+    list.SetItemData(2, 2);
+    static LPARAM seen = 0;
+    list.SetColumnSorting(0, LCEX_SORT_DESCENDING, eSortText);
+    list.SetCompareFunction(
+        [](LPARAM a, LPARAM b, LPARAM user) {
+            seen = user;
+            return static_cast<int>(a - b);
+        },
+        0x5A5A);
+    list.OnColumnClick(0);
+    EXPECT_EQ(seen, 0x5A5A);
+    EXPECT_EQ(Column(0), (QStringList{"b", "c", "a"}));
+}
+
+// A column inserted in front keeps every row's data, caller value and cell colours with its row.
+TEST_F(CListFixture, ColumnInsertedFirstKeepsRowDataWithTheRow) {
+    AddRow("r0", "x");
+    AddRow("r1", "y");
+    list.GetRowData(0)->crBack = RGB(1, 2, 3);
+    list.SetItemData(1, 99);
+    ASSERT_TRUE(list.SetCellData(1, 1));
+    list.GetCellData(1, 1)->crText = RGB(9, 8, 7);
+    ASSERT_EQ(list.InsertColumn(0, QStringLiteral("new")), 0);
+    EXPECT_EQ(Column(1), (QStringList{"r0", "r1"}));
+    EXPECT_EQ(list.GetItemData(1), 99);
+    COLORREF back = 0, text = 0;
+    ASSERT_TRUE(list.GetCellColors(0, 0, back, text));
+    EXPECT_EQ(back, RGB(1, 2, 3));
+    ASSERT_NE(list.GetCellData(1, 2), nullptr);
+    EXPECT_EQ(list.GetCellData(1, 2)->crText, RGB(9, 8, 7));
+    EXPECT_EQ(list.GetCellData(1, 1), nullptr);
+}
+
 TEST_F(CListFixture, CellColoursComeFromTheFirstLevelThatSetsOne) {
     AddRow("r0", "x");
     AddRow("r1", "x");
@@ -271,17 +314,68 @@ TEST_F(CEditFixture, EnterStoresTheEditedText) {
     EXPECT_EQ(list.GetItemText(1, 1), QStringLiteral("42"));
 }
 
-TEST_F(CEditFixture, EscapeDiscardsEvenWithAnEndCallback) {
-    int calls = 0;
-    editor.end = [&](int, int, QString&, LPARAM) { return ++calls; };
+// Esc discards unless the editor's end callback decides otherwise: it is asked for Esc as for Enter.
+TEST_F(CEditFixture, EscapeAsksTheEndCallback) {
+    const struct {
+        const char* name;
+        bool withCallback;
+        int decision;
+        const char* stored;
+    } cases[] = {
+        {"no callback discards", false, 0, "1"},
+        {"callback discards", true, 0, "1"},
+        {"callback keeps", true, 1, "typed"},
+    };
+    for (const auto& row : cases) {
+        int calls = 0;
+        list.SetItemText(0, 1, QStringLiteral("1"));
+        editor.end = row.withCallback ? std::function<int(int, int, QString&, LPARAM)>(
+                                            [&](int, int, QString&, LPARAM) { return ++calls, row.decision; })
+                                      : nullptr;
+        DoubleClick(0, 1);
+        ASSERT_TRUE(list.IsEditing()) << row.name;
+        line.setText(QStringLiteral("typed"));
+        QTest::keyClick(&line, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(list.IsEditing()) << row.name;
+        EXPECT_EQ(list.GetItemText(0, 1), QString::fromLatin1(row.stored)) << row.name;
+        EXPECT_EQ(calls, row.withCallback ? 1 : 0) << row.name;
+    }
+}
+
+// A key of the list's accelerator table goes to the parent as a command, before the window's own
+// shortcuts, from the list and from its editor alike.
+TEST_F(CEditFixture, AcceleratorKeysSendTheirCommandToTheParent) {
+    struct CParent : QWidget, platform::CMessageTarget {
+        platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                    platform::LPARAM) override {
+            if (message == CListCtrlEx::WM_COMMAND)
+                commands.push_back(wParam);
+            return 0;
+        }
+        std::vector<platform::WPARAM> commands;
+    } parent;
+    int shortcutRuns = 0;
+    auto* action = new QAction(&parent);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    QObject::connect(action, &QAction::triggered, [&] { ++shortcutRuns; });
+    parent.addAction(action);
+    list.setParent(&parent);
+    list.SetAcceleratorTable({{QKeySequence(Qt::CTRL | Qt::Key_D), 40001u}});
+    parent.show();
+    QApplication::setActiveWindow(&parent);
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_D, Qt::ControlModifier);
     DoubleClick(0, 1);
     ASSERT_TRUE(list.IsEditing());
-    line.setText(QStringLiteral("lost"));
-    QTest::keyClick(&line, Qt::Key_Escape);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(list.IsEditing());
-    EXPECT_EQ(list.GetItemText(0, 1), QStringLiteral("1"));
-    EXPECT_EQ(calls, 0);
+    QTest::keyClick(&line, Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(&list, Qt::Key_E, Qt::ControlModifier);
+    ASSERT_EQ(parent.commands.size(), 2u);
+    EXPECT_EQ(parent.commands[0], (platform::WPARAM{1} << 16) | 40001u);
+    EXPECT_EQ(parent.commands[1], parent.commands[0]);
+    EXPECT_EQ(shortcutRuns, 0);
+    list.EndEdit(false);
+    list.setParent(nullptr);
 }
 
 TEST_F(CEditFixture, ColumnsWithoutEditorOrReadOnlyDoNotEdit) {

@@ -57,12 +57,16 @@ TEST(ReportCompare, TypedComparisonOfCellTexts) {
         const char* b;
         int sign;
     } cases[] = {
-        {"9", "10", -1},    // hexadecimal 0x9 < 0x10
-        {"ff", "1A", 1},    // hexadecimal
-        {"1.5", "12%", -1}, // decimals, one with a percent sign
-        {"2.5", "-3", 1},   // decimals
-        {"abc", "abd", -1}, // text
-        {"xyz", "Xyz", 1},  // case-sensitive text
+        {"9", "10", -1},     // hexadecimal 0x9 < 0x10
+        {"0x9", "0x10", -1}, // with the prefix wcstoul reads
+        {"0X1f", "1e", 1},   // prefix in capitals against none
+        {" 1f", "20", -1},   // leading blanks are skipped
+        {"0x", "1", -1},     // "0x" alone is no number: text
+        {"ff", "1A", 1},     // hexadecimal
+        {"1.5", "12%", -1},  // decimals, one with a percent sign
+        {"2.5", "-3", 1},    // decimals
+        {"abc", "abd", -1},  // text
+        {"xyz", "Xyz", 1},   // case-sensitive text
         {"2024-01-02", "2023-12-31", 1},
     };
     for (const auto& c : cases) {
@@ -131,6 +135,43 @@ TEST_F(ReportCtrl, SingleCheckModeUnchecksTheOthers) {
     EXPECT_TRUE(m_list->GetCheck(2));
     EXPECT_EQ(m_parent.messages.back().message, CReportCtrl::WM_CHECK_CHANGED);
     EXPECT_EQ(m_parent.messages.back().wParam, 2u);
+}
+
+// The check step follows a click on a check box, not the program's own inserts, texts and colours.
+TEST_F(ReportCtrl, AllAlikeChecksChangeOnlyByAClick) {
+    m_list->SetExtendedStyle(CReportCtrl::LVS_EX_CHECKBOXES | CReportCtrl::LVS_EX_FULLROWSELECT);
+    m_list->SetCheckboxStyle(CReportCtrl::eCheckAll);
+    Fill({"a", "b"});
+    const QRect cell = m_list->visualRect(m_list->model()->index(1, 0));
+    QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 10, cell.center().y()));
+    ASSERT_TRUE(m_list->GetCheck(1));
+    EXPECT_TRUE(m_list->GetCheck(0));
+    const std::size_t told = m_parent.messages.size();
+    ASSERT_GE(told, 1u);
+    EXPECT_EQ(m_list->currentRow(), 1);
+
+    m_list->InsertItem(2, QStringLiteral("c"));
+    m_list->SetItemText(0, 0, QStringLiteral("renamed"));
+    m_list->SetItemTextColor(0, 0, 0x0000FFu);
+    m_list->SetItemBkColor(1, 0, 0x00FF00u);
+    EXPECT_TRUE(m_list->GetCheck(0));
+    EXPECT_TRUE(m_list->GetCheck(1));
+    EXPECT_FALSE(m_list->GetCheck(2));
+    EXPECT_EQ(m_list->currentRow(), 1);
+    EXPECT_EQ(m_parent.messages.size(), told);
+}
+
+// A column inserted into rows that have colours has no colour entries until OnColumnInserted: a
+// colour for it is refused, not written past the row's arrays.
+TEST_F(ReportCtrl, ColourOfAColumnTheRowsDoNotHaveYetIsRefused) {
+    Fill({"a", "b"});
+    m_list->InsertColumn(2, QStringLiteral("new"));
+    EXPECT_FALSE(m_list->SetItemTextColor(1, 2, 0x123456u));
+    EXPECT_FALSE(m_list->SetItemBkColor(1, 2, 0x123456u));
+    EXPECT_EQ(m_list->GetItemTextColor(1, 2), controls::CLR_UNSET);
+    m_list->OnColumnInserted(2);
+    EXPECT_TRUE(m_list->SetItemBkColor(1, 2, 0x123456u));
+    EXPECT_EQ(m_list->GetItemBkColor(1, 2), 0x123456u);
 }
 
 TEST_F(ReportCtrl, InsertedColumnGetsWindowColoursInEveryRow) {

@@ -99,6 +99,20 @@ TEST(QXStaticLabel, ChainedSettersAllTakeEffect) {
     EXPECT_GT(CountColor(Render(label), QColor(0, 0, 255)), 10);
 }
 
+// Stopped in the phase that shows the face colour, the label shows its own background again.
+TEST(QXStaticLabel, StoppingABackgroundFlashRestoresTheBackground) {
+    controls_test::App();
+    CQXStaticLabel label;
+    label.resize(80, 30);
+    label.SetLabelBackground(RGB(0, 160, 0));
+    EXPECT_GT(CountColor(Render(label), QColor(0, 160, 0)), 1000);
+    label.StartBackgroundFlash(true);
+    EXPECT_EQ(CountColor(Render(label), QColor(0, 160, 0)), 0);
+    label.StartBackgroundFlash(false);
+    EXPECT_FALSE(label.IsFlashTimerRunning());
+    EXPECT_GT(CountColor(Render(label), QColor(0, 160, 0)), 1000);
+}
+
 TEST(QXStaticLabel, GradientBandsFollowTheWidth) {
     controls_test::App();
     EXPECT_EQ(CQXStaticLabel::GradientBands(50), 50);

@@ -20,8 +20,11 @@
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -66,6 +69,29 @@ protected:
     CQXAppDialogMeasCurrent* m_page = nullptr;
     std::vector<double> m_x, m_y;
 };
+
+// The template's hidden items: the automatic axes button, the axis lists with their items and labels;
+// the statistics table takes one row at a time.
+TEST_F(CurrentPage, HiddenTemplateItemsAndASingleSelectionTable) {
+    auto* automatic = platform::FindControl<QPushButton>(m_page, CQXAppDialogMeasCurrent::IDC_AUTO_AXES);
+    ASSERT_NE(automatic, nullptr);
+    EXPECT_EQ(automatic->text(), QStringLiteral("自动坐标系"));
+    EXPECT_TRUE(automatic->isHidden());
+    for (int id : {1066, 1067}) {
+        auto* list = platform::FindControl<QComboBox>(m_page, id);
+        ASSERT_NE(list, nullptr) << id;
+        EXPECT_GE(list->count(), 1) << id;
+        EXPECT_EQ(list->currentIndex(), 0) << id;
+        EXPECT_TRUE(list->isHidden()) << id;
+    }
+    QStringList hiddenLabels;
+    for (const QLabel* label : m_page->findChildren<QLabel*>())
+        if (label->isHidden())
+            hiddenLabels << label->text();
+    EXPECT_TRUE(hiddenLabels.contains(QStringLiteral("横坐标")));
+    EXPECT_TRUE(hiddenLabels.contains(QStringLiteral("纵坐标")));
+    EXPECT_EQ(m_page->StatisticList()->selectionMode(), QAbstractItemView::SingleSelection);
+}
 
 TEST_F(CurrentPage, TextFilesHoldAHeaderAndOneLinePerSample) {
     // Values below the resolution 0.1 are written with the exponent, the others in fixed notation.

@@ -15,6 +15,7 @@
 #include "platform/Numbers.h"
 #include "tests/drvcore/FakeUsbTree.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -54,23 +55,27 @@ protected:
 struct SResourceCase {
     const char* name;
     const char* resource;
+    const char* stored;    // the record's AddressIP
     const char* shownHost; // in the address field
     const char* shownPort; // in the port field
     int shownInterface;    // -1: neither LAN nor USB
+    const char* written;   // the resource after OK
 };
 
 class VisaRoundTrip : public DialogTest, public testing::WithParamInterface<SResourceCase> {};
 
-TEST_P(VisaRoundTrip, OkKeepsTheResourceAndTakesTheHostFromIt) {
+// A name of the dialog's own form shows the stored address and is composed from it; any other name
+// keeps its host and is written back as it stands.
+TEST_P(VisaRoundTrip, OkWritesTheResourceTheDialogShows) {
     drvcoretest::CFakeUsbTree usb;
     const SResourceCase& row = GetParam();
     CParameterInstru record;
     record.Resource = QString::fromUtf8(row.resource);
-    record.AddressIP = QStringLiteral("10.9.9.9"); // stale: the resource names the host
+    record.AddressIP = QString::fromUtf8(row.stored);
     record.Timeout = QStringLiteral("5000");
     CDlgPropertyVISARes dialog(record);
     dialog.show();
-    EXPECT_EQ(Edit(&dialog, CDlgPropertyVISARes::IDC_RESOURCE)->text(), record.Resource);
+    EXPECT_EQ(Edit(&dialog, CDlgPropertyVISARes::IDC_RESOURCE)->text(), QString::fromUtf8(row.written));
     EXPECT_EQ(platform::FindControl<QComboBox>(&dialog, CDlgPropertyVISARes::IDC_INTERFACE)->currentIndex(),
               row.shownInterface);
     if (row.shownHost != nullptr) {
@@ -79,7 +84,7 @@ TEST_P(VisaRoundTrip, OkKeepsTheResourceAndTakesTheHostFromIt) {
     }
     EXPECT_EQ(Edit(&dialog, CDlgPropertyVISARes::IDC_PORT)->text(), QString::fromUtf8(row.shownPort));
     ASSERT_TRUE(Ok(dialog)) << m_messages.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(record.Resource, QString::fromUtf8(row.resource));
+    EXPECT_EQ(record.Resource, QString::fromUtf8(row.written));
     EXPECT_EQ(record.Timeout, QStringLiteral("5000"));
     if (row.shownInterface == CDlgPropertyVISARes::eLan) {
         EXPECT_EQ(record.AddressIP, QString::fromUtf8(row.shownHost));
@@ -93,13 +98,31 @@ TEST_P(VisaRoundTrip, OkKeepsTheResourceAndTakesTheHostFromIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Resources, VisaRoundTrip,
-    testing::Values(SResourceCase{"Vxi11", "TCPIP0::192.168.1.20::INSTR", "192.168.1.20", "", 0},
-                    SResourceCase{"Vxi11DeviceName", "TCPIP1::bench-psu.lan::inst0::INSTR", "bench-psu.lan",
-                                  "", 0},
-                    SResourceCase{"Socket", "TCPIP0::192.168.1.21::5025::SOCKET", "192.168.1.21", "5025", 0},
-                    SResourceCase{"Usb", "USB0::0x05E6::0x2280::4471234::INSTR", nullptr, "", 1},
-                    SResourceCase{"Gpib", "GPIB0::16::INSTR", nullptr, "", -1}),
+    testing::Values(SResourceCase{"Vxi11", "TCPIP0::192.168.1.20::INSTR", "", "192.168.1.20", "", 0,
+                                  "TCPIP0::192.168.1.20::INSTR"},
+                    SResourceCase{"Vxi11StoredAddress", "TCPIP2::192.168.1.20::INSTR", "10.9.9.9", "10.9.9.9",
+                                  "", 0, "TCPIP2::10.9.9.9::INSTR"},
+                    SResourceCase{"Vxi11DeviceName", "TCPIP1::bench-psu.lan::inst0::INSTR", "10.9.9.9",
+                                  "bench-psu.lan", "", 0, "TCPIP1::bench-psu.lan::inst0::INSTR"},
+                    SResourceCase{"Socket", "TCPIP0::192.168.1.21::5025::SOCKET", "10.9.9.9", "192.168.1.21",
+                                  "5025", 0, "TCPIP0::192.168.1.21::5025::SOCKET"},
+                    SResourceCase{"Usb", "USB0::0x05E6::0x2280::4471234::INSTR", "10.9.9.9", nullptr, "", 1,
+                                  "USB0::0x05E6::0x2280::4471234::INSTR"},
+                    SResourceCase{"Gpib", "GPIB0::16::INSTR", "10.9.9.9", nullptr, "", -1,
+                                  "GPIB0::16::INSTR"}),
     RowName());
+
+// A board number out of range in the stored name is shown and refused on OK, not clamped.
+TEST_F(DialogTest, VisaRefusesABoardOutOfRangeFromTheStoredName) {
+    CParameterInstru record;
+    record.Resource = QStringLiteral("TCPIP45::192.168.1.20::INSTR");
+    CDlgPropertyVISARes dialog(record);
+    dialog.show();
+    EXPECT_EQ(Edit(&dialog, CDlgPropertyVISARes::IDC_BOARD)->text(), QStringLiteral("45"));
+    EXPECT_FALSE(Ok(dialog));
+    EXPECT_EQ(m_messages.Texts(), QStringList{QStringLiteral("请输入一个介于 0 和 31 之间的整数。")});
+    EXPECT_EQ(record.Resource, QStringLiteral("TCPIP45::192.168.1.20::INSTR"));
+}
 
 struct SComposeCase {
     const char* name;
@@ -410,6 +433,23 @@ QString VoltageRefusal(const char* rating) {
 QString CurrentRefusal(const char* rating) {
     return QStringLiteral("错误：电流保护值超出范围，有效范围为大于 0 且不大于 %1 安培(A)，请重试！")
         .arg(QString::fromUtf8(rating));
+}
+
+// The template's check box 1108 and button 3 are there, never shown.
+TEST_F(DialogTest, ProtectionDialogKeepsItsHiddenTemplateItems) {
+    CParameterInstruDCSource record;
+    CQXDialogSettingsCurrProtect dialog(record);
+    dialog.show();
+    auto* enable = platform::FindControl<QAbstractButton>(
+        &dialog, CQXDialogSettingsCurrProtect::IDC_ENABLE_CURRENT_PROTECTION);
+    auto* reset = platform::FindControl<QAbstractButton>(
+        &dialog, CQXDialogSettingsCurrProtect::IDC_RESET_OUTPUT_PROTECTION);
+    ASSERT_NE(enable, nullptr);
+    ASSERT_NE(reset, nullptr);
+    EXPECT_EQ(enable->text(), QStringLiteral("启用电流保护"));
+    EXPECT_EQ(reset->text(), QStringLiteral("复位输出保护"));
+    EXPECT_FALSE(enable->isVisible());
+    EXPECT_FALSE(reset->isVisible());
 }
 
 TEST_P(ProtectionSettings, RefusesLevelsThatAreNotPositiveOrAboveTheRating) {

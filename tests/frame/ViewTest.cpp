@@ -272,6 +272,15 @@ QImage RenderPdf(const QString& pdf, const QString& png) {
     return QImage(png);
 }
 
+// Quick print where the system has no printer says so (not a file error).
+TEST_F(View, QuickPrintWithoutAPrinterSaysSo) {
+    if (CLumoraView::PrinterAvailable())
+        GTEST_SKIP() << "this machine has a printer";
+    ASSERT_TRUE(m_frame->OnCommand(CLumoraView::ID_FILE_PRINT_DIRECT));
+    EXPECT_EQ(m_messages.Texts(),
+              QStringList{QStringLiteral("错误：没有可用的打印机！请安装或连接打印机后重试。")});
+}
+
 TEST_F(View, PrintsTheSelectedPlotOnOneLandscapePage) {
     if (QStandardPaths::findExecutable(QStringLiteral("gs")).isEmpty())
         GTEST_SKIP() << "ghostscript is not installed";

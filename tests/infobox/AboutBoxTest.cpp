@@ -6,6 +6,8 @@
 #include "dialogs/infobox/XHyperLink.h"
 #include "dialogs/infobox/xStatic.h"
 #include "platform/ControlId.h"
+#include "platform/MessageTarget.h"
+#include "platform/RegisteredMessage.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -85,6 +87,53 @@ TEST(HyperLink, OpensOnlyWebAndMailAddresses) {
         EXPECT_EQ(link.CurrentColor(), controls::ToQColor(c.opens ? infobox::CXHyperLink::kVisitedColor
                                                                   : infobox::CXHyperLink::kLinkColor));
     }
+}
+
+// A later click that fails clears the visited state; the parent hears of every click by the
+// registered message when it asked to.
+TEST(HyperLink, AFailedClickUnvisitsAndTheParentIsTold) {
+    App();
+    CUrlRecorder recorder;
+    struct CParent : QWidget, platform::CMessageTarget {
+        platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                    platform::LPARAM) override {
+            if (message == infobox::CXHyperLink::ClickedMessage())
+                ids.push_back(static_cast<int>(wParam));
+            return 0;
+        }
+        std::vector<int> ids;
+    } parent;
+    auto* link = new infobox::CXHyperLink(&parent);
+    platform::SetControlId(link, 1008);
+    link->setText(QStringLiteral("link"));
+    link->SetURL(QStringLiteral("https://torvane.example/"));
+    parent.show();
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_TRUE(link->GetVisited());
+    EXPECT_TRUE(parent.ids.empty());
+    link->SetNotifyParent(true);
+    link->SetURL(QStringLiteral("javascript:alert(1)"));
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_FALSE(link->GetVisited());
+    EXPECT_EQ(link->CurrentColor(), controls::ToQColor(infobox::CXHyperLink::kLinkColor));
+    EXPECT_EQ(parent.ids, std::vector<int>{1008});
+    EXPECT_EQ(infobox::CXHyperLink::ClickedMessage(),
+              platform::RegisterWindowMessage(QStringLiteral("WM_XHYPERLINK_CLICKED")));
+}
+
+TEST(HyperLink, BackgroundColourAndTooltipFlag) {
+    App();
+    infobox::CXHyperLink link;
+    link.setText(QStringLiteral("link"));
+    link.SetURL(QStringLiteral("https://torvane.example/"));
+    link.SetBackgroundColour(controls::RGB(0xEF, 0xF4, 0xF8));
+    EXPECT_EQ(link.grab().toImage().pixelColor(0, 0), QColor(0xEF, 0xF4, 0xF8));
+    link.EnableTooltip(false);
+    EXPECT_TRUE(link.toolTip().isEmpty());
+    link.EnableTooltip(true);
+    EXPECT_EQ(link.toolTip(), QStringLiteral("https://torvane.example/"));
+    link.SetNewWindow(true);
+    EXPECT_TRUE(link.GetNewWindow());
 }
 
 TEST(HyperLink, EmptyTextTakesTheAddressAndTheTipShowsIt) {
@@ -204,6 +253,9 @@ TEST(AboutBox, LinksBannerAndCaption) {
     EXPECT_TRUE(banner->HasBitmap());
     EXPECT_EQ(banner->ResourceId(), infobox::CDlgAbout::IDB_BANNER);
     EXPECT_EQ(about.windowTitle(), QStringLiteral("关于"));
+    // The library's icon 27012, not the banner picture.
+    EXPECT_EQ(about.windowIcon().pixmap(32, 32).toImage(),
+              infobox::CxStatic::ResourcePicture(infobox::CDlgAbout::IDI_ABOUT).toImage());
     EXPECT_NE(platform::FindControl(&about, infobox::CDlgAbout::IDC_SYSINFO), nullptr);
 }
 

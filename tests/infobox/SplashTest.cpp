@@ -4,10 +4,12 @@
 #include "dialogs/startscreen/StartScreen.h"
 #include "platform/Library.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <thread>
@@ -145,6 +147,33 @@ TEST_F(InfoSplashTest, WithoutTimerAKeyAnywhereClosesItAndIsConsumed) {
     EXPECT_TRUE(edit.text().isEmpty());
     QTest::keyClick(&edit, Qt::Key_B);
     EXPECT_EQ(edit.text(), QStringLiteral("b"));
+}
+
+// A key the application has a shortcut for closes the splash and runs the shortcut too.
+TEST_F(InfoSplashTest, AShortcutKeyClosesItAndStillRunsItsCommand) {
+    QMainWindow window;
+    auto* edit = new QLineEdit(&window);
+    window.setCentralWidget(edit);
+    int runs = 0;
+    QAction* open = window.addAction(QStringLiteral("open"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QObject::connect(open, &QAction::triggered, [&] { ++runs; });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    edit->setFocus();
+    // The key press reaches the splash itself, as it does when the splash is the active window.
+    ASSERT_EQ(SplashWndShow(QString(), QStringLiteral("about"), QString(), 1, &window), 1);
+    ASSERT_NE(InfoSplash(), nullptr);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_O, Qt::ControlModifier);
+    QApplication::sendEvent(InfoSplash(), &press);
+    EXPECT_EQ(InfoSplash(), nullptr);
+    EXPECT_EQ(runs, 1);
+    // Typed in the window, the key runs once and the splash goes as well.
+    ASSERT_EQ(SplashWndShow(QString(), QStringLiteral("about"), QString(), 1, &window), 1);
+    QTest::keyClick(edit, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(InfoSplash(), nullptr);
+    EXPECT_EQ(runs, 2);
+    EXPECT_TRUE(edit->text().isEmpty());
 }
 
 TEST_F(InfoSplashTest, AClickOrDestroyCloses) {

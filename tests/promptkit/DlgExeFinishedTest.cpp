@@ -43,8 +43,12 @@ Seen Look(QDialog* dialog) {
         seen.base = edit->palette().color(QPalette::Base);
         seen.textColor = edit->palette().color(QPalette::Text);
     }
-    if (auto* picture = platform::FindControl<QLabel>(dialog, 8017))
-        seen.hasPicture = !picture->pixmap().isNull();
+    // The picture static shows bitmap 8018 at the bitmap's own size (32 x 32): green where it is drawn.
+    if (auto* picture = platform::FindControl<QLabel>(dialog, 8017)) {
+        const QImage shown = picture->grab().toImage();
+        seen.hasPicture = picture->size() == QSize(32, 32) && QColor(shown.pixel(5, 16)).green() > 150 &&
+                          QColor(shown.pixel(5, 16)).red() < 100;
+    }
     if (auto* ok = platform::FindControl<QPushButton>(dialog, 1))
         seen.button = ok->text();
     seen.centre = dialog->pos() + QPoint(dialog->width() / 2, dialog->height() / 2);

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -190,6 +191,7 @@ TEST_F(PromptExports, FileNameFieldEditsThePattern) {
     QStringList values;
     QList<int> kinds;
     QString preview;
+    bool layoutSeen = false;
     const int result =
         RunWith([&] { return DLL_SetFileNameField(nullptr, pattern); },
                 [&](QDialog* dialog) {
@@ -197,7 +199,17 @@ TEST_F(PromptExports, FileNameFieldEditsThePattern) {
                         kinds << platform::FindControl<QComboBox>(dialog, id)->currentIndex();
                     for (const int id : {1023, 1024, 1025, 1026, 1028})
                         values << platform::FindControl<QLineEdit>(dialog, id)->text();
-                    preview = platform::FindControl<QPlainTextEdit>(dialog, 1052)->toPlainText();
+                    auto* previewEdit = platform::FindControl<QPlainTextEdit>(dialog, 1052);
+                    preview = previewEdit->toPlainText();
+                    // One "字段" label over the kinds, rows numbered 1 to 5, the preview read-only
+                    // and centred.
+                    QStringList labels;
+                    for (const QLabel* label : dialog->findChildren<QLabel*>())
+                        labels << label->text();
+                    layoutSeen = labels.count(QStringLiteral("字段")) == 1 &&
+                                 labels.contains(QStringLiteral("1")) &&
+                                 labels.contains(QStringLiteral("5")) && previewEdit->isReadOnly() &&
+                                 previewEdit->document()->defaultTextOption().alignment() == Qt::AlignHCenter;
                     // The fifth row becomes a text field; '<' and '>' cannot be typed into a value.
                     auto* list = platform::FindControl<QComboBox>(dialog, 1051);
                     list->setCurrentIndex(1);
@@ -209,6 +221,7 @@ TEST_F(PromptExports, FileNameFieldEditsThePattern) {
     EXPECT_EQ(values, (QStringList{QStringLiteral("Data"), QStringLiteral("_%05d"), QStringLiteral("%Y%m%d"),
                                    QStringLiteral(".csv"), QStringLiteral("b")}));
     EXPECT_EQ(preview, QStringLiteral("<text><cntr><time><ext>b"));
+    EXPECT_TRUE(layoutSeen);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(pattern, QStringLiteral("<Data><_%05d><%Y%m%d><.csv><xy>"));
     // What the dialog writes parses back to the same fields.

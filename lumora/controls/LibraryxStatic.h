@@ -1,0 +1,31 @@
+#pragma once
+
+#include "xStatic.h"
+
+namespace controls {
+
+// What the dialog libraries' own builds of the picture static add to it: the bitmap shown at the
+// control's size or at its own, read from a file, with the resource id or the file it came from.
+class CLibraryxStatic : public CxStatic {
+public:
+    explicit CLibraryxStatic(QWidget* parent = nullptr, unsigned style = 0) : CxStatic(parent, style) {}
+
+    // Shows the picture; without keepSize the control takes the picture's own size.
+    void SetBitmap(const QPixmap& bitmap, bool keepSize);
+    // A picture file, shown at the control's size; false when it does not load (the shown picture
+    // stays).
+    bool LoadFromFile(const QString& fileName);
+
+    int ResourceId() const { return m_resourceId; }
+    QString FileName() const { return m_fileName; }
+    void SetResourceId(int id) {
+        m_resourceId = id;
+        m_fileName.clear();
+    }
+
+private:
+    int m_resourceId = -1;
+    QString m_fileName;
+};
+
+} // namespace controls
