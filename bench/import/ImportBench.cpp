@@ -97,7 +97,7 @@ void BM_TextImport(benchmark::State& state) {
     SExpected expected;
     const QString& path = TextFile(&expected);
     const double megabytes = QFile(path).size() / 1e6;
-    std::vector<double> x, y;
+    CImportColumn x, y;
     double ours = 0;
     for (auto _ : state) {
         std::vector<double> seconds;
@@ -170,7 +170,7 @@ void BM_XlsImport(benchmark::State& state) {
             return;
         }
     }
-    std::vector<double> x, y;
+    CImportColumn x, y;
     for (auto _ : state) {
         SImportControl control;
         if (ParseColumnsFromXls(path, QStringLiteral("Time"), x, QStringLiteral("Current"), y, control) !=
@@ -213,7 +213,7 @@ void BM_UiGapDuringImport(benchmark::State& state) {
         });
         clock.start();
         tick.start();
-        std::vector<double> x, y;
+        CImportColumn x, y;
         const int result = ImportColumnsFromText(x, path, u',', QStringLiteral("Time"),
                                                  QStringLiteral("Current"), y, &owner);
         tick.stop();

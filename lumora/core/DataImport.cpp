@@ -134,8 +134,8 @@ const char16_t* ParseNumberPrefix(const char16_t* first, const char16_t* last, d
     // A number is ASCII: the run of ASCII characters that can belong to one is parsed narrow.
     const char16_t* run = first;
     auto partOfNumber = [](char16_t c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'.' ||
-               c == u'+' || c == u'-';
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+               c == u'.' || c == u'+' || c == u'-';
     };
     while (run < last && partOfNumber(*run))
         ++run;
@@ -200,7 +200,8 @@ public:
     bool Unchanged() const {
         struct stat now {};
         return ::fstat(m_fd, &now) == 0 && now.st_size == m_status.st_size &&
-               now.st_mtim.tv_sec == m_status.st_mtim.tv_sec && now.st_mtim.tv_nsec == m_status.st_mtim.tv_nsec;
+               now.st_mtim.tv_sec == m_status.st_mtim.tv_sec &&
+               now.st_mtim.tv_nsec == m_status.st_mtim.tv_nsec;
     }
 
 private:
@@ -417,7 +418,9 @@ public:
             }
             at = sep + 1;
         }
-        auto fieldStart = [&](int i) { return i == 0 ? p : m_fieldEnds[static_cast<std::size_t>(i - 1)] + 1; };
+        auto fieldStart = [&](int i) {
+            return i == 0 ? p : m_fieldEnds[static_cast<std::size_t>(i - 1)] + 1;
+        };
         // A field that runs to the end of a cut-off line counts only if its number ends before the cut.
         auto number = [&](int i, double& value) {
             const Char* fieldEnd = m_fieldEnds[static_cast<std::size_t>(i)];
@@ -582,7 +585,7 @@ template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice, std::vect
         }
         const std::int64_t stopOffset = slice.last;
         auto offsetOf = [&](const Char* q) { return base + (q - data) * unit; };
-        const Char* stop = stopOffset <= offsetOf(p)   ? p
+        const Char* stop = stopOffset <= offsetOf(p)       ? p
                            : stopOffset >= offsetOf(limit) ? limit
                                                            : data + (stopOffset - base) / unit;
         if (complete > p) {

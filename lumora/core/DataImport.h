@@ -40,9 +40,7 @@ struct SImportCounts {
 // An allocator that leaves new elements as they are: a reader sizes a column once and then writes
 // every element from several threads, without a pass that zeroes them all on one thread first.
 template <typename T> struct CNoInitAllocator : std::allocator<T> {
-    template <typename U> struct rebind {
-        using other = CNoInitAllocator<U>;
-    };
+    template <typename U> struct rebind { using other = CNoInitAllocator<U>; };
     CNoInitAllocator() = default;
     template <typename U> CNoInitAllocator(const CNoInitAllocator<U>&) noexcept {}
     template <typename U> void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
@@ -94,7 +92,8 @@ using ChooseTextColumns = std::function<bool(const QString& header, std::vector<
 // in parallel for large files; memory grows with the values kept, not with the file. control.cancel
 // stops it (-1); 0 when choose refuses the header or the file cannot be read whole as it was opened.
 int ParseTextTable(const QString& path, QChar separator, const ChooseTextColumns& choose,
-                   std::vector<STextColumn>& columns, SImportControl& control, SImportCounts* counts = nullptr);
+                   std::vector<STextColumn>& columns, SImportControl& control,
+                   SImportCounts* counts = nullptr);
 
 // The readers without a window: they run on the calling thread, report progress through control
 // and stop with kImportCancelled once control.cancel is set. x and y are replaced in every case.

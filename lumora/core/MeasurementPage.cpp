@@ -386,8 +386,9 @@ void CMeasurementPage::FitPlots(const QRect& rect) {
 }
 
 QString CMeasurementPage::AskForComparisonFile(const QString& section, const QString& filter) {
-    const QString last =
-        section.isEmpty() ? QString() : platform::GetProfileString(section, QStringLiteral("FileLoadWaveform"));
+    const QString last = section.isEmpty()
+                             ? QString()
+                             : platform::GetProfileString(section, QStringLiteral("FileLoadWaveform"));
     const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
     const QString path = QFileDialog::getOpenFileName(this, QString(), folder, filter);
     if (!path.isEmpty() && !section.isEmpty())

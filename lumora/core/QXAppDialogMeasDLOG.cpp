@@ -330,7 +330,8 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar s
         if (column.field < 0 || column.values.empty())
             continue;
         m_waveform->SetDataMultiLine(line++, column.times.data(), column.values.data(),
-                                     static_cast<unsigned>(column.values.size()), kind == eVoltage ? 1 : 0, 3);
+                                     static_cast<unsigned>(column.values.size()), kind == eVoltage ? 1 : 0,
+                                     3);
     }
     // Lines left from an earlier file would pass for this file's.
     for (; line < 4; ++line) {

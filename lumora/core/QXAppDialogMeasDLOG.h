@@ -69,7 +69,8 @@ private:
     void RefitVisiblePlot();
     // The page's text file read into columns Voltage, DC, Min and Max (those the header names; with
     // voltage false the three without it); false, reported, when it gives no value.
-    bool ReadTextColumns(const QString& path, QChar separator, bool voltage, std::vector<STextColumn>& columns);
+    bool ReadTextColumns(const QString& path, QChar separator, bool voltage,
+                         std::vector<STextColumn>& columns);
 
     CWaveformComboMainWnd* m_waveform = nullptr;
     CWaveformCCDFMainWnd* m_ccdf = nullptr;

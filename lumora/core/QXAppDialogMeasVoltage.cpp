@@ -57,8 +57,8 @@ int CQXAppDialogMeasVoltage::LoadLine(int line, const QString& path, QChar separ
     if (m_waveform == nullptr)
         return 0;
     CImportColumn times, volts;
-    if (ImportColumnsFromText(times, path, separator, QStringLiteral("Time"), QStringLiteral("Voltage"), volts,
-                              this) != kImportOk) {
+    if (ImportColumnsFromText(times, path, separator, QStringLiteral("Time"), QStringLiteral("Voltage"),
+                              volts, this) != kImportOk) {
         ShowParseError();
         return 0;
     }

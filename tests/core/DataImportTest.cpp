@@ -156,7 +156,15 @@ std::vector<STextCase> TextCases() {
          {2, 4, 7},
          1},
         {"UnitsMsMa", "Time (ms),Current (mA)\n2,3\n", ',', "Time", "Current", 1, {0.002}, {0.003}, 0},
-        {"UnitsMsecMamp", "Time (msec),Current (mAmp)\n2,3\n", ',', "Time", "Current", 1, {0.002}, {0.003}, 0},
+        {"UnitsMsecMamp",
+         "Time (msec),Current (mAmp)\n2,3\n",
+         ',',
+         "Time",
+         "Current",
+         1,
+         {0.002},
+         {0.003},
+         0},
         {"UnitNsBracketed", "Time[ns],Current\n5,1\n", ',', "Time", "Current", 1, {5e-9}, {1}, 0},
         {"UnitNanoAmpere", "Time,Current nA\n5,1\n", ',', "Time", "Current", 1, {5}, {1e-9}, 0},
         {"Utf16MicroSign",
@@ -269,9 +277,9 @@ TEST(TextImportFile, MissingFileOrFolderFails) {
     CImportColumn x, y;
     SImportControl control;
     for (const QString& path : {QStringLiteral("/nonexistent/a.csv"), QStringLiteral("/tmp")})
-        EXPECT_EQ(
-            ParseColumnsFromText(x, path, u',', QStringLiteral("Time"), QStringLiteral("Current"), y, control),
-            kImportFailed)
+        EXPECT_EQ(ParseColumnsFromText(x, path, u',', QStringLiteral("Time"), QStringLiteral("Current"), y,
+                                       control),
+                  kImportFailed)
             << path.toStdString();
 }
 
@@ -499,8 +507,8 @@ TEST(HostileText, EmptyLinesNeedNoMemory) {
     const SChild child = RunInChild(1024 * kMiB, [&] {
         CImportColumn x, y;
         SImportControl control;
-        const int result =
-            ParseColumnsFromText(x, path, u',', QStringLiteral("Time"), QStringLiteral("Current"), y, control);
+        const int result = ParseColumnsFromText(x, path, u',', QStringLiteral("Time"),
+                                                QStringLiteral("Current"), y, control);
         return result == kImportOk && x.size() == 1 && y[0] == 2.0 ? 1 : 2;
     });
     EXPECT_TRUE(child.exited) << "signal " << child.signal;
@@ -568,8 +576,8 @@ TEST(HostileText, FileTruncatedWhileReadFails) {
             if (::truncate(QFile::encodeName(path).constData(), 4096) != 0)
                 std::abort();
         });
-        const int result =
-            ParseColumnsFromText(x, path, u',', QStringLiteral("Time"), QStringLiteral("Current"), y, control);
+        const int result = ParseColumnsFromText(x, path, u',', QStringLiteral("Time"),
+                                                QStringLiteral("Current"), y, control);
         cutter.join();
         return result;
     });
@@ -886,8 +894,9 @@ TEST(ImportWindow, NoWindowForAShortTextFileOrAWorkbookThatFails) {
     owner.show();
     CProgressWindowCounter counter;
     CImportColumn x, y;
-    EXPECT_EQ(ImportColumnsFromText(x, text, u',', QStringLiteral("Time"), QStringLiteral("Current"), y, &owner),
-              kImportOk);
+    EXPECT_EQ(
+        ImportColumnsFromText(x, text, u',', QStringLiteral("Time"), QStringLiteral("Current"), y, &owner),
+        kImportOk);
     EXPECT_EQ(x.size(), 2u);
     EXPECT_EQ(ImportColumnsFromXls(&owner, single, QStringLiteral("Time"), x, QStringLiteral("Current"), y),
               kImportFailed);
