@@ -521,14 +521,16 @@ template <typename Char> bool IsLineEnd(Char c) {
 
 // Reads the slice's lines through one buffer. A slice owns the lines that start inside it: it skips
 // the end of a line begun before it and finishes its last line past its end.
-template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice, std::vector<char>& buffer) {
+template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice) {
     constexpr std::int64_t unit = sizeof(Char);
     const CReadFile& file = *job.file;
     const std::int64_t end = job.layout.end;
     CSliceParser<Char> parser(job, slice);
-    buffer.resize(static_cast<std::size_t>(kBufferBytes));
-    Char* const data = reinterpret_cast<Char*>(buffer.data());
-    const std::int64_t capacity = kBufferBytes / unit;
+    // A slice shorter than a buffer is read whole with the unit before it: its lines, which end at the
+    // end of the body, all fit.
+    const std::int64_t capacity = std::min(kBufferBytes, slice.last - slice.first + unit) / unit;
+    const std::unique_ptr<Char[]> buffer(new Char[static_cast<std::size_t>(capacity)]);
+    Char* const data = buffer.get();
 
     // The buffer holds the file from offset 'base' on, 'have' units of it.
     std::int64_t base = slice.first;
@@ -652,13 +654,12 @@ int ParseBody(SBodyJob& job, std::vector<STextColumn>& columns, SImportCounts& c
         slices.push_back(SSlice{at, std::min(job.layout.end, at + sliceBytes), {}, 0, 0});
 
     ForEachSlice(slices.size(), threads, [&](std::size_t i) {
-        std::vector<char> buffer;
         try {
             if (unit == 2)
-                ParseSlice<char16_t>(job, slices[i], buffer);
+                ParseSlice<char16_t>(job, slices[i]);
             else
-                ParseSlice<char>(job, slices[i], buffer);
-        } catch (const std::bad_alloc&) {
+                ParseSlice<char>(job, slices[i]);
+        } catch (const std::exception&) {
             job.failed.store(true, std::memory_order_relaxed);
         }
     });

@@ -435,15 +435,18 @@ std::int64_t StatusBytes(const char* key) {
 
 struct SChild {
     bool exited = false;
-    int result = -100; // the body's result when it exited
+    int result = -100; // the import's result when the child exited
     int signal = 0;
+    std::int64_t rows = 0;          // rows the import kept
     std::int64_t addressGrowth = 0; // peak address space above the fork, bytes
     std::int64_t peakResident = 0;  // peak resident set, bytes
 };
 
-// Runs body in a child whose address space may grow by 'budget' bytes beyond what it has at the fork
-// (its threads' stacks and heaps included); no limit when budget is 0.
-SChild RunInChild(std::int64_t budget, const std::function<int()>& body) {
+// The text import of a file in a child process whose address space may grow by 'budget' bytes beyond
+// what it has at the fork (its threads' stacks and heaps included; no limit when 0). 'during' runs on a
+// thread of the child beside the import.
+SChild ImportInChild(const QString& path, QChar separator, std::int64_t budget, bool cancel = false,
+                     const std::function<void(SImportControl&)>& during = {}) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         return {};
@@ -455,8 +458,18 @@ SChild RunInChild(std::int64_t budget, const std::function<int()>& body) {
             const rlimit limit{static_cast<rlim_t>(base + budget), static_cast<rlim_t>(base + budget)};
             ::setrlimit(RLIMIT_AS, &limit);
         }
-        const int result = body();
-        const std::int64_t report[2] = {StatusBytes("VmPeak:") - base, StatusBytes("VmHWM:")};
+        CImportColumn x, y;
+        SImportControl control;
+        control.cancel = cancel;
+        std::thread beside;
+        if (during)
+            beside = std::thread([&] { during(control); });
+        const int result = ParseColumnsFromText(x, path, separator, QStringLiteral("Time"),
+                                                QStringLiteral("Current"), y, control);
+        if (beside.joinable())
+            beside.join();
+        const std::int64_t report[3] = {static_cast<std::int64_t>(x.size()), StatusBytes("VmPeak:") - base,
+                                        StatusBytes("VmHWM:")};
         if (::write(pipeFds[1], report, sizeof report) != static_cast<ssize_t>(sizeof report))
             ::_exit(99);
         ::_exit(10 + result);
@@ -468,10 +481,11 @@ SChild RunInChild(std::int64_t budget, const std::function<int()>& body) {
         ::close(pipeFds[0]);
         return child;
     }
-    std::int64_t report[2] = {0, 0};
+    std::int64_t report[3] = {0, 0, 0};
     if (::read(pipeFds[0], report, sizeof report) == static_cast<ssize_t>(sizeof report)) {
-        child.addressGrowth = report[0];
-        child.peakResident = report[1];
+        child.rows = report[0];
+        child.addressGrowth = report[1];
+        child.peakResident = report[2];
     }
     ::close(pipeFds[0]);
     child.exited = WIFEXITED(status);
@@ -504,15 +518,10 @@ TEST(HostileText, EmptyLinesNeedNoMemory) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("empty.csv"));
     ASSERT_TRUE(WriteRepeated(path, "Time,Current\n1,2\n", "\n", 256 * kMiB));
-    const SChild child = RunInChild(1024 * kMiB, [&] {
-        CImportColumn x, y;
-        SImportControl control;
-        const int result = ParseColumnsFromText(x, path, u',', QStringLiteral("Time"),
-                                                QStringLiteral("Current"), y, control);
-        return result == kImportOk && x.size() == 1 && y[0] == 2.0 ? 1 : 2;
-    });
+    const SChild child = ImportInChild(path, u',', 1024 * kMiB);
     EXPECT_TRUE(child.exited) << "signal " << child.signal;
-    EXPECT_EQ(child.result, 1);
+    EXPECT_EQ(child.result, kImportOk);
+    EXPECT_EQ(child.rows, 1);
     std::printf("[ note     ] 256 MiB of empty lines: address space +%lld MiB, peak resident %lld MiB\n",
                 static_cast<long long>(child.addressGrowth / kMiB),
                 static_cast<long long>(child.peakResident / kMiB));
@@ -525,12 +534,7 @@ TEST(HostileText, RowsBeyondTheMemoryFailTheImport) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("rows.csv"));
     ASSERT_TRUE(WriteRepeated(path, "Time,Current\n", "1,2\n", 64 * kMiB));
-    const SChild child = RunInChild(256 * kMiB, [&] {
-        CImportColumn x, y;
-        SImportControl control;
-        return ParseColumnsFromText(x, path, u',', QStringLiteral("Time"), QStringLiteral("Current"), y,
-                                    control);
-    });
+    const SChild child = ImportInChild(path, u',', 256 * kMiB);
     EXPECT_TRUE(child.exited) << "signal " << child.signal;
     EXPECT_EQ(child.result, kImportFailed);
 }
@@ -550,13 +554,7 @@ TEST(HostileText, EndlessFirstLineStopsEarlyAndSeesCancel) {
         ASSERT_TRUE(file.resize(1024 * kMiB));
     }
     for (const bool cancel : {false, true}) {
-        const SChild child = RunInChild(256 * kMiB, [&] {
-            CImportColumn x, y;
-            SImportControl control;
-            control.cancel = cancel;
-            return ParseColumnsFromText(x, path, u'\t', QStringLiteral("Time"), QStringLiteral("Current"), y,
-                                        control);
-        });
+        const SChild child = ImportInChild(path, u'\t', 256 * kMiB, cancel);
         EXPECT_TRUE(child.exited) << "signal " << child.signal;
         EXPECT_EQ(child.result, cancel ? kImportCancelled : kImportFailed);
     }
@@ -567,19 +565,11 @@ TEST(HostileText, FileTruncatedWhileReadFails) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cut.csv"));
     ASSERT_TRUE(WriteRepeated(path, "Time,Current\n", "0.000012345,1.234567e-03\n", 256 * kMiB));
-    const SChild child = RunInChild(0, [&] {
-        CImportColumn x, y;
-        SImportControl control;
-        std::thread cutter([&] {
-            while (!control.started.load())
-                std::this_thread::yield();
-            if (::truncate(QFile::encodeName(path).constData(), 4096) != 0)
-                std::abort();
-        });
-        const int result = ParseColumnsFromText(x, path, u',', QStringLiteral("Time"),
-                                                QStringLiteral("Current"), y, control);
-        cutter.join();
-        return result;
+    const SChild child = ImportInChild(path, u',', 0, false, [&](SImportControl& control) {
+        while (!control.started.load())
+            std::this_thread::yield();
+        if (::truncate(QFile::encodeName(path).constData(), 4096) != 0)
+            std::abort();
     });
     EXPECT_TRUE(child.exited) << "signal " << child.signal;
     EXPECT_EQ(child.result, kImportFailed);
