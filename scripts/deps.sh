@@ -9,7 +9,7 @@ packages=(
   libtinyxml-dev libgsf-1-dev libxml2-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  python3 python3-xlrd python3-olefile python3-pyvisa-py python3-numpy
+  python3 python3-xlrd python3-olefile python3-pyvisa-py python3-numpy python3-pandas
   libreoffice-calc-nogui
   xvfb xauth
   fonts-wqy-microhei

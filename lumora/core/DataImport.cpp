@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <new>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -86,7 +87,96 @@ bool Overflows(const char* first, const char* last) {
     return magnitude > 0;
 }
 
+// from_chars for a decimal number, with the common short form done at once: up to 15 significant
+// digits and a power of ten up to 22 are exact doubles, so their product or quotient is the correctly
+// rounded value, the one from_chars gives (the fast path of Clinger). Anything else goes to from_chars.
+std::from_chars_result FromChars(const char* first, const char* last, double& value) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = first;
+    const bool negative = p < last && *p == '-';
+    if (negative)
+        ++p;
+    std::uint64_t mantissa = 0;
+    int exponent = 0;
+    auto digitsFrom = [&](const char* q) {
+        for (unsigned d; q < last && (d = static_cast<unsigned char>(*q) - '0') <= 9; ++q)
+            mantissa = mantissa * 10 + d;
+        return q;
+    };
+    const char* integer = p;
+    while (p < last && *p == '0')
+        ++p;
+    const char* significantFrom = p;
+    p = digitsFrom(p);
+    std::ptrdiff_t significant = p - significantFrom;
+    bool digits = p > integer;
+    if (p < last && *p == '.') {
+        const char* fraction = ++p;
+        // Zeros after the point count as significant only after a digit that is not one.
+        if (significant == 0) {
+            while (p < last && *p == '0')
+                ++p;
+        }
+        const char* fractionDigits = p;
+        p = digitsFrom(p);
+        significant += p - fractionDigits;
+        exponent = -static_cast<int>(std::min<std::ptrdiff_t>(p - fraction, 100000));
+        digits = digits || p > fraction;
+    }
+    if (digits && significant <= 15) {
+        if (p < last && (*p == 'e' || *p == 'E')) {
+            const char* q = p + 1;
+            const bool down = q < last && *q == '-';
+            if (q < last && (*q == '+' || *q == '-'))
+                ++q;
+            int power = 0;
+            const char* powerDigits = q;
+            for (; q < last && IsDigit(*q) && power < 1000; ++q)
+                power = power * 10 + (*q - '0');
+            if (q > powerDigits && q < last && IsDigit(*q))
+                return std::from_chars(first, last, value);
+            if (q > powerDigits) {
+                exponent += down ? -power : power;
+                p = q;
+            }
+        }
+        if (mantissa == 0 || (exponent >= -22 && exponent <= 22)) {
+            const auto m = static_cast<double>(mantissa);
+            const double v = mantissa == 0   ? 0.0
+                             : exponent >= 0 ? m * kPowers[exponent]
+                                             : m / kPowers[-exponent];
+            value = negative ? -v : v;
+            return {p, std::errc()};
+        }
+    }
+    return std::from_chars(first, last, value);
+}
+
 } // namespace
+
+namespace {
+
+constexpr std::size_t kHugePageBytes = 2 << 20;
+constexpr std::size_t kLargeColumnBytes = 4 << 20;
+
+} // namespace
+
+void* AllocateImportColumn(std::size_t bytes) {
+    if (bytes < kLargeColumnBytes)
+        return ::operator new(bytes);
+    void* data = ::operator new(bytes, std::align_val_t(kHugePageBytes));
+    ::madvise(data, bytes, MADV_HUGEPAGE);
+    return data;
+}
+
+void FreeImportColumn(void* data, std::size_t bytes) noexcept {
+    if (bytes < kLargeColumnBytes)
+        ::operator delete(data);
+    else
+        ::operator delete(data, std::align_val_t(kHugePageBytes));
+}
 
 const char* ParseNumberPrefix(const char* first, const char* last, double& value) {
     while (first < last && IsNumberSpace(static_cast<unsigned char>(*first)))
@@ -112,7 +202,7 @@ const char* ParseNumberPrefix(const char* first, const char* last, double& value
     } else {
         if (!IsDigit(*first) && *first != '.')
             return nullptr;
-        const auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
+        const auto [ptr, ec] = FromChars(first, last, v);
         if (ec == std::errc::invalid_argument)
             return nullptr;
         if (ec == std::errc::result_out_of_range) {
@@ -352,11 +442,65 @@ private:
     double* m_end = nullptr;
 };
 
-// One slice of the body: the lines that start in [first, last) (file offsets), and what they gave.
+// Where a slice puts a column's pairs: straight into the column at the slice's place, room for as
+// many rows as the slice has lines, or into blocks of its own.
+class CColumnSink {
+public:
+    void Place(double* times, double* values, std::size_t capacity) {
+        m_times = times;
+        m_values = values;
+        m_capacity = capacity;
+        m_placed = true;
+    }
+    void Push(double time, double value) {
+        if (!m_placed) {
+            m_blocks.Push(time, value);
+            return;
+        }
+        if (m_size < m_capacity) {
+            m_times[m_size] = time;
+            m_values[m_size] = value;
+        }
+        ++m_size;
+    }
+    bool Placed() const { return m_placed; }
+    std::size_t Size() const { return m_placed ? m_size : m_blocks.Size(); }
+    bool Overflowed() const { return m_placed && m_size > m_capacity; }
+    CPairBlocks& Blocks() { return m_blocks; }
+
+private:
+    CPairBlocks m_blocks;
+    double* m_times = nullptr;
+    double* m_values = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+    bool m_placed = false;
+};
+
+// A worker's read buffer, kept from slice to slice.
+class CReadBuffer {
+public:
+    template <typename Char> Char* Units(std::int64_t units) {
+        const auto bytes = static_cast<std::size_t>(units) * sizeof(Char);
+        if (bytes > m_bytes) {
+            m_data.reset(new char16_t[(bytes + 1) / 2]);
+            m_bytes = bytes;
+        }
+        return reinterpret_cast<Char*>(m_data.get());
+    }
+
+private:
+    std::unique_ptr<char16_t[]> m_data;
+    std::size_t m_bytes = 0;
+};
+
+// One slice of the body: the lines that start in [first, last) (file offsets), how many there are
+// when they were counted, and what they gave.
 struct SSlice {
     std::int64_t first = 0;
     std::int64_t last = 0;
-    std::vector<CPairBlocks> columns;
+    std::size_t lines = 0;
+    std::vector<CColumnSink> columns;
     std::size_t rows = 0;
     std::size_t dropped = 0;
 };
@@ -398,7 +542,6 @@ public:
         m_separator = static_cast<Char>(job.separator);
         m_fieldEnds.resize(static_cast<std::size_t>(job.lastField) + 1);
         m_fastRows = job.fields.size() == 1 && job.fields[0] == 1;
-        slice.columns.resize(job.fields.size());
     }
 
     // A line [p, end) without its line end; complete is false for the first buffer's worth of a line
@@ -487,10 +630,10 @@ private:
         const char* last = reinterpret_cast<const char*>(end);
         double vx = 0.0;
         double vy = 0.0;
-        const auto one = std::from_chars(first, last, vx);
+        const auto one = FromChars(first, last, vx);
         if (one.ec != std::errc() || one.ptr >= last || *one.ptr != static_cast<char>(m_separator))
             return nullptr;
-        const auto two = std::from_chars(one.ptr + 1, last, vy);
+        const auto two = FromChars(one.ptr + 1, last, vy);
         if (two.ec != std::errc() || two.ptr >= last || !std::isfinite(vx) || !std::isfinite(vy))
             return nullptr;
         const char* after = two.ptr;
@@ -519,9 +662,54 @@ template <typename Char> bool IsLineEnd(Char c) {
     return c == Char('\n') || c == Char('\r');
 }
 
+// The lines that start in [p + 1, end): a unit that is no line end after one that is. In blocks of a
+// fixed length, which the compiler turns into vector compares.
+template <typename Char> std::size_t CountLineStarts(const Char* p, const Char* end) {
+    constexpr int kBlock = 64;
+    std::size_t count = 0;
+    while (end - p > kBlock) {
+        unsigned block = 0;
+        for (int i = 1; i <= kBlock; ++i)
+            block += static_cast<unsigned>(!IsLineEnd(p[i]) & IsLineEnd(p[i - 1]));
+        count += block;
+        p += kBlock;
+    }
+    for (; p + 1 < end; ++p)
+        count += static_cast<std::size_t>(!IsLineEnd(p[1]) & IsLineEnd(p[0]));
+    return count;
+}
+
+// Counts the lines that start in the slice, as its parse will see them, with a wide scan.
+template <typename Char> bool CountSliceLines(SBodyJob& job, SSlice& slice, CReadBuffer& buffer) {
+    constexpr std::int64_t unit = sizeof(Char);
+    const std::int64_t capacity = std::min(kBufferBytes, slice.last - slice.first + unit) / unit;
+    Char* const data = buffer.Units<Char>(capacity);
+    // The unit before the slice (a line end, as before the body) tells whether its first unit starts a
+    // line; each piece then keeps its last unit in front of the next one.
+    data[0] = Char('\n');
+    std::int64_t at = slice.first;
+    if (slice.first > job.layout.body) {
+        if (!job.file->ReadAt(slice.first - unit, reinterpret_cast<char*>(data), unit))
+            return false;
+    }
+    std::size_t lines = 0;
+    while (at < slice.last) {
+        if (job.control->cancel.load(std::memory_order_relaxed) || job.failed.load(std::memory_order_relaxed))
+            return false;
+        const std::int64_t n = std::min((capacity - 1) * unit, slice.last - at);
+        if (!job.file->ReadAt(at, reinterpret_cast<char*>(data + 1), n))
+            return false;
+        lines += CountLineStarts(data, data + 1 + n / unit);
+        data[0] = data[n / unit];
+        at += n;
+    }
+    slice.lines = lines;
+    return true;
+}
+
 // Reads the slice's lines through one buffer. A slice owns the lines that start inside it: it skips
 // the end of a line begun before it and finishes its last line past its end.
-template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice) {
+template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice, CReadBuffer& buffer) {
     constexpr std::int64_t unit = sizeof(Char);
     const CReadFile& file = *job.file;
     const std::int64_t end = job.layout.end;
@@ -529,8 +717,7 @@ template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice) {
     // A slice shorter than a buffer is read whole with the unit before it: its lines, which end at the
     // end of the body, all fit.
     const std::int64_t capacity = std::min(kBufferBytes, slice.last - slice.first + unit) / unit;
-    const std::unique_ptr<Char[]> buffer(new Char[static_cast<std::size_t>(capacity)]);
-    Char* const data = buffer.get();
+    Char* const data = buffer.Units<Char>(capacity);
 
     // The buffer holds the file from offset 'base' on, 'have' units of it.
     std::int64_t base = slice.first;
@@ -615,12 +802,14 @@ template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice) {
     }
 }
 
-// Runs work(slice index) over the slices on up to 'threads' threads, each slice once.
+// Runs work(slice index, the worker's buffer) over the slices on up to 'threads' threads, each slice
+// once.
 template <typename Work> void ForEachSlice(std::size_t count, unsigned threads, Work&& work) {
     std::atomic<std::size_t> next{0};
     auto run = [&] {
+        CReadBuffer buffer;
         for (std::size_t i = next++; i < count; i = next++)
-            work(i);
+            work(i, buffer);
     };
     std::vector<std::thread> workers;
     for (unsigned i = 1; i < threads; ++i) {
@@ -650,17 +839,66 @@ int ParseBody(SBodyJob& job, std::vector<STextColumn>& columns, SImportCounts& c
         sliceBytes = std::max<std::int64_t>(kMinSliceBytes, bodyBytes / (threads * kSlicesPerThread));
     sliceBytes += sliceBytes % unit;
     std::vector<SSlice> slices;
-    for (std::int64_t at = job.layout.body; at < job.layout.end; at += sliceBytes)
-        slices.push_back(SSlice{at, std::min(job.layout.end, at + sliceBytes), {}, 0, 0});
+    for (std::int64_t at = job.layout.body; at < job.layout.end; at += sliceBytes) {
+        slices.emplace_back();
+        slices.back().first = at;
+        slices.back().last = std::min(job.layout.end, at + sliceBytes);
+        slices.back().columns.resize(job.fields.size());
+    }
+    const std::size_t read = job.fields.size();
+    auto fail = [&] {
+        if (!job.control->cancel.load(std::memory_order_relaxed))
+            job.failed.store(true, std::memory_order_relaxed);
+    };
 
-    ForEachSlice(slices.size(), threads, [&](std::size_t i) {
+    // A large file's rows go straight to their place in the columns: each slice's lines are counted
+    // first, and the slice writes (and first touches) the part of the columns that is its own. That
+    // room is a bound of the lines, not of the rows kept: it is taken only while it stays within the
+    // size of the file, so a file of lines that hold nothing (empty, or with no numbers) is read the
+    // other way, into blocks that grow with the rows kept.
+    bool placed = false;
+    std::vector<std::size_t> offsets(slices.size());
+    if (threads > 1) {
+        ForEachSlice(slices.size(), threads, [&](std::size_t i, CReadBuffer& buffer) {
+            try {
+                if (!(unit == 2 ? CountSliceLines<char16_t>(job, slices[i], buffer)
+                                : CountSliceLines<char>(job, slices[i], buffer)))
+                    fail();
+            } catch (const std::exception&) {
+                fail();
+            }
+        });
+        if (job.control->cancel.load(std::memory_order_relaxed))
+            return kImportCancelled;
+        if (job.failed.load(std::memory_order_relaxed))
+            return kImportFailed;
+        std::size_t lines = 0;
+        for (std::size_t i = 0; i < slices.size(); ++i) {
+            offsets[i] = lines;
+            lines += slices[i].lines;
+        }
+        const auto bytes = static_cast<std::int64_t>(lines * read * 2 * sizeof(double));
+        placed = bytes <= bodyBytes + kBufferBytes;
+        if (placed) {
+            for (std::size_t c = 0; c < read; ++c) {
+                STextColumn& column = columns[job.targets[c]];
+                column.times.resize(lines);
+                column.values.resize(lines);
+                for (std::size_t i = 0; i < slices.size(); ++i)
+                    slices[i].columns[c].Place(column.times.data() + offsets[i],
+                                               column.values.data() + offsets[i], slices[i].lines);
+            }
+        }
+    }
+
+    ForEachSlice(slices.size(), threads, [&](std::size_t i, CReadBuffer& buffer) {
         try {
             if (unit == 2)
-                ParseSlice<char16_t>(job, slices[i]);
+                ParseSlice<char16_t>(job, slices[i], buffer);
             else
-                ParseSlice<char>(job, slices[i]);
+                ParseSlice<char>(job, slices[i], buffer);
         } catch (const std::exception&) {
-            job.failed.store(true, std::memory_order_relaxed);
+            fail();
         }
     });
     if (job.control->cancel.load(std::memory_order_relaxed))
@@ -668,27 +906,49 @@ int ParseBody(SBodyJob& job, std::vector<STextColumn>& columns, SImportCounts& c
     if (job.failed.load(std::memory_order_relaxed) || !job.file->Unchanged())
         return kImportFailed;
 
-    // The kept pairs into columns of their exact size, each slice's part copied by one thread, so that
-    // the pages of a column are first touched in parallel too.
-    const std::size_t read = job.fields.size();
-    std::vector<std::size_t> offsets(slices.size() * read);
-    for (std::size_t c = 0; c < read; ++c) {
-        std::size_t total = 0;
-        for (std::size_t s = 0; s < slices.size(); ++s) {
-            offsets[s * read + c] = total;
-            total += slices[s].columns[c].Size();
-        }
-        columns[job.targets[c]].times.resize(total);
-        columns[job.targets[c]].values.resize(total);
-    }
-    ForEachSlice(slices.size(), threads, [&](std::size_t s) {
+    if (placed) {
+        // The slices' parts close up where rows were dropped or lines were blank.
         for (std::size_t c = 0; c < read; ++c) {
             STextColumn& column = columns[job.targets[c]];
-            const std::size_t offset = offsets[s * read + c];
-            slices[s].columns[c].CopyTo(column.times.data() + offset, column.values.data() + offset);
-            slices[s].columns[c].Clear();
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < slices.size(); ++i) {
+                const CColumnSink& sink = slices[i].columns[c];
+                if (sink.Overflowed())
+                    return kImportFailed;
+                if (offsets[i] != kept) {
+                    std::memmove(column.times.data() + kept, column.times.data() + offsets[i],
+                                 sink.Size() * sizeof(double));
+                    std::memmove(column.values.data() + kept, column.values.data() + offsets[i],
+                                 sink.Size() * sizeof(double));
+                }
+                kept += sink.Size();
+            }
+            column.times.resize(kept);
+            column.values.resize(kept);
         }
-    });
+    } else {
+        // The kept pairs into columns of their exact size, each slice's part copied by one thread, so
+        // that the pages of a column are first touched in parallel too.
+        std::vector<std::size_t> starts(slices.size() * read);
+        for (std::size_t c = 0; c < read; ++c) {
+            std::size_t total = 0;
+            for (std::size_t i = 0; i < slices.size(); ++i) {
+                starts[i * read + c] = total;
+                total += slices[i].columns[c].Size();
+            }
+            columns[job.targets[c]].times.resize(total);
+            columns[job.targets[c]].values.resize(total);
+        }
+        ForEachSlice(slices.size(), threads, [&](std::size_t i, CReadBuffer&) {
+            for (std::size_t c = 0; c < read; ++c) {
+                STextColumn& column = columns[job.targets[c]];
+                const std::size_t start = starts[i * read + c];
+                slices[i].columns[c].Blocks().CopyTo(column.times.data() + start,
+                                                     column.values.data() + start);
+                slices[i].columns[c].Blocks().Clear();
+            }
+        });
+    }
     for (const SSlice& slice : slices) {
         counts.rows += slice.rows;
         counts.dropped += slice.dropped;

@@ -14,10 +14,12 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -652,6 +654,30 @@ TEST(NumberPrefix, AsWcstodReadsIt) {
             EXPECT_EQ(wideValue, c.value) << text;
             EXPECT_EQ(wideEnd - first, c.length) << text;
         }
+    }
+}
+
+// Every decimal form the writers and other tools produce gives the value from_chars gives, to the bit.
+TEST(NumberPrefix, SameValueAsFromChars) {
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-40, 40);
+    std::uniform_int_distribution<int> precision(0, 20);
+    char text[128];
+    for (int i = 0; i < 200000; ++i) {
+        const double v = mantissa(random) * std::pow(10.0, exponent(random));
+        const int digits = precision(random);
+        const int length = i % 3 == 0   ? std::snprintf(text, sizeof text, "%.*e", digits, v)
+                           : i % 3 == 1 ? std::snprintf(text, sizeof text, "%.*f", digits % 12, v)
+                                        : std::snprintf(text, sizeof text, "%.*g", digits + 1, v);
+        double expected = 0.0;
+        const auto [ptr, ec] = std::from_chars(text, text + length, expected);
+        ASSERT_EQ(ec, std::errc()) << text;
+        double value = 1.0;
+        const char* end = ParseNumberPrefix(text, text + length, value);
+        ASSERT_NE(end, nullptr) << text;
+        EXPECT_EQ(end, ptr) << text;
+        EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
     }
 }
 
