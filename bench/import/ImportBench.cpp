@@ -1,7 +1,9 @@
-// The data import against numpy's loadtxt on the same 6,000,000-row file, the workbook import of a full
-// Excel 97-2003 sheet, and the longest stall of the user-interface thread while a file is imported.
-// Both text readers are timed the same way: warm, inside their own process, the median of several
-// reads of the file from the page cache; both outputs are checked against the values written.
+// The text import against numpy's loadtxt and pandas' read_csv on the same 6,000,000-row file, its
+// growth with the row count, the workbook import of a full Excel 97-2003 sheet, and the longest stall
+// of the user-interface thread while a file is imported.
+// The text readers are timed the same way: warm, each inside its own process, every run into new
+// arrays, the runs of the three interleaved, the median of each side in wall and CPU time (ours uses
+// several threads). Every output is checked against the values written.
 #include "lumora/core/DataImport.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
@@ -23,6 +25,8 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,7 +34,7 @@ namespace {
 
 constexpr int kTextRows = 6'000'000;
 constexpr int kXlsRows = 65'535;
-constexpr int kRepeats = 5;
+constexpr int kRepeats = 7;
 
 double TimeOf(int i) {
     return i * 1e-5;
@@ -45,22 +49,26 @@ QString Folder() {
 }
 
 struct SExpected {
+    int rows = 0;
     double sumX = 0;
     double sumY = 0;
 };
 
-// "Time,Current" and one "%.8f,%.6e" line per sample, as the pages write them.
-const QString& TextFile(SExpected* expected = nullptr) {
-    static const QString path = Folder() + QStringLiteral("/big.csv");
-    static SExpected sums;
-    static bool written = false;
-    if (!written) {
+// "Time,Current" and one "%.8f,%.6e" line per sample, as the pages write them; the sums of the values
+// as written, to check every reader's output.
+QString TextFile(int rows, SExpected& expected) {
+    static std::map<int, std::pair<QString, SExpected>> files;
+    auto found = files.find(rows);
+    if (found == files.end()) {
+        const QString path = Folder() + QStringLiteral("/rows%1.csv").arg(rows);
+        SExpected sums;
+        sums.rows = rows;
         std::string text = "Time,Current\n";
-        text.reserve(std::size_t(kTextRows) * 28);
+        text.reserve(std::size_t(rows) * 28);
         char buffer[64];
-        for (int i = 0; i < kTextRows; ++i) {
-            const double x = TimeOf(i);
-            char* end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, 8).ptr;
+        for (int i = 0; i < rows; ++i) {
+            char* end =
+                std::to_chars(buffer, buffer + sizeof buffer, TimeOf(i), std::chars_format::fixed, 8).ptr;
             *end++ = ',';
             end =
                 std::to_chars(end, buffer + sizeof buffer, ValueOf(i), std::chars_format::scientific, 6).ptr;
@@ -77,78 +85,180 @@ const QString& TextFile(SExpected* expected = nullptr) {
         if (!file.open(QIODevice::WriteOnly) ||
             file.write(text.data(), qint64(text.size())) != qint64(text.size()))
             qFatal("cannot write the bench file");
-        written = true;
+        found = files.emplace(rows, std::make_pair(path, sums)).first;
     }
-    if (expected != nullptr)
-        *expected = sums;
-    return path;
+    expected = found->second.second;
+    return found->second.first;
 }
 
 bool Near(double a, double b) {
     return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b));
 }
 
-double MedianSeconds(std::vector<double> v) {
+double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-void BM_TextImport(benchmark::State& state) {
-    SExpected expected;
-    const QString& path = TextFile(&expected);
-    const double megabytes = QFile(path).size() / 1e6;
-    std::vector<double> x, y;
-    double ours = 0;
-    for (auto _ : state) {
-        std::vector<double> seconds;
-        SImportControl warm;
-        ParseColumnsFromText(x, path, u',', QStringLiteral("Time"), QStringLiteral("Current"), y, warm);
-        for (int r = 0; r < kRepeats; ++r) {
-            SImportControl control;
-            const auto start = std::chrono::steady_clock::now();
-            const int result = ParseColumnsFromText(x, path, u',', QStringLiteral("Time"),
-                                                    QStringLiteral("Current"), y, control);
-            seconds.push_back(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-            if (result != kImportOk) {
-                state.SkipWithError("import failed");
-                return;
-            }
-        }
-        ours = MedianSeconds(seconds);
-        state.SetIterationTime(ours);
-    }
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+double LoadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toDouble() : -1.0;
+}
+
+struct SRun {
+    double seconds = 0;
+    double cpuSeconds = 0;
+    bool checked = false;
+};
+
+// One import into new arrays, timed and checked.
+SRun RunOurs(const QString& path, const SExpected& expected) {
+    CImportColumn x, y;
+    SImportControl control;
+    SRun run;
+    const double cpu = CpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    const int result =
+        ParseColumnsFromText(x, path, u',', QStringLiteral("Time"), QStringLiteral("Current"), y, control);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.cpuSeconds = CpuSeconds() - cpu;
     double sumX = 0, sumY = 0;
     for (std::size_t i = 0; i < x.size(); ++i) {
         sumX += x[i];
         sumY += y[i];
     }
-    if (x.size() != std::size_t(kTextRows) || !Near(sumX, expected.sumX) || !Near(sumY, expected.sumY)) {
-        state.SkipWithError("our import read other numbers than were written");
-        return;
+    run.checked = result == kImportOk && x.size() == std::size_t(expected.rows) &&
+                  Near(sumX, expected.sumX) && Near(sumY, expected.sumY);
+    return run;
+}
+
+// The peers' process: it reads a line naming a reader and answers with the run.
+class CPeers {
+public:
+    explicit CPeers(const QString& path) {
+        m_process.start(QStringLiteral("/usr/bin/python3"),
+                        {QStringLiteral(LUMORA_BENCH_DIR "/text_peers.py"), path});
+        m_ready = m_process.waitForStarted(-1) && !ReadReply().isEmpty();
+    }
+    ~CPeers() {
+        m_process.write("quit\n");
+        m_process.closeWriteChannel();
+        m_process.waitForFinished(-1);
+    }
+    bool Ready() const { return m_ready; }
+    QString Error() { return QString::fromUtf8(m_process.readAllStandardError()); }
+
+    SRun Run(const char* reader, const SExpected& expected) {
+        m_process.write(QByteArray(reader) + '\n');
+        const QJsonObject reply = ReadReply();
+        SRun run;
+        run.seconds = reply.value(QStringLiteral("seconds")).toDouble();
+        run.cpuSeconds = reply.value(QStringLiteral("cpu_seconds")).toDouble();
+        run.checked = reply.value(QStringLiteral("rows")).toInt() == expected.rows &&
+                      Near(reply.value(QStringLiteral("sum_x")).toDouble(), expected.sumX) &&
+                      Near(reply.value(QStringLiteral("sum_y")).toDouble(), expected.sumY);
+        return run;
     }
 
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(LUMORA_BENCH_DIR "/numpy_loadtxt.py"), path, QString::number(kRepeats)});
-    if (!python.waitForFinished(-1) || python.exitCode() != 0) {
-        state.SkipWithError(("numpy: " + python.readAllStandardError().toStdString()).c_str());
+private:
+    QJsonObject ReadReply() {
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(-1))
+                return {};
+        }
+        return QJsonDocument::fromJson(m_process.readLine()).object();
+    }
+
+    QProcess m_process;
+    bool m_ready = false;
+};
+
+void BM_TextImport(benchmark::State& state) {
+    SExpected expected;
+    const QString path = TextFile(kTextRows, expected);
+    const double megabytes = QFile(path).size() / 1e6;
+    CPeers peers(path);
+    if (!peers.Ready()) {
+        state.SkipWithError(("peers: " + peers.Error().toStdString()).c_str());
         return;
     }
-    const QJsonObject reply = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    const double theirs = reply.value(QStringLiteral("seconds")).toDouble();
-    if (reply.value(QStringLiteral("rows")).toInt() != kTextRows ||
-        !Near(reply.value(QStringLiteral("sum_x")).toDouble(), expected.sumX) ||
-        !Near(reply.value(QStringLiteral("sum_y")).toDouble(), expected.sumY)) {
-        state.SkipWithError("numpy read other numbers than were written");
-        return;
+    const double loadBefore = LoadAverage();
+    std::map<std::string, std::vector<SRun>> runs;
+    for (auto _ : state) {
+        RunOurs(path, expected);
+        for (int r = 0; r < kRepeats; ++r) {
+            // Each side first, second and third in turn.
+            const char* order[3][3] = {
+                {"ours", "numpy", "pandas"}, {"numpy", "pandas", "ours"}, {"pandas", "ours", "numpy"}};
+            for (const char* side : order[r % 3]) {
+                const SRun run =
+                    std::string(side) == "ours" ? RunOurs(path, expected) : peers.Run(side, expected);
+                if (!run.checked) {
+                    state.SkipWithError(
+                        (std::string(side) + " read other numbers than were written").c_str());
+                    return;
+                }
+                runs[side].push_back(run);
+            }
+        }
+        double total = 0;
+        for (const SRun& run : runs["ours"])
+            total += run.seconds;
+        state.SetIterationTime(total / runs["ours"].size());
     }
+    auto median = [&](const char* side, bool cpu) {
+        std::vector<double> values;
+        for (const SRun& run : runs[side])
+            values.push_back(cpu ? run.cpuSeconds : run.seconds);
+        return Median(values);
+    };
+    const double ours = median("ours", false);
     state.counters["MB"] = megabytes;
-    state.counters["ours_MBps"] = megabytes / ours;
-    state.counters["numpy_MBps"] = megabytes / theirs;
-    state.counters["speedup"] = theirs / ours;
+    state.counters["ours_ms"] = ours * 1e3;
+    state.counters["ours_cpu_ms"] = median("ours", true) * 1e3;
+    state.counters["numpy_ms"] = median("numpy", false) * 1e3;
+    state.counters["numpy_cpu_ms"] = median("numpy", true) * 1e3;
+    state.counters["pandas_ms"] = median("pandas", false) * 1e3;
+    state.counters["pandas_cpu_ms"] = median("pandas", true) * 1e3;
+    state.counters["x_numpy"] = median("numpy", false) / ours;
+    state.counters["x_pandas"] = median("pandas", false) / ours;
+    state.counters["load_avg"] = (loadBefore + LoadAverage()) / 2;
 }
 BENCHMARK(BM_TextImport)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Our import at several sizes, into new arrays: the time per row stays the same as the file grows.
+void BM_TextImportGrowth(benchmark::State& state) {
+    SExpected expected;
+    const QString path = TextFile(static_cast<int>(state.range(0)), expected);
+    RunOurs(path, expected);
+    std::vector<double> seconds, cpu;
+    for (auto _ : state) {
+        const SRun run = RunOurs(path, expected);
+        if (!run.checked) {
+            state.SkipWithError("our import read other numbers than were written");
+            return;
+        }
+        seconds.push_back(run.seconds);
+        cpu.push_back(run.cpuSeconds);
+        state.SetIterationTime(run.seconds);
+    }
+    state.counters["ns_per_row"] = Median(seconds) * 1e9 / expected.rows;
+    state.counters["cpu_ns_per_row"] = Median(cpu) * 1e9 / expected.rows;
+}
+BENCHMARK(BM_TextImportGrowth)
+    ->Arg(750'000)
+    ->Arg(1'500'000)
+    ->Arg(3'000'000)
+    ->Arg(6'000'000)
+    ->Iterations(7)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_XlsImport(benchmark::State& state) {
     const QString path = Folder() + QStringLiteral("/full.xls");
@@ -170,18 +280,20 @@ void BM_XlsImport(benchmark::State& state) {
             return;
         }
     }
-    std::vector<double> x, y;
     for (auto _ : state) {
+        CImportColumn x, y;
         SImportControl control;
         if (ParseColumnsFromXls(path, QStringLiteral("Time"), x, QStringLiteral("Current"), y, control) !=
             kImportOk) {
             state.SkipWithError("import failed");
             return;
         }
+        if (x.size() != std::size_t(kXlsRows - 1) || x.back() != TimeOf(kXlsRows - 1) ||
+            y.back() != ValueOf(kXlsRows - 1)) {
+            state.SkipWithError("the workbook import read other numbers than were written");
+            return;
+        }
     }
-    if (x.size() != std::size_t(kXlsRows - 1) || x.back() != TimeOf(kXlsRows - 1) ||
-        y.back() != ValueOf(kXlsRows - 1))
-        state.SkipWithError("the workbook import read other numbers than were written");
     state.counters["rows"] = kXlsRows;
 }
 BENCHMARK(BM_XlsImport)->Unit(benchmark::kMillisecond)->MinTime(1.0);
@@ -189,7 +301,8 @@ BENCHMARK(BM_XlsImport)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 // The user-interface thread during an import through the progress window: a 1 ms timer ticks all
 // along, and the longest gap between two ticks is how long the thread could not serve an event.
 void BM_UiGapDuringImport(benchmark::State& state) {
-    const QString& path = TextFile();
+    SExpected expected;
+    const QString path = TextFile(kTextRows, expected);
     static int argc = 1;
     static char name[] = "import_bench";
     static char* argv[] = {name, nullptr};
@@ -213,7 +326,7 @@ void BM_UiGapDuringImport(benchmark::State& state) {
         });
         clock.start();
         tick.start();
-        std::vector<double> x, y;
+        CImportColumn x, y;
         const int result = ImportColumnsFromText(x, path, u',', QStringLiteral("Time"),
                                                  QStringLiteral("Current"), y, &owner);
         tick.stop();

@@ -1,65 +1,533 @@
 #include "lumora/core/DataImport.h"
 
-#include "lumora/core/StdioFileEx.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
+#include "platform/CodePage.h"
 #include "platform/Paths.h"
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
-// Files below this size are parsed by one thread; larger ones in slices of whole lines.
+// Files below this size are parsed by one thread; larger ones in slices on several.
 constexpr std::int64_t kParallelBytes = 4 << 20;
 constexpr unsigned kMaxThreads = 8;
 constexpr unsigned kSlicesPerThread = 4;
-// Progress and cancellation are looked at once per this many bytes.
-constexpr std::int64_t kProgressBytes = 1 << 18;
+constexpr std::int64_t kMinSliceBytes = 1 << 20;
+// Each slice reads the file in pieces of this size through one buffer; progress and Cancel are
+// looked at once per piece. A line that does not end within a whole buffer is taken from its first
+// buffer's worth of text (the fields a row is read from lie there), the rest of it skipped.
+constexpr std::int64_t kBufferBytes = 1 << 20;
+// No header line of a data file comes near this; reading stops there.
+constexpr std::int64_t kMaxHeaderBytes = 1 << 20;
+constexpr std::int64_t kHeaderPieceBytes = 64 << 10;
 
-bool IsBlank(char16_t c, char16_t separator) {
-    return (c == u' ' || c == u'\t' || c == u'\r') && c != separator;
+enum class EEncoding { eAnsi, eUtf8, eUtf16 };
+
+// ---- numbers --------------------------------------------------------------------------------------
+
+bool IsNumberSpace(unsigned c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// A whole field as a finite number in the C locale: blanks around it and a leading '+' allowed.
-template <typename Char>
-bool ParseField(const Char* first, const Char* last, char16_t separator, double& value) {
-    while (first < last && IsBlank(static_cast<char16_t>(first[0]), separator))
-        ++first;
-    while (last > first && IsBlank(static_cast<char16_t>(last[-1]), separator))
-        --last;
-    if (first < last && first[0] == Char('+'))
-        ++first;
-    if (first == last)
-        return false;
-    const char* begin;
-    const char* end;
-    char narrow[128];
-    if constexpr (sizeof(Char) == 1) {
-        begin = reinterpret_cast<const char*>(first);
-        end = reinterpret_cast<const char*>(last);
-    } else {
-        if (last - first >= static_cast<std::ptrdiff_t>(sizeof(narrow)))
-            return false;
-        char* out = narrow;
-        for (const Char* p = first; p < last; ++p) {
-            if (*p >= 0x80)
-                return false;
-            *out++ = static_cast<char>(*p);
-        }
-        begin = narrow;
-        end = out;
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether a decimal number that from_chars found out of range is too large (else it is too small, and
+// is 0 as wcstod gives it).
+bool Overflows(const char* first, const char* last) {
+    std::int64_t leading = 0; // digits before the point after leading zeros
+    std::int64_t zeros = 0;   // zeros after the point before the first other digit, when leading is 0
+    const char* p = first;
+    while (p < last && *p == '0')
+        ++p;
+    while (p < last && IsDigit(*p)) {
+        ++leading;
+        ++p;
     }
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    return ec == std::errc() && ptr == end && std::isfinite(value);
+    if (p < last && *p == '.') {
+        ++p;
+        if (leading == 0) {
+            while (p < last && *p == '0') {
+                ++zeros;
+                ++p;
+            }
+        }
+        while (p < last && IsDigit(*p))
+            ++p;
+    }
+    std::int64_t exponent = 0;
+    if (p < last && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool negative = false;
+        if (p < last && (*p == '+' || *p == '-'))
+            negative = *p++ == '-';
+        while (p < last && IsDigit(*p)) {
+            exponent = std::min<std::int64_t>(exponent * 10 + (*p - '0'), 1'000'000'000);
+            ++p;
+        }
+        if (negative)
+            exponent = -exponent;
+    }
+    const std::int64_t magnitude = leading > 0 ? leading - 1 + exponent : exponent - zeros - 1;
+    return magnitude > 0;
 }
 
-template <typename Char> const Char* Find(const Char* first, const Char* last, Char c) {
+// from_chars for a decimal number, with the common short form done at once: up to 15 significant
+// digits and a power of ten up to 22 are exact doubles, so their product or quotient is the correctly
+// rounded value, the one from_chars gives (the fast path of Clinger). Anything else goes to from_chars.
+std::from_chars_result FromChars(const char* first, const char* last, double& value) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = first;
+    const bool negative = p < last && *p == '-';
+    if (negative)
+        ++p;
+    std::uint64_t mantissa = 0;
+    int exponent = 0;
+    auto digitsFrom = [&](const char* q) {
+        for (unsigned d; q < last && (d = static_cast<unsigned char>(*q) - '0') <= 9; ++q)
+            mantissa = mantissa * 10 + d;
+        return q;
+    };
+    const char* integer = p;
+    while (p < last && *p == '0')
+        ++p;
+    const char* significantFrom = p;
+    p = digitsFrom(p);
+    std::ptrdiff_t significant = p - significantFrom;
+    bool digits = p > integer;
+    if (p < last && *p == '.') {
+        const char* fraction = ++p;
+        // Zeros after the point count as significant only after a digit that is not one.
+        if (significant == 0) {
+            while (p < last && *p == '0')
+                ++p;
+        }
+        const char* fractionDigits = p;
+        p = digitsFrom(p);
+        significant += p - fractionDigits;
+        exponent = -static_cast<int>(std::min<std::ptrdiff_t>(p - fraction, 100000));
+        digits = digits || p > fraction;
+    }
+    if (digits && significant <= 15) {
+        if (p < last && (*p == 'e' || *p == 'E')) {
+            const char* q = p + 1;
+            const bool down = q < last && *q == '-';
+            if (q < last && (*q == '+' || *q == '-'))
+                ++q;
+            int power = 0;
+            const char* powerDigits = q;
+            for (; q < last && IsDigit(*q) && power < 1000; ++q)
+                power = power * 10 + (*q - '0');
+            if (q > powerDigits && q < last && IsDigit(*q))
+                return std::from_chars(first, last, value);
+            if (q > powerDigits) {
+                exponent += down ? -power : power;
+                p = q;
+            }
+        }
+        if (mantissa == 0 || (exponent >= -22 && exponent <= 22)) {
+            const auto m = static_cast<double>(mantissa);
+            const double v = mantissa == 0   ? 0.0
+                             : exponent >= 0 ? m * kPowers[exponent]
+                                             : m / kPowers[-exponent];
+            value = negative ? -v : v;
+            return {p, std::errc()};
+        }
+    }
+    return std::from_chars(first, last, value);
+}
+
+} // namespace
+
+namespace {
+
+constexpr std::size_t kHugePageBytes = 2 << 20;
+constexpr std::size_t kLargeColumnBytes = 4 << 20;
+
+} // namespace
+
+void* AllocateImportColumn(std::size_t bytes) {
+    if (bytes < kLargeColumnBytes)
+        return ::operator new(bytes);
+    void* data = ::operator new(bytes, std::align_val_t(kHugePageBytes));
+    ::madvise(data, bytes, MADV_HUGEPAGE);
+    return data;
+}
+
+void FreeImportColumn(void* data, std::size_t bytes) noexcept {
+    if (bytes < kLargeColumnBytes)
+        ::operator delete(data);
+    else
+        ::operator delete(data, std::align_val_t(kHugePageBytes));
+}
+
+const char* ParseNumberPrefix(const char* first, const char* last, double& value) {
+    while (first < last && IsNumberSpace(static_cast<unsigned char>(*first)))
+        ++first;
+    bool negative = false;
+    if (first < last && (*first == '+' || *first == '-'))
+        negative = *first++ == '-';
+    if (first == last)
+        return nullptr;
+    double v = 0.0;
+    const char* end = nullptr;
+    if (last - first >= 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
+        const auto [ptr, ec] = std::from_chars(first + 2, last, v, std::chars_format::hex);
+        if (ec == std::errc()) {
+            end = ptr;
+        } else if (ec == std::errc::invalid_argument) {
+            // "0x" without a hexadecimal digit after it: the number is the "0".
+            v = 0.0;
+            end = first + 1;
+        } else {
+            return nullptr;
+        }
+    } else {
+        if (!IsDigit(*first) && *first != '.')
+            return nullptr;
+        const auto [ptr, ec] = FromChars(first, last, v);
+        if (ec == std::errc::invalid_argument)
+            return nullptr;
+        if (ec == std::errc::result_out_of_range) {
+            if (Overflows(first, ptr))
+                return nullptr;
+            v = 0.0;
+        }
+        end = ptr;
+    }
+    if (!std::isfinite(v))
+        return nullptr;
+    value = negative ? -v : v;
+    return end;
+}
+
+const char16_t* ParseNumberPrefix(const char16_t* first, const char16_t* last, double& value) {
+    while (first < last && IsNumberSpace(*first))
+        ++first;
+    // A number is ASCII: the run of ASCII characters that can belong to one is parsed narrow.
+    const char16_t* run = first;
+    auto partOfNumber = [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+               c == u'.' || c == u'+' || c == u'-';
+    };
+    while (run < last && partOfNumber(*run))
+        ++run;
+    const auto length = static_cast<std::size_t>(run - first);
+    char small[128];
+    std::string large;
+    char* narrow = small;
+    if (length > sizeof small) {
+        large.resize(length);
+        narrow = large.data();
+    }
+    for (std::size_t i = 0; i < length; ++i)
+        narrow[i] = static_cast<char>(first[i]);
+    const char* end = ParseNumberPrefix(narrow, narrow + length, value);
+    return end != nullptr ? first + (end - narrow) : nullptr;
+}
+
+namespace {
+
+// ---- the file -------------------------------------------------------------------------------------
+
+// A regular file opened for reading, with its size and modification time at the open: reading past
+// what is still there, or a file that no longer matches them, is a failure rather than a crash.
+class CReadFile {
+public:
+    CReadFile() = default;
+    CReadFile(const CReadFile&) = delete;
+    CReadFile& operator=(const CReadFile&) = delete;
+    ~CReadFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    bool Open(const QString& path) {
+        const QByteArray name = QFile::encodeName(platform::NormalizePath(path));
+        do
+            m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        while (m_fd < 0 && errno == EINTR);
+        if (m_fd < 0 || ::fstat(m_fd, &m_status) != 0 || !S_ISREG(m_status.st_mode))
+            return false;
+        return true;
+    }
+    std::int64_t Size() const { return m_status.st_size; }
+
+    // Reads n bytes at offset (fewer only at the end of the file as it was opened); false when the file
+    // is shorter now or cannot be read.
+    bool ReadAt(std::int64_t offset, char* buffer, std::int64_t n) const {
+        n = std::min(n, Size() - offset);
+        while (n > 0) {
+            const ssize_t got = ::pread(m_fd, buffer, static_cast<std::size_t>(n), offset);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            buffer += got;
+            offset += got;
+            n -= got;
+        }
+        return true;
+    }
+
+    bool Unchanged() const {
+        struct stat now {};
+        return ::fstat(m_fd, &now) == 0 && now.st_size == m_status.st_size &&
+               now.st_mtim.tv_sec == m_status.st_mtim.tv_sec &&
+               now.st_mtim.tv_nsec == m_status.st_mtim.tv_nsec;
+    }
+
+private:
+    int m_fd = -1;
+    struct stat m_status {};
+};
+
+// Where the text of a file is: its encoding, and the body from after the header line to the end.
+struct STextLayout {
+    EEncoding encoding = EEncoding::eAnsi;
+    std::int64_t body = 0;
+    std::int64_t end = 0;
+};
+
+int UnitBytes(EEncoding encoding) {
+    return encoding == EEncoding::eUtf16 ? 2 : 1;
+}
+
+// Reads the first line, which ends at CR, LF or CR LF: 1, 0 (no line, unreadable, too long) or
+// kImportCancelled.
+int ReadHeader(const CReadFile& file, QString& header, STextLayout& layout, SImportControl* control) {
+    const std::int64_t size = file.Size();
+    std::string bytes;
+    std::int64_t start = 0;
+    auto readMore = [&](std::int64_t limit) {
+        const std::int64_t at = static_cast<std::int64_t>(bytes.size());
+        const std::int64_t n = std::min({kHeaderPieceBytes, size - at, limit - at});
+        if (n <= 0)
+            return true;
+        bytes.resize(static_cast<std::size_t>(at + n));
+        return file.ReadAt(at, bytes.data() + at, n);
+    };
+    if (!readMore(kHeaderPieceBytes))
+        return kImportFailed;
+    auto startsWith = [&](const char* mark, std::size_t length) {
+        return bytes.size() >= length && std::memcmp(bytes.data(), mark, length) == 0;
+    };
+    if (startsWith("\xFF\xFE", 2)) {
+        layout.encoding = EEncoding::eUtf16;
+        start = 2;
+    } else if (startsWith("\xEF\xBB\xBF", 3)) {
+        layout.encoding = EEncoding::eUtf8;
+        start = 3;
+    }
+    const int unit = UnitBytes(layout.encoding);
+    layout.end = size - (size - start) % unit;
+    if (layout.end <= start)
+        return kImportFailed;
+    auto unitAt = [&](std::int64_t at) -> unsigned {
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+        return unit == 2 ? unsigned(b[0]) | (unsigned(b[1]) << 8) : b[0];
+    };
+    const std::int64_t limit = start + kMaxHeaderBytes;
+    std::int64_t at = start;
+    std::int64_t lineEnd = -1;
+    for (;;) {
+        for (; at + unit <= static_cast<std::int64_t>(bytes.size()) && at < layout.end; at += unit) {
+            const unsigned c = unitAt(at);
+            if (c == '\n' || c == '\r') {
+                lineEnd = at;
+                break;
+            }
+        }
+        if (lineEnd >= 0 || at >= layout.end)
+            break;
+        if (at >= limit)
+            return kImportFailed;
+        if (control != nullptr && control->cancel.load(std::memory_order_relaxed))
+            return kImportCancelled;
+        if (!readMore(limit + unit))
+            return kImportFailed;
+    }
+    if (lineEnd < 0) {
+        lineEnd = layout.end;
+        layout.body = layout.end;
+    } else {
+        layout.body = lineEnd + unit;
+        if (unitAt(lineEnd) == '\r' && layout.body < layout.end) {
+            if (layout.body + unit > static_cast<std::int64_t>(bytes.size()) && !readMore(layout.body + unit))
+                return kImportFailed;
+            if (unitAt(layout.body) == '\n')
+                layout.body += unit;
+        }
+    }
+    const char* text = bytes.data() + start;
+    const auto length = static_cast<std::size_t>(lineEnd - start);
+    switch (layout.encoding) {
+    case EEncoding::eUtf16: {
+        std::u16string units(length / 2, u'\0');
+        std::memcpy(units.data(), text, length);
+        header = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+        break;
+    }
+    case EEncoding::eUtf8:
+        header = QString::fromUtf8(text, static_cast<qsizetype>(length));
+        break;
+    case EEncoding::eAnsi:
+        header = platform::FromAnsi(std::string_view(text, length));
+        break;
+    }
+    return kImportOk;
+}
+
+// ---- the rows -------------------------------------------------------------------------------------
+
+// The (time, value) pairs a slice kept for one column, in blocks that are never moved while they fill.
+class CPairBlocks {
+public:
+    static constexpr std::size_t kPairs = 4096;
+
+    void Push(double time, double value) {
+        if (m_at == m_end)
+            NewBlock();
+        m_at[0] = time;
+        m_at[1] = value;
+        m_at += 2;
+    }
+    std::size_t Size() const {
+        return m_blocks.empty() ? 0 : (m_blocks.size() - 1) * kPairs + (m_at - m_blocks.back().get()) / 2;
+    }
+    void CopyTo(double* times, double* values) const {
+        const std::size_t size = Size();
+        for (std::size_t b = 0; b < m_blocks.size(); ++b) {
+            const double* block = m_blocks[b].get();
+            const std::size_t n = std::min(kPairs, size - b * kPairs);
+            for (std::size_t i = 0; i < n; ++i) {
+                times[i] = block[2 * i];
+                values[i] = block[2 * i + 1];
+            }
+            times += n;
+            values += n;
+        }
+    }
+    void Clear() {
+        m_blocks.clear();
+        m_at = m_end = nullptr;
+    }
+
+private:
+    void NewBlock() {
+        m_blocks.emplace_back(new double[2 * kPairs]);
+        m_at = m_blocks.back().get();
+        m_end = m_at + 2 * kPairs;
+    }
+
+    std::vector<std::unique_ptr<double[]>> m_blocks;
+    double* m_at = nullptr;
+    double* m_end = nullptr;
+};
+
+// Where a slice puts a column's pairs: straight into the column at the slice's place, room for as
+// many rows as the slice has lines, or into blocks of its own.
+class CColumnSink {
+public:
+    void Place(double* times, double* values, std::size_t capacity) {
+        m_times = times;
+        m_values = values;
+        m_capacity = capacity;
+        m_placed = true;
+    }
+    void Push(double time, double value) {
+        if (!m_placed) {
+            m_blocks.Push(time, value);
+            return;
+        }
+        if (m_size < m_capacity) {
+            m_times[m_size] = time;
+            m_values[m_size] = value;
+        }
+        ++m_size;
+    }
+    bool Placed() const { return m_placed; }
+    std::size_t Size() const { return m_placed ? m_size : m_blocks.Size(); }
+    bool Overflowed() const { return m_placed && m_size > m_capacity; }
+    CPairBlocks& Blocks() { return m_blocks; }
+
+private:
+    CPairBlocks m_blocks;
+    double* m_times = nullptr;
+    double* m_values = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+    bool m_placed = false;
+};
+
+// A worker's read buffer, kept from slice to slice.
+class CReadBuffer {
+public:
+    template <typename Char> Char* Units(std::int64_t units) {
+        const auto bytes = static_cast<std::size_t>(units) * sizeof(Char);
+        if (bytes > m_bytes) {
+            m_data.reset(new char16_t[(bytes + 1) / 2]);
+            m_bytes = bytes;
+        }
+        return reinterpret_cast<Char*>(m_data.get());
+    }
+
+private:
+    std::unique_ptr<char16_t[]> m_data;
+    std::size_t m_bytes = 0;
+};
+
+// One slice of the body: the lines that start in [first, last) (file offsets), how many there are
+// when they were counted, and what they gave.
+struct SSlice {
+    std::int64_t first = 0;
+    std::int64_t last = 0;
+    std::size_t lines = 0;
+    std::vector<CColumnSink> columns;
+    std::size_t rows = 0;
+    std::size_t dropped = 0;
+};
+
+// What every slice reads by: the file, its layout, the separator, the fields of the columns.
+struct SBodyJob {
+    const CReadFile* file = nullptr;
+    STextLayout layout;
+    char16_t separator = u',';
+    // The fields read, and for each the caller's column it goes to.
+    std::vector<int> fields;
+    std::vector<std::size_t> targets;
+    int lastField = 0;
+    SImportControl* control = nullptr;
+    std::atomic<bool> failed{false};
+};
+
+template <typename Char> bool IsBlankLine(const Char* p, const Char* end, Char separator) {
+    for (; p < end; ++p) {
+        const auto c = static_cast<unsigned>(*p);
+        if (c == static_cast<unsigned>(separator) || (c != ' ' && c != '\t' && c != '\v' && c != '\f'))
+            return false;
+    }
+    return true;
+}
+
+template <typename Char> const Char* FindUnit(const Char* first, const Char* last, Char c) {
     if constexpr (sizeof(Char) == 1) {
         const void* hit = std::memchr(first, c, static_cast<std::size_t>(last - first));
         return hit != nullptr ? static_cast<const Char*>(hit) : last;
@@ -68,171 +536,431 @@ template <typename Char> const Char* Find(const Char* first, const Char* last, C
     }
 }
 
-// One slice of whole lines: the numeric rows written from out on, the count kept and dropped.
-template <typename Char> struct CSlice {
-    const Char* first = nullptr;
-    const Char* last = nullptr;
-    std::size_t lines = 0; // upper bound of the rows, counted before parsing
-    std::size_t offset = 0;
-    std::size_t kept = 0;
-    std::size_t dropped = 0;
+template <typename Char> class CSliceParser {
+public:
+    CSliceParser(SBodyJob& job, SSlice& slice) : m_job(job), m_slice(slice) {
+        m_separator = static_cast<Char>(job.separator);
+        m_fieldEnds.resize(static_cast<std::size_t>(job.lastField) + 1);
+        m_fastRows = job.fields.size() == 1 && job.fields[0] == 1;
+    }
+
+    // A line [p, end) without its line end; complete is false for the first buffer's worth of a line
+    // longer than that, whose last field may go on.
+    void ParseLine(const Char* p, const Char* end, bool complete) {
+        if (IsBlankLine(p, end, m_separator))
+            return;
+        // Field i is [start of field i, m_fieldEnds[i]); the count is how many the line has.
+        const Char* at = p;
+        int count = 0;
+        for (; count <= m_job.lastField; ++count) {
+            const Char* sep = FindUnit(at, end, m_separator);
+            m_fieldEnds[static_cast<std::size_t>(count)] = sep;
+            if (sep == end) {
+                ++count;
+                break;
+            }
+            at = sep + 1;
+        }
+        auto fieldStart = [&](int i) {
+            return i == 0 ? p : m_fieldEnds[static_cast<std::size_t>(i - 1)] + 1;
+        };
+        // A field that runs to the end of a cut-off line counts only if its number ends before the cut.
+        auto number = [&](int i, double& value) {
+            const Char* fieldEnd = m_fieldEnds[static_cast<std::size_t>(i)];
+            const Char* numberEnd = ParseNumberPrefix(fieldStart(i), fieldEnd, value);
+            return numberEnd != nullptr && (complete || fieldEnd < end || numberEnd < end);
+        };
+        double time = 0.0;
+        if (!number(0, time)) {
+            ++m_slice.dropped;
+            return;
+        }
+        bool any = false;
+        for (std::size_t c = 0; c < m_job.fields.size(); ++c) {
+            const int field = m_job.fields[c];
+            double value = 0.0;
+            if (field < count && number(field, value)) {
+                m_slice.columns[c].Push(time, value);
+                any = true;
+            }
+        }
+        ++(any ? m_slice.rows : m_slice.dropped);
+    }
+
+    // The lines of [begin, end) of the buffer that start before stop; every one of them ends inside
+    // it. The position after the last one parsed, or null when a line starting at or after stop was
+    // reached (the slice is done).
+    const Char* ParseLines(const Char* begin, const Char* end, const Char* stop) {
+        const Char* p = begin;
+        // The next LF and CR at or after the place each was looked for from (end: none): each is looked
+        // for again only once the parse has passed it, so a file without CRs is searched for them once.
+        const Char* nextLf = nullptr;
+        const Char* nextCr = nullptr;
+        while (p < end) {
+            if (p >= stop)
+                return nullptr;
+            if constexpr (sizeof(Char) == 1) {
+                if (m_fastRows) {
+                    if (const Char* after = FastRow(p, end)) {
+                        p = after;
+                        continue;
+                    }
+                }
+            }
+            if (nextLf == nullptr || nextLf < p)
+                nextLf = FindUnit(p, end, Char('\n'));
+            if (nextCr == nullptr || nextCr < p)
+                nextCr = FindUnit(p, end, Char('\r'));
+            const Char* eol = std::min(nextLf, nextCr);
+            ParseLine(p, eol, true);
+            p = eol;
+            if (p < end)
+                p += *p == Char('\r') && p + 1 < end && p[1] == Char('\n') ? 2 : 1;
+        }
+        return p;
+    }
+
+private:
+    // The common row "number<sep>number" ending in CR, LF or CR LF, in one pass: each from_chars stops
+    // where its number ends, so no search is needed. The position after the row's line end, or null
+    // when the row is any other kind (blanks, a sign, a unit, a third field, a bad field) and goes the
+    // careful way, which gives the same values.
+    const Char* FastRow(const Char* p, const Char* end) {
+        const char* first = reinterpret_cast<const char*>(p);
+        const char* last = reinterpret_cast<const char*>(end);
+        double vx = 0.0;
+        double vy = 0.0;
+        const auto one = FromChars(first, last, vx);
+        if (one.ec != std::errc() || one.ptr >= last || *one.ptr != static_cast<char>(m_separator))
+            return nullptr;
+        const auto two = FromChars(one.ptr + 1, last, vy);
+        if (two.ec != std::errc() || two.ptr >= last || !std::isfinite(vx) || !std::isfinite(vy))
+            return nullptr;
+        const char* after = two.ptr;
+        if (*after == '\r') {
+            ++after;
+            if (after < last && *after == '\n')
+                ++after;
+        } else if (*after == '\n') {
+            ++after;
+        } else {
+            return nullptr;
+        }
+        m_slice.columns[0].Push(vx, vy);
+        ++m_slice.rows;
+        return reinterpret_cast<const Char*>(after);
+    }
+
+    SBodyJob& m_job;
+    SSlice& m_slice;
+    Char m_separator;
+    bool m_fastRows = false;
+    std::vector<const Char*> m_fieldEnds;
 };
 
-template <typename Char> std::size_t CountLines(const Char* first, const Char* last) {
+template <typename Char> bool IsLineEnd(Char c) {
+    return c == Char('\n') || c == Char('\r');
+}
+
+// The lines that start in [p + 1, end): a unit that is no line end after one that is. In blocks of a
+// fixed length, which the compiler turns into vector compares.
+template <typename Char> std::size_t CountLineStarts(const Char* p, const Char* end) {
+    constexpr int kBlock = 64;
+    std::size_t count = 0;
+    while (end - p > kBlock) {
+        unsigned block = 0;
+        for (int i = 1; i <= kBlock; ++i)
+            block += static_cast<unsigned>(!IsLineEnd(p[i]) & IsLineEnd(p[i - 1]));
+        count += block;
+        p += kBlock;
+    }
+    for (; p + 1 < end; ++p)
+        count += static_cast<std::size_t>(!IsLineEnd(p[1]) & IsLineEnd(p[0]));
+    return count;
+}
+
+// Counts the lines that start in the slice, as its parse will see them, with a wide scan.
+template <typename Char> bool CountSliceLines(SBodyJob& job, SSlice& slice, CReadBuffer& buffer) {
+    constexpr std::int64_t unit = sizeof(Char);
+    const std::int64_t capacity = std::min(kBufferBytes, slice.last - slice.first + unit) / unit;
+    Char* const data = buffer.Units<Char>(capacity);
+    // The unit before the slice (a line end, as before the body) tells whether its first unit starts a
+    // line; each piece then keeps its last unit in front of the next one.
+    data[0] = Char('\n');
+    std::int64_t at = slice.first;
+    if (slice.first > job.layout.body) {
+        if (!job.file->ReadAt(slice.first - unit, reinterpret_cast<char*>(data), unit))
+            return false;
+    }
     std::size_t lines = 0;
-    while (first < last) {
-        first = Find(first, last, Char('\n'));
-        ++lines;
-        if (first < last)
-            ++first;
+    while (at < slice.last) {
+        if (job.control->cancel.load(std::memory_order_relaxed) || job.failed.load(std::memory_order_relaxed))
+            return false;
+        const std::int64_t n = std::min((capacity - 1) * unit, slice.last - at);
+        if (!job.file->ReadAt(at, reinterpret_cast<char*>(data + 1), n))
+            return false;
+        lines += CountLineStarts(data, data + 1 + n / unit);
+        data[0] = data[n / unit];
+        at += n;
     }
-    return lines;
+    slice.lines = lines;
+    return true;
 }
 
-template <typename Char>
-void ParseSlice(CSlice<Char>& slice, Char separator, double* x, double* y, SImportControl& control) {
-    const Char* p = slice.first;
-    const Char* nextReport = p + kProgressBytes / static_cast<std::int64_t>(sizeof(Char));
-    const Char* reported = p;
-    std::size_t out = slice.offset;
-    while (p < slice.last) {
-        if constexpr (sizeof(Char) == 1) {
-            // The common line "number<sep>number\n" in one pass: each from_chars stops where its number
-            // ends, so the separator and the line end are found without searching. Anything else (blanks,
-            // a sign, a third field, a bad field) goes the careful way below.
-            const char* last = reinterpret_cast<const char*>(slice.last);
-            double vx = 0.0;
-            double vy = 0.0;
-            const auto first = std::from_chars(reinterpret_cast<const char*>(p), last, vx);
-            if (first.ec == std::errc() && first.ptr < last && *first.ptr == separator) {
-                const auto second = std::from_chars(first.ptr + 1, last, vy);
-                const char* end = second.ptr;
-                if (second.ec == std::errc() && end < last && *end == '\r')
-                    ++end;
-                if (second.ec == std::errc() && (end == last || *end == '\n') && std::isfinite(vx) &&
-                    std::isfinite(vy)) {
-                    x[out] = vx;
-                    y[out] = vy;
-                    ++out;
-                    p = reinterpret_cast<const Char*>(end == last ? end : end + 1);
-                    if (p >= nextReport) {
-                        control.done.fetch_add(p - reported, std::memory_order_relaxed);
-                        reported = p;
-                        nextReport = p + kProgressBytes;
-                        if (control.cancel.load(std::memory_order_relaxed))
-                            break;
-                    }
-                    continue;
-                }
-            }
-        }
-        const Char* eol = Find(p, slice.last, Char('\n'));
-        const Char* end = eol;
-        if (end > p && end[-1] == Char('\r'))
-            --end;
-        const Char* nonBlank = p;
-        while (nonBlank < end && IsBlank(static_cast<char16_t>(*nonBlank), 0))
-            ++nonBlank;
-        if (nonBlank < end) {
-            const Char* sep1 = Find(p, end, separator);
-            double vx = 0.0;
-            double vy = 0.0;
-            if (sep1 < end) {
-                const Char* sep2 = Find(sep1 + 1, end, separator);
-                if (ParseField(p, sep1, separator, vx) && ParseField(sep1 + 1, sep2, separator, vy)) {
-                    x[out] = vx;
-                    y[out] = vy;
-                    ++out;
-                } else {
-                    ++slice.dropped;
-                }
-            } else {
-                ++slice.dropped;
-            }
-        }
-        p = eol < slice.last ? eol + 1 : eol;
-        if (p >= nextReport) {
-            control.done.fetch_add((p - reported) * static_cast<std::int64_t>(sizeof(Char)),
-                                   std::memory_order_relaxed);
-            reported = p;
-            nextReport = p + kProgressBytes / static_cast<std::int64_t>(sizeof(Char));
-            if (control.cancel.load(std::memory_order_relaxed))
-                break;
-        }
+// Reads the slice's lines through one buffer. A slice owns the lines that start inside it: it skips
+// the end of a line begun before it and finishes its last line past its end.
+template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice, CReadBuffer& buffer) {
+    constexpr std::int64_t unit = sizeof(Char);
+    const CReadFile& file = *job.file;
+    const std::int64_t end = job.layout.end;
+    CSliceParser<Char> parser(job, slice);
+    // A slice shorter than a buffer is read whole with the unit before it: its lines, which end at the
+    // end of the body, all fit.
+    const std::int64_t capacity = std::min(kBufferBytes, slice.last - slice.first + unit) / unit;
+    Char* const data = buffer.Units<Char>(capacity);
+
+    // The buffer holds the file from offset 'base' on, 'have' units of it.
+    std::int64_t base = slice.first;
+    bool skipping = false; // the slice starts inside a line that is not its own
+    if (slice.first > job.layout.body) {
+        base = slice.first - unit;
+        skipping = true;
     }
-    control.done.fetch_add((p - reported) * static_cast<std::int64_t>(sizeof(Char)),
-                           std::memory_order_relaxed);
-    slice.kept = out - slice.offset;
+    std::int64_t have = 0;
+    bool longLine = false; // the rest of a line too long for the buffer is being skipped
+    std::int64_t counted = slice.first;
+    while (true) {
+        if (job.failed.load(std::memory_order_relaxed))
+            return;
+        if (job.control->cancel.load(std::memory_order_relaxed))
+            return;
+        const std::int64_t readAt = base + have * unit;
+        const std::int64_t want = std::min((capacity - have) * unit, end - readAt);
+        if (want > 0 && !file.ReadAt(readAt, reinterpret_cast<char*>(data + have), want)) {
+            job.failed.store(true, std::memory_order_relaxed);
+            return;
+        }
+        have += want / unit;
+        const std::int64_t reached = std::clamp(base + have * unit, slice.first, slice.last);
+        job.control->done.fetch_add(reached - counted, std::memory_order_relaxed);
+        counted = reached;
+        const bool atEnd = base + have * unit >= end;
+
+        Char* const limit = data + have;
+        Char* p = data;
+        if (skipping || longLine) {
+            Char* eol = p;
+            while (eol < limit && !IsLineEnd(*eol))
+                ++eol;
+            if (eol == limit) {
+                if (atEnd)
+                    return;
+                base += have * unit;
+                have = 0;
+                continue;
+            }
+            // The line end itself: a CR LF split by a buffer end leaves an empty line, which is skipped.
+            p = eol + 1;
+            if (*eol == Char('\r') && p < limit && *p == Char('\n'))
+                ++p;
+            skipping = false;
+            longLine = false;
+        }
+        // Lines of this buffer that end in it; at the end of the file the last line needs no line end.
+        Char* complete = limit;
+        if (!atEnd) {
+            while (complete > p && !IsLineEnd(complete[-1]))
+                --complete;
+        }
+        const std::int64_t stopOffset = slice.last;
+        auto offsetOf = [&](const Char* q) { return base + (q - data) * unit; };
+        const Char* stop = stopOffset <= offsetOf(p)       ? p
+                           : stopOffset >= offsetOf(limit) ? limit
+                                                           : data + (stopOffset - base) / unit;
+        if (complete > p) {
+            const Char* after = parser.ParseLines(p, complete, stop);
+            if (after == nullptr)
+                return;
+            p = const_cast<Char*>(after);
+        }
+        if (atEnd)
+            return;
+        if (offsetOf(p) >= stopOffset)
+            return;
+        // What is left is the start of a line that goes on in the file.
+        const std::int64_t left = limit - p;
+        if (left == capacity) {
+            parser.ParseLine(p, limit, false);
+            longLine = true;
+            base += have * unit;
+            have = 0;
+            continue;
+        }
+        std::memmove(data, p, static_cast<std::size_t>(left * unit));
+        base = offsetOf(p);
+        have = left;
+    }
 }
 
-// Parses the lines of [first, last) into x and y, in slices on several threads for large inputs. The
-// arrays are sized once from the line count and shrunk to the kept rows at the end.
-template <typename Char>
-int ParseBody(const Char* first, const Char* last, Char separator, std::vector<double>& x,
-              std::vector<double>& y, SImportControl& control, SImportCounts& counts) {
-    const std::int64_t bytes = (last - first) * static_cast<std::int64_t>(sizeof(Char));
-    unsigned threads = 1;
-    if (bytes >= kParallelBytes)
-        threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
-    // More slices than threads: a thread the system holds back takes fewer of them.
-    const unsigned count = threads == 1 ? 1 : threads * kSlicesPerThread;
-    std::vector<CSlice<Char>> slices(count);
-    const Char* start = first;
-    for (unsigned i = 0; i < count; ++i) {
-        const Char* end = i + 1 == count ? last : first + (last - first) * (i + 1) / count;
-        if (end < start)
-            end = start;
-        end = Find(end, last, Char('\n'));
-        if (end < last)
-            ++end;
-        slices[i].first = start;
-        slices[i].last = end;
-        start = end;
-    }
-    auto forEachSlice = [&](auto&& work) {
-        std::atomic<unsigned> next{0};
-        auto run = [&] {
-            for (unsigned i = next++; i < count; i = next++)
-                work(slices[i]);
-        };
-        std::vector<std::thread> workers;
-        for (unsigned i = 1; i < threads; ++i)
-            workers.emplace_back(run);
-        run();
-        for (std::thread& worker : workers)
-            worker.join();
+// Runs work(slice index, the worker's buffer) over the slices on up to 'threads' threads, each slice
+// once.
+template <typename Work> void ForEachSlice(std::size_t count, unsigned threads, Work&& work) {
+    std::atomic<std::size_t> next{0};
+    auto run = [&] {
+        CReadBuffer buffer;
+        for (std::size_t i = next++; i < count; i = next++)
+            work(i, buffer);
     };
-    forEachSlice([](CSlice<Char>& slice) { slice.lines = CountLines(slice.first, slice.last); });
-    std::size_t total = 0;
-    for (CSlice<Char>& slice : slices) {
-        slice.offset = total;
-        total += slice.lines;
-    }
-    x.resize(total);
-    y.resize(total);
-    forEachSlice([&](CSlice<Char>& slice) { ParseSlice(slice, separator, x.data(), y.data(), control); });
-    if (control.cancel.load(std::memory_order_relaxed))
-        return kImportCancelled;
-    std::size_t kept = 0;
-    for (const CSlice<Char>& slice : slices) {
-        if (slice.offset != kept) {
-            std::memmove(x.data() + kept, x.data() + slice.offset, slice.kept * sizeof(double));
-            std::memmove(y.data() + kept, y.data() + slice.offset, slice.kept * sizeof(double));
+    std::vector<std::thread> workers;
+    for (unsigned i = 1; i < threads; ++i) {
+        try {
+            workers.emplace_back(run);
+        } catch (const std::system_error&) {
+            break;
         }
-        kept += slice.kept;
+    }
+    run();
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
+unsigned ThreadsFor(std::int64_t bytes) {
+    if (bytes < kParallelBytes)
+        return 1;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+}
+
+int ParseBody(SBodyJob& job, std::vector<STextColumn>& columns, SImportCounts& counts) {
+    const std::int64_t bodyBytes = job.layout.end - job.layout.body;
+    const unsigned threads = ThreadsFor(bodyBytes);
+    const int unit = UnitBytes(job.layout.encoding);
+    std::int64_t sliceBytes = bodyBytes;
+    if (threads > 1)
+        sliceBytes = std::max<std::int64_t>(kMinSliceBytes, bodyBytes / (threads * kSlicesPerThread));
+    sliceBytes += sliceBytes % unit;
+    std::vector<SSlice> slices;
+    for (std::int64_t at = job.layout.body; at < job.layout.end; at += sliceBytes) {
+        slices.emplace_back();
+        slices.back().first = at;
+        slices.back().last = std::min(job.layout.end, at + sliceBytes);
+        slices.back().columns.resize(job.fields.size());
+    }
+    const std::size_t read = job.fields.size();
+    auto fail = [&] {
+        if (!job.control->cancel.load(std::memory_order_relaxed))
+            job.failed.store(true, std::memory_order_relaxed);
+    };
+
+    // A large file's rows go straight to their place in the columns: each slice's lines are counted
+    // first, and the slice writes (and first touches) the part of the columns that is its own. That
+    // room is a bound of the lines, not of the rows kept: it is taken only while it stays within the
+    // size of the file, so a file of lines that hold nothing (empty, or with no numbers) is read the
+    // other way, into blocks that grow with the rows kept.
+    bool placed = false;
+    std::vector<std::size_t> offsets(slices.size());
+    if (threads > 1) {
+        ForEachSlice(slices.size(), threads, [&](std::size_t i, CReadBuffer& buffer) {
+            try {
+                if (!(unit == 2 ? CountSliceLines<char16_t>(job, slices[i], buffer)
+                                : CountSliceLines<char>(job, slices[i], buffer)))
+                    fail();
+            } catch (const std::exception&) {
+                fail();
+            }
+        });
+        if (job.control->cancel.load(std::memory_order_relaxed))
+            return kImportCancelled;
+        if (job.failed.load(std::memory_order_relaxed))
+            return kImportFailed;
+        std::size_t lines = 0;
+        for (std::size_t i = 0; i < slices.size(); ++i) {
+            offsets[i] = lines;
+            lines += slices[i].lines;
+        }
+        const auto bytes = static_cast<std::int64_t>(lines * read * 2 * sizeof(double));
+        placed = bytes <= bodyBytes + kBufferBytes;
+        if (placed) {
+            for (std::size_t c = 0; c < read; ++c) {
+                STextColumn& column = columns[job.targets[c]];
+                column.times.resize(lines);
+                column.values.resize(lines);
+                for (std::size_t i = 0; i < slices.size(); ++i)
+                    slices[i].columns[c].Place(column.times.data() + offsets[i],
+                                               column.values.data() + offsets[i], slices[i].lines);
+            }
+        }
+    }
+
+    ForEachSlice(slices.size(), threads, [&](std::size_t i, CReadBuffer& buffer) {
+        try {
+            if (unit == 2)
+                ParseSlice<char16_t>(job, slices[i], buffer);
+            else
+                ParseSlice<char>(job, slices[i], buffer);
+        } catch (const std::exception&) {
+            fail();
+        }
+    });
+    if (job.control->cancel.load(std::memory_order_relaxed))
+        return kImportCancelled;
+    if (job.failed.load(std::memory_order_relaxed) || !job.file->Unchanged())
+        return kImportFailed;
+
+    if (placed) {
+        // The slices' parts close up where rows were dropped or lines were blank.
+        for (std::size_t c = 0; c < read; ++c) {
+            STextColumn& column = columns[job.targets[c]];
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < slices.size(); ++i) {
+                const CColumnSink& sink = slices[i].columns[c];
+                if (sink.Overflowed())
+                    return kImportFailed;
+                if (offsets[i] != kept) {
+                    std::memmove(column.times.data() + kept, column.times.data() + offsets[i],
+                                 sink.Size() * sizeof(double));
+                    std::memmove(column.values.data() + kept, column.values.data() + offsets[i],
+                                 sink.Size() * sizeof(double));
+                }
+                kept += sink.Size();
+            }
+            column.times.resize(kept);
+            column.values.resize(kept);
+        }
+    } else {
+        // The kept pairs into columns of their exact size, each slice's part copied by one thread, so
+        // that the pages of a column are first touched in parallel too.
+        std::vector<std::size_t> starts(slices.size() * read);
+        for (std::size_t c = 0; c < read; ++c) {
+            std::size_t total = 0;
+            for (std::size_t i = 0; i < slices.size(); ++i) {
+                starts[i * read + c] = total;
+                total += slices[i].columns[c].Size();
+            }
+            columns[job.targets[c]].times.resize(total);
+            columns[job.targets[c]].values.resize(total);
+        }
+        ForEachSlice(slices.size(), threads, [&](std::size_t i, CReadBuffer&) {
+            for (std::size_t c = 0; c < read; ++c) {
+                STextColumn& column = columns[job.targets[c]];
+                const std::size_t start = starts[i * read + c];
+                slices[i].columns[c].Blocks().CopyTo(column.times.data() + start,
+                                                     column.values.data() + start);
+                slices[i].columns[c].Blocks().Clear();
+            }
+        });
+    }
+    for (const SSlice& slice : slices) {
+        counts.rows += slice.rows;
         counts.dropped += slice.dropped;
     }
-    x.resize(kept);
-    y.resize(kept);
-    counts.rows = kept;
-    return kept > 0 ? kImportOk : kImportFailed;
+    return kImportOk;
 }
 
 bool CheckHeader(const QString& field0, const QString& field1, const QString& name1, const QString& name2) {
     return field0.contains(name1) && field1.contains(name2);
 }
 
-void Scale(std::vector<double>& values, const QString& header) {
+template <typename Column> void Scale(Column& values, const QString& header) {
     double factor = 1.0;
     if (GetUnitScale(header, factor) == 0)
         return;
@@ -262,22 +990,19 @@ bool CellNumber(const ExcelCell* cell, double& value) {
         return std::isfinite(value);
     case ExcelCell::eString: {
         const char* text = cell->GetString();
-        return text != nullptr && ParseField(text, text + std::strlen(text), 0, value);
+        return text != nullptr && ParseNumberPrefix(text, text + std::strlen(text), value) != nullptr;
     }
     case ExcelCell::eWString: {
         const char16_t* text = cell->GetWString();
-        return text != nullptr && ParseField(text, text + std::char_traits<char16_t>::length(text), 0, value);
+        return text != nullptr &&
+               ParseNumberPrefix(text, text + std::char_traits<char16_t>::length(text), value) != nullptr;
     }
     default:
         return false;
     }
 }
 
-// Empties the columns and the counts the caller asked for (else the local ones) before a read.
-SImportCounts& Restart(std::vector<double>& x, std::vector<double>& y, SImportCounts* counts,
-                       SImportCounts& local) {
-    x.clear();
-    y.clear();
+SImportCounts& Restart(SImportCounts* counts, SImportCounts& local) {
     SImportCounts& count = counts != nullptr ? *counts : local;
     count = SImportCounts();
     return count;
@@ -303,111 +1028,132 @@ int SplitByChar(QStringList& out, const QString& line, QChar separator) {
 
 int GetUnitScale(const QString& header, double& factor) {
     factor = 1.0;
-    // Words are runs of letters; brackets, blanks, '/' and the rest only separate them.
-    qsizetype i = 0;
-    const qsizetype n = header.size();
-    while (i < n) {
-        while (i < n && !header[i].isLetter())
-            ++i;
-        const qsizetype start = i;
-        while (i < n && header[i].isLetter())
-            ++i;
-        if (i - start != 2)
-            continue;
-        const QChar prefix = header[start];
-        const QChar unit = header[start + 1];
-        if (unit != u's' && unit != u'V' && unit != u'A')
-            continue;
-        double scale = 0.0;
-        if (prefix == u'p')
-            scale = 1e-12;
-        else if (prefix == u'n')
-            scale = 1e-9;
-        else if (prefix == QChar(0x00B5) || prefix == QChar(0x03BC))
-            scale = 1e-6;
-        else if (prefix == u'm')
-            scale = 1e-3;
-        if (scale != 0.0) {
-            factor = scale;
-            return 1;
+    static const struct {
+        const char16_t* text;
+        double scale;
+    } kUnits[] = {
+        {u"ns", 1e-9},      {u"\u03BCs", 1e-6}, {u"\u00B5s", 1e-6}, {u"\u03BCV", 1e-6},
+        {u"\u00B5V", 1e-6}, {u"\u03BCA", 1e-6}, {u"\u00B5A", 1e-6}, {u"ms", 1e-3},
+        {u"mV", 1e-3},      {u"mA", 1e-3},      {u"nA", 1e-9},      {u"pA", 1e-12},
+    };
+    // A letter of a cased script ends a word before the unit; CJK text before it does not.
+    auto letter = [](QChar c) { return c.isLetter() && (c.isLower() || c.isUpper()); };
+    for (const auto& unit : kUnits) {
+        const QStringView text(unit.text);
+        for (qsizetype at = header.indexOf(text); at >= 0; at = header.indexOf(text, at + 1)) {
+            if (at == 0 || !letter(header[at - 1])) {
+                factor = unit.scale;
+                return 1;
+            }
         }
     }
     return 0;
 }
 
-int ParseColumnsFromText(std::vector<double>& x, const QString& path, QChar separator, const QString& name1,
-                         const QString& name2, std::vector<double>& y, SImportControl& control,
-                         SImportCounts* counts) {
+int ReadTextHeaderLine(const QString& path, QString& line) {
+    line.clear();
+    CReadFile file;
+    STextLayout layout;
+    if (!file.Open(path))
+        return kImportFailed;
+    return ReadHeader(file, line, layout, nullptr) == kImportOk ? kImportOk : kImportFailed;
+}
+
+int ParseTextTable(const QString& path, QChar separator, const ChooseTextColumns& choose,
+                   std::vector<STextColumn>& columns, SImportControl& control, SImportCounts* counts) {
     SImportCounts localCounts;
-    SImportCounts& count = Restart(x, y, counts, localCounts);
-
-    CStdioFileEx header;
-    if (!header.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyNone | CStdioFileEx::typeText))
+    SImportCounts& count = Restart(counts, localCounts);
+    columns.clear();
+    try {
+        CReadFile file;
+        if (!file.Open(path))
+            return kImportFailed;
+        control.total.store(file.Size(), std::memory_order_relaxed);
+        QString header;
+        SBodyJob job;
+        const int read = ReadHeader(file, header, job.layout, &control);
+        if (read != kImportOk)
+            return read;
+        if (!choose(header, columns)) {
+            columns.clear();
+            return kImportFailed;
+        }
+        control.started.store(true, std::memory_order_relaxed);
+        // In 8-bit text only an ASCII separator can be found byte by byte: CP936 never uses bytes below
+        // 0x40 as the second byte of a character, and UTF-8 none below 0x80 inside one.
+        if (job.layout.encoding != EEncoding::eUtf16 && separator.unicode() >= 0x80) {
+            columns.clear();
+            return kImportFailed;
+        }
+        job.file = &file;
+        job.separator = separator.unicode();
+        job.control = &control;
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (columns[c].field < 0)
+                continue;
+            job.fields.push_back(columns[c].field);
+            job.targets.push_back(c);
+            job.lastField = std::max(job.lastField, columns[c].field);
+        }
+        if (job.fields.empty()) {
+            columns.clear();
+            return kImportFailed;
+        }
+        control.done.store(job.layout.body, std::memory_order_relaxed);
+        const int result = ParseBody(job, columns, count);
+        if (result != kImportOk) {
+            columns.clear();
+            count = SImportCounts();
+            return result;
+        }
+        control.done.store(file.Size(), std::memory_order_relaxed);
+        return kImportOk;
+    } catch (const std::bad_alloc&) {
+        columns.clear();
+        count = SImportCounts();
         return kImportFailed;
-    QString headerLine;
-    if (!header.ReadString(headerLine))
-        return kImportFailed;
-    const bool unicode = header.IsUnicodeText();
-    header.Close();
+    }
+}
 
+int ParseColumnsFromText(CImportColumn& x, const QString& path, QChar separator, const QString& name1,
+                         const QString& name2, CImportColumn& y, SImportControl& control,
+                         SImportCounts* counts) {
+    x.clear();
+    y.clear();
     QString header0;
     QString header1;
-    if (!name1.isEmpty() && !name2.isEmpty()) {
-        QStringList fields;
-        SplitByChar(fields, headerLine, separator);
-        if (fields.size() < 2 || !CheckHeader(fields[0], fields[1], name1, name2))
-            return kImportFailed;
-        header0 = fields[0];
-        header1 = fields[1];
-    }
-
-    if (!unicode && separator.unicode() >= 0x80)
-        return kImportFailed;
-    QFile file(platform::NormalizePath(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return kImportFailed;
-    const qint64 size = file.size();
-    const uchar* data = size > 0 ? file.map(0, size) : nullptr;
-    if (data == nullptr)
-        return kImportFailed;
-    // What is left after the last whole UTF-16 unit counts as read.
-    control.total.store(unicode ? size - (size % 2) : size, std::memory_order_relaxed);
-
-    int result;
-    if (unicode) {
-        // UTF-16LE after its byte-order mark; an odd last byte is no character.
-        const auto* first = reinterpret_cast<const char16_t*>(data + 2);
-        const auto* last = first + (size - 2) / 2;
-        const char16_t* body = Find(first, last, u'\n');
-        body = body < last ? body + 1 : last;
-        control.done.store(reinterpret_cast<const uchar*>(body) - data, std::memory_order_relaxed);
-        result = ParseBody(body, last, static_cast<char16_t>(separator.unicode()), x, y, control, count);
-    } else {
-        // CP936 never uses bytes below 0x40 as the second byte of a character, so separators, digits and
-        // line ends can be looked for byte by byte.
-        const auto* first = reinterpret_cast<const char*>(data);
-        const char* last = first + size;
-        const char* body = Find(first, last, '\n');
-        body = body < last ? body + 1 : last;
-        control.done.store(body - first, std::memory_order_relaxed);
-        result = ParseBody(body, last, static_cast<char>(separator.unicode()), x, y, control, count);
-    }
-    file.unmap(const_cast<uchar*>(data));
-    if (result != kImportOk) {
-        x.clear();
-        y.clear();
+    std::vector<STextColumn> columns;
+    const int result = ParseTextTable(
+        path, separator,
+        [&](const QString& header, std::vector<STextColumn>& chosen) {
+            if (!name1.isEmpty() && !name2.isEmpty()) {
+                QStringList fields;
+                SplitByChar(fields, header, separator);
+                if (fields.size() < 2 || !CheckHeader(fields[0], fields[1], name1, name2))
+                    return false;
+                header0 = fields[0];
+                header1 = fields[1];
+            }
+            chosen.resize(1);
+            chosen[0].field = 1;
+            return true;
+        },
+        columns, control, counts);
+    if (result != kImportOk)
         return result;
-    }
+    x = std::move(columns[0].times);
+    y = std::move(columns[0].values);
     Scale(x, header0);
     Scale(y, header1);
     return kImportOk;
 }
 
-int ParseColumnsFromXls(const QString& path, const QString& name1, std::vector<double>& x,
-                        const QString& name2, std::vector<double>& y, SImportControl& control,
-                        SImportCounts* counts) {
+int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn& x, const QString& name2,
+                        CImportColumn& y, SImportControl& control, SImportCounts* counts) {
     SImportCounts localCounts;
-    SImportCounts& count = Restart(x, y, counts, localCounts);
+    SImportCounts& count = Restart(counts, localCounts);
+    x.clear();
+    y.clear();
 
     // Only the first sheet is read; progress is in stream bytes, and Cancel is seen at every record.
     ExcelDocument document;
@@ -428,6 +1174,7 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, std::vector<d
     const QString header1 = CellText(sheet->CellAt(0, 1));
     if (!CheckHeader(header0, header1, name1, name2))
         return kImportFailed;
+    control.started.store(true, std::memory_order_relaxed);
 
     const int rows = sheet->GetTotalRows();
     x.reserve(static_cast<std::size_t>(rows));
@@ -455,8 +1202,6 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, std::vector<d
     }
     control.done.store(control.total.load(std::memory_order_relaxed), std::memory_order_relaxed);
     count.rows = x.size();
-    if (x.empty())
-        return kImportFailed;
     Scale(x, header0);
     Scale(y, header1);
     return kImportOk;

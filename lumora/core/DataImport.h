@@ -4,58 +4,129 @@
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 class QWidget;
 
 // Reading two-column measurement data back from delimited text and Excel 97-2003 workbooks.
 //
-// Results of the readers: 1 read, 0 the file is not what the caller asked for (the caller shows its
-// parse-error message), -1 the user cancelled (no message: nothing went wrong).
+// Results of the readers: 1 read, 0 the file is not what the caller asked for, cannot be read, changed
+// while it was read or does not fit in memory (the caller shows its parse-error message). The readers
+// without a window also give -1 when they were asked to stop; the window forms report that as 0.
 enum : int { kImportCancelled = -1, kImportFailed = 0, kImportOk = 1 };
 
 // What the pages show when a reader gives kImportFailed (UTF-8).
 // "错误：数据文件解析错误，可能是格式不匹配！"
 inline constexpr int kParseErrorId = 35026;
 
-// Shared between a reading job and whoever watches it: progress as done of total units, and the
-// request to stop.
+// Shared between a reading job and whoever watches it: progress as done of total units, the request
+// to stop, and whether the file's header named the expected columns.
 struct SImportControl {
     std::atomic<bool> cancel{false};
+    std::atomic<bool> started{false};
     std::atomic<std::int64_t> done{0};
     std::atomic<std::int64_t> total{0};
 };
 
 // What a reader kept and what it dropped.
 struct SImportCounts {
-    std::size_t rows = 0;    // rows appended to both columns
-    std::size_t dropped = 0; // rows with a missing, blank or non-numeric field
+    std::size_t rows = 0;    // rows that gave at least one value
+    std::size_t dropped = 0; // rows with a missing or non-numeric field, which gave nothing
 };
+
+// The storage of a column. A large one is laid out for huge pages, so that the pages of a column of
+// millions of values come in a few hundred faults rather than hundreds of thousands.
+void* AllocateImportColumn(std::size_t bytes);
+void FreeImportColumn(void* data, std::size_t bytes) noexcept;
+
+// An allocator that leaves new elements as they are: a reader sizes a column once and then writes
+// every element from several threads, without a pass that zeroes them all on one thread first.
+template <typename T> struct CNoInitAllocator : std::allocator<T> {
+    using value_type = T;
+    template <typename U> struct rebind { using other = CNoInitAllocator<U>; };
+    CNoInitAllocator() = default;
+    template <typename U> CNoInitAllocator(const CNoInitAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) {
+        if (n > std::size_t(-1) / sizeof(T))
+            throw std::bad_array_new_length();
+        return static_cast<T*>(AllocateImportColumn(n * sizeof(T)));
+    }
+    void deallocate(T* p, std::size_t n) noexcept { FreeImportColumn(p, n * sizeof(T)); }
+    template <typename U> void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+// A column of imported values.
+using CImportColumn = std::vector<double, CNoInitAllocator<double>>;
 
 // Splits at every separator: an empty field between two separators and a leading one are kept, a
 // trailing empty field is not, and an empty line gives no field. Returns the field count.
 int SplitByChar(QStringList& out, const QString& line, QChar separator);
 
-// The factor of a unit token of the header: a standalone or bracketed word made of a prefix (p, n,
-// µ or μ, m) and a unit (s, V, A), as in "Time (ms)" or "Current [μA]". Words that merely contain
-// such letters ("Instrument", "rms") do not count. factor is 1.0 when there is none (result 0).
+// The factor of the first of "ns", "μs", "μV", "μA", "ms", "mV", "mA", "nA" and "pA" (μ as U+03BC or
+// the micro sign U+00B5) found in the header, as in "Time (ms)", "Time (msec)" or "Current [mAmp]". A
+// match must begin a word: one that follows a letter ("rms", "Instrument") does not count. factor is
+// 1.0 when there is none (result 0).
 int GetUnitScale(const QString& header, double& factor);
+
+// The number at the start of a field, by the rule of a C-locale wcstod: blanks, a sign, then a decimal
+// or "0x" hexadecimal number; text after it (a unit, as in "2.5V" or "1e-3 A") is ignored. The end of
+// the number, or null when the text begins with no number or the number is not finite ("1e400",
+// "inf", "nan"): a field that holds no number gives no value, never a 0.
+const char* ParseNumberPrefix(const char* first, const char* last, double& value);
+const char16_t* ParseNumberPrefix(const char16_t* first, const char16_t* last, double& value);
+
+// The first line of a data text file: UTF-16LE after FF FE, UTF-8 after EF BB BF, else the ANSI code
+// page. A line ends at CR, LF or CR LF. 1 read; 0 when the file cannot be read, is empty or its first
+// line is longer than any header of a data file.
+int ReadTextHeaderLine(const QString& path, QString& line);
+
+// A value column of a text table: the field it is read from (none when negative: the column stays
+// empty), and the (time, value) pairs of the rows whose field 0 and this field both hold numbers.
+struct STextColumn {
+    int field = -1;
+    CImportColumn times;
+    CImportColumn values;
+};
+// Given the header line, fills the columns to read (their fields) and gives true, or gives false when
+// the file is not the one expected (as when no column has a field).
+using ChooseTextColumns = std::function<bool(const QString& header, std::vector<STextColumn>& columns)>;
+
+// Reads a delimited text table: the header line, then every line that is not blank. A row's time is
+// field 0; each column takes the row's value when both are numbers. Rows are read whole however long,
+// in parallel for large files; memory grows with the values kept, not with the file. control.cancel
+// stops it (-1); 0 when choose refuses the header or the file cannot be read whole as it was opened.
+int ParseTextTable(const QString& path, QChar separator, const ChooseTextColumns& choose,
+                   std::vector<STextColumn>& columns, SImportControl& control,
+                   SImportCounts* counts = nullptr);
 
 // The readers without a window: they run on the calling thread, report progress through control
 // and stop with kImportCancelled once control.cancel is set. x and y are replaced in every case.
-// A row is kept only when both fields are numbers; other rows are dropped whole so the columns
-// stay paired. No numeric row at all is a failure.
-int ParseColumnsFromText(std::vector<double>& x, const QString& path, QChar separator, const QString& name1,
-                         const QString& name2, std::vector<double>& y, SImportControl& control,
+// A row is kept only when both fields hold numbers; other rows are dropped whole so the columns stay
+// paired. A file whose header names the columns but that holds no row gives 1 and empty columns.
+int ParseColumnsFromText(CImportColumn& x, const QString& path, QChar separator, const QString& name1,
+                         const QString& name2, CImportColumn& y, SImportControl& control,
                          SImportCounts* counts = nullptr);
-int ParseColumnsFromXls(const QString& path, const QString& name1, std::vector<double>& x,
-                        const QString& name2, std::vector<double>& y, SImportControl& control,
-                        SImportCounts* counts = nullptr);
+int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn& x, const QString& name2,
+                        CImportColumn& y, SImportControl& control, SImportCounts* counts = nullptr);
 
-// The readers the pages call: the file is read on a worker thread while a progress window, modal to
-// parent's window, shows how far it got and offers Cancel. On any result other than kImportOk the
-// columns are left empty.
-int ImportColumnsFromText(std::vector<double>& x, const QString& path, QChar separator, const QString& name1,
-                          const QString& name2, std::vector<double>& y, QWidget* parent = nullptr);
-int ImportColumnsFromXls(QWidget* parent, const QString& path, const QString& name1, std::vector<double>& x,
-                         const QString& name2, std::vector<double>& y);
+// The readers the pages call. A text file is read at once on the calling thread; a large one on a
+// worker while a progress window, modal to parent's window, shows how far it got and offers Cancel. A
+// workbook is read on a worker; its progress window comes once the header named the columns, so a
+// workbook that is not the page's fails without one. Cancel gives 0 like a mismatch; on any result
+// other than kImportOk the columns are left empty.
+int ImportColumnsFromText(CImportColumn& x, const QString& path, QChar separator, const QString& name1,
+                          const QString& name2, CImportColumn& y, QWidget* parent = nullptr);
+int ImportColumnsFromXls(QWidget* parent, const QString& path, const QString& name1, CImportColumn& x,
+                         const QString& name2, CImportColumn& y);
+// ParseTextTable under the same rules as the text import.
+int ImportTextTable(QWidget* parent, const QString& path, QChar separator, const ChooseTextColumns& choose,
+                    std::vector<STextColumn>& columns);

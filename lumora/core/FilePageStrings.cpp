@@ -5,7 +5,7 @@
 void RegisterFilePageStrings() {
     platform::RegisterStrings({
         {35000, u"错误：不支持的文件类型，请选择 csv、txt、xls 或 bin 文件！"},
-        {35001, u"错误：该页面只能读取文本文件，不能读取 Excel 文件！"},
+        {35001, u"错误：不支持的文件类型，请选择 csv、txt 或 xls 文件！"},
         {35002, u"打开波形文件..."},
         {35003, u"保存波形..."},
         {35004, u"保存截图..."},

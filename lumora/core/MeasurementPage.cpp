@@ -4,7 +4,10 @@
 #include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/ListCtrlExData.h"
+#include "lumora/controls/ReportCtrl.h"
 #include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/DataImport.h"
+#include "lumora/core/FilePageStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/PageSkeleton.h"
@@ -16,6 +19,7 @@
 #include "platform/StringTable.h"
 #include "waveform/common/PlotRecords.h"
 #include "waveform/common/WaveformPlotMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFMainWnd.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +28,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -32,6 +37,7 @@ using controls::CXPStyleButtonST;
 
 CMeasurementPage::CMeasurementPage(int templateId, QWidget* parent) : CDialogResize(templateId, parent) {
     RegisterToolTipStrings();
+    RegisterFilePageStrings();
     platform::RegisterStrings({
         {33002, u"统计值"},
         {33004, u"水平标记"},
@@ -58,7 +64,7 @@ CXPStyleButtonST* CMeasurementPage::Button(int id) const {
 }
 
 void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, const QRect& table,
-                                      const SToolButton* buttons, std::size_t count) {
+                                      const SToolButton* buttons, std::size_t count, ETable kind) {
     // The template's own font, so that its dialog units mean the same size whatever the desktop's font.
     setFont(QFont(QStringLiteral("宋体"), 9));
     m_placeHolderUnits = placeHolder;
@@ -69,21 +75,46 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
     m_placeHolder->setGeometry(
         DialogRect(placeHolder.x(), placeHolder.y(), placeHolder.width(), placeHolder.height()));
     m_placeHolder->hide();
-    m_list = new CListCtrlEx(this);
-    platform::SetControlId(m_list, IDC_LIST_STATISTIC);
-    m_list->setGeometry(DialogRect(table.x(), table.y(), table.width(), table.height()));
+    QWidget* tableWidget = nullptr;
+    if (kind == ETable::eStatistics)
+        tableWidget = m_list = new CListCtrlEx(this);
+    else
+        tableWidget = m_report = new controls::CReportCtrl(this);
+    platform::SetControlId(tableWidget, IDC_LIST_STATISTIC);
+    tableWidget->setGeometry(DialogRect(table.x(), table.y(), table.width(), table.height()));
+    m_labelHori = new QLabel(platform::LoadString(35015), this);
+    m_labelVert = new QLabel(platform::LoadString(35016), this);
     m_comboHori = new QComboBox(this);
     m_comboVert = new QComboBox(this);
     platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
     platform::SetControlId(m_comboVert, IDC_COMBO_VERT);
-    m_comboHori->hide();
-    m_comboVert->hide();
+    m_labelHori->setGeometry(DialogRect(250, 7, 28, 12));
+    m_comboHori->setGeometry(DialogRect(278, 5, 60, 14));
+    m_labelVert->setGeometry(DialogRect(342, 7, 28, 12));
+    m_comboVert->setGeometry(DialogRect(370, 5, 60, 14));
+    ShowAxisCombos(false);
     for (std::size_t i = 0; i < count; ++i) {
         const int id = buttons[i].id;
         auto* button = CreatePageToolButton(this, &m_theme, id, platform::LoadString(buttons[i].tipId),
                                             DialogRect(buttons[i].x, 5, 16, 16));
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
     }
+}
+
+void CMeasurementPage::CreateFilePageSkeleton() {
+    static const SToolButton kButtons[] = {
+        {1079, 34300, 7},   {1080, 34301, 25},  {1081, 34302, 43},  {1082, 34303, 61},  {1083, 34304, 426},
+        {1084, 34305, 79},  {1085, 34306, 97},  {1086, 34308, 115}, {1087, 34309, 133}, {1088, 34310, 151},
+        {1089, 34311, 169}, {1091, 34312, 187}, {1090, 34313, 205},
+    };
+    CreateSkeleton(QSize(449, 323), QRect(7, 25, 435, 199), QRect(7, 228, 435, 88), kButtons,
+                   std::size(kButtons), ETable::eReport);
+}
+
+void CMeasurementPage::ShowAxisCombos(bool show) {
+    for (QWidget* widget : {static_cast<QWidget*>(m_labelHori), static_cast<QWidget*>(m_labelVert),
+                            static_cast<QWidget*>(m_comboHori), static_cast<QWidget*>(m_comboVert)})
+        widget->setVisible(show);
 }
 
 void CMeasurementPage::FitStatisticList(QWidget* plot, int minWidth) {
@@ -158,6 +189,26 @@ void CMeasurementPage::BuildStatisticList(const QString* headers, int columns,
     }
 }
 
+void CMeasurementPage::SetUpReportTable(const QStringList& columns, const std::vector<int>& positions) {
+    m_report->SetImageListSize(QSize(30, 30));
+    m_report->SetExtendedStyle(controls::CReportCtrl::LVS_EX_GRIDLINES |
+                               controls::CReportCtrl::LVS_EX_SUBITEMIMAGES |
+                               controls::CReportCtrl::LVS_EX_FULLROWSELECT);
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        m_report->EndEdit(true);
+        const int column = m_report->InsertColumn(positions[static_cast<std::size_t>(i)], columns[i],
+                                                  controls::CReportCtrl::LVCFMT_LEFT, 200);
+        m_report->OnColumnInserted(column);
+    }
+}
+
+void CMeasurementPage::SetMarkerColumns(std::vector<int> vertical, std::vector<int> horizontal,
+                                        bool clearStatistics) {
+    m_verticalColumns = std::move(vertical);
+    m_horizontalColumns = std::move(horizontal);
+    m_horizontalClearsStatistics = clearStatistics;
+}
+
 void CMeasurementPage::SetValueCells(int column, int firstRow, int lastRow, const QString& text) {
     for (int row = firstRow; row <= lastRow; ++row)
         m_list->SetItemText(row, column, text);
@@ -165,8 +216,16 @@ void CMeasurementPage::SetValueCells(int column, int firstRow, int lastRow, cons
 
 void CMeasurementPage::UpdateToolButtons(int tool) {
     const int toolIds[] = {IDC_TOOL_NONE, IDC_TOOL_PAN, IDC_TOOL_ZOOM, IDC_TOOL_HORI, IDC_TOOL_VERT};
-    for (int i = 0; i < 5; ++i)
-        Button(toolIds[i])->SetCheck(tool == i);
+    for (int i = 0; i < 5; ++i) {
+        if (CXPStyleButtonST* button = Button(toolIds[i]))
+            button->SetCheck(tool == i);
+    }
+}
+
+void CMeasurementPage::UpdateLineButtons() {
+    const CWaveformPlotMainWnd* plot = LinePlot();
+    for (int line = 0; line < 4; ++line)
+        Button(IDC_LINE_FIRST + line)->SetCheck(plot != nullptr && plot->GetMultiLineVisible(line) != 0);
 }
 
 QString CMeasurementPage::ValueText(double value) const {
@@ -196,32 +255,174 @@ void CMeasurementPage::ShowStatistics(const CWaveformStatisticRecord& statistics
     m_list->SetItemText(3, 1, ValueText(statistics.Product));
 }
 
-bool CMeasurementPage::ToggleMarkers(CWaveformPlotMainWnd& plot, int id) {
-    // Index 1 is the pair moved along the time axis, shown under "水平标记".
-    const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
-    const bool show = plot.GetMarkerVisible(pairA) == 0;
-    plot.SetMarkerVisible(pairA, show ? 1 : 0);
-    Button(IDC_MARKER_HORI)->SetCheck(plot.GetMarkerVisible(1) != 0);
-    Button(IDC_MARKER_VERT)->SetCheck(plot.GetMarkerVisible(0) != 0);
-    return show;
+void CMeasurementPage::OnCommand(int id) {
+    CWaveformPlotMainWnd* plot = PlotWindow();
+    if (plot == nullptr)
+        return;
+    switch (id) {
+    case IDC_SETTINGS:
+        OnSettings();
+        return;
+    case IDC_ADAPTIVE:
+        ShownPlot()->SetAxisAdaptive();
+        RedrawAllLayers(*ShownPlot());
+        return;
+    case IDC_RESTORE:
+        ShownPlot()->SetAxisRestore();
+        RedrawAllLayers(*ShownPlot());
+        return;
+    case IDC_TOOL_NONE:
+    case IDC_TOOL_PAN:
+    case IDC_TOOL_ZOOM:
+    case IDC_TOOL_HORI:
+    case IDC_TOOL_VERT: {
+        if (Button(id) == nullptr)
+            return;
+        const int tool = id == IDC_TOOL_NONE ? 0 : id - IDC_TOOL_PAN + 1;
+        SetTool(tool);
+        UpdateToolButtons(tool);
+        break;
+    }
+    case IDC_MARKER_VERT:
+    case IDC_MARKER_HORI: {
+        // Index 1 is the pair moved along the time axis, shown under "水平标记".
+        const int pair = id == IDC_MARKER_HORI ? 1 : 0;
+        const bool show = plot->GetMarkerVisible(pair) == 0;
+        plot->SetMarkerVisible(pair, show ? 1 : 0);
+        Button(IDC_MARKER_HORI)->SetCheck(plot->GetMarkerVisible(1) != 0);
+        Button(IDC_MARKER_VERT)->SetCheck(plot->GetMarkerVisible(0) != 0);
+        if (!show)
+            ClearMarkerColumns(pair);
+        break;
+    }
+    default:
+        if (id >= IDC_LINE_FIRST && id <= IDC_LINE_LAST) {
+            if (LineButtonsActive())
+                OnLineButton(id - IDC_LINE_FIRST);
+            return;
+        }
+        if (!OnPageCommand(id))
+            return;
+        break;
+    }
+    RedrawMarkerLayer(*plot);
+}
+
+void CMeasurementPage::ClearMarkerColumns(int pair) {
+    for (int column : pair == 0 ? m_verticalColumns : m_horizontalColumns)
+        SetValueCells(column, 0, 2, EmptyCell());
+    if (pair == 1 && m_horizontalClearsStatistics)
+        SetValueCells(1, 0, 3, EmptyCell());
+}
+
+void CMeasurementPage::OnLineButton(int line) {
+    CWaveformPlotMainWnd* plot = LinePlot();
+    if (plot == nullptr)
+        return;
+    if (plot->GetMultiLineVisible(line) != 0) {
+        plot->SetMultiLineVisible(line, 0);
+        RedrawAllLayers(*plot);
+        Button(IDC_LINE_FIRST + line)->SetCheck(false);
+        return;
+    }
+    const QString path = AskForLineFile();
+    if (!path.isEmpty())
+        LoadLineFile(line, path);
+    Button(IDC_LINE_FIRST + line)->SetCheck(plot->GetMultiLineVisible(line) != 0);
+    if (RefitAfterLineButton()) {
+        plot->SetAxisAdaptive();
+        RedrawAllLayers(*plot);
+    }
+}
+
+void CMeasurementPage::OnSettings() {
+    EditPlotSettings(*ShownPlot());
+}
+
+void CMeasurementPage::RedrawAllLayers(CWaveformPlotMainWnd& plot) {
+    if (auto* ccdf = dynamic_cast<CWaveformCCDFMainWnd*>(&plot))
+        ccdf->ReDrawWaveformWnd(1);
+    else
+        plot.ReDrawWaveformWnd(1, 1, 1);
+}
+
+void CMeasurementPage::RedrawMarkerLayer(CWaveformPlotMainWnd& plot) {
+    if (auto* ccdf = dynamic_cast<CWaveformCCDFMainWnd*>(&plot))
+        ccdf->ReDrawWaveformWnd(0);
+    else
+        plot.ReDrawWaveformWnd(0, 0, 1);
+}
+
+platform::LRESULT CMeasurementPage::OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                              platform::LPARAM lParam) {
+    if (message == WM_WAVEFORM_MARKER)
+        return OnWaveformMarker(wParam, lParam);
+    return 0;
+}
+
+platform::LRESULT CMeasurementPage::OnWaveformMarker(platform::WPARAM record, platform::LPARAM code) {
+    if (m_preferences == nullptr) {
+        StopBox(51519);
+        return 0;
+    }
+    if (record == 0)
+        return 0;
+    if (code == kMarkerCodePairA && m_horizontalColumns.size() >= 2) {
+        const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
+        ShowPlainValues(m_horizontalColumns[0], marker.Value1, marker.Value2);
+        ShowValues(m_horizontalColumns[1], marker.Value3, marker.Value4);
+    } else if (code == kMarkerCodePairB) {
+        ShowVerticalMarkerValues(record);
+    } else if (code == kMarkerCodeStatistics) {
+        ShowStatistics(*reinterpret_cast<const CWaveformStatisticRecord*>(record));
+    }
+    return 0;
+}
+
+void CMeasurementPage::ShowVerticalMarkerValues(platform::WPARAM record) {
+    if (m_verticalColumns.empty())
+        return;
+    const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
+    ShowValues(m_verticalColumns[0], marker.Value1, marker.Value2);
+}
+
+void CMeasurementPage::OnSize(unsigned type, int cx, int cy) {
+    CDialogResize::OnSize(type, cx, cy);
+    if (type != SIZE_MINIMIZED && m_placeHolder != nullptr)
+        FitPlots(m_placeHolder->geometry());
+}
+
+void CMeasurementPage::FitPlots(const QRect& rect) {
+    if (PlotWindow() != nullptr)
+        PlotWindow()->setGeometry(rect);
 }
 
 QString CMeasurementPage::AskForComparisonFile(const QString& section, const QString& filter,
                                                const QString& defaultSuffix) {
-    const QString last = platform::GetProfileString(section, QStringLiteral("FileLoadWaveform"));
+    const QString last = section.isEmpty()
+                             ? QString()
+                             : platform::GetProfileString(section, QStringLiteral("FileLoadWaveform"));
     const QString folder = last.isEmpty() ? QString() : QFileInfo(platform::NormalizePath(last)).path();
     QFileDialog dialog(this, QString(), folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultSuffix);
     const QString path = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    if (!path.isEmpty())
+    if (!path.isEmpty() && !section.isEmpty())
         platform::WriteProfileString(section, QStringLiteral("FileLoadWaveform"), path);
     return path;
 }
 
+QString CMeasurementPage::AskForTextFile() {
+    return AskForComparisonFile(QString(), platform::LoadString(35017));
+}
+
 void CMeasurementPage::StopBox(int id) {
     platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+}
+
+void CMeasurementPage::ShowParseError() {
+    StopBox(kParseErrorId);
 }
 
 void CMeasurementPage::EditPlotSettings(CWaveformPlotMainWnd& plot) {

@@ -1,25 +1,28 @@
 #include "lumora/core/QXAppDialogMeasCCDF.h"
 
-#include "platform/StringTable.h"
-
-#include "lumora/controls/ReportCtrl.h"
+#include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/DataImport.h"
-#include "platform/MessageBox.h"
+#include "platform/StringTable.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
 
+#include <QFrame>
 #include <algorithm>
 
-CQXAppDialogMeasCCDF::CQXAppDialogMeasCCDF(QWidget* parent) : CQXAppDialogMeasFilePage(IDD, parent) {}
+CQXAppDialogMeasCCDF::CQXAppDialogMeasCCDF(QWidget* parent) : CMeasurementPage(IDD, parent) {}
 
 CQXAppDialogMeasCCDF::~CQXAppDialogMeasCCDF() = default;
 
-CWaveformPlotMainWnd* CQXAppDialogMeasCCDF::PlotWindow() const {
-    return m_waveform;
+const controls::DlgResizeMapEntry* CQXAppDialogMeasCCDF::GetDlgResizeMap() const {
+    return PageResizeMap();
 }
 
-bool CQXAppDialogMeasCCDF::CreatePlot(const QRect& rect) {
+bool CQXAppDialogMeasCCDF::OnInitDialog() {
+    CreateFilePageSkeleton();
+    for (int id : {IDC_TOOL_ZOOM, IDC_TOOL_HORI, IDC_TOOL_VERT, IDC_MARKER_VERT, IDC_MARKER_HORI})
+        Button(id)->hide();
+    DlgResize_Init();
     m_waveform = new CWaveformCCDFMainWnd();
-    if (m_waveform->Create(this, rect, IDC_WAVEFORM) != 0) {
+    if (m_waveform->Create(this, m_placeHolder->geometry(), IDC_WAVEFORM) != 0) {
         delete m_waveform;
         m_waveform = nullptr;
         return false;
@@ -27,29 +30,27 @@ bool CQXAppDialogMeasCCDF::CreatePlot(const QRect& rect) {
     m_waveform->SetAxisTextHori(QStringLiteral("Amperes"));
     m_waveform->SetAxisTextVert(QStringLiteral("Occurrence (%)"));
     m_waveform->SetChartName(QStringLiteral("CCDF Graph"));
-    return true;
-}
-
-void CQXAppDialogMeasCCDF::BuildTable() {
     // The two marker columns each go in at position 1: they read "水平标记", "垂直标记".
     SetUpReportTable({platform::LoadString(35021), platform::LoadString(35028), platform::LoadString(35029)},
                      {0, 1, 1});
+    UpdateLineButtons();
+    return true;
+}
+
+CWaveformPlotMainWnd* CQXAppDialogMeasCCDF::PlotWindow() const {
+    return m_waveform;
 }
 
 void CQXAppDialogMeasCCDF::SetTool(int tool) {
     m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateToolsCCDF>(tool));
 }
 
-int CQXAppDialogMeasCCDF::GetTool() const {
-    return static_cast<int>(m_waveform->GetWaveformOperateTool());
+QString CQXAppDialogMeasCCDF::AskForLineFile() {
+    return AskForTextFile();
 }
 
-void CQXAppDialogMeasCCDF::RedrawAll() {
-    m_waveform->ReDrawWaveformWnd(1);
-}
-
-void CQXAppDialogMeasCCDF::RedrawMarkers() {
-    m_waveform->ReDrawWaveformWnd(0);
+void CQXAppDialogMeasCCDF::LoadLineFile(int line, const QString& path) {
+    LoadLine(line, path, u'\t');
 }
 
 int CQXAppDialogMeasCCDF::LoadWaveformFromTextFile(const QString& path, QChar separator) {
@@ -59,24 +60,21 @@ int CQXAppDialogMeasCCDF::LoadWaveformFromTextFile(const QString& path, QChar se
 int CQXAppDialogMeasCCDF::LoadLine(int line, const QString& path, QChar separator) {
     if (m_waveform == nullptr)
         return 0;
-    std::vector<double> amplitudes, percents;
-    const int result = ImportColumnsFromText(amplitudes, path, separator, QStringLiteral("CCDFAmplitude"),
-                                             QStringLiteral("Occurrence"), percents, this);
-    if (result == kImportCancelled)
-        return result;
-    if (result != kImportOk) {
+    CImportColumn amplitudes, percents;
+    if (ImportColumnsFromText(amplitudes, path, separator, QStringLiteral("CCDFAmplitude"),
+                              QStringLiteral("Occurrence"), percents, this) != kImportOk) {
         ShowParseError();
         return 0;
     }
     // The file already holds the distribution: its points are drawn as they are.
     const auto n = static_cast<unsigned>(std::min(amplitudes.size(), percents.size()));
     if (n < 2 || m_waveform->SetCcdfPointsMultiLine(line, amplitudes.data(), percents.data(), n) == 0) {
-        platform::MessageBox(platform::LoadString(kTooFewPointsId), platform::MB_ICONSTOP);
+        StopBox(kTooFewPointsId);
         UpdateLineButtons();
-        RedrawAll();
+        RedrawAllLayers(*m_waveform);
         return 0;
     }
-    RedrawAll();
+    RedrawAllLayers(*m_waveform);
     UpdateLineButtons();
     return 1;
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "lumora/core/QXAppDialogMeasFilePage.h"
+#include "lumora/core/MeasurementPage.h"
 
 class CWaveformCCDFMainWnd;
 
 // The CCDF page: complementary cumulative distributions read ready-made from text files.
-class CQXAppDialogMeasCCDF : public CQXAppDialogMeasFilePage {
+class CQXAppDialogMeasCCDF : public CMeasurementPage {
 public:
     enum : int { IDD = 119, IDC_WAVEFORM = 1227 };
     // Shown for a file of fewer than two points (UTF-8).
@@ -15,25 +15,24 @@ public:
     explicit CQXAppDialogMeasCCDF(QWidget* parent = nullptr);
     ~CQXAppDialogMeasCCDF() override;
 
+    // Builds the plot, the table and the buttons; false when the plot cannot be created.
+    bool OnInitDialog();
     // Reads a "CCDFAmplitude" and "Occurrence" file into line 0 without refitting the axes: 1 read, 0
-    // parse error or too few points (shown), -1 cancelled.
+    // parse error or too few points (shown).
     int LoadWaveformFromTextFile(const QString& path, QChar separator);
 
     CWaveformPlotMainWnd* PlotWindow() const override;
     CWaveformCCDFMainWnd* Waveform() const { return m_waveform; }
 
 protected:
-    bool CreatePlot(const QRect& rect) override;
-    void BuildTable() override;
+    const controls::DlgResizeMapEntry* GetDlgResizeMap() const override;
     void SetTool(int tool) override;
-    int GetTool() const override;
-    int LoadLine(int line, const QString& path, QChar separator) override;
-    void RedrawAll() override;
-    void RedrawMarkers() override;
-    bool RefitAfterLineButton() const override { return true; }
-    bool ShowsAxisCombos() const override { return false; }
-    bool IsButtonHidden(int id) const override { return id >= IDC_TOOL_ZOOM && id <= IDC_MARKER_HORI; }
+    void OnSettings() override {}
+    QString AskForLineFile() override;
+    void LoadLineFile(int line, const QString& path) override;
 
 private:
+    int LoadLine(int line, const QString& path, QChar separator);
+
     CWaveformCCDFMainWnd* m_waveform = nullptr;
 };

@@ -2,43 +2,23 @@
 
 #include "lumora/core/FilePageStrings.h"
 
-#include "common/xmlfile/TextHelpers.h"
-#include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
-#include "lumora/controls/ListCtrlExData.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/DataImport.h"
-#include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/PageFiles.h"
-#include "lumora/core/PageSkeleton.h"
-#include "lumora/core/StdioFileEx.h"
-#include "lumora/sheetio/ExcelCell.h"
-#include "lumora/sheetio/ExcelDocument.h"
-#include "lumora/sheetio/ExcelSheet.h"
-#include "lumora/shell/ToolIcon.h"
 #include "platform/ControlId.h"
-#include "platform/MessageBox.h"
-#include "platform/Numbers.h"
-#include "platform/Paths.h"
-#include "platform/Profile.h"
 #include "platform/StringTable.h"
 #include "waveform/stripplot/TimeVsAmpRecords.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 
 namespace {
 
-using controls::CListCtrlEx;
-using controls::CXPStyleButtonST;
 using platform::LoadString;
 
 // The toolbar in one row; the settings button at the right.
@@ -91,6 +71,7 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
                                LoadString(33004), QString(), QString()};
     BuildStatisticList(headers, 7, {2, 4}, {1, 3, 5, 6});
     SetValueCells(1, 3, 3, EmptyCell());
+    SetMarkerColumns({3}, {5, 6}, true);
     // The settings button stays clear of the last tool button.
     FitStatisticList(m_waveform, 223 + 16 + 2 + 16 + 7);
     UpdateLineButtons();
@@ -129,101 +110,48 @@ void CQXAppDialogMeasCurrent::CreateHiddenTemplateItems() {
     automatic->hide();
 }
 
-void CQXAppDialogMeasCurrent::UpdateLineButtons() {
-    if (m_waveform == nullptr)
-        return;
-    for (int line = 0; line < 4; ++line)
-        Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
+CWaveformPlotMainWnd* CQXAppDialogMeasCurrent::PlotWindow() const {
+    return m_waveform;
 }
 
-void CQXAppDialogMeasCurrent::OnCommand(int id) {
-    if (m_waveform == nullptr)
-        return;
-    switch (id) {
-    case IDC_SETTINGS:
-        EditPlotSettings(*m_waveform);
-        return;
-    case IDC_ADAPTIVE:
-        m_waveform->SetAxisAdaptive();
-        m_waveform->ReDrawWaveformWnd(1, 1, 1);
-        return;
-    case IDC_RESTORE:
-        m_waveform->SetAxisRestore();
-        m_waveform->ReDrawWaveformWnd(1, 1, 1);
-        return;
-    case IDC_TOOL_NONE:
-    case IDC_TOOL_PAN:
-    case IDC_TOOL_ZOOM:
-    case IDC_TOOL_HORI:
-    case IDC_TOOL_VERT: {
-        const int tool = id == IDC_TOOL_NONE ? 0 : id - IDC_TOOL_PAN + 1;
-        m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateTools>(tool));
-        UpdateToolButtons(tool);
-        break;
-    }
-    case IDC_MARKER_VERT:
-    case IDC_MARKER_HORI: {
-        const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
-        const bool show = ToggleMarkers(*m_waveform, id);
-        if (!show && pairA == 0)
-            SetValueCells(3, 0, 2, EmptyCell());
-        if (!show && pairA == 1) {
-            SetValueCells(5, 0, 2, EmptyCell());
-            SetValueCells(6, 0, 2, EmptyCell());
-            SetValueCells(1, 0, 3, EmptyCell());
-        }
-        break;
-    }
-    default:
-        if (id >= IDC_LINE_FIRST && id <= IDC_LINE_LAST)
-            OnLineButton(id - IDC_LINE_FIRST);
-        return;
-    }
-    m_waveform->ReDrawWaveformWnd(0, 0, 1);
+void CQXAppDialogMeasCurrent::SetTool(int tool) {
+    m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateTools>(tool));
 }
 
-void CQXAppDialogMeasCurrent::OnLineButton(int line) {
-    if (m_waveform->GetMultiLineVisible(line) != 0) {
-        m_waveform->SetMultiLineVisible(line, 0);
-        m_waveform->ReDrawWaveformWnd(1, 1, 1);
-        Button(IDC_LINE_FIRST + line)->SetCheck(false);
-        return;
-    }
-    const QString path = AskForComparisonFile(kProfileSection, LoadString(34314), QStringLiteral("csv"));
+QString CQXAppDialogMeasCurrent::AskForLineFile() {
+    return AskForComparisonFile(kProfileSection, LoadString(34314), QStringLiteral("csv"));
+}
+
+void CQXAppDialogMeasCurrent::LoadLineFile(int line, const QString& path) {
     const QString extension = Extension(path);
-    if (path.isEmpty()) {
-    } else if (extension == QStringLiteral("txt")) {
+    if (extension == QStringLiteral("txt"))
         LoadWaveformFromTextFile(line, path, u'\t');
-    } else if (extension == QStringLiteral("csv")) {
+    else if (extension == QStringLiteral("csv"))
         LoadWaveformFromTextFile(line, path, u',');
-    } else if (extension == QStringLiteral("xls")) {
+    else if (extension == QStringLiteral("xls"))
         LoadWaveformFromXlsFile(line, path);
-    }
-    Button(IDC_LINE_FIRST + line)->SetCheck(m_waveform->GetMultiLineVisible(line) != 0);
-    m_waveform->SetAxisAdaptive();
-    m_waveform->ReDrawWaveformWnd(1, 1, 1);
 }
 
 int CQXAppDialogMeasCurrent::LoadWaveformFromTextFile(int line, const QString& path, QChar separator) {
-    std::vector<double> x, y;
+    CImportColumn x, y;
     const int result =
         ImportColumnsFromText(x, path, separator, QStringLiteral("Time"), QStringLiteral("Current"), y, this);
     return ShowLoadedLine(line, result, x, y);
 }
 
 int CQXAppDialogMeasCurrent::LoadWaveformFromXlsFile(int line, const QString& path) {
-    std::vector<double> x, y;
+    CImportColumn x, y;
     const int result =
         ImportColumnsFromXls(this, path, QStringLiteral("Time"), x, QStringLiteral("Current"), y);
     return ShowLoadedLine(line, result, x, y);
 }
 
-int CQXAppDialogMeasCurrent::ShowLoadedLine(int line, int result, const std::vector<double>& x,
-                                            const std::vector<double>& y) {
-    if (result == kImportCancelled || m_waveform == nullptr || line < 0 || line > 3)
-        return result == kImportCancelled ? kImportCancelled : 0;
+int CQXAppDialogMeasCurrent::ShowLoadedLine(int line, int result, const CImportColumn& x,
+                                            const CImportColumn& y) {
+    if (m_waveform == nullptr || line < 0 || line > 3)
+        return 0;
     if (result != kImportOk) {
-        platform::MessageBox(platform::LoadString(kParseErrorId), platform::MB_ICONSTOP);
+        ShowParseError();
         return 0;
     }
     const auto n = static_cast<unsigned>(std::min(x.size(), y.size()));
@@ -273,42 +201,11 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
     }
     if (extension == QStringLiteral("xls"))
         return WriteTimeValueWorkbook(path, "Current", "Current", x.data(), y.data(), x.size());
+    // Nothing is written: a save that is not made is said so.
+    StopBox(kCurrentTypesId);
     return 0;
 }
 
 int CQXAppDialogMeasCurrent::SaveListData(const QString& path) {
     return WriteListText(path, *m_list);
-}
-
-platform::LRESULT CQXAppDialogMeasCurrent::OnMessage(platform::UINT message, platform::WPARAM wParam,
-                                                     platform::LPARAM lParam) {
-    if (message == WM_WAVEFORM_MARKER)
-        return OnWaveformMarker(wParam, lParam);
-    return 0;
-}
-
-platform::LRESULT CQXAppDialogMeasCurrent::OnWaveformMarker(platform::WPARAM record, platform::LPARAM code) {
-    if (m_preferences == nullptr) {
-        StopBox(51519);
-        return 0;
-    }
-    if (record == 0)
-        return 0;
-    if (code == kMarkerCodePairA) {
-        const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
-        ShowPlainValues(5, marker.Value1, marker.Value2);
-        ShowValues(6, marker.Value3, marker.Value4);
-    } else if (code == kMarkerCodePairB) {
-        const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
-        ShowValues(3, marker.Value1, marker.Value2);
-    } else if (code == kMarkerCodeStatistics) {
-        ShowStatistics(*reinterpret_cast<const CWaveformStatisticRecord*>(record));
-    }
-    return 0;
-}
-
-void CQXAppDialogMeasCurrent::OnSize(unsigned type, int cx, int cy) {
-    CDialogResize::OnSize(type, cx, cy);
-    if (type != SIZE_MINIMIZED && m_waveform != nullptr && m_placeHolder != nullptr)
-        m_waveform->setGeometry(m_placeHolder->geometry());
 }

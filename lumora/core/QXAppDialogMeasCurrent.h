@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lumora/core/DataImport.h"
 #include "lumora/core/MeasurementPage.h"
 
 #include <QString>
@@ -31,29 +32,26 @@ public:
 
     void SetMeasuredData(double* x, double* y, unsigned n, int exclusion);
     void ResetMeasurement();
+    // Writes line 0 as csv, txt or xls by the path's extension: 1 written, 0 not (a message says why).
     int SaveWaveformData(const QString& path);
     int SaveListData(const QString& path);
-    // Reads a comparison file into line 0..3: 1 read, 0 not readable (the parse error was shown), -1
-    // cancelled by the user (the line is left as it was, no message).
+    // Reads a comparison file into line 0..3: 1 read, 0 not read (the parse error was shown, the line is
+    // left as it was).
     int LoadWaveformFromTextFile(int line, const QString& path, QChar separator);
     int LoadWaveformFromXlsFile(int line, const QString& path);
 
-    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
-                                platform::LPARAM lParam) override;
-    void OnCommand(int id) override;
-
+    CWaveformPlotMainWnd* PlotWindow() const override;
     CWaveformTimeVsAmpMainWnd* Waveform() const { return m_waveform; }
 
 protected:
     const controls::DlgResizeMapEntry* GetDlgResizeMap() const override;
-    void OnSize(unsigned type, int cx, int cy) override;
+    void SetTool(int tool) override;
+    QString AskForLineFile() override;
+    void LoadLineFile(int line, const QString& path) override;
 
 private:
     void CreateHiddenTemplateItems();
-    void UpdateLineButtons();
-    void OnLineButton(int line);
-    int ShowLoadedLine(int line, int result, const std::vector<double>& x, const std::vector<double>& y);
-    platform::LRESULT OnWaveformMarker(platform::WPARAM record, platform::LPARAM code);
+    int ShowLoadedLine(int line, int result, const CImportColumn& x, const CImportColumn& y);
 
     CWaveformTimeVsAmpMainWnd* m_waveform = nullptr;
 };

@@ -3,35 +3,21 @@
 #include "lumora/core/FilePageStrings.h"
 
 #include "common/xmlfile/TextHelpers.h"
-#include "lumora/controls/DialogUnits.h"
-#include "lumora/controls/ListCtrlEx.h"
-#include "lumora/controls/ListCtrlExData.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/BinDataFile.h"
-#include "lumora/core/MainFrame.h"
-#include "lumora/core/MainPreferences.h"
+#include "lumora/core/DataImport.h"
 #include "lumora/core/PageFiles.h"
-#include "lumora/core/StdioFileEx.h"
-#include "lumora/shell/ToolIcon.h"
-#include "platform/ControlId.h"
-#include "platform/MessageBox.h"
-#include "platform/Numbers.h"
-#include "platform/Paths.h"
-#include "platform/Profile.h"
 #include "platform/StringTable.h"
 #include "waveform/dualplot/ComboRecords.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <algorithm>
 
 namespace {
 
-using controls::CListCtrlEx;
 using controls::CXPStyleButtonST;
 using platform::LoadString;
 
@@ -46,9 +32,11 @@ constexpr int kComboButtons[] = {1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090}
 constexpr int kCcdfButtons[] = {1079, 1080, 1081, 1082};
 constexpr int kValueColumns[] = {1, 3, 5, 7, 8};
 const QString kProfileSection = QStringLiteral("CQXAppDialogMeasDLOG");
-// The names of a file's value columns, in the order their lines are filled.
+// The names of a file's value columns, in the order their lines are filled; the voltage goes on the
+// left axis.
 const QString kColumnNames[] = {QStringLiteral("Voltage"), QStringLiteral("DC"), QStringLiteral("Min"),
                                 QStringLiteral("Max")};
+enum { eVoltage = 0 };
 
 void RegisterPageStrings() {
     RegisterFilePageStrings();
@@ -101,6 +89,7 @@ bool CQXAppDialogMeasDLOG::OnInitDialog() {
                                QString(),         LoadString(33013), QString(),
                                LoadString(33004), QString(),         QString()};
     BuildStatisticList(headers, 9, {2, 4, 6}, {1, 3, 5, 7, 8});
+    SetMarkerColumns({3, 5}, {7, 8}, false);
     // The CCDF and settings buttons stay clear of the last tool button.
     FitStatisticList(m_waveform, 151 + 16 + 2 + 16 + 2 + 16 + 7);
     CXPStyleButtonST* ccdf = Button(IDC_CCDF);
@@ -119,9 +108,22 @@ void CQXAppDialogMeasDLOG::ResetValueCells() {
     SetValueCells(1, 3, 3, EmptyCell());
 }
 
-void CQXAppDialogMeasDLOG::UpdateLineButtons() {
-    for (int line = 0; line < 4; ++line)
-        Button(IDC_LINE_FIRST + line)->SetCheck(m_ccdf != nullptr && m_ccdf->GetMultiLineVisible(line) != 0);
+CWaveformPlotMainWnd* CQXAppDialogMeasDLOG::PlotWindow() const {
+    return m_waveform;
+}
+
+CWaveformPlotMainWnd* CQXAppDialogMeasDLOG::ShownPlot() const {
+    if (m_ccdfView != 0 && m_ccdf != nullptr)
+        return m_ccdf;
+    return m_waveform;
+}
+
+CWaveformPlotMainWnd* CQXAppDialogMeasDLOG::LinePlot() const {
+    return m_ccdf;
+}
+
+void CQXAppDialogMeasDLOG::SetTool(int tool) {
+    m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateToolsCombo>(tool));
 }
 
 void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
@@ -139,14 +141,11 @@ void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
             m_ccdf->SetChartName(QStringLiteral("CCDF"));
             m_ccdf->ReDrawWaveformWnd(1);
         }
-        // The distribution of the DC current: after a file with a voltage column is loaded, line 0
-        // holds volts, which do not belong on the CCDF's current axis.
-        const int line = m_currentLine;
-        const unsigned length = line >= 0 ? m_waveform->GetMultiLineDataLength(line) : 0u;
+        const unsigned length = m_waveform->GetMultiLineDataLength(0);
         if (length == 0) {
             m_ccdf->SetMultiLineVisible(0, 0);
         } else {
-            m_ccdf->SetDataMultiLine(0, m_waveform->GetDataMultiLineY(line).data(), length);
+            m_ccdf->SetDataMultiLine(0, m_waveform->GetDataMultiLineY(0).data(), length);
             m_ccdf->SetAxisAdaptive();
             m_ccdf->ReDrawWaveformWnd(1);
         }
@@ -164,97 +163,54 @@ void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
 }
 
 void CQXAppDialogMeasDLOG::RefitVisiblePlot() {
-    if (m_ccdfView != 0 && m_ccdf != nullptr) {
-        m_ccdf->SetAxisAdaptive();
-        m_ccdf->ReDrawWaveformWnd(1);
-    } else if (m_waveform != nullptr) {
-        m_waveform->SetAxisAdaptive();
-        m_waveform->ReDrawWaveformWnd(1, 1, 1);
-    }
+    CWaveformPlotMainWnd* plot = ShownPlot();
+    if (plot == nullptr)
+        return;
+    plot->SetAxisAdaptive();
+    RedrawAllLayers(*plot);
 }
 
-void CQXAppDialogMeasDLOG::OnCommand(int id) {
-    if (m_waveform == nullptr)
-        return;
-    const bool ccdfView = m_ccdfView != 0 && m_ccdf != nullptr;
-    switch (id) {
-    case IDC_SETTINGS:
-        if (ccdfView)
-            EditPlotSettings(*m_ccdf);
-        else
-            EditPlotSettings(*m_waveform);
-        return;
-    case IDC_ADAPTIVE:
-        RefitVisiblePlot();
-        return;
-    case IDC_RESTORE:
-        if (ccdfView) {
-            m_ccdf->SetAxisRestore();
-            m_ccdf->ReDrawWaveformWnd(1);
-        } else {
-            m_waveform->SetAxisRestore();
-            m_waveform->ReDrawWaveformWnd(1, 1, 1);
-        }
-        return;
-    case IDC_TOOL_NONE:
-    case IDC_TOOL_PAN:
-    case IDC_TOOL_ZOOM:
-    case IDC_TOOL_HORI:
-    case IDC_TOOL_VERT: {
-        const int tool = id == IDC_TOOL_NONE ? 0 : id - IDC_TOOL_PAN + 1;
-        m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateToolsCombo>(tool));
-        UpdateToolButtons(tool);
-        break;
+bool CQXAppDialogMeasDLOG::OnPageCommand(int id) {
+    if (id != IDC_CCDF)
+        return false;
+    if (m_ccdf != nullptr) {
+        for (int line = 1; line < 4; ++line)
+            m_ccdf->SetMultiLineVisible(line, 0);
     }
-    case IDC_MARKER_VERT:
-    case IDC_MARKER_HORI: {
-        const int pairA = id == IDC_MARKER_HORI ? 1 : 0;
-        const bool show = ToggleMarkers(*m_waveform, id);
-        if (!show && pairA == 0) {
-            SetValueCells(3, 0, 2, EmptyCell());
-            SetValueCells(5, 0, 2, EmptyCell());
-        }
-        if (!show && pairA == 1) {
-            SetValueCells(7, 0, 2, EmptyCell());
-            SetValueCells(8, 0, 2, EmptyCell());
-        }
-        break;
-    }
-    case IDC_CCDF:
-        if (m_ccdf != nullptr) {
-            for (int line = 1; line < 4; ++line)
-                m_ccdf->SetMultiLineVisible(line, 0);
-        }
-        UpdateLineButtons();
-        ShowCcdfView(Button(IDC_CCDF)->GetCheck());
-        break;
-    default:
-        if (id >= IDC_LINE_FIRST && id <= IDC_LINE_LAST && ccdfView)
-            OnLineButton(id - IDC_LINE_FIRST);
-        return;
-    }
-    m_waveform->ReDrawWaveformWnd(0, 0, 1);
+    UpdateLineButtons();
+    ShowCcdfView(Button(IDC_CCDF)->GetCheck());
+    return true;
 }
 
-void CQXAppDialogMeasDLOG::OnLineButton(int line) {
-    if (m_ccdf->GetMultiLineVisible(line) != 0) {
-        m_ccdf->SetMultiLineVisible(line, 0);
-        m_ccdf->ReDrawWaveformWnd(1);
-        Button(IDC_LINE_FIRST + line)->SetCheck(false);
-        return;
-    }
-    const QString path = AskForComparisonFile(kProfileSection, LoadString(34316));
-    if (!path.isEmpty()) {
-        const QString extension = QFileInfo(path).suffix().toLower();
-        if (extension == QStringLiteral("bin"))
-            LoadCcdfLineFromBinFile(line, path);
-        else if (extension == QStringLiteral("txt"))
-            LoadCcdfLineFromTextFile(line, path, u'\t');
-        else if (extension == QStringLiteral("csv"))
-            LoadCcdfLineFromTextFile(line, path, u',');
-    }
-    Button(IDC_LINE_FIRST + line)->SetCheck(m_ccdf->GetMultiLineVisible(line) != 0);
-    OnCommand(IDC_ADAPTIVE);
+bool CQXAppDialogMeasDLOG::LineButtonsActive() const {
+    return m_ccdfView != 0 && m_ccdf != nullptr;
+}
+
+QString CQXAppDialogMeasDLOG::AskForLineFile() {
+    return AskForComparisonFile(kProfileSection, LoadString(34316));
+}
+
+void CQXAppDialogMeasDLOG::LoadLineFile(int line, const QString& path) {
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension == QStringLiteral("bin"))
+        LoadCcdfLineFromBinFile(line, path);
+    else if (extension == QStringLiteral("txt"))
+        LoadCcdfLineFromTextFile(line, path, u'\t');
+    else if (extension == QStringLiteral("csv"))
+        LoadCcdfLineFromTextFile(line, path, u',');
+}
+
+void CQXAppDialogMeasDLOG::ShowVerticalMarkerValues(platform::WPARAM record) {
+    const auto& marker = *reinterpret_cast<const CWaveformComboMarkerRecord*>(record);
+    ShowValues(m_verticalColumns[0], marker.RightValue1, marker.RightValue2);
+    ShowValues(m_verticalColumns[1], marker.LeftValue1, marker.LeftValue2);
+}
+
+void CQXAppDialogMeasDLOG::FitPlots(const QRect& rect) {
+    if (m_waveform != nullptr)
+        m_waveform->setGeometry(rect);
+    if (m_ccdf != nullptr)
+        m_ccdf->setGeometry(rect);
 }
 
 // ---- the run ------------------------------------------------------------------------------------
@@ -263,13 +219,11 @@ void CQXAppDialogMeasDLOG::ResetDataLogging() {
     if (m_waveform != nullptr)
         m_waveform->ResetWaveformDataLogging();
     ResetValueCells();
-    m_currentLine = 0;
 }
 
 void CQXAppDialogMeasDLOG::InitialMemory(unsigned capacity) {
     if (m_waveform != nullptr)
         m_waveform->InitialMemory(capacity);
-    m_currentLine = 0;
 }
 
 void CQXAppDialogMeasDLOG::AppendMeasuredData(const double* x, const double* y, unsigned start,
@@ -287,15 +241,18 @@ int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
         return 0;
     const QString extension = Extension(path);
     const bool text = extension == QStringLiteral("csv") || extension == QStringLiteral("txt");
-    if (!text && extension != QStringLiteral("xls") && extension != QStringLiteral("bin"))
+    if (!text && extension != QStringLiteral("xls") && extension != QStringLiteral("bin")) {
+        StopBox(kLoggingTypesId);
         return 0;
-    // The line of the DC current, whichever line a loaded file put it on.
-    static const std::vector<double> kNone;
-    const int line = m_currentLine;
-    const std::vector<double>& x = line >= 0 ? m_waveform->GetDataMultiLineX(line) : kNone;
-    const std::vector<double>& y = line >= 0 ? m_waveform->GetDataMultiLineY(line) : kNone;
-    const std::size_t n =
-        line >= 0 ? std::min<std::size_t>({m_waveform->GetMultiLineDataLength(line), x.size(), y.size()}) : 0;
+    }
+    const std::vector<double>& x = m_waveform->GetDataMultiLineX(0);
+    const std::vector<double>& y = m_waveform->GetDataMultiLineY(0);
+    const std::size_t n = std::min<std::size_t>({m_waveform->GetMultiLineDataLength(0), x.size(), y.size()});
+    // A file without a sample would pass for a saved line.
+    if (n == 0) {
+        StopBox(51505);
+        return 0;
+    }
     if (text) {
         if (m_preferences == nullptr) {
             StopBox(51519);
@@ -335,42 +292,28 @@ void CQXAppDialogMeasDLOG::LeaveCcdfView() {
     }
 }
 
-bool CQXAppDialogMeasDLOG::ReadTextColumns(const QString& path, QChar separator,
-                                           SFileColumns& columns) const {
-    CStdioFileEx file;
-    if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText))
-        return false;
-    QString line;
-    if (!file.ReadString(line)) {
-        file.Close();
-        return false;
-    }
-    const QStringList header = line.split(separator);
-    if (header.size() < 2 || !header[0].contains(QStringLiteral("Time"))) {
-        file.Close();
-        return false;
-    }
-    int index[4];
-    for (int kind = 0; kind < 4; ++kind)
-        index[kind] = FindInStringArray(header, kColumnNames[kind]);
-    while (file.ReadString(line)) {
-        if (line.isEmpty())
-            continue;
-        const QStringList fields = line.split(separator);
-        // A row with a field missing would put values under the wrong column: it is left out.
-        if (fields.size() < header.size())
-            continue;
-        const double time = platform::WToF(fields[0]);
-        columns.times.push_back(time);
-        for (int kind = 0; kind < 4; ++kind) {
-            if (index[kind] <= 0)
-                continue;
-            columns.values[kind].push_back(platform::WToF(fields[index[kind]]));
-            if (kind == eVoltage)
-                columns.voltageTimes.push_back(time);
+bool CQXAppDialogMeasDLOG::ReadTextColumns(const QString& path, QChar separator, bool voltage,
+                                           std::vector<STextColumn>& columns) {
+    const auto choose = [&](const QString& line, std::vector<STextColumn>& chosen) {
+        QStringList header;
+        if (SplitByChar(header, line, separator) < 2 || !header[0].contains(QStringLiteral("Time")))
+            return false;
+        chosen.assign(4, STextColumn());
+        bool any = false;
+        for (int kind = voltage ? 0 : 1; kind < 4; ++kind) {
+            chosen[static_cast<std::size_t>(kind)].field = FindInStringArray(header, kColumnNames[kind]);
+            any = any || chosen[static_cast<std::size_t>(kind)].field >= 0;
         }
+        return any;
+    };
+    const bool read = ImportTextTable(this, path, separator, choose, columns) == kImportOk;
+    const bool values = read && std::any_of(columns.begin(), columns.end(), [](const STextColumn& column) {
+                            return column.field >= 0 && !column.values.empty();
+                        });
+    if (!values) {
+        ShowParseError();
+        return false;
     }
-    file.Close();
     return true;
 }
 
@@ -378,24 +321,23 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar s
     if (m_waveform == nullptr)
         return;
     LeaveCcdfView();
-    SFileColumns columns;
-    if (!ReadTextColumns(path, separator, columns))
+    std::vector<STextColumn> columns;
+    if (!ReadTextColumns(path, separator, true, columns))
         return;
     int line = 0;
-    int currentLine = -1;
     for (int kind = 0; kind < 4; ++kind) {
-        const std::vector<double>& values = columns.values[kind];
-        if (values.empty())
+        const STextColumn& column = columns[static_cast<std::size_t>(kind)];
+        if (column.field < 0 || column.values.empty())
             continue;
-        const std::vector<double>& times = kind == eVoltage ? columns.voltageTimes : columns.times;
-        const auto n = static_cast<unsigned>(std::min(times.size(), values.size()));
-        if (kind == eCurrent)
-            currentLine = line;
-        m_waveform->SetDataMultiLine(line++, times.data(), values.data(), n, kind == eVoltage ? 1 : 0, 3);
+        m_waveform->SetDataMultiLine(line++, column.times.data(), column.values.data(),
+                                     static_cast<unsigned>(column.values.size()), kind == eVoltage ? 1 : 0,
+                                     3);
     }
-    // A file without rows changes no line: the line shown before is still the one to save.
-    if (line > 0)
-        m_currentLine = currentLine;
+    // Lines left from an earlier file would pass for this file's.
+    for (; line < 4; ++line) {
+        if (m_waveform->GetMultiLineVisible(line) != 0)
+            m_waveform->SetMultiLineVisible(line, 0);
+    }
     RefitVisiblePlot();
 }
 
@@ -404,22 +346,24 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromBinFile(const QString& path) {
         return;
     LeaveCcdfView();
     CBinDataFile file;
-    if (file.Read(path) != 0) {
+    const bool read = file.Read(path) != 0 && !file.GetTimes().empty();
+    bool columns = false;
+    for (int column = 1; read && column <= CBinDataFile::kColumns; ++column)
+        columns = columns || file.IsColumnPresent(column);
+    if (read && columns) {
         for (int line = 0; line < 4; ++line) {
             if (m_waveform->GetMultiLineVisible(line) != 0)
                 m_waveform->SetMultiLineVisible(line, 0);
         }
         const auto n = static_cast<unsigned>(file.GetTimes().size());
         int line = 0;
-        m_currentLine = -1;
         for (int column = 1; column <= CBinDataFile::kColumns; ++column) {
-            if (!file.IsColumnPresent(column))
-                continue;
-            if (column == 2)
-                m_currentLine = line;
-            m_waveform->SetDataMultiLine(line++, file.GetTimes().data(), file.GetColumn(column).data(), n,
-                                         column == 1 ? 1 : 0, 3);
+            if (file.IsColumnPresent(column))
+                m_waveform->SetDataMultiLine(line++, file.GetTimes().data(), file.GetColumn(column).data(), n,
+                                             column == 1 ? 1 : 0, 3);
         }
+    } else {
+        ShowParseError();
     }
     RefitVisiblePlot();
 }
@@ -427,11 +371,11 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromBinFile(const QString& path) {
 void CQXAppDialogMeasDLOG::LoadCcdfLineFromTextFile(int line, const QString& path, QChar separator) {
     if (m_ccdf == nullptr)
         return;
-    SFileColumns columns;
-    if (ReadTextColumns(path, separator, columns)) {
-        for (int kind = eCurrent; kind <= eMaximum && line < 4; ++kind) {
-            const std::vector<double>& values = columns.values[kind];
-            if (!values.empty())
+    std::vector<STextColumn> columns;
+    if (ReadTextColumns(path, separator, false, columns)) {
+        for (std::size_t kind = 1; kind < 4 && line < 4; ++kind) {
+            const CImportColumn& values = columns[kind].values;
+            if (columns[kind].field >= 0 && !values.empty())
                 m_ccdf->SetDataMultiLine(line++, values.data(), static_cast<unsigned>(values.size()));
         }
     }
@@ -443,53 +387,18 @@ void CQXAppDialogMeasDLOG::LoadCcdfLineFromBinFile(int line, const QString& path
     if (m_ccdf == nullptr)
         return;
     CBinDataFile file;
-    if (file.Read(path) != 0) {
+    bool loaded = false;
+    if (file.Read(path) != 0 && !file.GetTimes().empty()) {
         const auto n = static_cast<unsigned>(file.GetTimes().size());
         for (int column = 2; column <= CBinDataFile::kColumns && line < 4; ++column) {
-            if (file.IsColumnPresent(column))
+            if (file.IsColumnPresent(column)) {
                 m_ccdf->SetDataMultiLine(line++, file.GetColumn(column).data(), n);
+                loaded = true;
+            }
         }
     }
+    if (!loaded)
+        ShowParseError();
     m_ccdf->SetAxisAdaptive();
     m_ccdf->ReDrawWaveformWnd(1);
-}
-
-// ---- marker values --------------------------------------------------------------------------------
-
-platform::LRESULT CQXAppDialogMeasDLOG::OnMessage(platform::UINT message, platform::WPARAM wParam,
-                                                  platform::LPARAM lParam) {
-    if (message == WM_WAVEFORM_MARKER)
-        return OnWaveformMarker(wParam, lParam);
-    return 0;
-}
-
-platform::LRESULT CQXAppDialogMeasDLOG::OnWaveformMarker(platform::WPARAM record, platform::LPARAM code) {
-    if (m_preferences == nullptr) {
-        StopBox(51519);
-        return 0;
-    }
-    if (record == 0)
-        return 0;
-    if (code == kMarkerCodePairA) {
-        const auto& marker = *reinterpret_cast<const CWaveformMarkerRecord*>(record);
-        ShowPlainValues(7, marker.Value1, marker.Value2);
-        ShowValues(8, marker.Value3, marker.Value4);
-    } else if (code == kMarkerCodePairB) {
-        const auto& marker = *reinterpret_cast<const CWaveformComboMarkerRecord*>(record);
-        ShowValues(3, marker.RightValue1, marker.RightValue2);
-        ShowValues(5, marker.LeftValue1, marker.LeftValue2);
-    } else if (code == kMarkerCodeStatistics) {
-        ShowStatistics(*reinterpret_cast<const CWaveformStatisticRecord*>(record));
-    }
-    return 0;
-}
-
-void CQXAppDialogMeasDLOG::OnSize(unsigned type, int cx, int cy) {
-    CDialogResize::OnSize(type, cx, cy);
-    if (type == SIZE_MINIMIZED || m_placeHolder == nullptr)
-        return;
-    if (m_waveform != nullptr)
-        m_waveform->setGeometry(m_placeHolder->geometry());
-    if (m_ccdf != nullptr)
-        m_ccdf->setGeometry(m_placeHolder->geometry());
 }

@@ -7,6 +7,7 @@
 
 class CWaveformComboMainWnd;
 class CWaveformCCDFMainWnd;
+struct STextColumn;
 
 // The data-logging page: a run's current in the two-axis plot (voltage on the left axis, current on
 // the right), on demand the CCDF of the logged values, marker and statistics values in a table, and
@@ -32,51 +33,46 @@ public:
     // Appends samples start .. start+count-1 of the run's whole arrays to the logged line.
     void AppendMeasuredData(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
 
+    // Writes line 0 of the two-axis plot by the path's extension (csv, txt, xls, bin): 1 written, 0 not
+    // (a message says why, also when the line holds nothing to write).
     int SaveWaveformData(const QString& path);
     int SaveListData(const QString& path);
     int SaveAsBitmap(const QString& path);
+    // The page's files back into the two-axis plot: its columns Voltage, DC, Min and Max as lines 0, 1,
+    // ... A file that gives no line is reported and changes no line.
     void LoadWaveformFromTextFile(const QString& path, QChar separator);
     void LoadWaveformFromBinFile(const QString& path);
-    // The page's own workbook ("Time", "Current DC") back on line 0: 1 read, 0 parse error (shown), -1
-    // cancelled.
-    int LoadWaveformFromXlsFile(const QString& path);
     void LoadCcdfLineFromTextFile(int line, const QString& path, QChar separator);
     void LoadCcdfLineFromBinFile(int line, const QString& path);
     void ShowCcdfView(int show);
     int IsCcdfView() const { return m_ccdfView; }
 
-    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
-                                platform::LPARAM lParam) override;
-    void OnCommand(int id) override;
-
+    CWaveformPlotMainWnd* PlotWindow() const override;
     CWaveformComboMainWnd* Waveform() const { return m_waveform; }
     CWaveformCCDFMainWnd* WaveformCCDF() const { return m_ccdf; }
-    // The two-axis line that holds the DC current (the run's line, or the "DC" column of a loaded
-    // file); -1 when none does.
-    int CurrentLine() const { return m_currentLine; }
 
 protected:
     const controls::DlgResizeMapEntry* GetDlgResizeMap() const override;
-    void OnSize(unsigned type, int cx, int cy) override;
+    CWaveformPlotMainWnd* ShownPlot() const override;
+    CWaveformPlotMainWnd* LinePlot() const override;
+    void SetTool(int tool) override;
+    bool OnPageCommand(int id) override;
+    bool LineButtonsActive() const override;
+    QString AskForLineFile() override;
+    void LoadLineFile(int line, const QString& path) override;
+    void ShowVerticalMarkerValues(platform::WPARAM record) override;
+    void FitPlots(const QRect& rect) override;
 
 private:
-    // The columns of a text file, by kind: voltage (with its own times), DC current, minimum, maximum.
-    struct SFileColumns {
-        std::vector<double> times, voltageTimes;
-        std::vector<double> values[4];
-    };
-    enum { eVoltage = 0, eCurrent = 1, eMinimum = 2, eMaximum = 3 };
-
-    void UpdateLineButtons();
     void ResetValueCells();
-    void OnLineButton(int line);
     void LeaveCcdfView();
     void RefitVisiblePlot();
-    bool ReadTextColumns(const QString& path, QChar separator, SFileColumns& columns) const;
-    platform::LRESULT OnWaveformMarker(platform::WPARAM record, platform::LPARAM code);
+    // The page's text file read into columns Voltage, DC, Min and Max (those the header names; with
+    // voltage false the three without it); false, reported, when it gives no value.
+    bool ReadTextColumns(const QString& path, QChar separator, bool voltage,
+                         std::vector<STextColumn>& columns);
 
     CWaveformComboMainWnd* m_waveform = nullptr;
     CWaveformCCDFMainWnd* m_ccdf = nullptr;
     int m_ccdfView = 0;
-    int m_currentLine = -1;
 };

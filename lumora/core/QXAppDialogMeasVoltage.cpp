@@ -1,24 +1,26 @@
 #include "lumora/core/QXAppDialogMeasVoltage.h"
 
-#include "platform/StringTable.h"
-
-#include "lumora/controls/ReportCtrl.h"
 #include "lumora/core/DataImport.h"
+#include "platform/StringTable.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
+#include <QFrame>
 #include <algorithm>
 
-CQXAppDialogMeasVoltage::CQXAppDialogMeasVoltage(QWidget* parent) : CQXAppDialogMeasFilePage(IDD, parent) {}
+CQXAppDialogMeasVoltage::CQXAppDialogMeasVoltage(QWidget* parent) : CMeasurementPage(IDD, parent) {}
 
 CQXAppDialogMeasVoltage::~CQXAppDialogMeasVoltage() = default;
 
-CWaveformPlotMainWnd* CQXAppDialogMeasVoltage::PlotWindow() const {
-    return m_waveform;
+const controls::DlgResizeMapEntry* CQXAppDialogMeasVoltage::GetDlgResizeMap() const {
+    return PageResizeMap();
 }
 
-bool CQXAppDialogMeasVoltage::CreatePlot(const QRect& rect) {
+bool CQXAppDialogMeasVoltage::OnInitDialog() {
+    CreateFilePageSkeleton();
+    ShowAxisCombos(true);
+    DlgResize_Init();
     m_waveform = new CWaveformTimeVsAmpMainWnd();
-    if (m_waveform->Create(this, nullptr, rect, IDC_WAVEFORM) != 0) {
+    if (m_waveform->Create(this, nullptr, m_placeHolder->geometry(), IDC_WAVEFORM) != 0) {
         delete m_waveform;
         m_waveform = nullptr;
         return false;
@@ -26,27 +28,25 @@ bool CQXAppDialogMeasVoltage::CreatePlot(const QRect& rect) {
     m_waveform->SetAxisTextHori(platform::LoadString(35018));
     m_waveform->SetAxisTextVert(platform::LoadString(35019));
     m_waveform->SetChartName(platform::LoadString(35020));
+    SetUpReportTable({platform::LoadString(35021), platform::LoadString(35027)}, {0, 1});
+    UpdateLineButtons();
     return true;
 }
 
-void CQXAppDialogMeasVoltage::BuildTable() {
-    SetUpReportTable({platform::LoadString(35021), platform::LoadString(35027)}, {0, 1});
+CWaveformPlotMainWnd* CQXAppDialogMeasVoltage::PlotWindow() const {
+    return m_waveform;
 }
 
 void CQXAppDialogMeasVoltage::SetTool(int tool) {
     m_waveform->SetWaveformOperateTool(static_cast<eWaveformOperateTools>(tool));
 }
 
-int CQXAppDialogMeasVoltage::GetTool() const {
-    return static_cast<int>(m_waveform->GetWaveformOperateTool());
+QString CQXAppDialogMeasVoltage::AskForLineFile() {
+    return AskForTextFile();
 }
 
-void CQXAppDialogMeasVoltage::RedrawAll() {
-    m_waveform->ReDrawWaveformWnd(1, 1, 1);
-}
-
-void CQXAppDialogMeasVoltage::RedrawMarkers() {
-    m_waveform->ReDrawWaveformWnd(0, 0, 1);
+void CQXAppDialogMeasVoltage::LoadLineFile(int line, const QString& path) {
+    LoadLine(line, path, u'\t');
 }
 
 int CQXAppDialogMeasVoltage::LoadWaveformFromTextFile(const QString& path, QChar separator) {
@@ -56,12 +56,9 @@ int CQXAppDialogMeasVoltage::LoadWaveformFromTextFile(const QString& path, QChar
 int CQXAppDialogMeasVoltage::LoadLine(int line, const QString& path, QChar separator) {
     if (m_waveform == nullptr)
         return 0;
-    std::vector<double> times, volts;
-    const int result = ImportColumnsFromText(times, path, separator, QStringLiteral("Time"),
-                                             QStringLiteral("Voltage"), volts, this);
-    if (result == kImportCancelled)
-        return result;
-    if (result != kImportOk) {
+    CImportColumn times, volts;
+    if (ImportColumnsFromText(times, path, separator, QStringLiteral("Time"), QStringLiteral("Voltage"),
+                              volts, this) != kImportOk) {
         ShowParseError();
         return 0;
     }
@@ -69,7 +66,7 @@ int CQXAppDialogMeasVoltage::LoadLine(int line, const QString& path, QChar separ
     m_waveform->SetDataMultiLine(line, times.data(), volts.data(), n, 3);
     // A new line is seen whole, as on the current page.
     m_waveform->SetAxisAdaptive();
-    RedrawAll();
+    RedrawAllLayers(*m_waveform);
     UpdateLineButtons();
     return 1;
 }

@@ -10,7 +10,6 @@
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "lumora/core/QXAppDialogMeasVoltage.h"
-#include "lumora/core/StdioFileEx.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
@@ -37,12 +36,6 @@
 namespace {
 
 const QString kSection = QStringLiteral("CLumoraView");
-QString UnknownTypeText() {
-    return platform::LoadString(35000);
-}
-QString PageCannotReadText() {
-    return platform::LoadString(35001);
-}
 
 QString Extension(const QString& path) {
     return path.right(3).toLower();
@@ -270,7 +263,6 @@ int CLumoraView::OpenWaveformFile(const QString& path) {
         return OpenWorkbook(path);
     if (type == QStringLiteral("txt") || type == QStringLiteral("csv"))
         return OpenText(path, type == QStringLiteral("txt") ? u'\t' : u',');
-    ShowError(UnknownTypeText());
     return 0;
 }
 
@@ -287,14 +279,7 @@ int CLumoraView::OpenWorkbook(const QString& path) {
         headerA = CellText(sheet->CellAt(0, 0));
         headerB = CellText(sheet->CellAt(0, 1));
     }
-    // The data-logging page writes "Current DC": its file goes back to it, not to the current page.
-    if (headerB.contains(QStringLiteral("Current DC"))) {
-        if (m_pageDLOG == nullptr)
-            return 0;
-        m_pageDLOG->LoadWaveformFromXlsFile(path);
-        PostPageCommand(CMainFrame::ID_MEASURE_DATALOGGING);
-        return 1;
-    }
+    // The data-logging page's workbook too ("Current DC") goes to the current page, which reads it.
     if (headerB.contains(QStringLiteral("Current"))) {
         if (m_pageCurrent == nullptr)
             return 0;
@@ -302,23 +287,23 @@ int CLumoraView::OpenWorkbook(const QString& path) {
         PostPageCommand(CMainFrame::ID_MEASURE_CURRENT);
         return 1;
     }
-    if (headerB.contains(QStringLiteral("Voltage")) || headerB.contains(QStringLiteral("Occurrence"))) {
-        // Those pages read text files only; switching to them would show nothing of the file.
-        ShowError(PageCannotReadText());
-        return 0;
+    // The voltage and CCDF pages read no workbook: the view only switches to them.
+    if (headerB.contains(QStringLiteral("Voltage"))) {
+        PostPageCommand(CMainFrame::ID_MEASURE_VOLTAGE);
+        return 1;
+    }
+    if (headerB.contains(QStringLiteral("Occurrence"))) {
+        PostPageCommand(CMainFrame::ID_MEASURE_CCDF);
+        return 1;
     }
     return 0;
 }
 
 int CLumoraView::OpenText(const QString& path, QChar separator) {
+    // The header as the readers see it: CR, LF or CR LF ends it, a byte-order mark says the encoding.
     QString header;
-    {
-        CStdioFileEx file;
-        if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyNone | CStdioFileEx::typeText) ||
-            !file.ReadString(header))
-            return 0;
-        file.Close();
-    }
+    if (ReadTextHeaderLine(path, header) != kImportOk)
+        return 0;
     QStringList fields;
     const int count = SplitByChar(fields, header, separator);
     if (count > 2 || (count == 2 && fields[1].contains(QStringLiteral("Current DC")))) {
@@ -380,26 +365,13 @@ void CLumoraView::OnFileSaveWaveform() {
 }
 
 int CLumoraView::SaveWaveformFile(const QString& path, const QString& selectedFilter) {
+    // Each page's writer chooses the format and names the types it writes when it has none of them.
     const QString chosen = WithFilterExtension(path, selectedFilter);
     const unsigned page = SelectedPage();
-    const QString type = Extension(chosen);
-    const bool known = type == QStringLiteral("csv") || type == QStringLiteral("txt") ||
-                       type == QStringLiteral("xls") ||
-                       (type == QStringLiteral("bin") && page == CMainFrame::ID_MEASURE_DATALOGGING);
-    if (page == CMainFrame::ID_MEASURE_CURRENT && m_pageCurrent != nullptr) {
-        if (!known) {
-            ShowError(UnknownTypeText());
-            return 0;
-        }
+    if (page == CMainFrame::ID_MEASURE_CURRENT && m_pageCurrent != nullptr)
         return m_pageCurrent->SaveWaveformData(chosen);
-    }
-    if (page == CMainFrame::ID_MEASURE_DATALOGGING && m_pageDLOG != nullptr) {
-        if (!known) {
-            ShowError(UnknownTypeText());
-            return 0;
-        }
+    if (page == CMainFrame::ID_MEASURE_DATALOGGING && m_pageDLOG != nullptr)
         return m_pageDLOG->SaveWaveformData(chosen);
-    }
     ShowError(platform::LoadString(51505));
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -56,6 +57,8 @@ CProgressWnd::CProgressWnd(QWidget* parent)
         m_owner->installEventFilter(this);
         move(m_owner->geometry().center() - rect().center());
     }
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::instance()->installEventFilter(this);
     ShowNoActivate();
 }
 
@@ -111,9 +114,9 @@ std::int64_t CProgressWnd::SetPos(std::int64_t position) {
 }
 
 bool CProgressWnd::PeekAndPump() {
-    if (!m_cancelled)
+    if (!m_cancelled && !m_ending)
         QCoreApplication::processEvents();
-    return !m_cancelled;
+    return !m_cancelled && !m_ending;
 }
 
 void CProgressWnd::OnCancel() {
@@ -122,6 +125,19 @@ void CProgressWnd::OnCancel() {
     SavePosition();
     m_cancelled = true;
     hide();
+    QWidget* main = m_owner;
+    if (main == nullptr) {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMainWindow*>(widget) != nullptr && widget->isVisible()) {
+                main = widget;
+                break;
+            }
+        }
+    }
+    if (main != nullptr) {
+        main->raise();
+        main->activateWindow();
+    }
 }
 
 void CProgressWnd::SavePosition() const {
@@ -143,13 +159,23 @@ void CProgressWnd::DestroyWindow() {
     SavePosition();
     if (m_owner != nullptr)
         m_owner->removeEventFilter(this);
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::instance()->removeEventFilter(this);
     hide();
+    if (m_ending)
+        QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
 }
 
 bool CProgressWnd::eventFilter(QObject* watched, QEvent* event) {
     // The owner's window stays open while the job runs, whoever asks it to close.
     if (watched == m_owner && event->type() == QEvent::Close && !m_destroyed) {
         event->ignore();
+        return true;
+    }
+    // The program is told to end: the job is stopped first (PeekAndPump gives false), and the request
+    // is made again once the window is gone.
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit && !m_destroyed) {
+        m_ending = true;
         return true;
     }
     return QWidget::eventFilter(watched, event);

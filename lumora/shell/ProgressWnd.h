@@ -10,7 +10,8 @@ class QPushButton;
 
 // A small window with a text line, a progress bar, the percentage in its caption and a Cancel
 // button, shown while a long job runs. It is modal to its parent's window, and that window refuses
-// to close while it is shown, so the job's data cannot disappear under it.
+// to close while it is shown, so the job's data cannot disappear under it. Cancel brings the main
+// window to the foreground again.
 class CProgressWnd : public QWidget {
 public:
     explicit CProgressWnd(QWidget* parent = nullptr);
@@ -25,9 +26,12 @@ public:
     std::int64_t SetPos(std::int64_t position);
     std::int64_t GetPos() const { return m_position; }
     void SetStep(std::int64_t step) { m_step = step; }
-    // Lets pending events through; false once the user has cancelled (the window is hidden then).
+    // Lets pending events through; false once the user has cancelled (the window is hidden then) or the
+    // program was told to end. That request is held back while the job stops and made again when the
+    // window is destroyed, so the program still ends once the job is out of the way.
     bool PeekAndPump();
     bool Cancelled() const { return m_cancelled; }
+    bool Ending() const { return m_ending; }
     // The caption percentage of a position, in 64 bits so long ranges do not overflow.
     static int Percent(std::int64_t position, std::int64_t lower, std::int64_t upper);
     void DestroyWindow();
@@ -55,6 +59,7 @@ private:
     std::int64_t m_step = 1;
     int m_lastPercent = 0;
     bool m_cancelled = false;
+    bool m_ending = false;
     bool m_destroyed = false;
     bool m_savePosition = true;
 };

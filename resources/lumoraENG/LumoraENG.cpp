@@ -151,7 +151,7 @@ extern "C" int RegisterLanguageStrings() {
             {33019, u"Probability (%)"},
             {34315, u"CCDF"},
             {35000, u"Error: this file type is not supported. Please choose a csv, txt, xls or bin file!"},
-            {35001, u"Error: this page reads text files only, not Excel files!"},
+            {35001, u"Error: this file type is not supported. Please choose a csv, txt or xls file!"},
             {35002, u"Open Waveform File..."},
             {35003, u"Save Waveform..."},
             {35004, u"Save Screenshot..."},

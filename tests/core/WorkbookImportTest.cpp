@@ -65,7 +65,7 @@ QString WriteWorkbook(const QTemporaryDir& dir, const std::vector<SheetContent>&
 // The import of 'path' in a child with little memory; cancel is set before it starts when asked.
 int ImportInChild(const QString& path, bool cancelled, std::size_t expectedRows) {
     const int code = testsupport::WithAddressHeadroom(kHeadroom, [&] {
-        std::vector<double> x, y;
+        CImportColumn x, y;
         SImportControl control;
         control.cancel.store(cancelled);
         const int result =
@@ -97,7 +97,7 @@ TEST(WorkbookImport, CancelStopsTheLoad) {
 TEST(WorkbookImport, LargeFirstSheetImportsWhole) {
     QTemporaryDir dir;
     const QString path = WriteWorkbook(dir, {{"Large", DataSheet(65535, 8)}, {"Data", DataSheet(3, 2)}});
-    std::vector<double> x, y;
+    CImportColumn x, y;
     SImportControl control;
     ASSERT_EQ(ParseColumnsFromXls(path, QStringLiteral("Time"), x, QStringLiteral("Current"), y, control),
               kImportOk);

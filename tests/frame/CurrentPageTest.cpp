@@ -4,6 +4,7 @@
 
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/XPStyleButtonST.h"
+#include "lumora/core/FilePageStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
@@ -112,9 +113,14 @@ TEST_F(CurrentPage, TextFilesHoldAHeaderAndOneLinePerSample) {
         ASSERT_EQ(m_page->SaveWaveformData(Path(row.name)), 1) << row.name;
         EXPECT_EQ(Read(Path(row.name)).toStdString(), row.expected) << row.name;
     }
-    EXPECT_EQ(m_page->SaveWaveformData(Path("c.dat")), 0);
-    EXPECT_FALSE(QFile::exists(Path("c.dat")));
     EXPECT_TRUE(m_messages.Texts().isEmpty());
+    // A type the page does not write is said so, with the types it writes.
+    for (const char* name : {"c.dat", "c.bin"}) {
+        m_messages.Clear();
+        EXPECT_EQ(m_page->SaveWaveformData(Path(name)), 0) << name;
+        EXPECT_FALSE(QFile::exists(Path(name))) << name;
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kCurrentTypesId)}) << name;
+    }
 }
 
 // A full disk is no saved file: each text writer of the page says so, gives 0 and leaves no cut-off file.

@@ -5,6 +5,8 @@
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/BinDataFile.h"
+#include "lumora/core/DataImport.h"
+#include "lumora/core/FilePageStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
@@ -22,6 +24,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -124,68 +127,128 @@ TEST_F(DataLoggingPage, ResetClearsEveryValueCellTheMilliampHoursToo) {
             EXPECT_EQ(list.GetItemText(row, column), QStringLiteral("---")) << row << "," << column;
 }
 
-TEST_F(DataLoggingPage, TextReaderSkipsRowsWithAMissingFieldAndTheSaveWritesTheCurrentLine) {
+std::vector<double> Line(const std::vector<double>& values, unsigned n) {
+    return std::vector<double>(values.begin(), values.begin() + std::min<std::size_t>(n, values.size()));
+}
+
+// Voltage, DC, Min and Max become lines 0, 1, ... in that order; each takes the rows that hold its
+// value, with their own times, so a short row neither shifts a column nor adds a value.
+TEST_F(DataLoggingPage, TextColumnsBecomeLinesWithTheirOwnRows) {
     WriteBytes(Path(QStringLiteral("in.csv")), "Time,Voltage,Current DC\r\n0,3.3,0.001\r\n1,3.2\r\n"
                                                "\r\n2,3.1,0.002\r\n");
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("in.csv")), u',');
     CWaveformComboMainWnd& plot = *Page().Waveform();
-    ASSERT_EQ(plot.GetMultiLineDataLength(0), 2u);
-    EXPECT_EQ(plot.GetDataMultiLineY(0)[1], 3.1) << "line 0 is the voltage";
+    ASSERT_EQ(plot.GetMultiLineDataLength(0), 3u);
+    EXPECT_EQ(Line(plot.GetDataMultiLineX(0), 3), (std::vector<double>{0, 1, 2}));
+    EXPECT_EQ(Line(plot.GetDataMultiLineY(0), 3), (std::vector<double>{3.3, 3.2, 3.1}));
     ASSERT_EQ(plot.GetMultiLineDataLength(1), 2u);
-    EXPECT_EQ(plot.GetDataMultiLineX(1)[1], 2.0) << "the short row is left out, not shifted";
-    EXPECT_EQ(Page().CurrentLine(), 1);
-    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.CSV"))), 1);
-    EXPECT_EQ(ReadBytes(Path(QStringLiteral("out.CSV"))),
-              QByteArray("Time,Current DC\r\n0,1.000000e-03\r\n2,2.000000e-03\r\n"));
-    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.txt"))), 1);
-    EXPECT_EQ(ReadBytes(Path(QStringLiteral("out.txt"))),
-              QByteArray("Time\tCurrent DC\r\n0\t1.000000e-03\r\n2\t2.000000e-03\r\n"));
+    EXPECT_EQ(Line(plot.GetDataMultiLineX(1), 2), (std::vector<double>{0, 2}));
+    EXPECT_EQ(Line(plot.GetDataMultiLineY(1), 2), (std::vector<double>{0.001, 0.002}));
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 }
 
-// The CCDF view shows the distribution of the DC current, wherever a loaded file put it: a file with a
-// voltage column has the voltage on line 0, and its volts must not appear on the CCDF's current axis.
-TEST_F(DataLoggingPage, TheCcdfViewShowsTheCurrentLineNotTheVoltage) {
+// What a file holds is what the lines show: no row that the file does not hold as numbers.
+TEST_F(DataLoggingPage, TextReaderTakesOnlyTheNumbersTheFileHolds) {
+    const struct {
+        const char* name;
+        QByteArray text;
+        std::vector<double> x;
+        std::vector<double> y;
+    } cases[] = {
+        {"trailing separator", "Time,Current DC,\r\n10,5e-3\r\n11,6e-3,\r\n", {10, 11}, {5e-3, 6e-3}},
+        {"long row", "Time,Current DC\r\n1,2," + QByteArray(5000, 'x') + ",7\r\n3,4\r\n", {1, 3}, {2, 4}},
+        {"no number", "Time,Current DC\r\n1,abc\r\nxyz,2\r\n,3\r\n4,\r\n5,6\r\n", {5}, {6}},
+        {"out of range", "Time,Current DC\r\n1e400,1\r\n2,1e400\r\nnan,3\r\n4,inf\r\n5,6\r\n", {5}, {6}},
+        {"units", "Time,Current DC\r\n1 s,2.5 mA\r\n", {1}, {2.5}},
+        {"CR only", "Time\tCurrent DC\r1\t2\r3\t4\r", {1, 3}, {2, 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool tab = c.text.contains('\t');
+        WriteBytes(Path(QStringLiteral("t.csv")), c.text);
+        m_messages.Clear();
+        Page().LoadWaveformFromTextFile(Path(QStringLiteral("t.csv")), tab ? u'\t' : u',');
+        EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+        const unsigned n = Page().Waveform()->GetMultiLineDataLength(0);
+        EXPECT_EQ(Line(Page().Waveform()->GetDataMultiLineX(0), n), c.x);
+        EXPECT_EQ(Line(Page().Waveform()->GetDataMultiLineY(0), n), c.y);
+    }
+}
+
+// The CCDF view shows the distribution of line 0.
+TEST_F(DataLoggingPage, TheCcdfViewShowsLineZero) {
     QByteArray text("Time,Voltage,Current DC\r\n");
     for (int i = 1; i <= 10; ++i)
         text += QByteArray::number(i) + "," + QByteArray::number(3.0 + 0.01 * i) + "," +
                 QByteArray::number(i) + "e-06\r\n";
     WriteBytes(Path(QStringLiteral("volts.csv")), text);
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("volts.csv")), u',');
-    ASSERT_EQ(Page().CurrentLine(), 1);
     Page().ShowCcdfView(1);
     ASSERT_NE(Page().WaveformCCDF(), nullptr);
     const std::vector<double>& amplitudes = Page().WaveformCCDF()->Plot().GetDataMultiLineX(0);
     ASSERT_FALSE(amplitudes.empty());
     for (double amplitude : amplitudes) {
-        EXPECT_GE(amplitude, 1e-6);
-        EXPECT_LE(amplitude, 1e-5);
+        EXPECT_GE(amplitude, 3.01);
+        EXPECT_LE(amplitude, 3.10);
     }
+    EXPECT_EQ(Page().WaveformCCDF()->GetMultiLineVisible(0), 1);
 
-    // A file without a current column leaves the CCDF line empty and hidden.
-    WriteBytes(Path(QStringLiteral("only.csv")), "Time,Voltage\r\n1,3.3\r\n2,3.2\r\n3,3.1\r\n4,3.0\r\n"
-                                                 "5,2.9\r\n6,2.8\r\n7,2.7\r\n");
-    Page().LoadWaveformFromTextFile(Path(QStringLiteral("only.csv")), u',');
-    ASSERT_EQ(Page().CurrentLine(), -1);
+    // An empty line 0 leaves the CCDF line hidden.
+    Page().ShowCcdfView(0);
+    Page().ResetDataLogging();
     Page().ShowCcdfView(1);
     EXPECT_EQ(Page().WaveformCCDF()->GetMultiLineVisible(0), 0);
 }
 
-TEST_F(DataLoggingPage, FilesThatAreNotItsOwnLeaveThePlotAsItWas) {
+// A file that gives no line is reported and changes no line.
+TEST_F(DataLoggingPage, FilesThatGiveNoLineAreReportedAndLeaveThePlot) {
     LogSamples({0.0, 1.0, 2.0}, {1e-6, 2e-6, 3e-6});
     WriteBytes(Path(QStringLiteral("other.csv")), "Seconds,Current DC\r\n0,1\r\n");
-    Page().LoadWaveformFromTextFile(Path(QStringLiteral("other.csv")), u',');
-    Page().LoadWaveformFromTextFile(Path(QStringLiteral("missing.csv")), u',');
-    Page().LoadWaveformFromBinFile(Path(QStringLiteral("missing.bin")));
-    // A file of its own kind that holds no rows changes no line either.
+    WriteBytes(Path(QStringLiteral("columns.csv")), "Time,Foo,Bar\r\n0,1,2\r\n");
     WriteBytes(Path(QStringLiteral("empty.csv")), "Time,Current DC\r\n");
-    Page().LoadWaveformFromTextFile(Path(QStringLiteral("empty.csv")), u',');
+    WriteBytes(Path(QStringLiteral("words.csv")), "Time,Current DC\r\n--,--\r\nend,of file\r\n");
+    WriteBytes(Path(QStringLiteral("bad.bin")), "not a binary data file");
+    const QString parseError = platform::LoadString(kParseErrorId);
+    for (const char* name : {"other.csv", "columns.csv", "empty.csv", "words.csv", "missing.csv"}) {
+        m_messages.Clear();
+        Page().LoadWaveformFromTextFile(Path(QString::fromLatin1(name)), u',');
+        EXPECT_EQ(m_messages.Texts(), QStringList{parseError}) << name;
+    }
+    for (const char* name : {"bad.bin", "missing.bin"}) {
+        m_messages.Clear();
+        Page().LoadWaveformFromBinFile(Path(QString::fromLatin1(name)));
+        EXPECT_EQ(m_messages.Texts(), QStringList{parseError}) << name;
+    }
     EXPECT_EQ(Page().Waveform()->GetMultiLineDataLength(0), 3u);
-    EXPECT_EQ(Page().CurrentLine(), 0);
-    // So the line still shown is the line saved.
+    m_messages.Clear();
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("run.csv"))), 1);
     EXPECT_EQ(ReadBytes(Path(QStringLiteral("run.csv"))),
               QByteArray("Time,Current DC\r\n0,1.000000e-06\r\n1,2.000000e-06\r\n2,3.000000e-06\r\n"));
+}
+
+// Line 0 is what is saved, in every format; with nothing on it, or for a type the page does not write,
+// the save says so and writes no file.
+TEST_F(DataLoggingPage, SavesLineZeroOrSaysWhyNot) {
+    WriteBytes(Path(QStringLiteral("in.csv")), "Time,Voltage,Max\r\n0,3.3,1\r\n1,3.25,2\r\n2,3.2,3\r\n");
+    Page().LoadWaveformFromTextFile(Path(QStringLiteral("in.csv")), u',');
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.csv"))), 1);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("out.csv"))),
+              QByteArray("Time,Current DC\r\n0,3.300000\r\n1,3.250000\r\n2,3.200000\r\n"));
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.bin"))), 1);
+    CBinDataFile file;
+    ASSERT_EQ(file.Read(Path(QStringLiteral("out.bin"))), 1);
+    EXPECT_EQ(file.GetColumn(2), (std::vector<double>{3.3, 3.25, 3.2}));
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.dat"))), 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kLoggingTypesId)});
+    Page().ResetDataLogging();
+    for (const char* name : {"none.csv", "none.txt", "none.xls", "none.bin"}) {
+        m_messages.Clear();
+        EXPECT_EQ(Page().SaveWaveformData(Path(QString::fromLatin1(name))), 0) << name;
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51505)}) << name;
+        EXPECT_FALSE(QFileInfo::exists(Path(QString::fromLatin1(name)))) << name;
+    }
 }
 
 TEST_F(DataLoggingPage, BinaryFileRoundTripsAndALoadLeavesTheCcdfView) {
@@ -256,6 +319,10 @@ TEST(DataLoggingPageAlone, WithoutPreferencesMarkersAndTextSavesReport51519) {
     CMessageRecorder messages;
     CQXAppDialogMeasDLOG page;
     ASSERT_TRUE(page.OnInitDialog());
+    const double times[] = {0.0, 1.0};
+    const double values[] = {1e-6, 2e-6};
+    page.InitialMemory(2);
+    page.AppendMeasuredData(times, values, 0, 2, 1);
     const CWaveformStatisticRecord statistics{1, 2e-3, 1e-6, 5e-4, 7e-5};
     page.OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&statistics),
                    kMarkerCodeStatistics);

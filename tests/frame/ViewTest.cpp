@@ -2,7 +2,9 @@
 // opening and saving each page's files, outside readers on what it saved, screenshots and printing.
 #include "FrameFixture.h"
 
+#include "lumora/core/BinDataFile.h"
 #include "lumora/core/DataImport.h"
+#include "lumora/core/FilePageStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCCDF.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
@@ -25,7 +27,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <cstddef>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -161,35 +166,173 @@ TEST_F(View, CurrentPageFilesRoundTripThroughOpenAndSave) {
     EXPECT_EQ(rows, (QStringList{"'Time','Current'", "0.0,0.0015", "0.001,-2.5e-06", "0.0025,0.25"}));
 }
 
-TEST_F(View, DataLoggingFilesRoundTripOnTheirOwnPage) {
-    const std::vector<double> x{0.0, 0.01, 0.02, 0.03}, y{1e-3, 2e-3, 4e-3, 8e-6};
-    ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_DATALOGGING));
-    FillDataLogging(x, y);
-    for (const char* name : {"log.csv", "log.txt", "log.xls", "log.bin"}) {
-        ASSERT_EQ(m_view->SaveWaveformFile(Path(name)), 1) << name;
-        m_view->PageDLOG()->ResetDataLogging();
-        ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_CURRENT));
-        ASSERT_EQ(m_view->OpenWaveformFile(Path(name)), 1) << name;
-        Pump();
-        EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_DATALOGGING) << name;
-        const int line = m_view->PageDLOG()->CurrentLine();
-        ASSERT_GE(line, 0) << name;
-        const auto& gotX = m_view->PageDLOG()->Waveform()->GetDataMultiLineX(line);
-        const auto& gotY = m_view->PageDLOG()->Waveform()->GetDataMultiLineY(line);
-        ASSERT_GE(gotX.size(), x.size()) << name;
-        for (std::size_t i = 0; i < x.size(); ++i) {
-            EXPECT_NEAR(gotX[i], x[i], 1e-9) << name << " row " << i;
-            EXPECT_NEAR(gotY[i], y[i], 1e-12) << name << " row " << i;
-        }
-        m_view->PageDLOG()->ResetDataLogging();
-        FillDataLogging(x, y);
-        ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_DATALOGGING));
+// The samples a file holds: times, then the value columns by name.
+struct SSourceFile {
+    const char* name;
+    unsigned page;             // the page the view opens it on
+    std::vector<double> line0; // that page's line 0 afterwards (empty: nothing to save)
+    std::vector<double> line0Times;
+};
+
+const std::vector<double> kTimes{0.0, 0.5, 1.25};
+const std::vector<double> kCurrents{1e-3, 2.5e-6, -3.5e-4};
+const std::vector<double> kVolts{3.3, 3.25, 3.2};
+const std::vector<double> kMaxima{2e-3, 3e-6, 1e-4};
+
+QByteArray TextTable(const char* header, char separator,
+                     const std::vector<const std::vector<double>*>& columns) {
+    QByteArray text = QByteArray(header) + "\r\n";
+    for (std::size_t i = 0; i < kTimes.size(); ++i) {
+        text += QByteArray::number(kTimes[i], 'g', 17);
+        for (const std::vector<double>* column : columns)
+            text += separator + QByteArray::number((*column)[i], 'g', 17);
+        text += "\r\n";
     }
-    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
-    const QStringList rows = ReadWithXlrd(Path("log.xls"));
-    ASSERT_EQ(rows.size(), 5);
-    EXPECT_EQ(rows[0], QStringLiteral("'Time','Current DC'"));
-    EXPECT_EQ(rows[3], QStringLiteral("0.02,0.004"));
+    return text;
+}
+
+// A binary data file of the given value columns (1 voltage, 2 DC, 3 minimum, 4 maximum): the header
+// the page's writer makes, with the flags and arrays changed.
+QByteArray BinFile(const QString& scratch,
+                   const std::vector<std::pair<int, const std::vector<double>*>>& columns) {
+    CBinDataFile writer;
+    if (writer.Write(kTimes.data(), kCurrents.data(), static_cast<unsigned>(kTimes.size()), scratch) != 1)
+        return {};
+    QFile file(scratch);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.read(CBinDataFile::kDataOffset);
+    const int flags = offsetof(CBinDataFile::SHeader, ColumnPresent);
+    for (int column = 1; column <= CBinDataFile::kColumns; ++column) {
+        std::uint32_t present = 0;
+        for (const auto& [index, values] : columns)
+            present = present || index == column;
+        std::memcpy(bytes.data() + flags + 4 * (column - 1), &present, 4);
+    }
+    bytes.append(reinterpret_cast<const char*>(kTimes.data()), qsizetype(kTimes.size() * sizeof(double)));
+    for (int column = 1; column <= CBinDataFile::kColumns; ++column) {
+        for (const auto& [index, values] : columns) {
+            if (index == column)
+                bytes.append(reinterpret_cast<const char*>(values->data()),
+                             qsizetype(values->size() * sizeof(double)));
+        }
+    }
+    return bytes;
+}
+
+// The samples of a saved file as the outside readers see them: csv and txt through Python's csv
+// module, xls through xlrd, each row "time value"; the binary file through our reader.
+std::vector<std::pair<double, double>> ReadBack(const QString& path) {
+    std::vector<std::pair<double, double>> rows;
+    if (path.endsWith(QStringLiteral(".bin"))) {
+        CBinDataFile file;
+        if (file.Read(path) == 1) {
+            for (std::size_t i = 0; i < file.GetTimes().size(); ++i)
+                rows.emplace_back(file.GetTimes()[i], file.GetColumn(2)[i]);
+        }
+        return rows;
+    }
+    QProcess python;
+    python.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import csv, sys, xlrd\n"
+                        "p = sys.argv[1]\n"
+                        "if p.endswith('.xls'):\n"
+                        "    s = xlrd.open_workbook(p).sheet_by_index(0)\n"
+                        "    rows = [[c.value for c in s.row(r)] for r in range(s.nrows)]\n"
+                        "else:\n"
+                        "    with open(p, newline='') as f:\n"
+                        "        rows = list(csv.reader(f, delimiter='\\t' if p.endswith('.txt') else ','))\n"
+                        "print(rows[0][0], '|', rows[0][1])\n"
+                        "for r in rows[1:]:\n"
+                        "    print(repr(float(r[0])), repr(float(r[1])))\n"),
+         path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        ADD_FAILURE() << "python: " << python.readAllStandardError().toStdString();
+        return rows;
+    }
+    const QStringList lines =
+        QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines.mid(1)) {
+        const QStringList numbers = line.split(u' ');
+        rows.emplace_back(numbers.value(0).toDouble(), numbers.value(1).toDouble());
+    }
+    return rows;
+}
+
+// Each file the data-logging page reads, with and without a DC column, opened through the view and
+// saved from the page it opened on in every format: every sample of that page's line 0 comes back,
+// or a message says why nothing was saved.
+TEST_F(View, DataLoggingFilesRoundTripThroughOpenAndEverySave) {
+    const QString scratch = Path("scratch.bin");
+    ASSERT_TRUE(WriteFile(Path("dc.csv"), TextTable("Time,Current DC", ',', {&kCurrents})));
+    ASSERT_TRUE(
+        WriteFile(Path("dc.txt"), TextTable("Time\tVoltage\tCurrent DC", '\t', {&kVolts, &kCurrents})));
+    ASSERT_TRUE(WriteFile(Path("nodc.csv"), TextTable("Time,Voltage,Max", ',', {&kVolts, &kMaxima})));
+    ASSERT_TRUE(WriteFile(Path("nodc.txt"), TextTable("Time\tMax\tVoltage", '\t', {&kMaxima, &kVolts})));
+    ASSERT_TRUE(WriteFile(Path("dc.bin"), BinFile(scratch, {{1, &kVolts}, {2, &kCurrents}})));
+    ASSERT_TRUE(WriteFile(Path("nodc.bin"), BinFile(scratch, {{1, &kVolts}, {4, &kMaxima}})));
+    for (const auto& [name, header] : {std::pair{"dc.xls", "Current DC"}, std::pair{"nodc.xls", "Voltage"}}) {
+        ExcelDocument document;
+        document.New();
+        ExcelSheet* sheet = document.GetSheet(0);
+        sheet->Cell(0, 0)->SetString("Time");
+        sheet->Cell(0, 1)->SetString(header);
+        for (std::size_t i = 0; i < kTimes.size(); ++i) {
+            for (int column = 0; column < 2; ++column) {
+                ExcelCell* cell = sheet->Cell(static_cast<int>(i + 1), column);
+                cell->type = ExcelCell::eDouble;
+                cell->dval = column == 0                        ? kTimes[i]
+                             : std::string(header) == "Voltage" ? kVolts[i]
+                                                                : kCurrents[i];
+            }
+        }
+        ASSERT_TRUE(document.SaveAs(Path(name)));
+    }
+    const SSourceFile sources[] = {
+        {"dc.csv", CMainFrame::ID_MEASURE_DATALOGGING, kCurrents, kTimes},
+        {"dc.txt", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
+        {"nodc.csv", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
+        {"nodc.txt", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
+        {"dc.bin", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
+        {"nodc.bin", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
+        {"dc.xls", CMainFrame::ID_MEASURE_CURRENT, kCurrents, kTimes},
+        {"nodc.xls", CMainFrame::ID_MEASURE_VOLTAGE, {}, {}},
+    };
+    for (const SSourceFile& source : sources) {
+        SCOPED_TRACE(source.name);
+        m_view->PageDLOG()->ResetDataLogging();
+        m_view->PageCurrent()->ResetMeasurement();
+        m_messages.Clear();
+        ASSERT_EQ(m_view->OpenWaveformFile(Path(source.name)), 1);
+        Pump();
+        ASSERT_EQ(m_frame->SelectedPage(), source.page);
+        EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+        for (const char* type : {"csv", "txt", "xls", "bin"}) {
+            SCOPED_TRACE(type);
+            const QString saved = Path(source.name) + QStringLiteral(".out.") + QString::fromLatin1(type);
+            m_messages.Clear();
+            const int result = m_view->SaveWaveformFile(saved);
+            const bool writes = !source.line0.empty() && (source.page == CMainFrame::ID_MEASURE_DATALOGGING ||
+                                                          std::string(type) != "bin");
+            if (!writes) {
+                EXPECT_EQ(result, 0);
+                EXPECT_EQ(m_messages.Texts().size(), 1);
+                const int expected = source.line0.empty() ? 51505 : kCurrentTypesId;
+                EXPECT_EQ(m_messages.Texts().value(0), platform::LoadString(expected));
+                EXPECT_FALSE(QFile::exists(saved));
+                continue;
+            }
+            ASSERT_EQ(result, 1) << m_messages.Texts().join(u'\n').toStdString();
+            const auto rows = ReadBack(saved);
+            ASSERT_EQ(rows.size(), source.line0.size());
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                EXPECT_NEAR(rows[i].first, source.line0Times[i], 1e-9) << "row " << i;
+                EXPECT_NEAR(rows[i].second, source.line0[i], 1e-12) << "row " << i;
+            }
+        }
+    }
 }
 
 TEST_F(View, VoltageAndCcdfFilesOpenOnTheirPages) {
@@ -200,7 +343,8 @@ TEST_F(View, VoltageAndCcdfFilesOpenOnTheirPages) {
     EXPECT_EQ(m_view->VisiblePage(), m_view->PageVoltage());
     EXPECT_EQ(m_view->PageVoltage()->Waveform()->GetDataMultiLineY(0), (std::vector<double>{3.3, 3.2}));
 
-    ASSERT_TRUE(WriteFile(Path("c.TXT"), "CCDFAmplitude\tOccurrence\n0.001\t100\n0.01\t10\n0.1\t1\n"));
+    // Line ends of CR only: the header is the first line all the same.
+    ASSERT_TRUE(WriteFile(Path("c.TXT"), "CCDFAmplitude\tOccurrence\r0.001\t100\r0.01\t10\r0.1\t1\r"));
     ASSERT_EQ(m_view->OpenWaveformFile(Path("c.TXT")), 1);
     Pump();
     EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_CCDF);
@@ -225,28 +369,37 @@ TEST_F(View, FileNamesTypesAndFailuresAreReported) {
                     .match(m_view->proposed)
                     .hasMatch())
         << m_view->proposed.toStdString();
-    // An extension no writer knows is reported, not silently skipped.
+    // A type the page does not write is reported with the types it writes, not silently skipped.
     m_view->filterAnswer = QStringLiteral("所有文件 (*.*)");
-    m_view->saveAnswer = Path("chosen.dat");
-    m_view->OnFileSaveWaveform();
-    EXPECT_FALSE(QFile::exists(Path("chosen.dat")));
-    ASSERT_EQ(m_messages.Texts().size(), 1);
-    m_messages.Clear();
+    for (const char* name : {"chosen.dat", "chosen.bin"}) {
+        m_view->saveAnswer = Path(name);
+        m_view->OnFileSaveWaveform();
+        EXPECT_FALSE(QFile::exists(Path(name))) << name;
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kCurrentTypesId)}) << name;
+        m_messages.Clear();
+    }
+    // Opening a type the view does not read does nothing.
+    ASSERT_TRUE(WriteFile(Path("chosen.dat"), "Time,Current\r\n1,2\r\n"));
     EXPECT_EQ(m_view->OpenWaveformFile(Path("chosen.dat")), 0);
-    EXPECT_EQ(m_messages.Texts().size(), 1);
-    m_messages.Clear();
+    EXPECT_TRUE(m_messages.Texts().isEmpty());
 
-    // A workbook whose B1 names a page that reads only text.
-    {
+    // A workbook whose B1 names the voltage or the CCDF page switches to that page; they read no
+    // workbook.
+    for (const auto& [name, header, page] :
+         {std::tuple{"volt.xls", "Voltage", CMainFrame::ID_MEASURE_VOLTAGE},
+          std::tuple{"ccdf.xls", "Occurrence", CMainFrame::ID_MEASURE_CCDF}}) {
         ExcelDocument document;
         document.New();
         document.GetSheet(0)->Cell(0, 0)->SetString("Time");
-        document.GetSheet(0)->Cell(0, 1)->SetString("Voltage");
-        ASSERT_TRUE(document.SaveAs(Path("volt.xls")));
+        document.GetSheet(0)->Cell(0, 1)->SetString(header);
+        ASSERT_TRUE(document.SaveAs(Path(name)));
+        ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_CURRENT));
+        EXPECT_EQ(m_view->OpenWaveformFile(Path(name)), 1) << name;
+        Pump();
+        EXPECT_EQ(m_frame->SelectedPage(), page) << name;
+        EXPECT_TRUE(m_messages.Texts().isEmpty()) << name;
     }
-    EXPECT_EQ(m_view->OpenWaveformFile(Path("volt.xls")), 0);
-    EXPECT_EQ(m_messages.Texts().size(), 1);
-    m_messages.Clear();
+    ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_CURRENT));
 
     // A bitmap that cannot be created is reported once, and so is one that cannot be written.
     EXPECT_EQ(m_view->SaveScreenShotFile(Path("no/such/folder/shot.bmp")), 0);
