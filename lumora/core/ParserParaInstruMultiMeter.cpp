@@ -13,8 +13,10 @@ int CParserParaInstruMultiMeter::Load(const QString& path, CParameterInstruMulti
     if (document.Root == nullptr)
         return 0;
     const TiXmlElement* instrument = document.Root->FirstChildElement("Instrument");
-    if (instrument == nullptr || !ReadConnection(document, instrument, *record))
+    if (instrument == nullptr || !ReadConnection(document, instrument, *record)) {
+        CXmlReadProblems::Note(path, eXmlReadError::Content);
         return 0;
+    }
     if (const TiXmlElement* s = instrument->FirstChildElement("DigitMultimeter")) {
         ReadInt(document, s, "FunctionType", record->FunctionType);
         ReadDouble(document, s, "CaptCurr", record->CaptCurr);
