@@ -5,8 +5,10 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/InstanceGuard.h"
 #include "lumora/shell/LumoraView.h"
+#include "lumora/shell/UnreadFilesNotice.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "platform/ProgramFolder.h"
 #include "platform/RegisteredMessage.h"
 #include "platform/StringTable.h"
 #include "platform/TerminationSignals.h"
@@ -30,6 +32,7 @@ const char* const kLanguageRegister = "RegisterLanguageStrings";
 
 CLumoraApp::CLumoraApp() {
     RegisterAppStrings();
+    shell::RegisterUnreadFilesStrings();
     // Registered before anything starts, so that the frame and the instance guard agree on it.
     platform::RegisterWindowMessage(QString::fromLatin1(CMainFrame::kActivateMessageName));
 }
@@ -53,6 +56,8 @@ void CLumoraApp::RegisterAppStrings() {
         {ID_APP_ABOUT, u"关于 Lumora(&A)..."},
         {IDS_PRODUCT_LINE, u"TMX-2600B 低电流直流特性测试软件"},
         {IDS_LEGAL_NOTICE, u"版权所有 (C) TORVANE TECHNOLOGIES。保留所有权利。"},
+        {IDS_INSTANCE_UNREACHABLE, u"Lumora 已在运行（进程 %1），但在 %2 秒内没有响应，本次启动结束。"
+                                   u"请等它启动完毕后再试，或结束该进程后重新启动。"},
     });
 }
 
@@ -83,9 +88,20 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
         m_instance.reset();
         m_exitCode = 0;
         return false;
+    case shell::CInstanceGuard::eUnreachable: {
+        // Said, not passed over: the user would otherwise see nothing at all.
+        const qint64 holder = m_instance->HolderProcess();
+        m_instance.reset();
+        platform::MessageBox(LoadString(IDS_INSTANCE_UNREACHABLE)
+                                 .arg(holder > 0 ? QString::number(holder) : QStringLiteral("?"))
+                                 .arg(shell::CInstanceGuard::kActivateTimeoutMs / 1000),
+                             platform::MB_ICONWARNING);
+        m_exitCode = 1;
+        return false;
+    }
     case shell::CInstanceGuard::eFailed:
         // Without a lock the program still runs; only the guard against a second start is lost.
-        qWarning("lumora: the single-instance lock %s cannot be made", qPrintable(m_instance->LockPath()));
+        qWarning("lumora: runs without the single-instance guard: %s", qPrintable(m_instance->FailureText()));
         break;
     case shell::CInstanceGuard::eFirst:
         break;
@@ -114,7 +130,10 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
             break;
         }
     }
+    // The settings files are read while the frame, its pages and their plots are made; those that are
+    // there but could not be read are said once the window is up.
     const FrameFactory factory = m_frameFactory ? m_frameFactory : &CLumoraApp::CreateFrameAndView;
+    CXmlReadProblems unreadFiles;
     m_frame = factory(m_documentPath);
     RestoreMessageSink();
     if (!m_frame)
@@ -128,6 +147,10 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     EndSplash();
     m_frame->activateWindow();
     m_frame->setAcceptDrops(true);
+    const QString unread = shell::UnreadFilesNotice(
+        unreadFiles.Problems(), platform::ProgramFolder() + QStringLiteral("Config/MainApp.xml"));
+    if (!unread.isEmpty() && !m_terminateRequested)
+        platform::MessageBox(unread, platform::MB_ICONWARNING);
     if (m_terminateRequested) {
         m_frame->close();
         m_exitCode = 0;

@@ -36,6 +36,7 @@ public:
         IDS_LEGAL_NOTICE = 33024,
         IDS_RESTART = 105,
         IDS_EXPLORER = 325,
+        IDS_INSTANCE_UNREACHABLE = 33041,
     };
     static constexpr const char* kInstanceKey = "{0CF2B480-6AF5-4445-BAF9-1D1F7DAC8B28}";
     static constexpr const char* kDocumentTemplate =
