@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <atomic>
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <map>
