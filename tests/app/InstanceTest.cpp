@@ -3,6 +3,7 @@
 // runtime folder, where no other user can plant one, and one that is not the user's own is not
 // trusted; a running start that does not answer is said, not passed over in silence.
 #include "lumora/shell/InstanceGuard.h"
+#include "lumora/shell/LumoraApp.h"
 #include "tests/app/ProbeProcess.h"
 
 #include <QCoreApplication>
@@ -186,6 +187,28 @@ TEST_F(PrivateRuntime, ARuntimeFolderOpenToOthersIsNotUsed) {
                                               QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup),
               QFile::Permissions());
     first.LinesUntilExit();
+}
+
+// scripts/run.sh starts no bench of its own and leaves the instrument files alone while a Lumora
+// runs: it asks scripts/lumora-running.sh, which must see the program's own lock.
+TEST_F(PrivateRuntime, TheRunScriptSeesARunningLumora) {
+    const auto running = [this] {
+        QProcess script;
+        script.setProcessEnvironment(m_environment);
+        script.start(QStringLiteral("bash"),
+                     {QStringLiteral(LUMORA_SOURCE_DIR "/scripts/lumora-running.sh")});
+        EXPECT_TRUE(script.waitForFinished(30000));
+        return script.exitStatus() == QProcess::NormalExit && script.exitCode() == 0;
+    };
+    EXPECT_FALSE(running());
+    CProbe lumora(m_folder.path(), QString::fromLatin1(CLumoraApp::kInstanceKey), {}, m_environment);
+    ASSERT_EQ(lumora.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
+    EXPECT_TRUE(running());
+    lumora.m_process.kill();
+    ASSERT_TRUE(lumora.m_process.waitForFinished(10000));
+    // A lock left by a start that was killed is no running Lumora.
+    EXPECT_TRUE(QFileInfo::exists(Lock().replace(m_key, QString::fromLatin1(CLumoraApp::kInstanceKey))));
+    EXPECT_FALSE(running());
 }
 
 } // namespace
