@@ -146,9 +146,11 @@ XmlReadDocument OpenXmlDocument(const QString& path, const std::string& rootName
         return Refused(std::move(read), native, error);
     text.append(kParsePadding, '\0');
     read.Document->Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
-    if (read.Document->Error())
-        return Refused(std::move(read), native, eXmlReadError::Malformed, read.Document->ErrorRow(),
-                       read.Document->ErrorCol());
+    if (read.Document->Error()) {
+        const int row = read.Document->ErrorRow();
+        const int column = read.Document->ErrorCol();
+        return Refused(std::move(read), native, eXmlReadError::Malformed, row, column);
+    }
     read.Root = read.Document->FirstChildElement(rootName.c_str());
     if (read.Root == nullptr)
         return Refused(std::move(read), native, eXmlReadError::WrongRoot);
