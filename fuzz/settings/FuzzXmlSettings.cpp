@@ -18,13 +18,15 @@
 
 namespace {
 
-// One folder of the process, holding the input under the launcher's own name.
+// One folder of the process, holding the input under the launcher's own name; removed at exit.
+char g_folder[] = "/tmp/lumora-fuzz-settings-XXXXXX";
+
 const QString& Folder() {
     static const QString folder = [] {
-        char name[] = "/tmp/lumora-fuzz-settings-XXXXXX";
-        if (::mkdtemp(name) == nullptr)
+        if (::mkdtemp(g_folder) == nullptr)
             std::abort();
-        return QString::fromLocal8Bit(name) + u'/';
+        std::atexit([] { QDir(QString::fromLocal8Bit(g_folder)).removeRecursively(); });
+        return QString::fromLocal8Bit(g_folder) + u'/';
     }();
     return folder;
 }
