@@ -2,12 +2,14 @@
 
 #include "platform/Paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,103 +17,225 @@ namespace platform {
 
 namespace {
 
+constexpr const char* kTemporarySuffix = ".tmp";
+// The random part of a temporary's name: up to this many lower-case hex digits.
+constexpr int kMaxHexDigits = 8;
+
 bool Fail(QString* error, const QString& path, int code) {
     if (error != nullptr)
         *error = path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(code));
     return false;
 }
 
-bool WriteAll(int fd, std::span<const SFilePiece> pieces) {
-    for (const SFilePiece& piece : pieces) {
-        const char* data = static_cast<const char*>(piece.data);
-        std::size_t left = piece.size;
-        while (left > 0) {
-            const ssize_t written = ::write(fd, data, left);
-            if (written < 0 && errno == EINTR)
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// "<fileName>.<hex>.tmp" for a non-empty fileName; any "<name>.<hex>.tmp" when fileName is empty.
+bool IsTemporaryName(const QString& name, const QString& fileName) {
+    if (!name.endsWith(QLatin1String(kTemporarySuffix)))
+        return false;
+    const QString stem = name.chopped(static_cast<qsizetype>(std::strlen(kTemporarySuffix)));
+    const qsizetype dot = stem.lastIndexOf(u'.');
+    if (dot <= 0)
+        return false;
+    const QString hex = stem.mid(dot + 1);
+    if (hex.isEmpty() || hex.size() > kMaxHexDigits)
+        return false;
+    for (QChar c : hex)
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')))
+            return false;
+    return fileName.isEmpty() || stem.left(dot) == fileName;
+}
+
+// A temporary no save holds any more: this user's regular file, not locked by its writer.
+bool RemoveIfStale(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool removed = false;
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.constData(), &named) == 0 &&
+        SameFile(opened, named))
+        removed = ::unlink(path.constData()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+} // namespace
+
+CFileReplacement::~CFileReplacement() {
+    Abandon();
+}
+
+bool CFileReplacement::Begin(const QString& path, QString* error) {
+    Abandon();
+    if (path.isEmpty())
+        return Fail(error, path, ENOENT);
+    // The file the path names, so that a link keeps pointing at the replaced file.
+    m_target = NormalizePath(path);
+    const QFileInfo info(m_target);
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        m_target = info.canonicalFilePath();
+    m_file = QFile::encodeName(m_target);
+
+    struct stat existing {};
+    const bool exists = ::stat(m_file.constData(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        m_fd = ::open(m_file.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        return m_fd >= 0 || Fail(error, m_target, errno);
+    }
+    // A rename would replace a file the user made read-only; writing it in place would be refused.
+    if (exists && ::access(m_file.constData(), W_OK) != 0)
+        return Fail(error, m_target, errno);
+    m_keepMode = exists;
+    m_mode = existing.st_mode & 07777;
+    const QFileInfo target(m_target);
+    RemoveStaleTemporaries(target.path(), target.fileName());
+
+    // A new file gets 0666 less the umask, as any file the program creates; a replaced one keeps its
+    // mode. The temporary is locked while it is written, so that a cleaner never takes it for stale;
+    // one that a cleaner removed between its making and its locking is made again.
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_temporary =
+            m_file + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16) + kTemporarySuffix;
+        const int fd = ::open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int code = errno;
+            m_temporary.clear();
+            if (code == EEXIST)
                 continue;
-            if (written <= 0) {
-                if (written == 0)
-                    errno = EIO;
-                return false;
-            }
-            data += written;
-            left -= static_cast<std::size_t>(written);
+            return Fail(error, m_target, code);
         }
+        struct stat opened {};
+        struct stat named {};
+        int locked;
+        do
+            locked = ::flock(fd, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        if (locked == 0 && ::fstat(fd, &opened) == 0 && ::lstat(m_temporary.constData(), &named) == 0 &&
+            SameFile(opened, named)) {
+            m_fd = fd;
+            break;
+        }
+        ::close(fd);
+        m_temporary.clear();
+    }
+    if (m_fd < 0)
+        return Fail(error, m_target, EEXIST);
+    if (m_keepMode && ::fchmod(m_fd, m_mode) != 0) {
+        const int code = errno;
+        Abandon();
+        return Fail(error, m_target, code);
     }
     return true;
 }
 
-bool WriteInPlace(const QByteArray& file, const QString& path, std::span<const SFilePiece> bytes,
-                  QString* error) {
-    const int fd = ::open(file.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return Fail(error, path, errno);
-    const bool written = WriteAll(fd, bytes);
-    const int code = errno;
-    if (::close(fd) != 0 && written)
-        return Fail(error, path, errno);
-    return written ? true : Fail(error, path, code);
+bool CFileReplacement::Write(const void* data, std::size_t size) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(m_fd, at, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        at += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
 }
 
-} // namespace
+bool CFileReplacement::Commit(QString* error) {
+    if (m_fd < 0)
+        return Fail(error, m_target, EBADF);
+    if (m_temporary.isEmpty()) {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0 || Fail(error, m_target, errno);
+    }
+    bool ok = ::fsync(m_fd) == 0;
+    int code = errno;
+    // The lock goes with the close, after the rename: until then the temporary is in use.
+    if (ok && ::rename(m_temporary.constData(), m_file.constData()) != 0) {
+        ok = false;
+        code = errno;
+    }
+    if (!ok) {
+        Abandon();
+        return Fail(error, m_target, code);
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    m_temporary.clear();
+    if (::close(fd) != 0)
+        return Fail(error, m_target, errno);
+    // The new name on disk as well, as far as the folder can say.
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_target).path());
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+void CFileReplacement::Abandon() {
+    if (!m_temporary.isEmpty()) {
+        ::unlink(m_temporary.constData());
+        m_temporary.clear();
+    }
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
 
 bool ReplaceFileContents(const QString& path, const QByteArray& bytes, QString* error) {
     const SFilePiece piece{bytes.constData(), static_cast<std::size_t>(bytes.size())};
     return ReplaceFileContents(path, std::span<const SFilePiece>(&piece, 1), error);
 }
 
-bool ReplaceFileContents(const QString& path, std::span<const SFilePiece> bytes, QString* error, bool* made) {
+bool ReplaceFileContents(const QString& path, std::span<const SFilePiece> pieces, QString* error,
+                         bool* made) {
     if (made != nullptr)
         *made = false;
-    if (path.isEmpty())
-        return Fail(error, path, ENOENT);
-    // The file the path names, so that a link keeps pointing at the replaced file.
-    QString target = NormalizePath(path);
-    const QFileInfo info(target);
-    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
-        target = info.canonicalFilePath();
-    const QByteArray file = QFile::encodeName(target);
-
-    struct stat existing {};
-    const bool exists = ::stat(file.constData(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
-        if (made != nullptr)
-            *made = true;
-        return WriteInPlace(file, target, bytes, error);
-    }
-    // A rename would replace a file the user made read-only; writing it in place would be refused.
-    if (exists && ::access(file.constData(), W_OK) != 0)
-        return Fail(error, target, errno);
-
-    // A new file gets 0666 less the umask, as any file the program creates; a replaced one keeps its mode.
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = file + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        return Fail(error, target, errno);
+    CFileReplacement replacement;
+    if (!replacement.Begin(path, error))
+        return false;
     if (made != nullptr)
         *made = true;
-    bool ok =
-        (!exists || ::fchmod(fd, existing.st_mode & 07777) == 0) && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    int code = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        code = errno;
+    for (const SFilePiece& piece : pieces) {
+        if (!replacement.Write(piece.data, piece.size)) {
+            const int code = errno;
+            replacement.Abandon();
+            return Fail(error, replacement.Target(), code);
+        }
     }
-    if (ok && ::rename(temporary.constData(), file.constData()) != 0) {
-        ok = false;
-        code = errno;
-    }
-    if (!ok) {
-        ::unlink(temporary.constData());
-        return Fail(error, target, code);
-    }
-    return true;
+    return replacement.Commit(error);
+}
+
+int RemoveStaleTemporaries(const QString& folder, const QString& fileName) {
+    const QString native = NormalizePath(folder);
+    if (native.isEmpty())
+        return 0;
+    // Names are matched here, not by a wildcard filter: a file's name may hold '*', '?' or '['.
+    QDir dir(native);
+    int removed = 0;
+    const QStringList names = dir.entryList({QStringLiteral("*") + QLatin1String(kTemporarySuffix)},
+                                            QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names)
+        if (IsTemporaryName(name, fileName) && RemoveIfStale(QFile::encodeName(dir.filePath(name))))
+            ++removed;
+    return removed;
 }
 
 } // namespace platform

@@ -7,10 +7,42 @@
 
 namespace platform {
 
-// Replaces the file's contents with 'bytes'. A regular file (or a new one) is written to a temporary
-// file beside it, flushed to disk and renamed over it, so a failed save leaves the old file whole and
-// never an empty or half one. A device or pipe is written in place. False when any write, the flush,
-// the close or the rename failed; 'error' then says why.
+// A file's new contents on their way to it. Begin makes a temporary file beside the file (named
+// "<file>.<hex>.tmp", locked while it is written) and the writes go there; Commit flushes it to disk
+// and renames it over the file, so that the old file stays whole until the new one is complete.
+// Abandon, or destruction before Commit, removes the temporary file and leaves the file as it was.
+// A device or pipe cannot be replaced: it is opened and written where it is.
+class CFileReplacement {
+public:
+    CFileReplacement() = default;
+    ~CFileReplacement();
+    CFileReplacement(const CFileReplacement&) = delete;
+    CFileReplacement& operator=(const CFileReplacement&) = delete;
+
+    // False when no file could be made (folder, permissions); 'error' says why. Stale temporaries
+    // of the same file (left by a save that was killed) are removed first.
+    bool Begin(const QString& path, QString* error = nullptr);
+    // The open file the new contents go to; -1 before Begin and after Commit or Abandon.
+    int Descriptor() const { return m_fd; }
+    // Writes the whole buffer; false on a write error (errno says which).
+    bool Write(const void* data, std::size_t size);
+    // False when the flush, the close or the rename failed (the temporary file is then removed).
+    bool Commit(QString* error = nullptr);
+    void Abandon();
+    // The path of the file replaced (a link resolved to the file it names).
+    QString Target() const { return m_target; }
+
+private:
+    QString m_target;
+    QByteArray m_file;
+    QByteArray m_temporary; // empty when written in place
+    int m_fd = -1;
+    bool m_keepMode = false;
+    unsigned m_mode = 0;
+};
+
+// Replaces the file's contents with 'bytes' through a CFileReplacement. False when any write, the
+// flush, the close or the rename failed; 'error' then says why.
 bool ReplaceFileContents(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // One stretch of a file's new contents.
@@ -25,5 +57,10 @@ struct SFilePiece {
 // rename failed afterwards.
 bool ReplaceFileContents(const QString& path, std::span<const SFilePiece> pieces, QString* error = nullptr,
                          bool* made = nullptr);
+
+// Removes the temporary files of replacements in the folder that no save is writing any more (a
+// save killed half way leaves its own): files of this user named "<name>.<hex>.tmp" that no one holds
+// locked. Only the temporaries of 'fileName' when it is given. The number removed.
+int RemoveStaleTemporaries(const QString& folder, const QString& fileName = QString());
 
 } // namespace platform

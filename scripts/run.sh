@@ -3,6 +3,8 @@
 # free and Lumora against it; the bench stops when Lumora exits, and both stop when this script is
 # ended (Ctrl+C, SIGTERM, SIGHUP). The instrument files that point at a simulated bench (a loopback
 # address) are written with the addresses of this run; files that point elsewhere are left alone.
+# While a Lumora already runs, this start only brings it to the front: no bench of its own, and the
+# instrument files the running one uses are left alone.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
@@ -32,6 +34,11 @@ for program in lumora lumora-benchsim; do
     exit 1
   fi
 done
+
+if bash scripts/lumora-running.sh; then
+  echo "run: Lumora is already running: it is brought to the front; no bench is started and the instrument files are left alone"
+  exec "$bin/lumora" "$@"
+fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/lumora-run.XXXXXX")"
 bench=""

@@ -20,11 +20,20 @@ bool CSetupApp::InitInstance(const QString& ownFolder, const QString& applicatio
         return false;
     }
     ReadLauncherFile(ownFolder);
-    return Launch(ownFolder, commandLine);
+    if (Launch(ownFolder, commandLine))
+        return true;
+    if (!m_launcherFileProblem.isEmpty())
+        m_lastError = m_launcherFileProblem + QStringLiteral("; ") + m_lastError;
+    return false;
 }
 
 void CSetupApp::ReadLauncherFile(const QString& ownFolder) {
-    XmlReadDocument document = OpenXmlDocument(ownFolder + QString::fromLatin1(kLauncherFileName), "Project");
+    const QString path = ownFolder + QString::fromLatin1(kLauncherFileName);
+    XmlReadDocument document = OpenXmlDocument(path, "Project");
+    m_launcherFileProblem.clear();
+    if (document.Error != eXmlReadError::None && document.Error != eXmlReadError::Missing)
+        m_launcherFileProblem =
+            QStringLiteral("%1 was not read: %2").arg(path, DescribeXmlReadError(document));
     if (document.Root == nullptr)
         return;
     const auto read = [&document](const char* elementName, const char* attribute, QString& member) {

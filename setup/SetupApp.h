@@ -15,7 +15,8 @@ public:
     // LastError()).
     bool InitInstance(const QString& ownFolder, const QString& applicationName, const QString& commandLine);
 
-    // Reads the launcher file of the folder into the six texts; silent on a missing or broken file.
+    // Reads the launcher file of the folder into the six texts. A file that is there but cannot be
+    // read leaves them empty; why it was not read goes into the reason of a launch that then fails.
     void ReadLauncherFile(const QString& ownFolder);
     bool Launch(const QString& ownFolder, const QString& commandLine);
 
@@ -32,4 +33,5 @@ public:
 
 private:
     QString m_lastError;
+    QString m_launcherFileProblem;
 };

@@ -3,10 +3,16 @@
 #include "instruments/drvcore/SentParts.h"
 
 #include <cerrno>
+#include <chrono>
 #include <poll.h>
 #include <sys/socket.h>
 
 namespace benchsim {
+
+long long CServerConnection::NowMs() {
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(since).count() + 1;
+}
 
 int CServerConnection::Wait(short events, int timeoutMs) {
     pollfd p[2] = {{m_fd, events, 0}, {m_stopFd, POLLIN, 0}};
@@ -25,14 +31,19 @@ int CServerConnection::Wait(short events, int timeoutMs) {
 long long CServerConnection::ReadSome(char* data, size_t size) {
     for (;;) {
         const ssize_t got = ::recv(m_fd, data, size, MSG_DONTWAIT);
-        if (got > 0)
+        if (got > 0) {
+            if (m_idleSince != nullptr)
+                m_idleSince->store(0, std::memory_order_release);
             return got;
+        }
         if (got == 0)
             return -1;
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             return -1;
+        if (m_idleSince != nullptr && m_idleSince->load(std::memory_order_acquire) == 0)
+            m_idleSince->store(NowMs(), std::memory_order_release);
         if (Wait(POLLIN, -1) != 1)
             return -1;
     }

@@ -7,10 +7,16 @@
 namespace benchsim {
 
 // One accepted connection. Every wait also watches the server's stop signal, so a server can stop
-// while a client idles or a fault holds the connection.
+// while a client idles or a fault holds the connection. While a read waits for the client, the
+// connection is idle: 'idleSince' (when given) holds the steady-clock millisecond it began waiting,
+// and 0 while the connection is busy, so that the server can give an idle session's place away.
 class CServerConnection {
 public:
-    CServerConnection(int fd, int stopFd) : m_fd(fd), m_stopFd(stopFd) {}
+    CServerConnection(int fd, int stopFd, std::atomic<long long>* idleSince = nullptr)
+        : m_fd(fd), m_stopFd(stopFd), m_idleSince(idleSince) {}
+
+    // The steady clock in milliseconds, never 0.
+    static long long NowMs();
 
     // At least one byte, or -1 when the peer closed, an error occurred or the server stops.
     long long ReadSome(char* data, size_t size);
@@ -34,6 +40,7 @@ private:
 
     int m_fd;
     int m_stopFd;
+    std::atomic<long long>* m_idleSince;
 };
 
 } // namespace benchsim

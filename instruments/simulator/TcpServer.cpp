@@ -96,6 +96,27 @@ void CTcpServer::ReapFinished() {
     }
 }
 
+bool CTcpServer::GiveAwayIdleSession() {
+    const long long now = CServerConnection::NowMs();
+    const long long idleMs = m_idleMs.load(std::memory_order_relaxed);
+    SClient* longest = nullptr;
+    long long since = 0;
+    for (const auto& client : m_clients) {
+        if (client->givenAway)
+            continue;
+        const long long idle = client->idleSince.load(std::memory_order_acquire);
+        if (idle != 0 && now - idle >= idleMs && (longest == nullptr || idle < since)) {
+            longest = client.get();
+            since = idle;
+        }
+    }
+    if (longest == nullptr)
+        return false;
+    longest->givenAway = true;
+    ::shutdown(longest->fd, SHUT_RDWR);
+    return true;
+}
+
 void CTcpServer::AcceptLoop() {
     pollfd p[2] = {{m_listenFd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
     for (;;) {
@@ -112,7 +133,10 @@ void CTcpServer::AcceptLoop() {
             continue;
         {
             std::lock_guard lock(m_clientsMutex);
-            if (m_clients.size() >= kMaxConnections) {
+            std::size_t serving = 0;
+            for (const auto& client : m_clients)
+                serving += client->givenAway ? 0 : 1;
+            if (serving >= MaxConnections() && !GiveAwayIdleSession()) {
                 // Like an instrument out of sessions: the connection is closed at once.
                 ::close(fd);
                 continue;
@@ -129,7 +153,7 @@ void CTcpServer::AcceptLoop() {
         std::lock_guard lock(m_clientsMutex);
         m_clients.push_back(std::move(client));
         raw->thread = std::thread([this, raw] {
-            CServerConnection connection(raw->fd, m_stopFd);
+            CServerConnection connection(raw->fd, m_stopFd, &raw->idleSince);
             Serve(connection);
             ::shutdown(raw->fd, SHUT_RDWR);
             raw->finished.store(true, std::memory_order_release);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -31,7 +32,7 @@ public:
     bool IsRunning() const { return m_thread.joinable(); }
     std::size_t Received() const { return m_received.load(std::memory_order_acquire); }
     double LastTime() const { return m_lastTime.load(std::memory_order_acquire); }
-    unsigned InvalidFrames() const { return m_invalid.load(std::memory_order_acquire); }
+    std::uint64_t InvalidFrames() const { return m_invalid.load(std::memory_order_acquire); }
 
 private:
     void ParseThreadProc();
@@ -47,5 +48,5 @@ private:
     bool m_ending = false;
     std::atomic<std::size_t> m_received{0};
     std::atomic<double> m_lastTime{0.0};
-    std::atomic<unsigned> m_invalid{0};
+    std::atomic<std::uint64_t> m_invalid{0};
 };

@@ -25,7 +25,8 @@ public:
     // The stream has ended: bytes still kept are an incomplete frame and count as invalid.
     void Finish();
 
-    unsigned InvalidFrames() const { return m_invalid; }
+    // Counted in 64 bits: a flood of damaged frames over a long run passes 2^32.
+    std::uint64_t InvalidFrames() const { return m_invalid; }
     std::size_t PendingBytes() const { return m_carryLength; }
 
 private:
@@ -42,5 +43,5 @@ private:
     std::uint32_t m_originSeconds = 0;
     std::uint32_t m_originFraction = 0;
     bool m_skipping = false;
-    unsigned m_invalid = 0;
+    std::uint64_t m_invalid = 0;
 };

@@ -7,16 +7,6 @@
 
 using namespace core;
 
-namespace {
-
-std::string Ansi(const QString& text) {
-    std::string out;
-    UnicodeToAnsi(text, out);
-    return out;
-}
-
-} // namespace
-
 bool CFileParserInstru::ReadConnection(const XmlReadDocument& document, const TiXmlElement* instrument,
                                        CParameterInstru& record) {
     if (const TiXmlElement* property = instrument->FirstChildElement("Property")) {
@@ -50,27 +40,30 @@ void CFileParserInstru::ReadDataLogging(const XmlReadDocument& document, const T
 }
 
 void CFileParserInstru::WriteConnection(CXmlWriter& writer, TiXmlElement* instrument,
-                                        const CParameterInstru& record) {
+                                        const CParameterInstru& record, const TiXmlElement* previous) {
     TiXmlElement* property = writer.AddElement(instrument, "Property");
-    writer.SetXmlAttribute(property, "Name", Ansi(record.Name));
-    writer.SetXmlAttribute(property, "Type", Ansi(record.Type));
-    writer.SetXmlAttribute(property, "Model", Ansi(record.Model));
+    const TiXmlElement* previousProperty = ChildElement(previous, "Property");
+    WriteAttributeText(writer, property, "Name", record.Name, previousProperty);
+    WriteAttributeText(writer, property, "Type", record.Type, previousProperty);
+    WriteAttributeText(writer, property, "Model", record.Model, previousProperty);
     TiXmlElement* visa = writer.AddElement(instrument, "VISA");
-    writer.SetXmlAttribute(visa, "Resource", Ansi(record.Resource));
-    writer.SetXmlAttribute(visa, "Timeout", Ansi(record.Timeout));
-    writer.SetXmlAttribute(visa, "EndOfLine", Ansi(record.EndOfLine));
-    writer.SetXmlAttribute(visa, "AddressIP", Ansi(record.AddressIP));
-    writer.SetXmlAttribute(visa, "AddressUSB", Ansi(record.AddressUSB));
+    const TiXmlElement* previousVisa = ChildElement(previous, "VISA");
+    WriteAttributeText(writer, visa, "Resource", record.Resource, previousVisa);
+    WriteAttributeText(writer, visa, "Timeout", record.Timeout, previousVisa);
+    WriteAttributeText(writer, visa, "EndOfLine", record.EndOfLine, previousVisa);
+    WriteAttributeText(writer, visa, "AddressIP", record.AddressIP, previousVisa);
+    WriteAttributeText(writer, visa, "AddressUSB", record.AddressUSB, previousVisa);
 }
 
 void CFileParserInstru::WriteDataLogging(CXmlWriter& writer, TiXmlElement* root,
-                                         const CParameterMeasDataLogging& record) {
+                                         const CParameterMeasDataLogging& record,
+                                         const TiXmlElement* previous) {
     TiXmlElement* block = writer.AddElement(root, "ParaMeasDataLogging");
-    WriteInt(writer, block, "AcqTimeHour", record.AcqTimeHour);
-    WriteInt(writer, block, "AcqTimeMinute", record.AcqTimeMinute);
-    WriteInt(writer, block, "AcqTimeSecond", record.AcqTimeSecond);
-    WriteInt(writer, block, "AutoNPLC", record.AutoNPLC);
-    WriteInt(writer, block, "DataLoggingMeas", record.DataLoggingMeas);
-    WriteUnsigned(writer, block, "DataAcqNumber", record.DataAcqNumber);
-    WriteUnsigned(writer, block, "FileSize", record.FileSize);
+    WriteInt(writer, block, "AcqTimeHour", record.AcqTimeHour, previous);
+    WriteInt(writer, block, "AcqTimeMinute", record.AcqTimeMinute, previous);
+    WriteInt(writer, block, "AcqTimeSecond", record.AcqTimeSecond, previous);
+    WriteInt(writer, block, "AutoNPLC", record.AutoNPLC, previous);
+    WriteInt(writer, block, "DataLoggingMeas", record.DataLoggingMeas, previous);
+    WriteUnsigned(writer, block, "DataAcqNumber", record.DataAcqNumber, previous);
+    WriteUnsigned(writer, block, "FileSize", record.FileSize, previous);
 }

@@ -23,7 +23,10 @@ protected:
     static void ReadDataLogging(const XmlReadDocument& document, const TiXmlElement* block,
                                 CParameterMeasDataLogging& record);
 
-    static void WriteConnection(CXmlWriter& writer, TiXmlElement* instrument, const CParameterInstru& record);
+    // 'previous' is the same element of the file as it was before (may be null): texts the record
+    // still holds are written as they were read (see XmlSettings.h).
+    static void WriteConnection(CXmlWriter& writer, TiXmlElement* instrument, const CParameterInstru& record,
+                                const TiXmlElement* previous);
     static void WriteDataLogging(CXmlWriter& writer, TiXmlElement* root,
-                                 const CParameterMeasDataLogging& record);
+                                 const CParameterMeasDataLogging& record, const TiXmlElement* previous);
 };

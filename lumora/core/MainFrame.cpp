@@ -23,6 +23,7 @@
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegisteredMessage.h"
+#include "platform/ReplaceFile.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
 
@@ -548,6 +549,18 @@ platform::LRESULT CMainFrame::OnInstrumentConnected(platform::WPARAM id, platfor
 
 // ---- configuration and instrument files ---------------------------------------------------------
 
+// A save killed half way leaves its temporary file beside the file it was replacing: those of the
+// program's own folders that no save holds any more are removed at start-up.
+static void RemoveStaleTemporaries(const MainPreferences& preferences) {
+    const QString program = platform::ProgramFolder();
+    for (const QString& folder :
+         {program + QStringLiteral("Config/"), program + QStringLiteral("Instruments/DC Power Supply/"),
+          program + QStringLiteral("Instruments/Digit Multimeter/"), preferences.LogPath,
+          preferences.FilePathCurr, preferences.FilePathVolt, preferences.FilePathCCDF,
+          preferences.FilePathDataLogging})
+        platform::RemoveStaleTemporaries(folder);
+}
+
 // The one preferences record of the process, made at first use.
 static MainPreferences* ProcessPreferences() {
     static MainPreferences preferences;
@@ -574,6 +587,7 @@ int CMainFrame::LoadMainConfiguration() {
     m_preferences->LogPath = logPath;
     if (!platform::CreateFolderLevels(logPath))
         m_preferences->SaveLog = 0;
+    RemoveStaleTemporaries(*m_preferences);
     return 1;
 }
 

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <atomic>
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <map>
@@ -122,7 +123,7 @@ public:
     // The data-logging run as its update thread and the tests see it.
     QString AutoSaveBinName() const { return m_autoSaveName; }
     unsigned DataLoggingReceived() const { return m_progressReceived.load(std::memory_order_acquire); }
-    int InvalidFrames() const { return m_invalidFrames.load(std::memory_order_acquire); }
+    std::uint64_t InvalidFrames() const { return m_invalidFrames.load(std::memory_order_acquire); }
     // "%Y-%m-%d_%H-%M-%S_AutoSave.bin" in the folder.
     static QString BuildAutoSaveBinName(const QString& folder, std::time_t when);
     // ElapsedRefresh as the timer uses it: 2..100 s, as the options dialog accepts.
@@ -263,7 +264,7 @@ private:
     std::atomic<int> m_running{0};
     std::vector<double> m_timeArray;
     std::vector<double> m_valueArray;
-    std::atomic<int> m_invalidFrames{0};
+    std::atomic<std::uint64_t> m_invalidFrames{0};
     QTimer* m_runStatusTimer = nullptr;
     QElapsedTimer m_runClock;
 

@@ -253,7 +253,7 @@ int CMainFrame::DataLoggingDCPS() {
     // The last bytes that arrived are parsed before the final update takes the counts.
     EndDataStream();
     m_progressReceived.store(static_cast<unsigned>(m_parseThread.Received()), std::memory_order_release);
-    m_invalidFrames.store(static_cast<int>(m_parseThread.InvalidFrames()), std::memory_order_relaxed);
+    m_invalidFrames.store(m_parseThread.InvalidFrames(), std::memory_order_relaxed);
     m_dcps->AbortMeasureDataLogging();
     FinishDataLogging();
     if (end == eLinkLost)

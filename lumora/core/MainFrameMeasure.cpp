@@ -160,9 +160,9 @@ void CMainFrame::MeasureThreadProc() {
         else if (mode == 1)
             DataLoggingDCPS();
     }
-    const int invalid = m_invalidFrames.load(std::memory_order_relaxed);
+    const std::uint64_t invalid = m_invalidFrames.load(std::memory_order_relaxed);
     if (invalid > 0)
-        WriteLogLine(platform::CFormat("Invalid Frames %d", invalid));
+        WriteLogLine(platform::CFormat("Invalid Frames %llu", static_cast<unsigned long long>(invalid)));
     WriteLogLine(QStringLiteral("Measure Thread End"));
     m_running.store(0, std::memory_order_release);
     m_threadExists.store(false, std::memory_order_release);

@@ -12,8 +12,6 @@
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -29,10 +27,9 @@ int Failed(int id) {
     return 0;
 }
 
-// A file that was made but not written whole: a cut-off file must not pass for a saved one.
-int WriteFailed(const QString& path) {
-    if (QFileInfo(path).isFile())
-        QFile::remove(path);
+// A file that was begun but not written whole: the text file replaces the old one only once it is
+// complete, so nothing cut off is left and the previous file is there as it was.
+int WriteFailed() {
     return Failed(kWriteFailedId);
 }
 
@@ -68,7 +65,7 @@ int WriteTimeValueText(const QString& path, std::string_view header, char separa
     }
     written = written && file.WriteAnsi(std::string_view(begin, static_cast<std::size_t>(at - begin)));
     if (!file.Close() || !written)
-        return WriteFailed(path);
+        return WriteFailed();
     return 1;
 }
 
@@ -112,6 +109,6 @@ int WriteListText(const QString& path, const controls::CListCtrlEx& list) {
     }
     const bool written = file.WriteString(text);
     if (!file.Close() || !written)
-        return WriteFailed(path);
+        return WriteFailed();
     return 1;
 }

@@ -11,7 +11,8 @@ struct MainPreferences;
 
 // Files the measurement pages write. Each reports its own failure with a message box and gives 0:
 // string 51504 when the file cannot be created; kWriteFailedId when a write or the close failed (a full
-// disk), after removing the cut-off file, so that it is never taken for a saved one.
+// disk). Text files replace the old file only once they are whole, so a failed save leaves the
+// previous file as it was and nothing cut off.
 
 // The header line, then per sample the time as FormatDouble with 8 decimals, the separator and the
 // value as FormatMeasuredValue writes it; lines end in "\r\n".

@@ -13,8 +13,10 @@ int CParserParaInstruDCSource::Load(const QString& path, CParameterInstruDCSourc
     if (document.Root == nullptr)
         return 0;
     const TiXmlElement* instrument = document.Root->FirstChildElement("Instrument");
-    if (instrument == nullptr || !ReadConnection(document, instrument, *record))
+    if (instrument == nullptr || !ReadConnection(document, instrument, *record)) {
+        CXmlReadProblems::Note(path, eXmlReadError::Content);
         return 0;
+    }
     if (const TiXmlElement* s = instrument->FirstChildElement("DigitMultimeter")) {
         ReadInt(document, s, "FunctionType", record->FunctionType);
         ReadInt(document, s, "OutputState", record->OutputState);
@@ -36,23 +38,28 @@ int CParserParaInstruDCSource::Load(const QString& path, CParameterInstruDCSourc
 int CParserParaInstruDCSource::Save(const QString& path, const CParameterInstruDCSource* record) {
     if (record == nullptr)
         return 0;
+    // The file as it is, so that what the record still holds is written as it was read.
+    const XmlReadDocument previous = OpenXmlDocument(path, kRoot);
+    const TiXmlElement* previousInstrument = ChildElement(previous.Root, "Instrument");
+    const TiXmlElement* before = ChildElement(previousInstrument, "DigitMultimeter");
     CXmlWriter writer(path, kRoot);
     if (!writer.CreateRoot())
         return 0;
     TiXmlElement* instrument = writer.AddElement(writer.Root(), "Instrument");
-    WriteConnection(writer, instrument, *record);
+    WriteConnection(writer, instrument, *record, previousInstrument);
     TiXmlElement* s = writer.AddElement(instrument, "DigitMultimeter");
-    WriteInt(writer, s, "FunctionType", record->FunctionType);
-    WriteInt(writer, s, "OutputState", record->OutputState);
-    WriteText(writer, s, "VoltageLevel", record->VoltageLevel);
-    WriteText(writer, s, "VoltageLimit", record->VoltageLimit);
-    WriteText(writer, s, "VoltageProtection", record->VoltageProtection);
-    WriteText(writer, s, "CurrentLimit", record->CurrentLimit);
-    WriteText(writer, s, "CurrentProtection", record->CurrentProtection);
-    WriteDouble(writer, s, "TriggerTimeout", record->TriggerTimeout);
-    WriteDouble(writer, s, "DcsNplcCurr", record->DcsNplcCurr);
-    WriteDouble(writer, s, "DcsNplcDLOG", record->DcsNplcDLOG);
-    WriteUnsigned(writer, s, "BufferCapacity", record->BufferCapacity);
-    WriteDataLogging(writer, writer.Root(), record->DataLogging);
+    WriteInt(writer, s, "FunctionType", record->FunctionType, before);
+    WriteInt(writer, s, "OutputState", record->OutputState, before);
+    WriteText(writer, s, "VoltageLevel", record->VoltageLevel, before);
+    WriteText(writer, s, "VoltageLimit", record->VoltageLimit, before);
+    WriteText(writer, s, "VoltageProtection", record->VoltageProtection, before);
+    WriteText(writer, s, "CurrentLimit", record->CurrentLimit, before);
+    WriteText(writer, s, "CurrentProtection", record->CurrentProtection, before);
+    WriteDouble(writer, s, "TriggerTimeout", record->TriggerTimeout, before);
+    WriteDouble(writer, s, "DcsNplcCurr", record->DcsNplcCurr, before);
+    WriteDouble(writer, s, "DcsNplcDLOG", record->DcsNplcDLOG, before);
+    WriteUnsigned(writer, s, "BufferCapacity", record->BufferCapacity, before);
+    WriteDataLogging(writer, writer.Root(), record->DataLogging,
+                     ChildElement(previous.Root, "ParaMeasDataLogging"));
     return writer.Save();
 }

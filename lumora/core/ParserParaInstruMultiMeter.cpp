@@ -13,8 +13,10 @@ int CParserParaInstruMultiMeter::Load(const QString& path, CParameterInstruMulti
     if (document.Root == nullptr)
         return 0;
     const TiXmlElement* instrument = document.Root->FirstChildElement("Instrument");
-    if (instrument == nullptr || !ReadConnection(document, instrument, *record))
+    if (instrument == nullptr || !ReadConnection(document, instrument, *record)) {
+        CXmlReadProblems::Note(path, eXmlReadError::Content);
         return 0;
+    }
     if (const TiXmlElement* s = instrument->FirstChildElement("DigitMultimeter")) {
         ReadInt(document, s, "FunctionType", record->FunctionType);
         ReadDouble(document, s, "CaptCurr", record->CaptCurr);
@@ -29,16 +31,21 @@ int CParserParaInstruMultiMeter::Load(const QString& path, CParameterInstruMulti
 int CParserParaInstruMultiMeter::Save(const QString& path, const CParameterInstruMultiMeter* record) {
     if (record == nullptr)
         return 0;
+    // The file as it is, so that what the record still holds is written as it was read.
+    const XmlReadDocument previous = OpenXmlDocument(path, kRoot);
+    const TiXmlElement* previousInstrument = ChildElement(previous.Root, "Instrument");
+    const TiXmlElement* before = ChildElement(previousInstrument, "DigitMultimeter");
     CXmlWriter writer(path, kRoot);
     if (!writer.CreateRoot())
         return 0;
     TiXmlElement* instrument = writer.AddElement(writer.Root(), "Instrument");
-    WriteConnection(writer, instrument, *record);
+    WriteConnection(writer, instrument, *record, previousInstrument);
     TiXmlElement* s = writer.AddElement(instrument, "DigitMultimeter");
-    WriteInt(writer, s, "FunctionType", record->FunctionType);
-    WriteDouble(writer, s, "CaptCurr", record->CaptCurr);
-    WriteDouble(writer, s, "NplcCurr", record->NplcCurr);
-    WriteDouble(writer, s, "NplcDLog", record->NplcDLog);
-    WriteDataLogging(writer, writer.Root(), record->DataLogging);
+    WriteInt(writer, s, "FunctionType", record->FunctionType, before);
+    WriteDouble(writer, s, "CaptCurr", record->CaptCurr, before);
+    WriteDouble(writer, s, "NplcCurr", record->NplcCurr, before);
+    WriteDouble(writer, s, "NplcDLog", record->NplcDLog, before);
+    WriteDataLogging(writer, writer.Root(), record->DataLogging,
+                     ChildElement(previous.Root, "ParaMeasDataLogging"));
     return writer.Save();
 }

@@ -21,7 +21,11 @@ void StripLineEnd(QString& line) {
 
 } // namespace
 
-CStdioFileEx::~CStdioFileEx() = default;
+// As the framework's file, destruction closes the file: a replacement whose writes all went through
+// takes the file's place, one after a failed write is dropped.
+CStdioFileEx::~CStdioFileEx() {
+    Close();
+}
 
 bool CStdioFileEx::IsFileUnicode(const QString& path) {
     QFile file(platform::NormalizePath(path));
@@ -46,6 +50,21 @@ bool CStdioFileEx::Open(const QString& path, unsigned flags, SOpenError* error) 
         m_isUnicodeText = true;
     }
     SetFilePath(path);
+    if ((flags & (modeCreate | modeNoTruncate | modeWrite | modeReadWrite)) == (modeCreate | modeWrite)) {
+        QString reason;
+        if (m_replacement.Begin(m_file.fileName(), &reason) &&
+            m_file.open(m_replacement.Descriptor(), QIODevice::WriteOnly | QIODevice::Unbuffered,
+                        QFileDevice::DontCloseHandle)) {
+            m_replacing = true;
+            return true;
+        }
+        if (reason.isEmpty())
+            reason = m_file.errorString();
+        m_replacement.Abandon();
+        if (error != nullptr)
+            *error = SOpenError{m_path, reason};
+        return false;
+    }
     // The framework's file modes: only modeCreate without modeNoTruncate empties a file, only modeCreate
     // makes a missing one, and every mode starts at the beginning of the file. QFile's own WriteOnly
     // would truncate, so the file is opened here and handed over.
@@ -91,6 +110,13 @@ bool CStdioFileEx::Close() {
     m_file.close();
     if (m_file.error() != QFileDevice::NoError)
         m_error = true;
+    if (m_replacing) {
+        m_replacing = false;
+        if (m_error)
+            m_replacement.Abandon();
+        else if (!m_replacement.Commit())
+            m_error = true;
+    }
     return !m_error;
 }
 

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "platform/ReplaceFile.h"
+
 #include <QFile>
 #include <QString>
 #include <string_view>
 
 // A line-oriented text file: reads UTF-16LE text with a byte-order mark or 8-bit text in the ANSI
-// code page (CP936), and writes 8-bit ANSI text.
+// code page (CP936), and writes 8-bit ANSI text. A file opened to be written anew (modeCreate and
+// modeWrite without modeNoTruncate) is replaced as a whole: the text goes to a temporary file beside
+// it, and only a Close after every write went through puts it in the file's place, so that a failed
+// or interrupted save leaves the previous file as it was.
 class CStdioFileEx {
 public:
     // File flags with the values the program's calls are written with.
@@ -41,7 +46,8 @@ public:
 
     // Text mode reading of a file that starts with FF FE switches to binary UTF-16 reading.
     virtual bool Open(const QString& path, unsigned flags, SOpenError* error = nullptr);
-    // Closes the file; false when a write or the close itself failed, so writers can report it.
+    // Closes the file; false when a write or the close itself failed, so writers can report it. A file
+    // being replaced takes its new contents here, or, after a failed write, keeps its old ones.
     bool Close();
     bool IsOpen() const { return m_file.isOpen(); }
     bool IsUnicodeText() const { return m_isUnicodeText; }
@@ -69,6 +75,8 @@ private:
     void DropReadBuffer();
 
     QFile m_file;
+    platform::CFileReplacement m_replacement; // for a file written anew
+    bool m_replacing = false;
     QByteArray m_buffer; // read ahead of the logical position
     qsizetype m_bufferPos = 0;
     QString m_path;

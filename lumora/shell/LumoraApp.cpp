@@ -5,8 +5,10 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/InstanceGuard.h"
 #include "lumora/shell/LumoraView.h"
+#include "lumora/shell/UnreadFilesNotice.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "platform/ProgramFolder.h"
 #include "platform/RegisteredMessage.h"
 #include "platform/StringTable.h"
 #include "platform/TerminationSignals.h"
@@ -138,6 +140,7 @@ private:
 
 CLumoraApp::CLumoraApp() {
     RegisterAppStrings();
+    shell::RegisterUnreadFilesStrings();
     // Registered before anything starts, so that the frame and the instance guard agree on it.
     platform::RegisterWindowMessage(QString::fromLatin1(CMainFrame::kActivateMessageName));
 }
@@ -170,6 +173,8 @@ void CLumoraApp::RegisterAppStrings() {
         {IDS_FAILED_TO_OPEN_DOC, u"打开文档失败。"},
         {IDS_DOCUMENT_FILTER, u"配置文件 (*.lmrproj)"},
         {IDS_ALL_FILES, u"所有文件 (*.*)"},
+        {IDS_INSTANCE_UNREACHABLE, u"Lumora 已在运行（进程 %1），但在 %2 秒内没有响应，本次启动结束。"
+                                   u"请等它启动完毕后再试，或结束该进程后重新启动。"},
     });
 }
 
@@ -207,9 +212,20 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
         m_instance.reset();
         m_exitCode = 0;
         return false;
+    case shell::CInstanceGuard::eUnreachable: {
+        // Said, not passed over: the user would otherwise see nothing at all.
+        const qint64 holder = m_instance->HolderProcess();
+        m_instance.reset();
+        platform::MessageBox(LoadString(IDS_INSTANCE_UNREACHABLE)
+                                 .arg(holder > 0 ? QString::number(holder) : QStringLiteral("?"))
+                                 .arg(shell::CInstanceGuard::kActivateTimeoutMs / 1000),
+                             platform::MB_ICONWARNING);
+        m_exitCode = 1;
+        return false;
+    }
     case shell::CInstanceGuard::eFailed:
         // Without a lock the program still runs; only the guard against a second start is lost.
-        qWarning("lumora: the single-instance lock %s cannot be made", qPrintable(m_instance->LockPath()));
+        qWarning("lumora: runs without the single-instance guard: %s", qPrintable(m_instance->FailureText()));
         break;
     case shell::CInstanceGuard::eFirst:
         break;
@@ -236,7 +252,10 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     m_documentPath.clear();
     if (!ParseCommandLine(arguments, document))
         platform::MessageBox(LoadString(IDS_COMMAND_LINE_ERROR), platform::MB_ICONSTOP);
+    // The settings files are read while the frame, its pages and their plots are made; those that are
+    // there but could not be read are said once the window is up.
     const FrameFactory factory = m_frameFactory ? m_frameFactory : &CLumoraApp::CreateFrameAndView;
+    CXmlReadProblems unreadFiles;
     m_frame = factory(document);
     if (!m_frame) {
         RestoreMessageSink();
@@ -261,6 +280,10 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     m_frame->activateWindow();
     m_frame->setAcceptDrops(true);
     m_frame->installEventFilter(new CDropTarget(this, m_frame.get()));
+    const QString unread = shell::UnreadFilesNotice(
+        unreadFiles.Problems(), platform::ProgramFolder() + QStringLiteral("Config/MainApp.xml"));
+    if (!unread.isEmpty() && !m_terminateRequested)
+        platform::MessageBox(unread, platform::MB_ICONWARNING);
     if (m_terminateRequested) {
         m_frame->close();
         m_exitCode = 0;

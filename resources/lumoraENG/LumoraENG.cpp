@@ -31,6 +31,22 @@ extern "C" int RegisterLanguageStrings() {
             {61725, u"All files (*.*)"},
             {35040, u"Error: no printer is available! Install or connect a printer and try again."},
             {35041, u"Error: printing failed! Check the printer and try again."},
+            {33030,
+             u"These settings files could not be read; the defaults are used and the files are left as "
+             u"they are:"},
+            {33031, u"the system refused to read the file"},
+            {33032, u"the file is empty"},
+            {33033, u"the file is larger than any settings file"},
+            {33034, u"the file is UTF-16 text; settings files are 8-bit text"},
+            {33035, u"its elements are nested deeper than in any settings file"},
+            {33036, u"it holds more markup than any settings file"},
+            {33037, u"it is not well-formed XML (line %1, column %2)"},
+            {33038, u"it lacks the root element of this file"},
+            {33039, u"it lacks the settings this file must hold"},
+            {33040, u"%1: %2"},
+            {33041,
+             u"Lumora is already running (process %1) but did not answer within %2 seconds; this start "
+             u"ends. Try again once it has started, or end that process and start again."},
             // main frame
             {224, u"Standard"},
             {225, u"Customize..."},
@@ -114,8 +130,8 @@ extern "C" int RegisterLanguageStrings() {
              u"Error: Excel 97-2003 holds at most 65535 rows of data; these data exceed it. Please choose "
              u"another file type!"},
             {51530, u"Error: the software configuration object pointer is empty. Please try again!"},
-            {51540, u"Error: writing the file failed; the file was not saved completely! Check the free disk "
-                    u"space and try again!"},
+            {51540, u"Error: writing the file failed; the file was not saved, and the previous file (if "
+                    u"any) is kept as it was! Check the free disk space and try again!"},
             // instrument panes
             {243, u"Refresh instrument data\nRefresh"},
             {244, u"Instrument connection parameters\nConnection"},

@@ -1,8 +1,11 @@
 // The program as lumora's main runs it, with a program folder, profile and instance key of the
 // test's own, reporting on standard output what a test cannot see from outside: "ready" once the
-// main window is up, "activated N" when a later start woke it, "splash-shown N" at the end.
+// main window is up, "activated N" when a later start woke it, "splash-shown N" at the end, and
+// "message <text>" for each message box (answered with OK, its lines joined by " | "). With "quit"
+// after the key it closes its window once it is ready, as a user would.
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/LumoraApp.h"
+#include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
 
@@ -31,12 +34,18 @@ void Say(const QString& line) {
 
 } // namespace
 
-// app_probe <program folder> <instance key>
+// app_probe <program folder> <instance key> [quit]
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() < 3)
         return 2;
+    platform::SetMessageBoxSink([](const QString& text, const QString&, unsigned) {
+        QString line = text;
+        line.replace(QStringLiteral("\r\n"), QStringLiteral(" | ")).replace(u'\n', QStringLiteral(" | "));
+        Say(QStringLiteral("message ") + line);
+        return platform::IDOK;
+    });
     platform::SetProgramFolderOverride(arguments[1]);
     platform::SetProfileFileOverride(arguments[1] + QStringLiteral("/profile.ini"));
     CSplashCounter counter;
@@ -49,6 +58,8 @@ int main(int argc, char* argv[]) {
         return app.ExitInstance(app.ExitCode());
     }
     Say(QStringLiteral("ready"));
+    if (arguments.size() > 3 && arguments[3] == QStringLiteral("quit"))
+        QTimer::singleShot(0, app.MainFrame(), [&app] { app.MainFrame()->close(); });
     int reported = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {

@@ -1,59 +1,31 @@
-// Two starts of the program as processes: the second wakes the first and ends with 0; a lock and
-// socket left by a start that was killed do not block the next one.
+// Starts of the program as processes: the second wakes the first and ends with 0; a lock and socket
+// left by a start that was killed do not block the next one; the lock lives in the user's private
+// runtime folder, where no other user can plant one, and one that is not the user's own is not
+// trusted; a running start that does not answer is said, not passed over in silence.
 #include "lumora/shell/InstanceGuard.h"
+#include "lumora/shell/LumoraApp.h"
+#include "tests/app/ProbeProcess.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
-QString Probe() {
-    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).path() +
-           QStringLiteral("/app_probe");
-}
-
-class CProbe {
-public:
-    CProbe(const QString& folder, const QString& key) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start(Probe(), {folder, key});
-    }
-    ~CProbe() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    // Waits for a line of standard output that starts with the text; the line, or empty on time-out.
-    QString WaitForLine(const QString& start, int timeoutMs = 60000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs) {
-            while (m_process.canReadLine()) {
-                const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
-                m_lines.append(line);
-                if (line.startsWith(start))
-                    return line;
-            }
-            if (m_process.state() == QProcess::NotRunning && !m_process.canReadLine())
-                return {};
-            m_process.waitForReadyRead(100);
-        }
-        return {};
-    }
-    QProcess m_process;
-    QStringList m_lines;
-};
+using apptest::CProbe;
+using apptest::Probe;
 
 class InstanceTest : public ::testing::Test {
 protected:
@@ -81,7 +53,7 @@ TEST_F(InstanceTest, ASecondStartWakesTheFirstAndEndsWithZero) {
 }
 
 TEST_F(InstanceTest, AKilledStartBlocksNothing) {
-    const QString socket = QDir::temp().filePath(shell::CInstanceGuard::UserName(m_key));
+    const QString socket = shell::CInstanceGuard::PrivateFolder() + shell::CInstanceGuard::UserName(m_key);
     {
         CProbe crashed(m_folder.path(), m_key);
         ASSERT_EQ(crashed.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
@@ -98,6 +70,145 @@ TEST_F(InstanceTest, AKilledStartBlocksNothing) {
     ASSERT_TRUE(second.m_process.waitForFinished(30000));
     EXPECT_EQ(second.m_process.exitCode(), 0);
     EXPECT_EQ(next.WaitForLine(QStringLiteral("activated")), QStringLiteral("activated 1 active 1"));
+}
+
+// A private runtime folder of the test's own, as the session gives each user one.
+class PrivateRuntime : public InstanceTest {
+protected:
+    void SetUp() override {
+        InstanceTest::SetUp();
+        ASSERT_TRUE(m_runtime.isValid());
+        ASSERT_TRUE(
+            QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    }
+    QString Lock() const {
+        return m_runtime.path() + u'/' + shell::CInstanceGuard::UserName(m_key) + QStringLiteral(".lock");
+    }
+    QTemporaryDir m_runtime;
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+};
+
+// The lock and the socket are in the private folder, the lock readable by the user alone.
+TEST_F(PrivateRuntime, TheLockIsTheUsersAloneInThePrivateFolder) {
+    CProbe first(m_folder.path(), m_key, {}, m_environment);
+    ASSERT_EQ(first.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
+    QFileInfo lock(Lock());
+    ASSERT_TRUE(lock.isFile());
+    EXPECT_EQ(lock.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+              QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(lock.ownerId(), ::geteuid());
+    EXPECT_TRUE(QFileInfo::exists(m_runtime.path() + u'/' + shell::CInstanceGuard::UserName(m_key)));
+}
+
+// Lock files another user could leave where the lock once lived (the shared temporary folder), or
+// that are not this user's in the private folder, keep no start from opening its window.
+TEST_F(PrivateRuntime, ALockFileThatIsNotTheUsersOwnBlocksNothing) {
+    const QString shared =
+        QDir::temp().filePath(shell::CInstanceGuard::UserName(m_key) + QStringLiteral(".lock"));
+    const QString elsewhere = m_folder.path() + QStringLiteral("/precious.txt");
+    struct SCase {
+        const char* name;
+        QString path;
+        std::function<bool(const QString&)> plant;
+    };
+    const auto garbage = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("not a lock\n") > 0;
+    };
+    const auto otherUser = [garbage](const QString& path) {
+        return garbage(path) && ::chown(QFile::encodeName(path).constData(), 4242, 4242) == 0;
+    };
+    const bool root = ::geteuid() == 0;
+    std::vector<SCase> cases = {
+        {"a directory", Lock(),
+         [](const QString& path) { return QDir().mkpath(path + QStringLiteral("/x")); }},
+        {"a link to another file", Lock(),
+         [elsewhere, garbage](const QString& path) {
+             return garbage(elsewhere) && QFile::link(elsewhere, path);
+         }},
+    };
+    if (root) {
+        // Only the super-user can give a file to another user; the case runs where the tests run as it.
+        cases.push_back({"another user's file in the shared folder", shared, otherUser});
+        cases.push_back({"another user's file in the private folder", Lock(), otherUser});
+    }
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.plant(c.path));
+        {
+            CProbe start(m_folder.path(), m_key, {QStringLiteral("quit")}, m_environment);
+            EXPECT_EQ(start.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
+            start.LinesUntilExit();
+            EXPECT_EQ(start.m_process.exitCode(), 0);
+            EXPECT_TRUE(start.Messages().isEmpty()) << start.Messages().join(u'\n').toStdString();
+        }
+        QFile::remove(shared);
+        QDir(Lock()).removeRecursively();
+        QFile::remove(Lock());
+    }
+    QFile kept(elsewhere);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("not a lock\n"));
+}
+
+// A start that holds the lock but does not answer (stopped here, as a hung one would be) is named
+// in a message; the later start ends with 1 and opens no window.
+TEST_F(PrivateRuntime, ARunningStartThatDoesNotAnswerIsSaid) {
+    CProbe first(m_folder.path(), m_key, {}, m_environment);
+    ASSERT_EQ(first.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
+    const qint64 pid = first.m_process.processId();
+    ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGSTOP), 0);
+    CProbe second(m_folder.path(), m_key, {}, m_environment);
+    const QStringList lines = second.LinesUntilExit();
+    ::kill(static_cast<pid_t>(pid), SIGCONT);
+    EXPECT_EQ(second.m_process.exitCode(), 1);
+    EXPECT_FALSE(lines.contains(QStringLiteral("ready")));
+    ASSERT_EQ(second.Messages().size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(second.Messages()[0].contains(QStringLiteral("（进程 %1）").arg(pid)))
+        << second.Messages()[0].toStdString();
+    EXPECT_TRUE(second.Messages()[0].contains(QStringLiteral("没有响应")))
+        << second.Messages()[0].toStdString();
+    EXPECT_EQ(first.m_process.state(), QProcess::Running);
+}
+
+// A runtime folder others may enter is no private folder: the lock goes to one of the user's own.
+TEST_F(PrivateRuntime, ARuntimeFolderOpenToOthersIsNotUsed) {
+    ASSERT_TRUE(QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                            QFile::ExeOwner | QFile::ReadOther |
+                                                            QFile::WriteOther | QFile::ExeOther));
+    CProbe first(m_folder.path(), m_key, {QStringLiteral("quit")}, m_environment);
+    EXPECT_EQ(first.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
+    EXPECT_FALSE(QFileInfo::exists(Lock()));
+    const QString own = QDir::tempPath() + QStringLiteral("/lumora-%1").arg(::geteuid());
+    EXPECT_TRUE(
+        QFileInfo::exists(own + u'/' + shell::CInstanceGuard::UserName(m_key) + QStringLiteral(".lock")));
+    EXPECT_EQ(QFileInfo(own).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther |
+                                              QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup),
+              QFile::Permissions());
+    first.LinesUntilExit();
+}
+
+// scripts/run.sh starts no bench of its own and leaves the instrument files alone while a Lumora
+// runs: it asks scripts/lumora-running.sh, which must see the program's own lock.
+TEST_F(PrivateRuntime, TheRunScriptSeesARunningLumora) {
+    const auto running = [this] {
+        QProcess script;
+        script.setProcessEnvironment(m_environment);
+        script.start(QStringLiteral("bash"),
+                     {QStringLiteral(LUMORA_SOURCE_DIR "/scripts/lumora-running.sh")});
+        EXPECT_TRUE(script.waitForFinished(30000));
+        return script.exitStatus() == QProcess::NormalExit && script.exitCode() == 0;
+    };
+    EXPECT_FALSE(running());
+    CProbe lumora(m_folder.path(), QString::fromLatin1(CLumoraApp::kInstanceKey), {}, m_environment);
+    ASSERT_EQ(lumora.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
+    EXPECT_TRUE(running());
+    lumora.m_process.kill();
+    ASSERT_TRUE(lumora.m_process.waitForFinished(10000));
+    // A lock left by a start that was killed is no running Lumora.
+    EXPECT_TRUE(QFileInfo::exists(Lock().replace(m_key, QString::fromLatin1(CLumoraApp::kInstanceKey))));
+    EXPECT_FALSE(running());
 }
 
 } // namespace

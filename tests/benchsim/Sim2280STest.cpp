@@ -129,6 +129,36 @@ TEST(Sim2280S, ContinuousMeasurementFeedsStreamAndFetch) {
     EXPECT_TRUE(model.TakeStreamReadings(run, next, 100).empty());
 }
 
+// With the output off no load current flows: the supply reads none, also for readings that the
+// stream takes later, after the output has come on, of the times it was still off.
+TEST(Sim2280S, WithTheOutputOffTheSupplyMeasuresNoLoadCurrent) {
+    CSim2280S model;
+    model.SetTimeScale(100.0);
+    Send(model, ":SENS:CURR:NPLC 0.010000");
+    EXPECT_EQ(std::stod(Ask(model, ":READ?")), 0.0);
+    Send(model, ":INIT:CONT ON");
+    // A second reader of the stream waits until readings of the time with the output off exist.
+    std::uint64_t run = 0, next = 0, waitRun = 0, waitNext = 0;
+    std::size_t seen = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (seen < 200 && std::chrono::steady_clock::now() < deadline)
+        seen += model.TakeStreamReadings(waitRun, waitNext, 1000).size();
+    ASSERT_GE(seen, 200u);
+    Send(model, ":OUTP ON");
+    std::vector<CSim2280S::SStreamReading> readings;
+    while (readings.size() < seen + 200 && std::chrono::steady_clock::now() < deadline) {
+        const auto more = model.TakeStreamReadings(run, next, 1000);
+        readings.insert(readings.end(), more.begin(), more.end());
+    }
+    ASSERT_GE(readings.size(), seen + 200);
+    for (std::size_t i = 0; i < seen; ++i)
+        ASSERT_EQ(readings[i].value, 0.0f) << "reading " << i << " of the time the output was off";
+    EXPECT_GT(readings.back().value, 0.0f);
+    EXPECT_GT(std::stod(Ask(model, ":READ?")), 0.0);
+    Send(model, ":OUTP OFF");
+    EXPECT_EQ(std::stod(Ask(model, ":READ?")), 0.0);
+}
+
 TEST(Sim2280S, ProtectionTripKeepsTheOutputOffUntilCleared) {
     CSim2280S model;
     model.SetProtectionTrip("OCP");

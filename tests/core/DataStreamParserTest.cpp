@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
+#include <limits>
 #include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
@@ -63,7 +64,7 @@ const SSample kFiveSamples[] = {
 struct SParsed {
     std::vector<double> times, values;
     std::size_t received = 0;
-    unsigned invalid = 0;
+    std::uint64_t invalid = 0;
 };
 
 // Feeds the stream in chunks that end at the given offsets, then ends it.
@@ -158,6 +159,27 @@ TEST(DataStreamParser, FinalPartialFrameIsCountedInvalid) {
         EXPECT_EQ(parsed.received, 4u) << keep;
         EXPECT_EQ(parsed.invalid, 1u) << keep;
     }
+}
+
+// A flood of damaged frames over a long run passes 2^32 (4,623,990,400 once wrapped to 329,023,104):
+// the parser, the parse thread and the frame count in 64 bits. A megabyte of frames out of time
+// range is counted frame by frame.
+TEST(DataStreamParser, InvalidFramesAreCountedIn64Bits) {
+    CDataStreamParser parser;
+    CDataStreamParseThread thread;
+    EXPECT_EQ(std::numeric_limits<decltype(parser.InvalidFrames())>::digits, 64);
+    EXPECT_EQ(std::numeric_limits<decltype(thread.InvalidFrames())>::digits, 64);
+    Bytes flood = Frame(1.0f, 1000, 0);
+    const Bytes late = Frame(1.0f, 1000 + 200000, 0); // beyond 48 hours of the first frame
+    const std::size_t frames = 50000;
+    for (std::size_t i = 0; i < frames; ++i)
+        flood.insert(flood.end(), late.begin(), late.end());
+    std::vector<double> times(4), values(4);
+    std::size_t received = 0;
+    parser.Parse(flood.data(), flood.size(), times.data(), values.data(), times.size(), received);
+    parser.Finish();
+    EXPECT_EQ(received, 1u);
+    EXPECT_EQ(parser.InvalidFrames(), frames);
 }
 
 struct STimeCase {

@@ -281,4 +281,54 @@ TEST_F(InstrumentFiles, NumbersReadTheSameUnderADecimalCommaLocale) {
     EXPECT_DOUBLE_EQ(out.TriggerTimeout, 0.25);
 }
 
+// A file loaded and saved again unchanged keeps each text as the user wrote it, whatever its form;
+// a value the program changed is written so that it reads back as the record holds it.
+TEST_F(InstrumentFiles, SavingWritesBackWhatWasReadAndWhatReadsBackTheSame) {
+    const QByteArray file =
+        "<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n<QXInstrument><Instrument>"
+        "<Property Name=\"\x81:x\" Type=\"\" Model=\"2280S\" />"
+        "<VISA Resource=\"TCPIP0::\x81::INSTR\" Timeout=\"5000\" EndOfLine=\"\" AddressIP=\"\" "
+        "AddressUSB=\"\" />"
+        "<DigitMultimeter><FunctionType Value=\"+2\" /><VoltageLevel Value=\"nan\" />"
+        "<VoltageLimit Value=\"1e400\" /><TriggerTimeout Value=\"nan\" /><DcsNplcCurr Value=\"1e400\" />"
+        "<DcsNplcDLOG Value=\"1e-9\" /><BufferCapacity Value=\"4294967295\" /></DigitMultimeter></Instrument>"
+        "<ParaMeasDataLogging><AcqTimeHour Value=\"07\" /><FileSize Value=\"3000000000\" />"
+        "</ParaMeasDataLogging></QXInstrument>\n";
+    ASSERT_TRUE(WriteAll(Path("kept.xml"), file));
+    CParameterInstruDCSource record;
+    ASSERT_EQ(CParserParaInstruDCSource().Load(Path("kept.xml"), &record), 1);
+    ASSERT_EQ(CParserParaInstruDCSource().Save(Path("kept.xml"), &record), 1);
+    const QByteArray saved = ReadAll(Path("kept.xml"));
+    for (const QByteArray& piece :
+         {QByteArray("Name=\"\x81:x\""), QByteArray("Resource=\"TCPIP0::\x81::INSTR\""),
+          QByteArray("<FunctionType Value=\"+2\" />"), QByteArray("<VoltageLevel Value=\"nan\" />"),
+          QByteArray("<VoltageLimit Value=\"1e400\" />"), QByteArray("<TriggerTimeout Value=\"nan\" />"),
+          QByteArray("<DcsNplcCurr Value=\"1e400\" />"), QByteArray("<DcsNplcDLOG Value=\"1e-9\" />"),
+          QByteArray("<BufferCapacity Value=\"4294967295\" />"), QByteArray("<AcqTimeHour Value=\"07\" />"),
+          QByteArray("<FileSize Value=\"3000000000\" />")})
+        EXPECT_TRUE(saved.contains(piece)) << piece.toStdString() << "\n" << saved.toStdString();
+
+    // Changed values, and values the file did not have: each reads back as it was saved.
+    record.TriggerTimeout = 1.0 / 3.0;
+    record.DcsNplcCurr = 2.5e-10;
+    record.DcsNplcDLOG = 0.01;
+    record.BufferCapacity = 4000000000u;
+    record.VoltageLevel = QStringLiteral("3.3");
+    record.DataLogging.AcqTimeHour = 7;
+    record.DataLogging.DataAcqNumber = 4294967295u;
+    ASSERT_EQ(CParserParaInstruDCSource().Save(Path("kept.xml"), &record), 1);
+    CParameterInstruDCSource back;
+    ASSERT_EQ(CParserParaInstruDCSource().Load(Path("kept.xml"), &back), 1);
+    EXPECT_EQ(back.TriggerTimeout, 1.0 / 3.0);
+    EXPECT_EQ(back.DcsNplcCurr, 2.5e-10);
+    EXPECT_EQ(back.BufferCapacity, 4000000000u);
+    EXPECT_EQ(back.VoltageLevel, QStringLiteral("3.3"));
+    EXPECT_EQ(back.DataLogging.DataAcqNumber, 4294967295u);
+    const QByteArray again = ReadAll(Path("kept.xml"));
+    // Six decimals where they read back the same, as the files have always held them.
+    EXPECT_TRUE(again.contains("<DcsNplcDLOG Value=\"0.010000\" />")) << again.toStdString();
+    EXPECT_TRUE(again.contains("<AcqTimeHour Value=\"07\" />")) << again.toStdString();
+    EXPECT_TRUE(again.contains("Name=\"\x81:x\"")) << again.toStdString();
+}
+
 } // namespace

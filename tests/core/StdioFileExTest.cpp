@@ -1,7 +1,13 @@
 #include "lumora/core/StdioFileEx.h"
 #include "CoreTestFiles.h"
+#include "platform/ReplaceFile.h"
+#include "tests/support/FileSizeLimit.h"
 
+#include <QDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using coretest::ReadAll;
 using coretest::Utf16WithMark;
@@ -203,6 +209,111 @@ TEST_F(StdioFileEx, AFullDiskIsReportedByTheWriteAndTheClose) {
     EXPECT_FALSE(file.WriteString(QStringLiteral("Time,Current\r\n")));
     EXPECT_TRUE(file.HasError());
     EXPECT_FALSE(file.Close());
+}
+
+// A save killed half way (the process ends between two writes) leaves the previous file byte for
+// byte; the temporary it leaves is removed by the next save of that file.
+TEST_F(StdioFileEx, AKilledSaveLeavesThePreviousFileWhole) {
+    const QString path = Path("data.csv");
+    QByteArray previous = "Time,Current DC\r\n";
+    for (int i = 0; i < 20000; ++i)
+        previous += QByteArray::number(i) + ",1.5e-06\r\n";
+    {
+        CStdioFileEx writer;
+        ASSERT_TRUE(writer.Open(path, 0x5001));
+        ASSERT_TRUE(writer.WriteAnsi(std::string_view(previous.constData(), previous.size())));
+        ASSERT_TRUE(writer.Close());
+    }
+    ASSERT_EQ(ReadAll(path), previous);
+
+    int written[2];
+    ASSERT_EQ(::pipe(written), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The save of a new, longer file: the header and a megabyte of lines, then it waits to die.
+        CStdioFileEx writer;
+        if (!writer.Open(path, 0x5001))
+            ::_exit(2);
+        const std::string line = "0.00012345,2.5e-06\r\n";
+        std::string piece;
+        while (piece.size() < (1u << 20))
+            piece += line;
+        if (!writer.WriteAnsi("Time,Current DC\r\n") || !writer.WriteAnsi(piece))
+            ::_exit(3);
+        ::write(written[1], "w", 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(written[1]);
+    char signal = 0;
+    ASSERT_EQ(::read(written[0], &signal, 1), 1);
+    ::close(written[0]);
+    ASSERT_EQ(::kill(child, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    EXPECT_EQ(ReadAll(path), previous);
+    const QStringList left = QDir(m_dir.path()).entryList({QStringLiteral("data.csv.*.tmp")}, QDir::Files);
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_GT(QFileInfo(m_dir.filePath(left[0])).size(), 1 << 20);
+
+    // A save of another file leaves it; the next save of this one takes it away.
+    {
+        CStdioFileEx other;
+        ASSERT_TRUE(other.Open(Path("other.csv"), 0x5001));
+        ASSERT_TRUE(other.Close());
+    }
+    EXPECT_TRUE(QFile::exists(m_dir.filePath(left[0])));
+    {
+        CStdioFileEx writer;
+        ASSERT_TRUE(writer.Open(path, 0x5001));
+        ASSERT_TRUE(writer.WriteString(QStringLiteral("Time,Current DC\r\n")));
+        ASSERT_TRUE(writer.Close());
+    }
+    EXPECT_EQ(ReadAll(path), QByteArray("Time,Current DC\r\n"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("data.csv"), QStringLiteral("other.csv")}));
+}
+
+// A write the disk cannot take: the close says so and the previous file stays as it was; a new file
+// is not made at all.
+TEST_F(StdioFileEx, AFailedSaveKeepsThePreviousFile) {
+    const QString path = Path("keep.txt");
+    ASSERT_TRUE(WriteAll(path, "previous contents\r\n"));
+    for (const QString& target : {path, Path("new.txt")}) {
+        SCOPED_TRACE(target.toStdString());
+        CStdioFileEx writer;
+        ASSERT_TRUE(writer.Open(target, 0x5001));
+        {
+            testsupport::CFileSizeLimit disk(100);
+            ASSERT_TRUE(disk.IsSet());
+            writer.WriteAnsi(std::string(4096, 'x'));
+            EXPECT_FALSE(writer.Close());
+        }
+    }
+    EXPECT_EQ(ReadAll(path), QByteArray("previous contents\r\n"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.txt")});
+}
+
+// Start-up clears a folder of the temporaries no save holds: a save under way keeps its own.
+TEST_F(StdioFileEx, OnlyTemporariesNoSaveHoldsAreStale) {
+    ASSERT_TRUE(WriteAll(Path("a.bin.1f2e3d4c.tmp"), "left by a killed save"));
+    ASSERT_TRUE(WriteAll(Path("b.csv.0.tmp"), "left by a killed save"));
+    ASSERT_TRUE(WriteAll(Path("notes.tmp"), "not ours"));
+    ASSERT_TRUE(WriteAll(Path("c.csv.XYZ.tmp"), "not ours"));
+    CStdioFileEx writer;
+    ASSERT_TRUE(writer.Open(Path("busy.csv"), 0x5001));
+    ASSERT_TRUE(writer.WriteString(QStringLiteral("under way")));
+    EXPECT_EQ(platform::RemoveStaleTemporaries(m_dir.path()), 2);
+    QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 3) << files.join(u' ').toStdString();
+    EXPECT_TRUE(files.contains(QStringLiteral("notes.tmp")));
+    EXPECT_TRUE(files.contains(QStringLiteral("c.csv.XYZ.tmp")));
+    ASSERT_TRUE(writer.Close());
+    EXPECT_EQ(ReadAll(Path("busy.csv")), QByteArray("under way"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 3);
 }
 
 } // namespace

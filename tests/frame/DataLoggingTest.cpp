@@ -296,7 +296,7 @@ TEST_P(DataLoggingRun, StoppedEarlyKeepsEverySampleInPlotFileAndExports) {
     EXPECT_GE(received, 3000u);
     EXPECT_LT(received, 1800000u);
     ExpectAutoSaveHoldsTheRun();
-    EXPECT_EQ(m_frame->InvalidFrames(), 0);
+    EXPECT_EQ(m_frame->InvalidFrames(), 0u);
 
     // The plot's logged line is the run, sample for sample.
     CQXAppDialogMeasDLOG& page = *m_frame->DataLoggingPage();
@@ -337,7 +337,7 @@ TEST_F(DataLoggingFaults, AStreamDroppedMidFrameEndsTheRunAndKeepsWhatArrived) {
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_GE(m_frame->DataLoggingReceived(), 2000u);
     // The half frame the link ended in is counted, never turned into a sample.
-    EXPECT_EQ(m_frame->InvalidFrames(), 1);
+    EXPECT_EQ(m_frame->InvalidFrames(), 1u);
     ExpectAutoSaveHoldsTheRun();
     EXPECT_TRUE(m_folder->LogText().contains(QStringLiteral("Invalid Frames 1")));
 }
@@ -393,7 +393,7 @@ TEST_F(DataLoggingFaults, EveryByteOfTheStreamIsKeptHoweverTheChunksFall) {
     EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51532)});
     ASSERT_EQ(m_frame->DataLoggingReceived(), unsigned(CScriptedStreamPeer::kFrames));
     // The run of garbage and the half frame the link ended in.
-    EXPECT_EQ(m_frame->InvalidFrames(), 2);
+    EXPECT_EQ(m_frame->InvalidFrames(), 2u);
     CBinDataFile file;
     ASSERT_EQ(file.Read(m_frame->AutoSaveBinName()), 1);
     ASSERT_EQ(file.GetTimes().size(), std::size_t(CScriptedStreamPeer::kFrames));

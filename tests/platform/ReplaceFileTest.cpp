@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +68,44 @@ TEST_F(ReplaceFile, ADeviceIsWrittenInPlace) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile());
     EXPECT_TRUE(QFileInfo(Path("full.xml")).isSymLink());
+}
+
+// A save killed between its writes (a data-logging run's binary file, 680 MB of temporaries after
+// eight kills) leaves the old file whole; the next save of that file removes what the killed one left,
+// and a save under way elsewhere keeps its own.
+TEST_F(ReplaceFile, TheNextSaveRemovesTheTemporaryOfAKilledOne) {
+    ASSERT_TRUE(platform::ReplaceFileContents(Path("run.bin"), "old contents"));
+    int written[2];
+    ASSERT_EQ(::pipe(written), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        platform::CFileReplacement replacement;
+        const std::string block(1 << 20, 'n');
+        if (!replacement.Begin(Path("run.bin")) || !replacement.Write(block.data(), block.size()))
+            ::_exit(2);
+        ::write(written[1], "w", 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(written[1]);
+    char signal = 0;
+    ASSERT_EQ(::read(written[0], &signal, 1), 1);
+    ::close(written[0]);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(ReadAll(Path("run.bin")), QByteArray("old contents"));
+    ASSERT_EQ(Files().size(), 2) << Files().join(u' ').toStdString();
+
+    platform::CFileReplacement elsewhere;
+    ASSERT_TRUE(elsewhere.Begin(Path("other.bin")));
+    ASSERT_TRUE(platform::ReplaceFileContents(Path("run.bin"), "new contents"));
+    EXPECT_EQ(ReadAll(Path("run.bin")), QByteArray("new contents"));
+    EXPECT_EQ(Files().size(), 2) << Files().join(u' ').toStdString();
+    EXPECT_EQ(platform::RemoveStaleTemporaries(m_dir.path()), 0);
+    ASSERT_TRUE(elsewhere.Write("x", 1));
+    ASSERT_TRUE(elsewhere.Commit());
+    EXPECT_EQ(Files(), (QStringList{QStringLiteral("other.bin"), QStringLiteral("run.bin")}));
 }
 
 } // namespace

@@ -145,6 +145,43 @@ TEST_F(LauncherTest, NoLauncherFileStartsNothing) {
     EXPECT_TRUE(run.errors.contains(QStringLiteral("names no installer")));
 }
 
+// A launcher file the parser must not see (40,000 nested elements once overflowed its stack) or
+// cannot read ends the launcher like a file without an installer, saying why, and is left as it was.
+TEST_F(LauncherTest, AHostileLauncherFileEndsTheLauncherWithItsReason) {
+    const QByteArray install = "<Install Value=\"linux.sh\" />";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* reason;
+    } rows[] = {
+        {"deep",
+         "<Project>" + QByteArray("<a>").repeated(40000) + install + QByteArray("</a>").repeated(40000) +
+             "</Project>",
+         "nested deeper than"},
+        {"markup", "<Project>" + QByteArray("<a/>").repeated(5000) + install + "</Project>", "more than"},
+        {"truncated", "<Project>" + install + "<Documents Name=\"", "not well-formed XML (line 1"},
+        {"utf-16", QByteArray::fromHex("fffe3c00500072006f006a00"), "UTF-16"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = m_media + QStringLiteral("/TORVANE.AutoRun.xml");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(row.bytes);
+        file.close();
+        const SRun run = Run();
+        EXPECT_EQ(run.exitCode, 1);
+        const QString& errors = run.errors;
+        EXPECT_TRUE(errors.contains(QStringLiteral("TORVANE.AutoRun.xml was not read")))
+            << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QString::fromLatin1(row.reason))) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("names no installer"))) << errors.toStdString();
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), row.bytes);
+        file.close();
+    }
+}
+
 TEST_F(LauncherTest, UninstallStartsOnlyAnInstallationsOwnUninstaller) {
     const QString folder =
         m_programFiles + QStringLiteral("/installation-information/") + QString::fromLatin1(kGoodId);

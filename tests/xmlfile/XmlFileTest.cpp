@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <thread>
 #include <tinyxml.h>
 
 namespace {
@@ -97,30 +98,110 @@ TEST_F(XmlFile, WrittenFileReadsBack) {
     EXPECT_EQ(ReadXmlAttribute(doc, nullptr, "Value", value), 0);
 }
 
-TEST_F(XmlFile, BadFilesGiveNoRoot) {
+TEST_F(XmlFile, BadFilesGiveNoRootAndSayWhy) {
     struct SCase {
         const char* name;
         QByteArray content;
+        eXmlReadError error;
     };
     const SCase cases[] = {
-        {"wrong-case-root", "<?xml version=\"1.0\" ?><root><Item Value=\"1\"/></root>"},
-        {"other-root", "<Other/>"},
-        {"not-xml", "this is no xml at all"},
-        {"truncated", "<?xml version=\"1.0\" encoding=\"GB2312\" ?><Root><Item Val"},
-        {"empty", ""},
-        {"binary", QByteArray::fromHex("00ff10fe7f80")},
+        {"wrong-case-root", "<?xml version=\"1.0\" ?><root><Item Value=\"1\"/></root>",
+         eXmlReadError::WrongRoot},
+        {"other-root", "<Other/>", eXmlReadError::WrongRoot},
+        {"not-xml", "this is no xml at all", eXmlReadError::Malformed},
+        {"truncated", "<?xml version=\"1.0\" encoding=\"GB2312\" ?><Root><Item Val",
+         eXmlReadError::Malformed},
+        {"empty", "", eXmlReadError::Empty},
+        {"blank", " \r\n\t ", eXmlReadError::Empty},
+        {"binary", QByteArray::fromHex("00ff10fe7f80"), eXmlReadError::Malformed},
+        {"utf-16le", QByteArray::fromHex("fffe3c0052006f006f0074002f003e00"), eXmlReadError::Utf16},
+        {"utf-16be", QByteArray::fromHex("feff003c0052006f006f0074002f003e"), eXmlReadError::Utf16},
+        {"utf-16-without-mark", QByteArray::fromHex("3c0052006f006f0074002f003e00"), eXmlReadError::Utf16},
         // A name that ends the file in a four-byte lead byte must not be read past the file's end.
-        {"lead-byte-at-end", QByteArray("<?xml12><Root") + QByteArray::fromHex("8c9ac1f4")},
-        {"lead-byte-in-declaration", QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><Root\xf4")},
+        {"lead-byte-at-end", QByteArray("<?xml12><Root") + QByteArray::fromHex("8c9ac1f4"),
+         eXmlReadError::Malformed},
+        {"lead-byte-in-declaration", QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><Root\xf4"),
+         eXmlReadError::Malformed},
     };
     for (const auto& c : cases) {
         const QString path = Path(c.name);
         WriteAll(path, c.content);
         const XmlReadDocument doc = OpenXmlDocument(path, "Root");
         EXPECT_EQ(doc.Root, nullptr) << c.name;
+        EXPECT_EQ(doc.Error, c.error) << c.name;
     }
-    EXPECT_EQ(OpenXmlDocument(Path("missing.xml"), "Root").Root, nullptr);
-    EXPECT_EQ(OpenXmlDocument(m_dir.path(), "Root").Root, nullptr);
+    EXPECT_EQ(OpenXmlDocument(Path("missing.xml"), "Root").Error, eXmlReadError::Missing);
+    EXPECT_EQ(OpenXmlDocument(m_dir.path(), "Root").Error, eXmlReadError::Missing);
+    const XmlReadDocument truncated = OpenXmlDocument(Path("truncated"), "Root");
+    EXPECT_EQ(truncated.Row, 1);
+    EXPECT_GT(truncated.Column, 1);
+}
+
+// A document is refused before it is parsed when it is nested deeper, holds more markup or is larger
+// than a parameter file can be: the parser descends once per level, and 40,000 levels overflow the
+// stack. Each refused file is left as it was.
+TEST_F(XmlFile, HostileDocumentsAreRefusedBeforeTheyAreParsed) {
+    const auto nested = [](int levels, const QByteArray& open, const QByteArray& close) {
+        QByteArray text = "<?xml version=\"1.0\" encoding=\"GB2312\" ?>\n<Root>";
+        for (int i = 0; i < levels; ++i)
+            text += open;
+        for (int i = 0; i < levels; ++i)
+            text += close;
+        return text + "</Root>";
+    };
+    const int deepest = xmlfile::kMaxDocumentDepth - 1; // below the root
+    struct SCase {
+        const char* name;
+        QByteArray content;
+        eXmlReadError error;
+    };
+    const SCase cases[] = {
+        {"deep", nested(40000, "<a>", "</a>"), eXmlReadError::TooDeep},
+        {"deep-with-attributes", nested(400, "<a v=\"1\">", "</a>"), eXmlReadError::TooDeep},
+        // Closing tags inside quoted values close nothing.
+        {"fake-closers", nested(300, "<a v=\"</a></a>\">", "</a>"), eXmlReadError::TooDeep},
+        {"one-level-too-deep", nested(deepest + 1, "<a>", "</a>"), eXmlReadError::TooDeep},
+        {"deepest-allowed", nested(deepest, "<a>", "</a>"), eXmlReadError::None},
+        // Siblings and comments do not nest.
+        {"flat", nested(1, "<a/><b/><!-- <c> --><![CDATA[<d>]]><?pi <e>?>", ""), eXmlReadError::None},
+        {"too-much-markup", nested(1, QByteArray("<a/>").repeated(xmlfile::kMaxDocumentMarkup), ""),
+         eXmlReadError::TooManyElements},
+        {"too-large", "<Root><!--" + QByteArray(xmlfile::kMaxDocumentBytes, ' ') + "--></Root>",
+         eXmlReadError::TooLarge},
+    };
+    for (const auto& c : cases) {
+        const QString path = Path(c.name);
+        WriteAll(path, c.content);
+        const XmlReadDocument doc = OpenXmlDocument(path, "Root");
+        EXPECT_EQ(doc.Error, c.error) << c.name;
+        EXPECT_EQ(doc.Root != nullptr, c.error == eXmlReadError::None) << c.name;
+        EXPECT_EQ(ReadAll(path), c.content) << c.name;
+    }
+}
+
+// The start-up's collector hears of every file that is there and was not read, once each; a missing
+// file is no problem, and a file read on another thread is that thread's.
+TEST_F(XmlFile, TheCollectorNotesEachFileThatWasNotReadOnce) {
+    WriteAll(Path("good.xml"), "<Root/>");
+    WriteAll(Path("bad.xml"), "<Root>");
+    WriteAll(Path("other.xml"), "<Other/>");
+    CXmlReadProblems problems;
+    OpenXmlDocument(Path("good.xml"), "Root");
+    OpenXmlDocument(Path("missing.xml"), "Root");
+    OpenXmlDocument(Path("bad.xml"), "Root");
+    OpenXmlDocument(Path("bad.xml"), "Root");
+    {
+        CXmlReadProblems inner;
+        OpenXmlDocument(Path("other.xml"), "Root");
+        ASSERT_EQ(inner.Problems().size(), 1u);
+        EXPECT_EQ(inner.Problems()[0].error, eXmlReadError::WrongRoot);
+    }
+    std::thread([this] { OpenXmlDocument(Path("other.xml"), "Root"); }).join();
+    CXmlReadProblems::Note(Path("good.xml"), eXmlReadError::Content);
+    ASSERT_EQ(problems.Problems().size(), 2u);
+    EXPECT_EQ(problems.Problems()[0].path, QFileInfo(Path("bad.xml")).absoluteFilePath());
+    EXPECT_EQ(problems.Problems()[0].error, eXmlReadError::Malformed);
+    EXPECT_EQ(problems.Problems()[1].error, eXmlReadError::Content);
 }
 
 TEST_F(XmlFile, SaveIntoAMissingFolderFails) {

@@ -20,6 +20,8 @@ const char* const USAGE =
     "  --socket-port N         raw SCPI socket port (5025)\n"
     "  --stream-port N         data stream port of the power supply (13842)\n"
     "  --time-scale X          simulated seconds per second (1)\n"
+    "  --idle-ms N             with every session of a port taken, a new client takes the place of one\n"
+    "                          that has waited N ms for its client (10000)\n"
     "  --supply-log FILE       append every command the power supply receives to FILE\n"
     "  --meter-log FILE        append every command the multimeter receives to FILE\n"
     "  --supply-fault F        drop, stall or garbage: misbehave on every reply of the power supply\n"
@@ -89,6 +91,8 @@ bool Parse(int argc, char** argv, SCommandLine& line, std::string& error) {
             ok = ParseInt(value, line.options.socketPort) && line.options.socketPort >= 0;
         else if (name == "--stream-port")
             ok = ParseInt(value, line.options.streamPort) && line.options.streamPort >= 0;
+        else if (name == "--idle-ms")
+            ok = ParseInt(value, line.options.idleMs) && line.options.idleMs >= 0;
         else if (name == "--time-scale")
             ok = (line.options.timeScale = std::strtod(value.c_str(), nullptr)) > 0.0;
         else if (name == "--supply-log")

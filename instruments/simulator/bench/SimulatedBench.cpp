@@ -24,6 +24,9 @@ CSimulatedBench::CSimulatedBench(const SOptions& options)
       m_meterInstrument(std::make_unique<CSimulatedInstrument>(m_meter)), m_stream(m_supply) {
     m_supply.SetTimeScale(options.timeScale);
     m_meter.SetTimeScale(options.timeScale);
+    m_supplyInstrument->SetIdleTime(options.idleMs);
+    m_meterInstrument->SetIdleTime(options.idleMs);
+    m_stream.SetIdleTime(options.idleMs);
 }
 
 CSimulatedBench::~CSimulatedBench() {

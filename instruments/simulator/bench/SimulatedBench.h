@@ -22,6 +22,9 @@ struct SBenchOptions {
     int socketPort = CSocketServer::kDefaultPort; // 0: a free port per instrument
     int streamPort = CDataStreamServer::DEFAULT_PORT;
     double timeScale = 1.0;
+    // How long a session must have waited for its client before a new client may take its place
+    // when all are taken (CTcpServer).
+    int idleMs = CTcpServer::kDefaultIdleMs;
     // Point this process's VXI-11 sessions at the bench's portmapper when it is not on 111.
     bool configureDrvcore = true;
 };

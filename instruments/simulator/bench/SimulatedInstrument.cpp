@@ -36,6 +36,11 @@ bool CSimulatedInstrument::Start(const std::string& address, int portmapperPort,
     return true;
 }
 
+void CSimulatedInstrument::SetIdleTime(int milliseconds) {
+    m_vxi11.SetIdleTime(milliseconds);
+    m_socket.SetIdleTime(milliseconds);
+}
+
 void CSimulatedInstrument::Stop() {
     m_portmapper.Stop();
     m_portmapperRunning = false;

@@ -22,6 +22,8 @@ public:
     bool Start(const std::string& address, int portmapperPort, int vxi11Port, int socketPort,
                std::string& error);
     void Stop();
+    // The idle time of its sessions (CTcpServer::SetIdleTime).
+    void SetIdleTime(int milliseconds);
 
     CInstrumentHost& Host() { return m_host; }
     const std::string& Address() const { return m_address; }

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "Sim2280S.h"
+#include "instruments/simulator/TcpServer.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
-#include <list>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 namespace benchsim {
 
@@ -16,54 +14,44 @@ namespace benchsim {
 // four bytes (all 0 when accepted), then sends 2E B1 00 00; from then on every reading of the
 // running continuous measurement goes out as a 20-byte frame ('V','A' marker, an unused word, the
 // reading as a float, whole seconds and 1/10,000 s of the instrument's clock), little-endian.
-class CDataStreamServer {
+class CDataStreamServer : public CTcpServer {
 public:
     static constexpr std::uint16_t DEFAULT_PORT = 13842;
     static constexpr std::size_t FRAME_SIZE = 20;
+    // Links served at once; a further one is closed as soon as it is accepted (see CTcpServer).
+    static constexpr std::size_t MAX_LINKS = 4;
 
     explicit CDataStreamServer(CSim2280S& model);
-    ~CDataStreamServer();
+    ~CDataStreamServer() override;
     CDataStreamServer(const CDataStreamServer&) = delete;
     CDataStreamServer& operator=(const CDataStreamServer&) = delete;
 
+    using CTcpServer::Start;
     // Listens on the IPv4 address and port (0: an ephemeral port); false with 'error' set when not.
     bool Start(const std::string& address, std::uint16_t port, std::string& error);
-    void Stop();
-    std::uint16_t Port() const { return m_port; }
+    std::uint16_t Port() const { return static_cast<std::uint16_t>(CTcpServer::Port()); }
 
     // Fault switch: answer the start request with 00 00 00 01 and close the link.
     void SetRefuseStart(bool refuse) { m_refuse = refuse; }
     // Fault switch: every streaming link sends half of its next frame and closes.
     void SetDropMidFrame(bool drop) { m_dropMidFrame = drop; }
     std::uint64_t FramesSent() const { return m_framesSent; }
+    // Links served so far.
     unsigned Connections() const { return m_connections; }
 
     // The frame of one reading, as sent on the wire.
     static void EncodeFrame(float value, double time, unsigned char frame[FRAME_SIZE]);
 
+protected:
+    void Serve(CServerConnection& connection) override;
+    std::size_t MaxConnections() const override { return MAX_LINKS; }
+
 private:
-    struct SClient {
-        int socket = -1;
-        std::thread thread;
-        std::atomic<bool> finished{false};
-    };
-
-    void AcceptLoop();
-    void Serve(SClient& client);
-    // Joins the threads of the links that have ended.
-    void ReapFinished();
-
     CSim2280S& m_model;
-    int m_listener = -1;
-    std::uint16_t m_port = 0;
-    std::atomic<bool> m_stop{false};
     std::atomic<bool> m_refuse{false};
     std::atomic<bool> m_dropMidFrame{false};
     std::atomic<std::uint64_t> m_framesSent{0};
     std::atomic<unsigned> m_connections{0};
-    std::thread m_acceptThread;
-    std::mutex m_clientsMutex;
-    std::list<std::unique_ptr<SClient>> m_clients;
 };
 
 } // namespace benchsim

@@ -58,7 +58,7 @@ std::string CSim2280S::Identity() const {
 
 void CSim2280S::ResetState() {
     m_function = "CURR:DC";
-    m_output = false;
+    SetOutput(false);
     m_voltage = 0.0;
     m_voltageLimit = 5.0;
     m_voltageProtection = 5.0;
@@ -112,10 +112,29 @@ double CSim2280S::Period() const {
     return m_nplc / m_lineFrequency;
 }
 
+void CSim2280S::SetOutput(bool on) {
+    constexpr std::size_t kKeptChanges = 64;
+    if (on != m_output)
+        m_outputChanges.emplace_back(m_clock.Now(), on);
+    m_output = on;
+    while (m_outputChanges.size() > kKeptChanges) {
+        m_outputBefore = m_outputChanges.front().second;
+        m_outputChanges.pop_front();
+    }
+}
+
+bool CSim2280S::OutputAt(double t) const {
+    for (auto change = m_outputChanges.rbegin(); change != m_outputChanges.rend(); ++change)
+        if (change->first <= t)
+            return change->second;
+    return m_outputBefore;
+}
+
 double CSim2280S::Reading(double t) const {
+    const bool on = OutputAt(t);
     if (m_function == "VOLT:DC")
-        return m_output ? m_voltage : 0.0;
-    const double current = m_output ? m_dut.Current(t) : 0.0;
+        return on ? m_voltage : 0.0;
+    const double current = on ? m_dut.Current(t) : 0.0;
     if (!m_autoRange && std::fabs(current) > m_range * 1.2)
         return 9.91e37;
     return current;
@@ -229,7 +248,7 @@ CSim2280S::eResult CSim2280S::HandleSource(const CScpiCommand& command, std::str
         const bool on = *command.Switch(0);
         if (on && m_trip != "NONE")
             return eResult::Done; // a tripped output stays off until the trip is cleared
-        m_output = on;
+        SetOutput(on);
         return eResult::Done;
     }
     if (h == "OUTP:PROT:TRIP") {

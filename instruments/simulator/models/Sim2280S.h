@@ -51,11 +51,19 @@ private:
     // Moves the readings made up to now into the buffer and latches completion.
     void Advance();
     double Period() const;
+    // The load current flows only while the output is on: a reading of time t sees the output as it
+    // was then, however much later the reading is made (the stream reads behind the clock).
     double Reading(double t) const;
+    void SetOutput(bool on);
+    bool OutputAt(double t) const;
     std::string FormatPairs(std::size_t first, std::size_t count) const;
 
     std::string m_function;
     bool m_output = false;
+    // The output's changes, oldest first, as (simulated time, state from then on); bounded, with the
+    // state before the oldest one kept.
+    std::deque<std::pair<double, bool>> m_outputChanges;
+    bool m_outputBefore = false;
     double m_voltage = 0.0, m_voltageLimit = 5.0, m_voltageProtection = 5.0;
     double m_current = 0.5, m_currentProtection = 0.5;
     std::string m_trip = "NONE";
