@@ -324,7 +324,7 @@ TEST_F(PromptExports, ExportsCalledFromAWorkerRunOnTheUserInterfaceThread) {
             result = row.run();
             finished.store(true, std::memory_order_release);
         });
-        const bool joined = platform::JoinPumping(worker, finished, 20000);
+        const bool joined = platform::JoinPumping(worker, finished, 60000);
         if (!joined)
             worker.detach();
         ASSERT_TRUE(joined);
