@@ -58,7 +58,7 @@ TEST_F(InstanceTest, AKilledStartBlocksNothing) {
         CProbe crashed(m_folder.path(), m_key);
         ASSERT_EQ(crashed.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
         crashed.m_process.kill();
-        ASSERT_TRUE(crashed.m_process.waitForFinished(10000));
+        ASSERT_TRUE(crashed.m_process.waitForFinished(60000));
     }
     EXPECT_TRUE(QFile::exists(socket));
     EXPECT_TRUE(QFile::exists(socket + QStringLiteral(".lock")));

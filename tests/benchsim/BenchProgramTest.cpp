@@ -1,11 +1,14 @@
 #include "platform/ProgramFolder.h"
 #include "tests/drivertest/StreamClient.h"
+#include "tests/support/WaitFor.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
+
+constexpr int kLongMs = static_cast<int>(testsupport::kLongWait.count());
 
 // The program as a user runs it: it prints where it listens, serves, and ends on SIGTERM.
 TEST(BenchProgram, ServesUntilTerminated) {
@@ -14,9 +17,9 @@ TEST(BenchProgram, ServesUntilTerminated) {
     program.start(platform::ProgramFolder() + "lumora-benchsim",
                   {"--supply-address", "127.0.0.3", "--meter-address", "127.0.0.4", "--portmapper-port", "0",
                    "--socket-port", "0", "--stream-port", "0"});
-    ASSERT_TRUE(program.waitForStarted(5000));
+    ASSERT_TRUE(program.waitForStarted(kLongMs));
     QString output;
-    while (!output.contains("running") && program.waitForReadyRead(5000))
+    while (!output.contains("running") && program.waitForReadyRead(kLongMs))
         output += QString::fromLocal8Bit(program.readAll());
     ASSERT_TRUE(output.contains("running")) << output.toStdString();
     const auto match = QRegularExpression("TCPIP0::127\\.0\\.0\\.4::(\\d+)::SOCKET").match(output);
@@ -30,7 +33,7 @@ TEST(BenchProgram, ServesUntilTerminated) {
     EXPECT_EQ(std::string(reply.begin(), reply.end()), "KEITHLEY INSTR");
 
     program.terminate();
-    ASSERT_TRUE(program.waitForFinished(5000));
+    ASSERT_TRUE(program.waitForFinished(kLongMs));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
 }
@@ -38,7 +41,7 @@ TEST(BenchProgram, ServesUntilTerminated) {
 TEST(BenchProgram, RefusesAddressesBeyondLoopback) {
     QProcess program;
     program.start(platform::ProgramFolder() + "lumora-benchsim", {"--supply-address", "10.0.0.1"});
-    ASSERT_TRUE(program.waitForFinished(5000));
+    ASSERT_TRUE(program.waitForFinished(kLongMs));
     EXPECT_EQ(program.exitCode(), 2);
 }
 

@@ -1,5 +1,6 @@
 #include "instruments/simulator/models/Sim2280S.h"
 #include "tests/benchsim/ModelDialogue.h"
+#include "tests/support/WaitFor.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -80,12 +81,10 @@ TEST(Sim2280S, TriggeredMeasurementCompletesAndFillsTheBuffer) {
                                 ":TRIG:COUN 1", ":TRIG:SAMP:COUN 200", ":TRACe:POINts 200", ":TRACe:CLEar",
                                 ":INIT:CONT OFF", ":STAT:OPER:INST:ISUM:ENAB 1024", ":INIT"})
         Send(model, command);
-    unsigned event = 0;
-    for (int i = 0; i < 500 && !(event & CSim2280S::MEASUREMENT_DONE); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        event = static_cast<unsigned>(std::stoul(Ask(model, ":STAT:OPER:INST:ISUM:EVEN?")));
-    }
-    ASSERT_TRUE(event & CSim2280S::MEASUREMENT_DONE);
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
+        const auto event = static_cast<unsigned>(std::stoul(Ask(model, ":STAT:OPER:INST:ISUM:EVEN?")));
+        return (event & CSim2280S::MEASUREMENT_DONE) != 0;
+    }));
     EXPECT_EQ(Ask(model, ":STAT:OPER:INST:ISUM:EVEN?"), "0") << "reading the event register clears it";
     const auto fields = Fields(Ask(model, "TRAC:DATA? \"READ,REL\""));
     ASSERT_EQ(fields.size(), 400u);
@@ -105,6 +104,9 @@ TEST(Sim2280S, HeldMeasurementNeverCompletes) {
     model.SetHoldMeasurement(true);
     Send(model, ":TRIG:SAMP:COUN 10");
     Send(model, ":INIT");
+    // Seconds of the supply's time, in which ten readings would complete were they not held. The
+    // simulated clock runs on the wall clock: a slow machine only sleeps longer, which can hide no
+    // fault and fail no good run.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(Ask(model, ":STAT:OPER:INST:ISUM:EVEN?"), "0");
 }
@@ -119,6 +121,8 @@ TEST(Sim2280S, ContinuousMeasurementFeedsStreamAndFetch) {
     Send(model, ":FORM:ELEM \"READ,REL\"");
     Send(model, ":TRACe:FEED:CONTrol ALWays");
     Send(model, ":INIT:CONT ON");
+    // Two seconds of the supply's time at least, ten thousand readings: the simulated clock runs on the
+    // wall clock, so a slow machine only sleeps longer.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const auto readings = model.TakeStreamReadings(run, next, 1000);
     ASSERT_GE(readings.size(), 100u);

@@ -1,5 +1,6 @@
 #include "instruments/simulator/models/SimDMM7510.h"
 #include "tests/benchsim/ModelDialogue.h"
+#include "tests/support/WaitFor.h"
 
 #include <chrono>
 #include <cstring>
@@ -13,12 +14,8 @@ using benchsimtest::Ask;
 using benchsimtest::Send;
 
 void WaitIdle(CSimDMM7510& model) {
-    for (int i = 0; i < 1000; ++i) {
-        if (Ask(model, ":TRIG:STAT?").rfind("IDLE", 0) == 0)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    FAIL() << "trigger model did not finish";
+    if (!testsupport::WaitUntil([&] { return Ask(model, ":TRIG:STAT?").rfind("IDLE", 0) == 0; }))
+        FAIL() << "trigger model did not finish";
 }
 
 // Decodes a definite-length block of little-endian (reading, time) doubles.
@@ -149,11 +146,13 @@ TEST(SimDMM7510, AbortEndsAContinuousLoopAndKeepsItsReadings) {
     Send(model, ":TRAC:POIN 6000000, \"defbuffer1\"");
     Send(model, ":TRIG:LOAD \"LoopUntilEvent\", COMM, 100, ENT, 0, \"defbuffer1\"");
     Send(model, ":INIT");
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return model.BufferCount() > 0; }));
     EXPECT_EQ(Ask(model, ":TRIG:STAT?").substr(0, 7), "WAITING");
     Send(model, ":ABOR");
     const std::uint64_t count = model.BufferCount();
     EXPECT_GT(count, 0u);
+    // Seconds of the meter's time, had the loop gone on. The simulated clock runs on the wall clock: a
+    // slow machine only sleeps longer, which can hide no fault and fail no good run.
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(model.BufferCount(), count);
     EXPECT_EQ(Ask(model, ":TRIG:STAT?").substr(0, 7), "ABORTED");

@@ -2,10 +2,9 @@
 #include "instruments/simulator/models/Sim2280S.h"
 #include "instruments/simulator/models/SimDMM7510.h"
 #include "tests/benchsim/ModelDialogue.h"
+#include "tests/support/WaitFor.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
@@ -84,8 +83,7 @@ TEST(StatusModel, OperationCompleteIsSetOnlyWhenTheMeasurementEnds) {
     EXPECT_EQ(Ask(meter, ":STAT:OPER:COND?"), "16");
     meter.SetHoldMeasurement(false);
     std::string esr;
-    for (int i = 0; i < 2000 && (esr = Ask(meter, "*ESR?")) == "0"; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    testsupport::WaitUntil([&] { return (esr = Ask(meter, "*ESR?")) != "0"; });
     EXPECT_EQ(esr, "1");
     EXPECT_EQ(Ask(meter, ":TRAC:ACT?"), "500");
 }

@@ -13,6 +13,9 @@ except ImportError:
     sys.exit(77)
 
 SUPPLY, METER = "127.0.0.5", "127.0.0.6"
+# Seconds to wait for what normally takes milliseconds: enough for a sanitizer build on a loaded
+# machine. A wait whose condition holds ends at once.
+LONG_WAIT = 60
 
 
 def start_bench(program):
@@ -21,7 +24,7 @@ def start_bench(program):
          "--stream-port", "0", "--time-scale", "100"],
         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     output = ""
-    deadline = time.time() + 10
+    deadline = time.time() + LONG_WAIT
     while "running" not in output and time.time() < deadline:
         line = bench.stdout.readline()
         if not line:
@@ -37,12 +40,12 @@ def open_instrument(rm, resource):
     instrument = rm.open_resource(resource)
     instrument.read_termination = "\n"
     instrument.write_termination = "\n"
-    instrument.timeout = 5000
+    instrument.timeout = LONG_WAIT * 1000
     return instrument
 
 
 def wait_idle(instrument):
-    deadline = time.time() + 5
+    deadline = time.time() + LONG_WAIT
     while not instrument.query(":TRIG:STAT?").startswith("IDLE"):
         assert time.time() < deadline, "capture did not finish"
         time.sleep(0.01)
@@ -95,7 +98,7 @@ def user_script_meter(dmm):
     dmm.write("*ESE 1")
     dmm.write(':TRACe:CLEar "defbuffer1"')
     dmm.write(":INIT;*OPC")
-    deadline = time.time() + 5
+    deadline = time.time() + LONG_WAIT
     while not int(dmm.query("*ESR?")) & 1:
         assert time.time() < deadline, "operation complete never set"
         time.sleep(0.005)
@@ -163,7 +166,7 @@ def main():
             print("ok", resource)
     finally:
         bench.terminate()
-        bench.wait(10)
+        bench.wait(LONG_WAIT)
 
 
 if __name__ == "__main__":

@@ -92,7 +92,7 @@ TEST(QXStaticLabel, ChainedSettersAllTakeEffect) {
     EXPECT_TRUE(label.IsFlashTimerRunning());
     // The off phase comes first: the text takes the background's colour.
     EXPECT_EQ(CountColor(Render(label), QColor(0, 0, 255)), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return label.FlashPhase(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return label.FlashPhase(); }, 60000));
     EXPECT_GT(CountColor(Render(label), QColor(0, 0, 255)), 10);
     label.StartTextFlash(false);
     EXPECT_FALSE(label.IsFlashTimerRunning());

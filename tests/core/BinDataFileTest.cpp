@@ -81,7 +81,7 @@ TEST_F(BinDataFile, AnOutsideReaderSeesTheHeaderAndData) {
                                  "print(hex(m),ident.rstrip(b'\\0').decode(),maker.rstrip(b'\\0').decode(),n,"
                                  "flags,d,b[171:176]==bytes(5))"),
                   Path("p.bin")});
-    ASSERT_TRUE(python.waitForFinished(20000));
+    ASSERT_TRUE(python.waitForFinished(60000));
     EXPECT_EQ(QString::fromLatin1(python.readAllStandardOutput()).trimmed().toStdString(),
               "0xf0f QXT#20151108#001 TORVANE TECHNOLOGIES 2 (0, 1, 0, 0) (0.5, 1.5, 3.25, -4.0) True");
 }

@@ -3,6 +3,7 @@
 #include "lumora/core/NetWorkTcpClient.h"
 #include "platform/MessageTarget.h"
 #include "platform/PumpingWait.h"
+#include "tests/support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <arpa/inet.h>
@@ -284,6 +285,7 @@ public:
             const int socket = ::accept(m_listener, nullptr, nullptr);
             for (const Bytes& piece : pieces) {
                 ::send(socket, piece.data(), piece.size(), MSG_NOSIGNAL);
+                // Paces the pieces; what the client keeps does not depend on how they arrive.
                 ::usleep(2000);
             }
             ::close(socket);
@@ -308,7 +310,8 @@ TEST(NetWorkTcpClient, LinkDroppedMidFrameKeepsWhatArrived) {
     owner.parse.Start(times.data(), values.data(), times.size());
     CNetWorkTcpClient client;
     ASSERT_EQ(client.Connect("127.0.0.1", &owner), 1);
-    ASSERT_TRUE(platform::PumpUntil([&] { return !client.ReceiveThreadRunning(); }, 10000));
+    constexpr auto kLongMs = static_cast<std::uint32_t>(testsupport::kLongWait.count());
+    ASSERT_TRUE(platform::PumpUntil([&] { return !client.ReceiveThreadRunning(); }, kLongMs));
     EXPECT_TRUE(client.LinkLost());
     EXPECT_FALSE(client.IsConnected());
     client.Close();
@@ -316,7 +319,7 @@ TEST(NetWorkTcpClient, LinkDroppedMidFrameKeepsWhatArrived) {
     EXPECT_EQ(owner.parse.Received(), 3u);
     EXPECT_EQ(owner.parse.InvalidFrames(), 1u);
     EXPECT_EQ(values[2], -3.0);
-    platform::PumpUntil([&] { return owner.closedMessages > 0; }, 2000);
+    platform::PumpUntil([&] { return owner.closedMessages > 0; }, kLongMs);
     EXPECT_EQ(owner.closedMessages, 1);
     CNetWorkTcpClient::SetDataStreamPort(CNetWorkTcpClient::kDataStreamPort);
 }

@@ -16,7 +16,8 @@ class CStreamClient {
 public:
     CStreamClient(const std::string& address, std::uint16_t port) {
         m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        timeval timeout{2, 0};
+        // Long enough for a loaded machine: a read that gets its bytes returns at once.
+        timeval timeout{60, 0};
         ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
         sockaddr_in sa{};
         sa.sin_family = AF_INET;
@@ -33,7 +34,7 @@ public:
         return ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
                static_cast<ssize_t>(bytes.size());
     }
-    // Up to n bytes; fewer when the peer closes or stays quiet for 2 s.
+    // Up to n bytes; fewer when the peer closes or stays quiet for a minute.
     std::vector<unsigned char> Read(std::size_t n) {
         std::vector<unsigned char> data(n);
         std::size_t got = 0;

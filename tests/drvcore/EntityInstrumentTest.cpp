@@ -1,5 +1,6 @@
 #include "instruments/drvcore/EntityInstrument.h"
 #include "tests/drvcore/TestBench.h"
+#include "tests/support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ class EntityInstrumentTest : public ::testing::TestWithParam<eTransport> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_bench.Ok());
-        Connect(m_instrument, "2000");
+        Connect(m_instrument, testsupport::kLongTimeoutMs);
     }
 
     void Connect(CTestInstrument& instrument, const QString& timeout, const QString& endOfLine = QString()) {
@@ -87,7 +88,7 @@ TEST_P(EntityInstrumentTest, ALongCommandArrivesWhole) {
 TEST_P(EntityInstrumentTest, EndOfLineOfTheRecordTerminatesCommands) {
     for (const char* endOfLine : {"\\r\\n", "\r\n", "\n", "LF", "CRLF"}) {
         m_bench.Host().Log().Clear();
-        Connect(m_instrument, "2000", QString::fromLatin1(endOfLine));
+        Connect(m_instrument, testsupport::kLongTimeoutMs, QString::fromLatin1(endOfLine));
         ASSERT_EQ(m_instrument.WriteAndReadHelper("*IDN?"), 1) << endOfLine;
         EXPECT_EQ(m_instrument.GetDataString(), QString(CTestModel::kIdentity)) << endOfLine;
         EXPECT_EQ(m_bench.Host().Log().Lines(), std::vector<std::string>{"*IDN?"}) << endOfLine;
@@ -96,7 +97,7 @@ TEST_P(EntityInstrumentTest, EndOfLineOfTheRecordTerminatesCommands) {
 
 TEST_P(EntityInstrumentTest, AnUnknownEndOfLineIsRefusedAndNothingIsSent) {
     m_bench.Host().Log().Clear();
-    Connect(m_instrument, "2000", QStringLiteral("LINEFEED"));
+    Connect(m_instrument, testsupport::kLongTimeoutMs, QStringLiteral("LINEFEED"));
     EXPECT_EQ(m_instrument.SetInstrumentControl(), 0);
     EXPECT_EQ(m_instrument.WriteAndReadHelper("*IDN?"), 0);
     EXPECT_EQ(m_instrument.IsInstruConnected(), 0);
@@ -138,14 +139,16 @@ TEST_P(EntityInstrumentTest, OversizedRepliesFailAndTheNextCallReconnects) {
 }
 
 TEST_P(EntityInstrumentTest, FaultsFailCleanlyAndTheNextCallReconnects) {
-    Connect(m_instrument, "300");
     for (Fault::eFault fault : {Fault::eStall, Fault::eDropMidReply, Fault::eGarbage}) {
         ASSERT_EQ(m_instrument.WriteAndReadHelper("*IDN?"), 1) << fault;
+        // Only the faulty call waits for its time-out, a short one.
+        Connect(m_instrument, "300");
         m_bench.Host().Faults().Set(fault, true);
         EXPECT_EQ(m_instrument.WriteAndReadHelper("BLOCK? 1000"), 0) << fault;
         EXPECT_EQ(m_instrument.GetDataSize(), 0u) << fault;
         EXPECT_EQ(m_instrument.IsInstruConnected(), 0) << fault;
         m_bench.Host().Faults().Set(fault, false);
+        Connect(m_instrument, testsupport::kLongTimeoutMs);
         ASSERT_EQ(m_instrument.WriteAndReadHelper("*IDN?"), 1) << fault;
         EXPECT_EQ(m_instrument.GetDataString(), QString(CTestModel::kIdentity)) << fault;
         EXPECT_EQ(m_instrument.IsInstruConnected(), 1) << fault;
@@ -164,7 +167,7 @@ TEST_P(EntityInstrumentTest, ChangedParametersCloseTheSession) {
         void (*apply)(CParameterInstru&);
     };
     const SChange changes[] = {
-        {"Timeout", [](CParameterInstru& r) { r.Timeout = "2500"; }},
+        {"Timeout", [](CParameterInstru& r) { r.Timeout = "90000"; }},
         {"EndOfLine", [](CParameterInstru& r) { r.EndOfLine = "\\r\\n"; }},
         {"Resource", [](CParameterInstru& r) { r.Resource += " "; }},
     };
@@ -198,9 +201,12 @@ TEST_P(EntityInstrumentTest, DeviceClearReachesTheInstrument) {
 }
 
 TEST_P(EntityInstrumentTest, ReadWithoutAReplyTimesOut) {
-    Connect(m_instrument, "200");
     ASSERT_EQ(m_instrument.WriteCommandHelper("*RST"), 1);
+    // Only the read waits for its time-out, a short one. The changed time-out opens a new session,
+    // on which nothing was asked either.
+    Connect(m_instrument, "200");
     EXPECT_EQ(m_instrument.ReadHelper(), 0);
+    Connect(m_instrument, testsupport::kLongTimeoutMs);
     EXPECT_EQ(m_instrument.WriteAndReadHelper("*IDN?"), 1);
 }
 

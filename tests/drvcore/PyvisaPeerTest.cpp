@@ -16,7 +16,7 @@ constexpr const char* kSocketAddress = "127.77.0.2";
 constexpr int kBlockSize = 300000;
 
 std::string RunPeer(const std::string& resource) {
-    const std::string command = "timeout 60 /usr/bin/python3 " LUMORA_PYVISA_PEER_SCRIPT " '" + resource +
+    const std::string command = "timeout 300 /usr/bin/python3 " LUMORA_PYVISA_PEER_SCRIPT " '" + resource +
                                 "' " + std::to_string(kBlockSize) + " 2>&1";
     std::string output;
     if (std::FILE* pipe = ::popen(command.c_str(), "r")) {

@@ -1,6 +1,7 @@
 #include "instruments/drvcore/EntityInstrument.h"
 #include "tests/drvcore/FakeUsbTree.h"
 #include "tests/drvcore/TestModel.h"
+#include "tests/support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +100,7 @@ TEST(UsbtmcSessionTest, FindsTheDeviceBySerialAndRunsQueries) {
     CTestInstrument instrument;
     CParameterInstru record;
     record.Resource = "USB0::0x05E6::0x2280::4471234::INSTR";
-    record.Timeout = "2000";
+    record.Timeout = testsupport::kLongTimeoutMs;
     instrument.SetParameterInstru(record);
     ASSERT_EQ(instrument.SetInstrumentControl(), 1);
     ASSERT_EQ(instrument.WriteAndReadHelper("*IDN?"), 1);

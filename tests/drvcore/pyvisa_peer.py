@@ -7,7 +7,8 @@ import pyvisa
 def main():
     resource, size = sys.argv[1], int(sys.argv[2])
     manager = pyvisa.ResourceManager("@py")
-    instrument = manager.open_resource(resource, timeout=10000)
+    # Long enough for a loaded machine; a reply that comes ends the wait at once.
+    instrument = manager.open_resource(resource, timeout=60000)
     instrument.read_termination = "\n"
     instrument.write_termination = "\n"
     print("IDN " + instrument.query("*IDN?").strip())

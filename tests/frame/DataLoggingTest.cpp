@@ -152,6 +152,8 @@ private:
             const int sizes[] = {1, 2, 3, 7, 19, 20, 21, 1000};
             for (qsizetype at = 0, k = 0; at < stream.size(); at += sizes[k % 8], ++k)
                 Send(socket, stream.mid(at, sizes[k % 8]));
+            // A peer's pause before it ends the link; the client reads every byte before it sees the
+            // end, however long the pause.
             ::usleep(300000);
         }
         ::close(socket);

@@ -268,7 +268,7 @@ TEST_F(DialogTest, ProbeDeskGetsTheResourceAsOneArgumentWithoutAShell) {
     CDlgPropertyVISARes dialog(record);
     ASSERT_EQ(dialog.StartProbeDesk(), 1);
     QFile args(folder.Path() + QStringLiteral("args.txt"));
-    ASSERT_TRUE(PumpUntil([&] { return args.exists() && args.size() > 0; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return args.exists() && args.size() > 0; }));
     ASSERT_TRUE(args.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(args.readAll()),
               QStringLiteral("/VISA:TCPIP0::127.0.0.1::INSTR;touch pwned\n/Timeout:1500\n"));

@@ -177,16 +177,16 @@ TEST_F(FrameDialogs, AConnectionChangeIsSavedAndTheInstrumentProgrammed) {
     CModalScript script;
     script.Then<CDlgPropertyVISARes>([&](CDlgPropertyVISARes& dialog) {
         shown = Edit(&dialog, CDlgPropertyVISARes::IDC_RESOURCE)->text();
-        TypeInto(&dialog, CDlgPropertyVISARes::IDC_TIMEOUT, QStringLiteral("4000"));
+        TypeInto(&dialog, CDlgPropertyVISARes::IDC_TIMEOUT, QStringLiteral("45000"));
         ClickOk(&dialog);
     });
     EXPECT_EQ(InstrumentDialog(1), 1);
     EXPECT_EQ(script.Ran(), 1);
     EXPECT_EQ(shown, resource);
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(Frame().SupplyRecord().Timeout, QStringLiteral("4000"));
+    EXPECT_EQ(Frame().SupplyRecord().Timeout, QStringLiteral("45000"));
     EXPECT_EQ(Frame().SupplyRecord().Resource, resource);
-    EXPECT_EQ(SupplyFile().Timeout, QStringLiteral("4000"));
+    EXPECT_EQ(SupplyFile().Timeout, QStringLiteral("45000"));
     EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 1);
     // Programmed and prepared for the current test page.
     EXPECT_FALSE(Sent(m_bench.SupplyCommands(), ":VOLT").empty());
@@ -200,8 +200,8 @@ TEST_F(FrameDialogs, AConnectionChangeIsSavedAndTheInstrumentProgrammed) {
     });
     EXPECT_EQ(InstrumentDialog(0), 0);
     EXPECT_EQ(cancel.Ran(), 1);
-    EXPECT_EQ(Frame().MultimeterRecord().Timeout, QStringLiteral("5000"));
-    EXPECT_EQ(MeterFile().Timeout, QStringLiteral("5000"));
+    EXPECT_EQ(Frame().MultimeterRecord().Timeout, QStringLiteral("60000"));
+    EXPECT_EQ(MeterFile().Timeout, QStringLiteral("60000"));
     EXPECT_TRUE(m_bench.MeterCommands().empty());
 }
 

@@ -226,7 +226,7 @@ TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
     EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_START).m_enabled);
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_STOP));
     // Far below the ten minutes the instrument would wait for its trigger count.
-    EXPECT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }));
     EXPECT_TRUE(notices.Texts().isEmpty());
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 
@@ -247,16 +247,13 @@ TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
     const QRegularExpression running(QStringLiteral("^测量进行中…  已用时间：00:00:(\\d\\d)$"));
     EXPECT_TRUE(running.match(Frame().statusBar()->currentMessage()).hasMatch())
         << Frame().statusBar()->currentMessage().toStdString();
-    EXPECT_TRUE(PumpUntil(
-        [&] {
-            const auto match = running.match(Frame().statusBar()->currentMessage());
-            return match.hasMatch() && match.captured(1).toInt() >= 1;
-        },
-        10000))
-        << Frame().statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(PumpUntil([&] {
+        const auto match = running.match(Frame().statusBar()->currentMessage());
+        return match.hasMatch() && match.captured(1).toInt() >= 1;
+    })) << Frame().statusBar()->currentMessage().toStdString();
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_STOP));
-    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 10000));
-    EXPECT_TRUE(PumpUntil([&] { return Frame().statusBar()->currentMessage() == idle; }, 2000))
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }));
+    EXPECT_TRUE(PumpUntil([&] { return Frame().statusBar()->currentMessage() == idle; }))
         << Frame().statusBar()->currentMessage().toStdString();
     EXPECT_EQ(idle, QStringLiteral("就绪"));
 
@@ -416,7 +413,7 @@ TEST_F(FrameOnTheBench, ALinkDroppedMidTestEndsTheRunAndTheProgramStaysResponsiv
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
     m_bench.DropSupplyLink();
-    EXPECT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 20000));
+    EXPECT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }));
     EXPECT_TRUE(notices.Texts().isEmpty());
     // The user-interface thread still answers: the commands refresh and a page can be chosen.
     EXPECT_TRUE(Frame().QueryCommand(CMainFrame::ID_MEASURE_START).m_enabled);

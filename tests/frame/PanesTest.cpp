@@ -55,6 +55,9 @@ std::vector<std::string> Settings(const std::vector<std::string>& lines, const s
 }
 
 // Lets posted commits run and the event loop go idle, which brings the command states up to date.
+// Its length waits for nothing: however slow the machine, the loop runs what was posted before its
+// timer and goes idle after that; the commits run on this thread, and the bench logs a command
+// before it answers its write.
 void Settle(int ms = 100) {
     QEventLoop idle;
     QTimer::singleShot(ms, &idle, &QEventLoop::quit);
@@ -116,7 +119,7 @@ TEST_F(PanesOnTheBench, AVoltageTypedAndEnteredSendsOneLevelCommand) {
     EXPECT_TRUE(Settings(m_bench.SupplyCommands(), ":VOLT").empty()) << "sent while typing";
 
     QTest::keyClick(Supply().VoltageEdit(), Qt::Key_Return);
-    ASSERT_TRUE(PumpUntil([&] { return !Settings(m_bench.SupplyCommands(), ":VOLT").empty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !Settings(m_bench.SupplyCommands(), ":VOLT").empty(); }));
     Settle();
     const auto levels = Settings(m_bench.SupplyCommands(), ":VOLT");
     ASSERT_EQ(levels.size(), 1u);
@@ -230,7 +233,7 @@ TEST_F(PanesOnTheBench, DuringARunTheFormsAreLockedAndSendNothing) {
     Frame().SupplyRecord().TriggerTimeout = 600.0;
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
-    ASSERT_TRUE(PumpUntil([&] { return !Supply().VoltageEdit()->isEnabled(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !Supply().VoltageEdit()->isEnabled(); }));
     EXPECT_FALSE(
         platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_CURRENT_RANGE)->isEnabled());
     const QString before = Frame().SupplyRecord().VoltageLevel;

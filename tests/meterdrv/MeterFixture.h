@@ -3,6 +3,7 @@
 #include "instruments/meterdrv/EntityInstruDVM.h"
 #include "instruments/simulator/bench/SimulatedBench.h"
 #include "tests/drivertest/DriverTransport.h"
+#include "tests/support/WaitFor.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ protected:
         std::string error;
         ASSERT_TRUE(m_bench.Start(error)) << error;
         m_record.Resource = drivertest::ResourceFor(GetParam(), m_bench.MeterInstrument());
-        m_record.Timeout = QStringLiteral("1000");
+        m_record.Timeout = testsupport::kLongTimeoutMs;
         m_driver.SetInstrumentID(32814);
         m_driver.SetParameterInstru(m_record);
         ASSERT_EQ(m_driver.SetInstrumentControlDVM(), 1);

@@ -2,6 +2,7 @@
 
 #include "platform/Event.h"
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -73,9 +74,14 @@ TEST_P(MeterMeasure, StopEventEndsACaptureThatNeverTriggers) {
     PrepareCurrent(6);
     ASSERT_EQ(m_driver.SetMeasureCurrentTime(m_record), 1);
     auto result = std::async(std::launch::async, [&] { return m_driver.InitMeasAndWaitForResult(); });
-    std::this_thread::sleep_for(100ms);
+    // The capture has started and the driver polls its state.
+    const bool polling = testsupport::WaitUntil([&] {
+        const auto lines = Log().Lines();
+        return std::find(lines.begin(), lines.end(), ":TRIG:STAT?") != lines.end();
+    });
     stop.Set();
-    ASSERT_EQ(result.wait_for(2s), std::future_status::ready);
+    ASSERT_TRUE(polling);
+    ASSERT_TRUE(testsupport::Ready(result));
     EXPECT_EQ(result.get(), 0);
     EXPECT_FALSE(stop.IsSet());
     EXPECT_EQ(Sent().back(), ":ABOR");
@@ -103,6 +109,8 @@ TEST_P(MeterMeasure, DataLoggingReadsRoundsThatFollowEachOther) {
     ASSERT_EQ(m_driver.AbortMeasureDataLogging(), 1);
     Sent();
     const std::uint64_t count = m_bench.Meter().BufferCount();
+    // Readings the meter would have taken meanwhile, had the run gone on. The simulated clock runs on
+    // the wall clock: a slow machine only sleeps longer, which can hide no fault and fail no good run.
     std::this_thread::sleep_for(5ms);
     EXPECT_EQ(m_bench.Meter().BufferCount(), count) << "the run has ended";
 }
@@ -125,11 +133,17 @@ TEST_P(MeterMeasure, FaultsFailTheMeasurementWithoutHanging) {
     ASSERT_EQ(m_driver.SetMeasureCurrentTime(m_record), 1);
     for (const auto fault :
          {CFaultSwitches::eGarbage, CFaultSwitches::eDropMidReply, CFaultSwitches::eStall}) {
+        // Only the faulty measurement waits for a time-out, a short one; the calls that must succeed
+        // have the long time-out of the record.
+        CParameterInstruMultiMeter faulty = m_record;
+        faulty.Timeout = "1000";
+        m_driver.SetParameterInstru(faulty);
         m_bench.MeterHost().Faults().Set(fault, true);
         auto result = std::async(std::launch::async, [&] { return m_driver.InitMeasAndWaitForResult(); });
-        ASSERT_EQ(result.wait_for(10s), std::future_status::ready) << fault;
+        ASSERT_TRUE(testsupport::Ready(result)) << fault;
         EXPECT_EQ(result.get(), 0) << fault;
         m_bench.MeterHost().Faults().ClearAll();
+        m_driver.SetParameterInstru(m_record);
         EXPECT_EQ(m_driver.SetInstrumentControlDVM(), 1) << "reconnects after " << fault;
         EXPECT_EQ(m_driver.SetMeasureCurrentTime(m_record), 1);
     }

@@ -15,7 +15,7 @@ protected:
         std::string error;
         ASSERT_TRUE(m_instrument.Start("127.0.0.1", -1, 0, 0, error)) << error;
         m_record.Resource = QString::fromStdString(m_instrument.SocketResource());
-        m_record.Timeout = "1000";
+        m_record.Timeout = testsupport::kLongTimeoutMs;
         m_record.NplcCurr = 1.0;
         m_record.CaptCurr = 0.05; // three readings at 20 ms
         m_driver.SetParameterInstru(m_record);

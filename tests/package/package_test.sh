@@ -25,7 +25,7 @@ OPENER
 chmod +x "$work/opener/xdg-open"
 PATH="$work/opener:$PATH" XDG_RUNTIME_DIR="$work/home" env -u LD_LIBRARY_PATH "$media/setup" ||
   fail "the launcher did not start the package"
-for _ in $(seq 50); do [ -s "$work/opened" ] && break; sleep 0.1; done
+for _ in $(seq 600); do [ -s "$work/opened" ] && break; sleep 0.1; done
 [ "$(cat "$work/opened" 2>/dev/null)" = "$media/$(basename "$deb")" ] ||
   fail "the launcher opened '$(cat "$work/opened" 2>/dev/null)' instead of the package"
 
@@ -73,13 +73,15 @@ mkdir -p "$work/home" "$work/tmp"
 TMPDIR="$work/tmp" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=offscreen \
   env -u LD_LIBRARY_PATH "$folder/lumora" >"$work/program.log" 2>&1 &
 program_pid=$!
+# A program that falls over at its start is caught unless it takes longer than this; a slow machine
+# only starts it later, which can fail no good program.
 sleep 5
 kill -0 "$program_pid" 2>/dev/null || { cat "$work/program.log"; program_pid=""; fail "the unpacked program did not stay up for 5 s"; }
 # Ended by the session, it shuts down as through its window and writes its instrument files back.
 kill -TERM "$program_pid"
 status=0
-for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$program_pid" 2>/dev/null && fail "the program did not end within 10 s of SIGTERM"
+for _ in $(seq 600); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program_pid" 2>/dev/null && fail "the program did not end within 60 s of SIGTERM"
 wait "$program_pid" || status=$?
 program_pid=""
 [ "$status" -eq 0 ] || { cat "$work/program.log"; fail "the program ended with $status on SIGTERM"; }
@@ -97,7 +99,7 @@ OPENER
 chmod +x "$work/opener/xdg-open"
 PATH="$work/opener:$PATH" XDG_RUNTIME_DIR="$work/home" env -u LD_LIBRARY_PATH "$media/setup" ||
   fail "the launcher did not start the package"
-for _ in $(seq 50); do [ -s "$work/opened" ] && break; sleep 0.1; done
+for _ in $(seq 600); do [ -s "$work/opened" ] && break; sleep 0.1; done
 [ "$(cat "$work/opened" 2>/dev/null)" = "$media/$(basename "$deb")" ] ||
   fail "the launcher opened '$(cat "$work/opened" 2>/dev/null)' instead of the package"
 

@@ -62,7 +62,7 @@ TEST(MessageBox, AWorkersBoxIsShownOnTheUserInterfaceThread) {
                             QStringLiteral("Lumora"));
         finished.store(true, std::memory_order_release);
     });
-    const bool joined = JoinPumping(worker, finished, 20000);
+    const bool joined = JoinPumping(worker, finished, 60000);
     if (!joined) {
         poll.stop();
         worker.detach();

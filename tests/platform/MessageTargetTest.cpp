@@ -1,4 +1,5 @@
 #include "platform/MessageTarget.h"
+#include "tests/support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -50,7 +51,7 @@ TEST(MessageTarget, SendFromAWorkerBlocksUntilTheOwnerThreadHandledIt) {
     });
     QElapsedTimer timer;
     timer.start();
-    while (!done && timer.elapsed() < 5000)
+    while (!done && timer.elapsed() < testsupport::kLongWait.count())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     worker.join();
     EXPECT_EQ(result, 5);

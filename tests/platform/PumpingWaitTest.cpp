@@ -1,5 +1,6 @@
 #include "platform/PumpingWait.h"
 #include "platform/MessageTarget.h"
+#include "tests/support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -9,6 +10,8 @@
 namespace {
 
 using namespace platform;
+
+constexpr auto kLongMs = static_cast<std::uint32_t>(testsupport::kLongWait.count());
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -37,7 +40,7 @@ TEST(PumpingWait, JoinServesTheWorkersBlockingSendMessage) {
         result = SendMessage(&page, WM_APP + 0xC6, 21, 0);
         finished.store(true, std::memory_order_release);
     });
-    ASSERT_TRUE(JoinPumping(worker, finished, 10000));
+    ASSERT_TRUE(JoinPumping(worker, finished, kLongMs));
     EXPECT_FALSE(worker.joinable());
     EXPECT_EQ(result, 42);
     EXPECT_EQ(page.handledOn, QThread::currentThread());
@@ -54,7 +57,7 @@ TEST(PumpingWait, EventWaitServesSentMessagesUntilSignalled) {
             sum += SendMessage(&page, WM_APP + 0xC6, i, 0);
         done.Set();
     });
-    const bool signalled = WaitPumping(done, 10000);
+    const bool signalled = WaitPumping(done, kLongMs);
     worker.join();
     EXPECT_TRUE(signalled);
     EXPECT_EQ(sum, 12);
@@ -71,20 +74,20 @@ TEST(PumpingWait, TimesOutWhenTheConditionNeverHolds) {
     std::atomic<bool> finished{false};
     CEvent release(true, false);
     std::thread worker([&] {
-        release.Wait(10000);
+        release.Wait(kLongMs);
         finished.store(true, std::memory_order_release);
     });
     EXPECT_FALSE(JoinPumping(worker, finished, 20));
     EXPECT_TRUE(worker.joinable());
     release.Set();
-    EXPECT_TRUE(JoinPumping(worker, finished, 10000));
+    EXPECT_TRUE(JoinPumping(worker, finished, kLongMs));
 }
 
 TEST(PumpingWait, WaitsWithoutPumpingOffTheUserInterfaceThread) {
     App();
     std::atomic<bool> flag{false};
     bool result = false;
-    std::thread waiter([&] { result = PumpUntil([&] { return flag.load(); }, 10000); });
+    std::thread waiter([&] { result = PumpUntil([&] { return flag.load(); }, kLongMs); });
     flag = true;
     waiter.join();
     EXPECT_TRUE(result);

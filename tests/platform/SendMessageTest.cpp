@@ -1,4 +1,5 @@
 #include "platform/MessageTarget.h"
+#include "tests/support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,7 +23,7 @@ public:
 void PumpUntil(const std::atomic<bool>& flag) {
     QElapsedTimer timer;
     timer.start();
-    while (!flag && timer.elapsed() < 5000)
+    while (!flag && timer.elapsed() < testsupport::kLongWait.count())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 

@@ -122,7 +122,7 @@ TEST(DlgExeFinished, AWorkersNoticeIsShownOnTheUserInterfaceThread) {
         result = DlgExeFinished(nullptr, 0, QStringLiteral("测量结束"));
         finished.store(true, std::memory_order_release);
     });
-    const bool joined = platform::JoinPumping(worker, finished, 20000);
+    const bool joined = platform::JoinPumping(worker, finished, 60000);
     if (!joined)
         worker.detach();
     ASSERT_TRUE(joined);

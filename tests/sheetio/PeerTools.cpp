@@ -52,7 +52,7 @@ ProcessResult Run(const QString& program, const QStringList& args, int timeoutMs
     process.setProcessEnvironment(env);
     process.start(program, args);
     ProcessResult result;
-    if (!process.waitForStarted(10000)) {
+    if (!process.waitForStarted(60000)) {
         result.err = "could not start " + program.toUtf8();
         return result;
     }

@@ -3,6 +3,7 @@
 #include "instruments/simulator/bench/SimulatedBench.h"
 #include "supplydrv/EntityInstruDCPS.h"
 #include "tests/drivertest/DriverTransport.h"
+#include "tests/support/WaitFor.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -30,7 +31,7 @@ protected:
         std::string error;
         ASSERT_TRUE(m_bench.Start(error)) << error;
         m_record.Resource = drivertest::ResourceFor(GetParam(), m_bench.SupplyInstrument());
-        m_record.Timeout = QStringLiteral("2000");
+        m_record.Timeout = testsupport::kLongTimeoutMs;
         m_driver.SetInstrumentID(32815);
         m_driver.SetParameterInstru(m_record);
         ASSERT_EQ(m_driver.SetInstrumentControlDCPS(), 1);

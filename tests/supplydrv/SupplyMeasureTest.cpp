@@ -3,6 +3,7 @@
 #include "platform/Event.h"
 #include "platform/Numbers.h"
 #include "tests/drivertest/StreamClient.h"
+#include "tests/support/WaitFor.h"
 
 #include <QStringList>
 #include <chrono>
@@ -77,10 +78,11 @@ TEST_P(SupplyMeasure, StopEventEndsAWaitingMeasurement) {
     m_driver.SetParentWndPtr(nullptr, &stop);
     m_bench.Supply().SetHoldMeasurement(true);
     auto result = std::async(std::launch::async, [&] { return m_driver.InitMeasAndWaitForResult_CurrDC(); });
-    for (int i = 0; i < 200 && Log().Lines().size() < 16; ++i)
-        std::this_thread::sleep_for(10ms);
+    // The measurement has started and the driver polls its event register.
+    const bool polling = testsupport::WaitUntil([&] { return Log().Lines().size() >= 16; });
     stop.Set();
-    ASSERT_EQ(result.wait_for(2s), std::future_status::ready);
+    ASSERT_TRUE(polling);
+    ASSERT_TRUE(testsupport::Ready(result));
     EXPECT_EQ(result.get(), 0);
     EXPECT_FALSE(stop.IsSet()) << "the driver consumes the stop";
     EXPECT_EQ(Sent().back(), ":ABOR");
@@ -138,6 +140,8 @@ TEST_P(SupplyMeasure, FetchedReadingsStartAtZeroAndRise) {
             previous = time;
             ++taken;
         }
+        // Paces the fetches, so that the supply's clock moves on between them; a slow machine only
+        // fetches less often, which brings each fetch a new reading all the more.
         std::this_thread::sleep_for(2ms);
     }
     EXPECT_EQ(taken, 5);
@@ -152,7 +156,7 @@ TEST_P(SupplyMeasure, TraceDataVariantReadsTheBuffer) {
                     {":FORM:ELEM \"READ,REL\"", ":TRACe:FEED:CONTrol ALWays", ":SYSTem:ERRor:COUNt?", ":INIT",
                      ":INIT:CONT ON", "TRAC:DATA? \"READ,REL\"", ":TRACe:POINts 100"});
     EXPECT_EQ(Sent(), expected);
-    std::this_thread::sleep_for(5ms);
+    // The buffer holds readings already: the preparation's own buffer query was answered.
     ASSERT_EQ(m_driver.TraceData_DataLogging(), 1);
     EXPECT_EQ(m_driver.GetDataString().split(',').size() % 2, 0);
     EXPECT_EQ(Sent().back(), "TRAC:DATA? \"READ,REL\"");

@@ -3,13 +3,13 @@
 #include "supplydrv/EntityInstruDCPS.h"
 #include "tests/drivertest/ScriptedModel.h"
 #include "tests/supplydrv/SupplyFixture.h"
+#include "tests/support/WaitFor.h"
 
-#include <chrono>
+#include <algorithm>
 #include <future>
 
 namespace {
 
-using namespace std::chrono_literals;
 using benchsim::CFaultSwitches;
 
 // Reply forms of a real instrument that the simulator does not produce, over a real socket.
@@ -20,9 +20,16 @@ protected:
         ASSERT_TRUE(m_instrument.Start("127.0.0.1", -1, 0, 0, error)) << error;
         CParameterInstruDCSource record;
         record.Resource = QString::fromStdString(m_instrument.SocketResource());
-        record.Timeout = "300";
+        record.Timeout = testsupport::kLongTimeoutMs;
         m_driver.SetParameterInstru(record);
         ASSERT_EQ(m_driver.SetInstrumentControlDCPS(), 1);
+    }
+    // A short time-out, for a test whose calls must time out.
+    void ShortTimeout() {
+        CParameterInstruDCSource record;
+        record.Resource = QString::fromStdString(m_instrument.SocketResource());
+        record.Timeout = "300";
+        m_driver.SetParameterInstru(record);
     }
     drivertest::CScriptedModel m_model;
     benchsim::CSimulatedInstrument m_instrument{m_model};
@@ -82,6 +89,7 @@ TEST_F(SupplyReplies, SwitchAndFunctionReplies) {
 }
 
 TEST_F(SupplyReplies, MissingRepliesFail) {
+    ShortTimeout();
     int on = 0;
     EXPECT_EQ(m_driver.GetOutputState(on), 0);
     EXPECT_EQ(m_driver.CheckProtectionTripped(), 6u);
@@ -93,12 +101,22 @@ TEST_F(SupplyReplies, DrainEndsOnTheStopEvent) {
         m_model.SetReply(query, "1");
     m_model.SetReply(":OUTP:PROT:TRIP?", "NONE");
     m_model.SetReply(":SYSTem:ERRor:COUNt?", "0");
+    // The drain's own time-out lies beyond the wait for the result: only the stop can end it in time.
+    CParameterInstruDCSource record;
+    record.Resource = QString::fromStdString(m_instrument.SocketResource());
+    record.Timeout = "120000";
+    m_driver.SetTriggerTimeout(record);
     platform::CEvent stop(false, false);
     m_driver.SetParentWndPtr(nullptr, &stop);
     auto result = std::async(std::launch::async, [&] { return m_driver.InitMeasAndWaitForResult_CurrDC(); });
-    std::this_thread::sleep_for(250ms);
+    // The drain has begun.
+    const bool draining = testsupport::WaitUntil([&] {
+        const auto lines = m_instrument.Host().Log().Lines();
+        return std::count(lines.begin(), lines.end(), ":STAT:OPER:INST:ISUM:EVEN?") >= 2;
+    });
     stop.Set();
-    ASSERT_EQ(result.wait_for(2s), std::future_status::ready);
+    ASSERT_TRUE(draining);
+    ASSERT_TRUE(testsupport::Ready(result));
     EXPECT_EQ(result.get(), 0);
 }
 
@@ -112,7 +130,7 @@ TEST_F(SupplyReplies, DrainEndsAfterTheTimeout) {
     record.Timeout = "300";
     m_driver.SetTriggerTimeout(record); // the driver takes the record's time-out
     auto result = std::async(std::launch::async, [&] { return m_driver.InitMeasAndWaitForResult_CurrDC(); });
-    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
+    ASSERT_TRUE(testsupport::Ready(result));
     EXPECT_EQ(result.get(), 0);
 }
 
@@ -170,7 +188,7 @@ TEST_P(SupplyFaults, GarbageAndStalledRepliesFailWithoutHanging) {
             int range = -1;
             return std::make_pair(m_driver.GetCurrentRange(range), m_driver.CheckProtectionTripped());
         });
-        ASSERT_EQ(result.wait_for(10s), std::future_status::ready);
+        ASSERT_TRUE(testsupport::Ready(result));
         const auto [range, trip] = result.get();
         EXPECT_EQ(range, 0);
         EXPECT_EQ(trip, 6u);

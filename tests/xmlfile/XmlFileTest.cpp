@@ -64,7 +64,7 @@ TEST_F(XmlFile, LibXmlDecodesTheWrittenFile) {
     QProcess xmllint;
     xmllint.start(QStringLiteral("xmllint"),
                   {QStringLiteral("--xpath"), QStringLiteral("string(/Root/Text/@Value)"), Path("peer.xml")});
-    ASSERT_TRUE(xmllint.waitForFinished(20000));
+    ASSERT_TRUE(xmllint.waitForFinished(60000));
     EXPECT_EQ(xmllint.exitCode(), 0) << xmllint.readAllStandardError().toStdString();
     EXPECT_EQ(QString::fromUtf8(xmllint.readAllStandardOutput()).trimmed(), kChinese);
 }
