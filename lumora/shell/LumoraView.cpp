@@ -271,7 +271,10 @@ int CLumoraView::OpenWorkbook(const QString& path) {
     QString headerB;
     {
         ExcelDocument document;
-        if (!document.Load(platform::NormalizePath(path)) || document.GetTotalSheets() < 1)
+        // Only the first sheet's header decides the page: the rest of the workbook is not read here.
+        ExcelDocument::SLoadControl firstSheet;
+        firstSheet.sheets = 1;
+        if (!document.Load(platform::NormalizePath(path), firstSheet) || document.GetTotalSheets() < 1)
             return 0;
         const ExcelSheet* sheet = document.GetSheet(0);
         if (sheet == nullptr || sheet->GetTotalRows() < 1 || sheet->GetTotalCols() != 2)
