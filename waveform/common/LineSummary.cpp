@@ -1,5 +1,7 @@
 #include "waveform/common/LineSummary.h"
 
+#include "waveform/common/HugePages.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -95,14 +97,14 @@ void CLineSummary::Clear() {
 
 void CLineSummary::Reserve(std::size_t count) {
     std::size_t nodes = (count + B - 1) / B;
-    m_entry.reserve(nodes);
+    ReserveLarge(m_entry, nodes);
     for (std::size_t level = 0; nodes > 0; ++level) {
         if (m_draw.size() <= level) {
             m_draw.emplace_back();
             m_stat.emplace_back();
         }
-        m_draw[level].reserve(nodes);
-        m_stat[level].reserve(nodes);
+        ReserveLarge(m_draw[level], nodes);
+        ReserveLarge(m_stat[level], nodes);
         if (nodes == 1)
             break;
         nodes = (nodes + B - 1) / B;
@@ -111,6 +113,8 @@ void CLineSummary::Reserve(std::size_t count) {
 
 void CLineSummary::Rebuild(const double* y, std::size_t count, const std::vector<unsigned>& excluded) {
     Clear();
+    // Room for the whole summary at once: no level is moved while it grows.
+    Reserve(count);
     Append(y, count, excluded);
 }
 
@@ -272,16 +276,35 @@ void CLineSummary::Prefetch(const double* y, std::size_t begin, std::size_t end)
     if (begin >= end || end > m_count)
         return;
     const std::size_t head = begin / B, tail = (end - 1) / B;
-    __builtin_prefetch(y + head * B);
-    __builtin_prefetch(y + tail * B);
-    __builtin_prefetch(&m_entry[head]);
-    __builtin_prefetch(&m_entry[tail]);
-    std::size_t a = head, b = tail;
-    for (std::size_t level = 0; level < m_draw.size() && a < m_draw[level].size(); ++level) {
-        __builtin_prefetch(&m_draw[level][a]);
-        __builtin_prefetch(&m_draw[level][std::min(b, m_draw[level].size() - 1)]);
-        a /= B;
-        b /= B;
+    // The head and the tail block's samples (two cache lines each) and their entries.
+    for (std::size_t block : {head, tail}) {
+        __builtin_prefetch(y + block * B);
+        __builtin_prefetch(y + block * B + B / 2);
+        __builtin_prefetch(&m_entry[block]);
+    }
+    if (head == tail || m_draw.empty())
+        return;
+    // The nodes DrawnRange will visit, walked as VisitCover walks them: a run at each end of each level.
+    auto lines = [](const CDrawNode* from, const CDrawNode* to) {
+        for (const char* at = reinterpret_cast<const char*>(from); at < reinterpret_cast<const char*>(to);
+             at += 64)
+            __builtin_prefetch(at);
+        __builtin_prefetch(reinterpret_cast<const char*>(to) - 1);
+    };
+    std::size_t a = head + 1, b = tail;
+    for (std::size_t level = 0; a < b && level < m_draw.size(); ++level) {
+        const CDrawNode* nodes = m_draw[level].data();
+        if (level + 1 >= m_draw.size() || b - a < B) {
+            lines(nodes + a, nodes + b);
+            return;
+        }
+        const std::size_t up = std::min(b, (a + B - 1) / B * B), down = std::max(up, b / B * B);
+        if (up > a)
+            lines(nodes + a, nodes + up);
+        if (b > down)
+            lines(nodes + down, nodes + b);
+        a = up / B;
+        b = down / B;
     }
 }
 
