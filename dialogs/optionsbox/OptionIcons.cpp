@@ -25,6 +25,12 @@ void DrawSheet(QPainter& p) {
     p.drawPolyline(QPolygonF({QPointF(20, 3), QPointF(20, 9), QPointF(26, 9)}));
 }
 
+void DrawSheetWithTrace(QPainter& p, const QColor& colour, const QPolygonF& trace) {
+    DrawSheet(p);
+    p.setPen(QPen(colour, 1.6));
+    p.drawPolyline(trace);
+}
+
 void DrawGear(QPainter& p, const QPointF& centre, double radius, const QColor& colour) {
     p.setPen(QPen(colour, 2.0));
     p.setBrush(Qt::NoBrush);
@@ -55,16 +61,12 @@ QPixmap OptionIcon(int id) {
         DrawGear(p, QPointF(16.5, 19), 4, QColor(0x40, 0x60, 0x90));
         break;
     case 55242: // current data: a sheet with a pulse of current
-        DrawSheet(p);
-        p.setPen(QPen(QColor(0x00, 0x60, 0xD0), 1.6));
-        p.drawPolyline(QPolygonF({QPointF(9, 24), QPointF(13, 24), QPointF(13, 13), QPointF(18, 13),
-                                  QPointF(18, 24), QPointF(24, 24)}));
+        DrawSheetWithTrace(p, QColor(0x00, 0x60, 0xD0),
+                           {{9, 24}, {13, 24}, {13, 13}, {18, 13}, {18, 24}, {24, 24}});
         break;
     case 55210: // data logging: a sheet with a long trace
-        DrawSheet(p);
-        p.setPen(QPen(QColor(0x20, 0x90, 0x30), 1.6));
-        p.drawPolyline(QPolygonF({QPointF(9, 22), QPointF(12, 17), QPointF(15, 20), QPointF(18, 12),
-                                  QPointF(21, 18), QPointF(24, 15)}));
+        DrawSheetWithTrace(p, QColor(0x20, 0x90, 0x30),
+                           {{9, 22}, {12, 17}, {15, 20}, {18, 12}, {21, 18}, {24, 15}});
         break;
     case 55243: // log file: a sheet with lines of text
         DrawSheet(p);

@@ -665,9 +665,13 @@ template <typename Draw> QRegion CWaveformPlotWnd::DrawOverlay(Draw draw) {
 void CWaveformPlotWnd::ReDrawWaveformWnd(int axis, int realtime, int markers) {
     if (m_client.isEmpty() || !m_dcStatic.Exists() || !m_dcComposed.Exists())
         return;
-    // The margins follow the labels of the present ranges.
-    if (axis)
+    // The margins follow the labels of the present ranges; a plot that moved has its lines drawn anew.
+    if (axis) {
+        const CPlotArea before = m_plot;
         m_plot = CalcAxisRect(m_client);
+        if (m_plot.WithEdges() != before.WithEdges())
+            realtime = 1;
+    }
     if (m_plot.IsEmpty())
         return;
     const CPlotMapping m = DrawMapping(m_plot);
