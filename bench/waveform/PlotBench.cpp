@@ -100,7 +100,8 @@ std::size_t PixelsOf(QWidget& widget, const QColor& colour) {
     return count;
 }
 
-// A redraw of every layer as the user gets it: the update is processed, so the widget's paint is in.
+// A redraw of every layer as the user gets it (the update is processed, so the widget's paint is in),
+// in the same view each time: a redraw for colours, markers or the vertical axes.
 void BM_Redraw(benchmark::State& state) {
     const std::size_t n = static_cast<std::size_t>(state.range(0));
     CPlot& p = PlotOf(n);
@@ -116,6 +117,34 @@ void BM_Redraw(benchmark::State& state) {
     state.counters["line_pixels"] = static_cast<double>(linePixels);
 }
 BENCHMARK(BM_Redraw)
+    ->Arg(10'000)
+    ->Arg(1'000'000)
+    ->Arg(10'000'000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond);
+
+// A redraw in a new time view every time (two views a hair apart, taken in turn): nothing of the last
+// drawing can be kept, every column is read from the samples' summary.
+void BM_RedrawNewView(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    CPlot& p = PlotOf(n);
+    double h0 = 0, h1 = 0;
+    p.plot->GetAxisScaleHoriZoom(h0, h1);
+    const double views[2] = {h1, h1 * (1 - 1e-9)};
+    int view = 0;
+    for (auto _ : state) {
+        p.plot->SetAxisScaleHoriZoom(h0, views[view ^= 1], 1);
+        p.frame.ReDrawWaveformWnd(1, 1, 1);
+        QApplication::processEvents();
+    }
+    p.plot->SetAxisScaleHoriZoom(h0, h1, 1);
+    const QColor line = waveform::ToQColor(p.plot->GetGDI().Styles[0].LineColor);
+    const std::size_t linePixels = PixelsOf(*p.plot, line);
+    if (linePixels < static_cast<std::size_t>(2 * kPlotWidth))
+        state.SkipWithError("the shown plot lacks its line");
+    state.counters["line_pixels"] = static_cast<double>(linePixels);
+}
+BENCHMARK(BM_RedrawNewView)
     ->Arg(10'000)
     ->Arg(1'000'000)
     ->Arg(10'000'000)

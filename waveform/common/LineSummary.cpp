@@ -89,6 +89,7 @@ void VisitCover(const std::vector<std::vector<Node>>& levels, std::size_t begin,
 } // namespace
 
 void CLineSummary::Clear() {
+    ++m_generation;
     m_count = 0;
     m_entry.clear();
     m_draw.clear();
@@ -139,6 +140,7 @@ void CLineSummary::Append(const double* y, std::size_t count, const std::vector<
             Rebuild(y, count, excluded);
         return;
     }
+    ++m_generation;
     const std::size_t firstBlock = m_count / B;
     const std::size_t blocks = (count + B - 1) / B;
     if (m_draw.empty()) {

@@ -40,6 +40,8 @@ public:
 
     void Clear();
     std::size_t Count() const { return m_count; }
+    // Changes whenever the summarised samples do (appended, rebuilt or cleared).
+    std::uint64_t Generation() const { return m_generation; }
 
     // Drawn values of samples [begin, end).
     CDrawnSpan DrawnRange(const double* y, const std::vector<unsigned>& excluded, std::size_t begin,
@@ -70,6 +72,7 @@ private:
     double HeldBefore(const double* y, const std::vector<unsigned>& excluded, std::size_t index) const;
 
     std::size_t m_count = 0;
+    std::uint64_t m_generation = 0;
     // Drawn value entering each level-0 block (the drawn value of the sample before it).
     std::vector<double> m_entry;
     std::vector<std::vector<CDrawNode>> m_draw;
