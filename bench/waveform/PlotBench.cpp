@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -195,6 +196,91 @@ void BM_RedrawFloor(benchmark::State& state) {
     state.counters["columns"] = static_cast<double>(points.size() / 4);
 }
 BENCHMARK(BM_RedrawFloor)->Unit(benchmark::kMillisecond);
+
+// The redraws of a plot of 10^4 samples and one of 10^8 samples and the floor, taken in turn within
+// one loop so that each sees the same load: their medians and ratios. Second argument 1: in a new time
+// view every time (two views a hair apart, in turn), 0: in the same view.
+void BM_RedrawInterleaved(benchmark::State& state) {
+    const bool newView = state.range(0) != 0;
+    Plots().clear();
+    CPlot small(10'000);
+    CPlot large(100'000'000);
+    CPlot* plots[2] = {&small, &large};
+    double h[2][2] = {};
+    for (int k = 0; k < 2; ++k)
+        plots[k]->plot->GetAxisScaleHoriZoom(h[k][0], h[k][1]);
+    // The floor: the layer cleared and the small plot's columns drawn, as BM_RedrawFloor does.
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    const QPen pen = small.plot->GetGDI().Styles[0].DrawPen();
+    std::vector<QLine> columns;
+    {
+        waveform::CPlotMapping m;
+        m.area = small.plot->GetPlotArea();
+        m.hMin = h[0][0];
+        m.hMax = h[0][1];
+        small.plot->GetAxisScaleVertZoom(m.vMin, m.vMax);
+        const std::vector<double>& xs = small.frame.GetDataMultiLineX(0);
+        const std::vector<double>& ys = small.frame.GetDataMultiLineY(0);
+        std::vector<QPoint> points;
+        for (std::size_t i = 0; i < xs.size();) {
+            const int column = m.XPixel(xs[i]);
+            double lo = ys[i], hi = ys[i], last = ys[i];
+            const double first = ys[i];
+            for (; i < xs.size() && m.XPixel(xs[i]) == column; ++i) {
+                lo = std::min(lo, ys[i]);
+                hi = std::max(hi, ys[i]);
+                last = ys[i];
+            }
+            for (double v : {first, lo, hi, last})
+                points.emplace_back(column, m.YPixel(v));
+        }
+        for (std::size_t i = 1; i < points.size(); ++i)
+            if (points[i] != points[i - 1])
+                columns.emplace_back(points[i - 1], points[i]);
+    }
+    std::vector<double> times[3];
+    int view = 0;
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        view ^= 1;
+        for (int k = 0; k < 2; ++k) {
+            const auto start = Clock::now();
+            if (newView)
+                plots[k]->plot->SetAxisScaleHoriZoom(h[k][0], view ? h[k][1] : h[k][1] * (1 - 1e-9), 1);
+            plots[k]->frame.ReDrawWaveformWnd(1, 1, 1);
+            QApplication::processEvents();
+            times[k].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        const auto start = Clock::now();
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            painter.setPen(pen);
+            painter.drawLines(columns.data(), static_cast<int>(columns.size()));
+        }
+        times[2].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    const QColor line = waveform::ToQColor(small.plot->GetGDI().Styles[0].LineColor);
+    for (CPlot* p : plots)
+        if (PixelsOf(*p->plot, line) < static_cast<std::size_t>(2 * kPlotWidth))
+            state.SkipWithError("a shown plot lacks its line");
+    auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    const double m4 = median(times[0]), m8 = median(times[1]), floor = median(times[2]);
+    state.counters["redraw_1e4_ms"] = m4;
+    state.counters["redraw_1e8_ms"] = m8;
+    state.counters["floor_ms"] = floor;
+    state.counters["ratio_1e8_1e4"] = m8 / m4;
+    state.counters["ratio_1e8_floor"] = m8 / floor;
+}
+BENCHMARK(BM_RedrawInterleaved)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("new_view")
+    ->Iterations(600)
+    ->Unit(benchmark::kMillisecond);
 
 // One step of a pair A marker dragged over a plot of n samples, its paint included. The press must
 // have grabbed the marker: every step is reported and the marker ends where the pointer went.

@@ -93,6 +93,7 @@ void CLineSummary::Clear() {
     m_count = 0;
     m_entry.clear();
     m_draw.clear();
+    m_edge.clear();
     m_stat.clear();
 }
 
@@ -102,9 +103,12 @@ void CLineSummary::Reserve(std::size_t count) {
     for (std::size_t level = 0; nodes > 0; ++level) {
         if (m_draw.size() <= level) {
             m_draw.emplace_back();
+            m_edge.emplace_back();
             m_stat.emplace_back();
         }
         ReserveLarge(m_draw[level], nodes);
+        if (level > 0)
+            ReserveLarge(m_edge[level], nodes);
         ReserveLarge(m_stat[level], nodes);
         if (nodes == 1)
             break;
@@ -145,6 +149,7 @@ void CLineSummary::Append(const double* y, std::size_t count, const std::vector<
     const std::size_t blocks = (count + B - 1) / B;
     if (m_draw.empty()) {
         m_draw.emplace_back();
+        m_edge.emplace_back();
         m_stat.emplace_back();
     }
     m_entry.resize(blocks);
@@ -153,6 +158,58 @@ void CLineSummary::Append(const double* y, std::size_t count, const std::vector<
     m_count = count;
     SummariseFrom(y, excluded, firstBlock);
     UpdateLevels(firstBlock);
+}
+
+void CLineSummary::UpdateEdges(std::size_t level, std::size_t first) {
+    const std::vector<CDrawNode>& nodes = m_draw[level];
+    std::vector<CEdgeNode>& edges = m_edge[level];
+    edges.resize(nodes.size());
+    for (std::size_t group = first / B * B; group < nodes.size(); group += B) {
+        const std::size_t end = std::min(nodes.size(), group + B);
+        CDrawAcc pre, suf;
+        for (std::size_t i = group; i < end; ++i) {
+            pre.Add(nodes[i].Min, nodes[i].Max);
+            edges[i].PreMin = pre.Min;
+            edges[i].PreMax = pre.Max;
+        }
+        for (std::size_t i = end; i-- > group;) {
+            suf.Add(nodes[i].Min, nodes[i].Max);
+            edges[i].SufMin = suf.Min;
+            edges[i].SufMax = suf.Max;
+        }
+    }
+}
+
+template <typename Acc> void CLineSummary::CoverDrawn(std::size_t begin, std::size_t end, Acc& acc) const {
+    for (std::size_t level = 0; begin < end; ++level) {
+        const std::vector<CDrawNode>& nodes = m_draw[level];
+        // Within one group (always so at the top): its nodes one by one, fewer than kFanOut.
+        if (begin / B == (end - 1) / B) {
+            for (std::size_t i = begin; i < end; ++i)
+                acc.Add(nodes[i].Min, nodes[i].Max);
+            return;
+        }
+        // Across groups: the rest of the first group, the start of the last one, whole groups above.
+        // Level 0 keeps no edges (they would double its size): its runs are read node by node.
+        if (level == 0) {
+            for (; begin % B != 0; ++begin)
+                acc.Add(nodes[begin].Min, nodes[begin].Max);
+            for (; end % B != 0; --end)
+                acc.Add(nodes[end - 1].Min, nodes[end - 1].Max);
+        } else {
+            const std::vector<CEdgeNode>& edges = m_edge[level];
+            if (begin % B != 0) {
+                acc.Add(edges[begin].SufMin, edges[begin].SufMax);
+                begin = (begin / B + 1) * B;
+            }
+            if (end % B != 0) {
+                acc.Add(edges[end - 1].PreMin, edges[end - 1].PreMax);
+                end = end / B * B;
+            }
+        }
+        begin /= B;
+        end /= B;
+    }
 }
 
 void CLineSummary::SummariseFrom(const double* y, const std::vector<unsigned>& excluded,
@@ -185,6 +242,8 @@ void CLineSummary::UpdateLevels(std::size_t firstBlock) {
             m_draw.emplace_back();
             m_stat.emplace_back();
         }
+        if (m_edge.size() <= level)
+            m_edge.emplace_back();
         m_draw[level].resize(size);
         m_stat[level].resize(size);
         changed /= B;
@@ -199,6 +258,7 @@ void CLineSummary::UpdateLevels(std::size_t firstBlock) {
             m_draw[level][p] = {draw.Min, draw.Max};
             m_stat[level][p] = {stat.Min, stat.Max, stat.Sum, stat.Count};
         }
+        UpdateEdges(level, changed);
     }
 }
 
@@ -232,7 +292,7 @@ CDrawnSpan CLineSummary::DrawnRange(const double* y, const std::vector<unsigned>
         scan(begin, end);
     } else {
         scan(begin, (headBlock + 1) * B);
-        VisitCover(m_draw, headBlock + 1, tailBlock, [&](const CDrawNode& n) { acc.Add(n.Min, n.Max); });
+        CoverDrawn(headBlock + 1, tailBlock, acc);
         scan(tailBlock * B, end);
     }
     if (std::isnan(acc.Min))
@@ -286,27 +346,33 @@ void CLineSummary::Prefetch(const double* y, std::size_t begin, std::size_t end)
     }
     if (head == tail || m_draw.empty())
         return;
-    // The nodes DrawnRange will visit, walked as VisitCover walks them: a run at each end of each level.
-    auto lines = [](const CDrawNode* from, const CDrawNode* to) {
-        for (const char* at = reinterpret_cast<const char*>(from); at < reinterpret_cast<const char*>(to);
-             at += 64)
-            __builtin_prefetch(at);
-        __builtin_prefetch(reinterpret_cast<const char*>(to) - 1);
-    };
+    // The nodes DrawnRange will read, walked as CoverDrawn walks them: an edge at each end of a level,
+    // the nodes of one group at the last.
     std::size_t a = head + 1, b = tail;
     for (std::size_t level = 0; a < b && level < m_draw.size(); ++level) {
-        const CDrawNode* nodes = m_draw[level].data();
-        if (level + 1 >= m_draw.size() || b - a < B) {
-            lines(nodes + a, nodes + b);
+        if (a / B == (b - 1) / B) {
+            __builtin_prefetch(&m_draw[level][a]);
+            __builtin_prefetch(&m_draw[level][b - 1]);
             return;
         }
-        const std::size_t up = std::min(b, (a + B - 1) / B * B), down = std::max(up, b / B * B);
-        if (up > a)
-            lines(nodes + a, nodes + up);
-        if (b > down)
-            lines(nodes + down, nodes + b);
-        a = up / B;
-        b = down / B;
+        const std::size_t up = (a + B - 1) / B * B, down = b / B * B;
+        if (level == 0) {
+            // The runs of level 0, a cache line of four nodes at a time.
+            for (std::size_t i = a; i < up; i += 4)
+                __builtin_prefetch(&m_draw[0][i]);
+            for (std::size_t i = down; i < b; i += 4)
+                __builtin_prefetch(&m_draw[0][i]);
+            __builtin_prefetch(&m_draw[0][b - 1]);
+        } else {
+            if (a != up)
+                __builtin_prefetch(&m_edge[level][a]);
+            if (b != down)
+                __builtin_prefetch(&m_edge[level][b - 1]);
+        }
+        a = up;
+        b = down;
+        a /= B;
+        b /= B;
     }
 }
 
@@ -314,6 +380,8 @@ std::size_t CLineSummary::MemoryBytes() const {
     std::size_t bytes = m_entry.capacity() * sizeof(double);
     for (const auto& level : m_draw)
         bytes += level.capacity() * sizeof(CDrawNode);
+    for (const auto& level : m_edge)
+        bytes += level.capacity() * sizeof(CEdgeNode);
     for (const auto& level : m_stat)
         bytes += level.capacity() * sizeof(CStatNode);
     return bytes;

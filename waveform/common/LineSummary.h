@@ -62,6 +62,12 @@ private:
     struct CDrawNode {
         double Min, Max; // NaN when no sample below has a drawn value
     };
+    // Of a node above level 0 and the others of its group of kFanOut: the extremes from the group's
+    // first node to it (prefix) and from it to the group's last (suffix). A range of nodes reaching
+    // across groups is then the suffix of its first, the prefix of its last and whole groups above.
+    struct CEdgeNode {
+        double PreMin, PreMax, SufMin, SufMax;
+    };
     struct CStatNode {
         double Min, Max, Sum;
         std::uint64_t Count;
@@ -69,6 +75,10 @@ private:
 
     void SummariseFrom(const double* y, const std::vector<unsigned>& excluded, std::size_t firstBlock);
     void UpdateLevels(std::size_t firstBlock);
+    // Prefixes and suffixes of the groups of a level from the group of node first on.
+    void UpdateEdges(std::size_t level, std::size_t first);
+    // Adds the drawn extremes of level-0 nodes [begin, end) to the accumulator.
+    template <typename Acc> void CoverDrawn(std::size_t begin, std::size_t end, Acc& acc) const;
     double HeldBefore(const double* y, const std::vector<unsigned>& excluded, std::size_t index) const;
 
     std::size_t m_count = 0;
@@ -76,6 +86,7 @@ private:
     // Drawn value entering each level-0 block (the drawn value of the sample before it).
     std::vector<double> m_entry;
     std::vector<std::vector<CDrawNode>> m_draw;
+    std::vector<std::vector<CEdgeNode>> m_edge;
     std::vector<std::vector<CStatNode>> m_stat;
 };
 
