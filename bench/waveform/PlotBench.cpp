@@ -101,6 +101,55 @@ std::size_t PixelsOf(QWidget& widget, const QColor& colour) {
     return count;
 }
 
+// Whether what the screen shows holds the plot's line (its bursts reach across the plot's height);
+// the benchmark fails when it does not.
+bool CheckShownLine(benchmark::State& state, CPlot& p) {
+    const QColor line = waveform::ToQColor(p.plot->GetGDI().Styles[0].LineColor);
+    const std::size_t linePixels = PixelsOf(*p.plot, line);
+    state.counters["line_pixels"] = static_cast<double>(linePixels);
+    if (linePixels >= static_cast<std::size_t>(2 * kPlotWidth))
+        return true;
+    state.SkipWithError("the shown plot lacks its line");
+    return false;
+}
+
+// The line of a plot as the floor draws it: per pixel column the first, lowest, highest and last
+// value, joined.
+std::vector<QLine> FloorColumns(CPlot& p) {
+    waveform::CPlotMapping m;
+    m.area = p.plot->GetPlotArea();
+    p.plot->GetAxisScaleHoriZoom(m.hMin, m.hMax);
+    p.plot->GetAxisScaleVertZoom(m.vMin, m.vMax);
+    const std::vector<double>& xs = p.frame.GetDataMultiLineX(0);
+    const std::vector<double>& ys = p.frame.GetDataMultiLineY(0);
+    std::vector<QPoint> points;
+    for (std::size_t i = 0; i < xs.size();) {
+        const int column = m.XPixel(xs[i]);
+        const double first = ys[i];
+        double lo = ys[i], hi = ys[i], last = ys[i];
+        for (; i < xs.size() && m.XPixel(xs[i]) == column; ++i) {
+            lo = std::min(lo, ys[i]);
+            hi = std::max(hi, ys[i]);
+            last = ys[i];
+        }
+        for (double v : {first, lo, hi, last})
+            points.emplace_back(column, m.YPixel(v));
+    }
+    std::vector<QLine> columns;
+    for (std::size_t i = 1; i < points.size(); ++i)
+        if (points[i] != points[i - 1])
+            columns.emplace_back(points[i - 1], points[i]);
+    return columns;
+}
+
+// The floor's work: the layer cleared and the columns drawn.
+void DrawFloor(QImage& image, const QPen& pen, const std::vector<QLine>& columns) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(pen);
+    painter.drawLines(columns.data(), static_cast<int>(columns.size()));
+}
+
 // A redraw of every layer as the user gets it (the update is processed, so the widget's paint is in),
 // in the same view each time: a redraw for colours, markers or the vertical axes.
 void BM_Redraw(benchmark::State& state) {
@@ -110,12 +159,7 @@ void BM_Redraw(benchmark::State& state) {
         p.frame.ReDrawWaveformWnd(1, 1, 1);
         QApplication::processEvents();
     }
-    // What the screen shows holds the line: its bursts reach across the plot's height.
-    const QColor line = waveform::ToQColor(p.plot->GetGDI().Styles[0].LineColor);
-    const std::size_t linePixels = PixelsOf(*p.plot, line);
-    if (linePixels < static_cast<std::size_t>(2 * kPlotWidth))
-        state.SkipWithError("the shown plot lacks its line");
-    state.counters["line_pixels"] = static_cast<double>(linePixels);
+    CheckShownLine(state, p);
 }
 BENCHMARK(BM_Redraw)
     ->Arg(10'000)
@@ -139,11 +183,7 @@ void BM_RedrawNewView(benchmark::State& state) {
         QApplication::processEvents();
     }
     p.plot->SetAxisScaleHoriZoom(h0, h1, 1);
-    const QColor line = waveform::ToQColor(p.plot->GetGDI().Styles[0].LineColor);
-    const std::size_t linePixels = PixelsOf(*p.plot, line);
-    if (linePixels < static_cast<std::size_t>(2 * kPlotWidth))
-        state.SkipWithError("the shown plot lacks its line");
-    state.counters["line_pixels"] = static_cast<double>(linePixels);
+    CheckShownLine(state, p);
 }
 BENCHMARK(BM_RedrawNewView)
     ->Arg(10'000)
@@ -157,43 +197,18 @@ BENCHMARK(BM_RedrawNewView)
 // paint.
 void BM_RedrawFloor(benchmark::State& state) {
     CPlot& p = PlotOf(10'000);
-    waveform::CPlotMapping m;
-    m.area = p.plot->GetPlotArea();
-    p.plot->GetAxisScaleHoriZoom(m.hMin, m.hMax);
-    p.plot->GetAxisScaleVertZoom(m.vMin, m.vMax);
-    const std::vector<double>& xs = p.frame.GetDataMultiLineX(0);
-    const std::vector<double>& ys = p.frame.GetDataMultiLineY(0);
-    std::vector<QPoint> points;
-    for (std::size_t i = 0; i < xs.size();) {
-        const int column = m.XPixel(xs[i]);
-        double first = ys[i], lo = ys[i], hi = ys[i], last = ys[i];
-        for (; i < xs.size() && m.XPixel(xs[i]) == column; ++i) {
-            lo = std::min(lo, ys[i]);
-            hi = std::max(hi, ys[i]);
-            last = ys[i];
-        }
-        for (double v : {first, lo, hi, last})
-            points.emplace_back(column, m.YPixel(v));
-    }
-    std::vector<QLine> columns;
-    for (std::size_t i = 1; i < points.size(); ++i)
-        if (points[i] != points[i - 1])
-            columns.emplace_back(points[i - 1], points[i]);
+    const std::vector<QLine> columns = FloorColumns(p);
     QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
     const QPen pen = p.plot->GetGDI().Styles[0].DrawPen();
-    for (auto _ : state) {
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setPen(pen);
-        painter.drawLines(columns.data(), static_cast<int>(columns.size()));
-    }
+    for (auto _ : state)
+        DrawFloor(image, pen, columns);
     std::size_t drawn = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             drawn += QColor(image.pixel(x, y)) == pen.color();
     if (drawn < static_cast<std::size_t>(2 * kPlotWidth))
         state.SkipWithError("the floor's columns are not drawn");
-    state.counters["columns"] = static_cast<double>(points.size() / 4);
+    state.counters["segments"] = static_cast<double>(columns.size());
 }
 BENCHMARK(BM_RedrawFloor)->Unit(benchmark::kMillisecond);
 
@@ -212,32 +227,7 @@ void BM_RedrawInterleaved(benchmark::State& state) {
     // The floor: the layer cleared and the small plot's columns drawn, as BM_RedrawFloor does.
     QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
     const QPen pen = small.plot->GetGDI().Styles[0].DrawPen();
-    std::vector<QLine> columns;
-    {
-        waveform::CPlotMapping m;
-        m.area = small.plot->GetPlotArea();
-        m.hMin = h[0][0];
-        m.hMax = h[0][1];
-        small.plot->GetAxisScaleVertZoom(m.vMin, m.vMax);
-        const std::vector<double>& xs = small.frame.GetDataMultiLineX(0);
-        const std::vector<double>& ys = small.frame.GetDataMultiLineY(0);
-        std::vector<QPoint> points;
-        for (std::size_t i = 0; i < xs.size();) {
-            const int column = m.XPixel(xs[i]);
-            double lo = ys[i], hi = ys[i], last = ys[i];
-            const double first = ys[i];
-            for (; i < xs.size() && m.XPixel(xs[i]) == column; ++i) {
-                lo = std::min(lo, ys[i]);
-                hi = std::max(hi, ys[i]);
-                last = ys[i];
-            }
-            for (double v : {first, lo, hi, last})
-                points.emplace_back(column, m.YPixel(v));
-        }
-        for (std::size_t i = 1; i < points.size(); ++i)
-            if (points[i] != points[i - 1])
-                columns.emplace_back(points[i - 1], points[i]);
-    }
+    const std::vector<QLine> columns = FloorColumns(small);
     std::vector<double> times[3];
     int view = 0;
     using Clock = std::chrono::steady_clock;
@@ -252,18 +242,12 @@ void BM_RedrawInterleaved(benchmark::State& state) {
             times[k].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         }
         const auto start = Clock::now();
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            painter.setPen(pen);
-            painter.drawLines(columns.data(), static_cast<int>(columns.size()));
-        }
+        DrawFloor(image, pen, columns);
         times[2].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    const QColor line = waveform::ToQColor(small.plot->GetGDI().Styles[0].LineColor);
     for (CPlot* p : plots)
-        if (PixelsOf(*p->plot, line) < static_cast<std::size_t>(2 * kPlotWidth))
-            state.SkipWithError("a shown plot lacks its line");
+        if (!CheckShownLine(state, *p))
+            return;
     auto median = [](std::vector<double> v) {
         std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
         return v[v.size() / 2];
