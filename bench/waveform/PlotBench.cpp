@@ -1,12 +1,18 @@
+#include "waveform/common/ColorRef.h"
 #include "waveform/common/LineSummary.h"
+#include "waveform/common/PlotMapping.h"
 #include "waveform/common/ScrollBarCtrl.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
+#include "waveform/stripplot/TimeVsAmpRecords.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -23,12 +29,29 @@ QApplication& App() {
     return *g_app;
 }
 
+constexpr int kPlotWidth = 1920, kPlotHeight = 1080;
+
+// Counts the pair A reports of the plot, keeping the last.
+class CMarkerHost : public platform::CMessageTarget {
+public:
+    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                platform::LPARAM lParam) override {
+        if (message == WM_WAVEFORM_MARKER && lParam == kMarkerCodePairA && wParam != 0) {
+            last = *reinterpret_cast<const CWaveformMarkerRecord*>(wParam);
+            ++reports;
+        }
+        return 0;
+    }
+    CWaveformMarkerRecord last{};
+    std::size_t reports = 0;
+};
+
 // A 1920 x 1080 plot holding n samples of a low-current profile: sleep current with 40 short bursts of
 // milliamps over the whole run, so that every sample count shows the same picture.
 struct CPlot {
     explicit CPlot(std::size_t n) {
         platform::SetProgramFolderOverride(folder.path() + QLatin1Char('/'));
-        frame.Create(nullptr, nullptr, QRect(0, 0, 1920 + 15, 1080 + 15));
+        frame.Create(nullptr, &host, QRect(0, 0, kPlotWidth + 15, kPlotHeight + 15));
         for (QWidget* child : frame.findChildren<QWidget*>())
             if (auto* p = dynamic_cast<CWaveformTimeVsAmpWnd*>(child))
                 plot = p;
@@ -42,9 +65,11 @@ struct CPlot {
         frame.SetDataMultiLine(0, x.data(), y.data(), static_cast<unsigned>(n), 1);
         frame.SetAxisAdaptive();
         frame.ReDrawWaveformWnd(1, 1, 1);
+        QApplication::processEvents();
     }
     QApplication& app = App();
     QTemporaryDir folder;
+    CMarkerHost host;
     CWaveformTimeVsAmpMainWnd frame;
     CWaveformTimeVsAmpWnd* plot = nullptr;
 };
@@ -66,34 +91,225 @@ CPlot& PlotOf(std::size_t n) {
     return *it->second;
 }
 
+// Pixels of the widget as the screen got it that hold the colour.
+std::size_t PixelsOf(QWidget& widget, const QColor& colour) {
+    const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    std::size_t count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            count += QColor(shown.pixel(x, y)) == colour;
+    return count;
+}
+
+// Whether what the screen shows holds the plot's line (its bursts reach across the plot's height);
+// the benchmark fails when it does not.
+bool CheckShownLine(benchmark::State& state, CPlot& p) {
+    const QColor line = waveform::ToQColor(p.plot->GetGDI().Styles[0].LineColor);
+    const std::size_t linePixels = PixelsOf(*p.plot, line);
+    state.counters["line_pixels"] = static_cast<double>(linePixels);
+    if (linePixels >= static_cast<std::size_t>(2 * kPlotWidth))
+        return true;
+    state.SkipWithError("the shown plot lacks its line");
+    return false;
+}
+
+// The line of a plot as the floor draws it: per pixel column the first, lowest, highest and last
+// value, joined.
+std::vector<QLine> FloorColumns(CPlot& p) {
+    waveform::CPlotMapping m;
+    m.area = p.plot->GetPlotArea();
+    p.plot->GetAxisScaleHoriZoom(m.hMin, m.hMax);
+    p.plot->GetAxisScaleVertZoom(m.vMin, m.vMax);
+    const std::vector<double>& xs = p.frame.GetDataMultiLineX(0);
+    const std::vector<double>& ys = p.frame.GetDataMultiLineY(0);
+    std::vector<QPoint> points;
+    for (std::size_t i = 0; i < xs.size();) {
+        const int column = m.XPixel(xs[i]);
+        const double first = ys[i];
+        double lo = ys[i], hi = ys[i], last = ys[i];
+        for (; i < xs.size() && m.XPixel(xs[i]) == column; ++i) {
+            lo = std::min(lo, ys[i]);
+            hi = std::max(hi, ys[i]);
+            last = ys[i];
+        }
+        for (double v : {first, lo, hi, last})
+            points.emplace_back(column, m.YPixel(v));
+    }
+    std::vector<QLine> columns;
+    for (std::size_t i = 1; i < points.size(); ++i)
+        if (points[i] != points[i - 1])
+            columns.emplace_back(points[i - 1], points[i]);
+    return columns;
+}
+
+// The floor's work: the layer cleared and the columns drawn.
+void DrawFloor(QImage& image, const QPen& pen, const std::vector<QLine>& columns) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(pen);
+    painter.drawLines(columns.data(), static_cast<int>(columns.size()));
+}
+
+// A redraw of every layer as the user gets it (the update is processed, so the widget's paint is in),
+// in the same view each time: a redraw for colours, markers or the vertical axes.
 void BM_Redraw(benchmark::State& state) {
     const std::size_t n = static_cast<std::size_t>(state.range(0));
     CPlot& p = PlotOf(n);
-    for (auto _ : state)
+    for (auto _ : state) {
         p.frame.ReDrawWaveformWnd(1, 1, 1);
-    const double copyBytes = static_cast<double>(p.frame.GetDataMultiLineX(0).capacity() +
-                                                 p.frame.GetDataMultiLineY(0).capacity()) *
-                             sizeof(double);
-    state.counters["copy_bytes_per_sample"] = copyBytes / static_cast<double>(n);
+        QApplication::processEvents();
+    }
+    CheckShownLine(state, p);
 }
-BENCHMARK(BM_Redraw)->Arg(10'000)->Arg(10'000'000)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Redraw)
+    ->Arg(10'000)
+    ->Arg(1'000'000)
+    ->Arg(10'000'000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond);
 
+// A redraw in a new time view every time (two views a hair apart, taken in turn): nothing of the last
+// drawing can be kept, every column is read from the samples' summary.
+void BM_RedrawNewView(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    CPlot& p = PlotOf(n);
+    double h0 = 0, h1 = 0;
+    p.plot->GetAxisScaleHoriZoom(h0, h1);
+    const double views[2] = {h1, h1 * (1 - 1e-9)};
+    int view = 0;
+    for (auto _ : state) {
+        p.plot->SetAxisScaleHoriZoom(h0, views[view ^= 1], 1);
+        p.frame.ReDrawWaveformWnd(1, 1, 1);
+        QApplication::processEvents();
+    }
+    p.plot->SetAxisScaleHoriZoom(h0, h1, 1);
+    CheckShownLine(state, p);
+}
+BENCHMARK(BM_RedrawNewView)
+    ->Arg(10'000)
+    ->Arg(1'000'000)
+    ->Arg(10'000'000)
+    ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond);
+
+// The least a redraw can cost: the layer cleared and the 1920 columns of the line drawn from their
+// extremes (first, lowest, highest and last value of each column, joined), without axes, copies or
+// paint.
+void BM_RedrawFloor(benchmark::State& state) {
+    CPlot& p = PlotOf(10'000);
+    const std::vector<QLine> columns = FloorColumns(p);
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    const QPen pen = p.plot->GetGDI().Styles[0].DrawPen();
+    for (auto _ : state)
+        DrawFloor(image, pen, columns);
+    std::size_t drawn = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            drawn += QColor(image.pixel(x, y)) == pen.color();
+    if (drawn < static_cast<std::size_t>(2 * kPlotWidth))
+        state.SkipWithError("the floor's columns are not drawn");
+    state.counters["segments"] = static_cast<double>(columns.size());
+}
+BENCHMARK(BM_RedrawFloor)->Unit(benchmark::kMillisecond);
+
+// The redraws of a plot of 10^4 samples and one of 10^8 samples and the floor, taken in turn within
+// one loop so that each sees the same load: their medians and ratios. Second argument 1: in a new time
+// view every time (two views a hair apart, in turn), 0: in the same view.
+void BM_RedrawInterleaved(benchmark::State& state) {
+    const bool newView = state.range(0) != 0;
+    Plots().clear();
+    CPlot small(10'000);
+    CPlot large(100'000'000);
+    CPlot* plots[2] = {&small, &large};
+    double h[2][2] = {};
+    for (int k = 0; k < 2; ++k)
+        plots[k]->plot->GetAxisScaleHoriZoom(h[k][0], h[k][1]);
+    // The floor: the layer cleared and the small plot's columns drawn, as BM_RedrawFloor does.
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    const QPen pen = small.plot->GetGDI().Styles[0].DrawPen();
+    const std::vector<QLine> columns = FloorColumns(small);
+    std::vector<double> times[3];
+    int view = 0;
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        view ^= 1;
+        for (int k = 0; k < 2; ++k) {
+            const auto start = Clock::now();
+            if (newView)
+                plots[k]->plot->SetAxisScaleHoriZoom(h[k][0], view ? h[k][1] : h[k][1] * (1 - 1e-9), 1);
+            plots[k]->frame.ReDrawWaveformWnd(1, 1, 1);
+            QApplication::processEvents();
+            times[k].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        const auto start = Clock::now();
+        DrawFloor(image, pen, columns);
+        times[2].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    for (CPlot* p : plots)
+        if (!CheckShownLine(state, *p))
+            return;
+    auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    const double m4 = median(times[0]), m8 = median(times[1]), floor = median(times[2]);
+    state.counters["redraw_1e4_ms"] = m4;
+    state.counters["redraw_1e8_ms"] = m8;
+    state.counters["floor_ms"] = floor;
+    state.counters["ratio_1e8_1e4"] = m8 / m4;
+    state.counters["ratio_1e8_floor"] = m8 / floor;
+}
+BENCHMARK(BM_RedrawInterleaved)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("new_view")
+    ->Iterations(600)
+    ->Unit(benchmark::kMillisecond);
+
+// One step of a pair A marker dragged over a plot of n samples, its paint included. The press must
+// have grabbed the marker: every step is reported and the marker ends where the pointer went.
 void BM_MarkerDragStep(benchmark::State& state) {
     const std::size_t n = static_cast<std::size_t>(state.range(0));
     CPlot& p = PlotOf(n);
     p.frame.SetMarkerVisible(1, 1);
     p.frame.ReDrawWaveformWnd(1, 1, 1);
+    QApplication::processEvents();
     const waveform::CPlotArea a = p.plot->GetPlotArea();
     const int y = (a.top + a.bottom) / 2;
-    QTest::mouseMove(p.plot, QPoint(a.left + 1, y));
-    QTest::mousePress(p.plot, Qt::LeftButton, Qt::NoModifier, QPoint(a.left + 1, y));
-    int step = 0;
+    const int from = a.left + 1;
+    // Sent as the window system would, one at a time, so that each step is handled before it is timed
+    // to its end.
+    const auto send = [&](QEvent::Type type, int x, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        const QPointF local(x, y);
+        QMouseEvent event(type, local, p.plot->mapToGlobal(local), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(p.plot, &event);
+    };
+    send(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    const std::size_t before = p.host.reports;
+    int step = 0, x = from;
     for (auto _ : state) {
-        QTest::mouseMove(p.plot, QPoint(a.left + 100 + (step++ % 1000), y));
+        x = a.left + 100 + (step++ % 1000);
+        send(QEvent::MouseMove, x, Qt::NoButton, Qt::LeftButton);
+        QApplication::processEvents();
     }
-    QTest::mouseRelease(p.plot, Qt::LeftButton, Qt::NoModifier, QPoint(a.left + 100, y));
+    const std::size_t reports = p.host.reports - before;
+    const int pixel = p.host.last.Pixel1;
+    // Back to where the next run of the benchmark presses.
+    send(QEvent::MouseMove, from, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
+    if (reports != static_cast<std::size_t>(step))
+        state.SkipWithError("the press did not grab the marker: a step went unreported");
+    else if (std::abs(pixel - x) > 1)
+        state.SkipWithError(("the marker did not follow the pointer " + std::to_string(pixel) + " " +
+                             std::to_string(x) + " " + std::to_string(p.host.last.Index1) + " style " +
+                             std::to_string(p.plot->GetGDI().Styles[0].DrawnFirstX) + " " +
+                             std::to_string(p.plot->GetGDI().Styles[0].DrawnLastX) + " " +
+                             std::to_string(p.plot->GetGDI().Styles[0].DrawnEndIndex))
+                                .c_str());
+    state.counters["reports"] = static_cast<double>(reports);
 }
-BENCHMARK(BM_MarkerDragStep)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarkerDragStep)->Arg(10'000)->Arg(100'000'000)->Unit(benchmark::kMillisecond);
 
 void BM_SummaryBytes(benchmark::State& state) {
     const std::size_t n = static_cast<std::size_t>(state.range(0));

@@ -9,7 +9,7 @@ class CPrefMainPageGen;
 // The main preferences dialog: the general page and the data page edit the record in place.
 class CPrefDlgMain : public CPreferencesDlgBase {
 public:
-    enum : int { IDC_APPLY = 55108 };
+    enum : int { IDC_APPLY = 55108, IDI_DIALOG = 55219 };
 
     explicit CPrefDlgMain(MainPreferences* record, QWidget* parent = nullptr);
     ~CPrefDlgMain() override;

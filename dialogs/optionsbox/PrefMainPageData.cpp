@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace {
 
@@ -90,7 +91,9 @@ bool CPrefMainPageData::DoDataExchange(bool save) {
         if (m_record->Digits >= 0 && m_record->Digits <= kDigitsMax)
             m_spin->setValue(kDigitsMax - m_record->Digits);
     }
-    return prefdlg::ExchangeInt(m_digits, m_record->Digits, save, 0, kDigitsMax);
+    // Any whole number: the number formats bound the decimals they write.
+    return prefdlg::ExchangeInt(m_digits, m_record->Digits, save, std::numeric_limits<int>::min(),
+                                std::numeric_limits<int>::max());
 }
 
 int CPrefMainPageData::ValidatePage() {

@@ -17,6 +17,7 @@ public:
         IDC_BIG = 1054,
         IDC_MANTISSA = 1055,
     };
+    // The range of the decimals' arrows; the edit takes any whole number.
     static constexpr int kDigitsMax = 15;
 
     explicit CPrefMainPageData(MainPreferences* record);

@@ -2,18 +2,21 @@
 #include "dialogs/optionsbox/OptionsStrings.h"
 
 #include "dialogs/optionsbox/FolderDialog.h"
+#include "dialogs/optionsbox/OptionIcons.h"
 #include "dialogs/optionsbox/OptionsBox.h"
 #include "lumora/core/MainPreferences.h"
 #include "platform/ControlId.h"
 #include "waveform/prefdlg/DataExchange.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +38,12 @@ QPushButton* BrowseButton(QWidget* parent, int id) {
     button->setAutoDefault(false);
     button->setFixedWidth(32);
     return button;
+}
+
+QLabel* GroupIcon(QWidget* parent, int iconId) {
+    auto* label = Control(parent, iconId, new QLabel);
+    label->setPixmap(optionsbox::OptionIcon(iconId));
+    return label;
 }
 
 void ExchangeCheck(QCheckBox* check, int& value, bool save) {
@@ -73,9 +82,9 @@ bool CPrefMainPageGen::OnCreatePage() {
     QGroupBox* config = group(optionsbox::Text(34509));
     auto* configRow = new QHBoxLayout(config);
     m_configPath = PathEdit(config, IDC_CONFIG_PATH);
-    // The program always loads its own configuration file, so its place is shown but not changed.
     QPushButton* configBrowse = BrowseButton(config, IDC_CONFIG_BROWSE);
-    configBrowse->setEnabled(false);
+    connect(configBrowse, &QPushButton::clicked, this, [this] { OnBrowseConfig(); });
+    configRow->addWidget(GroupIcon(config, IDI_CONFIG));
     configRow->addWidget(m_configPath);
     configRow->addWidget(configBrowse);
 
@@ -85,18 +94,27 @@ bool CPrefMainPageGen::OnCreatePage() {
         check = Control(box, checkId, new QCheckBox(checkText));
         edit = PathEdit(box, editId);
         QPushButton* browse = BrowseButton(box, browseId);
-        grid->addWidget(check, 0, 0);
-        grid->addWidget(edit, 0, 1);
-        grid->addWidget(browse, 0, 2);
+        grid->addWidget(check, 0, 1);
+        grid->addWidget(edit, 0, 2);
+        grid->addWidget(browse, 0, 3);
         if (field != nullptr)
             connect(browse, &QPushButton::clicked, this, [this, field] { OnBrowseFolder(field); });
         return grid;
     };
-    folderRow(group(optionsbox::Text(34510)), m_autoSaveCurr, IDC_AUTOSAVE_CURR, optionsbox::Text(34511),
-              m_pathCurr, IDC_PATH_CURR, IDC_BROWSE_CURR, &MainPreferences::FilePathCurr);
+    // Each shown group carries its icon in front of its rows.
+    const auto iconOf = [](QGroupBox* box, QGridLayout* grid, int iconId) {
+        grid->addWidget(GroupIcon(box, iconId), 0, 0, 2, 1, Qt::AlignTop);
+    };
+    QGroupBox* current = group(optionsbox::Text(34510));
+    iconOf(current,
+           folderRow(current, m_autoSaveCurr, IDC_AUTOSAVE_CURR, optionsbox::Text(34511), m_pathCurr,
+                     IDC_PATH_CURR, IDC_BROWSE_CURR, &MainPreferences::FilePathCurr),
+           IDI_CURRENT);
+    QGroupBox* logging = group(optionsbox::Text(34512));
     QGridLayout* dlog =
-        folderRow(group(optionsbox::Text(34512)), m_autoSaveDlog, IDC_AUTOSAVE_DLOG, optionsbox::Text(34511),
-                  m_pathDlog, IDC_PATH_DLOG, IDC_BROWSE_DLOG, &MainPreferences::FilePathDataLogging);
+        folderRow(logging, m_autoSaveDlog, IDC_AUTOSAVE_DLOG, optionsbox::Text(34511), m_pathDlog,
+                  IDC_PATH_DLOG, IDC_BROWSE_DLOG, &MainPreferences::FilePathDataLogging);
+    iconOf(logging, dlog, IDI_DATA_LOGGING);
     QWidget* dlogBox = m_pathDlog->parentWidget();
     m_refresh = Control(dlogBox, IDC_REFRESH, new QLineEdit);
     m_refresh->setMaximumWidth(60);
@@ -104,10 +122,13 @@ bool CPrefMainPageGen::OnCreatePage() {
     refreshRow->addWidget(m_refresh);
     refreshRow->addWidget(new QLabel(optionsbox::Text(34513), dlogBox));
     refreshRow->addStretch(1);
-    dlog->addWidget(new QLabel(optionsbox::Text(34514), dlogBox), 1, 0);
-    dlog->addLayout(refreshRow, 1, 1, 1, 2);
-    folderRow(group(optionsbox::Text(34515)), m_saveLog, IDC_SAVE_LOG, optionsbox::Text(34516), m_logPath,
-              IDC_LOG_PATH, IDC_BROWSE_LOG, &MainPreferences::LogPath);
+    dlog->addWidget(new QLabel(optionsbox::Text(34514), dlogBox), 1, 1);
+    dlog->addLayout(refreshRow, 1, 2, 1, 2);
+    QGroupBox* log = group(optionsbox::Text(34515));
+    iconOf(log,
+           folderRow(log, m_saveLog, IDC_SAVE_LOG, optionsbox::Text(34516), m_logPath, IDC_LOG_PATH,
+                     IDC_BROWSE_LOG, &MainPreferences::LogPath),
+           IDI_LOG);
 
     // The voltage and CCDF folders have no page of their own yet: exchanged, not shown.
     QGroupBox* volt = group(optionsbox::Text(34517));
@@ -146,6 +167,28 @@ void CPrefMainPageGen::SetDefaults() {
     if (!IsPageCreated())
         return;
     optionsbox::SetDefaultPaths(*m_record);
+    UpdateData(false);
+}
+
+void CPrefMainPageGen::OnBrowseConfig() {
+    if (!UpdateData(true))
+        return;
+    const QString path = m_record->PathConfig;
+    const qsizetype separator = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("configFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // An open dialog that also takes a name not yet there, as the configuration file may be new.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("(*.xml)"));
+    dialog.setDefaultSuffix(QStringLiteral("xml"));
+    if (separator >= 0)
+        dialog.setDirectory(path.left(separator + 1));
+    dialog.selectFile(path.mid(separator + 1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    m_record->PathConfig = dialog.selectedFiles().front();
     UpdateData(false);
 }
 

@@ -7,8 +7,8 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
-// The general page: configuration file (shown, not changed: the program always loads its own),
-// log and data folders with their switches, and the data-logging refresh interval.
+// The general page: configuration file, log and data folders with their switches, and the
+// data-logging refresh interval.
 class CPrefMainPageGen : public CPreferencesPageBase {
 public:
     enum : int {
@@ -30,6 +30,11 @@ public:
         IDC_AUTOSAVE_CCDF = 55237,
         IDC_PATH_CCDF = 55150,
         IDC_BROWSE_CCDF = 55151,
+        // The groups' icons.
+        IDI_CONFIG = 55230,
+        IDI_CURRENT = 55242,
+        IDI_DATA_LOGGING = 55210,
+        IDI_LOG = 55243,
     };
     static constexpr int kRefreshMin = 2;
     static constexpr int kRefreshMax = 100;
@@ -45,6 +50,7 @@ protected:
     bool DoDataExchange(bool save) override;
 
 private:
+    void OnBrowseConfig();
     void OnBrowseFolder(QString MainPreferences::*field);
 
     MainPreferences* m_record;

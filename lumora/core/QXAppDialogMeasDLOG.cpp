@@ -231,6 +231,12 @@ void CQXAppDialogMeasDLOG::AppendMeasuredData(const double* x, const double* y, 
     if (m_waveform == nullptr)
         return;
     m_waveform->SetDataIndex(x, y, start, count, exclusion);
+    // The two-axis plot keeps up with the run even behind the CCDF view, so that it shows the run
+    // when it is shown again.
+    if (m_ccdfView != 0 && m_ccdf != nullptr) {
+        m_waveform->SetAxisAdaptive();
+        m_waveform->ReDrawWaveformWnd(1, 1, 1);
+    }
     RefitVisiblePlot();
 }
 

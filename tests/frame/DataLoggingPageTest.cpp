@@ -13,6 +13,7 @@
 #include "lumora/core/WriteFailure.h"
 #include "platform/ControlId.h"
 #include "platform/StringTable.h"
+#include "waveform/common/ColorRef.h"
 #include "waveform/common/PlotRecords.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
@@ -22,6 +23,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
@@ -270,6 +272,51 @@ TEST_F(DataLoggingPage, BinaryFileRoundTripsAndALoadLeavesTheCcdfView) {
     EXPECT_FALSE(Page().Waveform()->isHidden());
     ASSERT_EQ(Page().Waveform()->GetMultiLineDataLength(0), 4u);
     EXPECT_EQ(Page().Waveform()->GetDataMultiLineY(0)[1], 5e-3);
+}
+
+// A run that starts while the CCDF view shows: back on the two-axis view the run is there, fitted,
+// without pressing 适应.
+TEST_F(DataLoggingPage, TheTwoAxisPlotKeepsUpWithARunBehindTheCcdfView) {
+    auto* ccdf = platform::FindControl<controls::CXPStyleButtonST>(&Page(), CQXAppDialogMeasDLOG::IDC_CCDF);
+    ccdf->SetCheck(1);
+    Page().OnCommand(CQXAppDialogMeasDLOG::IDC_CCDF);
+    ASSERT_EQ(Page().IsCcdfView(), 1);
+    std::vector<double> times, values;
+    for (int i = 0; i < 300; ++i) {
+        times.push_back(0.5 * i);
+        values.push_back(2e-6 + 1e-6 * (i % 7));
+    }
+    Page().ResetDataLogging();
+    Page().InitialMemory(300);
+    for (unsigned start = 0; start < 300; start += 100)
+        Page().AppendMeasuredData(times.data(), values.data(), start, 100, 1);
+    ccdf->SetCheck(0);
+    Page().OnCommand(CQXAppDialogMeasDLOG::IDC_CCDF);
+    ASSERT_EQ(Page().IsCcdfView(), 0);
+    CWaveformComboWnd* plot = nullptr;
+    for (QWidget* child : Page().Waveform()->findChildren<QWidget*>())
+        if (auto* p = dynamic_cast<CWaveformComboWnd*>(child))
+            plot = p;
+    ASSERT_NE(plot, nullptr);
+    double h0 = 0, h1 = 0, v0 = 0, v1 = 0;
+    plot->GetAxisScaleHoriZoom(h0, h1);
+    plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 0.0);
+    EXPECT_EQ(h1, times.back());
+    EXPECT_EQ(v0, 2e-6);
+    EXPECT_EQ(v1, 8e-6);
+    // And it is drawn: the line's colour across the plot.
+    const QImage shown = plot->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor line = waveform::ToQColor(plot->GetGDI().Styles[0].LineColor);
+    const waveform::CPlotArea a = plot->GetPlotArea();
+    int columns = 0;
+    for (int x = a.left + 1; x < a.right; x += 10) {
+        bool drawn = false;
+        for (int y = a.top; y <= a.bottom && !drawn; ++y)
+            drawn = QColor(shown.pixel(x, y)) == line;
+        columns += drawn;
+    }
+    EXPECT_GE(columns, (a.Width() / 10) * 9 / 10);
 }
 
 // Every writer on a full disk: a message and a failed result, never a file reported as saved. Text

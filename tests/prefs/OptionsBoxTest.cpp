@@ -7,11 +7,13 @@
 #include "dialogs/optionsbox/PrefMainPageGen.h"
 #include "lumora/core/MainPreferences.h"
 #include "platform/ControlId.h"
+#include "platform/Profile.h"
 #include "waveform/prefdlg/PreferencesDlgBase.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,8 +62,8 @@ TEST(OptionsBox, RefusedEntriesKeepTheDialogOpenWithTheRangeMessage) {
         const char16_t* message;
     };
     const Case cases[] = {
-        {"decimals 16", "数据", CPrefMainPageData::IDC_DIGITS, "16", u"请输入一个介于 0 和 15 之间的整数。"},
-        {"decimals -1", "数据", CPrefMainPageData::IDC_DIGITS, "-1", u"请输入一个介于 0 和 15 之间的整数。"},
+        {"decimals text", "数据", CPrefMainPageData::IDC_DIGITS, "6x", u"请输入一个整数。"},
+        {"decimals beyond an int", "数据", CPrefMainPageData::IDC_DIGITS, "99999999999", u"请输入一个整数。"},
         {"refresh 1", "常规", CPrefMainPageGen::IDC_REFRESH, "1", u"请输入一个介于 2 和 100 之间的整数。"},
         {"refresh 101", "常规", CPrefMainPageGen::IDC_REFRESH, "101",
          u"请输入一个介于 2 和 100 之间的整数。"},
@@ -96,7 +98,7 @@ TEST(OptionsBox, OkTakesTheEditedValues) {
         ShowPage(dialog, QStringLiteral("数据"));
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("配置 - 数据"));
         Type(dialog, CPrefMainPageData::IDC_DIGITS, QStringLiteral("13"));
-        // The up arrow of the decimals adds one and stops at 15.
+        // The up arrow of the decimals adds one and stops at the top of its range, 15.
         auto* arrows = platform::FindControl<QScrollBar>(&dialog, CPrefMainPageData::IDC_DIGITS_SPIN);
         ASSERT_NE(arrows, nullptr);
         arrows->triggerAction(QAbstractSlider::SliderSingleStepSub);
@@ -113,21 +115,104 @@ TEST(OptionsBox, OkTakesTheEditedValues) {
     EXPECT_EQ(record.EFormat_Big, 4);
 }
 
-TEST(OptionsBox, TheConfigurationFileIsShownButCannotBeChanged) {
+TEST(OptionsBox, DecimalsTakeAnyWholeNumber) {
+    struct Case {
+        const char* text;
+        int digits;
+    };
+    // The number formats bound what they write; the record keeps what the user typed.
+    const Case cases[] = {{"16", 16}, {"-1", -1}, {"0", 0}, {"+40", 40}};
+    for (const Case& c : cases) {
+        CTestEnvironment environment;
+        MainPreferences record = Record(environment);
+        WithModalDialog([&](QDialog& dialog) {
+            ShowPage(dialog, QStringLiteral("数据"));
+            Type(dialog, CPrefMainPageData::IDC_DIGITS, QString::fromLatin1(c.text));
+            ClickControl(dialog, kOk);
+        });
+        EXPECT_EQ(SetPropertyMain(&record), 1) << c.text;
+        EXPECT_TRUE(environment.Messages().isEmpty()) << c.text;
+        EXPECT_EQ(record.Digits, c.digits) << c.text;
+    }
+}
+
+TEST(OptionsBox, TheConfigurationFileIsChosenInAnXmlFileDialog) {
     CTestEnvironment environment;
     MainPreferences record = Record(environment);
     record.PathConfig = environment.Path(QStringLiteral("Config/MainApp.xml"));
+    const QString chosen = environment.Path(QStringLiteral("Bench Two"));
+    QStringList filters;
+    QString suffix, folder, name;
     WithModalDialog([&](QDialog& dialog) {
         ShowPage(dialog, QStringLiteral("常规"));
         auto* path = platform::FindControl<QLineEdit>(&dialog, CPrefMainPageGen::IDC_CONFIG_PATH);
         ASSERT_NE(path, nullptr);
         EXPECT_EQ(path->text(), record.PathConfig);
         EXPECT_TRUE(path->isReadOnly());
-        EXPECT_FALSE(
-            platform::FindControl<QPushButton>(&dialog, CPrefMainPageGen::IDC_CONFIG_BROWSE)->isEnabled());
+        WithModalDialog([&](QDialog& browse) {
+            auto& files = dynamic_cast<QFileDialog&>(browse);
+            filters = files.nameFilters();
+            suffix = files.defaultSuffix();
+            folder = files.directory().absolutePath();
+            auto* edit = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(edit, nullptr);
+            name = edit->text();
+            // A name not there yet, without its extension: the dialog adds it.
+            edit->setText(chosen);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        ClickControl(dialog, CPrefMainPageGen::IDC_CONFIG_BROWSE);
+        EXPECT_EQ(path->text(), chosen + QStringLiteral(".xml"));
+        ClickControl(dialog, kOk);
+    });
+    ASSERT_EQ(SetPropertyMain(&record), 1);
+    EXPECT_EQ(filters, QStringList{QStringLiteral("(*.xml)")});
+    EXPECT_EQ(suffix, QStringLiteral("xml"));
+    EXPECT_EQ(folder, QDir(environment.Path(QStringLiteral("Config"))).absolutePath());
+    EXPECT_EQ(name, QStringLiteral("MainApp.xml"));
+    EXPECT_EQ(record.PathConfig, chosen + QStringLiteral(".xml"));
+}
+
+TEST(OptionsBox, DefaultsAllReachTheGeneralPageWhenTheDialogOpensOnTheDataPage) {
+    CTestEnvironment environment;
+    platform::WriteProfileInt(QStringLiteral("Preferences"), QStringLiteral("StartPage"), 1);
+    MainPreferences record = Record(environment);
+    record.FilePathCurr = QStringLiteral("/elsewhere/");
+    record.AutoSaveDataLogging = 0;
+    record.Digits = 3;
+    QString title;
+    WithModalDialog([&](QDialog& dialog) {
+        title = dialog.windowTitle();
+        ClickControl(dialog, CPreferencesDlgBase::IDC_DEFAULTS_ALL);
+        ClickControl(dialog, kOk);
+    });
+    ASSERT_EQ(SetPropertyMain(&record), 1);
+    EXPECT_EQ(title, QStringLiteral("配置 - 数据")) << "opened on the data page";
+    EXPECT_EQ(record.FilePathCurr, environment.Path(QStringLiteral("Data/Current/")));
+    EXPECT_EQ(record.AutoSaveDataLogging, 1);
+    EXPECT_EQ(record.Digits, 6);
+}
+
+TEST(OptionsBox, TheDialogAndItsGroupsShowTheirIcons) {
+    CTestEnvironment environment;
+    MainPreferences record = Record(environment);
+    bool dialogIcon = false;
+    std::vector<int> missing;
+    WithModalDialog([&](QDialog& dialog) {
+        dialogIcon = !dialog.windowIcon().isNull();
+        ShowPage(dialog, QStringLiteral("常规"));
+        for (int id : {CPrefMainPageGen::IDI_CONFIG, CPrefMainPageGen::IDI_CURRENT,
+                       CPrefMainPageGen::IDI_DATA_LOGGING, CPrefMainPageGen::IDI_LOG}) {
+            auto* icon = platform::FindControl<QLabel>(&dialog, id);
+            if (icon == nullptr || !icon->isVisible() || icon->pixmap().isNull() ||
+                icon->pixmap().toImage().pixelColor(16, 16).alpha() == 0)
+                missing.push_back(id);
+        }
         ClickControl(dialog, kCancel);
     });
     EXPECT_EQ(SetPropertyMain(&record), 0);
+    EXPECT_TRUE(dialogIcon);
+    EXPECT_TRUE(missing.empty()) << "first icon missing: " << (missing.empty() ? 0 : missing.front());
 }
 
 TEST(OptionsBox, AMissingFolderIsRefusedAndAnExistingOneKeepsItsCase) {

@@ -148,8 +148,8 @@ TEST(WaveformDialog, RefusedLimitsKeepTheDialogOpenWithTheirMessage) {
          u"频率范围设置错误,起始频率大于终止频率!"},
         {"vertical reversed", 0, CPrefPageWaveform::IDC_VERT_MIN, CPrefPageWaveform::IDC_VERT_MAX, 2, 1,
          u"幅度值范围设置错误,起始值大于终止值!"},
-        {"left reversed, two axes", 1, CPrefPageWaveform::IDC_LEFT_MIN, CPrefPageWaveform::IDC_LEFT_MAX, 5, 4,
-         u"幅度值范围设置错误,起始值大于终止值!"},
+        {"left reversed, two axes: taken as it is", 1, CPrefPageWaveform::IDC_LEFT_MIN,
+         CPrefPageWaveform::IDC_LEFT_MAX, 5, 4, nullptr},
         {"left reversed, one axis: not shown, not checked", 0, CPrefPageWaveform::IDC_LEFT_MIN,
          CPrefPageWaveform::IDC_LEFT_MAX, 5, 4, nullptr},
     };
@@ -157,7 +157,7 @@ TEST(WaveformDialog, RefusedLimitsKeepTheDialogOpenWithTheirMessage) {
         CTestEnvironment environment;
         CParameterWaveform record;
         // The left axis comes with the record: on a one-axis plot nobody can type into it.
-        if (c.minId == CPrefPageWaveform::IDC_LEFT_MIN) {
+        if (c.minId == CPrefPageWaveform::IDC_LEFT_MIN && c.mode == 0) {
             record.VertLeftMinZoom = c.min;
             record.VertLeftMaxZoom = c.max;
         }
@@ -181,7 +181,8 @@ TEST(WaveformDialog, RefusedLimitsKeepTheDialogOpenWithTheirMessage) {
             EXPECT_FALSE(stayedOpen) << c.name;
             EXPECT_EQ(result, 1) << c.name;
             EXPECT_TRUE(environment.Messages().isEmpty()) << c.name;
-            EXPECT_EQ(record.VertLeftMinZoom, 5.0) << c.name << ": passed through";
+            EXPECT_EQ(record.VertLeftMinZoom, 5.0) << c.name;
+            EXPECT_EQ(record.VertLeftMaxZoom, 4.0) << c.name;
         }
     }
 }
@@ -277,9 +278,72 @@ TEST(WaveformDialog, TheRememberedPageIsUsedOnlyWhenItExists) {
             platform::GetProfileInt(QStringLiteral("Preferences"), QStringLiteral("LastActive-Waveform"), -9),
             1)
             << c.name;
-        EXPECT_EQ(platform::GetProfileInt(QStringLiteral("Preferences"), QStringLiteral("StartPage"), -9), 0)
-            << c.name << ": the main dialog's entry is its own";
+        EXPECT_EQ(platform::GetProfileInt(QStringLiteral("Preferences"), QStringLiteral("StartPage"), -9), 1)
+            << c.name << ": the framework remembers the page it closed on";
     }
+}
+
+TEST(WaveformDialog, OpenedOnTheColourPageTheAxisLimitsAreStillChecked) {
+    CTestEnvironment environment;
+    platform::WriteProfileInt(QStringLiteral("Preferences"), QStringLiteral("LastActive-Waveform"), 1);
+    CParameterWaveform record;
+    record.HoriMinZoom = record.HoriMaxZoom = 3.0;
+    int shown = -1;
+    bool stayedOpen = false;
+    WithModalDialog([&](QDialog& dialog) {
+        shown = Dialog(dialog).Host()->GetActiveIndex();
+        ClickControl(dialog, kOk);
+        stayedOpen = dialog.isVisible();
+        if (stayedOpen)
+            dialog.reject();
+    });
+    EXPECT_EQ(DLL_SetPropertyWaveform(&record, 0), 0);
+    EXPECT_EQ(shown, 1) << "opened on the colour page";
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(environment.Messages(), QStringList{QStringLiteral("频率范围设置错误,起始频率大于终止频率!")});
+}
+
+TEST_F(PlotPreferences, NanoampereLimitsAreShownAndComeBackUnchanged) {
+    m_plot->SetAxisScaleHoriZoom(0, 10, 1);
+    m_plot->SetAxisScaleVertZoom(20e-9, 80e-9, 1);
+    m_frame.ReDrawWaveformWnd(1, 1, 1);
+    QString minText, maxText;
+    WithModalDialog([&](QDialog& dialog) {
+        minText = platform::FindControl<QLineEdit>(&dialog, CPrefPageWaveform::IDC_VERT_MIN)->text();
+        maxText = platform::FindControl<QLineEdit>(&dialog, CPrefPageWaveform::IDC_VERT_MAX)->text();
+        ShowPage(dialog, QStringLiteral("颜色线型"));
+        ChooseColour(dialog, CPrefPageWfColor::IDC_BACK_COLOUR, 26);
+        ClickControl(dialog, kOk);
+    });
+    EXPECT_EQ(m_frame.SetPropertyWaveform(), 1);
+    EXPECT_TRUE(m_environment.Messages().isEmpty());
+    EXPECT_EQ(minText, QStringLiteral("0.00000002"));
+    EXPECT_EQ(maxText, QStringLiteral("0.00000008"));
+    double min = 0, max = 0;
+    m_plot->GetAxisScaleVertZoom(min, max);
+    EXPECT_EQ(min, 20e-9) << "to the last bit";
+    EXPECT_EQ(max, 80e-9);
+    EXPECT_EQ(m_plot->GetGDI().ColorAxisBkGnd, 0x00FFFFu);
+}
+
+TEST_F(PlotPreferences, ATypedNanoampereLimitIsTakenAsTyped) {
+    m_plot->SetAxisScaleHoriZoom(0, 10, 1);
+    m_plot->SetAxisScaleVertZoom(20e-9, 80e-9, 1);
+    WithModalDialog([&](QDialog& dialog) {
+        auto* edit = platform::FindControl<QLineEdit>(&dialog, CPrefPageWaveform::IDC_VERT_MIN);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("0.000000035"));
+        // Leaving the edit keeps what was typed.
+        platform::FindControl<QLineEdit>(&dialog, CPrefPageWaveform::IDC_VERT_MAX)->setFocus();
+        EXPECT_EQ(edit->text(), QStringLiteral("0.000000035"));
+        ClickControl(dialog, kOk);
+    });
+    EXPECT_EQ(m_frame.SetPropertyWaveform(), 1);
+    double min = 0, max = 0;
+    m_plot->GetAxisScaleVertZoom(min, max);
+    EXPECT_DOUBLE_EQ(min, 35e-9);
+    EXPECT_EQ(max, 80e-9);
 }
 
 TEST(WaveformDialog, TheCcdfPlotHasTheDialogByInheritance) {

@@ -1,4 +1,5 @@
 #include "waveform/tailplot/CcdfCurve.h"
+#include "waveform/tailplot/LogPlotPainter.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -89,16 +90,47 @@ TEST(CcdfCurveTest, EmptyBinsAreDroppedAndTheCurveFalls) {
     EXPECT_DOUBLE_EQ(curve.Y[1], 11.0 / 21.0 * 100.0);
 }
 
-TEST(CcdfCurveTest, ReadingsOffTheLogarithmicAxisStayOutOfTheBins) {
+TEST(CcdfCurveTest, EveryReadingEntersTheBinsAndNoReadingCountsNowhere) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    // Six positive readings, two at or below zero (below every amplitude shown, so they lower every
-    // percentage) and readings that are no measurement at all (overflow, NaN, infinity).
-    const double samples[] = {1, 9.9e37, 2, 0.0, 3, nan, 4, -1e-9, 5, inf, 6, 9.91e37};
+    struct CCase {
+        const char* name;
+        std::vector<double> samples;
+        std::vector<double> x, y;
+    };
+    const CCase cases[] = {
+        // 0..5: two bins of width 2.5, zero in the first.
+        {"zero", {0, 1, 2, 3, 4, 5}, {1.25, 3.75}, {100.0, 50.0}},
+        // -1..5: two bins of width 3; the negative reading is the first bin's.
+        {"negative", {-1, 1, 2, 3, 4, 5}, {0.5, 3.5}, {100.0, 4.0 / 6.0 * 100.0}},
+        // Overflow, NaN and infinity are no readings: the six others make the distribution.
+        {"no readings among them",
+         {1, 9.9e37, 2, nan, 3, -9.9e37, 4, inf, 5, -inf, 6},
+         {2.25, 4.75},
+         {100.0, 50.0}},
+    };
+    for (const CCase& c : cases) {
+        CCcdfCurve curve;
+        std::size_t readings = 0;
+        ASSERT_EQ(ComputeCcdf(c.samples.data(), c.samples.size(), curve, &readings), 1) << c.name;
+        EXPECT_EQ(readings, 6u) << c.name;
+        ASSERT_EQ(curve.X.size(), c.x.size()) << c.name;
+        for (std::size_t i = 0; i < c.x.size(); ++i) {
+            EXPECT_DOUBLE_EQ(curve.X[i], c.x[i]) << c.name << " bin " << i;
+            EXPECT_DOUBLE_EQ(curve.Y[i], c.y[i]) << c.name << " bin " << i;
+        }
+    }
+}
+
+TEST(CcdfCurveTest, TheBinCountFollowsEveryReadingNotOnlyThePositiveOnes) {
+    // 996 positive readings and five at zero: 1001 readings, so 100 bins.
+    std::vector<double> samples(5, 0.0);
+    for (int i = 1; i <= 996; ++i)
+        samples.push_back(i);
     CCcdfCurve curve;
-    ASSERT_EQ(ComputeCcdf(samples, std::size(samples), curve), 1);
-    EXPECT_EQ(curve.X, (std::vector<double>{2.25, 4.75}));
-    EXPECT_EQ(curve.Y, (std::vector<double>{75.0, 37.5}));
+    ASSERT_EQ(ComputeCcdf(samples.data(), samples.size(), curve), 1);
+    EXPECT_EQ(curve.X.size(), 100u);
+    EXPECT_DOUBLE_EQ(curve.X.front(), 996.0 / 200.0);
 }
 
 struct CEmptyCase {
@@ -111,7 +143,7 @@ TEST(CcdfCurveTest, TooFewOrEqualReadingsGiveNoCurve) {
         {"none", {}},
         {"five", {1, 2, 3, 4, 5}},
         {"six equal", {2, 2, 2, 2, 2, 2}},
-        {"five positive among zeros", {1, 2, 3, 4, 5, 0, 0, 0, -1}},
+        {"five readings among overflows", {1, 2, 9.9e37, 3, 4, 9.91e37, 5}},
         {"overflow only", {9.9e37, 9.9e37, 9.9e37, 9.9e37, 9.9e37, 9.9e37, 9.9e37}},
     };
     for (const auto& c : cases) {
@@ -133,6 +165,20 @@ TEST(CcdfCurveTest, ReadyPointsAreTakenAsTheyAre) {
     EXPECT_EQ(tailplot::SetCcdfPoints(amplitudes, percents, 1, curve), 0);
     EXPECT_TRUE(curve.X.empty() && curve.Y.empty());
     EXPECT_EQ(tailplot::SetCcdfPoints(nullptr, percents, 4, curve), 0);
+}
+
+TEST(CcdfCurveTest, MarkerTextsAreFixedWithSixDecimalsUnlessTheyWouldLoseTheValue) {
+    struct CCase {
+        double value;
+        const char* text;
+    };
+    const CCase cases[] = {{12.5, "12.5"},          {100.0, "100"},
+                           {0.0123456, "0.012346"}, {0.5, "0.5"},
+                           {-2.25, "-2.25"},        {0.0, "0"},
+                           {5e-9, "5e-09"},         {2.5e-6, "2.5e-06"},
+                           {-3.2e-4, "-0.00032"},   {0.00123456, "0.001235"}};
+    for (const CCase& c : cases)
+        EXPECT_EQ(tailplot::MarkerText(c.value).toStdString(), c.text) << c.value;
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #include "PlotTestSupport.h"
 
 #include "platform/MessageBox.h"
+#include "waveform/common/PlotFormat.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
 #include "waveform/traceprefs/ParameterFile.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -412,6 +414,104 @@ TEST_F(CcdfWindowTest, PrintingDrawsTheCurveOnThePageAndGivesTheScreenItsPlotBac
     EXPECT_EQ(QColor(page.pixel(1, 1)), QColor(Qt::white)) << "the page has the background";
     m_frame.OnEndPrinting();
     EXPECT_EQ(Shown(), before);
+}
+
+TEST_F(CcdfWindowTest, PairAShowsWithoutACurve) {
+    Create();
+    ASSERT_EQ(m_frame.IsMultiLineHasData(0), 0);
+    m_frame.SetMarkerVisible(1, 1);
+    EXPECT_EQ(m_frame.GetMarkerVisible(1), 1);
+    m_frame.ReDrawWaveformWnd(1);
+    const waveform::CPlotArea a = Area();
+    EXPECT_TRUE(Near(Shown(), QPoint(a.left, (a.top + a.bottom) / 2), QColor(255, 0, 255)))
+        << "the pair stands on the left edge";
+}
+
+TEST_F(CcdfWindowTest, ReadingsAtOrBelowZeroLowerTheDrawnCurveAndAreNotDrawn) {
+    Create();
+    // 21 readings, five bins of width 2 from -4 to 6: the first two bins have no place on the axis.
+    std::vector<double> samples;
+    for (int i = 0; i <= 20; ++i)
+        samples.push_back(-4 + i * 0.5);
+    m_frame.SetDataMultiLine(0, samples.data(), static_cast<unsigned>(samples.size()));
+    ASSERT_EQ(m_frame.GetDataMultiLineX(0).size(), 5u);
+    EXPECT_EQ(m_frame.GetDataMultiLineX(0).front(), -3.0);
+    m_frame.SetAxisAdaptive();
+    m_frame.ReDrawWaveformWnd(1);
+    double h0 = 0, h1 = 0, v0 = 0, v1 = 0;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(h0, 1.0) << "the fit covers the points the axes can show";
+    EXPECT_EQ(h1, 5.0);
+    // Readings at or above the bin of 1: 13 of 21 (0 itself is the third bin's lower edge).
+    const double percent = 13.0 / 21.0 * 100.0;
+    EXPECT_DOUBLE_EQ(v1, percent);
+    // The curve is taken up at its first positive point; nothing is drawn left of it.
+    View(0.1, 10.0, 1.0, 100.0);
+    const QImage image = Shown();
+    const QPoint first = PixelOf(1.0, percent);
+    EXPECT_TRUE(Near(image, first, kRedColour));
+    const waveform::CPlotArea a = Area();
+    for (int x = a.left + 2; x < first.x() - 2; ++x)
+        for (int y = a.top; y <= a.bottom; ++y)
+            ASSERT_NE(QColor(image.pixel(x, y)), kRedColour) << "nothing left of the first point: " << x;
+}
+
+TEST_F(CcdfWindowTest, LabelsStayInsideTheWindowAndApart) {
+    struct CCase {
+        const char* name;
+        int width; // of the frame
+        double h0, h1, v0, v1;
+    };
+    const CCase cases[] = {{"a narrow amplitude range", kPlotW + 15, 0.0095, 0.012337, 0.00198549, 100.0},
+                           {"long labels at both ends", kPlotW + 15, 1.234e-9, 1.234567e-4, 1.5e-5, 100.0},
+                           {"a narrow window", 200, 0.0101234, 0.012337, 0.001, 100.0},
+                           {"the defaults", kPlotW + 15, 0.0001, 10.0, 0.001, 100.0}};
+    Create();
+    const QColor text = waveform::ToQColor(m_plot->GetGDI().ColorAxisText);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(16);
+    const QFontMetrics metrics(font);
+    for (const CCase& c : cases) {
+        m_frame.resize(c.width, kPlotH + 15);
+        View(c.h0, c.h1, c.v0, c.v1);
+        const QImage image = Shown();
+        const waveform::CPlotArea a = Area();
+        auto ink = [&](int column, int fromRow, int toRow) {
+            for (int row = fromRow; row <= toRow; ++row)
+                if (QColor(image.pixel(column, row)) == text)
+                    return true;
+            return false;
+        };
+        // The lowest vertical label, just above the plot's bottom, is whole: its ink is as wide as its
+        // text.
+        int first = -1, last = -1;
+        for (int column = 0; column < a.left; ++column)
+            if (ink(column, a.bottom - metrics.height(), a.bottom - 1)) {
+                first = first < 0 ? column : first;
+                last = column;
+            }
+        const QString lowest = waveform::FormatFloatText(c.v0);
+        ASSERT_GE(first, 0) << c.name;
+        EXPECT_GE(last - first + 1, metrics.horizontalAdvance(lowest) - 6)
+            << c.name << ": " << lowest.toStdString();
+        // The horizontal labels: inside the window and separate runs of ink.
+        const int labelTop = a.bottom + 4, labelBottom = std::min(image.height() - 1, a.bottom + 36);
+        std::vector<std::pair<int, int>> runs;
+        for (int column = 0; column < image.width(); ++column) {
+            if (!ink(column, labelTop, labelBottom))
+                continue;
+            if (!runs.empty() && column - runs.back().second <= 2)
+                runs.back().second = column;
+            else
+                runs.emplace_back(column, column);
+        }
+        ASSERT_GE(runs.size(), 1u) << c.name;
+        EXPECT_LT(runs.back().second, image.width() - 1) << c.name << ": the last label leaves the window";
+        const int widest = metrics.horizontalAdvance(QStringLiteral("0.000123457")) + 4;
+        for (const auto& [from, to] : runs)
+            EXPECT_LE(to - from, widest) << c.name << ": labels run into each other at " << from;
+    }
 }
 
 } // namespace

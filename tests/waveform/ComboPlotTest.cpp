@@ -5,7 +5,9 @@
 
 #include <QImage>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -353,6 +355,190 @@ TEST_F(ComboPlotTest, TheBitmapHoldsWhatIsShown) {
     QImage image;
     ASSERT_TRUE(image.load(path, "BMP"));
     EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), Shown());
+}
+
+// Ticks of a run as the data-logging page hands them over: a slice, the axes refitted, every layer
+// redrawn.
+class CRunTicks {
+public:
+    CRunTicks(CWaveformComboMainWnd& frame, const CRun& run) : m_frame(frame), m_run(run) {
+        m_frame.ResetWaveformDataLogging();
+        m_frame.InitialMemory(static_cast<unsigned>(run.x.size()));
+    }
+    void Tick(unsigned count = 1) {
+        for (unsigned i = 0; i < count; ++i) {
+            m_frame.SetDataIndex(m_run.x.data(), m_run.y.data(), m_logged, kSlice, 1);
+            m_frame.SetAxisAdaptive();
+            m_frame.ReDrawWaveformWnd(1, 1, 1);
+            m_logged += kSlice;
+        }
+    }
+    double LastTime() const { return m_run.x[m_logged - 1]; }
+
+private:
+    static constexpr unsigned kSlice = 100;
+    CWaveformComboMainWnd& m_frame;
+    const CRun& m_run;
+    unsigned m_logged = 0;
+};
+
+TEST_F(ComboPlotTest, TheUsersTimeViewSurvivesTheRunAndRestoreFollowsTheDataAgain) {
+    const CRun run(3000, Wave);
+    CScrollBarCtrl* horiBar = nullptr;
+    for (CScrollBarCtrl* bar : m_bars)
+        if (!bar->IsVertical())
+            horiBar = bar;
+    ASSERT_NE(horiBar, nullptr);
+    struct CCase {
+        const char* name;
+        std::function<void(const waveform::CPlotArea&)> view;
+    };
+    const auto drag = [this](eWaveformOperateToolsCombo tool, QPoint from, QPoint to) {
+        m_frame.SetWaveformOperateTool(tool);
+        QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(m_plot, (from + to) / 2);
+        QTest::mouseMove(m_plot, to);
+        QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, to);
+        m_frame.SetWaveformOperateTool(eComboToolNone);
+    };
+    const CCase cases[] = {
+        {"time zoom",
+         [&](const waveform::CPlotArea& a) {
+             const int y = (a.top + a.bottom) / 2;
+             drag(eComboToolZoomHori, QPoint(a.left + a.Width() / 4, y), QPoint(a.left + a.Width() / 2, y));
+         }},
+        {"pan",
+         [&](const waveform::CPlotArea& a) {
+             const QPoint from((a.left + a.right) / 2, (a.top + a.bottom) / 2);
+             drag(eComboToolPan, from, from + QPoint(60, 0));
+         }},
+        {"scroll bar",
+         [&](const waveform::CPlotArea&) {
+             QTest::mouseClick(horiBar, Qt::LeftButton, Qt::NoModifier, horiBar->FirstArrowRect().center());
+         }},
+    };
+    for (const CCase& c : cases) {
+        CRunTicks ticks(m_frame, run);
+        ticks.Tick(5);
+        double h0 = 0, h1 = 0;
+        m_plot->GetAxisScaleHoriZoom(h0, h1);
+        EXPECT_EQ(h0, 0.0) << c.name << ": the run is followed";
+        EXPECT_EQ(h1, ticks.LastTime()) << c.name;
+
+        c.view(m_plot->GetPlotArea());
+        double v0 = 0, v1 = 0;
+        m_plot->GetAxisScaleHoriZoom(v0, v1);
+        ASSERT_FALSE(v0 == h0 && v1 == h1) << c.name << ": the view was changed";
+        ticks.Tick(20);
+        m_plot->GetAxisScaleHoriZoom(h0, h1);
+        EXPECT_EQ(h0, v0) << c.name << ": the user's view is kept";
+        EXPECT_EQ(h1, v1) << c.name;
+        EXPECT_EQ(horiBar->VisibleMin(), v0) << c.name;
+        EXPECT_EQ(horiBar->FullMax(), ticks.LastTime()) << c.name << ": the bar's full range grows";
+
+        m_frame.SetAxisRestore();
+        m_plot->GetAxisScaleHoriZoom(h0, h1);
+        EXPECT_EQ(h1, ticks.LastTime()) << c.name << ": restore shows the whole run";
+        ticks.Tick();
+        m_plot->GetAxisScaleHoriZoom(h0, h1);
+        EXPECT_EQ(h0, 0.0) << c.name;
+        EXPECT_EQ(h1, ticks.LastTime()) << c.name << ": and follows it again";
+    }
+    // The scroll bar's reset brings the following back too.
+    CRunTicks ticks(m_frame, run);
+    ticks.Tick(2);
+    QTest::mouseClick(horiBar, Qt::LeftButton, Qt::NoModifier, horiBar->FirstArrowRect().center());
+    ticks.Tick();
+    double h0 = 0, h1 = 0;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    ASSERT_NE(h1, ticks.LastTime());
+    QTest::mouseClick(horiBar, Qt::LeftButton, Qt::NoModifier, horiBar->ResetRect().center());
+    QTest::mouseDClick(horiBar, Qt::LeftButton, Qt::NoModifier, horiBar->ResetRect().center());
+    QTest::mouseRelease(horiBar, Qt::LeftButton, Qt::NoModifier, horiBar->ResetRect().center());
+    ticks.Tick();
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_EQ(h0, 0.0);
+    EXPECT_EQ(h1, ticks.LastTime());
+}
+
+TEST_F(ComboPlotTest, AutoFitLeavesTheTimeAxisAsTheUserSetIt) {
+    const double x[] = {0, 4}, amps[] = {1e-6, 3e-3};
+    m_frame.SetDataMultiLine(0, x, amps, 2, 0, 1);
+    View(1, 2, 0, 1, 0, 5);
+    m_frame.SetAxisAdaptive();
+    double h0 = 0, h1 = 0, r0 = 0, r1 = 0;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    m_plot->GetAxisScaleVertZoom(r0, r1);
+    EXPECT_EQ(h0, 1.0);
+    EXPECT_EQ(h1, 2.0);
+    EXPECT_EQ(r1, 3e-3) << "the vertical axis is fitted";
+}
+
+TEST_F(ComboPlotTest, TheRealTimeLayerDrawsEveryVisibleLine) {
+    // Two lines on one row: the later line of the real-time layer is the one seen.
+    const double x[] = {0, 10}, y[] = {0.5, 0.5};
+    m_frame.SetDataMultiLine(0, x, y, 2, 0, 0);
+    m_frame.SetDataMultiLine(1, x, y, 2, 0, 0);
+    View(0, 10, 0, 1, 0, 5);
+    const waveform::CPlotMapping m = Mapping(ePlotAxisVert);
+    const QImage image = Shown();
+    const int column = (m.area.left + m.area.right) / 2;
+    ASSERT_NE(LineColour(0), LineColour(1));
+    EXPECT_FALSE(RowsOf(image, column, LineColour(1)).empty()) << "line 1 over line 0";
+    EXPECT_TRUE(RowsOf(image, column, LineColour(0)).empty());
+    // A real-time redraw alone shows line 1's new samples too.
+    const double later[] = {0.25, 0.25};
+    m_frame.SetDataMultiLine(1, x, later, 2, 0, 0);
+    m_frame.ReDrawWaveformWnd(0, 1, 1);
+    const std::vector<int> rows = RowsOf(Shown(), column, LineColour(1));
+    EXPECT_NE(std::find(rows.begin(), rows.end(), m.YPixel(0.25)), rows.end());
+}
+
+TEST_F(ComboPlotTest, TimeSpansBelowATenThousandthAreWidenedOnThisPlot) {
+    // 40 microseconds of samples: drawn over the first 40 % of a 0.0001 s axis.
+    std::vector<double> x(41), y(41, 0.5);
+    for (int i = 0; i <= 40; ++i)
+        x[i] = i * 1e-6;
+    m_frame.SetDataMultiLine(0, x.data(), y.data(), 41, 0, 0);
+    m_plot->SetAxisScaleVertZoom(0, 1, 1);
+    m_frame.ReDrawWaveformWnd(1, 1, 1);
+    double h0 = 0, h1 = 0;
+    m_plot->GetAxisScaleHoriZoom(h0, h1);
+    EXPECT_EQ(h1, x.back()) << "the range itself is the data's";
+    const waveform::CPlotArea a = m_plot->GetPlotArea();
+    const QImage image = Shown();
+    EXPECT_FALSE(RowsOf(image, a.left + a.Width() * 4 / 10 - 2, LineColour(0)).empty());
+    EXPECT_TRUE(RowsOf(image, a.left + a.Width() / 2, LineColour(0)).empty());
+}
+
+TEST_F(ComboPlotTest, LabelsOfBothAxesFitTheirMargins) {
+    // Six decimals on the left, exponents on the right: wider than four characters either side.
+    struct CCase {
+        const char* name;
+        double right0, right1, left0, left1;
+    };
+    const CCase cases[] = {{"milli and micro", 1.23e-5, 1.29e-5, 0.00704, 0.00705},
+                           {"negative volts", -1.5e-7, 9e-8, -12.5, -11.25},
+                           {"the defaults", 0, 1, 0, 5}};
+    for (const CCase& c : cases) {
+        const double x[] = {0, 10}, y[] = {c.right0, c.right1};
+        m_frame.SetDataMultiLine(0, x, y, 2, 0, 0);
+        View(0, 10, c.right0, c.right1, c.left0, c.left1);
+        const QImage image = Shown();
+        const waveform::CPlotArea a = m_plot->GetPlotArea();
+        const QColor text = waveform::ToQColor(m_plot->GetGDI().ColorAxisText);
+        auto inkIn = [&](int from, int to) {
+            int ink = 0;
+            for (int column = from; column <= to; ++column)
+                for (int row = a.top - 8; row <= a.bottom + 8; ++row)
+                    ink += QColor(image.pixel(column, row)) == text;
+            return ink;
+        };
+        EXPECT_EQ(inkIn(0, 1), 0) << c.name << ": no left label reaches the edge";
+        EXPECT_EQ(inkIn(image.width() - 2, image.width() - 1), 0) << c.name << ": nor a right one";
+        EXPECT_GT(inkIn(2, a.left - 3), 0) << c.name << ": the left labels are drawn";
+        EXPECT_GT(inkIn(a.right + 3, image.width() - 3), 0) << c.name << ": and the right ones";
+    }
 }
 
 } // namespace

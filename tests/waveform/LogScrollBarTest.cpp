@@ -92,7 +92,7 @@ TEST(LogScrollBar, ArrowsAndDragsMoveBothLimitsAndReport) {
 TEST(LogScrollBar, ThumbShowsTheVisibleDecadesOfTheFullRange) {
     CApplication app;
     CScrollBarCtrlLog bar;
-    bar.resize(15 * 3 + 500, 15);
+    bar.resize(15 + 500, 15);
     bar.SetFullRange(1e-4, 10.0);
     // Decades 1e-3 .. 1e-1: from one fifth to three fifths of the track.
     bar.SetVisibleRange(1e-3, 1e-1);
@@ -104,7 +104,7 @@ TEST(LogScrollBar, ThumbShowsTheVisibleDecadesOfTheFullRange) {
 
     CScrollBarCtrlLog vertical;
     vertical.SetVertical(1);
-    vertical.resize(15, 15 * 3 + 500);
+    vertical.resize(15, 15 + 500);
     vertical.SetFullRange(1e-3, 100.0);
     vertical.SetVisibleRange(1e-2, 1.0);
     vertical.show();

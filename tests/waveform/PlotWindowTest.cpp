@@ -5,6 +5,7 @@
 #include "waveform/traceprefs/ParameterFile.h"
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
@@ -780,6 +781,93 @@ public:
         SetAxisLogarithmic(ePlotAxisVert, true);
     }
 };
+
+TEST_F(PlotWindowTest, APressDecidesFromWhereTheMarkersAreNow) {
+    // The pointer rested on a pair A line; then the line went (hidden, or moved by new data) and the
+    // button is pressed where the pointer is, without a move: nothing of pair A is dragged or reported.
+    struct CCase {
+        const char* name;
+        bool hide;
+    };
+    const CCase cases[] = {{"pair A hidden", true}, {"pair A moved by new data", false}};
+    for (const CCase& c : cases) {
+        Create();
+        std::vector<double> x(50), y(50, 1.0);
+        for (int i = 0; i < 50; ++i)
+            x[i] = i;
+        m_frame.SetDataMultiLine(0, x.data(), y.data(), 50, 0);
+        View(0, 49, 0, 2);
+        m_frame.SetMarkerVisible(1, 1);
+        m_frame.ReDrawWaveformWnd(0, 0, 1);
+        const waveform::CPlotMapping m = Mapping();
+        const QPoint on(m.XPixel(x[0]) + 1, (m.area.top + m.area.bottom) / 2);
+        QTest::mouseMove(m_plot, on);
+        if (c.hide) {
+            m_frame.SetMarkerVisible(1, 0);
+        } else {
+            // The new line starts later: pair A goes to its first sample, far from the pointer.
+            for (double& v : x)
+                v += 25;
+            m_frame.SetDataMultiLine(0, x.data(), y.data(), 50, 0);
+        }
+        m_frame.ReDrawWaveformWnd(1, 1, 1);
+        m_host.pairA.clear();
+        m_host.statistics.clear();
+        QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, on);
+        QTest::mouseMove(m_plot, on + QPoint(40, 0));
+        QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, on + QPoint(40, 0));
+        EXPECT_TRUE(m_host.pairA.empty()) << c.name;
+        EXPECT_TRUE(m_host.statistics.empty()) << c.name;
+        m_frame.SetMarkerVisible(1, 0);
+    }
+}
+
+TEST_F(PlotWindowTest, AShortCaptureFillsThePlotAndItsLabelsStayApart) {
+    Create();
+    // 40 microseconds at one sample a microsecond, fitted: from the left edge to the right one.
+    std::vector<double> x(41), y(41);
+    for (int i = 0; i <= 40; ++i) {
+        x[i] = i * 1e-6;
+        y[i] = 1e-6 * (i % 2);
+    }
+    m_frame.SetDataMultiLine(0, x.data(), y.data(), 41, 0);
+    m_frame.SetAxisAdaptive();
+    m_frame.ReDrawWaveformWnd(1, 1, 1);
+    EXPECT_EQ(m_horiBar->VisibleMax(), x.back());
+    const waveform::CPlotArea a = m_plot->GetPlotArea();
+    const QImage image = Shown();
+    const QColor line = waveform::ToQColor(m_plot->GetGDI().Styles[0].LineColor);
+    auto lineIn = [&](int column) {
+        for (int row = a.top; row <= a.bottom; ++row)
+            if (At(image, column, row) == line)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(lineIn(a.right - 1)) << "the last sample is on the right edge";
+    EXPECT_TRUE(lineIn(a.left + a.Width() * 3 / 4));
+    // The labels under the plot: runs of ink with gaps between them, none wider than one label.
+    const QColor text = waveform::ToQColor(m_plot->GetGDI().ColorAxisText);
+    std::vector<std::pair<int, int>> runs;
+    for (int column = 0; column < image.width(); ++column) {
+        bool ink = false;
+        for (int row = a.bottom + 4; row < a.bottom + 40 && row < image.height(); ++row)
+            ink = ink || At(image, column, row) == text;
+        if (!ink)
+            continue;
+        if (!runs.empty() && column - runs.back().second <= 2)
+            runs.back().second = column;
+        else
+            runs.emplace_back(column, column);
+    }
+    ASSERT_GE(runs.size(), 4u);
+    EXPECT_GT(runs.front().first, 0) << "inside the client";
+    EXPECT_LT(runs.back().second, image.width() - 1);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(16);
+    const int widest = QFontMetrics(font).horizontalAdvance(QStringLiteral("4.5e-05")) + 4;
+    for (const auto& [from, to] : runs)
+        EXPECT_LE(to - from, widest) << "labels run into each other at " << from;
+}
 
 TEST(LogarithmicAxes, ToolsWorkInDecadesAndLimitsStayPositive) {
     CApplication app;

@@ -81,40 +81,92 @@ std::vector<int> BlackColumns(CScrollBarCtrl& bar) {
     return columns;
 }
 
-TEST(ScrollBar, TheThumbShowsTheVisiblePartAndStaysBetweenTheArrows) {
+TEST(ScrollBar, TheTrackIsTheClientLessTheFirstArrow) {
+    CApplication app;
+    const int length = 330, thickness = 15;
+    struct CCase {
+        const char* name;
+        int vertical;
+        QRect track;
+    };
+    // Taking the second arrow away too would leave the reset button's square apart: the track keeps it.
+    const CCase cases[] = {{"horizontal", 0, QRect(thickness, 0, length - thickness, thickness)},
+                           {"vertical", 1, QRect(0, thickness, thickness, length - thickness)}};
+    for (const CCase& c : cases) {
+        CScrollBarCtrl bar;
+        bar.SetVertical(c.vertical);
+        bar.resize(c.vertical ? thickness : length, c.vertical ? length : thickness);
+        bar.show();
+        EXPECT_EQ(bar.TrackRect(), c.track) << c.name;
+        EXPECT_EQ(bar.SecondArrowRect(), c.vertical ? QRect(0, length - 2 * thickness, thickness, thickness)
+                                                    : QRect(length - 2 * thickness, 0, thickness, thickness))
+            << c.name;
+    }
+}
+
+TEST(ScrollBar, TheThumbShowsTheVisiblePartAlongTheTrack) {
     CApplication app;
     CScrollBarCtrl bar;
     const int length = 330, thickness = 15;
     bar.resize(length, thickness);
     bar.show();
-    // The parts the user sees, found by pressing: the second arrow and the reset button sit at the
-    // right end, one thickness each, and the thumb moves between the arrows.
-    const int space = length - 3 * thickness;
+    const int track = length - thickness;
     struct CCase {
         const char* name;
         double min, max;
-        int from, to; // expected thumb extent in the space between the arrows, in pixels from its start
+        int from, to; // expected thumb extent along the track, in pixels from its start
     };
-    const CCase cases[] = {{"first half", 0, 5, 0, space / 2},
-                           {"second half", 5, 10, space / 2, space},
-                           {"past the full range", 20, 25, space * 4 / 5, space}};
+    const CCase cases[] = {{"first half", 0, 5, 0, track / 2},
+                           {"a fifth from the start", 2, 4, track / 5, track * 2 / 5},
+                           {"past the full range", 20, 25, track * 4 / 5, track}};
     for (const CCase& c : cases) {
         bar.SetFullRange(0, 10);
         bar.SetVisibleRange(c.min, c.max);
-        std::vector<int> black = BlackColumns(bar);
-        // The reset button's frame is black along its bottom too: keep what lies between the arrows.
-        std::erase_if(black, [&](int x) { return x < thickness || x >= length - 2 * thickness; });
-        ASSERT_FALSE(black.empty()) << c.name;
-        EXPECT_NEAR(black.front() - thickness, c.from, 1) << c.name;
-        EXPECT_NEAR(black.back() + 1 - thickness, c.to, 1) << c.name;
+        const QRect thumb = bar.ThumbRect();
+        EXPECT_NEAR(thumb.left() - thickness, c.from, 1) << c.name;
+        EXPECT_NEAR(thumb.right() + 1 - thickness, c.to, 1) << c.name;
     }
-    // Pressing where the thumb's space ends presses the second arrow: the space is where the thumb was.
+    // What the user sees of a thumb clear of the buttons: its frame where the track says.
+    bar.SetVisibleRange(0, 5);
+    std::vector<int> black = BlackColumns(bar);
+    std::erase_if(black, [&](int x) { return x < thickness || x >= length - 2 * thickness; });
+    ASSERT_FALSE(black.empty());
+    EXPECT_NEAR(black.front() - thickness, 0, 1);
+    EXPECT_NEAR(black.back() + 1 - thickness, track / 2, 1);
+    // Pressing the second arrow still presses the arrow, though the track runs under it.
     CQuietFrame moves;
     bar.SetNotifyTarget(&moves);
-    bar.SetVisibleRange(0, 5);
-    QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(length - 2 * thickness + 2, thickness / 2));
+    QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier, bar.SecondArrowRect().center());
     EXPECT_NEAR(bar.VisibleMin(), 0.5, 1e-12) << "the second arrow moves towards larger values";
+}
+
+TEST(ScrollBar, ADoubleClickStepsOnceOnAnArrowAndRestoresOnlyOnTheReset) {
+    CApplication app;
+    struct CCase {
+        const char* name;
+        bool onReset;
+        double min, max;
+    };
+    // The first click of the double-click steps by a tenth of the visible span (the first arrow of a
+    // horizontal bar towards smaller values); the second is no step.
+    const CCase cases[] = {{"first arrow", false, 1.8, 3.8}, {"reset button", true, 0.0, 10.0}};
+    for (const CCase& c : cases) {
+        CQuietFrame frame;
+        CScrollBarCtrl bar;
+        bar.SetNotifyTarget(&frame);
+        bar.resize(330, 15);
+        bar.SetFullRange(0, 10);
+        bar.SetVisibleRange(2, 4);
+        bar.show();
+        const QRect part = c.onReset ? bar.ResetRect() : bar.FirstArrowRect();
+        // As the window system delivers it: a click, then the double-click in place of the second
+        // press, then its release.
+        QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier, part.center());
+        QTest::mouseDClick(&bar, Qt::LeftButton, Qt::NoModifier, part.center());
+        QTest::mouseRelease(&bar, Qt::LeftButton, Qt::NoModifier, part.center());
+        EXPECT_NEAR(bar.VisibleMin(), c.min, 1e-12) << c.name;
+        EXPECT_NEAR(bar.VisibleMax(), c.max, 1e-12) << c.name;
+    }
 }
 
 } // namespace

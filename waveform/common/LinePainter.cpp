@@ -12,6 +12,8 @@ namespace waveform {
 namespace {
 
 constexpr COLORREF kExcludedTickColor = 0x0000FF;
+// How many columns ahead the samples and summary nodes of a column are requested.
+constexpr std::size_t kPrefetchColumns = 8;
 
 struct CPointF {
     double x, y;
@@ -176,77 +178,108 @@ CDrawnRange DrawLine(QPainter& painter, const CLineData& line, const CPlotMappin
     QVarLengthArray<int, 256> tickColumns;
     CSegmentBuilder polyline(painter);
 
-    std::size_t i = drawFirst;
-    std::size_t lastCount = 1;
-    while (i <= drawEnd) {
-        const int column = mapping.XPixel(x[i]);
-        // Columns a few ahead are requested now; evenly spaced times make the guess exact.
-        const std::size_t ahead = i + 4 * lastCount;
-        if (ahead + lastCount <= drawEnd) {
-            __builtin_prefetch(x + ahead);
-            __builtin_prefetch(x + ahead + lastCount);
-            line.Summary.Prefetch(y, ahead, ahead + lastCount);
-        }
-        // The first sample of the next column, searched from where the last column's sample count
-        // predicts it: on evenly spaced times the guess is right and costs two reads.
-        const std::size_t limit = drawEnd + 1;
-        const std::size_t guess = std::min(limit, i + std::max<std::size_t>(1, lastCount));
-        std::size_t lo = i, hi = guess;
-        if (guess < limit && mapping.XPixel(x[guess]) <= column) {
-            lo = guess;
-            std::size_t step = 1;
-            hi = std::min(limit, guess + step);
-            while (hi < limit && mapping.XPixel(x[hi]) <= column) {
-                lo = hi;
-                step *= 2;
+    // Visits the pixel columns of the drawn samples: the column and its samples [i, next).
+    auto forEachColumn = [&](auto visit) {
+        std::size_t i = drawFirst;
+        std::size_t lastCount = 1;
+        while (i <= drawEnd) {
+            const int column = mapping.XPixel(x[i]);
+            // Columns a few ahead are requested now; evenly spaced times make the guess exact.
+            const std::size_t ahead = i + kPrefetchColumns * lastCount;
+            if (ahead + lastCount <= drawEnd) {
+                __builtin_prefetch(x + ahead);
+                __builtin_prefetch(x + ahead + lastCount);
+                line.Summary.Prefetch(y, ahead, ahead + lastCount);
+            }
+            // The first sample of the next column, searched from where the last column's sample count
+            // predicts it: on evenly spaced times the guess is right and costs two reads.
+            const std::size_t limit = drawEnd + 1;
+            const std::size_t guess = std::min(limit, i + std::max<std::size_t>(1, lastCount));
+            std::size_t lo = i, hi = guess;
+            if (guess < limit && mapping.XPixel(x[guess]) <= column) {
+                lo = guess;
+                std::size_t step = 1;
                 hi = std::min(limit, guess + step);
-            }
-        } else {
-            // hi is the end or a sample of a later column; walk back until a sample of this column.
-            std::size_t step = 1;
-            for (;;) {
-                const std::size_t probe = hi - i > step ? hi - step : i;
-                if (probe == i || mapping.XPixel(x[probe]) <= column) {
-                    lo = probe;
-                    break;
+                while (hi < limit && mapping.XPixel(x[hi]) <= column) {
+                    lo = hi;
+                    step *= 2;
+                    hi = std::min(limit, guess + step);
                 }
-                hi = probe;
-                step *= 2;
-            }
-        }
-        while (hi - lo > 1) {
-            const std::size_t mid = lo + (hi - lo) / 2;
-            if (mapping.XPixel(x[mid]) <= column)
-                lo = mid;
-            else
-                hi = mid;
-        }
-        const std::size_t next = hi;
-        if (ticks && HasExcluded(line.Excluded, i, next))
-            tickColumns.append(column);
-        if (lineStyle == 0 || !everySymbol) {
-            const CDrawnSpan span = line.Summary.DrawnRange(y, line.Excluded, i, next);
-            if (span.Valid) {
-                const double cx = mapping.XRaw(x[i]);
-                if (lineStyle == 0) {
-                    polyline.Add({cx, mapping.YRaw(span.First)});
-                    polyline.Add({cx, mapping.YRaw(span.Min)});
-                    polyline.Add({cx, mapping.YRaw(span.Max)});
-                    polyline.Add({cx, mapping.YRaw(span.Last)});
-                } else {
-                    DrawSymbol(painter, lineStyle, column, mapping.YPixel(span.Min));
-                    DrawSymbol(painter, lineStyle, column, mapping.YPixel(span.Max));
+            } else {
+                // hi is the end or a sample of a later column; walk back until a sample of this column.
+                std::size_t step = 1;
+                for (;;) {
+                    const std::size_t probe = hi - i > step ? hi - step : i;
+                    if (probe == i || mapping.XPixel(x[probe]) <= column) {
+                        lo = probe;
+                        break;
+                    }
+                    hi = probe;
+                    step *= 2;
                 }
             }
-        } else {
+            while (hi - lo > 1) {
+                const std::size_t mid = lo + (hi - lo) / 2;
+                if (mapping.XPixel(x[mid]) <= column)
+                    lo = mid;
+                else
+                    hi = mid;
+            }
+            const std::size_t next = hi;
+            visit(column, i, next);
+            lastCount = next - i;
+            i = next;
+        }
+    };
+
+    if (lineStyle == 0 || !everySymbol) {
+        // Per column its extremes: read from the samples, or kept from the last drawing of the same
+        // samples in the same time view.
+        CColumnCache& cache = line.Columns;
+        const int reachPixels = lineStyle == 0 ? style.LineWidth + 1 : 12;
+        if (!(cache.Valid && cache.Generation == line.Summary.Generation() && cache.HMin == mapping.hMin &&
+              cache.HMax == mapping.hMax && cache.Left == mapping.area.left &&
+              cache.Right == mapping.area.right && cache.Reach == reachPixels)) {
+            cache.Valid = false;
+            cache.Columns.clear();
+            forEachColumn([&](int column, std::size_t i, std::size_t next) {
+                cache.Columns.push_back({column, mapping.XRaw(x[i]),
+                                         line.Summary.DrawnRange(y, line.Excluded, i, next),
+                                         ticks && HasExcluded(line.Excluded, i, next)});
+            });
+            cache.Generation = line.Summary.Generation();
+            cache.HMin = mapping.hMin;
+            cache.HMax = mapping.hMax;
+            cache.Left = mapping.area.left;
+            cache.Right = mapping.area.right;
+            cache.Reach = reachPixels;
+            cache.Valid = true;
+        }
+        for (const CDrawnColumn& c : cache.Columns) {
+            if (c.Excluded)
+                tickColumns.append(c.Column);
+            if (!c.Span.Valid)
+                continue;
+            if (lineStyle == 0) {
+                polyline.Add({c.X, mapping.YRaw(c.Span.First)});
+                polyline.Add({c.X, mapping.YRaw(c.Span.Min)});
+                polyline.Add({c.X, mapping.YRaw(c.Span.Max)});
+                polyline.Add({c.X, mapping.YRaw(c.Span.Last)});
+            } else {
+                DrawSymbol(painter, lineStyle, c.Column, mapping.YPixel(c.Span.Min));
+                DrawSymbol(painter, lineStyle, c.Column, mapping.YPixel(c.Span.Max));
+            }
+        }
+    } else {
+        forEachColumn([&](int column, std::size_t i, std::size_t next) {
+            if (ticks && HasExcluded(line.Excluded, i, next))
+                tickColumns.append(column);
             for (std::size_t k = i; k < next; ++k) {
                 const CDrawnSpan one = line.Summary.DrawnRange(y, line.Excluded, k, k + 1);
                 if (one.Valid)
                     DrawSymbol(painter, lineStyle, mapping.XPixel(x[k]), mapping.YPixel(one.First));
             }
-        }
-        lastCount = next - i;
-        i = next;
+        });
     }
     polyline.Flush();
 

@@ -1,5 +1,7 @@
 #include "waveform/common/LineSummary.h"
 
+#include "waveform/common/HugePages.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -87,22 +89,27 @@ void VisitCover(const std::vector<std::vector<Node>>& levels, std::size_t begin,
 } // namespace
 
 void CLineSummary::Clear() {
+    ++m_generation;
     m_count = 0;
     m_entry.clear();
     m_draw.clear();
+    m_edge.clear();
     m_stat.clear();
 }
 
 void CLineSummary::Reserve(std::size_t count) {
     std::size_t nodes = (count + B - 1) / B;
-    m_entry.reserve(nodes);
+    ReserveLarge(m_entry, nodes);
     for (std::size_t level = 0; nodes > 0; ++level) {
         if (m_draw.size() <= level) {
             m_draw.emplace_back();
+            m_edge.emplace_back();
             m_stat.emplace_back();
         }
-        m_draw[level].reserve(nodes);
-        m_stat[level].reserve(nodes);
+        ReserveLarge(m_draw[level], nodes);
+        if (level > 0)
+            ReserveLarge(m_edge[level], nodes);
+        ReserveLarge(m_stat[level], nodes);
         if (nodes == 1)
             break;
         nodes = (nodes + B - 1) / B;
@@ -111,6 +118,8 @@ void CLineSummary::Reserve(std::size_t count) {
 
 void CLineSummary::Rebuild(const double* y, std::size_t count, const std::vector<unsigned>& excluded) {
     Clear();
+    // Room for the whole summary at once: no level is moved while it grows.
+    Reserve(count);
     Append(y, count, excluded);
 }
 
@@ -135,10 +144,12 @@ void CLineSummary::Append(const double* y, std::size_t count, const std::vector<
             Rebuild(y, count, excluded);
         return;
     }
+    ++m_generation;
     const std::size_t firstBlock = m_count / B;
     const std::size_t blocks = (count + B - 1) / B;
     if (m_draw.empty()) {
         m_draw.emplace_back();
+        m_edge.emplace_back();
         m_stat.emplace_back();
     }
     m_entry.resize(blocks);
@@ -147,6 +158,58 @@ void CLineSummary::Append(const double* y, std::size_t count, const std::vector<
     m_count = count;
     SummariseFrom(y, excluded, firstBlock);
     UpdateLevels(firstBlock);
+}
+
+void CLineSummary::UpdateEdges(std::size_t level, std::size_t first) {
+    const std::vector<CDrawNode>& nodes = m_draw[level];
+    std::vector<CEdgeNode>& edges = m_edge[level];
+    edges.resize(nodes.size());
+    for (std::size_t group = first / B * B; group < nodes.size(); group += B) {
+        const std::size_t end = std::min(nodes.size(), group + B);
+        CDrawAcc pre, suf;
+        for (std::size_t i = group; i < end; ++i) {
+            pre.Add(nodes[i].Min, nodes[i].Max);
+            edges[i].PreMin = pre.Min;
+            edges[i].PreMax = pre.Max;
+        }
+        for (std::size_t i = end; i-- > group;) {
+            suf.Add(nodes[i].Min, nodes[i].Max);
+            edges[i].SufMin = suf.Min;
+            edges[i].SufMax = suf.Max;
+        }
+    }
+}
+
+template <typename Acc> void CLineSummary::CoverDrawn(std::size_t begin, std::size_t end, Acc& acc) const {
+    for (std::size_t level = 0; begin < end; ++level) {
+        const std::vector<CDrawNode>& nodes = m_draw[level];
+        // Within one group (always so at the top): its nodes one by one, fewer than kFanOut.
+        if (begin / B == (end - 1) / B) {
+            for (std::size_t i = begin; i < end; ++i)
+                acc.Add(nodes[i].Min, nodes[i].Max);
+            return;
+        }
+        // Across groups: the rest of the first group, the start of the last one, whole groups above.
+        // Level 0 keeps no edges (they would double its size): its runs are read node by node.
+        if (level == 0) {
+            for (; begin % B != 0; ++begin)
+                acc.Add(nodes[begin].Min, nodes[begin].Max);
+            for (; end % B != 0; --end)
+                acc.Add(nodes[end - 1].Min, nodes[end - 1].Max);
+        } else {
+            const std::vector<CEdgeNode>& edges = m_edge[level];
+            if (begin % B != 0) {
+                acc.Add(edges[begin].SufMin, edges[begin].SufMax);
+                begin = (begin / B + 1) * B;
+            }
+            if (end % B != 0) {
+                acc.Add(edges[end - 1].PreMin, edges[end - 1].PreMax);
+                end = end / B * B;
+            }
+        }
+        begin /= B;
+        end /= B;
+    }
 }
 
 void CLineSummary::SummariseFrom(const double* y, const std::vector<unsigned>& excluded,
@@ -179,6 +242,8 @@ void CLineSummary::UpdateLevels(std::size_t firstBlock) {
             m_draw.emplace_back();
             m_stat.emplace_back();
         }
+        if (m_edge.size() <= level)
+            m_edge.emplace_back();
         m_draw[level].resize(size);
         m_stat[level].resize(size);
         changed /= B;
@@ -193,6 +258,7 @@ void CLineSummary::UpdateLevels(std::size_t firstBlock) {
             m_draw[level][p] = {draw.Min, draw.Max};
             m_stat[level][p] = {stat.Min, stat.Max, stat.Sum, stat.Count};
         }
+        UpdateEdges(level, changed);
     }
 }
 
@@ -226,7 +292,7 @@ CDrawnSpan CLineSummary::DrawnRange(const double* y, const std::vector<unsigned>
         scan(begin, end);
     } else {
         scan(begin, (headBlock + 1) * B);
-        VisitCover(m_draw, headBlock + 1, tailBlock, [&](const CDrawNode& n) { acc.Add(n.Min, n.Max); });
+        CoverDrawn(headBlock + 1, tailBlock, acc);
         scan(tailBlock * B, end);
     }
     if (std::isnan(acc.Min))
@@ -272,14 +338,39 @@ void CLineSummary::Prefetch(const double* y, std::size_t begin, std::size_t end)
     if (begin >= end || end > m_count)
         return;
     const std::size_t head = begin / B, tail = (end - 1) / B;
-    __builtin_prefetch(y + head * B);
-    __builtin_prefetch(y + tail * B);
-    __builtin_prefetch(&m_entry[head]);
-    __builtin_prefetch(&m_entry[tail]);
-    std::size_t a = head, b = tail;
-    for (std::size_t level = 0; level < m_draw.size() && a < m_draw[level].size(); ++level) {
-        __builtin_prefetch(&m_draw[level][a]);
-        __builtin_prefetch(&m_draw[level][std::min(b, m_draw[level].size() - 1)]);
+    // The head and the tail block's samples (two cache lines each) and their entries.
+    for (std::size_t block : {head, tail}) {
+        __builtin_prefetch(y + block * B);
+        __builtin_prefetch(y + block * B + B / 2);
+        __builtin_prefetch(&m_entry[block]);
+    }
+    if (head == tail || m_draw.empty())
+        return;
+    // The nodes DrawnRange will read, walked as CoverDrawn walks them: an edge at each end of a level,
+    // the nodes of one group at the last.
+    std::size_t a = head + 1, b = tail;
+    for (std::size_t level = 0; a < b && level < m_draw.size(); ++level) {
+        if (a / B == (b - 1) / B) {
+            __builtin_prefetch(&m_draw[level][a]);
+            __builtin_prefetch(&m_draw[level][b - 1]);
+            return;
+        }
+        const std::size_t up = (a + B - 1) / B * B, down = b / B * B;
+        if (level == 0) {
+            // The runs of level 0, a cache line of four nodes at a time.
+            for (std::size_t i = a; i < up; i += 4)
+                __builtin_prefetch(&m_draw[0][i]);
+            for (std::size_t i = down; i < b; i += 4)
+                __builtin_prefetch(&m_draw[0][i]);
+            __builtin_prefetch(&m_draw[0][b - 1]);
+        } else {
+            if (a != up)
+                __builtin_prefetch(&m_edge[level][a]);
+            if (b != down)
+                __builtin_prefetch(&m_edge[level][b - 1]);
+        }
+        a = up;
+        b = down;
         a /= B;
         b /= B;
     }
@@ -289,6 +380,8 @@ std::size_t CLineSummary::MemoryBytes() const {
     std::size_t bytes = m_entry.capacity() * sizeof(double);
     for (const auto& level : m_draw)
         bytes += level.capacity() * sizeof(CDrawNode);
+    for (const auto& level : m_edge)
+        bytes += level.capacity() * sizeof(CEdgeNode);
     for (const auto& level : m_stat)
         bytes += level.capacity() * sizeof(CStatNode);
     return bytes;

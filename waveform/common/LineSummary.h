@@ -40,6 +40,8 @@ public:
 
     void Clear();
     std::size_t Count() const { return m_count; }
+    // Changes whenever the summarised samples do (appended, rebuilt or cleared).
+    std::uint64_t Generation() const { return m_generation; }
 
     // Drawn values of samples [begin, end).
     CDrawnSpan DrawnRange(const double* y, const std::vector<unsigned>& excluded, std::size_t begin,
@@ -60,6 +62,12 @@ private:
     struct CDrawNode {
         double Min, Max; // NaN when no sample below has a drawn value
     };
+    // Of a node above level 0 and the others of its group of kFanOut: the extremes from the group's
+    // first node to it (prefix) and from it to the group's last (suffix). A range of nodes reaching
+    // across groups is then the suffix of its first, the prefix of its last and whole groups above.
+    struct CEdgeNode {
+        double PreMin, PreMax, SufMin, SufMax;
+    };
     struct CStatNode {
         double Min, Max, Sum;
         std::uint64_t Count;
@@ -67,12 +75,18 @@ private:
 
     void SummariseFrom(const double* y, const std::vector<unsigned>& excluded, std::size_t firstBlock);
     void UpdateLevels(std::size_t firstBlock);
+    // Prefixes and suffixes of the groups of a level from the group of node first on.
+    void UpdateEdges(std::size_t level, std::size_t first);
+    // Adds the drawn extremes of level-0 nodes [begin, end) to the accumulator.
+    template <typename Acc> void CoverDrawn(std::size_t begin, std::size_t end, Acc& acc) const;
     double HeldBefore(const double* y, const std::vector<unsigned>& excluded, std::size_t index) const;
 
     std::size_t m_count = 0;
+    std::uint64_t m_generation = 0;
     // Drawn value entering each level-0 block (the drawn value of the sample before it).
     std::vector<double> m_entry;
     std::vector<std::vector<CDrawNode>> m_draw;
+    std::vector<std::vector<CEdgeNode>> m_edge;
     std::vector<std::vector<CStatNode>> m_stat;
 };
 

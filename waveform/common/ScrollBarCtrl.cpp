@@ -26,6 +26,29 @@ void Draw3dRect(QPainter& p, const QRect& r, const QColor& topLeft, const QColor
     p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
 }
 
+// r less s where what remains is one rectangle (s reaches across r at one of its ends), else r as it
+// is; nothing when s covers r.
+QRect SubtractRect(const QRect& r, const QRect& s) {
+    const QRect i = r & s;
+    if (i.isEmpty())
+        return r;
+    if (i == r)
+        return QRect();
+    if (i.left() == r.left() && i.right() == r.right()) {
+        if (i.top() == r.top())
+            return QRect(QPoint(r.left(), i.bottom() + 1), r.bottomRight());
+        if (i.bottom() == r.bottom())
+            return QRect(r.topLeft(), QPoint(r.right(), i.top() - 1));
+    }
+    if (i.top() == r.top() && i.bottom() == r.bottom()) {
+        if (i.left() == r.left())
+            return QRect(QPoint(i.right() + 1, r.top()), r.bottomRight());
+        if (i.right() == r.right())
+            return QRect(r.topLeft(), QPoint(i.left() - 1, r.bottom()));
+    }
+    return r;
+}
+
 void DrawDoubleFrame(QPainter& p, const QRect& r) {
     Draw3dRect(p, r, C(kFace), Qt::black);
     Draw3dRect(p, r.adjusted(1, 1, -1, -1), Qt::white, C(kShadow));
@@ -68,13 +91,14 @@ void CScrollBarCtrl::Layout() {
         m_firstArrow = QRect(0, 0, w, w);
         m_reset = QRect(0, m_client.height() - w, w, w);
         m_secondArrow = QRect(0, m_client.height() - 2 * w, w, w);
-        m_track = QRect(0, w, w, std::max(0, m_client.height() - 3 * w));
     } else {
         m_firstArrow = QRect(0, 0, w, w);
         m_reset = QRect(m_client.width() - w, 0, w, w);
         m_secondArrow = QRect(m_client.width() - 2 * w, 0, w, w);
-        m_track = QRect(w, 0, std::max(0, m_client.width() - 3 * w), w);
     }
+    // The client less the first arrow; the second arrow lies before the reset button, so taking it
+    // away too would leave two pieces, and the track keeps it.
+    m_track = SubtractRect(SubtractRect(m_client, m_firstArrow), m_secondArrow);
     auto triangle = [&](const QRect& r, bool first) {
         const int bw = r.width(), bh = r.height();
         const int cx = r.left() + bw / 2, cy = r.top() + bh / 2;
@@ -125,7 +149,10 @@ void CScrollBarCtrl::paintEvent(QPaintEvent*) {
     p.setPen(C(kShadow));
     p.setBrush(Qt::NoBrush);
     p.drawRect(m_client.adjusted(0, 0, -1, -1));
+    // The track runs under the second arrow and the reset button: the thumb first, the buttons over it.
+    DrawDoubleFrame(p, ThumbRect());
     auto arrow = [&](const QRect& r, const QPolygon& t, bool pressed) {
+        p.fillRect(r, C(kFace));
         if (pressed)
             Draw3dRect(p, r, C(kShadow), C(kShadow));
         else
@@ -137,6 +164,7 @@ void CScrollBarCtrl::paintEvent(QPaintEvent*) {
     };
     arrow(m_firstArrow, m_firstTriangle, m_pressed == ePartFirstArrow);
     arrow(m_secondArrow, m_secondTriangle, m_pressed == ePartSecondArrow);
+    p.fillRect(m_reset, C(kFace));
     if (m_pressed == ePartResetPressed || m_pressed == ePartResetDouble) {
         Draw3dRect(p, m_reset, C(kShadow), C(kShadow));
     } else {
@@ -144,7 +172,6 @@ void CScrollBarCtrl::paintEvent(QPaintEvent*) {
         const int inset = m_reset.width() / 4;
         Draw3dRect(p, m_reset.adjusted(inset, inset, -inset, -inset), Qt::white, C(kShadow));
     }
-    DrawDoubleFrame(p, ThumbRect());
 }
 
 void CScrollBarCtrl::resizeEvent(QResizeEvent*) {
@@ -195,10 +222,9 @@ void CScrollBarCtrl::mousePressEvent(QMouseEvent* event) {
 void CScrollBarCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
-    if (!m_reset.contains(event->position().toPoint())) {
-        mousePressEvent(event);
+    // Elsewhere the second click of a double-click does nothing: the first one stepped already.
+    if (!m_reset.contains(event->position().toPoint()))
         return;
-    }
     m_capture = 1;
     SetVisibleRange(m_fullMin, m_fullMax);
     m_visibleSpan = m_fullSpan;

@@ -4,6 +4,14 @@
 
 #include <QResizeEvent>
 
+namespace {
+
+// The codes of the bars' notifications (linear and logarithmic bars alike).
+constexpr platform::LPARAM kScrollCodeMoved = 224;
+constexpr platform::LPARAM kScrollCodeReset = 515;
+
+} // namespace
+
 CWaveformPlotMainWnd::CWaveformPlotMainWnd(CWaveformPlotWnd& plotWnd) : m_plotWnd(plotWnd) {}
 
 CWaveformPlotMainWnd::~CWaveformPlotMainWnd() = default;
@@ -120,7 +128,14 @@ platform::LRESULT CWaveformPlotMainWnd::OnMessage(platform::UINT message, platfo
         const CBarLink* link = NotifyingBar(wParam, lParam);
         if (link == nullptr)
             return 1;
-        m_plotWnd.SetAxisScaleZoom(link->Axis, link->Bar->VisibleMin(), link->Bar->VisibleMax(), 0);
+        m_plotWnd.SetAxisZoomRange(link->Axis, link->Bar->VisibleMin(), link->Bar->VisibleMax(), 0);
+        if (link->Axis == ePlotAxisHori) {
+            // A move is the user's view; the reset's double-click brings back the full range.
+            const platform::LPARAM code =
+                link->ControlId != 0 && lParam != 0 ? reinterpret_cast<const int*>(lParam)[2] : lParam;
+            if (code == kScrollCodeMoved || code == kScrollCodeReset)
+                m_plotWnd.OnHorizontalView(code == kScrollCodeReset);
+        }
         m_plotWnd.ReDrawWaveformWnd(1, 1, 1);
         return 1;
     }

@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -29,6 +30,9 @@ constexpr double kMinHoriSpan = 0.0001;
 constexpr double kMinVertSpan = 1e-14;
 constexpr double kMinLogLimit = 1e-20;
 constexpr int kMinZoomPixels = 3;
+// Rows of the shown layer painted at once: taller bands go to the painter's threads, which costs more
+// than it saves for the narrow bands of marker steps.
+constexpr int kPaintBand = 128;
 
 // Where a value lies on an axis for the tools: the value itself, or its decade on a logarithmic axis.
 double ToAxis(double v, bool log) {
@@ -67,7 +71,7 @@ int CWaveformPlotWnd::Create(QWidget* parent, platform::CMessageTarget* frame,
     setParent(parent);
     m_frame = frame;
     m_host = host;
-    for (CMemoryDC* dc : {&m_dcComposed, &m_dcStatic, &m_dcRealTime, &m_dcScratch})
+    for (CMemoryDC* dc : {&m_dcComposed, &m_dcStatic})
         if (!dc->Create(100, 100, m_parameter.ColorAxisBkGnd))
             return -2;
     InitGDIObjects();
@@ -254,6 +258,12 @@ void CWaveformPlotWnd::SetAxisScaleOrg(int axis, double min, double max, int not
 }
 
 void CWaveformPlotWnd::SetAxisScaleZoom(int axis, double min, double max, int notify) {
+    SetAxisZoomRange(axis, min, max, notify);
+    if (axis == ePlotAxisHori)
+        OnHorizontalView(false);
+}
+
+void CWaveformPlotWnd::SetAxisZoomRange(int axis, double min, double max, int notify) {
     if (axis < 0 || axis >= kAxisCount)
         return;
     AdjustZoom(axis, min, max);
@@ -314,8 +324,9 @@ void CWaveformPlotWnd::SetAxisRestore() {
         if (axis >= m_axisCount)
             continue;
         const CAxisRange& r = m_axes[static_cast<std::size_t>(axis)];
-        SetAxisScaleZoom(axis, r.OrgMin, r.OrgMax, 1);
+        SetAxisZoomRange(axis, r.OrgMin, r.OrgMax, 1);
     }
+    OnHorizontalView(true);
 }
 
 void CWaveformPlotWnd::SetAxisAdaptive() {
@@ -353,7 +364,7 @@ void CWaveformPlotWnd::ApplyParameterRanges(int notify) {
     }
     for (int axis = 0; axis < m_axisCount; ++axis) {
         const CAxisRange& r = m_axes[static_cast<std::size_t>(axis)];
-        SetAxisScaleZoom(axis, r.OrgMin, r.OrgMax, 0);
+        SetAxisZoomRange(axis, r.OrgMin, r.OrgMax, 0);
     }
 }
 
@@ -387,16 +398,31 @@ int CWaveformPlotWnd::SaveParameters() {
 
 // ---- geometry ----
 
-CPlotArea CWaveformPlotWnd::CalcAxisRect(const QRect& client) const {
-    const QFontMetrics metrics(m_fontArial);
-    const int c = metrics.horizontalAdvance(QStringLiteral("中"));
-    const int h = metrics.height();
+CPlotArea CWaveformPlotWnd::PlotAreaWithMargins(const QRect& client, int left, int right) const {
+    const int h = QFontMetrics(m_fontArial).height();
     CPlotArea a;
-    a.left = client.left() + 5 * c;
+    a.left = client.left() + left;
     a.top = client.top() + 2 * h;
-    a.right = a.left + ((client.width() - 7 * c) / 10) * 10;
+    a.right = a.left + ((client.width() - left - right) / 10) * 10;
     a.bottom = a.top + ((client.height() - 5 * h) / 10) * 10;
     return a;
+}
+
+int CWaveformPlotWnd::WidestLabel(const QStringList& texts) const {
+    const QFontMetrics metrics(m_fontArial);
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    return widest;
+}
+
+CPlotArea CWaveformPlotWnd::CalcAxisRect(const QRect& client) const {
+    const int c = QFontMetrics(m_fontArial).horizontalAdvance(QStringLiteral("中"));
+    // The left margin of five characters, or wider where a label of the present range needs it: the
+    // vertical position of the labels does not depend on the margin.
+    const CPlotArea first = PlotAreaWithMargins(client, 5 * c, 2 * c);
+    const int labels = WidestLabel(VerticalLabels(DrawMapping(first))) + kLabelGap + kLabelEdge;
+    return labels > 5 * c ? PlotAreaWithMargins(client, labels, 2 * c) : first;
 }
 
 void CWaveformPlotWnd::RecalDrawArea(int cx, int cy) {
@@ -404,12 +430,10 @@ void CWaveformPlotWnd::RecalDrawArea(int cx, int cy) {
     if (!m_client.isEmpty()) {
         const COLORREF bk = m_parameter.ColorAxisBkGnd;
         m_dcStatic.Create(cx, cy, bk);
-        m_dcRealTime.Create(cx, cy, bk);
-        m_dcScratch.Create(cx, cy, bk);
         // The shown layer only grows, so that shrinking and growing back costs no reallocation.
         if (!m_dcComposed.Exists() || m_dcComposed.Width() < cx || m_dcComposed.Height() < cy)
             m_dcComposed.Create(std::max(cx, m_dcComposed.Width()), std::max(cy, m_dcComposed.Height()), bk);
-        m_composedNeedsStatic = true;
+        m_overlays.clear();
     }
     m_plot = CalcAxisRect(m_client);
 }
@@ -435,8 +459,8 @@ CPlotMapping CWaveformPlotWnd::DrawMapping(const CPlotArea& area) const {
     m.logY = v.Log;
     m.hMin = h.ZoomMin;
     m.hMax = h.ZoomMax;
-    // A zero or tiny time span (one sample, equal limits) is widened so that the axis can be stepped.
-    if (!m.logX && !(m.hMax - m.hMin >= kMinHoriSpan))
+    // A time span of nothing (one sample, equal limits) is widened so that the axis can be stepped.
+    if (!m.logX && (!(m.hMax > m.hMin) || (WidensShortTimeSpans() && !(m.hMax - m.hMin >= kMinHoriSpan))))
         m.hMax = m.hMin + kMinHoriSpan;
     m.vMin = v.ZoomMin;
     m.vMax = v.ZoomMax;
@@ -469,19 +493,29 @@ QPen CWaveformPlotWnd::AxisPen() const {
                 m_axisPensApplied ? 2 : 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
 }
 
-void CWaveformPlotWnd::DrawTimeGrid(QPainter& p, const CPlotMapping& m) const {
+void CWaveformPlotWnd::DrawTimeGrid(QPainter& p, const QRect& client, const CPlotMapping& m) const {
     const CPlotArea& a = m.area;
-    const int th = QFontMetrics(m_fontArial, p.device()).height();
+    const QFontMetrics metrics(m_fontArial, p.device());
+    const int th = metrics.height();
     double unused = 0.0;
     const double hstep = AlignAxisY((m.hMax - m.hMin) / 10.0, unused);
     const QColor gridColour = GridColour(), textColour = ToQColor(m_parameter.ColorAxisText);
+    QRect previous;
     ForEachGridValue(m.hMin, m.hMax, hstep, [&](double v) {
         const int x = m.XPixel(v);
         p.setPen(QPen(gridColour, 1));
         p.drawLine(x, a.top, x, a.bottom);
+        // Centred under its line, moved inside the client at its ends, left out over the one before.
+        const QString text = FormatFloatText(v);
+        const int w = metrics.horizontalAdvance(text) + 2;
+        const int left =
+            std::clamp(x - w / 2, client.left(), std::max(client.left(), client.right() + 1 - w));
+        const QRect box(left, a.bottom + th / 2, w, th);
+        if (!previous.isNull() && box.left() <= previous.right() + kLabelGap)
+            return;
         p.setPen(textColour);
-        p.drawText(QRect(x - 100, a.bottom + th / 2, 200, th), Qt::AlignHCenter | Qt::AlignTop,
-                   FormatFloatText(v));
+        p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
+        previous = box;
     });
 }
 
@@ -513,15 +547,25 @@ void CWaveformPlotWnd::DrawAxes(QPainter& p, const QRect& client, const CPlotMap
         p.setPen(QPen(gridColour, 1));
         p.drawLine(a.left, y, a.right, y);
         p.setPen(textColour);
-        p.drawText(QRect(client.left(), y - th / 2, a.left - 3 - client.left(), th),
-                   Qt::AlignRight | Qt::AlignVCenter, FormatFloatText(v));
+        p.drawText(QRect(client.left(), y - th / 2, a.left - kLabelGap - client.left(), th),
+                   Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, FormatFloatText(v));
     });
-    DrawTimeGrid(p, m);
+    DrawTimeGrid(p, client, m);
     p.setPen(textColour);
     p.drawText(QRect(a.left - 200, a.top - 10 - th, 400, th), Qt::AlignHCenter | Qt::AlignTop,
                m_parameter.ScaleTextVert);
     DrawCaptionsAndFrame(p, client, a);
     p.restore();
+}
+
+QStringList CWaveformPlotWnd::VerticalLabels(const CPlotMapping& m) const {
+    QStringList labels;
+    if (!AxesDrawable(m))
+        return labels;
+    double unused = 0.0;
+    ForEachGridValue(m.vMin, m.vMax, AlignAxisY((m.vMax - m.vMin) / 6.0, unused),
+                     [&](double v) { labels << FormatFloatText(v); });
+    return labels;
 }
 
 CPlotMapping CWaveformPlotWnd::LineMapping(int, const CPlotMapping& m) const {
@@ -549,74 +593,154 @@ void CWaveformPlotWnd::DrawStaticLines(QPainter& p, const CPlotMapping& m, bool 
         DrawOneLine(p, line, m, keepDrawnRange);
 }
 
-void CWaveformPlotWnd::DrawMarkers(QPainter& p, const CPlotMapping& m) const {
+void CWaveformPlotWnd::DrawRealTimeLines(QPainter& p, const CPlotMapping& m, bool keepDrawnRange) {
+    DrawOneLine(p, 0, m, keepDrawnRange);
+}
+
+QRegion CWaveformPlotWnd::DrawMarkers(QPainter& painter, const CPlotMapping& m, bool draw) const {
     const CPlotArea& a = m.area;
-    const QPen pen1(ToQColor(kMarkerPen), 1, Qt::SolidLine, Qt::FlatCap);
-    const QPen pen2(ToQColor(kMarkerPen), 1, Qt::DotLine, Qt::FlatCap);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
+    QRegion covered;
     // A line off the plot is drawn on its nearer edge.
+    int x[2] = {}, y[2] = {};
     if (m_markerA.Shown) {
-        const int x1 = std::clamp(m_markerA.Pixel1, a.left, a.right),
-                  x2 = std::clamp(m_markerA.Pixel2, a.left, a.right);
-        p.setPen(pen1);
-        p.drawLine(x1, a.top, x1, a.bottom);
-        p.setPen(pen2);
-        p.drawLine(x2, a.top, x2, a.bottom);
+        x[0] = std::clamp(m_markerA.Pixel1, a.left, a.right);
+        x[1] = std::clamp(m_markerA.Pixel2, a.left, a.right);
+        for (int px : x)
+            covered += QRect(px - 1, a.top - 1, 3, a.Height() + 3);
     }
     if (m_markerB.Shown) {
-        const int y1 = std::clamp(m_markerB.Pixel1, a.top, a.bottom),
-                  y2 = std::clamp(m_markerB.Pixel2, a.top, a.bottom);
-        p.setPen(pen1);
-        p.drawLine(a.left, y1, a.right, y1);
-        p.setPen(pen2);
-        p.drawLine(a.left, y2, a.right, y2);
+        y[0] = std::clamp(m_markerB.Pixel1, a.top, a.bottom);
+        y[1] = std::clamp(m_markerB.Pixel2, a.top, a.bottom);
+        for (int py : y)
+            covered += QRect(a.left - 1, py - 1, a.Width() + 3, 3);
     }
-    p.restore();
+    if (!draw)
+        return covered;
+    QPainter* p = &painter;
+    const QPen pen1(ToQColor(kMarkerPen), 1, Qt::SolidLine, Qt::FlatCap);
+    const QPen pen2(ToQColor(kMarkerPen), 1, Qt::DotLine, Qt::FlatCap);
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, false);
+    if (m_markerA.Shown) {
+        p->setPen(pen1);
+        p->drawLine(x[0], a.top, x[0], a.bottom);
+        p->setPen(pen2);
+        p->drawLine(x[1], a.top, x[1], a.bottom);
+    }
+    if (m_markerB.Shown) {
+        p->setPen(pen1);
+        p->drawLine(a.left, y[0], a.right, y[0]);
+        p->setPen(pen2);
+        p->drawLine(a.left, y[1], a.right, y[1]);
+    }
+    p->restore();
+    return covered;
+}
+
+QRegion CWaveformPlotWnd::RemoveOverlays() {
+    QRegion removed;
+    QImage& shown = m_dcComposed.Image();
+    for (auto it = m_overlays.rbegin(); it != m_overlays.rend(); ++it) {
+        const QRect& r = it->Rect;
+        for (int row = 0; row < r.height(); ++row)
+            std::memcpy(shown.scanLine(r.top() + row) + r.left() * 4, it->Pixels.constScanLine(row),
+                        static_cast<std::size_t>(r.width()) * 4);
+        removed += r;
+    }
+    m_overlays.clear();
+    return removed;
+}
+
+template <typename Draw> QRegion CWaveformPlotWnd::DrawOverlay(Draw draw) {
+    QImage& shown = m_dcComposed.Image();
+    QPainter p(&shown);
+    const QRegion region = draw(p, false) & QRegion(m_client);
+    for (const QRect& r : region)
+        m_overlays.push_back({r, shown.copy(r)});
+    p.setClipRect(m_client);
+    draw(p, true);
+    return region;
 }
 
 void CWaveformPlotWnd::ReDrawWaveformWnd(int axis, int realtime, int markers) {
-    if (m_client.isEmpty() || m_plot.IsEmpty() || !m_dcStatic.Exists())
+    if (m_client.isEmpty() || !m_dcStatic.Exists() || !m_dcComposed.Exists())
+        return;
+    // The margins follow the labels of the present ranges; a plot that moved has its lines drawn anew.
+    if (axis) {
+        const CPlotArea before = m_plot;
+        m_plot = CalcAxisRect(m_client);
+        if (m_plot.WithEdges() != before.WithEdges())
+            realtime = 1;
+    }
+    if (m_plot.IsEmpty())
         return;
     const CPlotMapping m = DrawMapping(m_plot);
     const QRect plotRect = m_plot.WithEdges();
+    QRegion damaged;
     if (axis) {
         QPainter p(&m_dcStatic.Image());
         DrawAxes(p, m_client, m);
         DrawStaticLines(p, m, true);
-        m_composedNeedsStatic = true;
-    }
-    if (!m_dcRealTime.Exists())
-        return;
-    if (realtime) {
-        m_dcRealTime.CopyFrom(m_dcStatic, plotRect);
-        QPainter p(&m_dcRealTime.Image());
-        DrawOneLine(p, 0, m, true);
-    }
-    // Only the plot area of the upper layers differs from the static layer.
-    m_dcScratch.CopyFrom(m_dcRealTime, plotRect);
-    if (axis)
+        p.end();
+        // Outside the plot the shown layer is the static one.
+        for (const QRect& r : QRegion(m_client) - QRegion(plotRect))
+            m_dcComposed.CopyFrom(m_dcStatic, r);
+        damaged += m_client;
         PlaceMarkerPixels(m);
-    if (markers) {
-        QPainter p(&m_dcScratch.Image());
-        DrawMarkers(p, m);
     }
-    if (m_dcComposed.Exists()) {
-        if (m_composedNeedsStatic) {
-            m_dcComposed.CopyFrom(m_dcStatic, m_client);
-            m_composedNeedsStatic = false;
-        }
-        m_dcComposed.CopyFrom(m_dcScratch, plotRect);
+    if (realtime) {
+        // The real-time lines straight onto the shown layer, over the static plot area; the overlays
+        // go with the pixels under them.
+        m_overlays.clear();
+        m_dcComposed.CopyFrom(m_dcStatic, plotRect);
+        QPainter p(&m_dcComposed.Image());
+        DrawRealTimeLines(p, m, true);
+        damaged += plotRect;
+    } else {
+        damaged += RemoveOverlays();
     }
-    update();
+    if (markers)
+        damaged += DrawOverlay([&](QPainter& p, bool draw) { return DrawMarkers(p, m, draw); });
+    update(damaged & QRegion(m_client));
 }
 
-void CWaveformPlotWnd::paintEvent(QPaintEvent*) {
+void CWaveformPlotWnd::ShowZoomBox(const QRect& box) {
+    QRegion damaged = RemoveOverlays();
+    const CPlotMapping m = DrawMapping(m_plot);
+    damaged += DrawOverlay([&](QPainter& p, bool draw) { return DrawMarkers(p, m, draw); });
+    damaged += DrawOverlay([&](QPainter& p, bool draw) {
+        // The outline's edges, a pixel either way.
+        const QRect outer = box.adjusted(-1, -1, 2, 2), inner = box.adjusted(2, 2, -1, -1);
+        if (draw) {
+            p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(box);
+        }
+        return inner.isValid() ? QRegion(outer) - QRegion(inner) : QRegion(outer);
+    });
+    update(damaged & QRegion(m_client));
+}
+
+void CWaveformPlotWnd::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    if (m_dcComposed.Exists())
-        p.drawImage(QPoint(0, 0), m_dcComposed.Image(), m_client);
-    else
-        p.fillRect(rect(), ToQColor(m_parameter.ColorAxisBkGnd));
+    // Only what changed: a marker step repaints the columns it left and reached.
+    const QRegion inside = m_dcComposed.Exists() ? event->region() & QRegion(m_client) : QRegion();
+    const QImage& shown = m_dcComposed.Image();
+    for (const QRect& r : inside) {
+        // One rectangle as the clip: against the whole region every span would be clipped apart.
+        // Views of its pixels, a band of rows at a time: the painter then works on them alone, and a
+        // tall thin band (a marker line) is not handed to a pool of threads.
+        p.setClipRect(r);
+        for (int top = r.top(); top <= r.bottom(); top += kPaintBand) {
+            const int rows = std::min(kPaintBand, r.bottom() + 1 - top);
+            const QImage part(shown.constScanLine(top) + r.left() * 4, r.width(), rows, shown.bytesPerLine(),
+                              shown.format());
+            p.drawImage(QPoint(r.left(), top), part);
+        }
+    }
+    p.setClipping(false);
+    for (const QRect& r : event->region() - inside)
+        p.fillRect(r, ToQColor(m_parameter.ColorAxisBkGnd));
 }
 
 // ---- markers ----
@@ -654,6 +778,13 @@ void CWaveformPlotWnd::ResetMarkerA(const CLineData& d) {
 void CWaveformPlotWnd::SetMarkerVisible(int pairA, int show) {
     if (!pairA) {
         m_markerB.Shown = show;
+        if (show)
+            PlaceMarkerPixels(DrawMapping(m_plot));
+        return;
+    }
+    if (!MarkersSnapToLine()) {
+        // Lines that stand anywhere need no samples to stand on.
+        m_markerA.Shown = show;
         if (show)
             PlaceMarkerPixels(DrawMapping(m_plot));
         return;
@@ -762,6 +893,9 @@ void CWaveformPlotWnd::mousePressEvent(QMouseEvent* event) {
     const QPoint pt = event->position().toPoint();
     m_buttonDown = true;
     m_pressPoint = m_currentPoint = pt;
+    // The markers may have been hidden or moved since the pointer last moved.
+    m_over = HitTest(pt);
+    UpdateCursor();
     if (m_over != eMarkerNone) {
         m_dragging = m_over;
         return;
@@ -778,6 +912,7 @@ void CWaveformPlotWnd::Pan(const QPoint& pt) {
         SetAxisScaleZoom(axis, FromAxis(lo + d, r.Log), FromAxis(hi + d, r.Log), 0);
     };
     shifted(ePlotAxisHori, pt.x() - m_pressPoint.x(), m_plot.Width(), -1.0);
+    OnHorizontalView(false);
     shifted(ePlotAxisVert, pt.y() - m_pressPoint.y(), m_plot.Height(), 1.0);
     ReDrawWaveformWnd(1, 1, 1);
     Notify(eAxisVertZoom);
@@ -807,14 +942,8 @@ void CWaveformPlotWnd::mouseMoveEvent(QMouseEvent* event) {
             box = QRect(QPoint(box.left(), m_plot.top), QPoint(box.right(), m_plot.bottom));
         else if (m_tool == eWaveformToolZoomVert)
             box = QRect(QPoint(m_plot.left, box.top()), QPoint(m_plot.right, box.bottom()));
-        if (m_dcComposed.Exists()) {
-            m_dcComposed.CopyFrom(m_dcScratch, m_plot.WithEdges());
-            QPainter p(&m_dcComposed.Image());
-            p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(box);
-        }
-        update();
+        if (m_dcComposed.Exists())
+            ShowZoomBox(box);
     }
 }
 
@@ -826,8 +955,10 @@ void CWaveformPlotWnd::ZoomToBox(const QPoint& pt) {
         double a = m.XValue(m_pressPoint.x()), b = m.XValue(end.x());
         if (a > b)
             std::swap(a, b);
-        if (std::abs(end.x() - m_pressPoint.x()) >= kMinZoomPixels && (m.logX || b - a > kMinHoriSpan))
+        if (std::abs(end.x() - m_pressPoint.x()) >= kMinZoomPixels && (m.logX || b - a > kMinHoriSpan)) {
             SetAxisScaleHoriZoom(a, b, 1);
+            OnHorizontalView(false);
+        }
     }
     if (m_tool == eWaveformToolZoomBox || m_tool == eWaveformToolZoomVert) {
         double a = m.YValue(m_pressPoint.y()), b = m.YValue(end.y());
@@ -899,7 +1030,7 @@ void CWaveformPlotWnd::OnPrint(QPainter* painter, const QRect* drawRect, int wid
     // The markers' pixels belong to the screen; the printed ones are placed from their values.
     const CWaveformMarkerRecord a = m_markerA, b = m_markerB;
     PlaceMarkerPixels(m);
-    DrawMarkers(*painter, m);
+    DrawMarkers(*painter, m, true);
     m_markerA = a;
     m_markerB = b;
 }

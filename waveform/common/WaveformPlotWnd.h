@@ -9,6 +9,9 @@
 #include "waveform/common/PlotRecords.h"
 
 #include <QFont>
+#include <QImage>
+#include <QRegion>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <vector>
@@ -29,11 +32,12 @@ struct CLoopLinkItem {
 enum ePlotAxis : int { ePlotAxisHori = 0, ePlotAxisVert = 1, ePlotAxisLeft = 2 };
 
 // The plot child shared by the plot windows: four lines in a circular list, a display parameter record
-// with its file, layered drawing (static layer: axes and lines 1..3; real-time layer: line 0; markers on
-// top), full and visible ranges per axis reported to the frame (WM_APP+0x6D), two marker pairs reported
-// to the host (WM_APP+0xC6), four mouse tools, bitmap export and printing. A window adds its own data
-// entries and overrides the hooks below (axes, line mapping, plot rectangle, auto-fit). Used on the
-// user-interface thread only.
+// with its file, layered drawing (static layer: axes and lines 1..3; real-time lines drawn over a copy
+// of it on the shown layer; markers and the zoom box on top, with the pixels under them kept so that
+// moving them restores only what they covered), full and visible ranges per axis reported to the frame
+// (WM_APP+0x6D), two marker pairs reported to the host (WM_APP+0xC6), four mouse tools, bitmap export
+// and printing. A window adds its own data entries and overrides the hooks below (axes, line mapping,
+// plot rectangle, auto-fit). Used on the user-interface thread only.
 class CWaveformPlotWnd : public QWidget {
 public:
     static constexpr int kLineCount = CParameterWaveform::kLineCount;
@@ -75,9 +79,12 @@ public:
     void SetChartName(const QString& text) { m_parameter.ChartName = text; }
 
     // ---- ranges ----
-    // Full (Org) and visible (Zoom) range of an axis; notify sends the axis' flag to the frame.
+    // Full (Org) and visible (Zoom) range of an axis; notify sends the axis' flag to the frame. A
+    // visible time range set so is a chosen view (OnHorizontalView).
     void SetAxisScaleOrg(int axis, double min, double max, int notify);
     void SetAxisScaleZoom(int axis, double min, double max, int notify);
+    // The visible range alone, as the window's own fitting and the frame's bars set it.
+    void SetAxisZoomRange(int axis, double min, double max, int notify);
     void GetAxisScaleOrg(int axis, double& min, double& max) const;
     void GetAxisScaleZoom(int axis, double& min, double& max) const;
     void SetAxisScaleHoriOrg(double min, double max, int notify);
@@ -94,6 +101,10 @@ public:
     virtual void SetAxisAdaptive();
     // Visible := full range on every axis of the window, vertical ones first.
     void SetAxisRestore();
+    // The horizontal view was chosen: moved or zoomed by the user (pan, zoom box, scroll bar), or
+    // brought back to its full range (restored: SetAxisRestore, the scroll bar's reset). A window that
+    // follows its data on that axis stops or starts again.
+    virtual void OnHorizontalView(bool restored) { (void)restored; }
 
     // ---- parameters ----
     const CParameterWaveform& GetGDI() const { return m_parameter; }
@@ -107,7 +118,8 @@ public:
     int SaveParameters();
 
     // ---- drawing ----
-    // axis: the static layer (axes, lines 1..3); realtime: line 0; markers: the marker lines.
+    // axis: the static layer (axes, lines 1..3); realtime: the real-time lines; markers: the marker
+    // lines (0 leaves them off).
     void ReDrawWaveformWnd(int axis, int realtime, int markers);
     int SaveAsBitmap(const QString& path) const;
 
@@ -125,7 +137,8 @@ protected:
     enum eMarkerLine { eMarkerNone, eMarkerA1, eMarkerA2, eMarkerB1, eMarkerB2 };
 
     // ---- hooks of the windows ----
-    // The plot rectangle inside a client rectangle.
+    // The plot rectangle inside a client rectangle, its margins wide enough for the labels of the
+    // present ranges.
     virtual waveform::CPlotArea CalcAxisRect(const QRect& client) const;
     // Axes, grid, labels and captions on the static layer, printer or bitmap.
     virtual void DrawAxes(QPainter& painter, const QRect& client,
@@ -135,13 +148,22 @@ protected:
                              bool keepDrawnRange);
     // The mapping a line is drawn in (the two-axis window scales a line on its own vertical axis).
     virtual waveform::CPlotMapping LineMapping(int line, const waveform::CPlotMapping& mapping) const;
-    virtual void DrawMarkers(QPainter& painter, const waveform::CPlotMapping& mapping) const;
+    // The lines of the real-time layer (the base: line 0).
+    virtual void DrawRealTimeLines(QPainter& painter, const waveform::CPlotMapping& mapping,
+                                   bool keepDrawnRange);
+    // Draws the shown marker pairs when draw is set; the area they cover on the painter either way.
+    virtual QRegion DrawMarkers(QPainter& painter, const waveform::CPlotMapping& mapping, bool draw) const;
     // Reports pair B after a drag (the base: the pair B record, code 3).
     virtual void ReportMarkerB();
     // The record's ranges: the base takes the horizontal and the vertical zoom fields.
     virtual void ApplyParameterRanges(int notify);
     // Pair A snaps to line 0's samples; a window without samples in time order lets it stand anywhere.
     virtual bool MarkersSnapToLine() const { return true; }
+    // True where visible time spans below 0.0001 are widened to it before drawing.
+    virtual bool WidensShortTimeSpans() const { return false; }
+    // Labels stand this far from the plot and at least this far inside the client.
+    static constexpr int kLabelGap = 3;
+    static constexpr int kLabelEdge = 2;
 
     // The two-axis window uses the left axis too: restoring and parameters then cover it.
     void UseLeftAxis() { m_axisCount = kAxisCount; }
@@ -165,17 +187,23 @@ protected:
     void SendMarker(platform::LPARAM code, const void* record);
     // Puts pair A lines left at 0 on the first sample of the given line and reports pair A.
     void ResetMarkerA(const CLineData& line);
-    // The mapping of the horizontal and vertical visible ranges on an area; a linear horizontal span below
-    // 0.0001 is widened.
+    // The mapping of the horizontal and vertical visible ranges on an area. An empty or reversed linear
+    // time span is widened to 0.0001 (and any shorter one where the window widens short spans).
     waveform::CPlotMapping DrawMapping(const waveform::CPlotArea& area) const;
+    // The plot rectangle of the client with margins of at least the given widths: a whole number of
+    // 10-pixel steps wide and high, 2 and 3 text heights above and below.
+    waveform::CPlotArea PlotAreaWithMargins(const QRect& client, int left, int right) const;
+    // The width of the widest text in the axis font; a label's margin adds its gap to the plot.
+    int WidestLabel(const QStringList& texts) const;
     bool AxesDrawable(const waveform::CPlotMapping& mapping) const;
     // Pens, fonts and texts of the axes, for the windows' DrawAxes.
     QColor GridColour() const;
     QPen AxisPen() const;
     const QFont& AxisFont() const { return m_fontArial; }
     const QFont& MarkerFont() const { return m_fontMarker; }
-    // The linear vertical grid: lines every span / 10 with their labels below the plot.
-    void DrawTimeGrid(QPainter& painter, const waveform::CPlotMapping& mapping) const;
+    // The linear vertical grid: lines every span / 10 with their labels below the plot, each inside the
+    // client and none over the one before it.
+    void DrawTimeGrid(QPainter& painter, const QRect& client, const waveform::CPlotMapping& mapping) const;
     // The chart name over the plot, the horizontal caption at the client's bottom, and the frame.
     void DrawCaptionsAndFrame(QPainter& painter, const QRect& client, const waveform::CPlotArea& area) const;
 
@@ -197,10 +225,25 @@ private:
         bool Log = false;
     };
 
+    // Pixels of the shown layer kept from under an overlay (marker lines, the zoom box).
+    struct COverlayPiece {
+        QRect Rect;
+        QImage Pixels;
+    };
+
     void OnSize(int cx, int cy);
     void RecalDrawArea(int cx, int cy);
     void InitGDIObjects();
     void DrawStaticLines(QPainter& painter, const waveform::CPlotMapping& mapping, bool keepDrawnRange);
+    // The vertical labels of the one-axis windows at the grid values of the mapping.
+    QStringList VerticalLabels(const waveform::CPlotMapping& mapping) const;
+    // Puts back what the overlays covered, last drawn first; the area they covered.
+    QRegion RemoveOverlays();
+    // Keeps the shown layer's pixels of what draw(painter, false) covers, then draws it (draw(painter,
+    // true)); the area covered.
+    template <typename Draw> QRegion DrawOverlay(Draw draw);
+    // The zoom box of the pointer's drag on the shown layer, with the markers under it.
+    void ShowZoomBox(const QRect& box);
     void PlaceMarkerPixels(const waveform::CPlotMapping& mapping);
     eMarkerLine HitTest(const QPoint& point) const;
     void DragMarker(const QPoint& point);
@@ -219,8 +262,9 @@ private:
 
     QRect m_client;
     waveform::CPlotArea m_plot;
-    CMemoryDC m_dcComposed, m_dcStatic, m_dcRealTime, m_dcScratch;
-    bool m_composedNeedsStatic = true;
+    // The shown layer and the static one (axes and static lines).
+    CMemoryDC m_dcComposed, m_dcStatic;
+    std::vector<COverlayPiece> m_overlays;
 
     bool m_axisPensApplied = false; // frame and grid pens follow ColorAxis once parameters were applied
     QString m_configFileName;

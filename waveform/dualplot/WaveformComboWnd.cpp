@@ -40,6 +40,8 @@ void CWaveformComboWnd::InitialMemory(unsigned capacity) {
     item->Data.Summary.Reserve(capacity);
     m_capacity = capacity;
     ForgetDrawnRange(0);
+    // A new run is followed again, whatever view the last one was left in.
+    m_followTime = true;
     ReDrawWaveformWnd(1, 1, 1);
 }
 
@@ -77,6 +79,7 @@ void CWaveformComboWnd::SetDataIndex(const double* x, const double* y, unsigned 
         item->XMax = first ? *hi : std::max(item->XMax, *hi);
         d.Summary.Append(d.Y.data(), end, d.Excluded);
     }
+    FollowTimeOfData();
 }
 
 void CWaveformComboWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis,
@@ -87,6 +90,7 @@ void CWaveformComboWnd::SetDataMultiLine(int line, const double* x, const double
     AssignLine(line, x, y, n, exclusion);
     if (line == 0)
         m_capacity = Line(0)->Data.X.capacity();
+    FollowTimeOfData();
 }
 
 void CWaveformComboWnd::ResetWaveformDataLogging() {
@@ -104,6 +108,7 @@ void CWaveformComboWnd::ResetWaveformDataLogging() {
     m_capacity = 0;
     m_axisFlags[0] = 0;
     ForgetDrawnRange(0);
+    m_followTime = true;
     ReDrawWaveformWnd(1, 1, 1);
 }
 
@@ -113,6 +118,41 @@ unsigned CWaveformComboWnd::GetMultiLineDataLength(int line) const {
 }
 
 // ---- ranges ----
+
+void CWaveformComboWnd::FollowTimeOfData() {
+    bool any = false;
+    double min = 0.0, max = 0.0;
+    for (int line = 0; line < kLineCount; ++line) {
+        const CLoopLinkItem* item = Line(line);
+        if (!GetMultiLineVisible(line) || item->Data.Count() == 0)
+            continue;
+        min = any ? std::min(min, item->XMin) : item->XMin;
+        max = any ? std::max(max, item->XMax) : item->XMax;
+        any = true;
+    }
+    if (!any)
+        return;
+    SetAxisScaleHoriOrg(min, max, 1);
+    if (m_followTime)
+        SetAxisZoomRange(ePlotAxisHori, min, max, 1);
+}
+
+void CWaveformComboWnd::OnHorizontalView(bool restored) {
+    m_followTime = restored;
+}
+
+void CWaveformComboWnd::ApplyParameterRanges(int notify) {
+    if (!notify) {
+        CWaveformPlotWnd::ApplyParameterRanges(notify);
+        return;
+    }
+    // Limits typed in the dialog are the user's view; the same limits leave the following as it was.
+    double min = 0.0, max = 0.0;
+    GetAxisScaleHoriZoom(min, max);
+    const bool following = m_followTime;
+    CWaveformPlotWnd::ApplyParameterRanges(notify);
+    m_followTime = following && m_parameter.HoriMinZoom == min && m_parameter.HoriMaxZoom == max;
+}
 
 void CWaveformComboWnd::SetAxisAdaptive() {
     // The extents come from the lines' summaries: a refit costs the same at any number of samples.
@@ -124,13 +164,12 @@ void CWaveformComboWnd::SetAxisAdaptive() {
             Max = Any ? std::max(Max, hi) : hi;
             Any = true;
         }
-    } left, right, time;
+    } left, right;
     for (int line = 0; line < kLineCount; ++line) {
         double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
         if (!GetMultiLineVisible(line) || !LineExtent(line, x0, x1, y0, y1))
             continue;
         (m_axisFlags[static_cast<std::size_t>(line)] ? left : right).Add(y0, y1);
-        time.Add(x0, x1);
     }
     if (left.Any) {
         SetAxisScaleOrg(ePlotAxisLeft, left.Min, left.Max, 1);
@@ -140,25 +179,38 @@ void CWaveformComboWnd::SetAxisAdaptive() {
         SetAxisScaleVertOrg(right.Min, right.Max, 1);
         SetAxisScaleVertZoom(right.Min, right.Max, 1);
     }
-    if (time.Any) {
-        SetAxisScaleHoriOrg(time.Min, time.Max, 1);
-        SetAxisScaleHoriZoom(time.Min, time.Max, 1);
-    }
 }
 
 // ---- drawing ----
 
+template <typename Visit> void CWaveformComboWnd::ForEachRowLabel(const CPlotMapping& m, Visit visit) const {
+    if (!AxesDrawable(m))
+        return;
+    const CPlotArea& a = m.area;
+    double leftMin = 0.0, leftMax = 0.0;
+    GetAxisScaleZoom(ePlotAxisLeft, leftMin, leftMax);
+    double unused = 0.0;
+    const double vstep = AlignAxisY((m.vMax - m.vMin) / 6.0, unused);
+    ForEachGridValue(m.vMin, m.vMax, vstep, [&](double v) {
+        const int y = m.YPixel(v);
+        const double left = (a.bottom - y) * (leftMax - leftMin) / a.Height() + leftMin;
+        visit(y, FormatFloatText(v), FormatDoubleText(left));
+    });
+}
+
 CPlotArea CWaveformComboWnd::CalcAxisRect(const QRect& client) const {
-    // Both vertical axes carry labels: equal margins on the left and the right.
-    const QFontMetrics metrics(AxisFont());
-    const int w = metrics.horizontalAdvance(QStringLiteral("中"));
-    const int h = metrics.height();
-    CPlotArea a;
-    a.left = client.left() + 4 * w;
-    a.top = client.top() + 2 * h;
-    a.right = a.left + ((client.width() - 8 * w) / 10) * 10;
-    a.bottom = a.top + ((client.height() - 5 * h) / 10) * 10;
-    return a;
+    // Both vertical axes carry labels: margins of four characters, or as wide as the labels of the
+    // present ranges (a voltage in six decimals does not fit four). The rows do not depend on them.
+    const int w = QFontMetrics(AxisFont()).horizontalAdvance(QStringLiteral("中"));
+    const CPlotArea first = PlotAreaWithMargins(client, 4 * w, 4 * w);
+    QStringList rights, lefts;
+    ForEachRowLabel(DrawMapping(first), [&](int, const QString& right, const QString& left) {
+        rights << right;
+        lefts << left;
+    });
+    const int left = std::max(4 * w, WidestLabel(lefts) + kLabelGap + kLabelEdge);
+    const int right = std::max(4 * w, WidestLabel(rights) + kLabelGap + kLabelEdge);
+    return left == 4 * w && right == 4 * w ? first : PlotAreaWithMargins(client, left, right);
 }
 
 CPlotMapping CWaveformComboWnd::LineMapping(int line, const CPlotMapping& mapping) const {
@@ -169,32 +221,33 @@ CPlotMapping CWaveformComboWnd::LineMapping(int line, const CPlotMapping& mappin
     return m;
 }
 
+void CWaveformComboWnd::DrawRealTimeLines(QPainter& p, const CPlotMapping& m, bool keepDrawnRange) {
+    // Every visible line, over the static layer's copy of lines 1..3.
+    for (int line = 0; line < kLineCount; ++line)
+        DrawOneLine(p, line, m, keepDrawnRange);
+}
+
 void CWaveformComboWnd::DrawAxes(QPainter& p, const QRect& client, const CPlotMapping& m) const {
     p.fillRect(client, ToQColor(m_parameter.ColorAxisBkGnd));
     if (!AxesDrawable(m))
         return;
     const CPlotArea& a = m.area;
-    double leftMin = 0.0, leftMax = 0.0;
-    GetAxisScaleZoom(ePlotAxisLeft, leftMin, leftMax);
     p.save();
     p.setFont(AxisFont());
     const int th = QFontMetrics(AxisFont(), p.device()).height();
     const QColor gridColour = GridColour(), textColour = ToQColor(m_parameter.ColorAxisText);
-    double unused = 0.0;
     // One set of grid rows, stepped on the right axis; each row is labelled with both axes' values.
-    const double vstep = AlignAxisY((m.vMax - m.vMin) / 6.0, unused);
-    ForEachGridValue(m.vMin, m.vMax, vstep, [&](double v) {
-        const int y = m.YPixel(v);
+    ForEachRowLabel(m, [&](int y, const QString& right, const QString& left) {
         p.setPen(QPen(gridColour, 1));
         p.drawLine(a.left, y, a.right, y);
         p.setPen(textColour);
-        p.drawText(QRect(a.right + 3, y - th / 2, std::max(0, client.right() - a.right - 3), th),
-                   Qt::AlignLeft | Qt::AlignVCenter, FormatFloatText(v));
-        const double left = (a.bottom - y) * (leftMax - leftMin) / a.Height() + leftMin;
-        p.drawText(QRect(client.left(), y - th / 2, a.left - 3 - client.left(), th),
-                   Qt::AlignRight | Qt::AlignVCenter, FormatDoubleText(left));
+        p.drawText(
+            QRect(a.right + kLabelGap, y - th / 2, std::max(0, client.right() - a.right - kLabelGap), th),
+            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, right);
+        p.drawText(QRect(client.left(), y - th / 2, a.left - kLabelGap - client.left(), th),
+                   Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, left);
     });
-    DrawTimeGrid(p, m);
+    DrawTimeGrid(p, client, m);
     p.setPen(textColour);
     p.drawText(QRect(a.left - 200, a.top - 10 - th, 400, th), Qt::AlignHCenter | Qt::AlignTop,
                m_parameter.ScaleTextVertLeft);

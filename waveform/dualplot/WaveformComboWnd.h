@@ -8,7 +8,9 @@
 // The plot child of the two-axis data-logging window: four lines against a common time axis, each
 // scaled on the left or the right vertical axis; line 0 grows slice by slice while a run logs. Pair B
 // is placed by right-axis values and reports both axes; the tools move and zoom the time and the right
-// axis. Used on the user-interface thread only.
+// axis. The time axis follows the data: its full range is the time the lines span, and its visible
+// range goes with it until the user moves or zooms it; SetAxisRestore, the scroll bar's reset, a new
+// run and the reset bring the following back. Used on the user-interface thread only.
 class CWaveformComboWnd : public CWaveformPlotWnd {
 public:
     CWaveformComboWnd();
@@ -19,7 +21,8 @@ public:
     // Appends samples [start, start + count) of the run's whole buffers x and y to line 0: only that
     // slice is copied and summarised. Nothing when it does not fit the room InitialMemory made. A slice
     // starting before the end of line 0 replaces what lay from there on. Excluded indices of the slice
-    // are appended by the rule of SetDataMultiLine. Nothing is redrawn or reported.
+    // are appended by the rule of SetDataMultiLine. Nothing is redrawn and the host is told nothing; the
+    // time axis follows the data (the frame's bar is told).
     void SetDataIndex(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
     // Replaces a line's samples; axis: non-zero the left axis, 0 the right one.
     void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis, int exclusion);
@@ -32,9 +35,12 @@ public:
     void SetAxisTextVertLeft(const QString& text) { m_parameter.ScaleTextVertLeft = text; }
     void SetAxisTextVertRight(const QString& text) { m_parameter.ScaleTextVert = text; }
 
-    // The left axis over the visible lines on it, the right axis over those on it, and the time axis
-    // over all visible lines.
+    // The left axis over the visible lines on it and the right axis over those on it; the time axis is
+    // left as it is (it follows the data, or stays where the user put it).
     void SetAxisAdaptive() override;
+    void OnHorizontalView(bool restored) override;
+    // True while the visible time range follows the data.
+    bool FollowsTime() const { return m_followTime; }
 
     void SetWaveformOperateTool(eWaveformOperateToolsCombo tool) { SetOperateTool(tool); }
     eWaveformOperateToolsCombo GetWaveformOperateTool() const {
@@ -46,10 +52,20 @@ protected:
     void DrawAxes(QPainter& painter, const QRect& client,
                   const waveform::CPlotMapping& mapping) const override;
     waveform::CPlotMapping LineMapping(int line, const waveform::CPlotMapping& mapping) const override;
+    void DrawRealTimeLines(QPainter& painter, const waveform::CPlotMapping& mapping,
+                           bool keepDrawnRange) override;
     void ReportMarkerB() override;
+    void ApplyParameterRanges(int notify) override;
+    bool WidensShortTimeSpans() const override { return true; }
 
 private:
+    // Each grid row of the right axis with its right label and the left axis' label at its pixel row.
+    template <typename Visit> void ForEachRowLabel(const waveform::CPlotMapping& mapping, Visit visit) const;
+    // Full time range := the time the visible lines span; the visible range too while it follows.
+    void FollowTimeOfData();
+
     std::array<int, kLineCount> m_axisFlags{};
+    bool m_followTime = true;
     std::size_t m_capacity = 0;
     CWaveformComboMarkerRecord m_comboMarkerB{};
 };

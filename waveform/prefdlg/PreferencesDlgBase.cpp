@@ -17,6 +17,7 @@
 namespace {
 
 const QString kSection = QStringLiteral("Preferences");
+const QString kStartPageEntry = QStringLiteral("StartPage");
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, int id) {
     auto* button = new QPushButton(text, parent);
@@ -27,8 +28,8 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, int id) {
 
 } // namespace
 
-CPreferencesDlgBase::CPreferencesDlgBase(const QString& startPageEntry, QWidget* parent)
-    : QDialog(parent), m_startPageEntry(startPageEntry) {
+CPreferencesDlgBase::CPreferencesDlgBase(const QString& lastActiveEntry, QWidget* parent)
+    : QDialog(parent), m_lastActiveEntry(lastActiveEntry) {
     setWindowTitle(prefdlg::Text(34602));
     auto* layout = new QGridLayout(this);
     auto* category = new QLabel(prefdlg::Text(34603), this);
@@ -117,13 +118,19 @@ void CPreferencesDlgBase::AddTreeItem(CPreferencesPageBase* page, const QString&
 }
 
 void CPreferencesDlgBase::ShowStartPage() {
+    // The first page exists whichever page is shown: "默认全部" and OK reach it too.
+    if (SetActivePage(0) == 0)
+        return;
     const int count = m_host->GetPageCount();
-    int start = platform::GetProfileInt(kSection, m_startPageEntry, 0);
-    if (start < 0 || start >= count)
-        start = 0;
-    m_startPage = start;
-    if (SetActivePage(start) == 0 && start != 0)
-        SetActivePage(0);
+    if (m_startPage < 0 || m_startPage >= count)
+        m_startPage = platform::GetProfileInt(kSection, kStartPageEntry, 0);
+    // A start page beyond the pages leaves the first one shown.
+    SetActivePage(m_startPage);
+    if (!m_lastActiveEntry.isEmpty()) {
+        const int last = platform::GetProfileInt(kSection, m_lastActiveEntry, 0);
+        if (last < count)
+            SetActivePage(last);
+    }
     if (QTreeWidgetItem* item = ItemOfPage(m_host->GetActivePage()))
         m_tree->setCurrentItem(item);
 }
@@ -155,6 +162,8 @@ void CPreferencesDlgBase::OnTreeSelection() {
         break;
     }
     m_tree->setFocus();
+    if (!m_lastActiveEntry.isEmpty())
+        platform::WriteProfileInt(kSection, m_lastActiveEntry, m_host->GetActiveIndex());
 }
 
 void CPreferencesDlgBase::OnDefaultsAll() {
@@ -177,6 +186,6 @@ void CPreferencesDlgBase::accept() {
 void CPreferencesDlgBase::done(int result) {
     const int active = m_host->GetActiveIndex();
     if (active >= 0 && active < m_host->GetPageCount())
-        platform::WriteProfileInt(kSection, m_startPageEntry, active);
+        platform::WriteProfileInt(kSection, kStartPageEntry, active);
     QDialog::done(result);
 }

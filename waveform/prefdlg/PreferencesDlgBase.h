@@ -10,8 +10,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // A preference dialog: a tree of categories on the left, the page host on the right, "默认全部" and
-// "默认当前", validation of every page before OK. The page shown last is remembered under the
-// dialog's own profile entry and shown again when it still exists.
+// "默认当前", validation of every page before OK. The first page is always created, so that its
+// defaults and checks apply whichever page the dialog opens on; the page active at closing is
+// remembered as "StartPage" of section "Preferences" and opened again when it still exists.
 class CPreferencesDlgBase : public QDialog {
 public:
     enum : int {
@@ -23,8 +24,9 @@ public:
         IDC_HOST = 0xE900,
     };
 
-    // startPageEntry: the entry of section "Preferences" that remembers the page.
-    CPreferencesDlgBase(const QString& startPageEntry, QWidget* parent = nullptr);
+    // lastActiveEntry: an entry of section "Preferences" of the dialog's own that remembers the page
+    // chosen in the tree and selects it at opening when it exists; empty for none.
+    explicit CPreferencesDlgBase(const QString& lastActiveEntry = QString(), QWidget* parent = nullptr);
     ~CPreferencesDlgBase() override;
 
     int AddPage(CPreferencesPageBase* page);
@@ -39,7 +41,8 @@ public:
 protected:
     // Adds the page's item under the path of levels separated by ">" (top levels bold).
     void AddTreeItem(CPreferencesPageBase* page, const QString& path);
-    // Shows the start page and selects its tree item; call once all pages and items are added.
+    // Creates the first page, then shows the start page and selects its tree item; call once all pages
+    // and items are added.
     void ShowStartPage();
     // The caption for a page reached through the tree, given its item's path ("a > b").
     virtual QString CaptionOf(const QString& path) const = 0;
@@ -52,7 +55,7 @@ private:
     QString ItemPath(const QTreeWidgetItem* item) const;
     QTreeWidgetItem* ItemOfPage(const CPreferencesPageBase* page) const;
 
-    QString m_startPageEntry;
+    QString m_lastActiveEntry;
     CPropertyPageHost* m_host = nullptr;
     QTreeWidget* m_tree = nullptr;
     std::map<const CPreferencesPageBase*, QTreeWidgetItem*> m_items;

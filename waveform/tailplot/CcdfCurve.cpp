@@ -16,10 +16,6 @@ bool IsReading(double v) {
     return v >= -kOverflowReading && v <= kOverflowReading; // false for NaN and the overflow value
 }
 
-bool EntersBins(double v) {
-    return v > 0.0 && v <= kOverflowReading;
-}
-
 } // namespace
 
 unsigned CcdfBinCount(std::size_t n) {
@@ -38,23 +34,26 @@ unsigned CcdfBinCount(std::size_t n) {
     return 0;
 }
 
-int ComputeCcdf(const double* samples, std::size_t n, CCcdfCurve& curve) {
+int ComputeCcdf(const double* samples, std::size_t n, CCcdfCurve& curve, std::size_t* readingCount) {
     curve.X.clear();
     curve.Y.clear();
+    if (readingCount)
+        *readingCount = 0;
     if (!samples || n == 0)
         return 0;
 
-    double lo = kOverflowReading, hi = 0.0;
-    std::size_t readings = 0, positive = 0;
+    double lo = kOverflowReading, hi = -kOverflowReading;
+    std::size_t readings = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const double v = samples[i];
-        const bool enters = EntersBins(v);
-        readings += IsReading(v);
-        positive += enters;
+        const bool enters = IsReading(v);
+        readings += enters;
         lo = enters && v < lo ? v : lo;
         hi = enters && v > hi ? v : hi;
     }
-    const unsigned bins = CcdfBinCount(positive);
+    if (readingCount)
+        *readingCount = readings;
+    const unsigned bins = CcdfBinCount(readings);
     const double width = (hi - lo) / bins;
     if (bins == 0 || !(width > 0.0))
         return 0;
@@ -99,13 +98,13 @@ int ComputeCcdf(const double* samples, std::size_t n, CCcdfCurve& curve) {
             unsigned b = t < last ? static_cast<unsigned>(std::max(t, 0.0)) : bins - 1;
             b -= b > 0 && v < edges[b];
             b += b + 1 < bins && v >= edges[b + 1];
-            return EntersBins(v) ? b : bins;
+            return IsReading(v) ? b : bins;
         });
     } else {
         // Readings only subnormal steps apart give no finite scale: their bins are searched.
         count([&](double v) -> unsigned {
             const auto b = std::upper_bound(edges.begin() + 1, edges.begin() + bins, v) - (edges.begin() + 1);
-            return EntersBins(v) ? static_cast<unsigned>(b) : bins;
+            return IsReading(v) ? static_cast<unsigned>(b) : bins;
         });
     }
 

@@ -19,13 +19,14 @@ struct CCcdfCurve {
 // 100, 10 above 50, 5 above 20, 2 above 5, else 0 (too few for a distribution).
 unsigned CcdfBinCount(std::size_t n);
 
-// Builds the CCDF of n readings into curve (emptied first) with one min/max pass and one counting
-// pass. Only positive readings up to kOverflowReading enter the bins: the axes are logarithmic.
-// Readings of 0 or below still count as readings (they lie below every amplitude shown), so the curve
-// starts below 100 % when there are any; overflow readings and NaN count nowhere. Empty bins are
-// dropped except the first. 1 when the curve holds points, 0 when it is empty (too few positive
-// readings or all of them equal).
-int ComputeCcdf(const double* samples, std::size_t n, CCcdfCurve& curve);
+// Builds the CCDF of n samples into curve (emptied first) with one min/max pass and one counting pass.
+// Every reading enters the bins, those of 0 or below too (a bin whose centre is not positive has no
+// place on the logarithmic axes and is passed over where the curve is drawn, so the drawn curve starts
+// below 100 % when there are such readings); the bin count follows the number of readings. Overflow
+// readings (beyond kOverflowReading either way), infinities and NaN are no readings and count nowhere.
+// Empty bins are dropped except the first. readings, when given, receives the number of readings.
+// 1 when the curve holds points, 0 when it is empty (five readings or fewer, or all of them equal).
+int ComputeCcdf(const double* samples, std::size_t n, CCcdfCurve& curve, std::size_t* readings = nullptr);
 
 // A CCDF read from a file: n points of amplitude and percent taken as they are. 1 when at least two
 // points were given (fewer cannot make a curve: curve is then emptied and the result is 0).

@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace tailplot {
@@ -17,6 +18,7 @@ namespace {
 
 using waveform::CPlotArea;
 using waveform::CPlotMapping;
+using waveform::FormatDoubleText;
 using waveform::FormatFloatText;
 using waveform::ToQColor;
 
@@ -24,8 +26,8 @@ constexpr COLORREF kMajorGrid = 0xE0E0E0;
 constexpr COLORREF kMinorGrid = 0xC0C0C0;
 constexpr COLORREF kMarkerPen = 0xFF00FF;
 
-// Labels of the major ticks of one axis: the first and the last always, any other only when it
-// overlaps neither the label drawn before it nor the last one.
+// Labels of the major ticks of one axis: the first and the last, any other only when it overlaps
+// neither the label drawn before it nor the last one; the first gives way when it meets the last.
 template <typename Box> void DrawLabels(QPainter& p, const std::vector<CLogTick>& ticks, int flags, Box box) {
     std::vector<std::size_t> majors;
     for (std::size_t i = 0; i < ticks.size(); ++i)
@@ -39,7 +41,7 @@ template <typename Box> void DrawLabels(QPainter& p, const std::vector<CLogTick>
     for (std::size_t i : majors) {
         const bool first = i == majors.front(), last = i == lastIndex;
         const QRect r = box(ticks[i].value, first, last);
-        if (!first && !last && ((drawn && r.intersects(*drawn)) || r.intersects(lastBox)))
+        if (!last && ((drawn && r.intersects(*drawn)) || r.intersects(lastBox)))
             continue;
         p.drawText(r, flags, FormatFloatText(ticks[i].value));
         drawn = r;
@@ -47,6 +49,21 @@ template <typename Box> void DrawLabels(QPainter& p, const std::vector<CLogTick>
 }
 
 } // namespace
+
+QStringList LogLabelTexts(double min, double max) {
+    QStringList texts;
+    for (const CLogTick& t : LogTicks(min, max))
+        if (t.major)
+            texts << FormatFloatText(t.value);
+    return texts;
+}
+
+QString MarkerText(double value) {
+    // Six decimals keep fewer than four digits of a value below 0.001, none of nanoamperes.
+    if (value != 0.0 && std::fabs(value) < 1e-3)
+        return FormatFloatText(value);
+    return FormatDoubleText(value);
+}
 
 void DrawLogGrid(QPainter& p, const QRect& client, const CPlotMapping& m, const QColor& textColour,
                  const QFont& font) {
@@ -83,12 +100,15 @@ void DrawLogGrid(QPainter& p, const QRect& client, const CPlotMapping& m, const 
                [&](double v, bool lowest, bool highest) {
                    const int y = m.YPixel(v);
                    const int top = lowest ? y - th : highest ? y : y - th / 2;
-                   return QRect(client.left(), top, a.left - 2 - client.left(), th);
+                   return QRect(client.left(), top, a.left - kLabelGap - client.left(), th);
                });
+    // Centred on its tick, moved inside the client at the ends of the axis.
     DrawLabels(p, horiTicks, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, [&](double v, bool, bool) {
         const int x = m.XPixel(v);
         const int w = metrics.horizontalAdvance(FormatFloatText(v)) + 2;
-        return QRect(x - w / 2, a.bottom + th / 2, w, th);
+        const int left =
+            std::clamp(x - w / 2, client.left(), std::max(client.left(), client.right() + 1 - w));
+        return QRect(left, a.bottom + th / 2, w, th);
     });
     p.restore();
 }
@@ -109,8 +129,14 @@ void DrawLogCurve(QPainter& p, const std::vector<double>& x, const std::vector<d
     if (lineStyle == 0) {
         std::vector<QPointF> pixels;
         pixels.reserve(count);
-        for (std::size_t i = 0; i < count; ++i)
-            pixels.emplace_back(m.XRaw(x[i]), m.YRaw(y[i]));
+        // A point of 0 or below has no place on the axes: the curve is taken up at the next one.
+        const double none = std::numeric_limits<double>::quiet_NaN();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (x[i] > 0.0 && y[i] > 0.0)
+                pixels.emplace_back(m.XRaw(x[i]), m.YRaw(y[i]));
+            else
+                pixels.emplace_back(none, none);
+        }
         waveform::DrawJoinedPixels(p, pixels.data(), pixels.size());
     } else {
         for (std::size_t i = 0; i < count; ++i)
@@ -132,38 +158,51 @@ void MarkerValues(const CPlotMapping& m, const CWaveformMarkerRecord& pair, bool
     }
 }
 
-void DrawLogMarkers(QPainter& p, const CPlotMapping& m, const CWaveformMarkerRecord& pairA,
-                    const CWaveformMarkerRecord& pairB, const QFont& font) {
+QRegion DrawLogMarkers(QPainter& painter, bool draw, const CPlotMapping& m,
+                       const CWaveformMarkerRecord& pairA, const CWaveformMarkerRecord& pairB,
+                       const QFont& font) {
+    QRegion covered;
     if (m.area.IsEmpty() || (!pairA.Shown && !pairB.Shown))
-        return;
+        return covered;
+    QPainter* p = draw ? &painter : nullptr;
     const CPlotArea& a = m.area;
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setFont(font);
-    const QFontMetrics metrics(font, p.device());
+    const QFontMetrics metrics(font, painter.device());
     const int th = metrics.height();
     const QPen pen1(ToQColor(kMarkerPen), 1, Qt::SolidLine, Qt::FlatCap);
     const QPen pen2(ToQColor(kMarkerPen), 1, Qt::DotLine, Qt::FlatCap);
-    // Texts in the pen's colour; values in "%g", since amplitudes of microamps have no digit in the
-    // first six decimals.
+    if (p) {
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing, false);
+        p->setFont(font);
+    }
+    auto line = [&](const QPen& pen, int x1, int y1, int x2, int y2) {
+        covered += QRect(QPoint(std::min(x1, x2) - 1, std::min(y1, y2) - 1),
+                         QPoint(std::max(x1, x2) + 1, std::max(y1, y2) + 1));
+        if (p) {
+            p->setPen(pen);
+            p->drawLine(x1, y1, x2, y2);
+        }
+    };
+    // Texts in the pen's colour.
     auto text = [&](int x, int top, const QString& s) {
-        p.setPen(pen1);
-        p.drawText(QPoint(x, top + metrics.ascent()), s);
+        covered += QRect(x - 2, top - 2, metrics.horizontalAdvance(s) + 4, th + 4);
+        if (p) {
+            p->setPen(pen1);
+            p->drawText(QPoint(x, top + metrics.ascent()), s);
+        }
     };
     double v1 = 0.0, v2 = 0.0;
     if (pairA.Shown) {
         const int x1 = std::clamp(pairA.Pixel1, a.left, a.right),
                   x2 = std::clamp(pairA.Pixel2, a.left, a.right);
-        p.setPen(pen1);
-        p.drawLine(x1, a.top, x1, a.bottom);
-        p.setPen(pen2);
-        p.drawLine(x2, a.top, x2, a.bottom);
+        line(pen1, x1, a.top, x1, a.bottom);
+        line(pen2, x2, a.top, x2, a.bottom);
         auto beside = [&](int x, const QString& s) {
             const int w = metrics.horizontalAdvance(s);
             return x + 2 + w > a.right ? x - 3 - w : x + 2;
         };
         MarkerValues(m, pairA, true, v1, v2);
-        const QString s1 = FormatFloatText(v1), s2 = FormatFloatText(v2), d = FormatFloatText(v2 - v1);
+        const QString s1 = MarkerText(v1), s2 = MarkerText(v2), d = MarkerText(v2 - v1);
         text(beside(x1, s1), a.top + 10, s1);
         text(beside(x2, s2), a.top + 10 + th + 3, s2);
         text(beside(x2, d), a.top + 10 + 2 * (th + 3), d);
@@ -171,10 +210,8 @@ void DrawLogMarkers(QPainter& p, const CPlotMapping& m, const CWaveformMarkerRec
     if (pairB.Shown) {
         const int y1 = std::clamp(pairB.Pixel1, a.top, a.bottom),
                   y2 = std::clamp(pairB.Pixel2, a.top, a.bottom);
-        p.setPen(pen1);
-        p.drawLine(a.left, y1, a.right, y1);
-        p.setPen(pen2);
-        p.drawLine(a.left, y2, a.right, y2);
+        line(pen1, a.left, y1, a.right, y1);
+        line(pen2, a.left, y2, a.right, y2);
         // Above its line, or below it when the line is too near the plot's top.
         auto row = [&](int y, int above, int below, int& x) {
             const bool under = y - th + 2 < a.top;
@@ -184,14 +221,15 @@ void DrawLogMarkers(QPainter& p, const CPlotMapping& m, const CWaveformMarkerRec
         MarkerValues(m, pairB, false, v1, v2);
         int x = 0;
         const int top1 = row(y1, 3, 5, x);
-        text(x, top1, FormatFloatText(v1));
+        text(x, top1, MarkerText(v1));
         const int top2 = row(y2, 53, 57, x);
-        const QString s2 = FormatFloatText(v2);
+        const QString s2 = MarkerText(v2);
         text(x, top2, s2);
-        text(x + metrics.horizontalAdvance(s2) + 10, top2,
-             QStringLiteral("Delta: ") + FormatFloatText(v2 - v1));
+        text(x + metrics.horizontalAdvance(s2) + 10, top2, QStringLiteral("Delta: ") + MarkerText(v2 - v1));
     }
-    p.restore();
+    if (p)
+        p->restore();
+    return covered;
 }
 
 } // namespace tailplot

@@ -7,13 +7,23 @@
 #include <QColor>
 #include <QFont>
 #include <QPainter>
+#include <QRegion>
+#include <QStringList>
 #include <vector>
 
 // Drawing of the CCDF window on any painter (layer, bitmap or printer), in a mapping whose axes are
 // both logarithmic.
 namespace tailplot {
 
-// The grid of both axes (decades solid, their multiples dotted) and the labels of the decades.
+// Vertical labels end this far left of the plot.
+constexpr int kLabelGap = 2;
+
+// The texts of the labels of an axis' major ticks over a visible range.
+QStringList LogLabelTexts(double min, double max);
+
+// The grid of both axes (decades solid, their multiples dotted) and the labels of the decades. No
+// label leaves the client or runs into another: the first and the last are drawn unless they meet
+// (then the last), any other only where it meets neither the one drawn before it nor the last.
 void DrawLogGrid(QPainter& painter, const QRect& client, const waveform::CPlotMapping& mapping,
                  const QColor& textColour, const QFont& font);
 
@@ -28,9 +38,14 @@ void DrawLogCurve(QPainter& painter, const std::vector<double>& x, const std::ve
 void MarkerValues(const waveform::CPlotMapping& mapping, const CWaveformMarkerRecord& pair, bool pairA,
                   double& value1, double& value2);
 
-// Marker lines with their values and differences; pair A is vertical, pair B horizontal.
-void DrawLogMarkers(QPainter& painter, const waveform::CPlotMapping& mapping,
-                    const CWaveformMarkerRecord& pairA, const CWaveformMarkerRecord& pairB,
-                    const QFont& font);
+// Marker lines with their values and differences (pair A vertical, pair B horizontal), drawn when
+// draw is set; the area they cover on the painter either way. Values are written as "%lf" writes them,
+// trailing zeros removed, except below 0.001 where its six decimals would lose them: there as "%g" does.
+QRegion DrawLogMarkers(QPainter& painter, bool draw, const waveform::CPlotMapping& mapping,
+                       const CWaveformMarkerRecord& pairA, const CWaveformMarkerRecord& pairB,
+                       const QFont& font);
+
+// A marker value's text as DrawLogMarkers writes it.
+QString MarkerText(double value);
 
 } // namespace tailplot

@@ -24,11 +24,13 @@ void CWaveformCCDFWnd::SetDataMultiLine(int line, const double* samples, unsigne
     if (item == nullptr)
         return;
     tailplot::CCcdfCurve curve;
-    const int result = tailplot::ComputeCcdf(samples, n, curve);
+    std::size_t readings = 0;
+    const int result = tailplot::ComputeCcdf(samples, n, curve, &readings);
     item->Data.Clear();
     item->Data.X = std::move(curve.X);
     item->Data.Y = std::move(curve.Y);
-    if (n > 5)
+    // Five readings or fewer make no distribution and change nothing else.
+    if (readings > 5)
         m_parameter.Styles[static_cast<std::size_t>(line)].Visible = result;
 }
 
@@ -109,6 +111,16 @@ void CWaveformCCDFWnd::DrawOneLine(QPainter& p, int line, const waveform::CPlotM
         tailplot::DrawLogCurve(p, item->Data.X, item->Data.Y, m, style, m_parameter.LineStyle);
 }
 
-void CWaveformCCDFWnd::DrawMarkers(QPainter& p, const waveform::CPlotMapping& m) const {
-    tailplot::DrawLogMarkers(p, m, m_markerA, m_markerB, MarkerFont());
+QRegion CWaveformCCDFWnd::DrawMarkers(QPainter& p, const waveform::CPlotMapping& m, bool draw) const {
+    return tailplot::DrawLogMarkers(p, draw, m, m_markerA, m_markerB, MarkerFont());
+}
+
+waveform::CPlotArea CWaveformCCDFWnd::CalcAxisRect(const QRect& client) const {
+    // The left margin of five characters, or as wide as the labels of the decades shown.
+    const int c = QFontMetrics(AxisFont()).horizontalAdvance(QStringLiteral("中"));
+    const waveform::CPlotArea first = PlotAreaWithMargins(client, 5 * c, 2 * c);
+    const waveform::CPlotMapping m = DrawMapping(first);
+    const int labels =
+        WidestLabel(tailplot::LogLabelTexts(m.vMin, m.vMax)) + tailplot::kLabelGap + kLabelEdge;
+    return labels > 5 * c ? PlotAreaWithMargins(client, labels, 2 * c) : first;
 }

@@ -13,7 +13,8 @@ enum eWaveformOperateToolsCCDF : int {
 
 // The plot child of the CCDF window: up to four CCDF curves (percent of readings at or above an
 // amplitude) on logarithmic axes. Marker pair A reads amplitudes, pair B percents; the markers stand
-// wherever they are put. Used on the user-interface thread only.
+// wherever they are put, and either pair shows with or without a curve. Used on the user-interface
+// thread only.
 class CWaveformCCDFWnd : public CWaveformPlotWnd {
 public:
     CWaveformCCDFWnd();
@@ -45,6 +46,7 @@ protected:
                   const waveform::CPlotMapping& mapping) const override;
     void DrawOneLine(QPainter& painter, int line, const waveform::CPlotMapping& mapping,
                      bool keepDrawnRange) override;
-    void DrawMarkers(QPainter& painter, const waveform::CPlotMapping& mapping) const override;
+    QRegion DrawMarkers(QPainter& painter, const waveform::CPlotMapping& mapping, bool draw) const override;
+    waveform::CPlotArea CalcAxisRect(const QRect& client) const override;
     bool MarkersSnapToLine() const override { return false; }
 };

@@ -1,10 +1,10 @@
 #include "waveform/traceprefs/PrefPageWaveform.h"
 #include "waveform/traceprefs/TraceStrings.h"
 
-#include "lumora/controls/DigEdit.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
 #include "waveform/common/ParameterWaveform.h"
+#include "waveform/traceprefs/LimitEdit.h"
 #include "waveform/traceprefs/WaveformStrings.h"
 
 #include <QComboBox>
@@ -23,8 +23,8 @@ template <typename T> T* Control(QWidget* parent, int id, T* control) {
     return control;
 }
 
-controls::CDigEdit* LimitEdit(QWidget* parent, int id) {
-    auto* edit = Control(parent, id, new controls::CDigEdit);
+CLimitEdit* LimitEdit(QWidget* parent, int id) {
+    auto* edit = Control(parent, id, new CLimitEdit);
     edit->m_nMaxDigits = 10;
     edit->m_nDecimals = 6;
     // The digit edit's font follows its height, so its height is fixed at that of a plain edit.
@@ -95,16 +95,16 @@ bool CPrefPageWaveform::DoDataExchange(bool save) {
         r.ChartName = m_chartName->text();
         r.ScaleTextHori = m_horiText->text();
         r.ScaleTextVert = m_vertText->text();
-        r.HoriMinZoom = m_horiMin->GetValue();
-        r.HoriMaxZoom = m_horiMax->GetValue();
-        r.VertMinZoom = m_vertMin->GetValue();
-        r.VertMaxZoom = m_vertMax->GetValue();
-        // Hidden on a one-axis plot: the digit edits would round the record's values to six
-        // decimals and their bounds, so the record keeps them as they came.
+        r.HoriMinZoom = m_horiMin->Limit();
+        r.HoriMaxZoom = m_horiMax->Limit();
+        r.VertMinZoom = m_vertMin->Limit();
+        r.VertMaxZoom = m_vertMax->Limit();
+        // Hidden on a one-axis plot: the edits' bounds would clip the record's values, so the
+        // record keeps them as they came.
         if (m_mode == 1) {
             r.ScaleTextVertLeft = m_leftText->text();
-            r.VertLeftMinZoom = m_leftMin->GetValue();
-            r.VertLeftMaxZoom = m_leftMax->GetValue();
+            r.VertLeftMinZoom = m_leftMin->Limit();
+            r.VertLeftMaxZoom = m_leftMax->Limit();
         }
         r.HoriUnitFixed = m_unitFixed->isChecked() ? 1 : 0;
         return true;
@@ -113,12 +113,15 @@ bool CPrefPageWaveform::DoDataExchange(bool save) {
     m_horiText->setText(r.ScaleTextHori);
     m_vertText->setText(r.ScaleTextVert);
     m_leftText->setText(r.ScaleTextVertLeft);
-    m_horiMin->SetValue(r.HoriMinZoom);
-    m_horiMax->SetValue(r.HoriMaxZoom);
-    m_vertMin->SetValue(r.VertMinZoom);
-    m_vertMax->SetValue(r.VertMaxZoom);
-    m_leftMin->SetValue(r.VertLeftMinZoom);
-    m_leftMax->SetValue(r.VertLeftMaxZoom);
+    // Both limits of an axis with the decimals that tell them apart.
+    const auto limits = [](CLimitEdit* min, CLimitEdit* max, double minValue, double maxValue) {
+        const int decimals = CLimitEdit::DecimalsForPair(minValue, maxValue);
+        min->SetLimit(minValue, decimals);
+        max->SetLimit(maxValue, decimals);
+    };
+    limits(m_horiMin, m_horiMax, r.HoriMinZoom, r.HoriMaxZoom);
+    limits(m_vertMin, m_vertMax, r.VertMinZoom, r.VertMaxZoom);
+    limits(m_leftMin, m_leftMax, r.VertLeftMinZoom, r.VertLeftMaxZoom);
     m_unitFixed->setChecked(r.HoriUnitFixed != 0);
     m_unitAdaptive->setChecked(r.HoriUnitFixed == 0);
     return true;
@@ -137,8 +140,6 @@ int CPrefPageWaveform::ValidatePage() {
     if (r.HoriMaxZoom <= r.HoriMinZoom)
         message = traceprefs::IDS_HORI_RANGE;
     else if (r.VertMaxZoom <= r.VertMinZoom)
-        message = traceprefs::IDS_VERT_RANGE;
-    else if (m_mode == 1 && r.VertLeftMaxZoom <= r.VertLeftMinZoom)
         message = traceprefs::IDS_VERT_RANGE;
     if (message == 0)
         return 1;

@@ -6,12 +6,10 @@ class CParameterWaveform;
 class QLineEdit;
 class QRadioButton;
 class QWidget;
-namespace controls {
-class CDigEdit;
-}
+class CLimitEdit;
 
 // The axis page: chart name, axis captions and zoom limits. Mode 1 (the two-axis window) shows the
-// left axis too and checks its limits.
+// left axis too; its limits are taken as they are.
 class CPrefPageWaveform : public CPreferencesPageBase {
 public:
     enum : int {
@@ -47,12 +45,12 @@ private:
     QLineEdit* m_horiText = nullptr;
     QLineEdit* m_vertText = nullptr;
     QLineEdit* m_leftText = nullptr;
-    controls::CDigEdit* m_horiMin = nullptr;
-    controls::CDigEdit* m_horiMax = nullptr;
-    controls::CDigEdit* m_vertMin = nullptr;
-    controls::CDigEdit* m_vertMax = nullptr;
-    controls::CDigEdit* m_leftMin = nullptr;
-    controls::CDigEdit* m_leftMax = nullptr;
+    CLimitEdit* m_horiMin = nullptr;
+    CLimitEdit* m_horiMax = nullptr;
+    CLimitEdit* m_vertMin = nullptr;
+    CLimitEdit* m_vertMax = nullptr;
+    CLimitEdit* m_leftMin = nullptr;
+    CLimitEdit* m_leftMax = nullptr;
     QRadioButton* m_unitAdaptive = nullptr;
     QRadioButton* m_unitFixed = nullptr;
     QWidget* m_leftGroup = nullptr;
