@@ -1,5 +1,6 @@
 #include "lumora/shell/DockingPaneViewDVM.h"
 
+#include "instruments/meterdrv/EntityInstruDVM.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/OnlineIcon.h"
 #include "lumora/shell/PaneCommon.h"
@@ -67,6 +68,17 @@ void CDockingPaneViewDVM::SetCommandEnabled(bool enabled) {
         if (action->objectName().toInt() != 0)
             action->setEnabled(enabled);
     }
+}
+
+void CDockingPaneViewDVM::UpdateFromParameter() {
+    CMainFrame* frame = shell::FindMainFrame(this);
+    if (frame == nullptr)
+        return;
+    // An instrument that did not answer at start-up is not waited for a second time.
+    if (frame->MultimeterDriver() != nullptr && frame->MultimeterDriver()->IsInstruConnected())
+        m_form->Refresh();
+    else
+        m_form->UpdateFromParameter();
 }
 
 void CDockingPaneViewDVM::EnableControls(bool enable) {

@@ -1,6 +1,5 @@
 #include "lumora/shell/QXDialogPaneDCSource.h"
 
-#include "common/xmlfile/TextHelpers.h"
 #include "lumora/controls/DigEdit.h"
 #include "lumora/controls/DisplayDigital.h"
 #include "lumora/controls/QXStaticLabel.h"
@@ -190,6 +189,15 @@ bool CQXDialogPaneDCSource::MayProgram(CMainFrame*& frame) const {
     return true;
 }
 
+// The user's change is the record's (and so the file's) whatever the driver does; without a driver it
+// is said so and nothing is sent. False when the change must not go to the driver.
+bool CQXDialogPaneDCSource::HasDriverFor(CMainFrame& frame) const {
+    if (frame.SupplyDriver() != nullptr)
+        return true;
+    platform::MessageBox(platform::LoadString(51510), platform::MB_ICONSTOP);
+    return false;
+}
+
 void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
     if (!m_initialised)
         return;
@@ -210,11 +218,10 @@ void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
         return;
     }
     last = value;
-    field = FormatDouble(-1, value);
-    if (frame->SupplyDriver() == nullptr) {
-        platform::MessageBox(platform::LoadString(51510), platform::MB_ICONSTOP);
+    // The number as typed, to the last digit: the text is what is sent and stored.
+    field = platform::FormatExact(value, 0);
+    if (!HasDriverFor(*frame))
         return;
-    }
     const int item = voltage ? ITEM_VOLTAGE : ITEM_CURRENT;
     CEntityInstruDCPS* driver = frame->SupplyDriver();
     if (driver->SetParameterInstruDCSource(record, item) == 0 ||
@@ -226,36 +233,42 @@ void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
 }
 
 void CQXDialogPaneDCSource::OnOutputSwitch() {
-    CMainFrame* frame = nullptr;
-    if (!m_initialised || !MayProgram(frame)) {
-        if (frame != nullptr)
-            ShowOutput(frame->SupplyRecord().OutputState);
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
+        return;
+    CParameterInstruDCSource& record = frame->SupplyRecord();
+    if (!m_initialised || frame->MeasureThreadExists()) {
+        ShowOutput(record.OutputState);
         return;
     }
-    CParameterInstruDCSource& record = frame->SupplyRecord();
     const int previous = record.OutputState;
     record.OutputState = previous != 0 ? 0 : 1;
-    CEntityInstruDCPS* driver = frame->SupplyDriver();
-    if (driver->SetParameterInstruDCSource(record, ITEM_OUTPUT) == 0 ||
-        driver->GetParameterInstruDCSource(record, ITEM_OUTPUT) == 0)
-        record.OutputState = previous;
+    if (HasDriverFor(*frame)) {
+        CEntityInstruDCPS* driver = frame->SupplyDriver();
+        if (driver->SetParameterInstruDCSource(record, ITEM_OUTPUT) == 0 ||
+            driver->GetParameterInstruDCSource(record, ITEM_OUTPUT) == 0)
+            record.OutputState = previous;
+    }
     ShowOutput(record.OutputState);
 }
 
 void CQXDialogPaneDCSource::OnRangeChange(int index) {
-    CMainFrame* frame = nullptr;
-    if (!MayProgram(frame)) {
-        if (frame != nullptr)
-            m_range->setCurrentIndex(frame->SupplyRecord().CurrentRange);
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
+        return;
+    CParameterInstruDCSource& record = frame->SupplyRecord();
+    if (frame->MeasureThreadExists()) {
+        m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    CParameterInstruDCSource& record = frame->SupplyRecord();
     const int previous = record.CurrentRange;
     record.CurrentRange = index;
-    CEntityInstruDCPS* driver = frame->SupplyDriver();
-    if (driver->SetParameterInstruDCSource(record, ITEM_RANGE) == 0 ||
-        driver->GetParameterInstruDCSource(record, ITEM_RANGE) == 0)
-        record.CurrentRange = previous;
+    if (HasDriverFor(*frame)) {
+        CEntityInstruDCPS* driver = frame->SupplyDriver();
+        if (driver->SetParameterInstruDCSource(record, ITEM_RANGE) == 0 ||
+            driver->GetParameterInstruDCSource(record, ITEM_RANGE) == 0)
+            record.CurrentRange = previous;
+    }
     m_range->setCurrentIndex(record.CurrentRange);
 }
 

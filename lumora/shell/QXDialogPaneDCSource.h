@@ -68,6 +68,7 @@ private:
     void OnRangeChange(int index);
     // The frame with a driver that may be used now; null (after saying why) otherwise.
     bool MayProgram(CMainFrame*& frame) const;
+    bool HasDriverFor(CMainFrame& frame) const;
     void ShowOutput(int state);
     void ShowLevel(int id, const QString& text);
     void ApplyEnabled();

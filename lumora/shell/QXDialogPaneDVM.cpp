@@ -159,47 +159,57 @@ bool CQXDialogPaneDVM::MayProgram(CMainFrame*& frame) const {
     frame = Frame();
     if (frame == nullptr || frame->MeasureThreadExists())
         return false;
-    if (frame->MultimeterDriver() == nullptr) {
-        platform::MessageBox(platform::LoadString(51511), platform::MB_ICONSTOP);
-        return false;
-    }
-    return true;
+    return HasDriverFor(*frame);
+}
+
+// The user's change is the record's (and so the file's) whatever the driver does; without a driver it
+// is said so and nothing is sent.
+bool CQXDialogPaneDVM::HasDriverFor(CMainFrame& frame) const {
+    if (frame.MultimeterDriver() != nullptr)
+        return true;
+    platform::MessageBox(platform::LoadString(51511), platform::MB_ICONSTOP);
+    return false;
 }
 
 void CQXDialogPaneDVM::OnTriggerMode(int index) {
-    ApplyEnabled();
-    CMainFrame* frame = nullptr;
-    if (!MayProgram(frame)) {
-        if (frame != nullptr)
-            m_triggerMode->setCurrentIndex(frame->MultimeterRecord().TriggerMode);
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
+        return;
+    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
+    if (frame->MeasureThreadExists()) {
+        m_triggerMode->setCurrentIndex(record.TriggerMode);
         ApplyEnabled();
         return;
     }
-    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
     const int previous = record.TriggerMode;
     record.TriggerMode = index;
-    CEntityInstruDVM* driver = frame->MultimeterDriver();
-    if (driver->SetParameterInstruMultiMeter(record, ITEM_TRIGGER_MODE) == 0 ||
-        driver->GetParameterInstruMultiMeter(record, ITEM_TRIGGER_MODE) == 0)
-        record.TriggerMode = previous;
+    if (HasDriverFor(*frame)) {
+        CEntityInstruDVM* driver = frame->MultimeterDriver();
+        if (driver->SetParameterInstruMultiMeter(record, ITEM_TRIGGER_MODE) == 0 ||
+            driver->GetParameterInstruMultiMeter(record, ITEM_TRIGGER_MODE) == 0)
+            record.TriggerMode = previous;
+    }
     m_triggerMode->setCurrentIndex(record.TriggerMode);
     ApplyEnabled();
 }
 
 void CQXDialogPaneDVM::OnRange(int index) {
-    CMainFrame* frame = nullptr;
-    if (!MayProgram(frame)) {
-        if (frame != nullptr)
-            m_range->setCurrentIndex(frame->MultimeterRecord().CurrentRange);
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
+        return;
+    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
+    if (frame->MeasureThreadExists()) {
+        m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
     const int previous = record.CurrentRange;
     record.CurrentRange = index;
-    CEntityInstruDVM* driver = frame->MultimeterDriver();
-    if (driver->SetParameterInstruMultiMeter(record, ITEM_RANGE) == 0 ||
-        driver->GetParameterInstruMultiMeter(record, ITEM_RANGE) == 0)
-        record.CurrentRange = previous;
+    if (HasDriverFor(*frame)) {
+        CEntityInstruDVM* driver = frame->MultimeterDriver();
+        if (driver->SetParameterInstruMultiMeter(record, ITEM_RANGE) == 0 ||
+            driver->GetParameterInstruMultiMeter(record, ITEM_RANGE) == 0)
+            record.CurrentRange = previous;
+    }
     m_range->setCurrentIndex(record.CurrentRange);
     SetSliderRange(record.CurrentRange);
     ShowLevel(record.TriggerLevel);
@@ -220,13 +230,17 @@ void CQXDialogPaneDVM::OnLevelCommitted(double amperes) {
         ShowLevel(record.TriggerLevel);
         return;
     }
-    if (!MayProgram(frame)) {
-        if (frame != nullptr && frame->MeasureThreadExists())
-            ShowLevel(record.TriggerLevel);
+    if (frame->MeasureThreadExists()) {
+        ShowLevel(record.TriggerLevel);
         return;
     }
     const QString previous = record.TriggerLevel;
-    record.TriggerLevel = FormatDouble(-1, amperes);
+    // The number as typed, to the last digit: the text is what is sent and stored.
+    record.TriggerLevel = platform::FormatExact(amperes, 0);
+    if (!HasDriverFor(*frame)) {
+        ShowLevel(record.TriggerLevel);
+        return;
+    }
     CEntityInstruDVM* driver = frame->MultimeterDriver();
     if (driver->SetParameterInstruMultiMeter(record, ITEM_TRIGGER_LEVEL) == 0 ||
         driver->GetParameterInstruMultiMeter(record, ITEM_TRIGGER_LEVEL) == 0)
@@ -243,13 +257,14 @@ void CQXDialogPaneDVM::ShowLevel(const QString& text) {
     m_showing = false;
 }
 
-void CQXDialogPaneDVM::Refresh() {
-    CMainFrame* frame = nullptr;
-    if (!MayProgram(frame))
+void CQXDialogPaneDVM::UpdateFromParameter() {
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
         return;
-    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
-    if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record, ITEM_ALL) == 0)
-        return;
+    ShowRecord(frame->MultimeterRecord());
+}
+
+void CQXDialogPaneDVM::ShowRecord(const CParameterInstruMultiMeter& record) {
     m_model->setText(record.InstrumentIDN.trimmed());
     m_model->setCursorPosition(0);
     m_range->setCurrentIndex(record.CurrentRange);
@@ -258,4 +273,14 @@ void CQXDialogPaneDVM::Refresh() {
     ShowLevel(record.TriggerLevel);
     ApplyEnabled();
     m_initialised = true;
+}
+
+void CQXDialogPaneDVM::Refresh() {
+    CMainFrame* frame = nullptr;
+    if (!MayProgram(frame))
+        return;
+    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
+    if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record, ITEM_ALL) == 0)
+        return;
+    ShowRecord(record);
 }
