@@ -11,6 +11,7 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/PageFiles.h"
+#include "lumora/core/SampleStore.h"
 #include "lumora/core/StdioFileEx.h"
 #include "lumora/shell/ToolIcon.h"
 #include "platform/ControlId.h"
@@ -278,6 +279,21 @@ void CQXAppDialogMeasDLOG::AppendMeasuredData(const double* x, const double* y, 
         return;
     m_waveform->SetDataIndex(x, y, start, count, exclusion);
     RefitVisiblePlot();
+}
+
+int CQXAppDialogMeasDLOG::AppendMeasuredSamples(const CSampleStore& samples, unsigned start, unsigned count,
+                                                int exclusion) {
+    if (m_waveform == nullptr)
+        return 1;
+    int kept = 1;
+    samples.ForEachSegment(start, std::size_t{start} + count,
+                           [&](std::size_t first, const double* x, const double* y, std::size_t n) {
+                               if (kept != 0)
+                                   kept = m_waveform->AppendDataSlice(x, y, static_cast<unsigned>(first),
+                                                                      static_cast<unsigned>(n), exclusion);
+                           });
+    RefitVisiblePlot();
+    return kept;
 }
 
 // ---- files --------------------------------------------------------------------------------------

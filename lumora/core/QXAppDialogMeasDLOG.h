@@ -5,6 +5,7 @@
 #include <QString>
 #include <vector>
 
+class CSampleStore;
 class CWaveformComboMainWnd;
 class CWaveformCCDFMainWnd;
 
@@ -31,6 +32,8 @@ public:
     void InitialMemory(unsigned capacity);
     // Appends samples start .. start+count-1 of the run's whole arrays to the logged line.
     void AppendMeasuredData(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    // The same from a run's sample store; 0 when the plot could not keep them (it keeps what it had).
+    int AppendMeasuredSamples(const CSampleStore& samples, unsigned start, unsigned count, int exclusion);
 
     int SaveWaveformData(const QString& path);
     int SaveListData(const QString& path);

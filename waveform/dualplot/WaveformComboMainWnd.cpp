@@ -32,6 +32,11 @@ void CWaveformComboMainWnd::SetDataIndex(const double* x, const double* y, unsig
         m_wndWaveform.SetDataIndex(x, y, start, count, exclusion);
 }
 
+int CWaveformComboMainWnd::AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count,
+                                           int exclusion) {
+    return Ready() ? m_wndWaveform.AppendDataSlice(x, y, start, count, exclusion) : 0;
+}
+
 void CWaveformComboMainWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis,
                                              int exclusion) {
     if (Ready())

@@ -18,6 +18,7 @@ public:
 
     void InitialMemory(unsigned capacity);
     void SetDataIndex(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    int AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
     void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis, int exclusion);
     void ResetWaveformDataLogging();
     unsigned GetMultiLineDataLength(int line) const;

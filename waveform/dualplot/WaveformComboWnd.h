@@ -14,13 +14,17 @@ public:
     CWaveformComboWnd();
     ~CWaveformComboWnd() override;
 
-    // Line 0 emptied, with room for capacity samples that SetDataIndex may then fill.
+    // Line 0 emptied; SetDataIndex may then fill up to capacity samples. Its memory grows with the
+    // samples handed over, so that a long run takes no more than it has logged.
     void InitialMemory(unsigned capacity);
     // Appends samples [start, start + count) of the run's whole buffers x and y to line 0: only that
-    // slice is copied and summarised. Nothing when it does not fit the room InitialMemory made. A slice
-    // starting before the end of line 0 replaces what lay from there on. Excluded indices of the slice
-    // are appended by the rule of SetDataMultiLine. Nothing is redrawn or reported.
+    // slice is copied and summarised. Nothing when it goes beyond the capacity InitialMemory gave. A
+    // slice starting before the end of line 0 replaces what lay from there on. Excluded indices of the
+    // slice are appended by the rule of SetDataMultiLine. Nothing is redrawn or reported.
     void SetDataIndex(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    // The same with x and y pointing at the slice's first sample. 0 when it was not taken: beyond the
+    // capacity, or no memory for it (line 0 then stays as it was).
+    int AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
     // Replaces a line's samples; axis: non-zero the left axis, 0 the right one.
     void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis, int exclusion);
     // Ranges back to their starting values (right 0..1, left 0..5, time 0..1) and line 0 emptied, its
@@ -49,6 +53,8 @@ protected:
     void ReportMarkerB() override;
 
 private:
+    void MakeRoom(CLineData& d, std::size_t needed);
+
     std::array<int, kLineCount> m_axisFlags{};
     std::size_t m_capacity = 0;
     CWaveformComboMarkerRecord m_comboMarkerB{};
