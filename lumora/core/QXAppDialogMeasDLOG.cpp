@@ -29,6 +29,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <algorithm>
 
 namespace {
 
@@ -285,6 +286,21 @@ int CQXAppDialogMeasDLOG::AppendMeasuredSamples(const CSampleStore& samples, uns
                                                 int exclusion) {
     if (m_waveform == nullptr)
         return 1;
+    // The plot's line grows from the run's own samples, not from a copy of its old arrays: a long run
+    // holds each sample twice (the run's and the plot's), never three times.
+    const std::size_t needed = std::size_t{start} + count;
+    const std::size_t room = m_waveform->DataRoom();
+    if (needed > room &&
+        m_waveform->RemakeDataRoom(std::max(needed, 2 * room), [&](double* x, double* y, std::size_t n) {
+            samples.ForEachSegment(0, n,
+                                   [&](std::size_t first, const double* t, const double* v, std::size_t k) {
+                                       std::copy_n(t, k, x + first);
+                                       std::copy_n(v, k, y + first);
+                                   });
+        }) == 0) {
+        RefitVisiblePlot();
+        return 0;
+    }
     int kept = 1;
     samples.ForEachSegment(start, std::size_t{start} + count,
                            [&](std::size_t first, const double* x, const double* y, std::size_t n) {

@@ -60,6 +60,43 @@ void CWaveformComboWnd::MakeRoom(CLineData& d, std::size_t needed) {
     d.Summary.Reserve(grown);
 }
 
+std::size_t CWaveformComboWnd::DataRoom() const {
+    const CLineData& d = Line(0)->Data;
+    return std::min(d.X.capacity(), d.Y.capacity());
+}
+
+int CWaveformComboWnd::RemakeDataRoom(
+    std::size_t room, const std::function<void(double* x, double* y, std::size_t n)>& refill) {
+    CLineData& d = Line(0)->Data;
+    const std::size_t n = std::min(d.X.size(), d.Y.size());
+    room = std::min(std::max(room, n), m_capacity);
+    if (room <= DataRoom())
+        return 1;
+    // When the room asked for cannot be had, the line is made again as it was.
+    std::size_t made = 0;
+    for (const std::size_t wanted : {room, n}) {
+        d.X = std::vector<double>();
+        d.Y = std::vector<double>();
+        try {
+            ReserveLarge(d.X, wanted);
+            ReserveLarge(d.Y, wanted);
+            d.Summary.Reserve(wanted);
+            made = wanted;
+            break;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (made == 0 && n > 0) {
+        d.Clear();
+        ForgetDrawnRange(0);
+        return 0;
+    }
+    d.X.resize(n);
+    d.Y.resize(n);
+    refill(d.X.data(), d.Y.data(), n);
+    return made == room ? 1 : 0;
+}
+
 int CWaveformComboWnd::AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count,
                                        int exclusion) {
     const std::size_t end = static_cast<std::size_t>(start) + count;

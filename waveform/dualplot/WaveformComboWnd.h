@@ -4,6 +4,7 @@
 #include "waveform/dualplot/ComboRecords.h"
 
 #include <array>
+#include <functional>
 
 // The plot child of the two-axis data-logging window: four lines against a common time axis, each
 // scaled on the left or the right vertical axis; line 0 grows slice by slice while a run logs. Pair B
@@ -25,6 +26,14 @@ public:
     // The same with x and y pointing at the slice's first sample. 0 when it was not taken: beyond the
     // capacity, or no memory for it (line 0 then stays as it was).
     int AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    // Samples line 0 has room for before its arrays move.
+    std::size_t DataRoom() const;
+    // Room for at least 'room' samples in line 0 (no more than the capacity) without a second copy of its
+    // samples: the arrays are let go first and made again, and refill(x, y, n) writes the n samples the
+    // line held, which the caller has elsewhere. 0 when the memory could not be had: line 0 is then made
+    // again as it was (empty only when not even that memory is left).
+    int RemakeDataRoom(std::size_t room,
+                       const std::function<void(double* x, double* y, std::size_t n)>& refill);
     // Replaces a line's samples; axis: non-zero the left axis, 0 the right one.
     void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis, int exclusion);
     // Ranges back to their starting values (right 0..1, left 0..5, time 0..1) and line 0 emptied, its
