@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -189,13 +190,15 @@ bool CQXDialogPaneDCSource::MayProgram(CMainFrame*& frame) const {
     return true;
 }
 
-// The user's change is the record's (and so the file's) whatever the driver does; without a driver it
-// is said so and nothing is sent. False when the change must not go to the driver.
-bool CQXDialogPaneDCSource::HasDriverFor(CMainFrame& frame) const {
-    if (frame.SupplyDriver() != nullptr)
-        return true;
-    platform::MessageBox(platform::LoadString(51510), platform::MB_ICONSTOP);
-    return false;
+template <typename T>
+void CQXDialogPaneDCSource::ChangeItem(CMainFrame& frame, T CParameterInstruDCSource::*field, T value,
+                                       int item) {
+    CParameterInstruDCSource& record = frame.SupplyRecord();
+    CEntityInstruDCPS* driver = frame.SupplyDriver();
+    shell::ChangeRecordItem(record, field, std::move(value), driver != nullptr, 51510, [&] {
+        return driver->SetParameterInstruDCSource(record, item) != 0 &&
+               driver->GetParameterInstruDCSource(record, item) != 0;
+    });
 }
 
 void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
@@ -210,26 +213,17 @@ void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
     CMainFrame* frame = Frame();
     if (frame == nullptr)
         return;
-    CParameterInstruDCSource& record = frame->SupplyRecord();
-    QString& field = voltage ? record.VoltageLevel : record.CurrentLimit;
-    const QString previous = field;
+    QString CParameterInstruDCSource::*field =
+        voltage ? &CParameterInstruDCSource::VoltageLevel : &CParameterInstruDCSource::CurrentLimit;
     if (frame->MeasureThreadExists()) {
-        ShowLevel(id, previous);
+        ShowLevel(id, frame->SupplyRecord().*field);
         return;
     }
     last = value;
     // The number as typed, to the last digit: the text is what is sent and stored.
-    field = platform::FormatExact(value, 0);
-    if (!HasDriverFor(*frame))
-        return;
-    const int item = voltage ? ITEM_VOLTAGE : ITEM_CURRENT;
-    CEntityInstruDCPS* driver = frame->SupplyDriver();
-    if (driver->SetParameterInstruDCSource(record, item) == 0 ||
-        driver->GetParameterInstruDCSource(record, item) == 0) {
-        // What the instrument holds is unknown; the form and the file keep the last known value.
-        field = previous;
-    }
-    ShowLevel(id, field);
+    ChangeItem(*frame, field, platform::FormatExact(value, 0), voltage ? ITEM_VOLTAGE : ITEM_CURRENT);
+    if (frame->SupplyDriver() != nullptr)
+        ShowLevel(id, frame->SupplyRecord().*field);
 }
 
 void CQXDialogPaneDCSource::OnOutputSwitch() {
@@ -241,14 +235,7 @@ void CQXDialogPaneDCSource::OnOutputSwitch() {
         ShowOutput(record.OutputState);
         return;
     }
-    const int previous = record.OutputState;
-    record.OutputState = previous != 0 ? 0 : 1;
-    if (HasDriverFor(*frame)) {
-        CEntityInstruDCPS* driver = frame->SupplyDriver();
-        if (driver->SetParameterInstruDCSource(record, ITEM_OUTPUT) == 0 ||
-            driver->GetParameterInstruDCSource(record, ITEM_OUTPUT) == 0)
-            record.OutputState = previous;
-    }
+    ChangeItem(*frame, &CParameterInstruDCSource::OutputState, record.OutputState != 0 ? 0 : 1, ITEM_OUTPUT);
     ShowOutput(record.OutputState);
 }
 
@@ -261,14 +248,7 @@ void CQXDialogPaneDCSource::OnRangeChange(int index) {
         m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    const int previous = record.CurrentRange;
-    record.CurrentRange = index;
-    if (HasDriverFor(*frame)) {
-        CEntityInstruDCPS* driver = frame->SupplyDriver();
-        if (driver->SetParameterInstruDCSource(record, ITEM_RANGE) == 0 ||
-            driver->GetParameterInstruDCSource(record, ITEM_RANGE) == 0)
-            record.CurrentRange = previous;
-    }
+    ChangeItem(*frame, &CParameterInstruDCSource::CurrentRange, index, ITEM_RANGE);
     m_range->setCurrentIndex(record.CurrentRange);
 }
 

@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -159,16 +160,21 @@ bool CQXDialogPaneDVM::MayProgram(CMainFrame*& frame) const {
     frame = Frame();
     if (frame == nullptr || frame->MeasureThreadExists())
         return false;
-    return HasDriverFor(*frame);
-}
-
-// The user's change is the record's (and so the file's) whatever the driver does; without a driver it
-// is said so and nothing is sent.
-bool CQXDialogPaneDVM::HasDriverFor(CMainFrame& frame) const {
-    if (frame.MultimeterDriver() != nullptr)
+    if (frame->MultimeterDriver() != nullptr)
         return true;
     platform::MessageBox(platform::LoadString(51511), platform::MB_ICONSTOP);
     return false;
+}
+
+template <typename T>
+void CQXDialogPaneDVM::ChangeItem(CMainFrame& frame, T CParameterInstruMultiMeter::*field, T value,
+                                  int item) {
+    CParameterInstruMultiMeter& record = frame.MultimeterRecord();
+    CEntityInstruDVM* driver = frame.MultimeterDriver();
+    shell::ChangeRecordItem(record, field, std::move(value), driver != nullptr, 51511, [&] {
+        return driver->SetParameterInstruMultiMeter(record, item) != 0 &&
+               driver->GetParameterInstruMultiMeter(record, item) != 0;
+    });
 }
 
 void CQXDialogPaneDVM::OnTriggerMode(int index) {
@@ -181,14 +187,7 @@ void CQXDialogPaneDVM::OnTriggerMode(int index) {
         ApplyEnabled();
         return;
     }
-    const int previous = record.TriggerMode;
-    record.TriggerMode = index;
-    if (HasDriverFor(*frame)) {
-        CEntityInstruDVM* driver = frame->MultimeterDriver();
-        if (driver->SetParameterInstruMultiMeter(record, ITEM_TRIGGER_MODE) == 0 ||
-            driver->GetParameterInstruMultiMeter(record, ITEM_TRIGGER_MODE) == 0)
-            record.TriggerMode = previous;
-    }
+    ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerMode, index, ITEM_TRIGGER_MODE);
     m_triggerMode->setCurrentIndex(record.TriggerMode);
     ApplyEnabled();
 }
@@ -202,14 +201,7 @@ void CQXDialogPaneDVM::OnRange(int index) {
         m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    const int previous = record.CurrentRange;
-    record.CurrentRange = index;
-    if (HasDriverFor(*frame)) {
-        CEntityInstruDVM* driver = frame->MultimeterDriver();
-        if (driver->SetParameterInstruMultiMeter(record, ITEM_RANGE) == 0 ||
-            driver->GetParameterInstruMultiMeter(record, ITEM_RANGE) == 0)
-            record.CurrentRange = previous;
-    }
+    ChangeItem(*frame, &CParameterInstruMultiMeter::CurrentRange, index, ITEM_RANGE);
     m_range->setCurrentIndex(record.CurrentRange);
     SetSliderRange(record.CurrentRange);
     ShowLevel(record.TriggerLevel);
@@ -234,17 +226,9 @@ void CQXDialogPaneDVM::OnLevelCommitted(double amperes) {
         ShowLevel(record.TriggerLevel);
         return;
     }
-    const QString previous = record.TriggerLevel;
     // The number as typed, to the last digit: the text is what is sent and stored.
-    record.TriggerLevel = platform::FormatExact(amperes, 0);
-    if (!HasDriverFor(*frame)) {
-        ShowLevel(record.TriggerLevel);
-        return;
-    }
-    CEntityInstruDVM* driver = frame->MultimeterDriver();
-    if (driver->SetParameterInstruMultiMeter(record, ITEM_TRIGGER_LEVEL) == 0 ||
-        driver->GetParameterInstruMultiMeter(record, ITEM_TRIGGER_LEVEL) == 0)
-        record.TriggerLevel = previous;
+    ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerLevel, platform::FormatExact(amperes, 0),
+               ITEM_TRIGGER_LEVEL);
     ShowLevel(record.TriggerLevel);
 }
 

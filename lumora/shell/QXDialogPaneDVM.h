@@ -46,7 +46,9 @@ public:
 private:
     CMainFrame* Frame() const;
     bool MayProgram(CMainFrame*& frame) const;
-    bool HasDriverFor(CMainFrame& frame) const;
+    // The change into the record, to the driver and back (shell::ChangeRecordItem).
+    template <typename T>
+    void ChangeItem(CMainFrame& frame, T CParameterInstruMultiMeter::*field, T value, int item);
     void ShowRecord(const CParameterInstruMultiMeter& record);
     void OnTriggerMode(int index);
     void OnRange(int index);
