@@ -280,4 +280,21 @@ void AppendExponent(std::string& out, double v, int precision) {
     out.append(buffer, FormatExponent(buffer, v, precision));
 }
 
+QString FormatExact(double v, int minDecimals) {
+    minDecimals = std::clamp(minDecimals, 0, 40);
+    char buffer[kNumberChars];
+    char* end = FormatFixed(buffer, v, minDecimals);
+    double back = 0.0;
+    if (!std::isfinite(v) || (std::from_chars(buffer, end, back).ec == std::errc() && back == v))
+        return QString::fromLatin1(buffer, static_cast<qsizetype>(end - buffer));
+    // The shortest text that reads back as v, with the decimals asked for at least.
+    end = std::to_chars(buffer, buffer + kNumberChars, v, std::chars_format::fixed).ptr;
+    QString text = QString::fromLatin1(buffer, static_cast<qsizetype>(end - buffer));
+    const qsizetype point = text.indexOf(u'.');
+    const qsizetype decimals = point < 0 ? 0 : text.size() - point - 1;
+    if (decimals < minDecimals)
+        text += (point < 0 ? QStringLiteral(".") : QString()) + QString(minDecimals - decimals, u'0');
+    return text;
+}
+
 } // namespace platform

@@ -24,6 +24,10 @@ std::uint32_t WcsToUL(const QString& text, int base = 10);
 QString CFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string CFormatA(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// v as "%.<minDecimals>f" when that reads back as v, else with as many more decimals as it takes (the
+// shortest such text): a display format that never changes the value.
+QString FormatExact(double v, int minDecimals);
+
 // Appends v as "%.<precision>f" or "%.<precision>e" would write it (same digits, same rounding, "inf",
 // "nan"), through std::to_chars: no locale, no format parsing, for writers of millions of numbers.
 // The precision is bounded to 0..40.

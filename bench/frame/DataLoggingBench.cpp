@@ -6,6 +6,8 @@
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/PageFiles.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "lumora/core/SampleStore.h"
+#include "platform/MemoryPolicy.h"
 #include "platform/ProgramFolder.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 
@@ -148,8 +150,8 @@ double ResidentBytes() {
     return resident * 4096.0;
 }
 
-// A whole run as it lives in the program: the run's two arrays, sized at its start, and the page's
-// plot, which is handed the samples slice by slice as the refresh ticks do.
+// A whole run as it lives in the program: the run's sample store, which grows as samples arrive, and
+// the page's plot, which is handed the samples slice by slice as the refresh ticks do.
 void BM_MemoryPerLoggedSample(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     std::vector<double> sourceTimes, sourceValues;
@@ -162,18 +164,14 @@ void BM_MemoryPerLoggedSample(benchmark::State& state) {
         page->resize(1600, 1000);
         page->OnInitDialog();
         const double before = ResidentBytes();
-        std::vector<double> times(n), values(n);
+        CSampleStore store(n);
         page->ResetDataLogging();
         page->InitialMemory(static_cast<unsigned>(n));
         constexpr std::size_t kSlice = 50'000;
         for (std::size_t start = 0; start < n; start += kSlice) {
             const std::size_t count = std::min(kSlice, n - start);
-            std::copy_n(sourceTimes.begin() + static_cast<long>(start), count,
-                        times.begin() + static_cast<long>(start));
-            std::copy_n(sourceValues.begin() + static_cast<long>(start), count,
-                        values.begin() + static_cast<long>(start));
-            page->AppendMeasuredData(times.data(), values.data(), static_cast<unsigned>(start),
-                                     static_cast<unsigned>(count), 1);
+            store.Append(sourceTimes.data() + start, sourceValues.data() + start, count);
+            page->AppendMeasuredSamples(store, static_cast<unsigned>(start), static_cast<unsigned>(count), 1);
         }
         perSample = (ResidentBytes() - before) / static_cast<double>(n);
         benchmark::DoNotOptimize(page->Waveform()->GetMultiLineDataLength(0));
@@ -188,6 +186,8 @@ BENCHMARK(BM_MemoryPerLoggedSample)->Arg(kLongestRun)->Iterations(1)->Unit(bench
 // Widgets end before the application object, which ends before Qt's statics at exit.
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // As the program does: the memory figures are the program's.
+    platform::ReturnLargeBlocksToTheSystem();
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     auto app = std::make_unique<QApplication>(qtArgc, qtArgv);

@@ -85,9 +85,14 @@ void CDigEdit::paintEvent(QPaintEvent* event) {
 
 CDigEdit::~CDigEdit() = default;
 
+int CDigEdit::ShownDecimals() const {
+    return (m_nDecimals >= 0 && m_nDecimals <= 6) ? m_nDecimals : 0;
+}
+
+// The decimals are the fewest shown: a value with more digits than they allow keeps them, so that what
+// the edit shows, and gives, is the number typed.
 QString CDigEdit::FormatValue(double value) const {
-    const int decimals = (m_nDecimals >= 0 && m_nDecimals <= 6) ? m_nDecimals : 0;
-    return platform::CFormat("%.*f", decimals, value);
+    return platform::FormatExact(value, ShownDecimals());
 }
 
 void CDigEdit::SetValue(double value) {
@@ -250,7 +255,17 @@ void CDigEdit::OnCaretKey(bool left) {
 void CDigEdit::Step(bool up) {
     if (m_bStepLocked != 0)
         return;
-    const double value = Clamp(ParsedValue() + (up ? m_dStep : -m_dStep));
+    // The sum is rounded to the finest digit of the text, the step and the format, so that 0.1 + 0.2
+    // shows 0.3 and not the binary remainder of the addition.
+    const QString current = text();
+    const qsizetype point = current.indexOf(u'.');
+    const int textDecimals = point < 0 ? 0 : static_cast<int>(current.size() - point - 1);
+    const int stepDecimals =
+        m_dStep > 0.0 && m_dStep < 1.0 ? static_cast<int>(std::lround(-std::log10(m_dStep))) : 0;
+    const int digits = std::clamp(std::max({ShownDecimals(), textDecimals, stepDecimals}), 0, 15);
+    const double sum = ParsedValue() + (up ? m_dStep : -m_dStep);
+    const double value =
+        Clamp(std::isfinite(sum) ? platform::WToF(platform::CFormat("%.*f", digits, sum)) : sum);
     setText(FormatValue(value));
     SelectDigit(PointIndex(text()) - m_nDigitOffset);
     Commit();

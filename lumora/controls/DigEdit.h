@@ -32,7 +32,8 @@ public:
     COLORREF m_crText;
     COLORREF m_crBack;
 
-    // Shows the value in the current format, unclamped; it becomes the value Escape returns to.
+    // Shows the value in the current format (with more decimals when the value has them), unclamped;
+    // it becomes the value Escape returns to.
     // A value that is not finite is refused.
     void SetValue(double value);
     // The shown value, clamped to the bounds (the text then shows the bound).
@@ -63,6 +64,7 @@ private:
     // The number of the text, or the last committed value when the text holds none that is finite.
     double ParsedValue() const;
     double Clamp(double value) const;
+    int ShownDecimals() const;
 
     QColor m_brBack;
     double m_committed = 0.0;

@@ -7,7 +7,9 @@
 #include <QFile>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <utility>
+#include <vector>
 
 static_assert(std::endian::native == std::endian::little,
               "the file's numbers are copied as they lie in memory");
@@ -78,7 +80,22 @@ CBinDataFile::CBinDataFile() {
 int CBinDataFile::Write(const double* times, const double* values, unsigned n, const QString& path) {
     if (n > 0 && (times == nullptr || values == nullptr))
         return 0;
-    m_header.SampleCount = n;
+    const SColumnPiece timePiece{times, n};
+    const SColumnPiece valuePiece{values, n};
+    return Write(std::span(&timePiece, n > 0 ? 1 : 0), std::span(&valuePiece, n > 0 ? 1 : 0), path);
+}
+
+int CBinDataFile::Write(std::span<const SColumnPiece> times, std::span<const SColumnPiece> values,
+                        const QString& path) {
+    std::uint64_t n = 0;
+    std::uint64_t valueCount = 0;
+    for (const SColumnPiece& piece : times)
+        n += piece.count;
+    for (const SColumnPiece& piece : values)
+        valueCount += piece.count;
+    if (n != valueCount || n > std::numeric_limits<std::uint32_t>::max())
+        return 0;
+    m_header.SampleCount = static_cast<std::uint32_t>(n);
     m_header.ColumnPresent[0] = 0;
     m_header.ColumnPresent[1] = 1;
     m_header.ColumnPresent[2] = 0;
@@ -90,8 +107,17 @@ int CBinDataFile::Write(const double* times, const double* values, unsigned n, c
     VisitHeader(put, std::as_const(m_header));
     if (writer.Offset() != kHeaderSize)
         return 0;
-    const std::size_t arrayBytes = static_cast<std::size_t>(n) * sizeof(double);
-    const platform::SFilePiece pieces[] = {{head, kDataOffset}, {times, arrayBytes}, {values, arrayBytes}};
+    std::vector<platform::SFilePiece> pieces;
+    pieces.reserve(1 + times.size() + values.size());
+    pieces.push_back({head, kDataOffset});
+    for (auto column : {times, values}) {
+        for (const SColumnPiece& piece : column) {
+            if (piece.count > 0 && piece.data == nullptr)
+                return 0;
+            if (piece.count > 0)
+                pieces.push_back({piece.data, piece.count * sizeof(double)});
+        }
+    }
     // The file is replaced whole: a run rewrites its auto-save file again and again, and a failed or
     // interrupted rewrite must leave the last good one, never a cut-off file.
     QString error;

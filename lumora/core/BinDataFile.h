@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // The program's binary measurement file: a 171-byte little-endian header, a 5-byte zero gap, then
@@ -14,6 +16,15 @@ public:
     static constexpr int kHeaderSize = 171;
     static constexpr int kDataOffset = 176;
     static constexpr int kColumns = 4; // voltage, DC current, minimum, maximum
+    // The most samples a file of times and one value column holds and still reads back: its data area
+    // stays below 4 GiB.
+    static constexpr std::size_t kMaxSamples = ((std::uint64_t{1} << 32) - 1) / 16;
+
+    // A stretch of one array, for arrays that are not in one piece.
+    struct SColumnPiece {
+        const double* data;
+        std::size_t count;
+    };
 
     // The header fields in file order.
     struct SHeader {
@@ -36,6 +47,8 @@ public:
     // Writes n times and n DC current values (column 2 only); 1 on success. The arrays are not kept.
     // The file is replaced whole: on a failure the file that was there stays as it was.
     int Write(const double* times, const double* values, unsigned n, const QString& path);
+    // The same with each array in pieces, in order; both hold the same number of samples.
+    int Write(std::span<const SColumnPiece> times, std::span<const SColumnPiece> values, const QString& path);
 
     // Reads the header and the arrays; 1 on success, 0 when the file cannot be opened, is shorter than
     // its header or than its sample count and columns claim.

@@ -168,8 +168,7 @@ int CMainFrame::OnCreate() {
 
     BindAndProgramInstruments();
     ApplyMeasureModeToPanes();
-    if (m_paneDcs != nullptr)
-        m_paneDcs->UpdateFromParameter();
+    RefreshPanes();
 
     m_router->UpdateCommandUI();
     return 0;
@@ -596,8 +595,10 @@ int CMainFrame::SaveMainConfiguration() {
         StopBox(51530);
         return 0;
     }
+    // The log may give its file a new name from the measure thread meanwhile: one consistent copy is saved.
+    const MainPreferences record = m_runLog ? m_runLog->CopyPreferences() : *m_preferences;
     CParserParameters parser;
-    if (parser.Save(m_preferences->PathConfig, m_preferences) == 0) {
+    if (parser.Save(record.PathConfig, &record) == 0) {
         StopBox(51507);
         return 0;
     }
@@ -752,6 +753,14 @@ int CMainFrame::PrepareSupplyForPage() {
         m_dcps->SetCurrentLimit(m_paraDcs.CurrentLimit);
     }
     return 1;
+}
+
+// Both panes show what the records hold, read from the instruments that answer.
+void CMainFrame::RefreshPanes() {
+    if (m_paneDcs != nullptr)
+        m_paneDcs->UpdateFromParameter();
+    if (m_paneDvm != nullptr)
+        m_paneDvm->UpdateFromParameter();
 }
 
 void CMainFrame::ApplyMeasureModeToPanes() {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "lumora/core/BinDataFile.h"
 #include "lumora/core/DataStreamParseThread.h"
 #include "lumora/core/NetWorkTcpClient.h"
 #include "lumora/core/ParameterInstruDCSource.h"
 #include "lumora/core/ParameterInstruMultiMeter.h"
+#include "lumora/core/SampleStore.h"
 #include "platform/CommandRouter.h"
 #include "platform/Event.h"
 #include "platform/MessageTarget.h"
@@ -65,6 +67,11 @@ public:
         // Status bar texts: idle, and a run with its elapsed time.
         IDS_IDLE_MESSAGE = 57345,
         IDS_RUN_STATUS = 51531,
+        // A data-logging run that could not keep what arrived: memory, or the data file's limit.
+        IDS_RUN_NO_MEMORY = 51560,
+        IDS_RUN_FILE_FULL = 51561,
+        // The supply did not take a protection setting: its own error follows.
+        IDS_SUPPLY_REFUSED = 51562,
     };
     static constexpr platform::UINT WM_INSTRUMENT_DIALOG = platform::WM_APP + 0x7F;
     static constexpr platform::UINT WM_PROGRAM_INSTRUMENT = platform::WM_APP + 0x80;
@@ -126,8 +133,17 @@ public:
     std::uint64_t InvalidFrames() const { return m_invalidFrames.load(std::memory_order_acquire); }
     // "%Y-%m-%d_%H-%M-%S_AutoSave.bin" in the folder.
     static QString BuildAutoSaveBinName(const QString& folder, std::time_t when);
-    // ElapsedRefresh as the timer uses it: 2..100 s, as the options dialog accepts.
+    // ElapsedRefresh as the timer uses it: whole seconds, at least 1 (a period of 0 would spin) and no
+    // more than a timer holds.
     static int RefreshSeconds(int elapsedRefresh);
+    // The samples of the last data-logging run.
+    const CSampleStore& DataLoggingSamples() const { return m_logSamples; }
+    // The most samples a data-logging run keeps: what a data file holds. Tests make it smaller, to see a
+    // run reach it.
+    static void SetLoggedSampleLimit(std::size_t most);
+    // The folder a run saves into: the preferences' folder, or when that is empty the program folder's
+    // default one ("Data/Current/", "Data/Data Logging/").
+    static QString RunDataFolder(const QString& folder, const QString& defaultFolder);
 
     // Read by the panes and pages.
     CEntityInstruDVM* MultimeterDriver() const { return m_dvm; }
@@ -159,6 +175,7 @@ public:
     int PrepareMultimeterForPage();
     int PrepareSupplyForPage();
     void ApplyMeasureModeToPanes();
+    void RefreshPanes();
     // The DC source pane's readout from a run's reading text; called by the measure thread.
     void UpdateSupplyReadout(const QString& reading);
     void ResetMultimeterTiming(int newMeasureMode);
@@ -218,6 +235,7 @@ private:
     // Refuses with a message while a run or its thread is active; true when a dialog may open.
     bool RefuseWhileMeasuring();
     int SaveInstrumentFile(bool supply);
+    void ProgramProtection();
     void OnProtectionSettings();
     void OnUpdateProtectionSettings(platform::CCmdUI& ui);
     platform::LRESULT OnProgramInstrument(platform::WPARAM which);
@@ -226,6 +244,7 @@ private:
 
     // The measure thread and what it runs.
     void StartMeasureThread();
+    void TakeRunSettings();
     void JoinFinishedThread();
     bool AnyInstrumentConnected() const;
     void MeasureThreadProc();
@@ -262,9 +281,20 @@ private:
     std::thread m_measureThread;
     std::atomic<bool> m_threadExists{false};
     std::atomic<int> m_running{0};
+    // The samples of a current test.
     std::vector<double> m_timeArray;
     std::vector<double> m_valueArray;
     std::atomic<std::uint64_t> m_invalidFrames{0};
+    // What a run reads of the preferences, taken when it starts: the options may be changed meanwhile.
+    struct SRunSettings {
+        int measureMode = -1;
+        int autoSaveCurr = 0;
+        QString filePathCurr;
+        int autoSaveDataLogging = 0;
+        QString filePathDataLogging;
+        int elapsedRefresh = 5;
+    };
+    SRunSettings m_run;
     QTimer* m_runStatusTimer = nullptr;
     QElapsedTimer m_runClock;
 
@@ -277,15 +307,26 @@ private:
     };
     int DataLoggingDVM();
     int DataLoggingDCPS();
-    // The page cleared and both sized, the arrays sized for the run.
+    // Why a run could not keep what arrived.
+    enum eKeepFailure : int { eKeptAll = 0, eNoMemory = 1, eFileFull = 2 };
+    // The page cleared and sized for the run, the last run's samples let go.
     void PrepareDataLogging(unsigned wanted);
     void BeginDataLogging(unsigned wanted, int kind);
-    void FinishDataLogging();
+    // The last samples to the page and the file; the message of a run that could not keep what
+    // arrived. False when the run could not keep them.
+    bool FinishDataLogging();
+    void NoteKeepFailure(CSampleStore::eAppend result);
+    bool KeepFailed() const { return m_keepFailure.load(std::memory_order_acquire) != eKeptAll; }
+    // Samples [start, start + count) of the store to the page's plot; false when the plot could not
+    // keep them.
+    bool HandToPage(unsigned start, unsigned count, int kind);
+    int WriteAutoSave(unsigned count);
     void ShowMeasurementPage(unsigned id);
     void OnTimer(int id);
     void UpdateThreadProc(SDataLogProgress snapshot);
     void SetDataLoggingTimer(bool on);
-    int StartDataStream();
+    // The supply's stream into the run's store, keeping at most the wanted samples.
+    int StartDataStream(unsigned wanted);
     void EndDataStream();
     platform::LRESULT OnTcpData(const unsigned char* data, std::size_t n);
     void HandOverGathered();
@@ -306,6 +347,9 @@ private:
     std::atomic<int> m_tickCounter{0};
     std::atomic<bool> m_autoSaveOn{false};
     std::atomic<bool> m_autoSaveFailed{false};
+    std::atomic<int> m_keepFailure{eKeptAll};
+    bool m_pageFull = false;
+    CSampleStore m_logSamples{CBinDataFile::kMaxSamples};
     unsigned m_shownCount = 0;
     double m_lastTime = 0.0;
     QString m_autoSaveName;

@@ -15,16 +15,20 @@
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
 
+#include <QFileInfo>
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <limits>
+#include <system_error>
 
 namespace {
 
 constexpr int kTicksPerSave = 31;
+std::atomic<std::size_t> g_loggedSampleLimit{CBinDataFile::kMaxSamples};
 // How long the supply loop waits for the stop event per round; the counts are looked at in between.
 constexpr std::uint32_t kSupplyPollMs = 10;
 
@@ -45,8 +49,12 @@ unsigned WantedCount(const CParameterMeasDataLogging& logging, double nplc, doub
 
 } // namespace
 
+void CMainFrame::SetLoggedSampleLimit(std::size_t most) {
+    g_loggedSampleLimit.store(std::min(most, CBinDataFile::kMaxSamples), std::memory_order_relaxed);
+}
+
 int CMainFrame::RefreshSeconds(int elapsedRefresh) {
-    return std::clamp(elapsedRefresh, 2, 100);
+    return std::clamp(elapsedRefresh, 1, std::numeric_limits<int>::max() / 1000);
 }
 
 QString CMainFrame::BuildAutoSaveBinName(const QString& folder, std::time_t when) {
@@ -97,8 +105,9 @@ void CMainFrame::PrepareDataLogging(unsigned wanted) {
             m_pageDataLogging->ResetDataLogging();
             m_pageDataLogging->InitialMemory(wanted);
         });
-    m_timeArray.assign(wanted, 0.0);
-    m_valueArray.assign(wanted, 0.0);
+    // The store grows with the samples that arrive; the last run's are in the page.
+    m_logSamples.Clear();
+    m_logSamples.SetLimit(g_loggedSampleLimit.load(std::memory_order_relaxed));
 }
 
 void CMainFrame::BeginDataLogging(unsigned wanted, int kind) {
@@ -108,19 +117,27 @@ void CMainFrame::BeginDataLogging(unsigned wanted, int kind) {
     m_progressKind.store(kind, std::memory_order_relaxed);
     m_tickCounter.store(0, std::memory_order_relaxed);
     m_shownCount = 0;
+    m_pageFull = false;
     m_lastTime = 0.0;
-    m_autoSaveOn.store(m_preferences != nullptr && m_preferences->AutoSaveDataLogging != 0,
-                       std::memory_order_relaxed);
+    m_autoSaveOn.store(m_run.autoSaveDataLogging != 0, std::memory_order_relaxed);
     m_autoSaveFailed.store(false, std::memory_order_relaxed);
-    const QString folder = m_preferences != nullptr ? m_preferences->FilePathDataLogging : QString();
-    m_autoSaveName = BuildAutoSaveBinName(folder, std::time(nullptr));
+    m_keepFailure.store(eKeptAll, std::memory_order_relaxed);
+    m_autoSaveName = BuildAutoSaveBinName(m_run.filePathDataLogging, std::time(nullptr));
     if (m_autoSaveOn.load(std::memory_order_relaxed))
-        platform::CreateFolderLevels(folder);
+        platform::CreateFolderLevels(m_run.filePathDataLogging);
     // The timer is started on the user-interface thread, which publishes all of the above to it.
     SetDataLoggingTimer(true);
 }
 
-void CMainFrame::FinishDataLogging() {
+void CMainFrame::NoteKeepFailure(CSampleStore::eAppend result) {
+    if (result == CSampleStore::eAppend::Kept)
+        return;
+    int none = eKeptAll;
+    m_keepFailure.compare_exchange_strong(none, result == CSampleStore::eAppend::Full ? eFileFull : eNoMemory,
+                                          std::memory_order_acq_rel);
+}
+
+bool CMainFrame::FinishDataLogging() {
     m_progressFinished.store(1, std::memory_order_release);
     SetDataLoggingTimer(false);
     // No tick starts another update now; the one under way may be waiting for the user-interface
@@ -129,10 +146,17 @@ void CMainFrame::FinishDataLogging() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (m_updateThread.joinable())
         m_updateThread.join();
+    // A run that could not keep what arrived saves what it kept, whether auto-save is on or not: the
+    // page may not hold all of it.
+    if (KeepFailed() && !m_autoSaveFailed.load(std::memory_order_relaxed)) {
+        platform::CreateFolderLevels(QFileInfo(m_autoSaveName).path());
+        m_autoSaveOn.store(true, std::memory_order_relaxed);
+    }
     // What arrived since the last tick (a stop kills the timer at once) goes to the page and the file.
     SDataLogProgress last;
     last.wanted = m_progressWanted.load(std::memory_order_relaxed);
-    last.received = m_progressReceived.load(std::memory_order_acquire);
+    last.received = static_cast<unsigned>(m_logSamples.Count());
+    m_progressReceived.store(last.received, std::memory_order_release);
     last.finished = 1;
     last.kind = m_progressKind.load(std::memory_order_relaxed);
     UpdateThreadProc(last);
@@ -144,6 +168,14 @@ void CMainFrame::FinishDataLogging() {
         });
         StopBox(51504);
     }
+    const int failure = m_keepFailure.load(std::memory_order_acquire);
+    if (failure == eKeptAll)
+        return true;
+    QString text = platform::LoadString(failure == eFileFull ? IDS_RUN_FILE_FULL : IDS_RUN_NO_MEMORY);
+    text.replace(QStringLiteral("%u"), QString::number(m_logSamples.Limit()));
+    WriteLogLine(text);
+    platform::MessageBox(text, platform::MB_ICONSTOP);
+    return false;
 }
 
 int CMainFrame::DataLoggingDVM() {
@@ -174,19 +206,27 @@ int CMainFrame::DataLoggingDVM() {
         const unsigned size = m_dvm->GetDataSize();
         if (buffer != nullptr && size >= 2) {
             const unsigned n = std::min((size - 2) / 16, wanted - received);
-            for (unsigned i = 0; i < n; ++i) {
-                std::memcpy(&m_valueArray[received + i], buffer + 2 + 16 * i, sizeof(double));
-                std::memcpy(&m_timeArray[received + i], buffer + 10 + 16 * i, sizeof(double));
-            }
-            received += n;
-            if (n > 0)
-                m_lastTime = m_timeArray[received - 1];
+            // The block holds value and time of each sample in turn.
+            const auto result =
+                m_logSamples.Append(n, [&](std::size_t first, double* t, double* v, std::size_t count) {
+                    const char* at = buffer + 2 + 16 * first;
+                    for (std::size_t i = 0; i < count; ++i, at += 16) {
+                        std::memcpy(v + i, at, sizeof(double));
+                        std::memcpy(t + i, at + 8, sizeof(double));
+                    }
+                });
+            NoteKeepFailure(result);
+            received = static_cast<unsigned>(m_logSamples.Count());
+            if (received > 0)
+                m_lastTime = m_logSamples.TimeAt(received - 1);
             m_progressReceived.store(received, std::memory_order_release);
         }
+        if (KeepFailed())
+            break;
         if (received >= wanted || m_lastTime > duration) {
             m_dvm->AbortMeasureDataLogging();
-            FinishDataLogging();
-            ShowRunFinished(start, timer);
+            if (FinishDataLogging())
+                ShowRunFinished(start, timer);
             return 1;
         }
         if (m_stopEvent.Wait(0) == platform::eWaitResult::Signaled) {
@@ -229,7 +269,9 @@ int CMainFrame::DataLoggingDCPS() {
         StopBox(51512);
         return 0;
     }
-    if (StartDataStream() == 0) {
+    // The supply's output is on now: the pane shows it so.
+    UpdateSupplyReadout(QString());
+    if (StartDataStream(wanted) == 0) {
         m_dcps->AbortMeasureDataLogging();
         return 0;
     }
@@ -241,7 +283,10 @@ int CMainFrame::DataLoggingDCPS() {
         const auto received = static_cast<unsigned>(m_parseThread.Received());
         m_lastTime = m_parseThread.LastTime();
         m_progressReceived.store(received, std::memory_order_release);
-        if (received >= wanted || m_lastTime > duration)
+        NoteKeepFailure(m_parseThread.StoreResult());
+        if (KeepFailed())
+            end = eFailed;
+        else if (received >= wanted || m_lastTime > duration)
             end = eComplete;
         else if (stop)
             end = eStopped;
@@ -252,15 +297,15 @@ int CMainFrame::DataLoggingDCPS() {
     }
     // The last bytes that arrived are parsed before the final update takes the counts.
     EndDataStream();
-    m_progressReceived.store(static_cast<unsigned>(m_parseThread.Received()), std::memory_order_release);
+    NoteKeepFailure(m_parseThread.StoreResult());
     m_invalidFrames.store(m_parseThread.InvalidFrames(), std::memory_order_relaxed);
     m_dcps->AbortMeasureDataLogging();
-    FinishDataLogging();
+    const bool kept = FinishDataLogging();
     if (end == eLinkLost)
         StopBox(51532);
-    if (end == eComplete)
+    if (end == eComplete && kept)
         ShowRunFinished(start, timer);
-    return end == eComplete || end == eStopped ? 1 : 0;
+    return (end == eComplete || end == eStopped) && kept ? 1 : 0;
 }
 
 // ---- refresh timer and update thread ------------------------------------------------------------
@@ -278,8 +323,7 @@ void CMainFrame::SetDataLoggingTimer(bool on) {
         m_dataLoggingTimer->stop();
         return;
     }
-    const int seconds = RefreshSeconds(m_preferences != nullptr ? m_preferences->ElapsedRefresh : 5);
-    m_dataLoggingTimer->start(seconds * 1000);
+    m_dataLoggingTimer->start(RefreshSeconds(m_run.elapsedRefresh) * 1000);
 }
 
 void CMainFrame::OnTimer(int id) {
@@ -297,27 +341,50 @@ void CMainFrame::OnTimer(int id) {
     if (snapshot.received != 0) {
         m_updateRunning.store(true, std::memory_order_release);
         m_updateFinished.store(false, std::memory_order_release);
-        m_updateThread = std::thread([this, snapshot] {
-            UpdateThreadProc(snapshot);
+        try {
+            m_updateThread = std::thread([this, snapshot] {
+                UpdateThreadProc(snapshot);
+                m_updateRunning.store(false, std::memory_order_release);
+                m_updateFinished.store(true, std::memory_order_release);
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had now (memory at its limit): the next tick or the run's end takes it.
             m_updateRunning.store(false, std::memory_order_release);
             m_updateFinished.store(true, std::memory_order_release);
-        });
+        }
     }
     if (snapshot.finished != 0 || snapshot.received >= snapshot.wanted)
         SetDataLoggingTimer(false);
 }
 
+bool CMainFrame::HandToPage(unsigned start, unsigned count, int kind) {
+    if (m_pageDataLogging == nullptr)
+        return true;
+    int kept = 1;
+    // The plot belongs to the user-interface thread: only the new samples are handed over there.
+    RunOnUiThread([&] { kept = m_pageDataLogging->AppendMeasuredSamples(m_logSamples, start, count, kind); });
+    return kept != 0;
+}
+
+int CMainFrame::WriteAutoSave(unsigned count) {
+    std::vector<CBinDataFile::SColumnPiece> times, values;
+    m_logSamples.ForEachSegment(0, count, [&](std::size_t, const double* t, const double* v, std::size_t n) {
+        times.push_back({t, n});
+        values.push_back({v, n});
+    });
+    CBinDataFile file;
+    return file.Write(times, values, m_autoSaveName);
+}
+
 void CMainFrame::UpdateThreadProc(SDataLogProgress snapshot) {
-    if (snapshot.received > m_shownCount) {
-        const unsigned start = m_shownCount;
-        const unsigned count = snapshot.received - start;
-        // The plot belongs to the user-interface thread: only the new slice is handed over there.
-        if (m_pageDataLogging != nullptr)
-            RunOnUiThread([&] {
-                m_pageDataLogging->AppendMeasuredData(m_timeArray.data(), m_valueArray.data(), start, count,
-                                                      snapshot.kind);
-            });
-        m_shownCount = snapshot.received;
+    if (snapshot.received > m_shownCount && !m_pageFull) {
+        if (HandToPage(m_shownCount, snapshot.received - m_shownCount, snapshot.kind)) {
+            m_shownCount = snapshot.received;
+        } else {
+            // The page keeps what it had; the run ends, and its file keeps every sample.
+            m_pageFull = true;
+            NoteKeepFailure(CSampleStore::eAppend::OutOfMemory);
+        }
     }
     if (snapshot.finished == 0 && snapshot.received < snapshot.wanted) {
         if (m_tickCounter.load(std::memory_order_relaxed) < kTicksPerSave)
@@ -326,8 +393,7 @@ void CMainFrame::UpdateThreadProc(SDataLogProgress snapshot) {
     }
     if (!m_autoSaveOn.load(std::memory_order_relaxed))
         return;
-    CBinDataFile file;
-    if (file.Write(m_timeArray.data(), m_valueArray.data(), snapshot.received, m_autoSaveName) == 0) {
+    if (WriteAutoSave(snapshot.received) == 0) {
         // Later ticks do not try again; the run reports it at its end.
         m_autoSaveOn.store(false, std::memory_order_relaxed);
         m_autoSaveFailed.store(true, std::memory_order_relaxed);

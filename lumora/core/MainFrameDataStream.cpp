@@ -18,7 +18,7 @@ void StopBox(int id) {
 
 } // namespace
 
-int CMainFrame::StartDataStream() {
+int CMainFrame::StartDataStream(unsigned wanted) {
     m_tcpClient.Close();
     m_parseThread.Finish();
     if (m_paraDcs.AddressIP.isEmpty()) {
@@ -33,7 +33,7 @@ int CMainFrame::StartDataStream() {
     m_gatherBuffer.reserve(kGatherBytes);
     m_startReplyLength = 0;
     m_streamRefused.store(false, std::memory_order_relaxed);
-    m_parseThread.Start(m_timeArray.data(), m_valueArray.data(), m_timeArray.size());
+    m_parseThread.Start(m_logSamples, wanted);
     if (m_tcpClient.Connect(address, this) == 0) {
         m_parseThread.Finish();
         StopBox(51521);

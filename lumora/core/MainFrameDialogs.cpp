@@ -31,11 +31,9 @@ bool CMainFrame::RefuseWhileMeasuring() {
     return true;
 }
 
+// The save has said why when it failed: once is enough.
 int CMainFrame::SaveInstrumentFile(bool supply) {
-    if ((supply ? SaveSupplyFile() : SaveMultimeterFile()) != 0)
-        return 1;
-    StopBox(51504);
-    return 0;
+    return supply ? SaveSupplyFile() : SaveMultimeterFile();
 }
 
 void CMainFrame::OnInstruments() {
@@ -100,6 +98,48 @@ void CMainFrame::EditDataLoggingSettings() {
     SaveInstrumentFile(supply);
 }
 
+namespace {
+
+// Takes the supply's error queue, oldest first; empty when it holds none. Bounded: a queue that never
+// says it is empty is not read for ever.
+QStringList TakeSupplyErrors(CEntityInstruDCPS& supply) {
+    constexpr int kMostErrors = 32;
+    QStringList errors;
+    for (int i = 0; i < kMostErrors; ++i) {
+        int occurred = 0;
+        if (supply.IsSystemErrorOccured(occurred) == 0 || occurred == 0)
+            break;
+        errors << supply.GetDataString().trimmed();
+    }
+    return errors;
+}
+
+} // namespace
+
+// The protection levels to the supply, then read back: a level the supply refused is said with the
+// supply's own error, and the record keeps what the supply holds.
+void CMainFrame::ProgramProtection() {
+    TakeSupplyErrors(*m_dcps);
+    m_dcps->SetVoltageLimit(m_paraDcs.VoltageLimit);
+    m_dcps->SetVoltageProtection(m_paraDcs.VoltageProtection);
+    m_dcps->SetCurrentLimit(m_paraDcs.CurrentLimit);
+    m_dcps->SetCurrentProtection(m_paraDcs.CurrentProtection);
+    const QStringList errors = TakeSupplyErrors(*m_dcps);
+    for (auto [read, field] :
+         {std::pair{&CEntityInstruDCPS::GetVoltageLimit, &m_paraDcs.VoltageLimit},
+          std::pair{&CEntityInstruDCPS::GetVoltageProtection, &m_paraDcs.VoltageProtection},
+          std::pair{&CEntityInstruDCPS::GetCurrentLimit, &m_paraDcs.CurrentLimit},
+          std::pair{&CEntityInstruDCPS::GetCurrentProtection, &m_paraDcs.CurrentProtection}}) {
+        QString held;
+        if ((m_dcps->*read)(held) != 0 && !held.isEmpty())
+            *field = held;
+    }
+    if (!errors.isEmpty())
+        platform::MessageBox(
+            platform::LoadString(IDS_SUPPLY_REFUSED).replace(QStringLiteral("%s"), errors.join(u'\n')),
+            platform::MB_ICONSTOP);
+}
+
 platform::LRESULT CMainFrame::OnInstrumentDialogMessage(platform::WPARAM which, platform::LPARAM program) {
     if (RefuseWhileMeasuring())
         return 0;
@@ -127,13 +167,10 @@ platform::LRESULT CMainFrame::OnInstrumentDialogMessage(platform::WPARAM which, 
         if (dialog.exec() != QDialog::Accepted)
             return 0;
         m_paraDcs = copy;
+        if (program != 0 && m_dcps != nullptr && m_dcps->IsInstruConnected())
+            ProgramProtection();
+        // Saved once the supply has said what it holds: the file keeps no level it refused.
         SaveInstrumentFile(true);
-        if (program != 0 && m_dcps != nullptr && m_dcps->IsInstruConnected()) {
-            m_dcps->SetVoltageLimit(m_paraDcs.VoltageLimit);
-            m_dcps->SetVoltageProtection(m_paraDcs.VoltageProtection);
-            m_dcps->SetCurrentLimit(m_paraDcs.CurrentLimit);
-            m_dcps->SetCurrentProtection(m_paraDcs.CurrentProtection);
-        }
         // The new protection levels are the bounds of the DC source pane's edits.
         if (m_paneDcs != nullptr)
             m_paneDcs->Form()->UpdateFromParameter();

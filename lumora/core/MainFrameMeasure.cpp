@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/PumpingWait.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
@@ -75,6 +76,8 @@ void CMainFrame::OnMeasureControl(unsigned id) {
             m_dvm->ResetInstrument();
             PrepareMultimeterForPage();
         }
+        // The reset changed what the instruments hold (the supply's output is off): the panes show it.
+        RefreshPanes();
         break;
     default:
         break;
@@ -105,11 +108,35 @@ void CMainFrame::StartMeasureThread() {
     JoinFinishedThread();
     m_connectedAtStart = AnyInstrumentConnected();
     m_invalidFrames.store(0, std::memory_order_relaxed);
+    // The counts of the last run are not this run's.
+    m_progressReceived.store(0, std::memory_order_relaxed);
+    TakeRunSettings();
     // A stop pressed while nothing waited must not end the new run at once.
     m_stopEvent.Reset();
     m_threadExists.store(true, std::memory_order_release);
     m_measureThread = std::thread([this] { MeasureThreadProc(); });
     BeginRunStatus();
+}
+
+// The options may be confirmed while the run goes on: the run keeps what they said when it started.
+void CMainFrame::TakeRunSettings() {
+    m_run = SRunSettings();
+    if (m_preferences == nullptr)
+        return;
+    const MainPreferences preferences = m_runLog ? m_runLog->CopyPreferences() : *m_preferences;
+    m_run.measureMode = preferences.MeasureMode;
+    m_run.autoSaveCurr = preferences.AutoSaveCurr;
+    m_run.filePathCurr = RunDataFolder(preferences.FilePathCurr, QStringLiteral("Data/Current/"));
+    m_run.autoSaveDataLogging = preferences.AutoSaveDataLogging;
+    m_run.filePathDataLogging =
+        RunDataFolder(preferences.FilePathDataLogging, QStringLiteral("Data/Data Logging/"));
+    m_run.elapsedRefresh = preferences.ElapsedRefresh;
+}
+
+QString CMainFrame::RunDataFolder(const QString& folder, const QString& defaultFolder) {
+    if (folder.trimmed().isEmpty())
+        return platform::ProgramFolder() + defaultFolder;
+    return folder;
 }
 
 bool CMainFrame::AnyInstrumentConnected() const {
@@ -140,14 +167,14 @@ void CMainFrame::RunOnUiThread(const std::function<void()>& call) {
 void CMainFrame::MeasureThreadProc() {
     WriteLogLine(QStringLiteral("Measure Thread Begin"));
     m_running.store(1, std::memory_order_release);
-    const int mode = m_preferences != nullptr ? m_preferences->MeasureMode : -1;
+    const int mode = m_run.measureMode;
     if (m_selectedPage == ID_MEASURE_CURRENT) {
         if (mode == 0 || mode == 2)
             MeasureCurrentDVM();
         else if (mode == 1)
             MeasureCurrentDCPS();
-        if (m_preferences != nullptr && m_preferences->AutoSaveCurr != 0 && m_pageCurrent != nullptr) {
-            const QString path = AutoSavePath(m_preferences->FilePathCurr, std::time(nullptr));
+        if (m_run.autoSaveCurr != 0 && m_pageCurrent != nullptr) {
+            const QString path = AutoSavePath(m_run.filePathCurr, std::time(nullptr));
             platform::CreateFolderLevels(QFileInfo(path).path());
             int saved = 0;
             RunOnUiThread([&] { saved = m_pageCurrent->SaveWaveformData(path); });

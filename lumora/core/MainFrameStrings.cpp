@@ -58,6 +58,9 @@ void CMainFrame::RegisterFrameStrings() {
         {51530, u"错误：软件参数配置对象指针为空，请重试！"},
         {51532, u"错误：仪器对象\"直流电源\"网络连接已断开，测试已终止，已收到的数据已保留！"},
         {kWriteFailedId, u"错误：写入文件错误，文件未保存，原有文件（如有）保持不变！请检查磁盘空间后重试！"},
+        {IDS_RUN_NO_MEMORY, u"错误：内存不足，无法保存更多数据，测试已终止，已收到的数据已保留！"},
+        {IDS_RUN_FILE_FULL, u"错误：数据个数已达到数据文件的上限（%u 个），测试已终止，已收到的数据已保留！"},
+        {IDS_SUPPLY_REFUSED, u"错误：直流电源未接受保护设置：\n%s"},
         {IDS_RUN_STATUS, u"测量进行中…  已用时间：%s"},
         {IDS_IDLE_MESSAGE, u"就绪"},
     });

@@ -50,10 +50,6 @@ static_assert(offsetof(MainPreferences, ExponentFormat) < offsetof(MainPreferenc
 static_assert(offsetof(MainPreferences, ExponentResolution) + sizeof(double) == sizeof(MainPreferences));
 static_assert(sizeof(void*) != 8 || sizeof(QString) != 24 || sizeof(MainPreferences) == 296);
 
-// The data-logging refresh period in seconds that the program accepts.
-constexpr int kElapsedRefreshMin = 2;
-constexpr int kElapsedRefreshMax = 100;
-
 // The largest number of decimals a measured value is written with.
 constexpr int kMaxValueDigits = 15;
 

@@ -24,7 +24,8 @@ public:
 static_assert(sizeof(int) == 4 && sizeof(unsigned) == 4 && sizeof(double) == 8);
 static_assert(sizeof(CParameterMeasDataLogging) == sizeof(void*) + 7 * 4 + (sizeof(void*) == 8 ? 4 : 0));
 
-// The most samples a run may hold: the limit of the measurement settings dialogs.
+// The most samples of a multimeter capture or run: its buffer, tested by the measurement settings
+// dialogs in the modes that measure with the multimeter.
 constexpr int kMaxDataAcqNumber = 6000000;
 
 // Samples of a run of hours:minutes:seconds at nplc power-line cycles per sample, not capped: the
@@ -42,12 +43,11 @@ inline double CountDataAcqSamples(float hours, float minutes, float seconds, dou
     return std::isnan(count) ? 0.0 : count;
 }
 
-// The sample count of a run, capped at kMaxDataAcqNumber so that no caller sizes arrays beyond what a
-// run may hold.
+// The sample count of a run as an int: a count beyond int (a time no run lasts) is the largest int.
 inline int CalcDataAcqNumber(float hours, float minutes, float seconds, double nplc, double lineFrequency) {
     const double count = CountDataAcqSamples(hours, minutes, seconds, nplc, lineFrequency);
-    if (!(count < kMaxDataAcqNumber))
-        return kMaxDataAcqNumber;
+    if (!(count < static_cast<double>(std::numeric_limits<int>::max())))
+        return std::numeric_limits<int>::max();
     return static_cast<int>(count);
 }
 

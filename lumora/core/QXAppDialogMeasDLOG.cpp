@@ -7,6 +7,7 @@
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/DataImport.h"
 #include "lumora/core/PageFiles.h"
+#include "lumora/core/SampleStore.h"
 #include "platform/StringTable.h"
 #include "waveform/dualplot/ComboRecords.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
@@ -238,6 +239,36 @@ void CQXAppDialogMeasDLOG::AppendMeasuredData(const double* x, const double* y, 
         m_waveform->ReDrawWaveformWnd(1, 1, 1);
     }
     RefitVisiblePlot();
+}
+
+int CQXAppDialogMeasDLOG::AppendMeasuredSamples(const CSampleStore& samples, unsigned start, unsigned count,
+                                                int exclusion) {
+    if (m_waveform == nullptr)
+        return 1;
+    // The plot's line grows from the run's own samples, not from a copy of its old arrays: a long run
+    // holds each sample twice (the run's and the plot's), never three times.
+    const std::size_t needed = std::size_t{start} + count;
+    const std::size_t room = m_waveform->DataRoom();
+    if (needed > room &&
+        m_waveform->RemakeDataRoom(std::max(needed, 2 * room), [&](double* x, double* y, std::size_t n) {
+            samples.ForEachSegment(0, n,
+                                   [&](std::size_t first, const double* t, const double* v, std::size_t k) {
+                                       std::copy_n(t, k, x + first);
+                                       std::copy_n(v, k, y + first);
+                                   });
+        }) == 0) {
+        RefitVisiblePlot();
+        return 0;
+    }
+    int kept = 1;
+    samples.ForEachSegment(start, std::size_t{start} + count,
+                           [&](std::size_t first, const double* x, const double* y, std::size_t n) {
+                               if (kept != 0)
+                                   kept = m_waveform->AppendDataSlice(x, y, static_cast<unsigned>(first),
+                                                                      static_cast<unsigned>(n), exclusion);
+                           });
+    RefitVisiblePlot();
+    return kept;
 }
 
 // ---- files --------------------------------------------------------------------------------------

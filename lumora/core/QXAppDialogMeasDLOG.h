@@ -5,6 +5,7 @@
 #include <QString>
 #include <vector>
 
+class CSampleStore;
 class CWaveformComboMainWnd;
 class CWaveformCCDFMainWnd;
 struct STextColumn;
@@ -32,6 +33,8 @@ public:
     void InitialMemory(unsigned capacity);
     // Appends samples start .. start+count-1 of the run's whole arrays to the logged line.
     void AppendMeasuredData(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    // The same from a run's sample store; 0 when the plot could not keep them (it keeps what it had).
+    int AppendMeasuredSamples(const CSampleStore& samples, unsigned start, unsigned count, int exclusion);
 
     // Writes line 0 of the two-axis plot by the path's extension (csv, txt, xls, bin): 1 written, 0 not
     // (a message says why, also when the line holds nothing to write).

@@ -1,5 +1,6 @@
 #include "lumora/shell/DockingPaneViewDVM.h"
 
+#include "instruments/meterdrv/EntityInstruDVM.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/OnlineIcon.h"
 #include "lumora/shell/PaneCommon.h"
@@ -65,6 +66,17 @@ void CDockingPaneViewDVM::SetOnlineState(int state) {
 void CDockingPaneViewDVM::SetCommandEnabled(bool enabled) {
     m_commandEnabled = enabled;
     m_toolbar->OnUpdateCmdUI();
+}
+
+void CDockingPaneViewDVM::UpdateFromParameter() {
+    CMainFrame* frame = shell::FindMainFrame(this);
+    if (frame == nullptr)
+        return;
+    // An instrument that did not answer at start-up is not waited for a second time.
+    if (frame->MultimeterDriver() != nullptr && frame->MultimeterDriver()->IsInstruConnected())
+        m_form->Refresh();
+    else
+        m_form->UpdateFromParameter();
 }
 
 void CDockingPaneViewDVM::EnableControls(bool enable) {

@@ -24,6 +24,8 @@ public:
     // Enables the form's controls (the trigger controls stay as the trigger mode wants them).
     void EnableControls(bool enable);
     bool ControlsEnabled() const { return m_controlsEnabled; }
+    // The form's values from the instrument when it is connected, else from the frame's record.
+    void UpdateFromParameter();
     void OnCommand(int id);
 
     CQXDialogPaneDVM* Form() const { return m_form; }

@@ -1,10 +1,13 @@
 #include "lumora/shell/MeasureLimits.h"
 
+#include "common/xmlfile/TextHelpers.h"
+#include "lumora/core/BinDataFile.h"
 #include "lumora/core/ParameterMeasDataLogging.h"
 #include "lumora/shell/DialogData.h"
 #include "platform/StringTable.h"
 
 #include <QDialog>
+#include <cmath>
 
 namespace shell {
 
@@ -12,12 +15,27 @@ namespace {
 
 constexpr unsigned kSupplyBuffer = 2500;
 
+// The longest capture as the message gives it: whole seconds, or below a second the seconds to six
+// decimals, rounded down so that the time named is one that passes.
+QString LongestCaptureText(unsigned samples, double nplc, double lineFrequency) {
+    const int whole = CalcCountPerPeriod(samples, nplc, lineFrequency);
+    if (whole != 0)
+        return QString::number(whole);
+    const double micro = static_cast<double>(samples) / (lineFrequency / nplc) * 1e6;
+    if (!std::isfinite(micro))
+        return QString::number(whole);
+    // Rounding noise of the division is not taken for a microsecond less.
+    return FormatDouble(-1, std::floor(micro + micro * 1e-9) / 1e6);
+}
+
 } // namespace
 
 SMeasureLimits MeasureLimitsOf(int measureMode, bool currentTest) {
     SMeasureLimits limits;
     if (measureMode == 1) {
-        limits = {true, 0.002, QStringLiteral("0.002"), currentTest ? kSupplyBuffer : 0u,
+        // A data-logging run streams: what bounds it is the data file that keeps it.
+        limits = {true, 0.002, QStringLiteral("0.002"),
+                  currentTest ? kSupplyBuffer : static_cast<unsigned>(CBinDataFile::kMaxSamples),
                   QStringLiteral("2280S")};
     } else if (measureMode == 0 || measureMode == 2) {
         limits = {true, 0.0005, QStringLiteral("0.0005"), static_cast<unsigned>(kMaxDataAcqNumber),
@@ -46,8 +64,8 @@ bool CheckMeasureLimits(const SMeasureLimits& limits, double nplc, double sample
         return false;
     }
     if (limits.maxSamples != 0 && samples > limits.maxSamples) {
-        const int longest = CalcCountPerPeriod(limits.maxSamples, nplc, lineFrequency);
-        StopMessage(platform::LoadString(51527).replace(QStringLiteral("%d"), QString::number(longest)));
+        StopMessage(platform::LoadString(51527).replace(
+            QStringLiteral("%d"), LongestCaptureText(limits.maxSamples, nplc, lineFrequency)));
         FocusEdit(timeEdit);
         return false;
     }

@@ -19,7 +19,7 @@ struct SMeasureLimits {
 };
 
 // Mode 1 measures with the DC source, modes 0 and 2 with the multimeter. The DC source's 2,500-sample
-// buffer bounds a current test only: its data logging streams.
+// buffer bounds a current test only: its data logging streams, bounded by the data file that keeps it.
 SMeasureLimits MeasureLimitsOf(int measureMode, bool currentTest);
 
 // Title suffix and the static of the measuring instrument (1118 DC source, 1119 multimeter).

@@ -2,6 +2,7 @@
 
 #include "lumora/controls/ScrollDialog.h"
 #include "lumora/core/MainFrame.h"
+#include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 
 #include <QApplication>
@@ -39,6 +40,10 @@ void WheelOnlyWhenFocused(QWidget* control, QWidget* form) {
     // A wheel would otherwise give the focus first (combo boxes take it so) and then change the control.
     control->setFocusPolicy(Qt::StrongFocus);
     control->installEventFilter(new CWheelGuard(control, form));
+}
+
+void ShowNoDriver(int noDriverId) {
+    platform::MessageBox(platform::LoadString(noDriverId), platform::MB_ICONSTOP);
 }
 
 CMainFrame* FindMainFrame(const QWidget* widget) {

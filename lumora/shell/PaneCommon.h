@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QString>
+#include <utility>
 
 class CMainFrame;
 namespace controls {
@@ -29,5 +30,20 @@ int PaneContentWidth(const QWidget* pane, const controls::CScrollDialog* form);
 // A wheel turned over the control while the user is not in it scrolls the form instead: scrolling a
 // pane past a combo box or trackbar must not change the control and so reprogram an instrument.
 void WheelOnlyWhenFocused(QWidget* control, QWidget* form);
+
+// The user's change goes into the record whatever the driver does (and so into the file): without a
+// driver the message 'noDriverId' says so and nothing is sent; when sendAndRead() fails the field is
+// put back, as what the instrument holds is then unknown.
+void ShowNoDriver(int noDriverId);
+template <typename Record, typename T, typename SendAndRead>
+void ChangeRecordItem(Record& record, T Record::*field, T value, bool hasDriver, int noDriverId,
+                      SendAndRead&& sendAndRead) {
+    const T previous = record.*field;
+    record.*field = std::move(value);
+    if (!hasDriver)
+        ShowNoDriver(noDriverId);
+    else if (!sendAndRead())
+        record.*field = previous;
+}
 
 } // namespace shell

@@ -1,6 +1,5 @@
 #include "lumora/shell/QXDialogPaneDCSource.h"
 
-#include "common/xmlfile/TextHelpers.h"
 #include "lumora/controls/DigEdit.h"
 #include "lumora/controls/DisplayDigital.h"
 #include "lumora/controls/QXStaticLabel.h"
@@ -18,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -191,6 +191,17 @@ bool CQXDialogPaneDCSource::MayProgram(CMainFrame*& frame) const {
     return true;
 }
 
+template <typename T>
+void CQXDialogPaneDCSource::ChangeItem(CMainFrame& frame, T CParameterInstruDCSource::*field, T value,
+                                       int item) {
+    CParameterInstruDCSource& record = frame.SupplyRecord();
+    CEntityInstruDCPS* driver = frame.SupplyDriver();
+    shell::ChangeRecordItem(record, field, std::move(value), driver != nullptr, 51510, [&] {
+        return driver->SetParameterInstruDCSource(record, item) != 0 &&
+               driver->GetParameterInstruDCSource(record, item) != 0;
+    });
+}
+
 void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
     if (!m_initialised)
         return;
@@ -203,60 +214,42 @@ void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
     CMainFrame* frame = Frame();
     if (frame == nullptr)
         return;
-    CParameterInstruDCSource& record = frame->SupplyRecord();
-    QString& field = voltage ? record.VoltageLevel : record.CurrentLimit;
-    const QString previous = field;
+    QString CParameterInstruDCSource::*field =
+        voltage ? &CParameterInstruDCSource::VoltageLevel : &CParameterInstruDCSource::CurrentLimit;
     if (frame->MeasureThreadExists()) {
-        ShowLevel(id, previous);
+        ShowLevel(id, frame->SupplyRecord().*field);
         return;
     }
     last = value;
-    field = FormatDouble(-1, value);
-    if (frame->SupplyDriver() == nullptr) {
-        platform::MessageBox(platform::LoadString(51510), platform::MB_ICONSTOP);
-        return;
-    }
-    const int item = voltage ? ITEM_VOLTAGE : ITEM_CURRENT;
-    CEntityInstruDCPS* driver = frame->SupplyDriver();
-    if (driver->SetParameterInstruDCSource(record, item) == 0 ||
-        driver->GetParameterInstruDCSource(record, item) == 0) {
-        // What the instrument holds is unknown; the form and the file keep the last known value.
-        field = previous;
-    }
-    ShowLevel(id, field);
+    // The number as typed, to the last digit: the text is what is sent and stored.
+    ChangeItem(*frame, field, platform::FormatExact(value, 0), voltage ? ITEM_VOLTAGE : ITEM_CURRENT);
+    if (frame->SupplyDriver() != nullptr)
+        ShowLevel(id, frame->SupplyRecord().*field);
 }
 
 void CQXDialogPaneDCSource::OnOutputSwitch() {
-    CMainFrame* frame = nullptr;
-    if (!m_initialised || !MayProgram(frame)) {
-        if (frame != nullptr)
-            ShowOutput(frame->SupplyRecord().OutputState);
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
+        return;
+    CParameterInstruDCSource& record = frame->SupplyRecord();
+    if (!m_initialised || frame->MeasureThreadExists()) {
+        ShowOutput(record.OutputState);
         return;
     }
-    CParameterInstruDCSource& record = frame->SupplyRecord();
-    const int previous = record.OutputState;
-    record.OutputState = previous != 0 ? 0 : 1;
-    CEntityInstruDCPS* driver = frame->SupplyDriver();
-    if (driver->SetParameterInstruDCSource(record, ITEM_OUTPUT) == 0 ||
-        driver->GetParameterInstruDCSource(record, ITEM_OUTPUT) == 0)
-        record.OutputState = previous;
+    ChangeItem(*frame, &CParameterInstruDCSource::OutputState, record.OutputState != 0 ? 0 : 1, ITEM_OUTPUT);
     ShowOutput(record.OutputState);
 }
 
 void CQXDialogPaneDCSource::OnRangeChange(int index) {
-    CMainFrame* frame = nullptr;
-    if (!MayProgram(frame)) {
-        if (frame != nullptr)
-            m_range->setCurrentIndex(frame->SupplyRecord().CurrentRange);
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
+        return;
+    CParameterInstruDCSource& record = frame->SupplyRecord();
+    if (frame->MeasureThreadExists()) {
+        m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    CParameterInstruDCSource& record = frame->SupplyRecord();
-    const int previous = record.CurrentRange;
-    record.CurrentRange = index;
-    CEntityInstruDCPS* driver = frame->SupplyDriver();
-    if (driver->SetParameterInstruDCSource(record, ITEM_RANGE) == 0 ||
-        driver->GetParameterInstruDCSource(record, ITEM_RANGE) == 0)
-        record.CurrentRange = previous;
+    ChangeItem(*frame, &CParameterInstruDCSource::CurrentRange, index, ITEM_RANGE);
     m_range->setCurrentIndex(record.CurrentRange);
 }
 

@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class CMainFrame;
+class CParameterInstruDCSource;
 namespace controls {
 class CDigEdit;
 class CDisplayDigital;
@@ -68,6 +69,9 @@ private:
     void OnRangeChange(int index);
     // The frame with a driver that may be used now; null (after saying why) otherwise.
     bool MayProgram(CMainFrame*& frame) const;
+    // The change into the record, to the driver and back (shell::ChangeRecordItem).
+    template <typename T>
+    void ChangeItem(CMainFrame& frame, T CParameterInstruDCSource::*field, T value, int item);
     void ShowOutput(int state);
     void ShowLevel(int id, const QString& text);
     void ApplyEnabled();

@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -160,47 +161,48 @@ bool CQXDialogPaneDVM::MayProgram(CMainFrame*& frame) const {
     frame = Frame();
     if (frame == nullptr || frame->MeasureThreadExists())
         return false;
-    if (frame->MultimeterDriver() == nullptr) {
-        platform::MessageBox(platform::LoadString(51511), platform::MB_ICONSTOP);
-        return false;
-    }
-    return true;
+    if (frame->MultimeterDriver() != nullptr)
+        return true;
+    platform::MessageBox(platform::LoadString(51511), platform::MB_ICONSTOP);
+    return false;
+}
+
+template <typename T>
+void CQXDialogPaneDVM::ChangeItem(CMainFrame& frame, T CParameterInstruMultiMeter::*field, T value,
+                                  int item) {
+    CParameterInstruMultiMeter& record = frame.MultimeterRecord();
+    CEntityInstruDVM* driver = frame.MultimeterDriver();
+    shell::ChangeRecordItem(record, field, std::move(value), driver != nullptr, 51511, [&] {
+        return driver->SetParameterInstruMultiMeter(record, item) != 0 &&
+               driver->GetParameterInstruMultiMeter(record, item) != 0;
+    });
 }
 
 void CQXDialogPaneDVM::OnTriggerMode(int index) {
-    ApplyEnabled();
-    CMainFrame* frame = nullptr;
-    if (!MayProgram(frame)) {
-        if (frame != nullptr)
-            m_triggerMode->setCurrentIndex(frame->MultimeterRecord().TriggerMode);
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
+        return;
+    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
+    if (frame->MeasureThreadExists()) {
+        m_triggerMode->setCurrentIndex(record.TriggerMode);
         ApplyEnabled();
         return;
     }
-    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
-    const int previous = record.TriggerMode;
-    record.TriggerMode = index;
-    CEntityInstruDVM* driver = frame->MultimeterDriver();
-    if (driver->SetParameterInstruMultiMeter(record, ITEM_TRIGGER_MODE) == 0 ||
-        driver->GetParameterInstruMultiMeter(record, ITEM_TRIGGER_MODE) == 0)
-        record.TriggerMode = previous;
+    ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerMode, index, ITEM_TRIGGER_MODE);
     m_triggerMode->setCurrentIndex(record.TriggerMode);
     ApplyEnabled();
 }
 
 void CQXDialogPaneDVM::OnRange(int index) {
-    CMainFrame* frame = nullptr;
-    if (!MayProgram(frame)) {
-        if (frame != nullptr)
-            m_range->setCurrentIndex(frame->MultimeterRecord().CurrentRange);
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
+        return;
+    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
+    if (frame->MeasureThreadExists()) {
+        m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
-    const int previous = record.CurrentRange;
-    record.CurrentRange = index;
-    CEntityInstruDVM* driver = frame->MultimeterDriver();
-    if (driver->SetParameterInstruMultiMeter(record, ITEM_RANGE) == 0 ||
-        driver->GetParameterInstruMultiMeter(record, ITEM_RANGE) == 0)
-        record.CurrentRange = previous;
+    ChangeItem(*frame, &CParameterInstruMultiMeter::CurrentRange, index, ITEM_RANGE);
     m_range->setCurrentIndex(record.CurrentRange);
     SetSliderRange(record.CurrentRange);
     ShowLevel(record.TriggerLevel);
@@ -221,17 +223,13 @@ void CQXDialogPaneDVM::OnLevelCommitted(double amperes) {
         ShowLevel(record.TriggerLevel);
         return;
     }
-    if (!MayProgram(frame)) {
-        if (frame != nullptr && frame->MeasureThreadExists())
-            ShowLevel(record.TriggerLevel);
+    if (frame->MeasureThreadExists()) {
+        ShowLevel(record.TriggerLevel);
         return;
     }
-    const QString previous = record.TriggerLevel;
-    record.TriggerLevel = FormatDouble(-1, amperes);
-    CEntityInstruDVM* driver = frame->MultimeterDriver();
-    if (driver->SetParameterInstruMultiMeter(record, ITEM_TRIGGER_LEVEL) == 0 ||
-        driver->GetParameterInstruMultiMeter(record, ITEM_TRIGGER_LEVEL) == 0)
-        record.TriggerLevel = previous;
+    // The number as typed, to the last digit: the text is what is sent and stored.
+    ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerLevel, platform::FormatExact(amperes, 0),
+               ITEM_TRIGGER_LEVEL);
     ShowLevel(record.TriggerLevel);
 }
 
@@ -244,13 +242,14 @@ void CQXDialogPaneDVM::ShowLevel(const QString& text) {
     m_showing = false;
 }
 
-void CQXDialogPaneDVM::Refresh() {
-    CMainFrame* frame = nullptr;
-    if (!MayProgram(frame))
+void CQXDialogPaneDVM::UpdateFromParameter() {
+    CMainFrame* frame = Frame();
+    if (frame == nullptr)
         return;
-    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
-    if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record, ITEM_ALL) == 0)
-        return;
+    ShowRecord(frame->MultimeterRecord());
+}
+
+void CQXDialogPaneDVM::ShowRecord(const CParameterInstruMultiMeter& record) {
     m_model->setText(record.InstrumentIDN.trimmed());
     m_model->setCursorPosition(0);
     m_range->setCurrentIndex(record.CurrentRange);
@@ -259,4 +258,14 @@ void CQXDialogPaneDVM::Refresh() {
     ShowLevel(record.TriggerLevel);
     ApplyEnabled();
     m_initialised = true;
+}
+
+void CQXDialogPaneDVM::Refresh() {
+    CMainFrame* frame = nullptr;
+    if (!MayProgram(frame))
+        return;
+    CParameterInstruMultiMeter& record = frame->MultimeterRecord();
+    if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record, ITEM_ALL) == 0)
+        return;
+    ShowRecord(record);
 }

@@ -6,6 +6,7 @@ class QComboBox;
 class QLineEdit;
 class QSlider;
 class CMainFrame;
+class CParameterInstruMultiMeter;
 namespace controls {
 class CQXStaticLabel;
 }
@@ -34,6 +35,8 @@ public:
     void EnableControls(bool enable);
     void SetRunLock(bool locked);
     void Refresh();
+    // The form from the frame's record as it stands: model, range, trigger mode and level.
+    void UpdateFromParameter();
     // Full scale of a range index in trackbar positions (microamperes).
     static int RangePositions(int rangeIndex);
 
@@ -43,6 +46,10 @@ public:
 private:
     CMainFrame* Frame() const;
     bool MayProgram(CMainFrame*& frame) const;
+    // The change into the record, to the driver and back (shell::ChangeRecordItem).
+    template <typename T>
+    void ChangeItem(CMainFrame& frame, T CParameterInstruMultiMeter::*field, T value, int item);
+    void ShowRecord(const CParameterInstruMultiMeter& record);
     void OnTriggerMode(int index);
     void OnRange(int index);
     void OnLevelCommitted(double amperes);

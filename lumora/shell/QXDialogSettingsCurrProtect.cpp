@@ -1,6 +1,5 @@
 #include "lumora/shell/QXDialogSettingsCurrProtect.h"
 
-#include "common/xmlfile/TextHelpers.h"
 #include "lumora/core/ParameterInstruDCSource.h"
 #include "lumora/shell/DialogData.h"
 #include "platform/ControlId.h"
@@ -43,16 +42,8 @@ QGroupBox* ProtectionGroup(const QString& title, const QString& unit, QLineEdit*
 
 } // namespace
 
-CQXDialogSettingsCurrProtect::SRating CQXDialogSettingsCurrProtect::RatingOf(const QString& identification) {
-    if (identification.contains(QStringLiteral("2280S-32-6")))
-        return {32.0, 6.0};
-    if (identification.contains(QStringLiteral("2280S-60-3")))
-        return {60.0, 3.2};
-    return {60.0, 6.0};
-}
-
 CQXDialogSettingsCurrProtect::CQXDialogSettingsCurrProtect(CParameterInstruDCSource& record, QWidget* parent)
-    : controls::CDialogResize(IDD, parent), m_record(record), m_rating(RatingOf(record.InstrumentIDN)),
+    : controls::CDialogResize(IDD, parent), m_record(record),
       m_voltageLimit(platform::WToF(record.VoltageLimit)),
       m_voltageProtection(platform::WToF(record.VoltageProtection)),
       m_currentLimit(platform::WToF(record.CurrentLimit)),
@@ -60,7 +51,7 @@ CQXDialogSettingsCurrProtect::CQXDialogSettingsCurrProtect(CParameterInstruDCSou
     shell::RegisterSettingsStrings();
     setWindowTitle(LoadString(34810));
     platform::SetControlId(this, IDD);
-    auto show = [](double value) { return FormatDouble(-1, value); };
+    auto show = [](double value) { return platform::FormatExact(value, 0); };
     m_editVoltageLimit = ValueEdit(show(m_voltageLimit), IDC_VOLTAGE_LIMIT, this);
     m_editVoltageProtection = ValueEdit(show(m_voltageProtection), IDC_VOLTAGE_PROTECTION, this);
     m_editCurrentLimit = ValueEdit(show(m_currentLimit), IDC_CURRENT_LIMIT, this);
@@ -90,27 +81,6 @@ bool CQXDialogSettingsCurrProtect::TakeValues() {
         !shell::GetDouble(m_editCurrentLimit, currentLimit) ||
         !shell::GetDouble(m_editCurrentProtection, currentProtection))
         return false;
-    // The protection levels become the bounds of the panes' edits: a level of 0 or less, or above
-    // what the supply can deliver, is refused here rather than by the instrument later.
-    struct SCheck {
-        double value;
-        double rating;
-        int name;
-        int unit;
-        QLineEdit* edit;
-    };
-    const SCheck checks[] = {
-        {voltageProtection, m_rating.volts, 34817, 34815, m_editVoltageProtection},
-        {currentProtection, m_rating.amperes, 34818, 34816, m_editCurrentProtection},
-    };
-    for (const SCheck& check : checks) {
-        if (check.value > 0.0 && check.value <= check.rating)
-            continue;
-        shell::StopMessage(LoadString(34819).arg(LoadString(check.name), FormatDouble(-1, check.rating),
-                                                 LoadString(check.unit)));
-        shell::FocusEdit(check.edit);
-        return false;
-    }
     m_voltageLimit = voltageLimit;
     m_voltageProtection = voltageProtection;
     m_currentLimit = currentLimit;
@@ -121,9 +91,10 @@ bool CQXDialogSettingsCurrProtect::TakeValues() {
 void CQXDialogSettingsCurrProtect::accept() {
     if (!TakeValues())
         return;
-    m_record.VoltageLimit = FormatDouble(-1, m_voltageLimit);
-    m_record.VoltageProtection = FormatDouble(-1, m_voltageProtection);
-    m_record.CurrentLimit = FormatDouble(-1, m_currentLimit);
-    m_record.CurrentProtection = FormatDouble(-1, m_currentProtection);
+    // The numbers as typed, to the last digit.
+    m_record.VoltageLimit = platform::FormatExact(m_voltageLimit, 0);
+    m_record.VoltageProtection = platform::FormatExact(m_voltageProtection, 0);
+    m_record.CurrentLimit = platform::FormatExact(m_currentLimit, 0);
+    m_record.CurrentProtection = platform::FormatExact(m_currentProtection, 0);
     controls::CDialogResize::accept();
 }

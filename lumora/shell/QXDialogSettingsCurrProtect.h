@@ -8,7 +8,8 @@ class CParameterInstruDCSource;
 class QLineEdit;
 
 // The DC source's protection dialog: voltage and current protection levels (and the limits, kept in
-// hidden edits), written back into the record on OK.
+// hidden edits), written back into the record on OK. Any number is taken: the supply itself says
+// which it refuses when it is programmed.
 class CQXDialogSettingsCurrProtect : public controls::CDialogResize {
 public:
     enum : int {
@@ -21,15 +22,6 @@ public:
         IDC_ENABLE_CURRENT_PROTECTION = 1108,
         IDC_RESET_OUTPUT_PROTECTION = 3,
     };
-
-    // The most a supply of the family can be set to; a protection level above it would only be
-    // refused by the instrument and yet become the panes' bound.
-    struct SRating {
-        double volts;
-        double amperes;
-    };
-    // The rating of the model that the identification names; the family's largest when it names none.
-    static SRating RatingOf(const QString& identification);
 
     CQXDialogSettingsCurrProtect(CParameterInstruDCSource& record, QWidget* parent = nullptr);
     ~CQXDialogSettingsCurrProtect() override;
@@ -45,7 +37,6 @@ private:
     bool TakeValues();
 
     CParameterInstruDCSource& m_record;
-    SRating m_rating;
     double m_voltageLimit;
     double m_voltageProtection;
     double m_currentLimit;

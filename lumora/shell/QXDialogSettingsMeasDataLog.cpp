@@ -1,6 +1,7 @@
 #include "lumora/shell/QXDialogSettingsMeasDataLog.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "lumora/core/BinDataFile.h"
 #include "lumora/core/ParameterMeasDataLogging.h"
 #include "lumora/shell/DialogData.h"
 #include "lumora/shell/MeasureLimits.h"
@@ -38,9 +39,9 @@ QLineEdit* ReadOnlyEdit(int id, QWidget* parent) {
     return edit;
 }
 
-// A file holds 8 bytes a sample behind a 256-byte header.
+// The file a run writes: its header, then the time and the DC current of each sample.
 double FileBytes(double samples) {
-    return samples * 8.0 + 256.0;
+    return CBinDataFile::kDataOffset + samples * 16.0;
 }
 
 unsigned Saturated(double value) {

@@ -132,6 +132,13 @@ extern "C" int RegisterLanguageStrings() {
             {51530, u"Error: the software configuration object pointer is empty. Please try again!"},
             {51540, u"Error: writing the file failed; the file was not saved, and the previous file (if "
                     u"any) is kept as it was! Check the free disk space and try again!"},
+            {51560,
+             u"Error: there is not enough memory to keep more samples; the test has ended and the data "
+             u"received are kept!"},
+            {51561,
+             u"Error: the samples have reached the most a data file holds (%u); the test has ended and "
+             u"the data received are kept!"},
+            {51562, u"Error: the DC power supply did not take the protection settings:\n%s"},
             // instrument panes
             {243, u"Refresh instrument data\nRefresh"},
             {244, u"Instrument connection parameters\nConnection"},
@@ -330,10 +337,6 @@ extern "C" int RegisterLanguageStrings() {
             {34814, u" Current Protection "},
             {34815, u"Volts (V)"},
             {34816, u"Amperes (A)"},
-            {34817, u"The voltage protection level"},
-            {34818, u"The current protection level"},
-            {34819,
-             u"Error: %1 is out of range. It must be greater than 0 and not above %2 %3. Please try again!"},
             {34820, u"Instruments"},
             {34821, u"Mode 1"},
             {34822, u"Mode 2"},

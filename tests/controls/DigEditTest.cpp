@@ -80,6 +80,10 @@ TEST(DigEdit, TypingFiltersCommitsOnlyOnEnterOrLeavingAndEscapeTakesBack) {
         {"a digit replaces a zero after the sign", 0, "-0", "7", "-7", 0},
         {"letters and blanks are dropped", 0, "", "1a b2e", "12", 0},
         {"an empty text leaves as zero", 2, "", "|", "0.00", 1},
+        // The decimals are the fewest shown: the format never changes the number typed.
+        {"enter keeps digits the format has not", 0, "", "3.3>", "3.3", 1},
+        {"leaving keeps them too", 2, "", "1.2345|", "1.2345", 1},
+        {"enter pads to the format", 3, "", "1.5>", "1.500", 1},
     };
     for (const STypingCase& row : cases) {
         CForm form;
@@ -130,6 +134,7 @@ TEST(DigEdit, StepsTheHighlightedDigitWithinTheBounds) {
         {"the wheel steps up", 0, 30, 3, 5, 1, Qt::Key_Right, 2, "5.100", "1"},
         {"on the point nothing changes", 0, 30, 3, 5, 2, Qt::Key_Left, 1, "5.000", "."},
         {"on the sign nothing changes", -10, 10, 0, -5, 1, Qt::Key_Left, 1, "-5", "-"},
+        {"a tenth onto tenths without the format's decimals", 0, 30, 0, 0.2, 1, Qt::Key_Right, 1, "0.3", "3"},
     };
     for (const SStepCase& row : cases) {
         CForm form;
@@ -147,6 +152,37 @@ TEST(DigEdit, StepsTheHighlightedDigitWithinTheBounds) {
         EXPECT_EQ(edit.text(), QString::fromLatin1(row.shown)) << row.name;
         EXPECT_EQ(edit.selectedText(), QString::fromLatin1(row.highlighted)) << row.name;
         EXPECT_EQ(form.Commits(), 1) << row.name;
+    }
+}
+
+// What the edit gives is the number typed, clamped to its bounds only, whatever its decimals.
+TEST(DigEdit, GivesTheNumberTypedClampedOnlyToItsBounds) {
+    controls_test::App();
+    const struct {
+        const char* name;
+        int decimals;
+        double maximum;
+        const char* typed;
+        const char* shown;
+        double value;
+    } rows[] = {
+        {"more digits than the format", 0, 5, "3.3", "3.3", 3.3},
+        {"a value the format would round up", 0, 5, "4.6", "4.6", 4.6},
+        {"a bound with more digits than the format", 0, 5.25, "7", "5.25", 5.25},
+        {"a bound within the format", 2, 5, "7", "5.00", 5.0},
+    };
+    for (const auto& row : rows) {
+        CForm form;
+        CDigEdit& edit = *form.edit;
+        edit.m_nDecimals = row.decimals;
+        edit.m_dMin = 0;
+        edit.m_dMax = row.maximum;
+        edit.SetValue(0);
+        edit.selectAll();
+        QTest::keyClicks(&edit, QString::fromLatin1(row.typed));
+        QTest::keyClick(&edit, Qt::Key_Return);
+        EXPECT_EQ(edit.text(), QString::fromLatin1(row.shown)) << row.name;
+        EXPECT_EQ(edit.GetValue(), row.value) << row.name;
     }
 }
 

@@ -221,17 +221,42 @@ TEST(DataStreamParser, SamplesStopAtTheCapacity) {
 
 TEST(DataStreamParseThread, BlocksAreParsedInOrderAcrossTheirBoundaries) {
     const Bytes stream = FiveFrames();
-    std::vector<double> times(8), values(8);
+    CSampleStore store(8);
     CDataStreamParseThread thread;
-    thread.Start(times.data(), values.data(), times.size());
+    thread.Start(store);
     for (std::size_t at = 0; at < stream.size(); at += 7)
         thread.Push(Bytes(stream.begin() + static_cast<long>(at),
                           stream.begin() + static_cast<long>(std::min(at + 7, stream.size()))));
     thread.Finish();
     ASSERT_EQ(thread.Received(), 5u);
     EXPECT_NEAR(thread.LastTime(), 1.9999, 1e-9);
-    EXPECT_EQ(values[4], 5.0);
+    EXPECT_EQ(store.ValueAt(4), 5.0);
     EXPECT_EQ(thread.InvalidFrames(), 0u);
+    EXPECT_EQ(thread.StoreResult(), CSampleStore::eAppend::Kept);
+}
+
+// Samples beyond the run's wanted count are read and dropped; beyond the store's limit they are
+// dropped too, and the run is told it could not keep them.
+TEST(DataStreamParseThread, SamplesBeyondTheWantedCountOrTheLimit) {
+    const Bytes stream = FiveFrames();
+    const struct {
+        const char* name;
+        std::size_t limit, wanted, kept;
+        CSampleStore::eAppend result;
+    } rows[] = {
+        {"wanted count reached", 8, 3, 3, CSampleStore::eAppend::Kept},
+        {"limit reached", 4, SIZE_MAX, 4, CSampleStore::eAppend::Full},
+    };
+    for (const auto& row : rows) {
+        CSampleStore store(row.limit);
+        CDataStreamParseThread thread;
+        thread.Start(store, row.wanted);
+        thread.Push(stream);
+        thread.Finish();
+        EXPECT_EQ(thread.Received(), row.kept) << row.name;
+        EXPECT_EQ(thread.StoreResult(), row.result) << row.name;
+        EXPECT_EQ(store.ValueAt(row.kept - 1), double(kFiveSamples[row.kept - 1].value)) << row.name;
+    }
 }
 
 // Sent messages need the owner's thread to run an event loop.
@@ -306,8 +331,8 @@ TEST(NetWorkTcpClient, LinkDroppedMidFrameKeepsWhatArrived) {
         {Bytes(stream.begin(), stream.begin() + 27), Bytes(stream.begin() + 27, stream.begin() + 70)});
     CNetWorkTcpClient::SetDataStreamPort(peer.Port());
     COwner owner;
-    std::vector<double> times(8), values(8);
-    owner.parse.Start(times.data(), values.data(), times.size());
+    CSampleStore store(8);
+    owner.parse.Start(store);
     CNetWorkTcpClient client;
     ASSERT_EQ(client.Connect("127.0.0.1", &owner), 1);
     constexpr auto kLongMs = static_cast<std::uint32_t>(testsupport::kLongWait.count());
@@ -318,7 +343,7 @@ TEST(NetWorkTcpClient, LinkDroppedMidFrameKeepsWhatArrived) {
     owner.parse.Finish();
     EXPECT_EQ(owner.parse.Received(), 3u);
     EXPECT_EQ(owner.parse.InvalidFrames(), 1u);
-    EXPECT_EQ(values[2], -3.0);
+    EXPECT_EQ(store.ValueAt(2), -3.0);
     platform::PumpUntil([&] { return owner.closedMessages > 0; }, kLongMs);
     EXPECT_EQ(owner.closedMessages, 1);
     CNetWorkTcpClient::SetDataStreamPort(CNetWorkTcpClient::kDataStreamPort);

@@ -174,13 +174,16 @@ struct SCountCase {
     int expected;
 };
 
-TEST(ParameterRecords, DataAcqNumberFollowsTimeOverPeriodAndIsCapped) {
+// The count is time over period, whatever an instrument's buffer holds: the settings dialogs test
+// the limits, and a supply run streams far more.
+TEST(ParameterRecords, DataAcqNumberFollowsTimeOverPeriod) {
     const SCountCase cases[] = {
         {"defaults", 0, 0, 30, 0.01, 50.0, 150000},
         {"zero time counts as 10 s", 0, 0, 0, 0.01, 50.0, 50000},
         {"zero nplc gives 1 s period", 0, 1, 0, 0.0, 50.0, 60},
-        {"48 h at 0.0005 would overflow int", 48, 0, 0, 0.0005, 50.0, kMaxDataAcqNumber},
-        {"exactly the limit", 0, 0, 60, 0.0005, 50.0, kMaxDataAcqNumber},
+        {"the multimeter's buffer", 0, 0, 60, 0.0005, 50.0, kMaxDataAcqNumber},
+        {"an hour at a hundredth of a cycle", 1, 0, 0, 0.01, 50.0, 18000000},
+        {"48 h at 0.0005 beyond int", 48, 0, 0, 0.0005, 50.0, std::numeric_limits<int>::max()},
         {"one sample", 0, 0, 1, 50.0, 50.0, 1},
         {"infinite period", 0, 0, 30, 1e308 * 10, 50.0, 0},
     };

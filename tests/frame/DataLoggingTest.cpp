@@ -4,12 +4,17 @@
 #include "BenchAdapter.h"
 #include "FrameFixture.h"
 
+#include "DialogInput.h"
+#include "dialogs/optionsbox/PrefMainPageGen.h"
+#include "lumora/controls/DisplayDigital.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/NetWorkTcpClient.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "lumora/shell/DockingPaneViewDCSource.h"
+#include "lumora/shell/QXDialogPaneDCSource.h"
 #include "platform/StringTable.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 
@@ -18,12 +23,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QThreadPool>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <optional>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -184,24 +198,27 @@ protected:
         m_frame.reset();
         m_folder.reset();
         CNetWorkTcpClient::SetDataStreamPort(CNetWorkTcpClient::kDataStreamPort);
+        CMainFrame::SetLoggedSampleLimit(CBinDataFile::kMaxSamples);
     }
 
     // The frame with both pages, on the data-logging page, logging for an hour of the
     // instrument's time at NPLC 0.1 (1,800,000 samples wanted) with a refresh every 2 s.
-    void Open(int measureMode, QString dataFolder = QString()) {
+    // The data folder as the options name it (the folder of the test's program folder when not given);
+    // the refresh period in seconds.
+    void Open(int measureMode, std::optional<QString> dataFolderSetting = std::nullopt, int refresh = 2) {
         const QString folder = m_folder->Path();
-        if (dataFolder.isEmpty())
-            dataFolder = folder + QStringLiteral("Data/Data Logging/");
+        const QString dataFolder = dataFolderSetting.value_or(folder + QStringLiteral("Data/Data Logging/"));
         WriteText(folder + QStringLiteral("Config/MainApp.xml"),
                   QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
                                  "<LumoraSuite><General><PathConfig Value=\"%1Config/MainApp.xml\" />"
                                  "<LogPath Value=\"%1LogFiles/\" />"
                                  "<LogFileName Value=\"QX_Log_test.txt\" /><SaveLog Value=\"1\" />"
                                  "<FilePathDataLogging Value=\"%2\" />"
-                                 "<AutoSaveDataLogging Value=\"1\" /><ElapsedRefresh Value=\"2\" />"
+                                 "<AutoSaveDataLogging Value=\"1\" /><ElapsedRefresh Value=\"%4\" />"
                                  "</General><Measure><MeasureMode Value=\"%3\" /></Measure></LumoraSuite>\n")
                       .arg(folder, dataFolder)
-                      .arg(measureMode));
+                      .arg(measureMode)
+                      .arg(refresh));
         m_folder->WriteMultimeterFile({m_bench.MeterResource(), kMeterSettings});
         m_folder->WriteSupplyFile({m_bench.SupplyResource(), kSupplySettings});
         // The stream is served beside the supply's SCPI address.
@@ -252,15 +269,16 @@ protected:
     }
 
     // Waits, without stopping, until the run has ended by itself.
-    bool WaitForEnd() {
+    bool WaitForEnd(int timeoutMs = 60000) {
         if (!m_frame->OnCommand(CMainFrame::ID_MEASURE_START))
             return false;
-        return PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000);
+        return PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, timeoutMs);
     }
 
     // The auto-saved file holds every sample the run received, in time order.
     void ExpectAutoSaveHoldsTheRun() {
         const unsigned received = m_frame->DataLoggingReceived();
+        ASSERT_GT(received, 0u);
         CBinDataFile file;
         ASSERT_EQ(file.Read(m_frame->AutoSaveBinName()), 1) << m_frame->AutoSaveBinName().toStdString();
         EXPECT_TRUE(
@@ -324,6 +342,23 @@ TEST_P(DataLoggingRun, StoppedEarlyKeepsEverySampleInPlotFileAndExports) {
     EXPECT_EQ(page.SaveWaveformData(m_folder->Path() + QStringLiteral("run.xls")), 0);
     EXPECT_TRUE(m_messages.Contains(platform::LoadString(51529)));
     EXPECT_FALSE(QFileInfo::exists(m_folder->Path() + QStringLiteral("run.xls")));
+}
+
+// A run that reaches the most samples a data file holds ends there with a message that says so, not
+// with the success notice, and its file and its plot hold every sample it kept.
+TEST_P(DataLoggingRun, ARunThatReachesTheFilesLimitSaysSoAndSavesWhatItKept) {
+    Open(GetParam().measureMode);
+    constexpr unsigned kMost = 5000;
+    CMainFrame::SetLoggedSampleLimit(kMost);
+    CDialogRecorder notices;
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_TRUE(notices.Texts().isEmpty()) << notices.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(CMainFrame::IDS_RUN_FILE_FULL)
+                                                  .replace(QStringLiteral("%u"), QString::number(kMost))});
+    ASSERT_EQ(m_frame->DataLoggingReceived(), kMost);
+    ExpectAutoSaveHoldsTheRun();
+    EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0), kMost);
+    EXPECT_TRUE(m_folder->LogText().contains(QStringLiteral("5000")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Instruments, DataLoggingRun,
@@ -405,8 +440,219 @@ TEST_F(DataLoggingFaults, EveryByteOfTheStreamIsKeptHoweverTheChunksFall) {
     }
 }
 
-TEST(DataLoggingTimer, RefreshPeriodIsKeptWithinWhatTheOptionsAccept) {
-    const int cases[][2] = {{0, 2}, {-5, 2}, {1, 2}, {2, 2}, {5, 5}, {100, 100}, {101, 100}};
+// An hour of the supply at a hundredth of a cycle is 18,000,000 samples, far beyond any instrument
+// buffer: the run goes on to its end and every sample is in the plot and in the auto-saved file.
+TEST_F(DataLoggingFaults, ASupplyHourAtAHundredthCycleKeepsEverySample) {
+    constexpr unsigned kHour = 18000000;
+    Open(1);
+    m_frame->SupplyRecord().DcsNplcDLOG = 0.01;
+    CDialogRecorder notices;
+    ASSERT_TRUE(WaitForEnd(900000)) << "received " << m_frame->DataLoggingReceived();
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    ASSERT_EQ(notices.Texts().size(), 1);
+    EXPECT_TRUE(notices.Texts().front().startsWith(QStringLiteral("成功：操作执行完毕！")));
+    EXPECT_EQ(m_frame->SupplyRecord().DataLogging.DataAcqNumber, kHour);
+    ASSERT_EQ(m_frame->DataLoggingReceived(), kHour);
+    // The stream goes on past the hour: the frame it is closed in may be cut off.
+    EXPECT_LE(m_frame->InvalidFrames(), 1);
+
+    const auto* plot = m_frame->DataLoggingPage()->Waveform();
+    ASSERT_EQ(plot->GetMultiLineDataLength(0), kHour);
+    CBinDataFile file;
+    ASSERT_EQ(file.Read(m_frame->AutoSaveBinName()), 1);
+    ASSERT_EQ(file.GetHeader().SampleCount, kHour);
+    EXPECT_EQ(QFileInfo(m_frame->AutoSaveBinName()).size(), qint64(176) + qint64(16) * kHour);
+    const auto& x = plot->GetDataMultiLineX(0);
+    const auto& y = plot->GetDataMultiLineY(0);
+    const auto& times = file.GetTimes();
+    const auto& values = file.GetColumn(2);
+    for (unsigned i = 0; i < kHour; ++i) {
+        ASSERT_EQ(times[i], x[i]) << i;
+        ASSERT_EQ(values[i], y[i]) << i;
+        // One sample every 0.2 ms of the supply's clock, from 0 to the hour's last.
+        ASSERT_NEAR(times[i], i * 0.0002, 1e-6) << i;
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// The child's half of the test below: an hour of the supply at a hundredth of a cycle in a process
+// whose address space ends some 300 MB past what it holds at the start. Prints what came of it.
+TEST_F(DataLoggingFaults, MemoryLimitChild) {
+    if (qEnvironmentVariableIsEmpty("LUMORA_MEMORY_LIMIT_CHILD"))
+        GTEST_SKIP() << "run by ARunThatCannotKeepItsSamplesSaysSoAndSavesWhatArrived";
+    Open(1);
+    m_frame->SupplyRecord().DcsNplcDLOG = 0.01;
+    CDialogRecorder notices;
+    // Every thread the painting uses is made now and kept: past the limit a thread could not be made,
+    // and a paint would wait for it for ever.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    pool->setExpiryTimeout(-1);
+    std::atomic<int> started{0};
+    const int threads = pool->maxThreadCount();
+    for (int i = 0; i < threads; ++i)
+        pool->start([&] {
+            ++started;
+            while (started.load() < threads)
+                std::this_thread::yield();
+        });
+    pool->waitForDone();
+    m_frame->repaint();
+    QFile status(QStringLiteral("/proc/self/status"));
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(status.readAll());
+    const qint64 sizeKb =
+        QRegularExpression(QStringLiteral("VmSize:\\s+(\\d+) kB")).match(text).captured(1).toLongLong();
+    ASSERT_GT(sizeKb, 0);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    rlimit limit = old;
+    limit.rlim_cur = static_cast<rlim_t>(sizeKb) * 1024 + (300u << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limit), 0);
+    const bool ended = WaitForEnd(300000);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &old), 0);
+    ASSERT_TRUE(ended);
+    CBinDataFile file;
+    const int read = file.Read(m_frame->AutoSaveBinName());
+    std::printf("RESULT received=%u plot=%u saved=%d:%u notices=%d messages=%s\n",
+                m_frame->DataLoggingReceived(),
+                m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0), read,
+                file.GetHeader().SampleCount, static_cast<int>(notices.Texts().size()),
+                m_messages.Texts().join(QStringLiteral("|")).toUtf8().toBase64().constData());
+    std::fflush(stdout);
+}
+
+// A run that runs out of memory ends with a message that says so, not with the success notice, and
+// its file holds every sample that arrived. The limit is set in a child process of this test.
+TEST(DataLoggingMemory, ARunThatCannotKeepItsSamplesSaysSoAndSavesWhatArrived) {
+    if (kSanitized)
+        GTEST_SKIP() << "the sanitizers reserve more address space than any limit leaves";
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LUMORA_MEMORY_LIMIT_CHILD"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Threads share one malloc arena instead of reserving address space for one each.
+    environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.start(QStringLiteral("/proc/self/exe"),
+                {QStringLiteral("--gtest_filter=DataLoggingFaults.MemoryLimitChild")});
+    if (!child.waitForFinished(600000)) {
+        child.kill();
+        child.waitForFinished();
+        FAIL() << "the child did not end: " << child.readAllStandardOutput().toStdString();
+    }
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    ASSERT_EQ(child.exitCode(), 0) << output.toStdString() << child.readAllStandardError().toStdString();
+    const QRegularExpressionMatch result =
+        QRegularExpression(QStringLiteral("RESULT received=(\\d+) plot=(\\d+) saved=(\\d+):(\\d+) "
+                                          "notices=(\\d+) messages=(\\S*)"))
+            .match(output);
+    ASSERT_TRUE(result.hasMatch()) << output.toStdString();
+    const unsigned received = result.captured(1).toUInt();
+    EXPECT_GT(received, 0u);
+    EXPECT_LT(received, 18000000u);
+    EXPECT_LE(result.captured(2).toUInt(), received);
+    EXPECT_EQ(result.captured(3).toInt(), 1);
+    EXPECT_EQ(result.captured(4).toUInt(), received);
+    EXPECT_EQ(result.captured(5).toInt(), 0) << "no success notice";
+    CMainFrame::RegisterFrameStrings();
+    EXPECT_EQ(QString::fromUtf8(QByteArray::fromBase64(result.captured(6).toLatin1())),
+              platform::LoadString(CMainFrame::IDS_RUN_NO_MEMORY));
+}
+
+// After a supply run the pane shows the output the run switched on.
+TEST_F(DataLoggingFaults, AfterASupplyRunThePaneShowsItsOutputOn) {
+    Open(1);
+    CQXDialogPaneDCSource* form = m_frame->SupplyPane()->Form();
+    ASSERT_EQ(m_frame->SupplyRecord().OutputState, 0) << "the simulated supply starts with its output off";
+    ASSERT_FALSE(form->Readout()->m_bOutputOn);
+    ASSERT_TRUE(RunUntil(1000));
+    EXPECT_EQ(m_frame->SupplyRecord().OutputState, 1);
+    EXPECT_TRUE(form->Readout()->m_bOutputOn);
+}
+
+// A refresh period of 1 s, which the configuration may hold, is the timer's.
+TEST_F(DataLoggingFaults, ARefreshOfOneSecondTicksEverySecond) {
+    Open(0, std::nullopt, 1);
+    EXPECT_EQ(m_frame->Preferences()->ElapsedRefresh, 1);
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    const bool ticking = PumpUntil([&] {
+        const auto timers = m_frame->findChildren<QTimer*>();
+        return std::any_of(timers.begin(), timers.end(),
+                           [](QTimer* timer) { return timer->isActive() && timer->interval() == 1000; });
+    });
+    m_frame->OnCommand(CMainFrame::ID_MEASURE_STOP);
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    EXPECT_TRUE(ticking);
+}
+
+// An empty data folder in the options is the program folder's own "Data/Data Logging/", made when
+// missing: the auto-saved file never lands in the process's working folder.
+TEST_F(DataLoggingFaults, WithAnEmptyDataFolderTheFileGoesToTheProgramsDataFolder) {
+    Open(0, QString());
+    ASSERT_TRUE(m_frame->Preferences()->FilePathDataLogging.isEmpty());
+    ASSERT_TRUE(RunUntil(500));
+    EXPECT_EQ(QFileInfo(m_frame->AutoSaveBinName()).absolutePath() + u'/',
+              m_folder->Path() + QStringLiteral("Data/Data Logging/"));
+    ExpectAutoSaveHoldsTheRun();
+}
+
+// Confirms the options dialog as soon as it shows, with the data-logging folder set to 'folder'.
+void ConfirmOptionsWithFolder(const QString& folder) {
+    QTimer::singleShot(0, [folder] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* tree = dialog->findChild<QTreeWidget*>();
+        ASSERT_NE(tree, nullptr);
+        const auto items = tree->findItems(QStringLiteral("常规"), Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(items.size(), 1);
+        tree->setCurrentItem(items.front());
+        auto* edit = platform::FindControl<QLineEdit>(dialog, CPrefMainPageGen::IDC_PATH_DLOG);
+        ASSERT_NE(edit, nullptr);
+        edit->setText(folder);
+        QTest::mouseClick(platform::FindControl<QAbstractButton>(dialog, platform::IDOK), Qt::LeftButton);
+    });
+}
+
+// The options may be confirmed while a run starts and goes on: the run keeps what they said when it
+// was started, and reads nothing of the record the dialog gives back (run under ThreadSanitizer).
+TEST_F(DataLoggingFaults, OptionsConfirmedWhileARunStartsLeaveTheRunItsSettings) {
+    Open(1);
+    const QString first = m_folder->Path() + QStringLiteral("Data/Data Logging/");
+    const QString second = m_folder->Path() + QStringLiteral("Other/");
+    ASSERT_TRUE(QDir().mkpath(second));
+    for (const auto& [atStart, confirmed] : {std::pair{first, second}, std::pair{second, first}}) {
+        SCOPED_TRACE(atStart.toStdString());
+        ASSERT_EQ(m_frame->Preferences()->FilePathDataLogging, atStart);
+        ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+        ConfirmOptionsWithFolder(confirmed);
+        ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_OPTIONS));
+        EXPECT_EQ(m_frame->Preferences()->FilePathDataLogging, confirmed);
+        ASSERT_TRUE(PumpUntil([&] { return m_frame->DataLoggingReceived() >= 500; }, 60000));
+        m_frame->OnCommand(CMainFrame::ID_MEASURE_STOP);
+        ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+        EXPECT_EQ(QFileInfo(m_frame->AutoSaveBinName()).absolutePath() + u'/', atStart);
+        ExpectAutoSaveHoldsTheRun();
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+// The period the configuration holds, 1 s included; 0 or less would spin, and a period beyond what a
+// timer holds in milliseconds is its largest.
+TEST(DataLoggingTimer, RefreshPeriodIsTheConfiguredOne) {
+    const int cases[][2] = {{0, 1},
+                            {-5, 1},
+                            {1, 1},
+                            {2, 2},
+                            {5, 5},
+                            {100, 100},
+                            {101, 101},
+                            {2147483, 2147483},
+                            {std::numeric_limits<int>::max(), 2147483}};
     for (const auto& c : cases)
         EXPECT_EQ(CMainFrame::RefreshSeconds(c[0]), c[1]) << c[0];
 }

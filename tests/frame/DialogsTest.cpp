@@ -282,8 +282,11 @@ TEST_F(DialogTest, ProbeDeskGetsTheResourceAsOneArgumentWithoutAShell) {
 
 // ---- measurement settings ---------------------------------------------------------------------------
 
-QString Message51527(int seconds) {
+QString Message51527(const QString& seconds) {
     return QStringLiteral("错误：捕获时间超出范围，最长捕获时间为 %1 秒，请重试！").arg(seconds);
+}
+QString Message51527(int seconds) {
+    return Message51527(QString::number(seconds));
 }
 QString Message51526(const char* minimum) {
     return QStringLiteral("错误：NPLC 超出范围，最小数值为 %1 秒，请重试！").arg(QString::fromUtf8(minimum));
@@ -339,16 +342,22 @@ TEST_P(DataLogSettings, ShowsTheCountAndAcceptsUpToTheLimit) {
 INSTANTIATE_TEST_SUITE_P(
     Runs, DataLogSettings,
     testing::Values(
-        SDataLogCase{"OneHourAtOneCycle", 0, "1", "0", "0", "1", "180000", "1440256", {}},
-        SDataLogCase{"LargestRunAtTheShortestCycle", 0, "0", "1", "0", "0.0005", "6000000", "48000256", {}},
-        SDataLogCase{"OneSecondMore", 0, "0", "1", "1", "0.0005", "6100000", "48800256", Message51527(60)},
-        SDataLogCase{"LargestRunAtAHundredthCycle", 2, "0", "20", "0", "0.01", "6000000", "48000256", {}},
-        SDataLogCase{"TwentyMinutesAndOneSecond", 2, "0", "20", "1", "0.01", "6005000", "48040256",
+        // The file a run writes: 176 header bytes, then 16 bytes a sample.
+        SDataLogCase{"OneHourAtOneCycle", 0, "1", "0", "0", "1", "180000", "2880176", {}},
+        SDataLogCase{"LargestRunAtTheShortestCycle", 0, "0", "1", "0", "0.0005", "6000000", "96000176", {}},
+        SDataLogCase{"OneSecondMore", 0, "0", "1", "1", "0.0005", "6100000", "97600176", Message51527(60)},
+        SDataLogCase{"LargestRunAtAHundredthCycle", 2, "0", "20", "0", "0.01", "6000000", "96000176", {}},
+        SDataLogCase{"TwentyMinutesAndOneSecond", 2, "0", "20", "1", "0.01", "6005000", "96080176",
                      Message51527(1200)},
-        SDataLogCase{"BelowTheMultimeterCycle", 0, "0", "0", "1", "0.0004", "125000", "1000256",
+        SDataLogCase{"BelowTheMultimeterCycle", 0, "0", "0", "1", "0.0004", "125000", "2000176",
                      Message51526("0.0005")},
-        SDataLogCase{"SupplyStreamsLongRuns", 1, "1", "0", "0", "0.002", "90000000", "720000256", {}},
-        SDataLogCase{"BelowTheSupplyCycle", 1, "0", "0", "1", "0.0019", "26316", "210784",
+        SDataLogCase{"SupplyStreamsLongRuns", 1, "1", "0", "0", "0.002", "90000000", "1440000176", {}},
+        SDataLogCase{"SupplyHourAtAHundredthCycle", 1, "1", "0", "0", "0.01", "18000000", "288000176", {}},
+        // 268,435,455 samples are the most a data file holds below its 4 GiB data limit.
+        SDataLogCase{"SupplyRunTheFileHolds", 1, "2", "29", "7", "0.002", "223675000", "3578800176", {}},
+        SDataLogCase{"SupplyRunBeyondTheFile", 1, "3", "0", "0", "0.002", "270000000", "4320000176",
+                     Message51527(10737)},
+        SDataLogCase{"BelowTheSupplyCycle", 1, "0", "0", "1", "0.0019", "26316", "421232",
                      Message51526("0.002")},
         SDataLogCase{"ASecondPartThatDoesNotParse", 0, "0", "0", "", "1", "---", "---",
                      QStringLiteral("请输入一个整数。")}),
@@ -409,6 +418,10 @@ INSTANTIATE_TEST_SUITE_P(
                     SCurrentCase{"SupplyBelowMinimumCycle", 1, "1", "0.0019", Message51526("0.002")},
                     SCurrentCase{"SupplyFullBuffer", 1, "5", "0.1", {}},
                     SCurrentCase{"SupplyBeyondItsBuffer", 1, "5.1", "0.1", Message51527(5)},
+                    // 2,500 samples of 0.2 ms last half a second: the limit is named as such, not as 0 s.
+                    SCurrentCase{"SupplyLimitBelowASecond", 1, "1", "0.01",
+                                 Message51527(QStringLiteral("0.5"))},
+                    SCurrentCase{"SupplyHalfASecond", 1, "0.5", "0.01", {}},
                     SCurrentCase{"MeterSixtySeconds", 0, "60", "0.0005", {}},
                     SCurrentCase{"MeterSixtyOneSeconds", 0, "61", "0.0005", Message51527(60)},
                     SCurrentCase{"MeterBelowMinimumCycle", 2, "1", "0.0001", Message51526("0.0005")},
@@ -425,15 +438,6 @@ struct SProtectionCase {
 };
 
 class ProtectionSettings : public DialogTest, public testing::WithParamInterface<SProtectionCase> {};
-
-QString VoltageRefusal(const char* rating) {
-    return QStringLiteral("错误：电压保护值超出范围，有效范围为大于 0 且不大于 %1 伏特(V)，请重试！")
-        .arg(QString::fromUtf8(rating));
-}
-QString CurrentRefusal(const char* rating) {
-    return QStringLiteral("错误：电流保护值超出范围，有效范围为大于 0 且不大于 %1 安培(A)，请重试！")
-        .arg(QString::fromUtf8(rating));
-}
 
 // The template's check box 1108 and button 3 are there, never shown.
 TEST_F(DialogTest, ProtectionDialogKeepsItsHiddenTemplateItems) {
@@ -452,7 +456,8 @@ TEST_F(DialogTest, ProtectionDialogKeepsItsHiddenTemplateItems) {
     EXPECT_FALSE(reset->isVisible());
 }
 
-TEST_P(ProtectionSettings, RefusesLevelsThatAreNotPositiveOrAboveTheRating) {
+// Any number is taken, as typed: the supply itself says which levels it refuses (FrameDialogsTest).
+TEST_P(ProtectionSettings, TakesAnyNumberAsTyped) {
     const SProtectionCase& row = GetParam();
     CParameterInstruDCSource record;
     record.InstrumentIDN = QStringLiteral("KEITHLEY INSTRUMENTS,MODEL 2280S-32-6,4411283,02.02.13b");
@@ -468,6 +473,7 @@ TEST_P(ProtectionSettings, RefusesLevelsThatAreNotPositiveOrAboveTheRating) {
     const bool accepted = Ok(dialog);
     if (row.refusal.isEmpty()) {
         ASSERT_TRUE(accepted) << m_messages.Texts().join(u'\n').toStdString();
+        EXPECT_TRUE(m_messages.Texts().isEmpty());
         EXPECT_EQ(record.VoltageProtection, QString::fromUtf8(row.voltage));
         EXPECT_EQ(record.CurrentProtection, QString::fromUtf8(row.current));
         EXPECT_EQ(record.VoltageLimit, QStringLiteral("5"));
@@ -483,27 +489,11 @@ TEST_P(ProtectionSettings, RefusesLevelsThatAreNotPositiveOrAboveTheRating) {
 INSTANTIATE_TEST_SUITE_P(
     Levels, ProtectionSettings,
     testing::Values(SProtectionCase{"WithinTheRating", "12.5", "1.25", {}},
-                    SProtectionCase{"AtTheRating", "32", "6", {}},
-                    SProtectionCase{"ZeroVolts", "0", "1", VoltageRefusal("32")},
-                    SProtectionCase{"NegativeVolts", "-5", "1", VoltageRefusal("32")},
-                    SProtectionCase{"AboveTheVoltageRating", "32.5", "1", VoltageRefusal("32")},
-                    SProtectionCase{"ZeroAmperes", "5", "0", CurrentRefusal("6")},
-                    SProtectionCase{"AboveTheCurrentRating", "5", "6.1", CurrentRefusal("6")},
+                    SProtectionCase{"AboveTheSupplysRating", "60", "6.1", {}},
+                    SProtectionCase{"Zero", "0", "0", {}}, SProtectionCase{"Negative", "-5", "-1", {}},
+                    SProtectionCase{"MoreDigitsThanSix", "12.0000001", "0.0000005", {}},
                     SProtectionCase{"NotANumber", "5V", "1", QStringLiteral("请输入一个数字。")}),
     RowName());
-
-TEST_F(DialogTest, ProtectionRatingFollowsTheModel) {
-    EXPECT_EQ(
-        CQXDialogSettingsCurrProtect::RatingOf(QStringLiteral("KEITHLEY INSTRUMENTS,MODEL 2280S-60-3,1,1"))
-            .volts,
-        60.0);
-    EXPECT_EQ(
-        CQXDialogSettingsCurrProtect::RatingOf(QStringLiteral("KEITHLEY INSTRUMENTS,MODEL 2280S-60-3,1,1"))
-            .amperes,
-        3.2);
-    EXPECT_EQ(CQXDialogSettingsCurrProtect::RatingOf(QString()).volts, 60.0);
-    EXPECT_EQ(CQXDialogSettingsCurrProtect::RatingOf(QString()).amperes, 6.0);
-}
 
 // ---- instrument selection ---------------------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include "lumora/core/ParserParaInstruDCSource.h"
 #include "lumora/core/ParserParaInstruMultiMeter.h"
 #include "lumora/core/ParserParameters.h"
+#include "lumora/core/WriteFailure.h"
 #include "lumora/shell/DlgPropertyVISARes.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
@@ -21,9 +22,11 @@
 #include "lumora/shell/QXDialogSettingsMeasDataLog.h"
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <QAction>
 #include <QEventLoop>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -161,7 +164,8 @@ TEST_F(FrameDialogs, DataLoggingSettingsOfTheMeasuringInstrumentReachRecordAndFi
             EXPECT_EQ(b->AcqTimeMinute, 2);
             EXPECT_EQ(b->AcqTimeSecond, 5);
             EXPECT_EQ(b->DataAcqNumber, 312500u);
-            EXPECT_EQ(b->FileSize, 312500u * 8 + 256);
+            // The file the run writes: 176 header bytes and 16 bytes a sample.
+            EXPECT_EQ(b->FileSize, 312500u * 16 + 176);
         }
         EXPECT_DOUBLE_EQ(mode == 1 ? Frame().SupplyRecord().DcsNplcDLOG : Frame().MultimeterRecord().NplcDLog,
                          0.02);
@@ -205,15 +209,17 @@ TEST_F(FrameDialogs, AConnectionChangeIsSavedAndTheInstrumentProgrammed) {
     EXPECT_TRUE(m_bench.MeterCommands().empty());
 }
 
-TEST_F(FrameDialogs, ProtectionLevelsReachTheSupplyAndBoundThePane) {
+// The dialog takes any number; a level the supply refuses is said with the supply's own error, and the
+// record, the file and the pane's bound keep what the supply holds.
+TEST_F(FrameDialogs, ProtectionLevelsReachTheSupplyWhichSaysWhatItRefuses) {
     Prepare(0);
     CModalScript script;
     script
         .Then<CQXDialogSettingsCurrProtect>([&](CQXDialogSettingsCurrProtect& dialog) {
-            // Above the supply's rating: refused, nothing changes.
+            // Above what the supply takes (33 V).
             TypeInto(&dialog, CQXDialogSettingsCurrProtect::IDC_VOLTAGE_PROTECTION, QStringLiteral("40"));
+            TypeInto(&dialog, CQXDialogSettingsCurrProtect::IDC_CURRENT_PROTECTION, QStringLiteral("1.25"));
             ClickOk(&dialog);
-            dialog.reject();
         })
         .Then<CQXDialogSettingsCurrProtect>([&](CQXDialogSettingsCurrProtect& dialog) {
             TypeInto(&dialog, CQXDialogSettingsCurrProtect::IDC_VOLTAGE_PROTECTION, QStringLiteral("6"));
@@ -221,20 +227,69 @@ TEST_F(FrameDialogs, ProtectionLevelsReachTheSupplyAndBoundThePane) {
             ClickOk(&dialog);
         });
     InstrumentDialog(3);
+    EXPECT_EQ(Sent(m_bench.SupplyCommands(), ":VOLT:PROT"), std::vector<std::string>{":VOLT:PROT 40"});
     ASSERT_EQ(m_messages.Texts().size(), 1);
-    EXPECT_TRUE(m_messages.Texts()[0].startsWith(QStringLiteral("错误：电压保护值超出范围")));
-    EXPECT_DOUBLE_EQ(platform::WToF(Frame().SupplyRecord().VoltageProtection), 5.0);
-    EXPECT_TRUE(Sent(m_bench.SupplyCommands(), ":VOLT:PROT").empty());
+    const QString refusal = m_messages.Texts()[0];
+    EXPECT_TRUE(refusal.startsWith(QStringLiteral("错误：直流电源未接受保护设置：")))
+        << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains(QStringLiteral("-222"))) << refusal.toStdString();
+    for (const CParameterInstruDCSource& record : {Frame().SupplyRecord(), SupplyFile()}) {
+        EXPECT_DOUBLE_EQ(platform::WToF(record.VoltageProtection), 5.0);
+        EXPECT_DOUBLE_EQ(platform::WToF(record.CurrentProtection), 1.25);
+    }
+    EXPECT_DOUBLE_EQ(Frame().SupplyPane()->Form()->VoltageEdit()->m_dMax, 5.0);
 
+    m_messages.Clear();
+    m_bench.ClearCommandLogs();
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_PROTECTION_SETTINGS));
     EXPECT_EQ(script.Ran(), 2);
-    EXPECT_EQ(Frame().SupplyRecord().VoltageProtection, QStringLiteral("6"));
-    EXPECT_EQ(Frame().SupplyRecord().CurrentProtection, QStringLiteral("1.5"));
-    EXPECT_EQ(SupplyFile().VoltageProtection, QStringLiteral("6"));
-    EXPECT_EQ(SupplyFile().CurrentProtection, QStringLiteral("1.5"));
-    EXPECT_EQ(Sent(m_bench.SupplyCommands(), ":VOLT:PROT").size(), 1u);
-    EXPECT_EQ(Sent(m_bench.SupplyCommands(), ":CURR:PROT").size(), 1u);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    for (const CParameterInstruDCSource& record : {Frame().SupplyRecord(), SupplyFile()}) {
+        EXPECT_DOUBLE_EQ(platform::WToF(record.VoltageProtection), 6.0);
+        EXPECT_DOUBLE_EQ(platform::WToF(record.CurrentProtection), 1.5);
+    }
+    EXPECT_EQ(Sent(m_bench.SupplyCommands(), ":VOLT:PROT"), std::vector<std::string>{":VOLT:PROT 6"});
+    EXPECT_EQ(Sent(m_bench.SupplyCommands(), ":CURR:PROT"), std::vector<std::string>{":CURR:PROT 1.5"});
     EXPECT_DOUBLE_EQ(Frame().SupplyPane()->Form()->VoltageEdit()->m_dMax, 6.0);
+}
+
+// A dialog's changes that the disk cannot take are said once: the save says why, nothing after it.
+TEST_F(FrameDialogs, AnInstrumentFileTheDiskCannotTakeIsReportedOnce) {
+    const struct {
+        const char* name;
+        unsigned command;
+        std::function<void(CModalScript&)> script;
+    } rows[] = {
+        {"measurement settings", CMainFrame::ID_MEASURE_SETTINGS,
+         [](CModalScript& script) {
+             script.Then<CQXDialogSettingsMeasCurr>([](CQXDialogSettingsMeasCurr& dialog) {
+                 TypeInto(&dialog, CQXDialogSettingsMeasCurr::IDC_CAPTURE_TIME, QStringLiteral("0.04"));
+                 ClickOk(&dialog);
+             });
+         }},
+        {"protection", CMainFrame::ID_PROTECTION_SETTINGS,
+         [](CModalScript& script) {
+             script.Then<CQXDialogSettingsCurrProtect>([](CQXDialogSettingsCurrProtect& dialog) {
+                 TypeInto(&dialog, CQXDialogSettingsCurrProtect::IDC_VOLTAGE_PROTECTION, QStringLiteral("6"));
+                 ClickOk(&dialog);
+             });
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Prepare(1);
+        m_messages.Clear();
+        CModalScript script;
+        row.script(script);
+        {
+            testsupport::CFileSizeLimit disk(100);
+            ASSERT_TRUE(disk.IsSet());
+            ASSERT_TRUE(Frame().OnCommand(row.command));
+        }
+        EXPECT_EQ(script.Ran(), 1);
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
+        TearDown();
+    }
 }
 
 TEST_F(FrameDialogs, TheInstrumentDialogChangesTheModeAndOpensTheConnectionDialog) {

@@ -107,13 +107,15 @@ QString InstrumentXml(const QString& name, const SInstrumentFile& file) {
 
 } // namespace
 
-CProgramFolder::CProgramFolder(bool withMultimeterLibrary) {
+CProgramFolder::CProgramFolder(bool withMultimeterLibrary, bool withSupplyLibrary) {
     EnsureApplication();
     platform::SetProgramFolderOverride(m_dir.path());
     platform::SetProfileFileOverride(m_dir.path() + QStringLiteral("/profile.ini"));
     const QString libraries = m_dir.path() + QStringLiteral("/lib/");
     QDir().mkpath(libraries);
-    QStringList names{QStringLiteral("libsupplydrv.so")};
+    QStringList names;
+    if (withSupplyLibrary)
+        names << QStringLiteral("libsupplydrv.so");
     if (withMultimeterLibrary)
         names << QStringLiteral("libmeterdrv.so");
     for (const QString& name : names)

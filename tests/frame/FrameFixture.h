@@ -48,7 +48,7 @@ struct SInstrumentFile {
 // folder that holds the chosen driver libraries.
 class CProgramFolder {
 public:
-    explicit CProgramFolder(bool withMultimeterLibrary = true);
+    explicit CProgramFolder(bool withMultimeterLibrary = true, bool withSupplyLibrary = true);
     ~CProgramFolder();
     QString Path() const { return m_dir.path() + u'/'; }
     void WriteConfiguration(int measureMode, bool autoSave);

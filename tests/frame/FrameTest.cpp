@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
@@ -175,6 +176,35 @@ TEST_P(CurrentTest, SamplesReachPlotTableNoticeLogAndFile) {
 INSTANTIATE_TEST_SUITE_P(Modes, CurrentTest,
                          testing::Values(SModeCase{"DcSource", 1}, SModeCase{"Multimeter", 0}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// An empty data folder in the options is the program folder's own: the current test's file goes to
+// its "Data/Current/", made when missing, and never to the process's working folder.
+TEST_F(FrameOnTheBench, WithAnEmptyDataFolderTheAutoSaveGoesToTheProgramsDataFolder) {
+    m_folder = std::make_unique<CProgramFolder>();
+    m_folder->WriteConfiguration(1, true);
+    const QString configPath = m_folder->Path() + QStringLiteral("Config/MainApp.xml");
+    QFile config(configPath);
+    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+    QString xml = QString::fromLatin1(config.readAll());
+    config.close();
+    xml.replace(QRegularExpression(QStringLiteral("<FilePathCurr Value=\"[^\"]*\" />")),
+                QStringLiteral("<FilePathCurr Value=\"\" />"));
+    ASSERT_TRUE(xml.contains(QStringLiteral("<FilePathCurr Value=\"\" />")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    config.write(xml.toLatin1());
+    config.close();
+    ASSERT_TRUE(QDir(m_folder->Path() + QStringLiteral("Data/Current")).removeRecursively());
+    m_folder->WriteSupplyFile({m_bench.SupplyResource(), SupplySettings(0.1)});
+    m_folder->WriteMultimeterFile({m_bench.MeterResource(), kMeterSettings});
+    const QStringList strayBefore = QDir::current().entryList({QStringLiteral("*_AutoSave.csv")});
+    m_lumora = std::make_unique<SLumora>();
+    ASSERT_EQ(m_lumora->created, 0);
+    CDialogRecorder notices;
+    ASSERT_TRUE(RunOnce());
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(m_folder->DataFiles().size(), 1);
+    EXPECT_EQ(QDir::current().entryList({QStringLiteral("*_AutoSave.csv")}), strayBefore);
+}
 
 // An automatic save that the disk cannot take is reported, and no cut-off file passes for the run's data.
 TEST_F(FrameOnTheBench, AFailedAutoSaveIsReportedAndLeavesNoFile) {

@@ -14,6 +14,7 @@
 #include "lumora/shell/QXDialogPaneDVM.h"
 #include "platform/ControlId.h"
 #include "platform/Numbers.h"
+#include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
@@ -66,14 +68,14 @@ void Settle(int ms = 100) {
 
 class PanesOnTheBench : public testing::Test {
 protected:
-    void Prepare(int measureMode) {
-        m_folder = std::make_unique<CProgramFolder>();
+    void Prepare(int measureMode, bool libraries = true) {
+        m_folder = std::make_unique<CProgramFolder>(libraries, libraries);
         m_folder->WriteConfiguration(measureMode, false);
         m_folder->WriteSupplyFile({m_bench.SupplyResource(), kSupplySettings});
         m_folder->WriteMultimeterFile({m_bench.MeterResource(), kMeterSettings});
         m_lumora = std::make_unique<SLumora>();
         ASSERT_EQ(m_lumora->created, 0);
-        ASSERT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+        ASSERT_EQ(Frame().SupplyPane()->OnlineState(), libraries ? 1 : 0);
         Settle();
         m_bench.ClearCommandLogs();
     }
@@ -148,6 +150,126 @@ TEST_F(PanesOnTheBench, AVoltageTypedAndEnteredSendsOneLevelCommand) {
     }
     const auto limits = Settings(m_bench.SupplyCommands(), ":CURR");
     EXPECT_EQ(limits, (std::vector<std::string>{":CURR 0.25", ":CURR 0.5"}));
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+// What is typed is what is sent and stored, to the last digit, whatever decimals the record's text
+// had when the edit took it (a text without a point gave the edit none to show).
+TEST_F(PanesOnTheBench, TheNumberTypedIsSentWhateverTheDecimalsTheRecordHad) {
+    Prepare(0);
+    const struct {
+        const char* name;
+        bool voltage;
+        const char* recordText;
+        const char* typed;
+        const char* sent;
+    } rows[] = {
+        {"voltage over a whole number", true, "5", "3.3", ":VOLT 3.3"},
+        {"voltage over an empty text", true, "", "3.3", ":VOLT 3.3"},
+        {"voltage that rounds up", true, "5", "4.6", ":VOLT 4.6"},
+        {"current over a whole number", false, "0", "0.25", ":CURR 0.25"},
+        {"current over an empty text", false, "", "0.25", ":CURR 0.25"},
+    };
+    for (const auto& row : rows) {
+        CParameterInstruDCSource& record = Frame().SupplyRecord();
+        (row.voltage ? record.VoltageLevel : record.CurrentLimit) = QString::fromLatin1(row.recordText);
+        // As after the protection dialog: the edits take the record as it stands.
+        Supply().UpdateFromParameter();
+        m_bench.ClearCommandLogs();
+        controls::CDigEdit* edit = row.voltage ? Supply().VoltageEdit() : Supply().CurrentEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QString::fromLatin1(row.typed));
+        QTest::keyClick(edit, Qt::Key_Return);
+        const std::string header = row.voltage ? ":VOLT" : ":CURR";
+        PumpUntil([&] { return !Settings(m_bench.SupplyCommands(), header).empty(); }, 5000);
+        Settle();
+        EXPECT_EQ(Settings(m_bench.SupplyCommands(), header), std::vector<std::string>{row.sent}) << row.name;
+        const double typed = platform::WToF(QString::fromLatin1(row.typed));
+        EXPECT_DOUBLE_EQ(platform::WToF(row.voltage ? record.VoltageLevel : record.CurrentLimit), typed)
+            << row.name;
+        EXPECT_DOUBLE_EQ(platform::WToF(edit->text()), typed) << row.name;
+        EXPECT_DOUBLE_EQ(edit->GetValue(), typed) << row.name;
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+// Without drivers the choice is the record's all the same (and so the file's): the panes say that
+// the instrument object is missing, keep what the user chose and send nothing.
+TEST_F(PanesOnTheBench, WithoutADriverTheChoiceIsKeptAndSaid) {
+    ASSERT_NO_FATAL_FAILURE(Prepare(0, false));
+    ASSERT_EQ(Frame().SupplyDriver(), nullptr);
+    ASSERT_EQ(Frame().MultimeterDriver(), nullptr);
+    m_messages.Clear();
+    const QString noSupply = platform::LoadString(51510);
+    const QString noMeter = platform::LoadString(51511);
+
+    auto* supplyRange = platform::FindControl<QComboBox>(&Supply(), CQXDialogPaneDCSource::IDC_CURRENT_RANGE);
+    supplyRange->setCurrentIndex(2);
+    emit supplyRange->activated(2);
+    EXPECT_EQ(Frame().SupplyRecord().CurrentRange, 2);
+    EXPECT_EQ(supplyRange->currentIndex(), 2);
+
+    const int output = Frame().SupplyRecord().OutputState;
+    QTest::mouseClick(
+        platform::FindControl<QAbstractButton>(&Supply(), CQXDialogPaneDCSource::IDC_OUTPUT_SWITCH),
+        Qt::LeftButton);
+    EXPECT_EQ(Frame().SupplyRecord().OutputState, output != 0 ? 0 : 1);
+    EXPECT_EQ(Supply().Readout()->m_bOutputOn, output == 0);
+
+    auto* meterRange = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_CURRENT_RANGE);
+    meterRange->setCurrentIndex(5);
+    emit meterRange->activated(5);
+    EXPECT_EQ(Frame().MultimeterRecord().CurrentRange, 5);
+    EXPECT_EQ(meterRange->currentIndex(), 5);
+
+    auto* mode = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_TRIGGER_MODE);
+    mode->setCurrentIndex(2);
+    emit mode->activated(2);
+    EXPECT_EQ(Frame().MultimeterRecord().TriggerMode, 2);
+    EXPECT_EQ(mode->currentIndex(), 2);
+    EXPECT_TRUE(Meter().LevelEdit()->isEnabled());
+
+    EXPECT_EQ(m_messages.Texts(), (QStringList{noSupply, noSupply, noMeter, noMeter}));
+    EXPECT_TRUE(m_bench.SupplyCommands().empty());
+    EXPECT_TRUE(m_bench.MeterCommands().empty());
+    // The output state is one of the settings the instrument file keeps.
+    m_lumora.reset();
+    QFile file(m_folder->Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains(
+        QStringLiteral("<OutputState Value=\"%1\"").arg(output != 0 ? 0 : 1).toLatin1()));
+}
+
+// From start-up on the multimeter pane shows what the record and the instrument hold: the measuring
+// pages put the multimeter on its 100 mA range.
+TEST_F(PanesOnTheBench, AtStartUpTheMultimeterPaneShowsWhatTheRecordHolds) {
+    Prepare(0);
+    auto* range = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_CURRENT_RANGE);
+    auto* model = platform::FindControl<QLineEdit>(&Meter(), CQXDialogPaneDVM::IDC_MODEL);
+    EXPECT_EQ(Frame().MultimeterRecord().CurrentRange, 4);
+    EXPECT_EQ(range->currentIndex(), 4);
+    EXPECT_EQ(range->currentText(), QStringLiteral("100 mA"));
+    EXPECT_EQ(Meter().LevelSlider()->maximum(), 100000);
+    EXPECT_FALSE(Frame().MultimeterRecord().InstrumentIDN.isEmpty());
+    EXPECT_EQ(model->text(), Frame().MultimeterRecord().InstrumentIDN.trimmed());
+    EXPECT_TRUE(model->text().contains(QStringLiteral("DMM7510"))) << model->text().toStdString();
+}
+
+// A reset ends with the supply's output off (*RST): the pane shows what the supply holds.
+TEST_F(PanesOnTheBench, AfterAResetThePaneShowsTheSupplysOutputOff) {
+    Prepare(0);
+    auto* button =
+        platform::FindControl<QAbstractButton>(&Supply(), CQXDialogPaneDCSource::IDC_OUTPUT_SWITCH);
+    if (Frame().SupplyRecord().OutputState == 0)
+        QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(Frame().SupplyRecord().OutputState, 1);
+    ASSERT_TRUE(Supply().Readout()->m_bOutputOn);
+    m_bench.ClearCommandLogs();
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_RESET));
+    EXPECT_TRUE(m_bench.SupplyReceived("*RST"));
+    EXPECT_EQ(Frame().SupplyRecord().OutputState, 0);
+    EXPECT_FALSE(Supply().Readout()->m_bOutputOn);
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 }
 

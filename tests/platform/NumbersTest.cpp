@@ -59,6 +59,31 @@ TEST_F(NumbersUnderCommaLocale, TextIsTheSameAsInTheCLocale) {
         GTEST_LOG_(INFO) << "no decimal-comma locale installed; checked under the C locale only";
 }
 
+// A display format with the fewest decimals, widened when the value has more: the text reads back as
+// the same double.
+TEST(Numbers, FormatExactNeverChangesTheValue) {
+    const struct {
+        const char* name;
+        double value;
+        int decimals;
+        const char* text;
+    } rows[] = {
+        {"whole format over a whole value", 5.0, 0, "5"},
+        {"whole format over tenths", 3.3, 0, "3.3"},
+        {"a value that would round up", 4.6, 0, "4.6"},
+        {"padded to the decimals asked", 1.5, 3, "1.500"},
+        {"digits beyond six", 0.1234567, 2, "0.1234567"},
+        {"small values", 1e-7, 0, "0.0000001"},
+        {"negative", -2.25, 1, "-2.25"},
+        {"large", 4e9, 0, "4000000000"},
+    };
+    for (const auto& row : rows) {
+        const QString text = platform::FormatExact(row.value, row.decimals);
+        EXPECT_EQ(text, QString::fromLatin1(row.text)) << row.name;
+        EXPECT_EQ(platform::WToF(text), row.value) << row.name;
+    }
+}
+
 TEST(Numbers, LongFormatsAreNotCut) {
     const QString big = platform::CFormat("%.300f", 1.0);
     EXPECT_EQ(big.size(), 302);

@@ -166,6 +166,42 @@ TEST_F(ComboPlotTest, LineZeroGrowsSliceBySliceAsASingleSettingDrawsIt) {
     EXPECT_EQ(plot->grab().toImage().convertToFormat(QImage::Format_RGB32), grown);
 }
 
+// A run's capacity takes no memory up front: line 0 grows with the slices handed over, and made again
+// with more room from the caller's own samples it holds the same samples and draws the same picture.
+TEST_F(ComboPlotTest, LineZeroTakesMemoryAsItGrows) {
+    constexpr unsigned kCapacity = 200000;
+    const CRun run(1000, Wave);
+    m_frame.InitialMemory(kCapacity);
+    EXPECT_EQ(m_frame.DataRoom(), 0u);
+    View(0, 10, 0, 1, 0, 5);
+    ASSERT_EQ(m_frame.AppendDataSlice(run.x.data(), run.y.data(), 0, 300, 1), 1);
+    const std::size_t first = m_frame.DataRoom();
+    EXPECT_GE(first, 300u);
+    EXPECT_LT(first, kCapacity);
+    std::size_t refilled = 0;
+    const auto refill = [&](double* x, double* y, std::size_t n) {
+        refilled = n;
+        std::copy_n(run.x.data(), n, x);
+        std::copy_n(run.y.data(), n, y);
+    };
+    ASSERT_EQ(m_frame.RemakeDataRoom(first + 1, refill), 1);
+    EXPECT_EQ(refilled, 300u);
+    EXPECT_EQ(m_frame.DataRoom(), first + 1);
+    ASSERT_EQ(m_frame.RemakeDataRoom(10 * kCapacity, refill), 1);
+    EXPECT_EQ(m_frame.DataRoom(), kCapacity) << "no more room than the capacity";
+    ASSERT_EQ(m_frame.AppendDataSlice(run.x.data() + 300, run.y.data() + 300, 300, 700, 1), 1);
+    EXPECT_EQ(m_frame.AppendDataSlice(run.x.data(), run.y.data(), kCapacity, 1, 1), 0)
+        << "beyond the capacity";
+    ASSERT_EQ(m_frame.GetMultiLineDataLength(0), 1000u);
+    EXPECT_EQ(m_plot->GetDataMultiLineX(0), run.x);
+    EXPECT_EQ(m_plot->GetDataMultiLineY(0), run.y);
+    m_frame.ReDrawWaveformWnd(1, 1, 1);
+    const QImage grown = Shown();
+    m_frame.SetDataMultiLine(0, run.x.data(), run.y.data(), 1000, 0, 1);
+    View(0, 10, 0, 1, 0, 5);
+    EXPECT_EQ(Shown(), grown);
+}
+
 TEST_F(ComboPlotTest, StatisticsAndFittingSeeOnlyTheLoggedSamples) {
     // Room for 1000 samples, 10 logged: the room's zeros are no samples.
     m_frame.InitialMemory(1000);

@@ -32,6 +32,20 @@ void CWaveformComboMainWnd::SetDataIndex(const double* x, const double* y, unsig
         m_wndWaveform.SetDataIndex(x, y, start, count, exclusion);
 }
 
+std::size_t CWaveformComboMainWnd::DataRoom() const {
+    return Ready() ? m_wndWaveform.DataRoom() : 0;
+}
+
+int CWaveformComboMainWnd::RemakeDataRoom(
+    std::size_t room, const std::function<void(double* x, double* y, std::size_t n)>& refill) {
+    return Ready() ? m_wndWaveform.RemakeDataRoom(room, refill) : 0;
+}
+
+int CWaveformComboMainWnd::AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count,
+                                           int exclusion) {
+    return Ready() ? m_wndWaveform.AppendDataSlice(x, y, start, count, exclusion) : 0;
+}
+
 void CWaveformComboMainWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis,
                                              int exclusion) {
     if (Ready())

@@ -18,6 +18,10 @@ public:
 
     void InitialMemory(unsigned capacity);
     void SetDataIndex(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    int AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    std::size_t DataRoom() const;
+    int RemakeDataRoom(std::size_t room,
+                       const std::function<void(double* x, double* y, std::size_t n)>& refill);
     void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis, int exclusion);
     void ResetWaveformDataLogging();
     unsigned GetMultiLineDataLength(int line) const;

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
+#include <new>
 
 namespace {
 
@@ -35,9 +36,6 @@ void CWaveformComboWnd::InitialMemory(unsigned capacity) {
     item->Data.X.shrink_to_fit();
     item->Data.Y.shrink_to_fit();
     item->Data.Excluded.shrink_to_fit();
-    ReserveLarge(item->Data.X, capacity);
-    ReserveLarge(item->Data.Y, capacity);
-    item->Data.Summary.Reserve(capacity);
     m_capacity = capacity;
     ForgetDrawnRange(0);
     // A new run is followed again, whatever view the last one was left in.
@@ -47,24 +45,97 @@ void CWaveformComboWnd::InitialMemory(unsigned capacity) {
 
 void CWaveformComboWnd::SetDataIndex(const double* x, const double* y, unsigned start, unsigned count,
                                      int exclusion) {
+    if (x != nullptr && y != nullptr)
+        AppendDataSlice(x + start, y + start, start, count, exclusion);
+}
+
+// Room for 'needed' samples of line 0, grown by an eighth at a time so that the line holds little
+// more than its samples, and never beyond the capacity the run asked for.
+void CWaveformComboWnd::MakeRoom(CLineData& d, std::size_t needed) {
+    constexpr std::size_t kFirstRoom = std::size_t{1} << 16;
+    const std::size_t room = std::min(d.X.capacity(), d.Y.capacity());
+    if (needed <= room)
+        return;
+    const std::size_t grown = std::min(std::max({needed, room + room / 8, kFirstRoom}), m_capacity);
+    ReserveLarge(d.X, grown);
+    ReserveLarge(d.Y, grown);
+    d.Summary.Reserve(grown);
+}
+
+std::size_t CWaveformComboWnd::DataRoom() const {
+    const CLineData& d = Line(0)->Data;
+    return std::min(d.X.capacity(), d.Y.capacity());
+}
+
+int CWaveformComboWnd::RemakeDataRoom(
+    std::size_t room, const std::function<void(double* x, double* y, std::size_t n)>& refill) {
+    CLineData& d = Line(0)->Data;
+    const std::size_t n = std::min(d.X.size(), d.Y.size());
+    room = std::min(std::max(room, n), m_capacity);
+    if (room <= DataRoom())
+        return 1;
+    // When the room asked for cannot be had, the line is made again as it was.
+    std::size_t made = 0;
+    for (const std::size_t wanted : {room, n}) {
+        d.X = std::vector<double>();
+        d.Y = std::vector<double>();
+        try {
+            ReserveLarge(d.X, wanted);
+            ReserveLarge(d.Y, wanted);
+            d.Summary.Reserve(wanted);
+            made = wanted;
+            break;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (made == 0 && n > 0) {
+        d.Clear();
+        ForgetDrawnRange(0);
+        return 0;
+    }
+    d.X.resize(n);
+    d.Y.resize(n);
+    refill(d.X.data(), d.Y.data(), n);
+    return made == room ? 1 : 0;
+}
+
+int CWaveformComboWnd::AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count,
+                                       int exclusion) {
     const std::size_t end = static_cast<std::size_t>(start) + count;
     if (x == nullptr || y == nullptr || count == 0 || end > m_capacity)
-        return;
+        return 0;
     CLoopLinkItem* item = Line(0);
     CLineData& d = item->Data;
-    const bool replacing = start < d.X.size();
+    try {
+        // All the memory the slice needs is had before anything changes.
+        MakeRoom(d, end);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    const std::size_t before = d.X.size();
+    const bool replacing = start < before;
     if (replacing) {
         d.X.resize(start);
         d.Y.resize(start);
         d.Excluded.erase(std::lower_bound(d.Excluded.begin(), d.Excluded.end(), start), d.Excluded.end());
     } else if (start > d.X.size()) {
-        // Samples never handed over read as zero, as in the room the run reserved.
+        // Samples never handed over read as zero.
         d.X.resize(start, 0.0);
         d.Y.resize(start, 0.0);
     }
-    d.X.insert(d.X.end(), x + start, x + end);
-    d.Y.insert(d.Y.end(), y + start, y + end);
-    AppendExcluded(x, y, start, end, exclusion, d.Excluded);
+    d.X.insert(d.X.end(), x, x + count);
+    d.Y.insert(d.Y.end(), y, y + count);
+    const std::size_t excludedBefore = d.Excluded.size();
+    try {
+        AppendExcluded(d.X.data(), d.Y.data(), start, end, exclusion, d.Excluded);
+    } catch (const std::bad_alloc&) {
+        d.X.resize(replacing ? start : before);
+        d.Y.resize(replacing ? start : before);
+        d.Excluded.resize(excludedBefore);
+        if (replacing)
+            d.Summary.Rebuild(d.Y.data(), start, d.Excluded);
+        return 0;
+    }
     if (replacing) {
         d.Summary.Rebuild(d.Y.data(), end, d.Excluded);
         const auto [lo, hi] = std::minmax_element(d.X.begin(), d.X.end());
@@ -80,6 +151,7 @@ void CWaveformComboWnd::SetDataIndex(const double* x, const double* y, unsigned 
         d.Summary.Append(d.Y.data(), end, d.Excluded);
     }
     FollowTimeOfData();
+    return 1;
 }
 
 void CWaveformComboWnd::SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis,

@@ -4,6 +4,7 @@
 #include "waveform/dualplot/ComboRecords.h"
 
 #include <array>
+#include <functional>
 
 // The plot child of the two-axis data-logging window: four lines against a common time axis, each
 // scaled on the left or the right vertical axis; line 0 grows slice by slice while a run logs. Pair B
@@ -16,14 +17,26 @@ public:
     CWaveformComboWnd();
     ~CWaveformComboWnd() override;
 
-    // Line 0 emptied, with room for capacity samples that SetDataIndex may then fill.
+    // Line 0 emptied; SetDataIndex may then fill up to capacity samples. Its memory grows with the
+    // samples handed over, so that a long run takes no more than it has logged.
     void InitialMemory(unsigned capacity);
     // Appends samples [start, start + count) of the run's whole buffers x and y to line 0: only that
-    // slice is copied and summarised. Nothing when it does not fit the room InitialMemory made. A slice
-    // starting before the end of line 0 replaces what lay from there on. Excluded indices of the slice
-    // are appended by the rule of SetDataMultiLine. Nothing is redrawn and the host is told nothing; the
-    // time axis follows the data (the frame's bar is told).
+    // slice is copied and summarised. Nothing when it goes beyond the capacity InitialMemory gave. A
+    // slice starting before the end of line 0 replaces what lay from there on. Excluded indices of the
+    // slice are appended by the rule of SetDataMultiLine. Nothing is redrawn and the host is told
+    // nothing; the time axis follows the data (the frame's bar is told).
     void SetDataIndex(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    // The same with x and y pointing at the slice's first sample. 0 when it was not taken: beyond the
+    // capacity, or no memory for it (line 0 then stays as it was).
+    int AppendDataSlice(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
+    // Samples line 0 has room for before its arrays move.
+    std::size_t DataRoom() const;
+    // Room for at least 'room' samples in line 0 (no more than the capacity) without a second copy of its
+    // samples: the arrays are let go first and made again, and refill(x, y, n) writes the n samples the
+    // line held, which the caller has elsewhere. 0 when the memory could not be had: line 0 is then made
+    // again as it was (empty only when not even that memory is left).
+    int RemakeDataRoom(std::size_t room,
+                       const std::function<void(double* x, double* y, std::size_t n)>& refill);
     // Replaces a line's samples; axis: non-zero the left axis, 0 the right one.
     void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis, int exclusion);
     // Ranges back to their starting values (right 0..1, left 0..5, time 0..1) and line 0 emptied, its
@@ -63,6 +76,7 @@ private:
     template <typename Visit> void ForEachRowLabel(const waveform::CPlotMapping& mapping, Visit visit) const;
     // Full time range := the time the visible lines span; the visible range too while it follows.
     void FollowTimeOfData();
+    void MakeRoom(CLineData& d, std::size_t needed);
 
     std::array<int, kLineCount> m_axisFlags{};
     bool m_followTime = true;
