@@ -16,16 +16,17 @@ const QEvent::Type kCallsQueued = static_cast<QEvent::Type>(QEvent::registerEven
 
 // The target's messages from other threads wait in a queue of its own; Qt's posted event only wakes
 // the target's thread. Everything handed over passes through the queue's mutex, which orders the
-// sender's writes before the handler (and lets race detectors see it).
+// sender's writes before the handler (and lets race detectors see it). The wake event is a copy Qt
+// makes of a prototype, so an application event filter that reads it reads nothing the sender wrote
+// outside Qt's own queue.
 class CMessageContext : public QObject {
 public:
     void Queue(std::function<void()> call) {
-        auto* wake = new QEvent(kCallsQueued);
         {
             std::lock_guard lock(m_mutex);
             m_calls.push_back(std::move(call));
         }
-        QCoreApplication::postEvent(this, wake);
+        QCoreApplication::postEvent(this, m_wake.clone());
     }
 
 protected:
@@ -44,6 +45,7 @@ protected:
     }
 
 private:
+    const QEvent m_wake{kCallsQueued};
     std::mutex m_mutex;
     std::deque<std::function<void()>> m_calls;
 };
