@@ -1,7 +1,10 @@
 #include "lumora/sheetio/ExcelSheet.h"
 
+#include "platform/LargeBlock.h"
+
 #include <algorithm>
 #include <bit>
+#include <new>
 
 namespace {
 
@@ -14,19 +17,22 @@ uint32_t Column(uint32_t key) {
     return key & 0xFF;
 }
 
+// Cells in a block of a huge page.
+constexpr uint32_t LARGE_CELLS = platform::HUGE_PAGE_BYTES / sizeof(ExcelCell);
+
 } // namespace
 
-void ExcelSheet::CStore::Locate(uint32_t index, uint32_t& block, uint32_t& offset) {
+inline void ExcelSheet::CStore::Locate(uint32_t index, uint32_t& block, uint32_t& offset) {
     if (index < FIRST_BLOCK) {
         block = 0;
         offset = index;
-    } else if (index < LARGE_BLOCK) {
+    } else if (index < SMALL_CELLS) {
         // Blocks 1, 2, ... hold 8, 16, ... cells and start at their own size.
         block = static_cast<uint32_t>(std::bit_width(index)) - 3;
         offset = index - (1u << (block + 2));
     } else {
-        block = index / LARGE_BLOCK + (LARGE_BITS - 3);
-        offset = index % LARGE_BLOCK;
+        block = SMALL_BLOCKS + (index - SMALL_CELLS) / LARGE_CELLS;
+        offset = (index - SMALL_CELLS) % LARGE_CELLS;
     }
 }
 
@@ -42,19 +48,35 @@ const ExcelCell& ExcelSheet::CStore::operator[](uint32_t index) const {
     return m_blocks[block][offset];
 }
 
+uint32_t ExcelSheet::CStore::Capacity(uint32_t block) {
+    if (block == 0)
+        return FIRST_BLOCK;
+    return block < SMALL_BLOCKS ? 1u << (block + 2) : LARGE_CELLS;
+}
+
 uint32_t ExcelSheet::CStore::Append() {
     uint32_t block, offset;
     Locate(m_size, block, offset);
     if (block == m_blocks.size()) {
-        const uint32_t size = block == 0               ? FIRST_BLOCK
-                              : block < LARGE_BITS - 2 ? 1u << (block + 2)
-                                                       : LARGE_BLOCK;
-        m_blocks.push_back(std::make_unique<ExcelCell[]>(size));
+        m_blocks.reserve(block + 1);
+        const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
+        void* cells = block < SMALL_BLOCKS ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
+        m_blocks.push_back(static_cast<ExcelCell*>(cells));
     }
+    new (&m_blocks[block][offset]) ExcelCell();
     return m_size++;
 }
 
 void ExcelSheet::CStore::Clear() {
+    for (uint32_t i = 0; i < m_size; ++i)
+        (*this)[i].~ExcelCell();
+    for (uint32_t block = 0; block < m_blocks.size(); ++block) {
+        const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
+        if (block < SMALL_BLOCKS)
+            ::operator delete(m_blocks[block], bytes);
+        else
+            platform::FreeLargeBlock(m_blocks[block], bytes);
+    }
     m_blocks.clear();
     m_size = 0;
 }

@@ -56,9 +56,16 @@ private:
         uint16_t count;
     };
 
-    // Cells by index, in blocks that never move, growing from small to large blocks.
+    // Cells by index, in blocks that never move: small ones from the heap first, then blocks of a
+    // huge page each, so that a sheet of a million cells fills a few pages rather than thousands.
+    // A cell is made when it is appended.
     class CStore {
     public:
+        CStore() = default;
+        ~CStore() { Clear(); }
+        CStore(const CStore&) = delete;
+        CStore& operator=(const CStore&) = delete;
+
         ExcelCell& operator[](uint32_t index);
         const ExcelCell& operator[](uint32_t index) const;
         uint32_t Size() const { return m_size; }
@@ -67,11 +74,13 @@ private:
 
     private:
         static constexpr uint32_t FIRST_BLOCK = 8;
-        static constexpr uint32_t LARGE_BITS = 12;
-        static constexpr uint32_t LARGE_BLOCK = 1u << LARGE_BITS;
-        // Block and offset of 'index'.
+        // Cells in the small blocks: 8, 8, 16, ... up to half of it.
+        static constexpr uint32_t SMALL_BITS = 13;
+        static constexpr uint32_t SMALL_CELLS = 1u << SMALL_BITS;
+        static constexpr uint32_t SMALL_BLOCKS = SMALL_BITS - 2;
         static void Locate(uint32_t index, uint32_t& block, uint32_t& offset);
-        std::vector<std::unique_ptr<ExcelCell[]>> m_blocks;
+        static uint32_t Capacity(uint32_t block);
+        std::vector<ExcelCell*> m_blocks;
         uint32_t m_size = 0;
     };
 
