@@ -73,26 +73,54 @@ private:
     std::vector<Text> m_texts;
 };
 
+constexpr int MAX_COLUMN = ExcelSheet::MAX_COLUMN;
+
+// The cell a record names, growing the sheet to hold it, with the record's XF index; null for
+// columns beyond the grid's 256, which are dropped.
+ExcelCell* Target(ExcelSheet& sheet, uint16_t row, uint16_t column, uint16_t xf) {
+    if (column > MAX_COLUMN)
+        return nullptr;
+    ExcelCell* cell = sheet.Cell(row, column);
+    cell->XFRecordIndex = xf;
+    return cell;
+}
+
+void PlaceNumber(ExcelCell& cell, double value) {
+    cell.type = ExcelCell::eDouble;
+    cell.dval = value;
+}
+
+// The cells of a MULRK (each with its XF index and RK value, 6 bytes at 'entries') or of a MULBLANK
+// (each with its XF index, 2 bytes at 'entries') from the record's first column on.
+template <bool RKS>
+void PlaceRun(ExcelSheet& sheet, uint16_t row, uint16_t first, const uint8_t* entries, size_t count) {
+    for (size_t k = 0; k < count && first + k <= MAX_COLUMN; ++k) {
+        ExcelCell* each = sheet.Cell(row, static_cast<int>(first + k));
+        if constexpr (RKS) {
+            each->SetRkValue(GetU32(entries + 6 * k + 2));
+            each->XFRecordIndex = GetU16(entries + 6 * k);
+        } else {
+            each->XFRecordIndex = GetU16(entries + 2 * k);
+        }
+    }
+}
+
 // Puts one cell record's values into the sheet, growing it to hold them.
 void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings) {
-    constexpr int maxColumn = ExcelSheet::MAX_COLUMN;
     const CellBlock::Cell& record = block.Get();
-    // Columns beyond the grid's 256 are dropped.
-    if (record.colIndex > maxColumn)
+    ExcelCell* cell = Target(sheet, record.rowIndex, record.colIndex, record.XFRecordIndex);
+    if (!cell)
         return;
-    ExcelCell* cell = sheet.Cell(record.rowIndex, record.colIndex);
-    cell->XFRecordIndex = record.XFRecordIndex;
     switch (block.Type()) {
     case 0x0203:
-        cell->type = ExcelCell::eDouble;
-        cell->dval = block.As<CellBlock::Number>().value;
+        PlaceNumber(*cell, block.As<CellBlock::Number>().value);
         break;
     case 0x027E:
         cell->SetRkValue(block.As<CellBlock::RK>().value);
         break;
     case 0x00BD: {
         const auto& mulrk = block.As<CellBlock::MulRK>();
-        for (size_t k = 0; k < mulrk.XFRKs.size() && record.colIndex + k <= maxColumn; ++k) {
+        for (size_t k = 0; k < mulrk.XFRKs.size() && record.colIndex + k <= MAX_COLUMN; ++k) {
             ExcelCell* each = sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k));
             each->SetRkValue(mulrk.XFRKs[k].RKValue);
             each->XFRecordIndex = mulrk.XFRKs[k].XFRecordIndex;
@@ -101,7 +129,7 @@ void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings)
     }
     case 0x00BE: {
         const auto& mulblank = block.As<CellBlock::MulBlank>();
-        for (size_t k = 0; k < mulblank.XFRecordIndices.size() && record.colIndex + k <= maxColumn; ++k)
+        for (size_t k = 0; k < mulblank.XFRecordIndices.size() && record.colIndex + k <= MAX_COLUMN; ++k)
             sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k))->XFRecordIndex =
                 mulblank.XFRecordIndices[k];
         break;
@@ -132,6 +160,84 @@ void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings)
     default:
         break;
     }
+}
+
+// Entries of a MULRK (6 bytes each) or MULBLANK (2 bytes each) of 'length' data bytes at 'd', as
+// their readers count them: no more than the stated last column allows.
+uint32_t RunEntries(const uint8_t* d, uint32_t length, uint32_t entryBytes) {
+    uint32_t entries = (length - 6) / entryBytes;
+    const uint16_t first = GetU16(d + 2);
+    const uint16_t stated = GetU16(d + length - 2);
+    if (stated < first)
+        return 0;
+    return std::min(entries, stated - first + 1u);
+}
+
+// Places the plain cell records from 'bytes' on (numbers, RKs, MULRKs, shared-string labels,
+// blanks) and passes over ROW and DBCELL records, with the same result as reading each into its
+// record and placing that, but without the record: most of a large sheet is such records. Stops
+// before any other record, before one whose end is not followed by a held record header (or is
+// followed by a CONTINUE piece), and after 'most' records. Returns the bytes consumed.
+uint32_t PlacePlainCells(const uint8_t* bytes, uint32_t available, ExcelSheet& sheet, CSharedTexts& strings,
+                         uint32_t most) {
+    uint32_t pos = 0;
+    for (uint32_t n = 0; n < most && available - pos >= 4; ++n) {
+        const uint8_t* at = bytes + pos;
+        const uint16_t code = GetU16(at);
+        const uint32_t length = GetU16(at + 2);
+        const uint32_t end = pos + 4 + length;
+        if (end > available - 4 || GetU16(bytes + end) == CODE_CONTINUE)
+            break;
+        const uint8_t* d = at + 4;
+        const uint16_t row = GetU16(d);
+        const uint16_t column = GetU16(d + 2);
+        switch (code) {
+        case 0x0208: // ROW and DBCELL: a save makes them again
+        case 0x00D7:
+            break;
+        case 0x0203:
+            if (length < 14)
+                return pos;
+            if (ExcelCell* cell = Target(sheet, row, column, GetU16(d + 4)))
+                PlaceNumber(*cell, GetF64(d + 6));
+            break;
+        case 0x027E:
+            if (length < 10)
+                return pos;
+            if (ExcelCell* cell = Target(sheet, row, column, GetU16(d + 4)))
+                cell->SetRkValue(GetU32(d + 6));
+            break;
+        case 0x00FD:
+            if (length < 10)
+                return pos;
+            if (ExcelCell* cell = Target(sheet, row, column, GetU16(d + 4)))
+                strings.Place(*cell, GetU32(d + 6));
+            break;
+        case 0x0201:
+            if (length < 6)
+                return pos;
+            Target(sheet, row, column, GetU16(d + 4));
+            break;
+        case 0x00BD:
+        case 0x00BE: {
+            const bool rks = code == 0x00BD;
+            const uint32_t entries = length < 6 ? 0 : RunEntries(d, length, rks ? 6 : 2);
+            if (entries == 0)
+                return pos;
+            if (!Target(sheet, row, column, GetU16(d + 4)))
+                break;
+            if (rks)
+                PlaceRun<true>(sheet, row, column, d + 4, entries);
+            else
+                PlaceRun<false>(sheet, row, column, d + 4, entries);
+            break;
+        }
+        default:
+            return pos;
+        }
+        pos = end;
+    }
+    return pos;
 }
 
 // Thrown when the caller cancels a load.
@@ -271,13 +377,18 @@ void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader, const S
                 m_worksheetPositions.push_back(pos);
                 m_sheets.push_back(std::make_unique<ExcelSheet>(this, static_cast<int>(m_sheets.size())));
                 Worksheet& ws = *m_worksheets.back();
-                CSheetFiller filler(*m_sheets.back(), *strings);
+                ExcelSheet& sheet = *m_sheets.back();
+                CSheetFiller filler(sheet, *strings);
                 // Record by record, so that only the records being read are held.
                 pos += ws.m_bof.Read(window.At(pos, bofLength, available), bofLength);
                 for (bool ended = false; !ended;) {
                     at = next();
                     if (!at)
                         break;
+                    if (const uint32_t placed = PlacePlainCells(at, available, sheet, *strings, 4096)) {
+                        pos += placed;
+                        continue;
+                    }
                     if (PeekCode(at, available) == CODE_BOF) {
                         // An embedded chart's substream.
                         skipSubstream();

@@ -17,36 +17,9 @@ uint32_t Column(uint32_t key) {
     return key & 0xFF;
 }
 
-// Cells in a block of a huge page.
-constexpr uint32_t LARGE_CELLS = platform::HUGE_PAGE_BYTES / sizeof(ExcelCell);
+static_assert(ExcelSheet::MAX_COLUMN == 255, "keys hold the column in 8 bits");
 
 } // namespace
-
-inline void ExcelSheet::CStore::Locate(uint32_t index, uint32_t& block, uint32_t& offset) {
-    if (index < FIRST_BLOCK) {
-        block = 0;
-        offset = index;
-    } else if (index < SMALL_CELLS) {
-        // Blocks 1, 2, ... hold 8, 16, ... cells and start at their own size.
-        block = static_cast<uint32_t>(std::bit_width(index)) - 3;
-        offset = index - (1u << (block + 2));
-    } else {
-        block = SMALL_BLOCKS + (index - SMALL_CELLS) / LARGE_CELLS;
-        offset = (index - SMALL_CELLS) % LARGE_CELLS;
-    }
-}
-
-ExcelCell& ExcelSheet::CStore::operator[](uint32_t index) {
-    uint32_t block, offset;
-    Locate(index, block, offset);
-    return m_blocks[block][offset];
-}
-
-const ExcelCell& ExcelSheet::CStore::operator[](uint32_t index) const {
-    uint32_t block, offset;
-    Locate(index, block, offset);
-    return m_blocks[block][offset];
-}
 
 uint32_t ExcelSheet::CStore::Capacity(uint32_t block) {
     if (block == 0)
@@ -54,17 +27,13 @@ uint32_t ExcelSheet::CStore::Capacity(uint32_t block) {
     return block < SMALL_BLOCKS ? 1u << (block + 2) : LARGE_CELLS;
 }
 
-uint32_t ExcelSheet::CStore::Append() {
-    uint32_t block, offset;
-    Locate(m_size, block, offset);
-    if (block == m_blocks.size()) {
-        m_blocks.reserve(block + 1);
-        const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
-        void* cells = block < SMALL_BLOCKS ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
-        m_blocks.push_back(static_cast<ExcelCell*>(cells));
-    }
-    new (&m_blocks[block][offset]) ExcelCell();
-    return m_size++;
+void ExcelSheet::CStore::AddBlock() {
+    const auto block = static_cast<uint32_t>(m_blocks.size());
+    m_blocks.reserve(block + 1);
+    const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
+    void* cells = block < SMALL_BLOCKS ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
+    m_blocks.push_back(static_cast<ExcelCell*>(cells));
+    m_capacity += Capacity(block);
 }
 
 void ExcelSheet::CStore::Clear() {
@@ -79,6 +48,7 @@ void ExcelSheet::CStore::Clear() {
     }
     m_blocks.clear();
     m_size = 0;
+    m_capacity = 0;
 }
 
 ExcelSheet::ExcelSheet(ExcelDocument* document, int index) : m_document(document), m_index(index) {}
@@ -133,19 +103,22 @@ uint32_t ExcelSheet::AddCell(uint32_t key) {
     auto grows = [&](const SRun& run) {
         return run.row == row && run.column + run.count == column && run.first + run.count == index;
     };
+    // The cell is made first, so that a run never names a cell that could not be made.
     if (m_hash.empty()) {
         if (m_runs.empty() || key > Key(m_runs.back()) + m_runs.back().count - 1) {
+            m_store.Append();
             if (!m_runs.empty() && grows(m_runs.back()))
                 ++m_runs.back().count;
             else
                 m_runs.push_back({index, row, column, 1});
             m_hint.store(static_cast<uint32_t>(m_runs.size() - 1), std::memory_order_relaxed);
-            return m_store.Append();
+            return index;
         }
         const int64_t before = RunAtOrBefore(key);
         if (before >= 0 && grows(m_runs[static_cast<size_t>(before)])) {
+            m_store.Append();
             ++m_runs[static_cast<size_t>(before)].count;
-            return m_store.Append();
+            return index;
         }
         LeaveRowOrder();
     }
@@ -232,6 +205,21 @@ ExcelCell* ExcelSheet::Cell(int row, int column) {
     m_rows = std::max(m_rows, row + 1);
     m_cols = std::max(m_cols, column + 1);
     const uint32_t key = Key(row, column);
+    // Cells reached in row order (as a load and most fills reach them) come after every cell
+    // the sheet has: they are appended without a search.
+    if (m_hash.empty() && !m_runs.empty()) {
+        SRun& last = m_runs.back();
+        const uint32_t end = Key(last) + last.count;
+        if (key >= end) {
+            // The cell first, so that a run never names a cell that could not be made.
+            const uint32_t index = m_store.Append();
+            if (key == end && last.row == row && last.first + last.count == index)
+                ++last.count;
+            else
+                m_runs.push_back({index, static_cast<uint16_t>(row), static_cast<uint16_t>(column), 1});
+            return &m_store[index];
+        }
+    }
     const int64_t found = Find(key);
     return &m_store[found >= 0 ? static_cast<uint32_t>(found) : AddCell(key)];
 }

@@ -4,8 +4,10 @@
 #include "lumora/sheetio/Worksheet.h"
 
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 class ExcelDocument;
@@ -66,10 +68,15 @@ private:
         CStore(const CStore&) = delete;
         CStore& operator=(const CStore&) = delete;
 
-        ExcelCell& operator[](uint32_t index);
-        const ExcelCell& operator[](uint32_t index) const;
+        ExcelCell& operator[](uint32_t index) { return At(index); }
+        const ExcelCell& operator[](uint32_t index) const { return const_cast<CStore*>(this)->At(index); }
         uint32_t Size() const { return m_size; }
-        uint32_t Append();
+        uint32_t Append() {
+            if (m_size == m_capacity)
+                AddBlock();
+            new (&At(m_size)) ExcelCell();
+            return m_size++;
+        }
         void Clear();
 
     private:
@@ -78,10 +85,25 @@ private:
         static constexpr uint32_t SMALL_BITS = 13;
         static constexpr uint32_t SMALL_CELLS = 1u << SMALL_BITS;
         static constexpr uint32_t SMALL_BLOCKS = SMALL_BITS - 2;
-        static void Locate(uint32_t index, uint32_t& block, uint32_t& offset);
+        static constexpr uint32_t LARGE_CELLS = (2u << 20) / sizeof(ExcelCell); // in a huge page
+
+        ExcelCell& At(uint32_t index) {
+            if (index >= SMALL_CELLS) {
+                const uint32_t large = index - SMALL_CELLS;
+                return m_blocks[SMALL_BLOCKS + large / LARGE_CELLS][large % LARGE_CELLS];
+            }
+            if (index < FIRST_BLOCK)
+                return m_blocks[0][index];
+            // Blocks 1, 2, ... hold 8, 16, ... cells and start at their own size.
+            const uint32_t block = static_cast<uint32_t>(std::bit_width(index)) - 3;
+            return m_blocks[block][index - (1u << (block + 2))];
+        }
         static uint32_t Capacity(uint32_t block);
+        void AddBlock();
+
         std::vector<ExcelCell*> m_blocks;
         uint32_t m_size = 0;
+        uint32_t m_capacity = 0;
     };
 
     static uint32_t Key(int row, int column) {
