@@ -4,8 +4,6 @@
 #include "lumora/sheetio/RecordWindow.h"
 #include "lumora/sheetio/WritingLayout.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -16,29 +14,16 @@ namespace {
 
 using CellBlock = Worksheet::CellTable::RowBlock::CellBlock;
 
-bool NarrowNameIs(const Workbook::BoundSheet& sheet, const char* name) {
-    return !sheet.name.wide && name && sheet.name.narrow == name;
-}
-
 // A name given in 8 bits as 16-bit characters: UTF-8 when it is valid UTF-8, else Latin-1.
 std::u16string WideName(const char* name) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = utf8.decode(QByteArrayView(name));
-    if (!utf8.hasError())
-        return decoded.toStdU16String();
-    return QString::fromLatin1(name).toStdU16String();
-}
-
-// Sheet names compare exactly; a name stored in 16-bit characters (as several writers store
-// every name, and as every non-Latin name is stored) compares by its characters.
-bool NameIs(const Workbook::BoundSheet& sheet, const char* name) {
-    if (!name)
-        return false;
-    if (NarrowNameIs(sheet, name))
-        return true;
-    CXLString stored = sheet.name;
-    stored.Widen();
-    return stored.wideChars == WideName(name);
+    const std::string_view bytes(name);
+    std::u16string wide;
+    if (DecodeUtf8(bytes, wide))
+        return wide;
+    wide.resize(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        wide[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[i]));
+    return wide;
 }
 
 // The shared-string table as texts the cells share: each string is made once, on first use, and
@@ -74,6 +59,7 @@ private:
 };
 
 constexpr int MAX_COLUMN = ExcelSheet::MAX_COLUMN;
+constexpr uint16_t CODE_DIMENSIONS = 0x0200;
 
 // The cell a record names, growing the sheet to hold it, with the record's XF index; null for
 // columns beyond the grid's 256, which are dropped.
@@ -256,6 +242,22 @@ private:
 
 } // namespace
 
+bool ExcelDocument::NarrowNameIs(const Workbook::BoundSheet& sheet, const char* name) {
+    return !sheet.name.wide && name && sheet.name.narrow == name;
+}
+
+// Sheet names compare exactly; a name stored in 16-bit characters (as several writers store
+// every name, and as every non-Latin name is stored) compares by its characters.
+bool ExcelDocument::NameIs(const Workbook::BoundSheet& sheet, const char* name) {
+    if (!name)
+        return false;
+    if (NarrowNameIs(sheet, name))
+        return true;
+    CXLString stored = sheet.name;
+    stored.Widen();
+    return stored.wideChars == WideName(name);
+}
+
 ExcelDocument::ExcelDocument() = default;
 ExcelDocument::~ExcelDocument() = default;
 
@@ -277,11 +279,11 @@ void ExcelDocument::New() {
     BuildSheets();
 }
 
-bool ExcelDocument::Load(const QString& path) {
+bool ExcelDocument::Load(const std::filesystem::path& path) {
     return Load(path, SLoadControl());
 }
 
-bool ExcelDocument::Load(const QString& path, const SLoadControl& control) {
+bool ExcelDocument::Load(const std::filesystem::path& path, const SLoadControl& control) {
     m_storage.reset();
     m_storage = CCompoundStorage::OpenForReading(path);
     if (!m_storage)
@@ -394,8 +396,14 @@ void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader, const S
                         skipSubstream();
                         continue;
                     }
+                    const bool dimensions = PeekCode(at, available) == CODE_DIMENSIONS;
                     const uint32_t length = window.Measured(pos, RecordGroupLength);
                     pos += ws.ReadRecord(window.At(pos, length, available), length, filler, ended);
+                    // Each row takes a cell record of at least 10 bytes: a claim of more rows
+                    // than the stream could hold is not believed.
+                    if (dimensions)
+                        sheet.ReserveRows(static_cast<int>(std::min<uint64_t>(
+                            ws.m_dimensions.lastUsedRowIndexPlusOne, (window.Size() - pos) / 10)));
                 }
             } else {
                 // Chart, macro and other substreams are not kept.
@@ -440,91 +448,6 @@ void ExcelDocument::MapBoundSheets() {
         taken[next] = true;
         m_boundToWorksheet[i] = static_cast<int>(next);
     }
-}
-
-void ExcelDocument::AlignBoundSheets() {
-    std::vector<Workbook::BoundSheet> aligned(m_worksheets.size());
-    std::vector<bool> named(m_worksheets.size(), false);
-    for (size_t i = 0; i < m_boundToWorksheet.size() && i < m_workbook.m_boundSheets.size(); ++i) {
-        const int w = m_boundToWorksheet[i];
-        if (w >= 0 && static_cast<size_t>(w) < aligned.size()) {
-            aligned[static_cast<size_t>(w)] = m_workbook.m_boundSheets[i];
-            named[static_cast<size_t>(w)] = true;
-        }
-    }
-    // A worksheet no bound sheet pointed at gets a name of its own that no other sheet has.
-    for (size_t w = 0; w < aligned.size(); ++w) {
-        if (named[w])
-            continue;
-        for (int n = static_cast<int>(w) + 1;; ++n) {
-            const std::string name = "Sheet" + std::to_string(n);
-            if (std::none_of(aligned.begin(), aligned.end(),
-                             [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, name.c_str()); })) {
-                aligned[w].name = CXLString(name);
-                break;
-            }
-        }
-        named[w] = true;
-    }
-    for (Workbook::BoundSheet& sheet : aligned)
-        sheet.type = 0;
-    m_workbook.m_boundSheets = std::move(aligned);
-    m_boundToWorksheet.resize(m_worksheets.size());
-    for (size_t w = 0; w < m_worksheets.size(); ++w)
-        m_boundToWorksheet[w] = static_cast<int>(w);
-}
-
-bool ExcelDocument::Save() {
-    if (!m_storage || !m_storage->IsWritable())
-        return false;
-    try {
-        return WriteWorkbook();
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
-bool ExcelDocument::WriteWorkbook() {
-    // Every cell is turned into records, and the whole stream built, before the file is touched.
-    if (!CellsToRecords(m_workbook, m_worksheets, m_sheets))
-        return false;
-    AlignBoundSheets();
-    // The active and the first shown tab must name a sheet that is written.
-    Workbook::Window1& window = m_workbook.m_window1;
-    if (window.activeSheet >= m_worksheets.size())
-        window.activeSheet = 0;
-    if (window.firstVisibleTab >= m_worksheets.size())
-        window.firstVisibleTab = 0;
-    FixStreamPositions(m_workbook, m_worksheets);
-
-    uint64_t total = m_workbook.RecordSize();
-    for (auto& ws : m_worksheets)
-        total += ws->RecordSize();
-    if (total > 0xFFFFFFFFull)
-        return false;
-    // The stream goes to the file a piece at a time (the globals, then each sheet's leading
-    // records, row blocks and closing records), so a save holds no copy of the whole stream.
-    return m_storage->WriteStream(STREAM_NAME, total, [&](const CCompoundStorage::Put& put) {
-        std::vector<uint8_t> piece;
-        auto sink = [&](uint32_t size, const std::function<uint32_t(uint8_t*)>& write) {
-            piece.assign(size, 0);
-            return write(piece.data()) == size && put(piece.data(), size);
-        };
-        bool ok = sink(m_workbook.RecordSize(), [&](uint8_t* bytes) { return m_workbook.Write(bytes); });
-        for (auto& ws : m_worksheets)
-            ok = ok && ws->WriteTo(sink);
-        return ok;
-    }) == 1;
-}
-
-bool ExcelDocument::SaveAs(const QString& path) {
-    m_storage.reset();
-    m_storage = CCompoundStorage::Create(path);
-    if (!m_storage)
-        return false;
-    if (m_storage->CreateStream(STREAM_NAME) != 1)
-        return false;
-    return Save();
 }
 
 ExcelSheet* ExcelDocument::GetSheet(size_t index) {

@@ -148,7 +148,7 @@ size_t Slot(uint32_t key, size_t size) {
 
 void ExcelSheet::HashInsert(uint32_t key, uint32_t index) {
     if (2 * (size_t{m_hashed} + 1) > m_hash.size()) {
-        std::vector<uint64_t> old(2 * m_hash.size(), 0);
+        Large<uint64_t> old(2 * m_hash.size(), 0);
         old.swap(m_hash);
         m_hashed = 0;
         for (uint64_t entry : old)
@@ -175,11 +175,16 @@ int64_t ExcelSheet::HashFind(uint32_t key) const {
     }
 }
 
+void ExcelSheet::ReserveRows(int rows) {
+    if (m_hash.empty() && rows > 0)
+        m_runs.reserve(static_cast<size_t>(std::min(rows, MAX_ROW + 1)));
+}
+
 void ExcelSheet::Compact() {
     if (m_hash.empty())
         return;
     std::sort(m_runs.begin(), m_runs.end(), [](const SRun& a, const SRun& b) { return Key(a) < Key(b); });
-    std::vector<SRun> merged;
+    Large<SRun> merged;
     merged.reserve(m_runs.size());
     for (const SRun& run : m_runs) {
         if (!merged.empty()) {
@@ -194,7 +199,7 @@ void ExcelSheet::Compact() {
     }
     merged.shrink_to_fit();
     m_runs.swap(merged);
-    std::vector<uint64_t>().swap(m_hash);
+    Large<uint64_t>().swap(m_hash);
     m_hashed = 0;
     m_hint.store(0, std::memory_order_relaxed);
 }

@@ -2,6 +2,7 @@
 
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/Worksheet.h"
+#include "platform/LargeBlock.h"
 
 #include <atomic>
 #include <bit>
@@ -48,6 +49,9 @@ public:
     void Resize(int rows, int columns);
     // Gives back what reaching cells out of row order needed; cells stay where they are.
     void Compact();
+    // Room for the cells of 'rows' rows reached in row order, so that a load whose sheet says how
+    // many rows it has does not grow its lists step by step.
+    void ReserveRows(int rows);
 
 private:
     // A row's neighbouring columns whose cells lie one after another in the store.
@@ -82,7 +86,7 @@ private:
     private:
         static constexpr uint32_t FIRST_BLOCK = 8;
         // Cells in the small blocks: 8, 8, 16, ... up to half of it.
-        static constexpr uint32_t SMALL_BITS = 13;
+        static constexpr uint32_t SMALL_BITS = 12;
         static constexpr uint32_t SMALL_CELLS = 1u << SMALL_BITS;
         static constexpr uint32_t SMALL_BLOCKS = SMALL_BITS - 2;
         static constexpr uint32_t LARGE_CELLS = (2u << 20) / sizeof(ExcelCell); // in a huge page
@@ -127,8 +131,9 @@ private:
     int m_rows = 0;
     int m_cols = 0;
     CStore m_store;
-    std::vector<SRun> m_runs;                // sorted by key unless m_hash is in use
-    std::vector<uint64_t> m_hash;            // (key + 1) << 32 | store index; 0 is a free slot
+    template <typename T> using Large = std::vector<T, platform::CLargeBlockAllocator<T>>;
+    Large<SRun> m_runs;                      // sorted by key unless m_hash is in use
+    Large<uint64_t> m_hash;                  // (key + 1) << 32 | store index; 0 is a free slot
     uint32_t m_hashed = 0;                   // entries in m_hash
     mutable std::atomic<uint32_t> m_hint{0}; // run a lookup last found, for walks in row order
     SheetIO::Worksheet::ColInfos m_colInfos;
