@@ -10,7 +10,9 @@ constexpr std::size_t HUGE_PAGE_BYTES = std::size_t{2} << 20;
 
 // Memory for a large block about to be filled: aligned to a huge page and advised for huge pages,
 // so that filling megabytes costs a page fault per 2 MiB instead of one per 4 KiB (on a virtual
-// machine a small page's fault can cost tens of microseconds). The bytes are not cleared. Throws
+// machine a small page's fault can cost tens of microseconds). The bytes are not cleared. Freed
+// blocks of a few huge pages are kept, 8 MiB at most, for the next blocks of their size, as the
+// heap keeps what is freed; the kernel may take them back when memory runs short. Throws
 // std::bad_alloc when there is no room.
 void* AllocateLargeBlock(std::size_t bytes);
 void FreeLargeBlock(void* data, std::size_t bytes) noexcept;

@@ -42,7 +42,7 @@ void ExcelSheet::CStore::Clear() {
     for (uint32_t block = 0; block < m_blocks.size(); ++block) {
         const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
         if (block < SMALL_BLOCKS)
-            ::operator delete(m_blocks[block], bytes);
+            ::operator delete(m_blocks[block]);
         else
             platform::FreeLargeBlock(m_blocks[block], bytes);
     }
@@ -60,7 +60,43 @@ void ExcelSheet::Resize(int rows, int columns) {
     m_runs.clear();
     m_hash.clear();
     m_hashed = 0;
+    m_denseRows = 0;
+    m_denseColumns = 0;
+    m_runsWanted = 0;
     m_hint.store(0, std::memory_order_relaxed);
+}
+
+void ExcelSheet::Materialize() {
+    if (m_denseRows == 0)
+        return;
+    Large<SRun> runs;
+    runs.reserve(m_denseRows + m_runs.size());
+    for (uint32_t r = 0; r < m_denseRows; ++r)
+        runs.push_back(
+            {r * m_denseColumns, static_cast<uint16_t>(r), 0, static_cast<uint16_t>(m_denseColumns)});
+    runs.insert(runs.end(), m_runs.begin(), m_runs.end());
+    m_runs.swap(runs);
+    m_denseRows = 0;
+    m_denseColumns = 0;
+    m_hint.store(0, std::memory_order_relaxed);
+}
+
+void ExcelSheet::NewRun(const SRun& run) {
+    // The one row held apart from the dense rows joins them once a later row begins: it began
+    // at column 0 right after them in the store, without a gap, and is as long as they are.
+    if (m_runs.size() == 1) {
+        const SRun& only = m_runs[0];
+        if (run.row > only.row && only.row == m_denseRows && only.column == 0 &&
+            only.first == m_denseRows * m_denseColumns &&
+            (m_denseRows == 0 || only.count == m_denseColumns)) {
+            m_denseColumns = only.count;
+            ++m_denseRows;
+            m_runs.clear();
+        }
+    }
+    if (m_runs.size() == m_runs.capacity() && m_runsWanted > m_runs.size())
+        m_runs.reserve(m_runsWanted);
+    m_runs.push_back(run);
 }
 
 int64_t ExcelSheet::RunAtOrBefore(uint32_t key) const {
@@ -85,6 +121,8 @@ int64_t ExcelSheet::RunAtOrBefore(uint32_t key) const {
 int64_t ExcelSheet::Find(uint32_t key) const {
     if (!m_hash.empty())
         return HashFind(key);
+    if (Row(key) < m_denseRows)
+        return Column(key) < m_denseColumns ? int64_t{Row(key)} * m_denseColumns + Column(key) : -1;
     const int64_t r = RunAtOrBefore(key);
     if (r < 0)
         return -1;
@@ -95,6 +133,8 @@ int64_t ExcelSheet::Find(uint32_t key) const {
 }
 
 uint32_t ExcelSheet::AddCell(uint32_t key) {
+    // A cell out of row order: the dense rows become runs like any other.
+    Materialize();
     const uint32_t index = m_store.Size();
     const auto row = static_cast<uint16_t>(Row(key));
     const auto column = static_cast<uint16_t>(Column(key));
@@ -176,8 +216,8 @@ int64_t ExcelSheet::HashFind(uint32_t key) const {
 }
 
 void ExcelSheet::ReserveRows(int rows) {
-    if (m_hash.empty() && rows > 0)
-        m_runs.reserve(static_cast<size_t>(std::min(rows, MAX_ROW + 1)));
+    // Taken up only once rows need runs of their own: dense rows need none.
+    m_runsWanted = static_cast<uint32_t>(std::clamp(rows, 0, MAX_ROW + 1));
 }
 
 void ExcelSheet::Compact() {
@@ -212,16 +252,22 @@ ExcelCell* ExcelSheet::Cell(int row, int column) {
     const uint32_t key = Key(row, column);
     // Cells reached in row order (as a load and most fills reach them) come after every cell
     // the sheet has: they are appended without a search.
-    if (m_hash.empty() && !m_runs.empty()) {
-        SRun& last = m_runs.back();
-        const uint32_t end = Key(last) + last.count;
+    if (m_hash.empty() && (!m_runs.empty() || m_denseRows > 0)) {
+        if (m_runs.empty() && static_cast<uint32_t>(row) < m_denseRows && key >= Key(row, 0) + m_denseColumns)
+            Materialize(); // the last dense row grows longer than the others
+        const uint32_t end = m_runs.empty() ? Key(static_cast<int>(m_denseRows) - 1, 0) + m_denseColumns
+                                            : Key(m_runs.back()) + m_runs.back().count;
         if (key >= end) {
             // The cell first, so that a run never names a cell that could not be made.
             const uint32_t index = m_store.Append();
-            if (key == end && last.row == row && last.first + last.count == index)
-                ++last.count;
-            else
-                m_runs.push_back({index, static_cast<uint16_t>(row), static_cast<uint16_t>(column), 1});
+            if (!m_runs.empty()) {
+                SRun& last = m_runs.back();
+                if (key == end && last.row == row && last.first + last.count == index) {
+                    ++last.count;
+                    return &m_store[index];
+                }
+            }
+            NewRun({index, static_cast<uint16_t>(row), static_cast<uint16_t>(column), 1});
             return &m_store[index];
         }
     }
@@ -243,6 +289,11 @@ void ExcelSheet::RowCells(int row, const ExcelCell** out) const {
     if (!m_hash.empty()) {
         for (int c = 0; c < m_cols; ++c)
             out[c] = CellAt(row, c);
+        return;
+    }
+    if (static_cast<uint32_t>(row) < m_denseRows) {
+        for (uint32_t c = 0; c < m_denseColumns; ++c)
+            out[c] = &m_store[static_cast<uint32_t>(row) * m_denseColumns + c];
         return;
     }
     // The runs of the row follow the one at or before its column 0.

@@ -16,7 +16,8 @@ class ExcelDocument;
 // The cells of one worksheet as a grid of rows by columns. Only the cells that were reached are
 // stored: a file that names a far cell, or one cell in every few rows, costs the cells it holds and
 // not the grid they span. Cells live in a few large blocks, and each row's neighbouring cells are
-// found as one run, so a long sheet costs neither a heap block per row nor per cell.
+// found as one run, so a long sheet costs neither a heap block per row nor per cell; leading rows
+// of equal length, reached in order, are found by their position alone.
 class ExcelSheet {
 public:
     static constexpr int MAX_ROW = 65535; // the ROW record holds 16 bits
@@ -120,6 +121,10 @@ private:
     // The run that holds or precedes key in the sorted run list; -1 when none does.
     int64_t RunAtOrBefore(uint32_t key) const;
     uint32_t AddCell(uint32_t key);
+    // Adds a run after the last, letting the rows before it join the dense rows.
+    void NewRun(const SRun& run);
+    // The dense rows as runs, before any change that is no append in row order.
+    void Materialize();
     // From here on cells are found through a hash of their keys, and new cells get runs of their
     // own at the end of the list; Compact() sorts the runs again.
     void LeaveRowOrder();
@@ -136,5 +141,10 @@ private:
     Large<uint64_t> m_hash;                  // (key + 1) << 32 | store index; 0 is a free slot
     uint32_t m_hashed = 0;                   // entries in m_hash
     mutable std::atomic<uint32_t> m_hint{0}; // run a lookup last found, for walks in row order
+    // Rows 0 to m_denseRows - 1 hold columns 0 to m_denseColumns - 1 each, in the store one row
+    // after another from index 0, without runs: most sheets are such a grid. Runs follow them.
+    uint32_t m_denseRows = 0;
+    uint32_t m_denseColumns = 0;
+    uint32_t m_runsWanted = 0; // runs a load expects, reserved once rows need runs
     SheetIO::Worksheet::ColInfos m_colInfos;
 };
