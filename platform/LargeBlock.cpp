@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_ADDRESS__)
 #define LARGE_BLOCK_SANITIZED 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#if __has_feature(address_sanitizer)
 #define LARGE_BLOCK_SANITIZED 1
 #endif
 #endif
@@ -27,8 +27,8 @@ std::size_t Rounded(std::size_t bytes) {
 
 // Blocks of a few huge pages given back are kept for the next ones asked for, as the heap keeps
 // what is freed: filling a fresh page costs a fault and its clearing, a kept one neither. They are
-// marked free to the kernel, which takes them back when memory runs short. Sanitizer builds keep
-// none, so that the sanitizers see every block come and go.
+// marked free to the kernel, which takes them back when memory runs short. AddressSanitizer
+// builds keep none, so that it sees every block come and go.
 class CKeptBlocks {
 public:
     static constexpr std::size_t MOST_BYTES = std::size_t{8} << 20;

@@ -76,6 +76,8 @@ bool CCompoundStorage::ReadHeader() {
     const uint64_t sectorBytes = uint64_t{1} << m_sectorShift;
     // Sectors wholly in the file; sector 0 follows the header's sector.
     const uint64_t sectors = m_fileSize < sectorBytes ? 0 : m_fileSize / sectorBytes - 1;
+    // Sectors at least in part in the file.
+    m_fileSectors = m_fileSize <= sectorBytes ? 0 : (m_fileSize - 1) / sectorBytes;
     const uint32_t fatSectors = GetU32(h + 0x2C);
     const uint32_t firstDirectory = GetU32(h + 0x30);
     m_miniCutoff = GetU32(h + 0x38);
@@ -122,8 +124,8 @@ bool CCompoundStorage::ReadHeader() {
 
     // The directory: a chain to its end.
     std::vector<SRun> runs;
-    uint64_t units = 0;
-    if (!FollowChain(firstDirectory, false, runs, units) || units == 0)
+    uint64_t units = TO_THE_END;
+    if (!Chain(firstDirectory, units, false, runs) || units == 0)
         return false;
     std::vector<uint8_t> directory(units << m_sectorShift);
     size_t run = 0;
@@ -152,7 +154,8 @@ bool CCompoundStorage::ReadHeader() {
 
     // The small streams' table and the mini stream they live in. A document whose mini stream
     // is damaged still opens; only its small streams cannot be read.
-    if (firstMiniFat <= MAX_SECTOR && FollowChain(firstMiniFat, false, runs, units)) {
+    units = TO_THE_END;
+    if (firstMiniFat <= MAX_SECTOR && Chain(firstMiniFat, units, false, runs)) {
         std::vector<uint32_t> miniFat(static_cast<size_t>(units) * perSector);
         run = 0;
         if (ReadRuns(runs, false, 0, reinterpret_cast<uint8_t*>(miniFat.data()), miniFat.size() * 4, run)) {
@@ -162,50 +165,34 @@ bool CCompoundStorage::ReadHeader() {
         }
     }
     const SEntry& root = m_entries[0];
-    if (root.size > 0 &&
-        !Chain(root.start, (root.size + sectorBytes - 1) >> m_sectorShift, false, m_miniStream))
+    units = (root.size + sectorBytes - 1) >> m_sectorShift;
+    if (root.size > 0 && !Chain(root.start, units, false, m_miniStream))
         m_miniStream.clear();
     m_miniStreamSize = m_miniStream.empty() ? 0 : root.size;
     return true;
 }
 
-bool CCompoundStorage::FollowChain(uint32_t start, bool mini, std::vector<SRun>& runs,
-                                   uint64_t& units) const {
+bool CCompoundStorage::Chain(uint32_t start, uint64_t& units, bool mini, std::vector<SRun>& runs) const {
     const std::vector<uint32_t>& table = mini ? m_miniFat : m_fat;
+    // Units the file (or the mini stream) holds at least in part: a chain of distinct units can
+    // be no longer.
+    const uint64_t held = mini ? (m_miniStreamSize + MINI_BYTES - 1) >> MINI_SHIFT : m_fileSectors;
+    const bool toEnd = units == TO_THE_END;
     runs.clear();
-    units = 0;
-    std::vector<bool> seen(table.size());
-    for (uint32_t s = start; s <= MAX_SECTOR; s = table[s]) {
-        if (s >= table.size() || seen[s])
-            return false;
-        seen[s] = true;
-        if (!runs.empty() && runs.back().first + runs.back().count == s)
-            ++runs.back().count;
-        else
-            runs.push_back({s, 1, units << (mini ? MINI_SHIFT : m_sectorShift)});
-        ++units;
-    }
-    return true;
-}
-
-bool CCompoundStorage::Chain(uint32_t start, uint64_t units, bool mini, std::vector<SRun>& runs) const {
-    const std::vector<uint32_t>& table = mini ? m_miniFat : m_fat;
-    runs.clear();
-    // A chain cannot hold more units than the table names.
-    if (units > table.size())
+    if (!toEnd && units > std::min<uint64_t>(table.size(), held))
         return false;
     std::vector<bool> seen(table.size());
-    uint32_t s = start;
-    for (uint64_t i = 0; i < units; ++i) {
-        if (s >= table.size() || seen[s])
+    uint64_t i = 0;
+    for (uint32_t s = start; toEnd ? s <= MAX_SECTOR : i < units; s = table[s], ++i) {
+        if (s >= table.size() || s >= held || seen[s])
             return false;
         seen[s] = true;
         if (!runs.empty() && runs.back().first + runs.back().count == s)
             ++runs.back().count;
         else
             runs.push_back({s, 1, i << (mini ? MINI_SHIFT : m_sectorShift)});
-        s = table[s];
     }
+    units = i;
     return true;
 }
 
@@ -281,7 +268,8 @@ std::unique_ptr<CCompoundStorage::CStreamReader> CCompoundStorage::OpenStreamRea
     std::vector<SRun> runs;
     if (entry.size > 0) {
         const uint32_t shift = mini ? MINI_SHIFT : m_sectorShift;
-        if (!Chain(entry.start, (entry.size + (uint64_t{1} << shift) - 1) >> shift, mini, runs))
+        uint64_t units = (entry.size + (uint64_t{1} << shift) - 1) >> shift;
+        if (!Chain(entry.start, units, mini, runs))
             return nullptr;
         // Every byte the stream needs must be in the file (or in the mini stream).
         for (const SRun& r : runs) {

@@ -107,11 +107,12 @@ private:
     // Reading.
     bool ReadHeader();
     bool ReadFile(uint64_t offset, uint8_t* out, size_t count) const;
-    // The runs of the chain from 'start' that hold 'units' sectors (mini sectors when 'mini');
-    // false when the chain ends early, leaves the table or comes back on itself.
-    bool Chain(uint32_t start, uint64_t units, bool mini, std::vector<SRun>& runs) const;
-    // The same for a chain followed to its end; 'units' gets its length.
-    bool FollowChain(uint32_t start, bool mini, std::vector<SRun>& runs, uint64_t& units) const;
+    // The runs of the chain from 'start' that hold 'units' sectors (mini sectors when 'mini'), or
+    // of the whole chain when 'units' is TO_THE_END ('units' then gets its length). False when the
+    // chain ends early, leaves the table, comes back on itself or names a unit beyond the file
+    // (or the mini stream).
+    static constexpr uint64_t TO_THE_END = UINT64_MAX;
+    bool Chain(uint32_t start, uint64_t& units, bool mini, std::vector<SRun>& runs) const;
     // Reads 'count' bytes at 'position' of the stream made of 'runs', from 'run' on (advanced).
     bool ReadRuns(const std::vector<SRun>& runs, bool mini, uint64_t position, uint8_t* out, size_t count,
                   size_t& run) const;
@@ -125,6 +126,7 @@ private:
     // Reading state (m_fd >= 0 when open for reading).
     int m_fd = -1;
     uint64_t m_fileSize = 0;
+    uint64_t m_fileSectors = 0; // sectors at least in part in the file
     uint32_t m_sectorShift = 9;
     uint32_t m_miniCutoff = 4096;
     std::vector<uint32_t> m_fat;
