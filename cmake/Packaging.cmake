@@ -41,7 +41,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-# The runtime packages (Qt, TinyXML, libgsf) come from the libraries' own needs; the product's own
+# The runtime packages (Qt, TinyXML) come from the libraries' own needs; the product's own
 # libraries are found beside the program.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${LUMORA_PROGRAM_FOLDER})

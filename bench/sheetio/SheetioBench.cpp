@@ -3,7 +3,10 @@
 // repetition runs ours and then the peer's (a Python process that stays up, so that both are warm),
 // and the figures are the medians. Every output is checked: each read against the values written,
 // our written file by xlrd and xlwt's file by our reader. The cold figures run each side as a fresh
-// process, alternately. Figures are reported as counters, wall and CPU time.
+// process that reads the file and ends, alternately: ours is sheetio_read_once, linked with what
+// reading needs, theirs Python importing xlrd alone. Figures are reported as counters, wall and
+// CPU time.
+#include "SheetValues.h"
 #include "bench/support/LinePeer.h"
 #include "lumora/sheetio/ExcelDocument.h"
 
@@ -25,16 +28,16 @@
 
 namespace {
 
-constexpr int ROWS = 65535;
-constexpr int COLS = 4;
+using sheetbench::COLS;
+using sheetbench::Mismatches;
+using sheetbench::ROWS;
+using sheetbench::Value;
+
 constexpr int REPEATS = 7;
 const QString PYTHON = QStringLiteral("/usr/bin/python3");
 const QString PEER_SCRIPT = QStringLiteral(LUMORA_BENCH_DIR "/sheet_peer.py");
-
-// The same expression as the peer script's, so both sides check the very same doubles.
-double Value(int r, int c) {
-    return (r * COLS + c + 1) * 1.000000001e-7 + c;
-}
+// Our side of a cold read: a program that reads the workbook and ends.
+const QString READ_ONCE = QStringLiteral(LUMORA_READ_ONCE);
 
 QString WorkFolder() {
     static QTemporaryDir dir;
@@ -54,28 +57,8 @@ bool WriteOurs(const QString& path) {
     return doc.SaveAs(path);
 }
 
-// Every value of the first sheet, row by row; empty when the file does not load.
 std::vector<double> ReadOurs(const QString& path) {
-    std::vector<double> values;
-    ExcelDocument doc;
-    if (!doc.Load(path) || !doc.GetSheet(0))
-        return values;
-    const ExcelSheet* sheet = doc.GetSheet(0);
-    values.reserve(static_cast<size_t>(sheet->GetTotalRows()) * static_cast<size_t>(sheet->GetTotalCols()));
-    for (int r = 0; r < sheet->GetTotalRows(); ++r)
-        for (int c = 0; c < sheet->GetTotalCols(); ++c)
-            values.push_back(sheet->CellAt(r, c)->GetDouble());
-    return values;
-}
-
-int Mismatches(const std::vector<double>& values) {
-    if (values.size() != static_cast<size_t>(ROWS) * COLS)
-        return ROWS * COLS;
-    int wrong = 0;
-    for (int r = 0; r < ROWS; ++r)
-        for (int c = 0; c < COLS; ++c)
-            wrong += values[static_cast<size_t>(r) * COLS + c] != Value(r, c);
-    return wrong;
+    return sheetbench::ReadValues(QFile::encodeName(path).toStdString());
 }
 
 double Median(std::vector<double> v) {
@@ -134,15 +117,6 @@ int PeakMain(bool save, const char* file) {
     }
     std::printf("{\"peak_kB\":%ld}\n", StatusKilobytes("VmHWM:") - before);
     return 0;
-}
-
-// Run as "--read-once <file>": the first read of every value in a fresh process, checked; prints
-// its wall and CPU seconds.
-int ReadOnceMain(const char* file) {
-    std::vector<double> values;
-    const STimes t = Time([&] { values = ReadOurs(QString::fromLocal8Bit(file)); });
-    std::printf("{\"seconds\":%.9f,\"cpu\":%.9f}\n", t.wall, t.cpu);
-    return Mismatches(values) == 0 ? 0 : 1;
 }
 
 QString Self() {
@@ -237,7 +211,7 @@ void BM_ReadColdAgainstXlrd(benchmark::State& state) {
     for (auto _ : state) {
         for (int i = 0; i < REPEATS; ++i) {
             QJsonObject answer;
-            const double mine = RunProcess(Self(), {"--read-once", path}, answer);
+            const double mine = RunProcess(READ_ONCE, {path}, answer);
             oursFirst.push_back(answer["seconds"].toDouble());
             const double other = RunProcess(
                 PYTHON, {PEER_SCRIPT, QString::number(ROWS), QString::number(COLS), "--once", "read", path},
@@ -329,8 +303,6 @@ BENCHMARK(BM_Memory)->Unit(benchmark::kMillisecond)->Iterations(1);
 int main(int argc, char** argv) {
     if (argc == 3 && (std::string(argv[1]) == "--load-peak" || std::string(argv[1]) == "--save-peak"))
         return PeakMain(std::string(argv[1]) == "--save-peak", argv[2]);
-    if (argc == 3 && std::string(argv[1]) == "--read-once")
-        return ReadOnceMain(argv[2]);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -33,12 +33,6 @@ bool WriteInput(const uint8_t* data, size_t size) {
 
 } // namespace
 
-// libgsf leaks directory entries it rejects in a malformed compound document; its allocations go
-// through GLib, whose frames end the fast-unwound stacks LeakSanitizer sees.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libglib-2.0.so\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!WriteInput(data, size))
         return 0;

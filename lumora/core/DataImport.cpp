@@ -4,6 +4,7 @@
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
 #include "platform/CodePage.h"
+#include "platform/LargeBlock.h"
 #include "platform/Paths.h"
 
 #include <QFile>
@@ -15,7 +16,6 @@
 #include <fcntl.h>
 #include <new>
 #include <string>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -158,24 +158,19 @@ std::from_chars_result FromChars(const char* first, const char* last, double& va
 
 namespace {
 
-constexpr std::size_t kHugePageBytes = 2 << 20;
 constexpr std::size_t kLargeColumnBytes = 4 << 20;
 
 } // namespace
 
 void* AllocateImportColumn(std::size_t bytes) {
-    if (bytes < kLargeColumnBytes)
-        return ::operator new(bytes);
-    void* data = ::operator new(bytes, std::align_val_t(kHugePageBytes));
-    ::madvise(data, bytes, MADV_HUGEPAGE);
-    return data;
+    return bytes < kLargeColumnBytes ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
 }
 
 void FreeImportColumn(void* data, std::size_t bytes) noexcept {
     if (bytes < kLargeColumnBytes)
         ::operator delete(data);
     else
-        ::operator delete(data, std::align_val_t(kHugePageBytes));
+        platform::FreeLargeBlock(data, bytes);
 }
 
 const char* ParseNumberPrefix(const char* first, const char* last, double& value) {

@@ -4,8 +4,6 @@
 #include "lumora/sheetio/RecordWindow.h"
 #include "lumora/sheetio/WritingLayout.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -16,29 +14,16 @@ namespace {
 
 using CellBlock = Worksheet::CellTable::RowBlock::CellBlock;
 
-bool NarrowNameIs(const Workbook::BoundSheet& sheet, const char* name) {
-    return !sheet.name.wide && name && sheet.name.narrow == name;
-}
-
 // A name given in 8 bits as 16-bit characters: UTF-8 when it is valid UTF-8, else Latin-1.
 std::u16string WideName(const char* name) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = utf8.decode(QByteArrayView(name));
-    if (!utf8.hasError())
-        return decoded.toStdU16String();
-    return QString::fromLatin1(name).toStdU16String();
-}
-
-// Sheet names compare exactly; a name stored in 16-bit characters (as several writers store
-// every name, and as every non-Latin name is stored) compares by its characters.
-bool NameIs(const Workbook::BoundSheet& sheet, const char* name) {
-    if (!name)
-        return false;
-    if (NarrowNameIs(sheet, name))
-        return true;
-    CXLString stored = sheet.name;
-    stored.Widen();
-    return stored.wideChars == WideName(name);
+    const std::string_view bytes(name);
+    std::u16string wide;
+    if (DecodeUtf8(bytes, wide))
+        return wide;
+    wide.resize(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        wide[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[i]));
+    return wide;
 }
 
 // The shared-string table as texts the cells share: each string is made once, on first use, and
@@ -73,26 +58,55 @@ private:
     std::vector<Text> m_texts;
 };
 
+constexpr int MAX_COLUMN = ExcelSheet::MAX_COLUMN;
+constexpr uint16_t CODE_DIMENSIONS = 0x0200;
+
+// The cell a record names, growing the sheet to hold it, with the record's XF index; null for
+// columns beyond the grid's 256, which are dropped.
+ExcelCell* Target(ExcelSheet& sheet, uint16_t row, uint16_t column, uint16_t xf) {
+    if (column > MAX_COLUMN)
+        return nullptr;
+    ExcelCell* cell = sheet.Cell(row, column);
+    cell->XFRecordIndex = xf;
+    return cell;
+}
+
+void PlaceNumber(ExcelCell& cell, double value) {
+    cell.type = ExcelCell::eDouble;
+    cell.dval = value;
+}
+
+// The cells of a MULRK (each with its XF index and RK value, 6 bytes at 'entries') or of a MULBLANK
+// (each with its XF index, 2 bytes at 'entries') from the record's first column on.
+template <bool RKS>
+void PlaceRun(ExcelSheet& sheet, uint16_t row, uint16_t first, const uint8_t* entries, size_t count) {
+    for (size_t k = 0; k < count && first + k <= MAX_COLUMN; ++k) {
+        ExcelCell* each = sheet.Cell(row, static_cast<int>(first + k));
+        if constexpr (RKS) {
+            each->SetRkValue(GetU32(entries + 6 * k + 2));
+            each->XFRecordIndex = GetU16(entries + 6 * k);
+        } else {
+            each->XFRecordIndex = GetU16(entries + 2 * k);
+        }
+    }
+}
+
 // Puts one cell record's values into the sheet, growing it to hold them.
 void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings) {
-    constexpr int maxColumn = ExcelSheet::MAX_COLUMN;
     const CellBlock::Cell& record = block.Get();
-    // Columns beyond the grid's 256 are dropped.
-    if (record.colIndex > maxColumn)
+    ExcelCell* cell = Target(sheet, record.rowIndex, record.colIndex, record.XFRecordIndex);
+    if (!cell)
         return;
-    ExcelCell* cell = sheet.Cell(record.rowIndex, record.colIndex);
-    cell->XFRecordIndex = record.XFRecordIndex;
     switch (block.Type()) {
     case 0x0203:
-        cell->type = ExcelCell::eDouble;
-        cell->dval = block.As<CellBlock::Number>().value;
+        PlaceNumber(*cell, block.As<CellBlock::Number>().value);
         break;
     case 0x027E:
         cell->SetRkValue(block.As<CellBlock::RK>().value);
         break;
     case 0x00BD: {
         const auto& mulrk = block.As<CellBlock::MulRK>();
-        for (size_t k = 0; k < mulrk.XFRKs.size() && record.colIndex + k <= maxColumn; ++k) {
+        for (size_t k = 0; k < mulrk.XFRKs.size() && record.colIndex + k <= MAX_COLUMN; ++k) {
             ExcelCell* each = sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k));
             each->SetRkValue(mulrk.XFRKs[k].RKValue);
             each->XFRecordIndex = mulrk.XFRKs[k].XFRecordIndex;
@@ -101,7 +115,7 @@ void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings)
     }
     case 0x00BE: {
         const auto& mulblank = block.As<CellBlock::MulBlank>();
-        for (size_t k = 0; k < mulblank.XFRecordIndices.size() && record.colIndex + k <= maxColumn; ++k)
+        for (size_t k = 0; k < mulblank.XFRecordIndices.size() && record.colIndex + k <= MAX_COLUMN; ++k)
             sheet.Cell(record.rowIndex, static_cast<int>(record.colIndex + k))->XFRecordIndex =
                 mulblank.XFRecordIndices[k];
         break;
@@ -134,6 +148,84 @@ void PlaceCell(ExcelSheet& sheet, const CellBlock& block, CSharedTexts& strings)
     }
 }
 
+// Entries of a MULRK (6 bytes each) or MULBLANK (2 bytes each) of 'length' data bytes at 'd', as
+// their readers count them: no more than the stated last column allows.
+uint32_t RunEntries(const uint8_t* d, uint32_t length, uint32_t entryBytes) {
+    uint32_t entries = (length - 6) / entryBytes;
+    const uint16_t first = GetU16(d + 2);
+    const uint16_t stated = GetU16(d + length - 2);
+    if (stated < first)
+        return 0;
+    return std::min(entries, stated - first + 1u);
+}
+
+// Places the plain cell records from 'bytes' on (numbers, RKs, MULRKs, shared-string labels,
+// blanks) and passes over ROW and DBCELL records, with the same result as reading each into its
+// record and placing that, but without the record: most of a large sheet is such records. Stops
+// before any other record, before one whose end is not followed by a held record header (or is
+// followed by a CONTINUE piece), and after 'most' records. Returns the bytes consumed.
+uint32_t PlacePlainCells(const uint8_t* bytes, uint32_t available, ExcelSheet& sheet, CSharedTexts& strings,
+                         uint32_t most) {
+    uint32_t pos = 0;
+    for (uint32_t n = 0; n < most && available - pos >= 4; ++n) {
+        const uint8_t* at = bytes + pos;
+        const uint16_t code = GetU16(at);
+        const uint32_t length = GetU16(at + 2);
+        const uint32_t end = pos + 4 + length;
+        if (end > available - 4 || GetU16(bytes + end) == CODE_CONTINUE)
+            break;
+        const uint8_t* d = at + 4;
+        const uint16_t row = GetU16(d);
+        const uint16_t column = GetU16(d + 2);
+        switch (code) {
+        case 0x0208: // ROW and DBCELL: a save makes them again
+        case 0x00D7:
+            break;
+        case 0x0203:
+            if (length < 14)
+                return pos;
+            if (ExcelCell* cell = Target(sheet, row, column, GetU16(d + 4)))
+                PlaceNumber(*cell, GetF64(d + 6));
+            break;
+        case 0x027E:
+            if (length < 10)
+                return pos;
+            if (ExcelCell* cell = Target(sheet, row, column, GetU16(d + 4)))
+                cell->SetRkValue(GetU32(d + 6));
+            break;
+        case 0x00FD:
+            if (length < 10)
+                return pos;
+            if (ExcelCell* cell = Target(sheet, row, column, GetU16(d + 4)))
+                strings.Place(*cell, GetU32(d + 6));
+            break;
+        case 0x0201:
+            if (length < 6)
+                return pos;
+            Target(sheet, row, column, GetU16(d + 4));
+            break;
+        case 0x00BD:
+        case 0x00BE: {
+            const bool rks = code == 0x00BD;
+            const uint32_t entries = length < 6 ? 0 : RunEntries(d, length, rks ? 6 : 2);
+            if (entries == 0)
+                return pos;
+            if (!Target(sheet, row, column, GetU16(d + 4)))
+                break;
+            if (rks)
+                PlaceRun<true>(sheet, row, column, d + 4, entries);
+            else
+                PlaceRun<false>(sheet, row, column, d + 4, entries);
+            break;
+        }
+        default:
+            return pos;
+        }
+        pos = end;
+    }
+    return pos;
+}
+
 // Thrown when the caller cancels a load.
 struct SCancelled {};
 
@@ -149,6 +241,22 @@ private:
 };
 
 } // namespace
+
+bool ExcelDocument::NarrowNameIs(const Workbook::BoundSheet& sheet, const char* name) {
+    return !sheet.name.wide && name && sheet.name.narrow == name;
+}
+
+// Sheet names compare exactly; a name stored in 16-bit characters (as several writers store
+// every name, and as every non-Latin name is stored) compares by its characters.
+bool ExcelDocument::NameIs(const Workbook::BoundSheet& sheet, const char* name) {
+    if (!name)
+        return false;
+    if (NarrowNameIs(sheet, name))
+        return true;
+    CXLString stored = sheet.name;
+    stored.Widen();
+    return stored.wideChars == WideName(name);
+}
 
 ExcelDocument::ExcelDocument() = default;
 ExcelDocument::~ExcelDocument() = default;
@@ -171,11 +279,11 @@ void ExcelDocument::New() {
     BuildSheets();
 }
 
-bool ExcelDocument::Load(const QString& path) {
+bool ExcelDocument::Load(const std::filesystem::path& path) {
     return Load(path, SLoadControl());
 }
 
-bool ExcelDocument::Load(const QString& path, const SLoadControl& control) {
+bool ExcelDocument::Load(const std::filesystem::path& path, const SLoadControl& control) {
     m_storage.reset();
     m_storage = CCompoundStorage::OpenForReading(path);
     if (!m_storage)
@@ -271,20 +379,31 @@ void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader, const S
                 m_worksheetPositions.push_back(pos);
                 m_sheets.push_back(std::make_unique<ExcelSheet>(this, static_cast<int>(m_sheets.size())));
                 Worksheet& ws = *m_worksheets.back();
-                CSheetFiller filler(*m_sheets.back(), *strings);
+                ExcelSheet& sheet = *m_sheets.back();
+                CSheetFiller filler(sheet, *strings);
                 // Record by record, so that only the records being read are held.
                 pos += ws.m_bof.Read(window.At(pos, bofLength, available), bofLength);
                 for (bool ended = false; !ended;) {
                     at = next();
                     if (!at)
                         break;
+                    if (const uint32_t placed = PlacePlainCells(at, available, sheet, *strings, 4096)) {
+                        pos += placed;
+                        continue;
+                    }
                     if (PeekCode(at, available) == CODE_BOF) {
                         // An embedded chart's substream.
                         skipSubstream();
                         continue;
                     }
+                    const bool dimensions = PeekCode(at, available) == CODE_DIMENSIONS;
                     const uint32_t length = window.Measured(pos, RecordGroupLength);
                     pos += ws.ReadRecord(window.At(pos, length, available), length, filler, ended);
+                    // Each row takes a cell record of at least 10 bytes: a claim of more rows
+                    // than the stream could hold is not believed.
+                    if (dimensions)
+                        sheet.ReserveRows(static_cast<int>(std::min<uint64_t>(
+                            ws.m_dimensions.lastUsedRowIndexPlusOne, (window.Size() - pos) / 10)));
                 }
             } else {
                 // Chart, macro and other substreams are not kept.
@@ -329,91 +448,6 @@ void ExcelDocument::MapBoundSheets() {
         taken[next] = true;
         m_boundToWorksheet[i] = static_cast<int>(next);
     }
-}
-
-void ExcelDocument::AlignBoundSheets() {
-    std::vector<Workbook::BoundSheet> aligned(m_worksheets.size());
-    std::vector<bool> named(m_worksheets.size(), false);
-    for (size_t i = 0; i < m_boundToWorksheet.size() && i < m_workbook.m_boundSheets.size(); ++i) {
-        const int w = m_boundToWorksheet[i];
-        if (w >= 0 && static_cast<size_t>(w) < aligned.size()) {
-            aligned[static_cast<size_t>(w)] = m_workbook.m_boundSheets[i];
-            named[static_cast<size_t>(w)] = true;
-        }
-    }
-    // A worksheet no bound sheet pointed at gets a name of its own that no other sheet has.
-    for (size_t w = 0; w < aligned.size(); ++w) {
-        if (named[w])
-            continue;
-        for (int n = static_cast<int>(w) + 1;; ++n) {
-            const std::string name = "Sheet" + std::to_string(n);
-            if (std::none_of(aligned.begin(), aligned.end(),
-                             [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, name.c_str()); })) {
-                aligned[w].name = CXLString(name);
-                break;
-            }
-        }
-        named[w] = true;
-    }
-    for (Workbook::BoundSheet& sheet : aligned)
-        sheet.type = 0;
-    m_workbook.m_boundSheets = std::move(aligned);
-    m_boundToWorksheet.resize(m_worksheets.size());
-    for (size_t w = 0; w < m_worksheets.size(); ++w)
-        m_boundToWorksheet[w] = static_cast<int>(w);
-}
-
-bool ExcelDocument::Save() {
-    if (!m_storage || !m_storage->IsWritable())
-        return false;
-    try {
-        return WriteWorkbook();
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
-bool ExcelDocument::WriteWorkbook() {
-    // Every cell is turned into records, and the whole stream built, before the file is touched.
-    if (!CellsToRecords(m_workbook, m_worksheets, m_sheets))
-        return false;
-    AlignBoundSheets();
-    // The active and the first shown tab must name a sheet that is written.
-    Workbook::Window1& window = m_workbook.m_window1;
-    if (window.activeSheet >= m_worksheets.size())
-        window.activeSheet = 0;
-    if (window.firstVisibleTab >= m_worksheets.size())
-        window.firstVisibleTab = 0;
-    FixStreamPositions(m_workbook, m_worksheets);
-
-    uint64_t total = m_workbook.RecordSize();
-    for (auto& ws : m_worksheets)
-        total += ws->RecordSize();
-    if (total > 0xFFFFFFFFull)
-        return false;
-    // The stream goes to the file a piece at a time (the globals, then each sheet's leading
-    // records, row blocks and closing records), so a save holds no copy of the whole stream.
-    return m_storage->WriteStream(STREAM_NAME, total, [&](const CCompoundStorage::Put& put) {
-        std::vector<uint8_t> piece;
-        auto sink = [&](uint32_t size, const std::function<uint32_t(uint8_t*)>& write) {
-            piece.assign(size, 0);
-            return write(piece.data()) == size && put(piece.data(), size);
-        };
-        bool ok = sink(m_workbook.RecordSize(), [&](uint8_t* bytes) { return m_workbook.Write(bytes); });
-        for (auto& ws : m_worksheets)
-            ok = ok && ws->WriteTo(sink);
-        return ok;
-    }) == 1;
-}
-
-bool ExcelDocument::SaveAs(const QString& path) {
-    m_storage.reset();
-    m_storage = CCompoundStorage::Create(path);
-    if (!m_storage)
-        return false;
-    if (m_storage->CreateStream(STREAM_NAME) != 1)
-        return false;
-    return Save();
 }
 
 ExcelSheet* ExcelDocument::GetSheet(size_t index) {

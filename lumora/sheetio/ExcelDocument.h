@@ -5,10 +5,12 @@
 #include "lumora/sheetio/Workbook.h"
 #include "lumora/sheetio/Worksheet.h"
 
+#include <QFile>
 #include <QString>
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -35,9 +37,13 @@ public:
     // A workbook of one empty sheet named "Sheet1"; no file is created.
     void New();
     // False when the file is no compound document or does not fit in memory; a damaged stream
-    // loads what is sound.
-    bool Load(const QString& path);
-    bool Load(const QString& path, const SLoadControl& control);
+    // loads what is sound. The path as the file system spells it, or as text.
+    bool Load(const std::filesystem::path& path);
+    bool Load(const std::filesystem::path& path, const SLoadControl& control);
+    bool Load(const QString& path) { return Load(path, SLoadControl()); }
+    bool Load(const QString& path, const SLoadControl& control) {
+        return Load(std::filesystem::path(QFile::encodeName(path).toStdString()), control);
+    }
     // Writes the "Workbook" stream into the storage created by SaveAs; false after Load. The file
     // is replaced only by a complete workbook: a refused or failed save leaves the old file.
     bool Save();
@@ -55,6 +61,8 @@ public:
 private:
     static constexpr const char* STREAM_NAME = "Workbook";
 
+    static bool NarrowNameIs(const SheetIO::Workbook::BoundSheet& sheet, const char* name);
+    static bool NameIs(const SheetIO::Workbook::BoundSheet& sheet, const char* name);
     void Reset();
     void ParseStream(SheetIO::CCompoundStorage::CStreamReader& reader, const SLoadControl& control);
     bool WriteWorkbook();

@@ -1,7 +1,10 @@
 #include "lumora/sheetio/ExcelSheet.h"
 
+#include "platform/LargeBlock.h"
+
 #include <algorithm>
 #include <bit>
+#include <new>
 
 namespace {
 
@@ -14,49 +17,38 @@ uint32_t Column(uint32_t key) {
     return key & 0xFF;
 }
 
+static_assert(ExcelSheet::MAX_COLUMN == 255, "keys hold the column in 8 bits");
+
 } // namespace
 
-void ExcelSheet::CStore::Locate(uint32_t index, uint32_t& block, uint32_t& offset) {
-    if (index < FIRST_BLOCK) {
-        block = 0;
-        offset = index;
-    } else if (index < LARGE_BLOCK) {
-        // Blocks 1, 2, ... hold 8, 16, ... cells and start at their own size.
-        block = static_cast<uint32_t>(std::bit_width(index)) - 3;
-        offset = index - (1u << (block + 2));
-    } else {
-        block = index / LARGE_BLOCK + (LARGE_BITS - 3);
-        offset = index % LARGE_BLOCK;
-    }
+uint32_t ExcelSheet::CStore::Capacity(uint32_t block) {
+    if (block == 0)
+        return FIRST_BLOCK;
+    return block < SMALL_BLOCKS ? 1u << (block + 2) : LARGE_CELLS;
 }
 
-ExcelCell& ExcelSheet::CStore::operator[](uint32_t index) {
-    uint32_t block, offset;
-    Locate(index, block, offset);
-    return m_blocks[block][offset];
-}
-
-const ExcelCell& ExcelSheet::CStore::operator[](uint32_t index) const {
-    uint32_t block, offset;
-    Locate(index, block, offset);
-    return m_blocks[block][offset];
-}
-
-uint32_t ExcelSheet::CStore::Append() {
-    uint32_t block, offset;
-    Locate(m_size, block, offset);
-    if (block == m_blocks.size()) {
-        const uint32_t size = block == 0               ? FIRST_BLOCK
-                              : block < LARGE_BITS - 2 ? 1u << (block + 2)
-                                                       : LARGE_BLOCK;
-        m_blocks.push_back(std::make_unique<ExcelCell[]>(size));
-    }
-    return m_size++;
+void ExcelSheet::CStore::AddBlock() {
+    const auto block = static_cast<uint32_t>(m_blocks.size());
+    m_blocks.reserve(block + 1);
+    const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
+    void* cells = block < SMALL_BLOCKS ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
+    m_blocks.push_back(static_cast<ExcelCell*>(cells));
+    m_capacity += Capacity(block);
 }
 
 void ExcelSheet::CStore::Clear() {
+    for (uint32_t i = 0; i < m_size; ++i)
+        (*this)[i].~ExcelCell();
+    for (uint32_t block = 0; block < m_blocks.size(); ++block) {
+        const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
+        if (block < SMALL_BLOCKS)
+            ::operator delete(m_blocks[block]);
+        else
+            platform::FreeLargeBlock(m_blocks[block], bytes);
+    }
     m_blocks.clear();
     m_size = 0;
+    m_capacity = 0;
 }
 
 ExcelSheet::ExcelSheet(ExcelDocument* document, int index) : m_document(document), m_index(index) {}
@@ -68,7 +60,43 @@ void ExcelSheet::Resize(int rows, int columns) {
     m_runs.clear();
     m_hash.clear();
     m_hashed = 0;
+    m_denseRows = 0;
+    m_denseColumns = 0;
+    m_runsWanted = 0;
     m_hint.store(0, std::memory_order_relaxed);
+}
+
+void ExcelSheet::Materialize() {
+    if (m_denseRows == 0)
+        return;
+    Large<SRun> runs;
+    runs.reserve(m_denseRows + m_runs.size());
+    for (uint32_t r = 0; r < m_denseRows; ++r)
+        runs.push_back(
+            {r * m_denseColumns, static_cast<uint16_t>(r), 0, static_cast<uint16_t>(m_denseColumns)});
+    runs.insert(runs.end(), m_runs.begin(), m_runs.end());
+    m_runs.swap(runs);
+    m_denseRows = 0;
+    m_denseColumns = 0;
+    m_hint.store(0, std::memory_order_relaxed);
+}
+
+void ExcelSheet::NewRun(const SRun& run) {
+    // The one row held apart from the dense rows joins them once a later row begins: it began
+    // at column 0 right after them in the store, without a gap, and is as long as they are.
+    if (m_runs.size() == 1) {
+        const SRun& only = m_runs[0];
+        if (run.row > only.row && only.row == m_denseRows && only.column == 0 &&
+            only.first == m_denseRows * m_denseColumns &&
+            (m_denseRows == 0 || only.count == m_denseColumns)) {
+            m_denseColumns = only.count;
+            ++m_denseRows;
+            m_runs.clear();
+        }
+    }
+    if (m_runs.size() == m_runs.capacity() && m_runsWanted > m_runs.size())
+        m_runs.reserve(m_runsWanted);
+    m_runs.push_back(run);
 }
 
 int64_t ExcelSheet::RunAtOrBefore(uint32_t key) const {
@@ -93,6 +121,8 @@ int64_t ExcelSheet::RunAtOrBefore(uint32_t key) const {
 int64_t ExcelSheet::Find(uint32_t key) const {
     if (!m_hash.empty())
         return HashFind(key);
+    if (Row(key) < m_denseRows)
+        return Column(key) < m_denseColumns ? int64_t{Row(key)} * m_denseColumns + Column(key) : -1;
     const int64_t r = RunAtOrBefore(key);
     if (r < 0)
         return -1;
@@ -103,6 +133,8 @@ int64_t ExcelSheet::Find(uint32_t key) const {
 }
 
 uint32_t ExcelSheet::AddCell(uint32_t key) {
+    // A cell out of row order: the dense rows become runs like any other.
+    Materialize();
     const uint32_t index = m_store.Size();
     const auto row = static_cast<uint16_t>(Row(key));
     const auto column = static_cast<uint16_t>(Column(key));
@@ -111,19 +143,22 @@ uint32_t ExcelSheet::AddCell(uint32_t key) {
     auto grows = [&](const SRun& run) {
         return run.row == row && run.column + run.count == column && run.first + run.count == index;
     };
+    // The cell is made first, so that a run never names a cell that could not be made.
     if (m_hash.empty()) {
         if (m_runs.empty() || key > Key(m_runs.back()) + m_runs.back().count - 1) {
+            m_store.Append();
             if (!m_runs.empty() && grows(m_runs.back()))
                 ++m_runs.back().count;
             else
                 m_runs.push_back({index, row, column, 1});
             m_hint.store(static_cast<uint32_t>(m_runs.size() - 1), std::memory_order_relaxed);
-            return m_store.Append();
+            return index;
         }
         const int64_t before = RunAtOrBefore(key);
         if (before >= 0 && grows(m_runs[static_cast<size_t>(before)])) {
+            m_store.Append();
             ++m_runs[static_cast<size_t>(before)].count;
-            return m_store.Append();
+            return index;
         }
         LeaveRowOrder();
     }
@@ -153,7 +188,7 @@ size_t Slot(uint32_t key, size_t size) {
 
 void ExcelSheet::HashInsert(uint32_t key, uint32_t index) {
     if (2 * (size_t{m_hashed} + 1) > m_hash.size()) {
-        std::vector<uint64_t> old(2 * m_hash.size(), 0);
+        Large<uint64_t> old(2 * m_hash.size(), 0);
         old.swap(m_hash);
         m_hashed = 0;
         for (uint64_t entry : old)
@@ -180,11 +215,16 @@ int64_t ExcelSheet::HashFind(uint32_t key) const {
     }
 }
 
+void ExcelSheet::ReserveRows(int rows) {
+    // Taken up only once rows need runs of their own: dense rows need none.
+    m_runsWanted = static_cast<uint32_t>(std::clamp(rows, 0, MAX_ROW + 1));
+}
+
 void ExcelSheet::Compact() {
     if (m_hash.empty())
         return;
     std::sort(m_runs.begin(), m_runs.end(), [](const SRun& a, const SRun& b) { return Key(a) < Key(b); });
-    std::vector<SRun> merged;
+    Large<SRun> merged;
     merged.reserve(m_runs.size());
     for (const SRun& run : m_runs) {
         if (!merged.empty()) {
@@ -199,7 +239,7 @@ void ExcelSheet::Compact() {
     }
     merged.shrink_to_fit();
     m_runs.swap(merged);
-    std::vector<uint64_t>().swap(m_hash);
+    Large<uint64_t>().swap(m_hash);
     m_hashed = 0;
     m_hint.store(0, std::memory_order_relaxed);
 }
@@ -210,6 +250,27 @@ ExcelCell* ExcelSheet::Cell(int row, int column) {
     m_rows = std::max(m_rows, row + 1);
     m_cols = std::max(m_cols, column + 1);
     const uint32_t key = Key(row, column);
+    // Cells reached in row order (as a load and most fills reach them) come after every cell
+    // the sheet has: they are appended without a search.
+    if (m_hash.empty() && (!m_runs.empty() || m_denseRows > 0)) {
+        if (m_runs.empty() && static_cast<uint32_t>(row) < m_denseRows && key >= Key(row, 0) + m_denseColumns)
+            Materialize(); // the last dense row grows longer than the others
+        const uint32_t end = m_runs.empty() ? Key(static_cast<int>(m_denseRows) - 1, 0) + m_denseColumns
+                                            : Key(m_runs.back()) + m_runs.back().count;
+        if (key >= end) {
+            // The cell first, so that a run never names a cell that could not be made.
+            const uint32_t index = m_store.Append();
+            if (!m_runs.empty()) {
+                SRun& last = m_runs.back();
+                if (key == end && last.row == row && last.first + last.count == index) {
+                    ++last.count;
+                    return &m_store[index];
+                }
+            }
+            NewRun({index, static_cast<uint16_t>(row), static_cast<uint16_t>(column), 1});
+            return &m_store[index];
+        }
+    }
     const int64_t found = Find(key);
     return &m_store[found >= 0 ? static_cast<uint32_t>(found) : AddCell(key)];
 }
@@ -228,6 +289,11 @@ void ExcelSheet::RowCells(int row, const ExcelCell** out) const {
     if (!m_hash.empty()) {
         for (int c = 0; c < m_cols; ++c)
             out[c] = CellAt(row, c);
+        return;
+    }
+    if (static_cast<uint32_t>(row) < m_denseRows) {
+        for (uint32_t c = 0; c < m_denseColumns; ++c)
+            out[c] = &m_store[static_cast<uint32_t>(row) * m_denseColumns + c];
         return;
     }
     // The runs of the row follow the one at or before its column 0.

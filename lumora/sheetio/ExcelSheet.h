@@ -2,10 +2,13 @@
 
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/Worksheet.h"
+#include "platform/LargeBlock.h"
 
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 class ExcelDocument;
@@ -13,7 +16,8 @@ class ExcelDocument;
 // The cells of one worksheet as a grid of rows by columns. Only the cells that were reached are
 // stored: a file that names a far cell, or one cell in every few rows, costs the cells it holds and
 // not the grid they span. Cells live in a few large blocks, and each row's neighbouring cells are
-// found as one run, so a long sheet costs neither a heap block per row nor per cell.
+// found as one run, so a long sheet costs neither a heap block per row nor per cell; leading rows
+// of equal length, reached in order, are found by their position alone.
 class ExcelSheet {
 public:
     static constexpr int MAX_ROW = 65535; // the ROW record holds 16 bits
@@ -46,6 +50,9 @@ public:
     void Resize(int rows, int columns);
     // Gives back what reaching cells out of row order needed; cells stay where they are.
     void Compact();
+    // Room for the cells of 'rows' rows reached in row order, so that a load whose sheet says how
+    // many rows it has does not grow its lists step by step.
+    void ReserveRows(int rows);
 
 private:
     // A row's neighbouring columns whose cells lie one after another in the store.
@@ -56,23 +63,52 @@ private:
         uint16_t count;
     };
 
-    // Cells by index, in blocks that never move, growing from small to large blocks.
+    // Cells by index, in blocks that never move: small ones from the heap first, then blocks of a
+    // huge page each, so that a sheet of a million cells fills a few pages rather than thousands.
+    // A cell is made when it is appended.
     class CStore {
     public:
-        ExcelCell& operator[](uint32_t index);
-        const ExcelCell& operator[](uint32_t index) const;
+        CStore() = default;
+        ~CStore() { Clear(); }
+        CStore(const CStore&) = delete;
+        CStore& operator=(const CStore&) = delete;
+
+        ExcelCell& operator[](uint32_t index) { return At(index); }
+        const ExcelCell& operator[](uint32_t index) const { return const_cast<CStore*>(this)->At(index); }
         uint32_t Size() const { return m_size; }
-        uint32_t Append();
+        uint32_t Append() {
+            if (m_size == m_capacity)
+                AddBlock();
+            new (&At(m_size)) ExcelCell();
+            return m_size++;
+        }
         void Clear();
 
     private:
         static constexpr uint32_t FIRST_BLOCK = 8;
-        static constexpr uint32_t LARGE_BITS = 12;
-        static constexpr uint32_t LARGE_BLOCK = 1u << LARGE_BITS;
-        // Block and offset of 'index'.
-        static void Locate(uint32_t index, uint32_t& block, uint32_t& offset);
-        std::vector<std::unique_ptr<ExcelCell[]>> m_blocks;
+        // Cells in the small blocks: 8, 8, 16, ... up to half of it.
+        static constexpr uint32_t SMALL_BITS = 12;
+        static constexpr uint32_t SMALL_CELLS = 1u << SMALL_BITS;
+        static constexpr uint32_t SMALL_BLOCKS = SMALL_BITS - 2;
+        static constexpr uint32_t LARGE_CELLS = (2u << 20) / sizeof(ExcelCell); // in a huge page
+
+        ExcelCell& At(uint32_t index) {
+            if (index >= SMALL_CELLS) {
+                const uint32_t large = index - SMALL_CELLS;
+                return m_blocks[SMALL_BLOCKS + large / LARGE_CELLS][large % LARGE_CELLS];
+            }
+            if (index < FIRST_BLOCK)
+                return m_blocks[0][index];
+            // Blocks 1, 2, ... hold 8, 16, ... cells and start at their own size.
+            const uint32_t block = static_cast<uint32_t>(std::bit_width(index)) - 3;
+            return m_blocks[block][index - (1u << (block + 2))];
+        }
+        static uint32_t Capacity(uint32_t block);
+        void AddBlock();
+
+        std::vector<ExcelCell*> m_blocks;
         uint32_t m_size = 0;
+        uint32_t m_capacity = 0;
     };
 
     static uint32_t Key(int row, int column) {
@@ -85,6 +121,10 @@ private:
     // The run that holds or precedes key in the sorted run list; -1 when none does.
     int64_t RunAtOrBefore(uint32_t key) const;
     uint32_t AddCell(uint32_t key);
+    // Adds a run after the last, letting the rows before it join the dense rows.
+    void NewRun(const SRun& run);
+    // The dense rows as runs, before any change that is no append in row order.
+    void Materialize();
     // From here on cells are found through a hash of their keys, and new cells get runs of their
     // own at the end of the list; Compact() sorts the runs again.
     void LeaveRowOrder();
@@ -96,9 +136,15 @@ private:
     int m_rows = 0;
     int m_cols = 0;
     CStore m_store;
-    std::vector<SRun> m_runs;                // sorted by key unless m_hash is in use
-    std::vector<uint64_t> m_hash;            // (key + 1) << 32 | store index; 0 is a free slot
+    template <typename T> using Large = std::vector<T, platform::CLargeBlockAllocator<T>>;
+    Large<SRun> m_runs;                      // sorted by key unless m_hash is in use
+    Large<uint64_t> m_hash;                  // (key + 1) << 32 | store index; 0 is a free slot
     uint32_t m_hashed = 0;                   // entries in m_hash
     mutable std::atomic<uint32_t> m_hint{0}; // run a lookup last found, for walks in row order
+    // Rows 0 to m_denseRows - 1 hold columns 0 to m_denseColumns - 1 each, in the store one row
+    // after another from index 0, without runs: most sheets are such a grid. Runs follow them.
+    uint32_t m_denseRows = 0;
+    uint32_t m_denseColumns = 0;
+    uint32_t m_runsWanted = 0; // runs a load expects, reserved once rows need runs
     SheetIO::Worksheet::ColInfos m_colInfos;
 };

@@ -1,29 +1,81 @@
 #include "lumora/sheetio/RecordWindow.h"
 
+#include "platform/LargeBlock.h"
+
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 namespace SheetIO {
+
+namespace {
+
+// Buffers of half a huge page or more take whole huge pages; smaller ones come from the heap.
+bool Large(size_t bytes) {
+    return bytes >= platform::HUGE_PAGE_BYTES / 2;
+}
+
+} // namespace
 
 CRecordWindow::CRecordWindow(CCompoundStorage::CStreamReader& reader)
     : m_reader(reader), m_size(static_cast<uint32_t>(std::min<uint64_t>(reader.Size(), 0xFFFFFFFFu))) {}
 
-void CRecordWindow::ReadOn(uint64_t wanted) {
-    const uint32_t held = m_start + static_cast<uint32_t>(m_buffer.size());
-    // Read on in steps, so that walking record by record does not read a few bytes at a time.
-    const auto end =
-        static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(wanted, held + READ_AHEAD), m_size));
-    const size_t old = m_buffer.size();
-    m_buffer.resize(end - m_start);
-    if (!m_reader.Read(m_buffer.data() + old, end - held)) {
-        m_buffer.resize(old);
-        throw EXCEPTION_UNREADABLE{};
-    }
+CRecordWindow::~CRecordWindow() {
+    Free();
 }
 
-void CRecordWindow::Drop(uint32_t pos) {
-    const uint32_t drop = std::min(pos - m_start, static_cast<uint32_t>(m_buffer.size()));
-    m_buffer.erase(m_buffer.begin(), m_buffer.begin() + drop);
-    m_start += drop;
+void CRecordWindow::Free() {
+    if (!m_buffer)
+        return;
+    if (Large(m_capacity))
+        platform::FreeLargeBlock(m_buffer, m_capacity);
+    else
+        ::operator delete(m_buffer);
+    m_buffer = nullptr;
+    m_capacity = 0;
+}
+
+void CRecordWindow::Reallocate(uint32_t keep, uint64_t capacity) {
+    const size_t bytes = static_cast<size_t>(capacity);
+    uint8_t* buffer =
+        static_cast<uint8_t*>(Large(bytes) ? platform::AllocateLargeBlock(bytes) : ::operator new(bytes));
+    const uint32_t kept = m_start + m_held - keep;
+    if (kept > 0)
+        std::memcpy(buffer, m_buffer + (keep - m_start), kept);
+    Free();
+    m_buffer = buffer;
+    m_capacity = bytes;
+    m_start = keep;
+    m_held = kept;
+}
+
+void CRecordWindow::ReadOn(uint32_t pos, uint64_t wanted) {
+    // The first byte still needed: the last release, or 'pos' should that lie before it.
+    const uint32_t keep = std::min(std::max(m_released, m_start), pos);
+    wanted = std::min<uint64_t>(wanted, m_size);
+    // Reads go on a huge page's worth at a time.
+    const uint64_t desired =
+        std::min<uint64_t>(std::max<uint64_t>(wanted, uint64_t{m_start} + m_held + READ_AHEAD), m_size);
+    const uint64_t need = wanted - keep;
+    if (need > m_capacity) {
+        // The first buffer holds what the stream has, up to a huge page; a record group larger
+        // than the buffer makes it grow to hold the group.
+        Reallocate(keep,
+                   std::max({need, std::min<uint64_t>(m_size - keep, READ_AHEAD), 2 * uint64_t{m_capacity}}));
+    } else if (desired - m_start > m_capacity && keep > m_start) {
+        // The bytes before 'keep' were passed: the rest moves to the front.
+        const uint32_t kept = m_start + m_held - keep;
+        std::memmove(m_buffer, m_buffer + (keep - m_start), kept);
+        m_start = keep;
+        m_held = kept;
+    }
+    const uint32_t held = m_start + m_held;
+    const auto to = static_cast<uint32_t>(std::min<uint64_t>(desired, uint64_t{m_start} + m_capacity));
+    if (to > held) {
+        if (!m_reader.Read(m_buffer + m_held, to - held))
+            throw EXCEPTION_UNREADABLE{};
+        m_held += to - held;
+    }
 }
 
 } // namespace SheetIO

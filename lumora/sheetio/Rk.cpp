@@ -25,6 +25,17 @@ bool FloatForm(double w, uint32_t& upper) {
     return true;
 }
 
+// w rounded to the nearest integer, ties to even, as nearbyint rounds in the default mode, but
+// without a call: adding and taking away 1.5 x 2^52 leaves no fraction bits. A w of 2^51 or more
+// has none to lose.
+double RoundToInteger(double w) {
+    if (!(std::fabs(w) < 0x1p51))
+        return w;
+    constexpr double shifter = 0x1.8p52;
+    const double r = (w + shifter) - shifter;
+    return r == 0.0 ? std::copysign(0.0, w) : r;
+}
+
 } // namespace
 
 CRkNumber DecodeRk(uint32_t rk) {
@@ -49,8 +60,10 @@ bool EncodeRkDouble(double v, uint32_t& rk) {
         rk = upper;
         return true;
     }
-    for (double w : {v * 100.0, std::nearbyint(v * 100.0)}) {
-        if (FloatForm(w, upper) && FromUpperBits(upper) / 100.0 == v) {
+    // v is not 0 here, so neither candidate may be 0; most measured values fail on the bits alone.
+    const double scaled = v * 100.0;
+    for (double w : {scaled, RoundToInteger(scaled)}) {
+        if (w != 0.0 && FloatForm(w, upper) && FromUpperBits(upper) / 100.0 == v) {
             rk = upper | 1u;
             return true;
         }

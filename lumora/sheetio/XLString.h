@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace SheetIO {
@@ -65,5 +66,11 @@ private:
 // when it is set. Returns the position after the string; 'pieceEnd' is the end of its last piece.
 uint32_t PlacePiecedString(const CXLString& s, uint32_t pos, uint32_t& pieceEnd,
                            std::vector<uint32_t>& boundaries, uint8_t* out);
+
+// UTF-8 as 16-bit characters; false (and 'out' unspecified) when the bytes are no valid UTF-8:
+// overlong forms, encoded surrogates and values beyond U+10FFFF are refused.
+bool DecodeUtf8(std::string_view text, std::u16string& out);
+// 16-bit characters as UTF-8; a surrogate without its partner becomes U+FFFD.
+std::string EncodeUtf8(std::u16string_view text);
 
 } // namespace SheetIO

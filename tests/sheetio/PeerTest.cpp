@@ -1,7 +1,9 @@
 #include "PeerTools.h"
 #include "TempFolder.h"
+#include "lumora/sheetio/CompoundStorage.h"
 #include "lumora/sheetio/ExcelDocument.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +13,7 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 #include <random>
 
 using namespace sheetiotest;
@@ -173,6 +176,56 @@ TEST(PeerWrite, OutsideReadersOpenOurWorkbooksWithEveryValueExact) {
         ASSERT_LT(QFileInfo(small).size(), 8192);
     }
     ExpectAllPeersSee(dir, {current, datalog, texts, small}, true);
+}
+
+// Compound documents of every layout our writer makes: olefile finds no defect in any of them and
+// reads every stream as it was written.
+TEST(PeerWrite, CompoundDocumentsOfEveryLayoutOpenInOlefile) {
+    TempFolder dir;
+    const std::vector<std::vector<std::pair<std::string, size_t>>> layouts = {
+        {{"Workbook", 0}},
+        {{"Workbook", 100}},
+        {{"Workbook", 4095}},
+        {{"Workbook", 4096}},
+        {{"Workbook", 6236161}},
+        {{"Workbook", 70000}, {"b", 3000}, {"Longer name", 10}, {"e", 0}, {"C", 5000}, {"dd", 64}},
+        // More table sectors than the header names.
+        {{"Workbook", 9u << 20}, {"Tail", 200}},
+    };
+    std::vector<std::map<std::string, std::pair<size_t, QByteArray>>> expected;
+    QStringList files;
+    std::mt19937 random(5);
+    for (size_t i = 0; i < layouts.size(); ++i) {
+        const QString path = dir.File(QString("layout%1.ole").arg(i));
+        auto storage = SheetIO::CCompoundStorage::Create(path);
+        expected.emplace_back();
+        for (const auto& [name, size] : layouts[i])
+            ASSERT_EQ(storage->CreateStream(name), 1);
+        for (const auto& [name, size] : layouts[i]) {
+            std::vector<uint8_t> bytes(size);
+            for (uint8_t& b : bytes)
+                b = static_cast<uint8_t>(random());
+            ASSERT_EQ(storage->WriteStream(name, bytes.data(), bytes.size()), 1);
+            expected.back()[name] = {
+                size,
+                QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                         QCryptographicHash::Md5)
+                    .toHex()};
+        }
+        files << path;
+    }
+    QJsonObject dump;
+    std::string error;
+    ASSERT_TRUE(DumpWithOlefile(files, dump, error)) << error;
+    for (int i = 0; i < files.size(); ++i) {
+        const QJsonObject streams = dump[files[i]].toObject();
+        EXPECT_EQ(static_cast<size_t>(streams.size()), expected[static_cast<size_t>(i)].size()) << i;
+        for (const auto& [name, sizeAndHash] : expected[static_cast<size_t>(i)]) {
+            const QJsonObject seen = streams[QString::fromStdString(name)].toObject();
+            EXPECT_EQ(seen["size"].toInteger(-1), static_cast<qint64>(sizeAndHash.first)) << i << " " << name;
+            EXPECT_EQ(seen["md5"].toString().toLatin1(), sizeAndHash.second) << i << " " << name;
+        }
+    }
 }
 
 // A formula's string result longer than one record piece goes over CONTINUE pieces that repeat the

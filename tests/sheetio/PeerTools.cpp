@@ -73,6 +73,10 @@ bool DumpWithXlrd(const QStringList& files, QJsonObject& out, std::string& error
     return Dump("/usr/bin/python3", QStringList{PeerScript("xlrd_dump.py")} + files, {}, out, error);
 }
 
+bool DumpWithOlefile(const QStringList& files, QJsonObject& out, std::string& error) {
+    return Dump("/usr/bin/python3", QStringList{PeerScript("ole_dump.py")} + files, {}, out, error);
+}
+
 bool DumpWithXlsx(const QStringList& files, QJsonObject& out, std::string& error) {
     if (!QFile::exists(NodeModules() + "/xlsx")) {
         error = "the xlsx package is missing: run scripts/deps.sh";

@@ -25,6 +25,9 @@ ProcessResult Run(const QString& program, const QStringList& args, int timeoutMs
 //          merged: [[r1, r2, c1, c2]]}]}
 bool DumpWithXlrd(const QStringList& files, QJsonObject& out, std::string& error);
 bool DumpWithXlsx(const QStringList& files, QJsonObject& out, std::string& error);
+// {path: {stream name: {size, md5}}}, as olefile reads the compound documents with every defect it
+// sees taken as an error.
+bool DumpWithOlefile(const QStringList& files, QJsonObject& out, std::string& error);
 bool WriteWithXlsx(const QString& fixtureJson, const QString& out, std::string& error);
 // Converts each file with one LibreOffice run into outDir; 'format' like "csv:..." or "xls:MS Excel 97".
 bool ConvertWithLibreOffice(const QStringList& files, const QString& format, const QString& outDir,
