@@ -32,6 +32,11 @@ constexpr uint32_t NO_ENTRY = 0xFFFFFFFF;
 constexpr uint8_t TYPE_STREAM = 2;
 constexpr uint8_t TYPE_ROOT = 5;
 
+// The (mini) sectors that 'bytes' take, without overflow for any 64-bit count.
+inline uint64_t Units(uint64_t bytes, uint32_t shift) {
+    return (bytes >> shift) + ((bytes & ((uint64_t{1} << shift) - 1)) != 0 ? 1 : 0);
+}
+
 // A stream name as the directory holds it: UTF-8 decoded, or Latin-1 when it is no valid UTF-8.
 inline std::u16string NameCharacters(std::string_view name) {
     std::u16string wide;

@@ -165,7 +165,7 @@ bool CCompoundStorage::ReadHeader() {
         }
     }
     const SEntry& root = m_entries[0];
-    units = (root.size + sectorBytes - 1) >> m_sectorShift;
+    units = Units(root.size, m_sectorShift);
     if (root.size > 0 && !Chain(root.start, units, false, m_miniStream))
         m_miniStream.clear();
     m_miniStreamSize = m_miniStream.empty() ? 0 : root.size;
@@ -268,7 +268,7 @@ std::unique_ptr<CCompoundStorage::CStreamReader> CCompoundStorage::OpenStreamRea
     std::vector<SRun> runs;
     if (entry.size > 0) {
         const uint32_t shift = mini ? MINI_SHIFT : m_sectorShift;
-        uint64_t units = (entry.size + (uint64_t{1} << shift) - 1) >> shift;
+        uint64_t units = Units(entry.size, shift);
         if (!Chain(entry.start, units, mini, runs))
             return nullptr;
         // Every byte the stream needs must be in the file (or in the mini stream).
@@ -299,21 +299,22 @@ int CCompoundStorage::StreamSize(const std::string& name, uint64_t& size) {
 
 int CCompoundStorage::ReadStream(const std::string& name, std::vector<uint8_t>& buffer) {
     buffer.clear();
-    uint64_t size = 0;
-    if (StreamSize(name, size) != 1)
-        return -1;
-    if (size == 0)
-        return 1;
-    if (size > 0xFFFFFFFFull)
-        return -6;
     if (IsWritable()) {
-        buffer = FindStream(name)->bytes;
+        auto it = FindStream(name);
+        if (it == m_streams.end())
+            return -1;
+        if (it->bytes.size() > 0xFFFFFFFFull)
+            return -6;
+        buffer = it->bytes;
         return 1;
     }
+    // The stream's chain is checked first: a size its sectors cannot hold is damage, not size.
     auto reader = OpenStreamReader(name);
     if (!reader)
         return -1;
-    buffer.resize(size);
+    if (reader->Size() > 0xFFFFFFFFull)
+        return -6;
+    buffer.resize(reader->Size());
     if (!reader->Read(buffer.data(), buffer.size())) {
         buffer.clear();
         return -1;

@@ -108,10 +108,6 @@ private:
     bool m_ok = true;
 };
 
-uint64_t Units(uint64_t bytes, uint32_t shift) {
-    return (bytes + (uint64_t{1} << shift) - 1) >> shift;
-}
-
 // Consecutive sectors (or mini sectors) chained one to the next.
 struct SChain {
     uint64_t first;

@@ -318,6 +318,14 @@ INSTANTIATE_TEST_SUITE_P(
                     EOutcome::StreamRead},
         SDamageCase{"UpperHalfOfTheSizeUndefined", LARGE,
                     [](QByteArray& b) { SetU32(b, Entry(b, 1) + 0x7C, 0xDEAD); }, EOutcome::StreamRead},
+        // Version 4 counts sizes in 64 bits: one so large that its count of sectors wraps.
+        SDamageCase{"SizeWhoseSectorCountWraps", LARGE,
+                    [](QByteArray& b) {
+                        b[0x1A] = 4;
+                        SetU32(b, Entry(b, 1) + 0x78, 0xFFFFFFFF);
+                        SetU32(b, Entry(b, 1) + 0x7C, 0xFFFFFFFF);
+                    },
+                    EOutcome::StreamRefused},
         // A small stream whose mini stream (the root entry's chain) is damaged: the document
         // opens, the small stream cannot be read.
         SDamageCase{"MiniStreamChainLeavesTheTable", SMALL,
