@@ -166,10 +166,24 @@ bool CCompoundStorage::ReadHeader() {
     }
     const SEntry& root = m_entries[0];
     units = Units(root.size, m_sectorShift);
-    if (root.size > 0 && !Chain(root.start, units, false, m_miniStream))
+    // A mini stream the file cuts short holds the mini sectors before the cut.
+    if (root.size > 0 && Chain(root.start, units, false, m_miniStream))
+        m_miniStreamSize = HeldBytes(m_miniStream, root.size, false);
+    else
         m_miniStream.clear();
-    m_miniStreamSize = m_miniStream.empty() ? 0 : root.size;
     return true;
+}
+
+uint64_t CCompoundStorage::HeldBytes(const std::vector<SRun>& runs, uint64_t size, bool mini) const {
+    const uint32_t shift = mini ? MINI_SHIFT : m_sectorShift;
+    const uint64_t limit = mini ? m_miniStreamSize : m_fileSize;
+    for (const SRun& r : runs) {
+        const uint64_t bytes = std::min<uint64_t>(uint64_t{r.count} << shift, size - r.position);
+        const uint64_t from = (uint64_t{r.first} + (mini ? 0 : 1)) << shift;
+        if (from + bytes > limit)
+            return r.position + (limit > from ? limit - from : 0);
+    }
+    return size;
 }
 
 bool CCompoundStorage::Chain(uint32_t start, uint64_t& units, bool mini, std::vector<SRun>& runs) const {
@@ -272,12 +286,8 @@ std::unique_ptr<CCompoundStorage::CStreamReader> CCompoundStorage::OpenStreamRea
         if (!Chain(entry.start, units, mini, runs))
             return nullptr;
         // Every byte the stream needs must be in the file (or in the mini stream).
-        for (const SRun& r : runs) {
-            const uint64_t bytes = std::min<uint64_t>(uint64_t{r.count} << shift, entry.size - r.position);
-            const uint64_t from = mini ? uint64_t{r.first} << shift : (uint64_t{r.first} + 1) << shift;
-            if (from + bytes > (mini ? m_miniStreamSize : m_fileSize))
-                return nullptr;
-        }
+        if (HeldBytes(runs, entry.size, mini) < entry.size)
+            return nullptr;
     }
     return std::unique_ptr<CStreamReader>(new CStreamReader(*this, std::move(runs), entry.size, mini));
 }

@@ -113,6 +113,9 @@ private:
     // (or the mini stream).
     static constexpr uint64_t TO_THE_END = UINT64_MAX;
     bool Chain(uint32_t start, uint64_t& units, bool mini, std::vector<SRun>& runs) const;
+    // The bytes from the start of the stream of 'size' bytes made of 'runs' that the file (or the
+    // mini stream) holds: 'size', or where the first byte it lacks would be.
+    uint64_t HeldBytes(const std::vector<SRun>& runs, uint64_t size, bool mini) const;
     // Reads 'count' bytes at 'position' of the stream made of 'runs', from 'run' on (advanced).
     bool ReadRuns(const std::vector<SRun>& runs, bool mini, uint64_t position, uint8_t* out, size_t count,
                   size_t& run) const;

@@ -253,6 +253,22 @@ TEST_P(CompoundDamage, IsRefusedWhereItIsDamaged) {
 
 const std::vector<SStreamSpec> LARGE = {{"Workbook", 20000}};
 const std::vector<SStreamSpec> SMALL = {{"Workbook", 1000}};
+const std::vector<SStreamSpec> SMALL_THEN_MORE = {{"Workbook", 100}, {"More", 1000}};
+
+// The file ends 100 bytes into the last sector of the mini stream (the root entry's chain): that
+// sector moves to the end of the file, cut short there.
+void CutTheMiniStream(QByteArray& b) {
+    uint32_t previous = END_OF_CHAIN;
+    uint32_t last = U32(b, Entry(b, 0) + 0x74);
+    while (U32(b, FatEntry(b, last)) != END_OF_CHAIN) {
+        previous = last;
+        last = U32(b, FatEntry(b, last));
+    }
+    const auto moved = static_cast<uint32_t>(b.size() / 512 - 1);
+    SetU32(b, previous == END_OF_CHAIN ? Entry(b, 0) + 0x74 : FatEntry(b, previous), moved);
+    SetU32(b, FatEntry(b, moved), END_OF_CHAIN);
+    b.append(b.mid(Sector(last), 100));
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Compound, CompoundDamage,
@@ -338,7 +354,12 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     EOutcome::StreamRefused},
         SDamageCase{"MiniStreamShorterThanTheStream", SMALL,
-                    [](QByteArray& b) { SetU32(b, Entry(b, 0) + 0x78, 512); }, EOutcome::StreamRefused}),
+                    [](QByteArray& b) { SetU32(b, Entry(b, 0) + 0x78, 512); }, EOutcome::StreamRefused},
+        // A mini stream cut short by the end of the file: a small stream in the part cut off is
+        // refused, one before the cut still reads.
+        SDamageCase{"MiniStreamCutOffInTheStream", SMALL, CutTheMiniStream, EOutcome::StreamRefused},
+        SDamageCase{"MiniStreamCutOffAfterTheStream", SMALL_THEN_MORE, CutTheMiniStream,
+                    EOutcome::StreamRead}),
     [](const ::testing::TestParamInfo<SDamageCase>& param) { return std::string(param.param.name); });
 
 // A document of 4,096-byte sectors (version 4), as other writers make them, built by hand: the
