@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev file
   qt6-base-dev libgl-dev
-  libtinyxml-dev libgsf-1-dev libxml2-utils
+  libtinyxml-dev libxml2-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   python3 python3-xlrd python3-olefile python3-pyvisa-py python3-numpy python3-pandas python3-xlwt

@@ -18,6 +18,8 @@ namespace SheetIO {
 // reader's buffer. A storage for writing keeps its streams in memory and replaces the whole file on
 // every stream write, through a temporary file beside it, so the file on disk is either the old
 // one or complete whenever a call returns.
+// Our own sector code rather than a container library: a library's stream objects copy every byte
+// through buffers of their own, which cost more than the whole workbook's records to parse.
 class CCompoundStorage {
     // Consecutive sectors (or mini sectors) of a stream's chain, at stream position 'position'.
     struct SRun {
