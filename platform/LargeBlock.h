@@ -17,6 +17,19 @@ constexpr std::size_t HUGE_PAGE_BYTES = std::size_t{2} << 20;
 void* AllocateLargeBlock(std::size_t bytes);
 void FreeLargeBlock(void* data, std::size_t bytes) noexcept;
 
+// A buffer of any size: half a huge page or more is a large block, anything smaller comes from the
+// heap. The same 'bytes' must be given back to FreeBuffer.
+constexpr std::size_t LARGE_BUFFER_FROM = HUGE_PAGE_BYTES / 2;
+inline void* AllocateBuffer(std::size_t bytes) {
+    return bytes >= LARGE_BUFFER_FROM ? AllocateLargeBlock(bytes) : ::operator new(bytes);
+}
+inline void FreeBuffer(void* data, std::size_t bytes) noexcept {
+    if (bytes >= LARGE_BUFFER_FROM)
+        FreeLargeBlock(data, bytes);
+    else
+        ::operator delete(data);
+}
+
 // An allocator for containers that may grow large (a vector of many thousand entries): storage of
 // a quarter megabyte or more is a large block, smaller storage comes from the heap.
 template <typename T> struct CLargeBlockAllocator {

@@ -83,8 +83,7 @@ public:
 private:
     void Grow(size_t capacity) {
         capacity = std::max<size_t>(capacity, SECTOR_BYTES);
-        uint8_t* buffer = static_cast<uint8_t*>(Large(capacity) ? platform::AllocateLargeBlock(capacity)
-                                                                : ::operator new(capacity));
+        uint8_t* buffer = static_cast<uint8_t*>(platform::AllocateBuffer(capacity));
         Release();
         m_buffer = buffer;
         m_capacity = capacity;
@@ -92,13 +91,9 @@ private:
     void Release() {
         if (!m_buffer)
             return;
-        if (Large(m_capacity))
-            platform::FreeLargeBlock(m_buffer, m_capacity);
-        else
-            ::operator delete(m_buffer);
+        platform::FreeBuffer(m_buffer, m_capacity);
         m_buffer = nullptr;
     }
-    static bool Large(size_t bytes) { return bytes >= platform::HUGE_PAGE_BYTES / 2; }
 
     platform::CFileReplacement& m_file;
     uint8_t* m_buffer = nullptr;

@@ -8,15 +8,6 @@
 
 namespace SheetIO {
 
-namespace {
-
-// Buffers of half a huge page or more take whole huge pages; smaller ones come from the heap.
-bool Large(size_t bytes) {
-    return bytes >= platform::HUGE_PAGE_BYTES / 2;
-}
-
-} // namespace
-
 CRecordWindow::CRecordWindow(CCompoundStorage::CStreamReader& reader)
     : m_reader(reader), m_size(static_cast<uint32_t>(std::min<uint64_t>(reader.Size(), 0xFFFFFFFFu))) {}
 
@@ -27,18 +18,14 @@ CRecordWindow::~CRecordWindow() {
 void CRecordWindow::Free() {
     if (!m_buffer)
         return;
-    if (Large(m_capacity))
-        platform::FreeLargeBlock(m_buffer, m_capacity);
-    else
-        ::operator delete(m_buffer);
+    platform::FreeBuffer(m_buffer, m_capacity);
     m_buffer = nullptr;
     m_capacity = 0;
 }
 
 void CRecordWindow::Reallocate(uint32_t keep, uint64_t capacity) {
     const size_t bytes = static_cast<size_t>(capacity);
-    uint8_t* buffer =
-        static_cast<uint8_t*>(Large(bytes) ? platform::AllocateLargeBlock(bytes) : ::operator new(bytes));
+    uint8_t* buffer = static_cast<uint8_t*>(platform::AllocateBuffer(bytes));
     const uint32_t kept = m_start + m_held - keep;
     if (kept > 0)
         std::memcpy(buffer, m_buffer + (keep - m_start), kept);
