@@ -77,13 +77,6 @@ int SplitByChar(QStringList& out, const QString& line, QChar separator);
 // 1.0 when there is none (result 0).
 int GetUnitScale(const QString& header, double& factor);
 
-// The number at the start of a field, by the rule of a C-locale wcstod: blanks, a sign, then a decimal
-// or "0x" hexadecimal number; text after it (a unit, as in "2.5V" or "1e-3 A") is ignored. The end of
-// the number, or null when the text begins with no number or the number is not finite ("1e400",
-// "inf", "nan"): a field that holds no number gives no value, never a 0.
-const char* ParseNumberPrefix(const char* first, const char* last, double& value);
-const char16_t* ParseNumberPrefix(const char16_t* first, const char16_t* last, double& value);
-
 // The first line of a data text file: UTF-16LE after FF FE, UTF-8 after EF BB BF, else the ANSI code
 // page. A line ends at CR, LF or CR LF. 1 read; 0 when the file cannot be read, is empty or its first
 // line is longer than any header of a data file.

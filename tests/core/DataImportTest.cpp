@@ -5,6 +5,7 @@
 #include "lumora/sheetio/ExcelSheet.h"
 #include "lumora/shell/ProgressWnd.h"
 #include "platform/ControlId.h"
+#include "platform/ParseNumber.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -640,12 +641,12 @@ TEST(NumberPrefix, AsWcstodReadsIt) {
     for (const auto& c : cases) {
         const std::string& text = c.text;
         double value = 99.0;
-        const char* end = ParseNumberPrefix(text.data(), text.data() + text.size(), value);
+        const char* end = platform::ParseNumberPrefix(text.data(), text.data() + text.size(), value);
         EXPECT_EQ(end != nullptr, c.number) << text;
         const QString wide = QString::fromStdString(text);
         const auto* first = reinterpret_cast<const char16_t*>(wide.utf16());
         double wideValue = 99.0;
-        const char16_t* wideEnd = ParseNumberPrefix(first, first + wide.size(), wideValue);
+        const char16_t* wideEnd = platform::ParseNumberPrefix(first, first + wide.size(), wideValue);
         EXPECT_EQ(wideEnd != nullptr, c.number) << text;
         if (c.number && end != nullptr && wideEnd != nullptr) {
             EXPECT_EQ(value, c.value) << text;
@@ -674,7 +675,7 @@ TEST(NumberPrefix, SameValueAsFromChars) {
         const auto [ptr, ec] = std::from_chars(text, text + length, expected);
         ASSERT_EQ(ec, std::errc()) << text;
         double value = 1.0;
-        const char* end = ParseNumberPrefix(text, text + length, value);
+        const char* end = platform::ParseNumberPrefix(text, text + length, value);
         ASSERT_NE(end, nullptr) << text;
         EXPECT_EQ(end, ptr) << text;
         EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
