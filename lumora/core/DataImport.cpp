@@ -341,6 +341,14 @@ template <typename Char> bool IsBlankLine(const Char* p, const Char* end, Char s
     return true;
 }
 
+// A field whose number stops at a comma with a digit after it was written with a decimal comma ("1,5")
+// or digit grouping ("1,000"): the number before the comma would be a thousand times off, and which of
+// the two it is cannot be told, so such a field is no value and fails the whole file.
+template <typename Char> bool StopsAtDecimalComma(const Char* numberEnd, const Char* fieldEnd) {
+    return fieldEnd - numberEnd >= 2 && numberEnd[0] == Char(',') && numberEnd[1] >= Char('0') &&
+           numberEnd[1] <= Char('9');
+}
+
 template <typename Char> const Char* FindUnit(const Char* first, const Char* last, Char c) {
     if constexpr (sizeof(Char) == 1) {
         const void* hit = std::memchr(first, c, static_cast<std::size_t>(last - first));
@@ -382,6 +390,10 @@ public:
         auto number = [&](int i, double& value) {
             const Char* fieldEnd = m_fieldEnds[static_cast<std::size_t>(i)];
             const Char* numberEnd = platform::ParseNumberPrefix(fieldStart(i), fieldEnd, value);
+            if (numberEnd != nullptr && StopsAtDecimalComma(numberEnd, fieldEnd)) {
+                m_job.failed.store(true, std::memory_order_relaxed);
+                return false;
+            }
             return numberEnd != nullptr && (complete || fieldEnd < end || numberEnd < end);
         };
         double time = 0.0;
@@ -792,29 +804,36 @@ QString CellText(const ExcelCell* cell) {
     return QString();
 }
 
-bool CellNumber(const ExcelCell* cell, double& value) {
+// A text cell's number by the rule of the text reader: 1 a number, 0 none, -1 one with a decimal comma.
+template <typename Char> int TextCellNumber(const Char* text, const Char* last, double& value) {
+    const Char* end = platform::ParseNumberPrefix(text, last, value);
+    if (end == nullptr)
+        return 0;
+    return StopsAtDecimalComma(end, last) ? -1 : 1;
+}
+
+// 1 the cell holds a number, 0 it holds none, -1 it is text with a decimal comma (the file is refused).
+int CellNumber(const ExcelCell* cell, double& value) {
     if (cell == nullptr)
-        return false;
+        return 0;
     switch (cell->type) {
     case ExcelCell::eInt:
         value = cell->ival;
-        return true;
+        return 1;
     case ExcelCell::eDouble:
         value = cell->dval;
-        return std::isfinite(value);
+        return std::isfinite(value) ? 1 : 0;
     case ExcelCell::eString: {
         const char* text = cell->GetString();
-        return text != nullptr &&
-               platform::ParseNumberPrefix(text, text + std::strlen(text), value) != nullptr;
+        return text != nullptr ? TextCellNumber(text, text + std::strlen(text), value) : 0;
     }
     case ExcelCell::eWString: {
         const char16_t* text = cell->GetWString();
-        return text != nullptr &&
-               platform::ParseNumberPrefix(text, text + std::char_traits<char16_t>::length(text), value) !=
-                   nullptr;
+        return text != nullptr ? TextCellNumber(text, text + std::char_traits<char16_t>::length(text), value)
+                               : 0;
     }
     default:
-        return false;
+        return 0;
     }
 }
 
@@ -1003,7 +1022,14 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn
         }
         double vx = 0.0;
         double vy = 0.0;
-        if (CellNumber(sheet->CellAt(row, 0), vx) && CellNumber(sheet->CellAt(row, 1), vy)) {
+        const int hasX = CellNumber(sheet->CellAt(row, 0), vx);
+        const int hasY = CellNumber(sheet->CellAt(row, 1), vy);
+        if (hasX < 0 || hasY < 0) {
+            x.clear();
+            y.clear();
+            return kImportFailed;
+        }
+        if (hasX > 0 && hasY > 0) {
             x.push_back(vx);
             y.push_back(vy);
         } else {

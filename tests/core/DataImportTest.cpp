@@ -140,6 +140,27 @@ std::vector<STextCase> TextCases() {
          {0, 4},
          2},
         {"SignAndBlanksAround", "Time,Current\n +1.5 , -2 \n", ',', "Time", "Current", 1, {1.5}, {-2}, 0},
+        // A decimal comma or digit grouping would be read a thousand times off: the file is refused.
+        {"DecimalCommasFailTheFile", "Time\tCurrent\n0,5\t1,5\n", '\t', "Time", "Current", 0, {}, {}, 0},
+        {"ADecimalCommaInALaterRowFailsTheFile",
+         "Time\tCurrent\n1\t2\n3\t0,25\n",
+         '\t',
+         "Time",
+         "Current",
+         0,
+         {},
+         {},
+         0},
+        {"DigitGroupingFailsTheFile", "Time\tCurrent\n1\t1,000\n", '\t', "Time", "Current", 0, {}, {}, 0},
+        {"ACommaWithoutADigitAfterItEndsTheNumber",
+         "Time\tCurrent\n1,\t2, mA\n",
+         '\t',
+         "Time",
+         "Current",
+         1,
+         {1},
+         {2},
+         0},
         {"RowLongerThanAPieceIsOneRow",
          "Time,Current\n1,2," + Repeated('x', 5000) + ",7\n3," + Repeated(' ', 5000) + "4\n",
          ',',
@@ -330,6 +351,25 @@ TEST(TextImportFile, SlicedParseKeepsOrder) {
         }
     }
     EXPECT_EQ(control.done.load(), control.total.load());
+}
+
+// A decimal comma anywhere in a file parsed in slices fails the whole file.
+TEST(TextImportFile, ADecimalCommaFailsASlicedParse) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    QByteArray bytes("Time\tCurrent\n");
+    for (int i = 0; i < 600000; ++i)
+        bytes += QByteArray::number(i) + '\t' + QByteArray::number(i * 2) + '\n';
+    ASSERT_GT(bytes.size(), 6 << 20);
+    for (const QByteArray& last : {QByteArray("7\t1.5\n"), QByteArray("7\t1,5\n")}) {
+        ASSERT_TRUE(WriteAll(path, bytes + last));
+        CImportColumn x, y;
+        SImportControl control;
+        const int result = ParseColumnsFromText(x, path, u'\t', QStringLiteral("Time"),
+                                                QStringLiteral("Current"), y, control);
+        EXPECT_EQ(result, last.contains(',') ? kImportFailed : kImportOk) << last.constData();
+        EXPECT_EQ(x.size(), last.contains(',') ? 0u : 600001u) << last.constData();
+    }
 }
 
 TEST(TextImportFile, CancelledBeforeStartGivesCancelAndNoData) {
