@@ -69,7 +69,8 @@ SNumber<std::uint32_t> ReadPrefixUInt(QStringView text, int base = 10);
 // or it is not finite (its fault, when asked for, says which); value is set only when there is one.
 // DecimalFromChars: std::from_chars for a decimal number (an optional '-', no blanks, no '+'), the same
 // value to the bit, with the common short form done at once.
-inline std::from_chars_result DecimalFromChars(const char* first, const char* last, double& value);
+[[gnu::always_inline]] inline std::from_chars_result DecimalFromChars(const char* first, const char* last,
+                                                                      double& value);
 inline const char* ParseNumberPrefix(const char* first, const char* last, double& value);
 inline const char* ParseNumberPrefix(const char* first, const char* last, double& value, ENumberFault& fault);
 inline const char16_t* ParseNumberPrefix(const char16_t* first, const char16_t* last, double& value);
@@ -150,8 +151,9 @@ inline bool IsNotFiniteWord(const char* first, const char* last) {
 
 // Up to 15 significant digits and a power of ten up to 22 are exact doubles, so their product or
 // quotient is the correctly rounded value, the one from_chars gives (the fast path of Clinger).
-// Anything else goes to from_chars.
-inline std::from_chars_result DecimalFromChars(const char* first, const char* last, double& value) {
+// Anything else goes to from_chars. Always inlined: a reader's loop calls it for every field.
+[[gnu::always_inline]] inline std::from_chars_result DecimalFromChars(const char* first, const char* last,
+                                                                      double& value) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
