@@ -12,6 +12,16 @@
 namespace platform {
 namespace {
 
+// Calls of other threads that this thread is running while they wait, innermost last.
+thread_local int t_servingDepth = 0;
+
+struct SServing {
+    SServing() { ++t_servingDepth; }
+    ~SServing() { --t_servingDepth; }
+    SServing(const SServing&) = delete;
+    SServing& operator=(const SServing&) = delete;
+};
+
 const QEvent::Type kCallsQueued = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 // The target's messages from other threads wait in a queue of its own; Qt's posted event only wakes
@@ -97,12 +107,31 @@ LRESULT SendMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM 
     auto call = std::make_shared<SSentCall>();
     std::shared_ptr<SSentCallGuard> guard(new SSentCallGuard{call});
     ContextOf(target)->Queue([guard, target, message, wParam, lParam] {
+        const SServing serving;
         guard->call->Finish(target->OnMessage(message, wParam, lParam));
     });
     guard.reset();
     std::unique_lock lock(call->mutex);
     call->done.wait(lock, [&] { return call->finished; });
     return call->result;
+}
+
+void CallAndWait(QObject* context, const std::function<void()>& call) {
+    if (context == nullptr || QThread::currentThread() == context->thread()) {
+        call();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        context,
+        [&call] {
+            const SServing serving;
+            call();
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+bool ServingWaitingThread() {
+    return t_servingDepth > 0;
 }
 
 bool PostMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam) {

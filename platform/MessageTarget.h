@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QObject;
@@ -37,6 +38,15 @@ private:
 // Runs the handler at once on the target's own thread; from another thread, blocks until the
 // target's thread has run it (its event loop must be running). A null target gives 0.
 LRESULT SendMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the call on the thread of 'context' and waits until it has run; at once when that is this
+// thread. The thread of 'context' must serve its events meanwhile.
+void CallAndWait(QObject* context, const std::function<void()>& call);
+
+// True while this thread runs a call that another thread waits for (a sent message, a worker's
+// message box): waiting here for that other thread would wait for ever, as it cannot go on before
+// the call has returned.
+bool ServingWaitingThread();
 
 // Queues the message for the target's thread; false for a null target. A message still queued
 // when the target is destroyed is dropped.
