@@ -73,7 +73,7 @@ int DefaultSink(const QString& text, const QString& caption, unsigned flags) {
     }
     // Widgets live on the user-interface thread: a worker waits there for the answer.
     int result = IDOK;
-    CallAndWait(app, [&] { result = ShowQtMessageBox(text, caption, flags); });
+    CallOnUserInterfaceThread([&] { result = ShowQtMessageBox(text, caption, flags); });
     return result;
 }
 

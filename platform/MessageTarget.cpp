@@ -89,6 +89,24 @@ struct SSentCallGuard {
     ~SSentCallGuard() { call->Finish(0); }
 };
 
+// Runs the handler on the context's thread and waits for its result, as a sent message does.
+LRESULT QueueAndWait(CMessageContext& context, std::function<LRESULT()> handler) {
+    auto call = std::make_shared<SSentCall>();
+    std::shared_ptr<SSentCallGuard> guard(new SSentCallGuard{call});
+    context.Queue([guard, handler = std::move(handler)] {
+        const SServing serving;
+        guard->call->Finish(handler());
+    });
+    guard.reset();
+    std::unique_lock lock(call->mutex);
+    call->done.wait(lock, [&] { return call->finished; });
+    return call->result;
+}
+
+// The queue of the main thread, the application's, for workers' calls. Made as the library loads, on
+// that thread and before any worker exists, so that no worker ever sees it half made; kept to the end.
+CMessageContext* const g_applicationContext = new CMessageContext;
+
 } // namespace
 
 CMessageTarget::CMessageTarget() : m_context(std::make_unique<CMessageContext>()) {}
@@ -104,30 +122,32 @@ LRESULT SendMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM 
         return 0;
     if (QThread::currentThread() == target->TargetThread())
         return target->OnMessage(message, wParam, lParam);
-    auto call = std::make_shared<SSentCall>();
-    std::shared_ptr<SSentCallGuard> guard(new SSentCallGuard{call});
-    ContextOf(target)->Queue([guard, target, message, wParam, lParam] {
-        const SServing serving;
-        guard->call->Finish(target->OnMessage(message, wParam, lParam));
+    return QueueAndWait(*ContextOf(target), [target, message, wParam, lParam] {
+        return target->OnMessage(message, wParam, lParam);
     });
-    guard.reset();
-    std::unique_lock lock(call->mutex);
-    call->done.wait(lock, [&] { return call->finished; });
-    return call->result;
 }
 
-void CallAndWait(QObject* context, const std::function<void()>& call) {
-    if (context == nullptr || QThread::currentThread() == context->thread()) {
+void CallOnUserInterfaceThread(const std::function<void()>& call) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr || QThread::currentThread() == application->thread()) {
         call();
         return;
     }
-    QMetaObject::invokeMethod(
-        context,
-        [&call] {
-            const SServing serving;
-            call();
-        },
-        Qt::BlockingQueuedConnection);
+    if (g_applicationContext->thread() != application->thread()) {
+        // An application made on another thread than the one that loaded this library: Qt's own queue.
+        QMetaObject::invokeMethod(
+            application,
+            [&call] {
+                const SServing serving;
+                call();
+            },
+            Qt::BlockingQueuedConnection);
+        return;
+    }
+    QueueAndWait(*g_applicationContext, [&call] {
+        call();
+        return LRESULT{0};
+    });
 }
 
 bool ServingWaitingThread() {

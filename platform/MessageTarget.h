@@ -39,9 +39,10 @@ private:
 // target's thread has run it (its event loop must be running). A null target gives 0.
 LRESULT SendMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs the call on the thread of 'context' and waits until it has run; at once when that is this
-// thread. The thread of 'context' must serve its events meanwhile.
-void CallAndWait(QObject* context, const std::function<void()>& call);
+// Runs the call on the application's (the user-interface) thread and waits until it has run, as a
+// sent message does; at once on that thread, or without an application. That thread must serve its
+// events meanwhile.
+void CallOnUserInterfaceThread(const std::function<void()>& call);
 
 // True while this thread runs a call that another thread waits for (a sent message, a worker's
 // message box): waiting here for that other thread would wait for ever, as it cannot go on before

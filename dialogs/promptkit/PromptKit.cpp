@@ -25,7 +25,7 @@ int OnUserInterfaceThread(const std::function<int()>& run) {
         return 0;
     promptkit::RegisterPromptStrings();
     int result = 0;
-    platform::CallAndWait(app, [&] { result = platform::IsShuttingDown() ? 0 : run(); });
+    platform::CallOnUserInterfaceThread([&] { result = platform::IsShuttingDown() ? 0 : run(); });
     return result;
 }
 

@@ -19,6 +19,13 @@
 #include <memory>
 #include <unistd.h>
 
+#if defined(__SANITIZE_THREAD__)
+// The program is started while the bench's threads run: the child only execs it.
+extern "C" const char* __tsan_default_options() {
+    return "die_after_fork=0";
+}
+#endif
+
 namespace {
 
 // The longest a shut-down may take, however it is started: a generous bound, never a measure.
