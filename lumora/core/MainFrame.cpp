@@ -683,6 +683,7 @@ int CMainFrame::ProgramMultimeter() {
     }
     m_dvm->SetParameterInstru(m_paraDvm);
     if (m_dvm->SetInstrumentControlDVM() == 0) {
+        LogInstrumentFailure(51513, m_dvm->GetLastError());
         StopBox(51513);
         return 0;
     }
@@ -698,11 +699,18 @@ int CMainFrame::ProgramSupply() {
     }
     m_dcps->SetParameterInstru(m_paraDcs);
     if (m_dcps->SetInstrumentControlDCPS() == 0) {
+        LogInstrumentFailure(51514, m_dcps->GetLastError());
         StopBox(51514);
         return 0;
     }
     SetSupplyPaneState(1);
     return 1;
+}
+
+// The message says that the instrument failed; the log keeps why, where the user looks for it.
+void CMainFrame::LogInstrumentFailure(int messageId, const QString& reason) {
+    WriteLogLine(reason.isEmpty() ? LoadString(messageId)
+                                  : LoadString(messageId) + QStringLiteral(" ") + reason);
 }
 
 void CMainFrame::SetMultimeterPaneState(int state) {
