@@ -577,4 +577,35 @@ TEST_F(ComboPlotTest, LabelsOfBothAxesFitTheirMargins) {
     }
 }
 
+// After a fit the highest samples lie on the plot's top edge, which belongs to the plot: zoomed in on a
+// burst whose samples all stand at the highest value, every column the burst crosses shows the line.
+TEST_F(ComboPlotTest, AfterAFitTheHighestSamplesAreDrawnOnTheTopEdge) {
+    constexpr std::size_t kSamples = 200;
+    constexpr double kSleep = 4.4e-6;
+    // Bursts of 1.0 mA to 10.9 mA: each range rounds its own way on the way to pixels.
+    for (int tenths = 10; tenths < 110; ++tenths) {
+        const double burst = tenths * 1e-4;
+        std::vector<double> x(kSamples), y(kSamples);
+        for (std::size_t i = 0; i < kSamples; ++i) {
+            x[i] = 0.01 * static_cast<double>(i);
+            y[i] = i >= 80 && i < 120 ? burst : kSleep;
+        }
+        m_frame.SetDataMultiLine(0, x.data(), y.data(), kSamples, 0, 0);
+        m_frame.SetAxisAdaptive();
+        double r0 = 0, r1 = 0;
+        m_plot->GetAxisScaleVertZoom(r0, r1);
+        ASSERT_EQ(r0, kSleep);
+        ASSERT_EQ(r1, burst);
+        // The view of the burst alone.
+        m_plot->SetAxisScaleHoriZoom(0.9, 1.1, 1);
+        m_frame.ReDrawWaveformWnd(1, 1, 1);
+        const QImage image = Shown();
+        const waveform::CPlotArea a = m_plot->GetPlotArea();
+        int blank = 0;
+        for (int column = a.left; column <= a.right; ++column)
+            blank += RowsOf(image, column, LineColour(0)).empty();
+        EXPECT_EQ(blank, 0) << "burst of " << burst << " A";
+    }
+}
+
 } // namespace
