@@ -215,6 +215,8 @@ extern "C" int RegisterLanguageStrings() {
             {35027, u"Statistics"},
             {35028, u"Vertical markers"},
             {35029, u"Horizontal markers"},
+            {35030, u"Left vertical axis"},
+            {35031, u"Note: only the current line was saved; the voltage line and the other lines were not!"},
             {34316, u"CSV, Excel, text and binary data files (*.csv *.xls *.txt *.bin);;CSV files (*.csv);;"
                     u"Excel files (*.xls);;Text files (*.txt);;Binary data files (*.bin);;All files (*.*)"},
             {34300, u"Line 1"},
