@@ -90,9 +90,10 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
     m_comboVert = new QComboBox(this);
     platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
     platform::SetControlId(m_comboVert, IDC_COMBO_VERT);
-    m_labelHori->setGeometry(DialogRect(250, 7, 28, 12));
+    // Each label ends a little before its combo box, so that the two never touch.
+    m_labelHori->setGeometry(DialogRect(250, 7, 26, 12));
     m_comboHori->setGeometry(DialogRect(278, 5, 60, 14));
-    m_labelVert->setGeometry(DialogRect(342, 7, 28, 12));
+    m_labelVert->setGeometry(DialogRect(342, 7, 26, 12));
     m_comboVert->setGeometry(DialogRect(370, 5, 60, 14));
     ShowAxisCombos(false);
     // In every page's template, never shown and without a handler.

@@ -107,24 +107,27 @@ TEST_F(View, PageCommandsSwitchTheFourPages) {
     EXPECT_EQ(m_view->VisiblePage(), m_view->PageCurrent());
     EXPECT_EQ(m_frame->CurrentPage(), m_view->PageCurrent());
     EXPECT_EQ(m_frame->DataLoggingPage(), m_view->PageDLOG());
+    // Only the current and data-logging pages print and save screenshots; on the voltage and CCDF
+    // pages those commands do nothing and are not offered.
     const struct {
         unsigned id;
         QWidget* page;
+        bool prints;
     } steps[] = {
-        {CMainFrame::ID_MEASURE_VOLTAGE, m_view->PageVoltage()},
-        {CMainFrame::ID_MEASURE_CCDF, m_view->PageCCDF()},
-        {CMainFrame::ID_MEASURE_DATALOGGING, m_view->PageDLOG()},
-        {CMainFrame::ID_MEASURE_CURRENT, m_view->PageCurrent()},
+        {CMainFrame::ID_MEASURE_VOLTAGE, m_view->PageVoltage(), false},
+        {CMainFrame::ID_MEASURE_CCDF, m_view->PageCCDF(), false},
+        {CMainFrame::ID_MEASURE_DATALOGGING, m_view->PageDLOG(), true},
+        {CMainFrame::ID_MEASURE_CURRENT, m_view->PageCurrent(), true},
     };
     for (const auto& step : steps) {
         ASSERT_TRUE(Select(step.id)) << step.id;
         EXPECT_EQ(m_frame->SelectedPage(), step.id);
         EXPECT_EQ(m_view->VisiblePage(), step.page) << step.id;
         EXPECT_TRUE(step.page->isVisible()) << step.id;
-        EXPECT_NE(m_view->PrintedWindow(), nullptr) << step.id;
-        for (unsigned print : {CLumoraView::ID_FILE_PRINT, CLumoraView::ID_FILE_PRINT_DIRECT,
-                               CLumoraView::ID_FILE_PRINT_PREVIEW})
-            EXPECT_TRUE(m_frame->QueryCommand(print).m_enabled) << step.id << " " << print;
+        EXPECT_EQ(m_view->PrintedWindow() != nullptr, step.prints) << step.id;
+        for (unsigned command : {CLumoraView::ID_FILE_PRINT, CLumoraView::ID_FILE_PRINT_DIRECT,
+                                 CLumoraView::ID_FILE_PRINT_PREVIEW, CLumoraView::ID_SAVE_SCREENSHOT})
+            EXPECT_EQ(m_frame->QueryCommand(command).m_enabled, step.prints) << step.id << " " << command;
     }
     m_view->ShowMeasurementPage(40000);
     EXPECT_EQ(m_view->VisiblePage(), nullptr);
@@ -440,9 +443,21 @@ TEST_F(View, PrintsTheSelectedPlotOnOneLandscapePage) {
         y[i] = (i % 20) * 1e-4;
     }
     m_view->PageCurrent()->SetMeasuredData(x.data(), y.data(), 200, 1);
-    for (unsigned page : {CMainFrame::ID_MEASURE_CURRENT, CMainFrame::ID_MEASURE_VOLTAGE}) {
+    // The voltage and CCDF pages print nothing and save no screenshot.
+    for (unsigned page : {CMainFrame::ID_MEASURE_VOLTAGE, CMainFrame::ID_MEASURE_CCDF}) {
         ASSERT_TRUE(Select(page));
-        const QString pdf = Path(page == CMainFrame::ID_MEASURE_CURRENT ? "current.pdf" : "voltage.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Path("nothing.pdf"));
+        EXPECT_FALSE(m_view->PrintSelectedPage(printer)) << page;
+        EXPECT_EQ(m_view->SaveScreenShotFile(Path("nothing.bmp")), 0) << page;
+        EXPECT_FALSE(QFile::exists(Path("nothing.pdf"))) << page;
+        EXPECT_FALSE(QFile::exists(Path("nothing.bmp"))) << page;
+        EXPECT_TRUE(m_messages.Texts().isEmpty()) << page;
+    }
+    for (unsigned page : {CMainFrame::ID_MEASURE_CURRENT, CMainFrame::ID_MEASURE_DATALOGGING}) {
+        ASSERT_TRUE(Select(page));
+        const QString pdf = Path(page == CMainFrame::ID_MEASURE_CURRENT ? "current.pdf" : "logging.pdf");
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);

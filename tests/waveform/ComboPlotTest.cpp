@@ -344,7 +344,9 @@ TEST_F(ComboPlotTest, PairBReportsBothAxesAndPairAGivesStatisticsOfTheLoggedSamp
     ASSERT_EQ(m_host.pairB.size(), 1u);
     EXPECT_DOUBLE_EQ(m_host.pairB[0].RightValue1, right.YValue(quarter));
     EXPECT_DOUBLE_EQ(m_host.pairB[0].LeftValue1, left.YValue(quarter));
-    EXPECT_NEAR(m_host.pairB[0].LeftValue1, 3.75, 1e-9);
+    // A quarter of the way down from the left axis's top of 5, to the pixel: the plot's height, which the
+    // axis labels' face decides, need not divide by four.
+    EXPECT_NEAR(m_host.pairB[0].LeftValue1, 3.75, 5.0 / left.area.Height());
     EXPECT_EQ(m_host.pairB[0].RightValue2, 0.0);
 
     // Pair A from the first sample to sample 20.
