@@ -24,6 +24,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/RegisteredMessage.h"
 #include "platform/ReplaceFile.h"
+#include "platform/ShutDown.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
 
@@ -37,6 +38,7 @@
 #include <QPalette>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -136,8 +138,28 @@ void CMainFrame::changeEvent(QEvent* event) {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!m_destroyed && m_paneDcs != nullptr)
         SaveDockingLayout();
-    OnDestroy();
     event->accept();
+    if (!platform::ServingWaitingThread()) {
+        OnDestroy();
+        return;
+    }
+    // Closed from inside a call a worker waits for (its message box, the finish notice, a chunk of
+    // the stream): the worker cannot end before that call has returned, so the boxes are closed and
+    // the threads are ended once the call is left.
+    platform::CloseOpenDialogs();
+    DestroyWhenUnwound();
+}
+
+void CMainFrame::DestroyWhenUnwound() {
+    constexpr int kRetryMs = 10;
+    QTimer::singleShot(kRetryMs, this, [this] {
+        if (m_destroyed)
+            return;
+        if (platform::ServingWaitingThread())
+            DestroyWhenUnwound();
+        else
+            OnDestroy();
+    });
 }
 
 int CMainFrame::OnCreate() {

@@ -68,6 +68,8 @@ void CMainFrame::RegisterFrameStrings() {
         {IDS_RUN_NO_MEMORY, u"错误：内存不足，无法保存更多数据，测试已终止，已收到的数据已保留！"},
         {IDS_RUN_FILE_FULL, u"错误：数据个数已达到数据文件的上限（%u 个），测试已终止，已收到的数据已保留！"},
         {IDS_SUPPLY_REFUSED, u"错误：直流电源未接受保护设置：\n%s"},
+        {IDS_METER_LINK_LOST,
+         u"错误：仪器对象\"数字万用表\"连接已断开或无响应，测试已终止，已收到的数据已保留！"},
         {IDS_RUN_STATUS, u"测量进行中…  已用时间：%s"},
         {IDS_IDLE_MESSAGE, u"就绪"},
     });

@@ -146,6 +146,8 @@ extern "C" int RegisterLanguageStrings() {
              u"Error: the samples have reached the most a data file holds (%u); the test has ended and "
              u"the data received are kept!"},
             {51562, u"Error: the DC power supply did not take the protection settings:\n%s"},
+            {51570, u"Error: the instrument \"digital multimeter\" was lost or stopped answering; the test "
+                    u"has ended and the data received are kept!"},
             // instrument panes
             {243, u"Refresh instrument data\nRefresh"},
             {244, u"Instrument connection parameters\nConnection"},

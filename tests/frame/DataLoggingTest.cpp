@@ -15,11 +15,13 @@
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/QXDialogPaneDCSource.h"
+#include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 #include "waveform/common/ColorRef.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,6 +29,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QThreadPool>
 #include <QTimer>
 #include <QTreeWidget>
@@ -390,6 +393,27 @@ TEST_P(DataLoggingRun, ARunThatReachesTheFilesLimitSaysSoAndSavesWhatItKept) {
     EXPECT_TRUE(m_folder->LogText().contains(QStringLiteral("5000")));
 }
 
+// A time of 0 h 0 min 0 s counts as 10 s for the sample count, and the run lasts those 10 s: it ends
+// with every sample it was meant to take, and with the notice.
+TEST_P(DataLoggingRun, ARunOfNoTimeLastsTheTenSecondsItsCountIsFor) {
+    Open(GetParam().measureMode);
+    for (CParameterMeasDataLogging* logging :
+         {&m_frame->MultimeterRecord().DataLogging, &m_frame->SupplyRecord().DataLogging})
+        logging->AcqTimeHour = logging->AcqTimeMinute = logging->AcqTimeSecond = 0;
+    CDialogRecorder notices;
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    // 10 s at 0.1 cycles of 50 Hz.
+    const CParameterMeasDataLogging& used = GetParam().measureMode == 1
+                                                ? m_frame->SupplyRecord().DataLogging
+                                                : m_frame->MultimeterRecord().DataLogging;
+    EXPECT_EQ(used.DataAcqNumber, 5000u);
+    EXPECT_EQ(m_frame->DataLoggingReceived(), 5000u);
+    ASSERT_EQ(notices.Texts().size(), 1);
+    EXPECT_TRUE(notices.Texts().front().startsWith(QStringLiteral("成功：操作执行完毕！")));
+    ExpectAutoSaveHoldsTheRun();
+}
+
 INSTANTIATE_TEST_SUITE_P(Instruments, DataLoggingRun,
                          testing::Values(SRunCase{"Multimeter", 0}, SRunCase{"Supply", 1}),
                          [](const auto& row) { return std::string(row.param.name); });
@@ -413,6 +437,8 @@ TEST_F(DataLoggingFaults, AMultimeterLinkDroppedMidRunEndsItAndKeepsWhatArrived)
     ASSERT_TRUE(DropAfter(2000, [&] { m_bench.DropMeterLink(); }));
     EXPECT_GE(m_frame->DataLoggingReceived(), 2000u);
     ExpectAutoSaveHoldsTheRun();
+    // Said as a lost supply link is said, not passed over.
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(CMainFrame::IDS_METER_LINK_LOST)});
 }
 
 TEST_F(DataLoggingFaults, ARefusedStreamEndsTheRunWithItsMessage) {
@@ -422,6 +448,11 @@ TEST_F(DataLoggingFaults, ARefusedStreamEndsTheRunWithItsMessage) {
     EXPECT_TRUE(m_messages.Contains(platform::LoadString(51523)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_EQ(m_frame->DataLoggingReceived(), 0u);
+    // Auto-save is on, but a run that received nothing leaves no file.
+    ASSERT_FALSE(m_frame->AutoSaveBinName().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(m_frame->AutoSaveBinName()));
+    EXPECT_TRUE(
+        QDir(m_folder->Path() + QStringLiteral("Data/Data Logging/")).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(DataLoggingFaults, AShortRunSavesAWorkbookThatXlrdReads) {
@@ -448,6 +479,90 @@ TEST_F(DataLoggingFaults, AFailedAutoSaveIsReportedAndTurnedOff) {
     // The samples are still in the page, to be saved by hand.
     EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0),
               m_frame->DataLoggingReceived());
+}
+
+// A box the user takes a while to answer: the sink notes when it opened, and holds the run that showed
+// it until the test lets it go.
+class CHeldBox {
+public:
+    explicit CHeldBox(QString text) : m_text(std::move(text)) {
+        m_previous = platform::SetMessageBoxSink([this](const QString& shown, const QString&, unsigned) {
+            if (shown == m_text) {
+                m_opened.store(QDateTime::currentMSecsSinceEpoch(), std::memory_order_release);
+                while (!m_released.load(std::memory_order_acquire))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return platform::IDOK;
+        });
+    }
+    ~CHeldBox() {
+        Release();
+        platform::SetMessageBoxSink(std::move(m_previous));
+    }
+    bool IsOpen() const { return m_opened.load(std::memory_order_acquire) != 0; }
+    QDateTime Opened() const {
+        return QDateTime::fromMSecsSinceEpoch(m_opened.load(std::memory_order_acquire));
+    }
+    void Release() { m_released.store(true, std::memory_order_release); }
+
+private:
+    QString m_text;
+    platform::MessageBoxSink m_previous;
+    std::atomic<qint64> m_opened{0};
+    std::atomic<bool> m_released{false};
+};
+
+// The notice of a run whose auto-save failed tells the run's own times: the failure box that came
+// before it, however long it stayed open, is not part of the run.
+TEST_F(DataLoggingFaults, TheNoticeAfterAFailedSaveTellsTheRunsOwnTimes) {
+    WriteText(m_folder->Path() + QStringLiteral("blocker"), QStringLiteral("x"));
+    Open(0, m_folder->Path() + QStringLiteral("blocker/Data Logging/"));
+    CParameterMeasDataLogging& logging = m_frame->MultimeterRecord().DataLogging;
+    logging.AcqTimeHour = 0;
+    logging.AcqTimeSecond = 2;
+    CDialogRecorder notices;
+    CHeldBox failure(platform::LoadString(51504));
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return failure.IsOpen(); }, 60000));
+    // The user reads the box for a while.
+    QElapsedTimer reading;
+    reading.start();
+    PumpUntil([&] { return reading.elapsed() >= 2500; });
+    failure.Release();
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    ASSERT_EQ(notices.Texts().size(), 1);
+    const QRegularExpressionMatch times =
+        QRegularExpression(QStringLiteral("测试启动时间: (\\S+ \\S+).*测试终止时间: (\\S+ \\S+).*"
+                                          "用时：(\\d\\d)\\.(\\d\\d)\\.(\\d\\d)\\.(\\d\\d\\d)"),
+                           QRegularExpression::DotMatchesEverythingOption)
+            .match(notices.Texts().front());
+    ASSERT_TRUE(times.hasMatch()) << notices.Texts().front().toStdString();
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    const QDateTime started = QDateTime::fromString(times.captured(1), format);
+    const QDateTime ended = QDateTime::fromString(times.captured(2), format);
+    const qint64 lasted = ((times.captured(3).toLongLong() * 60 + times.captured(4).toLongLong()) * 60 +
+                           times.captured(5).toLongLong()) *
+                              1000 +
+                          times.captured(6).toLongLong();
+    ASSERT_TRUE(started.isValid() && ended.isValid()) << notices.Texts().front().toStdString();
+    EXPECT_LE(ended, failure.Opened()) << notices.Texts().front().toStdString();
+    EXPECT_LE(started.addMSecs(lasted), failure.Opened()) << notices.Texts().front().toStdString();
+}
+
+// While a failure that ended the run is shown, the status bar no longer counts the run's time.
+TEST_F(DataLoggingFaults, WhileARunsFailureIsShownTheStatusBarIsIdle) {
+    Open(1);
+    CHeldBox lost(platform::LoadString(51532));
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return m_frame->DataLoggingReceived() >= 2000; }, 60000));
+    m_bench.DropStreamMidFrame();
+    ASSERT_TRUE(PumpUntil([&] { return lost.IsOpen(); }, 60000));
+    const QString idle = platform::LoadString(CMainFrame::IDS_IDLE_MESSAGE);
+    const bool wasIdle = PumpUntil([&] { return m_frame->statusBar()->currentMessage() == idle; }, 10000);
+    const QString shown = m_frame->statusBar()->currentMessage();
+    lost.Release();
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    EXPECT_TRUE(wasIdle) << shown.toStdString();
 }
 
 TEST_F(DataLoggingFaults, EveryByteOfTheStreamIsKeptHoweverTheChunksFall) {

@@ -9,17 +9,14 @@
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
+#include "tests/support/DialogText.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <thread>
@@ -97,16 +94,7 @@ CDialogRecorder::CDialogRecorder() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr)
             return;
-        QString text;
-        for (auto* edit : dialog->findChildren<QLineEdit*>())
-            text += edit->text();
-        for (auto* edit : dialog->findChildren<QTextEdit*>())
-            text += edit->toPlainText();
-        for (auto* edit : dialog->findChildren<QPlainTextEdit*>())
-            text += edit->toPlainText();
-        for (auto* label : dialog->findChildren<QLabel*>())
-            text += label->text();
-        m_texts << text;
+        m_texts << testsupport::DialogText(*dialog);
         dialog->accept();
     });
     m_timer->start(10);

@@ -6,6 +6,7 @@
 #include "lumora/controls/DigEdit.h"
 #include "lumora/controls/DisplayDigital.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
@@ -34,6 +35,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -537,6 +539,47 @@ TEST_F(PanesOnTheBench, TheMeasureModeEnablesThePanesOfItsInstruments) {
         m_lumora.reset();
         m_folder.reset();
     }
+}
+
+// The lightest grey (most light) of the pixels inside the edit's frame, and the darkest: the edit's
+// background and its text colour.
+std::pair<int, int> InsideShades(QWidget& edit) {
+    const QImage image = edit.grab().toImage();
+    int lightest = 0;
+    int darkest = 255;
+    for (int y = 4; y < image.height() - 4; ++y)
+        for (int x = 4; x < image.width() - 4; ++x) {
+            const int grey = qGray(image.pixel(x, y));
+            lightest = std::max(lightest, grey);
+            darkest = std::min(darkest, grey);
+        }
+    return {lightest, darkest};
+}
+
+// Where the supply's form is disabled (mode 2, or while a run owns the supply) its digit edits grey out
+// as a plain edit of the form does: background and text as the style shows a disabled edit.
+TEST_F(PanesOnTheBench, DisabledDigitEditsLookDisabled) {
+    Prepare(2);
+    controls::CDigEdit* voltage = Supply().VoltageEdit();
+    ASSERT_FALSE(voltage->isEnabled());
+    ASSERT_FALSE(voltage->text().isEmpty());
+    // A plain edit beside it, disabled, with the same text.
+    QLineEdit plain(voltage->parentWidget());
+    plain.setGeometry(voltage->geometry());
+    plain.setFont(voltage->font());
+    plain.setText(voltage->text());
+    plain.setEnabled(false);
+    plain.show();
+    const auto [digitBack, digitText] = InsideShades(*voltage);
+    const auto [plainBack, plainText] = InsideShades(plain);
+    EXPECT_EQ(digitBack, plainBack);
+    EXPECT_EQ(digitText, plainText);
+
+    // Enabled again, it is the white edit that takes input.
+    m_lumora->frame->Preferences()->MeasureMode = 0;
+    m_lumora->frame->ApplyMeasureModeToPanes();
+    ASSERT_TRUE(voltage->isEnabled());
+    EXPECT_EQ(InsideShades(*voltage).first, 255);
 }
 
 TEST(PaneHelpers, TriggerLevelsBecomePositionsWithinTheTrackbar) {
