@@ -282,8 +282,8 @@ int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
         StopBox(kLoggingTypesId);
         return 0;
     }
-    const std::vector<double>& x = m_waveform->GetDataMultiLineX(0);
-    const std::vector<double>& y = m_waveform->GetDataMultiLineY(0);
+    const auto& x = m_waveform->GetDataMultiLineX(0);
+    const auto& y = m_waveform->GetDataMultiLineY(0);
     const std::size_t n = std::min<std::size_t>({m_waveform->GetMultiLineDataLength(0), x.size(), y.size()});
     // A file without a sample would pass for a saved line.
     if (n == 0) {
