@@ -1,3 +1,25 @@
+# lumora_require_folder(<folder>): a folder of the tree without its CMakeLists.txt stops the
+# configuration, naming it, so that nothing the folder builds is silently left out.
+function(lumora_require_folder folder)
+  if(NOT EXISTS ${CMAKE_SOURCE_DIR}/${folder}/CMakeLists.txt)
+    message(FATAL_ERROR "${folder}/CMakeLists.txt is missing: every folder of the tree is part of the build")
+  endif()
+endfunction()
+
+# lumora_area_folders(<root> <out>): the folders under <root> (relative to the top), each required,
+# but for those in LUMORA_SHARED_FOLDERS.
+function(lumora_area_folders root out)
+  file(GLOB entries RELATIVE ${CMAKE_SOURCE_DIR} LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/${root}/*)
+  set(folders "")
+  foreach(entry IN LISTS entries)
+    if(IS_DIRECTORY ${CMAKE_SOURCE_DIR}/${entry} AND NOT entry IN_LIST LUMORA_SHARED_FOLDERS)
+      lumora_require_folder(${entry})
+      list(APPEND folders ${entry})
+    endif()
+  endforeach()
+  set(${out} ${folders} PARENT_SCOPE)
+endfunction()
+
 # lumora_test(NAME <exe> SOURCES ... LIBS ... LABELS ...)
 # One test executable per deliverable; every case is registered with CTest by gtest discovery.
 function(lumora_test)

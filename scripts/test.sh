@@ -37,6 +37,10 @@ run_ctest() {
   fi
 }
 
+# Every C++ file as the repository's .clang-format lays it out.
+stage "format"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 stage "build"
 bash scripts/build.sh build -DLUMORA_WERROR=ON -DLUMORA_TESTS=ON -DLUMORA_BENCH=ON
 stage "tests"
