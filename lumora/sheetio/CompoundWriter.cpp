@@ -176,6 +176,8 @@ int CCompoundStorage::WriteStream(const std::string& name, const uint8_t* bytes,
     auto it = FindStream(name);
     if (it == m_streams.end())
         return -1;
+    if (size > MAX_STREAM_BYTES)
+        return -6;
     it->bytes.assign(bytes, bytes + size);
     return Flush() ? 1 : -1;
 }
@@ -186,6 +188,8 @@ int CCompoundStorage::WriteStream(const std::string& name, uint64_t size, const 
     auto it = FindStream(name);
     if (it == m_streams.end())
         return -1;
+    if (size > MAX_STREAM_BYTES)
+        return -6;
     std::vector<uint8_t>().swap(it->bytes);
     return Flush(&it->name, &produce, size) ? 1 : -1;
 }
@@ -195,7 +199,7 @@ bool CCompoundStorage::Flush(const std::string* produced, const Producer* produc
     std::vector<uint64_t> sizes(n);
     for (size_t i = 0; i < n; ++i) {
         sizes[i] = &m_streams[i].name == produced ? size : m_streams[i].bytes.size();
-        if (sizes[i] > 0xFFFFFFFFull)
+        if (sizes[i] > MAX_STREAM_BYTES)
             return false;
     }
 
