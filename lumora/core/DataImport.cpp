@@ -961,6 +961,7 @@ bool CellNumber(const ExcelCell* cell, double& value) {
         return false;
     switch (cell->type) {
     case ExcelCell::eInt:
+    case ExcelCell::eBool: // TRUE and FALSE count as 1 and 0
         value = cell->ival;
         return true;
     case ExcelCell::eDouble:
