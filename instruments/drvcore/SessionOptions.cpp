@@ -34,7 +34,7 @@ bool DecodeTermination(const QString& text, std::string& termination) {
     while (name.endsWith(u' '))
         name.chop(1);
     if (name.isEmpty()) {
-        termination.assign(1, '\n');
+        termination = "\n";
         return true;
     }
     static const std::array<std::pair<const char*, const char*>, 3> kNames{
@@ -56,10 +56,9 @@ bool SSessionOptions::FromRecord(const CParameterInstru& record, SSessionOptions
     const int timeout = record.Timeout.trimmed().toInt(&ok);
     options.timeoutMs = ok && timeout > 0 ? timeout : kDefaultTimeoutMs;
     if (!DecodeTermination(record.EndOfLine, options.termination)) {
-        options.termination.assign(1, '\n');
-        error = QStringLiteral("unknown EndOfLine \"%1\": use LF, CR, CRLF or the escapes \\n and \\r")
-                    .arg(record.EndOfLine)
-                    .toStdString();
+        options.termination = "\n";
+        error = "unknown EndOfLine \"" + record.EndOfLine.toStdString() +
+                "\": use LF, CR, CRLF or the escapes \\n and \\r";
         return false;
     }
     return true;

@@ -367,7 +367,7 @@ CSim2280S::eResult CSim2280S::HandleTrigger(const CScpiCommand& command, std::st
         return eResult::NoData;
     reply = FormatExp(m_last.first);
     if (m_elements.find("REL") != std::string::npos)
-        reply.append(1, ',').append(FormatExp(m_last.second));
+        reply += "," + FormatExp(m_last.second);
     return eResult::Reply;
 }
 

@@ -368,7 +368,7 @@ std::string CSimDMM7510::Readings(std::uint64_t first, std::uint64_t last, bool 
     if (!ascii) {
         const std::size_t width = (single ? 4 : 8) * (withTime ? 2 : 1);
         const std::string length = std::to_string(static_cast<std::size_t>(last - first + 1) * width);
-        head.append(1, '#').append(std::to_string(length.size())).append(length);
+        head = "#" + std::to_string(length.size()) + length;
     }
     ContinueReplyWith([view = View(), next = first, first, last, withTime, ascii, single,
                        little](std::string& out, std::size_t limit) mutable {
