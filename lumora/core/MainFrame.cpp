@@ -371,21 +371,11 @@ void CMainFrame::CreateCommands() {
         ID_PROTECTION_SETTINGS, LoadString(34110), [this] { OnProtectionSettings(); },
         [this](platform::CCmdUI& ui) { OnUpdateProtectionSettings(ui); });
 
-    const QString looks[] = {QStringLiteral("Windows 2000"),
-                             QStringLiteral("Office XP"),
-                             QStringLiteral("Windows XP"),
-                             QStringLiteral("Office 2003"),
-                             QStringLiteral("Visual Studio 2005"),
-                             QStringLiteral("Visual Studio 2008"),
-                             QString(),
-                             QString(),
-                             QString(),
-                             QString(),
-                             LoadString(34112),
-                             LoadString(34113),
-                             LoadString(34114),
-                             LoadString(34115),
-                             QStringLiteral("Windows 7")};
+    // The looks' names in the language shown, in the menu and the customize list alike.
+    const QString looks[] = {LoadString(34160), LoadString(34161), LoadString(34162), LoadString(34163),
+                             LoadString(34164), LoadString(34165), QString(),         QString(),
+                             QString(),         QString(),         LoadString(34112), LoadString(34113),
+                             LoadString(34114), LoadString(34115), LoadString(34166)};
     QMenu* lookMenu = view->addMenu(LoadString(34111));
     for (unsigned id = ID_VIEW_APPLOOK_FIRST; id <= ID_VIEW_APPLOOK_LAST; ++id) {
         const QString& text = looks[id - ID_VIEW_APPLOOK_FIRST];
@@ -683,6 +673,7 @@ int CMainFrame::ProgramMultimeter() {
     }
     m_dvm->SetParameterInstru(m_paraDvm);
     if (m_dvm->SetInstrumentControlDVM() == 0) {
+        LogInstrumentFailure(51513, m_dvm->GetLastError());
         StopBox(51513);
         return 0;
     }
@@ -698,11 +689,18 @@ int CMainFrame::ProgramSupply() {
     }
     m_dcps->SetParameterInstru(m_paraDcs);
     if (m_dcps->SetInstrumentControlDCPS() == 0) {
+        LogInstrumentFailure(51514, m_dcps->GetLastError());
         StopBox(51514);
         return 0;
     }
     SetSupplyPaneState(1);
     return 1;
+}
+
+// The message says that the instrument failed; the log keeps why, where the user looks for it.
+void CMainFrame::LogInstrumentFailure(int messageId, const QString& reason) {
+    WriteLogLine(reason.isEmpty() ? LoadString(messageId)
+                                  : LoadString(messageId) + QStringLiteral(" ") + reason);
 }
 
 void CMainFrame::SetMultimeterPaneState(int state) {

@@ -171,6 +171,8 @@ public:
     int ProgramSupply();
     void SetMultimeterPaneState(int state);
     void SetSupplyPaneState(int state);
+    // Writes the instrument failure message with the driver's reason to the log.
+    void LogInstrumentFailure(int messageId, const QString& reason);
     int ApplyMultimeterParameters(int which);
     int PrepareMultimeterForPage();
     int PrepareSupplyForPage();

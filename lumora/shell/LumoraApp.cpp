@@ -5,6 +5,7 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/InstanceGuard.h"
 #include "lumora/shell/LumoraView.h"
+#include "lumora/shell/TooltipParams.h"
 #include "lumora/shell/UnreadFilesNotice.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
@@ -230,6 +231,7 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     case shell::CInstanceGuard::eFirst:
         break;
     }
+    shell::SetTooltipParams(shell::kTooltipMaxWidth);
 
     // Ended by the session or a terminal, the program leaves as through its window: runs stopped and
     // saved, instrument files written back. A start still under way ends once its frame exists.

@@ -16,12 +16,15 @@
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/QXDialogPaneDCSource.h"
 #include "platform/StringTable.h"
+#include "waveform/common/ColorRef.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFMainWnd.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThreadPool>
@@ -275,6 +278,32 @@ protected:
         return PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, timeoutMs);
     }
 
+    CQXAppDialogMeasDLOG& Page() { return *m_frame->DataLoggingPage(); }
+    // A toolbar button of the data-logging page, clicked as the user does.
+    void Click(int id) {
+        auto* button = platform::FindControl<QAbstractButton>(&Page(), id);
+        ASSERT_NE(button, nullptr) << id;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    CWaveformComboWnd* TwoAxisPlot() {
+        for (QWidget* child : Page().Waveform()->findChildren<QWidget*>())
+            if (auto* plot = dynamic_cast<CWaveformComboWnd*>(child))
+                return plot;
+        return nullptr;
+    }
+    unsigned Shown() { return Page().Waveform()->GetMultiLineDataLength(0); }
+    // The lowest and highest reading of the logged line; an overload (9.9e37) is a gap, not a value.
+    std::pair<double, double> ReadingRange() {
+        const auto& y = Page().Waveform()->GetDataMultiLineY(0);
+        double low = 1e300, high = -1e300;
+        for (unsigned i = 0; i < Shown(); ++i)
+            if (y[i] < 1e37) {
+                low = std::min(low, y[i]);
+                high = std::max(high, y[i]);
+            }
+        return {low, high};
+    }
+
     // The auto-saved file holds every sample the run received, in time order.
     void ExpectAutoSaveHoldsTheRun() {
         const unsigned received = m_frame->DataLoggingReceived();
@@ -472,6 +501,125 @@ TEST_F(DataLoggingFaults, ASupplyHourAtAHundredthCycleKeepsEverySample) {
         // One sample every 0.2 ms of the supply's clock, from 0 to the hour's last.
         ASSERT_NEAR(times[i], i * 0.0002, 1e-6) << i;
     }
+}
+
+// Pixels of the plot's image in the colour of its line 0.
+int LinePixels(CWaveformPlotWnd& plot, const QRect& area) {
+    const QImage image = plot.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb line = waveform::ToQColor(plot.GetGDI().Styles[0].LineColor).rgb();
+    int pixels = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            pixels += image.pixel(x, y) == line;
+    return pixels;
+}
+
+// The user's way: the CCDF view pressed, a run started and left to log behind it, the two-axis view
+// pressed again. The two-axis plot kept up with the run: its axes hold every sample, and every column
+// the samples cross shows the line. The run's start emptied the CCDF view, which showed the run before.
+TEST_F(DataLoggingFaults, ARunLoggedBehindTheCcdfViewIsThereOnTheTwoAxisView) {
+    Open(0);
+    ASSERT_TRUE(RunUntil(1000));
+    const unsigned first = Shown();
+    ASSERT_GT(first, 0u);
+    Click(CQXAppDialogMeasDLOG::IDC_CCDF);
+    ASSERT_EQ(Page().IsCcdfView(), 1);
+    CWaveformCCDFMainWnd* ccdf = Page().WaveformCCDF();
+    ASSERT_NE(ccdf, nullptr);
+    ASSERT_EQ(ccdf->IsMultiLineHasData(0), 1) << "the first run's distribution";
+    const QRect ccdfArea = ccdf->Plot().GetPlotArea().WithEdges();
+    ASSERT_GT(LinePixels(ccdf->Plot(), ccdfArea), 0);
+
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Shown() < first; }, 60000)) << "the run's reset";
+    EXPECT_EQ(ccdf->IsMultiLineHasData(0), 0) << "the first run's curve stays as if it were this one's";
+    EXPECT_EQ(LinePixels(ccdf->Plot(), ccdfArea), 0);
+    QElapsedTimer clock;
+    clock.start();
+    // Past two refresh periods: the page is handed samples while the CCDF view is shown.
+    const bool logged =
+        PumpUntil([&] { return m_frame->DataLoggingReceived() >= 3000 && clock.elapsed() >= 4500; }, 60000);
+    m_frame->OnCommand(CMainFrame::ID_MEASURE_STOP);
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    ASSERT_TRUE(logged);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+
+    Click(CQXAppDialogMeasDLOG::IDC_CCDF);
+    ASSERT_EQ(Page().IsCcdfView(), 0);
+    CWaveformComboWnd* plot = TwoAxisPlot();
+    ASSERT_NE(plot, nullptr);
+    ASSERT_TRUE(plot->isVisible());
+    const unsigned n = Shown();
+    ASSERT_EQ(n, m_frame->DataLoggingReceived());
+    const auto& x = Page().Waveform()->GetDataMultiLineX(0);
+    const auto [low, high] = ReadingRange();
+    double h0 = 0, h1 = 0, v0 = 0, v1 = 0;
+    plot->GetAxisScaleHoriZoom(h0, h1);
+    plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_LE(h0, x[0]);
+    EXPECT_GE(h1, x[n - 1]);
+    EXPECT_LE(v0, low);
+    EXPECT_GE(v1, high);
+    EXPECT_LT(v1 - v0, 0.5) << "fitted to the run, not the reset's 0..1";
+
+    const QImage image = plot->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb line = waveform::ToQColor(plot->GetGDI().Styles[0].LineColor).rgb();
+    const waveform::CPlotArea a = plot->GetPlotArea();
+    const auto column = [&](double t) { return a.left + static_cast<int>((t - h0) / (h1 - h0) * a.Width()); };
+    const int from = std::max(a.left, column(x[0])), to = std::min(a.right, column(x[n - 1]));
+    ASSERT_GT(to - from, a.Width() / 2);
+    QList<int> blank;
+    for (int c = from; c <= to; ++c) {
+        bool drawn = false;
+        for (int r = a.top; r <= a.bottom && !drawn; ++r)
+            drawn = image.pixel(c, r) == line;
+        if (!drawn)
+            blank << c;
+    }
+    EXPECT_TRUE(blank.isEmpty()) << blank.size() << " columns without the line, the first at "
+                                 << (blank.isEmpty() ? 0 : blank.front());
+}
+
+// A box zoom on the right axis during a live run is the user's view: the run's next refreshes leave
+// it, and 恢复 brings the following back.
+TEST_F(DataLoggingFaults, AVerticalZoomDuringARunStaysUntilRestored) {
+    Open(0);
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return m_frame->IsRunning() && Shown() > 0; }, 60000));
+    CWaveformComboWnd* plot = TwoAxisPlot();
+    ASSERT_NE(plot, nullptr);
+    Click(CQXAppDialogMeasDLOG::IDC_TOOL_VERT);
+    const waveform::CPlotArea a = plot->GetPlotArea();
+    const QPoint press(a.left + a.Width() / 2, a.top + a.Height() / 4);
+    const QPoint release(press.x(), a.top + a.Height() / 2);
+    QTest::mouseMove(plot, press);
+    QTest::mousePress(plot, Qt::LeftButton, Qt::NoModifier, press);
+    QTest::mouseMove(plot, release);
+    QTest::mouseRelease(plot, Qt::LeftButton, Qt::NoModifier, release);
+    double z0 = 0, z1 = 0;
+    plot->GetAxisScaleVertZoom(z0, z1);
+    double f0 = 0, f1 = 0;
+    plot->GetAxisScaleVertOrg(f0, f1);
+    ASSERT_LT(z1 - z0, (f1 - f0) / 2) << "the box zoomed in";
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        const unsigned before = Shown();
+        ASSERT_TRUE(PumpUntil([&] { return Shown() > before; }, 60000)) << refresh;
+        double v0 = 0, v1 = 0;
+        plot->GetAxisScaleVertZoom(v0, v1);
+        EXPECT_EQ(v0, z0) << "refresh " << refresh;
+        EXPECT_EQ(v1, z1) << "refresh " << refresh;
+    }
+    Click(CQXAppDialogMeasDLOG::IDC_RESTORE);
+    const unsigned restored = Shown();
+    ASSERT_TRUE(PumpUntil([&] { return Shown() > restored; }, 60000));
+    m_frame->OnCommand(CMainFrame::ID_MEASURE_STOP);
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    // Followed again: the run's last refresh fitted the right axis to all of its readings.
+    const auto [low, high] = ReadingRange();
+    double v0 = 0, v1 = 0;
+    plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(v0, low);
+    EXPECT_EQ(v1, high);
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)

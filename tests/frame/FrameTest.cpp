@@ -435,6 +435,17 @@ TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
     EXPECT_EQ(Frame().MultimeterPane()->OnlineState(), 0);
     EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 0);
     EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
+    // The run's log says why, beside each message.
+    const QString log = m_folder->LogText();
+    for (int message : {51513, 51514}) {
+        QString line;
+        for (const QString& logged : log.split(u'\n'))
+            if (logged.contains(platform::LoadString(message)))
+                line = logged;
+        EXPECT_TRUE(line.contains(QStringLiteral("cannot connect to 127.0.0.1:1 (Connection refused)")))
+            << message << "\n"
+            << log.toStdString();
+    }
 }
 
 TEST_F(FrameOnTheBench, ALinkDroppedMidTestEndsTheRunAndTheProgramStaysResponsive) {
