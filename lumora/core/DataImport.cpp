@@ -156,23 +156,6 @@ std::from_chars_result FromChars(const char* first, const char* last, double& va
 
 } // namespace
 
-namespace {
-
-constexpr std::size_t kLargeColumnBytes = 4 << 20;
-
-} // namespace
-
-void* AllocateImportColumn(std::size_t bytes) {
-    return bytes < kLargeColumnBytes ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
-}
-
-void FreeImportColumn(void* data, std::size_t bytes) noexcept {
-    if (bytes < kLargeColumnBytes)
-        ::operator delete(data);
-    else
-        platform::FreeLargeBlock(data, bytes);
-}
-
 const char* ParseNumberPrefix(const char* first, const char* last, double& value) {
     while (first < last && IsNumberSpace(static_cast<unsigned char>(*first)))
         ++first;
@@ -978,6 +961,7 @@ bool CellNumber(const ExcelCell* cell, double& value) {
         return false;
     switch (cell->type) {
     case ExcelCell::eInt:
+    case ExcelCell::eBool: // TRUE and FALSE count as 1 and 0
         value = cell->ival;
         return true;
     case ExcelCell::eDouble:

@@ -29,6 +29,7 @@
 #include <QStandardPaths>
 #include <cstddef>
 #include <cstring>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -144,8 +145,10 @@ TEST_F(View, CurrentPageFilesRoundTripThroughOpenAndSave) {
         ASSERT_EQ(m_view->OpenWaveformFile(Path(name)), 1) << name;
         Pump();
         EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_CURRENT) << name;
-        EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineX(0), x) << name;
-        EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), y) << name;
+        EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x))
+            << name;
+        EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y))
+            << name;
     }
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
     const QStringList rows = ReadWithXlrd(Path("cur.xls"));
@@ -341,14 +344,16 @@ TEST_F(View, VoltageAndCcdfFilesOpenOnTheirPages) {
     Pump();
     EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_VOLTAGE);
     EXPECT_EQ(m_view->VisiblePage(), m_view->PageVoltage());
-    EXPECT_EQ(m_view->PageVoltage()->Waveform()->GetDataMultiLineY(0), (std::vector<double>{3.3, 3.2}));
+    EXPECT_THAT(m_view->PageVoltage()->Waveform()->GetDataMultiLineY(0),
+                ::testing::ElementsAreArray(std::vector<double>{3.3, 3.2}));
 
     // Line ends of CR only: the header is the first line all the same.
     ASSERT_TRUE(WriteFile(Path("c.TXT"), "CCDFAmplitude\tOccurrence\r0.001\t100\r0.01\t10\r0.1\t1\r"));
     ASSERT_EQ(m_view->OpenWaveformFile(Path("c.TXT")), 1);
     Pump();
     EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_CCDF);
-    EXPECT_EQ(m_view->PageCCDF()->Waveform()->GetDataMultiLineY(0), (std::vector<double>{100, 10, 1}));
+    EXPECT_THAT(m_view->PageCCDF()->Waveform()->GetDataMultiLineY(0),
+                ::testing::ElementsAreArray(std::vector<double>{100, 10, 1}));
 
     // Saving from these pages: no writer, message 51505.
     EXPECT_EQ(m_view->SaveWaveformFile(Path("none.csv")), 0);
