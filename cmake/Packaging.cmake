@@ -8,9 +8,6 @@ set(LUMORA_INSTALL_FOLDER opt/lumora)
 
 # Every shared library and program of the product folders; the launcher travels beside the package.
 foreach(folder IN LISTS LUMORA_FOLDERS)
-  if(NOT EXISTS ${CMAKE_SOURCE_DIR}/${folder}/CMakeLists.txt)
-    continue()
-  endif()
   get_property(targets DIRECTORY ${CMAKE_SOURCE_DIR}/${folder} PROPERTY BUILDSYSTEM_TARGETS)
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)

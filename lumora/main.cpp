@@ -1,6 +1,6 @@
 // Lumora: the application object brings the program up, runs it and takes it down.
 #include "lumora/shell/LumoraApp.h"
-#include "platform/MemoryPolicy.h"
+#include "platform/LargeBlock.h"
 
 #include <QApplication>
 

@@ -15,4 +15,11 @@ template <typename T> T* FindControl(const QWidget* parent, int id) {
     return dynamic_cast<T*>(FindControl(parent, id));
 }
 
+// Gives a new control to its parent under its id; the control back.
+template <typename T> T* AddControl(QWidget* parent, int id, T* control) {
+    control->setParent(parent);
+    SetControlId(control, id);
+    return control;
+}
+
 } // namespace platform

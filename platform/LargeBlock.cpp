@@ -1,6 +1,8 @@
 #include "platform/LargeBlock.h"
 
 #include <cstdint>
+#include <fcntl.h>
+#include <malloc.h>
 #include <mutex>
 #include <new>
 #include <sys/mman.h>
@@ -96,6 +98,16 @@ void FreeLargeBlock(void* data, std::size_t bytes) noexcept {
         // No room to note it down: it goes back at once.
     }
     ::operator delete(data, std::align_val_t(HUGE_PAGE_BYTES));
+}
+
+void ReturnLargeBlocksToTheSystem() {
+    mallopt(M_MMAP_THRESHOLD, static_cast<int>(LARGE_BLOCK_FROM));
+}
+
+void StartWriteBack(int fd, std::uint64_t offset, std::size_t bytes) noexcept {
+    // Only a hint: where the system declines, the flush at the end writes the bytes.
+    if (fd >= 0 && bytes >= LARGE_BLOCK_FROM)
+        ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(bytes), SYNC_FILE_RANGE_WRITE);
 }
 
 } // namespace platform

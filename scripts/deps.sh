@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libtinyxml-dev libxml2-utils
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   python3 python3-xlrd python3-olefile python3-pyvisa-py python3-numpy python3-pandas python3-xlwt
   libreoffice-calc-nogui
   ghostscript

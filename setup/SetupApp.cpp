@@ -38,11 +38,9 @@ void CSetupApp::ReadLauncherFile(const QString& ownFolder) {
     if (document.Root == nullptr)
         return;
     const auto read = [&document](const char* elementName, const char* attribute, QString& member) {
-        const TiXmlElement* element = document.Root->FirstChildElement(elementName);
-        std::string value;
         QString text;
-        if (element != nullptr && ReadXmlAttribute(document, element, attribute, value) == 1 &&
-            AnsiToUnicode(value, text) == xmlfile::S_OK)
+        if (ReadElementAttribute(document, document.Root, elementName, text, attribute) !=
+            eXmlSetting::NoElement)
             member = text;
     };
     read("Product", "NameCN", m_strProductNameCN);

@@ -7,7 +7,7 @@
 #include "lumora/core/PageFiles.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "lumora/core/SampleStore.h"
-#include "platform/MemoryPolicy.h"
+#include "platform/LargeBlock.h"
 #include "platform/ProgramFolder.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 

@@ -8,6 +8,7 @@
 // CPU time.
 #include "SheetValues.h"
 #include "bench/support/LinePeer.h"
+#include "lumora/sheetio/CompoundStorage.h"
 #include "lumora/sheetio/ExcelDocument.h"
 
 #include <QFileInfo>
@@ -291,8 +292,55 @@ void BM_Memory(benchmark::State& state) {
     state.counters["save_peak_per_file"] = savePeak / file;
 }
 
+// A workbook of empty worksheets without bound sheets, as some writers leave them: each worksheet
+// is given a name of its own when it is saved.
+bool WriteUnnamedSheets(const QString& path, int sheets) {
+    std::vector<uint8_t> stream;
+    const auto put16 = [&](uint16_t v) {
+        stream.push_back(static_cast<uint8_t>(v));
+        stream.push_back(static_cast<uint8_t>(v >> 8));
+    };
+    const auto bofEof = [&](uint16_t type) {
+        for (const uint16_t v : {0x0809, 16, 0x0600, int(type), 0x19A0, 0x07CD, 0, 0, 0x0306, 0, 0x000A, 0})
+            put16(v);
+    };
+    bofEof(0x0005);
+    for (int i = 0; i < sheets; ++i)
+        bofEof(0x0010);
+    auto storage = SheetIO::CCompoundStorage::Create(path);
+    return storage && storage->CreateStream("Workbook") == 1 &&
+           storage->WriteStream("Workbook", stream.data(), stream.size()) == 1;
+}
+
+// Loading such a workbook and saving it again, by the number of sheets: the names are found in time
+// that grows with the sheets, not with their square.
+void BM_ResaveUnnamedSheets(benchmark::State& state) {
+    const int sheets = static_cast<int>(state.range(0));
+    const QString path = WorkFolder() + "/unnamed.xls";
+    if (!WriteUnnamedSheets(path, sheets)) {
+        state.SkipWithError("the workbook was not written");
+        return;
+    }
+    for (auto _ : state) {
+        ExcelDocument doc;
+        if (!doc.Load(path) || doc.GetTotalSheets() != static_cast<size_t>(sheets) ||
+            !doc.SaveAs(WorkFolder() + "/unnamed-saved.xls")) {
+            state.SkipWithError("the workbook did not load and save");
+            return;
+        }
+    }
+    state.SetComplexityN(sheets);
+}
+
 } // namespace
 
+BENCHMARK(BM_ResaveUnnamedSheets)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 BENCHMARK(BM_WriteWorkbook)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadWorkbook)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAgainstXlrd)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -120,8 +120,8 @@ std::vector<QLine> FloorColumns(CPlot& p) {
     m.area = p.plot->GetPlotArea();
     p.plot->GetAxisScaleHoriZoom(m.hMin, m.hMax);
     p.plot->GetAxisScaleVertZoom(m.vMin, m.vMax);
-    const std::vector<double>& xs = p.frame.GetDataMultiLineX(0);
-    const std::vector<double>& ys = p.frame.GetDataMultiLineY(0);
+    const auto& xs = p.frame.GetDataMultiLineX(0);
+    const auto& ys = p.frame.GetDataMultiLineY(0);
     std::vector<QPoint> points;
     for (std::size_t i = 0; i < xs.size();) {
         const int column = m.XPixel(xs[i]);

@@ -24,7 +24,8 @@ QString GetFileTitleFromPath(const QString& path);
 // An absolute path comes back normalised; any other is appended to the program folder.
 QString MakeAbsolutePath(const QString& path);
 
-// A path under the program folder (letter case ignored) comes back relative to it; any other whole.
+// A path under the program folder comes back relative to it; any other whole. The folder is matched
+// exactly, letter case included, as the file system names folders.
 QString MakeRelativePath(const QString& path);
 
 // 1 when the folder exists or was made level by level from the top down; 0 when a level failed.

@@ -1,5 +1,6 @@
 #include "common/xmlfile/XmlDocument.h"
 
+#include "platform/CodePage.h"
 #include "platform/Paths.h"
 
 #include <QFile>
@@ -201,6 +202,22 @@ int ReadXmlAttribute(const XmlReadDocument& document, const TiXmlNode* element, 
     if (const char* text = element->ToElement()->Attribute(name))
         value = text;
     return 1;
+}
+
+eXmlSetting ReadElementAttribute(const XmlReadDocument& document, const TiXmlElement* parent,
+                                 const char* name, QString& text, const char* attribute) {
+    const TiXmlElement* element = parent != nullptr ? parent->FirstChildElement(name) : nullptr;
+    std::string ansi;
+    if (element == nullptr || ReadXmlAttribute(document, element, attribute, ansi) == 0)
+        return eXmlSetting::NoElement;
+    if (element->Attribute(attribute) == nullptr) {
+        text.clear();
+        return eXmlSetting::NoAttribute;
+    }
+    if (platform::AnsiToText(ansi, text))
+        return eXmlSetting::Text;
+    text = platform::FromAnsi(ansi);
+    return eXmlSetting::NotText;
 }
 
 CXmlReadProblems::CXmlReadProblems() : m_outer(CurrentCollector()) {

@@ -63,6 +63,23 @@ void CloseXmlDocument(XmlReadDocument& document);
 int ReadXmlAttribute(const XmlReadDocument& document, const TiXmlNode* element, const char* name,
                      std::string& value);
 
+// The parameter files keep each setting in an element named by it, with its value in the attribute
+// "Value"; the main configuration file and the plot parameter files share one root element.
+inline constexpr const char* kXmlValueAttribute = "Value";
+inline constexpr const char* kXmlSuiteRoot = "LumoraSuite";
+
+// What ReadElementAttribute found.
+enum class eXmlSetting {
+    NoElement,   // no parent, or no child element of that name: the text is left as it was
+    NoAttribute, // the element has no such attribute: the text is empty
+    Text,        // the attribute's text, decoded from the ANSI code page
+    NotText,     // bytes that are no text of the code page: the text holds U+FFFD in their place
+};
+
+// The attribute (by default "Value") of the first child element 'name' of 'parent', as text.
+eXmlSetting ReadElementAttribute(const XmlReadDocument& document, const TiXmlElement* parent,
+                                 const char* name, QString& text, const char* attribute = kXmlValueAttribute);
+
 // A parameter file that is there and was not read, and why.
 struct SXmlReadProblem {
     QString path;

@@ -18,12 +18,6 @@
 
 namespace {
 
-template <typename T> T* Control(QWidget* parent, int id, T* control) {
-    control->setParent(parent);
-    platform::SetControlId(control, id);
-    return control;
-}
-
 void SelectRow(QComboBox* combo, int row) {
     combo->setCurrentIndex(row >= 0 && row < combo->count() ? row : -1);
 }
@@ -38,9 +32,9 @@ bool CPrefMainPageData::OnCreatePage() {
     auto* layout = new QVBoxLayout(this);
     auto* box = new QGroupBox(optionsbox::Text(34504), this);
     auto* grid = new QGridLayout(box);
-    m_digits = Control(box, IDC_DIGITS, new QLineEdit);
+    m_digits = platform::AddControl(box, IDC_DIGITS, new QLineEdit);
     m_digits->setMaximumWidth(60);
-    m_spin = Control(box, IDC_DIGITS_SPIN, new QScrollBar(Qt::Vertical));
+    m_spin = platform::AddControl(box, IDC_DIGITS_SPIN, new QScrollBar(Qt::Vertical));
     // A vertical bar's up arrow lowers its value: the bar holds kDigitsMax - decimals, so up adds one.
     m_spin->setRange(0, kDigitsMax);
     m_spin->setPageStep(1);
@@ -54,14 +48,14 @@ bool CPrefMainPageData::OnCreatePage() {
             m_spin->setValue(kDigitsMax - digits.value);
         }
     });
-    m_little = Control(box, IDC_LITTLE, new QComboBox);
+    m_little = platform::AddControl(box, IDC_LITTLE, new QComboBox);
     m_little->addItems({QStringLiteral("0"), QStringLiteral("0.1"), QStringLiteral("0.01"),
                         QStringLiteral("0.001"), QStringLiteral("0.0001"), QStringLiteral("0.00001"),
                         QStringLiteral("0.000001"), QStringLiteral("0.0000001")});
-    m_big = Control(box, IDC_BIG, new QComboBox);
+    m_big = platform::AddControl(box, IDC_BIG, new QComboBox);
     m_big->addItems({QStringLiteral("999"), QStringLiteral("9999"), QStringLiteral("99999"),
                      QStringLiteral("999999"), QStringLiteral("9999999")});
-    auto* mantissa = Control(box, IDC_MANTISSA, new QComboBox);
+    auto* mantissa = platform::AddControl(box, IDC_MANTISSA, new QComboBox);
     mantissa->addItems(
         {QStringLiteral("1.0 ... 999.9"), QStringLiteral("0.1 ... 99.99"), QStringLiteral("0.01 ... 9.999")});
     mantissa->hide();

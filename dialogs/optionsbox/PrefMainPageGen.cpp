@@ -20,28 +20,22 @@
 
 namespace {
 
-template <typename T> T* Control(QWidget* parent, int id, T* control) {
-    control->setParent(parent);
-    platform::SetControlId(control, id);
-    return control;
-}
-
 QLineEdit* PathEdit(QWidget* parent, int id) {
-    auto* edit = Control(parent, id, new QLineEdit);
+    auto* edit = platform::AddControl(parent, id, new QLineEdit);
     edit->setReadOnly(true);
     edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 40);
     return edit;
 }
 
 QPushButton* BrowseButton(QWidget* parent, int id) {
-    auto* button = Control(parent, id, new QPushButton(QStringLiteral("...")));
+    auto* button = platform::AddControl(parent, id, new QPushButton(QStringLiteral("...")));
     button->setAutoDefault(false);
     button->setFixedWidth(32);
     return button;
 }
 
 QLabel* GroupIcon(QWidget* parent, int iconId) {
-    auto* label = Control(parent, iconId, new QLabel);
+    auto* label = platform::AddControl(parent, iconId, new QLabel);
     label->setPixmap(optionsbox::OptionIcon(iconId));
     return label;
 }
@@ -90,7 +84,7 @@ bool CPrefMainPageGen::OnCreatePage() {
     const auto folderRow = [&](QGroupBox* box, QCheckBox*& check, int checkId, const QString& checkText,
                                QLineEdit*& edit, int editId, int browseId, QString MainPreferences::*field) {
         auto* grid = new QGridLayout(box);
-        check = Control(box, checkId, new QCheckBox(checkText));
+        check = platform::AddControl(box, checkId, new QCheckBox(checkText));
         edit = PathEdit(box, editId);
         QPushButton* browse = BrowseButton(box, browseId);
         grid->addWidget(check, 0, 1);
@@ -115,7 +109,7 @@ bool CPrefMainPageGen::OnCreatePage() {
                   IDC_PATH_DLOG, IDC_BROWSE_DLOG, &MainPreferences::FilePathDataLogging);
     iconOf(logging, dlog, IDI_DATA_LOGGING);
     QWidget* dlogBox = m_pathDlog->parentWidget();
-    m_refresh = Control(dlogBox, IDC_REFRESH, new QLineEdit);
+    m_refresh = platform::AddControl(dlogBox, IDC_REFRESH, new QLineEdit);
     m_refresh->setMaximumWidth(60);
     auto* refreshRow = new QHBoxLayout;
     refreshRow->addWidget(m_refresh);

@@ -38,27 +38,6 @@ constexpr std::int64_t kHeaderPieceBytes = 64 << 10;
 
 enum class EEncoding { eAnsi, eUtf8, eUtf16 };
 
-} // namespace
-
-namespace {
-
-constexpr std::size_t kLargeColumnBytes = 4 << 20;
-
-} // namespace
-
-void* AllocateImportColumn(std::size_t bytes) {
-    return bytes < kLargeColumnBytes ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
-}
-
-void FreeImportColumn(void* data, std::size_t bytes) noexcept {
-    if (bytes < kLargeColumnBytes)
-        ::operator delete(data);
-    else
-        platform::FreeLargeBlock(data, bytes);
-}
-
-namespace {
-
 // ---- the file -------------------------------------------------------------------------------------
 
 // A regular file opened for reading, with its size and modification time at the open: reading past
@@ -818,6 +797,7 @@ int CellNumber(const ExcelCell* cell, double& value) {
         return 0;
     switch (cell->type) {
     case ExcelCell::eInt:
+    case ExcelCell::eBool: // TRUE and FALSE count as 1 and 0
         value = cell->ival;
         return 1;
     case ExcelCell::eDouble:

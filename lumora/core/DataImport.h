@@ -1,13 +1,13 @@
 #pragma once
 
+#include "platform/LargeBlock.h"
+
 #include <QString>
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <new>
-#include <type_traits>
 #include <vector>
 
 class QWidget;
@@ -38,34 +38,8 @@ struct SImportCounts {
     std::size_t dropped = 0; // rows with a missing or non-numeric field, which gave nothing
 };
 
-// The storage of a column. A large one is laid out for huge pages, so that the pages of a column of
-// millions of values come in a few hundred faults rather than hundreds of thousands.
-void* AllocateImportColumn(std::size_t bytes);
-void FreeImportColumn(void* data, std::size_t bytes) noexcept;
-
-// An allocator that leaves new elements as they are: a reader sizes a column once and then writes
-// every element from several threads, without a pass that zeroes them all on one thread first.
-template <typename T> struct CNoInitAllocator : std::allocator<T> {
-    using value_type = T;
-    template <typename U> struct rebind { using other = CNoInitAllocator<U>; };
-    CNoInitAllocator() = default;
-    template <typename U> CNoInitAllocator(const CNoInitAllocator<U>&) noexcept {}
-    T* allocate(std::size_t n) {
-        if (n > std::size_t(-1) / sizeof(T))
-            throw std::bad_array_new_length();
-        return static_cast<T*>(AllocateImportColumn(n * sizeof(T)));
-    }
-    void deallocate(T* p, std::size_t n) noexcept { FreeImportColumn(p, n * sizeof(T)); }
-    template <typename U> void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-    }
-};
-
-// A column of imported values.
-using CImportColumn = std::vector<double, CNoInitAllocator<double>>;
+// A column of imported values: a large array, sized once and then written by the reader's threads.
+using CImportColumn = platform::CLargeArray<double>;
 
 // Splits at every separator: an empty field between two separators and a leading one are kept, a
 // trailing empty field is not, and an empty line gives no field. Returns the field count.

@@ -12,7 +12,7 @@ using namespace core;
 
 namespace {
 
-constexpr const char* kRoot = "LumoraSuite";
+constexpr const char* kRoot = kXmlSuiteRoot;
 
 // A stored folder: made absolute when not empty; an empty text stays empty.
 void ReadFolder(const XmlReadDocument& document, const TiXmlElement* parent, const char* name,
@@ -27,7 +27,7 @@ void ReadGeneral(const XmlReadDocument& document, const TiXmlElement* general, M
     QString text;
     // The configuration path leads the section: when it cannot be read, the section is not trusted.
     if (general == nullptr ||
-        !ReadAttributeText(document, general->FirstChildElement("PathConfig"), "Value", text))
+        !ReadAttributeText(document, general->FirstChildElement("PathConfig"), kXmlValueAttribute, text))
         return;
     p.PathConfig =
         text.isEmpty() ? GetModuleDirectory() + QStringLiteral("Config/MainApp.xml") : MakeAbsolutePath(text);

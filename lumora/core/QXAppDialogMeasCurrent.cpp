@@ -177,8 +177,8 @@ void CQXAppDialogMeasCurrent::ResetMeasurement() {
 int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
     if (m_waveform == nullptr)
         return 0;
-    const std::vector<double>& x = m_waveform->GetDataMultiLineX(0);
-    const std::vector<double>& y = m_waveform->GetDataMultiLineY(0);
+    const auto& x = m_waveform->GetDataMultiLineX(0);
+    const auto& y = m_waveform->GetDataMultiLineY(0);
     if (x.size() != y.size()) {
         StopBox(51503);
         return 0;

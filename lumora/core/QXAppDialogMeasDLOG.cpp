@@ -304,8 +304,8 @@ int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
     }
     // The file's value column is a current: a voltage read from a file is never written under its name.
     const int line = CurrentLine();
-    const std::vector<double>& x = m_waveform->GetDataMultiLineX(std::max(line, 0));
-    const std::vector<double>& y = m_waveform->GetDataMultiLineY(std::max(line, 0));
+    const auto& x = m_waveform->GetDataMultiLineX(std::max(line, 0));
+    const auto& y = m_waveform->GetDataMultiLineY(std::max(line, 0));
     const std::size_t n =
         line < 0 ? 0 : std::min<std::size_t>({m_waveform->GetMultiLineDataLength(line), x.size(), y.size()});
     // A file without a sample would pass for a saved line.

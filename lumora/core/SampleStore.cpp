@@ -10,8 +10,8 @@ void CSampleStore::Clear() {
     m_count.store(0, std::memory_order_relaxed);
     m_made.store(0, std::memory_order_relaxed);
     for (SChunk& chunk : m_chunks) {
-        chunk.times.reset();
-        chunk.values.reset();
+        platform::CLargeArray<double>().swap(chunk.times);
+        platform::CLargeArray<double>().swap(chunk.values);
     }
 }
 
@@ -27,17 +27,18 @@ CSampleStore::eAppend CSampleStore::Append(const double* times, const double* va
     });
 }
 
-// The pages of a chunk are only taken from the system as samples are written into them.
+// The pages of a chunk are only taken from the system as samples are written into them: its
+// arrays are sized without being cleared.
 bool CSampleStore::MakeChunk(std::size_t chunk) {
     SChunk& entry = m_chunks[chunk];
-    if (entry.times && entry.values)
+    if (!entry.times.empty() && !entry.values.empty())
         return true;
-    if (!entry.times)
-        entry.times.reset(new (std::nothrow) double[kChunkSamples]);
-    if (entry.times && !entry.values)
-        entry.values.reset(new (std::nothrow) double[kChunkSamples]);
-    if (!entry.times || !entry.values)
+    try {
+        entry.times.resize(kChunkSamples);
+        entry.values.resize(kChunkSamples);
+    } catch (const std::bad_alloc&) {
         return false;
+    }
     m_made.store(std::max(m_made.load(std::memory_order_relaxed), chunk + 1), std::memory_order_relaxed);
     return true;
 }

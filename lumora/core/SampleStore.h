@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/LargeBlock.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 // The samples of a data-logging run: times and values in chunks that are made as samples arrive and
@@ -56,8 +57,8 @@ public:
 
 private:
     struct SChunk {
-        std::unique_ptr<double[]> times;
-        std::unique_ptr<double[]> values;
+        platform::CLargeArray<double> times;
+        platform::CLargeArray<double> values;
     };
     bool MakeChunk(std::size_t chunk);
 
@@ -82,7 +83,7 @@ template <typename Fill> CSampleStore::eAppend CSampleStore::Append(std::size_t 
             break;
         }
         const std::size_t piece = std::min(taken - done, kChunkSamples - offset);
-        fill(done, m_chunks[chunk].times.get() + offset, m_chunks[chunk].values.get() + offset, piece);
+        fill(done, m_chunks[chunk].times.data() + offset, m_chunks[chunk].values.data() + offset, piece);
         done += piece;
     }
     if (done > 0)
@@ -96,8 +97,8 @@ void CSampleStore::ForEachSegment(std::size_t begin, std::size_t end, Visit&& vi
         const std::size_t chunk = begin / kChunkSamples;
         const std::size_t offset = begin % kChunkSamples;
         const std::size_t piece = std::min(end - begin, kChunkSamples - offset);
-        visit(begin, static_cast<const double*>(m_chunks[chunk].times.get() + offset),
-              static_cast<const double*>(m_chunks[chunk].values.get() + offset), piece);
+        visit(begin, static_cast<const double*>(m_chunks[chunk].times.data() + offset),
+              static_cast<const double*>(m_chunks[chunk].values.data() + offset), piece);
         begin += piece;
     }
 }

@@ -11,7 +11,7 @@
 namespace core {
 namespace {
 
-constexpr const char* kValue = "Value";
+constexpr const char* kValue = kXmlValueAttribute;
 
 // The setting's raw text in the file as it was, or null.
 const char* PreviousValue(const TiXmlElement* previous, const char* name) {
@@ -52,13 +52,7 @@ bool ReadAttributeText(const XmlReadDocument& document, const TiXmlElement* elem
 
 bool ReadValue(const XmlReadDocument& document, const TiXmlElement* parent, const char* name,
                QString& value) {
-    if (parent == nullptr)
-        return false;
-    const TiXmlElement* element = parent->FirstChildElement(name);
-    if (element == nullptr)
-        return false;
-    value.clear();
-    return ReadAttributeText(document, element, kValue, value);
+    return ReadElementAttribute(document, parent, name, value) != eXmlSetting::NoElement;
 }
 
 void ReadInt(const XmlReadDocument& document, const TiXmlElement* parent, const char* name, int& field) {

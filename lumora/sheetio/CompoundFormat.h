@@ -21,6 +21,8 @@ constexpr uint32_t MINI_BYTES = 1u << MINI_SHIFT;
 constexpr uint32_t MINI_CUTOFF = 4096;
 constexpr uint32_t ENTRY_BYTES = 128;
 constexpr uint32_t MAX_NAME = 31; // characters, without the terminating zero
+// The largest stream a document of 512-byte sectors (version 3) may hold.
+constexpr uint64_t MAX_STREAM_BYTES = uint64_t{1} << 31;
 
 constexpr uint32_t MAX_SECTOR = 0xFFFFFFFA;
 constexpr uint32_t DIFAT_SECTOR = 0xFFFFFFFC;

@@ -72,7 +72,8 @@ public:
     static std::unique_ptr<CCompoundStorage> Create(const QString& path);
 
     // Stream names (UTF-8) match without regard to the case of their Latin letters. Results:
-    // 1 success, -1 failure, -6 (ReadStream) for a stream larger than 32 bits can count.
+    // 1 success, -1 failure, -6 for a stream larger than 32 bits can count (ReadStream) or than
+    // the document may hold, 2 GiB (WriteStream: the file is not touched).
     // CreateStream refuses a name a compound document cannot hold (empty, over 31 characters,
     // or with '/', '\', ':' or '!').
     int CreateStream(const std::string& name);

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
 
 namespace SheetIO {
@@ -66,14 +65,13 @@ public:
         SetU32(Room(4), value);
         Advance(4);
     }
-    // Writes what the buffer holds; false once any write failed. The written part starts on its
-    // way to the disk at once, so that the sync at the end has less left to wait for.
+    // Writes what the buffer holds; false once any write failed. A large part written starts on
+    // its way to the disk at once.
     bool Flush() {
         if (m_used > 0 && m_ok) {
             m_ok = m_file.Write(m_buffer, m_used);
             if (m_ok)
-                ::sync_file_range(m_file.Descriptor(), static_cast<off_t>(m_written - m_used),
-                                  static_cast<off_t>(m_used), SYNC_FILE_RANGE_WRITE);
+                platform::StartWriteBack(m_file.Descriptor(), m_written - m_used, m_used);
         }
         m_used = 0;
         return m_ok;
@@ -178,6 +176,8 @@ int CCompoundStorage::WriteStream(const std::string& name, const uint8_t* bytes,
     auto it = FindStream(name);
     if (it == m_streams.end())
         return -1;
+    if (size > MAX_STREAM_BYTES)
+        return -6;
     it->bytes.assign(bytes, bytes + size);
     return Flush() ? 1 : -1;
 }
@@ -188,6 +188,8 @@ int CCompoundStorage::WriteStream(const std::string& name, uint64_t size, const 
     auto it = FindStream(name);
     if (it == m_streams.end())
         return -1;
+    if (size > MAX_STREAM_BYTES)
+        return -6;
     std::vector<uint8_t>().swap(it->bytes);
     return Flush(&it->name, &produce, size) ? 1 : -1;
 }
@@ -197,7 +199,7 @@ bool CCompoundStorage::Flush(const std::string* produced, const Producer* produc
     std::vector<uint64_t> sizes(n);
     for (size_t i = 0; i < n; ++i) {
         sizes[i] = &m_streams[i].name == produced ? size : m_streams[i].bytes.size();
-        if (sizes[i] > 0xFFFFFFFFull)
+        if (sizes[i] > MAX_STREAM_BYTES)
             return false;
     }
 

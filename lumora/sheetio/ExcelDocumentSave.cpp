@@ -1,10 +1,13 @@
 // Saving, apart from loading, so that a program that only reads links nothing that writes.
 #include "lumora/sheetio/ExcelDocument.h"
 
+#include "lumora/sheetio/CompoundFormat.h"
 #include "lumora/sheetio/WritingLayout.h"
 
 #include <algorithm>
 #include <new>
+#include <string>
+#include <unordered_set>
 
 using namespace SheetIO;
 
@@ -18,14 +21,20 @@ void ExcelDocument::AlignBoundSheets() {
             named[static_cast<size_t>(w)] = true;
         }
     }
-    // A worksheet no bound sheet pointed at gets a name of its own that no other sheet has.
+    // A worksheet no bound sheet pointed at gets the first name "Sheet<n>" from n = its position + 1
+    // on that no other sheet has. The names below the last one given are all taken by then, so the
+    // search goes on from there: each number is tried once, whatever the number of sheets.
+    std::unordered_set<std::string> taken;
+    for (size_t w = 0; w < aligned.size(); ++w)
+        if (named[w] && !aligned[w].name.wide)
+            taken.insert(aligned[w].name.narrow);
+    size_t next = 1;
     for (size_t w = 0; w < aligned.size(); ++w) {
         if (named[w])
             continue;
-        for (int n = static_cast<int>(w) + 1;; ++n) {
-            const std::string name = "Sheet" + std::to_string(n);
-            if (std::none_of(aligned.begin(), aligned.end(),
-                             [&](const Workbook::BoundSheet& s) { return NarrowNameIs(s, name.c_str()); })) {
+        for (next = std::max(next, w + 1);; ++next) {
+            std::string name = "Sheet" + std::to_string(next);
+            if (taken.insert(name).second) {
                 aligned[w].name = CXLString(name);
                 break;
             }
@@ -66,7 +75,7 @@ bool ExcelDocument::WriteWorkbook() {
     uint64_t total = m_workbook.RecordSize();
     for (auto& ws : m_worksheets)
         total += ws->RecordSize();
-    if (total > 0xFFFFFFFFull)
+    if (total > SheetIO::compound::MAX_STREAM_BYTES)
         return false;
     // The stream goes to the file a piece at a time (the globals, then each sheet's leading
     // records, row blocks and closing records), each written in place into the file's buffer, so

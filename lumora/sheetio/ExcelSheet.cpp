@@ -31,21 +31,15 @@ void ExcelSheet::CStore::AddBlock() {
     const auto block = static_cast<uint32_t>(m_blocks.size());
     m_blocks.reserve(block + 1);
     const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
-    void* cells = block < SMALL_BLOCKS ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
-    m_blocks.push_back(static_cast<ExcelCell*>(cells));
+    m_blocks.push_back(static_cast<ExcelCell*>(platform::AllocateBuffer(bytes)));
     m_capacity += Capacity(block);
 }
 
 void ExcelSheet::CStore::Clear() {
     for (uint32_t i = 0; i < m_size; ++i)
         (*this)[i].~ExcelCell();
-    for (uint32_t block = 0; block < m_blocks.size(); ++block) {
-        const size_t bytes = size_t{Capacity(block)} * sizeof(ExcelCell);
-        if (block < SMALL_BLOCKS)
-            ::operator delete(m_blocks[block]);
-        else
-            platform::FreeLargeBlock(m_blocks[block], bytes);
-    }
+    for (uint32_t block = 0; block < m_blocks.size(); ++block)
+        platform::FreeBuffer(m_blocks[block], size_t{Capacity(block)} * sizeof(ExcelCell));
     m_blocks.clear();
     m_size = 0;
     m_capacity = 0;

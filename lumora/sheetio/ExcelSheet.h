@@ -90,7 +90,7 @@ private:
         static constexpr uint32_t SMALL_BITS = 12;
         static constexpr uint32_t SMALL_CELLS = 1u << SMALL_BITS;
         static constexpr uint32_t SMALL_BLOCKS = SMALL_BITS - 2;
-        static constexpr uint32_t LARGE_CELLS = (2u << 20) / sizeof(ExcelCell); // in a huge page
+        static constexpr uint32_t LARGE_CELLS = platform::HUGE_PAGE_BYTES / sizeof(ExcelCell);
 
         ExcelCell& At(uint32_t index) {
             if (index >= SMALL_CELLS) {
@@ -136,7 +136,7 @@ private:
     int m_rows = 0;
     int m_cols = 0;
     CStore m_store;
-    template <typename T> using Large = std::vector<T, platform::CLargeBlockAllocator<T>>;
+    template <typename T> using Large = platform::CLargeArray<T>;
     Large<SRun> m_runs;                      // sorted by key unless m_hash is in use
     Large<uint64_t> m_hash;                  // (key + 1) << 32 | store index; 0 is a free slot
     uint32_t m_hashed = 0;                   // entries in m_hash

@@ -108,4 +108,28 @@ TEST(WorkbookImport, LargeFirstSheetImportsWhole) {
             FAIL() << "row " << i + 1;
 }
 
+// TRUE and FALSE cells are numbers 1 and 0; an error cell is no number and drops its row.
+TEST(WorkbookImport, BooleansReadAsOneAndZero) {
+    Bytes body;
+    Add(body, LabelSstRec(0, 0, 0));
+    Add(body, LabelSstRec(0, 1, 1));
+    Add(body, BoolErrRec(1, 0, 1, false));
+    Add(body, NumberRec(1, 1, 2.5));
+    Add(body, NumberRec(2, 0, 3.0));
+    Add(body, BoolErrRec(2, 1, 0, false));
+    Add(body, NumberRec(3, 0, 4.0));
+    Add(body, BoolErrRec(3, 1, 0x07, true));
+    QTemporaryDir dir;
+    const QString path = WriteWorkbook(dir, {{"Data", body}});
+    CImportColumn x, y;
+    SImportControl control;
+    SImportCounts counts;
+    ASSERT_EQ(
+        ParseColumnsFromXls(path, QStringLiteral("Time"), x, QStringLiteral("Current"), y, control, &counts),
+        kImportOk);
+    EXPECT_EQ(std::vector<double>(x.begin(), x.end()), (std::vector<double>{1.0, 3.0}));
+    EXPECT_EQ(std::vector<double>(y.begin(), y.end()), (std::vector<double>{2.5, 0.0}));
+    EXPECT_EQ(counts.dropped, 1u);
+}
+
 } // namespace

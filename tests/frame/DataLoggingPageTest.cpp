@@ -127,7 +127,7 @@ TEST_F(DataLoggingPage, ResetClearsEveryValueCellTheMilliampHoursToo) {
             EXPECT_EQ(list.GetItemText(row, column), QStringLiteral("---")) << row << "," << column;
 }
 
-std::vector<double> Line(const std::vector<double>& values, unsigned n) {
+std::vector<double> Line(const platform::CLargeArray<double>& values, unsigned n) {
     return std::vector<double>(values.begin(), values.begin() + std::min<std::size_t>(n, values.size()));
 }
 
@@ -185,7 +185,7 @@ TEST_F(DataLoggingPage, TheCcdfViewShowsLineZero) {
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("volts.csv")), u',');
     Page().ShowCcdfView(1);
     ASSERT_NE(Page().WaveformCCDF(), nullptr);
-    const std::vector<double>& amplitudes = Page().WaveformCCDF()->Plot().GetDataMultiLineX(0);
+    const auto& amplitudes = Page().WaveformCCDF()->Plot().GetDataMultiLineX(0);
     ASSERT_FALSE(amplitudes.empty());
     for (double amplitude : amplitudes) {
         EXPECT_GE(amplitude, 3.01);

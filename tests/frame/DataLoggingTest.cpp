@@ -297,7 +297,7 @@ protected:
     unsigned Shown() { return Page().Waveform()->GetMultiLineDataLength(0); }
     // The lowest and highest reading of the logged line; an overload (9.9e37) is a gap, not a value.
     std::pair<double, double> ReadingRange() {
-        const std::vector<double>& y = Page().Waveform()->GetDataMultiLineY(0);
+        const auto& y = Page().Waveform()->GetDataMultiLineY(0);
         double low = 1e300, high = -1e300;
         for (unsigned i = 0; i < Shown(); ++i)
             if (y[i] < 1e37) {
@@ -666,7 +666,7 @@ TEST_F(DataLoggingFaults, ARunLoggedBehindTheCcdfViewIsThereOnTheTwoAxisView) {
     ASSERT_TRUE(plot->isVisible());
     const unsigned n = Shown();
     ASSERT_EQ(n, m_frame->DataLoggingReceived());
-    const std::vector<double>& x = Page().Waveform()->GetDataMultiLineX(0);
+    const auto& x = Page().Waveform()->GetDataMultiLineX(0);
     const auto [low, high] = ReadingRange();
     double h0 = 0, h1 = 0, v0 = 0, v1 = 0;
     plot->GetAxisScaleHoriZoom(h0, h1);

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -52,8 +53,8 @@ TEST_F(FilePages, VoltagePageReadsTimeAndVoltageIntoLineZero) {
     ASSERT_TRUE(WriteFile(Path("v.csv"), "Time (ms),Voltage\r\n1,3.3\r\n2,3.25\r\n4,3.2\r\n"));
     EXPECT_EQ(page.LoadWaveformFromTextFile(Path("v.csv"), u','), 1);
     const std::vector<double> x{0.001, 0.002, 0.004}, y{3.3, 3.25, 3.2};
-    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
-    EXPECT_EQ(page.Waveform()->GetDataMultiLineY(0), y);
+    EXPECT_THAT(page.Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
+    EXPECT_THAT(page.Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y));
     EXPECT_TRUE(platform::FindControl<controls::CXPStyleButtonST>(&page, 1079)->GetCheck());
     EXPECT_TRUE(m_messages.Texts().isEmpty());
     // The axes are left as they were: 适应 fits them.
@@ -74,7 +75,7 @@ TEST_F(FilePages, VoltagePageReadsTimeAndVoltageIntoLineZero) {
     ASSERT_TRUE(WriteFile(Path("bad.csv"), "Voltage,Time\r\n1,2\r\n"));
     EXPECT_EQ(page.LoadWaveformFromTextFile(Path("bad.csv"), u','), 0);
     EXPECT_EQ(m_messages.Texts(), QStringList{ParseError()});
-    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
+    EXPECT_THAT(page.Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
 
     ASSERT_EQ(page.ReportList()->GetColumnCount(), 2);
     EXPECT_EQ(page.ReportList()->GetColumnHeading(0), QStringLiteral("测量值"));
@@ -102,20 +103,20 @@ TEST_F(FilePages, CcdfPageDrawsTheFilesPointsAsTheyAre) {
     EXPECT_EQ(page.LoadWaveformFromTextFile(Path("c.txt"), u'\t'), 1);
     EXPECT_TRUE(m_messages.Texts().isEmpty());
     const std::vector<double> x{0.001, 0.002, 0.004, 0.008}, y{100, 40, 5, 0.1};
-    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
-    EXPECT_EQ(page.Waveform()->GetDataMultiLineY(0), y);
+    EXPECT_THAT(page.Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
+    EXPECT_THAT(page.Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y));
     EXPECT_EQ(page.Waveform()->GetMultiLineVisible(0), 1);
 
     ASSERT_TRUE(WriteFile(Path("swapped.txt"), "Occurrence\tCCDFAmplitude\n1\t2\n3\t4\n"));
     EXPECT_EQ(page.LoadWaveformFromTextFile(Path("swapped.txt"), u'\t'), 0);
     EXPECT_EQ(m_messages.Texts(), QStringList{ParseError()});
-    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
+    EXPECT_THAT(page.Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
 
     m_messages.Clear();
     ASSERT_TRUE(WriteFile(Path("one.txt"), "CCDFAmplitude\tOccurrence\n0.001\t100\n"));
     EXPECT_EQ(page.LoadWaveformFromTextFile(Path("one.txt"), u'\t'), 0);
     EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(CQXAppDialogMeasCCDF::kTooFewPointsId)});
-    EXPECT_EQ(page.Waveform()->GetDataMultiLineX(0), x);
+    EXPECT_THAT(page.Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
 
     QStringList headings;
     for (int c = 0; c < page.ReportList()->GetColumnCount(); ++c)
@@ -146,8 +147,8 @@ TEST_F(FilePages, CurrentPageLinesFromItsOwnFilesAndCancel) {
                              : page->LoadWaveformFromTextFile(
                                    line, path, path.endsWith(QStringLiteral("csv")) ? u',' : u'\t');
         EXPECT_EQ(read, 1) << name;
-        EXPECT_EQ(page->Waveform()->GetDataMultiLineX(line), x) << name;
-        EXPECT_EQ(page->Waveform()->GetDataMultiLineY(line), y) << name;
+        EXPECT_THAT(page->Waveform()->GetDataMultiLineX(line), ::testing::ElementsAreArray(x)) << name;
+        EXPECT_THAT(page->Waveform()->GetDataMultiLineY(line), ::testing::ElementsAreArray(y)) << name;
         ++line;
     }
     EXPECT_TRUE(m_messages.Texts().isEmpty());
@@ -172,8 +173,8 @@ TEST_F(FilePages, CurrentPageLinesFromItsOwnFilesAndCancel) {
     click.start();
     EXPECT_EQ(page->LoadWaveformFromTextFile(1, Path("big.csv"), u','), 0);
     EXPECT_TRUE(clicked);
-    EXPECT_EQ(page->Waveform()->GetDataMultiLineX(1), x);
-    EXPECT_EQ(page->Waveform()->GetDataMultiLineY(1), y);
+    EXPECT_THAT(page->Waveform()->GetDataMultiLineX(1), ::testing::ElementsAreArray(x));
+    EXPECT_THAT(page->Waveform()->GetDataMultiLineY(1), ::testing::ElementsAreArray(y));
     EXPECT_EQ(m_messages.Texts(), QStringList{ParseError()});
 }
 

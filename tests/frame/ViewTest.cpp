@@ -29,6 +29,7 @@
 #include <QStandardPaths>
 #include <cstddef>
 #include <cstring>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -144,8 +145,10 @@ TEST_F(View, CurrentPageFilesRoundTripThroughOpenAndSave) {
         ASSERT_EQ(m_view->OpenWaveformFile(Path(name)), 1) << name;
         Pump();
         EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_CURRENT) << name;
-        EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineX(0), x) << name;
-        EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), y) << name;
+        EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x))
+            << name;
+        EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y))
+            << name;
     }
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
     const QStringList rows = ReadWithXlrd(Path("cur.xls"));
@@ -357,14 +360,15 @@ TEST_F(View, AFileWithDecimalCommasIsRefusedWithTheParseMessage) {
         m_view->OpenWaveformFile(Path(row.name));
         Pump();
         EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)}) << row.name;
-        EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), y) << row.name;
+        EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y))
+            << row.name;
     }
     // The page reading a semicolon file as a comma file finds no columns in its header.
     m_messages.Clear();
     ASSERT_TRUE(WriteFile(Path("semicolon.csv"), "Time;Current\n0,5;1,5\n"));
     EXPECT_EQ(m_view->PageCurrent()->LoadWaveformFromTextFile(0, Path("semicolon.csv"), u','), 0);
     EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
-    EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), y);
+    EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y));
 
     // A workbook's text cell is read by the same rule.
     ExcelDocument document;
@@ -378,7 +382,7 @@ TEST_F(View, AFileWithDecimalCommasIsRefusedWithTheParseMessage) {
     m_view->OpenWaveformFile(Path("text.xls"));
     ASSERT_TRUE(PumpUntil([&] { return !m_messages.Texts().isEmpty(); }));
     EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
-    EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), y);
+    EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y));
 
     // The same numbers with a decimal point are read.
     m_messages.Clear();
@@ -386,8 +390,8 @@ TEST_F(View, AFileWithDecimalCommasIsRefusedWithTheParseMessage) {
     ASSERT_EQ(m_view->OpenWaveformFile(Path("point.txt")), 1);
     Pump();
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineX(0), (std::vector<double>{0.5}));
-    EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), (std::vector<double>{1.5}));
+    EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineX(0), ::testing::ElementsAre(0.5));
+    EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAre(1.5));
 }
 
 TEST_F(View, VoltageAndCcdfFilesOpenOnTheirPages) {
@@ -396,14 +400,16 @@ TEST_F(View, VoltageAndCcdfFilesOpenOnTheirPages) {
     Pump();
     EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_VOLTAGE);
     EXPECT_EQ(m_view->VisiblePage(), m_view->PageVoltage());
-    EXPECT_EQ(m_view->PageVoltage()->Waveform()->GetDataMultiLineY(0), (std::vector<double>{3.3, 3.2}));
+    EXPECT_THAT(m_view->PageVoltage()->Waveform()->GetDataMultiLineY(0),
+                ::testing::ElementsAreArray(std::vector<double>{3.3, 3.2}));
 
     // Line ends of CR only: the header is the first line all the same.
     ASSERT_TRUE(WriteFile(Path("c.TXT"), "CCDFAmplitude\tOccurrence\r0.001\t100\r0.01\t10\r0.1\t1\r"));
     ASSERT_EQ(m_view->OpenWaveformFile(Path("c.TXT")), 1);
     Pump();
     EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_CCDF);
-    EXPECT_EQ(m_view->PageCCDF()->Waveform()->GetDataMultiLineY(0), (std::vector<double>{100, 10, 1}));
+    EXPECT_THAT(m_view->PageCCDF()->Waveform()->GetDataMultiLineY(0),
+                ::testing::ElementsAreArray(std::vector<double>{100, 10, 1}));
 
     // Saving from these pages: no writer, message 51505.
     EXPECT_EQ(m_view->SaveWaveformFile(Path("none.csv")), 0);

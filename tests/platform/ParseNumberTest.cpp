@@ -11,7 +11,7 @@ namespace {
 
 using platform::ENumberFault;
 
-const char* FaultName(ENumberFault fault) {
+const char* NumberFaultName(ENumberFault fault) {
     switch (fault) {
     case ENumberFault::eNone:
         return "none";
@@ -27,11 +27,11 @@ const char* FaultName(ENumberFault fault) {
     return "?";
 }
 
-bool SameBits(double a, double b) {
+bool SameDoubleBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-struct SDoubleCase {
+struct SStrictDoubleCase {
     const char* name;
     QString text;
     ENumberFault fault;
@@ -39,7 +39,7 @@ struct SDoubleCase {
 };
 
 TEST(ParseNumber, StrictDoubleIsTheWholeTextAsOneDecimalNumber) {
-    const SDoubleCase cases[] = {
+    const SStrictDoubleCase cases[] = {
         {"a decimal comma", u"0,005"_qs, ENumberFault::eExtraText, 0},
         {"a decimal point", u"0.005"_qs, ENumberFault::eNone, 0.005},
         {"digit grouping", u"3,300"_qs, ENumberFault::eExtraText, 0},
@@ -74,18 +74,18 @@ TEST(ParseNumber, StrictDoubleIsTheWholeTextAsOneDecimalNumber) {
         {"a character after a NUL", QStringLiteral("5") + QChar(0) + u"6"_qs, ENumberFault::eExtraText, 0},
         {"seventeen digits", u"0.10000000000000001"_qs, ENumberFault::eNone, 0.1},
     };
-    for (const SDoubleCase& c : cases) {
+    for (const SStrictDoubleCase& c : cases) {
         const auto result = platform::ReadStrictDouble(c.text);
-        EXPECT_STREQ(FaultName(result.fault), FaultName(c.fault)) << c.name;
+        EXPECT_STREQ(NumberFaultName(result.fault), NumberFaultName(c.fault)) << c.name;
         EXPECT_EQ(result.Ok(), c.fault == ENumberFault::eNone) << c.name;
         if (c.fault == ENumberFault::eNone)
-            EXPECT_TRUE(SameBits(result.value, c.value)) << c.name << ": " << result.value;
+            EXPECT_TRUE(SameDoubleBits(result.value, c.value)) << c.name << ": " << result.value;
         else
             EXPECT_EQ(result.value, 0.0) << c.name;
     }
 }
 
-struct SIntCase {
+struct SStrictIntCase {
     const char* name;
     QString text;
     ENumberFault fault;
@@ -93,7 +93,7 @@ struct SIntCase {
 };
 
 TEST(ParseNumber, StrictIntIsTheWholeTextAsOneDecimalInteger) {
-    const SIntCase cases[] = {
+    const SStrictIntCase cases[] = {
         {"digits", u"42"_qs, ENumberFault::eNone, 42},
         {"blanks around", u" 5 "_qs, ENumberFault::eNone, 5},
         {"digit grouping", u"1,000"_qs, ENumberFault::eExtraText, 0},
@@ -113,14 +113,14 @@ TEST(ParseNumber, StrictIntIsTheWholeTextAsOneDecimalInteger) {
         {"many digits", QString(60, u'9'), ENumberFault::eOutOfRange, 0},
         {"an Arabic-Indic digit", u"\u0663"_qs, ENumberFault::eNoNumber, 0},
     };
-    for (const SIntCase& c : cases) {
+    for (const SStrictIntCase& c : cases) {
         const auto result = platform::ReadStrictInt(c.text);
-        EXPECT_STREQ(FaultName(result.fault), FaultName(c.fault)) << c.name;
+        EXPECT_STREQ(NumberFaultName(result.fault), NumberFaultName(c.fault)) << c.name;
         EXPECT_EQ(result.value, c.value) << c.name;
     }
 }
 
-struct SPrefixCase {
+struct SPrefixDoubleCase {
     const char* name;
     QString text;
     ENumberFault fault;
@@ -130,7 +130,7 @@ struct SPrefixCase {
 
 TEST(ParseNumber, PrefixDoubleIsTheLeadingNumberAsWcstodReadsIt) {
     const double inf = std::numeric_limits<double>::infinity();
-    const SPrefixCase cases[] = {
+    const SPrefixDoubleCase cases[] = {
         {"a number and a unit", u"2.5V"_qs, ENumberFault::eNone, 2.5, 3},
         {"blanks, a sign, an exponent and a unit", u" -1e-3 A"_qs, ENumberFault::eNone, -0.001, 6},
         {"a reply with its line end", u"+5.000000E+00\n"_qs, ENumberFault::eNone, 5, 13},
@@ -147,10 +147,10 @@ TEST(ParseNumber, PrefixDoubleIsTheLeadingNumberAsWcstodReadsIt) {
         {"negative infinity", u"-INF"_qs, ENumberFault::eNotFinite, -inf, 0},
         {"underflow", u"1e-400"_qs, ENumberFault::eNone, 0, 6},
     };
-    for (const SPrefixCase& c : cases) {
+    for (const SPrefixDoubleCase& c : cases) {
         const auto result = platform::ReadPrefixDouble(c.text);
-        EXPECT_STREQ(FaultName(result.fault), FaultName(c.fault)) << c.name;
-        EXPECT_TRUE(SameBits(result.value, c.value)) << c.name << ": " << result.value;
+        EXPECT_STREQ(NumberFaultName(result.fault), NumberFaultName(c.fault)) << c.name;
+        EXPECT_TRUE(SameDoubleBits(result.value, c.value)) << c.name << ": " << result.value;
         EXPECT_EQ(result.length, c.length) << c.name;
     }
     EXPECT_TRUE(std::isnan(platform::ReadPrefixDouble(u"nan"_qs).value));
@@ -174,7 +174,7 @@ TEST(ParseNumber, PrefixIntegersAsTheCRuntimeReadsThem) {
     };
     for (const auto& c : ints) {
         const auto result = platform::ReadPrefixInt(c.text);
-        EXPECT_STREQ(FaultName(result.fault), FaultName(c.fault)) << c.name;
+        EXPECT_STREQ(NumberFaultName(result.fault), NumberFaultName(c.fault)) << c.name;
         EXPECT_EQ(result.value, c.value) << c.name;
     }
     const struct {
@@ -196,7 +196,7 @@ TEST(ParseNumber, PrefixIntegersAsTheCRuntimeReadsThem) {
     };
     for (const auto& c : unsigneds) {
         const auto result = platform::ReadPrefixUInt(c.text, c.base);
-        EXPECT_STREQ(FaultName(result.fault), FaultName(c.fault)) << c.name;
+        EXPECT_STREQ(NumberFaultName(result.fault), NumberFaultName(c.fault)) << c.name;
         EXPECT_EQ(result.value, c.value) << c.name;
     }
 }

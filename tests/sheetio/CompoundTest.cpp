@@ -206,6 +206,29 @@ TEST(Compound, StreamFromPiecesIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{"pieces.ole"});
 }
 
+// A document of 512-byte sectors holds streams of 2 GiB at most: a larger one is refused before
+// anything is written, and the old file stays.
+TEST(Compound, StreamBeyondTwoGibibytesIsRefused) {
+    TempFolder dir;
+    const QString path = dir.File("large.ole");
+    {
+        auto storage = CCompoundStorage::Create(path);
+        ASSERT_EQ(storage->CreateStream("Workbook"), 1);
+        ASSERT_EQ(storage->WriteStream("Workbook", Pattern(5000, 3).data(), 5000), 1);
+    }
+    const QByteArray good = FileBytes(path);
+    bool asked = false;
+    const auto produce = [&](const CCompoundStorage::Sink&) { return asked = true; };
+    for (const uint64_t size : {(uint64_t{2} << 30) + 1, uint64_t{0xFFFFFFFF}, uint64_t{5} << 30}) {
+        auto storage = CCompoundStorage::Create(path);
+        ASSERT_EQ(storage->CreateStream("Workbook"), 1);
+        EXPECT_EQ(storage->WriteStream("Workbook", size, produce), -6) << size;
+    }
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(FileBytes(path), good);
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{"large.ole"});
+}
+
 // What each damaged document still gives: nothing (it does not open), or its "Workbook" stream
 // refused (the rest of it opens), or the stream itself.
 enum class EOutcome { NotOpened, StreamRefused, StreamRead };

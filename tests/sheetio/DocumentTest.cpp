@@ -349,6 +349,51 @@ TEST(Document, BoundSheetsMapToWorksheetsByPosition) {
     EXPECT_EQ(back.GetSheetByName("Chart"), nullptr);
 }
 
+// Worksheets no bound sheet names are saved with names of their own, which no other sheet has.
+TEST(Document, WorksheetsWithoutBoundSheetsGetFreeNamesOnSave) {
+    struct SCase {
+        const char* name;
+        const char* named; // the one bound sheet, of the middle worksheet
+        std::array<const char*, 3> saved;
+    };
+    const SCase cases[] = {
+        {"own name in the middle", "Second", {"Sheet1", "Second", "Sheet3"}},
+        {"a later default name taken", "Sheet3", {"Sheet1", "Sheet3", "Sheet4"}},
+        {"the first default name taken", "Sheet1", {"Sheet2", "Sheet1", "Sheet3"}},
+    };
+    TempFolder dir;
+    for (const SCase& c : cases) {
+        std::array<Bytes, 3> sheets;
+        for (size_t i = 0; i < sheets.size(); ++i) {
+            sheets[i] = Bof(0x0010);
+            Add(sheets[i], NumberRec(0, 0, static_cast<double>(i)));
+            Add(sheets[i], Eof());
+        }
+        const auto globals = [&](uint32_t middle) {
+            Bytes g = Bof(0x0005);
+            Add(g, BoundSheetRec(middle, c.named));
+            Add(g, Eof());
+            return g;
+        };
+        const uint32_t size = static_cast<uint32_t>(globals(0).size());
+        Bytes stream = globals(size + static_cast<uint32_t>(sheets[0].size()));
+        for (const Bytes& sheet : sheets)
+            Add(stream, sheet);
+        ASSERT_TRUE(WriteWorkbookFile(dir.File("unnamed.xls"), stream)) << c.name;
+        ExcelDocument doc;
+        ASSERT_TRUE(doc.Load(dir.File("unnamed.xls"))) << c.name;
+        ASSERT_EQ(doc.GetTotalSheets(), 3u) << c.name;
+        ASSERT_TRUE(doc.SaveAs(dir.File("saved.xls"))) << c.name;
+        ExcelDocument back;
+        ASSERT_TRUE(back.Load(dir.File("saved.xls"))) << c.name;
+        for (size_t i = 0; i < c.saved.size(); ++i) {
+            ExcelSheet* sheet = back.GetSheetByName(c.saved[i]);
+            ASSERT_NE(sheet, nullptr) << c.name << ": " << c.saved[i];
+            EXPECT_EQ(sheet->Cell(0, 0)->GetDouble(), static_cast<double>(i)) << c.name << ": " << c.saved[i];
+        }
+    }
+}
+
 TEST(Storage, StreamResults) {
     TempFolder dir;
     const QString path = dir.File("s.ole");

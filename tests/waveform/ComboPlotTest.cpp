@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -193,8 +194,8 @@ TEST_F(ComboPlotTest, LineZeroTakesMemoryAsItGrows) {
     EXPECT_EQ(m_frame.AppendDataSlice(run.x.data(), run.y.data(), kCapacity, 1, 1), 0)
         << "beyond the capacity";
     ASSERT_EQ(m_frame.GetMultiLineDataLength(0), 1000u);
-    EXPECT_EQ(m_plot->GetDataMultiLineX(0), run.x);
-    EXPECT_EQ(m_plot->GetDataMultiLineY(0), run.y);
+    EXPECT_THAT(m_plot->GetDataMultiLineX(0), ::testing::ElementsAreArray(run.x));
+    EXPECT_THAT(m_plot->GetDataMultiLineY(0), ::testing::ElementsAreArray(run.y));
     m_frame.ReDrawWaveformWnd(1, 1, 1);
     const QImage grown = Shown();
     m_frame.SetDataMultiLine(0, run.x.data(), run.y.data(), 1000, 0, 1);

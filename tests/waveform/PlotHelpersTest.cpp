@@ -169,8 +169,8 @@ TEST(LineSummary, RangesAgreeWithEverySampleAndAppendsMatchARebuild) {
 
 CLineData MakeLine(std::vector<double> x, std::vector<double> y, std::vector<unsigned> excluded) {
     CLineData line;
-    line.X = std::move(x);
-    line.Y = std::move(y);
+    line.X.assign(x.begin(), x.end());
+    line.Y.assign(y.begin(), y.end());
     line.Excluded = std::move(excluded);
     line.Summary.Rebuild(line.Y.data(), line.Y.size(), line.Excluded);
     return line;

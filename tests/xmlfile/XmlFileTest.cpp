@@ -98,6 +98,38 @@ TEST_F(XmlFile, WrittenFileReadsBack) {
     EXPECT_EQ(ReadXmlAttribute(doc, nullptr, "Value", value), 0);
 }
 
+TEST_F(XmlFile, SettingElementsReadByOneRule) {
+    WriteAll(Path("s.xml"), QByteArray("<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>"
+                                       "<LumoraSuite><Text Value=\"\xC6\xF4\xB6\xAF\" Width=\"3\"/>"
+                                       "<Bare/><Broken Value=\"a\xFF\"/></LumoraSuite>"));
+    XmlReadDocument doc = OpenXmlDocument(Path("s.xml"), kXmlSuiteRoot);
+    ASSERT_NE(doc.Root, nullptr);
+    struct SCase {
+        const char* name;
+        const TiXmlElement* parent;
+        const char* element;
+        const char* attribute;
+        eXmlSetting result;
+        QString text;
+    };
+    const SCase cases[] = {
+        {"value", doc.Root, "Text", kXmlValueAttribute, eXmlSetting::Text, QString::fromUtf8("启动")},
+        {"other attribute", doc.Root, "Text", "Width", eXmlSetting::Text, QStringLiteral("3")},
+        {"no such element", doc.Root, "Missing", kXmlValueAttribute, eXmlSetting::NoElement,
+         QStringLiteral("kept")},
+        {"no parent", nullptr, "Text", kXmlValueAttribute, eXmlSetting::NoElement, QStringLiteral("kept")},
+        {"element without the attribute", doc.Root, "Bare", kXmlValueAttribute, eXmlSetting::NoAttribute,
+         QString()},
+        {"bytes of no character", doc.Root, "Broken", kXmlValueAttribute, eXmlSetting::NotText,
+         QString::fromUtf8("a\uFFFD")},
+    };
+    for (const SCase& c : cases) {
+        QString text = QStringLiteral("kept");
+        EXPECT_EQ(ReadElementAttribute(doc, c.parent, c.element, text, c.attribute), c.result) << c.name;
+        EXPECT_EQ(text, c.text) << c.name;
+    }
+}
+
 TEST_F(XmlFile, BadFilesGiveNoRootAndSayWhy) {
     struct SCase {
         const char* name;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/LargeBlock.h"
 #include "waveform/common/LineSummary.h"
 
 #include <algorithm>
@@ -33,8 +34,8 @@ struct CColumnCache {
 // One line of a plot: its samples (time ascending), the indices of excluded samples (ascending) and
 // the summary the line is drawn from.
 struct CLineData {
-    std::vector<double> X;
-    std::vector<double> Y;
+    platform::CLargeArray<double> X;
+    platform::CLargeArray<double> Y;
     std::vector<unsigned> Excluded;
     waveform::CLineSummary Summary;
     mutable waveform::CColumnCache Columns;

@@ -1,7 +1,5 @@
 #include "waveform/common/LineSummary.h"
 
-#include "waveform/common/HugePages.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -67,7 +65,7 @@ struct CStatAcc {
 
 // Visits the nodes that exactly cover level-0 nodes [begin, end), coarsest possible.
 template <typename Node, typename Visit>
-void VisitCover(const std::vector<std::vector<Node>>& levels, std::size_t begin, std::size_t end,
+void VisitCover(const std::vector<platform::CLargeArray<Node>>& levels, std::size_t begin, std::size_t end,
                 Visit visit) {
     std::size_t level = 0;
     while (begin < end) {
@@ -99,17 +97,17 @@ void CLineSummary::Clear() {
 
 void CLineSummary::Reserve(std::size_t count) {
     std::size_t nodes = (count + B - 1) / B;
-    ReserveLarge(m_entry, nodes);
+    m_entry.reserve(nodes);
     for (std::size_t level = 0; nodes > 0; ++level) {
         if (m_draw.size() <= level) {
             m_draw.emplace_back();
             m_edge.emplace_back();
             m_stat.emplace_back();
         }
-        ReserveLarge(m_draw[level], nodes);
+        m_draw[level].reserve(nodes);
         if (level > 0)
-            ReserveLarge(m_edge[level], nodes);
-        ReserveLarge(m_stat[level], nodes);
+            m_edge[level].reserve(nodes);
+        m_stat[level].reserve(nodes);
         if (nodes == 1)
             break;
         nodes = (nodes + B - 1) / B;
@@ -161,8 +159,8 @@ void CLineSummary::Append(const double* y, std::size_t count, const std::vector<
 }
 
 void CLineSummary::UpdateEdges(std::size_t level, std::size_t first) {
-    const std::vector<CDrawNode>& nodes = m_draw[level];
-    std::vector<CEdgeNode>& edges = m_edge[level];
+    const auto& nodes = m_draw[level];
+    auto& edges = m_edge[level];
     edges.resize(nodes.size());
     for (std::size_t group = first / B * B; group < nodes.size(); group += B) {
         const std::size_t end = std::min(nodes.size(), group + B);
@@ -182,7 +180,7 @@ void CLineSummary::UpdateEdges(std::size_t level, std::size_t first) {
 
 template <typename Acc> void CLineSummary::CoverDrawn(std::size_t begin, std::size_t end, Acc& acc) const {
     for (std::size_t level = 0; begin < end; ++level) {
-        const std::vector<CDrawNode>& nodes = m_draw[level];
+        const auto& nodes = m_draw[level];
         // Within one group (always so at the top): its nodes one by one, fewer than kFanOut.
         if (begin / B == (end - 1) / B) {
             for (std::size_t i = begin; i < end; ++i)
@@ -197,7 +195,7 @@ template <typename Acc> void CLineSummary::CoverDrawn(std::size_t begin, std::si
             for (; end % B != 0; --end)
                 acc.Add(nodes[end - 1].Min, nodes[end - 1].Max);
         } else {
-            const std::vector<CEdgeNode>& edges = m_edge[level];
+            const auto& edges = m_edge[level];
             if (begin % B != 0) {
                 acc.Add(edges[begin].SufMin, edges[begin].SufMax);
                 begin = (begin / B + 1) * B;

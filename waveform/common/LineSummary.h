@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LargeBlock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -84,10 +86,10 @@ private:
     std::size_t m_count = 0;
     std::uint64_t m_generation = 0;
     // Drawn value entering each level-0 block (the drawn value of the sample before it).
-    std::vector<double> m_entry;
-    std::vector<std::vector<CDrawNode>> m_draw;
-    std::vector<std::vector<CEdgeNode>> m_edge;
-    std::vector<std::vector<CStatNode>> m_stat;
+    platform::CLargeArray<double> m_entry;
+    std::vector<platform::CLargeArray<CDrawNode>> m_draw;
+    std::vector<platform::CLargeArray<CEdgeNode>> m_edge;
+    std::vector<platform::CLargeArray<CStatNode>> m_stat;
 };
 
 } // namespace waveform

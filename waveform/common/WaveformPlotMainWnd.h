@@ -21,8 +21,12 @@ public:
     platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
                                 platform::LPARAM lParam) override;
 
-    const std::vector<double>& GetDataMultiLineX(int line) const { return m_plotWnd.GetDataMultiLineX(line); }
-    const std::vector<double>& GetDataMultiLineY(int line) const { return m_plotWnd.GetDataMultiLineY(line); }
+    const platform::CLargeArray<double>& GetDataMultiLineX(int line) const {
+        return m_plotWnd.GetDataMultiLineX(line);
+    }
+    const platform::CLargeArray<double>& GetDataMultiLineY(int line) const {
+        return m_plotWnd.GetDataMultiLineY(line);
+    }
     int GetMultiLineVisible(int line) const;
     void SetMultiLineVisible(int line, int visible);
     int IsMultiLineHasData(int line) const;

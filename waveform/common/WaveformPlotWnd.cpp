@@ -3,7 +3,6 @@
 #include "platform/ProgramFolder.h"
 #include "waveform/common/BitmapFile.h"
 #include "waveform/common/GridValues.h"
-#include "waveform/common/HugePages.h"
 #include "waveform/common/MarkerSnap.h"
 #include "waveform/common/NiceValues.h"
 #include "waveform/common/PlotExclusion.h"
@@ -124,8 +123,8 @@ void CWaveformPlotWnd::AssignLine(int line, const double* x, const double* y, un
     data.Excluded.shrink_to_fit();
     const bool has = x != nullptr && y != nullptr && n > 0;
     if (has) {
-        waveform::ReserveLarge(data.X, n);
-        waveform::ReserveLarge(data.Y, n);
+        data.X.reserve(n);
+        data.Y.reserve(n);
         data.X.assign(x, x + n);
         data.Y.assign(y, y + n);
         const auto [lo, hi] = std::minmax_element(x, x + n);
@@ -141,12 +140,12 @@ void CWaveformPlotWnd::AssignLine(int line, const double* x, const double* y, un
     ResetMarkerA(data);
 }
 
-const std::vector<double>& CWaveformPlotWnd::GetDataMultiLineX(int line) const {
+const platform::CLargeArray<double>& CWaveformPlotWnd::GetDataMultiLineX(int line) const {
     const CLoopLinkItem* item = Line(line);
     return (item ? item : m_head)->Data.X;
 }
 
-const std::vector<double>& CWaveformPlotWnd::GetDataMultiLineY(int line) const {
+const platform::CLargeArray<double>& CWaveformPlotWnd::GetDataMultiLineY(int line) const {
     const CLoopLinkItem* item = Line(line);
     return (item ? item : m_head)->Data.Y;
 }

@@ -56,8 +56,8 @@ public:
 
     // ---- lines ----
     // A line outside 0..3 gives line 0's values.
-    const std::vector<double>& GetDataMultiLineX(int line) const;
-    const std::vector<double>& GetDataMultiLineY(int line) const;
+    const platform::CLargeArray<double>& GetDataMultiLineX(int line) const;
+    const platform::CLargeArray<double>& GetDataMultiLineY(int line) const;
     int GetMultiLineVisible(int line) const;
     void SetMultiLineVisible(int line, int visible);
     int IsMultiLineHasData(int line) const;

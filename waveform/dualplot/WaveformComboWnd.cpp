@@ -1,7 +1,6 @@
 #include "waveform/dualplot/WaveformComboWnd.h"
 
 #include "waveform/common/GridValues.h"
-#include "waveform/common/HugePages.h"
 #include "waveform/common/NiceValues.h"
 #include "waveform/common/PlotExclusion.h"
 #include "waveform/common/PlotFormat.h"
@@ -58,8 +57,8 @@ void CWaveformComboWnd::MakeRoom(CLineData& d, std::size_t needed) {
     if (needed <= room)
         return;
     const std::size_t grown = std::min(std::max({needed, room + room / 8, kFirstRoom}), m_capacity);
-    ReserveLarge(d.X, grown);
-    ReserveLarge(d.Y, grown);
+    d.X.reserve(grown);
+    d.Y.reserve(grown);
     d.Summary.Reserve(grown);
 }
 
@@ -78,11 +77,11 @@ int CWaveformComboWnd::RemakeDataRoom(
     // When the room asked for cannot be had, the line is made again as it was.
     std::size_t made = 0;
     for (const std::size_t wanted : {room, n}) {
-        d.X = std::vector<double>();
-        d.Y = std::vector<double>();
+        d.X = platform::CLargeArray<double>();
+        d.Y = platform::CLargeArray<double>();
         try {
-            ReserveLarge(d.X, wanted);
-            ReserveLarge(d.Y, wanted);
+            d.X.reserve(wanted);
+            d.Y.reserve(wanted);
             d.Summary.Reserve(wanted);
             made = wanted;
             break;

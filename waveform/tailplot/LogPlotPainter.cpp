@@ -113,8 +113,8 @@ void DrawLogGrid(QPainter& p, const QRect& client, const CPlotMapping& m, const 
     p.restore();
 }
 
-void DrawLogCurve(QPainter& p, const std::vector<double>& x, const std::vector<double>& y,
-                  const CPlotMapping& m, const CLineStyle& style, int lineStyle) {
+void DrawLogCurve(QPainter& p, std::span<const double> x, std::span<const double> y, const CPlotMapping& m,
+                  const CLineStyle& style, int lineStyle) {
     const std::size_t count = std::min(x.size(), y.size());
     if (count < 2 || m.area.IsEmpty())
         return;

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QStringList>
+#include <span>
 #include <vector>
 
 // Drawing of the CCDF window on any painter (layer, bitmap or printer), in a mapping whose axes are
@@ -30,7 +31,7 @@ void DrawLogGrid(QPainter& painter, const QRect& client, const waveform::CPlotMa
 // A curve of amplitudes and percents in the line's style (lineStyle: 0 joined, 1 diamond, 2 cross,
 // 3 square per point), clipped to the plot; points of 0 or below have no place on the axes and are
 // passed over.
-void DrawLogCurve(QPainter& painter, const std::vector<double>& x, const std::vector<double>& y,
+void DrawLogCurve(QPainter& painter, std::span<const double> x, std::span<const double> y,
                   const waveform::CPlotMapping& mapping, const CLineStyle& style, int lineStyle);
 
 // The values under a marker pair's lines: pair A on the horizontal axis, pair B on the vertical one. A

@@ -27,8 +27,8 @@ void CWaveformCCDFWnd::SetDataMultiLine(int line, const double* samples, unsigne
     std::size_t readings = 0;
     const int result = tailplot::ComputeCcdf(samples, n, curve, &readings);
     item->Data.Clear();
-    item->Data.X = std::move(curve.X);
-    item->Data.Y = std::move(curve.Y);
+    item->Data.X.assign(curve.X.begin(), curve.X.end());
+    item->Data.Y.assign(curve.Y.begin(), curve.Y.end());
     // Five readings or fewer make no distribution and change nothing else.
     if (readings > 5)
         m_parameter.Styles[static_cast<std::size_t>(line)].Visible = result;
@@ -42,8 +42,8 @@ int CWaveformCCDFWnd::SetCcdfPointsMultiLine(int line, const double* amplitudes,
     tailplot::CCcdfCurve curve;
     const int result = tailplot::SetCcdfPoints(amplitudes, percents, n, curve);
     item->Data.Clear();
-    item->Data.X = std::move(curve.X);
-    item->Data.Y = std::move(curve.Y);
+    item->Data.X.assign(curve.X.begin(), curve.X.end());
+    item->Data.Y.assign(curve.Y.begin(), curve.Y.end());
     m_parameter.Styles[static_cast<std::size_t>(line)].Visible = result;
     return result;
 }

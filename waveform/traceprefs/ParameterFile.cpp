@@ -10,25 +10,17 @@
 
 namespace {
 
-constexpr const char* kRoot = "LumoraSuite";
+constexpr const char* kRoot = kXmlSuiteRoot;
 constexpr const char* kParameters = "ParametersWaveform";
-constexpr const char* kValue = "Value";
+constexpr const char* kValue = kXmlValueAttribute;
 
 // Reads one attribute as text. false when the text does not convert from the code page; 'found' tells
 // whether the element and attribute exist.
 bool ReadText(const XmlReadDocument& doc, const TiXmlElement* parent, const char* element,
               const char* attribute, QString& text, bool& found) {
-    found = false;
-    const TiXmlElement* node = parent ? parent->FirstChildElement(element) : nullptr;
-    if (node == nullptr || node->Attribute(attribute) == nullptr)
-        return true;
-    std::string ansi;
-    if (ReadXmlAttribute(doc, node, attribute, ansi) != 1)
-        return true;
-    if (!platform::AnsiToText(ansi, text))
-        return false;
-    found = true;
-    return true;
+    const eXmlSetting read = ReadElementAttribute(doc, parent, element, text, attribute);
+    found = read == eXmlSetting::Text;
+    return read != eXmlSetting::NotText;
 }
 
 class CFieldReader {

@@ -18,14 +18,8 @@
 
 namespace {
 
-template <typename T> T* Control(QWidget* parent, int id, T* control) {
-    control->setParent(parent);
-    platform::SetControlId(control, id);
-    return control;
-}
-
 CLimitEdit* LimitEdit(QWidget* parent, int id) {
-    auto* edit = Control(parent, id, new CLimitEdit);
+    auto* edit = platform::AddControl(parent, id, new CLimitEdit);
     edit->m_nMaxDigits = 10;
     edit->m_nDecimals = 6;
     // The digit edit's font follows its height, so its height is fixed at that of a plain edit.
@@ -42,17 +36,17 @@ CPrefPageWaveform::~CPrefPageWaveform() = default;
 bool CPrefPageWaveform::OnCreatePage() {
     auto* layout = new QVBoxLayout(this);
     auto* nameRow = new QFormLayout;
-    m_chartName = Control(this, IDC_CHART_NAME, new QLineEdit);
+    m_chartName = platform::AddControl(this, IDC_CHART_NAME, new QLineEdit);
     nameRow->addRow(traceprefs::Text(34700), m_chartName);
     layout->addLayout(nameRow);
 
     auto* hori = new QGroupBox(traceprefs::Text(34701), this);
     auto* horiForm = new QFormLayout(hori);
-    m_horiText = Control(hori, IDC_HORI_TEXT, new QLineEdit);
+    m_horiText = platform::AddControl(hori, IDC_HORI_TEXT, new QLineEdit);
     m_horiMin = LimitEdit(hori, IDC_HORI_MIN);
     m_horiMax = LimitEdit(hori, IDC_HORI_MAX);
-    m_unitAdaptive = Control(hori, IDC_UNIT_ADAPTIVE, new QRadioButton(traceprefs::Text(34702)));
-    m_unitFixed = Control(hori, IDC_UNIT_FIXED, new QRadioButton(traceprefs::Text(34703)));
+    m_unitAdaptive = platform::AddControl(hori, IDC_UNIT_ADAPTIVE, new QRadioButton(traceprefs::Text(34702)));
+    m_unitFixed = platform::AddControl(hori, IDC_UNIT_FIXED, new QRadioButton(traceprefs::Text(34703)));
     horiForm->addRow(traceprefs::Text(34704), m_horiText);
     horiForm->addRow(traceprefs::Text(34705), m_horiMin);
     horiForm->addRow(traceprefs::Text(34706), m_horiMax);
@@ -62,7 +56,7 @@ bool CPrefPageWaveform::OnCreatePage() {
 
     auto* vert = new QGroupBox(traceprefs::Text(34707), this);
     auto* vertForm = new QFormLayout(vert);
-    m_vertText = Control(vert, IDC_VERT_TEXT, new QLineEdit);
+    m_vertText = platform::AddControl(vert, IDC_VERT_TEXT, new QLineEdit);
     m_vertMin = LimitEdit(vert, IDC_VERT_MIN);
     m_vertMax = LimitEdit(vert, IDC_VERT_MAX);
     vertForm->addRow(traceprefs::Text(34704), m_vertText);
@@ -70,9 +64,9 @@ bool CPrefPageWaveform::OnCreatePage() {
     vertForm->addRow(traceprefs::Text(34706), m_vertMax);
     layout->addWidget(vert);
 
-    auto* left = Control(this, IDC_LEFT_GROUP, new QGroupBox(traceprefs::Text(34708)));
+    auto* left = platform::AddControl(this, IDC_LEFT_GROUP, new QGroupBox(traceprefs::Text(34708)));
     auto* leftForm = new QFormLayout(left);
-    m_leftText = Control(left, IDC_LEFT_TEXT, new QLineEdit);
+    m_leftText = platform::AddControl(left, IDC_LEFT_TEXT, new QLineEdit);
     m_leftMin = LimitEdit(left, IDC_LEFT_MIN);
     m_leftMax = LimitEdit(left, IDC_LEFT_MAX);
     leftForm->addRow(traceprefs::Text(34704), m_leftText);
@@ -84,7 +78,7 @@ bool CPrefPageWaveform::OnCreatePage() {
 
     // Present in the layout the page was drawn from, used by nothing.
     for (int id : {55131, 55133, 55182})
-        Control(this, id, new QComboBox)->hide();
+        platform::AddControl(this, id, new QComboBox)->hide();
     (new QLabel(traceprefs::Text(34709), this))->hide();
     layout->addStretch(1);
     return true;

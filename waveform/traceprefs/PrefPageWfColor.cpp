@@ -14,12 +14,6 @@
 
 namespace {
 
-template <typename T> T* Control(QWidget* parent, int id, T* control) {
-    control->setParent(parent);
-    platform::SetControlId(control, id);
-    return control;
-}
-
 // The colours "Automatic" stands for: those of a new record.
 const CParameterWaveform& Defaults() {
     static const CParameterWaveform defaults;
@@ -36,11 +30,11 @@ bool CPrefPageWfColor::OnCreatePage() {
     auto* layout = new QVBoxLayout(this);
     auto* axis = new QGroupBox(traceprefs::Text(34710), this);
     auto* axisForm = new QFormLayout(axis);
-    m_axisColour = Control(axis, IDC_AXIS_COLOUR, new CColorButton);
-    m_axisStyle = Control(axis, IDC_AXIS_STYLE, new CColorPickerCBLineStyle);
-    m_axisWidth = Control(axis, IDC_AXIS_WIDTH, new CColorPickerCBLineWidth);
-    m_textColour = Control(axis, IDC_TEXT_COLOUR, new CColorButton);
-    m_backColour = Control(axis, IDC_BACK_COLOUR, new CColorButton);
+    m_axisColour = platform::AddControl(axis, IDC_AXIS_COLOUR, new CColorButton);
+    m_axisStyle = platform::AddControl(axis, IDC_AXIS_STYLE, new CColorPickerCBLineStyle);
+    m_axisWidth = platform::AddControl(axis, IDC_AXIS_WIDTH, new CColorPickerCBLineWidth);
+    m_textColour = platform::AddControl(axis, IDC_TEXT_COLOUR, new CColorButton);
+    m_backColour = platform::AddControl(axis, IDC_BACK_COLOUR, new CColorButton);
     axisForm->addRow(traceprefs::Text(34711), m_axisColour);
     axisForm->addRow(traceprefs::Text(34712), m_axisStyle);
     axisForm->addRow(traceprefs::Text(34713), m_axisWidth);
@@ -50,14 +44,14 @@ bool CPrefPageWfColor::OnCreatePage() {
 
     auto* curves = new QGroupBox(traceprefs::Text(34716), this);
     auto* curveForm = new QFormLayout(curves);
-    m_pointStyle = Control(curves, IDC_POINT_STYLE, new QComboBox);
+    m_pointStyle = platform::AddControl(curves, IDC_POINT_STYLE, new QComboBox);
     m_pointStyle->addItems(
         {traceprefs::Text(34717), traceprefs::Text(34718), traceprefs::Text(34719), traceprefs::Text(34720)});
-    m_curve = Control(curves, IDC_CURVE, new QComboBox);
+    m_curve = platform::AddControl(curves, IDC_CURVE, new QComboBox);
     m_curve->addItems(
         {traceprefs::Text(34721), traceprefs::Text(34722), traceprefs::Text(34723), traceprefs::Text(34724)});
-    m_curveColour = Control(curves, IDC_CURVE_COLOUR, new CColorButton);
-    m_curveWidth = Control(curves, IDC_CURVE_WIDTH, new CColorPickerCBLineWidth);
+    m_curveColour = platform::AddControl(curves, IDC_CURVE_COLOUR, new CColorButton);
+    m_curveWidth = platform::AddControl(curves, IDC_CURVE_WIDTH, new CColorPickerCBLineWidth);
     curveForm->addRow(traceprefs::Text(34712), m_pointStyle);
     curveForm->addRow(traceprefs::Text(34725), m_curve);
     curveForm->addRow(traceprefs::Text(34726), m_curveColour);
