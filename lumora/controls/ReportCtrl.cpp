@@ -2,13 +2,13 @@
 
 #include "lumora/controls/ListSortCompare.h"
 #include "platform/MessageTarget.h"
+#include "platform/ParseNumber.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <algorithm>
-#include <charconv>
 #include <numeric>
 
 namespace controls {
@@ -19,67 +19,20 @@ namespace {
 // "0x" prefix, then hexadecimal digits to the end. The value is 32-bit, saturated on overflow as
 // wcstoul's is, and a minus sign negates it modulo 2^32.
 bool ParseHex(const QString& text, std::uint64_t& value) {
-    int i = 0;
-    const int n = static_cast<int>(text.size());
-    auto blank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
-    while (i < n && blank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    auto digit = [](QChar c) -> int {
-        if (c >= u'0' && c <= u'9')
-            return c.unicode() - u'0';
-        if (c >= u'a' && c <= u'f')
-            return c.unicode() - u'a' + 10;
-        if (c >= u'A' && c <= u'F')
-            return c.unicode() - u'A' + 10;
-        return -1;
-    };
-    // "0x" counts as a prefix only when a digit follows; else the "0" is the number.
-    if (i + 2 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
-        digit(text[i + 2]) >= 0)
-        i += 2;
-    if (i >= n || digit(text[i]) < 0)
+    const auto number = platform::ReadPrefixUInt(text, 16);
+    if (number.fault == platform::ENumberFault::eNoNumber || number.length != text.size())
         return false;
-    constexpr std::uint64_t kMax = 0xFFFFFFFFu;
-    std::uint64_t result = 0;
-    bool overflow = false;
-    for (; i < n; ++i) {
-        const int d = digit(text[i]);
-        if (d < 0)
-            return false;
-        result = result * 16 + static_cast<std::uint64_t>(d);
-        if (result > kMax) {
-            overflow = true;
-            result = kMax;
-        }
-    }
-    if (overflow)
-        value = kMax;
-    else
-        value = negative ? ((~result + 1) & kMax) : result;
+    value = number.value;
     return true;
 }
 
-// The whole text, or all but a final '%', as a decimal number in the C locale; leading blanks are
-// skipped, as wcstod skips them.
+// The whole text, or all but a final '%', as a number by the strict rule.
 bool ParseDecimal(const QString& text, double& value) {
-    QByteArray bytes = text.toLatin1();
-    if (bytes.endsWith('%'))
-        bytes.chop(1);
-    const char* first = bytes.constData();
-    const char* const end = first + bytes.size();
-    while (first != end && (*first == ' ' || (*first >= '\t' && *first <= '\r')))
-        ++first;
-    if (first == end)
+    const auto number = platform::ReadStrictDouble(text.endsWith(u'%') ? QStringView(text).chopped(1) : text);
+    if (!number)
         return false;
-    if (*first == '+')
-        ++first;
-    const auto [ptr, ec] = std::from_chars(first, end, value);
-    return ec == std::errc() && ptr == end;
+    value = number.value;
+    return true;
 }
 
 int Sign(double d) {

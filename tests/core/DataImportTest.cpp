@@ -5,6 +5,7 @@
 #include "lumora/sheetio/ExcelSheet.h"
 #include "lumora/shell/ProgressWnd.h"
 #include "platform/ControlId.h"
+#include "platform/ParseNumber.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -139,6 +140,27 @@ std::vector<STextCase> TextCases() {
          {0, 4},
          2},
         {"SignAndBlanksAround", "Time,Current\n +1.5 , -2 \n", ',', "Time", "Current", 1, {1.5}, {-2}, 0},
+        // A decimal comma or digit grouping would be read a thousand times off: the file is refused.
+        {"DecimalCommasFailTheFile", "Time\tCurrent\n0,5\t1,5\n", '\t', "Time", "Current", 0, {}, {}, 0},
+        {"ADecimalCommaInALaterRowFailsTheFile",
+         "Time\tCurrent\n1\t2\n3\t0,25\n",
+         '\t',
+         "Time",
+         "Current",
+         0,
+         {},
+         {},
+         0},
+        {"DigitGroupingFailsTheFile", "Time\tCurrent\n1\t1,000\n", '\t', "Time", "Current", 0, {}, {}, 0},
+        {"ACommaWithoutADigitAfterItEndsTheNumber",
+         "Time\tCurrent\n1,\t2, mA\n",
+         '\t',
+         "Time",
+         "Current",
+         1,
+         {1},
+         {2},
+         0},
         {"RowLongerThanAPieceIsOneRow",
          "Time,Current\n1,2," + Repeated('x', 5000) + ",7\n3," + Repeated(' ', 5000) + "4\n",
          ',',
@@ -577,6 +599,27 @@ TEST(HostileText, FileTruncatedWhileReadFails) {
     EXPECT_EQ(child.result, kImportFailed);
 }
 
+// A decimal comma anywhere in a file parsed in slices fails the whole file. A suite of its own, run
+// after the tests whose children measure memory: the heap a parse this size leaves behind is theirs
+// to reuse, and their budgets would not count it.
+TEST(SlicedTextImport, ADecimalCommaFailsTheWholeFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    for (const QByteArray& last : {QByteArray("7\t1.5\n"), QByteArray("7\t1,5\n")}) {
+        ASSERT_TRUE(WriteRepeated(path, "Time\tCurrent\n", "1\t2\n", 6 * kMiB));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::Append) && file.write(last) == last.size() && file.flush());
+        file.close();
+        CImportColumn x, y;
+        SImportControl control;
+        const int result = ParseColumnsFromText(x, path, u'\t', QStringLiteral("Time"),
+                                                QStringLiteral("Current"), y, control);
+        const bool comma = last.contains(',');
+        EXPECT_EQ(result, comma ? kImportFailed : kImportOk) << last.constData();
+        EXPECT_EQ(x.size(), comma ? 0u : 1572865u) << last.constData();
+    }
+}
+
 struct SUnitCase {
     const char* header;
     int found;
@@ -640,12 +683,12 @@ TEST(NumberPrefix, AsWcstodReadsIt) {
     for (const auto& c : cases) {
         const std::string& text = c.text;
         double value = 99.0;
-        const char* end = ParseNumberPrefix(text.data(), text.data() + text.size(), value);
+        const char* end = platform::ParseNumberPrefix(text.data(), text.data() + text.size(), value);
         EXPECT_EQ(end != nullptr, c.number) << text;
         const QString wide = QString::fromStdString(text);
         const auto* first = reinterpret_cast<const char16_t*>(wide.utf16());
         double wideValue = 99.0;
-        const char16_t* wideEnd = ParseNumberPrefix(first, first + wide.size(), wideValue);
+        const char16_t* wideEnd = platform::ParseNumberPrefix(first, first + wide.size(), wideValue);
         EXPECT_EQ(wideEnd != nullptr, c.number) << text;
         if (c.number && end != nullptr && wideEnd != nullptr) {
             EXPECT_EQ(value, c.value) << text;
@@ -674,7 +717,7 @@ TEST(NumberPrefix, SameValueAsFromChars) {
         const auto [ptr, ec] = std::from_chars(text, text + length, expected);
         ASSERT_EQ(ec, std::errc()) << text;
         double value = 1.0;
-        const char* end = ParseNumberPrefix(text, text + length, value);
+        const char* end = platform::ParseNumberPrefix(text, text + length, value);
         ASSERT_NE(end, nullptr) << text;
         EXPECT_EQ(end, ptr) << text;
         EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
