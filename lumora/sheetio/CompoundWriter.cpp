@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
 
 namespace SheetIO {
@@ -66,15 +65,11 @@ public:
         SetU32(Room(4), value);
         Advance(4);
     }
-    // Writes what the buffer holds; false once any write failed. The written part starts on its
-    // way to the disk at once, so that the sync at the end has less left to wait for.
+    // Writes what the buffer holds; false once any write failed. The replacement starts what it
+    // was given on its way to the disk as it goes.
     bool Flush() {
-        if (m_used > 0 && m_ok) {
+        if (m_used > 0 && m_ok)
             m_ok = m_file.Write(m_buffer, m_used);
-            if (m_ok)
-                ::sync_file_range(m_file.Descriptor(), static_cast<off_t>(m_written - m_used),
-                                  static_cast<off_t>(m_used), SYNC_FILE_RANGE_WRITE);
-        }
         m_used = 0;
         return m_ok;
     }
