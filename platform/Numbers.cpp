@@ -1,4 +1,5 @@
 #include "Numbers.h"
+#include "ParseNumber.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -33,18 +34,6 @@ private:
     locale_t m_previous;
 };
 
-// Only the leading ASCII part can hold a number; anything else ends it.
-QByteArray NumberPrefix(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (QChar c : text) {
-        if (c.unicode() >= 0x80 || c.unicode() == 0)
-            break;
-        bytes.append(static_cast<char>(c.unicode()));
-    }
-    return bytes;
-}
-
 std::string VFormat(const char* format, va_list args) {
     CScopedCLocale cLocale;
     char small[256];
@@ -65,45 +54,15 @@ std::string VFormat(const char* format, va_list args) {
 } // namespace
 
 std::int32_t WToI(const QString& text) {
-    const QByteArray bytes = NumberPrefix(text);
-    CScopedCLocale cLocale;
-    errno = 0;
-    const long long v = std::strtoll(bytes.constData(), nullptr, 10);
-    if (v > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
+    return ReadPrefixInt(text).value;
 }
 
 double WToF(const QString& text) {
-    const QByteArray bytes = NumberPrefix(text);
-    CScopedCLocale cLocale;
-    return std::strtod(bytes.constData(), nullptr);
+    return ReadPrefixDouble(text).value;
 }
 
 std::uint32_t WcsToUL(const QString& text, int base) {
-    const QByteArray bytes = NumberPrefix(text);
-    const char* p = bytes.constData();
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    if (*p == '+' || *p == '-')
-        return 0;
-    CScopedCLocale cLocale;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long v = std::strtoull(p, &end, base);
-    if (end == p)
-        return 0;
-    if (errno == ERANGE || v > std::numeric_limits<std::uint32_t>::max())
-        return std::numeric_limits<std::uint32_t>::max();
-    const auto u = static_cast<std::uint32_t>(v);
-    return negative ? static_cast<std::uint32_t>(0u - u) : u;
+    return ReadPrefixUInt(text, base).value;
 }
 
 QString CFormat(const char* format, ...) {

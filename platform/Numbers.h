@@ -9,15 +9,15 @@
 // files were written for.
 namespace platform {
 
-// Leading white space, an optional sign and decimal digits; stops at the first other character.
-// Out of range saturates at INT32_MIN / INT32_MAX; no digits give 0.
+// The C runtime's _wtoi, _wtof and wcstoul: the value of the prefix rule (ParseNumber.h), and 0 where
+// the text holds no number. Only for what a stored format or a reply defines that way; a reader that
+// must tell "no number" from 0 uses ReadPrefixInt / ReadPrefixDouble / ReadPrefixUInt.
+// _wtoi: out of range saturates at INT32_MIN / INT32_MAX.
 std::int32_t WToI(const QString& text);
-
-// A C-locale strtod of the text's prefix; no number gives 0.0.
+// _wtof: out of range gives the infinity wcstod gives, "inf" and "nan" what they say.
 double WToF(const QString& text);
-
 // wcstoul with a 32-bit unsigned long: an optional '-' negates modulo 2^32, out of range gives
-// UINT32_MAX, no digits give 0. Base 0 chooses 8, 10 or 16 from the prefix.
+// UINT32_MAX. Base 0 chooses 8, 10 or 16 from the prefix.
 std::uint32_t WcsToUL(const QString& text, int base = 10);
 
 // printf-style formatting in the C locale ("%.6f", "%d", "%.3e", ...).

@@ -5,6 +5,7 @@
 #include "platform/Event.h"
 #include "platform/MessageTarget.h"
 #include "platform/Numbers.h"
+#include "platform/ParseNumber.h"
 #include "platform/Utf16.h"
 
 #include <QCoreApplication>
@@ -60,6 +61,10 @@ int CEntityInstruDCPS::QueryText(const QString& query, QString& reply) {
 }
 
 int CEntityInstruDCPS::SendValue(const char* header, const QString& value) {
+    // A parameter that is no number (a level an instrument file does not hold is empty) is not sent:
+    // the supply would queue a parameter error and hold another level than the record says.
+    if (!platform::ReadStrictDouble(value))
+        return 0;
     return WriteCommandHelper(QString::fromLatin1(header) + QLatin1Char(' ') + value);
 }
 

@@ -4,6 +4,7 @@
 #include "dialogs/optionsbox/OptionsBox.h"
 #include "lumora/core/MainPreferences.h"
 #include "platform/ControlId.h"
+#include "platform/ParseNumber.h"
 #include "waveform/prefdlg/DataExchange.h"
 
 #include <QComboBox>
@@ -14,7 +15,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <limits>
 
 namespace {
 
@@ -48,11 +48,10 @@ bool CPrefMainPageData::OnCreatePage() {
     connect(m_spin, &QScrollBar::valueChanged, this,
             [this](int value) { m_digits->setText(QString::number(kDigitsMax - value)); });
     connect(m_digits, &QLineEdit::textEdited, this, [this](const QString& text) {
-        bool ok = false;
-        const int digits = text.toInt(&ok);
-        if (ok && digits >= 0 && digits <= kDigitsMax) {
+        const auto digits = platform::ReadStrictInt(text);
+        if (digits && digits.value >= 0 && digits.value <= kDigitsMax) {
             const QSignalBlocker blocker(m_spin);
-            m_spin->setValue(kDigitsMax - digits);
+            m_spin->setValue(kDigitsMax - digits.value);
         }
     });
     m_little = Control(box, IDC_LITTLE, new QComboBox);
@@ -91,9 +90,8 @@ bool CPrefMainPageData::DoDataExchange(bool save) {
         if (m_record->Digits >= 0 && m_record->Digits <= kDigitsMax)
             m_spin->setValue(kDigitsMax - m_record->Digits);
     }
-    // Any whole number: the number formats bound the decimals they write.
-    return prefdlg::ExchangeInt(m_digits, m_record->Digits, save, std::numeric_limits<int>::min(),
-                                std::numeric_limits<int>::max());
+    // The decimals the writers honour; more are refused with the range message, which names the limit.
+    return prefdlg::ExchangeInt(m_digits, m_record->Digits, save, 0, kDigitsMax);
 }
 
 int CPrefMainPageData::ValidatePage() {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "lumora/core/MainPreferences.h"
 #include "waveform/prefdlg/PreferencesPageBase.h"
 
-struct MainPreferences;
 class QComboBox;
 class QLineEdit;
 class QScrollBar;
@@ -17,8 +17,8 @@ public:
         IDC_BIG = 1054,
         IDC_MANTISSA = 1055,
     };
-    // The range of the decimals' arrows; the edit takes any whole number.
-    static constexpr int kDigitsMax = 15;
+    // The most decimals a measured value is written with: the arrows' range and the edit's limit.
+    static constexpr int kDigitsMax = kMaxValueDigits;
 
     explicit CPrefMainPageData(MainPreferences* record);
     ~CPrefMainPageData() override;

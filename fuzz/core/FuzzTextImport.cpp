@@ -1,5 +1,6 @@
 #include "FuzzInputFile.h"
 #include "lumora/core/DataImport.h"
+#include "platform/ParseNumber.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     GetUnitScale(header, factor);
     double value = 0.0;
     const char* text = reinterpret_cast<const char*>(data);
-    const char* end = ParseNumberPrefix(text, text + size, value);
+    const char* end = platform::ParseNumberPrefix(text, text + size, value);
     if (end != nullptr && (end > text + size || !std::isfinite(value)))
         std::abort();
     return 0;

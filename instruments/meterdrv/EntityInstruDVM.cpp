@@ -5,6 +5,7 @@
 #include "platform/Event.h"
 #include "platform/MessageTarget.h"
 #include "platform/Numbers.h"
+#include "platform/ParseNumber.h"
 #include "platform/Utf16.h"
 
 #include <cmath>
@@ -148,6 +149,9 @@ int CEntityInstruDVM::GetTriggerMode(int& mode) {
 }
 
 int CEntityInstruDVM::SetTriggerLevel(const QString& amperes) {
+    // A level that is no number is not sent: the meter would queue a parameter error.
+    if (!platform::ReadStrictDouble(amperes))
+        return 0;
     return WriteCommandHelper(QStringLiteral(":SENS:CURR:ATR:EDGE:LEV ") + amperes.trimmed());
 }
 

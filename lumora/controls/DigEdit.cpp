@@ -2,7 +2,9 @@
 
 #include "platform/ControlId.h"
 #include "platform/Numbers.h"
+#include "platform/ParseNumber.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpression>
@@ -25,7 +27,10 @@ public:
         static const QRegularExpression shape(QStringLiteral("^-?[0-9]*\\.?[0-9]*$"));
         if (!shape.match(input).hasMatch())
             return Invalid;
-        return std::isfinite(platform::WToF(input)) ? Acceptable : Invalid;
+        // Of the texts of this shape only a digit run beyond a double's range is refused; one without
+        // a digit ("", "-", ".") is how an entry begins.
+        return platform::ReadStrictDouble(input).fault == platform::ENumberFault::eOutOfRange ? Invalid
+                                                                                              : Acceptable;
     }
 };
 
@@ -100,6 +105,7 @@ void CDigEdit::SetValue(double value) {
         return;
     setText(FormatValue(value));
     m_committed = value;
+    m_entry = EEntry::eClean;
 }
 
 double CDigEdit::Clamp(double value) const {
@@ -110,14 +116,33 @@ double CDigEdit::Clamp(double value) const {
     return value;
 }
 
+bool CDigEdit::TypedNumber(double& value) const {
+    if (m_entry == EEntry::eRefused)
+        return false;
+    const auto number = platform::ReadStrictDouble(text());
+    if (!number)
+        return false;
+    value = number.value;
+    return true;
+}
+
 double CDigEdit::ParsedValue() const {
-    const double value = platform::WToF(text());
-    return std::isfinite(value) ? value : m_committed;
+    double value = 0.0;
+    return TypedNumber(value) ? value : m_committed;
+}
+
+void CDigEdit::RefuseKey() {
+    m_entry = EEntry::eRefused;
+    // A selection left standing would let the next key type over the refused entry as a new one.
+    if (hasSelectedText())
+        setCursorPosition(selectionEnd());
+    QApplication::beep();
 }
 
 double CDigEdit::GetValue() {
     const double value = ParsedValue();
-    if (value > m_dMax || value < m_dMin || !std::isfinite(platform::WToF(text()))) {
+    double typed = 0.0;
+    if (value > m_dMax || value < m_dMin || !TypedNumber(typed)) {
         const double bound = Clamp(value);
         setText(FormatValue(bound));
         return bound;
@@ -156,6 +181,8 @@ void CDigEdit::SelectDigit(int caret) {
 }
 
 void CDigEdit::Commit() {
+    // Every caller has just shown a value: it is the new entry's start.
+    m_entry = EEntry::eClean;
     m_committed = ParsedValue();
     for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {
         if (auto* target = dynamic_cast<platform::CMessageTarget*>(w)) {
@@ -179,6 +206,9 @@ void CDigEdit::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
         QLineEdit::keyPressEvent(event);
+        // An emptied edit starts a new entry.
+        if (text().isEmpty())
+            m_entry = EEntry::eClean;
         break;
     case Qt::Key_Escape:
     case Qt::Key_Return:
@@ -206,6 +236,19 @@ void CDigEdit::OnChar(QKeyEvent* event) {
     const QString current = text();
     const int selStart = SelStart();
     const int selEnd = SelEnd();
+    // Typing over the whole text starts a new entry.
+    if (selStart == 0 && selEnd >= current.size())
+        m_entry = EEntry::eClean;
+    // A key the filter drops makes the entry another number than the one typed ("0,005" would be
+    // 5): the entry is refused, and Enter or leaving brings back the last value. Blanks before or
+    // after the number change nothing; a digit after one would join two numbers.
+    if (c.isSpace()) {
+        if (!current.isEmpty() && m_entry == EEntry::eClean)
+            m_entry = EEntry::eAfterBlank;
+        return;
+    }
+    if (m_entry == EEntry::eAfterBlank && (c == u'.' || (c >= u'0' && c <= u'9')))
+        RefuseKey();
     if (c == u'.') {
         if (current.isEmpty()) {
             setText(QStringLiteral("0."));
@@ -220,6 +263,8 @@ void CDigEdit::OnChar(QKeyEvent* event) {
         const qsizetype point = current.indexOf(u'.');
         if (point < 0 || (selStart <= point && point < selEnd))
             QLineEdit::keyPressEvent(event);
+        else
+            RefuseKey();
         return;
     }
     if (c == u'-') {
@@ -232,8 +277,10 @@ void CDigEdit::OnChar(QKeyEvent* event) {
     }
     const int count = static_cast<int>(current.size()) - (current.contains(u'.') ? 1 : 0) -
                       (current.contains(u'-') ? 1 : 0);
-    if ((count >= m_nMaxDigits && selStart == selEnd) || c < u'0' || c > u'9')
+    if ((count >= m_nMaxDigits && selStart == selEnd) || c < u'0' || c > u'9') {
+        RefuseKey();
         return;
+    }
     if (current == QStringLiteral("0")) {
         setText(QString());
     } else if (current == QStringLiteral("-0")) {
@@ -280,6 +327,7 @@ void CDigEdit::keyReleaseEvent(QKeyEvent* event) {
     case Qt::Key_Escape:
         // Takes back the typing; nothing is committed.
         setText(FormatValue(m_committed));
+        m_entry = EEntry::eClean;
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -12,6 +12,10 @@ namespace controls {
 // digit to digit; Up, Down and the wheel add or subtract the highlighted digit's place value. The
 // value is committed (the parent is told by WM_DIGEDIT_COMMIT) on a step, on Enter and on leaving
 // the control, never on a single keystroke; Escape takes back what was typed since the last commit.
+// The text is read by the strict rule (platform::ReadStrictDouble). An entry in which a key was
+// dropped (a comma, a letter, a second point, a digit beyond the limit) is not the number typed: it
+// is refused with a beep, and Enter or leaving brings back the last committed value, as does a text
+// that is no number (empty, a lone sign).
 class CDigEdit : public QLineEdit {
 public:
     // Posted to the nearest ancestor that takes messages: wParam the control's id, lParam 0.
@@ -43,6 +47,9 @@ public:
     static double PlaceValue(const QString& text, int caret);
 
 protected:
+    // The number the text holds as it was typed; false when it holds none or the entry was refused.
+    bool TypedNumber(double& value) const;
+
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -61,13 +68,19 @@ private:
     void Commit();
     int SelStart() const;
     int SelEnd() const;
-    // The number of the text, or the last committed value when the text holds none that is finite.
+    // The number of the text, or the last committed value when the text holds none or the entry was
+    // refused.
     double ParsedValue() const;
+    void RefuseKey();
     double Clamp(double value) const;
     int ShownDecimals() const;
 
+    // What the keys typed since the last value was shown amount to.
+    enum class EEntry { eClean, eAfterBlank, eRefused };
+
     QColor m_brBack;
     double m_committed = 0.0;
+    EEntry m_entry = EEntry::eClean;
     int m_fontHeight = -1;
 };
 

@@ -5,6 +5,7 @@
 #include "lumora/sheetio/ExcelSheet.h"
 #include "platform/CodePage.h"
 #include "platform/LargeBlock.h"
+#include "platform/ParseNumber.h"
 #include "platform/Paths.h"
 
 #include <QFile>
@@ -37,123 +38,6 @@ constexpr std::int64_t kHeaderPieceBytes = 64 << 10;
 
 enum class EEncoding { eAnsi, eUtf8, eUtf16 };
 
-// ---- numbers --------------------------------------------------------------------------------------
-
-bool IsNumberSpace(unsigned c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Whether a decimal number that from_chars found out of range is too large (else it is too small, and
-// is 0 as wcstod gives it).
-bool Overflows(const char* first, const char* last) {
-    std::int64_t leading = 0; // digits before the point after leading zeros
-    std::int64_t zeros = 0;   // zeros after the point before the first other digit, when leading is 0
-    const char* p = first;
-    while (p < last && *p == '0')
-        ++p;
-    while (p < last && IsDigit(*p)) {
-        ++leading;
-        ++p;
-    }
-    if (p < last && *p == '.') {
-        ++p;
-        if (leading == 0) {
-            while (p < last && *p == '0') {
-                ++zeros;
-                ++p;
-            }
-        }
-        while (p < last && IsDigit(*p))
-            ++p;
-    }
-    std::int64_t exponent = 0;
-    if (p < last && (*p == 'e' || *p == 'E')) {
-        ++p;
-        bool negative = false;
-        if (p < last && (*p == '+' || *p == '-'))
-            negative = *p++ == '-';
-        while (p < last && IsDigit(*p)) {
-            exponent = std::min<std::int64_t>(exponent * 10 + (*p - '0'), 1'000'000'000);
-            ++p;
-        }
-        if (negative)
-            exponent = -exponent;
-    }
-    const std::int64_t magnitude = leading > 0 ? leading - 1 + exponent : exponent - zeros - 1;
-    return magnitude > 0;
-}
-
-// from_chars for a decimal number, with the common short form done at once: up to 15 significant
-// digits and a power of ten up to 22 are exact doubles, so their product or quotient is the correctly
-// rounded value, the one from_chars gives (the fast path of Clinger). Anything else goes to from_chars.
-std::from_chars_result FromChars(const char* first, const char* last, double& value) {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* p = first;
-    const bool negative = p < last && *p == '-';
-    if (negative)
-        ++p;
-    std::uint64_t mantissa = 0;
-    int exponent = 0;
-    auto digitsFrom = [&](const char* q) {
-        for (unsigned d; q < last && (d = static_cast<unsigned char>(*q) - '0') <= 9; ++q)
-            mantissa = mantissa * 10 + d;
-        return q;
-    };
-    const char* integer = p;
-    while (p < last && *p == '0')
-        ++p;
-    const char* significantFrom = p;
-    p = digitsFrom(p);
-    std::ptrdiff_t significant = p - significantFrom;
-    bool digits = p > integer;
-    if (p < last && *p == '.') {
-        const char* fraction = ++p;
-        // Zeros after the point count as significant only after a digit that is not one.
-        if (significant == 0) {
-            while (p < last && *p == '0')
-                ++p;
-        }
-        const char* fractionDigits = p;
-        p = digitsFrom(p);
-        significant += p - fractionDigits;
-        exponent = -static_cast<int>(std::min<std::ptrdiff_t>(p - fraction, 100000));
-        digits = digits || p > fraction;
-    }
-    if (digits && significant <= 15) {
-        if (p < last && (*p == 'e' || *p == 'E')) {
-            const char* q = p + 1;
-            const bool down = q < last && *q == '-';
-            if (q < last && (*q == '+' || *q == '-'))
-                ++q;
-            int power = 0;
-            const char* powerDigits = q;
-            for (; q < last && IsDigit(*q) && power < 1000; ++q)
-                power = power * 10 + (*q - '0');
-            if (q > powerDigits && q < last && IsDigit(*q))
-                return std::from_chars(first, last, value);
-            if (q > powerDigits) {
-                exponent += down ? -power : power;
-                p = q;
-            }
-        }
-        if (mantissa == 0 || (exponent >= -22 && exponent <= 22)) {
-            const auto m = static_cast<double>(mantissa);
-            const double v = mantissa == 0   ? 0.0
-                             : exponent >= 0 ? m * kPowers[exponent]
-                                             : m / kPowers[-exponent];
-            value = negative ? -v : v;
-            return {p, std::errc()};
-        }
-    }
-    return std::from_chars(first, last, value);
-}
-
 } // namespace
 
 namespace {
@@ -171,71 +55,6 @@ void FreeImportColumn(void* data, std::size_t bytes) noexcept {
         ::operator delete(data);
     else
         platform::FreeLargeBlock(data, bytes);
-}
-
-const char* ParseNumberPrefix(const char* first, const char* last, double& value) {
-    while (first < last && IsNumberSpace(static_cast<unsigned char>(*first)))
-        ++first;
-    bool negative = false;
-    if (first < last && (*first == '+' || *first == '-'))
-        negative = *first++ == '-';
-    if (first == last)
-        return nullptr;
-    double v = 0.0;
-    const char* end = nullptr;
-    if (last - first >= 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
-        const auto [ptr, ec] = std::from_chars(first + 2, last, v, std::chars_format::hex);
-        if (ec == std::errc()) {
-            end = ptr;
-        } else if (ec == std::errc::invalid_argument) {
-            // "0x" without a hexadecimal digit after it: the number is the "0".
-            v = 0.0;
-            end = first + 1;
-        } else {
-            return nullptr;
-        }
-    } else {
-        if (!IsDigit(*first) && *first != '.')
-            return nullptr;
-        const auto [ptr, ec] = FromChars(first, last, v);
-        if (ec == std::errc::invalid_argument)
-            return nullptr;
-        if (ec == std::errc::result_out_of_range) {
-            if (Overflows(first, ptr))
-                return nullptr;
-            v = 0.0;
-        }
-        end = ptr;
-    }
-    if (!std::isfinite(v))
-        return nullptr;
-    value = negative ? -v : v;
-    return end;
-}
-
-const char16_t* ParseNumberPrefix(const char16_t* first, const char16_t* last, double& value) {
-    while (first < last && IsNumberSpace(*first))
-        ++first;
-    // A number is ASCII: the run of ASCII characters that can belong to one is parsed narrow.
-    const char16_t* run = first;
-    auto partOfNumber = [](char16_t c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-               c == u'.' || c == u'+' || c == u'-';
-    };
-    while (run < last && partOfNumber(*run))
-        ++run;
-    const auto length = static_cast<std::size_t>(run - first);
-    char small[128];
-    std::string large;
-    char* narrow = small;
-    if (length > sizeof small) {
-        large.resize(length);
-        narrow = large.data();
-    }
-    for (std::size_t i = 0; i < length; ++i)
-        narrow[i] = static_cast<char>(first[i]);
-    const char* end = ParseNumberPrefix(narrow, narrow + length, value);
-    return end != nullptr ? first + (end - narrow) : nullptr;
 }
 
 namespace {
@@ -522,6 +341,14 @@ template <typename Char> bool IsBlankLine(const Char* p, const Char* end, Char s
     return true;
 }
 
+// A field whose number stops at a comma with a digit after it was written with a decimal comma ("1,5")
+// or digit grouping ("1,000"): the number before the comma would be a thousand times off, and which of
+// the two it is cannot be told, so such a field is no value and fails the whole file.
+template <typename Char> bool StopsAtDecimalComma(const Char* numberEnd, const Char* fieldEnd) {
+    return fieldEnd - numberEnd >= 2 && numberEnd[0] == Char(',') && numberEnd[1] >= Char('0') &&
+           numberEnd[1] <= Char('9');
+}
+
 template <typename Char> const Char* FindUnit(const Char* first, const Char* last, Char c) {
     if constexpr (sizeof(Char) == 1) {
         const void* hit = std::memchr(first, c, static_cast<std::size_t>(last - first));
@@ -562,7 +389,11 @@ public:
         // A field that runs to the end of a cut-off line counts only if its number ends before the cut.
         auto number = [&](int i, double& value) {
             const Char* fieldEnd = m_fieldEnds[static_cast<std::size_t>(i)];
-            const Char* numberEnd = ParseNumberPrefix(fieldStart(i), fieldEnd, value);
+            const Char* numberEnd = platform::ParseNumberPrefix(fieldStart(i), fieldEnd, value);
+            if (numberEnd != nullptr && StopsAtDecimalComma(numberEnd, fieldEnd)) {
+                m_job.failed.store(true, std::memory_order_relaxed);
+                return false;
+            }
             return numberEnd != nullptr && (complete || fieldEnd < end || numberEnd < end);
         };
         double time = 0.0;
@@ -625,10 +456,10 @@ private:
         const char* last = reinterpret_cast<const char*>(end);
         double vx = 0.0;
         double vy = 0.0;
-        const auto one = FromChars(first, last, vx);
+        const auto one = platform::DecimalFromChars(first, last, vx);
         if (one.ec != std::errc() || one.ptr >= last || *one.ptr != static_cast<char>(m_separator))
             return nullptr;
-        const auto two = FromChars(one.ptr + 1, last, vy);
+        const auto two = platform::DecimalFromChars(one.ptr + 1, last, vy);
         if (two.ec != std::errc() || two.ptr >= last || !std::isfinite(vx) || !std::isfinite(vy))
             return nullptr;
         const char* after = two.ptr;
@@ -973,27 +804,36 @@ QString CellText(const ExcelCell* cell) {
     return QString();
 }
 
-bool CellNumber(const ExcelCell* cell, double& value) {
+// A text cell's number by the rule of the text reader: 1 a number, 0 none, -1 one with a decimal comma.
+template <typename Char> int TextCellNumber(const Char* text, const Char* last, double& value) {
+    const Char* end = platform::ParseNumberPrefix(text, last, value);
+    if (end == nullptr)
+        return 0;
+    return StopsAtDecimalComma(end, last) ? -1 : 1;
+}
+
+// 1 the cell holds a number, 0 it holds none, -1 it is text with a decimal comma (the file is refused).
+int CellNumber(const ExcelCell* cell, double& value) {
     if (cell == nullptr)
-        return false;
+        return 0;
     switch (cell->type) {
     case ExcelCell::eInt:
         value = cell->ival;
-        return true;
+        return 1;
     case ExcelCell::eDouble:
         value = cell->dval;
-        return std::isfinite(value);
+        return std::isfinite(value) ? 1 : 0;
     case ExcelCell::eString: {
         const char* text = cell->GetString();
-        return text != nullptr && ParseNumberPrefix(text, text + std::strlen(text), value) != nullptr;
+        return text != nullptr ? TextCellNumber(text, text + std::strlen(text), value) : 0;
     }
     case ExcelCell::eWString: {
         const char16_t* text = cell->GetWString();
-        return text != nullptr &&
-               ParseNumberPrefix(text, text + std::char_traits<char16_t>::length(text), value) != nullptr;
+        return text != nullptr ? TextCellNumber(text, text + std::char_traits<char16_t>::length(text), value)
+                               : 0;
     }
     default:
-        return false;
+        return 0;
     }
 }
 
@@ -1182,7 +1022,14 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn
         }
         double vx = 0.0;
         double vy = 0.0;
-        if (CellNumber(sheet->CellAt(row, 0), vx) && CellNumber(sheet->CellAt(row, 1), vy)) {
+        const int hasX = CellNumber(sheet->CellAt(row, 0), vx);
+        const int hasY = CellNumber(sheet->CellAt(row, 1), vy);
+        if (hasX < 0 || hasY < 0) {
+            x.clear();
+            y.clear();
+            return kImportFailed;
+        }
+        if (hasX > 0 && hasY > 0) {
             x.push_back(vx);
             y.push_back(vy);
         } else {

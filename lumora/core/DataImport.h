@@ -77,13 +77,6 @@ int SplitByChar(QStringList& out, const QString& line, QChar separator);
 // 1.0 when there is none (result 0).
 int GetUnitScale(const QString& header, double& factor);
 
-// The number at the start of a field, by the rule of a C-locale wcstod: blanks, a sign, then a decimal
-// or "0x" hexadecimal number; text after it (a unit, as in "2.5V" or "1e-3 A") is ignored. The end of
-// the number, or null when the text begins with no number or the number is not finite ("1e400",
-// "inf", "nan"): a field that holds no number gives no value, never a 0.
-const char* ParseNumberPrefix(const char* first, const char* last, double& value);
-const char16_t* ParseNumberPrefix(const char16_t* first, const char16_t* last, double& value);
-
 // The first line of a data text file: UTF-16LE after FF FE, UTF-8 after EF BB BF, else the ANSI code
 // page. A line ends at CR, LF or CR LF. 1 read; 0 when the file cannot be read, is empty or its first
 // line is longer than any header of a data file.
@@ -103,7 +96,8 @@ using ChooseTextColumns = std::function<bool(const QString& header, std::vector<
 // Reads a delimited text table: the header line, then every line that is not blank. A row's time is
 // field 0; each column takes the row's value when both are numbers. Rows are read whole however long,
 // in parallel for large files; memory grows with the values kept, not with the file. control.cancel
-// stops it (-1); 0 when choose refuses the header or the file cannot be read whole as it was opened.
+// stops it (-1); 0 when choose refuses the header, a field holds a number with a decimal comma, or
+// the file cannot be read whole as it was opened.
 int ParseTextTable(const QString& path, QChar separator, const ChooseTextColumns& choose,
                    std::vector<STextColumn>& columns, SImportControl& control,
                    SImportCounts* counts = nullptr);
@@ -111,7 +105,9 @@ int ParseTextTable(const QString& path, QChar separator, const ChooseTextColumns
 // The readers without a window: they run on the calling thread, report progress through control
 // and stop with kImportCancelled once control.cancel is set. x and y are replaced in every case.
 // A row is kept only when both fields hold numbers; other rows are dropped whole so the columns stay
-// paired. A file whose header names the columns but that holds no row gives 1 and empty columns.
+// paired. A file whose header names the columns but that holds no row gives 1 and empty columns. A
+// field whose number stops at a comma and a digit ("1,5", "1,000") fails the file with 0: read as
+// its prefix it would be a thousand times off.
 int ParseColumnsFromText(CImportColumn& x, const QString& path, QChar separator, const QString& name1,
                          const QString& name2, CImportColumn& y, SImportControl& control,
                          SImportCounts* counts = nullptr);

@@ -67,6 +67,8 @@ int CParserParameters::Load(const QString& path, MainPreferences* preferences) {
 
     const TiXmlElement* data = document.Root->FirstChildElement("Data");
     ReadInt(document, data, "Digits", p.Digits);
+    // The decimals the writers honour, so that the record and its formats say what is written.
+    p.Digits = std::clamp(p.Digits, 0, kMaxValueDigits);
     ReadInt(document, data, "EFormat_Little", p.EFormat_Little);
     ReadInt(document, data, "EFormat_Big", p.EFormat_Big);
 

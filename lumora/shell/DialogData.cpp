@@ -2,15 +2,14 @@
 
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
+#include "platform/ParseNumber.h"
 #include "platform/StringTable.h"
 
 #include <QBoxLayout>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
-#include <cmath>
 
 namespace shell {
 
@@ -71,20 +70,18 @@ void RegisterSettingsStrings() {
 }
 
 bool ParseDouble(const QString& text, double& value) {
-    bool ok = false;
-    const double parsed = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(parsed))
+    const auto number = platform::ReadStrictDouble(text);
+    if (!number)
         return false;
-    value = parsed;
+    value = number.value;
     return true;
 }
 
 bool ParseInt(const QString& text, int minimum, int maximum, int& value) {
-    bool ok = false;
-    const qlonglong parsed = QLocale::c().toLongLong(text.trimmed(), &ok);
-    if (!ok || parsed < minimum || parsed > maximum)
+    const auto number = platform::ReadStrictInt(text);
+    if (!number || number.value < minimum || number.value > maximum)
         return false;
-    value = static_cast<int>(parsed);
+    value = number.value;
     return true;
 }
 
@@ -101,8 +98,10 @@ bool GetInt(QLineEdit* edit, int minimum, int maximum, int& value) {
     if (ParseInt(edit->text(), minimum, maximum, value))
         return true;
     RegisterSettingsStrings();
-    bool isInteger = false;
-    QLocale::c().toLongLong(edit->text().trimmed(), &isInteger);
+    // An integer beyond 32 bits is outside the range too.
+    const platform::ENumberFault fault = platform::ReadStrictInt(edit->text()).fault;
+    const bool isInteger =
+        fault == platform::ENumberFault::eNone || fault == platform::ENumberFault::eOutOfRange;
     platform::MessageBox(isInteger ? LoadString(34801).arg(minimum).arg(maximum) : LoadString(34802),
                          platform::MB_ICONWARNING);
     FocusEdit(edit);

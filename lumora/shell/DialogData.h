@@ -16,9 +16,11 @@ namespace shell {
 // loads its texts.
 void RegisterSettingsStrings();
 
-// A finite decimal number in the C locale, blanks around it allowed.
+// The strict rule of platform::ReadStrictDouble: the whole text, blanks around it allowed, is one
+// finite decimal number in the C locale ("0,005" is no number).
 bool ParseDouble(const QString& text, double& value);
-// A decimal integer within [minimum, maximum]; false for other texts or values outside the range.
+// The strict rule for an integer, within [minimum, maximum]; false for other texts or values outside
+// the range.
 bool ParseInt(const QString& text, int minimum, int maximum, int& value);
 
 bool GetDouble(QLineEdit* edit, double& value);

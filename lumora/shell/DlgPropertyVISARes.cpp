@@ -35,9 +35,10 @@ const char16_t* const kTerminations[] = {u"NULL", u"\\n", u"\\r", u"\\r\\n", u"\
 constexpr int kErrorFileNotFound = 2;
 constexpr int kErrorAccessDenied = 5;
 
+// The edit holds what is typed, a comma or a point too: a filter that dropped them would make "30,5" a
+// 305. OK refuses what is not a whole number.
 QLineEdit* DigitsEdit(int id, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     platform::SetControlId(edit, id);
     return edit;
 }

@@ -8,6 +8,7 @@
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
 #include "platform/Numbers.h"
+#include "platform/ParseNumber.h"
 #include "platform/StringTable.h"
 
 #include <QComboBox>
@@ -86,18 +87,19 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
             OnSliderCommitted();
     });
     QObject::connect(m_slider, &QSlider::sliderReleased, this, [this] { OnSliderCommitted(); });
-    // Typing moves the thumb; Enter or leaving the edit sends the level.
+    // Typing moves the thumb; Enter or leaving the edit sends the level. Both read the text by the
+    // same rule: while the text is no number the thumb shows the level the meter keeps, and Enter
+    // sends nothing.
     QObject::connect(m_level, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const auto amperes = platform::ReadStrictDouble(text);
         m_showing = true;
-        m_slider->setValue(
-            shell::SliderPosition(platform::WToF(text), m_slider->minimum(), m_slider->maximum()));
+        m_slider->setValue(shell::SliderPosition(amperes ? amperes.value : m_lastLevel, m_slider->minimum(),
+                                                 m_slider->maximum()));
         m_showing = false;
     });
     QObject::connect(m_level, &QLineEdit::editingFinished, this, [this] {
-        // A text that is no number is no level (read as a number it would be 0 A).
-        bool number = false;
-        const double amperes = m_level->text().trimmed().toDouble(&number);
-        OnLevelCommitted(number ? amperes : std::numeric_limits<double>::quiet_NaN());
+        const auto amperes = platform::ReadStrictDouble(m_level->text());
+        OnLevelCommitted(amperes ? amperes.value : std::numeric_limits<double>::quiet_NaN());
     });
     resize(240, 184);
     SetScrollInfo(std::make_unique<controls::SScrollInfo>());

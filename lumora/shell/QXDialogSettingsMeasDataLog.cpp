@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -25,9 +24,10 @@ namespace {
 
 constexpr int kIntMax = std::numeric_limits<int>::max();
 
+// The edit holds what is typed, a comma or a point too: a filter that dropped them would make "0,5" a 5.
+// OK refuses what is not a whole number.
 QLineEdit* DigitsEdit(int value, int id, QWidget* parent) {
     auto* edit = new QLineEdit(QString::number(value), parent);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     platform::SetControlId(edit, id);
     return edit;
 }

@@ -294,6 +294,7 @@ extern "C" int RegisterLanguageStrings() {
             {34606, u"Help"},
             {34607, u"OK"},
             {34608, u"Cancel"},
+            {34609, u"Please enter a number."},
             {34700, u"Chart name"},
             {34701, u" Horizontal axis "},
             {34702, u"Adaptive unit: s, min, h, days"},

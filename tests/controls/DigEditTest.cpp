@@ -57,7 +57,7 @@ struct STypingCase {
     const char* name;
     int decimals;
     const char* start; // text before typing, set as it stands
-    const char* keys;  // typed characters; '<' Escape, '>' Enter, '|' leave the control
+    const char* keys;  // typed characters; '<' Escape, '>' Enter, '|' leave the control, '*' select all
     const char* shown;
     int commits;
 };
@@ -84,6 +84,18 @@ TEST(DigEdit, TypingFiltersCommitsOnlyOnEnterOrLeavingAndEscapeTakesBack) {
         {"enter keeps digits the format has not", 0, "", "3.3>", "3.3", 1},
         {"leaving keeps them too", 2, "", "1.2345|", "1.2345", 1},
         {"enter pads to the format", 3, "", "1.5>", "1.500", 1},
+        // A key the filter drops makes the entry another number than the one typed: Enter and leaving
+        // bring back the last value, as for a text that is no number.
+        {"a comma refuses the entry", 1, "3.3", "0,005>", "3.3", 1},
+        {"a comma typed over a selection refuses the entry", 1, "3.3", "*,5>", "3.3", 1},
+        {"a letter refuses the entry", 0, "", "1e-3>", "0", 1},
+        {"a letter refuses it on leaving too", 1, "2.5", "5V|", "2.5", 1},
+        {"a second point refuses the entry", 1, "1.5", ".5>", "1.5", 1},
+        {"an eleventh digit refuses the entry", 0, "", "12345678901>", "0", 1},
+        {"a blank between digits refuses the entry", 0, "", "1 2>", "0", 1},
+        {"blanks around the number are taken", 0, "", " 5 >", "5", 1},
+        {"a lone sign is no number", 1, "2.5", "*->", "2.5", 1},
+        {"escape ends a refused entry", 1, "2.5", "1,<*7>", "7.0", 1},
     };
     for (const STypingCase& row : cases) {
         CForm form;
@@ -94,7 +106,9 @@ TEST(DigEdit, TypingFiltersCommitsOnlyOnEnterOrLeavingAndEscapeTakesBack) {
             edit.SetValue(edit.text().toDouble());
         edit.end(false);
         for (const char* key = row.keys; *key != '\0'; ++key) {
-            if (*key == '<')
+            if (*key == '*')
+                edit.selectAll();
+            else if (*key == '<')
                 QTest::keyClick(&edit, Qt::Key_Escape);
             else if (*key == '>')
                 QTest::keyClick(&edit, Qt::Key_Return);

@@ -5,6 +5,7 @@
 #include "lumora/sheetio/ExcelSheet.h"
 #include "lumora/shell/ProgressWnd.h"
 #include "platform/ControlId.h"
+#include "platform/ParseNumber.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -139,6 +140,27 @@ std::vector<STextCase> TextCases() {
          {0, 4},
          2},
         {"SignAndBlanksAround", "Time,Current\n +1.5 , -2 \n", ',', "Time", "Current", 1, {1.5}, {-2}, 0},
+        // A decimal comma or digit grouping would be read a thousand times off: the file is refused.
+        {"DecimalCommasFailTheFile", "Time\tCurrent\n0,5\t1,5\n", '\t', "Time", "Current", 0, {}, {}, 0},
+        {"ADecimalCommaInALaterRowFailsTheFile",
+         "Time\tCurrent\n1\t2\n3\t0,25\n",
+         '\t',
+         "Time",
+         "Current",
+         0,
+         {},
+         {},
+         0},
+        {"DigitGroupingFailsTheFile", "Time\tCurrent\n1\t1,000\n", '\t', "Time", "Current", 0, {}, {}, 0},
+        {"ACommaWithoutADigitAfterItEndsTheNumber",
+         "Time\tCurrent\n1,\t2, mA\n",
+         '\t',
+         "Time",
+         "Current",
+         1,
+         {1},
+         {2},
+         0},
         {"RowLongerThanAPieceIsOneRow",
          "Time,Current\n1,2," + Repeated('x', 5000) + ",7\n3," + Repeated(' ', 5000) + "4\n",
          ',',
@@ -329,6 +351,25 @@ TEST(TextImportFile, SlicedParseKeepsOrder) {
         }
     }
     EXPECT_EQ(control.done.load(), control.total.load());
+}
+
+// A decimal comma anywhere in a file parsed in slices fails the whole file.
+TEST(TextImportFile, ADecimalCommaFailsASlicedParse) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    QByteArray bytes("Time\tCurrent\n");
+    for (int i = 0; i < 600000; ++i)
+        bytes += QByteArray::number(i) + '\t' + QByteArray::number(i * 2) + '\n';
+    ASSERT_GT(bytes.size(), 6 << 20);
+    for (const QByteArray& last : {QByteArray("7\t1.5\n"), QByteArray("7\t1,5\n")}) {
+        ASSERT_TRUE(WriteAll(path, bytes + last));
+        CImportColumn x, y;
+        SImportControl control;
+        const int result = ParseColumnsFromText(x, path, u'\t', QStringLiteral("Time"),
+                                                QStringLiteral("Current"), y, control);
+        EXPECT_EQ(result, last.contains(',') ? kImportFailed : kImportOk) << last.constData();
+        EXPECT_EQ(x.size(), last.contains(',') ? 0u : 600001u) << last.constData();
+    }
 }
 
 TEST(TextImportFile, CancelledBeforeStartGivesCancelAndNoData) {
@@ -640,12 +681,12 @@ TEST(NumberPrefix, AsWcstodReadsIt) {
     for (const auto& c : cases) {
         const std::string& text = c.text;
         double value = 99.0;
-        const char* end = ParseNumberPrefix(text.data(), text.data() + text.size(), value);
+        const char* end = platform::ParseNumberPrefix(text.data(), text.data() + text.size(), value);
         EXPECT_EQ(end != nullptr, c.number) << text;
         const QString wide = QString::fromStdString(text);
         const auto* first = reinterpret_cast<const char16_t*>(wide.utf16());
         double wideValue = 99.0;
-        const char16_t* wideEnd = ParseNumberPrefix(first, first + wide.size(), wideValue);
+        const char16_t* wideEnd = platform::ParseNumberPrefix(first, first + wide.size(), wideValue);
         EXPECT_EQ(wideEnd != nullptr, c.number) << text;
         if (c.number && end != nullptr && wideEnd != nullptr) {
             EXPECT_EQ(value, c.value) << text;
@@ -674,7 +715,7 @@ TEST(NumberPrefix, SameValueAsFromChars) {
         const auto [ptr, ec] = std::from_chars(text, text + length, expected);
         ASSERT_EQ(ec, std::errc()) << text;
         double value = 1.0;
-        const char* end = ParseNumberPrefix(text, text + length, value);
+        const char* end = platform::ParseNumberPrefix(text, text + length, value);
         ASSERT_NE(end, nullptr) << text;
         EXPECT_EQ(end, ptr) << text;
         EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;

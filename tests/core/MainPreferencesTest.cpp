@@ -334,6 +334,33 @@ TEST_F(MainConfiguration, ElementRulesOnLoad) {
     EXPECT_EQ(p.MeasureMode, 0);
 }
 
+// A file's decimals beyond what the writers honour load as the nearest they honour, so that the
+// record's formats say what is written.
+TEST_F(MainConfiguration, DecimalsLoadWithinWhatIsWritten) {
+    struct Case {
+        const char* stored;
+        int digits;
+        const char* fixed;
+        const char* written; // 0.5 as the pages write it
+    } const cases[] = {
+        {"20", 15, "%.15f", "0.500000000000000"},
+        {"15", 15, "%.15f", "0.500000000000000"},
+        {"3", 3, "%.3f", "0.500"},
+        {"0", 0, "%.0f", "0"},
+        {"-1", 0, "%.0f", "0"},
+    };
+    for (const Case& c : cases) {
+        const std::string xml =
+            std::string("<LumoraSuite><Data><Digits Value=\"") + c.stored + "\"/></Data></LumoraSuite>";
+        ASSERT_TRUE(WriteAll(ConfigPath(), xml.c_str()));
+        MainPreferences p;
+        ASSERT_EQ(CParserParameters().Load(ConfigPath(), &p), 1) << c.stored;
+        EXPECT_EQ(p.Digits, c.digits) << c.stored;
+        EXPECT_EQ(p.FixedFormat, QString::fromLatin1(c.fixed)) << c.stored;
+        EXPECT_EQ(FormatMeasuredValue(p, 0.5), QString::fromLatin1(c.written)) << c.stored;
+    }
+}
+
 // The period is loaded as stored, 1 s included; the data-logging timer keeps its own period within
 // what a timer takes.
 TEST_F(MainConfiguration, TheRefreshPeriodIsLoadedAsStored) {

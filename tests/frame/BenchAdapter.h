@@ -34,6 +34,8 @@ public:
     std::vector<std::string> SupplyCommands() { return m_bench.SupplyHost().Log().Lines(); }
     std::vector<std::string> MeterCommands() { return m_bench.MeterHost().Log().Lines(); }
     bool MeterReceived(const std::string& command) { return Received(m_bench.MeterHost(), command); }
+    // The errors the supply holds in its queue.
+    std::size_t SupplyErrorCount() { return m_bench.Supply().ErrorCount(); }
     // The supply's next reply breaks off and its connection closes.
     void DropSupplyLink() {
         m_bench.SupplyHost().Faults().Set(benchsim::CFaultSwitches::eDropMidReply, true);

@@ -22,12 +22,23 @@ inline QLineEdit* Edit(QWidget* dialog, int id) {
     return platform::FindControl<QLineEdit>(dialog, id);
 }
 
+// Keys as a keyboard sends them: a character beyond ASCII (another script's digit) comes as a key
+// without a code of its own, carrying its text.
+inline void TypeKeys(QWidget* widget, const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClicks(widget, QString(c));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
 inline void TypeInto(QWidget* dialog, int id, const QString& text) {
     QLineEdit* edit = Edit(dialog, id);
     edit->setFocus();
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
+    TypeKeys(edit, text);
 }
 
 // Moves the list's selection with the arrow keys, as a user does, so the list reports the pick.

@@ -21,7 +21,9 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <charconv>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -524,6 +526,113 @@ TEST_F(DialogTest, InstrumentDialogShowsTheSetUpOfTheModeAndEnablesItsInstrument
     EXPECT_EQ(dialog.MeasureMode(), 2);
     EXPECT_EQ(platform::FindControl<QComboBox>(&dialog, D::IDC_SUPPLY_MODEL)->currentText(),
               QStringLiteral("Keithley 2280S"));
+}
+
+// ---- typed numbers ------------------------------------------------------------------------------------
+
+// A text typed into a dialog's edit, and what OK gives for a field of a number, a whole number from 0
+// and the VISA time-out (a whole number from 1 to 1000000): the value taken, as the record or the
+// dialog holds it, or after "!" the message that refused it and kept the dialog open.
+struct STypedNumberCase {
+    const char* name;
+    const char16_t* typed;
+    const char16_t* number;
+    const char16_t* whole;
+    const char16_t* timeout;
+};
+
+const STypedNumberCase kTypedNumbers[] = {
+    {"a decimal comma", u"0,005", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"a decimal point", u"0.005", u"0.005", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"digit grouping", u"3,300", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"grouping of thousands", u"30,000", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"an exponent", u"1e-3", u"0.001", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"blanks around", u" 5 ", u"5", u"5", u"5"},
+    {"a unit", u"5V", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"nothing", u"", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"not a number", u"nan", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"infinity", u"inf", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"beyond a double", u"1e400", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+    {"negative zero", u"-0", u"-0", u"0", u"!请输入一个介于 1 和 1000000 之间的整数。"},
+    {"an Arabic-Indic digit", u"\u0663", u"!请输入一个数字。", u"!请输入一个整数。", u"!请输入一个整数。"},
+};
+
+// The shortest text that reads back as the value, the sign of zero included.
+QString Shortest(double value) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return QString::fromLatin1(text, end - text);
+}
+
+class TypedNumbers : public DialogTest {
+protected:
+    // Types the row's text into the edit and clicks OK. Checks the message, or that there was none and
+    // the dialog closed, against the expected text; the value taken when it was, else null.
+    template <class D>
+    std::optional<QString> TypeAndOk(D& dialog, int id, const STypedNumberCase& row,
+                                     const char16_t* expected) {
+        m_messages.Clear();
+        dialog.show();
+        TypeInto(&dialog, id, QString::fromUtf16(row.typed));
+        const bool closed = Ok(dialog);
+        const QString want = QString::fromUtf16(expected);
+        if (want.startsWith(u'!')) {
+            EXPECT_FALSE(closed) << row.name;
+            EXPECT_EQ(m_messages.Texts(), QStringList{want.mid(1)}) << row.name;
+            // The refused edit has the focus, its text selected for typing over.
+            EXPECT_EQ(dialog.focusWidget(), Edit(&dialog, id)) << row.name;
+            EXPECT_EQ(Edit(&dialog, id)->selectedText(), QString::fromUtf16(row.typed)) << row.name;
+            return std::nullopt;
+        }
+        EXPECT_TRUE(closed) << row.name << ": " << m_messages.Texts().join(u'\n').toStdString();
+        return want;
+    }
+};
+
+TEST_F(TypedNumbers, TheProtectionDialogTakesOnlyNumbersAndWritesThemAsTyped) {
+    using D = CQXDialogSettingsCurrProtect;
+    const struct {
+        int id;
+        QString CParameterInstruDCSource::*field;
+        const char* before; // the record's default
+    } fields[] = {{D::IDC_VOLTAGE_PROTECTION, &CParameterInstruDCSource::VoltageProtection, "5"},
+                  {D::IDC_CURRENT_PROTECTION, &CParameterInstruDCSource::CurrentProtection, "0.5"}};
+    for (const auto& field : fields) {
+        SCOPED_TRACE(field.id);
+        for (const STypedNumberCase& row : kTypedNumbers) {
+            CParameterInstruDCSource record;
+            D dialog(record);
+            const auto taken = TypeAndOk(dialog, field.id, row, row.number);
+            EXPECT_EQ(record.*field.field, taken.value_or(QString::fromLatin1(field.before))) << row.name;
+        }
+    }
+}
+
+TEST_F(TypedNumbers, TheCurrentTestDialogTakesOnlyANumberAsItsCaptureTime) {
+    for (const STypedNumberCase& row : kTypedNumbers) {
+        CQXDialogSettingsMeasCurr dialog(0.5, 1.0, 50.0, 0);
+        const auto taken = TypeAndOk(dialog, CQXDialogSettingsMeasCurr::IDC_CAPTURE_TIME, row, row.number);
+        EXPECT_EQ(Shortest(dialog.CaptureTime()), taken.value_or(QStringLiteral("0.5"))) << row.name;
+    }
+}
+
+TEST_F(TypedNumbers, TheDataLoggingDialogTakesOnlyWholeSecondsAndANumberAsItsNplc) {
+    for (const STypedNumberCase& row : kTypedNumbers) {
+        CParameterMeasDataLogging record;
+        CQXDialogSettingsMeasDataLog dialog(&record, 1.0, 50.0, 0);
+        const auto taken = TypeAndOk(dialog, CQXDialogSettingsMeasDataLog::IDC_SECOND, row, row.whole);
+        EXPECT_EQ(QString::number(record.AcqTimeSecond), taken.value_or(QStringLiteral("30"))) << row.name;
+    }
+}
+
+TEST_F(TypedNumbers, TheVisaDialogTakesOnlyAWholeTimeOut) {
+    for (const STypedNumberCase& row : kTypedNumbers) {
+        CParameterInstru record;
+        record.Resource = QStringLiteral("TCPIP0::192.168.1.20::INSTR");
+        CDlgPropertyVISARes dialog(record);
+        const auto taken = TypeAndOk(dialog, CDlgPropertyVISARes::IDC_TIMEOUT, row, row.timeout);
+        EXPECT_EQ(record.Timeout, taken.value_or(QStringLiteral("30000"))) << row.name;
+    }
 }
 
 } // namespace

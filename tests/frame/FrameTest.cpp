@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
@@ -179,6 +180,32 @@ INSTANTIATE_TEST_SUITE_P(Modes, CurrentTest,
 
 // An empty data folder in the options is the program folder's own: the current test's file goes to
 // its "Data/Current/", made when missing, and never to the process's working folder.
+// The supply's file as the program is shipped holds no levels (its address is the bench supply's):
+// start-up sends no setting without its number, so the supply queues no error.
+TEST_F(FrameOnTheBench, AStartUpWithTheShippedSupplyFileLeavesTheSupplysErrorQueueEmpty) {
+    m_folder = std::make_unique<CProgramFolder>();
+    m_folder->WriteConfiguration(0, false);
+    const QString shipped = QStringLiteral(
+        LUMORA_SOURCE_DIR "/resources/program/Instruments/DC Power Supply/DC Power Supply.xml");
+    const QString installed =
+        m_folder->Path() + QStringLiteral("Instruments/DC Power Supply/DC Power Supply.xml");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(installed).path()));
+    ASSERT_TRUE(QFile::copy(shipped, installed));
+    m_folder->WriteMultimeterFile({m_bench.MeterResource(), kMeterSettings});
+    m_bench.ClearCommandLogs();
+    m_lumora = std::make_unique<SLumora>();
+    ASSERT_EQ(m_lumora->created, 0);
+    ASSERT_EQ(Frame().SupplyPane()->OnlineState(), 1);
+    const auto commands = m_bench.SupplyCommands();
+    ASSERT_FALSE(commands.empty());
+    for (const std::string& command : commands) {
+        EXPECT_NE(command.back(), ' ') << command;
+        EXPECT_NE(command, ":VOLT") << command;
+    }
+    EXPECT_EQ(m_bench.SupplyErrorCount(), 0u);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
 TEST_F(FrameOnTheBench, WithAnEmptyDataFolderTheAutoSaveGoesToTheProgramsDataFolder) {
     m_folder = std::make_unique<CProgramFolder>();
     m_folder->WriteConfiguration(1, true);

@@ -1,6 +1,7 @@
 // The instrument panes against the simulated bench: what a user types, clicks and sees, and what
 // reaches the instruments.
 #include "BenchAdapter.h"
+#include "DialogInput.h"
 #include "FrameFixture.h"
 
 #include "lumora/controls/DigEdit.h"
@@ -438,6 +439,108 @@ TEST_F(PanesOnTheBench, ATriggerLevelThatIsNoNumberIsNotSent) {
         EXPECT_EQ(level->text(), before.trimmed()) << typed;
     }
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+// A text typed into the supply's voltage edit and the meter's trigger level edit, then Enter: the
+// command each instrument received ("" for none). The voltage edit is a digit edit, which drops all
+// but digits, a point and a sign: an entry that lost a key is not the number typed and is refused;
+// the level edit holds what is typed and takes it when it is a number.
+TEST_F(PanesOnTheBench, ANumberTypedIsSentAsTypedAndAnythingElseIsNotSent) {
+    ASSERT_NO_FATAL_FAILURE(PrepareWithTriggerLevel());
+    const struct {
+        const char* name;
+        const char16_t* typed;
+        const char* voltage;
+        const char* level;
+    } rows[] = {
+        {"a decimal comma", u"0,005", "", ""},
+        {"a decimal point", u"0.005", ":VOLT 0.005", ":SENS:CURR:ATR:EDGE:LEV 0.005"},
+        {"digit grouping", u"3,300", "", ""},
+        {"grouping of thousands", u"30,000", "", ""},
+        {"an exponent", u"1e-3", "", ":SENS:CURR:ATR:EDGE:LEV 0.001"},
+        {"an exponent and a unit", u"1e-3A", "", ""},
+        {"blanks around", u" 5 ", ":VOLT 5", ":SENS:CURR:ATR:EDGE:LEV 5"},
+        {"a unit", u"5V", "", ""},
+        {"nothing", u"", "", ""},
+        {"not a number", u"nan", "", ""},
+        {"infinity", u"inf", "", ""},
+        {"beyond a double", u"1e400", "", ""},
+        {"negative zero", u"-0", ":VOLT -0", ":SENS:CURR:ATR:EDGE:LEV -0"},
+        {"an Arabic-Indic digit", u"\u0663", "", ""},
+    };
+    controls::CDigEdit* voltage = Supply().VoltageEdit();
+    QLineEdit* level = Meter().LevelEdit();
+    for (const auto& row : rows) {
+        // From the same start each time: 1 V and 2 uA, sent and read back.
+        for (auto [edit, start] : {std::pair<QLineEdit*, const char*>{voltage, "1"}, {level, "0.000002"}}) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, QString::fromLatin1(start));
+            QTest::keyClick(edit, Qt::Key_Return);
+        }
+        Settle();
+        ASSERT_DOUBLE_EQ(voltage->GetValue(), 1.0);
+        m_bench.ClearCommandLogs();
+        const QString voltageBefore = voltage->text();
+        const QString levelBefore = level->text();
+        const QString recordLevelBefore = Frame().MultimeterRecord().TriggerLevel;
+
+        for (QLineEdit* edit : {static_cast<QLineEdit*>(voltage), level}) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            TypeKeys(edit, QString::fromUtf16(row.typed));
+            QTest::keyClick(edit, Qt::Key_Return);
+        }
+        if (*row.voltage != '\0')
+            PumpUntil([&] { return !Settings(m_bench.SupplyCommands(), ":VOLT").empty(); }, 5000);
+        if (*row.level != '\0')
+            PumpUntil([&] { return !Settings(m_bench.MeterCommands(), ":SENS:CURR:ATR:EDGE:LEV").empty(); },
+                      5000);
+        Settle();
+        const auto expect = [](const char* command) {
+            return *command == '\0' ? std::vector<std::string>{} : std::vector<std::string>{command};
+        };
+        EXPECT_EQ(Settings(m_bench.SupplyCommands(), ":VOLT"), expect(row.voltage)) << row.name;
+        EXPECT_EQ(Settings(m_bench.MeterCommands(), ":SENS:CURR:ATR:EDGE:LEV"), expect(row.level))
+            << row.name;
+        if (*row.voltage == '\0') {
+            EXPECT_EQ(voltage->text(), voltageBefore) << row.name;
+        }
+        if (*row.level == '\0') {
+            EXPECT_EQ(level->text(), levelBefore) << row.name;
+            EXPECT_EQ(Frame().MultimeterRecord().TriggerLevel, recordLevelBefore) << row.name;
+        }
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+// While the level typed is no number the thumb shows the level the meter keeps, as Enter will leave
+// it: "1e-3A" does not move it to 1 mA on the way.
+TEST_F(PanesOnTheBench, TheLevelThumbFollowsOnlyANumberTyped) {
+    ASSERT_NO_FATAL_FAILURE(PrepareWithTriggerLevel());
+    QLineEdit* level = Meter().LevelEdit();
+    level->setFocus();
+    level->selectAll();
+    QTest::keyClicks(level, QStringLiteral("0.000002"));
+    QTest::keyClick(level, Qt::Key_Return);
+    Settle();
+    QSlider* thumb = Meter().LevelSlider();
+    ASSERT_EQ(thumb->value(), 2);
+    m_bench.ClearCommandLogs();
+    const struct {
+        const char* typed;
+        int position;
+    } steps[] = {{"0.00001", 10}, {"0.00001A", 2}, {"1e-3", 1000}, {"1e-3A", 2}, {"0,5", 2}};
+    for (const auto& step : steps) {
+        level->selectAll();
+        QTest::keyClicks(level, QString::fromLatin1(step.typed));
+        EXPECT_EQ(thumb->value(), step.position) << step.typed;
+    }
+    QTest::keyClick(level, Qt::Key_Return);
+    Settle();
+    EXPECT_TRUE(Settings(m_bench.MeterCommands(), ":SENS:CURR:ATR:EDGE:LEV").empty());
+    EXPECT_EQ(thumb->value(), 2);
 }
 
 // Scrolling a pane with the wheel over its combo boxes, trackbar or digit edits changes nothing and

@@ -438,6 +438,61 @@ TEST_F(View, TextExportRowsAreWrittenAsTheyHaveAlwaysBeen) {
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 }
 
+// A number with a decimal comma ("1,5") or digit grouping ("1,000") in a file is no number: read up to
+// the comma it would be a thousand times off, so the file is refused with the parse message and the
+// page keeps what it showed. A semicolon file is refused by the page as before.
+TEST_F(View, AFileWithDecimalCommasIsRefusedWithTheParseMessage) {
+    const std::vector<double> x{0.0, 1.0}, y{1.0, 2.0};
+    const struct {
+        const char* name;
+        QByteArray text;
+    } refused[] = {
+        {"both.txt", "Time\tCurrent\n0,5\t1,5\n"},
+        {"value.txt", "Time\tCurrent\r\n0.5\t1,5\r\n"},
+        {"later.txt", "Time\tCurrent\n0.5\t1.5\n1.0\t0,25\n"},
+        {"grouped.txt", "Time\tCurrent\n1\t1,000\n"},
+    };
+    for (const auto& row : refused) {
+        m_view->PageCurrent()->SetMeasuredData(const_cast<double*>(x.data()), const_cast<double*>(y.data()),
+                                               2, 1);
+        m_messages.Clear();
+        ASSERT_TRUE(WriteFile(Path(row.name), row.text)) << row.name;
+        m_view->OpenWaveformFile(Path(row.name));
+        Pump();
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)}) << row.name;
+        EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), y) << row.name;
+    }
+    // The page reading a semicolon file as a comma file finds no columns in its header.
+    m_messages.Clear();
+    ASSERT_TRUE(WriteFile(Path("semicolon.csv"), "Time;Current\n0,5;1,5\n"));
+    EXPECT_EQ(m_view->PageCurrent()->LoadWaveformFromTextFile(0, Path("semicolon.csv"), u','), 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
+    EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), y);
+
+    // A workbook's text cell is read by the same rule.
+    ExcelDocument document;
+    document.New();
+    document.GetSheet(0)->Cell(0, 0)->SetString("Time");
+    document.GetSheet(0)->Cell(0, 1)->SetString("Current");
+    document.GetSheet(0)->Cell(1, 0)->SetString("0.5");
+    document.GetSheet(0)->Cell(1, 1)->SetString("1,5");
+    ASSERT_TRUE(document.SaveAs(Path("text.xls")));
+    m_messages.Clear();
+    m_view->OpenWaveformFile(Path("text.xls"));
+    ASSERT_TRUE(PumpUntil([&] { return !m_messages.Texts().isEmpty(); }));
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
+    EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), y);
+
+    // The same numbers with a decimal point are read.
+    m_messages.Clear();
+    ASSERT_TRUE(WriteFile(Path("point.txt"), "Time\tCurrent\n0.5\t1.5\n"));
+    ASSERT_EQ(m_view->OpenWaveformFile(Path("point.txt")), 1);
+    Pump();
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineX(0), (std::vector<double>{0.5}));
+    EXPECT_EQ(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), (std::vector<double>{1.5}));
+}
+
 TEST_F(View, VoltageAndCcdfFilesOpenOnTheirPages) {
     ASSERT_TRUE(WriteFile(Path("v.csv"), "Time,Voltage\r\n0,3.3\r\n1,3.2\r\n"));
     ASSERT_EQ(m_view->OpenWaveformFile(Path("v.csv")), 1);

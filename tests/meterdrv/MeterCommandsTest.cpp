@@ -43,6 +43,8 @@ TEST_P(MeterCommands, EachOperationSendsExactlyItsText) {
          {":SENS:CURR:ATR:MODE EDGE", ":SENS:CURR:ATR:EDGE:SLOP FALL"},
          1},
         {"level", [](auto& d) { return d.SetTriggerLevel("0.002"); }, {":SENS:CURR:ATR:EDGE:LEV 0.002"}, 1},
+        {"level empty", [](auto& d) { return d.SetTriggerLevel(""); }, {}, 0},
+        {"level with a decimal comma", [](auto& d) { return d.SetTriggerLevel("0,002"); }, {}, 0},
         {"abort", [](auto& d) { return d.AbortMeasureDataLogging(); }, {":ABOR"}, 1},
     };
     for (const SCase& c : cases) {

@@ -1,5 +1,6 @@
 // The main preferences dialog.
 #include "PrefsTestSupport.h"
+#include "tests/frame/DialogInput.h"
 
 #include "dialogs/optionsbox/FolderDialog.h"
 #include "dialogs/optionsbox/OptionsBox.h"
@@ -89,6 +90,67 @@ TEST(OptionsBox, RefusedEntriesKeepTheDialogOpenWithTheRangeMessage) {
     }
 }
 
+// A text typed into the decimals (0 to 15) and the refresh period (2 to 100), and what OK gives for
+// each: the value taken, or after "!" the message that refused it and kept the dialog open.
+TEST(OptionsBox, TheWholeNumberFieldsTakeOnlyWholeNumbers) {
+    const struct {
+        const char* name;
+        const char16_t* typed;
+        const char16_t* digits;
+        const char16_t* refresh;
+    } rows[] = {
+        {"a decimal comma", u"0,005", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"a decimal point", u"0.005", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"digit grouping", u"3,300", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"an exponent", u"1e-3", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"blanks around", u" 5 ", u"5", u"5"},
+        {"a unit", u"5V", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"nothing", u"", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"not a number", u"nan", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"infinity", u"inf", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"beyond a double", u"1e400", u"!请输入一个整数。", u"!请输入一个整数。"},
+        {"negative zero", u"-0", u"0", u"!请输入一个介于 2 和 100 之间的整数。"},
+        {"an Arabic-Indic digit", u"\u0663", u"!请输入一个整数。", u"!请输入一个整数。"},
+    };
+    const struct {
+        const char* page;
+        int id;
+        int MainPreferences::*field;
+        int before;
+    } fields[] = {{"数据", CPrefMainPageData::IDC_DIGITS, &MainPreferences::Digits, 6},
+                  {"常规", CPrefMainPageGen::IDC_REFRESH, &MainPreferences::ElapsedRefresh, 5}};
+    for (const auto& field : fields) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(field.id);
+            const QString expected =
+                QString::fromUtf16(field.id == CPrefMainPageData::IDC_DIGITS ? row.digits : row.refresh);
+            CTestEnvironment environment;
+            MainPreferences record = Record(environment);
+            bool stayedOpen = false;
+            WithModalDialog([&](QDialog& dialog) {
+                ShowPage(dialog, QString::fromUtf8(field.page));
+                ASSERT_NE(platform::FindControl<QLineEdit>(&dialog, field.id), nullptr);
+                frametest::TypeInto(&dialog, field.id, QString::fromUtf16(row.typed));
+                ClickControl(dialog, kOk);
+                stayedOpen = dialog.isVisible();
+                if (stayedOpen)
+                    dialog.reject();
+            });
+            const int result = SetPropertyMain(&record);
+            if (expected.startsWith(u'!')) {
+                EXPECT_EQ(result, 0) << row.name;
+                EXPECT_TRUE(stayedOpen) << row.name;
+                EXPECT_EQ(environment.Messages(), QStringList{expected.mid(1)}) << row.name;
+                EXPECT_EQ(record.*field.field, field.before) << row.name;
+            } else {
+                EXPECT_EQ(result, 1) << row.name;
+                EXPECT_TRUE(environment.Messages().isEmpty()) << row.name;
+                EXPECT_EQ(QString::number(record.*field.field), expected) << row.name;
+            }
+        }
+    }
+}
+
 TEST(OptionsBox, OkTakesTheEditedValues) {
     CTestEnvironment environment;
     MainPreferences record = Record(environment);
@@ -115,24 +177,38 @@ TEST(OptionsBox, OkTakesTheEditedValues) {
     EXPECT_EQ(record.EFormat_Big, 4);
 }
 
-TEST(OptionsBox, DecimalsTakeAnyWholeNumber) {
+// The decimals the writers honour are 0 to 15: any other number is refused with the message that
+// names the limit, so the record never says more decimals than are written.
+TEST(OptionsBox, DecimalsOutsideWhatIsWrittenAreRefusedWithTheLimit) {
     struct Case {
         const char* text;
-        int digits;
+        int digits; // -1: refused
     };
-    // The number formats bound what they write; the record keeps what the user typed.
-    const Case cases[] = {{"16", 16}, {"-1", -1}, {"0", 0}, {"+40", 40}};
+    const Case cases[] = {{"16", -1}, {"20", -1}, {"-1", -1}, {"+40", -1}, {"0", 0}, {"15", 15}, {"+9", 9}};
     for (const Case& c : cases) {
         CTestEnvironment environment;
         MainPreferences record = Record(environment);
+        bool stayedOpen = false;
         WithModalDialog([&](QDialog& dialog) {
             ShowPage(dialog, QStringLiteral("数据"));
             Type(dialog, CPrefMainPageData::IDC_DIGITS, QString::fromLatin1(c.text));
             ClickControl(dialog, kOk);
+            stayedOpen = dialog.isVisible();
+            if (stayedOpen)
+                dialog.reject();
         });
-        EXPECT_EQ(SetPropertyMain(&record), 1) << c.text;
-        EXPECT_TRUE(environment.Messages().isEmpty()) << c.text;
-        EXPECT_EQ(record.Digits, c.digits) << c.text;
+        if (c.digits < 0) {
+            EXPECT_EQ(SetPropertyMain(&record), 0) << c.text;
+            EXPECT_TRUE(stayedOpen) << c.text;
+            EXPECT_EQ(environment.Messages(),
+                      QStringList{QStringLiteral("请输入一个介于 0 和 15 之间的整数。")})
+                << c.text;
+            EXPECT_EQ(record.Digits, 6) << c.text;
+        } else {
+            EXPECT_EQ(SetPropertyMain(&record), 1) << c.text;
+            EXPECT_TRUE(environment.Messages().isEmpty()) << c.text;
+            EXPECT_EQ(record.Digits, c.digits) << c.text;
+        }
     }
 }
 

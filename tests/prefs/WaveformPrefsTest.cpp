@@ -1,5 +1,6 @@
 // The waveform preferences dialog, on its own and from a plot window.
 #include "PrefsTestSupport.h"
+#include "tests/frame/DialogInput.h"
 
 #include "lumora/controls/DigEdit.h"
 #include "platform/ControlId.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
+#include <charconv>
 #include <gtest/gtest.h>
 
 namespace {
@@ -183,6 +185,57 @@ TEST(WaveformDialog, RefusedLimitsKeepTheDialogOpenWithTheirMessage) {
             EXPECT_TRUE(environment.Messages().isEmpty()) << c.name;
             EXPECT_EQ(record.VertLeftMinZoom, 5.0) << c.name;
             EXPECT_EQ(record.VertLeftMaxZoom, 4.0) << c.name;
+        }
+    }
+}
+
+// A text typed into a zoom limit (a digit edit: digits, a point and a sign), and what OK gives: the
+// limit taken, or after "!" the message that refused it and kept the dialog open. A key the edit drops
+// makes the entry another number than the one typed, so it is refused too.
+TEST(WaveformDialog, ALimitTakesOnlyTheNumberTyped) {
+    const struct {
+        const char* name;
+        const char16_t* typed;
+        const char16_t* taken;
+    } rows[] = {
+        {"a decimal comma", u"0,005", u"!请输入一个数字。"},
+        {"a decimal point", u"0.005", u"0.005"},
+        {"digit grouping", u"3,300", u"!请输入一个数字。"},
+        {"an exponent", u"1e-3", u"!请输入一个数字。"},
+        {"blanks around", u" 5 ", u"5"},
+        {"a unit", u"5V", u"!请输入一个数字。"},
+        {"nothing", u"", u"!请输入一个数字。"},
+        {"not a number", u"nan", u"!请输入一个数字。"},
+        {"infinity", u"inf", u"!请输入一个数字。"},
+        {"beyond a double", u"1e400", u"!请输入一个数字。"},
+        {"negative zero", u"-0", u"-0"},
+        {"an Arabic-Indic digit", u"\u0663", u"!请输入一个数字。"},
+    };
+    for (const auto& row : rows) {
+        const QString expected = QString::fromUtf16(row.taken);
+        CTestEnvironment environment;
+        CParameterWaveform record;
+        bool stayedOpen = false;
+        WithModalDialog([&](QDialog& dialog) {
+            ASSERT_NE(platform::FindControl<controls::CDigEdit>(&dialog, CPrefPageWaveform::IDC_HORI_MIN),
+                      nullptr);
+            frametest::TypeInto(&dialog, CPrefPageWaveform::IDC_HORI_MIN, QString::fromUtf16(row.typed));
+            ClickControl(dialog, kOk);
+            stayedOpen = dialog.isVisible();
+            if (stayedOpen)
+                dialog.reject();
+        });
+        const int result = DLL_SetPropertyWaveform(&record, 0);
+        if (expected.startsWith(u'!')) {
+            EXPECT_EQ(result, 0) << row.name;
+            EXPECT_TRUE(stayedOpen) << row.name;
+            EXPECT_EQ(environment.Messages(), QStringList{expected.mid(1)}) << row.name;
+        } else {
+            EXPECT_EQ(result, 1) << row.name;
+            EXPECT_TRUE(environment.Messages().isEmpty()) << row.name;
+            char text[64];
+            const auto end = std::to_chars(text, text + sizeof text, record.HoriMinZoom).ptr;
+            EXPECT_EQ(QString::fromLatin1(text, end - text), expected) << row.name;
         }
     }
 }

@@ -40,6 +40,11 @@ TEST_P(SupplyCommands, EachOperationSendsExactlyItsText) {
         {"voltage protection", [](auto& d) { return d.SetVoltageProtection("5"); }, {":VOLT:PROT 5"}, 1},
         {"current limit", [](auto& d) { return d.SetCurrentLimit("0.2"); }, {":CURR 0.2"}, 1},
         {"current protection", [](auto& d) { return d.SetCurrentProtection("0.3"); }, {":CURR:PROT 0.3"}, 1},
+        // A parameter that is no number goes nowhere: the supply would queue a parameter error.
+        {"voltage empty", [](auto& d) { return d.SetVoltageLevel(""); }, {}, 0},
+        {"voltage with a decimal comma", [](auto& d) { return d.SetVoltageLevel("3,3"); }, {}, 0},
+        {"current limit that is a word", [](auto& d) { return d.SetCurrentLimit("MAXI"); }, {}, 0},
+        {"voltage protection blank", [](auto& d) { return d.SetVoltageProtection(" "); }, {}, 0},
         {"get voltage", [&](auto& d) { return d.GetVoltageLevel(text); }, {":VOLT?"}, 1},
         {"get voltage limit", [&](auto& d) { return d.GetVoltageLimit(text); }, {":VOLT:LIM?"}, 1},
         {"get voltage protection", [&](auto& d) { return d.GetVoltageProtection(text); }, {":VOLT:PROT?"}, 1},

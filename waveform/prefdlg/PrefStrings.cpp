@@ -19,6 +19,7 @@ QString Text(int id) {
             {34606, u"帮助"},
             {34607, u"确定"},
             {34608, u"取消"},
+            {34609, u"请输入一个数字。"},
         });
     });
     return platform::LoadString(id);

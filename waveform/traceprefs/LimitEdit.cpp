@@ -76,9 +76,14 @@ double CLimitEdit::Bounded(double value) const {
     return std::clamp(value, m_dMin, m_dMax);
 }
 
+bool CLimitEdit::HasLimit() const {
+    double typed = 0.0;
+    return text() == m_givenText || TypedNumber(typed);
+}
+
 double CLimitEdit::Typed() const {
-    const double value = platform::WToF(text());
-    return std::isfinite(value) ? value : platform::WToF(m_takenText);
+    double typed = 0.0;
+    return TypedNumber(typed) ? typed : platform::WToF(m_takenText);
 }
 
 QString CLimitEdit::TextOf(double value) const {
@@ -90,12 +95,20 @@ void CLimitEdit::Take() {
     // Text that shows the given limit stays as it is, so the limit is still given back exactly.
     if (text == m_givenText)
         return;
-    const QString taken = TextOf(Bounded(Typed()));
+    const double value = Bounded(Typed());
+    const QString taken = TextOf(value);
     m_takenText = taken;
+    // The digit edit's own state first: the entry is a new one from here.
+    SetValue(value);
     setText(taken);
 }
 
 void CLimitEdit::focusOutEvent(QFocusEvent* event) {
+    // A text that is no number stays as it was typed, so that the page refuses it with its message.
+    if (!HasLimit()) {
+        QLineEdit::focusOutEvent(event);
+        return;
+    }
     const QString typed = text();
     // The digit edit rounds to its six decimals and tells its owner; the text is then set again.
     controls::CDigEdit::focusOutEvent(event);
@@ -151,6 +164,7 @@ void CLimitEdit::StepDigit(bool up) {
     const int kept = -m_nDigitOffset;
     const QString stepped = LimitText(value, std::max({m_decimals, DecimalsFor(value), kept}), kept);
     m_takenText = stepped;
+    SetValue(value);
     setText(stepped);
     const int caret = std::clamp(PointIndex(stepped) - m_nDigitOffset, 0, static_cast<int>(stepped.size()));
     if (caret < stepped.size())

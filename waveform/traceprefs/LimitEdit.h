@@ -18,6 +18,8 @@ public:
     // The limit given when its text is the one shown for it, else the value typed (within the edit's
     // bounds).
     double Limit();
+    // Whether the text is the given limit or a number typed (the strict rule, no key refused).
+    bool HasLimit() const;
 
     // The decimals that show the value with six significant digits, at least six.
     static int DecimalsFor(double value);
@@ -39,7 +41,7 @@ private:
     // edit was given.
     QString TextOf(double value) const;
     double Bounded(double value) const;
-    // The typed value, or the last one taken when the text holds no finite number.
+    // The typed value, or the last one taken when the text holds no number.
     double Typed() const;
     void Take();
     void StepDigit(bool up);

@@ -4,6 +4,7 @@
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
 #include "waveform/common/ParameterWaveform.h"
+#include "waveform/prefdlg/DataExchange.h"
 #include "waveform/traceprefs/LimitEdit.h"
 #include "waveform/traceprefs/WaveformStrings.h"
 
@@ -92,6 +93,11 @@ bool CPrefPageWaveform::OnCreatePage() {
 bool CPrefPageWaveform::DoDataExchange(bool save) {
     CParameterWaveform& r = *m_record;
     if (save) {
+        // A limit that is no number is refused before anything is taken.
+        for (CLimitEdit* edit : {m_horiMin, m_horiMax, m_vertMin, m_vertMax, m_leftMin, m_leftMax}) {
+            if ((m_mode == 1 || (edit != m_leftMin && edit != m_leftMax)) && !edit->HasLimit())
+                return prefdlg::RefuseEntry(edit, prefdlg::NotANumberMessage());
+        }
         r.ChartName = m_chartName->text();
         r.ScaleTextHori = m_horiText->text();
         r.ScaleTextVert = m_vertText->text();
