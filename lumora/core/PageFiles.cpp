@@ -95,7 +95,11 @@ int WriteTimeValueText(const QString& path, std::string_view header, char separa
     } catch (const std::bad_alloc&) {
         written = false;
     }
-    if (!file.Close() || !written)
+    if (!written) {
+        file.Abandon();
+        return WriteFailed();
+    }
+    if (!file.Close())
         return WriteFailed();
     return 1;
 }
