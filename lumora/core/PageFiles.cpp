@@ -69,8 +69,10 @@ int WriteTimeValueText(const QString& path, std::string_view header, char separa
     std::vector<STextPiece> pieces(std::min<std::size_t>(slices, std::size_t{2} * threads));
     const auto formatSlice = [&](std::size_t slice, STextPiece& piece) {
         const std::size_t first = slice * sliceRows, end = std::min(n, first + sliceRows);
-        if (piece.bytes.size() < (end - first) * kUsualRowBytes + kWidestRowBytes)
-            piece.bytes.resize((end - first) * kUsualRowBytes + kWidestRowBytes);
+        // A whole slice of the largest size takes one huge page.
+        const std::size_t room = std::max((end - first) * kUsualRowBytes, 2 * kWidestRowBytes);
+        if (piece.bytes.size() < room)
+            piece.bytes.resize(room);
         char* at = piece.bytes.data();
         for (std::size_t i = first; i < end; ++i) {
             if (static_cast<std::size_t>(piece.bytes.data() + piece.bytes.size() - at) < kWidestRowBytes) {
