@@ -24,7 +24,8 @@ public:
     bool Begin(const QString& path, QString* error = nullptr);
     // The open file the new contents go to; -1 before Begin and after Commit or Abandon.
     int Descriptor() const { return m_fd; }
-    // Writes the whole buffer; false on a write error (errno says which).
+    // Writes the whole buffer; false on a write error (errno says which). Each run of some megabytes
+    // written is started on its way to the disk at once.
     bool Write(const void* data, std::size_t size);
     // False when the flush, the close or the rename failed (the temporary file is then removed).
     bool Commit(QString* error = nullptr);
@@ -37,6 +38,8 @@ private:
     QByteArray m_file;
     QByteArray m_temporary; // empty when written in place
     int m_fd = -1;
+    std::size_t m_written = 0; // bytes written since Begin
+    std::size_t m_started = 0; // of those, the ones sent on to the disk
     bool m_keepMode = false;
     unsigned m_mode = 0;
 };

@@ -4,8 +4,9 @@ Run as 'csv_peers.py SAMPLES.bin', it loads the samples once and answers one com
 standard input with one line, so that the benchmark can interleave its own export with these:
 
   csv PATH | pandas PATH | numpy PATH  -> the seconds the formatting and writing took
-  check PATH                           -> the rows of PATH (any of the three) whose numbers are not
-                                          the samples' within the precision of their format
+  check WRITER PATH                    -> how many numbers of PATH are not the samples as WRITER's
+                                          formats write them (WRITER: ours, csv, pandas or numpy), read
+                                          back and compared with a relative tolerance of 1e-12
 Reading the input is never counted."""
 import csv
 import struct
@@ -48,21 +49,35 @@ def write_numpy(path):
                   header='Time,Current DC', comments='')
 
 
-def check(path):
-    back = pandas.read_csv(path, dtype='float64')
+# The text each writer makes of a time and of a value.
+formats = {
+    'ours': (time_text, value_text),
+    'csv': (time_text, value_text),
+    'pandas': (lambda x: '%.8g' % x, lambda x: '%.8g' % x),
+    'numpy': (lambda x: '%.8f' % x, lambda x: '%.6e' % x),
+}
+
+
+def check(writer, path):
+    back = pandas.read_csv(path, dtype='float64', float_precision='round_trip')
     if len(back) != n:
         return n
-    t, v = back.iloc[:, 0].to_numpy(), back.iloc[:, 1].to_numpy()
-    # Eight decimals of time; seven significant digits of the value (the widest of the formats).
-    bad = (numpy.abs(t - times) > 5e-9 + 1e-15 * numpy.abs(times)) | (numpy.abs(v - values) > 5e-7 * numpy.abs(values) + 5e-7)
-    return int(bad.sum())
+    time_format, value_format = formats[writer]
+    bad = 0
+    for column, samples, text in ((0, time_list, time_format), (1, value_list, value_format)):
+        expected = numpy.array([float(text(v)) for v in samples])
+        got = back.iloc[:, column].to_numpy()
+        bad_rows = numpy.abs(got - expected) > 1e-12 * numpy.abs(expected)
+        bad += int(bad_rows.sum())
+    return bad
 
 
 writers = {'csv': write_csv, 'pandas': write_pandas, 'numpy': write_numpy}
 for line in sys.stdin:
     command, _, path = line.strip().partition(' ')
     if command == 'check':
-        print(check(path), flush=True)
+        writer, _, path = path.partition(' ')
+        print(check(writer, path), flush=True)
         continue
     start = time.perf_counter()
     writers[command](path)

@@ -1,10 +1,17 @@
 // The text import against numpy's loadtxt and pandas' read_csv on the same 6,000,000-row file, its
-// growth with the row count, the workbook import of a full Excel 97-2003 sheet, and the longest stall
-// of the user-interface thread while a file is imported.
+// growth with the row count up to 60,000,000 rows, the workbook import of a full Excel 97-2003 sheet,
+// and the longest stall of the user-interface thread while a file is imported. The file is the pages'
+// own export (WriteTimeValueText: CR LF line ends, the digits the export writes).
 // The text readers are timed the same way: warm, each inside its own process, every run into new
 // arrays, the runs of the three interleaved, the median of each side in wall and CPU time (ours uses
-// several threads). Every output is checked against the values written.
+// several threads), each peer both with the page policy it gets by default and with ours; and as a
+// fresh process that reads the file once and ends, start-up included. The limit is a read of the file
+// out of the page cache and a scan of its line ends on 8 threads. Every output is checked against the
+// values written.
+#include "bench/support/Figures.h"
 #include "lumora/core/DataImport.h"
+#include "lumora/core/MainPreferences.h"
+#include "lumora/core/PageFiles.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
@@ -15,6 +22,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -22,12 +30,17 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <fcntl.h>
 #include <map>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -54,37 +67,43 @@ struct SExpected {
     double sumY = 0;
 };
 
-// "Time,Current" and one "%.8f,%.6e" line per sample, as the pages write them; the sums of the values
-// as written, to check every reader's output.
+// The current page's export of the samples ("Time,Current", CR LF), and the sums of the numbers as
+// the file holds them, read back from its text, to check every reader's output.
 QString TextFile(int rows, SExpected& expected) {
     static std::map<int, std::pair<QString, SExpected>> files;
     auto found = files.find(rows);
     if (found == files.end()) {
         const QString path = Folder() + QStringLiteral("/rows%1.csv").arg(rows);
-        SExpected sums;
-        sums.rows = rows;
-        std::string text = "Time,Current\n";
-        text.reserve(std::size_t(rows) * 28);
-        char buffer[64];
-        for (int i = 0; i < rows; ++i) {
-            char* end =
-                std::to_chars(buffer, buffer + sizeof buffer, TimeOf(i), std::chars_format::fixed, 8).ptr;
-            *end++ = ',';
-            end =
-                std::to_chars(end, buffer + sizeof buffer, ValueOf(i), std::chars_format::scientific, 6).ptr;
-            *end++ = '\n';
-            text.append(buffer, end);
-            double vx = 0, vy = 0;
-            const char* comma = std::find(buffer, end, ',');
-            std::from_chars(buffer, comma, vx);
-            std::from_chars(comma + 1, end - 1, vy);
-            sums.sumX += vx;
-            sums.sumY += vy;
+        {
+            std::vector<double> x(static_cast<std::size_t>(rows)), y(static_cast<std::size_t>(rows));
+            for (int i = 0; i < rows; ++i) {
+                x[static_cast<std::size_t>(i)] = TimeOf(i);
+                y[static_cast<std::size_t>(i)] = ValueOf(i);
+            }
+            if (WriteTimeValueText(path, "Time,Current", ',', x.data(), y.data(), x.size(),
+                                   MainPreferences()) != 1)
+                qFatal("cannot write the bench file");
         }
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(text.data(), qint64(text.size())) != qint64(text.size()))
-            qFatal("cannot write the bench file");
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read the bench file");
+        const QByteArray text = file.readAll();
+        SExpected sums;
+        const char* p = text.constData() + text.indexOf('\n') + 1;
+        const char* const end = text.constData() + text.size();
+        while (p < end) {
+            const char* comma = std::find(p, end, ',');
+            const char* eol = std::find(comma, end, '\r');
+            double vx = 0, vy = 0;
+            std::from_chars(p, comma, vx);
+            std::from_chars(comma + 1, eol, vy);
+            sums.sumX += vx;
+            sums.sumY += vy;
+            ++sums.rows;
+            p = eol + 2;
+        }
+        if (sums.rows != rows)
+            qFatal("the bench file does not hold its rows");
         found = files.emplace(rows, std::make_pair(path, sums)).first;
     }
     expected = found->second.second;
@@ -95,20 +114,10 @@ bool Near(double a, double b) {
     return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b));
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 double CpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return now.tv_sec + now.tv_nsec * 1e-9;
-}
-
-double LoadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toDouble() : -1.0;
 }
 
 struct SRun {
@@ -141,7 +150,8 @@ SRun RunOurs(const QString& path, const SExpected& expected) {
 // The peers' process: it reads a line naming a reader and answers with the run.
 class CPeers {
 public:
-    explicit CPeers(const QString& path) {
+    CPeers(const QString& path, const QProcessEnvironment& environment) {
+        m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral("/usr/bin/python3"),
                         {QStringLiteral(LUMORA_BENCH_DIR "/text_peers.py"), path});
         m_ready = m_process.waitForStarted(-1) && !ReadReply().isEmpty();
@@ -179,32 +189,118 @@ private:
     bool m_ready = false;
 };
 
+// The limit of a text import: the file read out of the page cache and its line ends counted, in 8
+// slices on 8 threads, each through a buffer of a megabyte. The lines counted must be the file's.
+SRun ReadAndScan(const QString& path, const SExpected& expected) {
+    constexpr int kThreads = 8;
+    SRun run;
+    const double cpu = CpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0)
+        return run;
+    const std::int64_t size = status.st_size, slice = (size + kThreads - 1) / kThreads;
+    std::atomic<std::int64_t> lines{0};
+    std::atomic<bool> failed{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            std::vector<char> buffer(std::size_t{1} << 20);
+            std::int64_t count = 0;
+            for (std::int64_t at = t * slice, end = std::min(size, at + slice); at < end;) {
+                const ssize_t got = ::pread(fd, buffer.data(),
+                                            static_cast<std::size_t>(std::min<std::int64_t>(
+                                                static_cast<std::int64_t>(buffer.size()), end - at)),
+                                            at);
+                if (got <= 0) {
+                    failed = true;
+                    return;
+                }
+                count += std::count(buffer.data(), buffer.data() + got, '\n');
+                at += got;
+            }
+            lines += count;
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    ::close(fd);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.cpuSeconds = CpuSeconds() - cpu;
+    run.checked = !failed && lines == expected.rows + 1;
+    return run;
+}
+
+// A fresh process that imports the file once and ends, timed from its start to its end: ours is
+// import_once (the import alone), a peer's is Python importing its module and reading once. The
+// process checks its own output.
+SRun FreshProcess(const QString& program, const QStringList& arguments, const SExpected& expected,
+                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    SRun run;
+    const auto start = std::chrono::steady_clock::now();
+    process.start(program, arguments);
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        return run;
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const QJsonObject reply = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    run.checked = reply.value(QStringLiteral("rows")).toInt() == expected.rows &&
+                  Near(reply.value(QStringLiteral("sum_x")).toDouble(), expected.sumX) &&
+                  Near(reply.value(QStringLiteral("sum_y")).toDouble(), expected.sumY);
+    return run;
+}
+
 void BM_TextImport(benchmark::State& state) {
     SExpected expected;
     const QString path = TextFile(kTextRows, expected);
     const double megabytes = QFile(path).size() / 1e6;
-    CPeers peers(path);
-    if (!peers.Ready()) {
-        state.SkipWithError(("peers: " + peers.Error().toStdString()).c_str());
+    // The peers with the page policy they get by default, and with ours.
+    CPeers plain(path, QProcessEnvironment::systemEnvironment());
+    CPeers huge(path, benchsupport::HugePagePolicy());
+    if (!plain.Ready() || !huge.Ready()) {
+        state.SkipWithError(("peers: " + plain.Error().toStdString() + huge.Error().toStdString()).c_str());
         return;
     }
-    const double loadBefore = LoadAverage();
+    const double loadBefore = benchsupport::LoadAverage();
     std::map<std::string, std::vector<SRun>> runs;
+    const QString python = QStringLiteral("/usr/bin/python3"),
+                  script = QStringLiteral(LUMORA_BENCH_DIR "/text_peers.py");
     for (auto _ : state) {
         RunOurs(path, expected);
         for (int r = 0; r < kRepeats; ++r) {
-            // Each side first, second and third in turn.
-            const char* order[3][3] = {
-                {"ours", "numpy", "pandas"}, {"numpy", "pandas", "ours"}, {"pandas", "ours", "numpy"}};
-            for (const char* side : order[r % 3]) {
-                const SRun run =
-                    std::string(side) == "ours" ? RunOurs(path, expected) : peers.Run(side, expected);
+            // Each side first, second and so on in turn.
+            const std::vector<std::string> sides = {"ours",   "floor",           "numpy",
+                                                    "pandas", "numpy_hugepages", "pandas_hugepages"};
+            for (std::size_t k = 0; k < sides.size(); ++k) {
+                const std::string& side = sides[(k + static_cast<std::size_t>(r)) % sides.size()];
+                const bool hugePages = side.ends_with("_hugepages");
+                const std::string reader = side.substr(0, side.find('_'));
+                const SRun run = side == "ours"    ? RunOurs(path, expected)
+                                 : side == "floor" ? ReadAndScan(path, expected)
+                                                   : (hugePages ? huge : plain).Run(reader.c_str(), expected);
                 if (!run.checked) {
-                    state.SkipWithError(
-                        (std::string(side) + " read other numbers than were written").c_str());
+                    state.SkipWithError((side + " read other numbers than were written").c_str());
                     return;
                 }
                 runs[side].push_back(run);
+            }
+            // The same as fresh processes, in turn.
+            const SRun fresh[] = {
+                FreshProcess(QStringLiteral(LUMORA_IMPORT_ONCE), {path}, expected),
+                FreshProcess(python, {script, path, QStringLiteral("--once"), QStringLiteral("pandas")},
+                             expected),
+                FreshProcess(python, {script, path, QStringLiteral("--once"), QStringLiteral("pandas")},
+                             expected, benchsupport::HugePagePolicy())};
+            const char* freshNames[] = {"ours_fresh", "pandas_fresh", "pandas_hugepages_fresh"};
+            for (int k = 0; k < 3; ++k) {
+                if (!fresh[k].checked) {
+                    state.SkipWithError(
+                        (std::string(freshNames[k]) + " failed or read other numbers").c_str());
+                    return;
+                }
+                runs[freshNames[k]].push_back(fresh[k]);
             }
         }
         double total = 0;
@@ -212,23 +308,29 @@ void BM_TextImport(benchmark::State& state) {
             total += run.seconds;
         state.SetIterationTime(total / runs["ours"].size());
     }
-    auto median = [&](const char* side, bool cpu) {
+    auto median = [&](const std::string& side, bool cpu) {
         std::vector<double> values;
         for (const SRun& run : runs[side])
             values.push_back(cpu ? run.cpuSeconds : run.seconds);
-        return Median(values);
+        return benchsupport::Median(values);
     };
     const double ours = median("ours", false);
     state.counters["MB"] = megabytes;
     state.counters["ours_ms"] = ours * 1e3;
     state.counters["ours_cpu_ms"] = median("ours", true) * 1e3;
-    state.counters["numpy_ms"] = median("numpy", false) * 1e3;
-    state.counters["numpy_cpu_ms"] = median("numpy", true) * 1e3;
-    state.counters["pandas_ms"] = median("pandas", false) * 1e3;
-    state.counters["pandas_cpu_ms"] = median("pandas", true) * 1e3;
-    state.counters["x_numpy"] = median("numpy", false) / ours;
-    state.counters["x_pandas"] = median("pandas", false) / ours;
-    state.counters["load_avg"] = (loadBefore + LoadAverage()) / 2;
+    state.counters["floor_ms"] = median("floor", false) * 1e3;
+    state.counters["x_floor"] = ours / median("floor", false);
+    for (const char* peer : {"numpy", "pandas", "numpy_hugepages", "pandas_hugepages"}) {
+        state.counters[std::string(peer) + "_ms"] = median(peer, false) * 1e3;
+        state.counters[std::string(peer) + "_cpu_ms"] = median(peer, true) * 1e3;
+        state.counters[std::string("x_") + peer] = median(peer, false) / ours;
+    }
+    state.counters["ours_fresh_ms"] = median("ours_fresh", false) * 1e3;
+    for (const char* peer : {"pandas_fresh", "pandas_hugepages_fresh"}) {
+        state.counters[std::string(peer) + "_ms"] = median(peer, false) * 1e3;
+        state.counters[std::string("x_") + peer] = median(peer, false) / median("ours_fresh", false);
+    }
+    state.counters["load_avg"] = (loadBefore + benchsupport::LoadAverage()) / 2;
 }
 BENCHMARK(BM_TextImport)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -248,14 +350,16 @@ void BM_TextImportGrowth(benchmark::State& state) {
         cpu.push_back(run.cpuSeconds);
         state.SetIterationTime(run.seconds);
     }
-    state.counters["ns_per_row"] = Median(seconds) * 1e9 / expected.rows;
-    state.counters["cpu_ns_per_row"] = Median(cpu) * 1e9 / expected.rows;
+    state.counters["ns_per_row"] = benchsupport::Median(seconds) * 1e9 / expected.rows;
+    state.counters["cpu_ns_per_row"] = benchsupport::Median(cpu) * 1e9 / expected.rows;
 }
 BENCHMARK(BM_TextImportGrowth)
     ->Arg(750'000)
     ->Arg(1'500'000)
     ->Arg(3'000'000)
     ->Arg(6'000'000)
+    ->Arg(15'000'000)
+    ->Arg(60'000'000)
     ->Iterations(7)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -2,6 +2,8 @@
 # engine), both read once untimed first. The caller names a reader per line on stdin ("numpy",
 # "pandas", "quit"), so that the runs of both sides interleave; each run answers one JSON line with its
 # wall and CPU seconds, the row count and the column sums, from the new arrays the call made.
+# With '--once READER' after the path it reads the file once in this fresh process, answers one JSON
+# line with the row count and the sums, and ends: the whole process is what the caller times.
 import json
 import sys
 import time
@@ -23,6 +25,10 @@ def pandas_read():
 
 
 readers = {"numpy": numpy_read, "pandas": pandas_read}
+if len(sys.argv) == 4 and sys.argv[2] == "--once":
+    x, y = readers[sys.argv[3]]()
+    print(json.dumps({"rows": int(x.shape[0]), "sum_x": float(x.sum()), "sum_y": float(y.sum())}), flush=True)
+    sys.exit(0)
 for reader in readers.values():
     reader()
 print(json.dumps({"ready": True}), flush=True)

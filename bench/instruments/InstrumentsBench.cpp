@@ -1,3 +1,5 @@
+#include "bench/support/Figures.h"
+#include "bench/support/LinePeer.h"
 #include "instruments/drvcore/EntityInstrument.h"
 #include "instruments/drvcore/Vxi11Protocol.h"
 #include "instruments/drvcore/Vxi11Session.h"
@@ -5,7 +7,10 @@
 #include "instruments/simulator/PortmapperServer.h"
 #include "instruments/simulator/SocketServer.h"
 #include "instruments/simulator/Vxi11Server.h"
+#include "instruments/simulator/models/SimDMM7510.h"
 
+#include <QCryptographicHash>
+#include <QProcess>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -23,50 +28,39 @@
 
 namespace {
 
-constexpr size_t kSamples = 6000000;
-constexpr size_t kBlockBytes = kSamples * 16;
+// The simulated multimeter's buffer of readings, read back as the program reads a capture: a
+// binary block of the reading and its relative time per sample, through the instrument's own SCPI
+// path (parser, trigger model, buffer, block output).
+constexpr size_t kSamples = 1000000;
 constexpr const char* kAddress = "127.78.0.1";
 // Every reader, ours, pyvisa-py's and the raw one, moves the block this often on an open connection,
-// and every block read is checked against the block sent. Each reports its median read and, as the
-// machine is shared, its fastest read too; the fractions compare both with the raw reader's.
-constexpr int kReads = 8;
+// and every block read is checked against the first one read (and pyvisa-py's against ours). Each
+// reports its median read and, as the machine is shared, its fastest read too; the fractions compare
+// both with the raw reader's.
+constexpr int kReads = 100;
+const QString kCapture = QStringLiteral(":TRAC:DATA? 1, %1, \"defbuffer1\", READ, REL").arg(kSamples);
 
-// The block of 6,000,000 samples (value and time doubles) with its definite-length header.
-const std::string& Block() {
-    static const std::string block = [] {
-        const std::string length = std::to_string(kBlockBytes);
-        std::string text = "#" + std::to_string(length.size()) + length;
-        const size_t header = text.size();
-        text.resize(header + kBlockBytes);
-        for (size_t i = 0; i < kSamples; ++i) {
-            const double value = 1e-6 * static_cast<double>(i % 1000);
-            const double time = 1e-5 * static_cast<double>(i);
-            std::memcpy(text.data() + header + 16 * i, &value, sizeof value);
-            std::memcpy(text.data() + header + 16 * i + 8, &time, sizeof time);
-        }
-        return text;
-    }();
+// The block as our reader took it first (header and data, no terminator), which every later read and
+// every other reader must match.
+std::string& Block() {
+    static std::string block;
     return block;
 }
 
-constexpr const char* kIdentity = "TORVANE,BENCH-BLOCK,0,1.0";
-// *IDN? round trips timed on an open session, on each side.
-constexpr int kQueries = 500;
+// The SHA-256 of a block's data, the header left out: what the readers of other processes report.
+std::string DataHash(const char* block, size_t size) {
+    size_t header = 0;
+    if (size >= 2 && block[0] == '#')
+        header = 2 + static_cast<size_t>(block[1] - '0');
+    return QCryptographicHash::hash(QByteArrayView(block + header, static_cast<qsizetype>(size - header)),
+                                    QCryptographicHash::Sha256)
+        .toHex()
+        .toStdString();
+}
 
-// Answers DATA? with the block and *IDN? with its identity.
-class CBlockModel : public benchsim::IInstrumentModel {
-public:
-    bool Execute(const std::string& command, std::string& reply) override {
-        if (command == "*IDN?") {
-            reply = kIdentity;
-            return true;
-        }
-        if (command != "DATA?")
-            return false;
-        reply = Block();
-        return true;
-    }
-};
+// *IDN? round trips timed on an open session, on each side, in rounds that take turns.
+constexpr int kQueries = 500;
+constexpr int kQueryRounds = 10;
 
 // The raw loopback limit: a minimal sender that answers each request byte with the block, and a
 // receiver that takes it into one buffer. Its fastest read, for the readers' fraction.
@@ -164,7 +158,7 @@ private:
 // The simulated instrument for every benchmark of this file; VXI-11 takes port 111 when it can, so
 // pyvisa-py finds it too.
 struct SBench {
-    CBlockModel model;
+    benchsim::CSimDMM7510 model;
     benchsim::CInstrumentHost host{model};
     benchsim::CVxi11Server vxi11{host};
     benchsim::CSocketServer socket{host};
@@ -172,6 +166,8 @@ struct SBench {
     bool portmapperOn111 = false;
 
     SBench() {
+        // Simulated time runs fast, so that the capture fills the buffer at once.
+        model.SetTimeScale(1e6);
         vxi11.Start(kAddress, 0);
         socket.Start(kAddress, 0);
         portmapperOn111 = portmapper.Start(kAddress, benchsim::CPortmapperServer::kDefaultPort);
@@ -193,24 +189,59 @@ SBench& Bench() {
     return bench;
 }
 
-// What a command run through the shell prints.
-std::string RunScript(const std::string& command) {
-    std::string output;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char chunk[4096];
-        for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-            output.append(chunk, got);
-        ::pclose(pipe);
-    }
-    return output;
-}
-
 class CReader : public CEntityInstrument {
 public:
     using CEntityInstrument::WriteAndReadHelper;
+    using CEntityInstrument::WriteCommandHelper;
 };
 
+CReader& Reader(bool overVxi11) {
+    static CReader readers[2];
+    static bool set[2] = {false, false};
+    CReader& reader = readers[overVxi11 ? 1 : 0];
+    if (!set[overVxi11 ? 1 : 0]) {
+        CParameterInstru record;
+        record.Resource = QString::fromStdString(Bench().Resource(overVxi11));
+        reader.SetParameterInstru(record);
+        set[overVxi11 ? 1 : 0] = true;
+    }
+    return reader;
+}
+
+// A capture of kSamples readings, made as the program makes one (the driver's commands), and the
+// block read once: every reader's reads are checked against it. False when the meter did not take it.
+bool Capture() {
+    static const bool captured = [] {
+        CReader& reader = Reader(false);
+        const char* setup[] = {":SENS:FUNC \"CURR:DC\"", ":SENS:CURR:NPLC 0.0005", ":FORM:DATA REAL"};
+        for (const char* command : setup)
+            if (!reader.WriteCommandHelper(QString::fromLatin1(command)))
+                return false;
+        if (!reader.WriteCommandHelper(QStringLiteral(":TRAC:POIN %1, \"defbuffer1\"").arg(kSamples)) ||
+            !reader.WriteCommandHelper(
+                QStringLiteral(":TRIG:LOAD \"SimpleLoop\", %1, 0, \"defbuffer1\"").arg(kSamples)) ||
+            !reader.WriteCommandHelper(QStringLiteral(":INIT")))
+            return false;
+        for (int wait = 0; wait < 6000; ++wait) {
+            if (!reader.WriteAndReadHelper(QStringLiteral(":TRAC:ACT? \"defbuffer1\"")))
+                return false;
+            if (std::string(reader.GetDataBuffer(), reader.GetDataSize()).find(std::to_string(kSamples)) == 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!reader.WriteAndReadHelper(kCapture) || reader.GetDataSize() < 16 * kSamples)
+            return false;
+        Block().assign(reader.GetDataBuffer(), reader.GetDataSize());
+        return true;
+    }();
+    return captured;
+}
+
 void BM_RawLoopback(benchmark::State& state) {
+    if (!Capture()) {
+        state.SkipWithError("the simulated meter took no capture");
+        return;
+    }
     CRawLoopback raw;
     std::vector<char> buffer(Block().size());
     if (!raw.Connected() || !raw.Read(buffer)) {
@@ -239,23 +270,14 @@ void BM_RawLoopback(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
 
-CReader& Reader(bool overVxi11) {
-    static CReader readers[2];
-    static bool set[2] = {false, false};
-    CReader& reader = readers[overVxi11 ? 1 : 0];
-    if (!set[overVxi11 ? 1 : 0]) {
-        CParameterInstru record;
-        record.Resource = QString::fromStdString(Bench().Resource(overVxi11));
-        reader.SetParameterInstru(record);
-        set[overVxi11 ? 1 : 0] = true;
-    }
-    return reader;
-}
-
 void BM_ReadBlock(benchmark::State& state, bool overVxi11) {
+    if (!Capture()) {
+        state.SkipWithError("the simulated meter took no capture");
+        return;
+    }
     CReader& reader = Reader(overVxi11);
     // The session is open and has read once before the timed reads, as for pyvisa-py.
-    if (!reader.WriteAndReadHelper("DATA?")) {
+    if (!reader.WriteAndReadHelper(kCapture)) {
         state.SkipWithError("cannot read the block");
         return;
     }
@@ -263,11 +285,11 @@ void BM_ReadBlock(benchmark::State& state, bool overVxi11) {
     CReadTimer timer;
     for (auto _ : state) {
         timer.Start();
-        const bool read = reader.WriteAndReadHelper("DATA?");
+        const bool read = reader.WriteAndReadHelper(kCapture);
         timer.Stop();
         if (!read || reader.GetDataSize() != Block().size() ||
             std::memcmp(reader.GetDataBuffer(), Block().data(), Block().size()) != 0) {
-            state.SkipWithError("the block read differs from the block sent");
+            state.SkipWithError("the block read differs from the first one");
             return;
         }
         bytes += reader.GetDataSize();
@@ -276,75 +298,104 @@ void BM_ReadBlock(benchmark::State& state, bool overVxi11) {
     Report(state, timer.Median(), timer.Best());
 }
 
-// *IDN? round trips on an open session: the median latency of ours, and pyvisa-py's over the same
-// transport in the same run, every reply checked.
+// pyvisa-py on one open session, started once and asked one command at a time (see the script).
+class CPyvisa {
+public:
+    explicit CPyvisa(bool overVxi11)
+        : m_peer(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(LUMORA_PYVISA_BENCH_SCRIPT),
+                  QString::fromStdString(Bench().Resource(overVxi11)), QStringLiteral("serve")}) {}
+    std::string Ask(const std::string& line) {
+        return m_peer.Ask(QString::fromStdString(line)).toStdString();
+    }
+
+private:
+    benchsupport::CLinePeer m_peer;
+};
+
+// *IDN? round trips on an open session: ours and pyvisa-py's over the same transport, in rounds that
+// take turns, every reply checked; the medians of all the round trips of each.
 void BM_IdentityRoundTrip(benchmark::State& state, bool overVxi11) {
     if (overVxi11 && !Bench().portmapperOn111) {
         state.SkipWithError("port 111 is taken: pyvisa-py cannot find the VXI-11 server");
         return;
     }
     CReader& reader = Reader(overVxi11);
-    const std::string identity = kIdentity;
+    const std::string identity = "KEITHLEY INSTRUMENTS,MODEL DMM7510,04512873,1.7.7b";
     auto answered = [&] {
         const std::string reply(reader.GetDataBuffer(), reader.GetDataSize());
         return reply == identity || reply == identity + "\n";
     };
-    if (!reader.WriteAndReadHelper("*IDN?") || !answered()) {
+    if (!reader.WriteAndReadHelper(QStringLiteral("*IDN?")) || !answered()) {
         state.SkipWithError("no identity");
         return;
     }
+    CPyvisa pyvisa(overVxi11);
     CReadTimer ours;
-    double theirs = 0.0;
+    std::vector<double> theirs;
     for (auto _ : state) {
-        for (int i = 0; i < kQueries; ++i) {
-            ours.Start();
-            const bool read = reader.WriteAndReadHelper("*IDN?");
-            ours.Stop();
-            if (!read || !answered()) {
-                state.SkipWithError("a reply differs from the identity");
+        for (int round = 0; round < kQueryRounds; ++round) {
+            for (int i = 0; i < kQueries / kQueryRounds; ++i) {
+                ours.Start();
+                const bool read = reader.WriteAndReadHelper(QStringLiteral("*IDN?"));
+                ours.Stop();
+                if (!read || !answered()) {
+                    state.SkipWithError("a reply differs from the identity");
+                    return;
+                }
+            }
+            const std::string output =
+                pyvisa.Ask("idn " + std::to_string(kQueries / kQueryRounds) + " " + identity);
+            double median = 0;
+            if (std::sscanf(output.c_str(), "MEDIAN %lf", &median) != 1) {
+                state.SkipWithError(("pyvisa-py failed: " + output.substr(0, 300)).c_str());
                 return;
             }
-        }
-        const std::string command = "timeout 600 /usr/bin/python3 " LUMORA_PYVISA_BENCH_SCRIPT " '" +
-                                    Bench().Resource(overVxi11) + "' idn " + std::to_string(kQueries) + " '" +
-                                    identity + "' 2>&1";
-        const std::string output = RunScript(command);
-        if (std::sscanf(output.c_str(), "MEDIAN %lf", &theirs) != 1) {
-            state.SkipWithError(("pyvisa-py failed: " + output.substr(0, 300)).c_str());
-            return;
+            theirs.push_back(median);
         }
     }
+    std::sort(theirs.begin(), theirs.end());
+    const double theirMedian = theirs[theirs.size() / 2];
     state.counters["ours_us"] = ours.Median() * 1e6;
-    state.counters["pyvisa_us"] = theirs * 1e6;
-    state.counters["ratio"] = theirs / ours.Median();
+    state.counters["pyvisa_us"] = theirMedian * 1e6;
+    state.counters["ratio"] = theirMedian / ours.Median();
+    state.counters["load"] = benchsupport::LoadAverage();
 }
 
 // pyvisa-py reads the same block as many times on an open session, with its read termination off
-// as read_binary_values users have it (the block's length ends the read, as for our client); the
-// script checks every sample and times only the reads.
-void BM_PyvisaReadBlock(benchmark::State& state, bool overVxi11) {
+// as read_binary_values users have it (the block's length ends the read, as for our client); each
+// read's data is hashed and must be the block ours read. Second argument: into a buffer of its own,
+// made once and used for every read (the chunks pyvisa-py reads copied into it), as our reader does.
+void BM_PyvisaReadBlock(benchmark::State& state, bool overVxi11, bool reusedBuffer) {
     if (overVxi11 && !Bench().portmapperOn111) {
         state.SkipWithError("port 111 is taken: pyvisa-py cannot find the VXI-11 server");
         return;
     }
-    const std::string command = "timeout 600 /usr/bin/python3 " LUMORA_PYVISA_BENCH_SCRIPT " '" +
-                                Bench().Resource(overVxi11) + "' " + std::to_string(kReads) + " 2>&1";
-    double megabytes = 0;
+    if (!Capture()) {
+        state.SkipWithError("the simulated meter took no capture");
+        return;
+    }
+    CPyvisa pyvisa(overVxi11);
+    const std::string hash = DataHash(Block().data(), Block().size());
     for (auto _ : state) {
-        const std::string output = RunScript(command);
+        const std::string output = pyvisa.Ask(std::string(reusedBuffer ? "into " : "block ") +
+                                              std::to_string(kReads) + " " + kCapture.toStdString());
         unsigned long long bytes = 0;
         double seconds = 0, best = 0, median = 0;
-        if (std::sscanf(output.c_str(), "BYTES %llu SECONDS %lf BEST %lf MEDIAN %lf", &bytes, &seconds, &best,
-                        &median) != 4 ||
-            bytes != kReads * kBlockBytes) {
+        char theirs[65] = {};
+        if (std::sscanf(output.c_str(), "BYTES %llu SECONDS %lf BEST %lf MEDIAN %lf SHA256 %64s", &bytes,
+                        &seconds, &best, &median, theirs) != 5) {
             state.SkipWithError(("pyvisa-py failed: " + output.substr(0, 300)).c_str());
             return;
         }
+        if (theirs != hash) {
+            state.SkipWithError("pyvisa-py read another block than ours");
+            return;
+        }
         state.SetIterationTime(seconds);
-        megabytes += static_cast<double>(bytes) / 1e6;
         Report(state, median, best);
     }
-    state.counters["MB"] = benchmark::Counter(megabytes, benchmark::Counter::kIsRate);
+    state.counters["load"] = benchsupport::LoadAverage();
 }
 
 // The raw limit first: the fractions of the readers after it refer to it.
@@ -357,11 +408,19 @@ BENCHMARK_CAPTURE(BM_ReadBlock, Vxi11, true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(kReads)
     ->UseRealTime();
-BENCHMARK_CAPTURE(BM_PyvisaReadBlock, Socket, false)
+BENCHMARK_CAPTURE(BM_PyvisaReadBlock, Socket, false, false)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseManualTime();
-BENCHMARK_CAPTURE(BM_PyvisaReadBlock, Vxi11, true)
+BENCHMARK_CAPTURE(BM_PyvisaReadBlock, SocketReusedBuffer, false, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_PyvisaReadBlock, Vxi11, true, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_PyvisaReadBlock, Vxi11ReusedBuffer, true, true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseManualTime();

@@ -1,43 +1,59 @@
-"""Reads the 96 MB block with pyvisa-py on one open session; prints the bytes read and the seconds
-the reads took, the fastest and the median read. Every sample is checked against the block the
-bench sends. With 'idn COUNT IDENTITY' after the resource it times COUNT *IDN? queries instead and
-prints the median round trip; every reply is checked against IDENTITY."""
-import array
+"""pyvisa-py on one open session of the simulated multimeter, answering the benchmark one command per
+line on standard input with one line, so that the benchmark can interleave its own reads with these.
+Run as 'pyvisa_read_block.py RESOURCE serve'. Commands:
+
+  idn COUNT IDENTITY   -> MEDIAN s: COUNT *IDN? queries, each reply checked against IDENTITY
+  block COUNT QUERY    -> BYTES n SECONDS s BEST s MEDIAN s SHA256 h: COUNT reads of the block QUERY
+                          answers, read by its length with the termination off (as read_binary_values
+                          users have it), each a new bytes object as read_bytes gives it; every read's
+                          data must hash alike, h is that hash
+  into COUNT QUERY     -> the same, each read's chunks copied into one buffer made once and used for
+                          every read (as our reader keeps its buffer)
+Only the reads are timed."""
+import hashlib
 import statistics
 import sys
 import time
 
 import pyvisa
 
-SAMPLES = 6000000
+CHUNK = 1 << 20
 
 
-def expected_block():
-    samples = array.array("d", bytes(16 * SAMPLES))
-    samples[0::2] = array.array("d", (1e-6 * (i % 1000) for i in range(SAMPLES)))
-    samples[1::2] = array.array("d", (1e-5 * i for i in range(SAMPLES)))
-    if sys.byteorder != "little":
-        samples.byteswap()
-    return samples.tobytes()
-
-
-def read_block(instrument):
-    """DATA? and its definite-length block, read by its length with the termination off."""
-    instrument.write("DATA?")
+def header(instrument):
+    """The definite-length header of the block: its data length."""
     head = instrument.read_bytes(2)
     digits = int(head[1:2])
-    length = int(instrument.read_bytes(digits))
-    data = instrument.read_bytes(length, chunk_size=1 << 20)
+    return int(instrument.read_bytes(digits))
+
+
+def read_block(instrument, query):
+    instrument.write(query)
+    data = instrument.read_bytes(header(instrument), chunk_size=CHUNK)
     if instrument.read_bytes(1) != b"\n":
         raise RuntimeError("the block is not followed by its terminator")
     return data
 
 
+def read_block_into(instrument, query, buffer):
+    """The block's data into the buffer (grown once when too small), through the session's own reads."""
+    instrument.write(query)
+    length = header(instrument)
+    if len(buffer) < length:
+        buffer.extend(bytes(length - len(buffer)))
+    view = memoryview(buffer)
+    got = 0
+    while got < length:
+        chunk, _ = instrument.visalib.read(instrument.session, min(CHUNK, length - got))
+        view[got:got + len(chunk)] = chunk
+        got += len(chunk)
+    if instrument.read_bytes(1) != b"\n":
+        raise RuntimeError("the block is not followed by its terminator")
+    return view[:length]
+
+
 def identity_round_trips(instrument, count, identity):
-    """The median seconds of a *IDN? query and its reply, on the open session."""
     instrument.read_termination = "\n"
-    if instrument.query("*IDN?") != identity:
-        raise RuntimeError("no identity")
     seconds = []
     for _ in range(count):
         start = time.perf_counter()
@@ -45,37 +61,42 @@ def identity_round_trips(instrument, count, identity):
         seconds.append(time.perf_counter() - start)
         if reply != identity:
             raise RuntimeError("a reply differs from the identity")
+    instrument.read_termination = None
     return statistics.median(seconds)
 
 
-def main():
-    resource = sys.argv[1]
-    manager = pyvisa.ResourceManager("@py")
-    instrument = manager.open_resource(resource, timeout=60000)
-    instrument.write_termination = "\n"
-    if sys.argv[2] == "idn":
-        print("MEDIAN %.9f" % identity_round_trips(instrument, int(sys.argv[3]), sys.argv[4]))
-        instrument.close()
-        manager.close()
-        return
-    reads = int(sys.argv[2])
-    expected = expected_block()
-    instrument.read_termination = None
-    instrument.chunk_size = 1 << 20
-    if read_block(instrument) != expected:
-        raise RuntimeError("the block read differs from the block sent")
-    total_bytes, total_seconds, times = 0, 0.0, []
-    for _ in range(reads):
+def block_reads(instrument, count, query, reused):
+    buffer = bytearray()
+    times, digest, total = [], None, 0
+    for _ in range(count):
         start = time.perf_counter()
-        data = read_block(instrument)
-        seconds = time.perf_counter() - start
-        total_seconds += seconds
-        times.append(seconds)
-        if data != expected:
-            raise RuntimeError("the block read differs from the block sent")
-        total_bytes += len(data)
-    print("BYTES %d SECONDS %.6f BEST %.6f MEDIAN %.6f"
-          % (total_bytes, total_seconds, min(times), statistics.median(times)))
+        data = read_block_into(instrument, query, buffer) if reused else read_block(instrument, query)
+        times.append(time.perf_counter() - start)
+        this = hashlib.sha256(data).hexdigest()
+        if digest is not None and this != digest:
+            raise RuntimeError("a block read differs from the first")
+        digest = this
+        total += len(data)
+    return "BYTES %d SECONDS %.6f BEST %.6f MEDIAN %.6f SHA256 %s" % (
+        total, sum(times), min(times), statistics.median(times), digest)
+
+
+def main():
+    manager = pyvisa.ResourceManager("@py")
+    instrument = manager.open_resource(sys.argv[1], timeout=60000)
+    instrument.write_termination = "\n"
+    instrument.read_termination = None
+    instrument.chunk_size = CHUNK
+    for line in sys.stdin:
+        command, count, rest = (line.rstrip("\n").split(" ", 2) + ["", ""])[:3]
+        try:
+            if command == "idn":
+                answer = "MEDIAN %.9f" % identity_round_trips(instrument, int(count), rest)
+            else:
+                answer = block_reads(instrument, int(count), rest, command == "into")
+        except Exception as error:  # the benchmark shows what went wrong
+            answer = "ERROR %s" % error
+        print(answer, flush=True)
     instrument.close()
     manager.close()
 

@@ -2,11 +2,17 @@
 // writing the same values. Both sides are timed the same way and in the same stretch of time: each
 // repetition runs ours and then the peer's (a Python process that stays up, so that both are warm),
 // and the figures are the medians. Every output is checked: each read against the values written,
-// our written file by xlrd and xlwt's file by our reader. The cold figures run each side as a fresh
-// process that reads the file and ends, alternately: ours is sheetio_read_once, linked with what
-// reading needs, theirs Python importing xlrd alone. Figures are reported as counters, wall and
-// CPU time.
+// our written file by xlrd and xlwt's file by our reader. Each peer runs both with the page policy it
+// gets by default and with ours (benchsupport::HugePagePolicy), and reports both ratios.
+// What the cold figures time, plainly: each side as a fresh process that reads the file and ends,
+// alternately, from its start to its exit. Ours is sheetio_read_once: a program linked with sheetio
+// alone that loads the workbook with ExcelDocument::Load, the reader every workbook import of the
+// program goes through, and reads every value of the first sheet; it is not the program itself
+// (lumora's start-up, its windows and its import dialog are not in it). Theirs is Python starting,
+// importing xlrd alone, opening the workbook and reading every value. Figures are reported as
+// counters, wall and CPU time.
 #include "SheetValues.h"
+#include "bench/support/Figures.h"
 #include "bench/support/LinePeer.h"
 #include "lumora/sheetio/CompoundStorage.h"
 #include "lumora/sheetio/ExcelDocument.h"
@@ -62,10 +68,7 @@ std::vector<double> ReadOurs(const QString& path) {
     return sheetbench::ReadValues(QFile::encodeName(path).toStdString());
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
-}
+using benchsupport::Median;
 
 // Wall and CPU seconds of one call.
 struct STimes {
@@ -83,7 +86,8 @@ template <class F> STimes Time(F&& f) {
 // The Python peer, started once and asked one command at a time.
 class CPeer {
 public:
-    CPeer() : m_peer(PYTHON, {PEER_SCRIPT, QString::number(ROWS), QString::number(COLS)}) {}
+    explicit CPeer(const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+        : m_peer(PYTHON, {PEER_SCRIPT, QString::number(ROWS), QString::number(COLS)}, environment) {}
     // The peer's JSON answer; empty when it failed.
     QJsonObject Ask(const QString& command, const QString& path) {
         return QJsonDocument::fromJson(m_peer.Ask(command + u' ' + path)).object();
@@ -126,8 +130,10 @@ QString Self() {
 
 // Runs a program as a whole process; its wall time, start-up included, and its JSON answer.
 // A negative time when it failed.
-double RunProcess(const QString& program, const QStringList& args, QJsonObject& answer) {
+double RunProcess(const QString& program, const QStringList& args, QJsonObject& answer,
+                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     const STimes t = Time([&] {
         process.start(program, args);
         process.waitForFinished(600000);
@@ -136,6 +142,11 @@ double RunProcess(const QString& program, const QStringList& args, QJsonObject& 
         return -1;
     answer = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
     return t.wall;
+}
+
+// The peer's environment for a benchmark's argument: 0 its own page policy, 1 ours.
+QProcessEnvironment PeerPolicy(const benchmark::State& state) {
+    return state.range(0) != 0 ? benchsupport::HugePagePolicy() : QProcessEnvironment::systemEnvironment();
 }
 
 void Report(benchmark::State& state, const char* peer, const std::vector<double>& ours,
@@ -174,7 +185,7 @@ void BM_ReadAgainstXlrd(benchmark::State& state) {
         state.SkipWithError("our writer failed");
         return;
     }
-    CPeer peer;
+    CPeer peer(PeerPolicy(state));
     std::vector<double> ours, oursCpu, theirs, theirsCpu;
     int wrong = 0;
     for (auto _ : state) {
@@ -216,7 +227,7 @@ void BM_ReadColdAgainstXlrd(benchmark::State& state) {
             oursFirst.push_back(answer["seconds"].toDouble());
             const double other = RunProcess(
                 PYTHON, {PEER_SCRIPT, QString::number(ROWS), QString::number(COLS), "--once", "read", path},
-                answer);
+                answer, PeerPolicy(state));
             theirsFirst.push_back(answer["seconds"].toDouble());
             if (mine < 0 || other < 0) {
                 state.SkipWithError("a reader failed or read other values");
@@ -227,6 +238,7 @@ void BM_ReadColdAgainstXlrd(benchmark::State& state) {
         }
     }
     Report(state, "xlrd", ours, theirs, {}, {});
+    state.counters["load"] = benchsupport::LoadAverage();
     state.counters["ours_first_read_ms"] = Median(oursFirst) * 1e3;
     state.counters["xlrd_first_read_ms"] = Median(theirsFirst) * 1e3;
     state.counters["first_read_ratio"] = Median(theirsFirst) / Median(oursFirst);
@@ -237,7 +249,7 @@ void BM_ReadColdAgainstXlrd(benchmark::State& state) {
 void BM_WriteAgainstXlwt(benchmark::State& state) {
     const QString ours = WorkFolder() + "/written-ours.xls";
     const QString theirs = WorkFolder() + "/written-xlwt.xls";
-    CPeer peer;
+    CPeer peer(PeerPolicy(state));
     std::vector<double> mine, mineCpu, other, otherCpu;
     for (auto _ : state) {
         for (int i = 0; i < REPEATS; ++i) {
@@ -343,9 +355,25 @@ BENCHMARK(BM_ResaveUnnamedSheets)
     ->Complexity();
 BENCHMARK(BM_WriteWorkbook)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadWorkbook)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadAgainstXlrd)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ReadColdAgainstXlrd)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_WriteAgainstXlwt)->Unit(benchmark::kMillisecond)->Iterations(1);
+// Argument "peer_hugepages": 0 the peer with its own page policy, 1 with ours.
+BENCHMARK(BM_ReadAgainstXlrd)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("peer_hugepages")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_ReadColdAgainstXlrd)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("peer_hugepages")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_WriteAgainstXlwt)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("peer_hugepages")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_Memory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +12,9 @@ namespace benchsupport {
 
 class CLinePeer {
 public:
-    CLinePeer(const QString& program, const QStringList& arguments) {
+    CLinePeer(const QString& program, const QStringList& arguments,
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+        m_process.setProcessEnvironment(environment);
         m_process.start(program, arguments);
         m_process.waitForStarted();
     }

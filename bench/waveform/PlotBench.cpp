@@ -1,3 +1,4 @@
+#include "bench/support/Figures.h"
 #include "waveform/common/ColorRef.h"
 #include "waveform/common/LineSummary.h"
 #include "waveform/common/PlotMapping.h"
@@ -168,30 +169,6 @@ BENCHMARK(BM_Redraw)
     ->Arg(100'000'000)
     ->Unit(benchmark::kMillisecond);
 
-// A redraw in a new time view every time (two views a hair apart, taken in turn): nothing of the last
-// drawing can be kept, every column is read from the samples' summary.
-void BM_RedrawNewView(benchmark::State& state) {
-    const std::size_t n = static_cast<std::size_t>(state.range(0));
-    CPlot& p = PlotOf(n);
-    double h0 = 0, h1 = 0;
-    p.plot->GetAxisScaleHoriZoom(h0, h1);
-    const double views[2] = {h1, h1 * (1 - 1e-9)};
-    int view = 0;
-    for (auto _ : state) {
-        p.plot->SetAxisScaleHoriZoom(h0, views[view ^= 1], 1);
-        p.frame.ReDrawWaveformWnd(1, 1, 1);
-        QApplication::processEvents();
-    }
-    p.plot->SetAxisScaleHoriZoom(h0, h1, 1);
-    CheckShownLine(state, p);
-}
-BENCHMARK(BM_RedrawNewView)
-    ->Arg(10'000)
-    ->Arg(1'000'000)
-    ->Arg(10'000'000)
-    ->Arg(100'000'000)
-    ->Unit(benchmark::kMillisecond);
-
 // The least a redraw can cost: the layer cleared and the 1920 columns of the line drawn from their
 // extremes (first, lowest, highest and last value of each column, joined), without axes, copies or
 // paint.
@@ -212,58 +189,204 @@ void BM_RedrawFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_RedrawFloor)->Unit(benchmark::kMillisecond);
 
-// The redraws of a plot of 10^4 samples and one of 10^8 samples and the floor, taken in turn within
-// one loop so that each sees the same load: their medians and ratios. Second argument 1: in a new time
-// view every time (two views a hair apart, in turn), 0: in the same view.
-void BM_RedrawInterleaved(benchmark::State& state) {
-    const bool newView = state.range(0) != 0;
+// Mouse events sent to a plot as the window system would, one at a time, so that each is handled
+// before the next.
+void SendMouse(CPlot& p, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    const QPointF local(at);
+    QMouseEvent event(type, local, p.plot->mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(p.plot, &event);
+}
+
+// What the user does to change or keep the view, each a step of its own to be timed, with the steps
+// before it that are not timed (the press and the drag before a zoom release, say).
+enum eViewChange { eSameView, eZoomRelease, ePanStep, eRestore };
+
+struct CViewChange {
+    CViewChange(eViewChange change, CPlot& plot) : kind(change), p(plot) {}
+
+    eViewChange kind;
+    CPlot& p;
+    int step = 0;
+    waveform::CPlotMapping before; // the mapping the timed step started from
+    QPoint press, release;
+
+    // Untimed: brings the plot to where the timed step starts.
+    void Prepare() {
+        const waveform::CPlotArea a = p.plot->GetPlotArea();
+        ++step;
+        switch (kind) {
+        case eZoomRelease: {
+            // A box over the middle of the full view, a pixel wider every time so that each zoom is a
+            // view of its own.
+            p.frame.SetAxisRestore();
+            p.frame.ReDrawWaveformWnd(1, 1, 1);
+            QApplication::processEvents();
+            p.frame.SetWaveformOperateTool(eWaveformToolZoomBox);
+            press = QPoint(a.left + a.Width() / 4, a.top + a.Height() / 8);
+            release = QPoint(a.left + a.Width() / 2 + step % 64, a.bottom - a.Height() / 8);
+            SendMouse(p, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+            SendMouse(p, QEvent::MouseMove, release, Qt::NoButton, Qt::LeftButton);
+            QApplication::processEvents();
+            break;
+        }
+        case ePanStep:
+            // The button is held from the first step on; the pointer goes back and forth over 100
+            // pixels, a pixel a step.
+            if (step == 1) {
+                p.frame.SetWaveformOperateTool(eWaveformToolPan);
+                press = QPoint((a.left + a.right) / 2, (a.top + a.bottom) / 2);
+                SendMouse(p, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+            }
+            release = press + QPoint((step / 100) % 2 ? 100 - step % 100 : step % 100, 0);
+            break;
+        case eRestore: {
+            // Zoomed in on a different quarter each time.
+            double h0 = 0, h1 = 0;
+            p.plot->GetAxisScaleHoriOrg(h0, h1);
+            const double quarter = (h1 - h0) / 4;
+            const double from = h0 + quarter * (step % 3) + quarter * 1e-3 * (step % 7);
+            p.plot->SetAxisScaleHoriZoom(from, from + quarter, 1);
+            p.frame.ReDrawWaveformWnd(1, 1, 1);
+            QApplication::processEvents();
+            break;
+        }
+        case eSameView:
+            break;
+        }
+        before = Mapping();
+    }
+
+    // Timed: the step, with the paint it asks for processed.
+    void Run() {
+        switch (kind) {
+        case eSameView:
+            p.frame.ReDrawWaveformWnd(1, 1, 1);
+            break;
+        case eZoomRelease:
+            SendMouse(p, QEvent::MouseButtonRelease, release, Qt::LeftButton, Qt::NoButton);
+            break;
+        case ePanStep:
+            SendMouse(p, QEvent::MouseMove, release, Qt::NoButton, Qt::LeftButton);
+            break;
+        case eRestore:
+            // As the page's restore button does.
+            p.frame.SetAxisRestore();
+            p.frame.ReDrawWaveformWnd(1, 1, 1);
+            break;
+        }
+        QApplication::processEvents();
+    }
+
+    waveform::CPlotMapping Mapping() const {
+        waveform::CPlotMapping m;
+        m.area = p.plot->GetPlotArea();
+        p.plot->GetAxisScaleHoriZoom(m.hMin, m.hMax);
+        p.plot->GetAxisScaleVertZoom(m.vMin, m.vMax);
+        return m;
+    }
+
+    // Whether the step left the view where the user put it: the zoom box's values, the range moved by
+    // the pointer's distance, the full range, or the view as it was.
+    bool Check() const {
+        const waveform::CPlotMapping now = Mapping();
+        double h0 = 0, h1 = 0, v0 = 0, v1 = 0;
+        switch (kind) {
+        case eSameView:
+            return now.hMin == before.hMin && now.hMax == before.hMax;
+        case eZoomRelease:
+            return now.hMin == before.XValue(press.x()) && now.hMax == before.XValue(release.x()) &&
+                   now.vMin == before.YValue(release.y()) && now.vMax == before.YValue(press.y());
+        case ePanStep: {
+            const double shift =
+                (press.x() - release.x()) * (before.hMax - before.hMin) / before.area.Width();
+            const double span = before.hMax - before.hMin;
+            return std::abs(now.hMax - now.hMin - span) <= 1e-9 * span &&
+                   std::abs(now.hMin - (PanStart().hMin + shift)) <= 1e-9 * span;
+        }
+        case eRestore:
+            p.plot->GetAxisScaleHoriOrg(h0, h1);
+            p.plot->GetAxisScaleVertOrg(v0, v1);
+            return now.hMin == h0 && now.hMax == h1 && now.vMin == v0 && now.vMax == v1;
+        }
+        return false;
+    }
+
+    // The view at the press of a pan: the one the pan's shifts are taken from.
+    waveform::CPlotMapping PanStart() const {
+        waveform::CPlotMapping m = before;
+        double h0 = 0, h1 = 0;
+        p.plot->GetAxisScaleHoriOrg(h0, h1);
+        m.hMin = h0;
+        m.hMax = h1;
+        return m;
+    }
+
+    void Finish() {
+        if (kind == ePanStep && step > 0)
+            SendMouse(p, QEvent::MouseButtonRelease, release, Qt::LeftButton, Qt::NoButton);
+        p.frame.SetWaveformOperateTool(eWaveformToolNone);
+        p.frame.SetAxisRestore();
+        p.frame.ReDrawWaveformWnd(1, 1, 1);
+        QApplication::processEvents();
+    }
+};
+
+// A view change on a plot of 10^4 samples and on one of 10^8 samples and the floor, taken in turn
+// within one loop so that each sees the same load: their medians and ratios. The argument is the
+// change (eViewChange): the same view redrawn, the release of the zoom tool's box, one step of the pan
+// tool, the restore button. Every step is checked to have left the view where the user put it, and
+// the shown plot to hold its line.
+void BM_ViewChangeInterleaved(benchmark::State& state) {
+    const auto kind = static_cast<eViewChange>(state.range(0));
     Plots().clear();
     CPlot small(10'000);
     CPlot large(100'000'000);
-    CPlot* plots[2] = {&small, &large};
-    double h[2][2] = {};
-    for (int k = 0; k < 2; ++k)
-        plots[k]->plot->GetAxisScaleHoriZoom(h[k][0], h[k][1]);
+    CViewChange changes[2] = {CViewChange(kind, small), CViewChange(kind, large)};
     // The floor: the layer cleared and the small plot's columns drawn, as BM_RedrawFloor does.
     QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
     const QPen pen = small.plot->GetGDI().Styles[0].DrawPen();
     const std::vector<QLine> columns = FloorColumns(small);
-    std::vector<double> times[3];
-    int view = 0;
+    std::vector<double> times[3], load;
+    int wrong = 0;
     using Clock = std::chrono::steady_clock;
     for (auto _ : state) {
-        view ^= 1;
         for (int k = 0; k < 2; ++k) {
+            changes[k].Prepare();
             const auto start = Clock::now();
-            if (newView)
-                plots[k]->plot->SetAxisScaleHoriZoom(h[k][0], view ? h[k][1] : h[k][1] * (1 - 1e-9), 1);
-            plots[k]->frame.ReDrawWaveformWnd(1, 1, 1);
-            QApplication::processEvents();
+            changes[k].Run();
             times[k].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            wrong += changes[k].Check() ? 0 : 1;
         }
         const auto start = Clock::now();
         DrawFloor(image, pen, columns);
         times[2].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        if (times[2].size() % 50 == 0)
+            load.push_back(benchsupport::LoadAverage());
     }
-    for (CPlot* p : plots)
+    for (CPlot* p : {&small, &large})
         if (!CheckShownLine(state, *p))
             return;
-    auto median = [](std::vector<double> v) {
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-        return v[v.size() / 2];
-    };
-    const double m4 = median(times[0]), m8 = median(times[1]), floor = median(times[2]);
-    state.counters["redraw_1e4_ms"] = m4;
-    state.counters["redraw_1e8_ms"] = m8;
+    for (CViewChange& change : changes)
+        change.Finish();
+    if (wrong != 0)
+        state.SkipWithError("a step did not leave the view where the user put it");
+    const double m4 = benchsupport::Median(times[0]), m8 = benchsupport::Median(times[1]),
+                 floor = benchsupport::Median(times[2]);
+    state.counters["at_1e4_ms"] = m4;
+    state.counters["at_1e8_ms"] = m8;
     state.counters["floor_ms"] = floor;
     state.counters["ratio_1e8_1e4"] = m8 / m4;
     state.counters["ratio_1e8_floor"] = m8 / floor;
+    state.counters["load"] = benchsupport::Median(load);
+    state.counters["wrong"] = wrong;
 }
-BENCHMARK(BM_RedrawInterleaved)
-    ->Arg(0)
-    ->Arg(1)
-    ->ArgName("new_view")
-    ->Iterations(600)
+BENCHMARK(BM_ViewChangeInterleaved)
+    ->Arg(eSameView)
+    ->Arg(eZoomRelease)
+    ->Arg(ePanStep)
+    ->Arg(eRestore)
+    ->ArgName("change")
+    ->Iterations(400)
     ->Unit(benchmark::kMillisecond);
 
 // One step of a pair A marker dragged over a plot of n samples, its paint included. The press must

@@ -7,6 +7,7 @@
 #include "platform/LargeBlock.h"
 #include "platform/ParseNumber.h"
 #include "platform/Paths.h"
+#include "platform/WorkerThreads.h"
 
 #include <QFile>
 #include <algorithm>
@@ -18,14 +19,12 @@
 #include <new>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 // Files below this size are parsed by one thread; larger ones in slices on several.
 constexpr std::int64_t kParallelBytes = 4 << 20;
-constexpr unsigned kMaxThreads = 8;
 constexpr unsigned kSlicesPerThread = 4;
 constexpr std::int64_t kMinSliceBytes = 1 << 20;
 // Each slice reads the file in pieces of this size through one buffer; progress and Cancel are
@@ -611,28 +610,17 @@ template <typename Char> void ParseSlice(SBodyJob& job, SSlice& slice, CReadBuff
 // once.
 template <typename Work> void ForEachSlice(std::size_t count, unsigned threads, Work&& work) {
     std::atomic<std::size_t> next{0};
-    auto run = [&] {
+    platform::RunOnThreads(threads, [&] {
         CReadBuffer buffer;
         for (std::size_t i = next++; i < count; i = next++)
             work(i, buffer);
-    };
-    std::vector<std::thread> workers;
-    for (unsigned i = 1; i < threads; ++i) {
-        try {
-            workers.emplace_back(run);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    run();
-    for (std::thread& worker : workers)
-        worker.join();
+    });
 }
 
 unsigned ThreadsFor(std::int64_t bytes) {
     if (bytes < kParallelBytes)
         return 1;
-    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+    return platform::WorkThreads();
 }
 
 int ParseBody(SBodyJob& job, std::vector<STextColumn>& columns, SImportCounts& counts) {

@@ -8,19 +8,35 @@
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
+#include "platform/LargeBlock.h"
 #include "platform/MessageBox.h"
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
+#include "platform/WorkerThreads.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t kMaxWorkbookSamples = 65535;
-// Text is formatted into pieces of about this size and written piece by piece.
-constexpr std::size_t kPieceBytes = 1 << 20;
+// Rows of text are formatted in slices of this many rows: enough slices for every thread to have a few,
+// each slice small enough to be written while the next ones are formatted.
+constexpr std::size_t kSlicesPerThread = 8;
+constexpr std::size_t kMinSliceRows = 512;
+constexpr std::size_t kMaxSliceRows = 1 << 16;
+// Room a slice starts with per row (a time and a value of the usual widths), and the room one row
+// takes at its widest.
+constexpr std::size_t kUsualRowBytes = 32;
+constexpr std::size_t kWidestRowBytes = 2 * platform::kNumberChars + 3;
+
+// One slice of rows as text, its buffer used again by later slices.
+struct STextPiece {
+    std::vector<char, platform::CLargeBlockAllocator<char>> bytes;
+    std::size_t used = 0;
+};
 
 int Failed(int id) {
     platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
@@ -45,26 +61,47 @@ int WriteTimeValueText(const QString& path, std::string_view header, char separa
     if (!OpenForWriting(file, path))
         return Failed(51504);
     const SMeasuredValueFormat format(preferences);
-    // Room for a whole piece and one more line of two numbers at their widest.
-    std::vector<char> piece(kPieceBytes + 2 * platform::kNumberChars + 8);
-    char* const begin = piece.data();
-    char* at = std::copy(header.begin(), header.end(), begin);
-    *at++ = '\r';
-    *at++ = '\n';
-    bool written = true;
-    for (std::size_t i = 0; i < n && written; ++i) {
-        at = FormatDoubleChars(at, 8, x[i]);
-        *at++ = separator;
-        at = format.Format(at, y[i]);
-        *at++ = '\r';
-        *at++ = '\n';
-        if (static_cast<std::size_t>(at - begin) >= kPieceBytes) {
-            written = file.WriteAnsi(std::string_view(begin, static_cast<std::size_t>(at - begin)));
-            at = begin;
+    // The rows in slices, formatted on several threads and written in their order, each slice in one
+    // write; the few slices in flight are all the memory the export takes.
+    const unsigned threads = platform::WorkThreads();
+    const std::size_t sliceRows = std::clamp(n / (threads * kSlicesPerThread), kMinSliceRows, kMaxSliceRows);
+    const std::size_t slices = (n + sliceRows - 1) / sliceRows;
+    std::vector<STextPiece> pieces(std::min<std::size_t>(slices, std::size_t{2} * threads));
+    const auto formatSlice = [&](std::size_t slice, STextPiece& piece) {
+        const std::size_t first = slice * sliceRows, end = std::min(n, first + sliceRows);
+        // A whole slice of the largest size takes one huge page.
+        const std::size_t room = std::max((end - first) * kUsualRowBytes, 2 * kWidestRowBytes);
+        if (piece.bytes.size() < room)
+            piece.bytes.resize(room);
+        char* at = piece.bytes.data();
+        for (std::size_t i = first; i < end; ++i) {
+            if (static_cast<std::size_t>(piece.bytes.data() + piece.bytes.size() - at) < kWidestRowBytes) {
+                const std::size_t used = static_cast<std::size_t>(at - piece.bytes.data());
+                piece.bytes.resize(2 * piece.bytes.size());
+                at = piece.bytes.data() + used;
+            }
+            at = FormatDoubleChars(at, 8, x[i]);
+            *at++ = separator;
+            at = format.Format(at, y[i]);
+            *at++ = '\r';
+            *at++ = '\n';
         }
+        piece.used = static_cast<std::size_t>(at - piece.bytes.data());
+    };
+    const auto writeSlice = [&](std::size_t, const STextPiece& piece) {
+        return file.WriteAnsi(std::string_view(piece.bytes.data(), piece.used));
+    };
+    bool written = file.WriteAnsi(header) && file.WriteAnsi("\r\n");
+    try {
+        written = written && platform::MakeInOrder(slices, threads, pieces, formatSlice, writeSlice);
+    } catch (const std::bad_alloc&) {
+        written = false;
     }
-    written = written && file.WriteAnsi(std::string_view(begin, static_cast<std::size_t>(at - begin)));
-    if (!file.Close() || !written)
+    if (!written) {
+        file.Abandon();
+        return WriteFailed();
+    }
+    if (!file.Close())
         return WriteFailed();
     return 1;
 }

@@ -130,6 +130,15 @@ bool CStdioFileEx::WriteAnsi(std::string_view bytes) {
     DropReadBuffer();
     if (bytes.empty())
         return true;
+    // A file written anew goes through its replacement, which starts large files on their way to the
+    // disk as they are written.
+    if (m_replacing) {
+        if (!m_replacement.Write(bytes.data(), bytes.size())) {
+            m_error = true;
+            return false;
+        }
+        return true;
+    }
     if (m_file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
         m_error = true;
         return false;

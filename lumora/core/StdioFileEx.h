@@ -49,6 +49,12 @@ public:
     // Closes the file; false when a write or the close itself failed, so writers can report it. A file
     // being replaced takes its new contents here, or, after a failed write, keeps its old ones.
     bool Close();
+    // Gives the file up after a failure the writes did not see (no memory for the text, say): a file
+    // written anew is dropped and the previous one stays as it was.
+    void Abandon() {
+        m_error = true;
+        Close();
+    }
     bool IsOpen() const { return m_file.isOpen(); }
     bool IsUnicodeText() const { return m_isUnicodeText; }
 

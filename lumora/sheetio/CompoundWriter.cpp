@@ -65,14 +65,11 @@ public:
         SetU32(Room(4), value);
         Advance(4);
     }
-    // Writes what the buffer holds; false once any write failed. A large part written starts on
-    // its way to the disk at once.
+    // Writes what the buffer holds; false once any write failed. The replacement starts what it
+    // was given on its way to the disk as it goes.
     bool Flush() {
-        if (m_used > 0 && m_ok) {
+        if (m_used > 0 && m_ok)
             m_ok = m_file.Write(m_buffer, m_used);
-            if (m_ok)
-                platform::StartWriteBack(m_file.Descriptor(), m_written - m_used, m_used);
-        }
         m_used = 0;
         return m_ok;
     }

@@ -31,6 +31,8 @@
 #include <cstring>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <limits>
 #include <tuple>
 
 namespace {
@@ -336,6 +338,107 @@ TEST_F(View, DataLoggingFilesRoundTripThroughOpenAndEverySave) {
             }
         }
     }
+}
+
+// Rows of every kind the text export writes: times with decimals to trim and without, values on both
+// sides of the exponent's limits, signs and zeros of both signs, values beyond any plot and values
+// that are no numbers. Enough rows that a large export's way through them is taken too.
+void ExportRows(std::vector<double>& x, std::vector<double>& y) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double values[] = {
+        5e-6,    -2.5e-6, 3e-3,          0.1,      0.0999999, 99999.0,
+        99999.5, -0.25,   0.0,           -0.0,     1e-300,    1e300,
+        -inf,    inf,     123.456789012, 4.9e-324, 1.5,       std::numeric_limits<double>::quiet_NaN()};
+    constexpr std::size_t kRows = 8197;
+    x.resize(kRows);
+    y.resize(kRows);
+    for (std::size_t i = 0; i < kRows; ++i) {
+        const auto k = static_cast<double>(i);
+        x[i] = i < 4000 ? 0.0002 * k : i < 8000 ? 3600.5 + 0.00013 * k : 1e9 + 0.5 * k;
+        y[i] = values[i % std::size(values)] * (1.0 + 1e-6 * static_cast<double>(i % 1000));
+    }
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The text exports of both pages, saved through the view's save command, hold the bytes the export
+// has always written: the data-logging page's csv file is kept beside this test; the txt files and the
+// current page's differ from it only in the header and the separator.
+TEST_F(View, TextExportsOfBothPagesHoldTheKeptBytes) {
+    const QByteArray kept = ReadFile(QStringLiteral(LUMORA_FRAME_FIXTURES "/logging_export.csv"));
+    ASSERT_TRUE(kept.startsWith("Time,Current DC\r\n"));
+    const QByteArray body = kept.mid(static_cast<qsizetype>(std::strlen("Time,Current DC\r\n")));
+    std::vector<double> x, y;
+    ExportRows(x, y);
+    ASSERT_EQ(body.count('\n'), static_cast<qsizetype>(x.size()));
+    m_view->PageCurrent()->SetMeasuredData(x.data(), y.data(), static_cast<unsigned>(x.size()), 1);
+    FillDataLogging(x, y);
+    const struct {
+        unsigned page;
+        const char* name;
+        QByteArray header;
+        char separator;
+    } saves[] = {
+        {CMainFrame::ID_MEASURE_DATALOGGING, "logging.csv", "Time,Current DC\r\n", ','},
+        {CMainFrame::ID_MEASURE_DATALOGGING, "logging.txt", "Time\tCurrent DC\r\n", '\t'},
+        {CMainFrame::ID_MEASURE_CURRENT, "current.csv", "Time,Current\r\n", ','},
+        {CMainFrame::ID_MEASURE_CURRENT, "current.txt", "Time\tCurrent\r\n", '\t'},
+    };
+    for (const auto& save : saves) {
+        SCOPED_TRACE(save.name);
+        ASSERT_TRUE(Select(save.page));
+        m_view->saveAnswer = Path(save.name);
+        m_view->OnFileSaveWaveform();
+        QByteArray expected = save.header + body;
+        expected.replace(',', save.separator);
+        const QByteArray saved = ReadFile(Path(save.name));
+        ASSERT_EQ(saved.size(), expected.size());
+        EXPECT_TRUE(saved == expected);
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
+// Each kind of row on its own, as literal bytes: the time with up to eight decimals and no trailing
+// zeros or point, the value in the exponent form below 0.1 and above 99999, in the fixed form between.
+TEST_F(View, TextExportRowsAreWrittenAsTheyHaveAlwaysBeen) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        double time, value;
+        const char* row;
+    } cases[] = {
+        {"zero", 0.0, 0.0, "0,0.000000e+00\r\n"},
+        {"negative zeros", -0.0, -0.0, "-0,-0.000000e+00\r\n"},
+        {"sleep current", 0.0002, 5e-6, "0.0002,5.000000e-06\r\n"},
+        {"time rounded to eight decimals", 1.234567891, -2.5e-6, "1.23456789,-2.500000e-06\r\n"},
+        {"time trailing zeros", 12.5, 3e-3, "12.5,3.000000e-03\r\n"},
+        {"at the resolution", 1.0, 0.1, "1,0.100000\r\n"},
+        {"below the resolution", 2.0, 0.0999999, "2,9.999990e-02\r\n"},
+        {"at the limit", 3.0, 99999.0, "3,99999.000000\r\n"},
+        {"above the limit", 4.0, 99999.5, "4,9.999950e+04\r\n"},
+        {"negative fixed", 5.0, -0.25, "5,-0.250000\r\n"},
+        {"smallest", 6.0, 4.9e-324, "6,4.940656e-324\r\n"},
+        {"huge", 7.0, 1e300, "7,1.000000e+300\r\n"},
+        {"infinite", 8.0, inf, "8,inf\r\n"},
+        {"minus infinite", 9.0, -inf, "9,-inf\r\n"},
+        {"not a number", 10.0, std::numeric_limits<double>::quiet_NaN(), "10,nan\r\n"},
+        {"long time", 1e20, 1.5, "100000000000000000000,1.500000\r\n"},
+    };
+    ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_DATALOGGING));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Two rows: one alone would be a line the plot cannot draw.
+        const std::vector<double> x{c.time, c.time}, y{c.value, c.value};
+        FillDataLogging(x, y);
+        m_view->saveAnswer = Path("row.csv");
+        m_view->OnFileSaveWaveform();
+        EXPECT_EQ(ReadFile(Path("row.csv")).toStdString(),
+                  std::string("Time,Current DC\r\n") + c.row + c.row);
+    }
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 }
 
 // A number with a decimal comma ("1,5") or digit grouping ("1,000") in a file is no number: read up to

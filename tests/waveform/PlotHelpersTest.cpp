@@ -167,6 +167,49 @@ TEST(LineSummary, RangesAgreeWithEverySampleAndAppendsMatchARebuild) {
     EXPECT_LT(built.MemoryBytes(), n * 4);
 }
 
+// Samples that are no numbers count for neither extreme of a column; a column of nothing else has no
+// drawn value, and one that starts or ends with such a sample starts at its lowest or ends at its
+// highest value. Stretches within one block of samples and across blocks, with and without an excluded
+// sample in them.
+TEST(LineSummary, SamplesThatAreNoNumbersCountForNeitherExtreme) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> y(48, 1.0);
+    y[0] = y[3] = y[20] = y[47] = nan;
+    y[1] = 2.0;
+    y[2] = 5.0;
+    y[4] = -1.0;
+    y[21] = 7.0;
+    y[30] = -4.0;
+    const struct {
+        const char* name;
+        std::vector<unsigned> excluded;
+        std::size_t begin, end;
+        bool valid;
+        double min, max, first, last;
+    } cases[] = {
+        {"only a nan", {}, 0, 1, false, 0, 0, 0, 0},
+        {"starts with a nan", {}, 0, 3, true, 2.0, 5.0, 2.0, 5.0},
+        {"nan inside", {}, 1, 5, true, -1.0, 5.0, 2.0, -1.0},
+        {"across blocks", {}, 2, 40, true, -4.0, 7.0, 5.0, 1.0},
+        {"ends with a nan", {}, 40, 48, true, 1.0, 1.0, 1.0, 1.0},
+        {"nan after an excluded sample", {19}, 17, 22, true, 1.0, 7.0, 1.0, 7.0},
+        {"excluded keeps the value before", {4}, 2, 6, true, 1.0, 5.0, 5.0, 1.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CLineSummary summary;
+        summary.Rebuild(y.data(), y.size(), c.excluded);
+        const CDrawnSpan span = summary.DrawnRange(y.data(), c.excluded, c.begin, c.end);
+        ASSERT_EQ(span.Valid, c.valid);
+        if (!c.valid)
+            continue;
+        EXPECT_EQ(span.Min, c.min);
+        EXPECT_EQ(span.Max, c.max);
+        EXPECT_EQ(span.First, c.first);
+        EXPECT_EQ(span.Last, c.last);
+    }
+}
+
 CLineData MakeLine(std::vector<double> x, std::vector<double> y, std::vector<unsigned> excluded) {
     CLineData line;
     line.X.assign(x.begin(), x.end());

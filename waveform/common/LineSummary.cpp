@@ -270,6 +270,24 @@ CDrawnSpan CLineSummary::DrawnRange(const double* y, const std::vector<unsigned>
     double first = kNoValue, last = kNoValue;
     // Scans samples [from, to) of one block, starting from the block's entry value.
     auto scan = [&](std::size_t from, std::size_t to) {
+        // No sample of the stretch excluded: its drawn values are its samples, whatever came before
+        // (the usual case, and the one a new view takes at every column of a long line).
+        const auto next = std::lower_bound(excluded.begin(), excluded.end(), from);
+        if (next == excluded.end() || *next >= to) {
+            // Values that are no numbers pass neither test, as they count for neither extreme.
+            double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+            for (std::size_t i = from; i < to; ++i) {
+                lo = y[i] < lo ? y[i] : lo;
+                hi = y[i] > hi ? y[i] : hi;
+            }
+            if (from == begin)
+                first = y[from];
+            if (lo <= hi)
+                acc.Add(lo, hi);
+            if (to == end)
+                last = y[to - 1];
+            return;
+        }
         const std::size_t block = from / B;
         double held = m_entry[block];
         CExcludedCursor cursor(excluded, block * B);
