@@ -13,23 +13,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { # The installation media: the launcher with its launcher file beside the package. It hands the
-# package to the desktop's opener; a stand-in opener records what it was given.
-media="$work/media"
-mkdir -p "$media" "$work/opener"
-cp "$build/bin/setup" "$build/bin/libplatform.so" "$deb" "$build/media/TORVANE.AutoRun.xml" "$media/"
-cat >"$work/opener/xdg-open" <<OPENER
-#!/bin/sh
-echo "\$1" > "$work/opened"
-OPENER
-chmod +x "$work/opener/xdg-open"
-PATH="$work/opener:$PATH" XDG_RUNTIME_DIR="$work/home" env -u LD_LIBRARY_PATH "$media/setup" ||
-  fail "the launcher did not start the package"
-for _ in $(seq 600); do [ -s "$work/opened" ] && break; sleep 0.1; done
-[ "$(cat "$work/opened" 2>/dev/null)" = "$media/$(basename "$deb")" ] ||
-  fail "the launcher opened '$(cat "$work/opened" 2>/dev/null)' instead of the package"
-
-echo "package test: $*" >&2; exit 1; }
+fail() { echo "package test: $*" >&2; exit 1; }
 
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1) ||
   { cat "$work/cpack.log"; fail "cpack failed"; }
@@ -91,7 +75,7 @@ grep -q "DigitMultimeter" "$folder/Instruments/DC Power Supply/DC Power Supply.x
 # package to the desktop's opener; a stand-in opener records what it was given.
 media="$work/media"
 mkdir -p "$media" "$work/opener"
-cp "$build/bin/setup" "$build/bin/libplatform.so" "$deb" "$build/media/TORVANE.AutoRun.xml" "$media/"
+cp "$build/bin/setup" "$build/bin/libplatform.so" "$build/bin/libplatform_blocks.so" "$deb" "$build/media/TORVANE.AutoRun.xml" "$media/"
 cat >"$work/opener/xdg-open" <<OPENER
 #!/bin/sh
 echo "\$1" > "$work/opened"
