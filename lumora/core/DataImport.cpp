@@ -6,19 +6,15 @@
 #include "platform/CodePage.h"
 #include "platform/LargeBlock.h"
 #include "platform/Paths.h"
+#include "platform/ReadOnlyFile.h"
 
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -156,23 +152,6 @@ std::from_chars_result FromChars(const char* first, const char* last, double& va
 
 } // namespace
 
-namespace {
-
-constexpr std::size_t kLargeColumnBytes = 4 << 20;
-
-} // namespace
-
-void* AllocateImportColumn(std::size_t bytes) {
-    return bytes < kLargeColumnBytes ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
-}
-
-void FreeImportColumn(void* data, std::size_t bytes) noexcept {
-    if (bytes < kLargeColumnBytes)
-        ::operator delete(data);
-    else
-        platform::FreeLargeBlock(data, bytes);
-}
-
 const char* ParseNumberPrefix(const char* first, const char* last, double& value) {
     while (first < last && IsNumberSpace(static_cast<unsigned char>(*first)))
         ++first;
@@ -242,57 +221,7 @@ namespace {
 
 // ---- the file -------------------------------------------------------------------------------------
 
-// A regular file opened for reading, with its size and modification time at the open: reading past
-// what is still there, or a file that no longer matches them, is a failure rather than a crash.
-class CReadFile {
-public:
-    CReadFile() = default;
-    CReadFile(const CReadFile&) = delete;
-    CReadFile& operator=(const CReadFile&) = delete;
-    ~CReadFile() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-    bool Open(const QString& path) {
-        const QByteArray name = QFile::encodeName(platform::NormalizePath(path));
-        do
-            m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        while (m_fd < 0 && errno == EINTR);
-        if (m_fd < 0 || ::fstat(m_fd, &m_status) != 0 || !S_ISREG(m_status.st_mode))
-            return false;
-        return true;
-    }
-    std::int64_t Size() const { return m_status.st_size; }
-
-    // Reads n bytes at offset (fewer only at the end of the file as it was opened); false when the file
-    // is shorter now or cannot be read.
-    bool ReadAt(std::int64_t offset, char* buffer, std::int64_t n) const {
-        n = std::min(n, Size() - offset);
-        while (n > 0) {
-            const ssize_t got = ::pread(m_fd, buffer, static_cast<std::size_t>(n), offset);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
-            buffer += got;
-            offset += got;
-            n -= got;
-        }
-        return true;
-    }
-
-    bool Unchanged() const {
-        struct stat now {};
-        return ::fstat(m_fd, &now) == 0 && now.st_size == m_status.st_size &&
-               now.st_mtim.tv_sec == m_status.st_mtim.tv_sec &&
-               now.st_mtim.tv_nsec == m_status.st_mtim.tv_nsec;
-    }
-
-private:
-    int m_fd = -1;
-    struct stat m_status {};
-};
+using CReadFile = platform::CReadOnlyFile;
 
 // Where the text of a file is: its encoding, and the body from after the header line to the end.
 struct STextLayout {

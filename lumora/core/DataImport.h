@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LargeBlock.h"
+
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -40,8 +42,16 @@ struct SImportCounts {
 
 // The storage of a column. A large one is laid out for huge pages, so that the pages of a column of
 // millions of values come in a few hundred faults rather than hundreds of thousands.
-void* AllocateImportColumn(std::size_t bytes);
-void FreeImportColumn(void* data, std::size_t bytes) noexcept;
+inline constexpr std::size_t kLargeImportColumnBytes = 4 << 20;
+inline void* AllocateImportColumn(std::size_t bytes) {
+    return bytes < kLargeImportColumnBytes ? ::operator new(bytes) : platform::AllocateLargeBlock(bytes);
+}
+inline void FreeImportColumn(void* data, std::size_t bytes) noexcept {
+    if (bytes < kLargeImportColumnBytes)
+        ::operator delete(data);
+    else
+        platform::FreeLargeBlock(data, bytes);
+}
 
 // An allocator that leaves new elements as they are: a reader sizes a column once and then writes
 // every element from several threads, without a pass that zeroes them all on one thread first.
@@ -127,6 +137,11 @@ int ImportColumnsFromText(CImportColumn& x, const QString& path, QChar separator
                           const QString& name2, CImportColumn& y, QWidget* parent = nullptr);
 int ImportColumnsFromXls(QWidget* parent, const QString& path, const QString& name1, CImportColumn& x,
                          const QString& name2, CImportColumn& y);
+// Work on one file under the rules of the text import: at once on the calling thread when the file is
+// small; when it is large, on a worker while a progress window, modal to parent's window, shows the
+// job's progress and offers Cancel. The job reports through its control and ends soon after its
+// cancel is set; a cancelled job gives kImportFailed.
+int RunFileJob(QWidget* parent, const QString& path, const std::function<int(SImportControl&)>& job);
 // ParseTextTable under the same rules as the text import.
 int ImportTextTable(QWidget* parent, const QString& path, QChar separator, const ChooseTextColumns& choose,
                     std::vector<STextColumn>& columns);

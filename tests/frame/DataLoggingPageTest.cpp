@@ -239,7 +239,7 @@ TEST_F(DataLoggingPage, SavesLineZeroOrSaysWhyNot) {
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.bin"))), 1);
     CBinDataFile file;
     ASSERT_EQ(file.Read(Path(QStringLiteral("out.bin"))), 1);
-    EXPECT_EQ(file.GetColumn(2), (std::vector<double>{3.3, 3.25, 3.2}));
+    EXPECT_EQ(file.GetColumn(2), (CImportColumn{3.3, 3.25, 3.2}));
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
 
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.dat"))), 0);
@@ -258,7 +258,7 @@ TEST_F(DataLoggingPage, BinaryFileRoundTripsAndALoadLeavesTheCcdfView) {
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("run.bin"))), 1);
     CBinDataFile file;
     ASSERT_EQ(file.Read(Path(QStringLiteral("run.bin"))), 1);
-    EXPECT_EQ(file.GetColumn(2), (std::vector<double>{1e-6, 5e-3, -2e-6, 4e-6}));
+    EXPECT_EQ(file.GetColumn(2), (CImportColumn{1e-6, 5e-3, -2e-6, 4e-6}));
 
     auto* ccdf = platform::FindControl<controls::CXPStyleButtonST>(&Page(), CQXAppDialogMeasDLOG::IDC_CCDF);
     ccdf->SetCheck(1);

@@ -2,7 +2,9 @@
 
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/shell/ProgressWnd.h"
 #include "platform/CodePage.h"
+#include "platform/ControlId.h"
 #include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -58,6 +61,26 @@ bool CMessageRecorder::Contains(const QString& text) const {
 void CMessageRecorder::Clear() {
     std::lock_guard lock(m_mutex);
     m_texts.clear();
+}
+
+CProgressWatch::CProgressWatch(std::function<void(CProgressWnd&)> look) {
+    m_timer = new QTimer;
+    QObject::connect(m_timer, &QTimer::timeout, m_timer, [look = std::move(look)] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = dynamic_cast<CProgressWnd*>(widget);
+            if (window != nullptr && window->isVisible())
+                look(*window);
+        }
+    });
+    m_timer->start(1);
+}
+
+CProgressWatch::~CProgressWatch() {
+    delete m_timer;
+}
+
+void CProgressWatch::Cancel(CProgressWnd& window) {
+    platform::FindControl<QPushButton>(&window, 10)->click();
 }
 
 CDialogRecorder::CDialogRecorder() {

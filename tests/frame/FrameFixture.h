@@ -8,6 +8,7 @@
 #include <mutex>
 
 class CMainFrame;
+class CProgressWnd;
 class CQXAppDialogMeasCurrent;
 class QTimer;
 
@@ -37,6 +38,21 @@ public:
 private:
     QTimer* m_timer = nullptr;
     QStringList m_texts;
+};
+
+// Shows every progress window that is up to 'look', each millisecond while it lives: a test reads how
+// far the job got there and presses its Cancel.
+class CProgressWatch {
+public:
+    explicit CProgressWatch(std::function<void(CProgressWnd&)> look);
+    ~CProgressWatch();
+    CProgressWatch(const CProgressWatch&) = delete;
+    CProgressWatch& operator=(const CProgressWatch&) = delete;
+    // Presses the window's Cancel button.
+    static void Cancel(CProgressWnd& window);
+
+private:
+    QTimer* m_timer = nullptr;
 };
 
 struct SInstrumentFile {
