@@ -182,7 +182,7 @@ void CMainFrame::BindAndProgramInstruments() {
     if (m_multimeterFileLoaded) {
         if (BindMultimeterDriver() == 0)
             StopBox(34117);
-        else if (ProgramMultimeter() != 0)
+        else if (ProgramMultimeter() != 0 && MultimeterAnswers())
             PrepareMultimeterForPage();
     }
     KeepWindowsPainted();
@@ -190,9 +190,27 @@ void CMainFrame::BindAndProgramInstruments() {
     if (m_supplyFileLoaded) {
         if (BindSupplyDriver() == 0)
             StopBox(51510);
-        else if (ProgramSupply() != 0)
+        else if (ProgramSupply() != 0 && SupplyAnswers())
             PrepareSupplyForPage();
     }
+}
+
+bool CMainFrame::MultimeterAnswers() {
+    KeepWindowsPainted();
+    if (!m_dvm->GetInstrumentIDN().isEmpty())
+        return true;
+    StopBox(51513);
+    SetMultimeterPaneState(0);
+    return false;
+}
+
+bool CMainFrame::SupplyAnswers() {
+    KeepWindowsPainted();
+    if (!m_dcps->GetInstrumentIDN().isEmpty())
+        return true;
+    StopBox(51514);
+    SetSupplyPaneState(0);
+    return false;
 }
 
 bool CMainFrame::CreatePanes() {

@@ -122,10 +122,10 @@ QString InstrumentXml(const QString& name, const SInstrumentFile& file) {
                "<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
                "<QXInstrument><Instrument>"
                "<Property Name=\"%1\" Type=\"\" Model=\"\" />"
-               "<VISA Resource=\"%2\" Timeout=\"60000\" EndOfLine=\"\" AddressIP=\"\" AddressUSB=\"\" />"
+               "<VISA Resource=\"%2\" Timeout=\"%4\" EndOfLine=\"\" AddressIP=\"\" AddressUSB=\"\" />"
                "<DigitMultimeter>%3</DigitMultimeter>"
                "</Instrument></QXInstrument>\n")
-        .arg(name, file.resource, file.settings);
+        .arg(name, file.resource, file.settings, file.timeout);
 }
 
 } // namespace

@@ -57,7 +57,8 @@ private:
 
 struct SInstrumentFile {
     QString resource;
-    QString settings; // child elements of DigitMultimeter
+    QString settings;                          // child elements of DigitMultimeter
+    QString timeout = QStringLiteral("60000"); // the VISA time-out, ms
 };
 
 // A program folder of its own: configuration, instrument files, log and data folders, and a library
