@@ -1072,15 +1072,8 @@ int ParseColumnsFromText(CImportColumn& x, const QString& path, QChar separator,
     return kImportOk;
 }
 
-int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn& x, const QString& name2,
-                        CImportColumn& y, SImportControl& control, SImportCounts* counts) {
-    SImportCounts localCounts;
-    SImportCounts& count = Restart(counts, localCounts);
-    x.clear();
-    y.clear();
-
+int LoadFirstSheet(ExcelDocument& document, const QString& path, SImportControl& control) {
     // Only the first sheet is read; progress is in stream bytes, and Cancel is seen at every record.
-    ExcelDocument document;
     ExcelDocument::SLoadControl load;
     load.sheets = 1;
     load.cancel = &control.cancel;
@@ -1089,8 +1082,19 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn
     const bool loaded = document.Load(platform::NormalizePath(path), load);
     if (control.cancel.load(std::memory_order_relaxed))
         return kImportCancelled;
-    if (!loaded || document.GetTotalSheets() < 1)
-        return kImportFailed;
+    return loaded && document.GetTotalSheets() >= 1 ? kImportOk : kImportFailed;
+}
+
+int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn& x, const QString& name2,
+                        CImportColumn& y, SImportControl& control, SImportCounts* counts) {
+    SImportCounts localCounts;
+    SImportCounts& count = Restart(counts, localCounts);
+    x.clear();
+    y.clear();
+
+    ExcelDocument document;
+    if (const int loaded = LoadFirstSheet(document, path, control); loaded != kImportOk)
+        return loaded;
     const ExcelSheet* sheet = document.GetSheet(0);
     if (sheet == nullptr || sheet->GetTotalRows() < 1 || sheet->GetTotalCols() < 2)
         return kImportFailed;

@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <vector>
 
+class ExcelDocument;
 class QWidget;
 
 // Reading two-column measurement data back from delimited text and Excel 97-2003 workbooks.
@@ -117,6 +118,11 @@ using ChooseTextColumns = std::function<bool(const QString& header, std::vector<
 int ParseTextTable(const QString& path, QChar separator, const ChooseTextColumns& choose,
                    std::vector<STextColumn>& columns, SImportControl& control,
                    SImportCounts* counts = nullptr);
+
+// The first sheet of a workbook (the rest of the stream is not read), loaded under the control: its
+// progress in stream bytes, and its cancel looked at every record. kImportOk; kImportFailed when the
+// file is no workbook or has no sheet; kImportCancelled.
+int LoadFirstSheet(ExcelDocument& document, const QString& path, SImportControl& control);
 
 // The readers without a window: they run on the calling thread, report progress through control
 // and stop with kImportCancelled once control.cancel is set. x and y are replaced in every case.

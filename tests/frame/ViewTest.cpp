@@ -22,6 +22,7 @@
 
 #include "lumora/shell/ProgressWnd.h"
 #include "platform/ControlId.h"
+#include "tests/sheetio/StreamBuilder.h"
 #include "tests/support/ForeignLink.h"
 #include "tests/support/MemoryLimitedChild.h"
 #include "tests/support/WaitFor.h"
@@ -121,6 +122,20 @@ protected:
         if (!python.waitForFinished(60000) || python.exitCode() != 0)
             return {QStringLiteral("xlrd failed: ") + QString::fromUtf8(python.readAllStandardError())};
         return QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+    // Opens the file through the view, pressing Cancel in its progress window as soon as the window
+    // shows that the read got somewhere; whether it did. 'opened' is what the open gave.
+    bool OpenCancellingOnceShown(const QString& path, int& opened) {
+        bool cancelled = false;
+        CProgressWatch watch([&](CProgressWnd& window) {
+            if (!cancelled && window.GetPos() > 0) {
+                CProgressWatch::Cancel(window);
+                cancelled = true;
+            }
+        });
+        opened = m_view->OpenWaveformFile(path);
+        return cancelled;
     }
 
     CMessageRecorder m_messages;
@@ -468,6 +483,30 @@ TEST_F(View, AFifoNamedLikeADataFileIsRefusedAtOnce) {
     EXPECT_EQ(m_view->PageDLOG()->Waveform()->GetDataMultiLineX(0), x);
 }
 
+// A workbook of 70 MB (its globals are empty FONT records) is read for its header as a large text
+// file is read: under the progress window, which shows how far it got and offers Cancel. A cancelled
+// read opens nothing and says nothing, and the page stays as it was.
+TEST_F(View, ALargeWorkbookIsReadUnderTheProgressWindowWithCancel) {
+    using namespace sheetiotest;
+    Bytes fonts;
+    fonts.reserve(std::size_t{70} << 20);
+    const Bytes empty = Rec(0x0031, {});
+    while (fonts.size() < (std::size_t{70} << 20))
+        Add(fonts, empty);
+    Bytes body;
+    Add(body, LabelSstRec(0, 0, 0));
+    Add(body, LabelSstRec(0, 1, 1));
+    ASSERT_TRUE(WriteWorkbookFile(Path("large.xls"), BuildStream({{"S", body}}, {"Time", "Current"}, fonts)));
+    Bytes().swap(fonts);
+    ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_VOLTAGE));
+    int opened = -1;
+    EXPECT_TRUE(OpenCancellingOnceShown(Path("large.xls"), opened));
+    EXPECT_EQ(opened, 0);
+    Pump();
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_VOLTAGE);
+}
+
 // A name in the save dialog that is another user's link to a file of this user's (planted in a folder
 // both may write) is not saved through, in any of the page's formats: the save says it could not
 // make the file, and the file the link names stays as it was.
@@ -515,22 +554,8 @@ TEST_F(View, ALargeBinaryFileReadsUnderTheProgressWindowWithCancel) {
     }
     const bool peakKnown = testsupport::ResetPeakMemory();
     const std::uint64_t before = testsupport::PeakMemory();
-    std::int64_t shown = 0;
-    bool clicked = false;
-    {
-        CProgressWatch watch([&](CProgressWnd& window) {
-            if (clicked)
-                return;
-            shown = window.GetPos();
-            if (shown > 0) {
-                CProgressWatch::Cancel(window);
-                clicked = true;
-            }
-        });
-        m_view->OpenWaveformFile(Path("large.bin"));
-    }
-    EXPECT_TRUE(clicked);
-    EXPECT_GT(shown, 0);
+    int opened = -1;
+    EXPECT_TRUE(OpenCancellingOnceShown(Path("large.bin"), opened));
     EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
     EXPECT_EQ(m_view->PageDLOG()->Waveform()->GetDataMultiLineX(0), x);
     EXPECT_EQ(m_view->PageDLOG()->Waveform()->GetDataMultiLineY(0), y);
