@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QThread>
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
