@@ -45,6 +45,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # libraries are found beside the program.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${LUMORA_PROGRAM_FOLDER})
+# The faces the program's texts are drawn in: Arial's metrics (the readouts' face, which fontconfig
+# maps to Liberation Sans) and the Chinese texts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-wqy-microhei | fonts-noto-cjk")
 
 configure_file(${CMAKE_SOURCE_DIR}/packaging/uninstall.in ${CMAKE_BINARY_DIR}/packaging/uninstall @ONLY)
 install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/uninstall

@@ -1,8 +1,10 @@
 #include "MessageBox.h"
 
+#include "MessageTarget.h"
+#include "ShutDown.h"
+
 #include <QApplication>
 #include <QMessageBox>
-#include <QThread>
 #include <cstdio>
 #include <mutex>
 
@@ -47,7 +49,11 @@ int ShowQtMessageBox(const QString& text, const QString& caption, unsigned flags
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
-    switch (box.exec()) {
+    const int pressed = box.exec();
+    // Closed on the way out: nobody chose a button.
+    if (IsShuttingDown())
+        return UnansweredBoxResult(flags);
+    switch (pressed) {
     case QMessageBox::Cancel:
         return IDCANCEL;
     case QMessageBox::Yes:
@@ -65,18 +71,20 @@ int DefaultSink(const QString& text, const QString& caption, unsigned flags) {
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());
         return IDOK;
     }
-    if (QThread::currentThread() == app->thread())
-        return ShowQtMessageBox(text, caption, flags);
     // Widgets live on the user-interface thread: a worker waits there for the answer.
     int result = IDOK;
-    QMetaObject::invokeMethod(
-        app, [&] { result = ShowQtMessageBox(text, caption, flags); }, Qt::BlockingQueuedConnection);
+    CallOnUserInterfaceThread([&] { result = ShowQtMessageBox(text, caption, flags); });
     return result;
 }
 
 } // namespace
 
 int MessageBox(const QString& text, unsigned flags, const QString& caption) {
+    // On the way out the text is kept where a terminal or the session's journal sees it.
+    if (IsShuttingDown()) {
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+        return UnansweredBoxResult(flags);
+    }
     MessageBoxSink sink;
     QString shown = caption;
     {

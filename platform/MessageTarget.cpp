@@ -12,6 +12,16 @@
 namespace platform {
 namespace {
 
+// Calls of other threads that this thread is running while they wait, innermost last.
+thread_local int t_servingDepth = 0;
+
+struct SServing {
+    SServing() { ++t_servingDepth; }
+    ~SServing() { --t_servingDepth; }
+    SServing(const SServing&) = delete;
+    SServing& operator=(const SServing&) = delete;
+};
+
 const QEvent::Type kCallsQueued = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 // The target's messages from other threads wait in a queue of its own; Qt's posted event only wakes
@@ -79,6 +89,24 @@ struct SSentCallGuard {
     ~SSentCallGuard() { call->Finish(0); }
 };
 
+// Runs the handler on the context's thread and waits for its result, as a sent message does.
+LRESULT QueueAndWait(CMessageContext& context, std::function<LRESULT()> handler) {
+    auto call = std::make_shared<SSentCall>();
+    std::shared_ptr<SSentCallGuard> guard(new SSentCallGuard{call});
+    context.Queue([guard, handler = std::move(handler)] {
+        const SServing serving;
+        guard->call->Finish(handler());
+    });
+    guard.reset();
+    std::unique_lock lock(call->mutex);
+    call->done.wait(lock, [&] { return call->finished; });
+    return call->result;
+}
+
+// The queue of the main thread, the application's, for workers' calls. Made as the library loads, on
+// that thread and before any worker exists, so that no worker ever sees it half made; kept to the end.
+CMessageContext* const g_applicationContext = new CMessageContext;
+
 } // namespace
 
 CMessageTarget::CMessageTarget() : m_context(std::make_unique<CMessageContext>()) {}
@@ -94,15 +122,36 @@ LRESULT SendMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM 
         return 0;
     if (QThread::currentThread() == target->TargetThread())
         return target->OnMessage(message, wParam, lParam);
-    auto call = std::make_shared<SSentCall>();
-    std::shared_ptr<SSentCallGuard> guard(new SSentCallGuard{call});
-    ContextOf(target)->Queue([guard, target, message, wParam, lParam] {
-        guard->call->Finish(target->OnMessage(message, wParam, lParam));
+    return QueueAndWait(*ContextOf(target), [target, message, wParam, lParam] {
+        return target->OnMessage(message, wParam, lParam);
     });
-    guard.reset();
-    std::unique_lock lock(call->mutex);
-    call->done.wait(lock, [&] { return call->finished; });
-    return call->result;
+}
+
+void CallOnUserInterfaceThread(const std::function<void()>& call) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr || QThread::currentThread() == application->thread()) {
+        call();
+        return;
+    }
+    if (g_applicationContext->thread() != application->thread()) {
+        // An application made on another thread than the one that loaded this library: Qt's own queue.
+        QMetaObject::invokeMethod(
+            application,
+            [&call] {
+                const SServing serving;
+                call();
+            },
+            Qt::BlockingQueuedConnection);
+        return;
+    }
+    QueueAndWait(*g_applicationContext, [&call] {
+        call();
+        return LRESULT{0};
+    });
+}
+
+bool ServingWaitingThread() {
+    return t_servingDepth > 0;
 }
 
 bool PostMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam) {

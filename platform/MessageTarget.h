@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QObject;
@@ -37,6 +38,16 @@ private:
 // Runs the handler at once on the target's own thread; from another thread, blocks until the
 // target's thread has run it (its event loop must be running). A null target gives 0.
 LRESULT SendMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the call on the application's (the user-interface) thread and waits until it has run, as a
+// sent message does; at once on that thread, or without an application. That thread must serve its
+// events meanwhile.
+void CallOnUserInterfaceThread(const std::function<void()>& call);
+
+// True while this thread runs a call that another thread waits for (a sent message, a worker's
+// message box): waiting here for that other thread would wait for ever, as it cannot go on before
+// the call has returned.
+bool ServingWaitingThread();
 
 // Queues the message for the target's thread; false for a null target. A message still queued
 // when the target is destroyed is dropped.

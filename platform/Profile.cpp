@@ -55,4 +55,9 @@ void SetProfileFileOverride(const QString& iniPath) {
     g_overridePath = iniPath;
 }
 
+QString ProfileFilePath() {
+    std::lock_guard lock(g_mutex);
+    return g_overridePath;
+}
+
 } // namespace platform

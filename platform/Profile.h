@@ -14,4 +14,8 @@ bool WriteProfileString(const QString& section, const QString& entry, const QStr
 // Tests keep their profile in a file of their own; an empty path returns to the user's profile.
 void SetProfileFileOverride(const QString& iniPath);
 
+// The profile's file where the profile is kept in an INI file of its own (a test's); empty where it is
+// the user's settings store, which stands in for the registry.
+QString ProfileFilePath();
+
 } // namespace platform

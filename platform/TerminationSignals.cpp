@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <atomic>
 #include <csignal>
 #include <memory>
 #include <sys/socket.h>
@@ -13,8 +14,22 @@ namespace {
 
 // Written by the signal handler, read on the user-interface thread: a handler may only write.
 int g_signalPipe[2] = {-1, -1};
+std::atomic<int> g_signalsReceived{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the handler counts without a lock");
 
+// A second signal is the sender insisting (a shut-down that does not end, Ctrl+C pressed twice): the
+// process ends at once, as without a handler.
 extern "C" void WriteSignal(int number) {
+    if (g_signalsReceived.fetch_add(1, std::memory_order_relaxed) > 0) {
+        static const char kAtOnce[] = "lumora: ended at once by a second signal\n";
+        [[maybe_unused]] const ssize_t said = ::write(STDERR_FILENO, kAtOnce, sizeof(kAtOnce) - 1);
+        struct sigaction standard {};
+        standard.sa_handler = SIG_DFL;
+        sigemptyset(&standard.sa_mask);
+        ::sigaction(number, &standard, nullptr);
+        ::raise(number);
+        return;
+    }
     const unsigned char byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[0], &byte, 1);
 }

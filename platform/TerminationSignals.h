@@ -7,8 +7,9 @@
 // run is stopped and saved and the instrument files are written back.
 namespace platform {
 
-// Calls 'onSignal' on the user-interface thread when one of those signals arrives; a second call
-// replaces the action. False when the signals could not be taken over.
+// Calls 'onSignal' on the user-interface thread when the first of those signals arrives; a second
+// call replaces the action. A second signal ends the process at once. False when the signals could
+// not be taken over.
 bool OnTerminationSignals(std::function<void()> onSignal);
 
 } // namespace platform

@@ -13,7 +13,7 @@ packages=(
   libreoffice-calc-nogui
   ghostscript
   xvfb xauth
-  fonts-wqy-microhei
+  fonts-wqy-microhei fonts-liberation
   qt6-translations-l10n
 )
 

@@ -35,8 +35,20 @@ for program in lumora lumora-benchsim; do
   fi
 done
 
+# Lumora starts in its program folder, as its desktop entry starts it: its open and save dialogs
+# begin there. A document named on the command line relative to here keeps naming the same file.
+arguments=()
+for argument in "$@"; do
+  if [ -e "$argument" ] && [ "${argument#/}" = "$argument" ]; then
+    argument="$PWD/$argument"
+  fi
+  arguments+=("$argument")
+done
+set -- ${arguments[@]+"${arguments[@]}"}
+
 if bash scripts/lumora-running.sh; then
   echo "run: Lumora is already running: it is brought to the front; no bench is started and the instrument files are left alone"
+  cd "$bin"
   exec "$bin/lumora" "$@"
 fi
 
@@ -140,7 +152,7 @@ write_instrument_file "DC Power Supply" "DC Power Supply.xml" "DC Power Supply" 
 write_instrument_file "Digit Multimeter" "Digit Multimeter.xml" "Digit Multimeter" "DMM7510" "$meter_address" \
   '<FunctionType Value="2" /><CaptCurr Value="0.500000" /><NplcCurr Value="0.001000" />'
 
-"$bin/lumora" "$@" &
+(cd "$bin" && exec "$bin/lumora" "$@") &
 lumora=$!
 for _ in $(seq 1 600); do
   if [ -s "$work/supply.log" ] || ! kill -0 "$lumora" 2>/dev/null; then

@@ -70,6 +70,16 @@ SLaunchTarget ResolveInstallTarget(const QString& ownFolder, const QString& inst
     return SLaunchTarget{opener, path, {}};
 }
 
+SLaunchTarget ResolveFolderTarget(const QString& ownFolder) {
+    const QFileInfo folder(ownFolder);
+    if (!folder.isDir())
+        return Failure(QStringLiteral("the launcher's folder %1 does not exist").arg(ownFolder));
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return Failure(QStringLiteral("no xdg-open is installed to open the folder %1").arg(ownFolder));
+    return SLaunchTarget{opener, folder.canonicalFilePath(), {}};
+}
+
 QString ProgramFilesFolder() {
     const QString folder = qEnvironmentVariable("PROGRAMFILES");
     return folder.isEmpty() ? QStringLiteral("/opt") : folder;

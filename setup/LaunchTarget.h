@@ -17,6 +17,8 @@ struct SLaunchTarget {
 // the launcher's own program. An executable file is started itself; any other file is opened with the
 // desktop's handler.
 SLaunchTarget ResolveInstallTarget(const QString& ownFolder, const QString& installValue);
+// The launcher's own folder, opened with the desktop's handler as a folder window.
+SLaunchTarget ResolveFolderTarget(const QString& ownFolder);
 
 // Windows keeps installations under the Program Files folder, an installation by a product id
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}". Here that folder is /opt (or $PROGRAMFILES when set), and

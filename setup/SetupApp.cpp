@@ -31,6 +31,7 @@ void CSetupApp::ReadLauncherFile(const QString& ownFolder) {
     const QString path = ownFolder + QString::fromLatin1(kLauncherFileName);
     XmlReadDocument document = OpenXmlDocument(path, "Project");
     m_launcherFileProblem.clear();
+    m_installElement = false;
     if (document.Error != eXmlReadError::None && document.Error != eXmlReadError::Missing)
         m_launcherFileProblem =
             QStringLiteral("%1 was not read: %2").arg(path, DescribeXmlReadError(document));
@@ -46,6 +47,7 @@ void CSetupApp::ReadLauncherFile(const QString& ownFolder) {
     };
     read("Product", "NameCN", m_strProductNameCN);
     read("Product", "NameEN", m_strProductNameEN);
+    m_installElement = document.Root->FirstChildElement("Install") != nullptr;
     read("Install", "Name", m_strInstallName);
     read("Install", "Value", m_strInstallValue);
     read("Documents", "Name", m_strDocumentsName);
@@ -55,7 +57,11 @@ void CSetupApp::ReadLauncherFile(const QString& ownFolder) {
 bool CSetupApp::Launch(const QString& ownFolder, const QString& commandLine) {
     setup::SLaunchTarget target;
     if (commandLine.isEmpty()) {
-        target = setup::ResolveInstallTarget(ownFolder, m_strInstallValue);
+        // An Install element that names no installer leaves the launcher's own folder to be opened:
+        // the user finds the installation files there.
+        target = m_installElement && m_strInstallValue.trimmed().isEmpty()
+                     ? setup::ResolveFolderTarget(ownFolder)
+                     : setup::ResolveInstallTarget(ownFolder, m_strInstallValue);
     } else {
         QStringList parts;
         SplitString(commandLine, QStringLiteral(";"), parts);

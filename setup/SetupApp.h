@@ -34,4 +34,6 @@ public:
 private:
     QString m_lastError;
     QString m_launcherFileProblem;
+    // The launcher file has an Install element, with or without a Value.
+    bool m_installElement = false;
 };

@@ -94,8 +94,9 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent) {
                                      .arg(version.GetFileVersion(2))
                                      .arg(version.GetFileVersion(1))
                                      .arg(version.GetPrivateBuild())));
-    layout->addWidget(m_webLink);
-    layout->addWidget(m_mailLink);
+    // Each link keeps its left edge and is as wide as its text.
+    layout->addWidget(m_webLink, 0, Qt::AlignLeft);
+    layout->addWidget(m_mailLink, 0, Qt::AlignLeft);
     layout->addWidget(Line(this, LoadString(27106)));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -36,13 +36,13 @@ CXHyperLink::CXHyperLink(QWidget* parent) : QLabel(parent) {
     UpdateLook();
 }
 
-bool CXHyperLink::GotoURL(const QString& url) {
+bool CXHyperLink::GotoURL(const QString& url, bool newWindow) {
     if (url.isEmpty())
         return false;
     const QUrl target(url, QUrl::StrictMode);
     if (!controls::IsSafeLink(target))
         return false;
-    return controls::OpenSafeLink(target);
+    return controls::OpenSafeLink(target, newWindow);
 }
 
 void CXHyperLink::SetURL(const QString& url) {
@@ -96,12 +96,26 @@ void CXHyperLink::UpdateLook() {
     update();
 }
 
+QSize CXHyperLink::TextSize() const {
+    return fontMetrics().size(Qt::TextSingleLine, text()) + QSize(2, 2);
+}
+
+// A layout gives the link the text's size, so that only the text is a link, not the row it stands in.
+QSize CXHyperLink::sizeHint() const {
+    return m_adjustSize && !text().isEmpty() ? TextSize() : QLabel::sizeHint();
+}
+
+QSize CXHyperLink::minimumSizeHint() const {
+    return m_adjustSize && !text().isEmpty() ? TextSize() : QLabel::minimumSizeHint();
+}
+
 // The control keeps its left edge (or centre or right edge by its alignment) and takes the text's size.
 void CXHyperLink::AdjustSize() {
     if (!m_adjustSize || text().isEmpty())
         return;
+    updateGeometry();
     const QRect old = geometry();
-    const QSize wanted = fontMetrics().size(Qt::TextSingleLine, text()) + QSize(2, 2);
+    const QSize wanted = TextSize();
     QRect now(old.topLeft(), wanted);
     if (alignment() & Qt::AlignVCenter)
         now.moveTop(old.top() + (old.height() - wanted.height()) / 2);
@@ -144,7 +158,7 @@ void CXHyperLink::Click() {
     m_hover = false;
     m_hoverTimer.stop();
     const QString url = m_url.isEmpty() ? text() : m_url;
-    const bool success = m_goToUrl ? GotoURL(url) : true;
+    const bool success = m_goToUrl ? GotoURL(url, m_newWindow) : true;
     // A link that failed to open is not visited, whatever an earlier click did.
     m_visited = success;
     if (!success)

@@ -48,12 +48,16 @@ public:
     // The address as the link's tip.
     void EnableTooltip(bool enable);
 
-    // Opens the address as a click does: false for an empty or unsafe address or when the desktop
-    // has no handler.
-    static bool GotoURL(const QString& url);
+    // Opens the address as a click does (in a new window of the browser with newWindow): false for
+    // an empty or unsafe address or when the desktop has no handler.
+    static bool GotoURL(const QString& url, bool newWindow = false);
 
     // The colour the text is drawn in now.
     QColor CurrentColor() const;
+
+    // With the size adjustment on, the text's extent and border: a layout makes the link no wider.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void enterEvent(QEnterEvent* event) override;
@@ -65,6 +69,7 @@ private:
     void Click();
     void UpdateLook();
     void AdjustSize();
+    QSize TextSize() const;
 
     QString m_url;
     bool m_hover = false;

@@ -7,9 +7,7 @@
 
 namespace infobox {
 
-CxStatic::CxStatic(QWidget* parent, unsigned style) : controls::CLibraryxStatic(parent, style) {
-    setAcceptDrops(false);
-}
+CxStatic::CxStatic(QWidget* parent, unsigned style) : controls::CLibraryxStatic(parent, style) {}
 
 QPixmap CxStatic::ResourcePicture(int id) {
     switch (id) {

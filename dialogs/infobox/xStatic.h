@@ -6,7 +6,7 @@ namespace infobox {
 
 // The picture static of the information library: the control library's, with the bitmap kept by
 // value (setting the same picture twice frees nothing twice) and loaded from the library's pictures
-// by id or from a file. Dropped files are not taken: a banner shows what the program gives it.
+// by id or from a file, or dropped on it as the prompt library's takes it.
 class CxStatic : public controls::CLibraryxStatic {
 public:
     explicit CxStatic(QWidget* parent = nullptr, unsigned style = 0);

@@ -59,9 +59,8 @@ void ExchangeText(QLineEdit* edit, QString& value, bool save) {
         return;
     }
     edit->setText(value);
-    // A long path shows from its start, as the folder it names is read from there; the whole path is
-    // in the tooltip.
-    edit->setCursorPosition(0);
+    // A long path shows its end, the folder's own name; the whole path is in the tooltip.
+    edit->setCursorPosition(static_cast<int>(value.size()));
     edit->setToolTip(value);
 }
 

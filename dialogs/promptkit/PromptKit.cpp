@@ -1,4 +1,6 @@
 #include "PromptKit.h"
+#include "platform/MessageTarget.h"
+#include "platform/ShutDown.h"
 #include "platform/StringTable.h"
 
 #include "DlgExeFinish.h"
@@ -11,22 +13,19 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <functional>
 
 namespace {
 
-// Runs a dialog on the user-interface thread; 0 without an application.
+// Runs a dialog on the user-interface thread; 0 without an application, and on the way out, when
+// nobody is left to answer it.
 int OnUserInterfaceThread(const std::function<int()>& run) {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (app == nullptr)
+    if (app == nullptr || platform::IsShuttingDown())
         return 0;
     promptkit::RegisterPromptStrings();
-    if (QThread::currentThread() == app->thread())
-        return run();
     int result = 0;
-    QMetaObject::invokeMethod(
-        app, [&] { result = run(); }, Qt::BlockingQueuedConnection);
+    platform::CallOnUserInterfaceThread([&] { result = platform::IsShuttingDown() ? 0 : run(); });
     return result;
 }
 

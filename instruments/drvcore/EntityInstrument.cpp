@@ -57,20 +57,30 @@ bool CEntityInstrument::EnsureSessionLocked() {
     const std::string resource = m_parameters.Resource.trimmed().toStdString();
     drvcore::SSessionOptions options;
     if (!drvcore::SSessionOptions::FromRecord(m_parameters, options, error)) {
-        qWarning("drvcore: %s: %s", resource.c_str(), error.c_str());
+        Fail(resource + ": " + error);
         return false;
     }
     auto session = drvcore::CreateSession(resource, options, error);
     if (!session) {
-        qWarning("drvcore: %s", error.c_str());
+        Fail(error);
         return false;
     }
     if (!session->Open()) {
-        qWarning("drvcore: cannot open %s: %s", resource.c_str(), session->LastError().c_str());
+        Fail("cannot open " + resource + ": " + session->LastError());
         return false;
     }
     m_session = std::move(session);
     return true;
+}
+
+void CEntityInstrument::Fail(const std::string& reason) {
+    m_lastError = reason;
+    qWarning("drvcore: %s", reason.c_str());
+}
+
+QString CEntityInstrument::GetLastError() const {
+    std::lock_guard lock(m_mutex);
+    return QString::fromStdString(m_lastError);
 }
 
 void CEntityInstrument::CloseLocked() {
@@ -86,7 +96,7 @@ int CEntityInstrument::WriteCommandHelper(const QString& command) {
     std::string message = command.toStdString();
     message += m_session->Options().termination;
     if (!m_session->Write(message)) {
-        qWarning("drvcore: sending \"%s\" failed: %s", qPrintable(command), m_session->LastError().c_str());
+        Fail("sending \"" + command.toStdString() + "\" failed: " + m_session->LastError());
         CloseLocked();
         return 0;
     }
@@ -109,7 +119,7 @@ int CEntityInstrument::ReadHelper() {
     drvcore::CReplyReader reader(*m_session, static_cast<size_t>(BUFFER_SIZE), MAX_REPLY_SIZE);
     unsigned size = 0;
     if (!reader.Read(m_dataBuffer, size)) {
-        qWarning("drvcore: reading a reply failed: %s", reader.Error().c_str());
+        Fail("reading a reply failed: " + reader.Error());
         // The link's state is unknown after a failed read: the next call starts a new session.
         CloseLocked();
         return 0;
@@ -123,7 +133,7 @@ int CEntityInstrument::ClearHelper() {
     if (!EnsureSessionLocked())
         return 0;
     if (!m_session->Clear()) {
-        qWarning("drvcore: device clear failed: %s", m_session->LastError().c_str());
+        Fail("device clear failed: " + m_session->LastError());
         CloseLocked();
         return 0;
     }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace drvcore {
@@ -33,6 +34,9 @@ public:
     int IsInstruConnected() const;
     // Opens the session with the stored parameters; 0 on failure.
     int SetInstrumentControl();
+    // Why the last failed connection, command or read failed (as said on the standard error too);
+    // empty before any failure.
+    QString GetLastError() const;
 
     QString GetDataString() const;
     char* GetDataBuffer();
@@ -71,9 +75,11 @@ protected:
 private:
     bool EnsureSessionLocked();
     void CloseLocked();
+    void Fail(const std::string& reason);
 
     unsigned m_instrumentId = 0;
     CParameterInstru m_parameters;
     std::unique_ptr<drvcore::CSession> m_session;
+    std::string m_lastError;
     mutable std::recursive_mutex m_mutex;
 };

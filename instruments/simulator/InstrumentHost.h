@@ -4,6 +4,7 @@
 #include "instruments/simulator/FaultSwitches.h"
 #include "instruments/simulator/InstrumentModel.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -28,6 +29,9 @@ public:
     IInstrumentModel::eStep Run(SProgramMessage& message, std::string& output, std::size_t limit);
     void ReportError(int code);
     void DeviceClear();
+    // A client gave the instrument back to its front panel (VXI-11 device_local).
+    void GoToLocal() { m_localRequests.fetch_add(1, std::memory_order_relaxed); }
+    unsigned LocalRequests() const { return m_localRequests.load(std::memory_order_relaxed); }
 
     CCommandLog& Log() { return m_log; }
     CFaultSwitches& Faults() { return m_faults; }
@@ -37,6 +41,7 @@ private:
     std::mutex m_modelMutex;
     CCommandLog m_log;
     CFaultSwitches m_faults;
+    std::atomic<unsigned> m_localRequests{0};
 };
 
 } // namespace benchsim

@@ -344,6 +344,8 @@ bool CVxi11Server::Dispatch(CRpcServerLink& link, const SRpcCall& call, SLinkSta
             state.DropOutput();
             state.DropWork();
             m_host.DeviceClear();
+        } else if (call.procedure == drvcore::kVxi11DeviceLocal) {
+            m_host.GoToLocal();
         } else if (call.procedure == drvcore::kVxi11DestroyLink) {
             state.linked = false;
         }

@@ -409,9 +409,10 @@ void CButtonST::DrawItem(QPainter& painter) {
 
     const QString caption = text();
     QRect captionRect = client;
+    // A button given both an icon and a bitmap draws both, the bitmap over the icon.
     if (!m_iconIn.isNull())
         PaintIcon(painter, caption, client, captionRect);
-    else if (!m_bitmapIn.isNull())
+    if (!m_bitmapIn.isNull())
         PaintBitmap(painter, caption, client, captionRect);
     if (!caption.isEmpty())
         PaintCaption(painter, caption, captionRect);

@@ -45,19 +45,26 @@ CDigEdit::CDigEdit(QWidget* parent)
 
 // The text colour is read when painting. The control's background is the brush made at
 // construction; the text itself stands on m_crBack, read at every paint, as a text background does.
+// The colours are those of an edit that takes input: a disabled one keeps the style's disabled
+// colours, as every other disabled control of its window does.
 void CDigEdit::ApplyColors() {
     QPalette colours = palette();
-    if (colours.color(QPalette::Text) == ToQColor(m_crText) &&
-        colours.color(QPalette::Base) == Qt::transparent)
+    bool same = true;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        same = same && colours.color(group, QPalette::Text) == ToQColor(m_crText) &&
+               colours.color(group, QPalette::Base) == Qt::transparent;
+    if (same)
         return;
-    colours.setColor(QPalette::Text, ToQColor(m_crText));
-    colours.setColor(QPalette::Base, Qt::transparent);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Text, ToQColor(m_crText));
+        colours.setColor(group, QPalette::Base, Qt::transparent);
+    }
     setPalette(colours);
 }
 
 void CDigEdit::paintEvent(QPaintEvent* event) {
     ApplyColors();
-    {
+    if (isEnabled()) {
         QPainter painter(this);
         painter.fillRect(rect().adjusted(1, 1, -1, -1), m_brBack);
         QStyleOptionFrame panel;

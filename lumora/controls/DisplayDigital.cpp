@@ -13,6 +13,12 @@ constexpr int kInitialFontHeight = 50;
 QRect Span(int left, int top, int right, int bottom) {
     return QRect(left, top, right - left, bottom - top);
 }
+
+// The ink and advance of the text, whichever reaches further: a glyph may stand out of its advance.
+int TextWidth(const QFont& font, const QString& text) {
+    const QFontMetrics metrics(font);
+    return std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width());
+}
 } // namespace
 
 CDisplayDigital::CDisplayDigital(QWidget* parent)
@@ -28,6 +34,23 @@ QFont CDisplayDigital::MakeFont(int pixelHeight) {
     font.setPixelSize(std::max(1, pixelHeight));
     font.setWeight(QFont::DemiBold);
     return font;
+}
+
+// The height fills the line; a reading longer than the face was drawn for (a wider face than the one
+// named, a sign and many digits) gets a smaller size, so that no character, the sign least of all, is
+// cut off.
+QFont CDisplayDigital::FittedFont(const QFont& font, const QString& text, int width) {
+    QFont fitted = font;
+    int size = fitted.pixelSize();
+    if (width <= 0 || size <= 1)
+        return fitted;
+    for (int needed = TextWidth(fitted, text); needed > width && size > 1; needed = TextWidth(fitted, text)) {
+        // In proportion first; one step at a time where rounding keeps it a pixel too wide.
+        size =
+            std::max(1, std::min(size - 1, static_cast<int>(static_cast<long long>(size) * width / needed)));
+        fitted.setPixelSize(size);
+    }
+    return fitted;
 }
 
 void CDisplayDigital::Layout() {
@@ -66,7 +89,9 @@ void CDisplayDigital::paintEvent(QPaintEvent*) {
     const bool both = !m_strVoltage.isEmpty() && !m_strCurrent.isEmpty();
     auto draw = [&](const QString& value, const QString& unit, const QRect& valueRect,
                     const QRect& unitRect) {
+        painter.setFont(FittedFont(m_valueFont, value, valueRect.width()));
         painter.drawText(valueRect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, value);
+        painter.setFont(m_unitFont);
         painter.drawText(unitRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, unit);
     };
     if (!m_strVoltage.isEmpty())

@@ -32,6 +32,9 @@ public:
     const QRect& FullValueRect() const { return m_fullValue; }
     const QRect& FullUnitRect() const { return m_fullUnit; }
     const QFont& UnitFont() const { return m_unitFont; }
+    // The font a value text is drawn in within a rectangle of the width.
+    static QFont FittedFont(const QFont& font, const QString& text, int width);
+    const QFont& ValueFont() const { return m_valueFont; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -76,6 +76,44 @@ CListCtrlEx::CListCtrlEx(QWidget* parent) : QTableWidget(parent) {
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CListCtrlEx::OnColumnClick);
     connect(this, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int column) { EditCell(row, column); });
+    // The cell being edited follows its row and column as others are inserted or removed before it;
+    // when its own row or column goes, the edit ends and its text goes nowhere.
+    QAbstractItemModel* cells = model();
+    connect(cells, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        if (m_editor != nullptr && m_editRow >= first)
+            m_editRow += last - first + 1;
+        PlaceEditor();
+    });
+    connect(cells, &QAbstractItemModel::columnsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                if (m_editor != nullptr && m_editColumn >= first)
+                    m_editColumn += last - first + 1;
+                PlaceEditor();
+            });
+    connect(cells, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) { EditedCellRemoved(m_editRow, first, last); });
+    connect(
+        cells, &QAbstractItemModel::columnsAboutToBeRemoved, this,
+        [this](const QModelIndex&, int first, int last) { EditedCellRemoved(m_editColumn, first, last); });
+    connect(cells, &QAbstractItemModel::rowsRemoved, this, [this] { PlaceEditor(); });
+    connect(cells, &QAbstractItemModel::columnsRemoved, this, [this] { PlaceEditor(); });
+}
+
+void CListCtrlEx::EditedCellRemoved(int& index, int first, int last) {
+    if (m_editor == nullptr)
+        return;
+    if (index > last) {
+        index -= last - first + 1;
+    } else if (index >= first) {
+        // The cell no longer exists: nothing is stored, and the editor's end step is not asked.
+        m_editRow = m_editColumn = -1;
+        EndEdit(false);
+    }
+}
+
+void CListCtrlEx::PlaceEditor() {
+    if (m_editor != nullptr && m_editor->window != nullptr)
+        m_editor->window->setGeometry(visualRect(model()->index(m_editRow, m_editColumn)));
 }
 
 CListCtrlEx::~CListCtrlEx() {

@@ -96,6 +96,11 @@ protected:
 
 private:
     ItemData* RowData(int row) const;
+    // Rows or columns first..last are about to go: 'index' (the edited row or column) follows them, or
+    // the edit ends when it is one of them.
+    void EditedCellRemoved(int& index, int first, int last);
+    // Puts the editor over the cell being edited, wherever that cell now is.
+    void PlaceEditor();
     void SortItems(int column, bool ascending);
     // Moves the edit by one cell; false when it leaves the table.
     bool TabWalk(bool backward);

@@ -220,9 +220,20 @@ int CQXStaticLabel::TextFlags() const {
     return flags;
 }
 
+CQXStaticLabel& CQXStaticLabel::SetLabelImage(const QPixmap& image) {
+    m_image = image;
+    Redraw();
+    return *this;
+}
+
 void CQXStaticLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect client = rect();
+    if (!m_image.isNull()) {
+        painter.fillRect(client, ToQColor(m_backColor));
+        painter.drawPixmap(client.topLeft(), m_image);
+        return;
+    }
     if (!m_transparent) {
         if (m_gradientType == 0) {
             QColor back = m_ownBrush ? ToQColor(*m_ownBrush) : FaceColor();

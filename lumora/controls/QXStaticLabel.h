@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QFont>
 #include <QLabel>
+#include <QPixmap>
 #include <QTimer>
 #include <optional>
 
@@ -62,6 +63,9 @@ public:
     CQXStaticLabel& SetLogicalFont(const QFont& font);
     CQXStaticLabel& SetMailTo(bool link, bool notifyParent = false);
     CQXStaticLabel& SetWebLinkTarget(const QString& url);
+    // An image shown in place of the text, over the background colour (none: the text is shown). No
+    // label of the program has one.
+    CQXStaticLabel& SetLabelImage(const QPixmap& image);
 
     unsigned Style() const { return m_style; }
     COLORREF TextColor() const { return m_textColor; }
@@ -107,6 +111,7 @@ private:
     int m_gradientType = 0;
     COLORREF m_gradientColor = 0;
     COLORREF m_backColor = 0;
+    QPixmap m_image;
     QString m_linkUrl;
 };
 

@@ -64,18 +64,22 @@ bool ParseHex(const QString& text, std::uint64_t& value) {
     return true;
 }
 
-// The whole text, or all but a final '%', as a decimal number in the C locale.
+// The whole text, or all but a final '%', as a decimal number in the C locale; leading blanks are
+// skipped, as wcstod skips them.
 bool ParseDecimal(const QString& text, double& value) {
     QByteArray bytes = text.toLatin1();
     if (bytes.endsWith('%'))
         bytes.chop(1);
-    if (bytes.isEmpty())
-        return false;
     const char* first = bytes.constData();
+    const char* const end = first + bytes.size();
+    while (first != end && (*first == ' ' || (*first >= '\t' && *first <= '\r')))
+        ++first;
+    if (first == end)
+        return false;
     if (*first == '+')
         ++first;
-    const auto [ptr, ec] = std::from_chars(first, bytes.constData() + bytes.size(), value);
-    return ec == std::errc() && ptr == bytes.constData() + bytes.size();
+    const auto [ptr, ec] = std::from_chars(first, end, value);
+    return ec == std::errc() && ptr == end;
 }
 
 int Sign(double d) {
@@ -108,6 +112,23 @@ CReportCtrl::CReportCtrl(QWidget* parent) : QTableWidget(parent) {
         data.checked = checked;
         OnCheckChanged(row);
     });
+    // The cell being edited follows its row as rows are inserted or removed before it; when its own
+    // row goes the edit ends and its text goes nowhere.
+    QAbstractItemModel* cells = model();
+    connect(cells, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        if (m_editRow >= first) {
+            m_editRow += last - first + 1;
+            PlaceEditor();
+        }
+    });
+    connect(cells, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                if (m_editRow > last)
+                    m_editRow -= last - first + 1;
+                else if (m_editRow >= first)
+                    EndEdit(false);
+            });
+    connect(cells, &QAbstractItemModel::rowsRemoved, this, [this] { PlaceEditor(); });
 }
 
 CReportCtrl::~CReportCtrl() {
@@ -195,8 +216,6 @@ int CReportCtrl::InsertItem(int row, const QString& text) {
 bool CReportCtrl::DeleteItem(int row) {
     if (row < 0 || row >= rowCount())
         return false;
-    if (row == m_editRow)
-        EndEdit(false);
     removeRow(row);
     m_rows.erase(m_rows.begin() + row);
     return true;
@@ -420,12 +439,26 @@ bool CReportCtrl::StartEdit(int row, int column) {
                            : format == LVCFMT_CENTER ? Qt::AlignHCenter
                                                      : Qt::AlignLeft);
     m_editor->setFont(font());
-    m_editor->setGeometry(visualRect(model()->index(row, column)));
+    m_editor->setGeometry(EditorRect(row, column));
     m_editor->setText(GetItemText(row, column));
     m_editor->selectAll();
     m_editor->show();
     m_editor->setFocus();
     return true;
+}
+
+// The cell's label: a column after the first that shows a small image keeps the image beside the box.
+QRect CReportCtrl::EditorRect(int row, int column) const {
+    QRect rect = visualRect(model()->index(row, column));
+    const QTableWidgetItem* cell = item(row, column);
+    if (column > 0 && cell != nullptr && !cell->icon().isNull())
+        rect.setLeft(rect.left() + kSmallImageWidth);
+    return rect;
+}
+
+void CReportCtrl::PlaceEditor() {
+    if (m_editor != nullptr && m_editRow >= 0)
+        m_editor->setGeometry(EditorRect(m_editRow, m_editColumn));
 }
 
 bool CReportCtrl::EndEdit(bool commit) {
@@ -496,9 +529,25 @@ void CReportCtrl::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     const bool wasSelected = index.isValid() && selectionModel()->isRowSelected(index.row(), QModelIndex());
     EndEdit(true);
+    m_pressedCell = QPersistentModelIndex();
+    // A click on the selected row edits its cell, unless the click turned the row's check box; the
+    // box turns as the button comes up, so the edit waits for that.
+    if (event->button() == Qt::LeftButton && wasSelected) {
+        m_pressedCell = index;
+        m_pressedCheck = GetCheck(index.row());
+    }
     QTableWidget::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && wasSelected)
-        StartEdit(index.row(), index.column());
+}
+
+void CReportCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    const QPersistentModelIndex pressed = m_pressedCell;
+    m_pressedCell = QPersistentModelIndex();
+    if (event->button() != Qt::LeftButton || !pressed.isValid() ||
+        indexAt(event->position().toPoint()) != QModelIndex(pressed) ||
+        GetCheck(pressed.row()) != m_pressedCheck)
+        return;
+    StartEdit(pressed.row(), pressed.column());
 }
 
 void CReportCtrl::mouseMoveEvent(QMouseEvent* event) {

@@ -3,6 +3,7 @@
 #include "ColorRef.h"
 
 #include <QCursor>
+#include <QPersistentModelIndex>
 #include <QString>
 #include <QTableWidget>
 #include <cstdint>
@@ -32,6 +33,8 @@ public:
     enum : unsigned { WM_CHECK_CHANGED = 0xA710, WM_SORTED = 0xA711, WM_ITEM_EDITED = 0xA712 };
     // Check box modes: independent, at most one checked, all alike.
     enum : int { eCheckNormal = 1, eCheckSingle = 2, eCheckAll = 3 };
+    // The width of the small images a cell may show before its text.
+    static constexpr int kSmallImageWidth = 16;
 
     explicit CReportCtrl(QWidget* parent = nullptr);
     ~CReportCtrl() override;
@@ -89,6 +92,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -105,6 +109,8 @@ private:
     void OnCheckChanged(int row);
     void SortRun(int first, int last, int column, bool ascending);
     bool MoveEdit(int row, int column);
+    QRect EditorRect(int row, int column) const;
+    void PlaceEditor();
 
     unsigned m_extendedStyle = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES;
     std::vector<SRowData> m_rows;
@@ -121,6 +127,9 @@ private:
     bool m_cursorsOn = false;
     std::map<int, QCursor> m_cursors;
     bool m_updatingChecks = false;
+    // The cell a left press on the selected row fell on, and its row's check state then.
+    QPersistentModelIndex m_pressedCell;
+    bool m_pressedCheck = false;
 };
 
 } // namespace controls

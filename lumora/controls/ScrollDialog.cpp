@@ -110,7 +110,10 @@ void CScrollDialog::wheelEvent(QWheelEvent* event) {
     event->accept();
     if (!m_scroll || m_scroll->pageHeight <= 0)
         return;
+    // Only the vertical turn of the wheel scrolls: a sideways tilt or an empty turn is no step down.
     const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return;
     const int lines = QApplication::wheelScrollLines();
     const int steps = std::max(1, lines * (std::abs(delta) / 120) / 3);
     const int move = (delta > 0 ? -1 : 1) * steps * kLineStep;

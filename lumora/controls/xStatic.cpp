@@ -3,7 +3,9 @@
 #include "lumora/controls/MemDCKR.h"
 
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QRubberBand>
 #include <algorithm>
 #include <optional>
 
@@ -199,6 +201,77 @@ void CxStatic::paintEvent(QPaintEvent*) {
         painter.drawText(band, flags, shown);
         top += lineHeight;
     }
+}
+
+void CxStatic::mousePressEvent(QMouseEvent* event) {
+    QWidget* parent = parentWidget();
+    if (event->button() == Qt::RightButton && m_trackingMode == 1 && parent != nullptr) {
+        m_trackStart = mapToParent(event->position().toPoint());
+        m_trackGeometry = geometry();
+        const QPoint at = event->position().toPoint();
+        const bool right = at.x() >= width() - kTrackerHandle;
+        const bool bottom = at.y() >= height() - kTrackerHandle;
+        if (event->modifiers() & Qt::ControlModifier) {
+            m_track = eTrack::Band;
+            if (m_band == nullptr)
+                m_band = new QRubberBand(QRubberBand::Rectangle, parent);
+            m_band->setGeometry(QRect(m_trackStart, QSize()));
+            m_band->show();
+        } else {
+            m_track = right && bottom ? eTrack::SizeCorner
+                      : right         ? eTrack::SizeRight
+                      : bottom        ? eTrack::SizeBottom
+                                      : eTrack::Move;
+        }
+    }
+    QLabel::mousePressEvent(event);
+}
+
+void CxStatic::mouseMoveEvent(QMouseEvent* event) {
+    if (m_track != eTrack::None && (event->buttons() & Qt::RightButton)) {
+        const QPoint now = mapToParent(event->position().toPoint());
+        const QPoint delta = now - m_trackStart;
+        QRect placed = m_trackGeometry;
+        switch (m_track) {
+        case eTrack::Move:
+            placed.translate(delta);
+            break;
+        case eTrack::SizeRight:
+            placed.setWidth(std::max(1, placed.width() + delta.x()));
+            break;
+        case eTrack::SizeBottom:
+            placed.setHeight(std::max(1, placed.height() + delta.y()));
+            break;
+        case eTrack::SizeCorner:
+            placed.setSize(
+                QSize(std::max(1, placed.width() + delta.x()), std::max(1, placed.height() + delta.y())));
+            break;
+        case eTrack::Band:
+            // The rectangle whose opposite corners are where the press was and where the pointer is.
+            m_band->setGeometry(
+                QRect(QPoint(std::min(m_trackStart.x(), now.x()), std::min(m_trackStart.y(), now.y())),
+                      QPoint(std::max(m_trackStart.x(), now.x()), std::max(m_trackStart.y(), now.y()))));
+            break;
+        case eTrack::None:
+            break;
+        }
+        if (m_track != eTrack::Band)
+            setGeometry(placed);
+    }
+    QLabel::mouseMoveEvent(event);
+}
+
+void CxStatic::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_track != eTrack::None && event->button() == Qt::RightButton) {
+        if (m_track == eTrack::Band) {
+            const QRect band = m_band->geometry();
+            m_band->hide();
+            if (band.width() > 0 && band.height() > 0)
+                setGeometry(band);
+        }
+        m_track = eTrack::None;
+    }
+    QLabel::mouseReleaseEvent(event);
 }
 
 } // namespace controls

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <functional>
 
+class QRubberBand;
+
 namespace controls {
 
 // An owner-drawn static: a solid colour, a two-colour gradient or a stretched picture, with
@@ -52,6 +54,13 @@ public:
     const QFont& DrawFont() const { return m_font; }
     unsigned Style() const { return m_style; }
 
+    // Tracking mode 1 lets the user place the control with the right mouse button: dragging its
+    // body moves it, dragging near its right or bottom edge sizes it, and with Ctrl held a rubber
+    // band drawn in the parent gives its new rectangle. Mode 0 (the default) leaves it where it is.
+    void SetTrackingMode(int mode) { m_trackingMode = mode; }
+    int TrackingMode() const { return m_trackingMode; }
+    static constexpr int kTrackerHandle = 6;
+
     using MeasureFn = std::function<int(const QString&)>;
     // The text's lines for a rectangle of the width, as the control draws them. A line break is a CR
     // and an LF in either order; a line that does not fit is cut at its last blank, and holds at
@@ -60,8 +69,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    enum class eTrack { None, Move, SizeRight, SizeBottom, SizeCorner, Band };
+
     void RebuildFont();
     int TextFlags() const;
 
@@ -82,6 +96,11 @@ private:
     bool m_3dRaised = false;
     int m_fontSize = 8;
     QFont m_font;
+    int m_trackingMode = 0;
+    eTrack m_track = eTrack::None;
+    QPoint m_trackStart; // in the parent's coordinates
+    QRect m_trackGeometry;
+    QRubberBand* m_band = nullptr;
 };
 
 } // namespace controls

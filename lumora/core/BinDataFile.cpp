@@ -83,29 +83,28 @@ CBinDataFile::CBinDataFile() {
     std::memcpy(m_header.Maker, kMaker, std::strlen(kMaker));
 }
 
-int CBinDataFile::Write(const double* times, const double* values, unsigned n, const QString& path) {
+int CBinDataFile::Write(const double* times, const double* values, unsigned n, const QString& path,
+                        int column) {
     if (n > 0 && (times == nullptr || values == nullptr))
         return 0;
     const SColumnPiece timePiece{times, n};
     const SColumnPiece valuePiece{values, n};
-    return Write(std::span(&timePiece, n > 0 ? 1 : 0), std::span(&valuePiece, n > 0 ? 1 : 0), path);
+    return Write(std::span(&timePiece, n > 0 ? 1 : 0), std::span(&valuePiece, n > 0 ? 1 : 0), path, column);
 }
 
 int CBinDataFile::Write(std::span<const SColumnPiece> times, std::span<const SColumnPiece> values,
-                        const QString& path) {
+                        const QString& path, int column) {
     std::uint64_t n = 0;
     std::uint64_t valueCount = 0;
     for (const SColumnPiece& piece : times)
         n += piece.count;
     for (const SColumnPiece& piece : values)
         valueCount += piece.count;
-    if (n != valueCount || n > std::numeric_limits<std::uint32_t>::max())
+    if (n != valueCount || n > std::numeric_limits<std::uint32_t>::max() || column < 1 || column > kColumns)
         return 0;
     m_header.SampleCount = static_cast<std::uint32_t>(n);
-    m_header.ColumnPresent[0] = 0;
-    m_header.ColumnPresent[1] = 1;
-    m_header.ColumnPresent[2] = 0;
-    m_header.ColumnPresent[3] = 0;
+    for (int c = 1; c <= kColumns; ++c)
+        m_header.ColumnPresent[c - 1] = c == column ? 1 : 0;
 
     char head[kDataOffset] = {};
     CHeaderWriter writer(head);
@@ -116,8 +115,8 @@ int CBinDataFile::Write(std::span<const SColumnPiece> times, std::span<const SCo
     std::vector<platform::SFilePiece> pieces;
     pieces.reserve(1 + times.size() + values.size());
     pieces.push_back({head, kDataOffset});
-    for (auto column : {times, values}) {
-        for (const SColumnPiece& piece : column) {
+    for (auto array : {times, values}) {
+        for (const SColumnPiece& piece : array) {
             if (piece.count > 0 && piece.data == nullptr)
                 return 0;
             if (piece.count > 0)

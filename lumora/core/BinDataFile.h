@@ -46,11 +46,13 @@ public:
     CBinDataFile();
     virtual ~CBinDataFile() = default;
 
-    // Writes n times and n DC current values (column 2 only); 1 on success. The arrays are not kept.
-    // The file is replaced whole: on a failure the file that was there stays as it was.
-    int Write(const double* times, const double* values, unsigned n, const QString& path);
+    // Writes n times and n values as value column 'column' (1..4, the DC current's 2 unless told), the
+    // file's only value column; 1 on success. The arrays are not kept. The file is replaced whole: on a
+    // failure the file that was there stays as it was.
+    int Write(const double* times, const double* values, unsigned n, const QString& path, int column = 2);
     // The same with each array in pieces, in order; both hold the same number of samples.
-    int Write(std::span<const SColumnPiece> times, std::span<const SColumnPiece> values, const QString& path);
+    int Write(std::span<const SColumnPiece> times, std::span<const SColumnPiece> values, const QString& path,
+              int column = 2);
 
     // Reads the header and the arrays; 1 on success, 0 when the path names no regular file, the file
     // cannot be read, is shorter than its header or than its sample count and columns claim, or the

@@ -24,6 +24,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/RegisteredMessage.h"
 #include "platform/ReplaceFile.h"
+#include "platform/ShutDown.h"
 #include "platform/StringTable.h"
 #include "supplydrv/EntityInstruDCPS.h"
 
@@ -37,6 +38,7 @@
 #include <QPalette>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -136,8 +138,28 @@ void CMainFrame::changeEvent(QEvent* event) {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!m_destroyed && m_paneDcs != nullptr)
         SaveDockingLayout();
-    OnDestroy();
     event->accept();
+    if (!platform::ServingWaitingThread()) {
+        OnDestroy();
+        return;
+    }
+    // Closed from inside a call a worker waits for (its message box, the finish notice, a chunk of
+    // the stream): the worker cannot end before that call has returned, so the boxes are closed and
+    // the threads are ended once the call is left.
+    platform::CloseOpenDialogs();
+    DestroyWhenUnwound();
+}
+
+void CMainFrame::DestroyWhenUnwound() {
+    constexpr int kRetryMs = 10;
+    QTimer::singleShot(kRetryMs, this, [this] {
+        if (m_destroyed)
+            return;
+        if (platform::ServingWaitingThread())
+            DestroyWhenUnwound();
+        else
+            OnDestroy();
+    });
 }
 
 int CMainFrame::OnCreate() {
@@ -199,6 +221,7 @@ bool CMainFrame::MultimeterAnswers() {
     KeepWindowsPainted();
     if (!m_dvm->GetInstrumentIDN().isEmpty())
         return true;
+    LogInstrumentFailure(51513, m_dvm->GetLastError());
     StopBox(51513);
     SetMultimeterPaneState(0);
     return false;
@@ -208,6 +231,7 @@ bool CMainFrame::SupplyAnswers() {
     KeepWindowsPainted();
     if (!m_dcps->GetInstrumentIDN().isEmpty())
         return true;
+    LogInstrumentFailure(51514, m_dcps->GetLastError());
     StopBox(51514);
     SetSupplyPaneState(0);
     return false;
@@ -389,21 +413,11 @@ void CMainFrame::CreateCommands() {
         ID_PROTECTION_SETTINGS, LoadString(34110), [this] { OnProtectionSettings(); },
         [this](platform::CCmdUI& ui) { OnUpdateProtectionSettings(ui); });
 
-    const QString looks[] = {QStringLiteral("Windows 2000"),
-                             QStringLiteral("Office XP"),
-                             QStringLiteral("Windows XP"),
-                             QStringLiteral("Office 2003"),
-                             QStringLiteral("Visual Studio 2005"),
-                             QStringLiteral("Visual Studio 2008"),
-                             QString(),
-                             QString(),
-                             QString(),
-                             QString(),
-                             LoadString(34112),
-                             LoadString(34113),
-                             LoadString(34114),
-                             LoadString(34115),
-                             QStringLiteral("Windows 7")};
+    // The looks' names in the language shown, in the menu and the customize list alike.
+    const QString looks[] = {LoadString(34160), LoadString(34161), LoadString(34162), LoadString(34163),
+                             LoadString(34164), LoadString(34165), QString(),         QString(),
+                             QString(),         QString(),         LoadString(34112), LoadString(34113),
+                             LoadString(34114), LoadString(34115), LoadString(34166)};
     QMenu* lookMenu = view->addMenu(LoadString(34111));
     for (unsigned id = ID_VIEW_APPLOOK_FIRST; id <= ID_VIEW_APPLOOK_LAST; ++id) {
         const QString& text = looks[id - ID_VIEW_APPLOOK_FIRST];
@@ -701,6 +715,7 @@ int CMainFrame::ProgramMultimeter() {
     }
     m_dvm->SetParameterInstru(m_paraDvm);
     if (m_dvm->SetInstrumentControlDVM() == 0) {
+        LogInstrumentFailure(51513, m_dvm->GetLastError());
         StopBox(51513);
         return 0;
     }
@@ -716,11 +731,18 @@ int CMainFrame::ProgramSupply() {
     }
     m_dcps->SetParameterInstru(m_paraDcs);
     if (m_dcps->SetInstrumentControlDCPS() == 0) {
+        LogInstrumentFailure(51514, m_dcps->GetLastError());
         StopBox(51514);
         return 0;
     }
     SetSupplyPaneState(1);
     return 1;
+}
+
+// The message says that the instrument failed; the log keeps why, where the user looks for it.
+void CMainFrame::LogInstrumentFailure(int messageId, const QString& reason) {
+    WriteLogLine(reason.isEmpty() ? LoadString(messageId)
+                                  : LoadString(messageId) + QStringLiteral(" ") + reason);
 }
 
 void CMainFrame::SetMultimeterPaneState(int state) {

@@ -19,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -72,6 +73,8 @@ public:
         IDS_RUN_FILE_FULL = 51561,
         // The supply did not take a protection setting: its own error follows.
         IDS_SUPPLY_REFUSED = 51562,
+        // The multimeter stopped answering during a data-logging run.
+        IDS_METER_LINK_LOST = 51570,
     };
     static constexpr platform::UINT WM_INSTRUMENT_DIALOG = platform::WM_APP + 0x7F;
     static constexpr platform::UINT WM_PROGRAM_INSTRUMENT = platform::WM_APP + 0x80;
@@ -171,6 +174,8 @@ public:
     int ProgramSupply();
     void SetMultimeterPaneState(int state);
     void SetSupplyPaneState(int state);
+    // Writes the instrument failure message with the driver's reason to the log.
+    void LogInstrumentFailure(int messageId, const QString& reason);
     int ApplyMultimeterParameters(int which);
     int PrepareMultimeterForPage();
     int PrepareSupplyForPage();
@@ -209,6 +214,8 @@ protected:
 private:
     static constexpr platform::UINT kRunOnUiMessage = platform::WM_APP + 0x3F0;
 
+    // Ends the frame's threads once this thread has left every call a worker waits for.
+    void DestroyWhenUnwound();
     void CreateCommands();
     void AddCommand(unsigned id, const QString& text, std::function<void()> run,
                     platform::CCommandRouter::UpdateHandler update = {});
@@ -255,9 +262,22 @@ private:
     void MeasureThreadProc();
     int MeasureCurrentDVM();
     int MeasureCurrentDCPS();
-    void ShowRunFinished(std::time_t start, CHighResElapsedTimer& timer);
-    // The status bar shows the run state and its elapsed time while a measure thread exists, then the
-    // idle text again; a run whose capture has finished is idle while its notice is shown.
+    // When a run began and its capture ended, and how long that took.
+    struct SRunTimes {
+        std::time_t start = 0;
+        std::time_t end = 0;
+        QString duration;
+    };
+    // The run's capture is over: its times are taken now, and the status bar stops counting. What
+    // follows (saving, messages, the notice) is not the run's time.
+    SRunTimes EndCapture(std::time_t start, CHighResElapsedTimer& timer);
+    void ShowRunFinished(const SRunTimes& times);
+    // A message of the measure thread: every one ends the run, so the status bar stops counting
+    // before it shows.
+    void RunStopBox(int id);
+    void RunStopBox(const QString& text);
+    // The status bar shows the run state and its elapsed time while a measure thread exists and its
+    // capture goes on, then the idle text again.
     void BeginRunStatus();
     void UpdateRunStatus();
     void EndRunStatus();
@@ -286,6 +306,9 @@ private:
     std::thread m_measureThread;
     std::atomic<bool> m_threadExists{false};
     std::atomic<int> m_running{0};
+    std::atomic<bool> m_captureEnded{false};
+    // The finish notice of a run that completed, shown by the measure thread as its last act.
+    std::optional<SRunTimes> m_finishNotice;
     // The samples of a current test.
     std::vector<double> m_timeArray;
     std::vector<double> m_valueArray;
@@ -363,7 +386,8 @@ private:
     std::vector<unsigned char> m_gatherBuffer;
     unsigned char m_startReply[4] = {};
     std::size_t m_startReplyLength = 0;
-    std::atomic<bool> m_streamRefused{false};
+    // The message of a start the supply refused (51522, 51523); 0 while none was.
+    std::atomic<int> m_streamRefusal{0};
 
     CQXAppDialogMeasCurrent* m_pageCurrent = nullptr;
     bool m_connectedAtStart = false;

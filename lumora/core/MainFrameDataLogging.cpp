@@ -9,7 +9,6 @@
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
-#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/PumpingWait.h"
 #include "platform/StringTable.h"
@@ -32,12 +31,10 @@ std::atomic<std::size_t> g_loggedSampleLimit{CBinDataFile::kMaxSamples};
 // How long the supply loop waits for the stop event per round; the counts are looked at in between.
 constexpr std::uint32_t kSupplyPollMs = 10;
 
-void StopBox(int id) {
-    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
-}
-
+// The time the run's sample count is computed from: a run lasts as long as its count was meant for.
 double AcquisitionSeconds(const CParameterMeasDataLogging& logging) {
-    return logging.AcqTimeHour * 3600.0 + logging.AcqTimeMinute * 60.0 + logging.AcqTimeSecond;
+    return DataAcqSeconds(static_cast<float>(logging.AcqTimeHour), static_cast<float>(logging.AcqTimeMinute),
+                          static_cast<float>(logging.AcqTimeSecond));
 }
 
 unsigned WantedCount(const CParameterMeasDataLogging& logging, double nplc, double lineFrequency) {
@@ -166,7 +163,7 @@ bool CMainFrame::FinishDataLogging() {
             if (m_preferences != nullptr)
                 m_preferences->AutoSaveDataLogging = 0;
         });
-        StopBox(51504);
+        RunStopBox(51504);
     }
     const int failure = m_keepFailure.load(std::memory_order_acquire);
     if (failure == eKeptAll)
@@ -174,7 +171,7 @@ bool CMainFrame::FinishDataLogging() {
     QString text = platform::LoadString(failure == eFileFull ? IDS_RUN_FILE_FULL : IDS_RUN_NO_MEMORY);
     text.replace(QStringLiteral("%u"), QString::number(m_logSamples.Limit()));
     WriteLogLine(text);
-    platform::MessageBox(text, platform::MB_ICONSTOP);
+    RunStopBox(text);
     return false;
 }
 
@@ -183,7 +180,7 @@ int CMainFrame::DataLoggingDVM() {
     CHighResElapsedTimer timer;
     timer.Start();
     if (m_dvm == nullptr) {
-        StopBox(51511);
+        RunStopBox(51511);
         return 0;
     }
     if (m_dvm->SetParameterInstruMultiMeter(m_paraDvm, 0) == 0 ||
@@ -225,8 +222,10 @@ int CMainFrame::DataLoggingDVM() {
             break;
         if (received >= wanted || m_lastTime > duration) {
             m_dvm->AbortMeasureDataLogging();
+            // The run's times end here: saving and any message after it are not the run's.
+            const SRunTimes times = EndCapture(start, timer);
             if (FinishDataLogging())
-                ShowRunFinished(start, timer);
+                m_finishNotice = times;
             return 1;
         }
         if (m_stopEvent.Wait(0) == platform::eWaitResult::Signaled) {
@@ -236,8 +235,14 @@ int CMainFrame::DataLoggingDVM() {
         }
         reading = m_dvm->ReadDataLoggingBuffer() != 0;
     }
+    // The multimeter stopped answering: what arrived is kept and saved, and the user is told, as for
+    // a supply whose stream ends.
+    const bool lost = !KeepFailed();
     m_dvm->AbortMeasureDataLogging();
+    EndCapture(start, timer);
     FinishDataLogging();
+    if (lost)
+        RunStopBox(IDS_METER_LINK_LOST);
     return 0;
 }
 
@@ -246,15 +251,15 @@ int CMainFrame::DataLoggingDCPS() {
     CHighResElapsedTimer timer;
     timer.Start();
     if (m_dcps == nullptr) {
-        StopBox(51510);
+        RunStopBox(51510);
         return 0;
     }
     if (m_paraDcs.Resource.contains(QStringLiteral("USB"))) {
-        StopBox(51528);
+        RunStopBox(51528);
         return 0;
     }
     if (m_dcps->SetCurrentNPLC(m_paraDcs.DcsNplcDLOG) == 0) {
-        StopBox(51512);
+        RunStopBox(51512);
         return 0;
     }
     const unsigned wanted =
@@ -266,7 +271,7 @@ int CMainFrame::DataLoggingDCPS() {
     // The page is cleared for a supply run as for a multimeter run: it must not keep the last run's line.
     PrepareDataLogging(wanted);
     if (m_dcps->InitialMeasure_DataLogging() == 0) {
-        StopBox(51512);
+        RunStopBox(51512);
         return 0;
     }
     // The supply's output is on now: the pane shows it so.
@@ -277,7 +282,7 @@ int CMainFrame::DataLoggingDCPS() {
     }
     BeginDataLogging(wanted, 2);
 
-    enum { eRunning, eComplete, eStopped, eFailed, eLinkLost } end = eRunning;
+    enum { eRunning, eComplete, eStopped, eFailed, eRefused, eLinkLost } end = eRunning;
     while (end == eRunning) {
         const bool stop = m_stopEvent.Wait(kSupplyPollMs) == platform::eWaitResult::Signaled;
         const auto received = static_cast<unsigned>(m_parseThread.Received());
@@ -290,8 +295,8 @@ int CMainFrame::DataLoggingDCPS() {
             end = eComplete;
         else if (stop)
             end = eStopped;
-        else if (m_streamRefused.load(std::memory_order_acquire))
-            end = eFailed;
+        else if (m_streamRefusal.load(std::memory_order_acquire) != 0)
+            end = eRefused;
         else if (m_tcpClient.LinkLost())
             end = eLinkLost;
     }
@@ -300,11 +305,14 @@ int CMainFrame::DataLoggingDCPS() {
     NoteKeepFailure(m_parseThread.StoreResult());
     m_invalidFrames.store(m_parseThread.InvalidFrames(), std::memory_order_relaxed);
     m_dcps->AbortMeasureDataLogging();
+    const SRunTimes times = EndCapture(start, timer);
     const bool kept = FinishDataLogging();
+    if (end == eRefused)
+        RunStopBox(m_streamRefusal.load(std::memory_order_acquire));
     if (end == eLinkLost)
-        StopBox(51532);
+        RunStopBox(51532);
     if (end == eComplete && kept)
-        ShowRunFinished(start, timer);
+        m_finishNotice = times;
     return (end == eComplete || end == eStopped) && kept ? 1 : 0;
 }
 
@@ -391,7 +399,8 @@ void CMainFrame::UpdateThreadProc(SDataLogProgress snapshot) {
             return;
         m_tickCounter.store(0, std::memory_order_relaxed);
     }
-    if (!m_autoSaveOn.load(std::memory_order_relaxed))
+    // A run that received nothing has nothing to save.
+    if (snapshot.received == 0 || !m_autoSaveOn.load(std::memory_order_relaxed))
         return;
     if (WriteAutoSave(snapshot.received) == 0) {
         // Later ticks do not try again; the run reports it at its end.

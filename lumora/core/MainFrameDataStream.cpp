@@ -3,8 +3,6 @@
 #include "lumora/core/MainFrame.h"
 
 #include "common/xmlfile/TextConversion.h"
-#include "platform/MessageBox.h"
-#include "platform/StringTable.h"
 
 namespace {
 
@@ -12,17 +10,13 @@ constexpr std::size_t kGatherBytes = 10240;
 const unsigned char kStartRequest[4] = {0xA5, 0x5A, 0x00, 0x00};
 const unsigned char kStartCommand[4] = {0x2E, 0xB1, 0x00, 0x00};
 
-void StopBox(int id) {
-    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
-}
-
 } // namespace
 
 int CMainFrame::StartDataStream(unsigned wanted) {
     m_tcpClient.Close();
     m_parseThread.Finish();
     if (m_paraDcs.AddressIP.isEmpty()) {
-        StopBox(51520);
+        RunStopBox(51520);
         return 0;
     }
     std::string address;
@@ -32,16 +26,16 @@ int CMainFrame::StartDataStream(unsigned wanted) {
     m_gatherBuffer.clear();
     m_gatherBuffer.reserve(kGatherBytes);
     m_startReplyLength = 0;
-    m_streamRefused.store(false, std::memory_order_relaxed);
+    m_streamRefusal.store(0, std::memory_order_relaxed);
     m_parseThread.Start(m_logSamples, wanted);
     if (m_tcpClient.Connect(address, this) == 0) {
         m_parseThread.Finish();
-        StopBox(51521);
+        RunStopBox(51521);
         return 0;
     }
     if (m_tcpClient.Send(kStartRequest, sizeof(kStartRequest)) < sizeof(kStartRequest)) {
         EndDataStream();
-        StopBox(51522);
+        RunStopBox(51522);
         return 0;
     }
     return 1;
@@ -75,13 +69,14 @@ platform::LRESULT CMainFrame::OnTcpData(const unsigned char* data, std::size_t n
         const bool accepted =
             std::all_of(m_startReply, m_startReply + 4, [](unsigned char b) { return b == 0; });
         if (!accepted || m_tcpClient.Send(kStartCommand, sizeof(kStartCommand)) < sizeof(kStartCommand)) {
-            m_streamRefused.store(true, std::memory_order_release);
+            // The run says it once it has ended: a box here would hold the receive thread, and the
+            // run's end that waits for it.
+            m_streamRefusal.store(accepted ? 51522 : 51523, std::memory_order_release);
             SetDataLoggingTimer(false);
-            StopBox(accepted ? 51522 : 51523);
             return 0;
         }
     }
-    if (m_streamRefused.load(std::memory_order_relaxed) || n == 0)
+    if (m_streamRefusal.load(std::memory_order_relaxed) != 0 || n == 0)
         return 0;
     m_gatherBuffer.insert(m_gatherBuffer.end(), data, data + n);
     if (m_gatherBuffer.size() >= kGatherBytes)

@@ -7,8 +7,8 @@
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/RunLog.h"
+#include "lumora/shell/DockingPaneViewDCSource.h"
 #include "platform/LocalTime.h"
-#include "platform/MessageBox.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
@@ -20,10 +20,6 @@
 #include <cstring>
 
 namespace {
-
-void StopBox(int id) {
-    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
-}
 
 // Fills the "%s" of a string-table text in order.
 QString FillStrings(QString format, std::initializer_list<QString> values) {
@@ -113,6 +109,8 @@ void CMainFrame::StartMeasureThread() {
     TakeRunSettings();
     // A stop pressed while nothing waited must not end the new run at once.
     m_stopEvent.Reset();
+    m_captureEnded.store(false, std::memory_order_relaxed);
+    m_finishNotice.reset();
     m_threadExists.store(true, std::memory_order_release);
     m_measureThread = std::thread([this] { MeasureThreadProc(); });
     BeginRunStatus();
@@ -187,6 +185,17 @@ void CMainFrame::MeasureThreadProc() {
         else if (mode == 1)
             DataLoggingDCPS();
     }
+    // However the run ended (done, stopped, failed), the pane shows the output as the supply has it.
+    if (mode == 1)
+        RunOnUiThread([this] {
+            if (m_paneDcs != nullptr)
+                m_paneDcs->RefreshOutput();
+        });
+    // The notice comes last, once the run has left everything as it stays.
+    if (m_finishNotice) {
+        ShowRunFinished(*m_finishNotice);
+        m_finishNotice.reset();
+    }
     const std::uint64_t invalid = m_invalidFrames.load(std::memory_order_relaxed);
     if (invalid > 0)
         WriteLogLine(platform::CFormat("Invalid Frames %llu", static_cast<unsigned long long>(invalid)));
@@ -202,11 +211,11 @@ int CMainFrame::MeasureCurrentDVM() {
     if (m_pageCurrent != nullptr)
         RunOnUiThread([this] { m_pageCurrent->ResetMeasurement(); });
     if (m_dvm == nullptr) {
-        StopBox(51511);
+        RunStopBox(51511);
         return 0;
     }
     if (!m_dvm->IsInstruConnected()) {
-        StopBox(51516);
+        RunStopBox(51516);
         return 0;
     }
     if (ApplyMultimeterParameters(0) == 0 || m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 ||
@@ -217,9 +226,10 @@ int CMainFrame::MeasureCurrentDVM() {
         return 0;
     const unsigned n =
         ReadSampleBlock(block.data(), static_cast<unsigned>(block.size()), m_valueArray, m_timeArray);
+    const SRunTimes times = EndCapture(start, timer);
     if (m_pageCurrent != nullptr)
         RunOnUiThread([&] { m_pageCurrent->SetMeasuredData(m_timeArray.data(), m_valueArray.data(), n, 1); });
-    ShowRunFinished(start, timer);
+    m_finishNotice = times;
     return 1;
 }
 
@@ -230,19 +240,20 @@ int CMainFrame::MeasureCurrentDCPS() {
     if (m_pageCurrent != nullptr)
         RunOnUiThread([this] { m_pageCurrent->ResetMeasurement(); });
     if (m_dcps == nullptr) {
-        StopBox(51510);
+        RunStopBox(51510);
         return 0;
     }
     if (!m_dcps->IsInstruConnected()) {
-        StopBox(51515);
+        RunStopBox(51515);
         return 0;
     }
     if (m_dcps->SetCurrentNPLC(m_paraDcs.DcsNplcCurr) == 0 || m_dcps->SetTriggerTimeout(m_paraDcs) == 0) {
-        StopBox(51512);
+        RunStopBox(51512);
         return 0;
     }
     if (m_dcps->InitMeasAndWaitForResult_CurrDC() == 0)
         return 0;
+    const SRunTimes times = EndCapture(start, timer);
     const QString reading = m_dcps->GetDataString();
     UpdateSupplyReadout(reading);
     const unsigned n = ParseDataString(reading, m_valueArray, m_timeArray);
@@ -252,17 +263,24 @@ int CMainFrame::MeasureCurrentDCPS() {
     if (m_pageCurrent != nullptr)
         RunOnUiThread(
             [&] { m_pageCurrent->SetMeasuredData(m_timeArray.data(), m_valueArray.data(), shown, 2); });
-    ShowRunFinished(start, timer);
+    m_finishNotice = times;
     return 1;
 }
 
-void CMainFrame::ShowRunFinished(std::time_t start, CHighResElapsedTimer& timer) {
-    const QString duration = timer.GetElapsedText();
-    const std::time_t end = std::time(nullptr);
+CMainFrame::SRunTimes CMainFrame::EndCapture(std::time_t start, CHighResElapsedTimer& timer) {
+    SRunTimes times;
+    times.start = start;
+    times.duration = timer.GetElapsedText();
+    times.end = std::time(nullptr);
+    m_captureEnded.store(true, std::memory_order_release);
+    return times;
+}
+
+void CMainFrame::ShowRunFinished(const SRunTimes& times) {
     const QString format = QStringLiteral("%Y-%m-%d %H:%M:%S");
     const QString text =
-        FillStrings(platform::LoadString(51518),
-                    {platform::FormatTime(start, format), platform::FormatTime(end, format), duration});
+        FillStrings(platform::LoadString(51518), {platform::FormatTime(times.start, format),
+                                                  platform::FormatTime(times.end, format), times.duration});
     WriteLogLine(text);
     // The notice is a window of the user-interface thread; the run ends when it is closed.
     RunOnUiThread([&] {

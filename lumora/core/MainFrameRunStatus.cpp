@@ -1,6 +1,7 @@
 // The run state in the status bar.
 #include "lumora/core/MainFrame.h"
 
+#include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 
 #include <QStatusBar>
@@ -34,7 +35,7 @@ void CMainFrame::BeginRunStatus() {
 }
 
 void CMainFrame::UpdateRunStatus() {
-    if (MeasureThreadExists()) {
+    if (MeasureThreadExists() && !m_captureEnded.load(std::memory_order_acquire)) {
         QString text = platform::LoadString(IDS_RUN_STATUS);
         text.replace(QStringLiteral("%s"), ElapsedText(m_runClock.elapsed()));
         statusBar()->showMessage(text);
@@ -47,4 +48,13 @@ void CMainFrame::EndRunStatus() {
     if (m_runStatusTimer != nullptr)
         m_runStatusTimer->stop();
     statusBar()->showMessage(platform::LoadString(IDS_IDLE_MESSAGE));
+}
+
+void CMainFrame::RunStopBox(int id) {
+    RunStopBox(platform::LoadString(id));
+}
+
+void CMainFrame::RunStopBox(const QString& text) {
+    m_captureEnded.store(true, std::memory_order_release);
+    platform::MessageBox(text, platform::MB_ICONSTOP);
 }

@@ -29,6 +29,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -50,6 +51,7 @@ CMeasurementPage::CMeasurementPage(int templateId, QWidget* parent) : CDialogRes
         {33011, u"差值"},
         {33014, u"时间 ( 秒 )"},
         {33015, u"电流 ( 安培 )"},
+        {kAutoAxesTextId, u"自动坐标系"},
     });
 }
 
@@ -88,11 +90,17 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
     m_comboVert = new QComboBox(this);
     platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
     platform::SetControlId(m_comboVert, IDC_COMBO_VERT);
-    m_labelHori->setGeometry(DialogRect(250, 7, 28, 12));
+    // Each label ends a little before its combo box, so that the two never touch.
+    m_labelHori->setGeometry(DialogRect(250, 7, 26, 12));
     m_comboHori->setGeometry(DialogRect(278, 5, 60, 14));
-    m_labelVert->setGeometry(DialogRect(342, 7, 28, 12));
+    m_labelVert->setGeometry(DialogRect(342, 7, 26, 12));
     m_comboVert->setGeometry(DialogRect(370, 5, 60, 14));
     ShowAxisCombos(false);
+    // In every page's template, never shown and without a handler.
+    auto* automatic = new QPushButton(platform::LoadString(kAutoAxesTextId), this);
+    platform::SetControlId(automatic, IDC_AUTO_AXES);
+    automatic->setGeometry(DialogRect(210, 5, 50, 14));
+    automatic->hide();
     for (std::size_t i = 0; i < count; ++i) {
         const int id = buttons[i].id;
         auto* button = CreatePageToolButton(this, &m_theme, id, platform::LoadString(buttons[i].tipId),
@@ -414,7 +422,7 @@ QString CMeasurementPage::AskForComparisonFile(const QString& section, const QSt
 }
 
 QString CMeasurementPage::AskForTextFile() {
-    return AskForComparisonFile(QString(), platform::LoadString(35017));
+    return AskForComparisonFile(QString(), platform::LoadString(35017), QStringLiteral("txt"));
 }
 
 void CMeasurementPage::StopBox(int id) {

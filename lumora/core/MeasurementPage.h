@@ -43,6 +43,9 @@ public:
 
     ~CMeasurementPage() override;
 
+    // The text of the hidden button 1068 every page's template holds: "自动坐标系".
+    static constexpr int kAutoAxesTextId = 34330;
+
     // Takes the preferences record of the main frame; true when there is one.
     bool AttachFrameParameters();
     controls::CListCtrlEx* StatisticList() const { return m_list; }
@@ -105,7 +108,8 @@ protected:
     // extension takes defaultSuffix. Empty when cancelled.
     QString AskForComparisonFile(const QString& section, const QString& filter,
                                  const QString& defaultSuffix = QString());
-    // The line buttons' dialog of those pages: a text file, from no remembered folder.
+    // The line buttons' dialog of those pages: a text file, from no remembered folder, "txt" added to a
+    // name typed without an extension.
     QString AskForTextFile();
     static void StopBox(int id);
     static void ShowParseError();

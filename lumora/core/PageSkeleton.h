@@ -20,6 +20,7 @@ struct CPageControlIds {
         IDC_LIST_STATISTIC = 1006,
         IDC_COMBO_HORI = 1066,
         IDC_COMBO_VERT = 1067,
+        IDC_AUTO_AXES = 1068,
         IDC_LINE_FIRST = 1079,
         IDC_LINE_LAST = 1082,
         IDC_SETTINGS = 1083,

@@ -28,17 +28,22 @@ static_assert(sizeof(CParameterMeasDataLogging) == sizeof(void*) + 7 * 4 + (size
 // dialogs in the modes that measure with the multimeter.
 constexpr int kMaxDataAcqNumber = 6000000;
 
+// The seconds a run of hours:minutes:seconds lasts; a time that is not positive counts as 10 s. The
+// run's sample count is computed from it, and the run lasts it.
+inline double DataAcqSeconds(float hours, float minutes, float seconds) {
+    const double total = static_cast<double>(hours) * 3600.0 + static_cast<double>(minutes) * 60.0 + seconds;
+    return total > 0.0 ? total : 10.0;
+}
+
 // Samples of a run of hours:minutes:seconds at nplc power-line cycles per sample, not capped: the
 // settings dialogs test this against the instruments' limits. A period that is not positive counts as
-// 1 s, a time that is not positive as 10 s; an undefined count is 0.
+// 1 s, the time is DataAcqSeconds; an undefined count is 0.
 inline double CountDataAcqSamples(float hours, float minutes, float seconds, double nplc,
                                   double lineFrequency) {
     double period = nplc / lineFrequency;
     if (!(period > 0.0))
         period = 1.0;
-    double total = static_cast<double>(hours) * 3600.0 + static_cast<double>(minutes) * 60.0 + seconds;
-    if (!(total > 0.0))
-        total = 10.0;
+    const double total = DataAcqSeconds(hours, minutes, seconds);
     const double count = std::ceil(total / period);
     return std::isnan(count) ? 0.0 : count;
 }

@@ -14,7 +14,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QPushButton>
 #include <algorithm>
 
 namespace {
@@ -34,7 +33,6 @@ void RegisterPageStrings() {
     platform::RegisterStrings({
         {33003, u"垂直标记"},
         {33016, u"电流波形曲线"},
-        {CQXAppDialogMeasCurrent::IDS_AUTO_AXES, u"自动坐标系"},
         {34314, u"CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 "
                 u"(*.xls);;文本文件(*.txt);;所有文件 (*.*)"},
     });
@@ -104,10 +102,6 @@ void CQXAppDialogMeasCurrent::CreateHiddenTemplateItems() {
     }
     m_comboHori->setGeometry(DialogRect(40, 6, 60, 12));
     m_comboVert->setGeometry(DialogRect(143, 6, 60, 12));
-    auto* automatic = new QPushButton(LoadString(IDS_AUTO_AXES), this);
-    platform::SetControlId(automatic, IDC_AUTO_AXES);
-    automatic->setGeometry(DialogRect(210, 5, 50, 14));
-    automatic->hide();
 }
 
 CWaveformPlotMainWnd* CQXAppDialogMeasCurrent::PlotWindow() const {

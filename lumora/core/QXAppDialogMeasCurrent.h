@@ -16,12 +16,10 @@ public:
     enum : int {
         IDD = 108,
         IDC_WAVEFORM = 1225,
-        IDC_AUTO_AXES = 1068,
         IDC_LABEL_HORI = 1066,
         IDC_LABEL_VERT = 1067,
         IDS_LABEL_HORI = 35015,
         IDS_LABEL_VERT = 35016,
-        IDS_AUTO_AXES = 34330,
     };
 
     explicit CQXAppDialogMeasCurrent(QWidget* parent = nullptr);

@@ -8,6 +8,7 @@
 #include "lumora/core/DataImport.h"
 #include "lumora/core/PageFiles.h"
 #include "lumora/core/SampleStore.h"
+#include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 #include "waveform/dualplot/ComboRecords.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
@@ -15,7 +16,9 @@
 
 #include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -37,7 +40,9 @@ const QString kProfileSection = QStringLiteral("CQXAppDialogMeasDLOG");
 // left axis.
 const QString kColumnNames[] = {QStringLiteral("Voltage"), QStringLiteral("DC"), QStringLiteral("Min"),
                                 QStringLiteral("Max")};
-enum { eVoltage = 0 };
+enum { eVoltage = 0, eDirect = 1 };
+// The names the writers give each kind of current; a file the page reads back finds its column again.
+const char* const kSavedNames[] = {nullptr, "Current DC", "Current Min", "Current Max"};
 
 void RegisterPageStrings() {
     RegisterFilePageStrings();
@@ -47,6 +52,9 @@ void RegisterPageStrings() {
         {33017, u"数据记录测试"},
         {33018, u"电压 ( 伏特 )"},
         {33019, u"概率 (%)"},
+        {CQXAppDialogMeasDLOG::IDS_LABEL_LEFT, u"左侧纵坐标"},
+        {CQXAppDialogMeasDLOG::IDS_ONLY_CURRENT_SAVED,
+         u"注意：文件只保存了电流曲线，电压曲线及其它曲线未保存！"},
         {34316, u"CSV文件, Excel文件, 文本文件, 二进制数据文件 (*.csv *.xls *.txt *.bin);;CSV文件(*.csv);;"
                 u"Excel文件 (*.xls);;文本文件(*.txt);;二进制数据文件(*.bin);;所有文件 (*.*)"},
     });
@@ -74,6 +82,7 @@ const controls::DlgResizeMapEntry* CQXAppDialogMeasDLOG::GetDlgResizeMap() const
 bool CQXAppDialogMeasDLOG::OnInitDialog() {
     CreateSkeleton(QSize(449, 323), QRect(7, 25, 435, 217), QRect(7, 246, 435, 70), kButtons,
                    std::size(kButtons));
+    m_labelVert->setText(LoadString(IDS_LABEL_LEFT));
     DlgResize_Init();
 
     m_waveform = new CWaveformComboMainWnd();
@@ -219,26 +228,20 @@ void CQXAppDialogMeasDLOG::FitPlots(const QRect& rect) {
 void CQXAppDialogMeasDLOG::ResetDataLogging() {
     if (m_waveform != nullptr)
         m_waveform->ResetWaveformDataLogging();
+    m_lineKinds[0] = eDirect;
+    // The CCDF view's curve was the last run's: it must not pass for this one's.
+    if (m_ccdf != nullptr) {
+        m_ccdf->SetDataMultiLine(0, nullptr, 0);
+        m_ccdf->SetMultiLineVisible(0, 0);
+        m_ccdf->ReDrawWaveformWnd(1);
+        UpdateLineButtons();
+    }
     ResetValueCells();
 }
 
 void CQXAppDialogMeasDLOG::InitialMemory(unsigned capacity) {
     if (m_waveform != nullptr)
         m_waveform->InitialMemory(capacity);
-}
-
-void CQXAppDialogMeasDLOG::AppendMeasuredData(const double* x, const double* y, unsigned start,
-                                              unsigned count, int exclusion) {
-    if (m_waveform == nullptr)
-        return;
-    m_waveform->SetDataIndex(x, y, start, count, exclusion);
-    // The two-axis plot keeps up with the run even behind the CCDF view, so that it shows the run
-    // when it is shown again.
-    if (m_ccdfView != 0 && m_ccdf != nullptr) {
-        m_waveform->SetAxisAdaptive();
-        m_waveform->ReDrawWaveformWnd(1, 1, 1);
-    }
-    RefitVisiblePlot();
 }
 
 int CQXAppDialogMeasDLOG::AppendMeasuredSamples(const CSampleStore& samples, unsigned start, unsigned count,
@@ -257,7 +260,7 @@ int CQXAppDialogMeasDLOG::AppendMeasuredSamples(const CSampleStore& samples, uns
                                        std::copy_n(v, k, y + first);
                                    });
         }) == 0) {
-        RefitVisiblePlot();
+        ShowLoggedLine();
         return 0;
     }
     int kept = 1;
@@ -267,11 +270,28 @@ int CQXAppDialogMeasDLOG::AppendMeasuredSamples(const CSampleStore& samples, uns
                                    kept = m_waveform->AppendDataSlice(x, y, static_cast<unsigned>(first),
                                                                       static_cast<unsigned>(n), exclusion);
                            });
-    RefitVisiblePlot();
+    ShowLoggedLine();
     return kept;
 }
 
+// The two-axis plot keeps up with the run whether it is shown or behind the CCDF view, so that it shows
+// the run when it is shown again; its vertical axes follow the data unless the user chose their view.
+// The CCDF view keeps the distribution it was switched on with: a refit would only undo its zoom.
+void CQXAppDialogMeasDLOG::ShowLoggedLine() {
+    m_waveform->FollowVerticalData();
+    m_waveform->ReDrawWaveformWnd(1, 1, 1);
+}
+
 // ---- files --------------------------------------------------------------------------------------
+
+int CQXAppDialogMeasDLOG::CurrentLine() const {
+    for (int line = 0; line < 4; ++line) {
+        const int kind = m_lineKinds[static_cast<std::size_t>(line)];
+        if (kind > eVoltage && m_waveform->GetMultiLineDataLength(line) > 0)
+            return line;
+    }
+    return -1;
+}
 
 int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
     if (m_waveform == nullptr)
@@ -282,29 +302,45 @@ int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
         StopBox(kLoggingTypesId);
         return 0;
     }
-    const std::vector<double>& x = m_waveform->GetDataMultiLineX(0);
-    const std::vector<double>& y = m_waveform->GetDataMultiLineY(0);
-    const std::size_t n = std::min<std::size_t>({m_waveform->GetMultiLineDataLength(0), x.size(), y.size()});
+    // The file's value column is a current: a voltage read from a file is never written under its name.
+    const int line = CurrentLine();
+    const std::vector<double>& x = m_waveform->GetDataMultiLineX(std::max(line, 0));
+    const std::vector<double>& y = m_waveform->GetDataMultiLineY(std::max(line, 0));
+    const std::size_t n =
+        line < 0 ? 0 : std::min<std::size_t>({m_waveform->GetMultiLineDataLength(line), x.size(), y.size()});
     // A file without a sample would pass for a saved line.
     if (n == 0) {
         StopBox(51505);
         return 0;
     }
+    const int kind = m_lineKinds[static_cast<std::size_t>(line)];
+    const char* name = kSavedNames[kind];
+    int written = 0;
     if (text) {
         if (m_preferences == nullptr) {
             StopBox(51519);
             return 0;
         }
-        const bool csv = extension == QStringLiteral("csv");
-        return WriteTimeValueText(path, csv ? "Time,Current DC" : "Time\tCurrent DC", csv ? ',' : '\t',
-                                  x.data(), y.data(), n, *m_preferences);
+        const char separator = extension == QStringLiteral("csv") ? ',' : '\t';
+        written = WriteTimeValueText(path, std::string("Time") + separator + name, separator, x.data(),
+                                     y.data(), n, *m_preferences);
+    } else if (extension == QStringLiteral("xls")) {
+        written = WriteTimeValueWorkbook(path, "Current Data Logging", name, x.data(), y.data(), n);
+    } else {
+        CBinDataFile file;
+        written = file.Write(x.data(), y.data(), static_cast<unsigned>(n), path, kind + 1);
+        if (written == 0)
+            StopBox(51504);
     }
-    if (extension == QStringLiteral("xls"))
-        return WriteTimeValueWorkbook(path, "Current Data Logging", "Current DC", x.data(), y.data(), n);
-    CBinDataFile file;
-    if (file.Write(x.data(), y.data(), static_cast<unsigned>(n), path) == 0) {
-        StopBox(51504);
+    if (written == 0)
         return 0;
+    // The file holds one line: what else the plot shows is not in it, and the user is told so.
+    for (int other = 0; other < 4; ++other) {
+        if (other != line && m_waveform->GetMultiLineVisible(other) != 0 &&
+            m_waveform->GetMultiLineDataLength(other) > 0) {
+            platform::MessageBox(LoadString(IDS_ONLY_CURRENT_SAVED), platform::MB_ICONWARNING);
+            break;
+        }
     }
     return 1;
 }
@@ -366,12 +402,14 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar s
         const STextColumn& column = columns[static_cast<std::size_t>(kind)];
         if (column.field < 0 || column.values.empty())
             continue;
+        m_lineKinds[static_cast<std::size_t>(line)] = kind;
         m_waveform->SetDataMultiLine(line++, column.times.data(), column.values.data(),
                                      static_cast<unsigned>(column.values.size()), kind == eVoltage ? 1 : 0,
                                      3);
     }
     // Lines left from an earlier file would pass for this file's.
     for (; line < 4; ++line) {
+        m_lineKinds[static_cast<std::size_t>(line)] = -1;
         if (m_waveform->GetMultiLineVisible(line) != 0)
             m_waveform->SetMultiLineVisible(line, 0);
     }
@@ -401,11 +439,15 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromBinFile(const QString& path) {
                 m_waveform->SetMultiLineVisible(line, 0);
         }
         const auto n = static_cast<unsigned>(file.GetTimes().size());
+        m_lineKinds.fill(-1);
         int line = 0;
+        // The file's value columns stand for the kinds in the text files' order.
         for (int column = 1; column <= CBinDataFile::kColumns; ++column) {
-            if (file.IsColumnPresent(column))
-                m_waveform->SetDataMultiLine(line++, file.GetTimes().data(), file.GetColumn(column).data(), n,
-                                             column == 1 ? 1 : 0, 3);
+            if (!file.IsColumnPresent(column))
+                continue;
+            m_lineKinds[static_cast<std::size_t>(line)] = column - 1;
+            m_waveform->SetDataMultiLine(line++, file.GetTimes().data(), file.GetColumn(column).data(), n,
+                                         column == 1 ? 1 : 0, 3);
         }
     } else {
         ShowParseError();

@@ -3,6 +3,7 @@
 #include "lumora/core/MeasurementPage.h"
 
 #include <QString>
+#include <array>
 #include <vector>
 
 class CBinDataFile;
@@ -21,6 +22,11 @@ public:
         IDC_WAVEFORM = 1228,
         IDC_WAVEFORM_CCDF = 1229,
         IDC_CCDF = 1093,
+        // The hidden label over combo box 1067: "左侧纵坐标".
+        IDS_LABEL_LEFT = 35030,
+        // Said after a save that left lines of the plot out of the file (UTF-8):
+        // "注意：文件只保存了电流曲线，电压曲线及其它曲线未保存！"
+        IDS_ONLY_CURRENT_SAVED = 35031,
     };
 
     explicit CQXAppDialogMeasDLOG(QWidget* parent = nullptr);
@@ -29,16 +35,19 @@ public:
     // Builds the plot, the table and the tool buttons; false when the plot cannot be created.
     bool OnInitDialog();
 
-    // Called by the data-logging run (on the user-interface thread).
+    // Called by the data-logging run (on the user-interface thread). The reset empties the logged line
+    // and the CCDF view's line 0 (the last run's distribution).
     void ResetDataLogging();
     void InitialMemory(unsigned capacity);
-    // Appends samples start .. start+count-1 of the run's whole arrays to the logged line.
-    void AppendMeasuredData(const double* x, const double* y, unsigned start, unsigned count, int exclusion);
-    // The same from a run's sample store; 0 when the plot could not keep them (it keeps what it had).
+    // Appends samples start .. start+count-1 of the run's sample store to the logged line, then refits
+    // and redraws the two-axis plot, shown or behind the CCDF view; 0 when the plot could not keep them
+    // (it keeps what it had).
     int AppendMeasuredSamples(const CSampleStore& samples, unsigned start, unsigned count, int exclusion);
 
-    // Writes line 0 of the two-axis plot by the path's extension (csv, txt, xls, bin): 1 written, 0 not
-    // (a message says why, also when the line holds nothing to write).
+    // Writes the plot's current line by the path's extension (csv, txt, xls, bin) under its name ("Current
+    // DC" for a run's line and a file's DC column, "Current Min", "Current Max"): the first line that
+    // holds a current, never the voltage. Other lines shown are not written, and a message says so after
+    // the save. 1 written, 0 not (a message says why, also when there is no current to write).
     int SaveWaveformData(const QString& path);
     int SaveListData(const QString& path);
     int SaveAsBitmap(const QString& path);
@@ -70,7 +79,11 @@ protected:
 private:
     void ResetValueCells();
     void LeaveCcdfView();
+    // The first line holding a current (not the voltage); -1 when none does.
+    int CurrentLine() const;
     void RefitVisiblePlot();
+    // The logged line's new samples on the two-axis plot.
+    void ShowLoggedLine();
     // The page's text file read into columns Voltage, DC, Min and Max (those the header names; with
     // voltage false the three without it); false, reported, when it gives no value.
     bool ReadTextColumns(const QString& path, QChar separator, bool voltage,
@@ -81,4 +94,7 @@ private:
     CWaveformComboMainWnd* m_waveform = nullptr;
     CWaveformCCDFMainWnd* m_ccdf = nullptr;
     int m_ccdfView = 0;
+    // What each line of the two-axis plot holds: a file column's kind (voltage, DC, Min, Max), the run's
+    // current in line 0; -1 for nothing loaded.
+    std::array<int, 4> m_lineKinds{1, -1, -1, -1};
 };

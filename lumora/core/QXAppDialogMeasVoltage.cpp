@@ -63,9 +63,8 @@ int CQXAppDialogMeasVoltage::LoadLine(int line, const QString& path, QChar separ
         return 0;
     }
     const auto n = static_cast<unsigned>(std::min(times.size(), volts.size()));
+    // The axes stay where they are: the user fits them with 适应.
     m_waveform->SetDataMultiLine(line, times.data(), volts.data(), n, 3);
-    // A new line is seen whole, as on the current page.
-    m_waveform->SetAxisAdaptive();
     RedrawAllLayers(*m_waveform);
     UpdateLineButtons();
     return 1;

@@ -14,7 +14,8 @@ public:
 
     // Builds the plot, the table and the buttons; false when the plot cannot be created.
     bool OnInitDialog();
-    // Reads a "Time" and "Voltage" file into line 0 and fits the axes: 1 read, 0 parse error (shown).
+    // Reads a "Time" and "Voltage" file into line 0, the axes left as they are: 1 read, 0 parse error
+    // (shown).
     int LoadWaveformFromTextFile(const QString& path, QChar separator);
 
     CWaveformPlotMainWnd* PlotWindow() const override;

@@ -188,11 +188,14 @@ void CDlgPropertyVISARes::FindUsbResources() {
 
 void CDlgPropertyVISARes::ParseResource() {
     m_editAddress->setText(QStringLiteral("127.0.0.1"));
-    if (m_resource.isEmpty())
+    // A record without a name of its own (empty, or short of three parts) opens on the LAN, with the
+    // name composed from board 0 and the address shown.
+    const QStringList parts = m_resource.isEmpty() ? QStringList() : ResourceParts(m_resource);
+    if (parts.size() < 3) {
+        m_interface = eLan;
+        m_composeAtInit = true;
         return;
-    const QStringList parts = ResourceParts(m_resource);
-    if (parts.size() < 3)
-        return;
+    }
     // A board number out of range is shown as it stands: OK refuses it.
     m_board = BoardOf(parts[0]);
     if (parts[0].contains(QStringLiteral("TCPIP"))) {

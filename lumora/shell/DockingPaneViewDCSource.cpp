@@ -88,3 +88,7 @@ void CDockingPaneViewDCSource::UpdateFromParameter() {
 void CDockingPaneViewDCSource::UpdateReadout(const QString& reading) {
     m_form->UpdateReadout(reading);
 }
+
+void CDockingPaneViewDCSource::RefreshOutput() {
+    m_form->RefreshOutput();
+}

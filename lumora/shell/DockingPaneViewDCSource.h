@@ -28,6 +28,8 @@ public:
     void UpdateFromParameter();
     // Shows the supply's state during a run; reading is the run's "value,time,..." text.
     void UpdateReadout(const QString& reading);
+    // The output state as the instrument has it, once a run has ended.
+    void RefreshOutput();
     // Runs a toolbar command as a click does.
     void OnCommand(int id);
 

@@ -5,11 +5,13 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/InstanceGuard.h"
 #include "lumora/shell/LumoraView.h"
+#include "lumora/shell/TooltipParams.h"
 #include "lumora/shell/UnreadFilesNotice.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegisteredMessage.h"
+#include "platform/ShutDown.h"
 #include "platform/StringTable.h"
 #include "platform/TerminationSignals.h"
 
@@ -28,7 +30,6 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTimer>
 #include <QTranslator>
 #include <map>
 
@@ -235,19 +236,19 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     case shell::CInstanceGuard::eFirst:
         break;
     }
+    shell::SetTooltipParams(shell::kTooltipMaxWidth);
 
     // Ended by the session or a terminal, the program leaves as through its window: runs stopped and
-    // saved, instrument files written back. A start still under way ends once its frame exists.
+    // saved, instrument files written back. Nobody is left to answer: the boxes open now are closed
+    // and later ones answered at once. The signal may come inside a box's own loop, which a run's
+    // thread waits for: the main loop is left, which ends every loop inside it, and the frame ends
+    // its threads once nothing waits below (ExitInstance). A start still under way ends once its
+    // frame exists.
     platform::OnTerminationSignals([this] {
         m_terminateRequested = true;
+        platform::BeginShutDown();
         QApplication::closeAllWindows();
-        // Nobody is left to answer: a message that opens on the way out is closed too.
-        auto* closer = new QTimer(QCoreApplication::instance());
-        QObject::connect(closer, &QTimer::timeout, [] {
-            if (QWidget* modal = QApplication::activeModalWidget())
-                modal->close();
-        });
-        closer->start(100);
+        QCoreApplication::quit();
     });
 
     StartSplash();

@@ -118,8 +118,14 @@ CLumoraView* CLumoraView::CreateInFrame(CMainFrame& frame, CLumoraView* view) {
         enabledUnlessRunning);
     frame.AddViewCommand(ID_FILE_SAVE_WAVEFORM, platform::LoadString(35003),
                          [view] { view->OnFileSaveWaveform(); });
-    frame.AddViewCommand(ID_SAVE_SCREENSHOT, platform::LoadString(35004),
-                         [view] { view->OnSaveScreenShot(); });
+    // Only the current and data-logging pages save a screenshot: elsewhere the command is not offered
+    // rather than asking for a file it would not write.
+    frame.AddViewCommand(
+        ID_SAVE_SCREENSHOT, platform::LoadString(35004), [view] { view->OnSaveScreenShot(); },
+        [view](platform::CCmdUI& ui) {
+            ui.Enable(view->SelectedPage() == CMainFrame::ID_MEASURE_CURRENT ||
+                      view->SelectedPage() == CMainFrame::ID_MEASURE_DATALOGGING);
+        });
     frame.AddViewCommand(ID_SAVE_LIST_DATA, platform::LoadString(35005), [view] { view->OnSaveListData(); });
     // Printing is offered only where the selected page has a plot.
     auto hasPlot = [view](platform::CCmdUI& ui) { ui.Enable(view->PrintedWindow() != nullptr); };
@@ -398,6 +404,10 @@ void CLumoraView::OnSaveScreenShot() {
 }
 
 int CLumoraView::SaveScreenShotFile(const QString& path) {
+    // The voltage and CCDF pages save no screenshot.
+    const unsigned page = SelectedPage();
+    if (page != CMainFrame::ID_MEASURE_CURRENT && page != CMainFrame::ID_MEASURE_DATALOGGING)
+        return 0;
     // The plots' bitmap writer reports a failed write or close itself but gives 0 silently for a file
     // it cannot create: that case is told here, once.
     const QFileInfo target(platform::NormalizePath(path));
@@ -407,18 +417,10 @@ int CLumoraView::SaveScreenShotFile(const QString& path) {
         return 0;
     }
     int saved = -1;
-    switch (SelectedPage()) {
+    switch (page) {
     case CMainFrame::ID_MEASURE_CURRENT:
         if (m_pageCurrent != nullptr)
             saved = m_pageCurrent->Waveform()->SaveAsBitmapTVA(path);
-        break;
-    case CMainFrame::ID_MEASURE_VOLTAGE:
-        if (m_pageVoltage != nullptr)
-            saved = m_pageVoltage->Waveform()->SaveAsBitmapTVA(path);
-        break;
-    case CMainFrame::ID_MEASURE_CCDF:
-        if (m_pageCCDF != nullptr)
-            saved = m_pageCCDF->Waveform()->SaveAsBitmapCCDF(path);
         break;
     case CMainFrame::ID_MEASURE_DATALOGGING:
         if (m_pageDLOG != nullptr)
@@ -459,10 +461,6 @@ CWaveformPlotMainWnd* CLumoraView::PrintedWindow() const {
     switch (SelectedPage()) {
     case CMainFrame::ID_MEASURE_CURRENT:
         return m_pageCurrent != nullptr ? m_pageCurrent->Waveform() : nullptr;
-    case CMainFrame::ID_MEASURE_VOLTAGE:
-        return m_pageVoltage != nullptr ? m_pageVoltage->PlotWindow() : nullptr;
-    case CMainFrame::ID_MEASURE_CCDF:
-        return m_pageCCDF != nullptr ? m_pageCCDF->PlotWindow() : nullptr;
     case CMainFrame::ID_MEASURE_DATALOGGING:
         if (m_pageDLOG == nullptr)
             return nullptr;

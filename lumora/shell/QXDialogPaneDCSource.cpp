@@ -269,6 +269,15 @@ void CQXDialogPaneDCSource::Refresh() {
     m_initialised = true;
 }
 
+void CQXDialogPaneDCSource::RefreshOutput() {
+    CMainFrame* frame = Frame();
+    if (frame == nullptr || frame->SupplyDriver() == nullptr || !frame->SupplyDriver()->IsInstruConnected())
+        return;
+    CParameterInstruDCSource& record = frame->SupplyRecord();
+    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, ITEM_OUTPUT) != 0)
+        ShowOutput(record.OutputState);
+}
+
 void CQXDialogPaneDCSource::UpdateReadout(const QString& reading) {
     CMainFrame* frame = Frame();
     if (frame != nullptr) {

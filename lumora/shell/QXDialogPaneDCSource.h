@@ -51,6 +51,8 @@ public:
     void UpdateFromParameter();
     // Reads the whole record from the driver and shows it.
     void Refresh();
+    // Reads the output state from the driver and shows it: a run may leave the output as it set it.
+    void RefreshOutput();
     void SetOnlineState(int state);
     int OnlineState() const { return m_online; }
     // The readout during a run: output on, the set voltage and the last current of the reading text

@@ -25,8 +25,12 @@ using platform::LoadString;
 
 const QString kSection = QStringLiteral("Workspace");
 const QString kEntry = QStringLiteral("UserToolbars");
-const char* const kCommandProperty = "lumoraCommand";
+const QString kStandardEntry = QStringLiteral("StandardToolbar");
+// Stands for an entry the profile does not hold: an empty list is a toolbar the user emptied.
+const QString kNotStored = QStringLiteral("-");
 const char* const kCustomizeName = "customize";
+// The commands a toolbar offers in its add-or-remove menu, in order, whether shown or not.
+const char* const kOfferedProperty = "lumoraOffered";
 
 enum : int {
     IDS_ADD_OR_REMOVE = 34130,
@@ -76,6 +80,14 @@ unsigned CommandOf(const QAction* action) {
     return ok ? id : 0;
 }
 
+QList<unsigned> Offered(const QToolBar* toolbar) {
+    return toolbar->property(kOfferedProperty).value<QList<unsigned>>();
+}
+
+void SetOffered(QToolBar* toolbar, const QList<unsigned>& commands) {
+    toolbar->setProperty(kOfferedProperty, QVariant::fromValue(commands));
+}
+
 } // namespace
 
 CToolbarCustomizer::CToolbarCustomizer(QMainWindow* frame, QToolBar* standard)
@@ -85,6 +97,37 @@ CToolbarCustomizer::CToolbarCustomizer(QMainWindow* frame, QToolBar* standard)
     if (m_standard != nullptr)
         EnableCustomizeButton(m_standard);
     Restore();
+}
+
+bool CToolbarCustomizer::IsShown(const QToolBar* toolbar, unsigned command) const {
+    for (const QAction* action : toolbar->actions())
+        if (CommandOf(action) == command)
+            return true;
+    return false;
+}
+
+void CToolbarCustomizer::ShowCommand(QToolBar* toolbar, unsigned command, bool show) {
+    QAction* action = Command(command);
+    if (toolbar == nullptr || action == nullptr || IsShown(toolbar, command) == show ||
+        !Offered(toolbar).contains(command))
+        return;
+    if (!show) {
+        // Off this toolbar only: the command stays in the menus and on other toolbars.
+        toolbar->removeAction(action);
+    } else {
+        // Back in its place among the offered commands that are shown.
+        QAction* before = CustomizeButtonAction(toolbar);
+        const QList<unsigned> offered = Offered(toolbar);
+        for (qsizetype i = offered.indexOf(command) + 1; i < offered.size(); ++i) {
+            if (QAction* next = Command(offered[i]); next != nullptr && toolbar->actions().contains(next)) {
+                before = next;
+                break;
+            }
+        }
+        toolbar->insertAction(before, action);
+        SetUserImage(toolbar, action);
+    }
+    Save();
 }
 
 CToolbarCustomizer::~CToolbarCustomizer() = default;
@@ -142,16 +185,25 @@ void CToolbarCustomizer::EnableCustomizeButton(QToolBar* toolbar) {
     button->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(button);
     // The menu is filled as it opens: the toolbar's buttons at that moment.
+    // The commands on the toolbar as it is made are the ones it offers.
+    QList<unsigned> offered = Offered(toolbar);
+    for (const QAction* action : toolbar->actions())
+        if (CommandOf(action) != 0 && !offered.contains(CommandOf(action)))
+            offered.append(CommandOf(action));
+    SetOffered(toolbar, offered);
+    // The menu is filled as it opens: the toolbar's buttons, shown or taken off, at that moment.
     connect(menu, &QMenu::aboutToShow, menu, [this, menu, toolbar] {
         menu->clear();
         QMenu* buttons = menu->addMenu(LoadString(IDS_ADD_OR_REMOVE));
-        for (QAction* action : toolbar->actions()) {
-            if (CommandOf(action) == 0)
+        for (unsigned command : Offered(toolbar)) {
+            const QAction* action = Command(command);
+            if (action == nullptr)
                 continue;
             QAction* entry = buttons->addAction(action->icon(), Plain(action->text()));
             entry->setCheckable(true);
-            entry->setChecked(action->isVisible());
-            connect(entry, &QAction::toggled, action, &QAction::setVisible);
+            entry->setChecked(IsShown(toolbar, command));
+            connect(entry, &QAction::toggled, this,
+                    [this, toolbar, command](bool show) { ShowCommand(toolbar, command, show); });
         }
         menu->addSeparator();
         QAction* customize = menu->addAction(LoadString(IDS_CUSTOMIZE));
@@ -195,29 +247,63 @@ bool CToolbarCustomizer::AddCommand(QToolBar* toolbar, unsigned command) {
     if (toolbar == nullptr || action == nullptr || toolbar->actions().contains(action))
         return false;
     toolbar->insertAction(CustomizeButtonAction(toolbar), action);
-    const bool user =
-        std::find(m_userToolbars.begin(), m_userToolbars.end(), toolbar) != m_userToolbars.end();
-    if (user && action->icon().isNull() && !m_userImages.empty()) {
-        int index = 0;
-        for (QAction* other : toolbar->actions())
-            if (other != action && CommandOf(other) != 0)
-                ++index;
-        if (auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action))) {
-            button->setIcon(QIcon(QPixmap::fromImage(m_userImages[index % m_userImages.size()])));
-            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        }
-    }
+    QList<unsigned> offered = Offered(toolbar);
+    offered.removeAll(command);
+    offered.append(command);
+    SetOffered(toolbar, offered);
+    SetUserImage(toolbar, action);
     Save();
     return true;
 }
 
+void CToolbarCustomizer::SetUserImage(QToolBar* toolbar, QAction* action) const {
+    const bool user =
+        std::find(m_userToolbars.begin(), m_userToolbars.end(), toolbar) != m_userToolbars.end();
+    if (!user || !action->icon().isNull() || m_userImages.empty())
+        return;
+    int index = 0;
+    for (QAction* other : toolbar->actions())
+        if (other != action && CommandOf(other) != 0)
+            ++index;
+    if (auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action))) {
+        button->setIcon(QIcon(QPixmap::fromImage(m_userImages[index % m_userImages.size()])));
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+}
+
 bool CToolbarCustomizer::RemoveCommand(QToolBar* toolbar, unsigned command) {
     QAction* action = Command(command);
-    if (toolbar == nullptr || action == nullptr || !toolbar->actions().contains(action))
+    if (toolbar == nullptr || action == nullptr || !Offered(toolbar).contains(command))
         return false;
     toolbar->removeAction(action);
+    QList<unsigned> offered = Offered(toolbar);
+    offered.removeAll(command);
+    SetOffered(toolbar, offered);
     Save();
     return true;
+}
+
+// A toolbar's offered commands in order, those taken off it marked with a leading '-'.
+QString CToolbarCustomizer::CommandList(const QToolBar* toolbar) const {
+    QStringList commands;
+    for (unsigned command : Offered(toolbar))
+        commands << (IsShown(toolbar, command) ? QString() : QStringLiteral("-")) + QString::number(command);
+    return commands.join(u',');
+}
+
+void CToolbarCustomizer::RestoreCommands(QToolBar* toolbar, const QString& list) {
+    QList<unsigned> hidden;
+    for (QString command : list.split(u',', Qt::SkipEmptyParts)) {
+        const bool off = command.startsWith(u'-');
+        if (off)
+            command.remove(0, 1);
+        bool ok = false;
+        const unsigned id = command.toUInt(&ok);
+        if (ok && AddCommand(toolbar, id) && off)
+            hidden.append(id);
+    }
+    for (unsigned id : hidden)
+        ShowCommand(toolbar, id, false);
 }
 
 void CToolbarCustomizer::Save() const {
@@ -225,27 +311,28 @@ void CToolbarCustomizer::Save() const {
         return;
     QStringList toolbars;
     for (const QToolBar* toolbar : m_userToolbars) {
-        QStringList commands;
-        for (const QAction* action : toolbar->actions())
-            if (CommandOf(action) != 0)
-                commands << QString::number(CommandOf(action));
         QString name = toolbar->windowTitle();
         name.replace(u'|', u' ').replace(u';', u' ');
-        toolbars << name + u'|' + commands.join(u',');
+        toolbars << name + u'|' + CommandList(toolbar);
     }
     platform::WriteProfileString(kSection, kEntry, toolbars.join(u';'));
+    if (m_standard != nullptr)
+        platform::WriteProfileString(kSection, kStandardEntry, CommandList(m_standard));
 }
 
 void CToolbarCustomizer::Restore() {
-    const QString stored = platform::GetProfileString(kSection, kEntry);
-    if (stored.isEmpty())
-        return;
     m_restoring = true;
+    // The standard toolbar as the user left it, in place of the commands it is made with.
+    const QString standard = platform::GetProfileString(kSection, kStandardEntry, kNotStored);
+    if (m_standard != nullptr && standard != kNotStored) {
+        for (unsigned command : Offered(m_standard))
+            RemoveCommand(m_standard, command);
+        RestoreCommands(m_standard, standard);
+    }
+    const QString stored = platform::GetProfileString(kSection, kEntry);
     for (const QString& entry : stored.split(u';', Qt::SkipEmptyParts)) {
         const QStringList parts = entry.split(u'|');
-        QToolBar* toolbar = OnToolbarCreateNew(parts.value(0));
-        for (const QString& command : parts.value(1).split(u',', Qt::SkipEmptyParts))
-            AddCommand(toolbar, command.toUInt());
+        RestoreCommands(OnToolbarCreateNew(parts.value(0)), parts.value(1));
     }
     m_restoring = false;
 }

@@ -17,8 +17,8 @@ namespace shell {
 // The frame's toolbar customising: the customize button at the end of a toolbar (its menu: the
 // toolbar's buttons to show or hide, then "自定义..."), the customize dialog, and the toolbars the
 // user makes there. A user toolbar's command without a picture of its own takes the next picture of
-// the user images (UserImages.bmp in the program folder, 16 x 15 each). User toolbars and their
-// commands are kept in the profile.
+// the user images (UserImages.bmp in the program folder, 16 x 15 each). Every toolbar's commands, and
+// the user toolbars themselves, are kept in the profile.
 class CToolbarCustomizer : public QObject {
 public:
     enum : int {
@@ -40,6 +40,10 @@ public:
     // command is unknown or already there.
     bool AddCommand(QToolBar* toolbar, unsigned command);
     bool RemoveCommand(QToolBar* toolbar, unsigned command);
+    // Takes the toolbar's button of the command off it, or puts it back in its place, as the
+    // add-or-remove menu does; the command stays on the menu's list either way.
+    void ShowCommand(QToolBar* toolbar, unsigned command, bool show);
+    bool IsShown(const QToolBar* toolbar, unsigned command) const;
     void OnCustomize();
 
     // The user images as loaded from the program folder (none: empty).
@@ -53,6 +57,10 @@ public:
 private:
     void LoadUserImages();
     void Restore();
+    QString CommandList(const QToolBar* toolbar) const;
+    void RestoreCommands(QToolBar* toolbar, const QString& list);
+    // A user toolbar's command without a picture takes the next user image.
+    void SetUserImage(QToolBar* toolbar, QAction* action) const;
     QAction* CustomizeButtonAction(QToolBar* toolbar) const;
 
     QMainWindow* m_frame;

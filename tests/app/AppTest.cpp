@@ -27,6 +27,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -34,6 +35,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QUuid>
 #include <gtest/gtest.h>
@@ -484,6 +486,84 @@ TEST_F(AppTest, AUserToolbarKeepsItsCommands) {
         if (action->objectName().toUInt() != 0)
             commands << action->objectName();
     EXPECT_EQ(commands, (QStringList{"32810", "32799"}));
+}
+
+// The program's tooltips are shown in lines at most 200 pixels wide, word by word, or character by
+// character in a script without blanks.
+TEST_F(AppTest, TooltipsAreAtMostTwoHundredPixelsWide) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    QString text;
+    for (int i = 0; i < 20; ++i)
+        text += QStringLiteral("word%1 ").arg(i);
+    text += QString(30, QChar(0x6D4B));
+    QLabel label(QStringLiteral("tip"));
+    label.setToolTip(text);
+    label.show();
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), label.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&label, &help);
+    const QStringList lines = QToolTip::text().split(u'\n');
+    QToolTip::hideText();
+    ASSERT_GT(lines.size(), 3);
+    const QFontMetrics metrics(QToolTip::font());
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), 200) << line.toStdString();
+    EXPECT_EQ(lines.join(QString()).remove(u' '), QString(text).remove(u' '));
+}
+
+// The command ids on a toolbar, in order.
+QStringList ToolbarCommands(const QToolBar* toolbar) {
+    QStringList commands;
+    for (QAction* action : toolbar->actions())
+        if (action->objectName().toUInt() != 0)
+            commands << action->objectName();
+    return commands;
+}
+
+// The entry of the command in the toolbar's add-or-remove menu, as the user opens it.
+QAction* AddOrRemoveEntry(QToolBar* toolbar, const QString& text) {
+    auto* customize = toolbar->findChild<QToolButton*>(QStringLiteral("customize"));
+    if (customize == nullptr || customize->menu() == nullptr)
+        return nullptr;
+    emit customize->menu()->aboutToShow();
+    const QList<QAction*> entries = customize->menu()->actions();
+    if (entries.isEmpty() || entries.front()->menu() == nullptr)
+        return nullptr;
+    for (QAction* entry : entries.front()->menu()->actions())
+        if (entry->text() == text)
+            return entry;
+    return nullptr;
+}
+
+// The standard toolbar as the user changed it, a button added and one taken off with its menu, is
+// the next start's; the button taken off stays in the menus and on the toolbar's list.
+TEST_F(AppTest, TheStandardToolbarKeepsTheUsersButtons) {
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    CMainFrame* frame = m_app.MainFrame();
+    auto* standard = frame->findChild<QToolBar*>(QStringLiteral("59392"));
+    ASSERT_NE(standard, nullptr);
+    ASSERT_EQ(ToolbarCommands(standard), (QStringList{"32798", "32799", "32801"}));
+    ASSERT_TRUE(frame->Customizer()->AddCommand(standard, CMainFrame::ID_MEASURE_CURRENT));
+    QAction* stop = AddOrRemoveEntry(standard, QStringLiteral("终止"));
+    ASSERT_NE(stop, nullptr);
+    ASSERT_TRUE(stop->isChecked());
+    stop->trigger();
+    EXPECT_EQ(ToolbarCommands(standard), (QStringList{"32798", "32799", "32810"}));
+    EXPECT_TRUE(frame->CommandAction(CMainFrame::ID_MEASURE_STOP)->isVisible());
+    frame->close();
+    m_app.ExitInstance(0);
+
+    ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
+    frame = m_app.MainFrame();
+    standard = frame->findChild<QToolBar*>(QStringLiteral("59392"));
+    ASSERT_NE(standard, nullptr);
+    EXPECT_EQ(ToolbarCommands(standard), (QStringList{"32798", "32799", "32810"}));
+    EXPECT_TRUE(frame->CommandAction(CMainFrame::ID_MEASURE_STOP)->isVisible());
+    stop = AddOrRemoveEntry(standard, QStringLiteral("终止"));
+    ASSERT_NE(stop, nullptr);
+    EXPECT_FALSE(stop->isChecked());
+    // Put back, it takes its old place.
+    stop->trigger();
+    EXPECT_EQ(ToolbarCommands(standard), (QStringList{"32798", "32799", "32801", "32810"}));
 }
 
 // The pin folds a pane to a tab on its edge; pointing at the tab slides it out, the pin docks it

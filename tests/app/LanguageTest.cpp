@@ -7,17 +7,22 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "lumora/core/QXAppDialogMeasVoltage.h"
 #include "lumora/shell/DlgPropertyVISARes.h"
 #include "lumora/shell/LumoraApp.h"
+#include "lumora/shell/LumoraView.h"
 #include "lumora/shell/QXDialogSettingsCurrProtect.h"
 #include "lumora/shell/QXDialogSettingsInstru.h"
 #include "lumora/shell/QXDialogSettingsMeasCurr.h"
 #include "lumora/shell/QXDialogSettingsMeasDataLog.h"
+#include "lumora/shell/ToolbarCustomize.h"
 #include "platform/ControlId.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/StringTable.h"
 #include "resources/lumoraENG/LumoraENG.h"
+#include "waveform/traceprefs/ColorButton.h"
+#include "waveform/traceprefs/ColourPopup.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -30,14 +35,17 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <QUuid>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -286,6 +294,59 @@ TEST_F(LanguageTest, WithChineseTheProgramsOwnTextsAndQtsChineseButtons) {
                                  u"曲线1", u"就绪", u"语言", u"帮助"})
         EXPECT_TRUE(Shows(walk, QString::fromUtf16(text))) << QString::fromUtf16(text).toStdString();
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+}
+
+// In either language the voltage page's axis labels show whole and clear of their combo boxes, the
+// colour popup's boxes and the customize list's looks speak the language shown.
+TEST_F(LanguageTest, LabelsPopupAndLooksInTheLanguageShown) {
+    for (int language : {1, 0}) {
+        SCOPED_TRACE(language);
+        ASSERT_TRUE(Start(language));
+        CMainFrame* frame = m_app.MainFrame();
+        ASSERT_TRUE(frame->OnCommand(CMainFrame::ID_MEASURE_VOLTAGE));
+        QWidget* page = frame->View()->PageVoltage();
+        ASSERT_NE(page, nullptr);
+        for (const auto& [textId, comboId] : {std::pair{35015, 1066}, std::pair{35016, 1067}}) {
+            QLabel* label = nullptr;
+            for (QLabel* candidate : page->findChildren<QLabel*>())
+                if (candidate->text() == platform::LoadString(textId))
+                    label = candidate;
+            ASSERT_NE(label, nullptr) << textId;
+            auto* combo = platform::FindControl<QComboBox>(page, comboId);
+            ASSERT_NE(combo, nullptr) << comboId;
+            EXPECT_TRUE(label->isVisible()) << textId;
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                << label->text().toStdString();
+            EXPECT_LT(label->geometry().right() + 1, combo->geometry().left()) << label->text().toStdString();
+        }
+
+        CColorButton colour;
+        colour.show();
+        QTest::mouseClick(&colour, Qt::LeftButton);
+        auto* popup = colour.findChild<CColourPopup*>();
+        ASSERT_NE(popup, nullptr);
+        EXPECT_EQ(popup->DefaultText(), language == 1 ? QStringLiteral("Automatic") : QStringLiteral("自动"));
+        EXPECT_EQ(popup->CustomText(),
+                  language == 1 ? QStringLiteral("More Colors...") : QStringLiteral("其他颜色..."));
+        popup->close();
+
+        // The dialog goes before the frame that parents it.
+        auto customizePtr = std::make_unique<shell::CDlgCustomize>(*frame->Customizer(), frame);
+        shell::CDlgCustomize& customize = *customizePtr;
+        int looks = 0;
+        for (int row = 0; row < customize.CommandList()->count(); ++row) {
+            const QListWidgetItem* item = customize.CommandList()->item(row);
+            const unsigned id = item->data(Qt::UserRole).toUInt();
+            if (id < CMainFrame::ID_VIEW_APPLOOK_FIRST || id > CMainFrame::ID_VIEW_APPLOOK_LAST)
+                continue;
+            ++looks;
+            EXPECT_EQ(HasCjk(item->text()), language == 0) << item->text().toStdString();
+        }
+        EXPECT_EQ(looks, 11);
+        customizePtr.reset();
+        m_app.ExitInstance(0);
+        platform::ClearStrings(platform::eStringLayer::Language);
+    }
 }
 
 // Every id the program registered in Chinese has its English text, and English adds no id of its own.

@@ -183,6 +183,20 @@ TEST(ButtonST, BitmapsDrawThroughTheirMaskAndEmbossWhenDisabled) {
     EXPECT_EQ(QColor(disabled.pixel(25, 25)), button.palette().color(QPalette::Light));
 }
 
+// A button given an icon and a bitmap shows both: the bitmap over the icon where they overlap.
+TEST(ButtonST, AnIconAndABitmapAreBothDrawn) {
+    controls_test::App();
+    CButtonST button;
+    button.resize(40, 40);
+    button.SetIcons(Icon(QColor(200, 0, 0)));
+    QImage bitmap(8, 8, QImage::Format_RGB32);
+    bitmap.fill(QColor(0, 0, 200));
+    ASSERT_EQ(button.SetBitmaps(bitmap, controls::CLR_UNSET), 0);
+    const QImage shown = Render(button);
+    EXPECT_EQ(shown.pixel(20, 20), qRgb(0, 0, 200)); // the bitmap, centred
+    EXPECT_EQ(shown.pixel(10, 10), qRgb(200, 0, 0)); // the larger icon around it
+}
+
 TEST(ButtonST, HoverAndClickPlayTheirSounds) {
     controls_test::App();
     QStringList played;

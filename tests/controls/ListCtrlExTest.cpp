@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -444,6 +445,72 @@ TEST_F(CEditFixture, DeletingTheEditedRowDiscardsTheEdit) {
     list.DeleteItem(1);
     EXPECT_FALSE(list.IsEditing());
     EXPECT_EQ(Column(1), (QStringList{"1"}));
+}
+
+// Rows a, b, c, d with c's value being edited: rows that come and go around it leave the typed text
+// with c, or end the edit when c itself goes.
+TEST_F(CEditFixture, TheTypedTextStaysWithTheRowItWasTypedIn) {
+    const struct {
+        const char* name;
+        std::function<void(CListCtrlEx&)> change;
+        QStringList names;  // column 0 afterwards
+        QStringList values; // column 1 afterwards
+        bool editing;
+    } rows[] = {
+        {"row inserted first",
+         [](CListCtrlEx& l) { l.InsertItem(0, QStringLiteral("new")); },
+         {"new", "a", "b", "c", "d"},
+         {"", "1", "2", "typed", "4"},
+         true},
+        {"row inserted after",
+         [](CListCtrlEx& l) { l.InsertItem(3, QStringLiteral("new")); },
+         {"a", "b", "c", "new", "d"},
+         {"1", "2", "typed", "", "4"},
+         true},
+        {"first row deleted",
+         [](CListCtrlEx& l) { l.DeleteItem(0); },
+         {"b", "c", "d"},
+         {"2", "typed", "4"},
+         true},
+        {"last row deleted",
+         [](CListCtrlEx& l) { l.DeleteItem(3); },
+         {"a", "b", "c"},
+         {"1", "2", "typed"},
+         true},
+        {"edited row deleted",
+         [](CListCtrlEx& l) { l.DeleteItem(2); },
+         {"a", "b", "d"},
+         {"1", "2", "4"},
+         false},
+        {"rows removed by the table",
+         [](CListCtrlEx& l) { l.removeRow(0); },
+         {"b", "c", "d"},
+         {"2", "typed", "4"},
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        list.DeleteAllItems();
+        AddRow("a", "1");
+        AddRow("b", "2");
+        AddRow("c", "3");
+        AddRow("d", "4");
+        DoubleClick(2, 1);
+        ASSERT_TRUE(list.IsEditing());
+        line.selectAll();
+        QTest::keyClicks(&line, QStringLiteral("typed"));
+        row.change(list);
+        EXPECT_EQ(list.IsEditing(), row.editing);
+        if (list.IsEditing()) {
+            // The editor stands over its row where that row now is.
+            EXPECT_EQ(line.geometry(), list.visualRect(list.model()->index(list.EditRow(), 1)));
+            QTest::keyClick(&line, Qt::Key_Return);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_FALSE(list.IsEditing());
+        EXPECT_EQ(Column(0), row.names);
+        EXPECT_EQ(Column(1), row.values);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -68,6 +69,7 @@ TEST(ReportCompare, TypedComparisonOfCellTexts) {
         {"abc", "abd", -1},  // text
         {"xyz", "Xyz", 1},   // case-sensitive text
         {"2024-01-02", "2023-12-31", 1},
+        {" 20%", "3%", 1}, // a decimal with leading blanks is a decimal, as wcstod reads it
     };
     for (const auto& c : cases) {
         const int result = CReportCtrl::CompareCells(QString::fromLatin1(c.a), QString::fromLatin1(c.b));
@@ -181,6 +183,124 @@ TEST_F(ReportCtrl, InsertedColumnGetsWindowColoursInEveryRow) {
     m_list->OnColumnInserted(1);
     EXPECT_EQ(m_list->GetItemBkColor(0, 2), 0x123456u);
     EXPECT_EQ(m_list->GetItemBkColor(0, 1), controls::ToColorRef(m_list->palette().color(QPalette::Base)));
+}
+
+// Rows a, b, c, d with c's second cell being edited: rows that come and go around it leave the typed
+// text with c, or end the edit when c itself goes.
+TEST_F(ReportCtrl, TheTypedTextStaysWithTheRowItWasTypedIn) {
+    const struct {
+        const char* name;
+        std::function<void(CReportCtrl&)> change;
+        QStringList names;  // column 0 afterwards
+        QStringList values; // column 1 afterwards
+    } rows[] = {
+        {"row inserted first",
+         [](CReportCtrl& l) { l.InsertItem(0, QStringLiteral("new")); },
+         {"new", "a", "b", "c", "d"},
+         {"", "1", "2", "typed", "4"}},
+        {"row inserted after",
+         [](CReportCtrl& l) { l.InsertItem(3, QStringLiteral("new")); },
+         {"a", "b", "c", "new", "d"},
+         {"1", "2", "typed", "", "4"}},
+        {"first row deleted", [](CReportCtrl& l) { l.DeleteItem(0); }, {"b", "c", "d"}, {"2", "typed", "4"}},
+        {"last row deleted", [](CReportCtrl& l) { l.DeleteItem(3); }, {"a", "b", "c"}, {"1", "2", "typed"}},
+        {"edited row deleted", [](CReportCtrl& l) { l.DeleteItem(2); }, {"a", "b", "d"}, {"1", "2", "4"}},
+    };
+    m_list->SetEditable(true);
+    m_list->SetEditableColumns({1});
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_list->DeleteAllItems();
+        Fill({"a", "b", "c", "d"});
+        for (int r = 0; r < 4; ++r)
+            m_list->SetItemText(r, 1, QString::number(r + 1));
+        ASSERT_TRUE(m_list->StartEdit(2, 1));
+        m_list->Editor()->selectAll();
+        QTest::keyClicks(m_list->Editor(), QStringLiteral("typed"));
+        row.change(*m_list);
+        if (m_list->IsEditing()) {
+            // The edit box stands over its row where that row now is.
+            const int now = static_cast<int>(Column(0).indexOf(QStringLiteral("c")));
+            EXPECT_EQ(m_list->Editor()->geometry(), m_list->visualRect(m_list->model()->index(now, 1)));
+            QTest::keyClick(m_list->Editor(), Qt::Key_Return);
+        }
+        EXPECT_FALSE(m_list->IsEditing());
+        EXPECT_FALSE(m_list->Editor()->isVisible());
+        EXPECT_EQ(Column(0), row.names);
+        EXPECT_EQ(Column(1), row.values);
+    }
+}
+
+// A click on the selected row edits the clicked cell, unless it turned that row's check box.
+TEST_F(ReportCtrl, AClickThatTurnsACheckBoxStartsNoEdit) {
+    enum eWhere { eCheckBox, eFirstText, eSecondText };
+    const struct {
+        const char* name;
+        int clicked;
+        eWhere where;
+        bool edits;
+        bool checked; // row 1's check box afterwards
+    } rows[] = {
+        {"check box of the selected row", 1, eCheckBox, false, true},
+        {"first cell's text of the selected row", 1, eFirstText, true, false},
+        {"second cell of the selected row", 1, eSecondText, true, false},
+        {"check box of another row", 2, eCheckBox, false, false},
+        {"text of another row", 2, eSecondText, false, false},
+    };
+    m_list->SetExtendedStyle(CReportCtrl::LVS_EX_CHECKBOXES | CReportCtrl::LVS_EX_FULLROWSELECT);
+    m_list->SetEditable(true);
+    m_list->SetEditableColumns({0, 1});
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_list->DeleteAllItems();
+        Fill({"a", "b", "c"});
+        m_list->selectRow(1);
+        const QRect first = m_list->visualRect(m_list->model()->index(row.clicked, 0));
+        const QRect second = m_list->visualRect(m_list->model()->index(row.clicked, 1));
+        const QPoint at = row.where == eCheckBox    ? QPoint(first.left() + 10, first.center().y())
+                          : row.where == eFirstText ? QPoint(first.right() - 5, first.center().y())
+                                                    : second.center();
+        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(m_list->IsEditing(), row.edits);
+        EXPECT_EQ(m_list->GetCheck(1), row.checked);
+        if (row.edits && m_list->IsEditing()) {
+            EXPECT_TRUE(m_list->Editor()->isVisible());
+            EXPECT_EQ(m_list->Editor()->text(), m_list->GetItemText(1, row.where == eFirstText ? 0 : 1));
+        }
+        m_list->EndEdit(false);
+    }
+}
+
+// A cell after the first that shows a small image keeps the image beside the edit box.
+TEST_F(ReportCtrl, TheEditBoxStandsBesideASmallImage) {
+    const struct {
+        const char* name;
+        int column;
+        bool image;
+        int shift;
+    } rows[] = {
+        {"second column with an image", 1, true, CReportCtrl::kSmallImageWidth},
+        {"second column without", 1, false, 0},
+        {"first column with an image", 0, true, 0},
+    };
+    m_list->SetEditable(true);
+    m_list->SetEditableColumns({0, 1});
+    m_list->SetImageListSize(QSize(16, 16));
+    QPixmap picture(16, 16);
+    picture.fill(Qt::red);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_list->DeleteAllItems();
+        Fill({"a"});
+        m_list->SetItemText(0, 1, QStringLiteral("x"));
+        if (row.image)
+            m_list->item(0, row.column)->setIcon(QIcon(picture));
+        ASSERT_TRUE(m_list->StartEdit(0, row.column));
+        const QRect cell = m_list->visualRect(m_list->model()->index(0, row.column));
+        EXPECT_EQ(m_list->Editor()->geometry().left(), cell.left() + row.shift);
+        EXPECT_EQ(m_list->Editor()->geometry().right(), cell.right());
+        m_list->EndEdit(false);
+    }
 }
 
 } // namespace

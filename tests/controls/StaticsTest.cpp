@@ -6,6 +6,7 @@
 #include "lumora/controls/SafeLink.h"
 #include "lumora/controls/xStatic.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPdfWriter>
@@ -111,6 +112,26 @@ TEST(QXStaticLabel, StoppingABackgroundFlashRestoresTheBackground) {
     label.StartBackgroundFlash(false);
     EXPECT_FALSE(label.IsFlashTimerRunning());
     EXPECT_GT(CountColor(Render(label), QColor(0, 160, 0)), 1000);
+}
+
+// With an image the label shows the image over its background colour, and no text.
+TEST(QXStaticLabel, AnImageTakesThePlaceOfTheText) {
+    controls_test::App();
+    CQXStaticLabel label;
+    label.setText(QStringLiteral("MMMM"));
+    label.resize(60, 30);
+    label.SetLabelTextColor(RGB(255, 0, 0))
+        .SetLabelBackground(RGB(0, 128, 0))
+        .SetBoldFont(true)
+        .SetPointSize(14);
+    ASSERT_GT(CountColor(Render(label), QColor(255, 0, 0)), 10);
+    QPixmap image(20, 10);
+    image.fill(QColor(0, 0, 255));
+    label.SetLabelImage(image);
+    const QImage shown = Render(label);
+    EXPECT_EQ(CountColor(shown, QColor(0, 0, 255)), 20 * 10);
+    EXPECT_EQ(CountColor(shown, QColor(0, 128, 0)), 60 * 30 - 20 * 10);
+    EXPECT_EQ(CountColor(shown, QColor(255, 0, 0)), 0);
 }
 
 TEST(QXStaticLabel, GradientBandsFollowTheWidth) {
@@ -238,6 +259,54 @@ TEST(xStatic, BitmapResizesTheControlAndFillsIt) {
     EXPECT_EQ(picture.size(), QSize(64, 48));
     const QImage image = Render(picture);
     EXPECT_EQ(CountColor(image, QColor(10, 200, 30)), 64 * 48);
+}
+
+void RightMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::KeyboardModifiers modifiers = {}) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::RightButton;
+    QMouseEvent event(type, QPointF(at), widget.mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::RightButton, held, modifiers);
+    QApplication::sendEvent(&widget, &event);
+}
+
+// In tracking mode 1 the right mouse button places the control: its body moves it, its right and
+// bottom edges size it, and with Ctrl a rubber band in the parent gives its rectangle. In mode 0
+// the control stays where it is.
+TEST(xStatic, TheRightButtonPlacesTheControlInTrackingMode) {
+    controls_test::App();
+    const struct {
+        const char* name;
+        int mode;
+        QPoint from; // in the control
+        QPoint by;
+        Qt::KeyboardModifiers modifiers;
+        QRect placed;
+    } rows[] = {
+        {"moved by its body", 1, QPoint(20, 10), QPoint(30, 15), {}, QRect(80, 65, 100, 40)},
+        {"sized by its right edge", 1, QPoint(98, 10), QPoint(25, 30), {}, QRect(50, 50, 125, 40)},
+        {"sized by its bottom edge", 1, QPoint(20, 38), QPoint(25, 30), {}, QRect(50, 50, 100, 70)},
+        {"sized by its corner", 1, QPoint(98, 38), QPoint(-20, 10), {}, QRect(50, 50, 80, 50)},
+        {"a rubber band drawn up and left", 1, QPoint(20, 10), QPoint(-40, -30), Qt::ControlModifier,
+         QRect(30, 30, 41, 31)},
+        {"no tracking", 0, QPoint(20, 10), QPoint(30, 15), {}, QRect(50, 50, 100, 40)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QWidget parent;
+        parent.resize(300, 200);
+        auto* picture = new CxStatic(&parent);
+        picture->setGeometry(50, 50, 100, 40);
+        picture->SetTrackingMode(row.mode);
+        parent.show();
+        RightMouse(*picture, QEvent::MouseButtonPress, row.from, row.modifiers);
+        // The pointer moves in two steps; each step's position is taken where the control now is.
+        const QPoint start = picture->mapToParent(row.from);
+        for (const QPoint& step : {row.by / 2, row.by}) {
+            RightMouse(*picture, QEvent::MouseMove, picture->mapFromParent(start + step), row.modifiers);
+        }
+        RightMouse(*picture, QEvent::MouseButtonRelease, picture->mapFromParent(start + row.by),
+                   row.modifiers);
+        EXPECT_EQ(picture->geometry(), row.placed);
+    }
 }
 
 TEST(DisplayDigital, OneReadingTakesTheFullHeightTwoShareIt) {

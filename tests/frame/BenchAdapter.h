@@ -49,6 +49,13 @@ public:
 
     // The multimeter's next reply breaks off and its connection closes.
     void DropMeterLink() { m_bench.MeterHost().Faults().Set(benchsim::CFaultSwitches::eDropMidReply, true); }
+    // The supply's output as the instrument has it.
+    bool SupplyOutputOn() { return m_bench.Supply().IsOutputOn(); }
+    // Started measurements never complete (until switched off again).
+    void HoldMeasurements(bool hold) {
+        m_bench.Supply().SetHoldMeasurement(hold);
+        m_bench.Meter().SetHoldMeasurement(hold);
+    }
     // The supply's reading stream.
     std::uint16_t StreamPort() { return m_bench.Stream().Port(); }
     void DropStreamMidFrame() { m_bench.Stream().SetDropMidFrame(true); }

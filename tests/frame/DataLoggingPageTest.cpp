@@ -17,6 +17,7 @@
 #include "waveform/common/PlotRecords.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFWnd.h"
 #include "waveform/traceprefs/PrefPageWaveform.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -67,11 +69,7 @@ protected:
 
     // The run's line as the data-logging run hands it over, in two slices.
     void LogSamples(const std::vector<double>& times, const std::vector<double>& values) {
-        const auto n = static_cast<unsigned>(times.size());
-        Page().ResetDataLogging();
-        Page().InitialMemory(n);
-        Page().AppendMeasuredData(times.data(), values.data(), 0, n / 2, 1);
-        Page().AppendMeasuredData(times.data(), values.data(), n / 2, n - n / 2, 1);
+        LogOnPage(Page(), times, values, 1, 2);
     }
 
     CMessageRecorder m_messages;
@@ -202,6 +200,84 @@ TEST_F(DataLoggingPage, TheCcdfViewShowsLineZero) {
     EXPECT_EQ(Page().WaveformCCDF()->GetMultiLineVisible(0), 0);
 }
 
+// A device asleep at 4.4 µA that bursts to 12 mA in 2 % of the samples, read off the drawn CCDF as a
+// user reads it: 2 % of the samples lie above 1 mA, and above 0.1 mA once one bin (120 µA) is passed.
+TEST_F(DataLoggingPage, TheDrawnCcdfOfSleepAndBurstsShowsTheirShares) {
+    QByteArray text("Time,Current DC\r\n");
+    for (int i = 0; i < 5000; ++i)
+        text += QByteArray::number(i) + (i % 50 == 49 ? ",0.012\r\n" : ",0.0000044\r\n");
+    WriteBytes(Path(QStringLiteral("sleep.csv")), text);
+    Page().LoadWaveformFromTextFile(Path(QStringLiteral("sleep.csv")), u',');
+    auto* button = platform::FindControl<controls::CXPStyleButtonST>(&Page(), CQXAppDialogMeasDLOG::IDC_CCDF);
+    button->SetCheck(1);
+    Page().OnCommand(CQXAppDialogMeasDLOG::IDC_CCDF);
+    ASSERT_NE(Page().WaveformCCDF(), nullptr);
+    CWaveformCCDFWnd& plot = Page().WaveformCCDF()->Plot();
+    const QImage image = plot.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb line = waveform::ToQColor(plot.GetGDI().Styles[0].LineColor).rgb();
+    const waveform::CPlotArea a = plot.GetPlotArea();
+    double h0 = 0, h1 = 0, v0 = 0, v1 = 0;
+    plot.GetAxisScaleHoriZoom(h0, h1);
+    plot.GetAxisScaleVertZoom(v0, v1);
+    const auto column = [&](double amperes) {
+        return a.left + static_cast<int>(std::log10(amperes / h0) / std::log10(h1 / h0) * a.Width());
+    };
+    const auto percent = [&](int row) {
+        return v1 * std::pow(v0 / v1, static_cast<double>(row - a.top) / a.Height());
+    };
+    constexpr double kBin = 1.2e-4;
+    const struct {
+        const char* name;
+        double amperes;
+    } cases[] = {{"1 mA", 1e-3}, {"0.1 mA", 1e-4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QList<double> drawn;
+        bool twoPercent = false;
+        for (int x = column(c.amperes); x <= column(c.amperes + kBin); ++x)
+            for (int y = a.top; y <= a.bottom; ++y)
+                if (image.pixel(x, y) == line) {
+                    drawn << percent(y);
+                    twoPercent = twoPercent || std::fabs(percent(y) - 2.0) < 0.1;
+                }
+        ASSERT_FALSE(drawn.isEmpty());
+        EXPECT_TRUE(twoPercent) << "drawn from " << *std::min_element(drawn.begin(), drawn.end()) << " % to "
+                                << *std::max_element(drawn.begin(), drawn.end()) << " %";
+    }
+}
+
+// A data-logging file with a voltage column: what each format saves under the current's header is the
+// current; the voltage goes on the left axis when read and is not saved as current.
+TEST_F(DataLoggingPage, AFileWithAVoltageColumnSavesItsCurrentAsCurrent) {
+    WriteBytes(Path(QStringLiteral("in.txt")),
+               "Time\tVoltage\tCurrent DC\r\n0\t3.3\t0.001\r\n1\t3.25\t0.002\r\n2\t3.2\t0.004\r\n");
+    Page().LoadWaveformFromTextFile(Path(QStringLiteral("in.txt")), u'\t');
+    ASSERT_EQ(Page().Waveform()->GetMultiLineDataLength(1), 3u);
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.csv"))), 1);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("out.csv"))),
+              QByteArray("Time,Current DC\r\n0,1.000000e-03\r\n1,2.000000e-03\r\n2,4.000000e-03\r\n"));
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.txt"))), 1);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("out.txt"))),
+              QByteArray("Time\tCurrent DC\r\n0\t1.000000e-03\r\n1\t2.000000e-03\r\n2\t4.000000e-03\r\n"));
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.xls"))), 1);
+    EXPECT_EQ(ReadWithXlrd(Path(QStringLiteral("out.xls"))),
+              (QStringList{QStringLiteral("'Time','Current DC'"), QStringLiteral("0.0,0.001"),
+                           QStringLiteral("1.0,0.002"), QStringLiteral("2.0,0.004")}));
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.bin"))), 1);
+    Page().LoadWaveformFromBinFile(Path(QStringLiteral("out.bin")));
+    CWaveformComboMainWnd& plot = *Page().Waveform();
+    ASSERT_EQ(plot.GetMultiLineDataLength(0), 3u);
+    EXPECT_EQ(Line(plot.GetDataMultiLineY(0), 3), (std::vector<double>{0.001, 0.002, 0.004}));
+    EXPECT_EQ(plot.GetMultiLineVisible(1), 0) << "the file holds one line";
+    // Each of the four saves said it left the voltage out.
+    EXPECT_EQ(m_messages.Texts(),
+              QStringList(4, platform::LoadString(CQXAppDialogMeasDLOG::IDS_ONLY_CURRENT_SAVED)));
+    CBinDataFile file;
+    ASSERT_EQ(file.Read(Path(QStringLiteral("out.bin"))), 1);
+    EXPECT_FALSE(file.IsColumnPresent(1));
+    EXPECT_EQ(file.GetColumn(2), (CImportColumn{0.001, 0.002, 0.004}));
+}
+
 // A file that gives no line is reported and changes no line.
 TEST_F(DataLoggingPage, FilesThatGiveNoLineAreReportedAndLeaveThePlot) {
     LogSamples({0.0, 1.0, 2.0}, {1e-6, 2e-6, 3e-6});
@@ -228,19 +304,38 @@ TEST_F(DataLoggingPage, FilesThatGiveNoLineAreReportedAndLeaveThePlot) {
               QByteArray("Time,Current DC\r\n0,1.000000e-06\r\n1,2.000000e-06\r\n2,3.000000e-06\r\n"));
 }
 
-// Line 0 is what is saved, in every format; with nothing on it, or for a type the page does not write,
-// the save says so and writes no file.
-TEST_F(DataLoggingPage, SavesLineZeroOrSaysWhyNot) {
+// The current line is what is saved, in every format, under its own name: a file's Max column as
+// "Current Max" and in the binary file's Max column, not the voltage beside it, which the save says it
+// left out. With no current, or for a type the page does not write, the save says so and writes no file.
+TEST_F(DataLoggingPage, SavesTheCurrentLineOrSaysWhyNot) {
     WriteBytes(Path(QStringLiteral("in.csv")), "Time,Voltage,Max\r\n0,3.3,1\r\n1,3.25,2\r\n2,3.2,3\r\n");
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("in.csv")), u',');
+    const QStringList leftOut{platform::LoadString(CQXAppDialogMeasDLOG::IDS_ONLY_CURRENT_SAVED)};
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.csv"))), 1);
     EXPECT_EQ(ReadBytes(Path(QStringLiteral("out.csv"))),
-              QByteArray("Time,Current DC\r\n0,3.300000\r\n1,3.250000\r\n2,3.200000\r\n"));
+              QByteArray("Time,Current Max\r\n0,1.000000\r\n1,2.000000\r\n2,3.000000\r\n"));
+    EXPECT_EQ(m_messages.Texts(), leftOut);
+    m_messages.Clear();
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.bin"))), 1);
+    EXPECT_EQ(m_messages.Texts(), leftOut);
     CBinDataFile file;
     ASSERT_EQ(file.Read(Path(QStringLiteral("out.bin"))), 1);
-    EXPECT_EQ(file.GetColumn(2), (CImportColumn{3.3, 3.25, 3.2}));
+    EXPECT_EQ(file.GetColumn(4), (CImportColumn{1, 2, 3}));
+    EXPECT_FALSE(file.IsColumnPresent(1));
+    EXPECT_FALSE(file.IsColumnPresent(2));
+    // Read back, the file gives the same line, on the current's axis.
+    m_messages.Clear();
+    Page().LoadWaveformFromBinFile(Path(QStringLiteral("out.bin")));
+    ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("again.csv"))), 1);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("again.csv"))), ReadBytes(Path(QStringLiteral("out.csv"))));
     EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+
+    WriteBytes(Path(QStringLiteral("volts.csv")), "Time,Voltage\r\n0,3.3\r\n1,3.25\r\n");
+    Page().LoadWaveformFromTextFile(Path(QStringLiteral("volts.csv")), u',');
+    EXPECT_EQ(Page().SaveWaveformData(Path(QStringLiteral("volts.bin"))), 0);
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51505)});
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("volts.bin"))));
+    m_messages.Clear();
 
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.dat"))), 0);
     EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kLoggingTypesId)});
@@ -286,10 +381,7 @@ TEST_F(DataLoggingPage, TheTwoAxisPlotKeepsUpWithARunBehindTheCcdfView) {
         times.push_back(0.5 * i);
         values.push_back(2e-6 + 1e-6 * (i % 7));
     }
-    Page().ResetDataLogging();
-    Page().InitialMemory(300);
-    for (unsigned start = 0; start < 300; start += 100)
-        Page().AppendMeasuredData(times.data(), values.data(), start, 100, 1);
+    LogOnPage(Page(), times, values, 1, 3);
     ccdf->SetCheck(0);
     Page().OnCommand(CQXAppDialogMeasDLOG::IDC_CCDF);
     ASSERT_EQ(Page().IsCcdfView(), 0);
@@ -366,10 +458,7 @@ TEST(DataLoggingPageAlone, WithoutPreferencesMarkersAndTextSavesReport51519) {
     CMessageRecorder messages;
     CQXAppDialogMeasDLOG page;
     ASSERT_TRUE(page.OnInitDialog());
-    const double times[] = {0.0, 1.0};
-    const double values[] = {1e-6, 2e-6};
-    page.InitialMemory(2);
-    page.AppendMeasuredData(times, values, 0, 2, 1);
+    LogOnPage(page, {0.0, 1.0}, {1e-6, 2e-6}, 1);
     const CWaveformStatisticRecord statistics{1, 2e-3, 1e-6, 5e-4, 7e-5};
     page.OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&statistics),
                    kMarkerCodeStatistics);

@@ -15,17 +15,22 @@
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/QXDialogPaneDCSource.h"
+#include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 #include "tests/support/ForeignLink.h"
+#include "waveform/common/ColorRef.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
+#include "waveform/tailplot/WaveformCCDFMainWnd.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QThreadPool>
 #include <QTimer>
 #include <QTreeWidget>
@@ -277,6 +282,32 @@ protected:
         return PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, timeoutMs);
     }
 
+    CQXAppDialogMeasDLOG& Page() { return *m_frame->DataLoggingPage(); }
+    // A toolbar button of the data-logging page, clicked as the user does.
+    void Click(int id) {
+        auto* button = platform::FindControl<QAbstractButton>(&Page(), id);
+        ASSERT_NE(button, nullptr) << id;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    CWaveformComboWnd* TwoAxisPlot() {
+        for (QWidget* child : Page().Waveform()->findChildren<QWidget*>())
+            if (auto* plot = dynamic_cast<CWaveformComboWnd*>(child))
+                return plot;
+        return nullptr;
+    }
+    unsigned Shown() { return Page().Waveform()->GetMultiLineDataLength(0); }
+    // The lowest and highest reading of the logged line; an overload (9.9e37) is a gap, not a value.
+    std::pair<double, double> ReadingRange() {
+        const std::vector<double>& y = Page().Waveform()->GetDataMultiLineY(0);
+        double low = 1e300, high = -1e300;
+        for (unsigned i = 0; i < Shown(); ++i)
+            if (y[i] < 1e37) {
+                low = std::min(low, y[i]);
+                high = std::max(high, y[i]);
+            }
+        return {low, high};
+    }
+
     // The auto-saved file holds every sample the run received, in time order.
     void ExpectAutoSaveHoldsTheRun() {
         const unsigned received = m_frame->DataLoggingReceived();
@@ -363,6 +394,27 @@ TEST_P(DataLoggingRun, ARunThatReachesTheFilesLimitSaysSoAndSavesWhatItKept) {
     EXPECT_TRUE(m_folder->LogText().contains(QStringLiteral("5000")));
 }
 
+// A time of 0 h 0 min 0 s counts as 10 s for the sample count, and the run lasts those 10 s: it ends
+// with every sample it was meant to take, and with the notice.
+TEST_P(DataLoggingRun, ARunOfNoTimeLastsTheTenSecondsItsCountIsFor) {
+    Open(GetParam().measureMode);
+    for (CParameterMeasDataLogging* logging :
+         {&m_frame->MultimeterRecord().DataLogging, &m_frame->SupplyRecord().DataLogging})
+        logging->AcqTimeHour = logging->AcqTimeMinute = logging->AcqTimeSecond = 0;
+    CDialogRecorder notices;
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    // 10 s at 0.1 cycles of 50 Hz.
+    const CParameterMeasDataLogging& used = GetParam().measureMode == 1
+                                                ? m_frame->SupplyRecord().DataLogging
+                                                : m_frame->MultimeterRecord().DataLogging;
+    EXPECT_EQ(used.DataAcqNumber, 5000u);
+    EXPECT_EQ(m_frame->DataLoggingReceived(), 5000u);
+    ASSERT_EQ(notices.Texts().size(), 1);
+    EXPECT_TRUE(notices.Texts().front().startsWith(QStringLiteral("成功：操作执行完毕！")));
+    ExpectAutoSaveHoldsTheRun();
+}
+
 INSTANTIATE_TEST_SUITE_P(Instruments, DataLoggingRun,
                          testing::Values(SRunCase{"Multimeter", 0}, SRunCase{"Supply", 1}),
                          [](const auto& row) { return std::string(row.param.name); });
@@ -386,6 +438,8 @@ TEST_F(DataLoggingFaults, AMultimeterLinkDroppedMidRunEndsItAndKeepsWhatArrived)
     ASSERT_TRUE(DropAfter(2000, [&] { m_bench.DropMeterLink(); }));
     EXPECT_GE(m_frame->DataLoggingReceived(), 2000u);
     ExpectAutoSaveHoldsTheRun();
+    // Said as a lost supply link is said, not passed over.
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(CMainFrame::IDS_METER_LINK_LOST)});
 }
 
 TEST_F(DataLoggingFaults, ARefusedStreamEndsTheRunWithItsMessage) {
@@ -395,6 +449,11 @@ TEST_F(DataLoggingFaults, ARefusedStreamEndsTheRunWithItsMessage) {
     EXPECT_TRUE(m_messages.Contains(platform::LoadString(51523)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_EQ(m_frame->DataLoggingReceived(), 0u);
+    // Auto-save is on, but a run that received nothing leaves no file.
+    ASSERT_FALSE(m_frame->AutoSaveBinName().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(m_frame->AutoSaveBinName()));
+    EXPECT_TRUE(
+        QDir(m_folder->Path() + QStringLiteral("Data/Data Logging/")).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(DataLoggingFaults, AShortRunSavesAWorkbookThatXlrdReads) {
@@ -421,6 +480,90 @@ TEST_F(DataLoggingFaults, AFailedAutoSaveIsReportedAndTurnedOff) {
     // The samples are still in the page, to be saved by hand.
     EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0),
               m_frame->DataLoggingReceived());
+}
+
+// A box the user takes a while to answer: the sink notes when it opened, and holds the run that showed
+// it until the test lets it go.
+class CHeldBox {
+public:
+    explicit CHeldBox(QString text) : m_text(std::move(text)) {
+        m_previous = platform::SetMessageBoxSink([this](const QString& shown, const QString&, unsigned) {
+            if (shown == m_text) {
+                m_opened.store(QDateTime::currentMSecsSinceEpoch(), std::memory_order_release);
+                while (!m_released.load(std::memory_order_acquire))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return platform::IDOK;
+        });
+    }
+    ~CHeldBox() {
+        Release();
+        platform::SetMessageBoxSink(std::move(m_previous));
+    }
+    bool IsOpen() const { return m_opened.load(std::memory_order_acquire) != 0; }
+    QDateTime Opened() const {
+        return QDateTime::fromMSecsSinceEpoch(m_opened.load(std::memory_order_acquire));
+    }
+    void Release() { m_released.store(true, std::memory_order_release); }
+
+private:
+    QString m_text;
+    platform::MessageBoxSink m_previous;
+    std::atomic<qint64> m_opened{0};
+    std::atomic<bool> m_released{false};
+};
+
+// The notice of a run whose auto-save failed tells the run's own times: the failure box that came
+// before it, however long it stayed open, is not part of the run.
+TEST_F(DataLoggingFaults, TheNoticeAfterAFailedSaveTellsTheRunsOwnTimes) {
+    WriteText(m_folder->Path() + QStringLiteral("blocker"), QStringLiteral("x"));
+    Open(0, m_folder->Path() + QStringLiteral("blocker/Data Logging/"));
+    CParameterMeasDataLogging& logging = m_frame->MultimeterRecord().DataLogging;
+    logging.AcqTimeHour = 0;
+    logging.AcqTimeSecond = 2;
+    CDialogRecorder notices;
+    CHeldBox failure(platform::LoadString(51504));
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return failure.IsOpen(); }, 60000));
+    // The user reads the box for a while.
+    QElapsedTimer reading;
+    reading.start();
+    PumpUntil([&] { return reading.elapsed() >= 2500; });
+    failure.Release();
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    ASSERT_EQ(notices.Texts().size(), 1);
+    const QRegularExpressionMatch times =
+        QRegularExpression(QStringLiteral("测试启动时间: (\\S+ \\S+).*测试终止时间: (\\S+ \\S+).*"
+                                          "用时：(\\d\\d)\\.(\\d\\d)\\.(\\d\\d)\\.(\\d\\d\\d)"),
+                           QRegularExpression::DotMatchesEverythingOption)
+            .match(notices.Texts().front());
+    ASSERT_TRUE(times.hasMatch()) << notices.Texts().front().toStdString();
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    const QDateTime started = QDateTime::fromString(times.captured(1), format);
+    const QDateTime ended = QDateTime::fromString(times.captured(2), format);
+    const qint64 lasted = ((times.captured(3).toLongLong() * 60 + times.captured(4).toLongLong()) * 60 +
+                           times.captured(5).toLongLong()) *
+                              1000 +
+                          times.captured(6).toLongLong();
+    ASSERT_TRUE(started.isValid() && ended.isValid()) << notices.Texts().front().toStdString();
+    EXPECT_LE(ended, failure.Opened()) << notices.Texts().front().toStdString();
+    EXPECT_LE(started.addMSecs(lasted), failure.Opened()) << notices.Texts().front().toStdString();
+}
+
+// While a failure that ended the run is shown, the status bar no longer counts the run's time.
+TEST_F(DataLoggingFaults, WhileARunsFailureIsShownTheStatusBarIsIdle) {
+    Open(1);
+    CHeldBox lost(platform::LoadString(51532));
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return m_frame->DataLoggingReceived() >= 2000; }, 60000));
+    m_bench.DropStreamMidFrame();
+    ASSERT_TRUE(PumpUntil([&] { return lost.IsOpen(); }, 60000));
+    const QString idle = platform::LoadString(CMainFrame::IDS_IDLE_MESSAGE);
+    const bool wasIdle = PumpUntil([&] { return m_frame->statusBar()->currentMessage() == idle; }, 10000);
+    const QString shown = m_frame->statusBar()->currentMessage();
+    lost.Release();
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    EXPECT_TRUE(wasIdle) << shown.toStdString();
 }
 
 TEST_F(DataLoggingFaults, EveryByteOfTheStreamIsKeptHoweverTheChunksFall) {
@@ -474,6 +617,125 @@ TEST_F(DataLoggingFaults, ASupplyHourAtAHundredthCycleKeepsEverySample) {
         // One sample every 0.2 ms of the supply's clock, from 0 to the hour's last.
         ASSERT_NEAR(times[i], i * 0.0002, 1e-6) << i;
     }
+}
+
+// Pixels of the plot's image in the colour of its line 0.
+int LinePixels(CWaveformPlotWnd& plot, const QRect& area) {
+    const QImage image = plot.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb line = waveform::ToQColor(plot.GetGDI().Styles[0].LineColor).rgb();
+    int pixels = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            pixels += image.pixel(x, y) == line;
+    return pixels;
+}
+
+// The user's way: the CCDF view pressed, a run started and left to log behind it, the two-axis view
+// pressed again. The two-axis plot kept up with the run: its axes hold every sample, and every column
+// the samples cross shows the line. The run's start emptied the CCDF view, which showed the run before.
+TEST_F(DataLoggingFaults, ARunLoggedBehindTheCcdfViewIsThereOnTheTwoAxisView) {
+    Open(0);
+    ASSERT_TRUE(RunUntil(1000));
+    const unsigned first = Shown();
+    ASSERT_GT(first, 0u);
+    Click(CQXAppDialogMeasDLOG::IDC_CCDF);
+    ASSERT_EQ(Page().IsCcdfView(), 1);
+    CWaveformCCDFMainWnd* ccdf = Page().WaveformCCDF();
+    ASSERT_NE(ccdf, nullptr);
+    ASSERT_EQ(ccdf->IsMultiLineHasData(0), 1) << "the first run's distribution";
+    const QRect ccdfArea = ccdf->Plot().GetPlotArea().WithEdges();
+    ASSERT_GT(LinePixels(ccdf->Plot(), ccdfArea), 0);
+
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Shown() < first; }, 60000)) << "the run's reset";
+    EXPECT_EQ(ccdf->IsMultiLineHasData(0), 0) << "the first run's curve stays as if it were this one's";
+    EXPECT_EQ(LinePixels(ccdf->Plot(), ccdfArea), 0);
+    QElapsedTimer clock;
+    clock.start();
+    // Past two refresh periods: the page is handed samples while the CCDF view is shown.
+    const bool logged =
+        PumpUntil([&] { return m_frame->DataLoggingReceived() >= 3000 && clock.elapsed() >= 4500; }, 60000);
+    m_frame->OnCommand(CMainFrame::ID_MEASURE_STOP);
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    ASSERT_TRUE(logged);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+
+    Click(CQXAppDialogMeasDLOG::IDC_CCDF);
+    ASSERT_EQ(Page().IsCcdfView(), 0);
+    CWaveformComboWnd* plot = TwoAxisPlot();
+    ASSERT_NE(plot, nullptr);
+    ASSERT_TRUE(plot->isVisible());
+    const unsigned n = Shown();
+    ASSERT_EQ(n, m_frame->DataLoggingReceived());
+    const std::vector<double>& x = Page().Waveform()->GetDataMultiLineX(0);
+    const auto [low, high] = ReadingRange();
+    double h0 = 0, h1 = 0, v0 = 0, v1 = 0;
+    plot->GetAxisScaleHoriZoom(h0, h1);
+    plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_LE(h0, x[0]);
+    EXPECT_GE(h1, x[n - 1]);
+    EXPECT_LE(v0, low);
+    EXPECT_GE(v1, high);
+    EXPECT_LT(v1 - v0, 0.5) << "fitted to the run, not the reset's 0..1";
+
+    const QImage image = plot->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb line = waveform::ToQColor(plot->GetGDI().Styles[0].LineColor).rgb();
+    const waveform::CPlotArea a = plot->GetPlotArea();
+    const auto column = [&](double t) { return a.left + static_cast<int>((t - h0) / (h1 - h0) * a.Width()); };
+    const int from = std::max(a.left, column(x[0])), to = std::min(a.right, column(x[n - 1]));
+    ASSERT_GT(to - from, a.Width() / 2);
+    QList<int> blank;
+    for (int c = from; c <= to; ++c) {
+        bool drawn = false;
+        for (int r = a.top; r <= a.bottom && !drawn; ++r)
+            drawn = image.pixel(c, r) == line;
+        if (!drawn)
+            blank << c;
+    }
+    EXPECT_TRUE(blank.isEmpty()) << blank.size() << " columns without the line, the first at "
+                                 << (blank.isEmpty() ? 0 : blank.front());
+}
+
+// A box zoom on the right axis during a live run is the user's view: the run's next refreshes leave
+// it, and 恢复 brings the following back.
+TEST_F(DataLoggingFaults, AVerticalZoomDuringARunStaysUntilRestored) {
+    Open(0);
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return m_frame->IsRunning() && Shown() > 0; }, 60000));
+    CWaveformComboWnd* plot = TwoAxisPlot();
+    ASSERT_NE(plot, nullptr);
+    Click(CQXAppDialogMeasDLOG::IDC_TOOL_VERT);
+    const waveform::CPlotArea a = plot->GetPlotArea();
+    const QPoint press(a.left + a.Width() / 2, a.top + a.Height() / 4);
+    const QPoint release(press.x(), a.top + a.Height() / 2);
+    QTest::mouseMove(plot, press);
+    QTest::mousePress(plot, Qt::LeftButton, Qt::NoModifier, press);
+    QTest::mouseMove(plot, release);
+    QTest::mouseRelease(plot, Qt::LeftButton, Qt::NoModifier, release);
+    double z0 = 0, z1 = 0;
+    plot->GetAxisScaleVertZoom(z0, z1);
+    double f0 = 0, f1 = 0;
+    plot->GetAxisScaleVertOrg(f0, f1);
+    ASSERT_LT(z1 - z0, (f1 - f0) / 2) << "the box zoomed in";
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        const unsigned before = Shown();
+        ASSERT_TRUE(PumpUntil([&] { return Shown() > before; }, 60000)) << refresh;
+        double v0 = 0, v1 = 0;
+        plot->GetAxisScaleVertZoom(v0, v1);
+        EXPECT_EQ(v0, z0) << "refresh " << refresh;
+        EXPECT_EQ(v1, z1) << "refresh " << refresh;
+    }
+    Click(CQXAppDialogMeasDLOG::IDC_RESTORE);
+    const unsigned restored = Shown();
+    ASSERT_TRUE(PumpUntil([&] { return Shown() > restored; }, 60000));
+    m_frame->OnCommand(CMainFrame::ID_MEASURE_STOP);
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    // Followed again: the run's last refresh fitted the right axis to all of its readings.
+    const auto [low, high] = ReadingRange();
+    double v0 = 0, v1 = 0;
+    plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(v0, low);
+    EXPECT_EQ(v1, high);
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)

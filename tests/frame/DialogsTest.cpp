@@ -83,6 +83,13 @@ TEST_P(VisaRoundTrip, OkWritesTheResourceTheDialogShows) {
                   QString::fromUtf8(row.shownHost));
     }
     EXPECT_EQ(Edit(&dialog, CDlgPropertyVISARes::IDC_PORT)->text(), QString::fromUtf8(row.shownPort));
+    // The LAN shows its address to edit.
+    EXPECT_EQ(Edit(&dialog, CDlgPropertyVISARes::IDC_ADDRESS_IP)->isEnabled(),
+              row.shownInterface == CDlgPropertyVISARes::eLan);
+    if (row.shownInterface == CDlgPropertyVISARes::eLan) {
+        EXPECT_EQ(platform::FindControl<QGroupBox>(&dialog, CDlgPropertyVISARes::IDC_GROUP)->title(),
+                  QStringLiteral(" TCPIP "));
+    }
     ASSERT_TRUE(Ok(dialog)) << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_EQ(record.Resource, QString::fromUtf8(row.written));
     EXPECT_EQ(record.Timeout, QStringLiteral("5000"));
@@ -109,7 +116,12 @@ INSTANTIATE_TEST_SUITE_P(
                     SResourceCase{"Usb", "USB0::0x05E6::0x2280::4471234::INSTR", "10.9.9.9", nullptr, "", 1,
                                   "USB0::0x05E6::0x2280::4471234::INSTR"},
                     SResourceCase{"Gpib", "GPIB0::16::INSTR", "10.9.9.9", nullptr, "", -1,
-                                  "GPIB0::16::INSTR"}),
+                                  "GPIB0::16::INSTR"},
+                    // A record without a name of three parts opens on the LAN with board 0 and the
+                    // address the dialog starts from.
+                    SResourceCase{"Empty", "", "10.9.9.9", "127.0.0.1", "", 0, "TCPIP0::127.0.0.1::INSTR"},
+                    SResourceCase{"TwoParts", "TCPIP3::10.1.1.1", "10.9.9.9", "127.0.0.1", "", 0,
+                                  "TCPIP0::127.0.0.1::INSTR"}),
     RowName());
 
 // A board number out of range in the stored name is shown and refused on OK, not clamped.

@@ -9,14 +9,18 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCCDF.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "lumora/core/QXAppDialogMeasVoltage.h"
 #include "lumora/shell/ProgressWnd.h"
 #include "platform/ControlId.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
+#include "waveform/stripplot/WaveformTimeVsAmpWnd.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -52,6 +56,19 @@ TEST_F(FilePages, VoltagePageReadsTimeAndVoltageIntoLineZero) {
     EXPECT_EQ(page.Waveform()->GetDataMultiLineY(0), y);
     EXPECT_TRUE(platform::FindControl<controls::CXPStyleButtonST>(&page, 1079)->GetCheck());
     EXPECT_TRUE(m_messages.Texts().isEmpty());
+    // The axes are left as they were: 适应 fits them.
+    CWaveformTimeVsAmpWnd* plot = nullptr;
+    for (QWidget* child : page.Waveform()->findChildren<QWidget*>())
+        if (auto* p = dynamic_cast<CWaveformTimeVsAmpWnd*>(child))
+            plot = p;
+    ASSERT_NE(plot, nullptr);
+    double h0 = -1, h1 = -1, v0 = -1, v1 = -1;
+    plot->GetAxisScaleHoriZoom(h0, h1);
+    plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(std::vector<double>({h0, h1, v0, v1}), std::vector<double>({0, 1, 0, 1}));
+    page.OnCommand(1084);
+    plot->GetAxisScaleVertZoom(v0, v1);
+    EXPECT_EQ(std::vector<double>({v0, v1}), std::vector<double>({3.2, 3.3}));
 
     // Without "Time" in the first field: the parse error, and line 0 as it was.
     ASSERT_TRUE(WriteFile(Path("bad.csv"), "Voltage,Time\r\n1,2\r\n"));
@@ -152,6 +169,60 @@ TEST_F(FilePages, CurrentPageLinesFromItsOwnFilesAndCancel) {
     EXPECT_EQ(page->Waveform()->GetDataMultiLineX(1), x);
     EXPECT_EQ(page->Waveform()->GetDataMultiLineY(1), y);
     EXPECT_EQ(m_messages.Texts(), QStringList{ParseError()});
+}
+
+// The line buttons of the voltage and CCDF pages open text files: the dialog offers them, and a name
+// typed without an extension is taken as ".txt".
+TEST_F(FilePages, TheLineButtonsOfTheVoltageAndCcdfPagesOpenTextFiles) {
+    CQXAppDialogMeasVoltage voltage;
+    CQXAppDialogMeasCCDF ccdf;
+    ASSERT_TRUE(voltage.OnInitDialog());
+    ASSERT_TRUE(ccdf.OnInitDialog());
+    for (CMeasurementPage* page :
+         {static_cast<CMeasurementPage*>(&voltage), static_cast<CMeasurementPage*>(&ccdf)}) {
+        SCOPED_TRACE(page == &voltage ? "voltage" : "CCDF");
+        QString suffix;
+        QStringList filters;
+        QFileDialog::FileMode mode = QFileDialog::AnyFile;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            suffix = dialog->defaultSuffix();
+            filters = dialog->nameFilters();
+            mode = dialog->fileMode();
+            dialog->reject();
+        });
+        // A line without data stands visible in a new plot: the first click hides it.
+        page->PlotWindow()->SetMultiLineVisible(0, 0);
+        page->OnCommand(1079);
+        EXPECT_EQ(suffix, QStringLiteral("txt"));
+        EXPECT_EQ(mode, QFileDialog::ExistingFile);
+        EXPECT_EQ(filters.value(0), QStringLiteral("数据文本文件 (*.txt)"));
+    }
+}
+
+// The templates' hidden items: button 1068 "自动坐标系" on every page; the data-logging page's vertical
+// label names the left axis.
+TEST_F(FilePages, EveryPageHoldsTheHiddenAutomaticAxesButton) {
+    CQXAppDialogMeasVoltage voltage;
+    CQXAppDialogMeasCCDF ccdf;
+    CQXAppDialogMeasDLOG logging;
+    ASSERT_TRUE(voltage.OnInitDialog());
+    ASSERT_TRUE(ccdf.OnInitDialog());
+    ASSERT_TRUE(logging.OnInitDialog());
+    for (QWidget* page :
+         {static_cast<QWidget*>(&voltage), static_cast<QWidget*>(&ccdf), static_cast<QWidget*>(&logging)}) {
+        auto* automatic = platform::FindControl<QPushButton>(page, 1068);
+        ASSERT_NE(automatic, nullptr);
+        EXPECT_EQ(automatic->text(), QStringLiteral("自动坐标系"));
+        EXPECT_TRUE(automatic->isHidden());
+    }
+    QStringList hiddenLabels;
+    for (const QLabel* label : logging.findChildren<QLabel*>())
+        if (label->isHidden())
+            hiddenLabels << label->text();
+    hiddenLabels.sort();
+    EXPECT_EQ(hiddenLabels, (QStringList{QStringLiteral("左侧纵坐标"), QStringLiteral("横坐标")}));
 }
 
 } // namespace

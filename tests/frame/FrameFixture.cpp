@@ -2,6 +2,8 @@
 
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
+#include "lumora/core/QXAppDialogMeasDLOG.h"
+#include "lumora/core/SampleStore.h"
 #include "lumora/shell/ProgressWnd.h"
 #include "platform/CodePage.h"
 #include "platform/ControlId.h"
@@ -9,17 +11,15 @@
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
+#include "tests/support/DialogText.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
-#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <thread>
@@ -35,6 +35,34 @@ void EnsureApplication() {
         QApplication::setOrganizationName(QStringLiteral("TORVANE TECHNOLOGIES"));
         QApplication::setApplicationName(QStringLiteral("Lumora"));
     }
+}
+
+void LogOnPage(CQXAppDialogMeasDLOG& page, const std::vector<double>& times,
+               const std::vector<double>& values, int exclusion, unsigned slices) {
+    const auto n = static_cast<unsigned>(times.size());
+    CSampleStore store(n);
+    store.Append(times.data(), values.data(), n);
+    page.ResetDataLogging();
+    page.InitialMemory(n);
+    for (unsigned k = 0; k < slices; ++k) {
+        const unsigned start = n / slices * k;
+        const unsigned end = k + 1 == slices ? n : n / slices * (k + 1);
+        page.AppendMeasuredSamples(store, start, end - start, exclusion);
+    }
+}
+
+QStringList ReadWithXlrd(const QString& path) {
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, xlrd\n"
+                                 "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                 "for r in range(s.nrows):\n"
+                                 "    print(','.join(repr(c.value) for c in s.row(r)))\n"),
+                  path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return {QStringLiteral("xlrd failed: ") + QString::fromUtf8(python.readAllStandardError())};
+    return QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 CMessageRecorder::CMessageRecorder() {
@@ -89,16 +117,7 @@ CDialogRecorder::CDialogRecorder() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr)
             return;
-        QString text;
-        for (auto* edit : dialog->findChildren<QLineEdit*>())
-            text += edit->text();
-        for (auto* edit : dialog->findChildren<QTextEdit*>())
-            text += edit->toPlainText();
-        for (auto* edit : dialog->findChildren<QPlainTextEdit*>())
-            text += edit->toPlainText();
-        for (auto* label : dialog->findChildren<QLabel*>())
-            text += label->text();
-        m_texts << text;
+        m_texts << testsupport::DialogText(*dialog);
         dialog->accept();
     });
     m_timer->start(10);

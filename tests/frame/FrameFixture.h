@@ -6,10 +6,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class CMainFrame;
 class CProgressWnd;
 class CQXAppDialogMeasCurrent;
+class CQXAppDialogMeasDLOG;
 class QTimer;
 
 namespace frametest {
@@ -91,5 +93,14 @@ struct SLumora {
 };
 
 void EnsureApplication();
+
+// Hands samples to the data-logging page as a run does: its reset, then from a run's sample store in
+// the given number of slices, each handed over as a refresh hands it.
+void LogOnPage(CQXAppDialogMeasDLOG& page, const std::vector<double>& times,
+               const std::vector<double>& values, int exclusion, unsigned slices = 1);
+
+// What xlrd reads from the first sheet of a workbook: one line per row, each cell's Python repr
+// joined by ",".
+QStringList ReadWithXlrd(const QString& path);
 
 } // namespace frametest

@@ -4,12 +4,14 @@
 #include "FrameFixture.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "lumora/controls/DisplayDigital.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/WriteFailure.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
+#include "lumora/shell/QXDialogPaneDCSource.h"
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
 #include "tests/support/FileSizeLimit.h"
@@ -267,6 +269,23 @@ TEST_F(FrameOnTheBench, StopDuringADcSourceTestEndsItWithoutANotice) {
     EXPECT_EQ(notices.Texts().size(), 1);
 }
 
+// However a supply test ends, the pane shows the output as the supply has it: the test switched it on,
+// and a stop leaves it on.
+TEST_F(FrameOnTheBench, AStoppedSupplyTestLeavesThePaneShowingTheOutputTheSupplyHas) {
+    Prepare(1, false, 600.0);
+    const auto* form = Frame().SupplyPane()->Form();
+    ASSERT_FALSE(m_bench.SupplyOutputOn()) << "the simulated supply starts with its output off";
+    ASSERT_FALSE(form->Readout()->m_bOutputOn);
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return m_bench.SupplyOutputOn() && Frame().IsRunning(); }));
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_STOP));
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }));
+    ASSERT_TRUE(m_bench.SupplyOutputOn());
+    EXPECT_TRUE(form->Readout()->m_bOutputOn);
+    EXPECT_EQ(Frame().SupplyRecord().OutputState, 1);
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+}
+
 // While a run goes on the status bar says so with the time it has taken; afterwards it is idle again.
 TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
     Prepare(1, false, 600.0);
@@ -435,6 +454,17 @@ TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
     EXPECT_EQ(Frame().MultimeterPane()->OnlineState(), 0);
     EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 0);
     EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
+    // The run's log says why, beside each message.
+    const QString log = m_folder->LogText();
+    for (int message : {51513, 51514}) {
+        QString line;
+        for (const QString& logged : log.split(u'\n'))
+            if (logged.contains(platform::LoadString(message)))
+                line = logged;
+        EXPECT_TRUE(line.contains(QStringLiteral("cannot connect to 127.0.0.1:1 (Connection refused)")))
+            << message << "\n"
+            << log.toStdString();
+    }
 }
 
 // An instrument that takes the link but never answers held the start-up for its whole time-out and

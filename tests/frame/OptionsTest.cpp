@@ -51,6 +51,34 @@ void ShowPage(QDialog& dialog, const QString& leaf) {
     tree->setCurrentItem(items.front());
 }
 
+// The path fields show the end of their path, the folder's own name; the whole path is their tip.
+TEST(FrameOptions, PathFieldsShowTheFoldersName) {
+    CMessageRecorder messages;
+    CProgramFolder folder;
+    folder.WriteConfiguration(1, false);
+    SLumora lumora;
+    ASSERT_GE(lumora.created, 0);
+    bool looked = false;
+    WithModalDialog([&looked](QDialog& dialog) {
+        ShowPage(dialog, QStringLiteral("常规"));
+        for (int id : {int(CPrefMainPageGen::IDC_CONFIG_PATH), int(CPrefMainPageGen::IDC_PATH_CURR),
+                       int(CPrefMainPageGen::IDC_LOG_PATH)}) {
+            auto* edit = platform::FindControl<QLineEdit>(&dialog, id);
+            ASSERT_NE(edit, nullptr) << id;
+            ASSERT_TRUE(edit->isVisible()) << id;
+            // The field stands at the path's end, and that end is in view.
+            EXPECT_EQ(edit->cursorPosition(), static_cast<int>(edit->text().size())) << id;
+            const QRect cursor = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+            EXPECT_TRUE(edit->rect().contains(cursor.center())) << id;
+            EXPECT_EQ(edit->toolTip(), edit->text()) << id;
+        }
+        looked = true;
+        dialog.reject();
+    });
+    ASSERT_TRUE(lumora.frame->OnCommand(CMainFrame::ID_OPTIONS));
+    EXPECT_TRUE(looked);
+}
+
 TEST(FrameOptions, OptionsChangedInTheDialogSurviveARestartOfTheFrame) {
     CMessageRecorder messages;
     CProgramFolder folder;

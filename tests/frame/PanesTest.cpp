@@ -6,6 +6,7 @@
 #include "lumora/controls/DigEdit.h"
 #include "lumora/controls/DisplayDigital.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
@@ -21,12 +22,20 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QImage>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -532,6 +541,47 @@ TEST_F(PanesOnTheBench, TheMeasureModeEnablesThePanesOfItsInstruments) {
     }
 }
 
+// The lightest grey (most light) of the pixels inside the edit's frame, and the darkest: the edit's
+// background and its text colour.
+std::pair<int, int> InsideShades(QWidget& edit) {
+    const QImage image = edit.grab().toImage();
+    int lightest = 0;
+    int darkest = 255;
+    for (int y = 4; y < image.height() - 4; ++y)
+        for (int x = 4; x < image.width() - 4; ++x) {
+            const int grey = qGray(image.pixel(x, y));
+            lightest = std::max(lightest, grey);
+            darkest = std::min(darkest, grey);
+        }
+    return {lightest, darkest};
+}
+
+// Where the supply's form is disabled (mode 2, or while a run owns the supply) its digit edits grey out
+// as a plain edit of the form does: background and text as the style shows a disabled edit.
+TEST_F(PanesOnTheBench, DisabledDigitEditsLookDisabled) {
+    Prepare(2);
+    controls::CDigEdit* voltage = Supply().VoltageEdit();
+    ASSERT_FALSE(voltage->isEnabled());
+    ASSERT_FALSE(voltage->text().isEmpty());
+    // A plain edit beside it, disabled, with the same text.
+    QLineEdit plain(voltage->parentWidget());
+    plain.setGeometry(voltage->geometry());
+    plain.setFont(voltage->font());
+    plain.setText(voltage->text());
+    plain.setEnabled(false);
+    plain.show();
+    const auto [digitBack, digitText] = InsideShades(*voltage);
+    const auto [plainBack, plainText] = InsideShades(plain);
+    EXPECT_EQ(digitBack, plainBack);
+    EXPECT_EQ(digitText, plainText);
+
+    // Enabled again, it is the white edit that takes input.
+    m_lumora->frame->Preferences()->MeasureMode = 0;
+    m_lumora->frame->ApplyMeasureModeToPanes();
+    ASSERT_TRUE(voltage->isEnabled());
+    EXPECT_EQ(InsideShades(*voltage).first, 255);
+}
+
 TEST(PaneHelpers, TriggerLevelsBecomePositionsWithinTheTrackbar) {
     const struct {
         const char* name;
@@ -553,6 +603,124 @@ TEST(PaneHelpers, TriggerLevelsBecomePositionsWithinTheTrackbar) {
     EXPECT_EQ(shell::DecimalsOf(QStringLiteral("3.300000")), 6);
     EXPECT_EQ(shell::DecimalsOf(QStringLiteral("1.23456789")), 6);
     EXPECT_EQ(shell::DecimalsOf(QStringLiteral("5")), 0);
+}
+
+// The columns of the image's band of rows that hold ink (dark text on the readout's light face),
+// grouped into the runs of touching columns each glyph makes: first column, last column, ink height.
+struct SInkRun {
+    int first;
+    int last;
+    int height;
+};
+std::vector<SInkRun> InkRuns(const QImage& image, int top, int bottom) {
+    std::vector<SInkRun> runs;
+    bool inRun = false;
+    for (int x = 0; x < image.width(); ++x) {
+        int upper = -1, lower = -1;
+        for (int y = top; y < bottom; ++y) {
+            if (qGray(image.pixel(x, y)) < 100) {
+                if (upper < 0)
+                    upper = y;
+                lower = y;
+            }
+        }
+        if (upper < 0) {
+            inRun = false;
+            continue;
+        }
+        if (!inRun) {
+            runs.push_back({x, x, 0});
+            runs.back().height = lower - upper + 1;
+            inRun = true;
+        }
+        runs.back().last = x;
+        runs.back().height = std::max(runs.back().height, lower - upper + 1);
+    }
+    return runs;
+}
+
+// The form's readout at its size shows the whole current reading, its minus sign first: a bar at
+// least a third as wide as the digits are tall, clear of the readout's left edge, before digits
+// several times its height. A sign cut off leaves at most a stub at the edge of the reading's place.
+void ExpectWholeNegativeReadings() {
+    const struct {
+        const char* name;
+        const char* reading; // as the supply sends it: current, time
+        const char* shown;
+    } rows[] = {
+        {"near zero", "-0.0012345,0.25", "-0.0012345"},
+        {"ten amperes", "-10.1234567,0.25", "-10.1234567"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CQXDialogPaneDCSource form;
+        form.UpdateReadout(QString::fromLatin1(row.reading));
+        controls::CDisplayDigital* readout = form.Readout();
+        ASSERT_EQ(readout->m_strCurrent, QString::fromLatin1(row.shown));
+        const QImage image = readout->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect band =
+            readout->m_strVoltage.isEmpty() ? readout->FullValueRect() : readout->LowerValueRect();
+        const std::vector<SInkRun> runs = InkRuns(image, band.top(), band.bottom() + 1);
+        ASSERT_GE(runs.size(), 3u);
+        const SInkRun& sign = runs.front();
+        int digits = 0;
+        for (const SInkRun& run : runs)
+            digits = std::max(digits, run.height);
+        EXPECT_GE(sign.first, 2) << "the sign is cut at the readout's edge";
+        EXPECT_GE((sign.last - sign.first + 1) * 3, digits) << "the sign is cut";
+        EXPECT_LE(sign.height * 3, digits) << "the first glyph is not the sign";
+        // The unit stands right of the reading, inside the readout.
+        EXPECT_LT(runs.back().last, image.width() - 2);
+    }
+}
+
+constexpr const char* kWideFaceOnly = "LUMORA_TEST_WIDE_FACE_ONLY";
+
+TEST(SupplyReadout, ANegativeReadingShowsItsSignAtThePanesSize) {
+    EnsureApplication();
+    ExpectWholeNegativeReadings();
+    if (!qEnvironmentVariableIsEmpty(kWideFaceOnly)) {
+        // The face fontconfig was left: wider than the one the readout names.
+        CQXDialogPaneDCSource form;
+        EXPECT_EQ(QFontInfo(form.Readout()->ValueFont()).family().toStdString(), "DejaVu Sans");
+        return;
+    }
+    // The face the program names comes with Arial's metrics, as the set-up installs it.
+    CQXDialogPaneDCSource form;
+    EXPECT_EQ(QFontInfo(form.Readout()->ValueFont()).family().toStdString(), "Liberation Sans");
+
+    // Where Arial's metrics are missing (only DejaVu Sans, about a tenth wider, to stand in for it)
+    // the readings are still whole: the same checks in a process that sees no other face.
+    const QString dejavu = QStringLiteral("/usr/share/fonts/truetype/dejavu/");
+    if (!QFileInfo::exists(dejavu + QStringLiteral("DejaVuSans-Bold.ttf")))
+        GTEST_SKIP() << "DejaVu Sans is not installed";
+    QTemporaryDir dir;
+    const QString faces = dir.filePath(QStringLiteral("faces"));
+    ASSERT_TRUE(QDir().mkpath(faces));
+    for (const char* face : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"})
+        ASSERT_TRUE(
+            QFile::link(dejavu + QString::fromLatin1(face), faces + u'/' + QString::fromLatin1(face)));
+    const QString config = dir.filePath(QStringLiteral("fonts.conf"));
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig><dir>%1</dir><cachedir>%2</cachedir>"
+                              "</fontconfig>\n")
+                   .arg(faces, dir.filePath(QStringLiteral("cache")))
+                   .toUtf8());
+    file.close();
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FONTCONFIG_FILE"), config);
+    environment.insert(QString::fromLatin1(kWideFaceOnly), QStringLiteral("1"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=SupplyReadout.ANegativeReadingShowsItsSignAtThePanesSize")});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString output = QString::fromUtf8(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
 }
 
 } // namespace

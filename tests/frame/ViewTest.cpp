@@ -104,24 +104,7 @@ protected:
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
     void FillDataLogging(const std::vector<double>& x, const std::vector<double>& y) {
-        CQXAppDialogMeasDLOG* page = m_view->PageDLOG();
-        page->ResetDataLogging();
-        page->InitialMemory(static_cast<unsigned>(x.size()));
-        page->AppendMeasuredData(x.data(), y.data(), 0, static_cast<unsigned>(x.size()), 3);
-    }
-    // What xlrd reads from the first sheet: one "a,b" line per row.
-    static QStringList ReadWithXlrd(const QString& path) {
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("import sys, xlrd\n"
-                                     "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-                                     "for r in range(s.nrows):\n"
-                                     "    print(','.join(repr(c.value) for c in s.row(r)))\n"),
-                      path});
-        if (!python.waitForFinished(60000) || python.exitCode() != 0)
-            return {QStringLiteral("xlrd failed: ") + QString::fromUtf8(python.readAllStandardError())};
-        return QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        LogOnPage(*m_view->PageDLOG(), x, y, 3);
     }
 
     // Opens the file through the view, pressing Cancel in its progress window as soon as the window
@@ -153,24 +136,27 @@ TEST_F(View, PageCommandsSwitchTheFourPages) {
     EXPECT_EQ(m_view->VisiblePage(), m_view->PageCurrent());
     EXPECT_EQ(m_frame->CurrentPage(), m_view->PageCurrent());
     EXPECT_EQ(m_frame->DataLoggingPage(), m_view->PageDLOG());
+    // Only the current and data-logging pages print and save screenshots; on the voltage and CCDF
+    // pages those commands do nothing and are not offered.
     const struct {
         unsigned id;
         QWidget* page;
+        bool prints;
     } steps[] = {
-        {CMainFrame::ID_MEASURE_VOLTAGE, m_view->PageVoltage()},
-        {CMainFrame::ID_MEASURE_CCDF, m_view->PageCCDF()},
-        {CMainFrame::ID_MEASURE_DATALOGGING, m_view->PageDLOG()},
-        {CMainFrame::ID_MEASURE_CURRENT, m_view->PageCurrent()},
+        {CMainFrame::ID_MEASURE_VOLTAGE, m_view->PageVoltage(), false},
+        {CMainFrame::ID_MEASURE_CCDF, m_view->PageCCDF(), false},
+        {CMainFrame::ID_MEASURE_DATALOGGING, m_view->PageDLOG(), true},
+        {CMainFrame::ID_MEASURE_CURRENT, m_view->PageCurrent(), true},
     };
     for (const auto& step : steps) {
         ASSERT_TRUE(Select(step.id)) << step.id;
         EXPECT_EQ(m_frame->SelectedPage(), step.id);
         EXPECT_EQ(m_view->VisiblePage(), step.page) << step.id;
         EXPECT_TRUE(step.page->isVisible()) << step.id;
-        EXPECT_NE(m_view->PrintedWindow(), nullptr) << step.id;
-        for (unsigned print : {CLumoraView::ID_FILE_PRINT, CLumoraView::ID_FILE_PRINT_DIRECT,
-                               CLumoraView::ID_FILE_PRINT_PREVIEW})
-            EXPECT_TRUE(m_frame->QueryCommand(print).m_enabled) << step.id << " " << print;
+        EXPECT_EQ(m_view->PrintedWindow() != nullptr, step.prints) << step.id;
+        for (unsigned command : {CLumoraView::ID_FILE_PRINT, CLumoraView::ID_FILE_PRINT_DIRECT,
+                                 CLumoraView::ID_FILE_PRINT_PREVIEW, CLumoraView::ID_SAVE_SCREENSHOT})
+            EXPECT_EQ(m_frame->QueryCommand(command).m_enabled, step.prints) << step.id << " " << command;
     }
     m_view->ShowMeasurementPage(40000);
     EXPECT_EQ(m_view->VisiblePage(), nullptr);
@@ -199,8 +185,9 @@ TEST_F(View, CurrentPageFilesRoundTripThroughOpenAndSave) {
 struct SSourceFile {
     const char* name;
     unsigned page;             // the page the view opens it on
-    std::vector<double> line0; // that page's line 0 afterwards (empty: nothing to save)
+    std::vector<double> line0; // the line that page saves afterwards (empty: nothing to save)
     std::vector<double> line0Times;
+    const char* header; // the saved value column's name
 };
 
 const std::vector<double> kTimes{0.0, 0.5, 1.25};
@@ -251,14 +238,20 @@ QByteArray BinFile(const QString& scratch,
 
 // The samples of a saved file as the outside readers see them: csv and txt through Python's csv
 // module, xls through xlrd, each row "time value"; the binary file through our reader.
-std::vector<std::pair<double, double>> ReadBack(const QString& path) {
+// The rows of a saved file; header receives its value column's name (a binary file's column number).
+std::vector<std::pair<double, double>> ReadBack(const QString& path, QString& header) {
     std::vector<std::pair<double, double>> rows;
+    header.clear();
     if (path.endsWith(QStringLiteral(".bin"))) {
         CBinDataFile file;
-        if (file.Read(path) == 1) {
-            for (std::size_t i = 0; i < file.GetTimes().size(); ++i)
-                rows.emplace_back(file.GetTimes()[i], file.GetColumn(2)[i]);
-        }
+        if (file.Read(path) != 1)
+            return rows;
+        for (int column = CBinDataFile::kColumns; column >= 1; --column)
+            if (file.IsColumnPresent(column))
+                header = QString::number(column);
+        const auto& values = file.GetColumn(header.toInt());
+        for (std::size_t i = 0; i < file.GetTimes().size() && i < values.size(); ++i)
+            rows.emplace_back(file.GetTimes()[i], values[i]);
         return rows;
     }
     QProcess python;
@@ -283,6 +276,7 @@ std::vector<std::pair<double, double>> ReadBack(const QString& path) {
     }
     const QStringList lines =
         QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    header = lines.value(0).section(QStringLiteral(" | "), 1);
     for (const QString& line : lines.mid(1)) {
         const QStringList numbers = line.split(u' ');
         rows.emplace_back(numbers.value(0).toDouble(), numbers.value(1).toDouble());
@@ -291,8 +285,8 @@ std::vector<std::pair<double, double>> ReadBack(const QString& path) {
 }
 
 // Each file the data-logging page reads, with and without a DC column, opened through the view and
-// saved from the page it opened on in every format: every sample of that page's line 0 comes back,
-// or a message says why nothing was saved.
+// saved from the page it opened on in every format: every sample of the current that page saves comes
+// back under the current's name (never the voltage beside it), or a message says why nothing was saved.
 TEST_F(View, DataLoggingFilesRoundTripThroughOpenAndEverySave) {
     const QString scratch = Path("scratch.bin");
     ASSERT_TRUE(WriteFile(Path("dc.csv"), TextTable("Time,Current DC", ',', {&kCurrents})));
@@ -320,14 +314,14 @@ TEST_F(View, DataLoggingFilesRoundTripThroughOpenAndEverySave) {
         ASSERT_TRUE(document.SaveAs(Path(name)));
     }
     const SSourceFile sources[] = {
-        {"dc.csv", CMainFrame::ID_MEASURE_DATALOGGING, kCurrents, kTimes},
-        {"dc.txt", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
-        {"nodc.csv", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
-        {"nodc.txt", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
-        {"dc.bin", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
-        {"nodc.bin", CMainFrame::ID_MEASURE_DATALOGGING, kVolts, kTimes},
-        {"dc.xls", CMainFrame::ID_MEASURE_CURRENT, kCurrents, kTimes},
-        {"nodc.xls", CMainFrame::ID_MEASURE_VOLTAGE, {}, {}},
+        {"dc.csv", CMainFrame::ID_MEASURE_DATALOGGING, kCurrents, kTimes, "Current DC"},
+        {"dc.txt", CMainFrame::ID_MEASURE_DATALOGGING, kCurrents, kTimes, "Current DC"},
+        {"nodc.csv", CMainFrame::ID_MEASURE_DATALOGGING, kMaxima, kTimes, "Current Max"},
+        {"nodc.txt", CMainFrame::ID_MEASURE_DATALOGGING, kMaxima, kTimes, "Current Max"},
+        {"dc.bin", CMainFrame::ID_MEASURE_DATALOGGING, kCurrents, kTimes, "Current DC"},
+        {"nodc.bin", CMainFrame::ID_MEASURE_DATALOGGING, kMaxima, kTimes, "Current Max"},
+        {"dc.xls", CMainFrame::ID_MEASURE_CURRENT, kCurrents, kTimes, "Current"},
+        {"nodc.xls", CMainFrame::ID_MEASURE_VOLTAGE, {}, {}, ""},
     };
     for (const SSourceFile& source : sources) {
         SCOPED_TRACE(source.name);
@@ -354,7 +348,13 @@ TEST_F(View, DataLoggingFilesRoundTripThroughOpenAndEverySave) {
                 continue;
             }
             ASSERT_EQ(result, 1) << m_messages.Texts().join(u'\n').toStdString();
-            const auto rows = ReadBack(saved);
+            QString header;
+            const auto rows = ReadBack(saved, header);
+            // A binary file names its column by number: the DC current's 2, the maximum's 4.
+            const QString name = QString::fromLatin1(source.header);
+            EXPECT_EQ(header, std::string(type) != "bin" ? name
+                              : name.endsWith(u"DC")     ? QStringLiteral("2")
+                                                         : QStringLiteral("4"));
             ASSERT_EQ(rows.size(), source.line0.size());
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 EXPECT_NEAR(rows[i].first, source.line0Times[i], 1e-9) << "row " << i;
@@ -594,9 +594,21 @@ TEST_F(View, PrintsTheSelectedPlotOnOneLandscapePage) {
         y[i] = (i % 20) * 1e-4;
     }
     m_view->PageCurrent()->SetMeasuredData(x.data(), y.data(), 200, 1);
-    for (unsigned page : {CMainFrame::ID_MEASURE_CURRENT, CMainFrame::ID_MEASURE_VOLTAGE}) {
+    // The voltage and CCDF pages print nothing and save no screenshot.
+    for (unsigned page : {CMainFrame::ID_MEASURE_VOLTAGE, CMainFrame::ID_MEASURE_CCDF}) {
         ASSERT_TRUE(Select(page));
-        const QString pdf = Path(page == CMainFrame::ID_MEASURE_CURRENT ? "current.pdf" : "voltage.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Path("nothing.pdf"));
+        EXPECT_FALSE(m_view->PrintSelectedPage(printer)) << page;
+        EXPECT_EQ(m_view->SaveScreenShotFile(Path("nothing.bmp")), 0) << page;
+        EXPECT_FALSE(QFile::exists(Path("nothing.pdf"))) << page;
+        EXPECT_FALSE(QFile::exists(Path("nothing.bmp"))) << page;
+        EXPECT_TRUE(m_messages.Texts().isEmpty()) << page;
+    }
+    for (unsigned page : {CMainFrame::ID_MEASURE_CURRENT, CMainFrame::ID_MEASURE_DATALOGGING}) {
+        ASSERT_TRUE(Select(page));
+        const QString pdf = Path(page == CMainFrame::ID_MEASURE_CURRENT ? "current.pdf" : "logging.pdf");
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);

@@ -11,6 +11,11 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -144,6 +149,104 @@ TEST(HyperLink, EmptyTextTakesTheAddressAndTheTipShowsIt) {
     EXPECT_EQ(link.toolTip(), QStringLiteral("https://torvane.example/"));
 }
 
+// Sets an environment variable for the scope, as it was afterwards.
+class CEnvironment {
+public:
+    CEnvironment(const char* name, const QString& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+        qputenv(name, value.toUtf8());
+    }
+    ~CEnvironment() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// The new-window flag opens a web link through the default browser's "new-window" action; a browser
+// without one, a mail link and a link without the flag open as the desktop opens any link.
+TEST(HyperLink, TheNewWindowFlagAsksTheBrowserForANewWindow) {
+    App();
+    CUrlRecorder recorder;
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("config"));
+    const QString data = dir.filePath(QStringLiteral("data"));
+    const QString marker = dir.filePath(QStringLiteral("browser-arguments"));
+    ASSERT_TRUE(QDir().mkpath(config));
+    ASSERT_TRUE(QDir().mkpath(data + QStringLiteral("/applications")));
+    const CEnvironment environment[] = {{"XDG_CONFIG_HOME", config},
+                                        {"XDG_CONFIG_DIRS", dir.filePath(QStringLiteral("none"))},
+                                        {"XDG_DATA_HOME", data},
+                                        {"XDG_DATA_DIRS", dir.filePath(QStringLiteral("none"))}};
+    const QString browser = dir.filePath(QStringLiteral("browser.sh"));
+    {
+        QFile script(browser);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral(
+                         "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '%1.part'\nmv '%1.part' '%1'\n")
+                         .arg(marker)
+                         .toUtf8());
+        script.close();
+        script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeUser);
+    }
+    const auto writeFile = [](const QString& path, const QString& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+    };
+    writeFile(config + QStringLiteral("/mimeapps.list"),
+              QStringLiteral(
+                  "[Default Applications]\nx-scheme-handler/https=test-browser.desktop;other.desktop\n"));
+    const QString entry = data + QStringLiteral("/applications/test-browser.desktop");
+    const QString withAction =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=Test\nExec=\"%1\" %u\nActions=new-window;\n\n"
+                       "[Desktop Action new-window]\nName=New Window\nExec=\"%1\" --new-window %u\n")
+            .arg(browser);
+    const QString withoutAction =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=Test\nExec=\"%1\" %u\n").arg(browser);
+    const struct {
+        const char* name;
+        const char* url;
+        bool newWindow;
+        const QString* desktopEntry;
+        bool toBrowser; // the new-window action ran, else the desktop's opener
+    } rows[] = {
+        {"web link in a new window", "https://torvane.example/", true, &withAction, true},
+        {"web link", "https://torvane.example/", false, &withAction, false},
+        {"browser without the action", "https://torvane.example/", true, &withoutAction, false},
+        {"mail link", "mailto:support@torvane.example", true, &withAction, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeFile(entry, *row.desktopEntry);
+        QFile::remove(marker);
+        recorder.m_opened.clear();
+        infobox::CXHyperLink link;
+        link.setText(QStringLiteral("link"));
+        link.SetURL(QString::fromLatin1(row.url));
+        link.SetNewWindow(row.newWindow);
+        link.show();
+        QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(2, 2));
+        EXPECT_TRUE(link.GetVisited());
+        if (row.toBrowser) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 60000));
+            QFile arguments(marker);
+            ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
+            EXPECT_EQ(QString::fromUtf8(arguments.readAll()),
+                      QStringLiteral("--new-window\n") + QString::fromLatin1(row.url) + u'\n');
+            EXPECT_TRUE(recorder.m_opened.isEmpty());
+        } else {
+            EXPECT_EQ(recorder.m_opened, QStringList{QString::fromLatin1(row.url)});
+        }
+    }
+}
+
 QColor PixelAt(QWidget& widget, int x, int y) {
     return widget.grab().toImage().pixelColor(x, y);
 }
@@ -195,7 +298,45 @@ TEST(BannerStatic, PictureKeptByValueWithItsLastRowAndColumn) {
 
     banner.SetBitmap(Checked(10, 10), true);
     EXPECT_EQ(banner.size(), QSize(40, 20));
-    EXPECT_FALSE(banner.acceptDrops());
+}
+
+// The banner takes one ".bmp" file dropped on it, whatever the extension's case, as the prompt
+// library's picture static does; any other drop leaves its picture.
+TEST(BannerStatic, TakesOneDroppedBitmapFile) {
+    App();
+    QTemporaryDir dir;
+    const QString lower = dir.filePath(QStringLiteral("dropped.bmp"));
+    const QString upper = dir.filePath(QStringLiteral("DROPPED.BMP"));
+    const QString other = dir.filePath(QStringLiteral("dropped.png"));
+    ASSERT_TRUE(Checked(8, 8).save(lower, "BMP"));
+    ASSERT_TRUE(Checked(8, 8).save(upper, "BMP"));
+    ASSERT_TRUE(Checked(8, 8).save(other, "PNG"));
+    const struct {
+        const char* name;
+        QList<QUrl> urls;
+        const QString* taken; // the file shown afterwards; null: none
+    } rows[] = {
+        {"one bitmap", {QUrl::fromLocalFile(lower)}, &lower},
+        {"one bitmap in capitals", {QUrl::fromLocalFile(upper)}, &upper},
+        {"two bitmaps", {QUrl::fromLocalFile(lower), QUrl::fromLocalFile(upper)}, nullptr},
+        {"another picture type", {QUrl::fromLocalFile(other)}, nullptr},
+        {"not a local file", {QUrl(QStringLiteral("https://torvane.example/b.bmp"))}, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        infobox::CxStatic banner;
+        ASSERT_TRUE(banner.LoadFromResource(infobox::CDlgAbout::IDB_BANNER, false));
+        EXPECT_TRUE(banner.acceptDrops());
+        QMimeData data;
+        data.setUrls(row.urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&banner, &enter);
+        EXPECT_EQ(enter.isAccepted(), row.taken != nullptr);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&banner, &drop);
+        EXPECT_EQ(banner.FileName(), row.taken != nullptr ? *row.taken : QString());
+        EXPECT_EQ(banner.ResourceId(), row.taken != nullptr ? -1 : int(infobox::CDlgAbout::IDB_BANNER));
+    }
 }
 
 TEST(BannerStatic, PicturesByIdAndFromFiles) {
@@ -229,6 +370,31 @@ void CloseActiveDialogWith(bool accept) {
             }
         }
     });
+}
+
+// Each link is as wide as its text: a click beside the text, within the dialog's width, opens nothing.
+TEST(AboutBox, LinksAreAsWideAsTheirText) {
+    App();
+    CUrlRecorder recorder;
+    infobox::CDlgAbout about;
+    about.show();
+    for (int id : {int(infobox::CDlgAbout::IDC_WEBLINK), int(infobox::CDlgAbout::IDC_MAILLINK)}) {
+        SCOPED_TRACE(id);
+        auto* link = platform::FindControl<infobox::CXHyperLink>(&about, id);
+        ASSERT_NE(link, nullptr);
+        const int text = link->fontMetrics().horizontalAdvance(link->text());
+        EXPECT_LE(link->width(), text + 4);
+        EXPECT_GE(link->width(), text);
+        EXPECT_LT(link->width() * 2, about.width());
+        recorder.m_opened.clear();
+        const QPoint beside = link->mapTo(&about, QPoint(link->width() + 20, link->height() / 2));
+        QWidget* under = about.childAt(beside);
+        if (under != nullptr)
+            QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(&about, beside));
+        EXPECT_TRUE(recorder.m_opened.isEmpty());
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(2, link->height() / 2));
+        EXPECT_EQ(recorder.m_opened.size(), 1);
+    }
 }
 
 TEST(AboutBox, ResultByTheButtonThatClosedIt) {

@@ -50,7 +50,7 @@ done
 grep -q '_tests$' <<<"$contents" && fail "the package holds test programs"
 
 depends="$(dpkg-deb --field "$deb" Depends)"
-for runtime in libqt6widgets6 libqt6printsupport6 libtinyxml2.6.2v5; do
+for runtime in libqt6widgets6 libqt6printsupport6 libtinyxml2.6.2v5 fonts-liberation fonts-wqy-microhei; do
   grep -q "$runtime" <<<"$depends" || fail "Depends lacks $runtime: $depends"
 done
 

@@ -3,7 +3,9 @@
 
 #include "lumora/controls/DigEdit.h"
 #include "platform/ControlId.h"
+#include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "platform/ProgramFolder.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 #include "waveform/prefdlg/PreferencesDlgBase.h"
 #include "waveform/prefdlg/PropertyPageHost.h"
@@ -20,8 +22,12 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -379,6 +385,106 @@ TEST(WaveformDialog, TheTwoAxisPlotShowsTheLeftAxis) {
     });
     EXPECT_EQ(frame.SetPropertyWaveform(), 0);
     EXPECT_TRUE(leftShown);
+}
+
+// Types over a limit edit of the dialog as the user does.
+void TypeLimit(QDialog& dialog, int id, const QString& text) {
+    auto* edit = platform::FindControl<QLineEdit>(&dialog, id);
+    ASSERT_NE(edit, nullptr) << id;
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+const char* const kPlotFolderVariable = "LUMORA_PLOT_FOLDER";
+
+// The second process of the test below: the plot opened on the parent's program folder, a colour
+// changed in its dialog, and what it showed printed.
+TEST(PlotLimitsRestartChild, OpensThePlotAndChangesOnlyAColour) {
+    const QString folder = qEnvironmentVariable(kPlotFolderVariable);
+    if (folder.isEmpty())
+        GTEST_SKIP() << "run by PlotLimitsAcrossARestart";
+    EnsureApplication();
+    platform::SetProgramFolderOverride(folder);
+    platform::SetProfileFileOverride(folder + QStringLiteral("profile.ini"));
+    int messages = 0;
+    platform::SetMessageBoxSink([&](const QString&, const QString&, unsigned) {
+        ++messages;
+        return platform::IDOK;
+    });
+    CMessageSink host;
+    CWaveformTimeVsAmpMainWnd frame;
+    ASSERT_EQ(frame.Create(nullptr, &host, QRect(0, 0, 655, 495)), 0);
+    frame.show();
+    CWaveformTimeVsAmpWnd* plot = nullptr;
+    for (QWidget* child : frame.findChildren<QWidget*>())
+        if (auto* p = dynamic_cast<CWaveformTimeVsAmpWnd*>(child))
+            plot = p;
+    ASSERT_NE(plot, nullptr);
+    double opened0 = 0, opened1 = 0;
+    plot->GetAxisScaleVertZoom(opened0, opened1);
+    WithModalDialog([](QDialog& dialog) {
+        ShowPage(dialog, QStringLiteral("颜色线型"));
+        ChooseColour(dialog, CPrefPageWfColor::IDC_BACK_COLOUR, 26);
+        ClickControl(dialog, kOk);
+        if (dialog.isVisible())
+            dialog.reject();
+    });
+    const int result = frame.SetPropertyWaveform();
+    double after0 = 0, after1 = 0;
+    plot->GetAxisScaleVertZoom(after0, after1);
+    std::printf("RESULT opened=%.17g,%.17g result=%d after=%.17g,%.17g messages=%d\n", opened0, opened1,
+                result, after0, after1, messages);
+    std::fflush(stdout);
+    platform::SetMessageBoxSink({});
+    platform::SetProfileFileOverride(QString());
+    platform::SetProgramFolderOverride(QString());
+}
+
+// Limits of nanoamperes set in the dialog outlive the program: a new process opens the plot on them,
+// and a change of a colour alone is accepted and leaves them as they were.
+TEST(PlotLimitsAcrossARestart, NanoampereLimitsComeBackAndAColourChangeKeepsThem) {
+    CTestEnvironment environment;
+    {
+        CMessageSink host;
+        CWaveformTimeVsAmpMainWnd frame;
+        ASSERT_EQ(frame.Create(nullptr, &host, QRect(0, 0, 655, 495)), 0);
+        frame.show();
+        WithModalDialog([](QDialog& dialog) {
+            TypeLimit(dialog, CPrefPageWaveform::IDC_VERT_MIN, QStringLiteral("0.00000002"));
+            TypeLimit(dialog, CPrefPageWaveform::IDC_VERT_MAX, QStringLiteral("0.00000008"));
+            ClickControl(dialog, kOk);
+        });
+        ASSERT_EQ(frame.SetPropertyWaveform(), 1);
+        ASSERT_TRUE(environment.Messages().isEmpty()) << environment.Messages().join(u'\n').toStdString();
+    }
+    QProcess child;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QString::fromLatin1(kPlotFolderVariable), environment.Path(QString()));
+    variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(variables);
+    child.start(QStringLiteral("/proc/self/exe"),
+                {QStringLiteral("--gtest_filter=PlotLimitsRestartChild.*")});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("RESULT opened=(\\S+),(\\S+) result=(-?\\d+) after=(\\S+),(\\S+) "
+                                          "messages=(\\d+)"))
+            .match(output);
+    ASSERT_TRUE(m.hasMatch()) << output.toStdString();
+    const auto number = [&](int i) { return std::strtod(m.captured(i).toLatin1().constData(), nullptr); };
+    EXPECT_EQ(number(1), 20e-9) << "the new process opens on the limits, to the last bit";
+    EXPECT_EQ(number(2), 80e-9);
+    EXPECT_EQ(m.captured(3).toInt(), 1) << "the colour change is accepted";
+    EXPECT_EQ(m.captured(6).toInt(), 0) << "no message";
+    EXPECT_EQ(number(4), 20e-9);
+    EXPECT_EQ(number(5), 80e-9);
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    CParameterWaveform saved;
+    ASSERT_EQ(DLL_LoadParameterFromFile(environment.Path(QStringLiteral("Config/Waveform.xml")), &saved), 1);
+    EXPECT_EQ(saved.VertMinZoom, 20e-9);
+    EXPECT_EQ(saved.VertMaxZoom, 80e-9);
+    EXPECT_EQ(saved.ColorAxisBkGnd, 0x00FFFFu);
 }
 
 } // namespace

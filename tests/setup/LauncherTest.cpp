@@ -66,9 +66,13 @@ protected:
         QString errors;
     };
 
-    SRun Run(const QStringList& arguments = {}) const {
+    SRun Run(const QStringList& arguments = {}, const QString& pathFirst = QString()) const {
         QProcess process;
-        process.setProcessEnvironment(m_environment);
+        QProcessEnvironment environment = m_environment;
+        if (!pathFirst.isEmpty())
+            environment.insert(QStringLiteral("PATH"),
+                               pathFirst + u':' + environment.value(QStringLiteral("PATH")));
+        process.setProcessEnvironment(environment);
         process.start(m_program, arguments);
         EXPECT_TRUE(process.waitForFinished(static_cast<int>(testsupport::kLongWait.count())));
         return SRun{process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
@@ -146,10 +150,6 @@ TEST_F(LauncherTest, RefusedInstallTargetsStartNothingAndFail) {
         {"a folder", QStringLiteral("Project"), QStringLiteral("<Install Value=\"folder.sh\" />"),
          "not a regular file"},
         {"the own folder", QStringLiteral("Project"), QStringLiteral("<Install Value=\".\" />"), "outside"},
-        {"empty value", QStringLiteral("Project"), QStringLiteral("<Install Name=\"Setup\" Value=\"\" />"),
-         "names no installer"},
-        {"no value", QStringLiteral("Project"), QStringLiteral("<Install Name=\"Setup\" />"),
-         "names no installer"},
         {"root in lower case", QStringLiteral("project"), QStringLiteral("<Install Value=\"linux.sh\" />"),
          "names no installer"},
     };
@@ -163,6 +163,39 @@ TEST_F(LauncherTest, RefusedInstallTargetsStartNothingAndFail) {
         EXPECT_TRUE(run.errors.contains(QString::fromLatin1(row.reason))) << run.errors.toStdString();
     }
     EXPECT_TRUE(NoMarkerAppears());
+}
+
+// An Install element that names no installer opens the launcher's own folder with the desktop's
+// opener (a stand-in here, that notes what it was given).
+TEST_F(LauncherTest, AnInstallWithoutValueOpensTheLaunchersFolder) {
+    const QString opener = m_root.path() + QStringLiteral("/opener");
+    ASSERT_TRUE(QDir().mkpath(opener));
+    {
+        QFile file(opener + QStringLiteral("/xdg-open"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            QStringLiteral("#!/bin/sh\necho \"$1\" > '%1.part'\nmv '%1.part' '%1'\n").arg(m_marker).toUtf8());
+        file.close();
+        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+    }
+    const struct {
+        const char* name;
+        QString install;
+    } rows[] = {
+        {"no value", QStringLiteral("<Install Name=\"Setup\" />")},
+        {"empty value", QStringLiteral("<Install Name=\"Setup\" Value=\"\" />")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(m_marker);
+        WriteLauncherFile(QStringLiteral("Project"), row.install);
+        const SRun run = Run({}, opener);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        ASSERT_TRUE(MarkerAppears());
+        QFile opened(m_marker);
+        ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(opened.readAll()).trimmed(), QFileInfo(m_media).canonicalFilePath());
+    }
 }
 
 TEST_F(LauncherTest, NoLauncherFileStartsNothing) {

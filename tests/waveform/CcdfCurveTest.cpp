@@ -77,17 +77,23 @@ TEST(CcdfCurveTest, UniformIntegersMatchTheirShareAtOrAboveEachEdge) {
     }
 }
 
-TEST(CcdfCurveTest, EmptyBinsAreDroppedAndTheCurveFalls) {
+// A bin without readings keeps its point at the share of the readings above it: the curve stays flat
+// across it and falls where readings are, so what is read off between two occupied bins is true.
+TEST(CcdfCurveTest, EmptyBinsKeepTheShareAboveThem) {
     // 10 readings of 1 and 11 of 10: five bins of width 1.8, only the first and the last hold any.
     std::vector<double> samples(10, 1.0);
     samples.insert(samples.end(), 11, 10.0);
     CCcdfCurve curve;
     ASSERT_EQ(ComputeCcdf(samples.data(), samples.size(), curve), 1);
-    ASSERT_EQ(curve.X.size(), 2u);
-    EXPECT_DOUBLE_EQ(curve.X[0], 1.9);
-    EXPECT_DOUBLE_EQ(curve.X[1], 9.1);
-    EXPECT_DOUBLE_EQ(curve.Y[0], 100.0);
-    EXPECT_DOUBLE_EQ(curve.Y[1], 11.0 / 21.0 * 100.0);
+    const double x[] = {1.9, 3.7, 5.5, 7.3, 9.1};
+    const double above = 11.0 / 21.0 * 100.0;
+    const double y[] = {100.0, above, above, above, above};
+    ASSERT_EQ(curve.X.size(), 5u);
+    ASSERT_EQ(curve.Y.size(), 5u);
+    for (std::size_t k = 0; k < 5; ++k) {
+        EXPECT_DOUBLE_EQ(curve.X[k], x[k]) << "bin " << k;
+        EXPECT_DOUBLE_EQ(curve.Y[k], y[k]) << "bin " << k;
+    }
 }
 
 TEST(CcdfCurveTest, EveryReadingEntersTheBinsAndNoReadingCountsNowhere) {

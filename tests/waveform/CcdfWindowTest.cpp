@@ -477,10 +477,15 @@ TEST_F(CcdfWindowTest, LabelsStayInsideTheWindowAndApart) {
         View(c.h0, c.h1, c.v0, c.v1);
         const QImage image = Shown();
         const waveform::CPlotArea a = Area();
+        // Ink: the text's colour, or near it where a glyph's edge is smoothed into the background.
         auto ink = [&](int column, int fromRow, int toRow) {
-            for (int row = fromRow; row <= toRow; ++row)
-                if (QColor(image.pixel(column, row)) == text)
+            for (int row = fromRow; row <= toRow; ++row) {
+                const QColor pixel(image.pixel(column, row));
+                if (std::abs(pixel.red() - text.red()) <= 96 &&
+                    std::abs(pixel.green() - text.green()) <= 96 &&
+                    std::abs(pixel.blue() - text.blue()) <= 96)
                     return true;
+            }
             return false;
         };
         // The lowest vertical label, just above the plot's bottom, is whole: its ink is as wide as its

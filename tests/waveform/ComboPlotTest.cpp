@@ -344,7 +344,9 @@ TEST_F(ComboPlotTest, PairBReportsBothAxesAndPairAGivesStatisticsOfTheLoggedSamp
     ASSERT_EQ(m_host.pairB.size(), 1u);
     EXPECT_DOUBLE_EQ(m_host.pairB[0].RightValue1, right.YValue(quarter));
     EXPECT_DOUBLE_EQ(m_host.pairB[0].LeftValue1, left.YValue(quarter));
-    EXPECT_NEAR(m_host.pairB[0].LeftValue1, 3.75, 1e-9);
+    // A quarter of the way down from the left axis's top of 5, to the pixel: the plot's height, which the
+    // axis labels' face decides, need not divide by four.
+    EXPECT_NEAR(m_host.pairB[0].LeftValue1, 3.75, 5.0 / left.area.Height());
     EXPECT_EQ(m_host.pairB[0].RightValue2, 0.0);
 
     // Pair A from the first sample to sample 20.
@@ -574,6 +576,104 @@ TEST_F(ComboPlotTest, LabelsOfBothAxesFitTheirMargins) {
         EXPECT_EQ(inkIn(image.width() - 2, image.width() - 1), 0) << c.name << ": nor a right one";
         EXPECT_GT(inkIn(2, a.left - 3), 0) << c.name << ": the left labels are drawn";
         EXPECT_GT(inkIn(a.right + 3, image.width() - 3), 0) << c.name << ": and the right ones";
+    }
+}
+
+// After a fit the highest samples lie on the plot's top edge, which belongs to the plot: zoomed in on a
+// burst whose samples all stand at the highest value, every column the burst crosses shows the line.
+TEST_F(ComboPlotTest, AfterAFitTheHighestSamplesAreDrawnOnTheTopEdge) {
+    constexpr std::size_t kSamples = 200;
+    constexpr double kSleep = 4.4e-6;
+    // Bursts of 1.0 mA to 10.9 mA: each range rounds its own way on the way to pixels.
+    for (int tenths = 10; tenths < 110; ++tenths) {
+        const double burst = tenths * 1e-4;
+        std::vector<double> x(kSamples), y(kSamples);
+        for (std::size_t i = 0; i < kSamples; ++i) {
+            x[i] = 0.01 * static_cast<double>(i);
+            y[i] = i >= 80 && i < 120 ? burst : kSleep;
+        }
+        m_frame.SetDataMultiLine(0, x.data(), y.data(), kSamples, 0, 0);
+        m_frame.SetAxisAdaptive();
+        double r0 = 0, r1 = 0;
+        m_plot->GetAxisScaleVertZoom(r0, r1);
+        ASSERT_EQ(r0, kSleep);
+        ASSERT_EQ(r1, burst);
+        // The view of the burst alone.
+        m_plot->SetAxisScaleHoriZoom(0.9, 1.1, 1);
+        m_frame.ReDrawWaveformWnd(1, 1, 1);
+        const QImage image = Shown();
+        const waveform::CPlotArea a = m_plot->GetPlotArea();
+        int blank = 0;
+        for (int column = a.left; column <= a.right; ++column)
+            blank += RowsOf(image, column, LineColour(0)).empty();
+        EXPECT_EQ(blank, 0) << "burst of " << burst << " A";
+    }
+}
+
+// The run's refits move the vertical axes with the data until the user chooses their view (a zoom box,
+// a pan, a bar's arrow): from then on only the full ranges follow, until the view is restored.
+TEST_F(ComboPlotTest, TheUsersVerticalViewEndsTheFollowingUntilRestored) {
+    const double x[] = {0, 1, 2, 3}, small[] = {1e-3, 2e-3, 3e-3, 4e-3}, large[] = {1e-3, 2e-3, 3e-3, 8e-3};
+    const auto drag = [&](int tool, QPoint from, QPoint to) {
+        m_frame.SetWaveformOperateTool(static_cast<eWaveformOperateToolsCombo>(tool));
+        QTest::mouseMove(m_plot, from);
+        QTest::mousePress(m_plot, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(m_plot, to);
+        QTest::mouseRelease(m_plot, Qt::LeftButton, Qt::NoModifier, to);
+        m_frame.SetWaveformOperateTool(eComboToolNone);
+    };
+    const struct {
+        const char* name;
+        std::function<void()> choose;
+    } views[] = {
+        {"zoom box",
+         [&] {
+             const waveform::CPlotArea a = m_plot->GetPlotArea();
+             drag(eComboToolZoomVert, {a.left + 20, a.top + 20}, {a.left + 20, a.top + a.Height() / 2});
+         }},
+        {"pan",
+         [&] {
+             const waveform::CPlotArea a = m_plot->GetPlotArea();
+             drag(eComboToolPan, {a.left + 50, a.top + 50}, {a.left + 50, a.top + 90});
+         }},
+        {"the right bar's arrow",
+         [&] {
+             CScrollBarCtrl* bar = VerticalBarAt(kBar + kPlotW);
+             QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->FirstArrowRect().center());
+         }},
+    };
+    for (const auto& view : views) {
+        SCOPED_TRACE(view.name);
+        m_frame.SetDataMultiLine(0, x, small, 4, 0, 0);
+        m_frame.FollowVerticalData();
+        double v0 = 0, v1 = 0;
+        m_plot->GetAxisScaleVertZoom(v0, v1);
+        ASSERT_EQ(std::vector<double>({v0, v1}), std::vector<double>({1e-3, 4e-3}));
+        view.choose();
+        EXPECT_FALSE(m_plot->FollowsVertical());
+        double chosen0 = 0, chosen1 = 0;
+        m_plot->GetAxisScaleVertZoom(chosen0, chosen1);
+        ASSERT_NE(std::vector<double>({chosen0, chosen1}), std::vector<double>({1e-3, 4e-3}));
+        m_frame.SetDataMultiLine(0, x, large, 4, 0, 0);
+        m_frame.FollowVerticalData();
+        m_plot->GetAxisScaleVertZoom(v0, v1);
+        EXPECT_EQ(std::vector<double>({v0, v1}), std::vector<double>({chosen0, chosen1})) << "the view stays";
+        m_plot->GetAxisScaleVertOrg(v0, v1);
+        EXPECT_EQ(std::vector<double>({v0, v1}), std::vector<double>({1e-3, 8e-3}))
+            << "the full range follows";
+        m_frame.SetAxisRestore();
+        EXPECT_TRUE(m_plot->FollowsVertical());
+        m_plot->GetAxisScaleVertZoom(v0, v1);
+        EXPECT_EQ(std::vector<double>({v0, v1}), std::vector<double>({1e-3, 8e-3}));
+    }
+    // 适应 and a new run follow the data again too.
+    const waveform::CPlotArea a = m_plot->GetPlotArea();
+    for (const auto& resume : {std::function<void()>([&] { m_frame.SetAxisAdaptive(); }),
+                               std::function<void()>([&] { m_frame.ResetWaveformDataLogging(); })}) {
+        drag(eComboToolZoomVert, {a.left + 20, a.top + 20}, {a.left + 20, a.top + a.Height() / 2});
+        ASSERT_FALSE(m_plot->FollowsVertical());
+        resume();
+        EXPECT_TRUE(m_plot->FollowsVertical());
     }
 }
 

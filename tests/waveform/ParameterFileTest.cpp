@@ -227,4 +227,52 @@ TEST_F(ParameterFileTest, AValueThatIsNotCodePageTextEndsTheRead) {
     EXPECT_EQ(record.ChartName, QStringLiteral("电流波形曲线"));
 }
 
+// A zoom limit reads back as the limit that was saved: six decimals where they hold it, as the file
+// has always had them, else as many as it takes (a plot of nanoamperes); files of six decimals read
+// as they always did.
+TEST_F(ParameterFileTest, LimitsAreWrittenSoTheyReadBackExactly) {
+    const struct {
+        const char* name;
+        double value;
+        const char* text;
+    } cases[] = {
+        {"whole", 10.0, "10.000000"},
+        {"milliamperes", 0.003, "0.003000"},
+        {"negative", -1.25, "-1.250000"},
+        {"20 nA", 20e-9, "0.00000002"},
+        {"80 nA", 80e-9, "0.00000008"},
+        {"a third", 1.0 / 3.0, "0.3333333333333333"},
+        {"far below", 1e-25, "0.0000000000000000000000001"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CParameterWaveform saved;
+        saved.VertMinZoom = c.value;
+        saved.VertMaxZoom = c.value;
+        saved.HoriMinZoom = c.value;
+        saved.HoriMaxZoom = c.value;
+        ASSERT_EQ(DLL_SaveParameterToFile(PathOf("limits.xml"), &saved), 1);
+        QFile file(PathOf("limits.xml"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        for (const char* element : {"HoriMaxZoom", "HoriMinZoom", "VertMaxZoom", "VertMinZoom"})
+            EXPECT_TRUE(text.contains(QByteArray("<") + element + " Value=\"" + c.text + "\""))
+                << element << "\n"
+                << text.toStdString();
+        CParameterWaveform loaded;
+        ASSERT_EQ(DLL_LoadParameterFromFile(PathOf("limits.xml"), &loaded), 1);
+        EXPECT_EQ(loaded.VertMinZoom, c.value);
+        EXPECT_EQ(loaded.VertMaxZoom, c.value);
+        EXPECT_EQ(loaded.HoriMinZoom, c.value);
+        EXPECT_EQ(loaded.HoriMaxZoom, c.value);
+    }
+    WriteFile("old.xml", "<?xml version=\"1.0\" ?>\n<LumoraSuite><ParametersWaveform>"
+                         "<VertMinZoom Value=\"0.000020\"/><VertMaxZoom Value=\"12.500000\"/>"
+                         "</ParametersWaveform></LumoraSuite>");
+    CParameterWaveform old;
+    ASSERT_EQ(DLL_LoadParameterFromFile(PathOf("old.xml"), &old), 1);
+    EXPECT_EQ(old.VertMinZoom, 2e-5);
+    EXPECT_EQ(old.VertMaxZoom, 12.5);
+}
+
 } // namespace

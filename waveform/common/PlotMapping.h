@@ -48,7 +48,9 @@ struct CPlotMapping {
     double YRaw(double y) const {
         if (logY)
             return area.bottom - Fraction(y, vMin, vMax) * area.Height();
-        return area.bottom - (y - vMin) * PixelsPerUnitY();
+        // As a share of the span, so that the highest value lies on the top edge exactly; through the
+        // pixels per unit it may round to the row above the plot.
+        return area.bottom - (y - vMin) / (vMax - vMin) * area.Height();
     }
     int XPixel(double x) const { return ToPixel(XRaw(x)); }
     int YPixel(double y) const { return ToPixel(YRaw(y)); }

@@ -129,12 +129,14 @@ platform::LRESULT CWaveformPlotMainWnd::OnMessage(platform::UINT message, platfo
         if (link == nullptr)
             return 1;
         m_plotWnd.SetAxisZoomRange(link->Axis, link->Bar->VisibleMin(), link->Bar->VisibleMax(), 0);
-        if (link->Axis == ePlotAxisHori) {
-            // A move is the user's view; the reset's double-click brings back the full range.
-            const platform::LPARAM code =
-                link->ControlId != 0 && lParam != 0 ? reinterpret_cast<const int*>(lParam)[2] : lParam;
-            if (code == kScrollCodeMoved || code == kScrollCodeReset)
+        // A move is the user's view; the reset's double-click brings back the full range.
+        const platform::LPARAM code =
+            link->ControlId != 0 && lParam != 0 ? reinterpret_cast<const int*>(lParam)[2] : lParam;
+        if (code == kScrollCodeMoved || code == kScrollCodeReset) {
+            if (link->Axis == ePlotAxisHori)
                 m_plotWnd.OnHorizontalView(code == kScrollCodeReset);
+            else
+                m_plotWnd.OnVerticalView(code == kScrollCodeReset);
         }
         m_plotWnd.ReDrawWaveformWnd(1, 1, 1);
         return 1;

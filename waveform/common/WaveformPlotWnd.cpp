@@ -261,6 +261,8 @@ void CWaveformPlotWnd::SetAxisScaleZoom(int axis, double min, double max, int no
     SetAxisZoomRange(axis, min, max, notify);
     if (axis == ePlotAxisHori)
         OnHorizontalView(false);
+    else
+        OnVerticalView(false);
 }
 
 void CWaveformPlotWnd::SetAxisZoomRange(int axis, double min, double max, int notify) {
@@ -326,6 +328,7 @@ void CWaveformPlotWnd::SetAxisRestore() {
         const CAxisRange& r = m_axes[static_cast<std::size_t>(axis)];
         SetAxisZoomRange(axis, r.OrgMin, r.OrgMax, 1);
     }
+    OnVerticalView(true);
     OnHorizontalView(true);
 }
 

@@ -80,7 +80,7 @@ public:
 
     // ---- ranges ----
     // Full (Org) and visible (Zoom) range of an axis; notify sends the axis' flag to the frame. A
-    // visible time range set so is a chosen view (OnHorizontalView).
+    // visible range set so is a chosen view (OnHorizontalView, OnVerticalView).
     void SetAxisScaleOrg(int axis, double min, double max, int notify);
     void SetAxisScaleZoom(int axis, double min, double max, int notify);
     // The visible range alone, as the window's own fitting and the frame's bars set it.
@@ -105,6 +105,9 @@ public:
     // brought back to its full range (restored: SetAxisRestore, the scroll bar's reset). A window that
     // follows its data on that axis stops or starts again.
     virtual void OnHorizontalView(bool restored) { (void)restored; }
+    // The same for the vertical axes: moved or zoomed by the user (pan, zoom box, scroll bar), or
+    // brought back to their full ranges.
+    virtual void OnVerticalView(bool restored) { (void)restored; }
 
     // ---- parameters ----
     const CParameterWaveform& GetGDI() const { return m_parameter; }

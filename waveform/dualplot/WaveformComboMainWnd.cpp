@@ -57,6 +57,11 @@ void CWaveformComboMainWnd::ResetWaveformDataLogging() {
         m_wndWaveform.ResetWaveformDataLogging();
 }
 
+void CWaveformComboMainWnd::FollowVerticalData() {
+    if (Ready())
+        m_wndWaveform.FollowVerticalData();
+}
+
 unsigned CWaveformComboMainWnd::GetMultiLineDataLength(int line) const {
     return Ready() ? m_wndWaveform.GetMultiLineDataLength(line) : 0u;
 }

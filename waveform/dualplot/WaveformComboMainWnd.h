@@ -24,6 +24,7 @@ public:
                        const std::function<void(double* x, double* y, std::size_t n)>& refill);
     void SetDataMultiLine(int line, const double* x, const double* y, unsigned n, int axis, int exclusion);
     void ResetWaveformDataLogging();
+    void FollowVerticalData();
     unsigned GetMultiLineDataLength(int line) const;
     void SetAxisTextVertLeft(const QString& text);
     void SetAxisTextVertRight(const QString& text);

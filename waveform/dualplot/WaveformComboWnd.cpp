@@ -23,7 +23,7 @@ constexpr double kLeftMin = 0.0, kLeftMax = 5.0;
 CWaveformComboWnd::CWaveformComboWnd() : CWaveformPlotWnd(QStringLiteral("WaveformCombo.xml")) {
     UseLeftAxis();
     SetAxisScaleOrg(ePlotAxisLeft, kLeftMin, kLeftMax, 0);
-    SetAxisScaleZoom(ePlotAxisLeft, kLeftMin, kLeftMax, 0);
+    SetAxisZoomRange(ePlotAxisLeft, kLeftMin, kLeftMax, 0);
 }
 
 CWaveformComboWnd::~CWaveformComboWnd() = default;
@@ -40,6 +40,7 @@ void CWaveformComboWnd::InitialMemory(unsigned capacity) {
     ForgetDrawnRange(0);
     // A new run is followed again, whatever view the last one was left in.
     m_followTime = true;
+    m_followVertical = true;
     ReDrawWaveformWnd(1, 1, 1);
 }
 
@@ -167,11 +168,11 @@ void CWaveformComboWnd::SetDataMultiLine(int line, const double* x, const double
 
 void CWaveformComboWnd::ResetWaveformDataLogging() {
     SetAxisScaleVertOrg(0.0, 1.0, 1);
-    SetAxisScaleVertZoom(0.0, 1.0, 1);
+    SetAxisZoomRange(ePlotAxisVert, 0.0, 1.0, 1);
     SetAxisScaleOrg(ePlotAxisLeft, kLeftMin, kLeftMax, 1);
-    SetAxisScaleZoom(ePlotAxisLeft, kLeftMin, kLeftMax, 1);
+    SetAxisZoomRange(ePlotAxisLeft, kLeftMin, kLeftMax, 1);
     SetAxisScaleHoriOrg(0.0, 1.0, 1);
-    SetAxisScaleHoriZoom(0.0, 1.0, 1);
+    SetAxisZoomRange(ePlotAxisHori, 0.0, 1.0, 1);
     CLineData& d = Line(0)->Data;
     d.Clear();
     d.X.shrink_to_fit();
@@ -181,6 +182,7 @@ void CWaveformComboWnd::ResetWaveformDataLogging() {
     m_axisFlags[0] = 0;
     ForgetDrawnRange(0);
     m_followTime = true;
+    m_followVertical = true;
     ReDrawWaveformWnd(1, 1, 1);
 }
 
@@ -213,20 +215,29 @@ void CWaveformComboWnd::OnHorizontalView(bool restored) {
     m_followTime = restored;
 }
 
+void CWaveformComboWnd::OnVerticalView(bool restored) {
+    m_followVertical = restored;
+}
+
 void CWaveformComboWnd::ApplyParameterRanges(int notify) {
     if (!notify) {
         CWaveformPlotWnd::ApplyParameterRanges(notify);
         return;
     }
     // Limits typed in the dialog are the user's view; the same limits leave the following as it was.
-    double min = 0.0, max = 0.0;
+    double min = 0.0, max = 0.0, right0 = 0.0, right1 = 0.0, left0 = 0.0, left1 = 0.0;
     GetAxisScaleHoriZoom(min, max);
-    const bool following = m_followTime;
+    GetAxisScaleVertZoom(right0, right1);
+    GetAxisScaleZoom(ePlotAxisLeft, left0, left1);
+    const bool following = m_followTime, followingVertical = m_followVertical;
     CWaveformPlotWnd::ApplyParameterRanges(notify);
     m_followTime = following && m_parameter.HoriMinZoom == min && m_parameter.HoriMaxZoom == max;
+    m_followVertical = followingVertical && m_parameter.VertMinZoom == right0 &&
+                       m_parameter.VertMaxZoom == right1 && m_parameter.VertLeftMinZoom == left0 &&
+                       m_parameter.VertLeftMaxZoom == left1;
 }
 
-void CWaveformComboWnd::SetAxisAdaptive() {
+void CWaveformComboWnd::FitVerticalAxes(bool visible) {
     // The extents come from the lines' summaries: a refit costs the same at any number of samples.
     struct CUnion {
         bool Any = false;
@@ -243,14 +254,22 @@ void CWaveformComboWnd::SetAxisAdaptive() {
             continue;
         (m_axisFlags[static_cast<std::size_t>(line)] ? left : right).Add(y0, y1);
     }
-    if (left.Any) {
-        SetAxisScaleOrg(ePlotAxisLeft, left.Min, left.Max, 1);
-        SetAxisScaleZoom(ePlotAxisLeft, left.Min, left.Max, 1);
+    for (auto [axis, extent] : {std::pair{ePlotAxisLeft, left}, {ePlotAxisVert, right}}) {
+        if (!extent.Any)
+            continue;
+        SetAxisScaleOrg(axis, extent.Min, extent.Max, 1);
+        if (visible)
+            SetAxisZoomRange(axis, extent.Min, extent.Max, 1);
     }
-    if (right.Any) {
-        SetAxisScaleVertOrg(right.Min, right.Max, 1);
-        SetAxisScaleVertZoom(right.Min, right.Max, 1);
-    }
+}
+
+void CWaveformComboWnd::SetAxisAdaptive() {
+    FitVerticalAxes(true);
+    m_followVertical = true;
+}
+
+void CWaveformComboWnd::FollowVerticalData() {
+    FitVerticalAxes(m_followVertical);
 }
 
 // ---- drawing ----

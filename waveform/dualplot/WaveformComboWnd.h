@@ -11,7 +11,10 @@
 // is placed by right-axis values and reports both axes; the tools move and zoom the time and the right
 // axis. The time axis follows the data: its full range is the time the lines span, and its visible
 // range goes with it until the user moves or zooms it; SetAxisRestore, the scroll bar's reset, a new
-// run and the reset bring the following back. Used on the user-interface thread only.
+// run and the reset bring the following back. The vertical axes follow a run's refits
+// (FollowVerticalData) alike until the user moves or zooms one of them, or gives the dialog other
+// limits; SetAxisRestore, SetAxisAdaptive, a bar's reset, a new run and the reset bring that back.
+// Used on the user-interface thread only.
 class CWaveformComboWnd : public CWaveformPlotWnd {
 public:
     CWaveformComboWnd();
@@ -49,11 +52,18 @@ public:
     void SetAxisTextVertRight(const QString& text) { m_parameter.ScaleTextVert = text; }
 
     // The left axis over the visible lines on it and the right axis over those on it; the time axis is
-    // left as it is (it follows the data, or stays where the user put it).
+    // left as it is (it follows the data, or stays where the user put it). The vertical axes follow the
+    // data from then on.
     void SetAxisAdaptive() override;
+    // A run's refit: the full ranges of the vertical axes fitted as SetAxisAdaptive fits them, and the
+    // visible ranges too while they follow the data (not after the user's own vertical view).
+    void FollowVerticalData();
     void OnHorizontalView(bool restored) override;
+    void OnVerticalView(bool restored) override;
     // True while the visible time range follows the data.
     bool FollowsTime() const { return m_followTime; }
+    // True while the visible vertical ranges follow the data.
+    bool FollowsVertical() const { return m_followVertical; }
 
     void SetWaveformOperateTool(eWaveformOperateToolsCombo tool) { SetOperateTool(tool); }
     eWaveformOperateToolsCombo GetWaveformOperateTool() const {
@@ -76,10 +86,14 @@ private:
     template <typename Visit> void ForEachRowLabel(const waveform::CPlotMapping& mapping, Visit visit) const;
     // Full time range := the time the visible lines span; the visible range too while it follows.
     void FollowTimeOfData();
+    // Full ranges of the vertical axes := the extents of their visible lines; the visible ranges too
+    // when asked.
+    void FitVerticalAxes(bool visible);
     void MakeRoom(CLineData& d, std::size_t needed);
 
     std::array<int, kLineCount> m_axisFlags{};
     bool m_followTime = true;
+    bool m_followVertical = true;
     std::size_t m_capacity = 0;
     CWaveformComboMarkerRecord m_comboMarkerB{};
 };

@@ -2,7 +2,9 @@
 #include "waveform/prefdlg/PrefStrings.h"
 
 #include "platform/ControlId.h"
+#include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "waveform/prefdlg/IniSectionStore.h"
 #include "waveform/prefdlg/PreferencesPageBase.h"
 #include "waveform/prefdlg/PropertyPageHost.h"
 
@@ -117,7 +119,23 @@ void CPreferencesDlgBase::AddTreeItem(CPreferencesPageBase* page, const QString&
     }
 }
 
+void CPreferencesDlgBase::PassStore(bool save) {
+    CIniSectionStore store;
+    for (int i = m_host->GetPageCount() - 1; i >= 0; --i) {
+        if (CPreferencesPageBase* page = m_host->GetPage(i)) {
+            if (save)
+                page->SavePreferences(store);
+            else
+                page->LoadPreferences(store);
+        }
+    }
+    QString error;
+    if (!store.WriteIfChanged(&error))
+        platform::MessageBox(error, platform::MB_ICONSTOP);
+}
+
 void CPreferencesDlgBase::ShowStartPage() {
+    PassStore(false);
     // The first page exists whichever page is shown: "默认全部" and OK reach it too.
     if (SetActivePage(0) == 0)
         return;
@@ -181,6 +199,7 @@ void CPreferencesDlgBase::accept() {
     if (m_host->ValidateAll() == 0)
         return;
     QDialog::accept();
+    PassStore(true);
 }
 
 void CPreferencesDlgBase::done(int result) {

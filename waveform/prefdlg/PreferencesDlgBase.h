@@ -12,7 +12,9 @@ class QTreeWidgetItem;
 // A preference dialog: a tree of categories on the left, the page host on the right, "默认全部" and
 // "默认当前", validation of every page before OK. The first page is always created, so that its
 // defaults and checks apply whichever page the dialog opens on; the page active at closing is
-// remembered as "StartPage" of section "Preferences" and opened again when it still exists.
+// remembered as "StartPage" of section "Preferences" and opened again when it still exists. The pages
+// get the profile's section store (CIniSectionStore) once all are added, and again after OK, last page
+// first; a store a page changed is written then.
 class CPreferencesDlgBase : public QDialog {
 public:
     enum : int {
@@ -41,8 +43,8 @@ public:
 protected:
     // Adds the page's item under the path of levels separated by ">" (top levels bold).
     void AddTreeItem(CPreferencesPageBase* page, const QString& path);
-    // Creates the first page, then shows the start page and selects its tree item; call once all pages
-    // and items are added.
+    // Hands the pages the section store, then creates the first page, shows the start page and selects
+    // its tree item; call once all pages and items are added.
     void ShowStartPage();
     // The caption for a page reached through the tree, given its item's path ("a > b").
     virtual QString CaptionOf(const QString& path) const = 0;
@@ -51,6 +53,9 @@ protected:
 
 private:
     void OnTreeSelection();
+    // Every page gets the store, last page first: loading (save false) or saving; a changed store is
+    // written, and a store that could not be written is reported.
+    void PassStore(bool save);
     void OnDefaultsCurrent();
     QString ItemPath(const QTreeWidgetItem* item) const;
     QTreeWidgetItem* ItemOfPage(const CPreferencesPageBase* page) const;

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class CIniSectionStore;
+
 // One page of a preference dialog. Its controls are built when the page is first shown; until then the
 // page window does not exist and the data exchange has nothing to do.
 class CPreferencesPageBase : public QWidget {
@@ -19,6 +21,10 @@ public:
 
     virtual void OnSetActive() {}
     virtual void OnKillActive() {}
+    // The profile's sections, handed to every page when the dialog is made and again after OK; the base
+    // keeps nothing there.
+    virtual void LoadPreferences(CIniSectionStore& store) { (void)store; }
+    virtual void SavePreferences(CIniSectionStore& store) { (void)store; }
     virtual void SetDefaults() {}
     // Called on OK after the data exchange; 0 keeps the dialog open.
     virtual int ValidatePage() { return 1; }

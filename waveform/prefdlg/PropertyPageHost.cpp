@@ -85,6 +85,12 @@ int CPropertyPageHost::ValidateAll() {
     return 1;
 }
 
+platform::LRESULT CPropertyPageHost::OnMessage(platform::UINT message, platform::WPARAM, platform::LPARAM) {
+    if (message != PSM_GETCURRENTPAGEHWND)
+        return 0;
+    return reinterpret_cast<platform::LRESULT>(static_cast<QWidget*>(GetActivePage()));
+}
+
 void CPropertyPageHost::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (CPreferencesPageBase* page = GetActivePage())

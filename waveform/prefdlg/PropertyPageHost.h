@@ -1,13 +1,18 @@
 #pragma once
 
+#include "platform/MessageTarget.h"
+
 #include <QWidget>
 #include <vector>
 
 class CPreferencesPageBase;
 
-// The area of a preference dialog that shows one page at a time, sized to the host.
-class CPropertyPageHost : public QWidget {
+// The area of a preference dialog that shows one page at a time, sized to the host. It answers
+// PSM_GETCURRENTPAGEHWND with the active page's window (0 when none).
+class CPropertyPageHost : public QWidget, public platform::CMessageTarget {
 public:
+    static constexpr platform::UINT PSM_GETCURRENTPAGEHWND = platform::WM_USER + 118;
+
     struct PAGEITEM {
         CPreferencesPageBase* Page = nullptr;
         QString Title;
@@ -32,6 +37,9 @@ public:
 
     // Exchange and validation of every created page, last first; 0 at the first refusal.
     int ValidateAll();
+
+    platform::LRESULT OnMessage(platform::UINT message, platform::WPARAM wParam,
+                                platform::LPARAM lParam) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -108,13 +108,13 @@ int ComputeCcdf(const double* samples, std::size_t n, CCcdfCurve& curve, std::si
         });
     }
 
-    // Bins from the top down, so each point's percent is the share of readings at or above its bin.
+    // Bins from the top down, so each point's percent is the share of readings at or above its bin. A
+    // bin without readings keeps its point with the share above it: the curve is flat across it, where
+    // joining the occupied bins' points alone would draw shares no reading has.
     std::uint64_t above = 0;
     const double percent = 100.0 / static_cast<double>(readings);
     for (unsigned k = bins; k-- > 0;) {
         above += counts[k];
-        if (counts[k] == 0 && k != 0)
-            continue;
         curve.X.push_back(lo + width / 2 + k * width);
         curve.Y.push_back(static_cast<double>(above) * percent);
     }

@@ -24,7 +24,8 @@ unsigned CcdfBinCount(std::size_t n);
 // place on the logarithmic axes and is passed over where the curve is drawn, so the drawn curve starts
 // below 100 % when there are such readings); the bin count follows the number of readings. Overflow
 // readings (beyond kOverflowReading either way), infinities and NaN are no readings and count nowhere.
-// Empty bins are dropped except the first. readings, when given, receives the number of readings.
+// Every bin has its point, an empty one too (at the share of the readings above it, so the curve stays
+// flat where no reading lies). readings, when given, receives the number of readings.
 // 1 when the curve holds points, 0 when it is empty (five readings or fewer, or all of them equal).
 int ComputeCcdf(const double* samples, std::size_t n, CCcdfCurve& curve, std::size_t* readings = nullptr);
 

@@ -48,20 +48,24 @@ std::vector<CLogTick> LogTicks(double min, double max) {
         ticks.push_back({max, true});
         return ticks;
     }
-    ticks.push_back({first, true});
+    // After each major tick f of a decade of step s, eight minor ticks at f + s .. f + 8 s: counted from
+    // the range's start in its first decade, from the power of ten in the others.
+    double major = first;
     for (;;) {
-        for (int k = 2; k <= 9; ++k) {
-            const double minor = k * step;
-            if (minor >= below)
-                break;
-            if (minor > first * (1 + kTickTolerance))
+        ticks.push_back({major, true});
+        if (std::fabs(major - max) >= 1e-20) {
+            for (int k = 1; k <= 8; ++k) {
+                const double minor = major + k * step;
+                if (minor >= below)
+                    break;
                 ticks.push_back({minor, false});
+            }
         }
         ++e;
         step = Decade(e);
         if (step >= below)
             break;
-        ticks.push_back({step, true});
+        major = step;
     }
     ticks.push_back({max, true});
     return ticks;

@@ -2,13 +2,16 @@
 
 #include "platform/ControlId.h"
 #include "waveform/traceprefs/ColourPopup.h"
+#include "waveform/traceprefs/TraceStrings.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
 CColorButton::CColorButton(QWidget* parent)
-    : QPushButton(parent), m_defaultColour(waveform::FromQColor(palette().color(QPalette::Mid))) {
+    : QPushButton(parent), m_defaultColour(waveform::FromQColor(palette().color(QPalette::Mid))),
+      m_defaultText(traceprefs::Text(traceprefs::IDS_AUTOMATIC)),
+      m_customText(traceprefs::Text(traceprefs::IDS_MORE_COLORS)) {
     setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, [this] { OnClicked(); });
 }

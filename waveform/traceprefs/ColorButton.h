@@ -44,8 +44,9 @@ private:
     COLORREF m_colour = 0;
     COLORREF m_defaultColour;
     bool m_automatic = true;
-    QString m_defaultText = QStringLiteral("Automatic");
-    QString m_customText = QStringLiteral("More Colors...");
+    // The popup's two boxes, in the language shown: "Automatic" and "More Colors..." in English.
+    QString m_defaultText;
+    QString m_customText;
     bool m_popupOpen = false;
     bool m_trackSelection = false;
 };

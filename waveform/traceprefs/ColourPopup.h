@@ -30,6 +30,9 @@ public:
     ~CColourPopup() override;
 
     int CurrentIndex() const { return m_current; }
+    // The texts of the "Automatic" and "More Colors..." boxes.
+    const QString& DefaultText() const { return m_defaultText; }
+    const QString& CustomText() const { return m_customText; }
     // The rectangle of a cell or box, in the popup's coordinates.
     QRect ItemRect(int index) const;
 

@@ -140,12 +140,17 @@ extern "C" int DLL_SaveParameterToFile(const QString& path, CParameterWaveform* 
     auto number = [&](const char* name, const std::string& value) {
         writer.AddElementWithAttribute(parameters, name, kValue, value);
     };
+    // Six decimals where they hold the limit, as the file has always had them; more where they do not
+    // (a plot of nanoamperes), so that every limit reads back as it was.
+    auto limit = [&](const char* name, double value) {
+        number(name, platform::FormatExact(value, 6).toStdString());
+    };
     text("ScaleTextHori", r.ScaleTextHori);
     text("ScaleTextVert", r.ScaleTextVert);
-    number("HoriMaxZoom", platform::CFormatA("%f", r.HoriMaxZoom));
-    number("HoriMinZoom", platform::CFormatA("%f", r.HoriMinZoom));
-    number("VertMaxZoom", platform::CFormatA("%f", r.VertMaxZoom));
-    number("VertMinZoom", platform::CFormatA("%f", r.VertMinZoom));
+    limit("HoriMaxZoom", r.HoriMaxZoom);
+    limit("HoriMinZoom", r.HoriMinZoom);
+    limit("VertMaxZoom", r.VertMaxZoom);
+    limit("VertMinZoom", r.VertMinZoom);
     number("AxisWidth", platform::CFormatA("%d", r.AxisWidth));
     number("AxisStyle", platform::CFormatA("%d", r.AxisStyle));
     number("ColorAxis", platform::CFormatA("%d", static_cast<int>(r.ColorAxis)));
