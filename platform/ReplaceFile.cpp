@@ -67,6 +67,40 @@ bool RemoveIfStale(const QByteArray& path) {
     return removed;
 }
 
+// Most links followed from one name, as the kernel allows.
+constexpr int kMaxLinks = 40;
+
+// Follows the links the file name itself is, one after another, to the name that is no link: 0, with
+// that name in 'file'; EPERM when one of them belongs to another user than this one (or the system),
+// ELOOP when they go round. A link in a folder above the name is the system's to follow.
+int FollowOwnLinks(const QString& path, QByteArray& file) {
+    file = QFile::encodeName(path);
+    for (int links = 0;; ++links) {
+        struct stat status {};
+        if (::lstat(file.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return 0;
+        if (status.st_uid != ::geteuid() && status.st_uid != 0)
+            return EPERM;
+        if (links == kMaxLinks)
+            return ELOOP;
+        QByteArray target(static_cast<qsizetype>(status.st_size > 0 ? status.st_size : 255) + 1, '\0');
+        const ssize_t length =
+            ::readlink(file.constData(), target.data(), static_cast<size_t>(target.size()));
+        if (length < 0)
+            return errno;
+        // A link that grew since it was looked at is read again.
+        if (length >= target.size())
+            continue;
+        target.truncate(length);
+        if (target.startsWith('/')) {
+            file = target;
+        } else {
+            const qsizetype slash = file.lastIndexOf('/');
+            file = (slash >= 0 ? file.left(slash + 1) : QByteArray()) + target;
+        }
+    }
+}
+
 } // namespace
 
 CFileReplacement::~CFileReplacement() {
@@ -77,17 +111,23 @@ bool CFileReplacement::Begin(const QString& path, QString* error) {
     Abandon();
     if (path.isEmpty())
         return Fail(error, path, ENOENT);
-    // The file the path names, so that a link keeps pointing at the replaced file.
-    m_target = NormalizePath(path);
-    const QFileInfo info(m_target);
-    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
-        m_target = info.canonicalFilePath();
-    m_file = QFile::encodeName(m_target);
+    // The file the path names, so that a link keeps pointing at the replaced file; never through a
+    // link another user made (in a shared folder, one named like the next save would turn this
+    // user's save against a file of this user's that it points at).
+    const QString given = NormalizePath(path);
+    const int followed = FollowOwnLinks(given, m_file);
+    if (followed != 0) {
+        m_file.clear();
+        if (error != nullptr && followed == EPERM)
+            *error = given + QStringLiteral(": a link that another user made; nothing is written through it");
+        return followed == EPERM ? false : Fail(error, given, followed);
+    }
+    m_target = QFile::decodeName(m_file);
 
     struct stat existing {};
-    const bool exists = ::stat(m_file.constData(), &existing) == 0;
+    const bool exists = ::lstat(m_file.constData(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
-        m_fd = ::open(m_file.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        m_fd = ::open(m_file.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
         return m_fd >= 0 || Fail(error, m_target, errno);
     }
     // A rename would replace a file the user made read-only; writing it in place would be refused.

@@ -11,7 +11,10 @@ namespace platform {
 // "<file>.<hex>.tmp", locked while it is written) and the writes go there; Commit flushes it to disk
 // and renames it over the file, so that the old file stays whole until the new one is complete.
 // Abandon, or destruction before Commit, removes the temporary file and leaves the file as it was.
-// A device or pipe cannot be replaced: it is opened and written where it is.
+// A device or pipe cannot be replaced: it is opened and written where it is. A name that is a link is
+// followed to the file it names, unless the link belongs to another user (or is one of a chain that
+// does): such a save is refused, so that a link planted in a shared folder never makes a user's save
+// replace a file of that user's elsewhere.
 class CFileReplacement {
 public:
     CFileReplacement() = default;
@@ -19,8 +22,8 @@ public:
     CFileReplacement(const CFileReplacement&) = delete;
     CFileReplacement& operator=(const CFileReplacement&) = delete;
 
-    // False when no file could be made (folder, permissions); 'error' says why. Stale temporaries
-    // of the same file (left by a save that was killed) are removed first.
+    // False when no file could be made (folder, permissions, a link of another user's); 'error' says
+    // why. Stale temporaries of the same file (left by a save that was killed) are removed first.
     bool Begin(const QString& path, QString* error = nullptr);
     // The open file the new contents go to; -1 before Begin and after Commit or Abandon.
     int Descriptor() const { return m_fd; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Exits 0 when a Lumora of this user runs: its single-instance lock, in the user's private runtime
 # folder, is held. The folder is the one the program itself takes: $XDG_RUNTIME_DIR when it is the
-# user's own and closed to others, else lumora-<uid> in the temporary folder. Exits 1 otherwise.
+# user's own and closed to others, else lumora-<host> in the cache folder of the user's home. Exits 1
+# otherwise.
 set -uo pipefail
 uid="$(id -u)"
 key="{0CF2B480-6AF5-4445-BAF9-1D1F7DAC8B28}"
@@ -16,8 +17,8 @@ private() { # <folder>: 0 when it is a folder of this user's that no one else ma
 folder=""
 if [ -n "${XDG_RUNTIME_DIR:-}" ] && [ "${XDG_RUNTIME_DIR:0:1}" = "/" ] && private "$XDG_RUNTIME_DIR"; then
   folder="$XDG_RUNTIME_DIR"
-elif private "${TMPDIR:-/tmp}/lumora-$uid"; then
-  folder="${TMPDIR:-/tmp}/lumora-$uid"
+elif private "$HOME/.cache/lumora-$(uname -n)"; then
+  folder="$HOME/.cache/lumora-$(uname -n)"
 else
   exit 1
 fi

@@ -1,10 +1,12 @@
 #include "setup/LaunchTarget.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <sys/stat.h>
 
 namespace setup {
 
@@ -30,6 +32,14 @@ QString RegularFileInside(const QString& folder, const QString& path, QString& e
     return canonical;
 }
 
+// Whether the file is the running program's own executable, reached by whatever name or link.
+bool IsThisProgram(const QString& path) {
+    struct stat file {};
+    struct stat self {};
+    return ::stat(QFile::encodeName(path).constData(), &file) == 0 && ::stat("/proc/self/exe", &self) == 0 &&
+           file.st_dev == self.st_dev && file.st_ino == self.st_ino;
+}
+
 SLaunchTarget Failure(const QString& error) {
     return SLaunchTarget{{}, {}, error};
 }
@@ -48,6 +58,9 @@ SLaunchTarget ResolveInstallTarget(const QString& ownFolder, const QString& inst
     const QString path = RegularFileInside(ownFolder, QDir(ownFolder).filePath(value), error);
     if (path.isEmpty())
         return Failure(QStringLiteral("the installer cannot be started: %1").arg(error));
+    // The launcher never starts itself (under any name): each start would start it again.
+    if (IsThisProgram(path))
+        return Failure(QStringLiteral("the installer %1 is this launcher itself").arg(path));
     if (QFileInfo(path).isExecutable())
         return SLaunchTarget{path, {}, {}};
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
@@ -104,6 +117,11 @@ bool StartTarget(const SLaunchTarget& target, QString& error) {
     QProcess process;
     process.setProgram(target.program);
     process.setArguments(arguments);
+    // The target keeps none of the launcher's standard streams: a caller that reads the launcher's
+    // output to its end (as "$(setup)" does) is not held for as long as the installer runs.
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
     if (process.startDetached())
         return true;
     error = QStringLiteral("%1 could not be started: %2").arg(target.program, process.errorString());

@@ -13,8 +13,9 @@ struct SLaunchTarget {
 };
 
 // The installer named by the launcher file's Install value, relative to the launcher's folder. It
-// must resolve (links and ".." followed) to an existing regular file inside that folder. An
-// executable file is started itself; any other file is opened with the desktop's handler.
+// must resolve (links and ".." followed) to an existing regular file inside that folder, and not to
+// the launcher's own program. An executable file is started itself; any other file is opened with the
+// desktop's handler.
 SLaunchTarget ResolveInstallTarget(const QString& ownFolder, const QString& installValue);
 // The launcher's own folder, opened with the desktop's handler as a folder window.
 SLaunchTarget ResolveFolderTarget(const QString& ownFolder);
@@ -26,7 +27,8 @@ QString ProgramFilesFolder();
 bool IsInstallationId(const QString& id);
 SLaunchTarget ResolveUninstallTarget(const QString& programFilesFolder, const QString& id);
 
-// Starts the target detached; false (with the reason) when it could not be started.
+// Starts the target detached, its standard streams on the null device; false (with the reason) when
+// it could not be started.
 bool StartTarget(const SLaunchTarget& target, QString& error);
 
 } // namespace setup

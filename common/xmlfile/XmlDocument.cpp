@@ -132,6 +132,12 @@ XmlReadDocument Refused(XmlReadDocument read, const QString& path, eXmlReadError
 
 } // namespace
 
+eXmlReadError xmlfile::CheckDocumentBounds(const std::string& text) {
+    if (text.size() > static_cast<std::size_t>(kMaxDocumentBytes))
+        return eXmlReadError::TooLarge;
+    return ScanMarkup(text);
+}
+
 XmlReadDocument OpenXmlDocument(const QString& path, const std::string& rootName) {
     XmlReadDocument read;
     read.Document = std::make_unique<TiXmlDocument>();
@@ -142,7 +148,7 @@ XmlReadDocument OpenXmlDocument(const QString& path, const std::string& rootName
     std::string text;
     eXmlReadError error = ReadDocumentText(native, text);
     if (error == eXmlReadError::None)
-        error = ScanMarkup(text);
+        error = xmlfile::CheckDocumentBounds(text);
     if (error != eXmlReadError::None)
         return Refused(std::move(read), native, error);
     text.append(kParsePadding, '\0');
@@ -159,7 +165,11 @@ XmlReadDocument OpenXmlDocument(const QString& path, const std::string& rootName
 }
 
 QString DescribeXmlReadError(const XmlReadDocument& document) {
-    switch (document.Error) {
+    return DescribeXmlReadError(document.Error, document.Row, document.Column);
+}
+
+QString DescribeXmlReadError(eXmlReadError error, int row, int column) {
+    switch (error) {
     case eXmlReadError::None:
         return {};
     case eXmlReadError::Missing:
@@ -178,9 +188,7 @@ QString DescribeXmlReadError(const XmlReadDocument& document) {
     case eXmlReadError::TooManyElements:
         return QStringLiteral("it holds more than %1 tags").arg(xmlfile::kMaxDocumentMarkup);
     case eXmlReadError::Malformed:
-        return QStringLiteral("it is not well-formed XML (line %1, column %2)")
-            .arg(document.Row)
-            .arg(document.Column);
+        return QStringLiteral("it is not well-formed XML (line %1, column %2)").arg(row).arg(column);
     case eXmlReadError::WrongRoot:
         return QStringLiteral("it has no root element of the expected name");
     case eXmlReadError::Content:

@@ -45,6 +45,11 @@ namespace xmlfile {
 constexpr long long kMaxDocumentBytes = 1 << 20;
 constexpr int kMaxDocumentDepth = 32;
 constexpr int kMaxDocumentMarkup = 1024; // '<' characters in all
+
+// Whether the reader takes the text in as far as these bounds go: None, or why it would refuse it
+// (TooLarge, TooDeep, TooManyElements, Empty, Utf16). The writer asks before it replaces a file, so
+// that no file the program writes is refused at its next start.
+eXmlReadError CheckDocumentBounds(const std::string& text);
 } // namespace xmlfile
 
 // Loads the file and finds the first top-level element named exactly 'rootName' (case-sensitive).
@@ -54,6 +59,7 @@ XmlReadDocument OpenXmlDocument(const QString& path, const std::string& rootName
 
 // Why the document did not open, in English words for a log or a console ("" when it did).
 QString DescribeXmlReadError(const XmlReadDocument& document);
+QString DescribeXmlReadError(eXmlReadError error, int row = 0, int column = 0);
 
 // Destroys the document; calling it again does nothing.
 void CloseXmlDocument(XmlReadDocument& document);

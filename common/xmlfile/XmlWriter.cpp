@@ -1,5 +1,7 @@
 #include "common/xmlfile/XmlWriter.h"
 
+#include "common/xmlfile/XmlDocument.h"
+
 #include "platform/Paths.h"
 #include "platform/ReplaceFile.h"
 
@@ -52,7 +54,16 @@ int CXmlWriter::Save() {
     printer.SetLineBreak("\n");
     if (!m_document->Accept(&printer))
         return m_result;
-    const QByteArray bytes(printer.CStr(), static_cast<qsizetype>(printer.Size()));
+    // What the program writes it must read back: a document the reader would refuse (a value read
+    // from a file near the size bound grows as its characters are escaped) fails, and the old file
+    // stays, rather than replacing the settings with a file the next start refuses.
+    const std::string text(printer.CStr(), printer.Size());
+    if (const eXmlReadError bound = xmlfile::CheckDocumentBounds(text); bound != eXmlReadError::None) {
+        m_error = m_path + QStringLiteral(": not written, the file would not be read back: ") +
+                  DescribeXmlReadError(bound);
+        return m_result;
+    }
+    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     m_result = platform::ReplaceFileContents(m_path, bytes, &m_error) ? 1 : 0;
     if (m_result == 1)
         m_error.clear();

@@ -2,6 +2,7 @@
 
 #include "lumora/core/ParameterInstru.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -54,7 +55,7 @@ bool SSessionOptions::FromRecord(const CParameterInstru& record, SSessionOptions
     options = SSessionOptions{};
     bool ok = false;
     const int timeout = record.Timeout.trimmed().toInt(&ok);
-    options.timeoutMs = ok && timeout > 0 ? timeout : kDefaultTimeoutMs;
+    options.timeoutMs = ok && timeout > 0 ? std::min(timeout, kMaxTimeoutMs) : kDefaultTimeoutMs;
     if (!DecodeTermination(record.EndOfLine, options.termination)) {
         options.termination = "\n";
         error = "unknown EndOfLine \"" + record.EndOfLine.toStdString() +

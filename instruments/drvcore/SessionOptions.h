@@ -6,13 +6,19 @@ class CParameterInstru;
 
 namespace drvcore {
 
+// The longest time-out an instrument record may give (ms): twice the default, far more than either
+// instrument takes to answer. A file may say more (up to 2^31 ms), which would let an instrument that
+// does not answer hold the program for weeks.
+inline constexpr int kMaxTimeoutMs = 60000;
+
 // What every session needs from the instrument record.
 struct SSessionOptions {
     int timeoutMs = 30000;
     // Appended to each command; its last character ends a text reply.
     std::string termination = "\n";
 
-    // Timeout (ms; not a positive number: 30000) and EndOfLine: empty means "\n"; "LF", "CR" and "CRLF"
+    // Timeout (ms; not a positive number: 30000; at most kMaxTimeoutMs) and EndOfLine: empty means "\n";
+    // "LF", "CR" and "CRLF"
     // (any letter case) name those characters; any other text is the line end itself, written with the
     // escapes \n and \r or as the characters. False, with the reason in 'error', for an EndOfLine that
     // is no line end: commands ended by it would never end on the instrument.

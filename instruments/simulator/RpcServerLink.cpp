@@ -35,6 +35,7 @@ bool CRpcServerLink::ReadRecord() {
         if (!m_connection.ReadExact(m_record.data() + at, length))
             return false;
     }
+    m_connection.CommandReceived();
     return true;
 }
 

@@ -31,22 +31,28 @@ int CServerConnection::Wait(short events, int timeoutMs) {
 long long CServerConnection::ReadSome(char* data, size_t size) {
     for (;;) {
         const ssize_t got = ::recv(m_fd, data, size, MSG_DONTWAIT);
-        if (got > 0) {
-            if (m_idleSince != nullptr)
-                m_idleSince->store(0, std::memory_order_release);
+        if (got > 0)
             return got;
-        }
         if (got == 0)
             return -1;
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             return -1;
-        if (m_idleSince != nullptr && m_idleSince->load(std::memory_order_acquire) == 0)
-            m_idleSince->store(NowMs(), std::memory_order_release);
+        StartWaiting();
         if (Wait(POLLIN, -1) != 1)
             return -1;
     }
+}
+
+void CServerConnection::CommandReceived() {
+    if (m_idleSince != nullptr)
+        m_idleSince->store(0, std::memory_order_release);
+}
+
+void CServerConnection::StartWaiting() {
+    if (m_idleSince != nullptr && m_idleSince->load(std::memory_order_acquire) == 0)
+        m_idleSince->store(NowMs(), std::memory_order_release);
 }
 
 bool CServerConnection::ReadExact(char* data, size_t size) {
@@ -66,6 +72,8 @@ bool CServerConnection::SendAll(const char* data, size_t size) {
 }
 
 bool CServerConnection::SendAllV(iovec* parts, int count) {
+    // Output the client does not take waits for it until the whole of it has gone out.
+    const long long before = m_idleSince != nullptr ? m_idleSince->load(std::memory_order_acquire) : 0;
     while (count > 0) {
         msghdr message{};
         message.msg_iov = parts;
@@ -74,12 +82,17 @@ bool CServerConnection::SendAllV(iovec* parts, int count) {
         if (sent < 0) {
             if (errno == EINTR)
                 continue;
-            if ((errno != EAGAIN && errno != EWOULDBLOCK) || Wait(POLLOUT, -1) != 1)
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                return false;
+            StartWaiting();
+            if (Wait(POLLOUT, -1) != 1)
                 return false;
             continue;
         }
         drvcore::SkipSentParts(parts, count, static_cast<size_t>(sent));
     }
+    if (m_idleSince != nullptr)
+        m_idleSince->store(before, std::memory_order_release);
     return true;
 }
 

@@ -7,9 +7,13 @@
 namespace benchsim {
 
 // One accepted connection. Every wait also watches the server's stop signal, so a server can stop
-// while a client idles or a fault holds the connection. While a read waits for the client, the
-// connection is idle: 'idleSince' (when given) holds the steady-clock millisecond it began waiting,
-// and 0 while the connection is busy, so that the server can give an idle session's place away.
+// while a client idles or a fault holds the connection. A connection waits for its client from the
+// moment a read must wait until a whole command has come in (the server says so with
+// CommandReceived), and from the moment a send must wait until the whole of it has gone out: bytes
+// that trickle in without making a command, or output the client does not read, do not count as
+// progress. 'idleSince' (when given) holds the steady-clock millisecond the wait began, and 0 while
+// the connection is at work, so that the server can give the place of a session that makes no
+// progress away.
 class CServerConnection {
 public:
     CServerConnection(int fd, int stopFd, std::atomic<long long>* idleSince = nullptr)
@@ -20,6 +24,8 @@ public:
 
     // At least one byte, or -1 when the peer closed, an error occurred or the server stops.
     long long ReadSome(char* data, size_t size);
+    // A whole command has come in: the connection is at work again.
+    void CommandReceived();
     bool ReadExact(char* data, size_t size);
     bool SendAll(const char* data, size_t size);
     bool SendAllV(iovec* parts, int count);
@@ -37,6 +43,8 @@ public:
 private:
     // 1: ready, 0: time-out, -1: stop or error.
     int Wait(short events, int timeoutMs);
+    // The connection waits for its client from now, unless it already did.
+    void StartWaiting();
 
     int m_fd;
     int m_stopFd;

@@ -86,6 +86,7 @@ void CSocketServer::Serve(CServerConnection& connection) {
                 --length;
             if (length == 0)
                 continue;
+            connection.CommandReceived();
             m_host.Begin(message, pending.substr(start, length));
             if (!Answer(connection, message, output))
                 return;

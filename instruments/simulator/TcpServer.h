@@ -14,9 +14,10 @@ namespace benchsim {
 // A TCP server on one loopback address: an accepting thread, and a thread per connection that runs
 // Serve. Stop (also from the destructor of every derived class) ends all of them and joins them.
 // Like an instrument, it serves a fixed number of sessions at once. When all are taken, a new client
-// takes the place of the session that has waited longest for its client, once that has waited the
-// idle time; else the new connection is closed as soon as it is accepted. A session that is at work
-// (executing, sending, streaming) keeps its place.
+// takes the place of the session that has waited longest for its client (for a whole command, or for
+// it to read its output: see CServerConnection), once that has waited the idle time; else the new
+// connection is closed as soon as it is accepted. A session that is at work (executing, sending what
+// its client reads, streaming to a client that reads) keeps its place.
 class CTcpServer {
 public:
     // Connections served at once on one port, unless a server says otherwise (MaxConnections).
@@ -36,7 +37,8 @@ public:
     int Port() const { return m_port; }
     const std::string& Address() const { return m_address; }
     const std::string& Error() const { return m_error; }
-    // How long a session must have waited for its client before a new client may take its place.
+    // How long a session must have waited for its client (for a whole command, or for its output to be
+    // read) before a new client may take its place.
     void SetIdleTime(int milliseconds) { m_idleMs.store(milliseconds, std::memory_order_relaxed); }
 
 protected:

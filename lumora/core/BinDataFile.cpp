@@ -2,10 +2,12 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "platform/ReadOnlyFile.h"
 #include "platform/ReplaceFile.h"
 
-#include <QFile>
+#include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -66,8 +68,12 @@ struct SPutAsGet {
     template <typename T> void Get(const T& value) { writer.Put(value); }
 };
 
-void ReportFileError(const QFile& file) {
-    platform::MessageBox(file.fileName() + QStringLiteral(": ") + file.errorString(), platform::MB_ICONSTOP);
+// The pieces a large array is read in, between two looks at Cancel.
+constexpr std::uint64_t kReadPieceBytes = 4 << 20;
+
+void ReportReadError(const QString& path, int code) {
+    platform::MessageBox(path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(code)),
+                         platform::MB_ICONSTOP);
 }
 
 } // namespace
@@ -130,17 +136,19 @@ int CBinDataFile::Write(std::span<const SColumnPiece> times, std::span<const SCo
     return 1;
 }
 
-int CBinDataFile::Read(const QString& path) {
+int CBinDataFile::Read(const QString& path, SImportControl* control) {
     Clear();
-    QFile file(platform::NormalizePath(path));
-    if (!file.open(QIODevice::ReadOnly))
+    // A FIFO or device named like a data file is refused at once, never waited on.
+    platform::CReadOnlyFile file;
+    if (!file.Open(path))
         return 0;
-    const qint64 size = file.size();
+    const std::int64_t size = file.Size();
     if (size < kDataOffset)
         return 0;
+    const QString name = platform::NormalizePath(path);
     char head[kDataOffset];
-    if (file.read(head, kDataOffset) != kDataOffset) {
-        ReportFileError(file);
+    if (!file.ReadAt(0, head, kDataOffset)) {
+        ReportReadError(name, errno);
         return 0;
     }
     CHeaderReader reader(head);
@@ -157,33 +165,62 @@ int CBinDataFile::Read(const QString& path) {
     const std::uint64_t needed = arrays * n * sizeof(double);
     if (dataArea < needed)
         return 0;
-
-    const auto readArray = [&file, n](std::vector<double>& array) {
-        array.resize(static_cast<size_t>(n));
-        const qint64 bytes = static_cast<qint64>(n * sizeof(double));
-        return file.read(reinterpret_cast<char*>(array.data()), bytes) == bytes;
-    };
-    if (!readArray(m_times)) {
-        ReportFileError(file);
-        return 0;
+    if (control != nullptr) {
+        control->total.store(static_cast<std::int64_t>(needed), std::memory_order_relaxed);
+        control->done.store(0, std::memory_order_relaxed);
     }
-    for (int c = 0; c < kColumns; ++c) {
-        if (m_header.ColumnPresent[c] != 0 && !readArray(m_columns[c])) {
-            ReportFileError(file);
-            return 0;
+
+    std::int64_t offset = kDataOffset;
+    bool stopped = false;
+    // Each array in pieces, straight into its storage: progress and Cancel are looked at per piece.
+    const auto readArray = [&](CImportColumn& array) {
+        try {
+            array.resize(static_cast<size_t>(n));
+        } catch (const std::bad_alloc&) {
+            return false;
         }
+        char* at = reinterpret_cast<char*>(array.data());
+        for (std::uint64_t left = n * sizeof(double); left > 0;) {
+            if (control != nullptr && control->cancel.load(std::memory_order_relaxed)) {
+                stopped = true;
+                return false;
+            }
+            const auto piece = static_cast<std::int64_t>(std::min<std::uint64_t>(left, kReadPieceBytes));
+            if (!file.ReadAt(offset, at, piece)) {
+                ReportReadError(name, errno);
+                return false;
+            }
+            at += piece;
+            offset += piece;
+            left -= static_cast<std::uint64_t>(piece);
+            if (control != nullptr)
+                control->done.fetch_add(piece, std::memory_order_relaxed);
+        }
+        return true;
+    };
+    bool read = readArray(m_times);
+    for (int c = 0; read && c < kColumns; ++c)
+        read = m_header.ColumnPresent[c] == 0 || readArray(m_columns[c]);
+    // A file changed while it was read holds neither what it held nor what it now holds.
+    if (read && !file.Unchanged()) {
+        ReportReadError(name, EIO);
+        read = false;
+    }
+    if (!read || stopped) {
+        Clear();
+        return 0;
     }
     return 1;
 }
 
 void CBinDataFile::Clear() {
-    std::vector<double>().swap(m_times);
+    CImportColumn().swap(m_times);
     for (auto& column : m_columns)
-        std::vector<double>().swap(column);
+        CImportColumn().swap(column);
 }
 
-const std::vector<double>& CBinDataFile::GetColumn(int column) const {
-    static const std::vector<double> kEmpty;
+const CImportColumn& CBinDataFile::GetColumn(int column) const {
+    static const CImportColumn kEmpty;
     return (column >= 1 && column <= kColumns) ? m_columns[column - 1] : kEmpty;
 }
 

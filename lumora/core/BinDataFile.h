@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lumora/core/DataImport.h"
+
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -52,21 +54,24 @@ public:
     int Write(std::span<const SColumnPiece> times, std::span<const SColumnPiece> values, const QString& path,
               int column = 2);
 
-    // Reads the header and the arrays; 1 on success, 0 when the file cannot be opened, is shorter than
-    // its header or than its sample count and columns claim.
-    int Read(const QString& path);
+    // Reads the header and the arrays; 1 on success, 0 when the path names no regular file, the file
+    // cannot be read, is shorter than its header or than its sample count and columns claim, or the
+    // read was stopped. 'control', when given, sees the bytes read of those to read and stops the read
+    // once its cancel is set. Only the arrays the file holds are made, and each is filled as it is
+    // read, never cleared first.
+    int Read(const QString& path, SImportControl* control = nullptr);
 
     // Frees all five arrays.
     void Clear();
 
     const SHeader& GetHeader() const { return m_header; }
-    const std::vector<double>& GetTimes() const { return m_times; }
+    const CImportColumn& GetTimes() const { return m_times; }
     // Value column 1..4; empty when the column is not present.
-    const std::vector<double>& GetColumn(int column) const;
+    const CImportColumn& GetColumn(int column) const;
     bool IsColumnPresent(int column) const;
 
 private:
     SHeader m_header;
-    std::vector<double> m_times;
-    std::vector<double> m_columns[kColumns];
+    CImportColumn m_times;
+    CImportColumn m_columns[kColumns];
 };

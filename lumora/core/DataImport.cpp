@@ -7,19 +7,15 @@
 #include "platform/LargeBlock.h"
 #include "platform/ParseNumber.h"
 #include "platform/Paths.h"
+#include "platform/ReadOnlyFile.h"
 #include "platform/WorkerThreads.h"
 
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -39,57 +35,7 @@ enum class EEncoding { eAnsi, eUtf8, eUtf16 };
 
 // ---- the file -------------------------------------------------------------------------------------
 
-// A regular file opened for reading, with its size and modification time at the open: reading past
-// what is still there, or a file that no longer matches them, is a failure rather than a crash.
-class CReadFile {
-public:
-    CReadFile() = default;
-    CReadFile(const CReadFile&) = delete;
-    CReadFile& operator=(const CReadFile&) = delete;
-    ~CReadFile() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-    bool Open(const QString& path) {
-        const QByteArray name = QFile::encodeName(platform::NormalizePath(path));
-        do
-            m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        while (m_fd < 0 && errno == EINTR);
-        if (m_fd < 0 || ::fstat(m_fd, &m_status) != 0 || !S_ISREG(m_status.st_mode))
-            return false;
-        return true;
-    }
-    std::int64_t Size() const { return m_status.st_size; }
-
-    // Reads n bytes at offset (fewer only at the end of the file as it was opened); false when the file
-    // is shorter now or cannot be read.
-    bool ReadAt(std::int64_t offset, char* buffer, std::int64_t n) const {
-        n = std::min(n, Size() - offset);
-        while (n > 0) {
-            const ssize_t got = ::pread(m_fd, buffer, static_cast<std::size_t>(n), offset);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
-            buffer += got;
-            offset += got;
-            n -= got;
-        }
-        return true;
-    }
-
-    bool Unchanged() const {
-        struct stat now {};
-        return ::fstat(m_fd, &now) == 0 && now.st_size == m_status.st_size &&
-               now.st_mtim.tv_sec == m_status.st_mtim.tv_sec &&
-               now.st_mtim.tv_nsec == m_status.st_mtim.tv_nsec;
-    }
-
-private:
-    int m_fd = -1;
-    struct stat m_status {};
-};
+using CReadFile = platform::CReadOnlyFile;
 
 // Where the text of a file is: its encoding, and the body from after the header line to the end.
 struct STextLayout {
@@ -951,15 +897,8 @@ int ParseColumnsFromText(CImportColumn& x, const QString& path, QChar separator,
     return kImportOk;
 }
 
-int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn& x, const QString& name2,
-                        CImportColumn& y, SImportControl& control, SImportCounts* counts) {
-    SImportCounts localCounts;
-    SImportCounts& count = Restart(counts, localCounts);
-    x.clear();
-    y.clear();
-
+int LoadFirstSheet(ExcelDocument& document, const QString& path, SImportControl& control) {
     // Only the first sheet is read; progress is in stream bytes, and Cancel is seen at every record.
-    ExcelDocument document;
     ExcelDocument::SLoadControl load;
     load.sheets = 1;
     load.cancel = &control.cancel;
@@ -968,8 +907,19 @@ int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn
     const bool loaded = document.Load(platform::NormalizePath(path), load);
     if (control.cancel.load(std::memory_order_relaxed))
         return kImportCancelled;
-    if (!loaded || document.GetTotalSheets() < 1)
-        return kImportFailed;
+    return loaded && document.GetTotalSheets() >= 1 ? kImportOk : kImportFailed;
+}
+
+int ParseColumnsFromXls(const QString& path, const QString& name1, CImportColumn& x, const QString& name2,
+                        CImportColumn& y, SImportControl& control, SImportCounts* counts) {
+    SImportCounts localCounts;
+    SImportCounts& count = Restart(counts, localCounts);
+    x.clear();
+    y.clear();
+
+    ExcelDocument document;
+    if (const int loaded = LoadFirstSheet(document, path, control); loaded != kImportOk)
+        return loaded;
     const ExcelSheet* sheet = document.GetSheet(0);
     if (sheet == nullptr || sheet->GetTotalRows() < 1 || sheet->GetTotalCols() < 2)
         return kImportFailed;

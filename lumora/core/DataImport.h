@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class ExcelDocument;
 class QWidget;
 
 // Reading two-column measurement data back from delimited text and Excel 97-2003 workbooks.
@@ -76,6 +77,11 @@ int ParseTextTable(const QString& path, QChar separator, const ChooseTextColumns
                    std::vector<STextColumn>& columns, SImportControl& control,
                    SImportCounts* counts = nullptr);
 
+// The first sheet of a workbook (the rest of the stream is not read), loaded under the control: its
+// progress in stream bytes, and its cancel looked at every record. kImportOk; kImportFailed when the
+// file is no workbook or has no sheet; kImportCancelled.
+int LoadFirstSheet(ExcelDocument& document, const QString& path, SImportControl& control);
+
 // The readers without a window: they run on the calling thread, report progress through control
 // and stop with kImportCancelled once control.cancel is set. x and y are replaced in every case.
 // A row is kept only when both fields hold numbers; other rows are dropped whole so the columns stay
@@ -97,6 +103,11 @@ int ImportColumnsFromText(CImportColumn& x, const QString& path, QChar separator
                           const QString& name2, CImportColumn& y, QWidget* parent = nullptr);
 int ImportColumnsFromXls(QWidget* parent, const QString& path, const QString& name1, CImportColumn& x,
                          const QString& name2, CImportColumn& y);
+// Work on one file under the rules of the text import: at once on the calling thread when the file is
+// small; when it is large, on a worker while a progress window, modal to parent's window, shows the
+// job's progress and offers Cancel. The job reports through its control and ends soon after its
+// cancel is set; a cancelled job gives kImportFailed.
+int RunFileJob(QWidget* parent, const QString& path, const std::function<int(SImportControl&)>& job);
 // ParseTextTable under the same rules as the text import.
 int ImportTextTable(QWidget* parent, const QString& path, QChar separator, const ChooseTextColumns& choose,
                     std::vector<STextColumn>& columns);

@@ -109,9 +109,9 @@ int RunWithProgress(QWidget* parent, bool windowAtOnce, const std::function<int(
     return cancelled ? kImportFailed : result.load(std::memory_order_relaxed);
 }
 
-// A text import: at once on the calling thread, as a short read; under the progress window when the
-// file is large.
-int RunText(QWidget* parent, const QString& path, const std::function<int(SImportControl&)>& job) {
+} // namespace
+
+int RunFileJob(QWidget* parent, const QString& path, const std::function<int(SImportControl&)>& job) {
     if (FileBytes(path) >= kWindowBytes)
         return RunWithProgress(parent, true, job);
     SImportControl control;
@@ -119,11 +119,9 @@ int RunText(QWidget* parent, const QString& path, const std::function<int(SImpor
     return result == kImportCancelled ? kImportFailed : result;
 }
 
-} // namespace
-
 int ImportColumnsFromText(CImportColumn& x, const QString& path, QChar separator, const QString& name1,
                           const QString& name2, CImportColumn& y, QWidget* parent) {
-    const int result = RunText(parent, path, [&](SImportControl& control) {
+    const int result = RunFileJob(parent, path, [&](SImportControl& control) {
         return ParseColumnsFromText(x, path, separator, name1, name2, y, control);
     });
     if (result != kImportOk) {
@@ -135,7 +133,7 @@ int ImportColumnsFromText(CImportColumn& x, const QString& path, QChar separator
 
 int ImportTextTable(QWidget* parent, const QString& path, QChar separator, const ChooseTextColumns& choose,
                     std::vector<STextColumn>& columns) {
-    const int result = RunText(parent, path, [&](SImportControl& control) {
+    const int result = RunFileJob(parent, path, [&](SImportControl& control) {
         return ParseTextTable(path, separator, choose, columns, control);
     });
     if (result != kImportOk)

@@ -204,7 +204,7 @@ void CMainFrame::BindAndProgramInstruments() {
     if (m_multimeterFileLoaded) {
         if (BindMultimeterDriver() == 0)
             StopBox(34117);
-        else if (ProgramMultimeter() != 0)
+        else if (ProgramMultimeter() != 0 && MultimeterAnswers())
             PrepareMultimeterForPage();
     }
     KeepWindowsPainted();
@@ -212,9 +212,29 @@ void CMainFrame::BindAndProgramInstruments() {
     if (m_supplyFileLoaded) {
         if (BindSupplyDriver() == 0)
             StopBox(51510);
-        else if (ProgramSupply() != 0)
+        else if (ProgramSupply() != 0 && SupplyAnswers())
             PrepareSupplyForPage();
     }
+}
+
+bool CMainFrame::MultimeterAnswers() {
+    KeepWindowsPainted();
+    if (!m_dvm->GetInstrumentIDN().isEmpty())
+        return true;
+    LogInstrumentFailure(51513, m_dvm->GetLastError());
+    StopBox(51513);
+    SetMultimeterPaneState(0);
+    return false;
+}
+
+bool CMainFrame::SupplyAnswers() {
+    KeepWindowsPainted();
+    if (!m_dcps->GetInstrumentIDN().isEmpty())
+        return true;
+    LogInstrumentFailure(51514, m_dcps->GetLastError());
+    StopBox(51514);
+    SetSupplyPaneState(0);
+    return false;
 }
 
 bool CMainFrame::CreatePanes() {

@@ -226,6 +226,11 @@ private:
     bool m_panesFitted = false;
     static constexpr int kDockingLayoutVersion = 1;
     void BindAndProgramInstruments();
+    // Whether the connected instrument says who it is within its time-out. One that takes the link
+    // and never answers is so left offline with its message at start-up, instead of holding each
+    // later step for a whole time-out without a word.
+    bool MultimeterAnswers();
+    bool SupplyAnswers();
 
     void OnApplicationLook(unsigned id);
     void OnUpdateApplicationLook(platform::CCmdUI& ui);

@@ -416,12 +416,20 @@ void CQXAppDialogMeasDLOG::LoadWaveformFromTextFile(const QString& path, QChar s
     RefitVisiblePlot();
 }
 
+bool CQXAppDialogMeasDLOG::ReadBinFile(CBinDataFile& file, const QString& path) {
+    // A large file is read as a large text file is: under the progress window, with Cancel.
+    return RunFileJob(this, path, [&](SImportControl& control) {
+               const int read = file.Read(path, &control);
+               return control.cancel.load(std::memory_order_relaxed) ? kImportCancelled : read;
+           }) == kImportOk;
+}
+
 void CQXAppDialogMeasDLOG::LoadWaveformFromBinFile(const QString& path) {
     if (m_waveform == nullptr)
         return;
     LeaveCcdfView();
     CBinDataFile file;
-    const bool read = file.Read(path) != 0 && !file.GetTimes().empty();
+    const bool read = ReadBinFile(file, path) && !file.GetTimes().empty();
     bool columns = false;
     for (int column = 1; read && column <= CBinDataFile::kColumns; ++column)
         columns = columns || file.IsColumnPresent(column);
@@ -467,7 +475,7 @@ void CQXAppDialogMeasDLOG::LoadCcdfLineFromBinFile(int line, const QString& path
         return;
     CBinDataFile file;
     bool loaded = false;
-    if (file.Read(path) != 0 && !file.GetTimes().empty()) {
+    if (ReadBinFile(file, path) && !file.GetTimes().empty()) {
         const auto n = static_cast<unsigned>(file.GetTimes().size());
         for (int column = 2; column <= CBinDataFile::kColumns && line < 4; ++column) {
             if (file.IsColumnPresent(column)) {

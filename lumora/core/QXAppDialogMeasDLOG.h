@@ -6,6 +6,7 @@
 #include <array>
 #include <vector>
 
+class CBinDataFile;
 class CSampleStore;
 class CWaveformComboMainWnd;
 class CWaveformCCDFMainWnd;
@@ -87,6 +88,8 @@ private:
     // voltage false the three without it); false, reported, when it gives no value.
     bool ReadTextColumns(const QString& path, QChar separator, bool voltage,
                          std::vector<STextColumn>& columns);
+    // The binary file read into 'file'; false when it was not read or the read was cancelled.
+    bool ReadBinFile(CBinDataFile& file, const QString& path);
 
     CWaveformComboMainWnd* m_waveform = nullptr;
     CWaveformCCDFMainWnd* m_ccdf = nullptr;

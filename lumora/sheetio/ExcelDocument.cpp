@@ -27,26 +27,32 @@ std::u16string WideName(const char* name) {
 }
 
 // The shared-string table as texts the cells share: each string is made once, on first use, and
-// every cell that refers to it holds the same text.
+// every cell that refers to it holds the same text. Only the strings some cell names cost a text.
 class CSharedTexts {
 public:
-    explicit CSharedTexts(std::vector<CXLString>& strings) : m_strings(strings), m_texts(strings.size()) {}
+    explicit CSharedTexts(const CStringPool& strings) : m_strings(strings) {}
 
     // An index beyond the table (or into strings read after the first sheet) leaves the cell empty.
     void Place(ExcelCell& cell, uint32_t index) {
-        if (index >= m_texts.size() || index >= m_strings.size())
+        if (index >= m_strings.size())
             return;
-        Text& text = m_texts[index];
-        CXLString& s = m_strings[index];
-        if (s.wide) {
-            if (!text.wide)
-                text.wide = std::make_shared<const std::u16string>(std::move(s.wideChars));
-            cell.SetSharedWString(text.wide);
-        } else {
-            if (!text.narrow)
-                text.narrow = std::make_shared<const std::string>(std::move(s.narrow));
-            cell.SetSharedString(text.narrow);
+        if (m_slots.size() < m_strings.size())
+            m_slots.resize(m_strings.size(), 0);
+        uint32_t& slot = m_slots[index];
+        if (slot == 0) {
+            Text text;
+            if (m_strings.Wide(index))
+                text.wide = std::make_shared<const std::u16string>(m_strings.WideChars(index));
+            else
+                text.narrow = std::make_shared<const std::string>(m_strings.Narrow(index));
+            m_texts.push_back(std::move(text));
+            slot = static_cast<uint32_t>(m_texts.size());
         }
+        const Text& text = m_texts[slot - 1];
+        if (text.wide)
+            cell.SetSharedWString(text.wide);
+        else
+            cell.SetSharedString(text.narrow);
     }
 
 private:
@@ -54,7 +60,9 @@ private:
         std::shared_ptr<const std::string> narrow;
         std::shared_ptr<const std::u16string> wide;
     };
-    std::vector<CXLString>& m_strings;
+    const CStringPool& m_strings;
+    // Per string, 1 + its text's index in m_texts, or 0 while no cell has named it.
+    std::vector<uint32_t, platform::CLargeBlockAllocator<uint32_t>> m_slots;
     std::vector<Text> m_texts;
 };
 
@@ -414,6 +422,9 @@ void ExcelDocument::ParseStream(CCompoundStorage::CStreamReader& reader, const S
         // A record runs past the stream's end: keep what was read before it.
     }
     m_workbook.m_sst.cancel = nullptr;
+    // The cells hold the texts they name; a save makes the table again from them.
+    strings.reset();
+    m_workbook.m_sst.strings.clear();
     // A string table cut short by a cancel ends the load as a cancel, not as a workbook.
     if (control.cancel && control.cancel->load(std::memory_order_relaxed))
         throw SCancelled{};
@@ -425,10 +436,13 @@ void ExcelDocument::MapBoundSheets() {
     const auto& bound = m_workbook.m_boundSheets;
     m_boundToWorksheet.assign(bound.size(), -1);
     std::vector<bool> taken(m_worksheets.size(), false);
+    std::vector<bool> worksheetType(bound.size(), false);
     for (size_t i = 0; i < bound.size(); ++i) {
+        const Workbook::BoundSheet sheet = bound[i];
+        worksheetType[i] = sheet.type == 0;
         // Positions rise in stream order, so a search keeps many sheets cheap.
-        auto it = std::lower_bound(m_worksheetPositions.begin(), m_worksheetPositions.end(), bound[i].BOFpos);
-        if (it == m_worksheetPositions.end() || *it != bound[i].BOFpos)
+        auto it = std::lower_bound(m_worksheetPositions.begin(), m_worksheetPositions.end(), sheet.BOFpos);
+        if (it == m_worksheetPositions.end() || *it != sheet.BOFpos)
             continue;
         const size_t w = static_cast<size_t>(it - m_worksheetPositions.begin());
         if (!taken[w]) {
@@ -439,7 +453,7 @@ void ExcelDocument::MapBoundSheets() {
     // A worksheet's bound sheet whose position matches no substream takes the next worksheet left.
     size_t next = 0;
     for (size_t i = 0; i < bound.size(); ++i) {
-        if (m_boundToWorksheet[i] >= 0 || bound[i].type != 0)
+        if (m_boundToWorksheet[i] >= 0 || !worksheetType[i])
             continue;
         while (next < taken.size() && taken[next])
             ++next;
@@ -470,14 +484,19 @@ bool ExcelDocument::RenameSheet(const char* oldName, const char* newName) {
     if (m_sheets.empty() || !oldName || !newName || std::strlen(newName) > 255)
         return false;
     auto& bound = m_workbook.m_boundSheets;
-    auto match = std::find_if(bound.begin(), bound.end(),
-                              [&](const Workbook::BoundSheet& s) { return NameIs(s, oldName); });
-    if (match == bound.end())
+    size_t match = bound.size();
+    for (size_t i = 0; i < bound.size(); ++i) {
+        const Workbook::BoundSheet sheet = bound[i];
+        if (NameIs(sheet, newName))
+            return false;
+        if (match == bound.size() && NameIs(sheet, oldName))
+            match = i;
+    }
+    if (match == bound.size())
         return false;
-    if (std::any_of(bound.begin(), bound.end(),
-                    [&](const Workbook::BoundSheet& s) { return NameIs(s, newName); }))
-        return false;
-    match->name = CXLString(std::string(newName));
+    Workbook::BoundSheet renamed = bound[match];
+    renamed.name = CXLString(std::string(newName));
+    bound.Set(match, renamed);
     return true;
 }
 

@@ -41,9 +41,11 @@ void ExcelDocument::AlignBoundSheets() {
         }
         named[w] = true;
     }
-    for (Workbook::BoundSheet& sheet : aligned)
+    m_workbook.m_boundSheets.clear();
+    for (Workbook::BoundSheet& sheet : aligned) {
         sheet.type = 0;
-    m_workbook.m_boundSheets = std::move(aligned);
+        m_workbook.m_boundSheets.push_back(std::move(sheet));
+    }
     m_boundToWorksheet.resize(m_worksheets.size());
     for (size_t w = 0; w < m_worksheets.size(); ++w)
         m_boundToWorksheet[w] = static_cast<int>(w);

@@ -18,14 +18,17 @@ uint32_t Workbook::SharedStringTable::Read(const uint8_t* bytes, uint32_t availa
     // Each string takes at least 3 bytes, which bounds a damaged count.
     strings.reserve(std::min<uint32_t>(uniqueStringsTotal, dataSize / 3));
     CPiecedStringReader reader(data, dataSize, continueIndices, 8);
+    CXLString s;
     for (uint32_t i = 0; i < uniqueStringsTotal; ++i) {
         if (cancel && i % 4096 == 0 && cancel->load(std::memory_order_relaxed))
             break;
-        CXLString s;
         if (!reader.ReadString(s))
             break;
-        strings.push_back(std::move(s));
+        strings.push_back(s);
     }
+    // The strings hold all that is kept: the record's joined data, as large as the table, goes.
+    std::vector<uint8_t>().swap(data);
+    std::vector<uint32_t>().swap(continueIndices);
     return used;
 }
 
@@ -37,7 +40,8 @@ uint32_t Workbook::SharedStringTable::Layout(uint8_t* out) {
         SetU32(out, stringsTotal);
         SetU32(out + 4, uniqueStringsTotal);
     }
-    for (const CXLString& s : strings) {
+    for (std::size_t i = 0; i < strings.size(); ++i) {
+        const CXLString s = strings[i];
         // A string that would start with fewer than 12 bytes left begins a new piece instead.
         if (pos + 3 + s.CharBytes() > pieceEnd && pieceEnd - pos < 12) {
             continueIndices.push_back(pos);

@@ -27,15 +27,15 @@ uint32_t Workbook::ReadRecord(const uint8_t* at, uint32_t left, bool& ended) {
     case 0x00FC:
         return m_sst.Read(at, left);
     case 0x0031:
-        return m_fonts.emplace_back().Read(at, left);
+        return m_fonts.Append(at, left);
     case 0x041E:
-        return m_formats.emplace_back().Read(at, left);
+        return m_formats.Append(at, left);
     case 0x00E0:
-        return m_XFs.emplace_back().Read(at, left);
+        return m_XFs.Append(at, left);
     case 0x0293:
-        return m_styles.emplace_back().Read(at, left);
+        return m_styles.Append(at, left);
     case 0x0085:
-        return m_boundSheets.emplace_back().Read(at, left);
+        return m_boundSheets.Append(at, left);
     case CODE_EOF:
         ended = true;
         return m_eof.Read(at, left);
@@ -47,17 +47,15 @@ uint32_t Workbook::ReadRecord(const uint8_t* at, uint32_t left, bool& ended) {
 uint32_t Workbook::Write(uint8_t* bytes) {
     uint32_t pos = m_bof.Write(bytes);
     pos += m_window1.Write(bytes + pos);
-    for (Font& font : m_fonts)
-        pos += font.Write(bytes + pos);
-    for (Format& format : m_formats)
+    const auto write = [&](Record& record) { pos += record.Write(bytes + pos); };
+    m_fonts.ForEach(write);
+    m_formats.ForEach([&](Format& format) {
         if (format.index >= FIRST_CUSTOM_FORMAT)
-            pos += format.Write(bytes + pos);
-    for (XF& xf : m_XFs)
-        pos += xf.Write(bytes + pos);
-    for (Style& style : m_styles)
-        pos += style.Write(bytes + pos);
-    for (BoundSheet& sheet : m_boundSheets)
-        pos += sheet.Write(bytes + pos);
+            write(format);
+    });
+    m_XFs.ForEach(write);
+    m_styles.ForEach(write);
+    m_boundSheets.ForEach(write);
     pos += m_sst.Write(bytes + pos);
     pos += m_eof.Write(bytes + pos);
     return pos;
@@ -65,17 +63,15 @@ uint32_t Workbook::Write(uint8_t* bytes) {
 
 uint32_t Workbook::RecordSize() {
     uint32_t size = m_bof.RecordSize() + m_window1.RecordSize();
-    for (Font& font : m_fonts)
-        size += font.RecordSize();
-    for (Format& format : m_formats)
+    const auto add = [&](Record& record) { size += record.RecordSize(); };
+    m_fonts.ForEach(add);
+    m_formats.ForEach([&](Format& format) {
         if (format.index >= FIRST_CUSTOM_FORMAT)
-            size += format.RecordSize();
-    for (XF& xf : m_XFs)
-        size += xf.RecordSize();
-    for (Style& style : m_styles)
-        size += style.RecordSize();
-    for (BoundSheet& sheet : m_boundSheets)
-        size += sheet.RecordSize();
+            add(format);
+    });
+    m_XFs.ForEach(add);
+    m_styles.ForEach(add);
+    m_boundSheets.ForEach(add);
     return size + m_sst.RecordSize() + m_eof.RecordSize();
 }
 

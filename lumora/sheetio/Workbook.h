@@ -1,6 +1,8 @@
 #pragma once
 
 #include "lumora/sheetio/Bof.h"
+#include "lumora/sheetio/RecordList.h"
+#include "lumora/sheetio/StringPool.h"
 #include "lumora/sheetio/XLString.h"
 
 #include <atomic>
@@ -120,7 +122,7 @@ public:
 
         uint32_t stringsTotal = 0;
         uint32_t uniqueStringsTotal = 0;
-        std::vector<CXLString> strings;
+        CStringPool strings;
         // When set, Read stops taking strings once it is true (a table may hold millions).
         const std::atomic<bool>* cancel = nullptr;
 
@@ -155,11 +157,12 @@ public:
 
     BOF m_bof;
     Window1 m_window1;
-    std::vector<Font> m_fonts;
-    std::vector<XF> m_XFs;
-    std::vector<Style> m_styles;
-    std::vector<Format> m_formats;
-    std::vector<BoundSheet> m_boundSheets;
+    // Kept as their bytes: a workbook may hold any number of them (CRecordList).
+    CRecordList<Font> m_fonts;
+    CRecordList<XF> m_XFs;
+    CRecordList<Style> m_styles;
+    CRecordList<Format> m_formats;
+    CRecordList<BoundSheet> m_boundSheets;
     SharedStringTable m_sst;
     ExtSST m_extSST;
     YEOF m_eof;

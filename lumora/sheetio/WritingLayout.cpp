@@ -39,7 +39,7 @@ public:
         ++m_sst.stringsTotal;
         auto [it, added] = map.try_emplace(text, static_cast<uint32_t>(m_sst.strings.size()));
         if (added) {
-            m_sst.strings.emplace_back(std::basic_string<typename View::value_type>(text));
+            m_sst.strings.emplace_back(text);
             ++m_sst.uniqueStringsTotal;
         }
         return it->second;
@@ -246,8 +246,11 @@ void FixStreamPositions(Workbook& workbook, std::vector<std::unique_ptr<Workshee
     uint32_t position = workbook.RecordSize();
     for (size_t i = 0; i < worksheets.size(); ++i) {
         Worksheet& ws = *worksheets[i];
-        if (i < workbook.m_boundSheets.size())
-            workbook.m_boundSheets[i].BOFpos = position;
+        if (i < workbook.m_boundSheets.size()) {
+            Workbook::BoundSheet sheet = workbook.m_boundSheets[i];
+            sheet.BOFpos = position;
+            workbook.m_boundSheets.Set(i, sheet);
+        }
         uint32_t running = position + ws.m_bof.RecordSize() + ws.m_index.RecordSize() +
                            ws.m_colinfos.RecordSize() + ws.m_dimensions.RecordSize();
         const Grid& grid = ws.m_cellTable.grid;

@@ -1,12 +1,12 @@
 #include "lumora/shell/InstanceGuard.h"
 
+#include "platform/RuntimeFolder.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QThread>
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -21,17 +21,10 @@ const QByteArray kActivate = QByteArrayLiteral("ACTIVATE\n");
 // left by a start that ended while making it.
 constexpr int kUnfinishedLockSeconds = 10;
 
-// A folder of this user's own that no one else may enter.
-bool IsPrivateFolder(const QByteArray& path) {
-    struct stat status {};
-    return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
-           status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
-}
-
 } // namespace
 
 CInstanceGuard::CInstanceGuard(const QString& key) {
-    const QString folder = PrivateFolder();
+    const QString folder = PrivateFolder(&m_noFolder);
     if (!folder.isEmpty())
         m_name = folder + UserName(key);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
@@ -46,22 +39,8 @@ QString CInstanceGuard::UserName(const QString& key) {
     return QStringLiteral("lumora-%1-%2").arg(key).arg(static_cast<qulonglong>(::geteuid()));
 }
 
-QString CInstanceGuard::PrivateFolder() {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && IsPrivateFolder(runtime))
-        return QFile::decodeName(runtime) + u'/';
-    const QString own =
-        QDir::tempPath() + QStringLiteral("/lumora-%1").arg(static_cast<qulonglong>(::geteuid()));
-    const QByteArray path = QFile::encodeName(own);
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return {};
-    struct stat status {};
-    // A folder of this user's own that others could enter is closed; one that is not the user's
-    // (another user made it first) is never used.
-    if (::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
-        (status.st_mode & 077) != 0)
-        ::chmod(path.constData(), 0700);
-    return IsPrivateFolder(path) ? own + u'/' : QString();
+QString CInstanceGuard::PrivateFolder(QString* why) {
+    return platform::PrivateRuntimeFolder(why);
 }
 
 QString CInstanceGuard::LockPath() const {
@@ -97,10 +76,7 @@ CInstanceGuard::eResult CInstanceGuard::Acquire() {
     m_holder = 0;
     m_failure.clear();
     if (m_name.isEmpty()) {
-        m_failure =
-            QStringLiteral("no private folder of this user's for the lock (XDG_RUNTIME_DIR, %1/lumora-%2)")
-                .arg(QDir::tempPath())
-                .arg(static_cast<qulonglong>(::geteuid()));
+        m_failure = m_noFolder;
         return eFailed;
     }
     if (!RemoveForeignLock()) {

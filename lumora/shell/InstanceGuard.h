@@ -20,7 +20,7 @@ public:
         eFirst,       // the lock is held and the socket listens
         eSecond,      // another start holds the lock and has been asked to come to the front
         eUnreachable, // another start holds the lock but did not answer in time
-        eFailed,      // no lock could be had: the program runs without the guard
+        eFailed,      // no lock could be had (FailureText says why): the program runs without the guard
     };
     // How long a later start tries to reach the running one, in all.
     static constexpr int kActivateTimeoutMs = 3000;
@@ -43,10 +43,9 @@ public:
 
     // The key with the user's id, the name of both the lock and the socket.
     static QString UserName(const QString& key);
-    // The user's private runtime folder: $XDG_RUNTIME_DIR when it is a folder of the user's own that
-    // no one else may enter, else "lumora-<uid>" in the temporary folder, made so (0700); empty when
-    // neither is to be had. Ends with '/'.
-    static QString PrivateFolder();
+    // The user's private runtime folder (platform::PrivateRuntimeFolder): never one another user could
+    // have made first. Empty, with the reason in 'why', when there is none. Ends with '/'.
+    static QString PrivateFolder(QString* why = nullptr);
 
 private:
     void OnConnection();
@@ -61,6 +60,7 @@ private:
     std::function<std::intptr_t()> m_handler;
     qint64 m_holder = 0;
     QString m_failure;
+    QString m_noFolder; // why there is no private folder, when there is none
 };
 
 } // namespace shell

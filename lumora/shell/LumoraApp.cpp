@@ -176,6 +176,8 @@ void CLumoraApp::RegisterAppStrings() {
         {IDS_ALL_FILES, u"所有文件 (*.*)"},
         {IDS_INSTANCE_UNREACHABLE, u"Lumora 已在运行（进程 %1），但在 %2 秒内没有响应，本次启动结束。"
                                    u"请等它启动完毕后再试，或结束该进程后重新启动。"},
+        {IDS_INSTANCE_UNGUARDED, u"Lumora 没有只属于本用户的运行文件夹，无法防止同时运行多个 Lumora（%1）。"
+                                 u"再次启动将打开另一个 Lumora。"},
     });
 }
 
@@ -225,8 +227,11 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
         return false;
     }
     case shell::CInstanceGuard::eFailed:
-        // Without a lock the program still runs; only the guard against a second start is lost.
+        // Without a lock the program still runs; only the guard against a second start is lost, and
+        // the user is told, since a second start would then open a second window.
         qWarning("lumora: runs without the single-instance guard: %s", qPrintable(m_instance->FailureText()));
+        platform::MessageBox(LoadString(IDS_INSTANCE_UNGUARDED).arg(m_instance->FailureText()),
+                             platform::MB_ICONWARNING);
         break;
     case shell::CInstanceGuard::eFirst:
         break;

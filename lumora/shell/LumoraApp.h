@@ -52,6 +52,7 @@ public:
         IDS_DOCUMENT_FILTER = 61724,
         IDS_ALL_FILES = 61725,
         IDS_INSTANCE_UNREACHABLE = 33041,
+        IDS_INSTANCE_UNGUARDED = 33042,
     };
     static constexpr const char* kInstanceKey = "{0CF2B480-6AF5-4445-BAF9-1D1F7DAC8B28}";
     static constexpr const char* kDocumentTemplate =

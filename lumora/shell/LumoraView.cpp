@@ -275,19 +275,21 @@ int CLumoraView::OpenWaveformFile(const QString& path) {
 int CLumoraView::OpenWorkbook(const QString& path) {
     QString headerA;
     QString headerB;
-    {
+    // Only the first sheet's header decides the page: the rest of the workbook is not read here. A
+    // large workbook is read as a large text file is, under the progress window with Cancel.
+    const int read = RunFileJob(this, path, [&](SImportControl& control) -> int {
         ExcelDocument document;
-        // Only the first sheet's header decides the page: the rest of the workbook is not read here.
-        ExcelDocument::SLoadControl firstSheet;
-        firstSheet.sheets = 1;
-        if (!document.Load(platform::NormalizePath(path), firstSheet) || document.GetTotalSheets() < 1)
-            return 0;
+        if (const int loaded = LoadFirstSheet(document, path, control); loaded != kImportOk)
+            return loaded;
         const ExcelSheet* sheet = document.GetSheet(0);
         if (sheet == nullptr || sheet->GetTotalRows() < 1 || sheet->GetTotalCols() != 2)
-            return 0;
+            return kImportFailed;
         headerA = CellText(sheet->CellAt(0, 0));
         headerB = CellText(sheet->CellAt(0, 1));
-    }
+        return kImportOk;
+    });
+    if (read != kImportOk)
+        return 0;
     // The data-logging page's workbook too ("Current DC") goes to the current page, which reads it.
     if (headerB.contains(QStringLiteral("Current"))) {
         if (m_pageCurrent == nullptr)

@@ -47,6 +47,8 @@ extern "C" int RegisterLanguageStrings() {
             {33041,
              u"Lumora is already running (process %1) but did not answer within %2 seconds; this start "
              u"ends. Try again once it has started, or end that process and start again."},
+            {33042, u"Lumora has no runtime folder of this user's alone and cannot keep a second Lumora from "
+                    u"running (%1). Starting it again opens another Lumora."},
             // main frame
             {224, u"Standard"},
             {225, u"Customize..."},

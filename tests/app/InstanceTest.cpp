@@ -5,6 +5,7 @@
 #include "lumora/shell/InstanceGuard.h"
 #include "lumora/shell/LumoraApp.h"
 #include "tests/app/ProbeProcess.h"
+#include "tests/support/ForeignLink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <csignal>
@@ -81,11 +83,18 @@ protected:
         ASSERT_TRUE(
             QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        ASSERT_TRUE(m_home.isValid());
+        m_environment.insert(QStringLiteral("HOME"), m_home.path());
     }
     QString Lock() const {
         return m_runtime.path() + u'/' + shell::CInstanceGuard::UserName(m_key) + QStringLiteral(".lock");
     }
+    // The folder a start takes in the home when the session gives it none.
+    QString HomeFolder() const {
+        return m_home.path() + QStringLiteral("/.cache/lumora-") + QSysInfo::machineHostName();
+    }
     QTemporaryDir m_runtime;
+    QTemporaryDir m_home;
     QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
 };
 
@@ -172,7 +181,8 @@ TEST_F(PrivateRuntime, ARunningStartThatDoesNotAnswerIsSaid) {
     EXPECT_EQ(first.m_process.state(), QProcess::Running);
 }
 
-// A runtime folder others may enter is no private folder: the lock goes to one of the user's own.
+// A runtime folder others may enter is no private folder: the lock goes to one of the user's own, in
+// the home, made closed to others.
 TEST_F(PrivateRuntime, ARuntimeFolderOpenToOthersIsNotUsed) {
     ASSERT_TRUE(QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                             QFile::ExeOwner | QFile::ReadOther |
@@ -180,13 +190,54 @@ TEST_F(PrivateRuntime, ARuntimeFolderOpenToOthersIsNotUsed) {
     CProbe first(m_folder.path(), m_key, {QStringLiteral("quit")}, m_environment);
     EXPECT_EQ(first.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
     EXPECT_FALSE(QFileInfo::exists(Lock()));
-    const QString own = QDir::tempPath() + QStringLiteral("/lumora-%1").arg(::geteuid());
-    EXPECT_TRUE(
-        QFileInfo::exists(own + u'/' + shell::CInstanceGuard::UserName(m_key) + QStringLiteral(".lock")));
-    EXPECT_EQ(QFileInfo(own).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther |
-                                              QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup),
+    EXPECT_TRUE(QFileInfo::exists(HomeFolder() + u'/' + shell::CInstanceGuard::UserName(m_key) +
+                                  QStringLiteral(".lock")));
+    EXPECT_EQ(QFileInfo(HomeFolder()).permissions() &
+                  (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup |
+                   QFile::WriteGroup | QFile::ExeGroup),
               QFile::Permissions());
     first.LinesUntilExit();
+    EXPECT_TRUE(first.Messages().isEmpty()) << first.Messages().join(u'\n').toStdString();
+}
+
+// Without a runtime folder from the session, another user can make the folder a start once fell back
+// to ("lumora-<uid>" in the shared temporary folder) before the user does, and so switch the guard
+// off: the start never uses a folder there, and a second start still wakes the first.
+TEST_F(PrivateRuntime, AFolderAnotherUserMadeInTheTemporaryFolderKeepsTheGuard) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    QTemporaryDir shared;
+    ASSERT_TRUE(shared.isValid());
+    const QByteArray taken = QFile::encodeName(shared.path() + QStringLiteral("/lumora-%1").arg(::geteuid()));
+    ASSERT_EQ(::mkdir(taken.constData(), 0700), 0);
+    ASSERT_EQ(::chown(taken.constData(), testsupport::OTHER_USER, testsupport::OTHER_USER), 0);
+    m_environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    m_environment.insert(QStringLiteral("TMPDIR"), shared.path());
+    CProbe first(m_folder.path(), m_key, {}, m_environment);
+    ASSERT_EQ(first.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
+    EXPECT_TRUE(first.Messages().isEmpty()) << first.Messages().join(u'\n').toStdString();
+    CProbe second(m_folder.path(), m_key, {}, m_environment);
+    const QStringList lines = second.LinesUntilExit();
+    EXPECT_EQ(second.m_process.exitCode(), 0);
+    EXPECT_FALSE(lines.contains(QStringLiteral("ready"))) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(first.WaitForLine(QStringLiteral("activated")), QStringLiteral("activated 1 active 1"));
+}
+
+// With no private folder to be had (no runtime folder from the session, a home others may write in),
+// the program still opens its window, and says that a second start would open a second one.
+TEST_F(PrivateRuntime, WithoutAPrivateFolderTheUserIsTold) {
+    m_environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    ASSERT_TRUE(QFile::setPermissions(m_home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                         QFile::ReadOther | QFile::WriteOther |
+                                                         QFile::ExeOther));
+    CProbe start(m_folder.path(), m_key, {QStringLiteral("quit")}, m_environment);
+    EXPECT_EQ(start.WaitForLine(QStringLiteral("ready")), QStringLiteral("ready"));
+    start.LinesUntilExit();
+    EXPECT_EQ(start.m_process.exitCode(), 0);
+    ASSERT_EQ(start.Messages().size(), 1) << start.Messages().join(u'\n').toStdString();
+    EXPECT_TRUE(start.Messages()[0].contains(QStringLiteral("无法防止同时运行多个 Lumora")))
+        << start.Messages()[0].toStdString();
+    EXPECT_TRUE(start.Messages()[0].contains(m_home.path())) << start.Messages()[0].toStdString();
 }
 
 // scripts/run.sh starts no bench of its own and leaves the instrument files alone while a Lumora

@@ -1,17 +1,32 @@
 // Sessions of the simulated bench as an instrument has them: a fixed number per port, the data
 // stream's included, and a session that only waits for its client gives its place to a new client
 // once it has waited the idle time, so that idle connections cannot lock every client out.
+#include "instruments/drvcore/SessionFactory.h"
+#include "instruments/drvcore/Vxi11Protocol.h"
+#include "instruments/drvcore/Vxi11Session.h"
+#include "instruments/drvcore/XdrWriter.h"
 #include "instruments/simulator/InstrumentHost.h"
 #include "instruments/simulator/SocketServer.h"
+#include "instruments/simulator/bench/SimulatedInstrument.h"
 #include "instruments/simulator/models/DataStreamServer.h"
 #include "instruments/simulator/models/Sim2280S.h"
 #include "tests/drivertest/StreamClient.h"
 
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -151,5 +166,207 @@ TEST_F(SessionLimits, IdleStreamLinksGiveWayToOneThatStreams) {
     }
     EXPECT_EQ(frame, CDataStreamServer::FRAME_SIZE);
 }
+
+// A client that holds a place and makes no progress: it sends a byte now and then, or more than it
+// ever reads. Its receive buffer is small, so that what it does not read soon fills what lies between.
+class CStallingClient {
+public:
+    CStallingClient(const std::string& address, int port) {
+        m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int small = 4096;
+        ::setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_port = htons(static_cast<std::uint16_t>(port));
+        ::inet_pton(AF_INET, address.c_str(), &sa.sin_addr);
+        m_connected = ::connect(m_socket, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+    }
+    ~CStallingClient() { ::close(m_socket); }
+    CStallingClient(const CStallingClient&) = delete;
+    CStallingClient& operator=(const CStallingClient&) = delete;
+
+    bool Connected() const { return m_connected; }
+    // Sends up to 'most' bytes of 'pattern' repeated without end, from where the last call stopped, as
+    // far as the connection takes them now: never waiting, and never cutting a message short.
+    void Feed(const std::string& pattern, std::size_t most) {
+        while (most > 0) {
+            const std::size_t at = m_fed % pattern.size();
+            const std::size_t n = std::min(most, pattern.size() - at);
+            const ssize_t sent = ::send(m_socket, pattern.data() + at, n, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (sent <= 0)
+                return;
+            m_fed += static_cast<std::size_t>(sent);
+            most -= static_cast<std::size_t>(sent);
+        }
+    }
+
+private:
+    int m_socket = -1;
+    bool m_connected = false;
+    std::size_t m_fed = 0;
+};
+
+// The raw socket's one-line query, many times over.
+std::string ManyQueries() {
+    std::string text;
+    for (int i = 0; i < 100000; ++i)
+        text += "*IDN?\n";
+    return text;
+}
+
+// VXI-11 calls of the core channel's null procedure, each answered by an empty reply.
+std::string ManyNullCalls() {
+    std::string text;
+    for (std::uint32_t xid = 1; xid <= 100000; ++xid) {
+        drvcore::CXdrWriter call;
+        call.PutU32(drvcore::kRpcLastFragment | 40);
+        call.PutU32(xid);
+        call.PutU32(drvcore::kRpcCall);
+        call.PutU32(drvcore::kRpcVersion);
+        call.PutU32(drvcore::kVxi11CoreProgram);
+        call.PutU32(drvcore::kVxi11CoreVersion);
+        call.PutU32(0);
+        for (int auth = 0; auth < 4; ++auth)
+            call.PutU32(0);
+        text += call.Data();
+    }
+    return text;
+}
+
+// The maker's name from *IDN? over a VXI-11 link of the instrument; empty when no link could be made.
+std::string IdentifyOverVxi11(const std::string& resource) {
+    drvcore::SSessionOptions options;
+    options.timeoutMs = 5000;
+    std::string error;
+    auto session = drvcore::CreateSession(resource, options, error);
+    if (!session || !session->Open() || !session->Write("*IDN?\n"))
+        return {};
+    std::string reply;
+    char part[256];
+    for (bool end = false; !end && reply.find('\n') == std::string::npos;) {
+        const long long got = session->Read(part, sizeof part, end);
+        if (got <= 0)
+            break;
+        reply.append(part, static_cast<std::size_t>(got));
+    }
+    return reply.substr(0, reply.find(' '));
+}
+
+enum class eChannel { eSocket, eVxi11, eStream };
+
+// How a stalling client sends its bytes: one at a time, all it can again and again, or all once.
+enum class eSending { eTrickle, eFlood, eOnce };
+
+struct SStall {
+    const char* name;
+    eChannel channel;
+    std::function<std::string()> bytes;
+    eSending sending;
+};
+
+void PrintTo(const SStall& stall, std::ostream* os) {
+    *os << stall.name;
+}
+
+class StalledSessions : public SessionLimits, public ::testing::WithParamInterface<SStall> {};
+
+// Every place taken by clients that make no progress (a byte now and then but never a whole command,
+// or commands whose answers they never read, or a stream they never read) keeps no fresh client out
+// for longer than the idle time: the one that has waited longest for its client gives its place away.
+TEST_P(StalledSessions, GiveTheirPlaceToAFreshClient) {
+    const SStall& stall = GetParam();
+    for (const char* command : {":OUTP ON", ":SENS:CURR:NPLC 0.01", ":INIT:CONT ON"}) {
+        std::string reply;
+        m_model.Execute(command, reply);
+    }
+    m_model.SetTimeScale(100.0);
+    benchsim::CSimulatedInstrument instrument(m_model);
+    CDataStreamServer stream(m_model);
+    std::string error;
+    ASSERT_TRUE(instrument.Start(kAddress, 0, 0, 0, error)) << error;
+    instrument.SetIdleTime(1000);
+    stream.SetIdleTime(1000);
+    ASSERT_TRUE(stream.Start(kAddress, 0, error)) << error;
+    drvcore::CVxi11Session::SetPortmapperPort(instrument.PortmapperPort());
+    int port = 0;
+    std::size_t places = CTcpServer::kMaxConnections;
+    switch (stall.channel) {
+    case eChannel::eSocket:
+        port = instrument.SocketPort();
+        break;
+    case eChannel::eVxi11:
+        port = instrument.Vxi11Port();
+        break;
+    case eChannel::eStream:
+        port = stream.Port();
+        places = CDataStreamServer::MAX_LINKS;
+        break;
+    }
+    const std::string bytes = stall.bytes();
+    const auto feed = [&](CStallingClient& client, bool first) {
+        if (stall.sending == eSending::eTrickle)
+            client.Feed(bytes, 1);
+        else if (stall.sending == eSending::eFlood)
+            client.Feed(bytes, SIZE_MAX);
+        else if (first)
+            client.Feed(bytes, bytes.size());
+    };
+    // Each client sends at once, so that none waits idle for the idle time before it stalls.
+    std::vector<std::unique_ptr<CStallingClient>> stalling;
+    for (std::size_t i = 0; i < places; ++i) {
+        stalling.push_back(std::make_unique<CStallingClient>(kAddress, port));
+        ASSERT_TRUE(stalling.back()->Connected()) << i;
+        feed(*stalling.back(), true);
+    }
+    // Then again every 50 ms (well within the idle time) until the test ends: one byte at a time, or
+    // as much as the connections take.
+    std::atomic<bool> done{false};
+    std::thread sender([&] {
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            for (auto& client : stalling)
+                feed(*client, false);
+        }
+    });
+    const auto answered = [&]() -> bool {
+        switch (stall.channel) {
+        case eChannel::eSocket: {
+            CStreamClient fresh(kAddress, static_cast<std::uint16_t>(port));
+            return Identify(fresh) == "KEITHLEY";
+        }
+        case eChannel::eVxi11:
+            return IdentifyOverVxi11(instrument.Vxi11Resource()) == "KEITHLEY";
+        case eChannel::eStream: {
+            CStreamClient fresh(kAddress, stream.Port());
+            if (!fresh.Send({0xA5, 0x5A, 0x00, 0x00}) ||
+                fresh.Read(4) != std::vector<unsigned char>{0, 0, 0, 0})
+                return false;
+            fresh.Send({0x2E, 0xB1, 0x00, 0x00});
+            return fresh.Read(CDataStreamServer::FRAME_SIZE).size() == CDataStreamServer::FRAME_SIZE;
+        }
+        }
+        return false;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool served = false;
+    while (!served && Before(deadline))
+        served = answered();
+    done = true;
+    sender.join();
+    EXPECT_TRUE(served);
+    drvcore::CVxi11Session::SetPortmapperPort(0);
+}
+
+const std::string kStreamStart("\xA5\x5A\x00\x00\x2E\xB1\x00\x00", 8);
+
+INSTANTIATE_TEST_SUITE_P(
+    Stalls, StalledSessions,
+    ::testing::Values(
+        SStall{"SocketTrickle", eChannel::eSocket, [] { return std::string("*IDN?"); }, eSending::eTrickle},
+        SStall{"SocketUnreadReplies", eChannel::eSocket, ManyQueries, eSending::eFlood},
+        SStall{"Vxi11Trickle", eChannel::eVxi11, ManyNullCalls, eSending::eTrickle},
+        SStall{"Vxi11UnreadReplies", eChannel::eVxi11, ManyNullCalls, eSending::eFlood},
+        SStall{"StreamUnread", eChannel::eStream, [] { return kStreamStart; }, eSending::eOnce}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -126,9 +126,9 @@ TEST_F(BinDataFile, ColumnsFollowThePresenceFlags) {
     ASSERT_TRUE(WriteAll(Path("cols.bin"), bytes + "trailing"));
     CBinDataFile file;
     ASSERT_EQ(file.Read(Path("cols.bin")), 1);
-    EXPECT_EQ(file.GetTimes(), (std::vector<double>{1, 2}));
-    EXPECT_EQ(file.GetColumn(1), (std::vector<double>{10, 20}));
-    EXPECT_EQ(file.GetColumn(2), (std::vector<double>{100, 200}));
+    EXPECT_EQ(file.GetTimes(), (CImportColumn{1, 2}));
+    EXPECT_EQ(file.GetColumn(1), (CImportColumn{10, 20}));
+    EXPECT_EQ(file.GetColumn(2), (CImportColumn{100, 200}));
     EXPECT_EQ(file.GetHeader().Magic, 0x1234);
 }
 

@@ -9,8 +9,8 @@ TEST(SessionOptionsTest, TakesTheTimeoutFromTheRecord) {
     const struct {
         const char* timeout;
         int timeoutMs;
-    } cases[] = {{"30000", 30000}, {" 1500 ", 1500}, {"0", 30000},
-                 {"-5", 30000},    {"abc", 30000},   {"", 30000}};
+    } cases[] = {{"30000", 30000}, {" 1500 ", 1500}, {"0", 30000},     {"-5", 30000},        {"abc", 30000},
+                 {"", 30000},      {"60000", 60000}, {"60001", 60000}, {"2147483647", 60000}};
     for (const auto& c : cases) {
         CParameterInstru record;
         record.Timeout = c.timeout;

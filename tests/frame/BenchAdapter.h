@@ -4,8 +4,14 @@
 
 #include <QString>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace frametest {
@@ -22,6 +28,7 @@ public:
 
     QString SupplyResource() { return QString::fromStdString(m_bench.SupplyInstrument().Vxi11Resource()); }
     QString MeterResource() { return QString::fromStdString(m_bench.MeterInstrument().Vxi11Resource()); }
+
     // Nothing listens there: the connection is refused at once.
     static QString UnreachableResource() { return QStringLiteral("TCPIP0::127.0.0.1::1::SOCKET"); }
 
@@ -41,6 +48,7 @@ public:
         m_bench.SupplyHost().Faults().Set(benchsim::CFaultSwitches::eDropMidReply, true);
     }
     void RestoreSupplyLink() { m_bench.SupplyHost().Faults().ClearAll(); }
+
     // The multimeter's next reply breaks off and its connection closes.
     void DropMeterLink() { m_bench.MeterHost().Faults().Set(benchsim::CFaultSwitches::eDropMidReply, true); }
     // The supply's output as the instrument has it.
@@ -72,6 +80,47 @@ private:
 
     benchsim::CSimulatedBench m_bench;
     bool m_started = false;
+};
+
+// An instrument's address that takes every link and never reads or answers a byte, as a device that
+// hangs (or is no instrument at all) may.
+class CSilentPeer {
+public:
+    CSilentPeer() {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof where;
+        EXPECT_EQ(::bind(m_listener, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+        EXPECT_EQ(::listen(m_listener, 16), 0);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&where), &length);
+        m_port = ntohs(where.sin_port);
+        m_acceptor = std::thread([this] {
+            for (int fd; (fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+                std::lock_guard lock(m_mutex);
+                m_links.push_back(fd);
+            }
+        });
+    }
+    ~CSilentPeer() {
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_acceptor.join();
+        ::close(m_listener);
+        for (int fd : m_links)
+            ::close(fd);
+    }
+    CSilentPeer(const CSilentPeer&) = delete;
+    CSilentPeer& operator=(const CSilentPeer&) = delete;
+
+    QString Resource() const { return QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(m_port); }
+
+private:
+    int m_listener = -1;
+    int m_port = 0;
+    std::thread m_acceptor;
+    std::mutex m_mutex;
+    std::vector<int> m_links;
 };
 
 } // namespace frametest

@@ -275,7 +275,7 @@ TEST_F(DataLoggingPage, AFileWithAVoltageColumnSavesItsCurrentAsCurrent) {
     CBinDataFile file;
     ASSERT_EQ(file.Read(Path(QStringLiteral("out.bin"))), 1);
     EXPECT_FALSE(file.IsColumnPresent(1));
-    EXPECT_EQ(file.GetColumn(2), (std::vector<double>{0.001, 0.002, 0.004}));
+    EXPECT_EQ(file.GetColumn(2), (CImportColumn{0.001, 0.002, 0.004}));
 }
 
 // A file that gives no line is reported and changes no line.
@@ -320,7 +320,7 @@ TEST_F(DataLoggingPage, SavesTheCurrentLineOrSaysWhyNot) {
     EXPECT_EQ(m_messages.Texts(), leftOut);
     CBinDataFile file;
     ASSERT_EQ(file.Read(Path(QStringLiteral("out.bin"))), 1);
-    EXPECT_EQ(file.GetColumn(4), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(file.GetColumn(4), (CImportColumn{1, 2, 3}));
     EXPECT_FALSE(file.IsColumnPresent(1));
     EXPECT_FALSE(file.IsColumnPresent(2));
     // Read back, the file gives the same line, on the current's axis.
@@ -353,7 +353,7 @@ TEST_F(DataLoggingPage, BinaryFileRoundTripsAndALoadLeavesTheCcdfView) {
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("run.bin"))), 1);
     CBinDataFile file;
     ASSERT_EQ(file.Read(Path(QStringLiteral("run.bin"))), 1);
-    EXPECT_EQ(file.GetColumn(2), (std::vector<double>{1e-6, 5e-3, -2e-6, 4e-6}));
+    EXPECT_EQ(file.GetColumn(2), (CImportColumn{1e-6, 5e-3, -2e-6, 4e-6}));
 
     auto* ccdf = platform::FindControl<controls::CXPStyleButtonST>(&Page(), CQXAppDialogMeasDLOG::IDC_CCDF);
     ccdf->SetCheck(1);

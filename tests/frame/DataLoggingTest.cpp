@@ -17,6 +17,7 @@
 #include "lumora/shell/QXDialogPaneDCSource.h"
 #include "platform/MessageBox.h"
 #include "platform/StringTable.h"
+#include "tests/support/ForeignLink.h"
 #include "waveform/common/ColorRef.h"
 #include "waveform/dualplot/WaveformComboMainWnd.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
@@ -851,6 +852,37 @@ TEST_F(DataLoggingFaults, ARefreshOfOneSecondTicksEverySecond) {
     m_frame->OnCommand(CMainFrame::ID_MEASURE_STOP);
     ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
     EXPECT_TRUE(ticking);
+}
+
+// The auto-save's name is known to the second: another user can plant links of that name, pointing at
+// a file of this user's, in a data folder they share. The run's save never goes through them; it
+// says it could not make its file, turns the auto-save off and keeps the samples in the page.
+TEST_F(DataLoggingFaults, AnAutoSaveNeverWritesThroughAnotherUsersLink) {
+    if (!testsupport::CanMakeForeignLinks())
+        GTEST_SKIP() << "only root can give a link to another user";
+    const QString data = m_folder->Path() + QStringLiteral("Data/Data Logging/");
+    ASSERT_TRUE(QDir().mkpath(data));
+    const QString precious = m_folder->Path() + QStringLiteral("precious.txt");
+    WriteText(precious, QStringLiteral("mine"));
+    // A name for every second of the next ten minutes.
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int second = 0; second < 600; ++second) {
+        const QString name = now.addSecs(second).toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) +
+                             QStringLiteral("_AutoSave.bin");
+        ASSERT_TRUE(testsupport::MakeForeignLink(precious, data + name));
+    }
+    Open(0, data);
+    ASSERT_TRUE(RunUntil(500));
+    EXPECT_TRUE(QFileInfo(m_frame->AutoSaveBinName()).isSymLink())
+        << m_frame->AutoSaveBinName().toStdString();
+    QFile file(precious);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("mine"));
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51504)))
+        << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(m_frame->Preferences()->AutoSaveDataLogging, 0);
+    EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0),
+              m_frame->DataLoggingReceived());
 }
 
 // An empty data folder in the options is the program folder's own "Data/Data Logging/", made when

@@ -159,18 +159,12 @@ TEST_F(FilePages, CurrentPageLinesFromItsOwnFilesAndCancel) {
     ASSERT_TRUE(WriteFile(Path("big.csv"), big));
     frame.show();
     bool clicked = false;
-    QTimer click;
-    click.setInterval(1);
-    QObject::connect(&click, &QTimer::timeout, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* window = dynamic_cast<CProgressWnd*>(widget);
-            if (window != nullptr && window->isVisible() && !clicked) {
-                platform::FindControl<QPushButton>(window, 10)->click();
-                clicked = true;
-            }
+    CProgressWatch watch([&](CProgressWnd& window) {
+        if (!clicked) {
+            CProgressWatch::Cancel(window);
+            clicked = true;
         }
     });
-    click.start();
     EXPECT_EQ(page->LoadWaveformFromTextFile(1, Path("big.csv"), u','), 0);
     EXPECT_TRUE(clicked);
     EXPECT_THAT(page->Waveform()->GetDataMultiLineX(1), ::testing::ElementsAreArray(x));

@@ -4,7 +4,9 @@
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 #include "lumora/core/SampleStore.h"
+#include "lumora/shell/ProgressWnd.h"
 #include "platform/CodePage.h"
+#include "platform/ControlId.h"
 #include "platform/LibraryFolder.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
@@ -17,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <thread>
@@ -88,6 +91,26 @@ void CMessageRecorder::Clear() {
     m_texts.clear();
 }
 
+CProgressWatch::CProgressWatch(std::function<void(CProgressWnd&)> look) {
+    m_timer = new QTimer;
+    QObject::connect(m_timer, &QTimer::timeout, m_timer, [look = std::move(look)] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = dynamic_cast<CProgressWnd*>(widget);
+            if (window != nullptr && window->isVisible())
+                look(*window);
+        }
+    });
+    m_timer->start(1);
+}
+
+CProgressWatch::~CProgressWatch() {
+    delete m_timer;
+}
+
+void CProgressWatch::Cancel(CProgressWnd& window) {
+    platform::FindControl<QPushButton>(&window, 10)->click();
+}
+
 CDialogRecorder::CDialogRecorder() {
     m_timer = new QTimer;
     QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] {
@@ -118,10 +141,10 @@ QString InstrumentXml(const QString& name, const SInstrumentFile& file) {
                "<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n"
                "<QXInstrument><Instrument>"
                "<Property Name=\"%1\" Type=\"\" Model=\"\" />"
-               "<VISA Resource=\"%2\" Timeout=\"60000\" EndOfLine=\"\" AddressIP=\"\" AddressUSB=\"\" />"
+               "<VISA Resource=\"%2\" Timeout=\"%4\" EndOfLine=\"\" AddressIP=\"\" AddressUSB=\"\" />"
                "<DigitMultimeter>%3</DigitMultimeter>"
                "</Instrument></QXInstrument>\n")
-        .arg(name, file.resource, file.settings);
+        .arg(name, file.resource, file.settings, file.timeout);
 }
 
 } // namespace

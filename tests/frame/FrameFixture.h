@@ -9,6 +9,7 @@
 #include <vector>
 
 class CMainFrame;
+class CProgressWnd;
 class CQXAppDialogMeasCurrent;
 class CQXAppDialogMeasDLOG;
 class QTimer;
@@ -41,9 +42,25 @@ private:
     QStringList m_texts;
 };
 
+// Shows every progress window that is up to 'look', each millisecond while it lives: a test reads how
+// far the job got there and presses its Cancel.
+class CProgressWatch {
+public:
+    explicit CProgressWatch(std::function<void(CProgressWnd&)> look);
+    ~CProgressWatch();
+    CProgressWatch(const CProgressWatch&) = delete;
+    CProgressWatch& operator=(const CProgressWatch&) = delete;
+    // Presses the window's Cancel button.
+    static void Cancel(CProgressWnd& window);
+
+private:
+    QTimer* m_timer = nullptr;
+};
+
 struct SInstrumentFile {
     QString resource;
-    QString settings; // child elements of DigitMultimeter
+    QString settings;                          // child elements of DigitMultimeter
+    QString timeout = QStringLiteral("60000"); // the VISA time-out, ms
 };
 
 // A program folder of its own: configuration, instrument files, log and data folders, and a library

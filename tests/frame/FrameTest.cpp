@@ -494,6 +494,37 @@ TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
     }
 }
 
+// An instrument that takes the link but never answers held the start-up for its whole time-out and
+// then showed the window as if all were well: the start-up names it once its time-out has passed, and
+// leaves it offline, so that nothing later waits for it again.
+TEST_F(FrameOnTheBench, AnInstrumentThatNeverAnswersIsNamedAtStartUp) {
+    struct SCase {
+        const char* name;
+        bool supply;
+        int message;
+    };
+    const SCase cases[] = {{"supply", true, 51514}, {"multimeter", false, 51513}};
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CSilentPeer silent;
+        m_lumora.reset();
+        m_folder.reset();
+        m_messages.Clear();
+        m_folder = std::make_unique<CProgramFolder>();
+        m_folder->WriteConfiguration(0, false);
+        m_folder->WriteSupplyFile({c.supply ? silent.Resource() : m_bench.SupplyResource(),
+                                   SupplySettings(0.1), QStringLiteral("1500")});
+        m_folder->WriteMultimeterFile(
+            {c.supply ? m_bench.MeterResource() : silent.Resource(), kMeterSettings, QStringLiteral("1500")});
+        m_lumora = std::make_unique<SLumora>();
+        ASSERT_EQ(m_lumora->created, 0);
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(c.message)});
+        EXPECT_EQ(Frame().SupplyPane()->OnlineState(), c.supply ? 0 : 1);
+        EXPECT_EQ(Frame().MultimeterPane()->OnlineState(), c.supply ? 1 : 0);
+        m_lumora.reset();
+    }
+}
+
 TEST_F(FrameOnTheBench, ALinkDroppedMidTestEndsTheRunAndTheProgramStaysResponsive) {
     Prepare(1, false, 600.0);
     CDialogRecorder notices;

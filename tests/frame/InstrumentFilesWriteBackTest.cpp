@@ -4,8 +4,12 @@
 #include "BenchAdapter.h"
 #include "FrameFixture.h"
 
+#include "common/xmlfile/XmlDocument.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/WriteFailure.h"
 #include "platform/Numbers.h"
+#include "platform/StringTable.h"
+#include "tests/support/ForeignLink.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,6 +117,72 @@ TEST(InstrumentFilesWriteBack, WhatTheProgramDidNotChangeIsWrittenBackAsItWasRea
     EXPECT_EQ(platform::WToF(QString::fromLatin1(Attribute(meterAfter, "NplcCurr", "Value"))), 2.5e-10);
     EXPECT_EQ(platform::WcsToUL(QString::fromLatin1(Attribute(supplyAfter, "FileSize", "Value")), 10),
               4000000000u);
+}
+
+// A file just under the reader's size bound whose name is all '>' (as raw text in a value, which a
+// writer spells "&gt;") would be four times as long written back: the exit says the file was not
+// saved and leaves it, and the next start reads it as it was, rather than refusing the program's own
+// file and losing its settings.
+TEST(InstrumentFilesWriteBack, AFileThatWouldNotReadBackIsNotWrittenAndTheOldOneStays) {
+    CBench bench;
+    CMessageRecorder messages;
+    CProgramFolder folder;
+    folder.WriteConfiguration(1, false);
+    const QString meterFile =
+        folder.Path() + QStringLiteral("Instruments/Digit Multimeter/Digit Multimeter.xml");
+    const QByteArray head =
+        "<?xml version=\"1.0\" encoding=\"GB2312\" standalone=\"yes\" ?>\n<QXInstrument><Instrument>"
+        "<Property Name=\"";
+    const QByteArray tail =
+        "\" Type=\"\" Model=\"DMM7510\" /><VISA Resource=\"" + bench.MeterResource().toLatin1() +
+        "\" Timeout=\"5000\" EndOfLine=\"\" AddressIP=\"\" AddressUSB=\"\" /></Instrument>"
+        "</QXInstrument>\n";
+    const QByteArray name(xmlfile::kMaxDocumentBytes - head.size() - tail.size(), '>');
+    const QByteArray meter = head + name + tail;
+    ASSERT_EQ(meter.size(), xmlfile::kMaxDocumentBytes);
+    WriteBytes(meterFile, meter);
+    {
+        SLumora lumora;
+        ASSERT_EQ(lumora.created, 0);
+        EXPECT_EQ(lumora.frame->MultimeterRecord().Name, QString::fromLatin1(name));
+        messages.Clear();
+    }
+    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
+    EXPECT_EQ(ReadBytes(meterFile), meter);
+    {
+        SLumora lumora;
+        ASSERT_EQ(lumora.created, 0);
+        EXPECT_EQ(lumora.frame->MultimeterRecord().Name, QString::fromLatin1(name));
+    }
+}
+
+// An instrument file that is another user's link to a file of this user's is not written through at
+// exit: the exit says the file was not saved, and the file the link names stays as it was.
+TEST(InstrumentFilesWriteBack, AnotherUsersLinkIsNotWrittenThrough) {
+    if (!testsupport::CanMakeForeignLinks())
+        GTEST_SKIP() << "only root can give a link to another user";
+    CMessageRecorder messages;
+    CProgramFolder folder;
+    folder.WriteConfiguration(1, false);
+    // The user's own instrument file elsewhere, which the program would load and then write back.
+    const QString precious = folder.Path() + QStringLiteral("precious.xml");
+    const QByteArray mine = "<?xml version=\"1.0\" ?><QXInstrument><Instrument><Property Name=\"mine\"/>"
+                            "</Instrument></QXInstrument>";
+    WriteBytes(precious, mine);
+    const QString meterFile =
+        folder.Path() + QStringLiteral("Instruments/Digit Multimeter/Digit Multimeter.xml");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(meterFile).path()));
+    ASSERT_TRUE(testsupport::MakeForeignLink(precious, meterFile));
+    {
+        SLumora lumora;
+        ASSERT_EQ(lumora.created, 0);
+        ASSERT_EQ(lumora.frame->MultimeterRecord().Name, QStringLiteral("mine"));
+        messages.Clear();
+    }
+    EXPECT_TRUE(messages.Contains(platform::LoadString(kWriteFailedId)))
+        << messages.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(ReadBytes(precious), mine);
+    EXPECT_TRUE(QFileInfo(meterFile).isSymLink());
 }
 
 } // namespace

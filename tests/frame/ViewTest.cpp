@@ -20,20 +20,35 @@
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 #include "waveform/tailplot/WaveformCCDFMainWnd.h"
 
+#include "lumora/shell/ProgressWnd.h"
+#include "platform/ControlId.h"
+#include "tests/sheetio/StreamBuilder.h"
+#include "tests/support/ForeignLink.h"
+#include "tests/support/MemoryLimitedChild.h"
+#include "tests/support/WaitFor.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTimer>
+#include <atomic>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <limits>
+#include <sys/stat.h>
+#include <thread>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -93,6 +108,20 @@ protected:
     }
     void FillDataLogging(const std::vector<double>& x, const std::vector<double>& y) {
         LogOnPage(*m_view->PageDLOG(), x, y, 3);
+    }
+
+    // Opens the file through the view, pressing Cancel in its progress window as soon as the window
+    // shows that the read got somewhere; whether it did. 'opened' is what the open gave.
+    bool OpenCancellingOnceShown(const QString& path, int& opened) {
+        bool cancelled = false;
+        CProgressWatch watch([&](CProgressWnd& window) {
+            if (!cancelled && window.GetPos() > 0) {
+                CProgressWatch::Cancel(window);
+                cancelled = true;
+            }
+        });
+        opened = m_view->OpenWaveformFile(path);
+        return cancelled;
     }
 
     CMessageRecorder m_messages;
@@ -225,7 +254,7 @@ std::vector<std::pair<double, double>> ReadBack(const QString& path, QString& he
         for (int column = CBinDataFile::kColumns; column >= 1; --column)
             if (file.IsColumnPresent(column))
                 header = QString::number(column);
-        const std::vector<double>& values = file.GetColumn(header.toInt());
+        const auto& values = file.GetColumn(header.toInt());
         for (std::size_t i = 0; i < file.GetTimes().size() && i < values.size(); ++i)
             rows.emplace_back(file.GetTimes()[i], values[i]);
         return rows;
@@ -576,6 +605,128 @@ TEST_F(View, FileNamesTypesAndFailuresAreReported) {
     ASSERT_TRUE(shot.open(QIODevice::ReadOnly));
     EXPECT_EQ(shot.read(2), QByteArray("BM"));
     EXPECT_EQ(m_view->SaveListDataFile(Path("list.txt")), 1);
+}
+
+// A FIFO named like any data file is refused at once: no reader waits for a writer to appear, which
+// once held the user-interface thread for good. Should one wait, a writer comes after the test's
+// patience and frees it, so the test fails rather than hangs.
+TEST_F(View, AFifoNamedLikeADataFileIsRefusedAtOnce) {
+    const std::vector<double> x{0.0, 1.0}, y{1.0, 2.0};
+    FillDataLogging(x, y);
+    struct SCase {
+        const char* name;
+        QStringList messages;
+    };
+    const SCase cases[] = {
+        {"fifo.bin", {platform::LoadString(kParseErrorId)}},
+        {"fifo.xls", {}},
+        {"fifo.csv", {}},
+        {"fifo.txt", {}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray path = QFile::encodeName(Path(c.name));
+        ASSERT_EQ(::mkfifo(path.constData(), 0600), 0);
+        std::atomic<bool> returned{false};
+        std::atomic<bool> freed{false};
+        std::thread writer([&] {
+            if (testsupport::WaitUntil([&] { return returned.load(); }))
+                return;
+            freed = true;
+            const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        m_messages.Clear();
+        m_view->OpenWaveformFile(Path(c.name));
+        returned = true;
+        writer.join();
+        EXPECT_FALSE(freed);
+        EXPECT_EQ(m_messages.Texts(), c.messages);
+    }
+    EXPECT_THAT(m_view->PageDLOG()->Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
+}
+
+// A workbook of 70 MB (its globals are empty FONT records) is read for its header as a large text
+// file is read: under the progress window, which shows how far it got and offers Cancel. A cancelled
+// read opens nothing and says nothing, and the page stays as it was.
+TEST_F(View, ALargeWorkbookIsReadUnderTheProgressWindowWithCancel) {
+    using namespace sheetiotest;
+    Bytes fonts;
+    fonts.reserve(std::size_t{70} << 20);
+    const Bytes empty = Rec(0x0031, {});
+    while (fonts.size() < (std::size_t{70} << 20))
+        Add(fonts, empty);
+    Bytes body;
+    Add(body, LabelSstRec(0, 0, 0));
+    Add(body, LabelSstRec(0, 1, 1));
+    ASSERT_TRUE(WriteWorkbookFile(Path("large.xls"), BuildStream({{"S", body}}, {"Time", "Current"}, fonts)));
+    Bytes().swap(fonts);
+    ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_VOLTAGE));
+    int opened = -1;
+    EXPECT_TRUE(OpenCancellingOnceShown(Path("large.xls"), opened));
+    EXPECT_EQ(opened, 0);
+    Pump();
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(m_frame->SelectedPage(), CMainFrame::ID_MEASURE_VOLTAGE);
+}
+
+// A name in the save dialog that is another user's link to a file of this user's (planted in a folder
+// both may write) is not saved through, in any of the page's formats: the save says it could not
+// make the file, and the file the link names stays as it was.
+TEST_F(View, ASaveNeverWritesThroughAnotherUsersLink) {
+    if (!testsupport::CanMakeForeignLinks())
+        GTEST_SKIP() << "only root can give a link to another user";
+    const std::vector<double> x{0.0, 1.0}, y{1.0, 2.0};
+    FillDataLogging(x, y);
+    ASSERT_TRUE(Select(CMainFrame::ID_MEASURE_DATALOGGING));
+    ASSERT_TRUE(WriteFile(Path("precious.txt"), "mine"));
+    for (const char* type : {"csv", "txt", "xls", "bin"}) {
+        SCOPED_TRACE(type);
+        const QString link = Path("planted.") + QString::fromLatin1(type);
+        ASSERT_TRUE(testsupport::MakeForeignLink(Path("precious.txt"), link));
+        m_messages.Clear();
+        EXPECT_EQ(m_view->SaveWaveformFile(link), 0);
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51504)});
+        QFile precious(Path("precious.txt"));
+        ASSERT_TRUE(precious.open(QIODevice::ReadOnly));
+        EXPECT_EQ(precious.readAll(), QByteArray("mine"));
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+    }
+}
+
+// A legal binary file of 4 GiB less 16 bytes (sparse, so it costs no disk) is read as a large text
+// file is: under the progress window, which shows how far it got and offers Cancel. Once cancelled it
+// keeps nothing and has taken memory only for what it had read, not for the file's arrays cleared up
+// front; the page keeps what it showed.
+TEST_F(View, ALargeBinaryFileReadsUnderTheProgressWindowWithCancel) {
+    const std::vector<double> x{0.0, 1.0}, y{1.0, 2.0};
+    FillDataLogging(x, y);
+    const std::uint64_t size = (std::uint64_t{1} << 32) - 16;
+    const auto samples = static_cast<std::uint32_t>((size - CBinDataFile::kDataOffset) / 16);
+    QByteArray header(CBinDataFile::kDataOffset, '\0');
+    const std::uint16_t magic = CBinDataFile::kMagic;
+    const std::uint32_t present = 1;
+    std::memcpy(header.data(), &magic, sizeof magic);
+    std::memcpy(header.data() + 47, &samples, sizeof samples);
+    std::memcpy(header.data() + 79, &present, sizeof present);
+    {
+        QFile file(Path("large.bin"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(header), header.size());
+        ASSERT_TRUE(file.resize(static_cast<qint64>(size)));
+    }
+    const bool peakKnown = testsupport::ResetPeakMemory();
+    const std::uint64_t before = testsupport::PeakMemory();
+    int opened = -1;
+    EXPECT_TRUE(OpenCancellingOnceShown(Path("large.bin"), opened));
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
+    EXPECT_THAT(m_view->PageDLOG()->Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
+    EXPECT_THAT(m_view->PageDLOG()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y));
+    if (peakKnown) {
+        EXPECT_LT(testsupport::PeakMemory() - before, std::uint64_t{2} << 30)
+            << "peak " << testsupport::PeakMemory();
+    }
 }
 
 // Ghostscript's rendering of the PDF's first page, at a low resolution.

@@ -1,5 +1,6 @@
 #include "platform/ReplaceFile.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/ForeignLink.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,6 +69,53 @@ TEST_F(ReplaceFile, ADeviceIsWrittenInPlace) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile());
     EXPECT_TRUE(QFileInfo(Path("full.xml")).isSymLink());
+}
+
+// In a folder every user may write, another user can plant a link named like this user's next save
+// and pointing at a file of this user's. Such a link is never written through, however it is reached;
+// a link of this user's own is followed to the file it names, which is replaced.
+TEST_F(ReplaceFile, ALinkOfAnotherUsersIsNeverWrittenThrough) {
+    if (!testsupport::CanMakeForeignLinks())
+        GTEST_SKIP() << "only root can give a link to another user";
+    struct SCase {
+        const char* name;
+        bool foreignFirst;  // the name itself is another user's link to the file
+        bool foreignSecond; // the name is this user's link to another user's link to the file
+        bool written;
+    };
+    const SCase cases[] = {
+        {"another user's link", true, false, false},
+        {"this user's link to another user's link", false, true, false},
+        {"this user's link", false, false, true},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString precious = dir.filePath(QStringLiteral("precious.txt"));
+        const QString save = dir.filePath(QStringLiteral("2024-01-01_00-00-00_AutoSave.bin"));
+        const QString middle = dir.filePath(QStringLiteral("middle"));
+        ASSERT_TRUE(platform::ReplaceFileContents(precious, "mine"));
+        if (c.foreignFirst) {
+            ASSERT_TRUE(testsupport::MakeForeignLink(precious, save));
+        } else if (c.foreignSecond) {
+            ASSERT_TRUE(testsupport::MakeForeignLink(precious, middle));
+            ASSERT_TRUE(QFile::link(middle, save));
+        } else {
+            ASSERT_TRUE(QFile::link(precious, save));
+        }
+        QString error;
+        bool made = true;
+        const platform::SFilePiece piece{"data", 4};
+        EXPECT_EQ(platform::ReplaceFileContents(save, std::span(&piece, 1), &error, &made), c.written);
+        EXPECT_EQ(ReadAll(precious), c.written ? QByteArray("data") : QByteArray("mine"));
+        EXPECT_TRUE(QFileInfo(save).isSymLink());
+        if (!c.written) {
+            EXPECT_FALSE(made);
+            EXPECT_TRUE(error.startsWith(save)) << error.toStdString();
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden),
+                  QStringList());
+    }
 }
 
 // A save killed between its writes (a data-logging run's binary file, 680 MB of temporaries after

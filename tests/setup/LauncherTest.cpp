@@ -1,6 +1,7 @@
 // The launcher run as a user's lab PC runs it: a copy of the program in a folder with its launcher
 // file, started as a process. Only an existing regular file inside that folder may start.
 #include "setup/InstanceChecker.h"
+#include "tests/support/ForeignLink.h"
 #include "tests/support/WaitFor.h"
 
 #include <QDir>
@@ -8,9 +9,14 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +36,10 @@ protected:
         m_program = m_media + QStringLiteral("/setup");
         ASSERT_TRUE(QFile::copy(QStringLiteral(LUMORA_SETUP_PROGRAM), m_program));
         m_marker = m_root.path() + QStringLiteral("/started");
+        m_environment.insert(QStringLiteral("LD_LIBRARY_PATH"),
+                             QFileInfo(QStringLiteral(LUMORA_SETUP_PROGRAM)).absolutePath());
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+        m_environment.insert(QStringLiteral("PROGRAMFILES"), m_programFiles);
     }
 
     // A script that leaves the marker file when it runs.
@@ -58,14 +68,10 @@ protected:
 
     SRun Run(const QStringList& arguments = {}, const QString& pathFirst = QString()) const {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment environment = m_environment;
         if (!pathFirst.isEmpty())
             environment.insert(QStringLiteral("PATH"),
                                pathFirst + u':' + environment.value(QStringLiteral("PATH")));
-        environment.insert(QStringLiteral("LD_LIBRARY_PATH"),
-                           QFileInfo(QStringLiteral(LUMORA_SETUP_PROGRAM)).absolutePath());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
-        environment.insert(QStringLiteral("PROGRAMFILES"), m_programFiles);
         process.setProcessEnvironment(environment);
         process.start(m_program, arguments);
         EXPECT_TRUE(process.waitForFinished(static_cast<int>(testsupport::kLongWait.count())));
@@ -84,8 +90,27 @@ protected:
         return !QFile::exists(m_marker);
     }
 
+    // The processes that run the copy of the launcher, by whatever name.
+    std::vector<pid_t> Launchers() const {
+        std::vector<pid_t> found;
+        struct stat program {};
+        if (::stat(QFile::encodeName(m_program).constData(), &program) != 0)
+            return found;
+        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            bool number = false;
+            const pid_t pid = static_cast<pid_t>(entry.toInt(&number));
+            struct stat running {};
+            if (number &&
+                ::stat(QStringLiteral("/proc/%1/exe").arg(pid).toLatin1().constData(), &running) == 0 &&
+                running.st_dev == program.st_dev && running.st_ino == program.st_ino)
+                found.push_back(pid);
+        }
+        return found;
+    }
+
     QTemporaryDir m_root;
     QString m_media, m_runtime, m_programFiles, m_program, m_marker;
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
 };
 
 TEST_F(LauncherTest, InstallerInsideItsFolderStarts) {
@@ -299,6 +324,94 @@ TEST_F(LauncherTest, LockLeftByACrashedLauncherIsTakenOver) {
     const SRun run = Run();
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(MarkerAppears());
+}
+
+// Without a runtime folder from the session, another user can plant a lock held by a live process in
+// the shared temporary folder, and a runtime folder under this user's name there so that it is not
+// this user's: neither stops a start. The lock lives where Lumora keeps its own, in a folder of the
+// user's own home made 0700 when missing.
+TEST_F(LauncherTest, ALockAnotherUserPlantedInTheTemporaryFolderStopsNothing) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    WriteScript(m_media + QStringLiteral("/install.sh"));
+    WriteLauncherFile(QStringLiteral("Project"), QStringLiteral("<Install Value=\"install.sh\" />"));
+    const QString shared = m_root.path() + QStringLiteral("/tmp");
+    const QString home = m_root.path() + QStringLiteral("/home");
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    ASSERT_TRUE(QDir().mkpath(home));
+    m_environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    m_environment.insert(QStringLiteral("TMPDIR"), shared);
+    m_environment.insert(QStringLiteral("HOME"), home);
+    const QByteArray theirRuntime = QFile::encodeName(
+        shared + QStringLiteral("/runtime-") + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
+    ASSERT_EQ(::mkdir(theirRuntime.constData(), 0700), 0);
+    ASSERT_EQ(::chown(theirRuntime.constData(), testsupport::OTHER_USER, testsupport::OTHER_USER), 0);
+    const QString planted = shared + QStringLiteral("/CInstanceChecker_MMF_setup.lock");
+    QLockFile held(planted);
+    ASSERT_TRUE(held.tryLock(0));
+    ASSERT_EQ(
+        ::chown(QFile::encodeName(planted).constData(), testsupport::OTHER_USER, testsupport::OTHER_USER), 0);
+
+    const SRun run = Run();
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(MarkerAppears());
+    const QFileInfo own(home + QStringLiteral("/.cache/lumora-") + QSysInfo::machineHostName());
+    ASSERT_TRUE(own.isDir());
+    EXPECT_EQ(own.ownerId(), ::geteuid());
+    EXPECT_EQ(own.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                   QFile::WriteOther | QFile::ExeOther),
+              QFile::Permissions());
+}
+
+// A launcher file that names the launcher itself, by its name, a path or a link, starts nothing: each
+// start would start it again, without end.
+TEST_F(LauncherTest, ALauncherFileNamingTheLauncherItselfStartsNothing) {
+    ASSERT_TRUE(QFile::link(m_program, m_media + QStringLiteral("/link")));
+    ASSERT_EQ(::link(QFile::encodeName(m_program).constData(),
+                     QFile::encodeName(m_media + QStringLiteral("/hardlink")).constData()),
+              0);
+    for (const char* value : {"setup", "./setup", "link", "hardlink"}) {
+        SCOPED_TRACE(value);
+        WriteLauncherFile(QStringLiteral("Project"),
+                          QStringLiteral("<Install Value=\"%1\" />").arg(QString::fromLatin1(value)));
+        const SRun run = Run();
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.errors.contains(QStringLiteral("itself"))) << run.errors.toStdString();
+        // A launcher that started itself would still be starting itself by now.
+        QThread::msleep(300);
+        const std::vector<pid_t> running = Launchers();
+        EXPECT_TRUE(running.empty()) << running.size() << " launchers run";
+        for (int round = 0; round < 100 && !Launchers().empty(); ++round)
+            for (pid_t pid : Launchers())
+                ::kill(pid, SIGKILL);
+    }
+}
+
+// The installer keeps none of the launcher's standard streams: a script that reads the launcher's
+// output to its end ("$(setup)") is not held for as long as the installer runs.
+TEST_F(LauncherTest, TheInstallerDoesNotHoldTheLaunchersOutput) {
+    QFile script(m_media + QStringLiteral("/install.sh"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 600\n").arg(m_marker).toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeUser);
+    WriteLauncherFile(QStringLiteral("Project"), QStringLiteral("<Install Value=\"install.sh\" />"));
+    QProcess caller;
+    caller.setProcessEnvironment(m_environment);
+    caller.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("out=$(\"$0\"); echo done"), m_program});
+    const bool finished = caller.waitForFinished(static_cast<int>(testsupport::kLongWait.count()));
+    ASSERT_TRUE(MarkerAppears());
+    QFile marker(m_marker);
+    ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
+    const pid_t installer = static_cast<pid_t>(marker.readAll().trimmed().toInt());
+    // The installer still runs: the caller came back while it did.
+    EXPECT_EQ(::kill(installer, 0), 0);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(caller.readAllStandardOutput().trimmed(), QByteArray("done"));
+    if (installer > 0)
+        ::kill(installer, SIGKILL);
 }
 
 } // namespace

@@ -62,9 +62,12 @@ TEST(Globals, FontAndBoundSheetBytes) {
 TEST(Globals, WritesOnlyCustomFormats) {
     Workbook book;
     book.m_fonts.resize(1);
-    book.m_formats.resize(2);
-    book.m_formats[0].index = 20;
-    book.m_formats[1].index = 164;
+    Workbook::Format builtIn;
+    builtIn.index = 20;
+    Workbook::Format custom;
+    custom.index = 164;
+    book.m_formats.push_back(builtIn);
+    book.m_formats.push_back(custom);
     book.m_boundSheets.resize(1);
     Bytes out(book.RecordSize(), 0);
     ASSERT_EQ(book.Write(out.data()), out.size());

@@ -197,6 +197,82 @@ TEST(Limits, WorkbookThatDoesNotFitFailsToLoadCleanly) {
     EXPECT_EQ(LoadWithHeadroom(path, rlim_t{12} << 20, [](ExcelDocument&) { return true; }), REFUSED);
 }
 
+// Empty records of the workbook globals once cost 30 to 75 times what they take in the file: each a
+// record object with a heap block of its own. Each such workbook below loads in a small multiple of
+// its size (the address space the load may take beyond the child's start), and keeps its sheet.
+struct SEmptyGlobals {
+    const char* name;
+    std::size_t megabytes;
+    std::function<Bytes(std::size_t bytes)> globals; // records taking about 'bytes' of the stream
+};
+
+void PrintTo(const SEmptyGlobals& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// Empty records of one code, as many as fill 'bytes'.
+std::function<Bytes(std::size_t)> EmptyRecords(uint16_t code) {
+    return [code](std::size_t bytes) {
+        Bytes stream;
+        stream.reserve(bytes);
+        const Bytes empty = Rec(code, {});
+        for (std::size_t at = 0; at + empty.size() <= bytes; at += empty.size())
+            Add(stream, empty);
+        return stream;
+    };
+}
+
+// A shared-string table of empty strings (3 bytes each) over as many CONTINUE pieces as it needs.
+Bytes EmptyStrings(std::size_t bytes) {
+    const std::size_t count = bytes / 3;
+    Bytes data;
+    Put32(data, static_cast<uint32_t>(count));
+    Put32(data, static_cast<uint32_t>(count));
+    Bytes stream;
+    uint16_t code = 0x00FC;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (data.size() + 3 > SheetIO::MAX_PIECE) {
+            Add(stream, Rec(code, data));
+            data.clear();
+            code = SheetIO::CODE_CONTINUE;
+        }
+        Put16(data, 0);
+        data.push_back(0);
+    }
+    Add(stream, Rec(code, data));
+    return stream;
+}
+
+class EmptyGlobals : public ::testing::TestWithParam<SEmptyGlobals> {};
+
+TEST_P(EmptyGlobals, LoadInASmallMultipleOfTheirSize) {
+    if (!ADDRESS_LIMIT_WORKS)
+        GTEST_SKIP() << "address-space limits do not work under this sanitizer";
+    const SEmptyGlobals& c = GetParam();
+    TempFolder dir;
+    const QString path = dir.File("globals.xls");
+    Bytes body;
+    Add(body, NumberRec(0, 0, 2.5));
+    const Bytes globals = c.globals(c.megabytes << 20);
+    ASSERT_TRUE(WriteWorkbookFile(path, BuildStream({{"S", body}}, {}, globals)));
+    const auto file = static_cast<rlim_t>(QFile(path).size());
+    ASSERT_GE(file, rlim_t{c.megabytes} << 20);
+    const int result = LoadWithHeadroom(path, 8 * file, [](ExcelDocument& doc) {
+        const ExcelSheet* sheet = doc.GetSheetByName("S");
+        return sheet != nullptr && sheet->CellAt(0, 0)->GetDouble() == 2.5;
+    });
+    EXPECT_EQ(result, LOADED);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, EmptyGlobals,
+                         ::testing::Values(SEmptyGlobals{"Fonts", 30, EmptyRecords(0x0031)},
+                                           SEmptyGlobals{"Formats", 8, EmptyRecords(0x041E)},
+                                           SEmptyGlobals{"XFs", 8, EmptyRecords(0x00E0)},
+                                           SEmptyGlobals{"Styles", 8, EmptyRecords(0x0293)},
+                                           SEmptyGlobals{"BoundSheets", 8, EmptyRecords(0x0085)},
+                                           SEmptyGlobals{"SharedStrings", 8, EmptyStrings}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 // A disk that takes no more bytes (a file-size limit stands in for it): the save fails, and the
 // file that was there stays whole.
 TEST(Limits, SaveThatCannotBeWrittenKeepsTheOldFile) {

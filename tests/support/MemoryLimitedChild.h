@@ -45,17 +45,39 @@ inline int InChild(const std::function<int()>& work) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
-// Address space in use by this process, in bytes.
-inline rlim_t AddressSpace() {
+// A figure of this process's memory from /proc/self/status ("VmSize", "VmHWM"...), in bytes.
+inline unsigned long long StatusBytes(const char* field) {
+    char format[64];
+    std::snprintf(format, sizeof format, "%s: %%llu kB", field);
     unsigned long long kilobytes = 0;
     if (FILE* status = std::fopen("/proc/self/status", "re")) {
         char line[256];
         while (std::fgets(line, sizeof line, status))
-            if (std::sscanf(line, "VmSize: %llu kB", &kilobytes) == 1)
+            if (std::sscanf(line, format, &kilobytes) == 1)
                 break;
         std::fclose(status);
     }
-    return static_cast<rlim_t>(kilobytes) * 1024;
+    return kilobytes * 1024;
+}
+
+// Address space in use by this process, in bytes.
+inline rlim_t AddressSpace() {
+    return static_cast<rlim_t>(StatusBytes("VmSize"));
+}
+
+// Starts the peak of this process's resident memory anew from what it holds now; false when the
+// system cannot.
+inline bool ResetPeakMemory() {
+    FILE* refs = std::fopen("/proc/self/clear_refs", "we");
+    if (refs == nullptr)
+        return false;
+    const bool reset = std::fputs("5", refs) >= 0;
+    return std::fclose(refs) == 0 && reset;
+}
+
+// The peak of resident memory since the start or the last reset, in bytes.
+inline unsigned long long PeakMemory() {
+    return StatusBytes("VmHWM");
 }
 
 // Runs 'work' in a child that may take at most 'headroom' bytes of address space more than it

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 #include <tinyxml.h>
@@ -290,6 +291,64 @@ TEST_F(XmlFile, AFailedSaveLeavesTheOldFileWhole) {
     // Owner, group and other bits (the "user" bits depend on who runs the test).
     EXPECT_EQ(QFile::permissions(path) & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.xml")});
+}
+
+// What the writer writes, the reader reads back: a document the reader would refuse (larger than
+// its bound, nested deeper, more tags) is not written, the old file stays, and the reason is given.
+// One at the bounds is written and reads back.
+TEST_F(XmlFile, ADocumentTheReaderWouldRefuseIsNotWritten) {
+    struct SCase {
+        const char* name;
+        std::function<void(CXmlWriter&)> fill;
+        int saved;
+        const char* reason;
+    };
+    // 'levels' elements, each inside the one before; the innermost is empty and opens no level.
+    const auto nested = [](int levels) {
+        return [levels](CXmlWriter& writer) {
+            TiXmlElement* at = writer.Root();
+            for (int i = 0; i < levels; ++i)
+                at = writer.AddElement(at, "Level");
+        };
+    };
+    const auto tags = [](int count) {
+        return [count](CXmlWriter& writer) {
+            for (int i = 1; i < count; ++i)
+                writer.AddElement(writer.Root(), "T");
+        };
+    };
+    // A value of '>' is written "&gt;": four bytes a character.
+    const auto value = [](int characters) {
+        return [characters](CXmlWriter& writer) {
+            writer.SetXmlAttribute(writer.Root(), "Value",
+                                   std::string(static_cast<std::size_t>(characters), '>'));
+        };
+    };
+    const SCase cases[] = {
+        {"as deep as the bound", nested(xmlfile::kMaxDocumentDepth), 1, ""},
+        {"deeper", nested(xmlfile::kMaxDocumentDepth + 1), 0, "nested deeper"},
+        {"as many tags as the bound", tags(xmlfile::kMaxDocumentMarkup / 2 - 1), 1, ""},
+        {"more tags", tags(xmlfile::kMaxDocumentMarkup), 0, "tags"},
+        {"a value that stays within the size", value(xmlfile::kMaxDocumentBytes / 4 - 200), 1, ""},
+        {"a value that grows past the size", value(xmlfile::kMaxDocumentBytes / 4 + 1), 0, "larger than"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = Path("bounds.xml");
+        WriteAll(path, "<Old/>");
+        CXmlWriter writer(path, "Root");
+        ASSERT_TRUE(writer.CreateRoot());
+        c.fill(writer);
+        EXPECT_EQ(writer.Save(), c.saved);
+        if (c.saved == 0) {
+            EXPECT_EQ(ReadAll(path), QByteArray("<Old/>"));
+            EXPECT_TRUE(writer.LastError().contains(QString::fromLatin1(c.reason)))
+                << writer.LastError().toStdString();
+        } else {
+            XmlReadDocument back = OpenXmlDocument(path, "Root");
+            EXPECT_NE(back.Root, nullptr) << DescribeXmlReadError(back).toStdString();
+        }
+    }
 }
 
 TEST_F(XmlFile, SavingThroughALinkReplacesTheLinkedFile) {

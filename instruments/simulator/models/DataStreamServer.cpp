@@ -52,19 +52,22 @@ bool CDataStreamServer::Start(const std::string& address, std::uint16_t port, st
     return false;
 }
 
-// An idle link (one that has not sent its requests) may give its place away; a streaming one keeps it.
+// A link that has not sent its requests, or does not read its frames, may give its place away; one
+// that streams and is read keeps it.
 void CDataStreamServer::Serve(CServerConnection& connection) {
     ++m_connections;
     unsigned char request[4];
     if (!connection.ReadExact(reinterpret_cast<char*>(request), 4) ||
         std::memcmp(request, START_REQUEST, 4) != 0)
         return;
+    connection.CommandReceived();
     const bool refuse = m_refuse;
     const unsigned char reply[4] = {0, 0, 0, static_cast<unsigned char>(refuse ? 1 : 0)};
     unsigned char go[4];
     if (!connection.SendAll(reinterpret_cast<const char*>(reply), 4) || refuse ||
         !connection.ReadExact(reinterpret_cast<char*>(go), 4) || std::memcmp(go, GO_COMMAND, 4) != 0)
         return;
+    connection.CommandReceived();
     std::uint64_t run = 0, next = 0;
     std::vector<unsigned char> frames;
     for (;;) {
