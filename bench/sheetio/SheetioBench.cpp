@@ -26,11 +26,11 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
