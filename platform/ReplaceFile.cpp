@@ -67,30 +67,43 @@ bool RemoveIfStale(const QByteArray& path) {
     return removed;
 }
 
-// Most links followed from one name, as the kernel allows.
+// Most links followed from one name, as the kernel allows, and the longest target read of one.
 constexpr int kMaxLinks = 40;
+constexpr qsizetype kMaxLinkBytes = 1 << 16;
 
 // Follows the links the file name itself is, one after another, to the name that is no link: 0, with
 // that name in 'file'; EPERM when one of them belongs to another user than this one (or the system),
-// ELOOP when they go round. A link in a folder above the name is the system's to follow.
+// ELOOP when they go round. A link in a folder above the name is the system's to follow. Each link is
+// looked at and read through one descriptor of it, so that the link whose owner is checked is the one
+// whose target is followed, even where another user may swap the name for a link of theirs between
+// the two.
 int FollowOwnLinks(const QString& path, QByteArray& file) {
     file = QFile::encodeName(path);
     for (int links = 0;; ++links) {
-        struct stat status {};
-        if (::lstat(file.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+        const int fd = ::open(file.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
             return 0;
-        if (status.st_uid != ::geteuid() && status.st_uid != 0)
-            return EPERM;
-        if (links == kMaxLinks)
-            return ELOOP;
+        struct stat status {};
+        if (::fstat(fd, &status) != 0 || !S_ISLNK(status.st_mode)) {
+            ::close(fd);
+            return 0;
+        }
+        if ((status.st_uid != ::geteuid() && status.st_uid != 0) || links == kMaxLinks) {
+            ::close(fd);
+            return links == kMaxLinks ? ELOOP : EPERM;
+        }
+        // Read again into more room while the target fills it (a link whose size says 0, as some
+        // file systems give).
         QByteArray target(static_cast<qsizetype>(status.st_size > 0 ? status.st_size : 255) + 1, '\0');
-        const ssize_t length =
-            ::readlink(file.constData(), target.data(), static_cast<size_t>(target.size()));
-        if (length < 0)
-            return errno;
-        // A link that grew since it was looked at is read again.
-        if (length >= target.size())
-            continue;
+        ssize_t length = 0;
+        while ((length = ::readlinkat(fd, "", target.data(), static_cast<size_t>(target.size()))) >=
+                   target.size() &&
+               target.size() < kMaxLinkBytes)
+            target.resize(2 * target.size());
+        const int code = length < 0 ? errno : ENAMETOOLONG;
+        ::close(fd);
+        if (length < 0 || length >= target.size())
+            return code;
         target.truncate(length);
         if (target.startsWith('/')) {
             file = target;
@@ -127,7 +140,19 @@ bool CFileReplacement::Begin(const QString& path, QString* error) {
     struct stat existing {};
     const bool exists = ::lstat(m_file.constData(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
-        m_fd = ::open(m_file.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
+        // A pipe or device is written where it is, when it is this user's or the system's: another
+        // user's pipe, planted in a shared folder, would take the save's data. Without a reader the
+        // open fails at once rather than holding the save until one comes.
+        if (existing.st_uid != ::geteuid() && existing.st_uid != 0)
+            return Fail(error, m_target, EPERM);
+        m_fd = ::open(m_file.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        struct stat opened {};
+        if (m_fd >= 0 && (::fstat(m_fd, &opened) != 0 || !SameFile(opened, existing) ||
+                          ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+            ::close(m_fd);
+            m_fd = -1;
+            errno = EPERM;
+        }
         return m_fd >= 0 || Fail(error, m_target, errno);
     }
     // A rename would replace a file the user made read-only; writing it in place would be refused.

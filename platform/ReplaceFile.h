@@ -11,10 +11,11 @@ namespace platform {
 // "<file>.<hex>.tmp", locked while it is written) and the writes go there; Commit flushes it to disk
 // and renames it over the file, so that the old file stays whole until the new one is complete.
 // Abandon, or destruction before Commit, removes the temporary file and leaves the file as it was.
-// A device or pipe cannot be replaced: it is opened and written where it is. A name that is a link is
-// followed to the file it names, unless the link belongs to another user (or is one of a chain that
-// does): such a save is refused, so that a link planted in a shared folder never makes a user's save
-// replace a file of that user's elsewhere.
+// A device or pipe cannot be replaced: it is opened and written where it is, when it is this user's or
+// the system's (another user's is refused), and a pipe without a reader fails at once. A name that is a link
+// is followed to the file it names, unless the link belongs to another user (or is one of a chain that does):
+// such a save is refused, so that a link planted in a shared folder never makes a user's save replace a file
+// of that user's elsewhere.
 class CFileReplacement {
 public:
     CFileReplacement() = default;

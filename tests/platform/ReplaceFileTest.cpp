@@ -1,15 +1,20 @@
 #include "platform/ReplaceFile.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ForeignLink.h"
+#include "tests/support/WaitFor.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <atomic>
 #include <csignal>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -116,6 +121,75 @@ TEST_F(ReplaceFile, ALinkOfAnotherUsersIsNeverWrittenThrough) {
         EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden),
                   QStringList());
     }
+}
+
+// Another user who may write in the folder swaps the name between a link of this user's own and a
+// link of theirs to this user's file, as fast as they can, while this user saves again and again: the
+// link whose owner is checked is the one followed, so the file behind the other user's link is never
+// replaced. (The link of this user's names the longer path: a link read back longer than it was looked
+// at is looked at again.)
+TEST_F(ReplaceFile, ALinkSwappedWhileItIsFollowedIsNeverWrittenThrough) {
+    if (!testsupport::CanMakeForeignLinks())
+        GTEST_SKIP() << "only root can give a link to another user";
+    const QString precious = Path("precious.txt"), own = Path("own-file-with-a-longer-name.bin"),
+                  save = Path("save.bin");
+    ASSERT_TRUE(platform::ReplaceFileContents(precious, "mine"));
+    ASSERT_TRUE(platform::ReplaceFileContents(own, "own"));
+    ASSERT_TRUE(QFile::link(own, save));
+    const QString ownLink = Path("own.lnk"), foreignLink = Path("foreign.lnk");
+    std::atomic<bool> stop{false};
+    std::atomic<int> swaps{0};
+    std::thread swapper([&] {
+        const QByteArray to = QFile::encodeName(save), from = QFile::encodeName(ownLink),
+                         target = QFile::encodeName(own);
+        while (!stop.load()) {
+            if (::symlink(target.constData(), from.constData()) == 0 &&
+                ::rename(from.constData(), to.constData()) == 0)
+                ++swaps;
+            if (testsupport::MakeForeignLink(precious, foreignLink) &&
+                ::rename(QFile::encodeName(foreignLink).constData(), to.constData()) == 0)
+                ++swaps;
+        }
+    });
+    const platform::SFilePiece piece{"data", 4};
+    for (int i = 0; i < 20000 && ReadAll(precious) == "mine"; ++i)
+        platform::ReplaceFileContents(save, std::span(&piece, 1));
+    stop = true;
+    swapper.join();
+    EXPECT_GT(swaps.load(), 0);
+    EXPECT_EQ(ReadAll(precious), QByteArray("mine"));
+}
+
+// A pipe named like the file is no file to replace: one with no reader fails the save at once
+// instead of holding it until a reader comes, and another user's is not written at all, though its
+// owner reads it.
+TEST_F(ReplaceFile, APipeAtTheNameNeitherHoldsTheSaveNorTakesItsData) {
+    const QByteArray fifo = QFile::encodeName(Path("pipe.bin"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0666), 0);
+    QString error;
+    auto save = std::async(std::launch::async,
+                           [&] { return platform::ReplaceFileContents(Path("pipe.bin"), "data", &error); });
+    if (!testsupport::Ready(save)) {
+        // Let the save go: a reader until it has ended.
+        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+        save.wait();
+        ::close(reader);
+        FAIL() << "the save waits for a reader";
+    }
+    EXPECT_FALSE(save.get());
+    EXPECT_TRUE(error.startsWith(Path("pipe.bin"))) << error.toStdString();
+
+    if (!testsupport::CanMakeForeignLinks())
+        GTEST_SKIP() << "only root can give a pipe to another user";
+    ASSERT_EQ(::lchown(fifo.constData(), testsupport::OTHER_USER, testsupport::OTHER_USER), 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    error.clear();
+    EXPECT_FALSE(platform::ReplaceFileContents(Path("pipe.bin"), "data", &error));
+    EXPECT_TRUE(error.startsWith(Path("pipe.bin"))) << error.toStdString();
+    char got[8];
+    EXPECT_LE(::read(reader, got, sizeof got), 0) << "the other user read the save's data";
+    ::close(reader);
 }
 
 // A save killed between its writes (a data-logging run's binary file, 680 MB of temporaries after
