@@ -4,10 +4,17 @@
 
 #include <cerrno>
 #include <chrono>
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 namespace benchsim {
+
+namespace {
+// How often a send that waits looks whether its client has taken some of its output.
+constexpr int kProgressCheckMs = 100;
+} // namespace
 
 long long CServerConnection::NowMs() {
     const auto since = std::chrono::steady_clock::now().time_since_epoch();
@@ -84,8 +91,7 @@ bool CServerConnection::SendAllV(iovec* parts, int count) {
                 continue;
             if (errno != EAGAIN && errno != EWOULDBLOCK)
                 return false;
-            StartWaiting();
-            if (Wait(POLLOUT, -1) != 1)
+            if (WaitForRoom() != 1)
                 return false;
             continue;
         }
@@ -94,6 +100,28 @@ bool CServerConnection::SendAllV(iovec* parts, int count) {
     if (m_idleSince != nullptr)
         m_idleSince->store(before, std::memory_order_release);
     return true;
+}
+
+int CServerConnection::WaitForRoom() {
+    // The bytes the client has not yet taken; -1 when the system cannot say (no progress is seen).
+    const auto queued = [this] {
+        int bytes = 0;
+        return ::ioctl(m_fd, SIOCOUTQ, &bytes) == 0 ? bytes : -1;
+    };
+    StartWaiting();
+    int before = queued();
+    for (;;) {
+        const int ready = Wait(POLLOUT, kProgressCheckMs);
+        if (ready < 0)
+            return ready;
+        // Looked at also when room has come: a client that reads steadily may wake every wait early.
+        const int now = queued();
+        if (now >= 0 && now < before && m_idleSince != nullptr)
+            m_idleSince->store(NowMs(), std::memory_order_release);
+        if (ready == 1)
+            return ready;
+        before = now;
+    }
 }
 
 bool CServerConnection::Sleep(int ms) {

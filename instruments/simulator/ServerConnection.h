@@ -9,11 +9,12 @@ namespace benchsim {
 // One accepted connection. Every wait also watches the server's stop signal, so a server can stop
 // while a client idles or a fault holds the connection. A connection waits for its client from the
 // moment a read must wait until a whole command has come in (the server says so with
-// CommandReceived), and from the moment a send must wait until the whole of it has gone out: bytes
-// that trickle in without making a command, or output the client does not read, do not count as
-// progress. 'idleSince' (when given) holds the steady-clock millisecond the wait began, and 0 while
-// the connection is at work, so that the server can give the place of a session that makes no
-// progress away.
+// CommandReceived), and from the moment a send must wait until the whole of it has gone out, or until
+// the client is seen to take some of the output that waits for it (a slow reader of a large block is
+// at work): bytes that trickle in without making a command, or output the client does not read, do
+// not count as progress. 'idleSince' (when given) holds the steady-clock millisecond the wait began, and 0
+// while the connection is at work, so that the server can give the place of a session that makes no progress
+// away.
 class CServerConnection {
 public:
     CServerConnection(int fd, int stopFd, std::atomic<long long>* idleSince = nullptr)
@@ -45,6 +46,9 @@ private:
     int Wait(short events, int timeoutMs);
     // The connection waits for its client from now, unless it already did.
     void StartWaiting();
+    // Waits until more output may be sent: 1, or -1 when the server stops or the connection fails.
+    // Each time the client has taken some of the output queued for it, its wait starts anew.
+    int WaitForRoom();
 
     int m_fd;
     int m_stopFd;

@@ -10,7 +10,9 @@
 #include "instruments/simulator/bench/SimulatedInstrument.h"
 #include "instruments/simulator/models/DataStreamServer.h"
 #include "instruments/simulator/models/Sim2280S.h"
+#include "instruments/simulator/models/SimDMM7510.h"
 #include "tests/drivertest/StreamClient.h"
+#include "tests/support/WaitFor.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -18,11 +20,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <netinet/in.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -200,11 +204,84 @@ public:
         }
     }
 
+    // What has come in, up to 'size' bytes, waiting up to a minute for some; 0 when the server closed.
+    ssize_t Receive(char* data, std::size_t size) {
+        pollfd ready{m_socket, POLLIN, 0};
+        if (::poll(&ready, 1, 60000) != 1)
+            return -1;
+        return ::recv(m_socket, data, size, 0);
+    }
+
 private:
     int m_socket = -1;
     bool m_connected = false;
     std::size_t m_fed = 0;
 };
+
+// A client that reads a large block slowly but steadily is at work, not stalled: while it reads, new
+// clients that find every place taken are served, each kept, until every other place has been given
+// away (its first sessions' and their successors'); the reader's never is, and its block comes whole.
+// The reader keeps its slow pace until the places have turned over, however long that takes, and then
+// takes the rest at once, so that the block outlasts the turnover on any machine.
+TEST(SessionLimitsOfTheMeter, AClientReadingALargeBlockSlowlyKeepsItsPlace) {
+    benchsim::CSimDMM7510 meter;
+    CInstrumentHost host{meter};
+    constexpr std::size_t kReadings = 1000000;
+    std::string reply;
+    for (const char* command :
+         {":SENS:COUN 1000000", ":TRAC:POIN 1000000", ":FORM:DATA REAL", ":MEAS:CURR:DC?"})
+        host.Execute(command, reply);
+    ASSERT_TRUE(host.Execute(":TRAC:ACT?", reply));
+    ASSERT_EQ(reply, "1000000");
+    CSocketServer server(host);
+    server.SetIdleTime(2000);
+    ASSERT_TRUE(server.Start(kAddress, 0)) << server.Error();
+    // "#8" and the length, each reading with its time, the newline: 16 MB, at the slow pace below
+    // longer than the minute the test waits for the turnover.
+    constexpr std::size_t kBlock = 2 + 8 + 16 * kReadings + 1;
+    const char* const kQuery = ":TRAC:DATA? 1, 1000000, 'defbuffer1', READ, REL\n";
+    CStallingClient reader(kAddress, server.Port());
+    ASSERT_TRUE(reader.Connected());
+    reader.Feed(kQuery, std::strlen(kQuery));
+    // A few kilobytes every 20 ms: much less than the port could carry, but always some, well within
+    // the idle time.
+    std::atomic<std::size_t> received{0};
+    std::atomic<bool> closed{false};
+    std::atomic<bool> hurry{false};
+    std::thread reading([&] {
+        std::vector<char> part(4096);
+        while (received < kBlock) {
+            const ssize_t got = reader.Receive(part.data(), part.size());
+            if (got <= 0) {
+                closed = true;
+                return;
+            }
+            received += static_cast<std::size_t>(got);
+            if (!hurry)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    // The other places taken by sessions that wait for their clients from now on.
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return received > 0 || closed; }));
+    std::vector<std::unique_ptr<CStreamClient>> idle;
+    for (std::size_t i = 1; i < CTcpServer::kMaxConnections; ++i) {
+        idle.push_back(std::make_unique<CStreamClient>(kAddress, static_cast<std::uint16_t>(server.Port())));
+        EXPECT_EQ(Identify(*idle.back()), "KEITHLEY") << i;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::vector<std::unique_ptr<CStreamClient>> served;
+    while (served.size() < CTcpServer::kMaxConnections && !closed && received < kBlock && Before(deadline)) {
+        auto fresh = std::make_unique<CStreamClient>(kAddress, static_cast<std::uint16_t>(server.Port()));
+        if (Identify(*fresh) == "KEITHLEY")
+            served.push_back(std::move(fresh));
+    }
+    const std::size_t readWhileTurningOver = received;
+    hurry = true;
+    reading.join();
+    EXPECT_EQ(served.size(), CTcpServer::kMaxConnections) << "after " << readWhileTurningOver << " bytes";
+    EXPECT_FALSE(closed) << "the reader's session was given away after " << received << " bytes";
+    EXPECT_EQ(received, kBlock);
+}
 
 // The raw socket's one-line query, many times over.
 std::string ManyQueries() {
