@@ -184,7 +184,7 @@ int CMainFrame::DataLoggingDVM() {
         RunStopBox(IDS_NO_METER);
         return 0;
     }
-    if (m_dvm->SetParameterInstruMultiMeter(m_paraDvm, 0) == 0 ||
+    if (m_dvm->SetParameterInstruMultiMeter(m_paraDvm, CParameterInstruMultiMeter::ITEM_ALL) == 0 ||
         m_dvm->SetCurrentNPLC(m_paraDvm.NplcDLog) == 0)
         return 0;
     const unsigned wanted = WantedCount(m_paraDvm.DataLogging, m_paraDvm.NplcDLog, m_paraDvm.LineFrequency);

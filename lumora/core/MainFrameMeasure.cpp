@@ -219,8 +219,8 @@ int CMainFrame::MeasureCurrentDVM() {
         RunStopBox(IDS_METER_NOT_PROGRAMMED);
         return 0;
     }
-    if (ApplyMultimeterParameters(0) == 0 || m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 ||
-        m_dvm->InitMeasAndWaitForResult() == 0)
+    if (ApplyMultimeterParameters(CParameterInstruMultiMeter::ITEM_ALL) == 0 ||
+        m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 || m_dvm->InitMeasAndWaitForResult() == 0)
         return 0;
     const std::vector<char> block = m_dvm->GetDataCopy();
     if (block.empty())

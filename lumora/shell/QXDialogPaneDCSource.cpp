@@ -6,6 +6,7 @@
 #include "lumora/controls/QXStaticLabel.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/ParameterInstruDCSource.h"
 #include "lumora/shell/OnlineIcon.h"
 #include "lumora/shell/PaneCommon.h"
 #include "platform/ControlId.h"
@@ -223,7 +224,8 @@ void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
     }
     last = value;
     // The number as typed, to the last digit: the text is what is sent and stored.
-    ChangeItem(*frame, field, platform::FormatExact(value, 0), voltage ? ITEM_VOLTAGE : ITEM_CURRENT);
+    ChangeItem(*frame, field, platform::FormatExact(value, 0),
+               voltage ? CParameterInstruDCSource::ITEM_VOLTAGE : CParameterInstruDCSource::ITEM_CURRENT);
     if (frame->SupplyDriver() != nullptr)
         ShowLevel(id, frame->SupplyRecord().*field);
 }
@@ -237,7 +239,8 @@ void CQXDialogPaneDCSource::OnOutputSwitch() {
         ShowOutput(record.OutputState);
         return;
     }
-    ChangeItem(*frame, &CParameterInstruDCSource::OutputState, record.OutputState != 0 ? 0 : 1, ITEM_OUTPUT);
+    ChangeItem(*frame, &CParameterInstruDCSource::OutputState, record.OutputState != 0 ? 0 : 1,
+               CParameterInstruDCSource::ITEM_OUTPUT);
     ShowOutput(record.OutputState);
 }
 
@@ -250,7 +253,7 @@ void CQXDialogPaneDCSource::OnRangeChange(int index) {
         m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    ChangeItem(*frame, &CParameterInstruDCSource::CurrentRange, index, ITEM_RANGE);
+    ChangeItem(*frame, &CParameterInstruDCSource::CurrentRange, index, CParameterInstruDCSource::ITEM_RANGE);
     m_range->setCurrentIndex(record.CurrentRange);
 }
 
@@ -259,7 +262,7 @@ void CQXDialogPaneDCSource::Refresh() {
     if (!MayProgram(frame))
         return;
     CParameterInstruDCSource& record = frame->SupplyRecord();
-    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, ITEM_ALL) == 0)
+    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, CParameterInstruDCSource::ITEM_ALL) == 0)
         return;
     m_model->setText(record.InstrumentIDN.trimmed());
     m_model->setCursorPosition(0);
@@ -275,7 +278,7 @@ void CQXDialogPaneDCSource::RefreshOutput() {
     if (frame == nullptr || frame->SupplyDriver() == nullptr || !frame->SupplyDriver()->IsInstruConnected())
         return;
     CParameterInstruDCSource& record = frame->SupplyRecord();
-    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, ITEM_OUTPUT) != 0)
+    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, CParameterInstruDCSource::ITEM_OUTPUT) != 0)
         ShowOutput(record.OutputState);
 }
 

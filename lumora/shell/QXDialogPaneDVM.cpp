@@ -5,6 +5,7 @@
 #include "lumora/LumoraStrings.h"
 #include "lumora/controls/QXStaticLabel.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/ParameterInstruMultiMeter.h"
 #include "lumora/shell/PaneCommon.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
@@ -191,7 +192,8 @@ void CQXDialogPaneDVM::OnTriggerMode(int index) {
         ApplyEnabled();
         return;
     }
-    ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerMode, index, ITEM_TRIGGER_MODE);
+    ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerMode, index,
+               CParameterInstruMultiMeter::ITEM_TRIGGER_MODE);
     m_triggerMode->setCurrentIndex(record.TriggerMode);
     ApplyEnabled();
 }
@@ -205,7 +207,8 @@ void CQXDialogPaneDVM::OnRange(int index) {
         m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    ChangeItem(*frame, &CParameterInstruMultiMeter::CurrentRange, index, ITEM_RANGE);
+    ChangeItem(*frame, &CParameterInstruMultiMeter::CurrentRange, index,
+               CParameterInstruMultiMeter::ITEM_RANGE);
     m_range->setCurrentIndex(record.CurrentRange);
     SetSliderRange(record.CurrentRange);
     ShowLevel(record.TriggerLevel);
@@ -232,7 +235,7 @@ void CQXDialogPaneDVM::OnLevelCommitted(double amperes) {
     }
     // The number as typed, to the last digit: the text is what is sent and stored.
     ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerLevel, platform::FormatExact(amperes, 0),
-               ITEM_TRIGGER_LEVEL);
+               CParameterInstruMultiMeter::ITEM_TRIGGER_LEVEL);
     ShowLevel(record.TriggerLevel);
 }
 
@@ -268,7 +271,8 @@ void CQXDialogPaneDVM::Refresh() {
     if (!MayProgram(frame))
         return;
     CParameterInstruMultiMeter& record = frame->MultimeterRecord();
-    if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record, ITEM_ALL) == 0)
+    if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record,
+                                                                CParameterInstruMultiMeter::ITEM_ALL) == 0)
         return;
     ShowRecord(record);
 }
