@@ -678,4 +678,39 @@ TEST_F(ComboPlotTest, TheUsersVerticalViewEndsTheFollowingUntilRestored) {
     }
 }
 
+// The rows of the two-axis plot's horizontal grid in a column clear of the vertical grid: every row
+// inside the plot that is not the background.
+std::vector<int> GridRows(const QImage& image, const waveform::CPlotArea& a) {
+    const int column = a.left + a.Width() / 20;
+    const QRgb background = image.pixel(column, a.top + a.Height() / 10);
+    std::vector<int> rows;
+    for (int y = a.top + 1; y < a.bottom; ++y)
+        if (image.pixel(column, y) != background)
+            rows.push_back(y);
+    return rows;
+}
+
+// The reset view, right axis 0..1 and left 0..5, on plots of many heights (each a multiple of ten
+// rows): the grid rows lie at exact fifths of the height, so the left labels, read from their rows,
+// are whole volts. A row computed a hair past its fifth and cut off to the row above read 3.007937
+// where 3 lies.
+TEST_F(ComboPlotTest, TheGridRowsOfTheResetViewLieAtExactFifths) {
+    int checked = 0;
+    for (int height = 300; height <= 1000; height += 10) {
+        m_frame.resize(kPlotW + 2 * kBar, height + kBar);
+        m_frame.ResetWaveformDataLogging();
+        m_frame.ReDrawWaveformWnd(1, 1, 1);
+        const waveform::CPlotArea a = m_plot->GetPlotArea();
+        if (a.Height() % 10 != 0 || a.Height() <= 0)
+            continue;
+        ++checked;
+        const QImage image = Shown();
+        const int fifth = a.Height() / 5;
+        const std::vector<int> expected = {a.bottom - 4 * fifth, a.bottom - 3 * fifth, a.bottom - 2 * fifth,
+                                           a.bottom - fifth};
+        EXPECT_EQ(GridRows(image, a), expected) << "plot height " << a.Height();
+    }
+    EXPECT_GT(checked, 50);
+}
+
 } // namespace

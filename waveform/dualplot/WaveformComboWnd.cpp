@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <new>
 
@@ -282,7 +283,9 @@ template <typename Visit> void CWaveformComboWnd::ForEachRowLabel(const CPlotMap
     double unused = 0.0;
     const double vstep = AlignAxisY((m.vMax - m.vMin) / 6.0, unused);
     ForEachGridValue(m.vMin, m.vMax, vstep, [&](double v) {
-        const int y = m.YPixel(v);
+        // The nearest row: a value a hair past a row (0.6 of 630 rows) is not cut off to the row above,
+        // whose left label, read from the row, would say 3.007937 where 3 lies.
+        const int y = ToPixel(std::round(m.YRaw(v)));
         const double left = (a.bottom - y) * (leftMax - leftMin) / a.Height() + leftMin;
         visit(y, FormatFloatText(v), FormatDoubleText(left));
     });
