@@ -2,6 +2,7 @@
 #include "lumora/core/MainFrame.h"
 
 #include "platform/MessageBox.h"
+#include "platform/ShutDown.h"
 #include "platform/StringTable.h"
 
 #include <QStatusBar>
@@ -57,4 +58,9 @@ void CMainFrame::RunStopBox(int id) {
 void CMainFrame::RunStopBox(const QString& text) {
     m_captureEnded.store(true, std::memory_order_release);
     platform::MessageBox(text, platform::MB_ICONSTOP);
+}
+
+void CMainFrame::RunCallFailed() {
+    if (!m_stopAsked.load(std::memory_order_acquire) && !platform::IsShuttingDown())
+        RunStopBox(51512);
 }

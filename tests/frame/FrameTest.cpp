@@ -539,4 +539,28 @@ TEST_F(FrameOnTheBench, ALinkDroppedMidTestEndsTheRunAndTheProgramStaysResponsiv
     EXPECT_EQ(Frame().SelectedPage(), CMainFrame::ID_MEASURE_DATALOGGING);
 }
 
+// A current test that its instrument fails mid-way is said to have failed, never passed over as if
+// the user had stopped it. The supply's test loses the supply, the multimeter's the multimeter.
+class CurrentTestFailure : public FrameOnTheBench, public testing::WithParamInterface<SModeCase> {};
+
+TEST_P(CurrentTestFailure, AnInstrumentLostMidTestIsSaid) {
+    Prepare(GetParam().measureMode, false, 600.0);
+    m_bench.HoldMeasurements(true);
+    CDialogRecorder notices;
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
+    if (GetParam().measureMode == 1)
+        m_bench.DropSupplyLink();
+    else
+        m_bench.DropMeterLink();
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 60000));
+    EXPECT_TRUE(notices.Texts().isEmpty());
+    EXPECT_EQ(m_messages.Texts(), QStringList{QStringLiteral("错误：启动测试操作失败，请重试！")})
+        << m_messages.Texts().join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CurrentTestFailure,
+                         testing::Values(SModeCase{"DcSource", 1}, SModeCase{"Multimeter", 0}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 } // namespace
