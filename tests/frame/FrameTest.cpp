@@ -21,12 +21,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEnterEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -314,6 +316,24 @@ TEST_F(FrameOnTheBench, AStoppedSupplyTestLeavesThePaneShowingTheOutputTheSupply
 }
 
 // While a run goes on the status bar says so with the time it has taken; afterwards it is idle again.
+// A button's prompt shows in the status bar while the pointer is on it; once the pointer leaves, the
+// bar is idle again, not blank.
+TEST_F(FrameOnTheBench, WhenThePointerLeavesAButtonTheStatusBarIsIdleAgain) {
+    Prepare(1, false);
+    QToolButton* button = nullptr;
+    for (QToolButton* candidate : Frame().SupplyPane()->findChildren<QToolButton*>())
+        if (button == nullptr && !candidate->statusTip().isEmpty())
+            button = candidate;
+    ASSERT_NE(button, nullptr);
+    const QPointF at(2, 2);
+    QEnterEvent enter(at, at, button->mapToGlobal(at));
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), button->statusTip());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), QStringLiteral("就绪"));
+}
+
 TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
     Prepare(1, false, 600.0);
     CDialogRecorder notices;
