@@ -181,8 +181,9 @@ private:
 };
 
 // Where a slice puts a column's pairs: straight into the column at the slice's place, room for as
-// many rows as the slice has lines, or into blocks of its own.
-class CColumnSink {
+// many rows as the slice has lines, or into blocks of its own. Written for every row by the slice's
+// thread, so on cache lines of its own.
+class alignas(platform::CACHE_LINE_BYTES) CColumnSink {
 public:
     void Place(double* times, double* values, std::size_t capacity) {
         m_times = times;
@@ -233,8 +234,9 @@ private:
 };
 
 // One slice of the body: the lines that start in [first, last) (file offsets), how many there are
-// when they were counted, and what they gave.
-struct SSlice {
+// when they were counted, and what they gave. Its counts are written for every line by the slice's
+// thread while the neighbouring slices' threads read theirs: each slice has cache lines of its own.
+struct alignas(platform::CACHE_LINE_BYTES) SSlice {
     std::int64_t first = 0;
     std::int64_t last = 0;
     std::size_t lines = 0;
