@@ -216,21 +216,22 @@ private:
     bool m_placed = false;
 };
 
-// A worker's read buffer, kept from slice to slice.
+// A worker's read buffer, kept from slice to slice. A large array: a buffer of a megabyte from the
+// heap comes straight from the system in the program (which returns large blocks to it), its small
+// pages faulted in one by one at every import.
 class CReadBuffer {
 public:
     template <typename Char> Char* Units(std::int64_t units) {
         const auto bytes = static_cast<std::size_t>(units) * sizeof(Char);
-        if (bytes > m_bytes) {
-            m_data.reset(new char16_t[(bytes + 1) / 2]);
-            m_bytes = bytes;
+        if (bytes > m_data.size() * sizeof(char16_t)) {
+            platform::CLargeArray<char16_t>().swap(m_data);
+            m_data.resize((bytes + 1) / 2);
         }
-        return reinterpret_cast<Char*>(m_data.get());
+        return reinterpret_cast<Char*>(m_data.data());
     }
 
 private:
-    std::unique_ptr<char16_t[]> m_data;
-    std::size_t m_bytes = 0;
+    platform::CLargeArray<char16_t> m_data;
 };
 
 // One slice of the body: the lines that start in [first, last) (file offsets), how many there are
