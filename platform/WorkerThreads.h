@@ -17,6 +17,11 @@ inline unsigned WorkThreads() {
     return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
 }
 
+// What the processors' caches pass between cores as one. State that a thread writes for every row it
+// reads is laid out on lines of its own: a line it shares with what another thread writes at the
+// same time goes back and forth between their cores on each write.
+constexpr std::size_t CACHE_LINE_BYTES = 64;
+
 // Threads started for one piece of work and joined when it is done (at the latest on destruction).
 class CWorkerThreads {
 public:

@@ -2,6 +2,7 @@
 // ends: prints one JSON line with the rows and the sums of both columns, for the benchmark to check.
 // Exit status 1 when the import fails.
 #include "lumora/core/DataImport.h"
+#include "platform/LargeBlock.h"
 
 #include <QString>
 #include <cstdio>
@@ -9,6 +10,8 @@
 int main(int argc, char** argv) {
     if (argc != 2)
         return 2;
+    // The heap as the program sets it up first.
+    platform::ReturnLargeBlocksToTheSystem();
     CImportColumn x, y;
     SImportControl control;
     if (ParseColumnsFromText(x, QString::fromLocal8Bit(argv[1]), u',', QStringLiteral("Time"),

@@ -181,8 +181,9 @@ private:
 };
 
 // Where a slice puts a column's pairs: straight into the column at the slice's place, room for as
-// many rows as the slice has lines, or into blocks of its own.
-class CColumnSink {
+// many rows as the slice has lines, or into blocks of its own. Written for every row by the slice's
+// thread, so on cache lines of its own.
+class alignas(platform::CACHE_LINE_BYTES) CColumnSink {
 public:
     void Place(double* times, double* values, std::size_t capacity) {
         m_times = times;
@@ -215,26 +216,28 @@ private:
     bool m_placed = false;
 };
 
-// A worker's read buffer, kept from slice to slice.
+// A worker's read buffer, kept from slice to slice. A large array: a buffer of a megabyte from the
+// heap comes straight from the system in the program (which returns large blocks to it), its small
+// pages faulted in one by one at every import.
 class CReadBuffer {
 public:
     template <typename Char> Char* Units(std::int64_t units) {
         const auto bytes = static_cast<std::size_t>(units) * sizeof(Char);
-        if (bytes > m_bytes) {
-            m_data.reset(new char16_t[(bytes + 1) / 2]);
-            m_bytes = bytes;
+        if (bytes > m_data.size() * sizeof(char16_t)) {
+            platform::CLargeArray<char16_t>().swap(m_data);
+            m_data.resize((bytes + 1) / 2);
         }
-        return reinterpret_cast<Char*>(m_data.get());
+        return reinterpret_cast<Char*>(m_data.data());
     }
 
 private:
-    std::unique_ptr<char16_t[]> m_data;
-    std::size_t m_bytes = 0;
+    platform::CLargeArray<char16_t> m_data;
 };
 
 // One slice of the body: the lines that start in [first, last) (file offsets), how many there are
-// when they were counted, and what they gave.
-struct SSlice {
+// when they were counted, and what they gave. Its counts are written for every line by the slice's
+// thread while the neighbouring slices' threads read theirs: each slice has cache lines of its own.
+struct alignas(platform::CACHE_LINE_BYTES) SSlice {
     std::int64_t first = 0;
     std::int64_t last = 0;
     std::size_t lines = 0;

@@ -176,6 +176,12 @@ int CMainFrame::OnCreate() {
     m_customizer = new shell::CToolbarCustomizer(this, findChild<QToolBar*>(QString::number(kToolBarId)));
     statusBar()->setObjectName(QString::number(kStatusBarId));
     statusBar()->showMessage(LoadString(IDS_IDLE_MESSAGE));
+    // A prompt that goes (the pointer leaving a command) leaves the run's state, or the idle text,
+    // never a blank bar.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty())
+            UpdateRunStatus();
+    });
     shell::CreateStatusIndicators(statusBar());
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     if (!CreatePanes())

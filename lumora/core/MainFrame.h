@@ -266,6 +266,9 @@ private:
     // before it shows.
     void RunStopBox(int id);
     void RunStopBox(const QString& text);
+    // An instrument call of a current test failed: said as a failed test unless the user's stop (or
+    // the program's end) is what ended the call.
+    void RunCallFailed();
     // The status bar shows the run state and its elapsed time while a measure thread exists and its
     // capture goes on, then the idle text again.
     void BeginRunStatus();
@@ -297,6 +300,8 @@ private:
     std::atomic<bool> m_threadExists{false};
     std::atomic<int> m_running{0};
     std::atomic<bool> m_captureEnded{false};
+    // A stop was asked for this run: an instrument call it ends is no failure.
+    std::atomic<bool> m_stopAsked{false};
     // The finish notice of a run that completed, shown by the measure thread as its last act.
     std::optional<SRunTimes> m_finishNotice;
     // The samples of a current test.

@@ -60,6 +60,7 @@ void CMainFrame::OnMeasureControl(unsigned id) {
         StartMeasureThread();
         break;
     case ID_MEASURE_STOP:
+        m_stopAsked.store(true, std::memory_order_release);
         m_stopEvent.Set();
         SetDataLoggingTimer(false);
         break;
@@ -110,6 +111,7 @@ void CMainFrame::StartMeasureThread() {
     TakeRunSettings();
     // A stop pressed while nothing waited must not end the new run at once.
     m_stopEvent.Reset();
+    m_stopAsked.store(false, std::memory_order_relaxed);
     m_captureEnded.store(false, std::memory_order_relaxed);
     m_finishNotice.reset();
     m_threadExists.store(true, std::memory_order_release);
@@ -150,6 +152,7 @@ void CMainFrame::JoinFinishedThread() {
 
 void CMainFrame::StopMeasureAndWait() {
     if (MeasureThreadExists()) {
+        m_stopAsked.store(true, std::memory_order_release);
         m_stopEvent.Set();
         // The worker's calls into the windows run here while it is waited for.
         platform::PumpUntil([this] { return !MeasureThreadExists(); });
@@ -220,8 +223,10 @@ int CMainFrame::MeasureCurrentDVM() {
         return 0;
     }
     if (ApplyMultimeterParameters(CParameterInstruMultiMeter::ITEM_ALL) == 0 ||
-        m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 || m_dvm->InitMeasAndWaitForResult() == 0)
+        m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 || m_dvm->InitMeasAndWaitForResult() == 0) {
+        RunCallFailed();
         return 0;
+    }
     const std::vector<char> block = m_dvm->GetDataCopy();
     if (block.empty())
         return 0;
@@ -252,8 +257,10 @@ int CMainFrame::MeasureCurrentDCPS() {
         RunStopBox(IDS_START_FAILED);
         return 0;
     }
-    if (m_dcps->InitMeasAndWaitForResult_CurrDC() == 0)
+    if (m_dcps->InitMeasAndWaitForResult_CurrDC() == 0) {
+        RunCallFailed();
         return 0;
+    }
     const SRunTimes times = EndCapture(start, timer);
     const QString reading = m_dcps->GetDataString();
     UpdateSupplyReadout(reading);

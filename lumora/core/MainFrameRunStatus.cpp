@@ -3,6 +3,7 @@
 #include "lumora/core/MainFrame.h"
 
 #include "platform/MessageBox.h"
+#include "platform/ShutDown.h"
 #include "platform/StringTable.h"
 
 #include <QStatusBar>
@@ -58,4 +59,9 @@ void CMainFrame::RunStopBox(int id) {
 void CMainFrame::RunStopBox(const QString& text) {
     m_captureEnded.store(true, std::memory_order_release);
     platform::StopBox(text);
+}
+
+void CMainFrame::RunCallFailed() {
+    if (!m_stopAsked.load(std::memory_order_acquire) && !platform::IsShuttingDown())
+        RunStopBox(IDS_START_FAILED);
 }

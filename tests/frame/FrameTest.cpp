@@ -21,12 +21,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEnterEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -314,6 +316,24 @@ TEST_F(FrameOnTheBench, AStoppedSupplyTestLeavesThePaneShowingTheOutputTheSupply
 }
 
 // While a run goes on the status bar says so with the time it has taken; afterwards it is idle again.
+// A button's prompt shows in the status bar while the pointer is on it; once the pointer leaves, the
+// bar is idle again, not blank.
+TEST_F(FrameOnTheBench, WhenThePointerLeavesAButtonTheStatusBarIsIdleAgain) {
+    Prepare(1, false);
+    QToolButton* button = nullptr;
+    for (QToolButton* candidate : Frame().SupplyPane()->findChildren<QToolButton*>())
+        if (button == nullptr && !candidate->statusTip().isEmpty())
+            button = candidate;
+    ASSERT_NE(button, nullptr);
+    const QPointF at(2, 2);
+    QEnterEvent enter(at, at, button->mapToGlobal(at));
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), button->statusTip());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), QStringLiteral("就绪"));
+}
+
 TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
     Prepare(1, false, 600.0);
     CDialogRecorder notices;
@@ -540,5 +560,29 @@ TEST_F(FrameOnTheBench, ALinkDroppedMidTestEndsTheRunAndTheProgramStaysResponsiv
     EXPECT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_DATALOGGING));
     EXPECT_EQ(Frame().SelectedPage(), CMainFrame::ID_MEASURE_DATALOGGING);
 }
+
+// A current test that its instrument fails mid-way is said to have failed, never passed over as if
+// the user had stopped it. The supply's test loses the supply, the multimeter's the multimeter.
+class CurrentTestFailure : public FrameOnTheBench, public testing::WithParamInterface<SModeCase> {};
+
+TEST_P(CurrentTestFailure, AnInstrumentLostMidTestIsSaid) {
+    Prepare(GetParam().measureMode, false, 600.0);
+    m_bench.HoldMeasurements(true);
+    CDialogRecorder notices;
+    ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
+    if (GetParam().measureMode == 1)
+        m_bench.DropSupplyLink();
+    else
+        m_bench.DropMeterLink();
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().MeasureThreadExists(); }, 60000));
+    EXPECT_TRUE(notices.Texts().isEmpty());
+    EXPECT_EQ(m_messages.Texts(), QStringList{QStringLiteral("错误：启动测试操作失败，请重试！")})
+        << m_messages.Texts().join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CurrentTestFailure,
+                         testing::Values(SModeCase{"DcSource", 1}, SModeCase{"Multimeter", 0}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
