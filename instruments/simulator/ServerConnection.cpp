@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 namespace benchsim {
@@ -121,6 +123,19 @@ bool CServerConnection::PeerOpen() {
         ready = ::poll(&p, 1, 0);
     } while (ready < 0 && errno == EINTR);
     return ready == 0;
+}
+
+bool CServerConnection::WaitAcknowledged() {
+    for (;;) {
+        // Bytes not yet sent or not yet acknowledged.
+        int outstanding = 0;
+        if (::ioctl(m_fd, SIOCOUTQ, &outstanding) != 0)
+            return false;
+        if (outstanding == 0)
+            return true;
+        if (!Pause(1))
+            return false;
+    }
 }
 
 void CServerConnection::HoldUntilClosed() {

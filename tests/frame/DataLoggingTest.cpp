@@ -433,6 +433,25 @@ TEST_F(DataLoggingFaults, AStreamDroppedMidFrameEndsTheRunAndKeepsWhatArrived) {
     EXPECT_TRUE(m_folder->LogText().contains(QStringLiteral("Invalid Frames 1")));
 }
 
+// The user stops a supply run while the stream is in the middle of a frame: the part of it that came
+// is no damaged frame, only the end of what was read, and every whole frame sent is a sample.
+TEST_F(DataLoggingFaults, AStreamStoppedMidFrameCountsNoInvalidFrameAndKeepsEveryWholeOne) {
+    Open(1);
+    CDialogRecorder notices;
+    ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
+    ASSERT_TRUE(PumpUntil([&] { return m_frame->DataLoggingReceived() >= 2000; }, 60000));
+    m_bench.HoldStreamMidFrame();
+    ASSERT_TRUE(PumpUntil([&] { return m_bench.StreamHeldMidFrame(); }, 60000));
+    m_frame->OnCommand(CMainFrame::ID_MEASURE_STOP);
+    ASSERT_TRUE(PumpUntil([&] { return !m_frame->MeasureThreadExists(); }, 60000));
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join(u'\n').toStdString();
+    EXPECT_TRUE(notices.Texts().isEmpty()) << "a stopped run shows no notice";
+    EXPECT_EQ(m_frame->InvalidFrames(), 0u);
+    EXPECT_EQ(m_frame->DataLoggingReceived(), m_bench.StreamFramesSent());
+    ExpectAutoSaveHoldsTheRun();
+    EXPECT_FALSE(m_folder->LogText().contains(QStringLiteral("Invalid Frames")));
+}
+
 TEST_F(DataLoggingFaults, AMultimeterLinkDroppedMidRunEndsItAndKeepsWhatArrived) {
     Open(0);
     ASSERT_TRUE(DropAfter(2000, [&] { m_bench.DropMeterLink(); }));
@@ -598,8 +617,8 @@ TEST_F(DataLoggingFaults, ASupplyHourAtAHundredthCycleKeepsEverySample) {
     EXPECT_TRUE(notices.Texts().front().startsWith(QStringLiteral("成功：操作执行完毕！")));
     EXPECT_EQ(m_frame->SupplyRecord().DataLogging.DataAcqNumber, kHour);
     ASSERT_EQ(m_frame->DataLoggingReceived(), kHour);
-    // The stream goes on past the hour: the frame it is closed in may be cut off.
-    EXPECT_LE(m_frame->InvalidFrames(), 1);
+    // The stream goes on past the hour: the frame it is closed in is cut off, not damaged.
+    EXPECT_EQ(m_frame->InvalidFrames(), 0u);
 
     const auto* plot = m_frame->DataLoggingPage()->Waveform();
     ASSERT_EQ(plot->GetMultiLineDataLength(0), kHour);
