@@ -2,6 +2,7 @@
 
 #include "MessageTarget.h"
 #include "ShutDown.h"
+#include "StringTable.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -94,6 +95,14 @@ int MessageBox(const QString& text, unsigned flags, const QString& caption) {
             shown = g_caption;
     }
     return sink ? sink(text, shown, flags) : DefaultSink(text, shown, flags);
+}
+
+int StopBox(const QString& text) {
+    return MessageBox(text, MB_ICONSTOP);
+}
+
+int StopBox(int stringId) {
+    return StopBox(LoadString(stringId));
 }
 
 void SetMessageBoxCaption(const QString& caption) {

@@ -26,6 +26,10 @@ using MessageBoxSink = std::function<int(const QString& text, const QString& cap
 // QApplication exists, else the text goes to standard error and the result is IDOK.
 int MessageBox(const QString& text, unsigned flags = MB_OK, const QString& caption = QString());
 
+// A message box with the stop icon: the text, or the string of the id. The result is the button pressed.
+int StopBox(const QString& text);
+int StopBox(int stringId);
+
 // The caption of boxes shown without one of their own: the application's name (empty: the
 // program's short name).
 void SetMessageBoxCaption(const QString& caption);

@@ -45,6 +45,10 @@ run_ctest() {
 stage "format"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
+# Every string id handed to LoadString or a stop box by its name, never a bare number.
+stage "string ids by name"
+bash scripts/check-ids.sh
+
 stage "build"
 bash scripts/build.sh build -DLUMORA_WERROR=ON -DLUMORA_TESTS=ON -DLUMORA_BENCH=ON "${lines_only[@]}"
 stage "tests"

@@ -17,8 +17,22 @@
 namespace {
 
 constexpr unsigned MAX_COUNT = 2500;
-constexpr int ALL_ITEMS_SET[] = {10, 1, 2, 3, 6, 7, 12, 15, 16};
-constexpr int ALL_ITEMS_GET[] = {10, 1, 2, 3, 6, 7, 11, 12, 15, 16};
+using Items = CParameterInstruDCSource;
+constexpr int ALL_ITEMS_SET[] = {Items::ITEM_FUNCTION_TYPE, Items::ITEM_OUTPUT,
+                                 Items::ITEM_VOLTAGE,       Items::ITEM_VOLTAGE_PROTECTION,
+                                 Items::ITEM_CURRENT,       Items::ITEM_CURRENT_PROTECTION,
+                                 Items::ITEM_RANGE,         Items::ITEM_BUFFER_CAPACITY,
+                                 Items::ITEM_TRIGGER_COUNT};
+constexpr int ALL_ITEMS_GET[] = {Items::ITEM_FUNCTION_TYPE,
+                                 Items::ITEM_OUTPUT,
+                                 Items::ITEM_VOLTAGE,
+                                 Items::ITEM_VOLTAGE_PROTECTION,
+                                 Items::ITEM_CURRENT,
+                                 Items::ITEM_CURRENT_PROTECTION,
+                                 Items::ITEM_IDN,
+                                 Items::ITEM_RANGE,
+                                 Items::ITEM_BUFFER_CAPACITY,
+                                 Items::ITEM_TRIGGER_COUNT};
 const char* const RANGE_TEXTS[] = {"0.01", "0.1", "1", "10"};
 
 } // namespace
@@ -287,23 +301,23 @@ int CEntityInstruDCPS::GetSystemErrorCounts() {
 
 int CEntityInstruDCPS::SetItem(CParameterInstruDCSource& p, int item) {
     switch (item) {
-    case 10:
+    case Items::ITEM_FUNCTION_TYPE:
         return SetFunctionType(p.FunctionType);
-    case 1:
+    case Items::ITEM_OUTPUT:
         return SetOutputState(p.OutputState);
-    case 2:
+    case Items::ITEM_VOLTAGE:
         return SetVoltageLevel(p.VoltageLevel);
-    case 3:
+    case Items::ITEM_VOLTAGE_PROTECTION:
         return SetVoltageProtection(p.VoltageProtection);
-    case 6:
+    case Items::ITEM_CURRENT:
         return SetCurrentLimit(p.CurrentLimit);
-    case 7:
+    case Items::ITEM_CURRENT_PROTECTION:
         return SetCurrentProtection(p.CurrentProtection);
-    case 12:
+    case Items::ITEM_RANGE:
         return SetCurrentRange(p.CurrentRange);
-    case 15:
+    case Items::ITEM_BUFFER_CAPACITY:
         return SetBufferCapacity(p.BufferCapacity);
-    case 16:
+    case Items::ITEM_TRIGGER_COUNT:
         return SetTriggerTimeout(p);
     default:
         return 0;
@@ -312,26 +326,26 @@ int CEntityInstruDCPS::SetItem(CParameterInstruDCSource& p, int item) {
 
 int CEntityInstruDCPS::GetItem(CParameterInstruDCSource& p, int item) {
     switch (item) {
-    case 10:
+    case Items::ITEM_FUNCTION_TYPE:
         return GetFunctionType(p.FunctionType);
-    case 1:
+    case Items::ITEM_OUTPUT:
         return GetOutputState(p.OutputState);
-    case 2:
+    case Items::ITEM_VOLTAGE:
         return GetVoltageLevel(p.VoltageLevel);
-    case 3:
+    case Items::ITEM_VOLTAGE_PROTECTION:
         return GetVoltageProtection(p.VoltageProtection);
-    case 6:
+    case Items::ITEM_CURRENT:
         return GetCurrentLimit(p.CurrentLimit);
-    case 7:
+    case Items::ITEM_CURRENT_PROTECTION:
         return GetCurrentProtection(p.CurrentProtection);
-    case 11:
+    case Items::ITEM_IDN:
         p.InstrumentIDN = GetInstrumentIDN();
         return 1;
-    case 12:
+    case Items::ITEM_RANGE:
         return GetCurrentRange(p.CurrentRange);
-    case 15:
+    case Items::ITEM_BUFFER_CAPACITY:
         return GetBufferCapacity(p.BufferCapacity);
-    case 16: {
+    case Items::ITEM_TRIGGER_COUNT: {
         unsigned count = 0;
         if (!GetTriggerCount(count))
             return 0;

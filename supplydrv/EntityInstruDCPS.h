@@ -29,6 +29,7 @@ public:
     void SetParentWndPtr(platform::CMessageTarget* parent, platform::CEvent* abortEvent);
 
     int SetInstrumentControlDCPS();
+    // Items: CParameterInstruDCSource::ITEM_*.
     int SetParameterInstruDCSource(CParameterInstruDCSource& parameters, int which);
     int GetParameterInstruDCSource(CParameterInstruDCSource& parameters, int which);
 

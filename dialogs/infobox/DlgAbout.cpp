@@ -3,6 +3,7 @@
 #include "dialogs/infobox/FileVersionInfo.h"
 #include "dialogs/infobox/GradientStatic.h"
 #include "dialogs/infobox/InfoBox.h"
+#include "dialogs/infobox/InfoBoxStrings.h"
 #include "dialogs/infobox/XHyperLink.h"
 #include "dialogs/infobox/xStatic.h"
 #include "platform/ControlId.h"
@@ -32,23 +33,24 @@ QLabel* Line(QWidget* parent, const QString& text) {
 
 void CDlgAbout::RegisterStrings() {
     platform::RegisterStrings({
-        {27100, u"关于"},
-        {27101, u"确定"},
-        {27102, u"系统信息"},
-        {27103, u"TORVANE TECHNOLOGIES"},
-        {27104, u"Lumora 低电流直流测试软件"},
-        {27105, u"版本 %1.%2.%3  %4"},
-        {27106, u"版权所有 (C) TORVANE "
-                u"TECHNOLOGIES。保留所有权利。未经授权复制或分发本软件的全部或部分，将受到法律追究。"},
-        {27107, u"访问我们的网站"},
-        {27108, u"技术支持邮箱"},
+        {IDS_ABOUT_TITLE, u"关于"},
+        {IDS_ABOUT_OK, u"确定"},
+        {IDS_ABOUT_SYSINFO, u"系统信息"},
+        {IDS_ABOUT_COMPANY, u"TORVANE TECHNOLOGIES"},
+        {IDS_ABOUT_CAPTION, u"Lumora 低电流直流测试软件"},
+        {IDS_ABOUT_VERSION, u"版本 %1.%2.%3  %4"},
+        {IDS_ABOUT_COPYRIGHT,
+         u"版权所有 (C) TORVANE "
+         u"TECHNOLOGIES。保留所有权利。未经授权复制或分发本软件的全部或部分，将受到法律追究。"},
+        {IDS_ABOUT_WEBLINK, u"访问我们的网站"},
+        {IDS_ABOUT_MAILLINK, u"技术支持邮箱"},
     });
 }
 
 CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent) {
     RegisterStrings();
     setObjectName(QString::number(IDD));
-    setWindowTitle(LoadString(27100));
+    setWindowTitle(LoadString(IDS_ABOUT_TITLE));
     setAutoFillBackground(true);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, controls::ToQColor(kBackground));
@@ -61,7 +63,7 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent) {
 
     m_caption = new CGradientStatic(this);
     platform::SetControlId(m_caption, IDC_CAPTION);
-    m_caption->setText(LoadString(27104));
+    m_caption->setText(LoadString(IDS_ABOUT_CAPTION));
     m_caption->SetColor(kCaptionTop);
     m_caption->SetGradientColor(kBackground);
     m_caption->SetVertical(true);
@@ -70,26 +72,26 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent) {
     CFileVersionInfo version;
     version.Create(static_cast<const void*>(nullptr));
     m_webLink = new CXHyperLink(this);
-    m_webLink->setText(LoadString(27107));
+    m_webLink->setText(LoadString(IDS_ABOUT_WEBLINK));
     m_webLink->SetURL(QString::fromLatin1(kWebAddress));
     platform::SetControlId(m_webLink, IDC_WEBLINK);
     m_mailLink = new CXHyperLink(this);
-    m_mailLink->setText(LoadString(27108));
+    m_mailLink->setText(LoadString(IDS_ABOUT_MAILLINK));
     m_mailLink->SetURL(QString::fromLatin1(kMailAddress));
     platform::SetControlId(m_mailLink, IDC_MAILLINK);
 
-    auto* ok = new QPushButton(LoadString(27101), this);
+    auto* ok = new QPushButton(LoadString(IDS_ABOUT_OK), this);
     platform::SetControlId(ok, 1);
     ok->setDefault(true);
-    auto* sysInfo = new QPushButton(LoadString(27102), this);
+    auto* sysInfo = new QPushButton(LoadString(IDS_ABOUT_SYSINFO), this);
     platform::SetControlId(sysInfo, IDC_SYSINFO);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_banner, 0, Qt::AlignHCenter);
     layout->addWidget(m_caption);
-    layout->addWidget(Line(this, LoadString(27103)));
-    layout->addWidget(Line(this, LoadString(27105)
+    layout->addWidget(Line(this, LoadString(IDS_ABOUT_COMPANY)));
+    layout->addWidget(Line(this, LoadString(IDS_ABOUT_VERSION)
                                      .arg(version.GetFileVersion(3))
                                      .arg(version.GetFileVersion(2))
                                      .arg(version.GetFileVersion(1))
@@ -97,7 +99,7 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent) {
     // Each link keeps its left edge and is as wide as its text.
     layout->addWidget(m_webLink, 0, Qt::AlignLeft);
     layout->addWidget(m_mailLink, 0, Qt::AlignLeft);
-    layout->addWidget(Line(this, LoadString(27106)));
+    layout->addWidget(Line(this, LoadString(IDS_ABOUT_COPYRIGHT)));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

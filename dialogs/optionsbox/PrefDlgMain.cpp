@@ -18,17 +18,17 @@ CPrefDlgMain::CPrefDlgMain(MainPreferences* record, QWidget* parent)
         page->hide();
         AddPage(page);
     }
-    auto* apply = new QPushButton(optionsbox::Text(34500), this);
+    auto* apply = new QPushButton(optionsbox::Text(optionsbox::IDS_APPLY), this);
     platform::SetControlId(apply, IDC_APPLY);
     apply->hide();
     setWindowIcon(QIcon(optionsbox::OptionIcon(IDI_DIALOG)));
-    AddTreeItem(m_pageGen, optionsbox::Text(34501));
-    AddTreeItem(m_pageData, optionsbox::Text(34502));
+    AddTreeItem(m_pageGen, optionsbox::Text(optionsbox::IDS_PAGE_GENERAL));
+    AddTreeItem(m_pageData, optionsbox::Text(optionsbox::IDS_PAGE_DATA));
     ShowStartPage();
 }
 
 CPrefDlgMain::~CPrefDlgMain() = default;
 
 QString CPrefDlgMain::CaptionOf(const QString& path) const {
-    return optionsbox::Text(34503).arg(path);
+    return optionsbox::Text(optionsbox::IDS_CAPTION).arg(path);
 }

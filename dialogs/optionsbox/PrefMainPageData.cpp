@@ -30,7 +30,7 @@ CPrefMainPageData::~CPrefMainPageData() = default;
 
 bool CPrefMainPageData::OnCreatePage() {
     auto* layout = new QVBoxLayout(this);
-    auto* box = new QGroupBox(optionsbox::Text(34504), this);
+    auto* box = new QGroupBox(optionsbox::Text(optionsbox::IDS_DATA_FORMAT), this);
     auto* grid = new QGridLayout(box);
     m_digits = platform::AddControl(box, IDC_DIGITS, new QLineEdit);
     m_digits->setMaximumWidth(60);
@@ -60,17 +60,17 @@ bool CPrefMainPageData::OnCreatePage() {
         {QStringLiteral("1.0 ... 999.9"), QStringLiteral("0.1 ... 99.99"), QStringLiteral("0.01 ... 9.999")});
     mantissa->hide();
 
-    grid->addWidget(new QLabel(optionsbox::Text(34505), box), 0, 0);
+    grid->addWidget(new QLabel(optionsbox::Text(optionsbox::IDS_DECIMAL_PLACES), box), 0, 0);
     auto* digitsRow = new QHBoxLayout;
     digitsRow->setSpacing(0);
     digitsRow->addWidget(m_digits);
     digitsRow->addWidget(m_spin);
     digitsRow->addStretch(1);
     grid->addLayout(digitsRow, 0, 1);
-    grid->addWidget(new QLabel(optionsbox::Text(34506), box), 1, 0, 1, 2);
-    grid->addWidget(new QLabel(optionsbox::Text(34507), box), 2, 0);
+    grid->addWidget(new QLabel(optionsbox::Text(optionsbox::IDS_SCIENTIFIC_RANGE), box), 1, 0, 1, 2);
+    grid->addWidget(new QLabel(optionsbox::Text(optionsbox::IDS_BELOW), box), 2, 0);
     grid->addWidget(m_little, 2, 1);
-    grid->addWidget(new QLabel(optionsbox::Text(34508), box), 3, 0);
+    grid->addWidget(new QLabel(optionsbox::Text(optionsbox::IDS_ABOVE), box), 3, 0);
     grid->addWidget(m_big, 3, 1);
     layout->addWidget(box);
     layout->addStretch(1);

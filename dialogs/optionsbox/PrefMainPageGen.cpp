@@ -72,7 +72,7 @@ bool CPrefMainPageGen::OnCreatePage() {
         return box;
     };
 
-    QGroupBox* config = group(optionsbox::Text(34509));
+    QGroupBox* config = group(optionsbox::Text(optionsbox::IDS_CONFIG_FILE));
     auto* configRow = new QHBoxLayout(config);
     m_configPath = PathEdit(config, IDC_CONFIG_PATH);
     QPushButton* configBrowse = BrowseButton(config, IDC_CONFIG_BROWSE);
@@ -98,39 +98,39 @@ bool CPrefMainPageGen::OnCreatePage() {
     const auto iconOf = [](QGroupBox* box, QGridLayout* grid, int iconId) {
         grid->addWidget(GroupIcon(box, iconId), 0, 0, 2, 1, Qt::AlignTop);
     };
-    QGroupBox* current = group(optionsbox::Text(34510));
+    QGroupBox* current = group(optionsbox::Text(optionsbox::IDS_CURRENT_FILES));
     iconOf(current,
-           folderRow(current, m_autoSaveCurr, IDC_AUTOSAVE_CURR, optionsbox::Text(34511), m_pathCurr,
-                     IDC_PATH_CURR, IDC_BROWSE_CURR, &MainPreferences::FilePathCurr),
+           folderRow(current, m_autoSaveCurr, IDC_AUTOSAVE_CURR, optionsbox::Text(optionsbox::IDS_AUTO_SAVE),
+                     m_pathCurr, IDC_PATH_CURR, IDC_BROWSE_CURR, &MainPreferences::FilePathCurr),
            IDI_CURRENT);
-    QGroupBox* logging = group(optionsbox::Text(34512));
+    QGroupBox* logging = group(optionsbox::Text(optionsbox::IDS_DATALOGGING_FILES));
     QGridLayout* dlog =
-        folderRow(logging, m_autoSaveDlog, IDC_AUTOSAVE_DLOG, optionsbox::Text(34511), m_pathDlog,
-                  IDC_PATH_DLOG, IDC_BROWSE_DLOG, &MainPreferences::FilePathDataLogging);
+        folderRow(logging, m_autoSaveDlog, IDC_AUTOSAVE_DLOG, optionsbox::Text(optionsbox::IDS_AUTO_SAVE),
+                  m_pathDlog, IDC_PATH_DLOG, IDC_BROWSE_DLOG, &MainPreferences::FilePathDataLogging);
     iconOf(logging, dlog, IDI_DATA_LOGGING);
     QWidget* dlogBox = m_pathDlog->parentWidget();
     m_refresh = platform::AddControl(dlogBox, IDC_REFRESH, new QLineEdit);
     m_refresh->setMaximumWidth(60);
     auto* refreshRow = new QHBoxLayout;
     refreshRow->addWidget(m_refresh);
-    refreshRow->addWidget(new QLabel(optionsbox::Text(34513), dlogBox));
+    refreshRow->addWidget(new QLabel(optionsbox::Text(optionsbox::IDS_SECONDS), dlogBox));
     refreshRow->addStretch(1);
-    dlog->addWidget(new QLabel(optionsbox::Text(34514), dlogBox), 1, 1);
+    dlog->addWidget(new QLabel(optionsbox::Text(optionsbox::IDS_REFRESH_INTERVAL), dlogBox), 1, 1);
     dlog->addLayout(refreshRow, 1, 2, 1, 2);
-    QGroupBox* log = group(optionsbox::Text(34515));
+    QGroupBox* log = group(optionsbox::Text(optionsbox::IDS_LOG_FILES));
     iconOf(log,
-           folderRow(log, m_saveLog, IDC_SAVE_LOG, optionsbox::Text(34516), m_logPath, IDC_LOG_PATH,
-                     IDC_BROWSE_LOG, &MainPreferences::LogPath),
+           folderRow(log, m_saveLog, IDC_SAVE_LOG, optionsbox::Text(optionsbox::IDS_SAVE_LOG), m_logPath,
+                     IDC_LOG_PATH, IDC_BROWSE_LOG, &MainPreferences::LogPath),
            IDI_LOG);
 
     // The voltage and CCDF folders have no page of their own yet: exchanged, not shown.
-    QGroupBox* volt = group(optionsbox::Text(34517));
-    folderRow(volt, m_autoSaveVolt, IDC_AUTOSAVE_VOLT, optionsbox::Text(34511), m_pathVolt, IDC_PATH_VOLT,
-              IDC_BROWSE_VOLT, nullptr);
+    QGroupBox* volt = group(optionsbox::Text(optionsbox::IDS_VOLTAGE_FILES));
+    folderRow(volt, m_autoSaveVolt, IDC_AUTOSAVE_VOLT, optionsbox::Text(optionsbox::IDS_AUTO_SAVE),
+              m_pathVolt, IDC_PATH_VOLT, IDC_BROWSE_VOLT, nullptr);
     volt->hide();
-    QGroupBox* ccdf = group(optionsbox::Text(34518));
-    folderRow(ccdf, m_autoSaveCcdf, IDC_AUTOSAVE_CCDF, optionsbox::Text(34511), m_pathCcdf, IDC_PATH_CCDF,
-              IDC_BROWSE_CCDF, nullptr);
+    QGroupBox* ccdf = group(optionsbox::Text(optionsbox::IDS_CCDF_FILES));
+    folderRow(ccdf, m_autoSaveCcdf, IDC_AUTOSAVE_CCDF, optionsbox::Text(optionsbox::IDS_AUTO_SAVE),
+              m_pathCcdf, IDC_PATH_CCDF, IDC_BROWSE_CCDF, nullptr);
     ccdf->hide();
     layout->addStretch(1);
     return true;

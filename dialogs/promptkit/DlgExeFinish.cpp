@@ -3,6 +3,7 @@
 
 #include "ColorEdit.h"
 #include "PromptResources.h"
+#include "PromptStrings.h"
 #include "lumora/controls/DialogUnits.h"
 #include "platform/ControlId.h"
 #include "xStatic.h"
@@ -27,14 +28,14 @@ const QRect kOk(205, 107, 50, 14);
 
 CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(parent) {
     RegisterPromptStrings();
-    setWindowTitle(platform::LoadString(34415));
+    setWindowTitle(platform::LoadString(IDS_RUN_FINISHED));
     const QFont dialogFont = font();
     const auto pixels = [&dialogFont](const QRect& units) {
         return controls::DialogUnitsToPixels(dialogFont, units);
     };
     setFixedSize(pixels(kDialog).size());
 
-    auto* group = new QGroupBox((u' ' + platform::LoadString(34416) + u' '), this);
+    auto* group = new QGroupBox((u' ' + platform::LoadString(IDS_INFORMATION) + u' '), this);
     group->setGeometry(pixels(kGroup));
 
     // The library's bitmap 8018 in the picture static, which takes the bitmap's own size.
@@ -51,7 +52,7 @@ CDlgExeFinish::CDlgExeFinish(QWidget* parent, const QString& text) : QDialog(par
     edit->SetBkColor(kTextBackColor);
     edit->SetText(text);
 
-    auto* ok = new QPushButton(platform::LoadString(34400), this);
+    auto* ok = new QPushButton(platform::LoadString(IDS_OK), this);
     platform::SetControlId(ok, IDOK);
     ok->setGeometry(pixels(kOk));
     ok->setDefault(true);

@@ -1,5 +1,6 @@
 #include "DlgFileNameField.h"
 #include "PromptResources.h"
+#include "PromptStrings.h"
 #include "platform/StringTable.h"
 
 #include "AMSEdit.h"
@@ -40,9 +41,10 @@ constexpr SKindDefaults kKinds[] = {
 };
 
 const QStringList& KindNames() {
-    static const QStringList names{platform::LoadString(34406), platform::LoadString(34407),
-                                   platform::LoadString(34408), platform::LoadString(34409),
-                                   platform::LoadString(34410)};
+    static const QStringList names{
+        platform::LoadString(IDS_FIELD_EMPTY), platform::LoadString(IDS_FIELD_TEXT),
+        platform::LoadString(IDS_FIELD_COUNTER), platform::LoadString(IDS_FIELD_DATE_TIME),
+        platform::LoadString(IDS_FIELD_EXTENSION)};
     return names;
 }
 
@@ -50,11 +52,11 @@ const QStringList& KindNames() {
 
 CDlgFileNameField::CDlgFileNameField(QWidget* parent, const QString& pattern) : QDialog(parent) {
     RegisterPromptStrings();
-    setWindowTitle(platform::LoadString(34411));
-    auto* group = new QGroupBox((u' ' + platform::LoadString(34412) + u' '), this);
+    setWindowTitle(platform::LoadString(IDS_FILE_NAME_TITLE));
+    auto* group = new QGroupBox((u' ' + platform::LoadString(IDS_FILE_NAME_GROUP) + u' '), this);
     auto* grid = new QGridLayout(group);
     // One "字段" over the kinds; the rows are numbered 1 to 5.
-    auto* header = new QLabel(platform::LoadString(34413), group);
+    auto* header = new QLabel(platform::LoadString(IDS_FILE_NAME_FIELD), group);
     header->setObjectName(QStringLiteral("fieldHeader"));
     grid->addWidget(header, 0, 1);
     for (int row = 0; row < 5; ++row) {
@@ -82,12 +84,12 @@ CDlgFileNameField::CDlgFileNameField(QWidget* parent, const QString& pattern) : 
     m_preview->setFixedHeight(m_preview->fontMetrics().height() * 2);
     grid->addWidget(m_preview, 6, 0, 1, 3);
 
-    auto* ok = new QPushButton(platform::LoadString(34400), this);
+    auto* ok = new QPushButton(platform::LoadString(IDS_OK), this);
     platform::SetControlId(ok, IDOK);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(platform::LoadString(34401), this);
+    auto* cancel = new QPushButton(platform::LoadString(IDS_CANCEL), this);
     platform::SetControlId(cancel, IDCANCEL);
-    auto* help = new QPushButton(platform::LoadString(34414), this);
+    auto* help = new QPushButton(platform::LoadString(IDS_HELP), this);
     platform::SetControlId(help, IDC_HELP);
     connect(ok, &QPushButton::clicked, this, &CDlgFileNameField::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

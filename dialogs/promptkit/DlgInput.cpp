@@ -1,5 +1,6 @@
 #include "DlgInput.h"
 #include "PromptResources.h"
+#include "PromptStrings.h"
 #include "platform/StringTable.h"
 
 #include "AMSEdit.h"
@@ -21,7 +22,7 @@ CDlgInput::CDlgInput(QWidget* parent, const QString& key, const QString& refused
     : QDialog(parent), m_key(key.isEmpty() ? QStringLiteral("General") : key) {
     RegisterPromptStrings();
     setWindowTitle(m_key);
-    auto* group = new QGroupBox((u' ' + platform::LoadString(34424) + u' '), this);
+    auto* group = new QGroupBox((u' ' + platform::LoadString(IDS_PLEASE_ENTER) + u' '), this);
     m_edit = new CAMSAlphanumericEdit(refused, group);
     platform::SetControlId(m_edit, IDC_EDIT);
     m_edit->SetWindowText(initialText != nullptr ? *initialText
@@ -29,10 +30,10 @@ CDlgInput::CDlgInput(QWidget* parent, const QString& key, const QString& refused
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_edit);
 
-    auto* ok = new QPushButton(platform::LoadString(34400), this);
+    auto* ok = new QPushButton(platform::LoadString(IDS_OK), this);
     platform::SetControlId(ok, IDOK);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(platform::LoadString(34401), this);
+    auto* cancel = new QPushButton(platform::LoadString(IDS_CANCEL), this);
     platform::SetControlId(cancel, IDCANCEL);
     connect(ok, &QPushButton::clicked, this, &CDlgInput::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -2,6 +2,7 @@
 #include "platform/StringTable.h"
 
 #include "PromptResources.h"
+#include "PromptStrings.h"
 #include "platform/ControlId.h"
 
 #include <QCheckBox>
@@ -20,7 +21,7 @@ CDlgMsgBoxYesAll::CDlgMsgBoxYesAll(QWidget* parent, const QString& caption, cons
     setWindowTitle(caption);
     setWindowIcon(QIcon(IconResource(8010, 32)));
 
-    auto* group = new QGroupBox((u' ' + platform::LoadString(34404) + u' '), this);
+    auto* group = new QGroupBox((u' ' + platform::LoadString(IDS_WARNING) + u' '), this);
     auto* icon = new QLabel(group);
     icon->setPixmap(IconResource(8010, 32));
     icon->setAlignment(Qt::AlignTop);
@@ -36,7 +37,7 @@ CDlgMsgBoxYesAll::CDlgMsgBoxYesAll(QWidget* parent, const QString& caption, cons
     groupLayout->addWidget(message, 1);
 
     // Part of the layout but never read.
-    auto* notAgain = new QCheckBox(platform::LoadString(34405), this);
+    auto* notAgain = new QCheckBox(platform::LoadString(IDS_DO_NOT_SHOW_AGAIN), this);
     platform::SetControlId(notAgain, IDC_NOT_AGAIN);
     notAgain->hide();
 
@@ -44,10 +45,10 @@ CDlgMsgBoxYesAll::CDlgMsgBoxYesAll(QWidget* parent, const QString& caption, cons
         int caption;
         int id;
         int end;
-    } buttons[] = {{34400, IDOK, kEndOk},
-                   {34401, IDCANCEL, kEndCancel},
-                   {34402, IDC_YES_ALL, kEndYesAll},
-                   {34403, IDC_SKIP, kEndSkip}};
+    } buttons[] = {{IDS_OK, IDOK, kEndOk},
+                   {IDS_CANCEL, IDCANCEL, kEndCancel},
+                   {IDS_YES_ALL, IDC_YES_ALL, kEndYesAll},
+                   {IDS_SKIP, IDC_SKIP, kEndSkip}};
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     for (const auto& button : buttons) {

@@ -3,6 +3,7 @@
 
 #include "ColorEdit.h"
 #include "PromptResources.h"
+#include "PromptStrings.h"
 #include "platform/ControlId.h"
 
 #include <QHBoxLayout>
@@ -49,7 +50,7 @@ int CDlgTestCaseInfo::IconResourceFor(int severity) {
 CDlgTestCaseInfo::CDlgTestCaseInfo(QWidget* parent, int severity, const QString& text)
     : QDialog(parent), m_severity(severity) {
     RegisterPromptStrings();
-    setWindowTitle(platform::LoadString(34417));
+    setWindowTitle(platform::LoadString(IDS_NOTICE));
     auto* icon = new QLabel(this);
     platform::SetControlId(icon, IDC_ICON);
     icon->setProperty("iconResource", IconResourceFor(severity));
@@ -62,12 +63,12 @@ CDlgTestCaseInfo::CDlgTestCaseInfo(QWidget* parent, int severity, const QString&
     edit->SetBkColor(0xE1FFFF);
     edit->SetText(text);
 
-    auto* ok = new QPushButton(platform::LoadString(34400), this);
+    auto* ok = new QPushButton(platform::LoadString(IDS_OK), this);
     platform::SetControlId(ok, IDOK);
     ok->setDefault(true);
-    auto* abort = new QPushButton(platform::LoadString(34418), this);
+    auto* abort = new QPushButton(platform::LoadString(IDS_ABORT), this);
     platform::SetControlId(abort, IDCANCEL);
-    auto* wait = new QPushButton(platform::LoadString(34419), this);
+    auto* wait = new QPushButton(platform::LoadString(IDS_BACK_TO_WAITING), this);
     platform::SetControlId(wait, IDC_WAIT);
     connect(ok, &QPushButton::clicked, this, [this] { done(kEndOk); });
     connect(abort, &QPushButton::clicked, this, [this] { done(kEndAbort); });

@@ -9,6 +9,7 @@
 #include "DlgMsgBoxYesAll.h"
 #include "DlgTestCaseInfo.h"
 #include "PromptResources.h"
+#include "PromptStrings.h"
 #include "TaskProgressDialog.h"
 
 #include <QApplication>
@@ -92,11 +93,13 @@ extern "C" int DLL_SetFileNameField(QWidget* parent, QString& pattern) {
 
 extern "C" int DLL_DlgTaskProgress() {
     return OnUserInterfaceThread([] {
-        QStringList tasks{platform::LoadString(34425), platform::LoadString(34426),
-                          platform::LoadString(34427), platform::LoadString(34428),
-                          platform::LoadString(34429)};
+        QStringList tasks{platform::LoadString(promptkit::IDS_TASK_CONFIGURATION),
+                          platform::LoadString(promptkit::IDS_TASK_INTERFACE),
+                          platform::LoadString(promptkit::IDS_TASK_INSTRUMENTS),
+                          platform::LoadString(promptkit::IDS_TASK_SPECTRUM_ANALYZER),
+                          platform::LoadString(promptkit::IDS_TASK_MONITORING_RECEIVER)};
         for (int i = 0; i < 5; ++i)
-            tasks << platform::LoadString(34430);
+            tasks << platform::LoadString(promptkit::IDS_TASK_LOAD_DATA);
         auto* window = new promptkit::CTaskProgressDialog(QApplication::activeWindow(), tasks);
         window->show();
         for (int position = 0; position < 100; position += 10) {

@@ -19,7 +19,7 @@ constexpr unsigned MB_ICONEXCLAMATION = 0x30;
 // Centres the dialog over its parent's window, or over the screen without one.
 void CenterOverOwner(QDialog& dialog);
 
-// Registers the library's strings 8001 to 8007 once.
+// Registers the library's strings (PromptStrings.h) once.
 void RegisterPromptStrings();
 
 } // namespace promptkit

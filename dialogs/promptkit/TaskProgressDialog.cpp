@@ -1,6 +1,7 @@
 #include "TaskProgressDialog.h"
 
 #include "PromptResources.h"
+#include "PromptStrings.h"
 #include "platform/ControlId.h"
 #include "platform/StringTable.h"
 
@@ -45,7 +46,7 @@ CTaskProgressDialog::CTaskProgressDialog(QWidget* owner, const QStringList& task
     // A disabled owner disables its children too; the window itself stays usable.
     setWindowFlag(Qt::Window);
     setEnabled(true);
-    setWindowTitle(platform::LoadString(8007));
+    setWindowTitle(platform::LoadString(IDS_OPERATION_RUNNING));
 
     m_progress = new QProgressBar(this);
     platform::SetControlId(m_progress, IDC_PROGRESS);
@@ -58,7 +59,7 @@ CTaskProgressDialog::CTaskProgressDialog(QWidget* owner, const QStringList& task
     m_list = new QTreeWidget(this);
     platform::SetControlId(m_list, IDC_LIST);
     m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({platform::LoadString(34420), platform::LoadString(34421)});
+    m_list->setHeaderLabels({platform::LoadString(IDS_STATUS), platform::LoadString(IDS_TASK)});
     m_list->setColumnWidth(0, 45);
     m_list->setColumnWidth(1, 300);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -68,11 +69,11 @@ CTaskProgressDialog::CTaskProgressDialog(QWidget* owner, const QStringList& task
         item->setText(1, task);
     }
 
-    auto* close = new QPushButton(platform::LoadString(34422), this);
+    auto* close = new QPushButton(platform::LoadString(IDS_CLOSE_WINDOW), this);
     platform::SetControlId(close, IDCANCEL);
-    auto* exitProgram = new QPushButton(platform::LoadString(34423), this);
+    auto* exitProgram = new QPushButton(platform::LoadString(IDS_EXIT_PROGRAM), this);
     platform::SetControlId(exitProgram, IDC_EXIT);
-    auto* help = new QPushButton(platform::LoadString(34414), this);
+    auto* help = new QPushButton(platform::LoadString(IDS_HELP), this);
     platform::SetControlId(help, IDC_HELP);
     connect(close, &QPushButton::clicked, this, &CTaskProgressDialog::reject);
     connect(exitProgram, &QPushButton::clicked, this, [this] { m_exit = true; });

@@ -13,8 +13,11 @@
 
 namespace {
 
-constexpr int ALL_ITEMS_SET[] = {1, 3, 4, 5};
-constexpr int ALL_ITEMS_GET[] = {1, 2, 3, 4, 5};
+using Items = CParameterInstruMultiMeter;
+constexpr int ALL_ITEMS_SET[] = {Items::ITEM_FUNCTION_TYPE, Items::ITEM_RANGE, Items::ITEM_TRIGGER_MODE,
+                                 Items::ITEM_TRIGGER_LEVEL};
+constexpr int ALL_ITEMS_GET[] = {Items::ITEM_FUNCTION_TYPE, Items::ITEM_IDN, Items::ITEM_RANGE,
+                                 Items::ITEM_TRIGGER_MODE, Items::ITEM_TRIGGER_LEVEL};
 const double RANGES[] = {10e-6, 100e-6, 1e-3, 10e-3, 100e-3, 1.0, 3.0};
 const char* const RANGE_TEXTS[] = {"1e-05", "0.0001", "0.001", "0.01", "0.1", "1", "3"};
 
@@ -165,13 +168,13 @@ int CEntityInstruDVM::GetTriggerLevel(QString& amperes) {
 
 int CEntityInstruDVM::SetItem(const CParameterInstruMultiMeter& p, int item) {
     switch (item) {
-    case 1:
+    case Items::ITEM_FUNCTION_TYPE:
         return SetFunctionType(p.FunctionType);
-    case 3:
+    case Items::ITEM_RANGE:
         return SetCurrentRange(p.CurrentRange);
-    case 4:
+    case Items::ITEM_TRIGGER_MODE:
         return SetTriggerMode(p.TriggerMode);
-    case 5:
+    case Items::ITEM_TRIGGER_LEVEL:
         return SetTriggerLevel(p.TriggerLevel);
     default:
         return 0;
@@ -180,17 +183,17 @@ int CEntityInstruDVM::SetItem(const CParameterInstruMultiMeter& p, int item) {
 
 int CEntityInstruDVM::GetItem(CParameterInstruMultiMeter& p, int item) {
     switch (item) {
-    case 1:
+    case Items::ITEM_FUNCTION_TYPE:
         return GetFunctionType(p.FunctionType);
-    case 2:
+    case Items::ITEM_IDN:
         // An instrument without identification still has its settings read.
         p.InstrumentIDN = GetInstrumentIDN();
         return 1;
-    case 3:
+    case Items::ITEM_RANGE:
         return GetCurrentRange(p.CurrentRange);
-    case 4:
+    case Items::ITEM_TRIGGER_MODE:
         return GetTriggerMode(p.TriggerMode);
-    case 5:
+    case Items::ITEM_TRIGGER_LEVEL:
         return GetTriggerLevel(p.TriggerLevel);
     default:
         return 0;

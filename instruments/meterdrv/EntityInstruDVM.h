@@ -27,8 +27,7 @@ public:
     void SetParentWndPtr(platform::CMessageTarget* parent, platform::CEvent* abortEvent);
     int SetInstrumentControlDVM();
 
-    // Items: 1 function, 2 identification (read only), 3 current range, 4 trigger mode,
-    // 5 trigger level; 0 all of them in this order.
+    // Items: CParameterInstruMultiMeter::ITEM_*.
     int SetParameterInstruMultiMeter(const CParameterInstruMultiMeter& parameters, int which);
     int GetParameterInstruMultiMeter(CParameterInstruMultiMeter& parameters, int which);
 

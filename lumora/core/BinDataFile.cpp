@@ -72,8 +72,7 @@ struct SPutAsGet {
 constexpr std::uint64_t kReadPieceBytes = 4 << 20;
 
 void ReportReadError(const QString& path, int code) {
-    platform::MessageBox(path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(code)),
-                         platform::MB_ICONSTOP);
+    platform::StopBox(path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(code)));
 }
 
 } // namespace
@@ -130,7 +129,7 @@ int CBinDataFile::Write(std::span<const SColumnPiece> times, std::span<const SCo
     if (!platform::ReplaceFileContents(platform::NormalizePath(path), pieces, &error, &made)) {
         // A file that cannot be made at all is the caller's to report.
         if (made)
-            platform::MessageBox(error, platform::MB_ICONSTOP);
+            platform::StopBox(error);
         return 0;
     }
     return 1;

@@ -20,10 +20,6 @@ class QWidget;
 // without a window also give -1 when they were asked to stop; the window forms report that as 0.
 enum : int { kImportCancelled = -1, kImportFailed = 0, kImportOk = 1 };
 
-// What the pages show when a reader gives kImportFailed (UTF-8).
-// "错误：数据文件解析错误，可能是格式不匹配！"
-inline constexpr int kParseErrorId = 35026;
-
 // Shared between a reading job and whoever watches it: progress as done of total units, the request
 // to stop, and whether the file's header named the expected columns.
 struct SImportControl {

@@ -1,5 +1,5 @@
 #include "lumora/core/MainFrame.h"
-#include "lumora/core/WriteFailure.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/shell/LumoraView.h"
 
 #include "instruments/meterdrv/EntityInstruDVM.h"
@@ -44,7 +44,7 @@
 namespace {
 
 using platform::LoadString;
-using platform::MB_ICONSTOP;
+using platform::StopBox;
 
 constexpr unsigned kMenuBarId = 59398;
 constexpr unsigned kToolBarId = 59392;
@@ -58,17 +58,10 @@ void KeepWindowsPainted() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void StopBox(const QString& text) {
-    platform::MessageBox(text, MB_ICONSTOP);
-}
-void StopBox(int id) {
-    StopBox(LoadString(id));
-}
-
 // A parameter file that did not reach the disk is said at once: the next start would read the old one.
 int ReportFileSaved(int saved) {
     if (saved == 0)
-        StopBox(kWriteFailedId);
+        StopBox(IDS_WRITE_FAILED);
     return saved != 0 ? 1 : 0;
 }
 
@@ -164,7 +157,7 @@ void CMainFrame::DestroyWhenUnwound() {
 
 int CMainFrame::OnCreate() {
     if (LoadMainConfiguration() == 0) {
-        StopBox(51506);
+        StopBox(IDS_CONFIG_CREATE_FAILED);
         return -1;
     }
     OpenLogFile();
@@ -203,7 +196,7 @@ void CMainFrame::BindAndProgramInstruments() {
     m_multimeterFileLoaded = LoadMultimeterFile() != 0;
     if (m_multimeterFileLoaded) {
         if (BindMultimeterDriver() == 0)
-            StopBox(34117);
+            StopBox(IDS_METER_CREATE_FAILED);
         else if (ProgramMultimeter() != 0 && MultimeterAnswers())
             PrepareMultimeterForPage();
     }
@@ -211,7 +204,7 @@ void CMainFrame::BindAndProgramInstruments() {
     m_supplyFileLoaded = LoadSupplyFile() != 0;
     if (m_supplyFileLoaded) {
         if (BindSupplyDriver() == 0)
-            StopBox(51510);
+            StopBox(IDS_NO_SUPPLY);
         else if (ProgramSupply() != 0 && SupplyAnswers())
             PrepareSupplyForPage();
     }
@@ -221,8 +214,8 @@ bool CMainFrame::MultimeterAnswers() {
     KeepWindowsPainted();
     if (!m_dvm->GetInstrumentIDN().isEmpty())
         return true;
-    LogInstrumentFailure(51513, m_dvm->GetLastError());
-    StopBox(51513);
+    LogInstrumentFailure(IDS_METER_PROGRAM_FAILED, m_dvm->GetLastError());
+    StopBox(IDS_METER_PROGRAM_FAILED);
     SetMultimeterPaneState(0);
     return false;
 }
@@ -231,15 +224,15 @@ bool CMainFrame::SupplyAnswers() {
     KeepWindowsPainted();
     if (!m_dcps->GetInstrumentIDN().isEmpty())
         return true;
-    LogInstrumentFailure(51514, m_dcps->GetLastError());
-    StopBox(51514);
+    LogInstrumentFailure(IDS_SUPPLY_PROGRAM_FAILED, m_dcps->GetLastError());
+    StopBox(IDS_SUPPLY_PROGRAM_FAILED);
     SetSupplyPaneState(0);
     return false;
 }
 
 bool CMainFrame::CreatePanes() {
-    m_paneDcs = new CDockingPaneViewDCSource(LoadString(256), this);
-    m_paneDvm = new CDockingPaneViewDVM(LoadString(255), this);
+    m_paneDcs = new CDockingPaneViewDCSource(LoadString(IDS_PANE_DCSOURCE), this);
+    m_paneDvm = new CDockingPaneViewDVM(LoadString(IDS_PANE_DVM), this);
     m_paneDcs->resize(260, 200);
     m_paneDvm->resize(260, 200);
     m_paneDcs->setAllowedAreas(Qt::AllDockWidgetAreas);
@@ -275,8 +268,8 @@ QMenu* CMainFrame::createPopupMenu() {
     QMenu* menu = QMainWindow::createPopupMenu();
     if (menu != nullptr && m_customizer != nullptr) {
         menu->addSeparator();
-        QAction* customize = menu->addAction(LoadString(225));
-        customize->setObjectName(QStringLiteral("225"));
+        QAction* customize = menu->addAction(LoadString(IDS_CUSTOMIZE));
+        customize->setObjectName(QString::number(IDS_CUSTOMIZE));
         connect(
             customize, &QAction::triggered, m_customizer,
             [customizer = m_customizer] { customizer->OnCustomize(); }, Qt::QueuedConnection);
@@ -379,7 +372,7 @@ void CMainFrame::AddViewCommand(unsigned id, const QString& text, std::function<
 
 QMenu* CMainFrame::FileMenu() {
     if (m_fileMenu == nullptr) {
-        m_fileMenu = new QMenu(LoadString(35025), menuBar());
+        m_fileMenu = new QMenu(LoadString(IDS_MENU_FILE), menuBar());
         menuBar()->insertMenu(menuBar()->actions().value(0), m_fileMenu);
     }
     return m_fileMenu;
@@ -388,37 +381,49 @@ QMenu* CMainFrame::FileMenu() {
 void CMainFrame::CreateCommands() {
     m_router = new platform::CCommandRouter(this);
     menuBar()->setObjectName(QString::number(kMenuBarId));
-    QMenu* view = menuBar()->addMenu(LoadString(34100));
-    QMenu* measure = menuBar()->addMenu(LoadString(34101));
-    QToolBar* toolbar = addToolBar(LoadString(224));
+    QMenu* view = menuBar()->addMenu(LoadString(IDS_MENU_VIEW));
+    QMenu* measure = menuBar()->addMenu(LoadString(IDS_MENU_MEASURE));
+    QToolBar* toolbar = addToolBar(LoadString(IDS_TOOLBAR_STANDARD));
     toolbar->setObjectName(QString::number(kToolBarId));
 
     auto page = [this](unsigned id) { return [this, id] { OnMeasurePage(id); }; };
     auto pageUi = [this](platform::CCmdUI& ui) { OnUpdateMeasurePage(ui); };
-    AddCommand(ID_MEASURE_CURRENT, LoadString(34102), page(ID_MEASURE_CURRENT), pageUi);
-    AddCommand(ID_MEASURE_VOLTAGE, LoadString(34103), page(ID_MEASURE_VOLTAGE), pageUi);
-    AddCommand(ID_MEASURE_CCDF, LoadString(34104), page(ID_MEASURE_CCDF), pageUi);
-    AddCommand(ID_MEASURE_DATALOGGING, LoadString(34105), page(ID_MEASURE_DATALOGGING), pageUi);
-    AddCommand(ID_PANE_DVM, LoadString(255), page(ID_PANE_DVM), pageUi);
-    AddCommand(ID_PANE_DCSOURCE, LoadString(256), page(ID_PANE_DCSOURCE), pageUi);
+    AddCommand(ID_MEASURE_CURRENT, LoadString(IDS_MEASURE_CURRENT), page(ID_MEASURE_CURRENT), pageUi);
+    AddCommand(ID_MEASURE_VOLTAGE, LoadString(IDS_MEASURE_VOLTAGE), page(ID_MEASURE_VOLTAGE), pageUi);
+    AddCommand(ID_MEASURE_CCDF, LoadString(IDS_MEASURE_CCDF), page(ID_MEASURE_CCDF), pageUi);
+    AddCommand(ID_MEASURE_DATALOGGING, LoadString(IDS_MEASURE_DATALOGGING), page(ID_MEASURE_DATALOGGING),
+               pageUi);
+    AddCommand(ID_PANE_DVM, LoadString(IDS_PANE_DVM), page(ID_PANE_DVM), pageUi);
+    AddCommand(ID_PANE_DCSOURCE, LoadString(IDS_PANE_DCSOURCE), page(ID_PANE_DCSOURCE), pageUi);
 
     auto control = [this](unsigned id) { return [this, id] { OnMeasureControl(id); }; };
     auto controlUi = [this](platform::CCmdUI& ui) { OnUpdateMeasureControl(ui); };
-    AddCommand(ID_MEASURE_RESET, LoadString(34106), control(ID_MEASURE_RESET), controlUi);
-    AddCommand(ID_MEASURE_START, LoadString(34107), control(ID_MEASURE_START), controlUi);
-    AddCommand(ID_MEASURE_STOP, LoadString(34108), control(ID_MEASURE_STOP), controlUi);
-    AddCommand(ID_MEASURE_SETTINGS, LoadString(34109), [this] { OnMeasureSettings(); });
-    AddCommand(ID_INSTRUMENTS, LoadString(34119), [this] { OnInstruments(); });
+    AddCommand(ID_MEASURE_RESET, LoadString(IDS_MEASURE_RESET), control(ID_MEASURE_RESET), controlUi);
+    AddCommand(ID_MEASURE_START, LoadString(IDS_MEASURE_START), control(ID_MEASURE_START), controlUi);
+    AddCommand(ID_MEASURE_STOP, LoadString(IDS_MEASURE_STOP), control(ID_MEASURE_STOP), controlUi);
+    AddCommand(ID_MEASURE_SETTINGS, LoadString(IDS_MEASURE_SETTINGS), [this] { OnMeasureSettings(); });
+    AddCommand(ID_INSTRUMENTS, LoadString(IDS_INSTRUMENTS), [this] { OnInstruments(); });
     AddCommand(
-        ID_PROTECTION_SETTINGS, LoadString(34110), [this] { OnProtectionSettings(); },
+        ID_PROTECTION_SETTINGS, LoadString(IDS_PROTECTION_SETTINGS), [this] { OnProtectionSettings(); },
         [this](platform::CCmdUI& ui) { OnUpdateProtectionSettings(ui); });
 
     // The looks' names in the language shown, in the menu and the customize list alike.
-    const QString looks[] = {LoadString(34160), LoadString(34161), LoadString(34162), LoadString(34163),
-                             LoadString(34164), LoadString(34165), QString(),         QString(),
-                             QString(),         QString(),         LoadString(34112), LoadString(34113),
-                             LoadString(34114), LoadString(34115), LoadString(34166)};
-    QMenu* lookMenu = view->addMenu(LoadString(34111));
+    const QString looks[] = {LoadString(IDS_APPLOOK_WIN_2000),
+                             LoadString(IDS_APPLOOK_OFF_XP),
+                             LoadString(IDS_APPLOOK_WIN_XP),
+                             LoadString(IDS_APPLOOK_OFF_2003),
+                             LoadString(IDS_APPLOOK_VS_2005),
+                             LoadString(IDS_APPLOOK_VS_2008),
+                             QString(),
+                             QString(),
+                             QString(),
+                             QString(),
+                             LoadString(IDS_APPLOOK_OFF_2007_BLUE),
+                             LoadString(IDS_APPLOOK_OFF_2007_BLACK),
+                             LoadString(IDS_APPLOOK_OFF_2007_SILVER),
+                             LoadString(IDS_APPLOOK_OFF_2007_AQUA),
+                             LoadString(IDS_APPLOOK_WINDOWS_7)};
+    QMenu* lookMenu = view->addMenu(LoadString(IDS_MENU_APPLOOK));
     for (unsigned id = ID_VIEW_APPLOOK_FIRST; id <= ID_VIEW_APPLOOK_LAST; ++id) {
         const QString& text = looks[id - ID_VIEW_APPLOOK_FIRST];
         if (text.isEmpty())
@@ -556,7 +561,7 @@ void CMainFrame::OnUpdateProtectionSettings(platform::CCmdUI& ui) {
 
 platform::LRESULT CMainFrame::OnProgramInstrument(platform::WPARAM which) {
     if (MeasureThreadExists()) {
-        StopBox(51509);
+        StopBox(IDS_MEASURE_RUNNING);
         return 0;
     }
     if (which == 0) {
@@ -601,7 +606,7 @@ static MainPreferences* ProcessPreferences() {
 int CMainFrame::LoadMainConfiguration() {
     m_preferences = ProcessPreferences();
     if (m_preferences == nullptr) {
-        StopBox(51530);
+        StopBox(IDS_NO_PREFERENCES);
         return 0;
     }
     const QString configuration = platform::ProgramFolder() + QStringLiteral("Config/MainApp.xml");
@@ -624,14 +629,14 @@ int CMainFrame::LoadMainConfiguration() {
 
 int CMainFrame::SaveMainConfiguration() {
     if (m_preferences == nullptr) {
-        StopBox(51530);
+        StopBox(IDS_NO_PREFERENCES);
         return 0;
     }
     // The log may give its file a new name from the measure thread meanwhile: one consistent copy is saved.
     const MainPreferences record = m_runLog ? m_runLog->CopyPreferences() : *m_preferences;
     CParserParameters parser;
     if (parser.Save(record.PathConfig, &record) == 0) {
-        StopBox(51507);
+        StopBox(IDS_CONFIG_PARSE_ERROR);
         return 0;
     }
     return 1;
@@ -710,13 +715,13 @@ int CMainFrame::BindSupplyDriver() {
 int CMainFrame::ProgramMultimeter() {
     SetMultimeterPaneState(0);
     if (m_dvm == nullptr) {
-        StopBox(51511);
+        StopBox(IDS_NO_METER);
         return 0;
     }
     m_dvm->SetParameterInstru(m_paraDvm);
     if (m_dvm->SetInstrumentControlDVM() == 0) {
-        LogInstrumentFailure(51513, m_dvm->GetLastError());
-        StopBox(51513);
+        LogInstrumentFailure(IDS_METER_PROGRAM_FAILED, m_dvm->GetLastError());
+        StopBox(IDS_METER_PROGRAM_FAILED);
         return 0;
     }
     SetMultimeterPaneState(1);
@@ -726,13 +731,13 @@ int CMainFrame::ProgramMultimeter() {
 int CMainFrame::ProgramSupply() {
     SetSupplyPaneState(0);
     if (m_dcps == nullptr) {
-        StopBox(51510);
+        StopBox(IDS_NO_SUPPLY);
         return 0;
     }
     m_dcps->SetParameterInstru(m_paraDcs);
     if (m_dcps->SetInstrumentControlDCPS() == 0) {
-        LogInstrumentFailure(51514, m_dcps->GetLastError());
-        StopBox(51514);
+        LogInstrumentFailure(IDS_SUPPLY_PROGRAM_FAILED, m_dcps->GetLastError());
+        StopBox(IDS_SUPPLY_PROGRAM_FAILED);
         return 0;
     }
     SetSupplyPaneState(1);
@@ -757,7 +762,7 @@ void CMainFrame::SetSupplyPaneState(int state) {
 
 int CMainFrame::ApplyMultimeterParameters(int which) {
     if (m_dvm == nullptr) {
-        StopBox(51511);
+        StopBox(IDS_NO_METER);
         return 0;
     }
     return m_dvm->SetParameterInstruMultiMeter(m_paraDvm, which);
@@ -805,7 +810,7 @@ void CMainFrame::RefreshPanes() {
 
 void CMainFrame::ApplyMeasureModeToPanes() {
     if (m_preferences == nullptr) {
-        StopBox(51530);
+        StopBox(IDS_NO_PREFERENCES);
         return;
     }
     if (m_paneDvm == nullptr || m_paneDcs == nullptr)

@@ -65,16 +65,6 @@ public:
         ID_VIEW_APPLOOK_FIRST = 305,
         ID_VIEW_APPLOOK_LAST = 319,
         ID_VIEW_APPLOOK_OFF_2007_SILVER = 317,
-        // Status bar texts: idle, and a run with its elapsed time.
-        IDS_IDLE_MESSAGE = 57345,
-        IDS_RUN_STATUS = 51531,
-        // A data-logging run that could not keep what arrived: memory, or the data file's limit.
-        IDS_RUN_NO_MEMORY = 51560,
-        IDS_RUN_FILE_FULL = 51561,
-        // The supply did not take a protection setting: its own error follows.
-        IDS_SUPPLY_REFUSED = 51562,
-        // The multimeter stopped answering during a data-logging run.
-        IDS_METER_LINK_LOST = 51570,
     };
     static constexpr platform::UINT WM_INSTRUMENT_DIALOG = platform::WM_APP + 0x7F;
     static constexpr platform::UINT WM_PROGRAM_INSTRUMENT = platform::WM_APP + 0x80;
@@ -386,7 +376,8 @@ private:
     std::vector<unsigned char> m_gatherBuffer;
     unsigned char m_startReply[4] = {};
     std::size_t m_startReplyLength = 0;
-    // The message of a start the supply refused (51522, 51523); 0 while none was.
+    // The message of a start the supply refused (IDS_SUPPLY_SEND_FAILED, IDS_SUPPLY_PORT_IN_USE); 0 while
+    // none was.
     std::atomic<int> m_streamRefusal{0};
 
     CQXAppDialogMeasCurrent* m_pageCurrent = nullptr;

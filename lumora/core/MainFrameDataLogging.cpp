@@ -1,5 +1,6 @@
 // The data-logging run of the main frame: the measure thread's loops for either instrument, the
 // refresh timer and its update thread, the auto-save file, and the view that hosts the pages.
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/LumoraView.h"
 
@@ -163,7 +164,7 @@ bool CMainFrame::FinishDataLogging() {
             if (m_preferences != nullptr)
                 m_preferences->AutoSaveDataLogging = 0;
         });
-        RunStopBox(51504);
+        RunStopBox(IDS_FILE_CREATE_FAILED);
     }
     const int failure = m_keepFailure.load(std::memory_order_acquire);
     if (failure == eKeptAll)
@@ -180,10 +181,10 @@ int CMainFrame::DataLoggingDVM() {
     CHighResElapsedTimer timer;
     timer.Start();
     if (m_dvm == nullptr) {
-        RunStopBox(51511);
+        RunStopBox(IDS_NO_METER);
         return 0;
     }
-    if (m_dvm->SetParameterInstruMultiMeter(m_paraDvm, 0) == 0 ||
+    if (m_dvm->SetParameterInstruMultiMeter(m_paraDvm, CParameterInstruMultiMeter::ITEM_ALL) == 0 ||
         m_dvm->SetCurrentNPLC(m_paraDvm.NplcDLog) == 0)
         return 0;
     const unsigned wanted = WantedCount(m_paraDvm.DataLogging, m_paraDvm.NplcDLog, m_paraDvm.LineFrequency);
@@ -251,15 +252,15 @@ int CMainFrame::DataLoggingDCPS() {
     CHighResElapsedTimer timer;
     timer.Start();
     if (m_dcps == nullptr) {
-        RunStopBox(51510);
+        RunStopBox(IDS_NO_SUPPLY);
         return 0;
     }
     if (m_paraDcs.Resource.contains(QStringLiteral("USB"))) {
-        RunStopBox(51528);
+        RunStopBox(IDS_DATALOGGING_NEEDS_LAN);
         return 0;
     }
     if (m_dcps->SetCurrentNPLC(m_paraDcs.DcsNplcDLOG) == 0) {
-        RunStopBox(51512);
+        RunStopBox(IDS_START_FAILED);
         return 0;
     }
     const unsigned wanted =
@@ -271,7 +272,7 @@ int CMainFrame::DataLoggingDCPS() {
     // The page is cleared for a supply run as for a multimeter run: it must not keep the last run's line.
     PrepareDataLogging(wanted);
     if (m_dcps->InitialMeasure_DataLogging() == 0) {
-        RunStopBox(51512);
+        RunStopBox(IDS_START_FAILED);
         return 0;
     }
     // The supply's output is on now: the pane shows it so.
@@ -310,7 +311,7 @@ int CMainFrame::DataLoggingDCPS() {
     if (end == eRefused)
         RunStopBox(m_streamRefusal.load(std::memory_order_acquire));
     if (end == eLinkLost)
-        RunStopBox(51532);
+        RunStopBox(IDS_SUPPLY_LINK_LOST);
     if (end == eComplete && kept)
         m_finishNotice = times;
     return (end == eComplete || end == eStopped) && kept ? 1 : 0;

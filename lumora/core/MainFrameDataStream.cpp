@@ -1,5 +1,6 @@
 // The supply's reading stream during a data-logging run: connection and start handshake, gathering
 // of the received chunks on the user-interface thread, and their hand-over to the parse thread.
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 
 #include "common/xmlfile/TextConversion.h"
@@ -16,7 +17,7 @@ int CMainFrame::StartDataStream(unsigned wanted) {
     m_tcpClient.Close();
     m_parseThread.Finish();
     if (m_paraDcs.AddressIP.isEmpty()) {
-        RunStopBox(51520);
+        RunStopBox(IDS_SUPPLY_NO_ADDRESS);
         return 0;
     }
     std::string address;
@@ -30,12 +31,12 @@ int CMainFrame::StartDataStream(unsigned wanted) {
     m_parseThread.Start(m_logSamples, wanted);
     if (m_tcpClient.Connect(address, this) == 0) {
         m_parseThread.Finish();
-        RunStopBox(51521);
+        RunStopBox(IDS_SUPPLY_CONNECT_FAILED);
         return 0;
     }
     if (m_tcpClient.Send(kStartRequest, sizeof(kStartRequest)) < sizeof(kStartRequest)) {
         EndDataStream();
-        RunStopBox(51522);
+        RunStopBox(IDS_SUPPLY_SEND_FAILED);
         return 0;
     }
     return 1;
@@ -73,7 +74,8 @@ platform::LRESULT CMainFrame::OnTcpData(const unsigned char* data, std::size_t n
         if (!accepted || m_tcpClient.Send(kStartCommand, sizeof(kStartCommand)) < sizeof(kStartCommand)) {
             // The run says it once it has ended: a box here would hold the receive thread, and the
             // run's end that waits for it.
-            m_streamRefusal.store(accepted ? 51522 : 51523, std::memory_order_release);
+            m_streamRefusal.store(accepted ? IDS_SUPPLY_SEND_FAILED : IDS_SUPPLY_PORT_IN_USE,
+                                  std::memory_order_release);
             SetDataLoggingTimer(false);
             return 0;
         }

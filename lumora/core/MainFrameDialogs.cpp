@@ -1,5 +1,6 @@
 // The settings dialogs of the main frame: instruments and measure mode, connection, protection, and
 // the measurement settings of the selected page.
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 
 #include "lumora/core/MainPreferences.h"
@@ -16,9 +17,7 @@
 
 namespace {
 
-void StopBox(int id) {
-    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
-}
+using platform::StopBox;
 
 } // namespace
 
@@ -27,7 +26,7 @@ void StopBox(int id) {
 bool CMainFrame::RefuseWhileMeasuring() {
     if (!IsRunning() && !MeasureThreadExists())
         return false;
-    StopBox(51517);
+    StopBox(IDS_MEASURE_RUNNING_CANCELLED);
     return true;
 }
 
@@ -38,7 +37,7 @@ int CMainFrame::SaveInstrumentFile(bool supply) {
 
 void CMainFrame::OnInstruments() {
     if (m_preferences == nullptr) {
-        StopBox(51530);
+        StopBox(IDS_NO_PREFERENCES);
         return;
     }
     if (RefuseWhileMeasuring())
@@ -135,9 +134,7 @@ void CMainFrame::ProgramProtection() {
             *field = held;
     }
     if (!errors.isEmpty())
-        platform::MessageBox(
-            platform::LoadString(IDS_SUPPLY_REFUSED).replace(QStringLiteral("%s"), errors.join(u'\n')),
-            platform::MB_ICONSTOP);
+        StopBox(platform::LoadString(IDS_SUPPLY_REFUSED).replace(QStringLiteral("%s"), errors.join(u'\n')));
 }
 
 platform::LRESULT CMainFrame::OnInstrumentDialogMessage(platform::WPARAM which, platform::LPARAM program) {

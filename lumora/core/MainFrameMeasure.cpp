@@ -1,4 +1,5 @@
 // Run control and the measure thread of the main frame.
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 
 #include "dialogs/promptkit/PromptKit.h"
@@ -211,15 +212,15 @@ int CMainFrame::MeasureCurrentDVM() {
     if (m_pageCurrent != nullptr)
         RunOnUiThread([this] { m_pageCurrent->ResetMeasurement(); });
     if (m_dvm == nullptr) {
-        RunStopBox(51511);
+        RunStopBox(IDS_NO_METER);
         return 0;
     }
     if (!m_dvm->IsInstruConnected()) {
-        RunStopBox(51516);
+        RunStopBox(IDS_METER_NOT_PROGRAMMED);
         return 0;
     }
-    if (ApplyMultimeterParameters(0) == 0 || m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 ||
-        m_dvm->InitMeasAndWaitForResult() == 0)
+    if (ApplyMultimeterParameters(CParameterInstruMultiMeter::ITEM_ALL) == 0 ||
+        m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 || m_dvm->InitMeasAndWaitForResult() == 0)
         return 0;
     const std::vector<char> block = m_dvm->GetDataCopy();
     if (block.empty())
@@ -240,15 +241,15 @@ int CMainFrame::MeasureCurrentDCPS() {
     if (m_pageCurrent != nullptr)
         RunOnUiThread([this] { m_pageCurrent->ResetMeasurement(); });
     if (m_dcps == nullptr) {
-        RunStopBox(51510);
+        RunStopBox(IDS_NO_SUPPLY);
         return 0;
     }
     if (!m_dcps->IsInstruConnected()) {
-        RunStopBox(51515);
+        RunStopBox(IDS_SUPPLY_NOT_PROGRAMMED);
         return 0;
     }
     if (m_dcps->SetCurrentNPLC(m_paraDcs.DcsNplcCurr) == 0 || m_dcps->SetTriggerTimeout(m_paraDcs) == 0) {
-        RunStopBox(51512);
+        RunStopBox(IDS_START_FAILED);
         return 0;
     }
     if (m_dcps->InitMeasAndWaitForResult_CurrDC() == 0)
@@ -278,9 +279,9 @@ CMainFrame::SRunTimes CMainFrame::EndCapture(std::time_t start, CHighResElapsedT
 
 void CMainFrame::ShowRunFinished(const SRunTimes& times) {
     const QString format = QStringLiteral("%Y-%m-%d %H:%M:%S");
-    const QString text =
-        FillStrings(platform::LoadString(51518), {platform::FormatTime(times.start, format),
-                                                  platform::FormatTime(times.end, format), times.duration});
+    const QString text = FillStrings(
+        platform::LoadString(IDS_RUN_FINISHED),
+        {platform::FormatTime(times.start, format), platform::FormatTime(times.end, format), times.duration});
     WriteLogLine(text);
     // The notice is a window of the user-interface thread; the run ends when it is closed.
     RunOnUiThread([&] {

@@ -1,4 +1,5 @@
 #include "dialogs/optionsbox/OptionsBox.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/RunLog.h"
@@ -9,7 +10,7 @@
 #include <QMenu>
 
 void CMainFrame::AddOptionsCommand(QMenu* menu) {
-    AddCommand(ID_OPTIONS, platform::LoadString(34118), [this] { OnOptions(); });
+    AddCommand(ID_OPTIONS, platform::LoadString(IDS_OPTIONS), [this] { OnOptions(); });
     menu->addSeparator();
     menu->addAction(m_actions[ID_OPTIONS]);
 }
@@ -18,7 +19,7 @@ void CMainFrame::AddOptionsCommand(QMenu* menu) {
 // given back under the log's lock, and the log keeps the name it is writing to.
 void CMainFrame::OnOptions() {
     if (m_preferences == nullptr) {
-        platform::MessageBox(platform::LoadString(51530), platform::MB_ICONSTOP);
+        platform::StopBox(IDS_NO_PREFERENCES);
         return;
     }
     MainPreferences copy = m_runLog ? m_runLog->CopyPreferences() : *m_preferences;

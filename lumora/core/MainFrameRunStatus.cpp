@@ -1,4 +1,5 @@
 // The run state in the status bar.
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 
 #include "platform/MessageBox.h"
@@ -56,5 +57,5 @@ void CMainFrame::RunStopBox(int id) {
 
 void CMainFrame::RunStopBox(const QString& text) {
     m_captureEnded.store(true, std::memory_order_release);
-    platform::MessageBox(text, platform::MB_ICONSTOP);
+    platform::StopBox(text);
 }

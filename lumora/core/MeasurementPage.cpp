@@ -1,6 +1,7 @@
 #include "lumora/core/MeasurementPage.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/DialogUnits.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/ListCtrlExData.h"
@@ -11,7 +12,6 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/PageSkeleton.h"
-#include "lumora/core/WriteFailure.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -40,18 +40,18 @@ CMeasurementPage::CMeasurementPage(int templateId, QWidget* parent) : CDialogRes
     RegisterToolTipStrings();
     RegisterFilePageStrings();
     platform::RegisterStrings({
-        {33002, u"统计值"},
-        {33004, u"水平标记"},
-        {33005, u"最大值"},
-        {33006, u"最小值"},
-        {33007, u"平均值"},
-        {33008, u"毫安时"},
-        {33009, u"标记 1"},
-        {33010, u"标记 2"},
-        {33011, u"差值"},
-        {33014, u"时间 ( 秒 )"},
-        {33015, u"电流 ( 安培 )"},
-        {kAutoAxesTextId, u"自动坐标系"},
+        {IDS_STATISTICS, u"统计值"},
+        {IDS_MARKERS_HORI, u"水平标记"},
+        {IDS_STAT_MAXIMUM, u"最大值"},
+        {IDS_STAT_MINIMUM, u"最小值"},
+        {IDS_STAT_MEAN, u"平均值"},
+        {IDS_STAT_MILLIAMPERE_HOURS, u"毫安时"},
+        {IDS_MARKER_1, u"标记 1"},
+        {IDS_MARKER_2, u"标记 2"},
+        {IDS_MARKER_DIFFERENCE, u"差值"},
+        {IDS_AXIS_TIME, u"时间 ( 秒 )"},
+        {IDS_AXIS_CURRENT, u"电流 ( 安培 )"},
+        {IDS_AUTO_AXES, u"自动坐标系"},
     });
 }
 
@@ -84,8 +84,8 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
         tableWidget = m_report = new controls::CReportCtrl(this);
     platform::SetControlId(tableWidget, IDC_LIST_STATISTIC);
     tableWidget->setGeometry(DialogRect(table.x(), table.y(), table.width(), table.height()));
-    m_labelHori = new QLabel(platform::LoadString(35015), this);
-    m_labelVert = new QLabel(platform::LoadString(35016), this);
+    m_labelHori = new QLabel(platform::LoadString(IDS_LABEL_HORI), this);
+    m_labelVert = new QLabel(platform::LoadString(IDS_LABEL_VERT), this);
     m_comboHori = new QComboBox(this);
     m_comboVert = new QComboBox(this);
     platform::SetControlId(m_comboHori, IDC_COMBO_HORI);
@@ -97,7 +97,7 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
     m_comboVert->setGeometry(DialogRect(370, 5, 60, 14));
     ShowAxisCombos(false);
     // In every page's template, never shown and without a handler.
-    auto* automatic = new QPushButton(platform::LoadString(kAutoAxesTextId), this);
+    auto* automatic = new QPushButton(platform::LoadString(IDS_AUTO_AXES), this);
     platform::SetControlId(automatic, IDC_AUTO_AXES);
     automatic->setGeometry(DialogRect(210, 5, 50, 14));
     automatic->hide();
@@ -111,9 +111,11 @@ void CMeasurementPage::CreateSkeleton(QSize size, const QRect& placeHolder, cons
 
 void CMeasurementPage::CreateFilePageSkeleton() {
     static const SToolButton kButtons[] = {
-        {1079, 34300, 7},   {1080, 34301, 25},  {1081, 34302, 43},  {1082, 34303, 61},  {1083, 34304, 426},
-        {1084, 34305, 79},  {1085, 34306, 97},  {1086, 34308, 115}, {1087, 34309, 133}, {1088, 34310, 151},
-        {1089, 34311, 169}, {1091, 34312, 187}, {1090, 34313, 205},
+        {1079, IDS_TIP_LINE_1, 7},         {1080, IDS_TIP_LINE_2, 25},     {1081, IDS_TIP_LINE_3, 43},
+        {1082, IDS_TIP_LINE_4, 61},        {1083, IDS_TIP_SETTINGS, 426},  {1084, IDS_TIP_FIT, 79},
+        {1085, IDS_TIP_RESTORE, 97},       {1086, IDS_TIP_DRAG, 115},      {1087, IDS_TIP_ZOOM_BOX, 133},
+        {1088, IDS_TIP_ZOOM_HORI, 151},    {1089, IDS_TIP_ZOOM_VERT, 169}, {1091, IDS_TIP_MARKERS_HORI, 187},
+        {1090, IDS_TIP_MARKERS_VERT, 205},
     };
     CreateSkeleton(QSize(449, 323), QRect(7, 25, 435, 199), QRect(7, 228, 435, 88), kButtons,
                    std::size(kButtons), ETable::eReport);
@@ -167,7 +169,7 @@ void CMeasurementPage::BuildStatisticList(const QString* headers, int columns,
     for (int column = 0; column < columns; ++column)
         m_list->InsertColumn(column, headers[column], CListCtrlEx::LVCFMT_LEFT, 100);
     for (int row = 0; row < 4; ++row) {
-        m_list->InsertItem(row, platform::LoadString(33005 + row));
+        m_list->InsertItem(row, platform::LoadString(IDS_STAT_MAXIMUM + row));
         m_list->GetRowData(row);
         for (int column = 0; column < columns; ++column) {
             m_list->SetCellData(row, column);
@@ -179,7 +181,7 @@ void CMeasurementPage::BuildStatisticList(const QString* headers, int columns,
         }
         if (row < 3) {
             for (int column : labelColumns)
-                m_list->SetItemText(row, column, platform::LoadString(33009 + row));
+                m_list->SetItemText(row, column, platform::LoadString(IDS_MARKER_1 + row));
         }
     }
     for (int column : valueColumns)
@@ -370,7 +372,7 @@ platform::LRESULT CMeasurementPage::OnMessage(platform::UINT message, platform::
 
 platform::LRESULT CMeasurementPage::OnWaveformMarker(platform::WPARAM record, platform::LPARAM code) {
     if (m_preferences == nullptr) {
-        StopBox(51519);
+        platform::StopBox(IDS_PAGE_NO_PREFERENCES);
         return 0;
     }
     if (record == 0)
@@ -422,20 +424,16 @@ QString CMeasurementPage::AskForComparisonFile(const QString& section, const QSt
 }
 
 QString CMeasurementPage::AskForTextFile() {
-    return AskForComparisonFile(QString(), platform::LoadString(35017), QStringLiteral("txt"));
-}
-
-void CMeasurementPage::StopBox(int id) {
-    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+    return AskForComparisonFile(QString(), platform::LoadString(IDS_TEXT_DATA_FILTER), QStringLiteral("txt"));
 }
 
 void CMeasurementPage::ShowParseError() {
-    StopBox(kParseErrorId);
+    platform::StopBox(IDS_PARSE_ERROR);
 }
 
 void CMeasurementPage::EditPlotSettings(CWaveformPlotMainWnd& plot) {
     if (plot.SetPropertyWaveform() < 0)
-        StopBox(kWriteFailedId);
+        platform::StopBox(IDS_WRITE_FAILED);
 }
 
 QString CMeasurementPage::Extension(const QString& path) {

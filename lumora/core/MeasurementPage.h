@@ -43,9 +43,6 @@ public:
 
     ~CMeasurementPage() override;
 
-    // The text of the hidden button 1068 every page's template holds: "自动坐标系".
-    static constexpr int kAutoAxesTextId = 34330;
-
     // Takes the preferences record of the main frame; true when there is one.
     bool AttachFrameParameters();
     controls::CListCtrlEx* StatisticList() const { return m_list; }
@@ -82,8 +79,8 @@ protected:
     // scroll bar fit; the plot window follows the place holder. The page keeps a smallest size: the
     // given width in dialog units, and a height at which the plot keeps some height.
     void FitStatisticList(QWidget* plot, int minWidth);
-    // The table: the headers, four rows named by strings 33005-33008, "标记 1", "标记 2" and "差值" in
-    // the marker label columns, red text in the value columns, which show "---".
+    // The table: the headers, four rows named by IDS_STAT_MAXIMUM to IDS_STAT_MILLIAMPERE_HOURS, "标记 1",
+    // "标记 2" and "差值" in the marker label columns, red text in the value columns, which show "---".
     void BuildStatisticList(const QString* headers, int columns, std::initializer_list<int> labelColumns,
                             std::initializer_list<int> valueColumns);
     // The report table: its images and style, then each column inserted at its position with its colours.
@@ -111,7 +108,6 @@ protected:
     // The line buttons' dialog of those pages: a text file, from no remembered folder, "txt" added to a
     // name typed without an extension.
     QString AskForTextFile();
-    static void StopBox(int id);
     static void ShowParseError();
     // Runs a plot's settings dialog; a settings file the disk did not take is reported.
     static void EditPlotSettings(CWaveformPlotMainWnd& plot);

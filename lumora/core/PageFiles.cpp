@@ -1,10 +1,10 @@
 #include "lumora/core/PageFiles.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/StdioFileEx.h"
-#include "lumora/core/WriteFailure.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
@@ -39,14 +39,14 @@ struct STextPiece {
 };
 
 int Failed(int id) {
-    platform::MessageBox(platform::LoadString(id), platform::MB_ICONSTOP);
+    platform::StopBox(id);
     return 0;
 }
 
 // A file that was begun but not written whole: the text file replaces the old one only once it is
 // complete, so nothing cut off is left and the previous file is there as it was.
 int WriteFailed() {
-    return Failed(kWriteFailedId);
+    return Failed(IDS_WRITE_FAILED);
 }
 
 bool OpenForWriting(CStdioFileEx& file, const QString& path) {
@@ -59,7 +59,7 @@ int WriteTimeValueText(const QString& path, std::string_view header, char separa
                        const double* y, std::size_t n, const MainPreferences& preferences) {
     CStdioFileEx file;
     if (!OpenForWriting(file, path))
-        return Failed(51504);
+        return Failed(IDS_FILE_CREATE_FAILED);
     const SMeasuredValueFormat format(preferences);
     // The rows in slices, formatted on several threads and written in their order, each slice in one
     // write; the few slices in flight are all the memory the export takes.
@@ -109,7 +109,7 @@ int WriteTimeValueText(const QString& path, std::string_view header, char separa
 int WriteTimeValueWorkbook(const QString& path, const char* sheetName, const char* valueName, const double* x,
                            const double* y, std::size_t n) {
     if (n >= kMaxWorkbookSamples)
-        return Failed(51529);
+        return Failed(IDS_XLS_TOO_MANY_ROWS);
     ExcelDocument document;
     document.New();
     if (!document.RenameSheet("Sheet1", sheetName))
@@ -127,14 +127,14 @@ int WriteTimeValueWorkbook(const QString& path, const char* sheetName, const cha
         }
     }
     if (!document.SaveAs(path))
-        return Failed(51504);
+        return Failed(IDS_FILE_CREATE_FAILED);
     return 1;
 }
 
 int WriteListText(const QString& path, const controls::CListCtrlEx& list) {
     CStdioFileEx file;
     if (!OpenForWriting(file, path))
-        return Failed(51504);
+        return Failed(IDS_FILE_CREATE_FAILED);
     QString text;
     for (int column = 0; column < list.GetColumnCount(); ++column)
         text += list.GetColumnHeading(column) + u'\t';

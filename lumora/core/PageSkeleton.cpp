@@ -1,5 +1,6 @@
 #include "lumora/core/PageSkeleton.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/shell/ToolIcon.h"
 #include "platform/ControlId.h"
@@ -18,21 +19,21 @@ const controls::DlgResizeMapEntry* PageResizeMap() {
 
 void RegisterToolTipStrings() {
     platform::RegisterStrings({
-        {34300, u"曲线1"},
-        {34301, u"曲线2"},
-        {34302, u"曲线3"},
-        {34303, u"曲线4"},
-        {34304, u"设置"},
-        {34305, u"适应"},
-        {34306, u"恢复"},
-        {34307, u"无工具"},
-        {34308, u"拖放"},
-        {34309, u"区域选择"},
-        {34310, u"水平选择"},
-        {34311, u"垂直选择"},
-        {34312, u"水平标记"},
-        {34313, u"垂直标记"},
-        {34315, u"CCDF"},
+        {IDS_TIP_LINE_1, u"曲线1"},
+        {IDS_TIP_LINE_2, u"曲线2"},
+        {IDS_TIP_LINE_3, u"曲线3"},
+        {IDS_TIP_LINE_4, u"曲线4"},
+        {IDS_TIP_SETTINGS, u"设置"},
+        {IDS_TIP_FIT, u"适应"},
+        {IDS_TIP_RESTORE, u"恢复"},
+        {IDS_TIP_NO_TOOL, u"无工具"},
+        {IDS_TIP_DRAG, u"拖放"},
+        {IDS_TIP_ZOOM_BOX, u"区域选择"},
+        {IDS_TIP_ZOOM_HORI, u"水平选择"},
+        {IDS_TIP_ZOOM_VERT, u"垂直选择"},
+        {IDS_TIP_MARKERS_HORI, u"水平标记"},
+        {IDS_TIP_MARKERS_VERT, u"垂直标记"},
+        {IDS_TIP_CCDF, u"CCDF"},
     });
 }
 

@@ -40,7 +40,7 @@ struct CPageControlIds {
 // the table grows across and moves down, the settings button keeps to the right.
 const controls::DlgResizeMapEntry* PageResizeMap();
 
-// The tool buttons' tips, strings 34300-34313 in the toolbar's order and 34315 "CCDF".
+// The tool buttons' tips, IDS_TIP_LINE_1 to IDS_TIP_MARKERS_VERT in the toolbar's order and IDS_TIP_CCDF.
 void RegisterToolTipStrings();
 
 // One tool button of a page at rect (pixels): its id, the page's theme, its icon, the tooltip in

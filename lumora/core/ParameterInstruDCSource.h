@@ -6,6 +6,23 @@
 // The DC power supply's settings. Field order and types are a layout contract with supplydrv.
 class CParameterInstruDCSource : public CParameterInstru {
 public:
+    // The items supplydrv programs and reads one at a time, by the field they carry; ITEM_ALL is every
+    // item in the driver's order. The identification is read only; ITEM_TRIGGER_COUNT programs the count
+    // the trigger time-out needs and reads the count back.
+    enum : int {
+        ITEM_ALL = 0,
+        ITEM_OUTPUT = 1,
+        ITEM_VOLTAGE = 2,
+        ITEM_VOLTAGE_PROTECTION = 3,
+        ITEM_CURRENT = 6,
+        ITEM_CURRENT_PROTECTION = 7,
+        ITEM_FUNCTION_TYPE = 10,
+        ITEM_IDN = 11,
+        ITEM_RANGE = 12,
+        ITEM_BUFFER_CAPACITY = 15,
+        ITEM_TRIGGER_COUNT = 16,
+    };
+
     CParameterInstruDCSource() = default;
     // A copy starts with its own current range: the range is read from the instrument, not copied.
     CParameterInstruDCSource(const CParameterInstruDCSource& other) : CParameterInstru(other) {

@@ -1,5 +1,6 @@
 #include "lumora/core/QXAppDialogMeasCCDF.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/DataImport.h"
 #include "platform/StringTable.h"
@@ -31,7 +32,9 @@ bool CQXAppDialogMeasCCDF::OnInitDialog() {
     m_waveform->SetAxisTextVert(QStringLiteral("Occurrence (%)"));
     m_waveform->SetChartName(QStringLiteral("CCDF Graph"));
     // The two marker columns each go in at position 1: they read "水平标记", "垂直标记".
-    SetUpReportTable({platform::LoadString(35021), platform::LoadString(35028), platform::LoadString(35029)},
+    SetUpReportTable({platform::LoadString(IDS_REPORT_MEASURED),
+                      platform::LoadString(IDS_REPORT_MARKERS_VERT),
+                      platform::LoadString(IDS_REPORT_MARKERS_HORI)},
                      {0, 1, 1});
     UpdateLineButtons();
     return true;
@@ -69,7 +72,7 @@ int CQXAppDialogMeasCCDF::LoadLine(int line, const QString& path, QChar separato
     // The file already holds the distribution: its points are drawn as they are.
     const auto n = static_cast<unsigned>(std::min(amplitudes.size(), percents.size()));
     if (n < 2 || m_waveform->SetCcdfPointsMultiLine(line, amplitudes.data(), percents.data(), n) == 0) {
-        StopBox(kTooFewPointsId);
+        platform::StopBox(IDS_TOO_FEW_CCDF_POINTS);
         UpdateLineButtons();
         RedrawAllLayers(*m_waveform);
         return 0;

@@ -8,9 +8,6 @@ class CWaveformCCDFMainWnd;
 class CQXAppDialogMeasCCDF : public CMeasurementPage {
 public:
     enum : int { IDD = 119, IDC_WAVEFORM = 1227 };
-    // Shown for a file of fewer than two points (UTF-8).
-    // "错误：CCDF 数据点太少，至少需要两个点！"
-    static constexpr int kTooFewPointsId = 35022;
 
     explicit CQXAppDialogMeasCCDF(QWidget* parent = nullptr);
     ~CQXAppDialogMeasCCDF() override;

@@ -1,5 +1,6 @@
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/FilePageStrings.h"
 
 #include "lumora/controls/ListCtrlEx.h"
@@ -22,19 +23,22 @@ using platform::LoadString;
 
 // The toolbar in one row; the settings button at the right.
 const CMeasurementPage::SToolButton kButtons[] = {
-    {1079, 34300, 7},   {1080, 34301, 25},  {1081, 34302, 43},  {1082, 34303, 61},  {1083, 34304, 480},
-    {1084, 34305, 79},  {1085, 34306, 97},  {1092, 34307, 115}, {1086, 34308, 133}, {1087, 34309, 151},
-    {1088, 34310, 169}, {1089, 34311, 187}, {1091, 34312, 205}, {1090, 34313, 223},
+    {1079, IDS_TIP_LINE_1, 7},         {1080, IDS_TIP_LINE_2, 25},        {1081, IDS_TIP_LINE_3, 43},
+    {1082, IDS_TIP_LINE_4, 61},        {1083, IDS_TIP_SETTINGS, 480},     {1084, IDS_TIP_FIT, 79},
+    {1085, IDS_TIP_RESTORE, 97},       {1092, IDS_TIP_NO_TOOL, 115},      {1086, IDS_TIP_DRAG, 133},
+    {1087, IDS_TIP_ZOOM_BOX, 151},     {1088, IDS_TIP_ZOOM_HORI, 169},    {1089, IDS_TIP_ZOOM_VERT, 187},
+    {1091, IDS_TIP_MARKERS_HORI, 205}, {1090, IDS_TIP_MARKERS_VERT, 223},
 };
 const QString kProfileSection = QStringLiteral("QXAppDialogMeasCurrent");
 
 void RegisterPageStrings() {
     RegisterFilePageStrings();
     platform::RegisterStrings({
-        {33003, u"垂直标记"},
-        {33016, u"电流波形曲线"},
-        {34314, u"CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 "
-                u"(*.xls);;文本文件(*.txt);;所有文件 (*.*)"},
+        {IDS_MARKERS_VERT, u"垂直标记"},
+        {IDS_CHART_CURRENT, u"电流波形曲线"},
+        {IDS_CURRENT_LINE_FILTER,
+         u"CSV文件, Excel文件, 文本文件(*.csv *.xls *.txt);;CSV文件(*.csv);;Excel文件 "
+         u"(*.xls);;文本文件(*.txt);;所有文件 (*.*)"},
     });
 }
 
@@ -62,11 +66,16 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
         m_waveform = nullptr;
         return false;
     }
-    m_waveform->SetChartName(LoadString(33016));
-    m_waveform->SetAxisTextHori(LoadString(33014));
-    m_waveform->SetAxisTextVert(LoadString(33015));
-    const QString headers[] = {LoadString(33002), QString(), LoadString(33003), QString(),
-                               LoadString(33004), QString(), QString()};
+    m_waveform->SetChartName(LoadString(IDS_CHART_CURRENT));
+    m_waveform->SetAxisTextHori(LoadString(IDS_AXIS_TIME));
+    m_waveform->SetAxisTextVert(LoadString(IDS_AXIS_CURRENT));
+    const QString headers[] = {LoadString(IDS_STATISTICS),
+                               QString(),
+                               LoadString(IDS_MARKERS_VERT),
+                               QString(),
+                               LoadString(IDS_MARKERS_HORI),
+                               QString(),
+                               QString()};
     BuildStatisticList(headers, 7, {2, 4}, {1, 3, 5, 6});
     SetValueCells(1, 3, 3, EmptyCell());
     SetMarkerColumns({3}, {5, 6}, true);
@@ -85,8 +94,8 @@ bool CQXAppDialogMeasCurrent::OnInitDialog() {
 // button. The statistics table takes one row at a time.
 void CQXAppDialogMeasCurrent::CreateHiddenTemplateItems() {
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_comboHori->addItem(LoadString(33014));
-    m_comboVert->addItem(LoadString(33015));
+    m_comboHori->addItem(LoadString(IDS_AXIS_TIME));
+    m_comboVert->addItem(LoadString(IDS_AXIS_CURRENT));
     const struct {
         int id;
         QString text;
@@ -113,7 +122,7 @@ void CQXAppDialogMeasCurrent::SetTool(int tool) {
 }
 
 QString CQXAppDialogMeasCurrent::AskForLineFile() {
-    return AskForComparisonFile(kProfileSection, LoadString(34314), QStringLiteral("csv"));
+    return AskForComparisonFile(kProfileSection, LoadString(IDS_CURRENT_LINE_FILTER), QStringLiteral("csv"));
 }
 
 void CQXAppDialogMeasCurrent::LoadLineFile(int line, const QString& path) {
@@ -180,11 +189,11 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
     const auto& x = m_waveform->GetDataMultiLineX(0);
     const auto& y = m_waveform->GetDataMultiLineY(0);
     if (x.size() != y.size()) {
-        StopBox(51503);
+        platform::StopBox(IDS_DATA_SIZE_MISMATCH);
         return 0;
     }
     if (m_preferences == nullptr) {
-        StopBox(51519);
+        platform::StopBox(IDS_PAGE_NO_PREFERENCES);
         return 0;
     }
     const QString extension = Extension(path);
@@ -196,7 +205,7 @@ int CQXAppDialogMeasCurrent::SaveWaveformData(const QString& path) {
     if (extension == QStringLiteral("xls"))
         return WriteTimeValueWorkbook(path, "Current", "Current", x.data(), y.data(), x.size());
     // Nothing is written: a save that is not made is said so.
-    StopBox(kCurrentTypesId);
+    platform::StopBox(IDS_CURRENT_TYPE_UNSUPPORTED);
     return 0;
 }
 

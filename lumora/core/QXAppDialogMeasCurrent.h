@@ -18,8 +18,6 @@ public:
         IDC_WAVEFORM = 1225,
         IDC_LABEL_HORI = 1066,
         IDC_LABEL_VERT = 1067,
-        IDS_LABEL_HORI = 35015,
-        IDS_LABEL_VERT = 35016,
     };
 
     explicit CQXAppDialogMeasCurrent(QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 #include "lumora/core/QXAppDialogMeasDLOG.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/FilePageStrings.h"
 
 #include "common/xmlfile/TextHelpers.h"
@@ -27,9 +28,11 @@ using platform::LoadString;
 
 // The line buttons of the CCDF view stand where the first tool buttons of the two-axis view are.
 const CMeasurementPage::SToolButton kButtons[] = {
-    {1079, 34300, 43}, {1080, 34301, 61},  {1081, 34302, 79},  {1082, 34303, 97},  {1083, 34304, 426},
-    {1084, 34305, 7},  {1085, 34306, 25},  {1092, 34307, 43},  {1086, 34308, 61},  {1087, 34309, 79},
-    {1088, 34310, 97}, {1089, 34311, 115}, {1091, 34312, 133}, {1090, 34313, 151}, {1093, 34315, 408},
+    {1079, IDS_TIP_LINE_1, 43},        {1080, IDS_TIP_LINE_2, 61},        {1081, IDS_TIP_LINE_3, 79},
+    {1082, IDS_TIP_LINE_4, 97},        {1083, IDS_TIP_SETTINGS, 426},     {1084, IDS_TIP_FIT, 7},
+    {1085, IDS_TIP_RESTORE, 25},       {1092, IDS_TIP_NO_TOOL, 43},       {1086, IDS_TIP_DRAG, 61},
+    {1087, IDS_TIP_ZOOM_BOX, 79},      {1088, IDS_TIP_ZOOM_HORI, 97},     {1089, IDS_TIP_ZOOM_VERT, 115},
+    {1091, IDS_TIP_MARKERS_HORI, 133}, {1090, IDS_TIP_MARKERS_VERT, 151}, {1093, IDS_TIP_CCDF, 408},
 };
 // Buttons of the two-axis view and of the CCDF view; the first four of each share their places.
 constexpr int kComboButtons[] = {1085, 1092, 1086, 1087, 1088, 1089, 1091, 1090};
@@ -47,16 +50,16 @@ const char* const kSavedNames[] = {nullptr, "Current DC", "Current Min", "Curren
 void RegisterPageStrings() {
     RegisterFilePageStrings();
     platform::RegisterStrings({
-        {33012, u"垂直标记(电流)"},
-        {33013, u"垂直标记(电压)"},
-        {33017, u"数据记录测试"},
-        {33018, u"电压 ( 伏特 )"},
-        {33019, u"概率 (%)"},
-        {CQXAppDialogMeasDLOG::IDS_LABEL_LEFT, u"左侧纵坐标"},
-        {CQXAppDialogMeasDLOG::IDS_ONLY_CURRENT_SAVED,
-         u"注意：文件只保存了电流曲线，电压曲线及其它曲线未保存！"},
-        {34316, u"CSV文件, Excel文件, 文本文件, 二进制数据文件 (*.csv *.xls *.txt *.bin);;CSV文件(*.csv);;"
-                u"Excel文件 (*.xls);;文本文件(*.txt);;二进制数据文件(*.bin);;所有文件 (*.*)"},
+        {IDS_MARKERS_VERT_CURRENT, u"垂直标记(电流)"},
+        {IDS_MARKERS_VERT_VOLTAGE, u"垂直标记(电压)"},
+        {IDS_CHART_DATALOGGING, u"数据记录测试"},
+        {IDS_AXIS_VOLTAGE, u"电压 ( 伏特 )"},
+        {IDS_AXIS_PROBABILITY, u"概率 (%)"},
+        {IDS_LABEL_LEFT, u"左侧纵坐标"},
+        {IDS_ONLY_CURRENT_SAVED, u"注意：文件只保存了电流曲线，电压曲线及其它曲线未保存！"},
+        {IDS_DATALOGGING_LINE_FILTER,
+         u"CSV文件, Excel文件, 文本文件, 二进制数据文件 (*.csv *.xls *.txt *.bin);;CSV文件(*.csv);;"
+         u"Excel文件 (*.xls);;文本文件(*.txt);;二进制数据文件(*.bin);;所有文件 (*.*)"},
     });
 }
 
@@ -91,13 +94,19 @@ bool CQXAppDialogMeasDLOG::OnInitDialog() {
         m_waveform = nullptr;
         return false;
     }
-    m_waveform->SetChartName(LoadString(33017));
-    m_waveform->SetAxisTextHori(LoadString(33014));
-    m_waveform->SetAxisTextVertRight(LoadString(33015));
-    m_waveform->SetAxisTextVertLeft(LoadString(33018));
-    const QString headers[] = {LoadString(33002), QString(),         LoadString(33012),
-                               QString(),         LoadString(33013), QString(),
-                               LoadString(33004), QString(),         QString()};
+    m_waveform->SetChartName(LoadString(IDS_CHART_DATALOGGING));
+    m_waveform->SetAxisTextHori(LoadString(IDS_AXIS_TIME));
+    m_waveform->SetAxisTextVertRight(LoadString(IDS_AXIS_CURRENT));
+    m_waveform->SetAxisTextVertLeft(LoadString(IDS_AXIS_VOLTAGE));
+    const QString headers[] = {LoadString(IDS_STATISTICS),
+                               QString(),
+                               LoadString(IDS_MARKERS_VERT_CURRENT),
+                               QString(),
+                               LoadString(IDS_MARKERS_VERT_VOLTAGE),
+                               QString(),
+                               LoadString(IDS_MARKERS_HORI),
+                               QString(),
+                               QString()};
     BuildStatisticList(headers, 9, {2, 4, 6}, {1, 3, 5, 7, 8});
     SetMarkerColumns({3, 5}, {7, 8}, false);
     // The CCDF and settings buttons stay clear of the last tool button.
@@ -146,8 +155,8 @@ void CQXAppDialogMeasDLOG::ShowCcdfView(int show) {
                 return;
             }
             m_ccdf = ccdf;
-            m_ccdf->SetAxisTextHori(LoadString(33015));
-            m_ccdf->SetAxisTextVert(LoadString(33019));
+            m_ccdf->SetAxisTextHori(LoadString(IDS_AXIS_CURRENT));
+            m_ccdf->SetAxisTextVert(LoadString(IDS_AXIS_PROBABILITY));
             m_ccdf->SetChartName(QStringLiteral("CCDF"));
             m_ccdf->ReDrawWaveformWnd(1);
         }
@@ -197,7 +206,7 @@ bool CQXAppDialogMeasDLOG::LineButtonsActive() const {
 }
 
 QString CQXAppDialogMeasDLOG::AskForLineFile() {
-    return AskForComparisonFile(kProfileSection, LoadString(34316));
+    return AskForComparisonFile(kProfileSection, LoadString(IDS_DATALOGGING_LINE_FILTER));
 }
 
 void CQXAppDialogMeasDLOG::LoadLineFile(int line, const QString& path) {
@@ -299,7 +308,7 @@ int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
     const QString extension = Extension(path);
     const bool text = extension == QStringLiteral("csv") || extension == QStringLiteral("txt");
     if (!text && extension != QStringLiteral("xls") && extension != QStringLiteral("bin")) {
-        StopBox(kLoggingTypesId);
+        platform::StopBox(IDS_LOGGING_TYPE_UNSUPPORTED);
         return 0;
     }
     // The file's value column is a current: a voltage read from a file is never written under its name.
@@ -310,7 +319,7 @@ int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
         line < 0 ? 0 : std::min<std::size_t>({m_waveform->GetMultiLineDataLength(line), x.size(), y.size()});
     // A file without a sample would pass for a saved line.
     if (n == 0) {
-        StopBox(51505);
+        platform::StopBox(IDS_DATA_NOT_READY);
         return 0;
     }
     const int kind = m_lineKinds[static_cast<std::size_t>(line)];
@@ -318,7 +327,7 @@ int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
     int written = 0;
     if (text) {
         if (m_preferences == nullptr) {
-            StopBox(51519);
+            platform::StopBox(IDS_PAGE_NO_PREFERENCES);
             return 0;
         }
         const char separator = extension == QStringLiteral("csv") ? ',' : '\t';
@@ -330,7 +339,7 @@ int CQXAppDialogMeasDLOG::SaveWaveformData(const QString& path) {
         CBinDataFile file;
         written = file.Write(x.data(), y.data(), static_cast<unsigned>(n), path, kind + 1);
         if (written == 0)
-            StopBox(51504);
+            platform::StopBox(IDS_FILE_CREATE_FAILED);
     }
     if (written == 0)
         return 0;

@@ -22,11 +22,6 @@ public:
         IDC_WAVEFORM = 1228,
         IDC_WAVEFORM_CCDF = 1229,
         IDC_CCDF = 1093,
-        // The hidden label over combo box 1067: "左侧纵坐标".
-        IDS_LABEL_LEFT = 35030,
-        // Said after a save that left lines of the plot out of the file (UTF-8):
-        // "注意：文件只保存了电流曲线，电压曲线及其它曲线未保存！"
-        IDS_ONLY_CURRENT_SAVED = 35031,
     };
 
     explicit CQXAppDialogMeasDLOG(QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 #include "lumora/core/QXAppDialogMeasVoltage.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/DataImport.h"
 #include "platform/StringTable.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
@@ -25,10 +26,11 @@ bool CQXAppDialogMeasVoltage::OnInitDialog() {
         m_waveform = nullptr;
         return false;
     }
-    m_waveform->SetAxisTextHori(platform::LoadString(35018));
-    m_waveform->SetAxisTextVert(platform::LoadString(35019));
-    m_waveform->SetChartName(platform::LoadString(35020));
-    SetUpReportTable({platform::LoadString(35021), platform::LoadString(35027)}, {0, 1});
+    m_waveform->SetAxisTextHori(platform::LoadString(IDS_VOLTAGE_AXIS_TIME));
+    m_waveform->SetAxisTextVert(platform::LoadString(IDS_VOLTAGE_AXIS_VOLTAGE));
+    m_waveform->SetChartName(platform::LoadString(IDS_CHART_VOLTAGE));
+    SetUpReportTable({platform::LoadString(IDS_REPORT_MEASURED), platform::LoadString(IDS_REPORT_STATISTICS)},
+                     {0, 1});
     UpdateLineButtons();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "lumora/shell/DialogData.h"
 
+#include "lumora/LumoraStrings.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
 #include "platform/ParseNumber.h"
@@ -17,55 +18,55 @@ using platform::LoadString;
 
 void RegisterSettingsStrings() {
     platform::RegisterStrings({
-        {34800, u"请输入一个数字。"},
-        {34801, u"请输入一个介于 %1 和 %2 之间的整数。"},
-        {34802, u"请输入一个整数。"},
-        {34810, u"直流电源"},
-        {34811, u"限定值"},
-        {34812, u"保护值"},
-        {34813, u" 电压保护 "},
-        {34814, u" 电流保护 "},
-        {34815, u"伏特(V)"},
-        {34816, u"安培(A)"},
-        {34820, u"电子仪器"},
-        {34821, u"模式一"},
-        {34822, u"模式二"},
-        {34823, u"模式三"},
-        {34824, u"配置"},
-        {34825, u"保护"},
-        {34826, u"直流电源"},
-        {34827, u"数字万用表"},
-        {34830, u"直流电流测量设置"},
-        {34831, u" 捕获时间 "},
-        {34832, u"秒 (s)"},
-        {34833, u" 电源周期数目(NPLCs) "},
-        {34834, u"NPLC最小积分时间为0.002PLC，最大采集点数为2500点"},
-        {34835, u"NPLC最小积分时间为0.0005PLC，最大采集点数为1M点"},
-        {34840, u"数据记录测量设置"},
-        {34841, u"时"},
-        {34842, u"分"},
-        {34843, u"秒"},
-        {34844, u"自动最小"},
-        {34845, u" 测量类型 "},
-        {34846, u"电流"},
-        {34847, u"电压 + 电流"},
-        {34848, u"数据个数"},
-        {34849, u"文件大小"},
-        {34850, u"VISA 资源"},
-        {34851, u"VISA 资源名称"},
-        {34852, u"接口类型"},
-        {34853, u"序号"},
-        {34854, u"超时"},
-        {34855, u"指令结束符"},
-        {34856, u"端口号"},
-        {34857, u"请选择"},
-        {34858, u"虚拟连接（不程控仪器）"},
-        {34859, u"连通性测试"},
-        {34860, u"与仪器会话"},
-        {34861, u"错误：启动软件失败！错误代码：%1"},
-        {34862, u"VISA 资源名称不能为空!"},
-        {34863, u"启用电流保护"},
-        {34864, u"复位输出保护"},
+        {IDS_ENTER_NUMBER, u"请输入一个数字。"},
+        {IDS_ENTER_INTEGER_RANGE, u"请输入一个介于 %1 和 %2 之间的整数。"},
+        {IDS_ENTER_INTEGER, u"请输入一个整数。"},
+        {IDS_CURRPROTECT_TITLE, u"直流电源"},
+        {IDS_CURRPROTECT_LIMIT, u"限定值"},
+        {IDS_CURRPROTECT_PROTECTION, u"保护值"},
+        {IDS_CURRPROTECT_VOLTAGE, u" 电压保护 "},
+        {IDS_CURRPROTECT_CURRENT, u" 电流保护 "},
+        {IDS_UNIT_VOLTS, u"伏特(V)"},
+        {IDS_UNIT_AMPERES, u"安培(A)"},
+        {IDS_INSTRU_TITLE, u"电子仪器"},
+        {IDS_INSTRU_MODE_1, u"模式一"},
+        {IDS_INSTRU_MODE_2, u"模式二"},
+        {IDS_INSTRU_MODE_3, u"模式三"},
+        {IDS_INSTRU_CONFIGURE, u"配置"},
+        {IDS_INSTRU_PROTECTION, u"保护"},
+        {IDS_INSTRU_SUPPLY, u"直流电源"},
+        {IDS_INSTRU_METER, u"数字万用表"},
+        {IDS_MEASCURR_TITLE, u"直流电流测量设置"},
+        {IDS_CAPTURE_TIME_GROUP, u" 捕获时间 "},
+        {IDS_UNIT_SECONDS, u"秒 (s)"},
+        {IDS_NPLC_GROUP, u" 电源周期数目(NPLCs) "},
+        {IDS_MEASCURR_SUPPLY_NPLC, u"NPLC最小积分时间为0.002PLC，最大采集点数为2500点"},
+        {IDS_MEASCURR_METER_NPLC, u"NPLC最小积分时间为0.0005PLC，最大采集点数为1M点"},
+        {IDS_MEASDATALOG_TITLE, u"数据记录测量设置"},
+        {IDS_UNIT_HOUR, u"时"},
+        {IDS_UNIT_MINUTE, u"分"},
+        {IDS_UNIT_SECOND, u"秒"},
+        {IDS_MEASDATALOG_AUTO_NPLC, u"自动最小"},
+        {IDS_MEASDATALOG_TYPE, u" 测量类型 "},
+        {IDS_MEASDATALOG_CURRENT, u"电流"},
+        {IDS_MEASDATALOG_VOLTAGE_CURRENT, u"电压 + 电流"},
+        {IDS_MEASDATALOG_SAMPLES, u"数据个数"},
+        {IDS_MEASDATALOG_FILE_SIZE, u"文件大小"},
+        {IDS_VISARES_TITLE, u"VISA 资源"},
+        {IDS_VISARES_NAME, u"VISA 资源名称"},
+        {IDS_VISARES_INTERFACE, u"接口类型"},
+        {IDS_VISARES_BOARD, u"序号"},
+        {IDS_VISARES_TIMEOUT, u"超时"},
+        {IDS_VISARES_TERMINATION, u"指令结束符"},
+        {IDS_VISARES_PORT, u"端口号"},
+        {IDS_VISARES_SELECT, u"请选择"},
+        {IDS_VISARES_VIRTUAL, u"虚拟连接（不程控仪器）"},
+        {IDS_VISARES_CONNECTION_TEST, u"连通性测试"},
+        {IDS_VISARES_SESSION, u"与仪器会话"},
+        {IDS_VISARES_START_FAILED, u"错误：启动软件失败！错误代码：%1"},
+        {IDS_VISARES_NAME_EMPTY, u"VISA 资源名称不能为空!"},
+        {IDS_CURRPROTECT_ENABLE, u"启用电流保护"},
+        {IDS_CURRPROTECT_RESET_OUTPUT, u"复位输出保护"},
     });
 }
 
@@ -89,7 +90,7 @@ bool GetDouble(QLineEdit* edit, double& value) {
     if (ParseDouble(edit->text(), value))
         return true;
     RegisterSettingsStrings();
-    platform::MessageBox(LoadString(34800), platform::MB_ICONWARNING);
+    platform::MessageBox(LoadString(IDS_ENTER_NUMBER), platform::MB_ICONWARNING);
     FocusEdit(edit);
     return false;
 }
@@ -102,14 +103,11 @@ bool GetInt(QLineEdit* edit, int minimum, int maximum, int& value) {
     const platform::ENumberFault fault = platform::ReadStrictInt(edit->text()).fault;
     const bool isInteger =
         fault == platform::ENumberFault::eNone || fault == platform::ENumberFault::eOutOfRange;
-    platform::MessageBox(isInteger ? LoadString(34801).arg(minimum).arg(maximum) : LoadString(34802),
+    platform::MessageBox(isInteger ? LoadString(IDS_ENTER_INTEGER_RANGE).arg(minimum).arg(maximum)
+                                   : LoadString(IDS_ENTER_INTEGER),
                          platform::MB_ICONWARNING);
     FocusEdit(edit);
     return false;
-}
-
-void StopMessage(const QString& text) {
-    platform::MessageBox(text, platform::MB_ICONSTOP);
 }
 
 void AddOkCancel(QDialog* dialog, QBoxLayout* layout) {

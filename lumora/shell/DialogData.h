@@ -26,9 +26,6 @@ bool ParseInt(const QString& text, int minimum, int maximum, int& value);
 bool GetDouble(QLineEdit* edit, double& value);
 bool GetInt(QLineEdit* edit, int minimum, int maximum, int& value);
 
-// A stop message box over the dialog.
-void StopMessage(const QString& text);
-
 // OK (id IDOK) and Cancel (IDCANCEL) at the foot of the dialog's layout, wired to accept and reject.
 void AddOkCancel(QDialog* dialog, QBoxLayout* layout);
 

@@ -3,6 +3,7 @@
 #include "common/xmlfile/PathHelpers.h"
 #include "common/xmlfile/TextHelpers.h"
 #include "instruments/visa/Visa.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/ParameterInstru.h"
 #include "lumora/shell/DialogData.h"
 #include "platform/CodePage.h"
@@ -67,7 +68,7 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     m_resource = record.Resource;
     m_addressUsb = record.AddressUSB;
     shell::RegisterSettingsStrings();
-    setWindowTitle(platform::LoadString(34850));
+    setWindowTitle(platform::LoadString(IDS_VISARES_TITLE));
     platform::SetControlId(this, IDD);
 
     auto* layout = new QVBoxLayout(this);
@@ -76,24 +77,24 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     m_picture->setFixedSize(48, 48);
     platform::SetControlId(m_picture, IDC_PICTURE);
     top->addWidget(m_picture, 0, 0, 3, 1);
-    top->addWidget(new QLabel(platform::LoadString(34851), this), 0, 1);
+    top->addWidget(new QLabel(platform::LoadString(IDS_VISARES_NAME), this), 0, 1);
     m_editResource = new QLineEdit(this);
     m_editResource->setReadOnly(true);
     m_editResource->setMinimumWidth(300);
     platform::SetControlId(m_editResource, IDC_RESOURCE);
     top->addWidget(m_editResource, 0, 2, 1, 3);
-    top->addWidget(new QLabel(platform::LoadString(34852), this), 1, 1);
+    top->addWidget(new QLabel(platform::LoadString(IDS_VISARES_INTERFACE), this), 1, 1);
     m_comboInterface = new QComboBox(this);
     m_comboInterface->addItems({QStringLiteral("LAN"), QStringLiteral("USB")});
     platform::SetControlId(m_comboInterface, IDC_INTERFACE);
     top->addWidget(m_comboInterface, 1, 2);
-    top->addWidget(new QLabel(platform::LoadString(34853), this), 1, 3);
+    top->addWidget(new QLabel(platform::LoadString(IDS_VISARES_BOARD), this), 1, 3);
     m_editBoard = DigitsEdit(IDC_BOARD, this);
     top->addWidget(m_editBoard, 1, 4);
-    top->addWidget(new QLabel(platform::LoadString(34854), this), 2, 1);
+    top->addWidget(new QLabel(platform::LoadString(IDS_VISARES_TIMEOUT), this), 2, 1);
     m_editTimeout = DigitsEdit(IDC_TIMEOUT, this);
     top->addWidget(m_editTimeout, 2, 2);
-    top->addWidget(new QLabel(platform::LoadString(34855), this), 2, 3);
+    top->addWidget(new QLabel(platform::LoadString(IDS_VISARES_TERMINATION), this), 2, 3);
     m_comboTermination = new QComboBox(this);
     for (const char16_t* text : kTerminations)
         m_comboTermination->addItem(QString::fromUtf16(text));
@@ -119,9 +120,9 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     m_portFields = {portFirst, m_editPort, portLast};
     portFirst->hide();
     portLast->hide();
-    address->addWidget(new QLabel(platform::LoadString(34856), m_group), 1, 0);
+    address->addWidget(new QLabel(platform::LoadString(IDS_VISARES_PORT), m_group), 1, 0);
     address->addWidget(m_editPort, 1, 1);
-    m_usbPrompt = new QLabel(platform::LoadString(34857), m_group);
+    m_usbPrompt = new QLabel(platform::LoadString(IDS_VISARES_SELECT), m_group);
     platform::SetControlId(m_usbPrompt, IDC_USB_PROMPT);
     m_comboUsb = new QComboBox(m_group);
     platform::SetControlId(m_comboUsb, IDC_USB_LIST);
@@ -130,9 +131,9 @@ CDlgPropertyVISARes::CDlgPropertyVISARes(CParameterInstru& record, QWidget* pare
     address->setColumnStretch(1, 1);
     layout->addWidget(m_group);
 
-    auto* hidden = new QCheckBox(platform::LoadString(34858), this);
-    auto* test = new QPushButton(platform::LoadString(34859), this);
-    auto* session = new QPushButton(platform::LoadString(34860), this);
+    auto* hidden = new QCheckBox(platform::LoadString(IDS_VISARES_VIRTUAL), this);
+    auto* test = new QPushButton(platform::LoadString(IDS_VISARES_CONNECTION_TEST), this);
+    auto* session = new QPushButton(platform::LoadString(IDS_VISARES_SESSION), this);
     platform::SetControlId(hidden, IDC_VIRTUAL);
     platform::SetControlId(test, IDC_TEST);
     platform::SetControlId(session, IDC_SESSION);
@@ -296,7 +297,7 @@ int CDlgPropertyVISARes::StartProbeDesk() {
     if (QProcess::startDetached(program, arguments, GetModuleDirectory()))
         return 1;
     const int code = QFileInfo::exists(program) ? kErrorAccessDenied : kErrorFileNotFound;
-    shell::StopMessage(platform::LoadString(34861).arg(code));
+    platform::StopBox(platform::LoadString(IDS_VISARES_START_FAILED).arg(code));
     return 0;
 }
 
@@ -305,7 +306,7 @@ void CDlgPropertyVISARes::accept() {
     if (!TakeValues(timeout, board))
         return;
     if (m_resource.isEmpty()) {
-        shell::StopMessage(platform::LoadString(34862));
+        platform::StopBox(IDS_VISARES_NAME_EMPTY);
         return;
     }
     m_timeout = timeout;

@@ -1,5 +1,6 @@
 #include "lumora/shell/DockingPaneViewDCSource.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/PaneCommon.h"
 #include "lumora/shell/PaneToolBar.h"

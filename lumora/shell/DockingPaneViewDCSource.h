@@ -13,7 +13,7 @@ class CDockingPaneViewDCSource : public QDockWidget, public shell::CToolBarOwner
 public:
     static constexpr int kPaneId = 32815;
     static constexpr int kOnlineIconId = 1075;
-    enum : int { ID_TOOLBAR = 271, ID_CONNECTION = 244, ID_PROTECTION = 32821, ID_REFRESH = 243 };
+    enum : int { ID_TOOLBAR = 271 };
 
     explicit CDockingPaneViewDCSource(const QString& caption, QWidget* parent = nullptr);
 

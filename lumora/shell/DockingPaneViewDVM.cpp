@@ -1,6 +1,7 @@
 #include "lumora/shell/DockingPaneViewDVM.h"
 
 #include "instruments/meterdrv/EntityInstruDVM.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/OnlineIcon.h"
 #include "lumora/shell/PaneCommon.h"

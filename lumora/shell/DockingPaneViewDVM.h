@@ -13,7 +13,7 @@ class CQXDialogPaneDVM;
 class CDockingPaneViewDVM : public QDockWidget, public shell::CToolBarOwner {
 public:
     static constexpr int kPaneId = 32814;
-    enum : int { ID_TOOLBAR = 271, ID_CONNECTION = 244, ID_REFRESH = 243 };
+    enum : int { ID_TOOLBAR = 271 };
 
     explicit CDockingPaneViewDVM(const QString& caption, QWidget* parent = nullptr);
 

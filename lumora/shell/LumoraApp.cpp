@@ -2,6 +2,7 @@
 
 #include "dialogs/infobox/FileVersionInfo.h"
 #include "dialogs/infobox/InfoBox.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/InstanceGuard.h"
 #include "lumora/shell/LumoraView.h"
@@ -154,8 +155,8 @@ void CLumoraApp::RegisterAppStrings() {
     platform::RegisterStrings({
         {IDS_APP_TITLE, u"TMX-2600B 低电流直流特性测试软件"},
         {IDS_VERSION, u"版本  %d.%d.%d %s"},
-        {100, u"OLE 初始化失败。请确保 OLE 库是正确的版本。"},
-        {104, u"Windows 套接字初始化失败。"},
+        {IDS_OLE_INIT_FAILED, u"OLE 初始化失败。请确保 OLE 库是正确的版本。"},
+        {IDS_SOCKETS_INIT_FAILED, u"Windows 套接字初始化失败。"},
         {IDS_RESTART, u"请重新启动应用软件！"},
         {IDS_EXPLORER, u"资源管理器"},
         {ID_LANGUAGE_CHINESE, u"简体中文"},
@@ -257,7 +258,7 @@ bool CLumoraApp::InitInstance(const QStringList& arguments) {
     QString document;
     m_documentPath.clear();
     if (!ParseCommandLine(arguments, document))
-        platform::MessageBox(LoadString(IDS_COMMAND_LINE_ERROR), platform::MB_ICONSTOP);
+        platform::StopBox(IDS_COMMAND_LINE_ERROR);
     // The settings files are read while the frame, its pages and their plots are made; those that are
     // there but could not be read are said once the window is up.
     const FrameFactory factory = m_frameFactory ? m_frameFactory : &CLumoraApp::CreateFrameAndView;
@@ -435,9 +436,8 @@ bool CLumoraApp::OpenDocumentFile(const QString& path) {
     QFile file(info.absoluteFilePath());
     // The document keeps no data: opening reads nothing, but a file that cannot be read is no document.
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        platform::MessageBox(LoadString(IDS_FAILED_TO_OPEN_DOC) + QStringLiteral("\n") +
-                                 QDir::toNativeSeparators(info.absoluteFilePath()),
-                             platform::MB_ICONSTOP);
+        platform::StopBox(LoadString(IDS_FAILED_TO_OPEN_DOC) + QStringLiteral("\n") +
+                          QDir::toNativeSeparators(info.absoluteFilePath()));
         return false;
     }
     m_documentPath = info.absoluteFilePath();
@@ -514,7 +514,7 @@ void CLumoraApp::UpdateRecentFileMenu() {
 }
 
 void CLumoraApp::AddCommands() {
-    const QString fileMenu = LoadString(35025);
+    const QString fileMenu = LoadString(IDS_MENU_FILE);
     m_fileMenu = m_frame->FileMenu();
     const QList<QAction*> viewCommands = m_fileMenu->actions();
     QAction* first = viewCommands.value(0);

@@ -27,33 +27,7 @@ class CInstanceGuard;
 // it down again in the reverse order, the language library last.
 class CLumoraApp {
 public:
-    enum : unsigned {
-        ID_APP_ABOUT = 57664,
-        ID_FILE_NEW = 57600,
-        ID_FILE_OPEN = 57601,
-        ID_FILE_PRINT_SETUP = 57606,
-        ID_FILE_MRU_FILE1 = 57616,
-        ID_APP_EXIT = 57665,
-        IDR_POPUP_EXPLORER = 274,
-        ID_LANGUAGE_CHINESE = 33000,
-        ID_LANGUAGE_ENGLISH = 33001,
-    };
-    enum : int {
-        IDS_APP_TITLE = 129,
-        IDS_VERSION = 33020,
-        IDS_LANGUAGE_MENU = 33021,
-        IDS_HELP_MENU = 33022,
-        IDS_PRODUCT_LINE = 33023,
-        IDS_LEGAL_NOTICE = 33024,
-        IDS_RESTART = 105,
-        IDS_EXPLORER = 325,
-        IDS_COMMAND_LINE_ERROR = 51501,
-        IDS_FAILED_TO_OPEN_DOC = 61701,
-        IDS_DOCUMENT_FILTER = 61724,
-        IDS_ALL_FILES = 61725,
-        IDS_INSTANCE_UNREACHABLE = 33041,
-        IDS_INSTANCE_UNGUARDED = 33042,
-    };
+    enum : unsigned { IDR_POPUP_EXPLORER = 274 };
     static constexpr const char* kInstanceKey = "{0CF2B480-6AF5-4445-BAF9-1D1F7DAC8B28}";
     static constexpr const char* kDocumentTemplate =
         "Lumora\n\nLumora\n配置文件 (*.lmrproj)\n.lmrproj\nLumora.Document\nLumora.Document";
@@ -110,7 +84,7 @@ public:
 
     // The application's texts, Chinese built in.
     static void RegisterAppStrings();
-    // The version text of string 33020 from the program's own version record.
+    // The version text of IDS_VERSION from the program's own version record.
     static QString FormatVersionText();
 
 private:

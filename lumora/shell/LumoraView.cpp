@@ -1,5 +1,6 @@
 #include "lumora/shell/LumoraView.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/FilePageStrings.h"
 
 #include "common/xmlfile/PathHelpers.h"
@@ -114,27 +115,30 @@ CLumoraView* CLumoraView::CreateInFrame(CMainFrame& frame, CLumoraView* view) {
         ui.Enable(!frame.IsRunning() && !frame.MeasureThreadExists());
     };
     frame.AddViewCommand(
-        ID_FILE_OPEN_WAVEFORM, platform::LoadString(35002), [view] { view->OnFileOpenWaveform(); },
-        enabledUnlessRunning);
-    frame.AddViewCommand(ID_FILE_SAVE_WAVEFORM, platform::LoadString(35003),
+        ID_FILE_OPEN_WAVEFORM, platform::LoadString(IDS_FILE_OPEN_WAVEFORM),
+        [view] { view->OnFileOpenWaveform(); }, enabledUnlessRunning);
+    frame.AddViewCommand(ID_FILE_SAVE_WAVEFORM, platform::LoadString(IDS_FILE_SAVE_WAVEFORM),
                          [view] { view->OnFileSaveWaveform(); });
     // Only the current and data-logging pages save a screenshot: elsewhere the command is not offered
     // rather than asking for a file it would not write.
     frame.AddViewCommand(
-        ID_SAVE_SCREENSHOT, platform::LoadString(35004), [view] { view->OnSaveScreenShot(); },
+        ID_SAVE_SCREENSHOT, platform::LoadString(IDS_SAVE_SCREENSHOT), [view] { view->OnSaveScreenShot(); },
         [view](platform::CCmdUI& ui) {
             ui.Enable(view->SelectedPage() == CMainFrame::ID_MEASURE_CURRENT ||
                       view->SelectedPage() == CMainFrame::ID_MEASURE_DATALOGGING);
         });
-    frame.AddViewCommand(ID_SAVE_LIST_DATA, platform::LoadString(35005), [view] { view->OnSaveListData(); });
+    frame.AddViewCommand(ID_SAVE_LIST_DATA, platform::LoadString(IDS_SAVE_LIST_DATA),
+                         [view] { view->OnSaveListData(); });
     // Printing is offered only where the selected page has a plot.
     auto hasPlot = [view](platform::CCmdUI& ui) { ui.Enable(view->PrintedWindow() != nullptr); };
     frame.AddViewCommand(
-        ID_FILE_PRINT, platform::LoadString(35006), [view] { view->OnFilePrint(); }, hasPlot);
+        ID_FILE_PRINT, platform::LoadString(IDS_FILE_PRINT), [view] { view->OnFilePrint(); }, hasPlot);
     frame.AddViewCommand(
-        ID_FILE_PRINT_DIRECT, platform::LoadString(35007), [view] { view->OnFilePrintDirect(); }, hasPlot);
+        ID_FILE_PRINT_DIRECT, platform::LoadString(IDS_FILE_PRINT_DIRECT),
+        [view] { view->OnFilePrintDirect(); }, hasPlot);
     frame.AddViewCommand(
-        ID_FILE_PRINT_PREVIEW, platform::LoadString(35008), [view] { view->OnFilePrintPreview(); }, hasPlot);
+        ID_FILE_PRINT_PREVIEW, platform::LoadString(IDS_FILE_PRINT_PREVIEW),
+        [view] { view->OnFilePrintPreview(); }, hasPlot);
     view->OnInitialUpdate();
     view->ShowMeasurementPage(frame.SelectedPage());
     return view;
@@ -212,10 +216,6 @@ bool CLumoraView::RunActive() const {
     return m_frame != nullptr && (m_frame->IsRunning() || m_frame->MeasureThreadExists());
 }
 
-void CLumoraView::ShowError(const QString& text) const {
-    platform::MessageBox(text, platform::MB_ICONSTOP);
-}
-
 QString CLumoraView::AskOpenFileName(const QString& folder, const QString& filter) {
     return QFileDialog::getOpenFileName(this, QString(), folder, filter);
 }
@@ -240,11 +240,11 @@ QString CLumoraView::WithFilterExtension(const QString& path, const QString& sel
 
 void CLumoraView::OnFileOpenWaveform() {
     if (RunActive()) {
-        ShowError(platform::LoadString(51509));
+        platform::StopBox(IDS_MEASURE_RUNNING);
         return;
     }
-    const QString path =
-        AskOpenFileName(StoredFolder(QStringLiteral("FileLoadWaveform")), platform::LoadString(35009));
+    const QString path = AskOpenFileName(StoredFolder(QStringLiteral("FileLoadWaveform")),
+                                         platform::LoadString(IDS_OPEN_WAVEFORM_FILTER));
     if (path.isEmpty())
         return;
     platform::WriteProfileString(kSection, QStringLiteral("FileLoadWaveform"), path);
@@ -254,7 +254,7 @@ void CLumoraView::OnFileOpenWaveform() {
 int CLumoraView::OpenWaveformFile(const QString& path) {
     // A run writes into the pages' lines: nothing is loaded over it.
     if (RunActive()) {
-        ShowError(platform::LoadString(51509));
+        platform::StopBox(IDS_MEASURE_RUNNING);
         return 0;
     }
     const QString type = Extension(path);
@@ -356,13 +356,14 @@ void CLumoraView::OnFileSaveWaveform() {
         ready = m_pageDLOG->Waveform() != nullptr && m_pageDLOG->Waveform()->IsMultiLineHasData(0) != 0;
     }
     if (!ready) {
-        ShowError(platform::LoadString(51505));
+        platform::StopBox(IDS_DATA_NOT_READY);
         return;
     }
     const bool logging = page == CMainFrame::ID_MEASURE_DATALOGGING;
     const QString key =
         logging ? QStringLiteral("FileSaveWaveformDLog") : QStringLiteral("FileSaveWaveformCurr");
-    const QString filter = logging ? platform::LoadString(35010) : platform::LoadString(35011);
+    const QString filter = logging ? platform::LoadString(IDS_SAVE_LOGGING_FILTER)
+                                   : platform::LoadString(IDS_SAVE_WAVEFORM_FILTER);
     const QString name = FormatDateTime(QDateTime::currentDateTime(), QStringLiteral("%Y-%m-%d_%H-%M-%S"));
     const QString folder = StoredFolder(key);
     QString selected;
@@ -383,7 +384,7 @@ int CLumoraView::SaveWaveformFile(const QString& path, const QString& selectedFi
         return m_pageCurrent->SaveWaveformData(chosen);
     if (page == CMainFrame::ID_MEASURE_DATALOGGING && m_pageDLOG != nullptr)
         return m_pageDLOG->SaveWaveformData(chosen);
-    ShowError(platform::LoadString(51505));
+    platform::StopBox(IDS_DATA_NOT_READY);
     return 0;
 }
 
@@ -393,12 +394,12 @@ void CLumoraView::OnSaveScreenShot() {
     const QString stored = platform::GetProfileString(kSection, QStringLiteral("SaveScreenShotAsBitmap"));
     const QString folder = StoredFolder(QStringLiteral("SaveScreenShotAsBitmap"));
     QString selected;
-    const QString path = AskSaveFileName(platform::LoadString(35012),
+    const QString path = AskSaveFileName(platform::LoadString(IDS_SAVE_PICTURE),
                                          folder + GetFileTitleFromPath(GetFileNameFromPath(stored)),
-                                         platform::LoadString(35013), &selected);
+                                         platform::LoadString(IDS_BITMAP_FILTER), &selected);
     if (path.isEmpty())
         return;
-    const QString chosen = WithFilterExtension(path, platform::LoadString(35013));
+    const QString chosen = WithFilterExtension(path, platform::LoadString(IDS_BITMAP_FILTER));
     platform::WriteProfileString(kSection, QStringLiteral("SaveScreenShotAsBitmap"), chosen);
     SaveScreenShotFile(chosen);
 }
@@ -413,7 +414,7 @@ int CLumoraView::SaveScreenShotFile(const QString& path) {
     const QFileInfo target(platform::NormalizePath(path));
     const QFileInfo folder(target.absolutePath());
     if (target.exists() ? !target.isWritable() || target.isDir() : !folder.isDir() || !folder.isWritable()) {
-        ShowError(platform::LoadString(51504));
+        platform::StopBox(IDS_FILE_CREATE_FAILED);
         return 0;
     }
     int saved = -1;
@@ -438,10 +439,10 @@ void CLumoraView::OnSaveListData() {
     QString selected;
     const QString path =
         AskSaveFileName(QString(), folder + GetFileTitleFromPath(GetFileNameFromPath(stored)),
-                        platform::LoadString(35014), &selected);
+                        platform::LoadString(IDS_TEXT_FILTER), &selected);
     if (path.isEmpty())
         return;
-    const QString chosen = WithFilterExtension(path, platform::LoadString(35014));
+    const QString chosen = WithFilterExtension(path, platform::LoadString(IDS_TEXT_FILTER));
     platform::WriteProfileString(kSection, QStringLiteral("SaveListDataAsFile"), chosen);
     SaveListDataFile(chosen);
 }
@@ -498,8 +499,8 @@ void CLumoraView::OnFilePrint() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!PrintSelectedPage(printer))
-        ShowError(platform::LoadString(printer.outputFormat() == QPrinter::NativeFormat ? IDS_PRINT_FAILED
-                                                                                        : 51504));
+        platform::StopBox(printer.outputFormat() == QPrinter::NativeFormat ? IDS_PRINT_FAILED
+                                                                           : IDS_FILE_CREATE_FAILED);
 }
 
 void CLumoraView::OnFilePrintDirect() {
@@ -507,13 +508,13 @@ void CLumoraView::OnFilePrintDirect() {
         return;
     // Without a printer the job would go nowhere: that is said, not a file error.
     if (!PrinterAvailable()) {
-        ShowError(platform::LoadString(IDS_NO_PRINTER));
+        platform::StopBox(IDS_NO_PRINTER);
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
     StartFromApplicationPrinter(printer);
     if (!PrintSelectedPage(printer))
-        ShowError(platform::LoadString(IDS_PRINT_FAILED));
+        platform::StopBox(IDS_PRINT_FAILED);
 }
 
 void CLumoraView::OnFilePrintPreview() {

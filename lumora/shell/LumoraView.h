@@ -26,7 +26,6 @@ public:
         ID_FILE_PRINT_DIRECT = 57608,
         ID_FILE_PRINT_PREVIEW = 57609,
     };
-    enum : int { IDS_NO_PRINTER = 35040, IDS_PRINT_FAILED = 35041 };
 
     explicit CLumoraView(CMainFrame* frame, QWidget* parent = nullptr);
     ~CLumoraView() override;
@@ -93,7 +92,6 @@ protected:
 
 private:
     bool RunActive() const;
-    void ShowError(const QString& text) const;
     int OpenWorkbook(const QString& path);
     int OpenText(const QString& path, QChar separator);
 

@@ -1,9 +1,11 @@
 #include "lumora/shell/MeasureLimits.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/ParameterMeasDataLogging.h"
 #include "lumora/shell/DialogData.h"
+#include "platform/MessageBox.h"
 #include "platform/StringTable.h"
 
 #include <QDialog>
@@ -59,13 +61,15 @@ bool CheckMeasureLimits(const SMeasureLimits& limits, double nplc, double sample
     if (!limits.known)
         return true;
     if (nplc < limits.minNplc) {
-        StopMessage(platform::LoadString(51526).replace(QStringLiteral("%s"), limits.minNplcText));
+        platform::StopBox(
+            platform::LoadString(IDS_NPLC_OUT_OF_RANGE).replace(QStringLiteral("%s"), limits.minNplcText));
         FocusEdit(nplcEdit);
         return false;
     }
     if (limits.maxSamples != 0 && samples > limits.maxSamples) {
-        StopMessage(platform::LoadString(51527).replace(
-            QStringLiteral("%d"), LongestCaptureText(limits.maxSamples, nplc, lineFrequency)));
+        platform::StopBox(
+            platform::LoadString(IDS_CAPTURE_TIME_OUT_OF_RANGE)
+                .replace(QStringLiteral("%d"), LongestCaptureText(limits.maxSamples, nplc, lineFrequency)));
         FocusEdit(timeEdit);
         return false;
     }

@@ -1,5 +1,6 @@
 #include "lumora/shell/PaneAutoHide.h"
 
+#include "lumora/LumoraStrings.h"
 #include "platform/Profile.h"
 #include "platform/StringTable.h"
 
@@ -17,7 +18,6 @@
 namespace shell {
 namespace {
 
-enum : int { IDS_AUTO_HIDE = 34142, IDS_CLOSE_PANE = 34143 };
 const QString kSection = QStringLiteral("Workspace");
 const QString kEntry = QStringLiteral("AutoHidePanes");
 

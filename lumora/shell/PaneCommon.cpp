@@ -1,5 +1,6 @@
 #include "lumora/shell/PaneCommon.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/ScrollDialog.h"
 #include "lumora/core/MainFrame.h"
 #include "platform/MessageBox.h"
@@ -40,10 +41,6 @@ void WheelOnlyWhenFocused(QWidget* control, QWidget* form) {
     // A wheel would otherwise give the focus first (combo boxes take it so) and then change the control.
     control->setFocusPolicy(Qt::StrongFocus);
     control->installEventFilter(new CWheelGuard(control, form));
-}
-
-void ShowNoDriver(int noDriverId) {
-    platform::MessageBox(platform::LoadString(noDriverId), platform::MB_ICONSTOP);
 }
 
 CMainFrame* FindMainFrame(const QWidget* widget) {
@@ -108,19 +105,19 @@ QPixmap OutputIcon(bool on) {
 
 void RegisterPaneStrings() {
     platform::RegisterStrings({
-        {243, u"仪器数据刷新\n刷新"},
-        {244, u"仪器连接参数\n仪器连接"},
-        {32821, u"保护设置\n保护设置"},
-        {34200, u"设备型号"},
-        {34201, u"电流量程"},
-        {34202, u"触发方式"},
-        {34203, u"自动"},
-        {34204, u"上升沿"},
-        {34205, u"下降沿"},
-        {34206, u"触发电平"},
-        {34207, u"电压值"},
-        {34208, u"电流值"},
-        {34209, u"输出开关"},
+        {ID_REFRESH, u"仪器数据刷新\n刷新"},
+        {ID_CONNECTION, u"仪器连接参数\n仪器连接"},
+        {ID_PROTECTION, u"保护设置\n保护设置"},
+        {IDS_PANE_MODEL, u"设备型号"},
+        {IDS_PANE_RANGE, u"电流量程"},
+        {IDS_PANE_TRIGGER_MODE, u"触发方式"},
+        {IDS_TRIGGER_AUTO, u"自动"},
+        {IDS_TRIGGER_RISING, u"上升沿"},
+        {IDS_TRIGGER_FALLING, u"下降沿"},
+        {IDS_PANE_TRIGGER_LEVEL, u"触发电平"},
+        {IDS_PANE_VOLTAGE, u"电压值"},
+        {IDS_PANE_CURRENT, u"电流值"},
+        {IDS_PANE_OUTPUT, u"输出开关"},
     });
 }
 

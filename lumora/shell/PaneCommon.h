@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MessageBox.h"
+
 #include <QPixmap>
 #include <QString>
 #include <utility>
@@ -34,14 +36,13 @@ void WheelOnlyWhenFocused(QWidget* control, QWidget* form);
 // The user's change goes into the record whatever the driver does (and so into the file): without a
 // driver the message 'noDriverId' says so and nothing is sent; when sendAndRead() fails the field is
 // put back, as what the instrument holds is then unknown.
-void ShowNoDriver(int noDriverId);
 template <typename Record, typename T, typename SendAndRead>
 void ChangeRecordItem(Record& record, T Record::*field, T value, bool hasDriver, int noDriverId,
                       SendAndRead&& sendAndRead) {
     const T previous = record.*field;
     record.*field = std::move(value);
     if (!hasDriver)
-        ShowNoDriver(noDriverId);
+        platform::StopBox(noDriverId);
     else if (!sendAndRead())
         record.*field = previous;
 }

@@ -1,5 +1,6 @@
 #include "lumora/shell/PaneToolBar.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/shell/FrameBars.h"
 #include "lumora/shell/PaneCommon.h"
@@ -19,10 +20,10 @@ QIcon PaneCommandIcon(int id) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (id) {
-    case 243: // refresh: a circular arrow
+    case ID_REFRESH: // refresh: a circular arrow
         PaintCircularArrow(painter, QRectF(0, 0, 16, 16), QColor(0x20, 0x80, 0x30));
         break;
-    case 244: { // connection: a plug with its cord
+    case ID_CONNECTION: { // connection: a plug with its cord
         painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.5));
         painter.setBrush(QColor(0x40, 0x70, 0xC0));
         painter.drawRoundedRect(QRectF(3.5, 5.5, 7, 6), 1.5, 1.5);
@@ -34,7 +35,7 @@ QIcon PaneCommandIcon(int id) {
         painter.drawPath(cord);
         break;
     }
-    case 32821: { // protection: a shield
+    case ID_PROTECTION: { // protection: a shield
         QPainterPath shield;
         shield.moveTo(8, 1.5);
         shield.lineTo(14, 3.5);

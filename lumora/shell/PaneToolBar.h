@@ -59,7 +59,7 @@ private:
     int m_command;
 };
 
-// The picture of a pane toolbar command (243 refresh, 244 connection, 32821 protection); null for
+// The picture of a pane toolbar command (ID_REFRESH, ID_CONNECTION, ID_PROTECTION); null for
 // another id.
 QIcon PaneCommandIcon(int id);
 // Keeps the form locked while the frame of the pane runs a measurement: the start command of the

@@ -1,5 +1,6 @@
 #include "lumora/shell/ProgressWnd.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/FilePageStrings.h"
 #include "platform/StringTable.h"
 
@@ -47,7 +48,7 @@ CProgressWnd::CProgressWnd(QWidget* parent)
     m_bar->setTextVisible(false);
     platform::SetControlId(m_bar, kIdBar);
     RegisterFilePageStrings();
-    m_cancel = new QPushButton(platform::LoadString(35023), this);
+    m_cancel = new QPushButton(platform::LoadString(IDS_PROGRESS_CANCEL), this);
     platform::SetControlId(m_cancel, kIdCancel);
     layout->addWidget(m_text);
     layout->addWidget(m_bar);
@@ -68,7 +69,7 @@ CProgressWnd::~CProgressWnd() {
 
 QString CProgressWnd::CaptionText() {
     RegisterFilePageStrings();
-    return platform::LoadString(35024);
+    return platform::LoadString(IDS_PROGRESS_LOADING);
 }
 
 void CProgressWnd::SetText(const QString& text) {

@@ -1,10 +1,12 @@
 #include "lumora/shell/QXDialogPaneDCSource.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/DigEdit.h"
 #include "lumora/controls/DisplayDigital.h"
 #include "lumora/controls/QXStaticLabel.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/ParameterInstruDCSource.h"
 #include "lumora/shell/OnlineIcon.h"
 #include "lumora/shell/PaneCommon.h"
 #include "platform/ControlId.h"
@@ -43,23 +45,23 @@ CQXDialogPaneDCSource::CQXDialogPaneDCSource(QWidget* parent) : controls::CScrol
     m_onlineIcon->setGeometry(210, 5, 24, 24);
     m_readout = new controls::CDisplayDigital(content);
     m_readout->setGeometry(5, 34, 230, 80);
-    Caption(content, platform::LoadString(34200), QRect(5, 124, 70, 22));
+    Caption(content, platform::LoadString(IDS_PANE_MODEL), QRect(5, 124, 70, 22));
     m_model = new QLineEdit(content);
     m_model->setReadOnly(true);
     shell::ShowWholeTextAsTip(m_model);
     m_model->setGeometry(80, 124, 155, 22);
-    Caption(content, platform::LoadString(34207), QRect(5, 152, 70, 24));
+    Caption(content, platform::LoadString(IDS_PANE_VOLTAGE), QRect(5, 152, 70, 24));
     m_voltage = new controls::CDigEdit(content);
     m_voltage->setGeometry(80, 152, 155, 24);
-    Caption(content, platform::LoadString(34208), QRect(5, 182, 70, 24));
+    Caption(content, platform::LoadString(IDS_PANE_CURRENT), QRect(5, 182, 70, 24));
     m_current = new controls::CDigEdit(content);
     m_current->setGeometry(80, 182, 155, 24);
-    Caption(content, platform::LoadString(34209), QRect(5, 218, 70, 24));
+    Caption(content, platform::LoadString(IDS_PANE_OUTPUT), QRect(5, 218, 70, 24));
     m_outputSwitch = new controls::CXPStyleButtonST(content);
     m_outputSwitch->setGeometry(80, 212, 82, 34);
     m_outputIcon = new QLabel(content);
     m_outputIcon->setGeometry(175, 213, 32, 32);
-    Caption(content, platform::LoadString(34201), QRect(5, 256, 70, 24));
+    Caption(content, platform::LoadString(IDS_PANE_RANGE), QRect(5, 256, 70, 24));
     m_range = new QComboBox(content);
     m_range->addItems({QStringLiteral("10 mA"), QStringLiteral("100 mA"), QStringLiteral("  1 A"),
                        QStringLiteral(" 10 A")});
@@ -185,7 +187,7 @@ bool CQXDialogPaneDCSource::MayProgram(CMainFrame*& frame) const {
     if (frame->MeasureThreadExists())
         return false;
     if (frame->SupplyDriver() == nullptr) {
-        platform::MessageBox(platform::LoadString(51510), platform::MB_ICONSTOP);
+        platform::StopBox(IDS_NO_SUPPLY);
         return false;
     }
     return true;
@@ -196,7 +198,7 @@ void CQXDialogPaneDCSource::ChangeItem(CMainFrame& frame, T CParameterInstruDCSo
                                        int item) {
     CParameterInstruDCSource& record = frame.SupplyRecord();
     CEntityInstruDCPS* driver = frame.SupplyDriver();
-    shell::ChangeRecordItem(record, field, std::move(value), driver != nullptr, 51510, [&] {
+    shell::ChangeRecordItem(record, field, std::move(value), driver != nullptr, IDS_NO_SUPPLY, [&] {
         return driver->SetParameterInstruDCSource(record, item) != 0 &&
                driver->GetParameterInstruDCSource(record, item) != 0;
     });
@@ -222,7 +224,8 @@ void CQXDialogPaneDCSource::OnVoltageOrCurrent(int id) {
     }
     last = value;
     // The number as typed, to the last digit: the text is what is sent and stored.
-    ChangeItem(*frame, field, platform::FormatExact(value, 0), voltage ? ITEM_VOLTAGE : ITEM_CURRENT);
+    ChangeItem(*frame, field, platform::FormatExact(value, 0),
+               voltage ? CParameterInstruDCSource::ITEM_VOLTAGE : CParameterInstruDCSource::ITEM_CURRENT);
     if (frame->SupplyDriver() != nullptr)
         ShowLevel(id, frame->SupplyRecord().*field);
 }
@@ -236,7 +239,8 @@ void CQXDialogPaneDCSource::OnOutputSwitch() {
         ShowOutput(record.OutputState);
         return;
     }
-    ChangeItem(*frame, &CParameterInstruDCSource::OutputState, record.OutputState != 0 ? 0 : 1, ITEM_OUTPUT);
+    ChangeItem(*frame, &CParameterInstruDCSource::OutputState, record.OutputState != 0 ? 0 : 1,
+               CParameterInstruDCSource::ITEM_OUTPUT);
     ShowOutput(record.OutputState);
 }
 
@@ -249,7 +253,7 @@ void CQXDialogPaneDCSource::OnRangeChange(int index) {
         m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    ChangeItem(*frame, &CParameterInstruDCSource::CurrentRange, index, ITEM_RANGE);
+    ChangeItem(*frame, &CParameterInstruDCSource::CurrentRange, index, CParameterInstruDCSource::ITEM_RANGE);
     m_range->setCurrentIndex(record.CurrentRange);
 }
 
@@ -258,7 +262,7 @@ void CQXDialogPaneDCSource::Refresh() {
     if (!MayProgram(frame))
         return;
     CParameterInstruDCSource& record = frame->SupplyRecord();
-    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, ITEM_ALL) == 0)
+    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, CParameterInstruDCSource::ITEM_ALL) == 0)
         return;
     m_model->setText(record.InstrumentIDN.trimmed());
     m_model->setCursorPosition(0);
@@ -274,7 +278,7 @@ void CQXDialogPaneDCSource::RefreshOutput() {
     if (frame == nullptr || frame->SupplyDriver() == nullptr || !frame->SupplyDriver()->IsInstruConnected())
         return;
     CParameterInstruDCSource& record = frame->SupplyRecord();
-    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, ITEM_OUTPUT) != 0)
+    if (frame->SupplyDriver()->GetParameterInstruDCSource(record, CParameterInstruDCSource::ITEM_OUTPUT) != 0)
         ShowOutput(record.OutputState);
 }
 

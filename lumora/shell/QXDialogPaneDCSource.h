@@ -34,8 +34,6 @@ public:
         IDC_OUTPUT_ICON = 1074,
         IDC_CURRENT_RANGE = 1106,
     };
-    // Record items of the driver.
-    enum : int { ITEM_ALL = 0, ITEM_OUTPUT = 1, ITEM_VOLTAGE = 2, ITEM_CURRENT = 6, ITEM_RANGE = 12 };
 
     explicit CQXDialogPaneDCSource(QWidget* parent = nullptr);
     ~CQXDialogPaneDCSource() override;

@@ -2,8 +2,10 @@
 
 #include "common/xmlfile/TextHelpers.h"
 #include "instruments/meterdrv/EntityInstruDVM.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/QXStaticLabel.h"
 #include "lumora/core/MainFrame.h"
+#include "lumora/core/ParameterInstruMultiMeter.h"
 #include "lumora/shell/PaneCommon.h"
 #include "platform/ControlId.h"
 #include "platform/MessageBox.h"
@@ -37,26 +39,26 @@ CQXDialogPaneDVM::CQXDialogPaneDVM(QWidget* parent) : controls::CScrollDialog(ID
                                                          controls::CQXStaticLabel::SS_CENTERIMAGE);
     m_header->setText(QStringLiteral("DMM Meter"));
     m_header->setGeometry(5, 5, 230, 24);
-    caption(platform::LoadString(34200), QRect(5, 36, 70, 22));
+    caption(platform::LoadString(IDS_PANE_MODEL), QRect(5, 36, 70, 22));
     m_model = new QLineEdit(content);
     m_model->setReadOnly(true);
     shell::ShowWholeTextAsTip(m_model);
     m_model->setGeometry(80, 36, 155, 22);
-    caption(platform::LoadString(34201), QRect(5, 64, 70, 24));
+    caption(platform::LoadString(IDS_PANE_RANGE), QRect(5, 64, 70, 24));
     m_range = new QComboBox(content);
     m_range->addItems({QStringLiteral("10  μA"), QStringLiteral("100 μA"), QStringLiteral("1 mA"),
                        QStringLiteral("10 mA"), QStringLiteral("100 mA"), QStringLiteral("1 A"),
                        QStringLiteral("3 A")});
     m_range->setGeometry(80, 64, 155, 24);
-    caption(platform::LoadString(34202), QRect(5, 94, 70, 24));
+    caption(platform::LoadString(IDS_PANE_TRIGGER_MODE), QRect(5, 94, 70, 24));
     m_triggerMode = new QComboBox(content);
-    m_triggerMode->addItems(
-        {platform::LoadString(34203), platform::LoadString(34204), platform::LoadString(34205)});
+    m_triggerMode->addItems({platform::LoadString(IDS_TRIGGER_AUTO), platform::LoadString(IDS_TRIGGER_RISING),
+                             platform::LoadString(IDS_TRIGGER_FALLING)});
     m_triggerMode->setGeometry(80, 94, 155, 24);
     m_count = new QLineEdit(content);
     m_count->setGeometry(80, 124, 155, 24);
     m_count->hide();
-    caption(platform::LoadString(34206), QRect(5, 124, 70, 24));
+    caption(platform::LoadString(IDS_PANE_TRIGGER_LEVEL), QRect(5, 124, 70, 24));
     m_slider = new QSlider(Qt::Horizontal, content);
     m_slider->setGeometry(80, 124, 155, 24);
     m_slider->setTickPosition(QSlider::TicksBelow);
@@ -165,7 +167,7 @@ bool CQXDialogPaneDVM::MayProgram(CMainFrame*& frame) const {
         return false;
     if (frame->MultimeterDriver() != nullptr)
         return true;
-    platform::MessageBox(platform::LoadString(51511), platform::MB_ICONSTOP);
+    platform::StopBox(IDS_NO_METER);
     return false;
 }
 
@@ -174,7 +176,7 @@ void CQXDialogPaneDVM::ChangeItem(CMainFrame& frame, T CParameterInstruMultiMete
                                   int item) {
     CParameterInstruMultiMeter& record = frame.MultimeterRecord();
     CEntityInstruDVM* driver = frame.MultimeterDriver();
-    shell::ChangeRecordItem(record, field, std::move(value), driver != nullptr, 51511, [&] {
+    shell::ChangeRecordItem(record, field, std::move(value), driver != nullptr, IDS_NO_METER, [&] {
         return driver->SetParameterInstruMultiMeter(record, item) != 0 &&
                driver->GetParameterInstruMultiMeter(record, item) != 0;
     });
@@ -190,7 +192,8 @@ void CQXDialogPaneDVM::OnTriggerMode(int index) {
         ApplyEnabled();
         return;
     }
-    ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerMode, index, ITEM_TRIGGER_MODE);
+    ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerMode, index,
+               CParameterInstruMultiMeter::ITEM_TRIGGER_MODE);
     m_triggerMode->setCurrentIndex(record.TriggerMode);
     ApplyEnabled();
 }
@@ -204,7 +207,8 @@ void CQXDialogPaneDVM::OnRange(int index) {
         m_range->setCurrentIndex(record.CurrentRange);
         return;
     }
-    ChangeItem(*frame, &CParameterInstruMultiMeter::CurrentRange, index, ITEM_RANGE);
+    ChangeItem(*frame, &CParameterInstruMultiMeter::CurrentRange, index,
+               CParameterInstruMultiMeter::ITEM_RANGE);
     m_range->setCurrentIndex(record.CurrentRange);
     SetSliderRange(record.CurrentRange);
     ShowLevel(record.TriggerLevel);
@@ -231,7 +235,7 @@ void CQXDialogPaneDVM::OnLevelCommitted(double amperes) {
     }
     // The number as typed, to the last digit: the text is what is sent and stored.
     ChangeItem(*frame, &CParameterInstruMultiMeter::TriggerLevel, platform::FormatExact(amperes, 0),
-               ITEM_TRIGGER_LEVEL);
+               CParameterInstruMultiMeter::ITEM_TRIGGER_LEVEL);
     ShowLevel(record.TriggerLevel);
 }
 
@@ -267,7 +271,8 @@ void CQXDialogPaneDVM::Refresh() {
     if (!MayProgram(frame))
         return;
     CParameterInstruMultiMeter& record = frame->MultimeterRecord();
-    if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record, ITEM_ALL) == 0)
+    if (frame->MultimeterDriver()->GetParameterInstruMultiMeter(record,
+                                                                CParameterInstruMultiMeter::ITEM_ALL) == 0)
         return;
     ShowRecord(record);
 }

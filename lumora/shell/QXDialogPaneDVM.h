@@ -26,7 +26,6 @@ public:
         IDC_MODEL = 1105,
         IDC_CURRENT_RANGE = 1106,
     };
-    enum : int { ITEM_ALL = 0, ITEM_RANGE = 3, ITEM_TRIGGER_MODE = 4, ITEM_TRIGGER_LEVEL = 5 };
 
     explicit CQXDialogPaneDVM(QWidget* parent = nullptr);
     ~CQXDialogPaneDVM() override;

@@ -1,5 +1,6 @@
 #include "lumora/shell/QXDialogSettingsCurrProtect.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/ParameterInstruDCSource.h"
 #include "lumora/shell/DialogData.h"
 #include "platform/ControlId.h"
@@ -29,12 +30,12 @@ QGroupBox* ProtectionGroup(const QString& title, const QString& unit, QLineEdit*
                            QWidget* parent) {
     auto* group = new QGroupBox(title, parent);
     auto* grid = new QGridLayout(group);
-    auto* limitCaption = new QLabel(LoadString(34811), group);
+    auto* limitCaption = new QLabel(LoadString(IDS_CURRPROTECT_LIMIT), group);
     grid->addWidget(limitCaption, 0, 0);
     grid->addWidget(limit, 0, 1);
     limitCaption->hide();
     limit->hide();
-    grid->addWidget(new QLabel(LoadString(34812), group), 1, 0);
+    grid->addWidget(new QLabel(LoadString(IDS_CURRPROTECT_PROTECTION), group), 1, 0);
     grid->addWidget(protection, 1, 1);
     grid->addWidget(new QLabel(unit, group), 1, 2);
     return group;
@@ -49,7 +50,7 @@ CQXDialogSettingsCurrProtect::CQXDialogSettingsCurrProtect(CParameterInstruDCSou
       m_currentLimit(platform::WToF(record.CurrentLimit)),
       m_currentProtection(platform::WToF(record.CurrentProtection)) {
     shell::RegisterSettingsStrings();
-    setWindowTitle(LoadString(34810));
+    setWindowTitle(LoadString(IDS_CURRPROTECT_TITLE));
     platform::SetControlId(this, IDD);
     auto show = [](double value) { return platform::FormatExact(value, 0); };
     m_editVoltageLimit = ValueEdit(show(m_voltageLimit), IDC_VOLTAGE_LIMIT, this);
@@ -58,14 +59,14 @@ CQXDialogSettingsCurrProtect::CQXDialogSettingsCurrProtect(CParameterInstruDCSou
     m_editCurrentProtection = ValueEdit(show(m_currentProtection), IDC_CURRENT_PROTECTION, this);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ProtectionGroup(LoadString(34813), LoadString(34815), m_editVoltageProtection,
-                                      m_editVoltageLimit, this));
-    layout->addWidget(ProtectionGroup(LoadString(34814), LoadString(34816), m_editCurrentProtection,
-                                      m_editCurrentLimit, this));
-    auto* enable = new QCheckBox(LoadString(34863), this);
+    layout->addWidget(ProtectionGroup(LoadString(IDS_CURRPROTECT_VOLTAGE), LoadString(IDS_UNIT_VOLTS),
+                                      m_editVoltageProtection, m_editVoltageLimit, this));
+    layout->addWidget(ProtectionGroup(LoadString(IDS_CURRPROTECT_CURRENT), LoadString(IDS_UNIT_AMPERES),
+                                      m_editCurrentProtection, m_editCurrentLimit, this));
+    auto* enable = new QCheckBox(LoadString(IDS_CURRPROTECT_ENABLE), this);
     platform::SetControlId(enable, IDC_ENABLE_CURRENT_PROTECTION);
     enable->hide();
-    auto* reset = new QPushButton(LoadString(34864), this);
+    auto* reset = new QPushButton(LoadString(IDS_CURRPROTECT_RESET_OUTPUT), this);
     platform::SetControlId(reset, IDC_RESET_OUTPUT_PROTECTION);
     reset->setAutoDefault(false);
     reset->hide();

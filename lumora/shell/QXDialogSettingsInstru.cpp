@@ -1,5 +1,6 @@
 #include "lumora/shell/QXDialogSettingsInstru.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/shell/DialogData.h"
 
 #include "lumora/controls/xStatic.h"
@@ -59,7 +60,7 @@ QPixmap CQXDialogSettingsInstru::SetupPicture(int pictureId) {
 CQXDialogSettingsInstru::CQXDialogSettingsInstru(int measureMode, QWidget* parent)
     : controls::CDialogResize(IDD, parent), m_measureMode(measureMode) {
     shell::RegisterSettingsStrings();
-    setWindowTitle(platform::LoadString(34820));
+    setWindowTitle(platform::LoadString(IDS_INSTRU_TITLE));
     platform::SetControlId(this, IDD);
     auto* layout = new QVBoxLayout(this);
 
@@ -68,7 +69,9 @@ CQXDialogSettingsInstru::CQXDialogSettingsInstru(int measureMode, QWidget* paren
     const struct {
         int text;
         int id;
-    } modeButtons[] = {{34821, IDC_MODE_BOTH}, {34822, IDC_MODE_SUPPLY}, {34823, IDC_MODE_METER}};
+    } modeButtons[] = {{IDS_INSTRU_MODE_1, IDC_MODE_BOTH},
+                       {IDS_INSTRU_MODE_2, IDC_MODE_SUPPLY},
+                       {IDS_INSTRU_MODE_3, IDC_MODE_METER}};
     for (int i = 0; i < 3; ++i) {
         m_modes[i] = new QRadioButton(platform::LoadString(modeButtons[i].text), this);
         platform::SetControlId(m_modes[i], modeButtons[i].id);
@@ -89,19 +92,19 @@ CQXDialogSettingsInstru::CQXDialogSettingsInstru(int measureMode, QWidget* paren
     m_supplyModel->addItem(QStringLiteral("Keithley 2280S"));
     m_meterModel = new QComboBox(this);
     m_meterModel->addItem(QStringLiteral("Keithley DMM7510"));
-    m_supplySettings = new QPushButton(platform::LoadString(34824), this);
-    m_meterSettings = new QPushButton(platform::LoadString(34824), this);
-    m_protection = new QPushButton(platform::LoadString(34825), this);
+    m_supplySettings = new QPushButton(platform::LoadString(IDS_INSTRU_CONFIGURE), this);
+    m_meterSettings = new QPushButton(platform::LoadString(IDS_INSTRU_CONFIGURE), this);
+    m_protection = new QPushButton(platform::LoadString(IDS_INSTRU_PROTECTION), this);
     platform::SetControlId(m_supplyModel, IDC_SUPPLY_MODEL);
     platform::SetControlId(m_meterModel, IDC_METER_MODEL);
     platform::SetControlId(m_supplySettings, IDC_SUPPLY_SETTINGS);
     platform::SetControlId(m_meterSettings, IDC_METER_SETTINGS);
     platform::SetControlId(m_protection, IDC_PROTECTION);
-    grid->addWidget(new QLabel(platform::LoadString(34826), this), 0, 0);
+    grid->addWidget(new QLabel(platform::LoadString(IDS_INSTRU_SUPPLY), this), 0, 0);
     grid->addWidget(m_supplyModel, 0, 1);
     grid->addWidget(m_supplySettings, 0, 2);
     grid->addWidget(m_protection, 0, 3);
-    grid->addWidget(new QLabel(platform::LoadString(34827), this), 1, 0);
+    grid->addWidget(new QLabel(platform::LoadString(IDS_INSTRU_METER), this), 1, 0);
     grid->addWidget(m_meterModel, 1, 1);
     grid->addWidget(m_meterSettings, 1, 2);
     grid->setColumnStretch(1, 1);

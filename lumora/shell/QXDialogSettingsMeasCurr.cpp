@@ -1,6 +1,7 @@
 #include "lumora/shell/QXDialogSettingsMeasCurr.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/ParameterMeasDataLogging.h"
 #include "lumora/shell/DialogData.h"
 #include "lumora/shell/MeasureLimits.h"
@@ -19,25 +20,25 @@ CQXDialogSettingsMeasCurr::CQXDialogSettingsMeasCurr(double captureTime, double 
     : controls::CDialogResize(IDD, parent), m_captureTime(captureTime), m_nplc(nplc),
       m_lineFrequency(lineFrequency), m_measureMode(measureMode) {
     shell::RegisterSettingsStrings();
-    setWindowTitle(platform::LoadString(34830));
+    setWindowTitle(platform::LoadString(IDS_MEASCURR_TITLE));
     platform::SetControlId(this, IDD);
     auto* layout = new QVBoxLayout(this);
 
-    auto* captureGroup = new QGroupBox(platform::LoadString(34831), this);
+    auto* captureGroup = new QGroupBox(platform::LoadString(IDS_CAPTURE_TIME_GROUP), this);
     auto* captureRow = new QHBoxLayout(captureGroup);
     m_editCapture = new QLineEdit(FormatDouble(-1, captureTime), captureGroup);
     platform::SetControlId(m_editCapture, IDC_CAPTURE_TIME);
     captureRow->addWidget(m_editCapture);
-    captureRow->addWidget(new QLabel(platform::LoadString(34832), captureGroup));
+    captureRow->addWidget(new QLabel(platform::LoadString(IDS_UNIT_SECONDS), captureGroup));
     layout->addWidget(captureGroup);
 
-    auto* nplcGroup = new QGroupBox(platform::LoadString(34833), this);
+    auto* nplcGroup = new QGroupBox(platform::LoadString(IDS_NPLC_GROUP), this);
     auto* nplcColumn = new QVBoxLayout(nplcGroup);
     m_editNplc = new QLineEdit(FormatDouble(-1, nplc), nplcGroup);
     platform::SetControlId(m_editNplc, IDC_NPLC);
     nplcColumn->addWidget(m_editNplc);
-    auto* supplyStatic = new QLabel(platform::LoadString(34834), nplcGroup);
-    auto* meterStatic = new QLabel(platform::LoadString(34835), nplcGroup);
+    auto* supplyStatic = new QLabel(platform::LoadString(IDS_MEASCURR_SUPPLY_NPLC), nplcGroup);
+    auto* meterStatic = new QLabel(platform::LoadString(IDS_MEASCURR_METER_NPLC), nplcGroup);
     platform::SetControlId(supplyStatic, IDC_STATIC_SUPPLY);
     platform::SetControlId(meterStatic, IDC_STATIC_METER);
     nplcColumn->addWidget(supplyStatic);

@@ -1,6 +1,7 @@
 #include "lumora/shell/QXDialogSettingsMeasDataLog.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/ParameterMeasDataLogging.h"
 #include "lumora/shell/DialogData.h"
@@ -58,23 +59,23 @@ CQXDialogSettingsMeasDataLog::CQXDialogSettingsMeasDataLog(CParameterMeasDataLog
     : controls::CDialogResize(IDD, parent), m_record(record), m_nplc(nplc), m_lineFrequency(lineFrequency),
       m_measureMode(measureMode) {
     shell::RegisterSettingsStrings();
-    setWindowTitle(platform::LoadString(34840));
+    setWindowTitle(platform::LoadString(IDS_MEASDATALOG_TITLE));
     platform::SetControlId(this, IDD);
     auto* layout = new QVBoxLayout(this);
 
-    auto* timeGroup = new QGroupBox(platform::LoadString(34831), this);
+    auto* timeGroup = new QGroupBox(platform::LoadString(IDS_CAPTURE_TIME_GROUP), this);
     auto* timeRow = new QHBoxLayout(timeGroup);
     m_editHour = DigitsEdit(record->AcqTimeHour, IDC_HOUR, timeGroup);
     m_editMinute = DigitsEdit(record->AcqTimeMinute, IDC_MINUTE, timeGroup);
     m_editSecond = DigitsEdit(record->AcqTimeSecond, IDC_SECOND, timeGroup);
-    for (auto [edit, unit] :
-         {std::pair{m_editHour, 34841}, std::pair{m_editMinute, 34842}, std::pair{m_editSecond, 34843}}) {
+    for (auto [edit, unit] : {std::pair{m_editHour, IDS_UNIT_HOUR}, std::pair{m_editMinute, IDS_UNIT_MINUTE},
+                              std::pair{m_editSecond, IDS_UNIT_SECOND}}) {
         timeRow->addWidget(edit);
         timeRow->addWidget(new QLabel(platform::LoadString(unit), timeGroup));
     }
     layout->addWidget(timeGroup);
 
-    auto* nplcGroup = new QGroupBox(platform::LoadString(34833), this);
+    auto* nplcGroup = new QGroupBox(platform::LoadString(IDS_NPLC_GROUP), this);
     auto* nplcRow = new QHBoxLayout(nplcGroup);
     m_editNplc = new QLineEdit(FormatDouble(-1, nplc), nplcGroup);
     platform::SetControlId(m_editNplc, IDC_NPLC);
@@ -85,17 +86,17 @@ CQXDialogSettingsMeasDataLog::CQXDialogSettingsMeasDataLog(CParameterMeasDataLog
     platform::SetControlId(meterStatic, IDC_STATIC_METER);
     nplcRow->addWidget(supplyStatic);
     nplcRow->addWidget(meterStatic);
-    m_autoNplc = new QCheckBox(platform::LoadString(34844), nplcGroup);
+    m_autoNplc = new QCheckBox(platform::LoadString(IDS_MEASDATALOG_AUTO_NPLC), nplcGroup);
     m_autoNplc->setChecked(record->AutoNPLC != 0);
     platform::SetControlId(m_autoNplc, IDC_AUTO_NPLC);
     m_autoNplc->hide();
     layout->addWidget(nplcGroup);
 
     // The measurement type: current only; its group stays hidden as there is nothing to choose.
-    auto* typeGroup = new QGroupBox(platform::LoadString(34845), this);
+    auto* typeGroup = new QGroupBox(platform::LoadString(IDS_MEASDATALOG_TYPE), this);
     auto* typeRow = new QHBoxLayout(typeGroup);
-    m_measCurrent = new QRadioButton(platform::LoadString(34846), typeGroup);
-    auto* measBoth = new QRadioButton(platform::LoadString(34847), typeGroup);
+    m_measCurrent = new QRadioButton(platform::LoadString(IDS_MEASDATALOG_CURRENT), typeGroup);
+    auto* measBoth = new QRadioButton(platform::LoadString(IDS_MEASDATALOG_VOLTAGE_CURRENT), typeGroup);
     platform::SetControlId(m_measCurrent, IDC_MEAS_CURRENT);
     platform::SetControlId(measBoth, IDC_MEAS_VOLTAGE_CURRENT);
     measBoth->setEnabled(false);
@@ -108,9 +109,9 @@ CQXDialogSettingsMeasDataLog::CQXDialogSettingsMeasDataLog(CParameterMeasDataLog
     auto* results = new QGridLayout;
     m_samples = ReadOnlyEdit(IDC_SAMPLES, this);
     m_fileSize = ReadOnlyEdit(IDC_FILE_SIZE, this);
-    results->addWidget(new QLabel(platform::LoadString(34848), this), 0, 0);
+    results->addWidget(new QLabel(platform::LoadString(IDS_MEASDATALOG_SAMPLES), this), 0, 0);
     results->addWidget(m_samples, 0, 1);
-    results->addWidget(new QLabel(platform::LoadString(34849), this), 1, 0);
+    results->addWidget(new QLabel(platform::LoadString(IDS_MEASDATALOG_FILE_SIZE), this), 1, 0);
     results->addWidget(m_fileSize, 1, 1);
     layout->addLayout(results);
 

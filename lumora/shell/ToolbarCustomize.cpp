@@ -1,5 +1,6 @@
 #include "lumora/shell/ToolbarCustomize.h"
 
+#include "lumora/LumoraStrings.h"
 #include "platform/ControlId.h"
 #include "platform/Profile.h"
 #include "platform/ProgramFolder.h"
@@ -32,36 +33,21 @@ const char* const kCustomizeName = "customize";
 // The commands a toolbar offers in its add-or-remove menu, in order, whether shown or not.
 const char* const kOfferedProperty = "lumoraOffered";
 
-enum : int {
-    IDS_ADD_OR_REMOVE = 34130,
-    IDS_DIALOG_TITLE = 34131,
-    IDS_TOOLBARS = 34132,
-    IDS_COMMANDS = 34133,
-    IDS_NEW = 34134,
-    IDS_RENAME = 34135,
-    IDS_DELETE = 34136,
-    IDS_ADD = 34137,
-    IDS_REMOVE = 34138,
-    IDS_CLOSE = 34139,
-    IDS_NAME_PROMPT = 34140,
-    IDS_DEFAULT_NAME = 34141,
-};
-
 void RegisterCustomizeStrings() {
     platform::RegisterStrings({
-        {CToolbarCustomizer::IDS_CUSTOMIZE, u"自定义..."},
-        {IDS_ADD_OR_REMOVE, u"添加或删除按钮"},
-        {IDS_DIALOG_TITLE, u"自定义"},
-        {IDS_TOOLBARS, u"工具栏:"},
-        {IDS_COMMANDS, u"命令:"},
-        {IDS_NEW, u"新建(&N)..."},
-        {IDS_RENAME, u"重命名(&R)..."},
-        {IDS_DELETE, u"删除(&D)"},
-        {IDS_ADD, u"添加到工具栏(&A)"},
-        {IDS_REMOVE, u"从工具栏删除(&M)"},
-        {IDS_CLOSE, u"关闭"},
-        {IDS_NAME_PROMPT, u"工具栏名称:"},
-        {IDS_DEFAULT_NAME, u"自定义 %1"},
+        {IDS_CUSTOMIZE, u"自定义..."},
+        {IDS_CUSTOMIZE_ADD_OR_REMOVE, u"添加或删除按钮"},
+        {IDS_CUSTOMIZE_TITLE, u"自定义"},
+        {IDS_CUSTOMIZE_TOOLBARS, u"工具栏:"},
+        {IDS_CUSTOMIZE_COMMANDS, u"命令:"},
+        {IDS_CUSTOMIZE_NEW, u"新建(&N)..."},
+        {IDS_CUSTOMIZE_RENAME, u"重命名(&R)..."},
+        {IDS_CUSTOMIZE_DELETE, u"删除(&D)"},
+        {IDS_CUSTOMIZE_ADD, u"添加到工具栏(&A)"},
+        {IDS_CUSTOMIZE_REMOVE, u"从工具栏删除(&M)"},
+        {IDS_CUSTOMIZE_CLOSE, u"关闭"},
+        {IDS_CUSTOMIZE_NAME_PROMPT, u"工具栏名称:"},
+        {IDS_CUSTOMIZE_DEFAULT_NAME, u"自定义 %1"},
     });
 }
 
@@ -194,7 +180,7 @@ void CToolbarCustomizer::EnableCustomizeButton(QToolBar* toolbar) {
     // The menu is filled as it opens: the toolbar's buttons, shown or taken off, at that moment.
     connect(menu, &QMenu::aboutToShow, menu, [this, menu, toolbar] {
         menu->clear();
-        QMenu* buttons = menu->addMenu(LoadString(IDS_ADD_OR_REMOVE));
+        QMenu* buttons = menu->addMenu(LoadString(IDS_CUSTOMIZE_ADD_OR_REMOVE));
         for (unsigned command : Offered(toolbar)) {
             const QAction* action = Command(command);
             if (action == nullptr)
@@ -217,7 +203,7 @@ void CToolbarCustomizer::EnableCustomizeButton(QToolBar* toolbar) {
 
 QToolBar* CToolbarCustomizer::OnToolbarCreateNew(const QString& name) {
     const QString shown = name.trimmed().isEmpty()
-                              ? LoadString(IDS_DEFAULT_NAME).arg(m_userToolbars.size() + 1)
+                              ? LoadString(IDS_CUSTOMIZE_DEFAULT_NAME).arg(m_userToolbars.size() + 1)
                               : name.trimmed();
     auto* toolbar = new QToolBar(shown, m_frame);
     int id = kUserToolbarFirstId;
@@ -345,21 +331,21 @@ void CToolbarCustomizer::OnCustomize() {
 CDlgCustomize::CDlgCustomize(CToolbarCustomizer& customizer, QWidget* parent)
     : QDialog(parent), m_customizer(customizer) {
     RegisterCustomizeStrings();
-    setWindowTitle(LoadString(IDS_DIALOG_TITLE));
+    setWindowTitle(LoadString(IDS_CUSTOMIZE_TITLE));
     m_toolbars = new QListWidget(this);
     m_commands = new QListWidget(this);
-    auto* create = new QPushButton(LoadString(IDS_NEW), this);
-    auto* rename = new QPushButton(LoadString(IDS_RENAME), this);
-    auto* remove = new QPushButton(LoadString(IDS_DELETE), this);
-    auto* add = new QPushButton(LoadString(IDS_ADD), this);
-    auto* take = new QPushButton(LoadString(IDS_REMOVE), this);
-    auto* close = new QPushButton(LoadString(IDS_CLOSE), this);
+    auto* create = new QPushButton(LoadString(IDS_CUSTOMIZE_NEW), this);
+    auto* rename = new QPushButton(LoadString(IDS_CUSTOMIZE_RENAME), this);
+    auto* remove = new QPushButton(LoadString(IDS_CUSTOMIZE_DELETE), this);
+    auto* add = new QPushButton(LoadString(IDS_CUSTOMIZE_ADD), this);
+    auto* take = new QPushButton(LoadString(IDS_CUSTOMIZE_REMOVE), this);
+    auto* close = new QPushButton(LoadString(IDS_CUSTOMIZE_CLOSE), this);
     for (QPushButton* button : {create, rename, remove, add, take, close})
         button->setAutoDefault(false);
     close->setDefault(true);
 
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(LoadString(IDS_TOOLBARS), this));
+    left->addWidget(new QLabel(LoadString(IDS_CUSTOMIZE_TOOLBARS), this));
     left->addWidget(m_toolbars, 1);
     auto* toolbarButtons = new QHBoxLayout;
     toolbarButtons->addWidget(create);
@@ -367,7 +353,7 @@ CDlgCustomize::CDlgCustomize(CToolbarCustomizer& customizer, QWidget* parent)
     toolbarButtons->addWidget(remove);
     left->addLayout(toolbarButtons);
     auto* right = new QVBoxLayout;
-    right->addWidget(new QLabel(LoadString(IDS_COMMANDS), this));
+    right->addWidget(new QLabel(LoadString(IDS_CUSTOMIZE_COMMANDS), this));
     right->addWidget(m_commands, 1);
     auto* commandButtons = new QHBoxLayout;
     commandButtons->addWidget(add);
@@ -387,8 +373,8 @@ CDlgCustomize::CDlgCustomize(CToolbarCustomizer& customizer, QWidget* parent)
     connect(create, &QPushButton::clicked, this, [this] {
         bool ok = false;
         const QString name =
-            QInputDialog::getText(this, LoadString(IDS_DIALOG_TITLE), LoadString(IDS_NAME_PROMPT),
-                                  QLineEdit::Normal, QString(), &ok);
+            QInputDialog::getText(this, LoadString(IDS_CUSTOMIZE_TITLE),
+                                  LoadString(IDS_CUSTOMIZE_NAME_PROMPT), QLineEdit::Normal, QString(), &ok);
         if (ok)
             NewToolbar(name);
     });
@@ -398,9 +384,9 @@ CDlgCustomize::CDlgCustomize(CToolbarCustomizer& customizer, QWidget* parent)
         if (toolbar == nullptr || std::find(user.begin(), user.end(), toolbar) == user.end())
             return;
         bool ok = false;
-        const QString name =
-            QInputDialog::getText(this, LoadString(IDS_DIALOG_TITLE), LoadString(IDS_NAME_PROMPT),
-                                  QLineEdit::Normal, toolbar->windowTitle(), &ok);
+        const QString name = QInputDialog::getText(this, LoadString(IDS_CUSTOMIZE_TITLE),
+                                                   LoadString(IDS_CUSTOMIZE_NAME_PROMPT), QLineEdit::Normal,
+                                                   toolbar->windowTitle(), &ok);
         if (ok && !name.trimmed().isEmpty()) {
             toolbar->setWindowTitle(name.trimmed());
             m_customizer.Save();

@@ -21,17 +21,12 @@ namespace shell {
 // the user toolbars themselves, are kept in the profile.
 class CToolbarCustomizer : public QObject {
 public:
-    enum : int {
-        IDS_CUSTOMIZE = 225,
-        kUserToolbarFirstId = 59456,
-        kUserImageWidth = 16,
-        kUserImageHeight = 15
-    };
+    enum : int { kUserToolbarFirstId = 59456, kUserImageWidth = 16, kUserImageHeight = 15 };
 
     CToolbarCustomizer(QMainWindow* frame, QToolBar* standard);
     ~CToolbarCustomizer() override;
 
-    // Adds the customize button (labelled string 225) to the end of the toolbar.
+    // Adds the customize button (labelled IDS_CUSTOMIZE) to the end of the toolbar.
     void EnableCustomizeButton(QToolBar* toolbar);
     // The toolbar-create handler: a new user toolbar of the name, with its customize button.
     QToolBar* OnToolbarCreateNew(const QString& name);

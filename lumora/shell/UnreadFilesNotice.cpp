@@ -1,5 +1,6 @@
 #include "lumora/shell/UnreadFilesNotice.h"
 
+#include "lumora/LumoraStrings.h"
 #include "platform/StringTable.h"
 
 #include <QDir>
@@ -7,8 +8,6 @@
 
 namespace shell {
 namespace {
-
-constexpr int kConfigurationUnreadId = 51507;
 
 int ReasonId(eXmlReadError error) {
     switch (error) {
@@ -61,7 +60,7 @@ QString UnreadFilesNotice(const std::vector<SXmlReadProblem>& problems, const QS
     QStringList lines;
     for (const SXmlReadProblem& problem : problems)
         if (problem.path == configuration)
-            lines.append(platform::LoadString(kConfigurationUnreadId));
+            lines.append(platform::LoadString(IDS_CONFIG_PARSE_ERROR));
     lines.append(platform::LoadString(IDS_UNREAD_FILES));
     for (const SXmlReadProblem& problem : problems) {
         QString reason = platform::LoadString(ReasonId(problem.error));

@@ -1,6 +1,7 @@
 // The application object in the test's own process: the splash on each way a start can end, the
 // title, the language switch and the recent files.
 #include "../frame/FrameFixture.h"
+#include "lumora/LumoraStrings.h"
 
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/MainFrame.h"
@@ -123,7 +124,7 @@ protected:
 
 TEST_F(AppTest, TheSplashEndsWhenTheFrameCannotBeMade) {
     m_app.SetFrameFactory([](const QString&) -> std::unique_ptr<CMainFrame> {
-        platform::MessageBox(platform::LoadString(51506), platform::MB_ICONSTOP);
+        platform::StopBox(IDS_CONFIG_CREATE_FAILED);
         return nullptr;
     });
     EXPECT_FALSE(m_app.InitInstance({QStringLiteral("lumora")}));
@@ -165,7 +166,7 @@ TEST_F(AppTest, TitleWithTheVersionFromTheProgramsRecord) {
     ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
     EXPECT_TRUE(m_app.VersionText().startsWith(QStringLiteral("版本  1.0.0 ")));
     EXPECT_EQ(m_app.MainFrame()->windowTitle(),
-              platform::LoadString(CLumoraApp::IDS_APP_TITLE) + QStringLiteral("  ") + m_app.VersionText());
+              platform::LoadString(IDS_APP_TITLE) + QStringLiteral("  ") + m_app.VersionText());
     EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("TMX-2600B")));
 }
 
@@ -196,8 +197,7 @@ TEST_F(AppTest, EnglishAskedForWithoutItsLibraryStartsInChinese) {
     ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
     EXPECT_EQ(m_app.Language(), 1);
     EXPECT_FALSE(m_app.LanguageLibraryLoaded());
-    EXPECT_EQ(platform::LoadString(CLumoraApp::IDS_APP_TITLE),
-              QStringLiteral("TMX-2600B 低电流直流特性测试软件"));
+    EXPECT_EQ(platform::LoadString(IDS_APP_TITLE), QStringLiteral("TMX-2600B 低电流直流特性测试软件"));
 }
 
 TEST_F(AppTest, LanguageCommandsWriteTheProfileAndMoveTheCheckMark) {
@@ -206,12 +206,11 @@ TEST_F(AppTest, LanguageCommandsWriteTheProfileAndMoveTheCheckMark) {
     for (int language : {1, 0, 1}) {
         SCOPED_TRACE(language);
         m_watch.m_messages.clear();
-        ASSERT_TRUE(frame.OnCommand(language == 1 ? CLumoraApp::ID_LANGUAGE_ENGLISH
-                                                  : CLumoraApp::ID_LANGUAGE_CHINESE));
+        ASSERT_TRUE(frame.OnCommand(language == 1 ? ID_LANGUAGE_ENGLISH : ID_LANGUAGE_CHINESE));
         EXPECT_EQ(platform::GetProfileInt(QStringLiteral("Config"), QStringLiteral("Language"), -1),
                   language);
-        EXPECT_EQ(frame.QueryCommand(CLumoraApp::ID_LANGUAGE_ENGLISH).m_check, language == 1 ? 1 : 0);
-        EXPECT_EQ(frame.QueryCommand(CLumoraApp::ID_LANGUAGE_CHINESE).m_check, language == 0 ? 1 : 0);
+        EXPECT_EQ(frame.QueryCommand(ID_LANGUAGE_ENGLISH).m_check, language == 1 ? 1 : 0);
+        EXPECT_EQ(frame.QueryCommand(ID_LANGUAGE_CHINESE).m_check, language == 0 ? 1 : 0);
         ASSERT_EQ(m_watch.m_messages.size(), 1);
         EXPECT_EQ(m_watch.m_messages.front().text, QStringLiteral("请重新启动应用软件！"));
     }
@@ -235,7 +234,7 @@ TEST_F(AppTest, TenRecentFilesNewestFirst) {
 
 TEST_F(AppTest, TheAboutCommandShowsTheVersionUntilAKey) {
     ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
-    ASSERT_TRUE(m_app.MainFrame()->OnCommand(CLumoraApp::ID_APP_ABOUT));
+    ASSERT_TRUE(m_app.MainFrame()->OnCommand(ID_APP_ABOUT));
     QWidget* about = nullptr;
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible() && window->windowFlags().testFlag(Qt::FramelessWindowHint) &&
@@ -254,8 +253,8 @@ TEST_F(AppTest, TheFileMenuListsTheRecentFilesAndOpensOne) {
     platform::WriteProfileString(QStringLiteral("Recent File List"), QStringLiteral("File1"), gone);
     platform::WriteProfileString(QStringLiteral("Recent File List"), QStringLiteral("File2"), kept);
     ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
-    QAction* first = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1);
-    QAction* second = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1);
+    QAction* first = MenuEntry(ID_FILE_MRU_FILE1);
+    QAction* second = MenuEntry(ID_FILE_MRU_FILE1 + 1);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(first->text().startsWith(QStringLiteral("&1 ")));
@@ -263,8 +262,8 @@ TEST_F(AppTest, TheFileMenuListsTheRecentFilesAndOpensOne) {
     EXPECT_TRUE(second->text().endsWith(QStringLiteral("kept.lmrproj")));
     // The entries stand between the print commands and Exit.
     const QList<QAction*> entries = m_app.MainFrame()->FileMenu()->actions();
-    EXPECT_LT(entries.indexOf(MenuEntry(CLumoraApp::ID_FILE_PRINT_SETUP)), entries.indexOf(first));
-    EXPECT_LT(entries.indexOf(second), entries.indexOf(MenuEntry(CLumoraApp::ID_APP_EXIT)));
+    EXPECT_LT(entries.indexOf(MenuEntry(ID_FILE_PRINT_SETUP)), entries.indexOf(first));
+    EXPECT_LT(entries.indexOf(second), entries.indexOf(MenuEntry(ID_APP_EXIT)));
 
     second->trigger();
     EXPECT_EQ(m_app.DocumentPath(), kept);
@@ -272,11 +271,11 @@ TEST_F(AppTest, TheFileMenuListsTheRecentFilesAndOpensOne) {
     EXPECT_EQ(m_app.RecentFiles(), (QStringList{kept, gone}));
     EXPECT_TRUE(Messages().isEmpty());
 
-    MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1)->trigger();
+    MenuEntry(ID_FILE_MRU_FILE1 + 1)->trigger();
     ASSERT_EQ(Messages().size(), 1);
     EXPECT_TRUE(Messages().front().startsWith(QStringLiteral("打开文档失败。")));
     EXPECT_EQ(m_app.RecentFiles(), QStringList{kept});
-    EXPECT_EQ(MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1 + 1), nullptr);
+    EXPECT_EQ(MenuEntry(ID_FILE_MRU_FILE1 + 1), nullptr);
     EXPECT_EQ(platform::GetProfileString(QStringLiteral("Recent File List"), QStringLiteral("File2")),
               QString());
     EXPECT_EQ(m_app.DocumentPath(), kept);
@@ -284,7 +283,7 @@ TEST_F(AppTest, TheFileMenuListsTheRecentFilesAndOpensOne) {
 
 TEST_F(AppTest, AnEmptyRecentListShowsTheFrameworksDisabledEntry) {
     ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
-    QAction* entry = MenuEntry(CLumoraApp::ID_FILE_MRU_FILE1);
+    QAction* entry = MenuEntry(ID_FILE_MRU_FILE1);
     ASSERT_NE(entry, nullptr);
     EXPECT_FALSE(entry->isEnabled());
     EXPECT_EQ(entry->text(), QStringLiteral("最近的文件"));
@@ -326,7 +325,7 @@ TEST_F(AppTest, MessageBoxesBearTheApplicationsName) {
     ASSERT_TRUE(m_app.InitInstance({QStringLiteral("lumora")}));
     platform::MessageBox(QStringLiteral("x"), platform::MB_OK);
     ASSERT_FALSE(m_watch.m_captions.isEmpty());
-    EXPECT_EQ(m_watch.m_captions.back(), platform::LoadString(CLumoraApp::IDS_APP_TITLE));
+    EXPECT_EQ(m_watch.m_captions.back(), platform::LoadString(IDS_APP_TITLE));
 }
 
 // A file dropped on the window opens as a document, as the framework's drop target does.
@@ -354,17 +353,17 @@ TEST_F(AppTest, FileMenuCarriesTheFrameworksCommandsAndExitCloses) {
     EXPECT_EQ(entries[1]->objectName(), QStringLiteral("57601"));
     EXPECT_EQ(entries.last()->objectName(), QStringLiteral("57665"));
     EXPECT_EQ(entries.last()->text(), QStringLiteral("退出(&X)"));
-    ASSERT_NE(MenuEntry(CLumoraApp::ID_FILE_PRINT_SETUP), nullptr);
+    ASSERT_NE(MenuEntry(ID_FILE_PRINT_SETUP), nullptr);
     // The context menu of the framework's manager.
     QMenu* context = CLumoraApp::ContextMenu(QStringLiteral("资源管理器"));
     ASSERT_NE(context, nullptr);
     EXPECT_EQ(context->objectName(), QStringLiteral("274"));
     const QString path = Document(QStringLiteral("n.lmrproj"));
     ASSERT_TRUE(m_app.OpenDocumentFile(path));
-    ASSERT_TRUE(m_app.MainFrame()->OnCommand(CLumoraApp::ID_FILE_NEW));
+    ASSERT_TRUE(m_app.MainFrame()->OnCommand(ID_FILE_NEW));
     EXPECT_TRUE(m_app.DocumentPath().isEmpty());
     EXPECT_TRUE(m_app.MainFrame()->windowTitle().startsWith(QStringLiteral("TMX-2600B")));
-    ASSERT_TRUE(m_app.MainFrame()->OnCommand(CLumoraApp::ID_APP_EXIT));
+    ASSERT_TRUE(m_app.MainFrame()->OnCommand(ID_APP_EXIT));
     EXPECT_FALSE(m_app.MainFrame()->isVisible());
 }
 
@@ -385,11 +384,11 @@ TEST_F(AppTest, TheToolbarButtonsCarryIcons) {
         EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
     }
     EXPECT_EQ(commands, 3);
-    for (QAction* pane : {frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_CONNECTION),
-                          frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION),
-                          frame->SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_REFRESH),
-                          frame->MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_CONNECTION),
-                          frame->MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_REFRESH)}) {
+    for (QAction* pane :
+         {frame->SupplyPane()->CommandAction(ID_CONNECTION),
+          frame->SupplyPane()->CommandAction(ID_PROTECTION), frame->SupplyPane()->CommandAction(ID_REFRESH),
+          frame->MultimeterPane()->CommandAction(ID_CONNECTION),
+          frame->MultimeterPane()->CommandAction(ID_REFRESH)}) {
         ASSERT_NE(pane, nullptr);
         EXPECT_FALSE(pane->icon().isNull()) << pane->toolTip().toStdString();
     }
@@ -398,7 +397,7 @@ TEST_F(AppTest, TheToolbarButtonsCarryIcons) {
     ASSERT_NE(bars, nullptr);
     ASSERT_FALSE(bars->actions().isEmpty());
     EXPECT_EQ(bars->actions().last()->text(), QStringLiteral("自定义..."));
-    // The customize button closes the toolbar, labelled with string 225.
+    // The customize button closes the toolbar, labelled with IDS_CUSTOMIZE.
     auto* customize = toolbar->findChild<QToolButton*>(QStringLiteral("customize"));
     ASSERT_NE(customize, nullptr);
     EXPECT_EQ(customize->toolTip(), QStringLiteral("自定义"));

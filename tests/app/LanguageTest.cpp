@@ -1,6 +1,7 @@
 // The interface language: with English every text a widget of the program shows is English; with
 // Chinese the program's own texts and Qt's Chinese buttons are shown; both tables hold every id.
 #include "../frame/FrameFixture.h"
+#include "lumora/LumoraStrings.h"
 
 #include "dialogs/infobox/DlgAbout.h"
 #include "dialogs/promptkit/PromptKit.h"
@@ -306,7 +307,8 @@ TEST_F(LanguageTest, LabelsPopupAndLooksInTheLanguageShown) {
         ASSERT_TRUE(frame->OnCommand(CMainFrame::ID_MEASURE_VOLTAGE));
         QWidget* page = frame->View()->PageVoltage();
         ASSERT_NE(page, nullptr);
-        for (const auto& [textId, comboId] : {std::pair{35015, 1066}, std::pair{35016, 1067}}) {
+        for (const auto& [textId, comboId] :
+             {std::pair{IDS_LABEL_HORI, 1066}, std::pair{IDS_LABEL_VERT, 1067}}) {
             QLabel* label = nullptr;
             for (QLabel* candidate : page->findChildren<QLabel*>())
                 if (candidate->text() == platform::LoadString(textId))
@@ -367,7 +369,7 @@ TEST_F(LanguageTest, BothTablesHoldEveryId) {
     for (int id : english)
         EXPECT_TRUE(builtin.contains(id)) << "no Chinese text for " << id;
     for (int id : english)
-        if (id != CLumoraApp::ID_LANGUAGE_CHINESE) {
+        if (id != ID_LANGUAGE_CHINESE) {
             EXPECT_FALSE(HasCjk(platform::LoadLayerString(platform::eStringLayer::Language, id))) << id;
         }
 }

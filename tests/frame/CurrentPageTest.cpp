@@ -2,13 +2,13 @@
 // carries the preferences.
 #include "FrameFixture.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/FilePageStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
-#include "lumora/core/WriteFailure.h"
 #include "lumora/sheetio/ExcelCell.h"
 #include "lumora/sheetio/ExcelDocument.h"
 #include "lumora/sheetio/ExcelSheet.h"
@@ -119,7 +119,8 @@ TEST_F(CurrentPage, TextFilesHoldAHeaderAndOneLinePerSample) {
         m_messages.Clear();
         EXPECT_EQ(m_page->SaveWaveformData(Path(name)), 0) << name;
         EXPECT_FALSE(QFile::exists(Path(name))) << name;
-        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kCurrentTypesId)}) << name;
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_CURRENT_TYPE_UNSUPPORTED)})
+            << name;
     }
 }
 
@@ -139,7 +140,7 @@ TEST_F(CurrentPage, AFullDiskIsReportedAndLeavesNoCutOffFile) {
         // The device behind a name with the writer's extension.
         ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), Path(writer.name)));
         EXPECT_EQ(writer.save(Path(writer.name)), 0);
-        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_WRITE_FAILED)});
         QFile::remove(Path(writer.name));
 
         // A regular file on a disk that fills up part way is removed, not left cut off.
@@ -150,9 +151,9 @@ TEST_F(CurrentPage, AFullDiskIsReportedAndLeavesNoCutOffFile) {
             EXPECT_EQ(writer.save(Path(writer.name)), 0);
         }
         EXPECT_FALSE(QFile::exists(Path(writer.name)));
-        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_WRITE_FAILED)});
     }
-    EXPECT_FALSE(platform::LoadString(kWriteFailedId).isEmpty());
+    EXPECT_FALSE(platform::LoadString(IDS_WRITE_FAILED).isEmpty());
 }
 
 TEST_F(CurrentPage, WorkbookHoldsTheSamplesUpToItsRowLimit) {
@@ -169,7 +170,7 @@ TEST_F(CurrentPage, WorkbookHoldsTheSamplesUpToItsRowLimit) {
     SetSamples(65535);
     EXPECT_EQ(m_page->SaveWaveformData(Path("x.xls")), 0);
     EXPECT_FALSE(QFile::exists(Path("x.xls")));
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51529)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_XLS_TOO_MANY_ROWS)});
 }
 
 TEST_F(CurrentPage, MarkerAndStatisticRecordsFillTheTable) {
@@ -235,7 +236,8 @@ TEST(CurrentPageAlone, WithoutAFrameMarkersAndSavingReportTheMissingPreferences)
     CWaveformMarkerRecord marker{};
     page.OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&marker), kMarkerCodePairA);
     EXPECT_EQ(page.SaveWaveformData(QStringLiteral("/nonexistent/a.csv")), 0);
-    EXPECT_EQ(messages.Texts(), (QStringList{platform::LoadString(51519), platform::LoadString(51519)}));
+    EXPECT_EQ(messages.Texts(), (QStringList{platform::LoadString(IDS_PAGE_NO_PREFERENCES),
+                                             platform::LoadString(IDS_PAGE_NO_PREFERENCES)}));
 }
 
 } // namespace
@@ -283,7 +285,7 @@ TEST_F(MainFrameCommands, LooksPanesAndPagesFollowTheirUpdateRules) {
     // Starting without instruments reports the missing multimeter and ends the run.
     ASSERT_TRUE(frame.OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return !frame.MeasureThreadExists(); }));
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51511)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_NO_METER)});
 }
 
 // At the frame's smallest size and at a large one, every row of the statistics table shows whole and

@@ -2,6 +2,7 @@
 // failures it must report.
 #include "FrameFixture.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/controls/XPStyleButtonST.h"
 #include "lumora/core/BinDataFile.h"
@@ -10,7 +11,6 @@
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
 #include "lumora/core/QXAppDialogMeasDLOG.h"
-#include "lumora/core/WriteFailure.h"
 #include "platform/ControlId.h"
 #include "platform/StringTable.h"
 #include "waveform/common/ColorRef.h"
@@ -270,8 +270,7 @@ TEST_F(DataLoggingPage, AFileWithAVoltageColumnSavesItsCurrentAsCurrent) {
     EXPECT_EQ(Line(plot.GetDataMultiLineY(0), 3), (std::vector<double>{0.001, 0.002, 0.004}));
     EXPECT_EQ(plot.GetMultiLineVisible(1), 0) << "the file holds one line";
     // Each of the four saves said it left the voltage out.
-    EXPECT_EQ(m_messages.Texts(),
-              QStringList(4, platform::LoadString(CQXAppDialogMeasDLOG::IDS_ONLY_CURRENT_SAVED)));
+    EXPECT_EQ(m_messages.Texts(), QStringList(4, platform::LoadString(IDS_ONLY_CURRENT_SAVED)));
     CBinDataFile file;
     ASSERT_EQ(file.Read(Path(QStringLiteral("out.bin"))), 1);
     EXPECT_FALSE(file.IsColumnPresent(1));
@@ -286,7 +285,7 @@ TEST_F(DataLoggingPage, FilesThatGiveNoLineAreReportedAndLeaveThePlot) {
     WriteBytes(Path(QStringLiteral("empty.csv")), "Time,Current DC\r\n");
     WriteBytes(Path(QStringLiteral("words.csv")), "Time,Current DC\r\n--,--\r\nend,of file\r\n");
     WriteBytes(Path(QStringLiteral("bad.bin")), "not a binary data file");
-    const QString parseError = platform::LoadString(kParseErrorId);
+    const QString parseError = platform::LoadString(IDS_PARSE_ERROR);
     for (const char* name : {"other.csv", "columns.csv", "empty.csv", "words.csv", "missing.csv"}) {
         m_messages.Clear();
         Page().LoadWaveformFromTextFile(Path(QString::fromLatin1(name)), u',');
@@ -310,7 +309,7 @@ TEST_F(DataLoggingPage, FilesThatGiveNoLineAreReportedAndLeaveThePlot) {
 TEST_F(DataLoggingPage, SavesTheCurrentLineOrSaysWhyNot) {
     WriteBytes(Path(QStringLiteral("in.csv")), "Time,Voltage,Max\r\n0,3.3,1\r\n1,3.25,2\r\n2,3.2,3\r\n");
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("in.csv")), u',');
-    const QStringList leftOut{platform::LoadString(CQXAppDialogMeasDLOG::IDS_ONLY_CURRENT_SAVED)};
+    const QStringList leftOut{platform::LoadString(IDS_ONLY_CURRENT_SAVED)};
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.csv"))), 1);
     EXPECT_EQ(ReadBytes(Path(QStringLiteral("out.csv"))),
               QByteArray("Time,Current Max\r\n0,1.000000\r\n1,2.000000\r\n2,3.000000\r\n"));
@@ -333,17 +332,17 @@ TEST_F(DataLoggingPage, SavesTheCurrentLineOrSaysWhyNot) {
     WriteBytes(Path(QStringLiteral("volts.csv")), "Time,Voltage\r\n0,3.3\r\n1,3.25\r\n");
     Page().LoadWaveformFromTextFile(Path(QStringLiteral("volts.csv")), u',');
     EXPECT_EQ(Page().SaveWaveformData(Path(QStringLiteral("volts.bin"))), 0);
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51505)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_DATA_NOT_READY)});
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("volts.bin"))));
     m_messages.Clear();
 
     ASSERT_EQ(Page().SaveWaveformData(Path(QStringLiteral("out.dat"))), 0);
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kLoggingTypesId)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_LOGGING_TYPE_UNSUPPORTED)});
     Page().ResetDataLogging();
     for (const char* name : {"none.csv", "none.txt", "none.xls", "none.bin"}) {
         m_messages.Clear();
         EXPECT_EQ(Page().SaveWaveformData(Path(QString::fromLatin1(name))), 0) << name;
-        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51505)}) << name;
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_DATA_NOT_READY)}) << name;
         EXPECT_FALSE(QFileInfo::exists(Path(QString::fromLatin1(name)))) << name;
     }
 }
@@ -412,19 +411,19 @@ TEST_F(DataLoggingPage, TheTwoAxisPlotKeepsUpWithARunBehindTheCcdfView) {
 }
 
 // Every writer on a full disk: a message and a failed result, never a file reported as saved. Text
-// files that were made but not written whole say so (kWriteFailedId); the binary file object names the
-// system's error first, then the page's 51504; a workbook that cannot be saved shows 51504.
+// files that were made but not written whole say so (IDS_WRITE_FAILED); the binary file object names the
+// system's error first, then the page's IDS_FILE_CREATE_FAILED; a workbook that cannot be saved shows it.
 TEST_F(DataLoggingPage, AFullDiskIsReportedByEveryWriter) {
     LogSamples({0.0, 1.0}, {1e-6, 2e-6});
     const struct {
         const char* name;
         int message;
         int at;
-    } writers[] = {{"full.csv", kWriteFailedId, 0},
-                   {"full.txt", kWriteFailedId, 0},
-                   {"full.bin", 51504, 1},
-                   {"full.xls", 51504, 0},
-                   {"list.txt", kWriteFailedId, 0}};
+    } writers[] = {{"full.csv", IDS_WRITE_FAILED, 0},
+                   {"full.txt", IDS_WRITE_FAILED, 0},
+                   {"full.bin", IDS_FILE_CREATE_FAILED, 1},
+                   {"full.xls", IDS_FILE_CREATE_FAILED, 0},
+                   {"list.txt", IDS_WRITE_FAILED, 0}};
     for (const auto& writer : writers) {
         SCOPED_TRACE(writer.name);
         const QString path = Path(QString::fromLatin1(writer.name));
@@ -444,7 +443,7 @@ TEST_F(DataLoggingPage, AWorkbookHoldsAtMost65534Samples) {
         times[i] = 0.001 * static_cast<double>(i);
     LogSamples(times, values);
     EXPECT_EQ(Page().SaveWaveformData(Path(QStringLiteral("big.xls"))), 0);
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51529)));
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(IDS_XLS_TOO_MANY_ROWS)));
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("big.xls"))));
     times.pop_back();
     values.pop_back();
@@ -463,7 +462,8 @@ TEST(DataLoggingPageAlone, WithoutPreferencesMarkersAndTextSavesReport51519) {
     page.OnMessage(WM_WAVEFORM_MARKER, reinterpret_cast<platform::WPARAM>(&statistics),
                    kMarkerCodeStatistics);
     EXPECT_EQ(page.SaveWaveformData(QStringLiteral("/nonexistent/never.csv")), 0);
-    EXPECT_EQ(messages.Texts(), (QStringList{platform::LoadString(51519), platform::LoadString(51519)}));
+    EXPECT_EQ(messages.Texts(), (QStringList{platform::LoadString(IDS_PAGE_NO_PREFERENCES),
+                                             platform::LoadString(IDS_PAGE_NO_PREFERENCES)}));
     EXPECT_EQ(page.StatisticList()->GetItemText(0, 1), QStringLiteral("---"));
 }
 

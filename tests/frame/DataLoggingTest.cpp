@@ -3,6 +3,7 @@
 // must be in the auto-saved binary file, and the run must end cleanly.
 #include "BenchAdapter.h"
 #include "FrameFixture.h"
+#include "lumora/LumoraStrings.h"
 
 #include "DialogInput.h"
 #include "dialogs/optionsbox/PrefMainPageGen.h"
@@ -386,7 +387,7 @@ TEST_P(DataLoggingRun, StoppedEarlyKeepsEverySampleInPlotFileAndExports) {
               QStringLiteral("['Time', 'Current DC'] %1 %1 0").arg(received));
     // More rows than a 97-2003 sheet holds.
     EXPECT_EQ(page.SaveWaveformData(m_folder->Path() + QStringLiteral("run.xls")), 0);
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51529)));
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(IDS_XLS_TOO_MANY_ROWS)));
     EXPECT_FALSE(QFileInfo::exists(m_folder->Path() + QStringLiteral("run.xls")));
 }
 
@@ -399,8 +400,10 @@ TEST_P(DataLoggingRun, ARunThatReachesTheFilesLimitSaysSoAndSavesWhatItKept) {
     CDialogRecorder notices;
     ASSERT_TRUE(WaitForEnd());
     EXPECT_TRUE(notices.Texts().isEmpty()) << notices.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(CMainFrame::IDS_RUN_FILE_FULL)
-                                                  .replace(QStringLiteral("%u"), QString::number(kMost))});
+    EXPECT_EQ(
+        m_messages.Texts(),
+        QStringList{
+            platform::LoadString(IDS_RUN_FILE_FULL).replace(QStringLiteral("%u"), QString::number(kMost))});
     ASSERT_EQ(m_frame->DataLoggingReceived(), kMost);
     ExpectAutoSaveHoldsTheRun();
     EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0), kMost);
@@ -437,7 +440,7 @@ using DataLoggingFaults = DataLoggingRun;
 TEST_F(DataLoggingFaults, AStreamDroppedMidFrameEndsTheRunAndKeepsWhatArrived) {
     Open(1);
     ASSERT_TRUE(DropAfter(2000, [&] { m_bench.DropStreamMidFrame(); }));
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51532)))
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(IDS_SUPPLY_LINK_LOST)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_GE(m_frame->DataLoggingReceived(), 2000u);
     // The half frame the link ended in is counted, never turned into a sample.
@@ -471,14 +474,14 @@ TEST_F(DataLoggingFaults, AMultimeterLinkDroppedMidRunEndsItAndKeepsWhatArrived)
     EXPECT_GE(m_frame->DataLoggingReceived(), 2000u);
     ExpectAutoSaveHoldsTheRun();
     // Said as a lost supply link is said, not passed over.
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(CMainFrame::IDS_METER_LINK_LOST)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_METER_LINK_LOST)});
 }
 
 TEST_F(DataLoggingFaults, ARefusedStreamEndsTheRunWithItsMessage) {
     Open(1);
     m_bench.RefuseStreamStart();
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51523)))
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(IDS_SUPPLY_PORT_IN_USE)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_EQ(m_frame->DataLoggingReceived(), 0u);
     // Auto-save is on, but a run that received nothing leaves no file.
@@ -504,7 +507,7 @@ TEST_F(DataLoggingFaults, AFailedAutoSaveIsReportedAndTurnedOff) {
     WriteText(m_folder->Path() + QStringLiteral("blocker"), QStringLiteral("x"));
     Open(0, m_folder->Path() + QStringLiteral("blocker/Data Logging/"));
     ASSERT_TRUE(RunUntil(500));
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51504)))
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(IDS_FILE_CREATE_FAILED)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_FALSE(QFileInfo::exists(m_frame->AutoSaveBinName()));
     EXPECT_EQ(m_frame->Preferences()->AutoSaveDataLogging, 0);
@@ -554,7 +557,7 @@ TEST_F(DataLoggingFaults, TheNoticeAfterAFailedSaveTellsTheRunsOwnTimes) {
     logging.AcqTimeHour = 0;
     logging.AcqTimeSecond = 2;
     CDialogRecorder notices;
-    CHeldBox failure(platform::LoadString(51504));
+    CHeldBox failure(platform::LoadString(IDS_FILE_CREATE_FAILED));
     ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return failure.IsOpen(); }, 60000));
     // The user reads the box for a while.
@@ -585,12 +588,12 @@ TEST_F(DataLoggingFaults, TheNoticeAfterAFailedSaveTellsTheRunsOwnTimes) {
 // While a failure that ended the run is shown, the status bar no longer counts the run's time.
 TEST_F(DataLoggingFaults, WhileARunsFailureIsShownTheStatusBarIsIdle) {
     Open(1);
-    CHeldBox lost(platform::LoadString(51532));
+    CHeldBox lost(platform::LoadString(IDS_SUPPLY_LINK_LOST));
     ASSERT_TRUE(m_frame->OnCommand(CMainFrame::ID_MEASURE_START));
     ASSERT_TRUE(PumpUntil([&] { return m_frame->DataLoggingReceived() >= 2000; }, 60000));
     m_bench.DropStreamMidFrame();
     ASSERT_TRUE(PumpUntil([&] { return lost.IsOpen(); }, 60000));
-    const QString idle = platform::LoadString(CMainFrame::IDS_IDLE_MESSAGE);
+    const QString idle = platform::LoadString(IDS_IDLE_MESSAGE);
     const bool wasIdle = PumpUntil([&] { return m_frame->statusBar()->currentMessage() == idle; }, 60000);
     const QString shown = m_frame->statusBar()->currentMessage();
     lost.Release();
@@ -604,7 +607,7 @@ TEST_F(DataLoggingFaults, EveryByteOfTheStreamIsKeptHoweverTheChunksFall) {
     CNetWorkTcpClient::SetDataStreamPort(peer.Port());
     ASSERT_TRUE(WaitForEnd());
     EXPECT_TRUE(peer.SawStartCommand());
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51532)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_SUPPLY_LINK_LOST)});
     ASSERT_EQ(m_frame->DataLoggingReceived(), unsigned(CScriptedStreamPeer::kFrames));
     // The run of garbage and the half frame the link ended in.
     EXPECT_EQ(m_frame->InvalidFrames(), 2u);
@@ -861,7 +864,7 @@ TEST(DataLoggingMemory, ARunThatCannotKeepItsSamplesSaysSoAndSavesWhatArrived) {
     EXPECT_EQ(result.captured(5).toInt(), 0) << "no success notice";
     CMainFrame::RegisterFrameStrings();
     EXPECT_EQ(QString::fromUtf8(QByteArray::fromBase64(result.captured(6).toLatin1())),
-              platform::LoadString(CMainFrame::IDS_RUN_NO_MEMORY));
+              platform::LoadString(IDS_RUN_NO_MEMORY));
 }
 
 // After a supply run the pane shows the output the run switched on.
@@ -914,7 +917,7 @@ TEST_F(DataLoggingFaults, AnAutoSaveNeverWritesThroughAnotherUsersLink) {
     QFile file(precious);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("mine"));
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(51504)))
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(IDS_FILE_CREATE_FAILED)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_EQ(m_frame->Preferences()->AutoSaveDataLogging, 0);
     EXPECT_EQ(m_frame->DataLoggingPage()->Waveform()->GetMultiLineDataLength(0),

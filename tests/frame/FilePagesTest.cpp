@@ -1,6 +1,7 @@
 // The pages' comparison lines read from files: the voltage and CCDF pages, and the current page's
 // lines 1 to 3, with the progress window's Cancel.
 #include "FrameFixture.h"
+#include "lumora/LumoraStrings.h"
 #include "platform/StringTable.h"
 
 #include "lumora/controls/ReportCtrl.h"
@@ -31,7 +32,7 @@ namespace {
 using namespace frametest;
 
 QString ParseError() {
-    return platform::LoadString(kParseErrorId);
+    return platform::LoadString(IDS_PARSE_ERROR);
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
@@ -115,7 +116,7 @@ TEST_F(FilePages, CcdfPageDrawsTheFilesPointsAsTheyAre) {
     m_messages.Clear();
     ASSERT_TRUE(WriteFile(Path("one.txt"), "CCDFAmplitude\tOccurrence\n0.001\t100\n"));
     EXPECT_EQ(page.LoadWaveformFromTextFile(Path("one.txt"), u'\t'), 0);
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(CQXAppDialogMeasCCDF::kTooFewPointsId)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_TOO_FEW_CCDF_POINTS)});
     EXPECT_THAT(page.Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
 
     QStringList headings;

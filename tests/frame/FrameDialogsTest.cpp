@@ -5,13 +5,13 @@
 #include "DialogInput.h"
 #include "FrameFixture.h"
 
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/DigEdit.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/ParserParaInstruDCSource.h"
 #include "lumora/core/ParserParaInstruMultiMeter.h"
 #include "lumora/core/ParserParameters.h"
-#include "lumora/core/WriteFailure.h"
 #include "lumora/shell/DlgPropertyVISARes.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
@@ -287,7 +287,7 @@ TEST_F(FrameDialogs, AnInstrumentFileTheDiskCannotTakeIsReportedOnce) {
             ASSERT_TRUE(Frame().OnCommand(row.command));
         }
         EXPECT_EQ(script.Ran(), 1);
-        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_WRITE_FAILED)});
         TearDown();
     }
 }
@@ -306,7 +306,7 @@ TEST_F(FrameDialogs, TheInstrumentDialogChangesTheModeAndOpensTheConnectionDialo
     EXPECT_EQ(script.Ran(), 2);
     EXPECT_EQ(Frame().Preferences()->MeasureMode, 2);
     EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_PROTECTION_SETTINGS).m_enabled);
-    EXPECT_FALSE(Frame().SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION)->isEnabled());
+    EXPECT_FALSE(Frame().SupplyPane()->CommandAction(ID_PROTECTION)->isEnabled());
     MainPreferences saved;
     CParserParameters parser;
     ASSERT_EQ(parser.Load(m_folder->Path() + QStringLiteral("Config/MainApp.xml"), &saved), 1);
@@ -320,13 +320,11 @@ TEST_F(FrameDialogs, ThePanesCommandsOpenTheDialogsOfTheirInstrument) {
         QAction* command;
         QString resource; // shown by the connection dialog; empty for the protection dialog
     } rows[] = {
-        {"DC source connection", Frame().SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_CONNECTION),
+        {"DC source connection", Frame().SupplyPane()->CommandAction(ID_CONNECTION),
          Frame().SupplyRecord().Resource},
-        {"multimeter connection", Frame().MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_CONNECTION),
+        {"multimeter connection", Frame().MultimeterPane()->CommandAction(ID_CONNECTION),
          Frame().MultimeterRecord().Resource},
-        {"DC source protection",
-         Frame().SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION),
-         {}},
+        {"DC source protection", Frame().SupplyPane()->CommandAction(ID_PROTECTION), {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -357,7 +355,7 @@ TEST_F(FrameDialogs, NoSettingsDialogOpensDuringARun) {
     ASSERT_TRUE(PumpUntil([&] { return Frame().IsRunning(); }));
     CModalScript script;
     script.Then<QDialog>([](QDialog& dialog) { dialog.reject(); });
-    const QString refused = platform::LoadString(51517);
+    const QString refused = platform::LoadString(IDS_MEASURE_RUNNING_CANCELLED);
     const struct {
         const char* name;
         std::function<void()> open;

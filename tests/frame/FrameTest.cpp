@@ -4,11 +4,11 @@
 #include "FrameFixture.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/controls/DisplayDigital.h"
 #include "lumora/controls/ListCtrlEx.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
-#include "lumora/core/WriteFailure.h"
 #include "lumora/shell/DockingPaneViewDCSource.h"
 #include "lumora/shell/DockingPaneViewDVM.h"
 #include "lumora/shell/QXDialogPaneDCSource.h"
@@ -247,7 +247,7 @@ TEST_F(FrameOnTheBench, AFailedAutoSaveIsReportedAndLeavesNoFile) {
         ASSERT_TRUE(RunOnce());
     }
     EXPECT_GT(Page().Waveform()->GetDataMultiLineX(0).size(), 20u);
-    EXPECT_TRUE(m_messages.Contains(platform::LoadString(kWriteFailedId)))
+    EXPECT_TRUE(m_messages.Contains(platform::LoadString(IDS_WRITE_FAILED)))
         << m_messages.Texts().join(u'\n').toStdString();
     EXPECT_TRUE(m_folder->DataFiles().isEmpty());
 }
@@ -317,7 +317,7 @@ TEST_F(FrameOnTheBench, AStoppedSupplyTestLeavesThePaneShowingTheOutputTheSupply
 TEST_F(FrameOnTheBench, TheStatusBarShowsARunAndItsElapsedTime) {
     Prepare(1, false, 600.0);
     CDialogRecorder notices;
-    const QString idle = platform::LoadString(CMainFrame::IDS_IDLE_MESSAGE);
+    const QString idle = platform::LoadString(IDS_IDLE_MESSAGE);
     EXPECT_EQ(Frame().statusBar()->currentMessage(), idle);
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
     const QRegularExpression running(QStringLiteral("^测量进行中…  已用时间：00:00:(\\d\\d)$"));
@@ -379,7 +379,7 @@ TEST_F(FrameOnTheBench, ProgrammingIsRefusedWhileAMeasureThreadExists) {
     EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 1);
     ASSERT_TRUE(Frame().OnCommand(CMainFrame::ID_MEASURE_START));
     EXPECT_EQ(platform::SendMessage(&Frame(), CMainFrame::WM_PROGRAM_INSTRUMENT, 1, 0), 0);
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51509)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_MEASURE_RUNNING)});
     EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_CURRENT).m_enabled);
     Frame().OnCommand(CMainFrame::ID_MEASURE_STOP);
     Frame().StopMeasureAndWait();
@@ -464,7 +464,7 @@ TEST_F(FrameOnTheBench, AnInstrumentFileTheDiskCannotTakeIsReportedAndKeptWhole)
         m_lumora.reset();
     }
     EXPECT_EQ(m_messages.Texts(),
-              (QStringList{platform::LoadString(kWriteFailedId), platform::LoadString(kWriteFailedId)}));
+              (QStringList{platform::LoadString(IDS_WRITE_FAILED), platform::LoadString(IDS_WRITE_FAILED)}));
     QFile after(supplyFile);
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), good);
@@ -477,13 +477,14 @@ TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
     m_folder->WriteMultimeterFile({CBench::UnreachableResource(), kMeterSettings});
     m_lumora = std::make_unique<SLumora>();
     ASSERT_EQ(m_lumora->created, 0);
-    EXPECT_EQ(m_messages.Texts(), (QStringList{platform::LoadString(51513), platform::LoadString(51514)}));
+    EXPECT_EQ(m_messages.Texts(), (QStringList{platform::LoadString(IDS_METER_PROGRAM_FAILED),
+                                               platform::LoadString(IDS_SUPPLY_PROGRAM_FAILED)}));
     EXPECT_EQ(Frame().MultimeterPane()->OnlineState(), 0);
     EXPECT_EQ(Frame().SupplyPane()->OnlineState(), 0);
     EXPECT_FALSE(Frame().QueryCommand(CMainFrame::ID_MEASURE_RESET).m_enabled);
     // The run's log says why, beside each message.
     const QString log = m_folder->LogText();
-    for (int message : {51513, 51514}) {
+    for (int message : {IDS_METER_PROGRAM_FAILED, IDS_SUPPLY_PROGRAM_FAILED}) {
         QString line;
         for (const QString& logged : log.split(u'\n'))
             if (logged.contains(platform::LoadString(message)))
@@ -503,7 +504,8 @@ TEST_F(FrameOnTheBench, AnInstrumentThatNeverAnswersIsNamedAtStartUp) {
         bool supply;
         int message;
     };
-    const SCase cases[] = {{"supply", true, 51514}, {"multimeter", false, 51513}};
+    const SCase cases[] = {{"supply", true, IDS_SUPPLY_PROGRAM_FAILED},
+                           {"multimeter", false, IDS_METER_PROGRAM_FAILED}};
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.name);
         CSilentPeer silent;

@@ -5,8 +5,8 @@
 #include "FrameFixture.h"
 
 #include "common/xmlfile/XmlDocument.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
-#include "lumora/core/WriteFailure.h"
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
 #include "tests/support/ForeignLink.h"
@@ -147,7 +147,7 @@ TEST(InstrumentFilesWriteBack, AFileThatWouldNotReadBackIsNotWrittenAndTheOldOne
         EXPECT_EQ(lumora.frame->MultimeterRecord().Name, QString::fromLatin1(name));
         messages.Clear();
     }
-    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(kWriteFailedId)});
+    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(IDS_WRITE_FAILED)});
     EXPECT_EQ(ReadBytes(meterFile), meter);
     {
         SLumora lumora;
@@ -179,7 +179,7 @@ TEST(InstrumentFilesWriteBack, AnotherUsersLinkIsNotWrittenThrough) {
         ASSERT_EQ(lumora.frame->MultimeterRecord().Name, QStringLiteral("mine"));
         messages.Clear();
     }
-    EXPECT_TRUE(messages.Contains(platform::LoadString(kWriteFailedId)))
+    EXPECT_TRUE(messages.Contains(platform::LoadString(IDS_WRITE_FAILED)))
         << messages.Texts().join(u'\n').toStdString();
     EXPECT_EQ(ReadBytes(precious), mine);
     EXPECT_TRUE(QFileInfo(meterFile).isSymLink());

@@ -3,10 +3,10 @@
 
 #include "dialogs/optionsbox/PrefMainPageData.h"
 #include "dialogs/optionsbox/PrefMainPageGen.h"
+#include "lumora/LumoraStrings.h"
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/MainPreferences.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
-#include "lumora/core/WriteFailure.h"
 #include "platform/ControlId.h"
 #include "platform/StringTable.h"
 #include "tests/support/FileSizeLimit.h"
@@ -223,7 +223,7 @@ TEST(FrameOptions, APlotSettingsFileTheDiskCannotTakeIsReported) {
         ASSERT_TRUE(disk.IsSet());
         lumora.page->OnCommand(CQXAppDialogMeasCurrent::IDC_SETTINGS);
     }
-    EXPECT_TRUE(messages.Contains(platform::LoadString(kWriteFailedId)))
+    EXPECT_TRUE(messages.Contains(platform::LoadString(IDS_WRITE_FAILED)))
         << messages.Texts().join(u'\n').toStdString();
     EXPECT_FALSE(QFile::exists(path));
 }

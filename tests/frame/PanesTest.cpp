@@ -3,6 +3,7 @@
 #include "BenchAdapter.h"
 #include "DialogInput.h"
 #include "FrameFixture.h"
+#include "lumora/LumoraStrings.h"
 
 #include "lumora/controls/DigEdit.h"
 #include "lumora/controls/DisplayDigital.h"
@@ -100,7 +101,7 @@ protected:
     // Both instruments, the multimeter refreshed and on a rising edge, so that its level controls work.
     void PrepareWithTriggerLevel() {
         Prepare(0);
-        Frame().MultimeterPane()->OnCommand(CDockingPaneViewDVM::ID_REFRESH);
+        Frame().MultimeterPane()->OnCommand(ID_REFRESH);
         auto* mode = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_TRIGGER_MODE);
         ASSERT_NE(mode, nullptr);
         mode->setCurrentIndex(1);
@@ -211,8 +212,8 @@ TEST_F(PanesOnTheBench, WithoutADriverTheChoiceIsKeptAndSaid) {
     ASSERT_EQ(Frame().SupplyDriver(), nullptr);
     ASSERT_EQ(Frame().MultimeterDriver(), nullptr);
     m_messages.Clear();
-    const QString noSupply = platform::LoadString(51510);
-    const QString noMeter = platform::LoadString(51511);
+    const QString noSupply = platform::LoadString(IDS_NO_SUPPLY);
+    const QString noMeter = platform::LoadString(IDS_NO_METER);
 
     auto* supplyRange = platform::FindControl<QComboBox>(&Supply(), CQXDialogPaneDCSource::IDC_CURRENT_RANGE);
     supplyRange->setCurrentIndex(2);
@@ -383,7 +384,7 @@ TEST_F(PanesOnTheBench, DuringARunTheFormsAreLockedAndSendNothing) {
 
 TEST_F(PanesOnTheBench, MultimeterRangeTriggerModeAndLevel) {
     Prepare(0);
-    Frame().MultimeterPane()->OnCommand(CDockingPaneViewDVM::ID_REFRESH);
+    Frame().MultimeterPane()->OnCommand(ID_REFRESH);
     auto* range = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_CURRENT_RANGE);
     auto* mode = platform::FindControl<QComboBox>(&Meter(), CQXDialogPaneDVM::IDC_TRIGGER_MODE);
     ASSERT_NE(range, nullptr);
@@ -633,12 +634,8 @@ TEST_F(PanesOnTheBench, TheMeasureModeEnablesThePanesOfItsInstruments) {
                        CQXDialogPaneDCSource::IDC_CURRENT, CQXDialogPaneDCSource::IDC_OUTPUT_SWITCH,
                        CQXDialogPaneDCSource::IDC_CURRENT_RANGE})
             EXPECT_EQ(platform::FindControl(&Supply(), id)->isEnabled(), row.supply) << row.name << " " << id;
-        EXPECT_EQ(Frame().MultimeterPane()->CommandAction(CDockingPaneViewDVM::ID_REFRESH)->isEnabled(),
-                  row.meter)
-            << row.name;
-        EXPECT_EQ(Frame().SupplyPane()->CommandAction(CDockingPaneViewDCSource::ID_PROTECTION)->isEnabled(),
-                  row.supply)
-            << row.name;
+        EXPECT_EQ(Frame().MultimeterPane()->CommandAction(ID_REFRESH)->isEnabled(), row.meter) << row.name;
+        EXPECT_EQ(Frame().SupplyPane()->CommandAction(ID_PROTECTION)->isEnabled(), row.supply) << row.name;
         m_lumora.reset();
         m_folder.reset();
     }

@@ -2,6 +2,7 @@
 // and the view's pages outlive the run's use of them.
 #include "BenchAdapter.h"
 #include "FrameFixture.h"
+#include "lumora/LumoraStrings.h"
 
 #include "lumora/core/MainFrame.h"
 #include "lumora/core/QXAppDialogMeasCurrent.h"
@@ -49,7 +50,7 @@ TEST(ViewDuringARun, PageCommandsAndOpenAreRefused) {
     EXPECT_FALSE(frame->OnCommand(CLumoraView::ID_FILE_OPEN_WAVEFORM));
     messages.Clear();
     EXPECT_EQ(view->OpenWaveformFile(file), 0);
-    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(51509)});
+    EXPECT_EQ(messages.Texts(), QStringList{platform::LoadString(IDS_MEASURE_RUNNING)});
     EXPECT_EQ(view->VisiblePage(), view->PageCurrent());
 
     ASSERT_TRUE(frame->OnCommand(CMainFrame::ID_MEASURE_STOP));

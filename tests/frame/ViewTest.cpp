@@ -1,6 +1,7 @@
 // The view with its four pages inside a real frame (offscreen): switching pages by their commands,
 // opening and saving each page's files, outside readers on what it saved, screenshots and printing.
 #include "FrameFixture.h"
+#include "lumora/LumoraStrings.h"
 
 #include "lumora/core/BinDataFile.h"
 #include "lumora/core/DataImport.h"
@@ -347,7 +348,7 @@ TEST_F(View, DataLoggingFilesRoundTripThroughOpenAndEverySave) {
             if (!writes) {
                 EXPECT_EQ(result, 0);
                 EXPECT_EQ(m_messages.Texts().size(), 1);
-                const int expected = source.line0.empty() ? 51505 : kCurrentTypesId;
+                const int expected = source.line0.empty() ? IDS_DATA_NOT_READY : IDS_CURRENT_TYPE_UNSUPPORTED;
                 EXPECT_EQ(m_messages.Texts().value(0), platform::LoadString(expected));
                 EXPECT_FALSE(QFile::exists(saved));
                 continue;
@@ -491,7 +492,7 @@ TEST_F(View, AFileWithDecimalCommasIsRefusedWithTheParseMessage) {
         ASSERT_TRUE(WriteFile(Path(row.name), row.text)) << row.name;
         m_view->OpenWaveformFile(Path(row.name));
         Pump();
-        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)}) << row.name;
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_PARSE_ERROR)}) << row.name;
         EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y))
             << row.name;
     }
@@ -499,7 +500,7 @@ TEST_F(View, AFileWithDecimalCommasIsRefusedWithTheParseMessage) {
     m_messages.Clear();
     ASSERT_TRUE(WriteFile(Path("semicolon.csv"), "Time;Current\n0,5;1,5\n"));
     EXPECT_EQ(m_view->PageCurrent()->LoadWaveformFromTextFile(0, Path("semicolon.csv"), u','), 0);
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_PARSE_ERROR)});
     EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y));
 
     // A workbook's text cell is read by the same rule.
@@ -513,7 +514,7 @@ TEST_F(View, AFileWithDecimalCommasIsRefusedWithTheParseMessage) {
     m_messages.Clear();
     m_view->OpenWaveformFile(Path("text.xls"));
     ASSERT_TRUE(PumpUntil([&] { return !m_messages.Texts().isEmpty(); }));
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_PARSE_ERROR)});
     EXPECT_THAT(m_view->PageCurrent()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y));
 
     // The same numbers with a decimal point are read.
@@ -543,9 +544,9 @@ TEST_F(View, VoltageAndCcdfFilesOpenOnTheirPages) {
     EXPECT_THAT(m_view->PageCCDF()->Waveform()->GetDataMultiLineY(0),
                 ::testing::ElementsAreArray(std::vector<double>{100, 10, 1}));
 
-    // Saving from these pages: no writer, message 51505.
+    // Saving from these pages: no writer, message IDS_DATA_NOT_READY.
     EXPECT_EQ(m_view->SaveWaveformFile(Path("none.csv")), 0);
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51505)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_DATA_NOT_READY)});
     EXPECT_FALSE(QFile::exists(Path("none.csv")));
 }
 
@@ -568,7 +569,8 @@ TEST_F(View, FileNamesTypesAndFailuresAreReported) {
         m_view->saveAnswer = Path(name);
         m_view->OnFileSaveWaveform();
         EXPECT_FALSE(QFile::exists(Path(name))) << name;
-        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kCurrentTypesId)}) << name;
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_CURRENT_TYPE_UNSUPPORTED)})
+            << name;
         m_messages.Clear();
     }
     // Opening a type the view does not read does nothing.
@@ -596,7 +598,7 @@ TEST_F(View, FileNamesTypesAndFailuresAreReported) {
 
     // A bitmap that cannot be created is reported once, and so is one that cannot be written.
     EXPECT_EQ(m_view->SaveScreenShotFile(Path("no/such/folder/shot.bmp")), 0);
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51504)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_FILE_CREATE_FAILED)});
     m_messages.Clear();
     EXPECT_EQ(m_view->SaveScreenShotFile(QStringLiteral("/dev/full")), 0);
     EXPECT_EQ(m_messages.Texts().size(), 1);
@@ -618,7 +620,7 @@ TEST_F(View, AFifoNamedLikeADataFileIsRefusedAtOnce) {
         QStringList messages;
     };
     const SCase cases[] = {
-        {"fifo.bin", {platform::LoadString(kParseErrorId)}},
+        {"fifo.bin", {platform::LoadString(IDS_PARSE_ERROR)}},
         {"fifo.xls", {}},
         {"fifo.csv", {}},
         {"fifo.txt", {}},
@@ -687,7 +689,7 @@ TEST_F(View, ASaveNeverWritesThroughAnotherUsersLink) {
         ASSERT_TRUE(testsupport::MakeForeignLink(Path("precious.txt"), link));
         m_messages.Clear();
         EXPECT_EQ(m_view->SaveWaveformFile(link), 0);
-        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(51504)});
+        EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_FILE_CREATE_FAILED)});
         QFile precious(Path("precious.txt"));
         ASSERT_TRUE(precious.open(QIODevice::ReadOnly));
         EXPECT_EQ(precious.readAll(), QByteArray("mine"));
@@ -720,7 +722,7 @@ TEST_F(View, ALargeBinaryFileReadsUnderTheProgressWindowWithCancel) {
     const std::uint64_t before = testsupport::PeakMemory();
     int opened = -1;
     EXPECT_TRUE(OpenCancellingOnceShown(Path("large.bin"), opened));
-    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(kParseErrorId)});
+    EXPECT_EQ(m_messages.Texts(), QStringList{platform::LoadString(IDS_PARSE_ERROR)});
     EXPECT_THAT(m_view->PageDLOG()->Waveform()->GetDataMultiLineX(0), ::testing::ElementsAreArray(x));
     EXPECT_THAT(m_view->PageDLOG()->Waveform()->GetDataMultiLineY(0), ::testing::ElementsAreArray(y));
     if (peakKnown) {

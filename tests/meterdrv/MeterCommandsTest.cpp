@@ -66,17 +66,18 @@ TEST_P(MeterCommands, PaneItemsRoundTrip) {
         record.CurrentRange = c.range;
         record.TriggerMode = c.mode;
         record.TriggerLevel = c.level;
-        ASSERT_EQ(m_driver.SetParameterInstruMultiMeter(record, 0), 1);
+        ASSERT_EQ(m_driver.SetParameterInstruMultiMeter(record, CParameterInstruMultiMeter::ITEM_ALL), 1);
         CParameterInstruMultiMeter back;
         back.CurrentRange = back.TriggerMode = -1;
-        ASSERT_EQ(m_driver.GetParameterInstruMultiMeter(back, 0), 1);
+        ASSERT_EQ(m_driver.GetParameterInstruMultiMeter(back, CParameterInstruMultiMeter::ITEM_ALL), 1);
         EXPECT_EQ(back.FunctionType, 2);
         EXPECT_EQ(back.CurrentRange, c.range);
         EXPECT_EQ(back.TriggerMode, c.mode);
         EXPECT_DOUBLE_EQ(back.TriggerLevel.toDouble(), QString(c.level).toDouble());
         EXPECT_TRUE(back.InstrumentIDN.contains("DMM7510"));
     }
-    for (int item : {3, 4, 5}) {
+    for (int item : {CParameterInstruMultiMeter::ITEM_RANGE, CParameterInstruMultiMeter::ITEM_TRIGGER_MODE,
+                     CParameterInstruMultiMeter::ITEM_TRIGGER_LEVEL}) {
         ClearLog();
         EXPECT_EQ(m_driver.SetParameterInstruMultiMeter(m_record, item), 1) << item;
         EXPECT_FALSE(Sent().empty()) << item;
@@ -86,7 +87,7 @@ TEST_P(MeterCommands, PaneItemsRoundTrip) {
 TEST_P(MeterCommands, SetAllStopsAtTheFirstFailingItem) {
     m_record.FunctionType = 2;
     m_record.CurrentRange = 9;
-    EXPECT_EQ(m_driver.SetParameterInstruMultiMeter(m_record, 0), 0);
+    EXPECT_EQ(m_driver.SetParameterInstruMultiMeter(m_record, CParameterInstruMultiMeter::ITEM_ALL), 0);
     EXPECT_EQ(Sent(), Lines{":SENS:FUNC \"CURR:DC\""});
 }
 

@@ -56,7 +56,7 @@ protected:
     void PrepareCurrent(int range) {
         m_record.FunctionType = 2;
         m_record.CurrentRange = range;
-        ASSERT_EQ(m_driver.SetParameterInstruMultiMeter(m_record, 0), 1);
+        ASSERT_EQ(m_driver.SetParameterInstruMultiMeter(m_record, CParameterInstruMultiMeter::ITEM_ALL), 1);
         ASSERT_EQ(m_driver.SetCurrentDisableAutozero(), 1);
     }
 

@@ -40,14 +40,17 @@ TEST(MessageBox, GoesThroughTheInstalledSink) {
     platform::SetMessageBoxSink(previous);
 }
 
+// This test's own table; no table holds IDS_TEST_NONE.
+enum : int { IDS_TEST_NONE = 1, IDS_TEST_A = 51500, IDS_TEST_B = 51501 };
+
 TEST(StringTable, LanguageLayerTakesPrecedenceForItsIds) {
-    platform::RegisterStrings({{51500, u"错误：甲"}, {51501, u"错误：乙"}});
-    platform::RegisterStrings({{51500, u"Error: A"}}, platform::eStringLayer::Language);
-    EXPECT_EQ(platform::LoadString(51500), QStringLiteral("Error: A"));
-    EXPECT_EQ(platform::LoadString(51501), QStringLiteral("错误：乙"));
+    platform::RegisterStrings({{IDS_TEST_A, u"错误：甲"}, {IDS_TEST_B, u"错误：乙"}});
+    platform::RegisterStrings({{IDS_TEST_A, u"Error: A"}}, platform::eStringLayer::Language);
+    EXPECT_EQ(platform::LoadString(IDS_TEST_A), QStringLiteral("Error: A"));
+    EXPECT_EQ(platform::LoadString(IDS_TEST_B), QStringLiteral("错误：乙"));
     platform::ClearStrings(platform::eStringLayer::Language);
-    EXPECT_EQ(platform::LoadString(51500), QStringLiteral("错误：甲"));
-    EXPECT_TRUE(platform::LoadString(1).isEmpty());
+    EXPECT_EQ(platform::LoadString(IDS_TEST_A), QStringLiteral("错误：甲"));
+    EXPECT_TRUE(platform::LoadString(IDS_TEST_NONE).isEmpty());
 }
 
 TEST(Profile, ValuesPersistInTheirSection) {

@@ -140,7 +140,7 @@ TEST_P(SupplyCommands, TriggerTimeoutSetsCountAndBuffer) {
 TEST_P(SupplyCommands, SetAllSendsTheItemsInOrder) {
     m_record.VoltageLevel = "3.3";
     m_record.CurrentRange = 1;
-    EXPECT_EQ(m_driver.SetParameterInstruDCSource(m_record, 0), 1);
+    EXPECT_EQ(m_driver.SetParameterInstruDCSource(m_record, CParameterInstruDCSource::ITEM_ALL), 1);
     const Lines expected = {":SENS:FUNC \"VOLT:DC\"",
                             ":OUTP OFF",
                             ":VOLT 3.3",
@@ -159,7 +159,7 @@ TEST_P(SupplyCommands, SetAllSendsTheItemsInOrder) {
 TEST_P(SupplyCommands, SetAllStopsAtTheFirstFailingItem) {
     m_record.VoltageLevel = "1";
     m_record.CurrentRange = 7;
-    EXPECT_EQ(m_driver.SetParameterInstruDCSource(m_record, 0), 0);
+    EXPECT_EQ(m_driver.SetParameterInstruDCSource(m_record, CParameterInstruDCSource::ITEM_ALL), 0);
     const Lines sent = Sent();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.back(), ":SENS:CURR:DC:RANG:AUTO OFF");
@@ -173,7 +173,7 @@ TEST_P(SupplyCommands, GetAllFillsTheRecord) {
     m_driver.SetTriggerCount(77);
     CParameterInstruDCSource record;
     record.CurrentRange = -1;
-    EXPECT_EQ(m_driver.GetParameterInstruDCSource(record, 0), 1);
+    EXPECT_EQ(m_driver.GetParameterInstruDCSource(record, CParameterInstruDCSource::ITEM_ALL), 1);
     EXPECT_EQ(record.FunctionType, 2);
     EXPECT_EQ(record.VoltageLevel, "2.500000");
     EXPECT_TRUE(record.InstrumentIDN.contains("2280S"));
@@ -182,7 +182,7 @@ TEST_P(SupplyCommands, GetAllFillsTheRecord) {
     EXPECT_EQ(record.TriggerCount, 77);
     Sent();
     Log().Clear();
-    EXPECT_EQ(m_driver.GetParameterInstruDCSource(record, 11), 1);
+    EXPECT_EQ(m_driver.GetParameterInstruDCSource(record, CParameterInstruDCSource::ITEM_IDN), 1);
     EXPECT_EQ(Sent(), Lines{"*IDN?"});
 }
 
@@ -223,7 +223,7 @@ TEST_P(SupplyCommands, FailedConnectionFailsTheCheckedOperations) {
     driver.SetParameterInstru(record);
     EXPECT_EQ(driver.SetInstrumentControlDCPS(), 0);
     EXPECT_EQ(driver.SetFunctionType(2), 0);
-    EXPECT_EQ(driver.GetParameterInstruDCSource(record, 0), 0);
+    EXPECT_EQ(driver.GetParameterInstruDCSource(record, CParameterInstruDCSource::ITEM_ALL), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, SupplyCommands, ::testing::Values(eTransport::Vxi11, eTransport::Socket),

@@ -63,16 +63,16 @@ int SaveBitmapFile(const QString& path, const QImage& image, const QRect& area) 
         const bool written = file.write(reinterpret_cast<const char*>(data.data()),
                                         static_cast<qint64>(data.size())) == static_cast<qint64>(data.size());
         if (!written || !file.flush()) {
-            platform::MessageBox(file.errorString(), platform::MB_ICONSTOP);
+            platform::StopBox(file.errorString());
             return 0;
         }
         file.close();
         if (file.error() != QFileDevice::NoError) {
-            platform::MessageBox(file.errorString(), platform::MB_ICONSTOP);
+            platform::StopBox(file.errorString());
             return 0;
         }
     } catch (const std::bad_alloc&) {
-        platform::MessageBox(QStringLiteral("Out of memory."), platform::MB_ICONSTOP);
+        platform::StopBox(QStringLiteral("Out of memory."));
         return 0;
     }
     return 1;

@@ -9,15 +9,15 @@
 namespace prefdlg {
 
 QString NotAnIntegerMessage() {
-    return prefdlg::Text(34600);
+    return prefdlg::Text(prefdlg::IDS_ENTER_INTEGER);
 }
 
 QString IntegerRangeMessage(int min, int max) {
-    return prefdlg::Text(34601).arg(min).arg(max);
+    return prefdlg::Text(prefdlg::IDS_ENTER_INTEGER_RANGE).arg(min).arg(max);
 }
 
 QString NotANumberMessage() {
-    return prefdlg::Text(34609);
+    return prefdlg::Text(prefdlg::IDS_ENTER_NUMBER);
 }
 
 bool RefuseEntry(QLineEdit* edit, const QString& message) {

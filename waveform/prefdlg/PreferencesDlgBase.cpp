@@ -32,9 +32,9 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, int id) {
 
 CPreferencesDlgBase::CPreferencesDlgBase(const QString& lastActiveEntry, QWidget* parent)
     : QDialog(parent), m_lastActiveEntry(lastActiveEntry) {
-    setWindowTitle(prefdlg::Text(34602));
+    setWindowTitle(prefdlg::Text(prefdlg::IDS_CAPTION));
     auto* layout = new QGridLayout(this);
-    auto* category = new QLabel(prefdlg::Text(34603), this);
+    auto* category = new QLabel(prefdlg::Text(prefdlg::IDS_CATEGORY), this);
     m_tree = new QTreeWidget(this);
     platform::SetControlId(m_tree, IDC_TREE);
     m_tree->setHeaderHidden(true);
@@ -49,13 +49,13 @@ CPreferencesDlgBase::CPreferencesDlgBase(const QString& lastActiveEntry, QWidget
     separator->setFrameShadow(QFrame::Sunken);
 
     auto* buttons = new QHBoxLayout;
-    auto* all = MakeButton(this, prefdlg::Text(34604), IDC_DEFAULTS_ALL);
-    auto* current = MakeButton(this, prefdlg::Text(34605), IDC_DEFAULTS_CURRENT);
-    auto* help = MakeButton(this, prefdlg::Text(34606), IDC_HELP);
+    auto* all = MakeButton(this, prefdlg::Text(prefdlg::IDS_DEFAULTS_ALL), IDC_DEFAULTS_ALL);
+    auto* current = MakeButton(this, prefdlg::Text(prefdlg::IDS_DEFAULTS_CURRENT), IDC_DEFAULTS_CURRENT);
+    auto* help = MakeButton(this, prefdlg::Text(prefdlg::IDS_HELP), IDC_HELP);
     help->hide();
-    auto* ok = MakeButton(this, prefdlg::Text(34607), 1);
+    auto* ok = MakeButton(this, prefdlg::Text(prefdlg::IDS_OK), 1);
     ok->setDefault(true);
-    auto* cancel = MakeButton(this, prefdlg::Text(34608), 2);
+    auto* cancel = MakeButton(this, prefdlg::Text(prefdlg::IDS_CANCEL), 2);
     buttons->addWidget(all);
     buttons->addWidget(current);
     buttons->addStretch(1);
@@ -131,7 +131,7 @@ void CPreferencesDlgBase::PassStore(bool save) {
     }
     QString error;
     if (!store.WriteIfChanged(&error))
-        platform::MessageBox(error, platform::MB_ICONSTOP);
+        platform::StopBox(error);
 }
 
 void CPreferencesDlgBase::ShowStartPage() {

@@ -2,7 +2,7 @@
 
 #include "waveform/traceprefs/PrefPageWaveform.h"
 #include "waveform/traceprefs/PrefPageWfColor.h"
-#include "waveform/traceprefs/WaveformStrings.h"
+#include "waveform/traceprefs/TraceStrings.h"
 
 CPrefDlgWaveform::CPrefDlgWaveform(const CParameterWaveform& record, int mode, QWidget* parent)
     : CPreferencesDlgBase(QStringLiteral("LastActive-Waveform"), parent), m_record(record),
@@ -13,9 +13,9 @@ CPrefDlgWaveform::CPrefDlgWaveform(const CParameterWaveform& record, int mode, Q
     m_pageColour->hide();
     AddPage(m_pageAxis);
     AddPage(m_pageColour);
-    AddTreeItem(m_pageAxis, traceprefs::LoadString(traceprefs::IDS_PAGE_AXIS));
-    AddTreeItem(m_pageColour, traceprefs::LoadString(traceprefs::IDS_PAGE_COLOUR));
-    setWindowTitle(traceprefs::LoadString(traceprefs::IDS_CAPTION));
+    AddTreeItem(m_pageAxis, traceprefs::Text(traceprefs::IDS_PAGE_AXIS));
+    AddTreeItem(m_pageColour, traceprefs::Text(traceprefs::IDS_PAGE_COLOUR));
+    setWindowTitle(traceprefs::Text(traceprefs::IDS_CAPTION));
     ShowStartPage();
 }
 
@@ -23,5 +23,5 @@ CPrefDlgWaveform::~CPrefDlgWaveform() = default;
 
 // The caption text holds no place for the path.
 QString CPrefDlgWaveform::CaptionOf(const QString&) const {
-    return traceprefs::LoadString(traceprefs::IDS_CAPTION);
+    return traceprefs::Text(traceprefs::IDS_CAPTION);
 }

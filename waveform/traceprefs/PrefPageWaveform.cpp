@@ -6,7 +6,6 @@
 #include "waveform/common/ParameterWaveform.h"
 #include "waveform/prefdlg/DataExchange.h"
 #include "waveform/traceprefs/LimitEdit.h"
-#include "waveform/traceprefs/WaveformStrings.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -37,41 +36,44 @@ bool CPrefPageWaveform::OnCreatePage() {
     auto* layout = new QVBoxLayout(this);
     auto* nameRow = new QFormLayout;
     m_chartName = platform::AddControl(this, IDC_CHART_NAME, new QLineEdit);
-    nameRow->addRow(traceprefs::Text(34700), m_chartName);
+    nameRow->addRow(traceprefs::Text(traceprefs::IDS_CHART_NAME), m_chartName);
     layout->addLayout(nameRow);
 
-    auto* hori = new QGroupBox(traceprefs::Text(34701), this);
+    auto* hori = new QGroupBox(traceprefs::Text(traceprefs::IDS_HORI_AXIS), this);
     auto* horiForm = new QFormLayout(hori);
     m_horiText = platform::AddControl(hori, IDC_HORI_TEXT, new QLineEdit);
     m_horiMin = LimitEdit(hori, IDC_HORI_MIN);
     m_horiMax = LimitEdit(hori, IDC_HORI_MAX);
-    m_unitAdaptive = platform::AddControl(hori, IDC_UNIT_ADAPTIVE, new QRadioButton(traceprefs::Text(34702)));
-    m_unitFixed = platform::AddControl(hori, IDC_UNIT_FIXED, new QRadioButton(traceprefs::Text(34703)));
-    horiForm->addRow(traceprefs::Text(34704), m_horiText);
-    horiForm->addRow(traceprefs::Text(34705), m_horiMin);
-    horiForm->addRow(traceprefs::Text(34706), m_horiMax);
+    m_unitAdaptive = platform::AddControl(hori, IDC_UNIT_ADAPTIVE,
+                                          new QRadioButton(traceprefs::Text(traceprefs::IDS_UNIT_ADAPTIVE)));
+    m_unitFixed = platform::AddControl(hori, IDC_UNIT_FIXED,
+                                       new QRadioButton(traceprefs::Text(traceprefs::IDS_UNIT_FIXED)));
+    horiForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_TEXT), m_horiText);
+    horiForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_MIN), m_horiMin);
+    horiForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_MAX), m_horiMax);
     horiForm->addRow(m_unitAdaptive);
     horiForm->addRow(m_unitFixed);
     layout->addWidget(hori);
 
-    auto* vert = new QGroupBox(traceprefs::Text(34707), this);
+    auto* vert = new QGroupBox(traceprefs::Text(traceprefs::IDS_VERT_AXIS), this);
     auto* vertForm = new QFormLayout(vert);
     m_vertText = platform::AddControl(vert, IDC_VERT_TEXT, new QLineEdit);
     m_vertMin = LimitEdit(vert, IDC_VERT_MIN);
     m_vertMax = LimitEdit(vert, IDC_VERT_MAX);
-    vertForm->addRow(traceprefs::Text(34704), m_vertText);
-    vertForm->addRow(traceprefs::Text(34705), m_vertMin);
-    vertForm->addRow(traceprefs::Text(34706), m_vertMax);
+    vertForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_TEXT), m_vertText);
+    vertForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_MIN), m_vertMin);
+    vertForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_MAX), m_vertMax);
     layout->addWidget(vert);
 
-    auto* left = platform::AddControl(this, IDC_LEFT_GROUP, new QGroupBox(traceprefs::Text(34708)));
+    auto* left = platform::AddControl(this, IDC_LEFT_GROUP,
+                                      new QGroupBox(traceprefs::Text(traceprefs::IDS_LEFT_AXIS)));
     auto* leftForm = new QFormLayout(left);
     m_leftText = platform::AddControl(left, IDC_LEFT_TEXT, new QLineEdit);
     m_leftMin = LimitEdit(left, IDC_LEFT_MIN);
     m_leftMax = LimitEdit(left, IDC_LEFT_MAX);
-    leftForm->addRow(traceprefs::Text(34704), m_leftText);
-    leftForm->addRow(traceprefs::Text(34705), m_leftMin);
-    leftForm->addRow(traceprefs::Text(34706), m_leftMax);
+    leftForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_TEXT), m_leftText);
+    leftForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_MIN), m_leftMin);
+    leftForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_MAX), m_leftMax);
     layout->addWidget(left);
     m_leftGroup = left;
     left->setVisible(m_mode == 1);
@@ -79,7 +81,7 @@ bool CPrefPageWaveform::OnCreatePage() {
     // Present in the layout the page was drawn from, used by nothing.
     for (int id : {55131, 55133, 55182})
         platform::AddControl(this, id, new QComboBox)->hide();
-    (new QLabel(traceprefs::Text(34709), this))->hide();
+    (new QLabel(traceprefs::Text(traceprefs::IDS_AXIS_UNIT), this))->hide();
     layout->addStretch(1);
     return true;
 }
@@ -143,6 +145,6 @@ int CPrefPageWaveform::ValidatePage() {
         message = traceprefs::IDS_VERT_RANGE;
     if (message == 0)
         return 1;
-    platform::MessageBox(traceprefs::LoadString(message), platform::MB_ICONERROR);
+    platform::MessageBox(traceprefs::Text(message), platform::MB_ICONERROR);
     return 0;
 }

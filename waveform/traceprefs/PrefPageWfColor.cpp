@@ -28,34 +28,35 @@ CPrefPageWfColor::~CPrefPageWfColor() = default;
 
 bool CPrefPageWfColor::OnCreatePage() {
     auto* layout = new QVBoxLayout(this);
-    auto* axis = new QGroupBox(traceprefs::Text(34710), this);
+    auto* axis = new QGroupBox(traceprefs::Text(traceprefs::IDS_AXES), this);
     auto* axisForm = new QFormLayout(axis);
     m_axisColour = platform::AddControl(axis, IDC_AXIS_COLOUR, new CColorButton);
     m_axisStyle = platform::AddControl(axis, IDC_AXIS_STYLE, new CColorPickerCBLineStyle);
     m_axisWidth = platform::AddControl(axis, IDC_AXIS_WIDTH, new CColorPickerCBLineWidth);
     m_textColour = platform::AddControl(axis, IDC_TEXT_COLOUR, new CColorButton);
     m_backColour = platform::AddControl(axis, IDC_BACK_COLOUR, new CColorButton);
-    axisForm->addRow(traceprefs::Text(34711), m_axisColour);
-    axisForm->addRow(traceprefs::Text(34712), m_axisStyle);
-    axisForm->addRow(traceprefs::Text(34713), m_axisWidth);
-    axisForm->addRow(traceprefs::Text(34714), m_textColour);
-    axisForm->addRow(traceprefs::Text(34715), m_backColour);
+    axisForm->addRow(traceprefs::Text(traceprefs::IDS_AXIS_COLOUR), m_axisColour);
+    axisForm->addRow(traceprefs::Text(traceprefs::IDS_LINE_STYLE), m_axisStyle);
+    axisForm->addRow(traceprefs::Text(traceprefs::IDS_LINE_WIDTH), m_axisWidth);
+    axisForm->addRow(traceprefs::Text(traceprefs::IDS_TEXT_COLOUR), m_textColour);
+    axisForm->addRow(traceprefs::Text(traceprefs::IDS_BACK_COLOUR), m_backColour);
     layout->addWidget(axis);
 
-    auto* curves = new QGroupBox(traceprefs::Text(34716), this);
+    auto* curves = new QGroupBox(traceprefs::Text(traceprefs::IDS_CURVES), this);
     auto* curveForm = new QFormLayout(curves);
     m_pointStyle = platform::AddControl(curves, IDC_POINT_STYLE, new QComboBox);
     m_pointStyle->addItems(
-        {traceprefs::Text(34717), traceprefs::Text(34718), traceprefs::Text(34719), traceprefs::Text(34720)});
+        {traceprefs::Text(traceprefs::IDS_POINTS_LINE), traceprefs::Text(traceprefs::IDS_POINTS_DIAMOND),
+         traceprefs::Text(traceprefs::IDS_POINTS_CROSS), traceprefs::Text(traceprefs::IDS_POINTS_SQUARE)});
     m_curve = platform::AddControl(curves, IDC_CURVE, new QComboBox);
-    m_curve->addItems(
-        {traceprefs::Text(34721), traceprefs::Text(34722), traceprefs::Text(34723), traceprefs::Text(34724)});
+    m_curve->addItems({traceprefs::Text(traceprefs::IDS_CURVE_1), traceprefs::Text(traceprefs::IDS_CURVE_2),
+                       traceprefs::Text(traceprefs::IDS_CURVE_3), traceprefs::Text(traceprefs::IDS_CURVE_4)});
     m_curveColour = platform::AddControl(curves, IDC_CURVE_COLOUR, new CColorButton);
     m_curveWidth = platform::AddControl(curves, IDC_CURVE_WIDTH, new CColorPickerCBLineWidth);
-    curveForm->addRow(traceprefs::Text(34712), m_pointStyle);
-    curveForm->addRow(traceprefs::Text(34725), m_curve);
-    curveForm->addRow(traceprefs::Text(34726), m_curveColour);
-    curveForm->addRow(traceprefs::Text(34713), m_curveWidth);
+    curveForm->addRow(traceprefs::Text(traceprefs::IDS_LINE_STYLE), m_pointStyle);
+    curveForm->addRow(traceprefs::Text(traceprefs::IDS_CURVE_NAME), m_curve);
+    curveForm->addRow(traceprefs::Text(traceprefs::IDS_CURVE_COLOUR), m_curveColour);
+    curveForm->addRow(traceprefs::Text(traceprefs::IDS_LINE_WIDTH), m_curveWidth);
     layout->addWidget(curves);
     layout->addStretch(1);
 

@@ -9,12 +9,6 @@ namespace {
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || (c >= 0 && c < ' ' && c != '\n');
 }
-bool IsLetter(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
-bool IsDigit(char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
 bool IsMnemonicChar(char c) {
     return IsLetter(c) || IsDigit(c) || c == '_';
 }

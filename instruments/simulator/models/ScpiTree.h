@@ -2,10 +2,19 @@
 
 #include "ScpiCommand.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 
 namespace benchsim {
+
+// The letters and digits of headers, mnemonics and numbers, for a char of either sign.
+inline bool IsLetter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+inline bool IsDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // A parameter as the lexer found it, before it is checked against a command.
 struct SScpiData {
