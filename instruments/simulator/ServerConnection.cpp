@@ -151,6 +151,19 @@ bool CServerConnection::PeerOpen() {
     return ready == 0;
 }
 
+bool CServerConnection::WaitAcknowledged() {
+    for (;;) {
+        // Bytes not yet sent or not yet acknowledged.
+        int outstanding = 0;
+        if (::ioctl(m_fd, SIOCOUTQ, &outstanding) != 0)
+            return false;
+        if (outstanding == 0)
+            return true;
+        if (!Pause(1))
+            return false;
+    }
+}
+
 void CServerConnection::HoldUntilClosed() {
     char scrap[4096];
     while (ReadSome(scrap, sizeof scrap) >= 0) {

@@ -36,6 +36,9 @@ public:
     bool Pause(int ms);
     // False once the peer has closed or reset the connection.
     bool PeerOpen();
+    // Waits until the peer's end has acknowledged every byte sent (they are in its receive queue, to be
+    // read however its reader ends the link); false when the server stops or the peer hangs up first.
+    bool WaitAcknowledged();
     // Holds the connection, ignoring input, until the peer closes or the server stops.
     void HoldUntilClosed();
     // Ends the connection at once (the peer sees it closed).

@@ -31,12 +31,13 @@ void CDataStreamParseThread::Push(std::vector<unsigned char> block) {
     m_queued.notify_one();
 }
 
-void CDataStreamParseThread::Finish() {
+void CDataStreamParseThread::Finish(CDataStreamParser::eStreamEnd end) {
     if (!m_thread.joinable())
         return;
     {
         std::lock_guard lock(m_mutex);
         m_ending = true;
+        m_end = end;
     }
     m_queued.notify_one();
     m_thread.join();
@@ -69,13 +70,16 @@ void CDataStreamParseThread::ParseBlock(const std::vector<unsigned char>& block)
 }
 
 void CDataStreamParseThread::ParseThreadProc() {
+    CDataStreamParser::eStreamEnd end = CDataStreamParser::eStreamEnd::Closed;
     for (;;) {
         std::vector<unsigned char> block;
         {
             std::unique_lock lock(m_mutex);
             m_queued.wait(lock, [this] { return m_ending || !m_blocks.empty(); });
-            if (m_blocks.empty())
+            if (m_blocks.empty()) {
+                end = m_end;
                 break;
+            }
             block = std::move(m_blocks.front());
             m_blocks.pop_front();
         }
@@ -83,6 +87,6 @@ void CDataStreamParseThread::ParseThreadProc() {
         if (m_storeResult.load(std::memory_order_relaxed) == CSampleStore::eAppend::Kept)
             ParseBlock(block);
     }
-    m_parser.Finish();
+    m_parser.Finish(end);
     m_invalid.store(m_parser.InvalidFrames(), std::memory_order_release);
 }

@@ -27,9 +27,9 @@ public:
     void Start(CSampleStore& store, std::size_t most = SIZE_MAX);
     // Hands a block over; it is parsed after every block handed over before it.
     void Push(std::vector<unsigned char> block);
-    // Parses what is queued, takes the end of the stream (a frame left incomplete is invalid) and
+    // Parses what is queued, takes the end of the stream as it came (see CDataStreamParser::Finish) and
     // ends the thread. Does nothing when no run was started.
-    void Finish();
+    void Finish(CDataStreamParser::eStreamEnd end = CDataStreamParser::eStreamEnd::Closed);
 
     bool IsRunning() const { return m_thread.joinable(); }
     std::size_t Received() const { return m_store != nullptr ? m_store->Count() : 0; }
@@ -54,6 +54,7 @@ private:
     std::condition_variable m_queued;
     std::deque<std::vector<unsigned char>> m_blocks;
     bool m_ending = false;
+    CDataStreamParser::eStreamEnd m_end = CDataStreamParser::eStreamEnd::Closed;
     std::atomic<double> m_lastTime{0.0};
     std::atomic<std::uint64_t> m_invalid{0};
     std::atomic<CSampleStore::eAppend> m_storeResult{CSampleStore::eAppend::Kept};

@@ -115,8 +115,17 @@ void CDataStreamParser::Parse(const unsigned char* data, std::size_t n, double* 
     std::memcpy(m_carry, data + stop, m_carryLength);
 }
 
-void CDataStreamParser::Finish() {
-    if (m_carryLength > 0 && (m_carry[0] == 'V' || !m_skipping))
+void CDataStreamParser::Finish(eStreamEnd end) {
+    // The kept bytes are fewer than a frame: garbage up to where a frame may begin, then the frame the
+    // end cut off.
+    std::size_t start = 0;
+    while (start < m_carryLength &&
+           !(m_carry[start] == 'V' && (start + 1 == m_carryLength || m_carry[start + 1] == 'A')))
+        ++start;
+    // A run of garbage that was being skipped has been counted already.
+    if (start > 0 && !m_skipping)
+        ++m_invalid;
+    if (start < m_carryLength && end == eStreamEnd::Lost)
         ++m_invalid;
     m_carryLength = 0;
     m_skipping = false;

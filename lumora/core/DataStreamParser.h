@@ -22,8 +22,14 @@ public:
     void Parse(const unsigned char* data, std::size_t n, double* times, double* values, std::size_t capacity,
                std::size_t& received);
 
-    // The stream has ended: bytes still kept are an incomplete frame and count as invalid.
-    void Finish();
+    // How a stream ended: closed by its reader (a run stopped or done), or lost (the peer ended the link
+    // or it broke).
+    enum class eStreamEnd { Closed, Lost };
+
+    // The stream has ended. Kept bytes before where a frame may begin are garbage either way; from there
+    // on they are a frame the end cut off: invalid when the link was lost in it, dropped when the reader
+    // closed it (the frame was never damaged, only not read to its end).
+    void Finish(eStreamEnd end);
 
     // Counted in 64 bits: a flood of damaged frames over a long run passes 2^32.
     std::uint64_t InvalidFrames() const { return m_invalid; }

@@ -46,7 +46,9 @@ void CMainFrame::EndDataStream() {
     m_tcpClient.Close();
     // Every chunk the receive thread took has been gathered; the rest of the gather buffer goes too.
     RunOnUiThread([this] { HandOverGathered(); });
-    m_parseThread.Finish();
+    // A frame our own close cut off is no damaged frame; one the peer's end of the link cut off is.
+    m_parseThread.Finish(m_tcpClient.LinkLost() ? CDataStreamParser::eStreamEnd::Lost
+                                                : CDataStreamParser::eStreamEnd::Closed);
 }
 
 void CMainFrame::HandOverGathered() {

@@ -1,5 +1,6 @@
 #include "instruments/simulator/models/DataStreamServer.h"
 #include "tests/drivertest/StreamClient.h"
+#include "tests/support/WaitFor.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -66,6 +67,23 @@ TEST_F(DataStreamServerTest, RefusedStartAnswersNonZeroAndCloses) {
     client.Send({0xA5, 0x5A, 0x00, 0x00});
     EXPECT_EQ(client.Read(4), (std::vector<unsigned char>{0, 0, 0, 1}));
     EXPECT_TRUE(client.Read(1).empty());
+}
+
+// A stream held in the middle of a frame sends half a frame, counted held once the client's end has
+// taken it.
+TEST_F(DataStreamServerTest, AStreamHeldMidFrameSendsHalfAFrame) {
+    m_server.SetHoldMidFrame(true);
+    CClient client(m_server.Port());
+    ASSERT_TRUE(client.Connected());
+    client.Send({0xA5, 0x5A, 0x00, 0x00});
+    EXPECT_EQ(client.Read(4), (std::vector<unsigned char>{0, 0, 0, 0}));
+    client.Send({0x2E, 0xB1, 0x00, 0x00});
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_server.HeldMidFrame() == 1; }));
+    EXPECT_EQ(m_server.FramesSent(), 0u);
+    const auto half = client.Read(CDataStreamServer::FRAME_SIZE / 2);
+    ASSERT_EQ(half.size(), CDataStreamServer::FRAME_SIZE / 2);
+    EXPECT_EQ(half[0], 'V');
+    EXPECT_EQ(half[1], 'A');
 }
 
 TEST_F(DataStreamServerTest, EachNewLinkIsServedAfterEarlierOnesClosed) {

@@ -68,8 +68,11 @@ struct SParsed {
     std::uint64_t invalid = 0;
 };
 
-// Feeds the stream in chunks that end at the given offsets, then ends it.
-SParsed ParseInChunks(const Bytes& stream, const std::vector<std::size_t>& cuts, std::size_t capacity = 64) {
+using eEnd = CDataStreamParser::eStreamEnd;
+
+// Feeds the stream in chunks that end at the given offsets, then ends it as given.
+SParsed ParseInChunks(const Bytes& stream, const std::vector<std::size_t>& cuts, std::size_t capacity = 64,
+                      eEnd end = eEnd::Closed) {
     SParsed out;
     out.times.assign(capacity, -1.0);
     out.values.assign(capacity, -1.0);
@@ -82,7 +85,7 @@ SParsed ParseInChunks(const Bytes& stream, const std::vector<std::size_t>& cuts,
     }
     parser.Parse(stream.data() + from, stream.size() - from, out.times.data(), out.values.data(), capacity,
                  out.received);
-    parser.Finish();
+    parser.Finish(end);
     out.invalid = parser.InvalidFrames();
     return out;
 }
@@ -128,6 +131,8 @@ struct SGarbageCase {
     Bytes stream;
     std::size_t samples;
     unsigned invalid;
+    // The stream ends in the start of a frame: one invalid frame more when the link was lost there.
+    bool endsInAFrame = false;
 };
 
 TEST(DataStreamParser, GarbageIsSkippedToTheNextMarkerAndCounted) {
@@ -137,28 +142,54 @@ TEST(DataStreamParser, GarbageIsSkippedToTheNextMarkerAndCounted) {
         {"between frames", Join({f1, {1, 2, 3, 4, 5}, f2, f3}), 3, 1},
         {"a V without A", Join({f1, {'V', 'B', 'V'}, f2}), 2, 1},
         {"two runs", Join({f1, {0}, f2, {'A', 'V'}, f3}), 3, 2},
-        {"ends in garbage and a V", Join({f1, f2, {9, 'V'}}), 2, 1},
+        {"ends in garbage and a V", Join({f1, f2, {9, 'V'}}), 2, 1, true},
         {"a whole frame of noise", Join({f1, Bytes(20, 0x55), f2}), 2, 1},
         {"only garbage", Bytes(100, 0x00), 0, 1},
     };
+    // Garbage is garbage however the stream ended.
     for (const auto& c : cases) {
-        for (std::size_t cut = 0; cut <= c.stream.size(); ++cut) {
-            const SParsed parsed = ParseInChunks(c.stream, {cut});
-            EXPECT_EQ(parsed.received, c.samples) << c.name << ", cut at " << cut;
-            EXPECT_EQ(parsed.invalid, c.invalid) << c.name << ", cut at " << cut;
-            for (std::size_t i = 0; i < parsed.received; ++i)
-                EXPECT_EQ(parsed.values[i], double(i + 1)) << c.name << ", cut at " << cut;
+        for (const eEnd end : {eEnd::Closed, eEnd::Lost}) {
+            const unsigned invalid = c.invalid + (c.endsInAFrame && end == eEnd::Lost ? 1 : 0);
+            for (std::size_t cut = 0; cut <= c.stream.size(); ++cut) {
+                const SParsed parsed = ParseInChunks(c.stream, {cut}, 64, end);
+                EXPECT_EQ(parsed.received, c.samples) << c.name << ", cut at " << cut;
+                EXPECT_EQ(parsed.invalid, invalid) << c.name << ", cut at " << cut;
+                for (std::size_t i = 0; i < parsed.received; ++i)
+                    EXPECT_EQ(parsed.values[i], double(i + 1)) << c.name << ", cut at " << cut;
+            }
         }
     }
 }
 
-TEST(DataStreamParser, FinalPartialFrameIsCountedInvalid) {
+// A stream that ends in the middle of its last frame: a link lost there left a damaged frame, while a
+// reader that closed the link there (a run stopped or done) only did not read the frame to its end.
+// Garbage before the frame counts either way.
+TEST(DataStreamParser, AFrameTheEndCutsOffIsInvalidOnlyWhenTheLinkWasLost) {
+    const struct {
+        const char* name;
+        Bytes before;
+        eEnd end;
+        unsigned invalid;
+    } rows[] = {
+        {"link lost", {}, eEnd::Lost, 1},
+        {"closed by the reader", {}, eEnd::Closed, 0},
+        {"garbage, then the link lost", {1, 2, 3}, eEnd::Lost, 2},
+        {"garbage, then closed by the reader", {1, 2, 3}, eEnd::Closed, 1},
+    };
     const Bytes whole = FiveFrames();
-    for (std::size_t keep = 1; keep < 20; ++keep) {
-        const Bytes stream(whole.begin(), whole.end() - static_cast<long>(keep));
-        const SParsed parsed = ParseInChunks(stream, {stream.size() / 2});
-        EXPECT_EQ(parsed.received, 4u) << keep;
-        EXPECT_EQ(parsed.invalid, 1u) << keep;
+    const auto last = whole.end() - 20;
+    for (const auto& row : rows) {
+        // Every part of the last frame, from its 'V' to all but its last byte.
+        for (long came = 1; came < 20; ++came) {
+            Bytes stream = Join({Bytes(whole.begin(), last), row.before});
+            stream.insert(stream.end(), last, last + came);
+            for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+                const SParsed parsed = ParseInChunks(stream, {cut}, 64, row.end);
+                EXPECT_EQ(parsed.received, 4u) << row.name << ", " << came << " bytes, cut at " << cut;
+                EXPECT_EQ(parsed.invalid, row.invalid)
+                    << row.name << ", " << came << " bytes, cut at " << cut;
+            }
+        }
     }
 }
 
@@ -178,7 +209,7 @@ TEST(DataStreamParser, InvalidFramesAreCountedIn64Bits) {
     std::vector<double> times(4), values(4);
     std::size_t received = 0;
     parser.Parse(flood.data(), flood.size(), times.data(), values.data(), times.size(), received);
-    parser.Finish();
+    parser.Finish(eEnd::Lost);
     EXPECT_EQ(received, 1u);
     EXPECT_EQ(parser.InvalidFrames(), frames);
 }
@@ -340,7 +371,7 @@ TEST(NetWorkTcpClient, LinkDroppedMidFrameKeepsWhatArrived) {
     EXPECT_TRUE(client.LinkLost());
     EXPECT_FALSE(client.IsConnected());
     client.Close();
-    owner.parse.Finish();
+    owner.parse.Finish(eEnd::Lost);
     EXPECT_EQ(owner.parse.Received(), 3u);
     EXPECT_EQ(owner.parse.InvalidFrames(), 1u);
     EXPECT_EQ(store.ValueAt(2), -3.0);

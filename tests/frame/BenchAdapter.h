@@ -61,6 +61,10 @@ public:
     // The supply's reading stream.
     std::uint16_t StreamPort() { return m_bench.Stream().Port(); }
     void DropStreamMidFrame() { m_bench.Stream().SetDropMidFrame(true); }
+    // The stream stops in the middle of a frame and the link stays open; true once the program's end
+    // of the link has taken the half frame.
+    void HoldStreamMidFrame() { m_bench.Stream().SetHoldMidFrame(true); }
+    bool StreamHeldMidFrame() { return m_bench.Stream().HeldMidFrame() > 0; }
     void RefuseStreamStart() { m_bench.Stream().SetRefuseStart(true); }
     std::uint64_t StreamFramesSent() { return m_bench.Stream().FramesSent(); }
     // Both instruments see a steady load of 'amperes' with a little noise.

@@ -71,10 +71,15 @@ void CDataStreamServer::Serve(CServerConnection& connection) {
     std::uint64_t run = 0, next = 0;
     std::vector<unsigned char> frames;
     for (;;) {
-        if (m_dropMidFrame) {
+        if (m_dropMidFrame || m_holdMidFrame) {
+            const bool hold = !m_dropMidFrame;
             unsigned char frame[FRAME_SIZE];
             EncodeFrame(0.0f, 0.0, frame);
-            connection.SendAll(reinterpret_cast<const char*>(frame), FRAME_SIZE / 2);
+            if (connection.SendAll(reinterpret_cast<const char*>(frame), FRAME_SIZE / 2) && hold &&
+                connection.WaitAcknowledged()) {
+                ++m_heldMidFrame;
+                connection.HoldUntilClosed();
+            }
             return;
         }
         const auto readings = m_model.TakeStreamReadings(run, next, FRAMES_PER_SEND);

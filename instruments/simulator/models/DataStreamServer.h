@@ -35,6 +35,11 @@ public:
     void SetRefuseStart(bool refuse) { m_refuse = refuse; }
     // Fault switch: every streaming link sends half of its next frame and closes.
     void SetDropMidFrame(bool drop) { m_dropMidFrame = drop; }
+    // Every streaming link sends half of its next frame and then nothing more, keeping the link open
+    // until the client closes it: the client stops reading in the middle of a frame.
+    void SetHoldMidFrame(bool hold) { m_holdMidFrame = hold; }
+    // Links held so, counted once the client's end has taken their half frame.
+    unsigned HeldMidFrame() const { return m_heldMidFrame; }
     std::uint64_t FramesSent() const { return m_framesSent; }
     // Links served so far.
     unsigned Connections() const { return m_connections; }
@@ -50,6 +55,8 @@ private:
     CSim2280S& m_model;
     std::atomic<bool> m_refuse{false};
     std::atomic<bool> m_dropMidFrame{false};
+    std::atomic<bool> m_holdMidFrame{false};
+    std::atomic<unsigned> m_heldMidFrame{0};
     std::atomic<std::uint64_t> m_framesSent{0};
     std::atomic<unsigned> m_connections{0};
 };
