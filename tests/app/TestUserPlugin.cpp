@@ -63,10 +63,10 @@ class CTestUserPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "TestUserPlugin.json")
 public:
-    QObject* create(const QString& key, const QString& specification) override {
+    QObject* create(const QString& key, const QString& commands) override {
         if (key.compare(QStringLiteral("lumoratestuser"), Qt::CaseInsensitive) != 0)
             return nullptr;
-        return new CTestUser(specification);
+        return new CTestUser(commands);
     }
 };
 
