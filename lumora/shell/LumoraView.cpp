@@ -270,7 +270,6 @@ int CLumoraView::OpenWaveformFile(const QString& path) {
 }
 
 int CLumoraView::OpenWorkbook(const QString& path) {
-    QString headerA;
     QString headerB;
     // Only the first sheet's header decides the page: the rest of the workbook is not read here. A
     // large workbook is read as a large text file is, under the progress window with Cancel.
@@ -281,7 +280,7 @@ int CLumoraView::OpenWorkbook(const QString& path) {
         const ExcelSheet* sheet = document.GetSheet(0);
         if (sheet == nullptr || sheet->GetTotalRows() < 1 || sheet->GetTotalCols() != 2)
             return kImportFailed;
-        headerA = CellText(sheet->CellAt(0, 0));
+        // B1 alone decides the page.
         headerB = CellText(sheet->CellAt(0, 1));
         return kImportOk;
     });
