@@ -200,8 +200,7 @@ QString CListCtrlEx::GetItemText(int row, int column) const {
     return cell ? cell->text() : QString();
 }
 
-void CListCtrlEx::FreeRowData(int row) {
-    ItemData* data = RowData(row);
+void CListCtrlEx::FreeRowData(ItemData* data) {
     if (data == nullptr)
         return;
     m_itemData.erase(
@@ -209,19 +208,18 @@ void CListCtrlEx::FreeRowData(int row) {
                      [data](const std::unique_ptr<ItemData>& owned) { return owned.get() == data; }));
 }
 
+// An edit of a row that goes is ended by the model hook, unasked: asking the end callback first
+// could re-sort and put another row at 'row'.
 bool CListCtrlEx::DeleteItem(int row) {
     if (row < 0 || row >= rowCount())
         return false;
-    if (m_editor != nullptr && m_editRow == row)
-        EndEdit(false);
-    FreeRowData(row);
+    ItemData* data = RowData(row);
     removeRow(row);
+    FreeRowData(data);
     return true;
 }
 
 void CListCtrlEx::DeleteAllItems() {
-    if (m_editor != nullptr)
-        EndEdit(false);
     setRowCount(0);
     m_itemData.clear();
 }

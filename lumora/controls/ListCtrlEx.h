@@ -106,7 +106,7 @@ private:
     bool TabWalk(bool backward);
     CCellEditor* EditorFor(int row, int column) const;
     bool Editable(int row, int column) const;
-    void FreeRowData(int row);
+    void FreeRowData(ItemData* data);
     // The command of a key of the accelerator table, 0 for none.
     unsigned AcceleratorCommand(const QKeyEvent* key) const;
     // A key press of the table sends its command; a shortcut override of one is accepted. False for

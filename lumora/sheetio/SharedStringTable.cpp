@@ -41,7 +41,7 @@ uint32_t Workbook::SharedStringTable::Layout(uint8_t* out) {
         SetU32(out + 4, uniqueStringsTotal);
     }
     for (std::size_t i = 0; i < strings.size(); ++i) {
-        const CXLString s = strings[i];
+        const CXLStringView s = strings.View(i);
         // A string that would start with fewer than 12 bytes left begins a new piece instead.
         if (pos + 3 + s.CharBytes() > pieceEnd && pieceEnd - pos < 12) {
             continueIndices.push_back(pos);

@@ -29,6 +29,8 @@ public:
     // The characters of an 8-bit string (empty for a 16-bit one), or of a 16-bit one.
     std::string_view Narrow(std::size_t i) const;
     std::u16string_view WideChars(std::size_t i) const;
+    // The string's characters where they lie in the pool.
+    CXLStringView View(std::size_t i) const { return {Wide(i), Narrow(i), WideChars(i)}; }
     // The string as a string of its own.
     CXLString operator[](std::size_t i) const;
 

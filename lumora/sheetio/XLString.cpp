@@ -173,33 +173,32 @@ void CPiecedStringReader::Append(CXLString& out, bool pieceWide, uint32_t count)
     }
 }
 
-uint32_t PlacePiecedString(const CXLString& s, uint32_t pos, uint32_t& pieceEnd,
+uint32_t PlacePiecedString(CXLStringView s, uint32_t pos, uint32_t& pieceEnd,
                            std::vector<uint32_t>& boundaries, uint8_t* out) {
     const uint32_t charBytes = s.CharBytes();
-    if (pos + 3 + charBytes <= pieceEnd) {
-        if (out)
-            WriteLongString(out + pos, s);
-        return pos + 3 + charBytes;
-    }
     const uint8_t flags = s.wide ? 1 : 0;
-    // Characters are never cut in two.
-    if (s.wide && (pieceEnd - pos) % 2 == 0)
-        --pieceEnd;
-    boundaries.push_back(pieceEnd);
-    if (out) {
-        SetU16(out + pos, static_cast<uint16_t>(s.Length()));
-        out[pos + 2] = flags;
-    }
-    const uint32_t first = pieceEnd - pos - 3;
     const uint8_t* chars = s.wide ? nullptr : reinterpret_cast<const uint8_t*>(s.narrow.data());
     auto emit = [&](uint32_t at, uint32_t from, uint32_t count) {
-        if (!out)
+        if (!out || count == 0)
             return;
         if (s.wide)
             SetWChars(out + at, s.wideChars.data() + from / 2, count / 2);
         else
             std::memcpy(out + at, chars + from, count);
     };
+    if (out) {
+        SetU16(out + pos, static_cast<uint16_t>(s.Length()));
+        out[pos + 2] = flags;
+    }
+    if (pos + 3 + charBytes <= pieceEnd) {
+        emit(pos + 3, 0, charBytes);
+        return pos + 3 + charBytes;
+    }
+    // Characters are never cut in two.
+    if (s.wide && (pieceEnd - pos) % 2 == 0)
+        --pieceEnd;
+    boundaries.push_back(pieceEnd);
+    const uint32_t first = pieceEnd - pos - 3;
     emit(pos + 3, 0, first);
     uint32_t done = first;
     pos = pieceEnd;

@@ -7,6 +7,17 @@
 
 namespace SheetIO {
 
+// A BIFF8 string's characters held elsewhere (in a CXLString or a string pool), for laying out
+// without a copy.
+struct CXLStringView {
+    bool wide = false;
+    std::string_view narrow;
+    std::u16string_view wideChars;
+
+    uint32_t Length() const { return static_cast<uint32_t>(wide ? wideChars.size() : narrow.size()); }
+    uint32_t CharBytes() const { return wide ? 2 * Length() : Length(); }
+};
+
 // A BIFF8 string: 8-bit characters (Latin-1, the compressed form) or 16-bit characters.
 struct CXLString {
     bool wide = false;
@@ -19,6 +30,7 @@ struct CXLString {
 
     uint32_t Length() const { return static_cast<uint32_t>(wide ? wideChars.size() : narrow.size()); }
     uint32_t CharBytes() const { return wide ? 2 * Length() : Length(); }
+    operator CXLStringView() const { return {wide, narrow, wideChars}; }
     // Zero-extends the compressed characters (they are Latin-1).
     void Widen();
     // Drops the characters beyond 'most' character bytes (whole characters only).
@@ -64,7 +76,7 @@ private:
 // and then every 8,224 bytes: a string that does not fit is split between characters, each further
 // piece repeating the flags byte; the boundaries are appended to 'boundaries'. Writes into 'out'
 // when it is set. Returns the position after the string; 'pieceEnd' is the end of its last piece.
-uint32_t PlacePiecedString(const CXLString& s, uint32_t pos, uint32_t& pieceEnd,
+uint32_t PlacePiecedString(CXLStringView s, uint32_t pos, uint32_t& pieceEnd,
                            std::vector<uint32_t>& boundaries, uint8_t* out);
 
 // UTF-8 as 16-bit characters; false (and 'out' unspecified) when the bytes are no valid UTF-8:

@@ -447,6 +447,64 @@ TEST_F(CEditFixture, DeletingTheEditedRowDiscardsTheEdit) {
     EXPECT_EQ(Column(1), (QStringList{"1"}));
 }
 
+// Rows a, b, c, d (row values 10 to 13) with c's value being edited to "0" and an end callback that
+// keeps the text and re-sorts: the row deleted is the one named, with its data, however it goes; the
+// edit ends unasked with its row, or follows its row and is sorted when it ends.
+TEST_F(CEditFixture, DeletingWhileTheEndCallbackResortsDeletesTheNamedRow) {
+    const struct {
+        const char* name;
+        std::function<void(CListCtrlEx&)> change;
+        QStringList names;
+        QStringList values;
+        std::vector<LPARAM> data;
+        int calls;
+    } rows[] = {
+        {"edited row deleted",
+         [](CListCtrlEx& l) { l.DeleteItem(2); },
+         {"a", "b", "d"},
+         {"1", "2", "4"},
+         {10, 11, 13},
+         0},
+        {"edited row removed by the table",
+         [](CListCtrlEx& l) { l.removeRow(2); },
+         {"a", "b", "d"},
+         {"1", "2", "4"},
+         {10, 11, 13},
+         0},
+        {"all rows deleted", [](CListCtrlEx& l) { l.DeleteAllItems(); }, {}, {}, {}, 0},
+        {"another row deleted",
+         [](CListCtrlEx& l) { l.DeleteItem(0); },
+         {"c", "b", "d"},
+         {"0", "2", "4"},
+         {12, 11, 13},
+         1},
+    };
+    list.SetColumnSorting(1, LCEX_SORT_ASCENDING, eSortInteger);
+    int calls = 0;
+    editor.end = [&](int, int, QString&, LPARAM) { return ++calls, -1; };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        list.DeleteAllItems();
+        calls = 0;
+        for (const char* name : {"a", "b", "c", "d"}) {
+            AddRow(QString::fromLatin1(name), QString::number(list.GetItemCount() + 1));
+            list.SetItemData(list.GetItemCount() - 1, 10 + list.GetItemCount() - 1);
+        }
+        ASSERT_TRUE(list.EditCell(2, 1));
+        line.setText(QStringLiteral("0"));
+        row.change(list);
+        if (list.IsEditing())
+            list.EndEdit(true);
+        EXPECT_EQ(calls, row.calls);
+        EXPECT_EQ(Column(0), row.names);
+        EXPECT_EQ(Column(1), row.values);
+        std::vector<LPARAM> data;
+        for (int r = 0; r < list.GetItemCount(); ++r)
+            data.push_back(list.GetItemData(r));
+        EXPECT_EQ(data, row.data);
+    }
+}
+
 // Rows a, b, c, d with c's value being edited: rows that come and go around it leave the typed text
 // with c, or end the edit when c itself goes.
 TEST_F(CEditFixture, TheTypedTextStaysWithTheRowItWasTypedIn) {
