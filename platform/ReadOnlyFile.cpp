@@ -45,6 +45,11 @@ bool CReadOnlyFile::ReadAt(std::int64_t offset, char* buffer, std::int64_t n) co
         errno = EBADF;
         return false;
     }
+    // Nothing lies beyond the end of the file as it was opened.
+    if (offset > Size()) {
+        errno = EIO;
+        return false;
+    }
     n = std::min(n, Size() - offset);
     while (n > 0) {
         const ssize_t got = ::pread(m_fd, buffer, static_cast<std::size_t>(n), offset);

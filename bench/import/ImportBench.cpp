@@ -203,8 +203,12 @@ SRun ReadAndScan(const QString& path, const SExpected& expected) {
     const auto start = std::chrono::steady_clock::now();
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     struct stat status {};
-    if (fd < 0 || ::fstat(fd, &status) != 0)
+    if (fd < 0)
         return run;
+    if (::fstat(fd, &status) != 0) {
+        ::close(fd);
+        return run;
+    }
     const std::int64_t size = status.st_size, slice = (size + kThreads - 1) / kThreads;
     std::atomic<std::int64_t> lines{0};
     std::atomic<bool> failed{false};

@@ -45,6 +45,8 @@ def read_block_into(instrument, query, buffer):
     got = 0
     while got < length:
         chunk, _ = instrument.visalib.read(instrument.session, min(CHUNK, length - got))
+        if not chunk:
+            raise RuntimeError("the block ended after %d of its %d bytes" % (got, length))
         view[got:got + len(chunk)] = chunk
         got += len(chunk)
     if instrument.read_bytes(1) != b"\n":

@@ -44,8 +44,9 @@ void CLibraryxStatic::dropEvent(QDropEvent* event) {
     const QString file = DroppedBitmap(event->mimeData());
     if (file.isEmpty())
         return;
-    event->acceptProposedAction();
-    LoadFromFile(file);
+    // The source is told the drop was taken only when the picture was.
+    if (LoadFromFile(file))
+        event->acceptProposedAction();
 }
 
 } // namespace controls

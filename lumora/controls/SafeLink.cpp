@@ -1,5 +1,7 @@
 #include "lumora/controls/SafeLink.h"
 
+#include "platform/ReadOnlyFile.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -19,17 +21,24 @@ QStringList SearchFolders(const char* homeVariable, const QString& homeDefault, 
     if (home.isEmpty())
         home = QDir::homePath() + homeDefault;
     QStringList folders{home};
-    const QString dirs = qEnvironmentVariable(dirsVariable, dirsDefault);
+    // Set but empty means the default, as unset does.
+    QString dirs = qEnvironmentVariable(dirsVariable);
+    if (dirs.isEmpty())
+        dirs = dirsDefault;
     folders += dirs.split(u':', Qt::SkipEmptyParts);
     return folders;
 }
 
 // The value of key in [group] of a desktop-entry style file; empty when either is missing.
 QString EntryValue(const QString& path, const QString& group, const QString& key) {
-    QFile file(path);
-    if (file.size() > kMaxEntryBytes || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // A pipe or device put at the name is refused at once instead of holding the window.
+    platform::CReadOnlyFile file;
+    if (!file.Open(path) || file.Size() > kMaxEntryBytes)
         return {};
-    const QStringList lines = QString::fromUtf8(file.read(kMaxEntryBytes)).split(u'\n');
+    QByteArray text(static_cast<qsizetype>(file.Size()), '\0');
+    if (!file.ReadAt(0, text.data(), text.size()))
+        return {};
+    const QStringList lines = QString::fromUtf8(text).split(u'\n');
     bool inGroup = false;
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();

@@ -266,9 +266,9 @@ private:
     // before it shows.
     void RunStopBox(int id);
     void RunStopBox(const QString& text);
-    // An instrument call of a current test failed: said as a failed test unless the user's stop (or
-    // the program's end) is what ended the call.
-    void RunCallFailed();
+    // An instrument call of a run failed: said with message 'id' unless the user's stop (or the
+    // program's end) is what ended the call.
+    void RunCallFailed(int id);
     // The status bar shows the run state and its elapsed time while a measure thread exists and its
     // capture goes on, then the idle text again.
     void BeginRunStatus();

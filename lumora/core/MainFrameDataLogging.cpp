@@ -231,6 +231,7 @@ int CMainFrame::DataLoggingDVM() {
         }
         if (m_stopEvent.Wait(0) == platform::eWaitResult::Signaled) {
             m_dvm->AbortMeasureDataLogging();
+            EndCapture(start, timer);
             FinishDataLogging();
             return 1;
         }
@@ -243,7 +244,7 @@ int CMainFrame::DataLoggingDVM() {
     EndCapture(start, timer);
     FinishDataLogging();
     if (lost)
-        RunStopBox(IDS_METER_LINK_LOST);
+        RunCallFailed(IDS_METER_LINK_LOST);
     return 0;
 }
 

@@ -224,7 +224,7 @@ int CMainFrame::MeasureCurrentDVM() {
     }
     if (ApplyMultimeterParameters(CParameterInstruMultiMeter::ITEM_ALL) == 0 ||
         m_dvm->SetMeasureCurrentTime(m_paraDvm) == 0 || m_dvm->InitMeasAndWaitForResult() == 0) {
-        RunCallFailed();
+        RunCallFailed(IDS_START_FAILED);
         return 0;
     }
     const std::vector<char> block = m_dvm->GetDataCopy();
@@ -258,7 +258,7 @@ int CMainFrame::MeasureCurrentDCPS() {
         return 0;
     }
     if (m_dcps->InitMeasAndWaitForResult_CurrDC() == 0) {
-        RunCallFailed();
+        RunCallFailed(IDS_START_FAILED);
         return 0;
     }
     const SRunTimes times = EndCapture(start, timer);

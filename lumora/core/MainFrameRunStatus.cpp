@@ -61,7 +61,7 @@ void CMainFrame::RunStopBox(const QString& text) {
     platform::StopBox(text);
 }
 
-void CMainFrame::RunCallFailed() {
+void CMainFrame::RunCallFailed(int id) {
     if (!m_stopAsked.load(std::memory_order_acquire) && !platform::IsShuttingDown())
-        RunStopBox(IDS_START_FAILED);
+        RunStopBox(id);
 }

@@ -123,10 +123,7 @@ CLumoraView* CLumoraView::CreateInFrame(CMainFrame& frame, CLumoraView* view) {
     // rather than asking for a file it would not write.
     frame.AddViewCommand(
         ID_SAVE_SCREENSHOT, platform::LoadString(IDS_SAVE_SCREENSHOT), [view] { view->OnSaveScreenShot(); },
-        [view](platform::CCmdUI& ui) {
-            ui.Enable(view->SelectedPage() == CMainFrame::ID_MEASURE_CURRENT ||
-                      view->SelectedPage() == CMainFrame::ID_MEASURE_DATALOGGING);
-        });
+        [view](platform::CCmdUI& ui) { ui.Enable(view->SavesScreenShot()); });
     frame.AddViewCommand(ID_SAVE_LIST_DATA, platform::LoadString(IDS_SAVE_LIST_DATA),
                          [view] { view->OnSaveListData(); });
     // Printing is offered only where the selected page has a plot.
@@ -404,10 +401,14 @@ void CLumoraView::OnSaveScreenShot() {
     SaveScreenShotFile(chosen);
 }
 
-int CLumoraView::SaveScreenShotFile(const QString& path) {
+bool CLumoraView::SavesScreenShot() const {
     // The voltage and CCDF pages save no screenshot.
     const unsigned page = SelectedPage();
-    if (page != CMainFrame::ID_MEASURE_CURRENT && page != CMainFrame::ID_MEASURE_DATALOGGING)
+    return page == CMainFrame::ID_MEASURE_CURRENT || page == CMainFrame::ID_MEASURE_DATALOGGING;
+}
+
+int CLumoraView::SaveScreenShotFile(const QString& path) {
+    if (!SavesScreenShot())
         return 0;
     // The plots' bitmap writer reports a failed write or close itself but gives 0 silently for a file
     // it cannot create: that case is told here, once.
@@ -418,7 +419,7 @@ int CLumoraView::SaveScreenShotFile(const QString& path) {
         return 0;
     }
     int saved = -1;
-    switch (page) {
+    switch (SelectedPage()) {
     case CMainFrame::ID_MEASURE_CURRENT:
         if (m_pageCurrent != nullptr)
             saved = m_pageCurrent->Waveform()->SaveAsBitmapTVA(path);

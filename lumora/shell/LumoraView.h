@@ -79,6 +79,8 @@ public:
     // The page shown now, null when none is.
     QWidget* VisiblePage() const;
     unsigned SelectedPage() const;
+    // Whether the selected page saves a screenshot (the current and data-logging pages).
+    bool SavesScreenShot() const;
 
     // Appends the filter's extension ("CSV 文件(*.csv)" gives ".csv") when the path has none of the
     // known data types csv, txt, xls and bin.

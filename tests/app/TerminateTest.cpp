@@ -28,8 +28,9 @@ extern "C" const char* __tsan_default_options() {
 
 namespace {
 
-// The longest a shut-down may take, however it is started: a generous bound, never a measure.
-constexpr int kShutDownMs = 10000;
+// The longest a shut-down may take, however it is started: a bound against a hang, never a measure,
+// sized for the sanitizers on a loaded machine.
+constexpr int kShutDownMs = 60000;
 // Anything the program does before a box shows (start-up, connecting, a short run), on a loaded
 // machine with the sanitizers.
 constexpr int kReachMs = 120000;

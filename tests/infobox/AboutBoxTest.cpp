@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -247,6 +248,28 @@ TEST(HyperLink, TheNewWindowFlagAsksTheBrowserForANewWindow) {
     }
 }
 
+// A pipe where the default-applications list belongs is not read (nothing would ever write it): the
+// link opens at once, as the desktop opens any link.
+TEST(HyperLink, APipeForTheApplicationsListDoesNotHoldTheClick) {
+    App();
+    CUrlRecorder recorder;
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("config"));
+    ASSERT_TRUE(QDir().mkpath(config));
+    const CEnvironment environment[] = {{"XDG_CONFIG_HOME", config},
+                                        {"XDG_CONFIG_DIRS", dir.filePath(QStringLiteral("none"))},
+                                        {"XDG_DATA_HOME", dir.filePath(QStringLiteral("none"))},
+                                        {"XDG_DATA_DIRS", dir.filePath(QStringLiteral("none"))}};
+    ASSERT_EQ(::mkfifo(QFile::encodeName(config + QStringLiteral("/mimeapps.list")).constData(), 0600), 0);
+    infobox::CXHyperLink link;
+    link.setText(QStringLiteral("link"));
+    link.SetURL(QStringLiteral("https://torvane.example/"));
+    link.SetNewWindow(true);
+    link.show();
+    QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(recorder.m_opened, QStringList{QStringLiteral("https://torvane.example/")});
+}
+
 QColor PixelAt(QWidget& widget, int x, int y) {
     return widget.grab().toImage().pixelColor(x, y);
 }
@@ -311,16 +334,24 @@ TEST(BannerStatic, TakesOneDroppedBitmapFile) {
     ASSERT_TRUE(Checked(8, 8).save(lower, "BMP"));
     ASSERT_TRUE(Checked(8, 8).save(upper, "BMP"));
     ASSERT_TRUE(Checked(8, 8).save(other, "PNG"));
+    const QString damaged = dir.filePath(QStringLiteral("damaged.bmp"));
+    {
+        QFile file(damaged);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write("BM not a bitmap"), 15);
+    }
     const struct {
         const char* name;
         QList<QUrl> urls;
+        bool offered;         // the drag is let in (one local .bmp)
         const QString* taken; // the file shown afterwards; null: none
     } rows[] = {
-        {"one bitmap", {QUrl::fromLocalFile(lower)}, &lower},
-        {"one bitmap in capitals", {QUrl::fromLocalFile(upper)}, &upper},
-        {"two bitmaps", {QUrl::fromLocalFile(lower), QUrl::fromLocalFile(upper)}, nullptr},
-        {"another picture type", {QUrl::fromLocalFile(other)}, nullptr},
-        {"not a local file", {QUrl(QStringLiteral("https://torvane.example/b.bmp"))}, nullptr},
+        {"one bitmap", {QUrl::fromLocalFile(lower)}, true, &lower},
+        {"one bitmap in capitals", {QUrl::fromLocalFile(upper)}, true, &upper},
+        {"a damaged bitmap", {QUrl::fromLocalFile(damaged)}, true, nullptr},
+        {"two bitmaps", {QUrl::fromLocalFile(lower), QUrl::fromLocalFile(upper)}, false, nullptr},
+        {"another picture type", {QUrl::fromLocalFile(other)}, false, nullptr},
+        {"not a local file", {QUrl(QStringLiteral("https://torvane.example/b.bmp"))}, false, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -331,9 +362,12 @@ TEST(BannerStatic, TakesOneDroppedBitmapFile) {
         data.setUrls(row.urls);
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&banner, &enter);
-        EXPECT_EQ(enter.isAccepted(), row.taken != nullptr);
+        EXPECT_EQ(enter.isAccepted(), row.offered);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        drop.setAccepted(false);
         QApplication::sendEvent(&banner, &drop);
+        // The source is told the drop was taken only when the picture was.
+        EXPECT_EQ(drop.isAccepted(), row.taken != nullptr);
         EXPECT_EQ(banner.FileName(), row.taken != nullptr ? *row.taken : QString());
         EXPECT_EQ(banner.ResourceId(), row.taken != nullptr ? -1 : int(infobox::CDlgAbout::IDB_BANNER));
     }

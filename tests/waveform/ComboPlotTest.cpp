@@ -396,8 +396,8 @@ TEST_F(ComboPlotTest, TheBitmapHoldsWhatIsShown) {
     EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), Shown());
 }
 
-// Ticks of a run as the data-logging page hands them over: a slice, the axes refitted, every layer
-// redrawn.
+// Ticks of a run as the data-logging page hands them over: a slice, the vertical axes following the
+// data (unless the user chose a view), every layer redrawn.
 class CRunTicks {
 public:
     CRunTicks(CWaveformComboMainWnd& frame, const CRun& run) : m_frame(frame), m_run(run) {
@@ -407,7 +407,7 @@ public:
     void Tick(unsigned count = 1) {
         for (unsigned i = 0; i < count; ++i) {
             m_frame.SetDataIndex(m_run.x.data(), m_run.y.data(), m_logged, kSlice, 1);
-            m_frame.SetAxisAdaptive();
+            m_frame.FollowVerticalData();
             m_frame.ReDrawWaveformWnd(1, 1, 1);
             m_logged += kSlice;
         }
