@@ -123,9 +123,7 @@ int CEntityInstruDCPS::GetFunctionType(int& type) {
 }
 
 QString CEntityInstruDCPS::GetInstrumentIDN() {
-    QString reply;
-    QueryText(QStringLiteral("*IDN?"), reply);
-    return reply;
+    return QueryIdentification();
 }
 
 int CEntityInstruDCPS::SetOutputState(int on) {

@@ -3,7 +3,6 @@
 #include "instruments/drvcore/EntityInstrument.h"
 #include "instruments/drvcore/SessionOptions.h"
 #include "platform/MessageTarget.h"
-#include "platform/Numbers.h"
 
 #include <algorithm>
 #include <span>
@@ -11,11 +10,9 @@
 // Steps the instrument drivers share; header-only, since the drivers, not drvcore, link platform.
 namespace drvcore {
 
-// The time-out of a parameter record in milliseconds; 30000 when the record holds none, and never more
-// than kMaxTimeoutMs.
+// The time-out of a parameter record in milliseconds, as the session takes it (TimeoutFromRecord).
 inline unsigned TimeoutMs(const CParameterInstru& parameters) {
-    const auto timeout = platform::WToI(parameters.Timeout);
-    return timeout > 0 ? static_cast<unsigned>(std::min(timeout, kMaxTimeoutMs)) : 30000;
+    return static_cast<unsigned>(TimeoutFromRecord(parameters));
 }
 
 // Opens the driver's session when it is closed and tells 'parent' (when given) of the new connection

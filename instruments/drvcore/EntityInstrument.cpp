@@ -50,6 +50,8 @@ int CEntityInstrument::SetInstrumentControl() {
 }
 
 bool CEntityInstrument::EnsureSessionLocked() {
+    // Every operation passes here first: the reason of an earlier failure is not this one's.
+    m_lastError.clear();
     if (m_session && m_session->IsOpen())
         return true;
     m_session.reset();
@@ -126,6 +128,16 @@ int CEntityInstrument::ReadHelper() {
     }
     m_dataSize = size;
     return 1;
+}
+
+QString CEntityInstrument::QueryIdentification() {
+    std::lock_guard lock(m_mutex);
+    if (!WriteAndReadHelper(QStringLiteral("*IDN?")))
+        return {};
+    const QString identification = GetDataString().trimmed();
+    if (identification.isEmpty())
+        Fail("empty identification reply");
+    return identification;
 }
 
 int CEntityInstrument::ClearHelper() {

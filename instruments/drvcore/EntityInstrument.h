@@ -34,8 +34,8 @@ public:
     int IsInstruConnected() const;
     // Opens the session with the stored parameters; 0 on failure.
     int SetInstrumentControl();
-    // Why the last failed connection, command or read failed (as said on the standard error too);
-    // empty before any failure.
+    // Why the last connection, command or read failed (as said on the standard error too); empty
+    // when the last one succeeded, or failed for a reason the driver does not tell.
     QString GetLastError() const;
 
     QString GetDataString() const;
@@ -65,6 +65,9 @@ protected:
     int WriteAndReadHelper(const QString& query);
     // Reads one more reply without sending (a reply that the instrument sends on its own).
     int ReadHelper();
+    // Sends *IDN? and gives the reply without blanks around it; empty, with the reason kept, when the
+    // query fails or the instrument answers nothing.
+    QString QueryIdentification();
     // Sends a device clear to the instrument and drops pending input.
     int ClearHelper();
 

@@ -1,6 +1,7 @@
 #include "instruments/drvcore/SessionOptions.h"
 
 #include "lumora/core/ParameterInstru.h"
+#include "platform/ParseNumber.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +10,6 @@
 namespace drvcore {
 
 namespace {
-constexpr int kDefaultTimeoutMs = 30000;
 
 // Decodes \n and \r; every other escape, and every character but CR and LF, makes the text no line end.
 bool DecodeEscapes(const std::string& text, std::string& decoded) {
@@ -50,12 +50,15 @@ bool DecodeTermination(const QString& text, std::string& termination) {
 }
 } // namespace
 
+int TimeoutFromRecord(const CParameterInstru& record) {
+    const auto timeout = platform::ReadStrictInt(record.Timeout);
+    return timeout && timeout.value > 0 ? std::min(timeout.value, kMaxTimeoutMs) : kDefaultTimeoutMs;
+}
+
 bool SSessionOptions::FromRecord(const CParameterInstru& record, SSessionOptions& options,
                                  std::string& error) {
     options = SSessionOptions{};
-    bool ok = false;
-    const int timeout = record.Timeout.trimmed().toInt(&ok);
-    options.timeoutMs = ok && timeout > 0 ? std::min(timeout, kMaxTimeoutMs) : kDefaultTimeoutMs;
+    options.timeoutMs = TimeoutFromRecord(record);
     if (!DecodeTermination(record.EndOfLine, options.termination)) {
         options.termination = "\n";
         error = "unknown EndOfLine \"" + record.EndOfLine.toStdString() +

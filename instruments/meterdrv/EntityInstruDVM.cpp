@@ -76,10 +76,7 @@ int CEntityInstruDVM::GetFunctionType(int& type) {
 }
 
 QString CEntityInstruDVM::GetInstrumentIDN() {
-    const auto session = LockSession();
-    if (!WriteAndReadHelper(QStringLiteral("*IDN?")))
-        return {};
-    return Reply();
+    return QueryIdentification();
 }
 
 int CEntityInstruDVM::SetCurrentRange(int index) {

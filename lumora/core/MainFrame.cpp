@@ -752,8 +752,8 @@ int CMainFrame::ProgramSupply() {
 
 // The message says that the instrument failed; the log keeps why, where the user looks for it.
 void CMainFrame::LogInstrumentFailure(int messageId, const QString& reason) {
-    WriteLogLine(reason.isEmpty() ? LoadString(messageId)
-                                  : LoadString(messageId) + QStringLiteral(" ") + reason);
+    WriteLogLine(LoadString(messageId) + QStringLiteral(" ") +
+                 (reason.isEmpty() ? QStringLiteral("(no reason given)") : reason));
 }
 
 void CMainFrame::SetMultimeterPaneState(int state) {

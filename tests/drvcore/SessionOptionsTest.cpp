@@ -1,4 +1,5 @@
 #include "instruments/drvcore/SessionOptions.h"
+#include "instruments/drvcore/DriverSteps.h"
 #include "lumora/core/ParameterInstru.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,9 @@ TEST(SessionOptionsTest, TakesTheTimeoutFromTheRecord) {
     const struct {
         const char* timeout;
         int timeoutMs;
-    } cases[] = {{"30000", 30000}, {" 1500 ", 1500}, {"0", 30000},     {"-5", 30000},        {"abc", 30000},
-                 {"", 30000},      {"60000", 60000}, {"60001", 60000}, {"2147483647", 60000}};
+    } cases[] = {{"30000", 30000},      {" 1500 ", 1500},  {"0", 30000},     {"-5", 30000},
+                 {"abc", 30000},        {"", 30000},       {"60000", 60000}, {"60001", 60000},
+                 {"2147483647", 60000}, {"5000 ms", 30000}};
     for (const auto& c : cases) {
         CParameterInstru record;
         record.Timeout = c.timeout;
@@ -18,6 +20,26 @@ TEST(SessionOptionsTest, TakesTheTimeoutFromTheRecord) {
         std::string error;
         ASSERT_TRUE(drvcore::SSessionOptions::FromRecord(record, options, error)) << c.timeout;
         EXPECT_EQ(options.timeoutMs, c.timeoutMs) << c.timeout;
+    }
+}
+
+// The drivers wait for replies as long as the session does: both take the record's time-out by one rule,
+// a whole number of ms and nothing else.
+TEST(SessionOptionsTest, DriversAndSessionReadOneTimeout) {
+    const struct {
+        const char* timeout;
+        unsigned timeoutMs;
+    } cases[] = {{"5000", 5000},  {" 5000 ", 5000}, {"5000 ms", 30000},    {"5000ms", 30000},
+                 {"", 30000},     {"abc", 30000},   {"5.5", 30000},        {"0x10", 30000},
+                 {"+5000", 5000}, {"90000", 60000}, {"99999999999", 30000}};
+    for (const auto& c : cases) {
+        CParameterInstru record;
+        record.Timeout = c.timeout;
+        EXPECT_EQ(drvcore::TimeoutMs(record), c.timeoutMs) << c.timeout;
+        drvcore::SSessionOptions options;
+        std::string error;
+        ASSERT_TRUE(drvcore::SSessionOptions::FromRecord(record, options, error)) << c.timeout;
+        EXPECT_EQ(options.timeoutMs, static_cast<int>(c.timeoutMs)) << c.timeout;
     }
 }
 

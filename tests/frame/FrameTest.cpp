@@ -4,6 +4,7 @@
 #include "FrameFixture.h"
 
 #include "common/xmlfile/TextHelpers.h"
+#include "instruments/simulator/bench/SimulatedInstrument.h"
 #include "lumora/LumoraStrings.h"
 #include "lumora/controls/DisplayDigital.h"
 #include "lumora/controls/ListCtrlEx.h"
@@ -14,6 +15,7 @@
 #include "lumora/shell/QXDialogPaneDCSource.h"
 #include "platform/Numbers.h"
 #include "platform/StringTable.h"
+#include "tests/drivertest/ScriptedModel.h"
 #include "tests/support/FileSizeLimit.h"
 #include "waveform/stripplot/WaveformTimeVsAmpMainWnd.h"
 
@@ -513,6 +515,32 @@ TEST_F(FrameOnTheBench, UnreachableInstrumentsAreReportedAndLeftOffline) {
             << message << "\n"
             << log.toStdString();
     }
+}
+
+// A multimeter that answers its identification query with nothing is offline, and the log says why
+// rather than the bare message (or the reason of an earlier failure).
+TEST_F(FrameOnTheBench, AnEmptyIdentificationIsLoggedWithItsReason) {
+    drivertest::CScriptedModel model;
+    model.SetReply("*IDN?", "");
+    benchsim::CSimulatedInstrument meter(model);
+    std::string error;
+    ASSERT_TRUE(meter.Start("127.0.0.1", -1, 0, 0, error)) << error;
+    m_folder = std::make_unique<CProgramFolder>();
+    m_folder->WriteConfiguration(1, false);
+    m_folder->WriteSupplyFile({CBench::UnreachableResource(), SupplySettings(0.1)});
+    // Closing asks the offline meter what the scripted one does not answer: a short time-out ends that.
+    m_folder->WriteMultimeterFile(
+        {QString::fromStdString(meter.SocketResource()), kMeterSettings, QStringLiteral("1000")});
+    m_lumora = std::make_unique<SLumora>();
+    EXPECT_EQ(Frame().MultimeterPane()->OnlineState(), 0);
+    QString line;
+    for (const QString& logged : m_folder->LogText().split(u'\n'))
+        if (logged.contains(platform::LoadString(IDS_METER_PROGRAM_FAILED)))
+            line = logged;
+    EXPECT_TRUE(line.contains(platform::LoadString(IDS_METER_PROGRAM_FAILED) +
+                              QStringLiteral(" empty identification reply")))
+        << m_folder->LogText().toStdString();
+    m_lumora.reset();
 }
 
 // An instrument that takes the link but never answers held the start-up for its whole time-out and

@@ -4,6 +4,7 @@
 #include "tests/meterdrv/MeterFixture.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -62,6 +63,40 @@ TEST_F(MeterReplies, CaptureBlocksAreTakenInEitherHeaderForm) {
             EXPECT_EQ(samples[i].first, 1e-3 * static_cast<double>(i + 1)) << c.name;
             EXPECT_EQ(samples[i].second, 0.02 * static_cast<double>(i)) << c.name;
         }
+    }
+}
+
+// The reason a failure leaves is that failure's own: a later failure of another kind does not report
+// the reason of an earlier one, whose text the run's log would show beside the later failure.
+TEST_F(MeterReplies, EachFailureReportsItsOwnReason) {
+    struct SCase {
+        const char* name;
+        std::function<bool(CEntityInstruDVM&)> fails;
+        const char* reason;
+    };
+    const SCase cases[] = {
+        {"empty identification",
+         [&](CEntityInstruDVM& driver) {
+             m_model.SetReply("*IDN?", "");
+             return driver.GetInstrumentIDN().isEmpty();
+         },
+         "empty identification reply"},
+        {"range refused without a reason",
+         [](CEntityInstruDVM& driver) { return driver.SetCurrentRange(7) == 0; }, ""},
+    };
+    for (const SCase& c : cases) {
+        CParameterInstruMultiMeter unreachable = m_record;
+        unreachable.Resource = QStringLiteral("TCPIP0::127.0.0.1::1::SOCKET");
+        m_driver.SetParameterInstru(unreachable);
+        ASSERT_EQ(m_driver.SetInstrumentControlDVM(), 0) << c.name;
+        EXPECT_EQ(m_driver.GetLastError(),
+                  QStringLiteral("cannot open TCPIP0::127.0.0.1::1::SOCKET: cannot connect to 127.0.0.1:1 "
+                                 "(Connection refused)"))
+            << c.name;
+        m_driver.SetParameterInstru(m_record);
+        ASSERT_EQ(m_driver.SetInstrumentControlDVM(), 1) << c.name;
+        EXPECT_TRUE(c.fails(m_driver)) << c.name;
+        EXPECT_EQ(m_driver.GetLastError(), QString::fromLatin1(c.reason)) << c.name;
     }
 }
 
